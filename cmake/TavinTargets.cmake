@@ -1,0 +1,66 @@
+# Small helpers so that each folder's CMakeLists stays a few lines long.
+
+set(TAVIN_WARNINGS -Wall -Wextra)
+
+function(tavin_target_defaults target)
+    target_compile_options(${target} PRIVATE ${TAVIN_WARNINGS})
+    if(TAVIN_SANITIZE)
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# tavin_add_library(NAME <target> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# The folder of the CMakeLists that calls it is the include root of the library's users
+# (headers are included as "skin/SkinXml.h" relative to src/).
+function(tavin_add_library)
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    add_library(${ARG_NAME} STATIC ${ARG_SOURCES})
+    target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${ARG_NAME} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+    tavin_target_defaults(${ARG_NAME})
+    set_property(GLOBAL APPEND PROPERTY TAVIN_LIBRARIES ${ARG_NAME})
+endfunction()
+
+# tavin_add_test_suite(NAME <suite> SOURCES ... LIBS ... [GUI])
+# One GoogleTest executable per suite; GUI suites run on the offscreen platform.
+function(tavin_add_test_suite)
+    cmake_parse_arguments(ARG "GUI" "NAME" "SOURCES;LIBS" ${ARGN})
+    set(target test_${ARG_NAME})
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_compile_definitions(${target} PRIVATE
+        TAVIN_BIN_DIR="${TAVIN_BIN_DIR}" TAVIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    tavin_target_defaults(${target})
+    set(env "TZ=UTC")
+    if(ARG_GUI)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" LABELS ${ARG_NAME})
+endfunction()
+
+# tavin_add_benchmark(NAME <bench> SOURCES ... LIBS ...)
+function(tavin_add_benchmark)
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS" ${ARGN})
+    set(target bench_${ARG_NAME})
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/bench)
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    target_compile_definitions(${target} PRIVATE TAVIN_BIN_DIR="${TAVIN_BIN_DIR}")
+    tavin_target_defaults(${target})
+endfunction()
+
+# Adds every sub-folder of the current folder that has a CMakeLists.txt, so that a new
+# subsystem, suite or benchmark needs no edit of its parent.
+function(tavin_add_subfolders)
+    file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT children)
+    foreach(child ${children})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+            add_subdirectory(${child})
+        endif()
+    endforeach()
+endfunction()

@@ -1,0 +1,72 @@
+#include "CliCommand.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+CliCommandTable &CliCommandTable::instance()
+{
+    static CliCommandTable table;
+    return table;
+}
+
+void CliCommandTable::add(CliCommand command)
+{
+    m_commands.push_back(std::move(command));
+    std::sort(m_commands.begin(), m_commands.end(),
+              [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
+}
+
+const CliCommand *CliCommandTable::find(const QString &name) const
+{
+    for (const CliCommand &command : m_commands) {
+        if (command.name == name)
+            return &command;
+    }
+    return nullptr;
+}
+
+void cliOut(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+}
+
+void cliErr(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+}
+
+static void printUsage()
+{
+    cliErr(QStringLiteral("usage: tavin-cli COMMAND [ARGS...]\n\ncommands:\n"));
+    for (const CliCommand &command : CliCommandTable::instance().commands()) {
+        for (const QString &line : command.usage.split(QLatin1Char('\n')))
+            cliErr(QStringLiteral("  %1\n").arg(line));
+    }
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc < 2 || QByteArray(argv[1]) == "help" || QByteArray(argv[1]) == "--help") {
+        printUsage();
+        return argc < 2 ? 2 : 0;
+    }
+    const CliCommand *command = CliCommandTable::instance().find(QString::fromLocal8Bit(argv[1]));
+    if (!command) {
+        cliErr(QStringLiteral("tavin-cli: unknown command '%1'\n").arg(QString::fromLocal8Bit(argv[1])));
+        printUsage();
+        return 2;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (command->needsGui)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(2);
+    return command->run(args);
+}

@@ -1,0 +1,251 @@
+#include "media/AviChunkWalker.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace media {
+
+namespace {
+
+constexpr std::size_t kMainHeaderBytes = 56;
+constexpr std::size_t kStreamHeaderBytes = 56;
+constexpr std::size_t kVideoFormatBytes = 40;
+constexpr std::size_t kAudioFormatBytes = 20;
+
+bool isFourCc(const char id[4], const char *text)
+{
+    return std::memcmp(id, text, 4) == 0;
+}
+
+std::uint16_t le16(const unsigned char *bytes)
+{
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+std::uint32_t le32(const unsigned char *bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+AviMainHeader decodeMainHeader(const unsigned char *bytes)
+{
+    AviMainHeader header;
+    std::uint32_t *fields[] = {&header.microSecPerFrame, &header.maxBytesPerSec, &header.paddingGranularity,
+                               &header.flags, &header.totalFrames, &header.initialFrames, &header.streams,
+                               &header.suggestedBufferSize, &header.width, &header.height,
+                               &header.reserved[0], &header.reserved[1], &header.reserved[2],
+                               &header.reserved[3]};
+    for (std::uint32_t *field : fields) {
+        *field = le32(bytes);
+        bytes += 4;
+    }
+    return header;
+}
+
+AviStreamHeader decodeStreamHeader(const unsigned char *bytes)
+{
+    AviStreamHeader header;
+    std::memcpy(header.type, bytes, 4);
+    std::memcpy(header.handler, bytes + 4, 4);
+    header.flags = le32(bytes + 8);
+    header.priority = le16(bytes + 12);
+    header.language = le16(bytes + 14);
+    header.initialFrames = le32(bytes + 16);
+    header.scale = le32(bytes + 20);
+    header.rate = le32(bytes + 24);
+    header.start = le32(bytes + 28);
+    header.length = le32(bytes + 32);
+    header.suggestedBufferSize = le32(bytes + 36);
+    header.quality = le32(bytes + 40);
+    header.sampleSize = le32(bytes + 44);
+    header.frameLeft = static_cast<std::int16_t>(le16(bytes + 48));
+    header.frameTop = static_cast<std::int16_t>(le16(bytes + 50));
+    header.frameRight = static_cast<std::int16_t>(le16(bytes + 52));
+    header.frameBottom = static_cast<std::int16_t>(le16(bytes + 54));
+    return header;
+}
+
+AviBitmapInfoHeader decodeBitmapInfoHeader(const unsigned char *bytes)
+{
+    AviBitmapInfoHeader header;
+    header.size = le32(bytes);
+    header.width = static_cast<std::int32_t>(le32(bytes + 4));
+    header.height = static_cast<std::int32_t>(le32(bytes + 8));
+    header.planes = le16(bytes + 12);
+    header.bitCount = le16(bytes + 14);
+    header.compression = le32(bytes + 16);
+    header.sizeImage = le32(bytes + 20);
+    header.xPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 24));
+    header.yPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 28));
+    header.clrUsed = le32(bytes + 32);
+    header.clrImportant = le32(bytes + 36);
+    return header;
+}
+
+AviWaveFormat decodeWaveFormat(const unsigned char *bytes)
+{
+    AviWaveFormat format;
+    format.formatTag = le16(bytes);
+    format.channels = le16(bytes + 2);
+    format.samplesPerSec = le32(bytes + 4);
+    format.avgBytesPerSec = le32(bytes + 8);
+    format.blockAlign = le16(bytes + 12);
+    format.bitsPerSample = le16(bytes + 14);
+    format.extraSize = le16(bytes + 16);
+    format.extra[0] = bytes[18];
+    format.extra[1] = bytes[19];
+    return format;
+}
+
+} // namespace
+
+AviChunkWalker::AviChunkWalker(AviFileSource &source, AviFileInfo &info, const AviTraceSink &trace)
+    : m_source(source)
+    , m_info(info)
+    , m_trace(trace)
+{
+}
+
+void AviChunkWalker::trace(const char *format, ...)
+{
+    if (!m_trace)
+        return;
+    char text[160];
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    if (length > 0)
+        m_trace(std::string_view(text, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof text - 1)));
+}
+
+bool AviChunkWalker::walk(AviWalkScope scope)
+{
+    unsigned char header[12];
+    if (!m_source.read(header, sizeof header))
+        return false;
+    const char *id = reinterpret_cast<const char *>(header);
+    const char *form = id + 8;
+    trace("%c%c%c%c %d %c%c%c%c \r\n", id[0], id[1], id[2], id[3], static_cast<std::int32_t>(le32(header + 4)),
+          form[0], form[1], form[2], form[3]);
+    if (!isFourCc(id, "RIFF") || !isFourCc(form, "AVI "))
+        return false;
+    m_info.riffSize = le32(header + 4);
+    m_kind = StreamKind::None;
+
+    // Every chunk moves the position forward by at least its 8-byte header, so the walk ends
+    // on its own; the cap is a second guard should that ever stop holding.
+    const std::int64_t chunkLimit = m_source.size() / 8 + 2;
+    for (std::int64_t visited = 0; visited < chunkLimit; ++visited) {
+        const std::int64_t start = m_source.position();
+        if (visitChunk(scope) == Step::Stop || m_source.position() <= start)
+            break;
+    }
+    return true;
+}
+
+AviChunkWalker::Step AviChunkWalker::visitChunk(AviWalkScope scope)
+{
+    trace("%8lld: ", static_cast<long long>(m_source.position()));
+    unsigned char header[8];
+    if (!m_source.read(header, sizeof header))
+        return Step::Stop;
+    const char *id = reinterpret_cast<const char *>(header);
+    const std::int32_t size = static_cast<std::int32_t>(le32(header + 4));
+    trace("<%c%c%c%c> %d \r\n", id[0], id[1], id[2], id[3], size);
+    ++m_chunksVisited;
+
+    if (le32(header) == 0 || size < 1)
+        return Step::Stop;
+
+    if (isFourCc(id, "LIST")) {
+        char listType[4];
+        if (!m_source.read(listType, sizeof listType))
+            return Step::Stop;
+        trace("          %c%c%c%c\r\n", listType[0], listType[1], listType[2], listType[3]);
+        if (isFourCc(listType, "movi")) {
+            m_info.moviSize = static_cast<std::uint32_t>(size);
+            if (scope == AviWalkScope::HeadersOnly)
+                return Step::Stop;
+        }
+        // The list is entered: its first sub-chunk comes next.
+        return Step::Continue;
+    }
+    return visitLeaf(id, size);
+}
+
+AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t size)
+{
+    // 64-bit, so that the pad step cannot overflow for a size near the 32-bit limit.
+    std::int64_t consumed = size;  // an ordinary chunk is not read
+    std::int64_t skip = size;
+    unsigned char body[kMainHeaderBytes];
+
+    if (isFourCc(id, "avih")) {
+        if (!m_source.read(body, kMainHeaderBytes))
+            return Step::Stop;
+        m_info.mainHeader = decodeMainHeader(body);
+        consumed = kMainHeaderBytes;
+        skip = size - consumed;
+    } else if (isFourCc(id, "strh")) {
+        if (!m_source.read(body, kStreamHeaderBytes))
+            return Step::Stop;
+        trace("          %c%c%c%c:%c%c%c%c\r\n", body[0], body[1], body[2], body[3], body[4], body[5], body[6],
+              body[7]);
+        const char *type = reinterpret_cast<const char *>(body);
+        if (isFourCc(type, "vids")) {
+            m_kind = StreamKind::Video;
+            m_info.videoStreamHeader = decodeStreamHeader(body);
+            m_info.hasVideo = 1;
+        } else if (isFourCc(type, "auds")) {
+            m_kind = StreamKind::Audio;
+            m_info.audioStreamHeader = decodeStreamHeader(body);
+            m_info.hasAudio = 1;
+        } else {
+            m_kind = StreamKind::None;
+        }
+        consumed = kStreamHeaderBytes;
+        skip = size - consumed;
+    } else if (isFourCc(id, "strf")) {
+        consumed = 0;
+        if (m_kind == StreamKind::Video) {
+            if (!m_source.read(body, kVideoFormatBytes))
+                return Step::Stop;
+            m_info.videoFormat = decodeBitmapInfoHeader(body);
+            consumed = kVideoFormatBytes;
+        } else if (m_kind == StreamKind::Audio) {
+            if (!m_source.read(body, kAudioFormatBytes))
+                return Step::Stop;
+            m_info.audioFormat = decodeWaveFormat(body);
+            consumed = kAudioFormatBytes;
+        }
+        skip = size - consumed;
+    }
+
+    // Data chunks are told apart by their last two characters (after the stream number).
+    const char suffix[2] = {id[2], id[3]};
+    if (std::memcmp(suffix, "dc", 2) == 0 || std::memcmp(suffix, "db", 2) == 0
+        || std::memcmp(suffix, "pc", 2) == 0) {
+        m_info.videoBytes += static_cast<std::uint32_t>(size);
+        ++m_info.videoChunks;
+    } else if (std::memcmp(suffix, "wb", 2) == 0) {
+        m_info.audioBytes += static_cast<std::uint32_t>(size);
+        ++m_info.audioChunks;
+    }
+
+    if (skip != 0) {
+        if (consumed != size)
+            trace("          # data_size(%d) != size(%d)\r\n", static_cast<int>(consumed), size);
+        // RIFF pads odd chunks to an even offset. The remainder keeps the sign of the skip, so
+        // a chunk that declared less than its structure moves one byte further back when odd.
+        skip += skip % 2;
+        if (!m_source.skip(skip))
+            return Step::Stop;
+    }
+    return Step::Continue;
+}
+
+} // namespace media

@@ -1,0 +1,29 @@
+#include "media/AviHeaderReader.h"
+
+#include "media/AviChunkWalker.h"
+#include "media/RecordingLength.h"
+
+namespace media {
+
+bool ReadAviHeaderInfo(const char *path, AviFileInfo &info, const AviTraceSink &trace, AviReadStats *stats)
+{
+    AviFileSource source(kAviHeaderWindow);
+    if (!source.open(path))
+        return false;
+    AviChunkWalker walker(source, info, trace);
+    const bool isAvi = walker.walk(AviWalkScope::HeadersOnly);
+    if (stats) {
+        *stats = source.stats();
+        stats->chunksVisited = walker.chunksVisited();
+    }
+    return isAvi;
+}
+
+int ReadRecordingLength(const char *path)
+{
+    AviFileInfo info;
+    ReadAviHeaderInfo(path, info);
+    return RecordingLengthSeconds(info.mainHeader);
+}
+
+} // namespace media

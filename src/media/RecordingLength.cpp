@@ -1,0 +1,26 @@
+#include "media/RecordingLength.h"
+
+#include <cmath>
+#include <limits>
+
+namespace media {
+
+int RecordingLengthSeconds(std::uint32_t microSecPerFrame, std::uint32_t totalFrames)
+{
+    if (microSecPerFrame == 0)
+        return 0;
+    const double framesPerSecond = 1000000.125 / static_cast<double>(microSecPerFrame);
+    double seconds = static_cast<double>(totalFrames) / framesPerSecond;
+    if (std::fmod(std::trunc(seconds * 10.0), 10.0) > 8.0)
+        seconds += 0.1;
+    if (seconds >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(seconds);
+}
+
+int RecordingLengthSeconds(const AviMainHeader &header)
+{
+    return RecordingLengthSeconds(header.microSecPerFrame, header.totalFrames);
+}
+
+} // namespace media

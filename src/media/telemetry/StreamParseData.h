@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace media {
+
 // Result codes of IStreamParseData. They keep the values of the Windows codes that callers
 // compare against: 0 is S_OK, 38 is ERROR_HANDLE_EOF.
 using StreamParseResult = int32_t;
@@ -46,3 +48,5 @@ public:
     // result means no record this time.
     virtual StreamParseResult GetNextRecord(uint8_t *buffer, uint32_t *length, uint32_t *timeMs) = 0;
 };
+
+} // namespace media

@@ -1,6 +1,6 @@
 #include "media/telemetry/TelemetryFormat.h"
 
-namespace telemetry {
+namespace media::telemetry {
 
 RecordKind classifyRecord(const uint8_t *payload, uint32_t length)
 {
@@ -40,4 +40,4 @@ bool appendRecord(std::vector<uint8_t> &chunkBody, uint32_t timeMs, const std::v
     return true;
 }
 
-} // namespace telemetry
+} // namespace media::telemetry

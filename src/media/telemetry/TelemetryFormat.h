@@ -7,7 +7,7 @@
 // The telemetry layout inside a recording's "movi" list: chunks with the id "tlm0" whose body is
 // a run of records, each a uint32 LE time in ms, a uint16 LE payload length (1 to 1024) and the
 // payload. docs/telemetry-format.md describes it with an example.
-namespace telemetry {
+namespace media::telemetry {
 
 inline constexpr char kChunkId[4] = {'t', 'l', 'm', '0'};
 inline constexpr uint32_t kRecordHeaderSize = 6;
@@ -39,4 +39,4 @@ inline uint32_t readLe32(const uint8_t *p)
            (static_cast<uint32_t>(p[3]) << 24);
 }
 
-} // namespace telemetry
+} // namespace media::telemetry

@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <QString>
 
 #include <memory>
@@ -30,7 +29,11 @@ enum SkinParseError {
     kErrorEndTagUnterminated = 2,
     kErrorEndTagMismatch = 3,
     kErrorAttribute = 4,
+    kErrorTooDeep = 5,  // elements nested deeper than kMaxSkinXmlDepth
 };
+
+// Skins nest a handful of levels; the bound keeps a hostile text from exhausting the stack.
+constexpr int kMaxSkinXmlDepth = 512;
 
 struct SkinParseInfo {
     bool trimValue = true;
@@ -51,6 +54,9 @@ struct SkinWriteOptions {
     char16_t quote = u'"';
     const SkinEntity *entities = defaultEntities();
     int tabDepth = 0;  // raised and lowered while nested elements are written
+    // Doubled in written values so that the reader, which drops a single escape, gets the
+    // text back unchanged. 0 writes values as they stand.
+    char16_t escapeChar = u'\\';
 };
 
 class SkinXmlNode;
@@ -88,8 +94,15 @@ public:
     SkinXmlNode *GetChild(const QString &childName) const;       // first match, or nullptr
     std::vector<SkinXmlNode *> GetChildren(const QString &childName) const;
 
+    // Value of the first child named `childName`, or `fallback` when there is none.
+    QString GetChildValue(const QString &childName, const QString &fallback = QString()) const;
+
     QString Write(SkinWriteOptions *options = nullptr) const;
     void Close();  // destroys children and attributes
+
+private:
+    const char16_t *LoadAt(const char16_t *position, const char16_t *end, SkinParseInfo &info, int depth);
+    void WriteTo(QString &out, SkinWriteOptions &options) const;
 };
 
 } // namespace skin

@@ -1,0 +1,46 @@
+#include "app/CTAVINApp.h"
+
+#include "app/CAppRegistry.h"
+#include "app/MainWindowSettings.h"
+#include "app/MainWindowStartup.h"
+#include "app/UserMessages.h"
+#include "platform/settings_backend.h"
+#include "platform/single_instance.h"
+
+const QString CTAVINApp::kAlreadyRunningText = QStringLiteral("이미 실행중입니다.");
+
+CTAVINApp::CTAVINApp(AppEnvironment environment) : m_environment(std::move(environment)) {}
+
+CTAVINApp::~CTAVINApp() = default;
+
+bool CTAVINApp::InitInstance()
+{
+    const QString applicationName = ApplicationNameOf(m_environment.programPath);
+    m_instanceLock = std::make_unique<platform::SingleInstanceLock>(applicationName, m_environment.lockFolder);
+    if (!m_instanceLock->TryAcquire()) {
+        if (m_environment.messages)
+            m_environment.messages->ShowMessage(applicationName, kAlreadyRunningText, UserMessages::Icon::None);
+        m_exitCode = 1;
+        return false;
+    }
+
+    std::unique_ptr<platform::SettingsBackend> ownSettings;
+    platform::SettingsBackend *settings = m_environment.settings;
+    if (!settings) {
+        ownSettings = platform::CreateSettingsBackend(m_environment.settingsLocation);
+        settings = ownSettings.get();
+    }
+    m_exitCode = RunMainWindow(*settings) ? 0 : 1;
+    return false;
+}
+
+bool CTAVINApp::RunMainWindow(platform::SettingsBackend &settings)
+{
+    // The main window's start-up part. The variables are declared before the store so that
+    // they outlive it: the store writes every value back when it goes.
+    MainWindowSettings variables;
+    CAppRegistry registry(&settings);
+    if (!m_environment.messages)
+        return false;
+    return RunMainWindowStartup(m_environment.programPath, settings, *m_environment.messages, registry, variables);
+}

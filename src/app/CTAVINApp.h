@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class UserMessages;
+namespace platform {
+class SettingsBackend;
+class SingleInstanceLock;
+}
+
+// Where the application finds its files, its settings and its message boxes. Tests point
+// every entry at temporary places.
+struct AppEnvironment {
+    QString programPath;       // the executable; its folder holds the settings layout and the skin
+    QString lockFolder;        // empty: the user's runtime folder
+    QString settingsLocation;  // empty: the platform's place for the user's settings
+    platform::SettingsBackend *settings = nullptr;  // used instead of settingsLocation when set
+    UserMessages *messages = nullptr;
+};
+
+// The application object: lets only one copy run and runs the main window; when that
+// ends, the program ends.
+class CTAVINApp
+{
+public:
+    explicit CTAVINApp(AppEnvironment environment);
+    ~CTAVINApp();
+    CTAVINApp(const CTAVINApp &) = delete;
+    CTAVINApp &operator=(const CTAVINApp &) = delete;
+
+    // Always false: the program ends when it returns (after the main window has ended, or
+    // at once for a second copy).
+    bool InitInstance();
+
+    // 0 after a normal run, 1 when this copy was refused or the main window failed to start.
+    int ExitCode() const { return m_exitCode; }
+
+    static const QString kAlreadyRunningText;  // "이미 실행중입니다."
+
+protected:
+    // Runs the main window to its end; returns false when it could not start.
+    virtual bool RunMainWindow(platform::SettingsBackend &settings);
+
+    const AppEnvironment &Environment() const { return m_environment; }
+
+private:
+    AppEnvironment m_environment;
+    // Held until the application object ends with the process.
+    std::unique_ptr<platform::SingleInstanceLock> m_instanceLock;
+    int m_exitCode = 0;
+};

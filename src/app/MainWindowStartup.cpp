@@ -1,0 +1,58 @@
+#include "app/MainWindowStartup.h"
+
+#include "app/CAppRegistry.h"
+#include "app/DecoderRegistry.h"
+#include "app/MainWindowSettings.h"
+#include "app/UserMessages.h"
+#include "skin/core/SkinTextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+const char kLayoutErrorText[] = "Fail to load skin file. Please reinstall program.";
+
+QString ApplicationNameOf(const QString &programPath)
+{
+    return QFileInfo(programPath).completeBaseName();
+}
+
+QString LayoutPathOf(const QString &programPath)
+{
+    const QFileInfo program(programPath);
+    return program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".xml"));
+}
+
+namespace {
+
+// UTF-16 with its byte-order mark, otherwise 8-bit text (UTF-8 here); only a file that
+// cannot be read at all fails.
+bool readLayout(const QString &path, QString *text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return false;
+    if (!skin::DecodeSkinText(bytes, text))
+        *text = QString::fromUtf8(bytes);
+    return true;
+}
+
+} // namespace
+
+bool RunMainWindowStartup(const QString &programPath, platform::SettingsBackend &settings, UserMessages &messages,
+                          CAppRegistry &registry, MainWindowSettings &variables)
+{
+    PrepareDecoderRegistry(settings, QFileInfo(programPath).fileName());
+
+    QString layout;
+    if (!readLayout(LayoutPathOf(programPath), &layout) || !registry.LoadLayout(layout)) {
+        messages.ShowMessage(ApplicationNameOf(programPath), QString::fromLatin1(kLayoutErrorText),
+                             UserMessages::Icon::Error);
+        return false;
+    }
+    variables.BindTo(registry);
+    return true;
+}

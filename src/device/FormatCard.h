@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/card_formatter.h"
+
+#include <QString>
+
+#include <optional>
+
+// What formatting a card needs from its caller, and how its parameters are chosen.
+
+namespace device {
+
+// The user's side of a format. Formatting erases the card, so it is only reachable through an
+// object that asks: there is no way to format without a confirmFormat() that answered true.
+class FormatPrompt
+{
+public:
+    virtual ~FormatPrompt() = default;
+
+    // The OK/Cancel question (skin texts `format_warning` / `warning_title`); true only on OK.
+    virtual bool confirmFormat(const QString &root) = 0;
+    // The card was busy: "저장 장치가 사용 중입니다!".
+    virtual void deviceInUse() = 0;
+    // The user said no; the settings panel puts its memory partition choice back.
+    virtual void formatDeclined() {}
+    // Wait cursor on and off around the work.
+    virtual void setBusy(bool busy) { (void)busy; }
+};
+
+enum class FormatOutcome {
+    Formatted,    // 0: the format ran
+    InUse,        // 0: the format was stopped because the card is busy (and the user told so)
+    Failed,       // 0: the system ran the request but refused or broke off
+    Declined,     // 1: the user said no
+    Unavailable,  // 1: no formatting service here, or not a card's own file system
+};
+
+// FormatCard's result code for an outcome: 0 when the format function was run, 1 otherwise.
+int FormatResultCode(FormatOutcome outcome);
+
+inline constexpr const char *kCardVolumeLabel = "TAVIN";
+inline constexpr const char *kCardInUseMessage = "저장 장치가 사용 중입니다!";
+
+struct FormatParameters {
+    QString fileSystem;
+    quint32 clusterBytes = 0;
+    QString label;
+};
+
+// A card keeps its present file system and cluster size; when they cannot be read it gets FAT32
+// with 32768-byte clusters (64 sectors of 512 bytes), and a readable size without a known file
+// system gets FAT32 with that size.
+FormatParameters ChooseFormatParameters(const std::optional<platform::VolumeGeometry> &geometry);
+
+}  // namespace device

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QFileDevice;
+
+namespace device {
+
+// Replaces a file on the card only once its new content is completely on the medium: the bytes go
+// to a temporary file in the same folder, which is flushed, synced and then renamed over the old
+// one. A write that breaks off (card pulled, card full) leaves the old file as it was.
+class SafeFileWriter
+{
+public:
+    virtual ~SafeFileWriter() = default;
+
+    bool write(const QString &path, const QByteArray &bytes);
+    // The reason of the last failure, for logs and tests.
+    QString errorString() const { return m_error; }
+
+protected:
+    // Writes one block to the temporary file; returns the number of bytes written or -1.
+    virtual qint64 writeBlock(QFileDevice &file, const char *data, qint64 size);
+
+private:
+    QString m_error;
+};
+
+}  // namespace device

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QComboBox;
+
+namespace device {
+
+// The plain dialog in which the user picks the SD card when more than one could be meant (it is
+// shown for a single card too). The chosen index is an index into the roots passed in.
+class CSelDriveDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Control id of the drive list in the original resource layout, kept as its object name.
+    static constexpr int kDriveListId = 1069;
+
+    explicit CSelDriveDlg(const QStringList &roots, QWidget *parent = nullptr);
+
+    int chosenIndex() const { return m_chosenIndex; }
+    QComboBox *driveList() const { return m_driveList; }
+
+private:
+    QComboBox *m_driveList = nullptr;
+    int m_chosenIndex = -1;
+};
+
+}  // namespace device

@@ -1,0 +1,69 @@
+#include "DeviceTestSupport.h"
+
+#include <QFile>
+#include <QFileDevice>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+namespace devicetest {
+namespace {
+
+quint64 InodeOf(const QString &path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return 0;
+    return info.st_ino;
+}
+
+}  // namespace
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+std::optional<quint32> FakeFileAttributes::read(const QString &path) const
+{
+    const quint64 inode = InodeOf(path);
+    if (inode == 0)
+        return std::nullopt;
+    const auto found = m_store.find(path);
+    if (found == m_store.end() || found->second.first != inode)
+        return platform::kFatArchive;
+    return found->second.second;
+}
+
+bool FakeFileAttributes::write(const QString &path, quint32 attributes) const
+{
+    const quint64 inode = InodeOf(path);
+    if (inode == 0)
+        return false;
+    ++writes;
+    m_store[path] = {inode, attributes};
+    return true;
+}
+
+qint64 InterruptedWriter::writeBlock(QFileDevice &file, const char *data, qint64 size)
+{
+    file.write(data, size / 2);
+    return -1;
+}
+
+bool EnterPrivateMountNamespace()
+{
+    if (::unshare(CLONE_NEWNS) != 0)
+        return false;
+    return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+}  // namespace devicetest

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "device/ConfigItems.h"
+#include "device/SafeFileWriter.h"
+
+#include "platform/file_attributes.h"
+#include "platform/volume_source.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <vector>
+
+#include <optional>
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray &bytes, std::ostream *out)
+{
+    *out << '"' << bytes.toStdString() << '"';
+}
+
+namespace devicetest {
+
+QByteArray ReadAll(const QString &path);
+bool WriteAll(const QString &path, const QByteArray &bytes);
+
+// Cards that are "inserted" by the test.
+class TestVolumeSource : public platform::VolumeSource
+{
+public:
+    std::vector<platform::MountedVolume> volumes;
+    std::vector<platform::MountedVolume> removableVolumes() const override { return volumes; }
+    void insert(const QString &root) { volumes.push_back({root, QStringLiteral("/dev/test"), QStringLiteral("vfat")}); }
+};
+
+// DOS attributes kept per file the way FAT keeps them: with the file itself, so a file that was
+// replaced by another one starts with the archive bit only.
+class FakeFileAttributes : public platform::FileAttributes
+{
+public:
+    std::optional<quint32> read(const QString &path) const override;
+    bool write(const QString &path, quint32 attributes) const override;
+    void set(const QString &path, quint32 attributes) const { write(path, attributes); }
+    mutable int writes = 0;
+
+private:
+    mutable std::map<QString, std::pair<quint64, quint32>> m_store;  // path -> (inode, attributes)
+};
+
+// A writer that breaks off after writing half of the first block, as a pulled card would.
+class InterruptedWriter : public device::SafeFileWriter
+{
+protected:
+    qint64 writeBlock(QFileDevice &file, const char *data, qint64 size) override;
+};
+
+// The values array with every string empty, as the settings panel hands it over before a load.
+inline device::ValueStrings EmptyValues()
+{
+    return device::ValueStrings{};
+}
+
+// Makes the test process's mounts its own, so that it may mount file systems for itself without
+// the host seeing them. False where the system does not allow it (the test is then skipped).
+bool EnterPrivateMountNamespace();
+
+}  // namespace devicetest

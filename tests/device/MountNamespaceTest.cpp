@@ -1,0 +1,114 @@
+// Cases that mount small file systems of their own, inside a mount namespace private to the test
+// process. Skipped where the system does not allow that.
+
+#include "DeviceTestSupport.h"
+
+#include "device/CTAVINSDConfig.h"
+
+#include "platform/mount_watcher.h"
+#include "platform/volume_source_linux.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+using namespace device;
+using namespace devicetest;
+
+namespace {
+
+QCoreApplication &App()
+{
+    static int argc = 1;
+    static char name[] = "test_device";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+bool MountTmpfs(const QString &folder, const char *options)
+{
+    return ::mount("tavin-test", QFile::encodeName(folder).constData(), "tmpfs", 0, options) == 0;
+}
+
+TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
+{
+    if (!EnterPrivateMountNamespace())
+        GTEST_SKIP() << "no private mount namespace here";
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/card");
+    ASSERT_TRUE(QDir().mkpath(root));
+    ASSERT_TRUE(MountTmpfs(root, "size=64k"));
+
+    CTAVINSDConfig config;
+    ValueStrings values{};
+    config.SetValueStrings(&values);
+    auto volumes = std::make_unique<TestVolumeSource>();
+    volumes->insert(root);
+    config.SetVolumeSource(std::move(volumes));
+    ASSERT_EQ(config.ScanDrives(false), 1);
+    ASSERT_TRUE(config.SelectDrive(0));
+    ASSERT_TRUE(config.Reset(false));
+    ASSERT_TRUE(config.Save(QStringLiteral("setup.xml")));
+    const QByteArray before = ReadAll(root + QStringLiteral("/setup.xml"));
+    ASSERT_FALSE(before.isEmpty());
+
+    // Fill the card to the last byte.
+    {
+        QFile filler(root + QStringLiteral("/filler.avi"));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+    }
+
+    values[kItemSpeakerVol] = QStringLiteral("0");
+    ASSERT_TRUE(config.Load(QString()));
+    EXPECT_FALSE(config.Save(QStringLiteral("setup.xml"))) << "the card is full";
+    EXPECT_EQ(ReadAll(root + QStringLiteral("/setup.xml")), before);
+    EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2) << QDir(root).entryList(QDir::Files).join(u' ').toStdString();
+
+    ASSERT_TRUE(QFile::remove(root + QStringLiteral("/filler.avi")));
+    EXPECT_TRUE(config.Save(QStringLiteral("setup.xml")));
+    EXPECT_TRUE(ReadAll(root + QStringLiteral("/setup.xml")).contains("<item id=\"SpeakerVol\" value=\"0\" />"));
+    ::umount(QFile::encodeName(root).constData());
+}
+
+TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
+{
+    App();
+    if (!EnterPrivateMountNamespace())
+        GTEST_SKIP() << "no private mount namespace here";
+    QTemporaryDir dir;
+    platform::MountWatcher watcher;
+    ASSERT_TRUE(watcher.isWatching());
+    QSignalSpy spy(&watcher, &platform::MountWatcher::mountsChanged);
+
+    ASSERT_TRUE(MountTmpfs(dir.path(), "size=16k"));
+    ASSERT_TRUE(spy.wait(5000));
+
+    // The new mount is visible in the mount table the volume source reads.
+    const QByteArray table = ReadAll(QStringLiteral("/proc/self/mountinfo"));
+    bool listed = false;
+    for (const platform::MountInfoEntry &entry : platform::ParseMountInfo(table))
+        listed = listed || entry.mountPoint == QDir(dir.path()).canonicalPath() || entry.mountPoint == dir.path();
+    EXPECT_TRUE(listed);
+
+    spy.clear();
+    ASSERT_EQ(::umount(QFile::encodeName(dir.path()).constData()), 0);
+    EXPECT_TRUE(spy.wait(5000));
+}
+
+TEST(MountWatcher, MissingTableIsNotWatched)
+{
+    platform::MountWatcher watcher(QStringLiteral("/nonexistent/mountinfo"), nullptr);
+    EXPECT_FALSE(watcher.isWatching());
+}
+
+}  // namespace

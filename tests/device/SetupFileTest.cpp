@@ -1,0 +1,405 @@
+#include "DeviceTestSupport.h"
+
+#include "device/CTAVINSDConfig.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace device;
+using namespace devicetest;
+
+namespace {
+
+const QString kSetup = QStringLiteral("setup.xml");
+
+QByteArray Crlf(QByteArray text)
+{
+    return text.replace("\n", "\r\n");
+}
+
+// What the library's printer makes of the default text, with CR LF line ends.
+const QByteArray kDefaultFile = Crlf(R"(<?xml version="1.0" encoding="UTF-8" ?>
+<setup>
+    <!-- Product Information -->
+    <item id="Name" value="TAVIN Q7" />
+    <item id="FWVersion" value="" />
+    <item id="MICOM" value="" />
+    <item id="GSensorSensi" value="1" />
+    <item id="AudioRecEnable" value="TRUE" />
+    <item id="SpeakerVol" value="2" />
+    <item id="SoundEffect" value="1" />
+    <item id="PartitionMode" value="5" />
+    <item id="PmImpactSensi" value="1" />
+    <item id="PmMotionSensi" value="1" />
+    <item id="CarBatSafeVoltage" value="120" />
+    <item id="TempSafeValue" value="80" />
+    <item id="TempStableValue" value="45" />
+    <item id="LcdOffTime" value="2" />
+    <item id="FormatDays" value="0" />
+    <!-- Do not revise it -->
+    <item id="LastPowerOnDays" value="0" />
+    <!-- Do not revise it -->
+    <item id="RealUsedDays" value="0" />
+    <!-- Do not revise it -->
+    <item id="FormatAlarmPeriod" value="0" />
+    <item id="Brightness" value="1" />
+    <item id="LDWS" value="FALSE" />
+    <item id="LDWSSpeedOver" value="40" />
+    <item id="LDWSSensi" value="1" />
+    <item id="SafeDriving" value="FALSE" />
+    <item id="AutoReboot" value="TRUE" />
+    <item id="AutoRebootHour" value="3" />
+    <item id="AutoRebootMin" value="0" />
+    <item id="FactoryReset" value="FALSE" />
+</setup>
+)");
+
+// A card file in its own order, with a comment, an unknown item, an item without value, a
+// duplicate, an element of another name and a missing item (Brightness).
+const QByteArray kOddCard = R"(<?xml version="1.0" encoding="UTF-8"?>
+<setup>
+<!-- written by the recorder -->
+<item id="PartitionMode" value="3"/>
+<item id="Name" value="TAVIN Q7"/>
+<item id="Mystery" value="keep me" extra="1"/>
+<item id="SpeakerVol"/>
+<item id="GSensorSensi" value="0"/>
+<other id="LDWS" value="TRUE"/>
+<item id="GSensorSensi" value="9"/>
+</setup>
+)";
+
+// A card file with CarBatVoltCalib placed after `padding` bytes of comment.
+QByteArray CardWithCalibration(int padding, const QByteArray &calibration)
+{
+    QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<setup>\r\n<!--";
+    QByteArray text = head + QByteArray(std::max(0, padding - int(head.size()) - 5), 'x') + "-->\r\n";
+    text += "<item id=\"CarBatVoltCalib\" value=\"" + calibration + "\" />\r\n";
+    text += "<item id=\"PartitionMode\" value=\"4\" />\r\n</setup>\r\n";
+    return text;
+}
+
+class SetupFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.path() + QStringLiteral("/card");
+        ASSERT_TRUE(QDir().mkpath(m_root));
+        auto volumes = std::make_unique<TestVolumeSource>();
+        volumes->insert(m_root);
+        m_config.SetVolumeSource(std::move(volumes));
+        m_config.SetValueStrings(&m_values);
+        m_config.SetFileAttributes(&m_attributes);
+        ASSERT_EQ(m_config.ScanDrives(false), 1);
+        ASSERT_TRUE(m_config.SelectDrive(0));
+    }
+
+    QString path() const { return m_root + QLatin1Char('/') + kSetup; }
+    void putCard(const QByteArray &bytes) { ASSERT_TRUE(WriteAll(path(), bytes)); }
+    QByteArray card() const { return ReadAll(path()); }
+
+    // The settings panel's read: every value string emptied, then the card's file.
+    bool loadCard()
+    {
+        m_values = EmptyValues();
+        return m_config.Load(kSetup);
+    }
+    // The settings panel's write.
+    bool writeSettings()
+    {
+        m_config.ReadBatteryCalibration();
+        return m_config.Load(QString()) && m_config.Save(kSetup);
+    }
+    QStringList filesOnCard() const { return QDir(m_root).entryList(QDir::Files | QDir::Hidden); }
+
+    QTemporaryDir m_dir;
+    QString m_root;
+    ValueStrings m_values;
+    FakeFileAttributes m_attributes;
+    CTAVINSDConfig m_config;
+};
+
+TEST_F(SetupFileTest, ResetThenSaveWritesTheDefaultFileWithCrLfAndNoMark)
+{
+    ASSERT_TRUE(m_config.Reset(false));
+    ASSERT_TRUE(m_config.Save(kSetup));
+    const QByteArray written = card();
+    EXPECT_EQ(written, kDefaultFile);
+    EXPECT_FALSE(written.startsWith("\xEF\xBB\xBF"));
+    EXPECT_FALSE(written.contains("CarBatVoltCalib"));
+    EXPECT_EQ(written.count("\n"), written.count("\r\n")) << "every line ends in CR LF";
+}
+
+TEST_F(SetupFileTest, BindsAllTwentyEightItemsWhateverTheirOrder)
+{
+    QByteArray text = "<?xml version=\"1.0\"?><setup>";
+    for (int i = kItemCount - 1; i >= 0; --i)
+        text += "<item id=\"" + QByteArray(ConfigItems()[i].id) + "\" value=\"v" + QByteArray::number(i) + "\"/>";
+    putCard(text + "</setup>");
+    ASSERT_TRUE(loadCard());
+    for (int i = 0; i < kItemCount; ++i)
+        EXPECT_EQ(m_values[i], QStringLiteral("v%1").arg(i)) << ConfigItems()[i].id;
+    EXPECT_EQ(m_config.Document().BindingCount(), kItemCount);
+}
+
+TEST_F(SetupFileTest, CardFileKeepsItsOrderUnknownItemsAndMissingValues)
+{
+    putCard(kOddCard);
+    ASSERT_TRUE(loadCard());
+    EXPECT_EQ(m_values[kItemPartitionMode], QStringLiteral("3"));
+    EXPECT_EQ(m_values[kItemGSensorSensi], QStringLiteral("0")) << "the first of two duplicates counts";
+    EXPECT_EQ(m_values[kItemLDWS], QStringLiteral("TRUE")) << "any element after the first item is examined";
+    EXPECT_TRUE(m_values[kItemSpeakerVol].isEmpty());
+    EXPECT_TRUE(m_values[kItemBrightness].isEmpty());
+
+    m_values[kItemGSensorSensi] = QStringLiteral("2");
+    m_values[kItemSpeakerVol] = QStringLiteral("3");
+    m_values[kItemBrightness] = QStringLiteral("2");
+    m_values[kItemLDWS] = QStringLiteral("FALSE");
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(card(), Crlf(R"(<?xml version="1.0" encoding="UTF-8" ?>
+<setup>
+    <!-- written by the recorder -->
+    <item id="PartitionMode" value="3" />
+    <item id="Name" value="TAVIN Q7" />
+    <item id="Mystery" value="keep me" extra="1" />
+    <item id="SpeakerVol" />
+    <item id="GSensorSensi" value="2" />
+    <other id="LDWS" value="FALSE" />
+    <item id="GSensorSensi" value="9" />
+</setup>
+)"));
+    EXPECT_EQ(filesOnCard(), QStringList{kSetup}) << "no temporary file is left behind";
+}
+
+TEST_F(SetupFileTest, ElementsBeforeTheFirstItemAreNotSeen)
+{
+    putCard("<?xml version=\"1.0\"?><setup><config id=\"Name\" value=\"early\"/>"
+            "<item id=\"SoundEffect\" value=\"3\"/></setup>");
+    ASSERT_TRUE(loadCard());
+    EXPECT_TRUE(m_values[kItemName].isEmpty());
+    EXPECT_EQ(m_values[kItemSoundEffect], QStringLiteral("3"));
+}
+
+TEST_F(SetupFileTest, ByteOrderMarkIsWrittenBackOnlyWhenTheCardHadOne)
+{
+    putCard(QByteArray("\xEF\xBB\xBF") + kOddCard);
+    ASSERT_TRUE(loadCard());
+    EXPECT_TRUE(m_config.Document().HasByteOrderMark());
+    ASSERT_TRUE(writeSettings());
+    EXPECT_TRUE(card().startsWith("\xEF\xBB\xBF<?xml"));
+    EXPECT_EQ(card().count("\xEF\xBB\xBF"), 1);
+
+    putCard(kOddCard);
+    ASSERT_TRUE(loadCard());
+    EXPECT_FALSE(m_config.Document().HasByteOrderMark());
+    ASSERT_TRUE(writeSettings());
+    EXPECT_TRUE(card().startsWith("<?xml"));
+}
+
+TEST_F(SetupFileTest, UnreadableCardFileFailsAndResetGivesTheDefaults)
+{
+    EXPECT_FALSE(loadCard()) << "missing file";
+    putCard("<setup><item id=\"Name\" value=\"x\"></setup>");
+    EXPECT_FALSE(loadCard()) << "not well-formed";
+    putCard("");
+    EXPECT_FALSE(loadCard()) << "empty";
+    EXPECT_FALSE(m_config.Save(kSetup)) << "no document, nothing written";
+    EXPECT_EQ(card(), QByteArray());
+
+    ASSERT_TRUE(m_config.Reset(false));
+    for (int i = 0; i < kItemCount; ++i)
+        EXPECT_EQ(m_values[i], QString::fromLatin1(ConfigItems()[i].defaultValue)) << i;
+}
+
+TEST_F(SetupFileTest, NothingHappensWithoutValueStringsOrCard)
+{
+    putCard(kOddCard);
+    m_config.SetValueStrings(nullptr);
+    EXPECT_FALSE(m_config.Load(kSetup));
+    EXPECT_FALSE(m_config.Reset(false));
+    m_config.SetValueStrings(&m_values);
+
+    // A rescan clears the selection: the load still reads the card last selected, the save has no
+    // card and writes nowhere (not even into the current folder).
+    ASSERT_EQ(m_config.ScanDrives(true), 1);
+    EXPECT_TRUE(m_config.GetSelectedDrive().isEmpty());
+    EXPECT_TRUE(loadCard());
+    EXPECT_EQ(m_values[kItemPartitionMode], QStringLiteral("3"));
+    const QByteArray before = card();
+    EXPECT_FALSE(m_config.Save(kSetup));
+    EXPECT_EQ(card(), before);
+    EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(kSetup)));
+}
+
+TEST_F(SetupFileTest, ResetKeepingCardValues)
+{
+    putCard(CardWithCalibration(400, "77"));
+    ASSERT_TRUE(loadCard());
+    ASSERT_EQ(m_values[kItemPartitionMode], QStringLiteral("4"));
+    m_values[kItemSpeakerVol] = QStringLiteral("0");
+
+    ASSERT_TRUE(m_config.Reset(true));
+    EXPECT_EQ(m_values[kItemPartitionMode], QStringLiteral("4"));
+    EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("77"));
+    EXPECT_EQ(m_values[kItemSpeakerVol], QStringLiteral("2"));
+
+    // Straight after the reset the partition item is not bound: the default text's value goes out.
+    ASSERT_TRUE(m_config.Save(kSetup));
+    EXPECT_EQ(card(), kDefaultFile);
+
+    // A rebinding load first writes the kept partition; the default text has no calibration item.
+    ASSERT_TRUE(m_config.Load(QString()));
+    ASSERT_TRUE(m_config.Save(kSetup));
+    QByteArray expected = kDefaultFile;
+    expected.replace("\"PartitionMode\" value=\"5\"", "\"PartitionMode\" value=\"4\"");
+    EXPECT_EQ(card(), expected);
+}
+
+TEST_F(SetupFileTest, ResetWithoutKeepingSetsThePartitionButNeverTheCalibration)
+{
+    putCard(CardWithCalibration(400, "77"));
+    ASSERT_TRUE(loadCard());
+    ASSERT_TRUE(m_config.Reset(false));
+    EXPECT_EQ(m_values[kItemPartitionMode], QStringLiteral("5"));
+    EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("77"));
+    ASSERT_TRUE(m_config.Load(QString()));
+    ASSERT_TRUE(m_config.Save(kSetup));
+    EXPECT_EQ(card(), kDefaultFile);
+}
+
+TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindow)
+{
+    struct Case {
+        int padding;
+        QByteArray stored;
+        QByteArray written;
+    };
+    const Case cases[] = {
+        {300, "1234", "1234"},  // marker starts at byte 300: inside
+        {400, "", ""},          // an empty value stays empty
+        {299, "1234", "0"},     // starts one byte early
+        {1262, "12", "12"},     // marker, value and quote end inside the window
+        {1266, "12", "12"},     // the value is cut: taken whole from the document
+        {1267, "12", "0"},      // the marker's last byte is byte 1300
+        {1500, "1234", "0"},    // far beyond
+        {10, "1234", "0"},      // at the top of a short file
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.padding);
+        const QByteArray text = CardWithCalibration(c.padding, c.stored);
+        ASSERT_EQ(text.indexOf("<item id=\"CarBatVoltCalib\""), std::max<qsizetype>(c.padding, 58));
+        putCard(text);
+        ASSERT_TRUE(loadCard());
+        ASSERT_TRUE(writeSettings());
+        EXPECT_TRUE(card().contains("<item id=\"CarBatVoltCalib\" value=\"" + c.written + "\" />")) << card().toStdString();
+    }
+}
+
+TEST_F(SetupFileTest, BatteryCalibrationIsReadJustBeforeTheWrite)
+{
+    putCard(CardWithCalibration(400, "55"));
+    ASSERT_TRUE(loadCard());
+    ASSERT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("55"));
+    // The recorder changed the card in the meantime.
+    putCard(CardWithCalibration(400, "61"));
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("61"));
+    EXPECT_TRUE(card().contains("value=\"61\""));
+}
+
+TEST_F(SetupFileTest, ValueCutByTheWindowEndIsTakenFromTheDocument)
+{
+    // The value's closing quote lies past byte 1299: the value read is empty, so binding takes
+    // the document's value rather than writing a truncated one.
+    putCard(CardWithCalibration(1262, "123456"));
+    ASSERT_TRUE(loadCard());
+    ASSERT_TRUE(writeSettings());
+    EXPECT_TRUE(card().contains("<item id=\"CarBatVoltCalib\" value=\"123456\" />"));
+}
+
+TEST_F(SetupFileTest, HiddenFileIsRewrittenAndHiddenAgainWithItsTimes)
+{
+    putCard(kOddCard);
+    const QDateTime old = QDateTime::fromString(QStringLiteral("2021-06-01T10:00:00Z"), Qt::ISODate);
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    m_attributes.set(path(), platform::kFatHidden | platform::kFatArchive);
+    ASSERT_TRUE(loadCard());
+    m_values[kItemGSensorSensi] = QStringLiteral("1");
+    ASSERT_TRUE(writeSettings());
+
+    EXPECT_TRUE(card().contains("<item id=\"GSensorSensi\" value=\"1\" />"));
+    EXPECT_EQ(m_attributes.read(path()), std::optional<quint32>(platform::kFatHidden | platform::kFatArchive));
+    EXPECT_EQ(QFileInfo(path()).lastModified().toUTC(), old);
+}
+
+TEST_F(SetupFileTest, VisibleFileKeepsItsAttributesAndGetsANewTime)
+{
+    putCard(kOddCard);
+    const QDateTime old = QDateTime::fromString(QStringLiteral("2021-06-01T10:00:00Z"), Qt::ISODate);
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    m_attributes.set(path(), platform::kFatSystem);
+    ASSERT_TRUE(loadCard());
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(m_attributes.read(path()), std::optional<quint32>(platform::kFatSystem));
+    EXPECT_GT(QFileInfo(path()).lastModified().toUTC(), old);
+}
+
+TEST_F(SetupFileTest, ReadOnlyFileIsNotReplaced)
+{
+    putCard(kOddCard);
+    ASSERT_TRUE(loadCard());
+    m_values[kItemGSensorSensi] = QStringLiteral("2");
+
+    // Read-only by its permissions (also for a user whom the system lets write anything).
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    EXPECT_FALSE(writeSettings());
+    EXPECT_EQ(card(), kOddCard);
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+
+    // Read-only by its DOS attribute.
+    m_attributes.set(path(), platform::kFatReadOnly | platform::kFatHidden);
+    EXPECT_FALSE(writeSettings());
+    EXPECT_EQ(card(), kOddCard);
+    EXPECT_EQ(filesOnCard(), QStringList{kSetup});
+}
+
+TEST_F(SetupFileTest, InterruptedWriteLeavesTheOldFileIntact)
+{
+    putCard(kOddCard);
+    ASSERT_TRUE(loadCard());
+    m_values[kItemGSensorSensi] = QStringLiteral("2");
+    m_config.SetFileWriter(std::make_unique<InterruptedWriter>());
+    EXPECT_FALSE(writeSettings());
+    EXPECT_EQ(card(), kOddCard);
+    EXPECT_EQ(filesOnCard(), QStringList{kSetup});
+
+    // The next write with a working writer goes through.
+    m_config.SetFileWriter(nullptr);
+    EXPECT_TRUE(writeSettings());
+    EXPECT_TRUE(card().contains("<item id=\"GSensorSensi\" value=\"2\" />"));
+}
+
+TEST_F(SetupFileTest, WriteIntoAMissingFolderCreatesIt)
+{
+    ASSERT_TRUE(m_config.Reset(false));
+    ASSERT_TRUE(m_config.Save(QStringLiteral("SETUP/sub/setup.xml")));
+    EXPECT_EQ(ReadAll(m_root + QStringLiteral("/SETUP/sub/setup.xml")), kDefaultFile);
+}
+
+}  // namespace

@@ -32,6 +32,13 @@ void CSpeedCtrl::SetBackground(ColorRef colour)
     update();
 }
 
+void CSpeedCtrl::Configure(const SpeedCtrlConfig &config)
+{
+    SetDigitImages(config.digitImage, config.digitWidth, config.digitHeight, config.transColour);
+    SetUnitImages(config.unitImage, config.unitWidth, config.unitHeight, config.transColour);
+    SetBackground(config.background);
+}
+
 void CSpeedCtrl::SetGap(int gap)
 {
     m_gap = gap;

@@ -17,6 +17,18 @@ struct SpeedGaugeLayout {
     }
 };
 
+// What a skin says about a gauge: its bitmaps (already loaded) with their cell sizes and colours.
+struct SpeedCtrlConfig {
+    ColorRef background = 0;
+    ColorRef transColour = 0xFF00FF;
+    QImage digitImage; // 0 to 9, then the blank; null when the skin names none or it cannot be read
+    int digitWidth = 0;
+    int digitHeight = 0;
+    QImage unitImage; // km/h, then mph
+    int unitWidth = 0;
+    int unitHeight = 0;
+};
+
 // The speed gauge: the vehicle's speed at the playback time as three digit pictures and a unit
 // picture (km/h or mph), drawn from the skin's bitmaps over a plain background.
 class CSpeedCtrl : public QWidget, public media::ISpeedItemSink
@@ -31,6 +43,8 @@ public:
     void SetDigitImages(const QImage &image, int width, int height, ColorRef maskColour);
     void SetUnitImages(const QImage &image, int width, int height, ColorRef maskColour);
     void SetBackground(ColorRef colour);
+    // Applies a whole skin configuration (both strips and the background).
+    void Configure(const SpeedCtrlConfig &config);
     void SetGap(int gap);
 
     // The telemetry loader's entries: Add keeps the first item per fix time, Update corrects it.

@@ -6,7 +6,13 @@
 namespace {
 
 constexpr std::array<ColorRef, CGSensorGraph::kColourCount> kDefaultColours = {
-    0xFFFFFF, 0x141414, 0x7D7D7D, 0xFFFFFF, 0x00FF4B, 0x4642FF, 0xFFBA57,
+    0xFFFFFF,
+    0x141414,
+    0x7D7D7D,
+    0xFFFFFF,
+    0x00FF4B,
+    0x4642FF,
+    0xFFBA57,
 };
 
 // One-pixel lines that leave out their end point, so that a line "to plot right" stops inside
@@ -24,7 +30,7 @@ QFont legendFont(int pixelHeight)
     QFont font;
     // A fixed-pitch face keeps "%4d" columns lined up; the CJK mono face is what Debian ships.
     font.setFamilies({ QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK KR"),
-                       QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace") });
+        QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace") });
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(std::max(1, pixelHeight));
     font.setWeight(QFont::Normal);
@@ -196,7 +202,8 @@ void CGSensorGraph::Paint(QPainter &painter) const
         for (int axis = 0; axis < 3; ++axis) {
             const auto &entry = entries[static_cast<std::size_t>(axis)];
             painter.setPen(colorFromColorRef(m_colours[static_cast<std::size_t>(kXColour + axis)]));
-            painter.drawText(box, static_cast<int>(entry.align) | Qt::TextSingleLine | Qt::TextDontClip, entry.text);
+            painter.drawText(
+                box, static_cast<int>(entry.align) | Qt::TextSingleLine | Qt::TextDontClip, entry.text);
         }
     }
 
@@ -209,8 +216,8 @@ void CGSensorGraph::Paint(QPainter &painter) const
             for (std::size_t i = 0; i < samples.size(); ++i) {
                 const media::GSensorSample &s = samples[i];
                 const uint32_t value = axis == 0 ? s.x : axis == 1 ? s.y : s.z;
-                line[static_cast<int>(i)]
-                    = GSensorGraphLayout::CurvePoint(m_plot, m_xScale, baseline, scale.yScale, s.timeMs, value);
+                line[static_cast<int>(i)] = GSensorGraphLayout::CurvePoint(
+                    m_plot, m_xScale, baseline, scale.yScale, s.timeMs, value);
             }
             painter.setPen(linePen(m_colours[static_cast<std::size_t>(kXColour + axis)]));
             painter.drawPolyline(line);
@@ -220,5 +227,5 @@ void CGSensorGraph::Paint(QPainter &painter) const
     painter.setPen(linePen(m_colours[kCursorColour]));
     const int x = CursorX();
     painter.drawLine(x, m_plot.top + GSensorGraphLayout::kCursorTopInset, x,
-                     m_plot.bottom - GSensorGraphLayout::kCursorBottomInset);
+        m_plot.bottom - GSensorGraphLayout::kCursorBottomInset);
 }

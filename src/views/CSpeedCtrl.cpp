@@ -101,7 +101,8 @@ void CSpeedCtrl::paintEvent(QPaintEvent *)
     if (!m_units.IsEmpty()) {
         const QImage cell = m_units.Cell(m_model.UnitIndex());
         if (!cell.isNull()) {
-            painter.drawImage(SpeedGaugeLayout::UnitOrigin(m_gap, m_digitWidth, m_digitHeight, m_unitHeight), cell);
+            painter.drawImage(
+                SpeedGaugeLayout::UnitOrigin(m_gap, m_digitWidth, m_digitHeight, m_unitHeight), cell);
         }
     }
 }

@@ -8,7 +8,8 @@ using ColorRef = uint32_t;
 
 inline QColor colorFromColorRef(ColorRef c)
 {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+    return QColor(
+        static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
 inline ColorRef colorRefFromRgb(int r, int g, int b)

@@ -17,8 +17,8 @@ int truncateCoordinate(double v)
 
 } // namespace
 
-GSensorGraphLayout::Areas GSensorGraphLayout::Compute(const PixelRect &client, const Params &params,
-                                                      const PixelRect &legend)
+GSensorGraphLayout::Areas GSensorGraphLayout::Compute(
+    const PixelRect &client, const Params &params, const PixelRect &legend)
 {
     Areas areas;
     areas.legend = legend;
@@ -26,7 +26,8 @@ GSensorGraphLayout::Areas GSensorGraphLayout::Compute(const PixelRect &client, c
 
     if (params.style & gsensor_style::kShowLegend) {
         const int height = std::min(kLegendLines * params.fontHeight, client.height());
-        const int width = (params.style & gsensor_style::kLegendValues) ? kLegendValuesWidth : kLegendLettersWidth;
+        const int width
+            = (params.style & gsensor_style::kLegendValues) ? kLegendValuesWidth : kLegendLettersWidth;
         const uint32_t align = params.legendAlign;
         PixelRect box;
 
@@ -62,8 +63,8 @@ GSensorGraphLayout::Areas GSensorGraphLayout::Compute(const PixelRect &client, c
         areas.legend = box;
     }
 
-    areas.plot = PixelRect { rest.left + kPlotLeftGap, rest.top + params.topMargin, rest.right - params.rightMargin,
-                             rest.bottom - params.bottomMargin };
+    areas.plot = PixelRect { rest.left + kPlotLeftGap, rest.top + params.topMargin,
+        rest.right - params.rightMargin, rest.bottom - params.bottomMargin };
     return areas;
 }
 
@@ -83,7 +84,8 @@ std::array<int, 5> GSensorGraphLayout::GridLines(const PixelRect &plot)
     return lines;
 }
 
-GSensorGraphLayout::CurveScale GSensorGraphLayout::Curves(const PixelRect &plot, uint32_t style, int valueRange)
+GSensorGraphLayout::CurveScale GSensorGraphLayout::Curves(
+    const PixelRect &plot, uint32_t style, int valueRange)
 {
     const int sixth = plot.height() / 6;
     CurveScale scale;
@@ -98,14 +100,15 @@ GSensorGraphLayout::CurveScale GSensorGraphLayout::Curves(const PixelRect &plot,
     return scale;
 }
 
-QPoint GSensorGraphLayout::CurvePoint(const PixelRect &plot, double xScale, int baseline, double yScale,
-                                      uint32_t timeMs, uint32_t value)
+QPoint GSensorGraphLayout::CurvePoint(
+    const PixelRect &plot, double xScale, int baseline, double yScale, uint32_t timeMs, uint32_t value)
 {
-    return QPoint(truncateCoordinate(plot.left + timeMs * xScale), truncateCoordinate(baseline - value * yScale));
+    return QPoint(
+        truncateCoordinate(plot.left + timeMs * xScale), truncateCoordinate(baseline - value * yScale));
 }
 
-int GSensorGraphLayout::CursorX(int cursorOrigin, std::optional<int64_t> cursorTimeMs, double xScale,
-                                const PixelRect &plot)
+int GSensorGraphLayout::CursorX(
+    int cursorOrigin, std::optional<int64_t> cursorTimeMs, double xScale, const PixelRect &plot)
 {
     int x = cursorOrigin;
     if (cursorTimeMs)
@@ -113,8 +116,8 @@ int GSensorGraphLayout::CursorX(int cursorOrigin, std::optional<int64_t> cursorT
     return std::min(x, plot.right);
 }
 
-std::array<GSensorGraphLayout::LegendEntry, 3> GSensorGraphLayout::Legend(uint32_t style,
-                                                                          const std::array<int, 3> &current)
+std::array<GSensorGraphLayout::LegendEntry, 3> GSensorGraphLayout::Legend(
+    uint32_t style, const std::array<int, 3> &current)
 {
     static constexpr char kLetters[3] = { 'X', 'Y', 'Z' };
     std::array<LegendEntry, 3> entries;

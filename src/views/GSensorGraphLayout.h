@@ -67,11 +67,12 @@ public:
 
     // The point of one reading: x from its time, y upwards from the axis's baseline. Truncated
     // toward zero like the integer coordinates the curves are drawn with.
-    static QPoint CurvePoint(const PixelRect &plot, double xScale, int baseline, double yScale, uint32_t timeMs,
-                             uint32_t value);
+    static QPoint CurvePoint(
+        const PixelRect &plot, double xScale, int baseline, double yScale, uint32_t timeMs, uint32_t value);
 
     // The cursor's x for a cursor time (none without samples), never right of the plot.
-    static int CursorX(int cursorOrigin, std::optional<int64_t> cursorTimeMs, double xScale, const PixelRect &plot);
+    static int CursorX(
+        int cursorOrigin, std::optional<int64_t> cursorTimeMs, double xScale, const PixelRect &plot);
 
     // The cursor line runs from plotTop + 14 to plotBottom - 11 (the end pixel not drawn).
     static constexpr int kCursorTopInset = 14;

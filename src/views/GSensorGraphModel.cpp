@@ -33,7 +33,8 @@ std::array<int, 3> GSensorGraphModel::CurrentReadings() const
     return { static_cast<int>(s.x), static_cast<int>(s.y), static_cast<int>(s.z) };
 }
 
-std::size_t GSensorGraphModel::FindCursorIndex(const std::vector<media::GSensorSample> &samples, int64_t timeMs)
+std::size_t GSensorGraphModel::FindCursorIndex(
+    const std::vector<media::GSensorSample> &samples, int64_t timeMs)
 {
     for (std::size_t i = 1; i < samples.size(); ++i) {
         if (static_cast<int64_t>(samples[i].timeMs) > timeMs)

@@ -72,7 +72,8 @@ int SpeedGaugeModel::DisplayValue(float speedKmh, double factor)
 {
     const double value = factor * static_cast<double>(speedKmh) + 0.5;
     // A garbled sentence can carry any number; such a value must not reach the int conversion.
-    if (!std::isfinite(value) || value <= std::numeric_limits<int>::min() || value >= std::numeric_limits<int>::max())
+    if (!std::isfinite(value) || value <= std::numeric_limits<int>::min()
+        || value >= std::numeric_limits<int>::max())
         return static_cast<int>(kInvalidSpeed);
     return static_cast<int>(value);
 }

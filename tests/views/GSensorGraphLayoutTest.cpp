@@ -123,7 +123,7 @@ TEST(GSensorLayout, LanesHoldReadingsUpToHundredTen)
         }
     }
     EXPECT_EQ(GSensorGraphLayout::CurvePoint(plot, 0, scale.baseline[1], scale.yScale, 0, 110).y(),
-              static_cast<int>(scale.baseline[1] - 110 * scale.yScale));
+        static_cast<int>(scale.baseline[1] - 110 * scale.yScale));
 }
 
 TEST(GSensorLayout, CursorPosition)
@@ -133,7 +133,8 @@ TEST(GSensorLayout, CursorPosition)
     EXPECT_EQ(GSensorGraphLayout::CursorX(100, 30000, 0.01, plot), 400);
     EXPECT_EQ(GSensorGraphLayout::CursorX(100, 30099, 0.01, plot), 400) << "truncated";
     EXPECT_EQ(GSensorGraphLayout::CursorX(100, 90000, 0.01, plot), 700) << "never right of the plot";
-    EXPECT_EQ(GSensorGraphLayout::CursorX(100, -1000, 0.01, plot), 90) << "a time before the start is left of it";
+    EXPECT_EQ(GSensorGraphLayout::CursorX(100, -1000, 0.01, plot), 90)
+        << "a time before the start is left of it";
     EXPECT_EQ(GSensorGraphLayout::CursorX(800, std::nullopt, 0.01, plot), 700);
 }
 

@@ -11,9 +11,13 @@ using views_test::SameRgb;
 
 namespace {
 
-QColor colour(const CGSensorGraph &g, int index) { return colorFromColorRef(g.Colour(index)); }
+QColor colour(const CGSensorGraph &g, int index)
+{
+    return colorFromColorRef(g.Colour(index));
+}
 
-class GSensorGraphWidget : public views_test::WidgetTest {
+class GSensorGraphWidget : public views_test::WidgetTest
+{
 protected:
     void SetUp() override
     {
@@ -83,8 +87,8 @@ TEST_F(GSensorGraphWidget, DrawsLaneCurvesGridAndCursor)
     const int xMid = plot.left + 150;
     const std::array<uint32_t, 3> values { 100, 50, 10 };
     for (int axis = 0; axis < 3; ++axis) {
-        const QPoint p = GSensorGraphLayout::CurvePoint(plot, graph.XScale(), scale.baseline[axis], scale.yScale,
-                                                        15000, values[axis]);
+        const QPoint p = GSensorGraphLayout::CurvePoint(
+            plot, graph.XScale(), scale.baseline[axis], scale.yScale, 15000, values[axis]);
         EXPECT_EQ(p.x(), xMid);
         EXPECT_TRUE(SameRgb(img.pixel(p), colour(graph, CGSensorGraph::kXColour + axis))) << "axis " << axis;
         EXPECT_FALSE(SameRgb(img.pixel(p.x(), p.y() - 3), colour(graph, CGSensorGraph::kXColour + axis)));
@@ -94,7 +98,8 @@ TEST_F(GSensorGraphWidget, DrawsLaneCurvesGridAndCursor)
     const auto grid = GSensorGraphLayout::GridLines(plot);
     for (int y : grid)
         EXPECT_TRUE(SameRgb(img.pixel(plot.left + 10, y), colour(graph, CGSensorGraph::kGridColour))) << y;
-    EXPECT_TRUE(SameRgb(img.pixel(plot.left + 10, grid[0] + 3), colour(graph, CGSensorGraph::kBackgroundColour)));
+    EXPECT_TRUE(
+        SameRgb(img.pixel(plot.left + 10, grid[0] + 3), colour(graph, CGSensorGraph::kBackgroundColour)));
     EXPECT_FALSE(SameRgb(img.pixel(plot.left - 2, grid[0]), colour(graph, CGSensorGraph::kGridColour)))
         << "the grid starts at the plot";
 
@@ -113,7 +118,8 @@ TEST_F(GSensorGraphWidget, DrawsLaneCurvesGridAndCursor)
     for (int axis = 0; axis < 3; ++axis) {
         bool found = false;
         for (int x = legend.left; x < legend.right && !found; ++x)
-            found = columnHas(img, x, legend.top, legend.bottom, colour(graph, CGSensorGraph::kXColour + axis));
+            found
+                = columnHas(img, x, legend.top, legend.bottom, colour(graph, CGSensorGraph::kXColour + axis));
         EXPECT_TRUE(found) << "legend axis " << axis;
     }
     EXPECT_TRUE(SameRgb(img.pixel(5, 5), colour(graph, CGSensorGraph::kBackgroundColour)));
@@ -142,7 +148,8 @@ TEST_F(GSensorGraphWidget, NoSamplesDrawNoCurveAndCursorAtOrigin)
     const PixelRect plot = graph.Plot();
     for (int x = plot.left + 5; x < plot.right; x += 7)
         for (int axis = 0; axis < 3; ++axis)
-            ASSERT_FALSE(columnHas(img, x, plot.top, plot.bottom, colour(graph, CGSensorGraph::kXColour + axis)))
+            ASSERT_FALSE(
+                columnHas(img, x, plot.top, plot.bottom, colour(graph, CGSensorGraph::kXColour + axis)))
                 << "x " << x;
 }
 
@@ -173,7 +180,7 @@ TEST_F(GSensorGraphWidget, CursorBeforeFirstAndAfterLastSample)
     graph.SetPosition(600000);
     EXPECT_EQ(graph.CursorX(), graph.Plot().right);
     EXPECT_TRUE(SameRgb(views_test::Render(graph).pixel(graph.Plot().right, 90),
-                        colour(graph, CGSensorGraph::kCursorColour)));
+        colour(graph, CGSensorGraph::kCursorColour)));
 }
 
 TEST_F(GSensorGraphWidget, LegendShowsCurrentReadings)
@@ -189,7 +196,8 @@ TEST_F(GSensorGraphWidget, LegendShowsCurrentReadings)
     graph.SetStyle(0);
     const QImage img = views_test::Render(graph);
     for (int x = 0; x < graph.Plot().left; ++x)
-        ASSERT_FALSE(columnHas(img, x, 0, img.height(), colour(graph, CGSensorGraph::kXColour))) << "no legend";
+        ASSERT_FALSE(columnHas(img, x, 0, img.height(), colour(graph, CGSensorGraph::kXColour)))
+            << "no legend";
 }
 
 TEST_F(GSensorGraphWidget, ClickChangesNothing)

@@ -19,8 +19,14 @@ constexpr ColorRef kBackground = 0x203040; // RGB(0x40, 0x30, 0x20)
 
 // Cell i is filled with a colour of its own, with a magenta frame two pixels wide that must let
 // the background through.
-QColor cellColour(int i) { return QColor(20 * i + 10, 200 - 15 * i, 5 * i); }
-QColor unitColour(int i) { return i == 0 ? QColor(0, 120, 255) : QColor(255, 120, 0); }
+QColor cellColour(int i)
+{
+    return QColor(20 * i + 10, 200 - 15 * i, 5 * i);
+}
+QColor unitColour(int i)
+{
+    return i == 0 ? QColor(0, 120, 255) : QColor(255, 120, 0);
+}
 
 QImage makeStrip(int cells, int w, int h, QColor (*colour)(int))
 {
@@ -32,7 +38,8 @@ QImage makeStrip(int cells, int w, int h, QColor (*colour)(int))
     return strip;
 }
 
-class SpeedCtrlWidget : public views_test::WidgetTest {
+class SpeedCtrlWidget : public views_test::WidgetTest
+{
 protected:
     void SetUp() override
     {
@@ -68,10 +75,10 @@ TEST_F(SpeedCtrlWidget, StripsAreCutFromTheBitmaps)
     EXPECT_EQ(gauge.sizeHint(), QSize(3 * kDigitW + kUnitW, kDigitH));
 
     // A bitmap one pixel short of the last cell loses that cell; a null bitmap gives no strip.
-    EXPECT_EQ(ImageStrip(makeStrip(11, kDigitW, kDigitH, cellColour).copy(0, 0, 11 * kDigitW - 1, kDigitH), kDigitW,
-                         kDigitH, kMagenta)
+    EXPECT_EQ(ImageStrip(makeStrip(11, kDigitW, kDigitH, cellColour).copy(0, 0, 11 * kDigitW - 1, kDigitH),
+                  kDigitW, kDigitH, kMagenta)
                   .Count(),
-              10);
+        10);
     EXPECT_TRUE(ImageStrip(QImage(), kDigitW, kDigitH, kMagenta).IsEmpty());
     EXPECT_TRUE(ImageStrip(makeStrip(2, 4, 4, unitColour), 0, 4, kMagenta).IsEmpty());
 }
@@ -92,7 +99,8 @@ TEST_F(SpeedCtrlWidget, DrawsDigitsUnitAndBackground)
     const QPoint unit = SpeedGaugeLayout::UnitOrigin(0, kDigitW, kDigitH, kUnitH);
     EXPECT_EQ(unit, QPoint(3 * kDigitW, kDigitH - kUnitH));
     EXPECT_TRUE(SameRgb(img.pixel(unit.x() + kUnitW / 2, unit.y() + kUnitH / 2), unitColour(0)));
-    EXPECT_TRUE(SameRgb(img.pixel(unit.x() + kUnitW / 2, unit.y() - 2), background)) << "nothing above the unit";
+    EXPECT_TRUE(SameRgb(img.pixel(unit.x() + kUnitW / 2, unit.y() - 2), background))
+        << "nothing above the unit";
 
     gauge.SetUnit(SpeedUnit::Mph);
     gauge.SetPosition(200);
@@ -110,7 +118,8 @@ TEST_F(SpeedCtrlWidget, GapSpacesTheDigits)
     gauge.SetPosition(0);
     const QImage img = views_test::Render(gauge);
     expectDigits(img, 1, 2, 3);
-    EXPECT_TRUE(SameRgb(img.pixel(kDigitW + 2, kDigitH / 2), colorFromColorRef(kBackground))) << "inside the gap";
+    EXPECT_TRUE(SameRgb(img.pixel(kDigitW + 2, kDigitH / 2), colorFromColorRef(kBackground)))
+        << "inside the gap";
 }
 
 TEST_F(SpeedCtrlWidget, BlankAndAgedDisplayShowBlankCells)

@@ -29,7 +29,10 @@ SpeedGaugeModel gaugeWithSpeeds(std::initializer_list<float> speeds, int firstTi
     return gauge;
 }
 
-std::array<int, 3> digits(int a, int b, int c) { return { a, b, c }; }
+std::array<int, 3> digits(int a, int b, int c)
+{
+    return { a, b, c };
+}
 
 } // namespace
 

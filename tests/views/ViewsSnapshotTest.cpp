@@ -21,9 +21,8 @@ std::vector<GSensorSample> drivingSamples()
     for (int s = 0; s < 60; ++s) {
         const double bump = (s >= 40 && s <= 42) ? 40 : 0;
         samples.push_back(GSensorSample { static_cast<uint32_t>(55 + 12 * std::sin(s / 4.0) + bump),
-                                          static_cast<uint32_t>(50 + 8 * std::cos(s / 3.0) - bump / 2),
-                                          static_cast<uint32_t>(70 + 5 * std::sin(s / 2.0)),
-                                          static_cast<uint32_t>(s * 1000 + 37) });
+            static_cast<uint32_t>(50 + 8 * std::cos(s / 3.0) - bump / 2),
+            static_cast<uint32_t>(70 + 5 * std::sin(s / 2.0)), static_cast<uint32_t>(s * 1000 + 37) });
     }
     return samples;
 }
@@ -43,8 +42,8 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
     for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
         for (int axis = 0; axis < 3; ++axis) {
             const uint32_t v = axis == 0 ? samples[i].x : axis == 1 ? samples[i].y : samples[i].z;
-            const QPoint p = GSensorGraphLayout::CurvePoint(plot, graph.XScale(), scale.baseline[axis], scale.yScale,
-                                                            samples[i].timeMs, v);
+            const QPoint p = GSensorGraphLayout::CurvePoint(
+                plot, graph.XScale(), scale.baseline[axis], scale.yScale, samples[i].timeMs, v);
             const QRgb pixel = img.pixel(p);
             const QColor colour = colorFromColorRef(graph.Colour(CGSensorGraph::kXColour + axis));
             if (SameRgb(pixel, colour)) {
@@ -55,7 +54,8 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
                 continue;
             bool later = SameRgb(pixel, cursor);
             for (int over = axis + 1; over < 3; ++over)
-                later = later || SameRgb(pixel, colorFromColorRef(graph.Colour(CGSensorGraph::kXColour + over)));
+                later = later
+                    || SameRgb(pixel, colorFromColorRef(graph.Colour(CGSensorGraph::kXColour + over)));
             EXPECT_TRUE(later) << "sample " << i << " axis " << axis << " at " << p.x() << "," << p.y();
             ++covered;
         }
@@ -65,7 +65,8 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
 
 } // namespace
 
-class ViewsSnapshot : public views_test::WidgetTest {
+class ViewsSnapshot : public views_test::WidgetTest
+{
 };
 
 TEST_F(ViewsSnapshot, GraphWithRecorderLikeData)
@@ -83,7 +84,8 @@ TEST_F(ViewsSnapshot, GraphWithRecorderLikeData)
     QImage img = views_test::Render(graph);
     expectCurvesThroughSamples(graph, img);
     EXPECT_EQ(graph.CursorX(), 100 + static_cast<int>(41500 * (254.0 / 60000)));
-    EXPECT_TRUE(SameRgb(img.pixel(graph.CursorX(), 60), colorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour))));
+    EXPECT_TRUE(SameRgb(
+        img.pixel(graph.CursorX(), 60), colorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour))));
     img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("gsensor-shared.png")));
 
     graph.SetStyle(gsensor_style::kDefault | gsensor_style::kSeparateLanes);

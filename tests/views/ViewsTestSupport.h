@@ -26,6 +26,9 @@ protected:
     WidgetTest() { EnsureApplication(); }
 };
 
-inline bool SameRgb(QRgb pixel, const QColor &colour) { return (pixel & RGB_MASK) == (colour.rgb() & RGB_MASK); }
+inline bool SameRgb(QRgb pixel, const QColor &colour)
+{
+    return (pixel & RGB_MASK) == (colour.rgb() & RGB_MASK);
+}
 
 } // namespace views_test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/AviReadStats.h"
+#include "media/AviTraceSink.h"
 
 #include <cstdint>
 

@@ -1,0 +1,129 @@
+// Listing a card reads each recording's headers: that must cost the same for a 10-second and
+// a 10-minute file and touch at most 64 KiB. The whole chunk walk is measured beside it.
+//
+// The recordings (1080p MPEG-4 with PCM audio) are made with ffmpeg on the first run and kept
+// in <temp>/tavin-bench-container: ten seconds are encoded, longer files are the same clip
+// looped with stream copy, which takes a second or two.
+
+#include "media/AviFileInfo.h"
+#include "media/AviHeaderReader.h"
+#include "media/RecordingLength.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+using namespace media;
+
+namespace {
+
+bool runFfmpeg(const QStringList &args)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"), QStringList{"-nostdin", "-v", "error", "-y"} + args);
+    if (!process.waitForStarted() || !process.waitForFinished(5 * 60 * 1000))
+        return false;
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        std::fprintf(stderr, "ffmpeg failed: %s\n", process.readAllStandardError().constData());
+        return false;
+    }
+    return true;
+}
+
+// Returns the path of a 1080p recording of the given length, making it when needed.
+QString recording(const QDir &folder, int seconds)
+{
+    const QString clip = folder.filePath(QStringLiteral("clip-10s.avi"));
+    if (!QFileInfo::exists(clip)) {
+        const QString partial = clip + QStringLiteral(".part.avi");
+        if (!runFfmpeg({"-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30", "-f", "lavfi", "-i", "sine=r=16000", "-t",
+                        "10", "-c:v", "mpeg4", "-b:v", "200k", "-g", "300", "-c:a", "pcm_s16le", "-ac", "1",
+                        partial})
+            || !QFile::rename(partial, clip))
+            return QString();
+    }
+    if (seconds == 10)
+        return clip;
+    const QString path = folder.filePath(QStringLiteral("clip-%1s.avi").arg(seconds));
+    if (!QFileInfo::exists(path)) {
+        const QString partial = path + QStringLiteral(".part.avi");
+        if (!runFfmpeg({"-stream_loop", QString::number(seconds / 10 - 1), "-i", clip, "-c", "copy", partial})
+            || !QFile::rename(partial, path))
+            return QString();
+    }
+    return path;
+}
+
+void headerRead(benchmark::State &state, const QByteArray &path)
+{
+    AviReadStats stats;
+    int length = 0;
+    for (auto _ : state) {
+        AviFileInfo info;
+        stats = AviReadStats();
+        if (!ReadAviHeaderInfo(path.constData(), info, {}, &stats)) {
+            state.SkipWithError("not read as an AVI file");
+            return;
+        }
+        length = RecordingLengthSeconds(info.mainHeader);
+        benchmark::DoNotOptimize(length);
+    }
+    if (stats.bytesRead > kAviHeaderWindow)
+        state.SkipWithError("the header read touched more than 64 KiB");
+    state.counters["bytes_read"] = static_cast<double>(stats.bytesRead);
+    state.counters["read_calls"] = stats.readCalls;
+    state.counters["length_s"] = length;
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(QFile::decodeName(path)).size()) / 1e6;
+}
+
+void wholeWalk(benchmark::State &state, const QByteArray &path)
+{
+    AviReadStats stats;
+    AviFileInfo info;
+    for (auto _ : state) {
+        info = AviFileInfo();
+        stats = AviReadStats();
+        if (!ReadAviFileInfo(path.constData(), info, {}, &stats)) {
+            state.SkipWithError("not read as an AVI file");
+            return;
+        }
+        benchmark::DoNotOptimize(info);
+    }
+    state.counters["bytes_read"] = static_cast<double>(stats.bytesRead);
+    state.counters["chunks"] = stats.chunksVisited;
+    state.counters["video_chunks"] = info.videoChunks;
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(QFile::decodeName(path)).size()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    QDir folder(QDir::temp().filePath(QStringLiteral("tavin-bench-container")));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
+        return 1;
+    }
+    for (int seconds : {10, 60, 600}) {
+        const QString path = recording(folder, seconds);
+        if (path.isEmpty()) {
+            std::fprintf(stderr, "cannot make the %d s recording\n", seconds);
+            return 1;
+        }
+        const QByteArray native = QFile::encodeName(path);
+        const std::string suffix = "/1080p_" + std::to_string(seconds) + "s";
+        benchmark::RegisterBenchmark(("HeaderRead" + suffix).c_str(), headerRead, native);
+        benchmark::RegisterBenchmark(("WholeWalk" + suffix).c_str(), wholeWalk, native);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

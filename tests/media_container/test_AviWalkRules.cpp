@@ -1,0 +1,225 @@
+// The chunk walk's rules on hand-made files: counting, padding, short structures, tracing.
+
+#include "RiffBuilder.h"
+
+#include "media/AviFileInfo.h"
+#include "media/AviHeaderReader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace media;
+using namespace riff;
+
+namespace {
+
+class AviWalkTest : public testing::Test
+{
+protected:
+    // Writes the bytes to a file and walks it; the trace text is kept in m_trace.
+    bool walk(const QByteArray &bytes, AviFileInfo &info, bool headersOnly = false)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("walk.avi"));
+        EXPECT_TRUE(writeFile(path, bytes));
+        m_trace.clear();
+        const AviTraceSink sink = [this](std::string_view text) { m_trace.append(text); };
+        const QByteArray native = QFile::encodeName(path);
+        return headersOnly ? ReadAviHeaderInfo(native.constData(), info, sink)
+                           : ReadAviFileInfo(native.constData(), info, sink);
+    }
+
+    QTemporaryDir m_dir;
+    std::string m_trace;
+};
+
+QByteArray payload(int size, char fill = 'x')
+{
+    return QByteArray(size, fill);
+}
+
+TEST_F(AviWalkTest, CountsEveryDataChunkOfTheMoviList)
+{
+    QByteArray movi;
+    std::uint32_t videoSum = 0;
+    std::uint32_t audioSum = 0;
+    for (int i = 0; i < 100; ++i) {
+        const int videoSize = 100 + i * 7;  // odd and even sizes alternate
+        movi += chunk(i % 10 == 0 ? "00db" : "00dc", payload(videoSize));
+        videoSum += static_cast<std::uint32_t>(videoSize);
+        if (i % 2 == 0) {
+            const int audioSize = 33 + i;
+            movi += chunk("01wb", payload(audioSize));
+            audioSum += static_cast<std::uint32_t>(audioSize);
+        }
+    }
+    movi += chunk("tlm0", payload(17));  // telemetry: neither video nor audio
+    const QByteArray file = riffAvi(headerList(33367, 100) + list("movi", movi) + chunk("idx1", payload(64)));
+
+    AviFileInfo info;
+    ASSERT_TRUE(walk(file, info));
+    EXPECT_EQ(info.videoChunks, 100u);
+    EXPECT_EQ(info.videoBytes, videoSum);
+    EXPECT_EQ(info.audioChunks, 50u);
+    EXPECT_EQ(info.audioBytes, audioSum);
+    EXPECT_EQ(info.riffSize, static_cast<std::uint32_t>(file.size() - 8));
+    EXPECT_EQ(info.moviSize, static_cast<std::uint32_t>(movi.size() + 4));
+    EXPECT_EQ(info.hasVideo, 1u);
+    EXPECT_EQ(info.hasAudio, 1u);
+    EXPECT_EQ(info.mainHeader.microSecPerFrame, 33367u);
+    EXPECT_EQ(info.mainHeader.totalFrames, 100u);
+    EXPECT_EQ(info.mainHeader.width, 320u);
+    EXPECT_EQ(info.videoFormat.width, 320);
+    EXPECT_EQ(info.videoFormat.height, 240);
+    EXPECT_EQ(info.videoFormat.compression, 0x34363248u);  // "H264"
+    EXPECT_EQ(info.audioFormat.samplesPerSec, 8000u);
+    EXPECT_EQ(info.audioFormat.bitsPerSample, 8u);
+    EXPECT_EQ(info.audioFormat.extra[1], 0x22);
+    EXPECT_EQ(info.videoStreamHeader.rate, 30u);
+    EXPECT_EQ(info.audioStreamHeader.rate, 8000u);
+
+    // The counters add up over calls: the caller clears the record.
+    ASSERT_TRUE(walk(file, info));
+    EXPECT_EQ(info.videoChunks, 200u);
+    EXPECT_EQ(info.audioBytes, 2 * audioSum);
+}
+
+TEST_F(AviWalkTest, PadByteAfterOddChunkIsSkipped)
+{
+    // An odd JUNK chunk in front of the main header: if its pad byte were not skipped, the
+    // main header would not be found.
+    const QByteArray file = riffAvi(list("hdrl", chunk("JUNK", payload(3)) + chunk("avih", mainHeader(40000, 75)))
+                                    + list("movi", chunk("00dc", payload(5)) + chunk("00dc", payload(6))));
+    AviFileInfo info;
+    ASSERT_TRUE(walk(file, info));
+    EXPECT_EQ(info.mainHeader.totalFrames, 75u);
+    EXPECT_EQ(info.videoChunks, 2u);
+    EXPECT_EQ(info.videoBytes, 11u);
+}
+
+TEST_F(AviWalkTest, ExactMainHeaderWritesNoSizeTrace)
+{
+    AviFileInfo info;
+    ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 75)))), info));
+    EXPECT_EQ(m_trace.find("data_size"), std::string::npos) << m_trace;
+    EXPECT_NE(m_trace.find("<avih> 56 \r\n"), std::string::npos) << m_trace;
+
+    // A longer main header is read for its 56 bytes and the rest skipped, with a trace line.
+    AviFileInfo longer;
+    const QByteArray body = mainHeader(40000, 75) + payload(8);
+    ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", body)) + chunk("01wb", payload(4))), longer));
+    EXPECT_NE(m_trace.find("          # data_size(56) != size(64)\r\n"), std::string::npos) << m_trace;
+    EXPECT_EQ(longer.mainHeader.totalFrames, 75u);
+    EXPECT_EQ(longer.audioChunks, 1u);
+}
+
+TEST_F(AviWalkTest, FormatOfAnotherStreamTypeIsSkippedWhole)
+{
+    const QByteArray text = list("strl", chunk("strh", streamHeader("txts", "abcd", 1, 1, 1))
+                                             + chunk("strf", payload(30, '\x7f')));
+    const QByteArray file = riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 75)) + text)
+                                    + list("movi", chunk("02dc", payload(2))));
+    AviFileInfo info;
+    ASSERT_TRUE(walk(file, info));
+    EXPECT_NE(m_trace.find("          txts:abcd\r\n"), std::string::npos) << m_trace;
+    EXPECT_NE(m_trace.find("          # data_size(0) != size(30)\r\n"), std::string::npos) << m_trace;
+    EXPECT_EQ(info.hasVideo, 0u);
+    EXPECT_EQ(info.hasAudio, 0u);
+    EXPECT_EQ(info.videoFormat.size, 0u);
+    EXPECT_EQ(info.videoChunks, 1u);
+}
+
+TEST_F(AviWalkTest, TraceShowsHeaderOffsetsAndLists)
+{
+    const QByteArray file = riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 75))));
+    AviFileInfo info;
+    ASSERT_TRUE(walk(file, info));
+    const std::string expected = "RIFF " + std::to_string(file.size() - 8) + " AVI  \r\n"
+        + "      12: <LIST> 68 \r\n"
+        + "          hdrl\r\n"
+        + "      24: <avih> 56 \r\n"
+        + "      88: ";  // the read at the end of the file fails after the offset is traced
+    EXPECT_EQ(m_trace, expected);
+}
+
+TEST_F(AviWalkTest, LastStreamHeaderOfEachKindWins)
+{
+    const QByteArray first = list("strl", chunk("strh", streamHeader("vids", "MJPG", 1, 10, 5))
+                                              + chunk("strf", bitmapInfo(640, 480, "MJPG")));
+    const QByteArray second = list("strl", chunk("strh", streamHeader("vids", "H264", 1, 30, 9))
+                                               + chunk("strf", bitmapInfo(1280, 720, "H264")));
+    AviFileInfo info;
+    ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 9)) + first + second)), info));
+    EXPECT_EQ(info.videoStreamHeader.rate, 30u);
+    EXPECT_EQ(std::memcmp(info.videoStreamHeader.handler, "H264", 4), 0);
+    EXPECT_EQ(info.videoFormat.width, 1280);
+}
+
+// A chunk that declares fewer bytes than its structure: the whole structure is read and the
+// walk then moves back by the difference, one byte further when the difference is odd.
+TEST_F(AviWalkTest, ShortStructureMovesBackBySkipRule)
+{
+    const QByteArray body = mainHeader(40000, 75);
+
+    // Even declared size 50: the next chunk is read from the declared end.
+    QByteArray even = QByteArray("avih") + le32(50) + body.left(50);
+    even += chunk("00dc", payload(4));
+    even += payload(16, '\0');  // room for the 56-byte read
+    AviFileInfo evenInfo;
+    ASSERT_TRUE(walk(riffAvi(even), evenInfo));
+    EXPECT_EQ(evenInfo.videoChunks, 1u) << m_trace;
+    EXPECT_NE(m_trace.find("# data_size(56) != size(50)"), std::string::npos);
+
+    // Odd declared size 51: skip = 51 - 56 = -5, made even to -6, so the next chunk is read at
+    // 50 bytes into the body, one byte before the declared end.
+    QByteArray odd = QByteArray("avih") + le32(51) + body.left(50);
+    odd += chunk("01wb", payload(6));
+    odd += payload(16, '\0');
+    AviFileInfo oddInfo;
+    ASSERT_TRUE(walk(riffAvi(odd), oddInfo));
+    EXPECT_EQ(oddInfo.audioChunks, 1u) << m_trace;
+    EXPECT_EQ(oddInfo.audioBytes, 6u);
+
+    // A video format of declared size 1 moves back to its own body; the walk still advances.
+    const QByteArray video = chunk("strh", streamHeader("vids", "H264", 1, 30, 1)) + QByteArray("strf") + le32(1)
+        + chunk("00dc", payload(40)) + chunk("00dc", payload(2));
+    AviFileInfo videoInfo;
+    ASSERT_TRUE(walk(riffAvi(video), videoInfo));
+    EXPECT_EQ(videoInfo.videoChunks, 2u) << m_trace;
+    EXPECT_EQ(videoInfo.videoBytes, 42u);
+}
+
+TEST_F(AviWalkTest, HeaderReadStopsAtMovi)
+{
+    QByteArray movi;
+    for (int i = 0; i < 20; ++i)
+        movi += chunk("00dc", payload(1000 + i));
+    const QByteArray file = riffAvi(headerList(66733, 20) + list("movi", movi));
+    AviFileInfo whole;
+    ASSERT_TRUE(walk(file, whole));
+    AviFileInfo headers;
+    ASSERT_TRUE(walk(file, headers, true));
+    EXPECT_EQ(std::memcmp(&headers.mainHeader, &whole.mainHeader, sizeof whole.mainHeader), 0);
+    EXPECT_EQ(headers.moviSize, whole.moviSize);
+    EXPECT_EQ(headers.videoChunks, 0u);
+    EXPECT_EQ(whole.videoChunks, 20u);
+    EXPECT_EQ(m_trace.find("00dc"), std::string::npos);
+    EXPECT_EQ(m_trace.substr(m_trace.size() - 16), "          movi\r\n");
+}
+
+TEST_F(AviWalkTest, SilentWithoutSink)
+{
+    const QString path = m_dir.filePath(QStringLiteral("silent.avi"));
+    ASSERT_TRUE(writeFile(path, riffAvi(headerList(40000, 3))));
+    testing::internal::CaptureStdout();
+    AviFileInfo info;
+    EXPECT_TRUE(ReadAviFileInfo(QFile::encodeName(path).constData(), info));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(info.mainHeader.totalFrames, 3u);
+}
+
+} // namespace

@@ -102,6 +102,12 @@ void CGSensorGraph::AddSample(const media::GSensorSample &sample)
     m_model.AddSample(sample);
 }
 
+void CGSensorGraph::AddSamples(const std::vector<media::GSensorSample> &samples)
+{
+    m_model.AddSamples(samples);
+    update();
+}
+
 void CGSensorGraph::SetPosition(int64_t timeMs)
 {
     if (m_model.SetPosition(timeMs))

@@ -36,6 +36,8 @@ public:
     void SetDuration(int durationMs);
     void SetValueRange(int valueRange);
     void AddSample(const media::GSensorSample &sample);
+    // Appends what the telemetry loader collected, in its (time) order.
+    void AddSamples(const std::vector<media::GSensorSample> &samples);
     void SetPosition(int64_t timeMs);
     void Clear();
 

@@ -14,6 +14,10 @@ class GSensorGraphModel
 {
 public:
     void AddSample(const media::GSensorSample &sample) { m_samples.push_back(sample); }
+    void AddSamples(const std::vector<media::GSensorSample> &samples)
+    {
+        m_samples.insert(m_samples.end(), samples.begin(), samples.end());
+    }
     void Clear();
 
     // Moves the cursor to timeMs. Without samples nothing changes (false).

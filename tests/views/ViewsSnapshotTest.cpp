@@ -77,8 +77,8 @@ TEST_F(ViewsSnapshot, GraphWithRecorderLikeData)
     graph.SetColour(CGSensorGraph::kBackgroundColour, 0x121212);
     graph.SetValueRange(230);
     graph.SetDuration(60000);
-    for (const auto &s : drivingSamples())
-        graph.AddSample(s);
+    graph.AddSamples(drivingSamples());
+    ASSERT_EQ(graph.Model().SampleCount(), 60u);
     graph.SetPosition(41500);
 
     QImage img = views_test::Render(graph);

@@ -1,0 +1,279 @@
+#include "skin/CSkinDialog.h"
+
+#include "skin/SkinDelegateMap.h"
+#include "skin/SkinRuntime.h"
+#include "skin/WindowMessageEvent.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+
+namespace skin {
+
+CSkinDialog::CSkinDialog(SkinRuntime &runtime, QWidget *parent, CSkin *sharedSkin)
+    : CBitmapDialog(parent), m_runtime(runtime)
+{
+    if (sharedSkin) {
+        m_skin = sharedSkin;
+    } else {
+        m_ownedSkin = std::make_unique<CSkin>(runtime);
+        m_skin = m_ownedSkin.get();
+    }
+    setMouseTracking(true);
+    if (parent && isWindow())
+        setFont(parent->font());
+}
+
+CSkinDialog::~CSkinDialog()
+{
+    m_runtime.Delegates().RemoveOwner(this);
+    // The controls go while this dialog is still whole: their removal notifies it.
+    if (m_ownedSkin)
+        m_ownedSkin->Items().DestroyControls();
+}
+
+const QString &CSkinDialog::SkinFailureText()
+{
+    static const QString text = QStringLiteral("Fail to load skin file. Please reinstall program.");
+    return text;
+}
+
+bool CSkinDialog::LoadSkin(const QString &entryName, bool reset)
+{
+    if (!m_skin->Load(entryName, &m_info, this, reset))
+        return false;
+    ApplyWindowInfo();
+    OnSkinLoaded();
+    return true;
+}
+
+bool CSkinDialog::LoadSkinFromText(const QString &text, bool reset)
+{
+    if (!m_skin->LoadFromText(text, &m_info, this, reset))
+        return false;
+    ApplyWindowInfo();
+    OnSkinLoaded();
+    return true;
+}
+
+bool CSkinDialog::InitSkin(const QString &entryName)
+{
+    if (LoadSkin(entryName, true))
+        return true;
+    const CSkinText *caption = m_skin->GetText(QStringLiteral("err_title"));
+    m_runtime.ShowMessageBox(this, SkinFailureText(),
+                             caption ? caption->text : QGuiApplication::applicationDisplayName(),
+                             kMbOk | kMbIconError);
+    PostMessage(kMsgClose);
+    return false;
+}
+
+void CSkinDialog::ApplyWindowInfo()
+{
+    if (m_info.backgroundPath.isEmpty())
+        ClearBackground();
+    else
+        SetBackground(m_info.backgroundPath);
+
+    if (m_info.hasTransColor)
+        SetShape(m_info.transColor);
+    else
+        ClearShape();
+
+    const CSkinArea *drag = m_skin->GetArea(QStringLiteral("drag"));
+    SetDragRect(drag ? drag->rect : m_info.rect);
+
+    if (const CSkinText *title = m_skin->GetText(QStringLiteral("title")))
+        setWindowTitle(title->text);
+
+    resize(m_info.rect.width(), m_info.rect.height());
+    update();
+}
+
+int CSkinDialog::NotificationCode(SkinControlType type, SkinEventKind kind)
+{
+    switch (kind) {
+    case kEventClick:
+        switch (type) {
+        case kSkinImgButton:
+        case kSkinImgCheckBox:
+        case kSkinStatic:
+        case kSkinSlider:
+        case kSkinRadio:
+        case kSkinButton:
+        case kSkinCheckBox: return 0;
+        case kSkinListCtrl: return 0xFFFE;
+        default: return -1;
+        }
+    case kEventDoubleClick:
+        if (type == kSkinStatic)
+            return 1;
+        if (type == kSkinListCtrl)
+            return 0xFFFD;
+        return -1;
+    case kEventChange:
+        switch (type) {
+        case kSkinEditBox: return 0x0300;
+        case kSkinComboBox: return 1;
+        case kSkinDate:
+        case kSkinTime: return 0xFD09;
+        default: return -1;
+        }
+    }
+    return -1;
+}
+
+bool CSkinDialog::RegisterEvent(const QString &name, SkinControlType type, SkinEventKind kind,
+                                std::unique_ptr<Delegate> delegate)
+{
+    const int id = m_skin->GetControlId(type, name);
+    const int code = NotificationCode(type, kind);
+    if (id == 0 || code < 0 || !delegate)
+        return false;
+    m_runtime.Delegates().Register(SkinDelegateMap::Key(id, code), std::move(delegate), this);
+    return true;
+}
+
+bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
+{
+    enum Operation { kNone, kClick, kValue, kItem };
+    Operation op = kNone;
+    quint32 key = 0;
+    qintptr value = 0;
+    int item = 0;
+    int subItem = 0;
+
+    if (message.message() == kMsgCommand) {
+        const int id = CommandId(message.wParam());
+        const int code = CommandCode(message.wParam());
+        if (id >= 0xE100 && id <= 0xE1FF && code == 0) {
+            op = kClick;
+        } else if (id >= 0xE300 && id <= 0xE3FF && (code == 0 || code == 1)) {
+            op = kClick;
+        } else if (id >= 0xEA00 && id <= 0xEDFF && code == 0) {
+            op = kClick;
+        } else if (id >= 0xE200 && id <= 0xE2FF && code == kCodeEditChange) {
+            op = kValue;
+            value = message.lParam();
+        } else if (id >= 0xEE00 && id <= 0xEEFF && code == kCodeComboSelChange) {
+            op = kValue;
+            value = message.lParam();
+        }
+        key = SkinDelegateMap::Key(id, code);
+    } else if (message.message() == kMsgSliderMoving || message.message() == kMsgSliderMoved) {
+        op = kValue;
+        key = SkinDelegateMap::Key(int(message.wParam()), 0);
+        value = message.lParam();
+    } else if (message.message() == kMsgNotify && message.notify()) {
+        const SkinNotifyInfo &n = *message.notify();
+        if (n.idFrom >= 0xEF00 && n.idFrom <= 0xEF4F && n.code == kCodeDateTimeChange) {
+            op = kValue;
+            value = reinterpret_cast<qintptr>(n.from);
+        } else if (n.idFrom >= 0xE400 && n.idFrom <= 0xE4FF &&
+                   (n.code == kCodeListClick || n.code == kCodeListDoubleClick)) {
+            op = kItem;
+            item = n.item;
+            subItem = n.subItem;
+        }
+        key = SkinDelegateMap::Key(n.idFrom, n.code);
+    }
+    if (op == kNone)
+        return false;
+
+    message.result = 0;
+    if (std::shared_ptr<Delegate> delegate = m_runtime.Delegates().Find(key)) {
+        switch (op) {
+        case kClick: delegate->Click(); break;
+        case kValue: delegate->Value(value); break;
+        case kItem: delegate->Item(item, subItem); break;
+        case kNone: break;
+        }
+    }
+    return true;
+}
+
+bool CSkinDialog::WindowProc(WindowMessageEvent &message)
+{
+    if (message.message() == kMsgClose) {
+        if (isWindow())
+            reject();
+        else
+            hide();
+        return true;
+    }
+    return false;
+}
+
+bool CSkinDialog::event(QEvent *event)
+{
+    if (event->type() == WindowMessageEvent::EventType()) {
+        auto &message = static_cast<WindowMessageEvent &>(*event);
+        if (!RouteMessage(message))
+            WindowProc(message);
+        return true;
+    }
+    return CBitmapDialog::event(event);
+}
+
+void CSkinDialog::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (m_info.hasBackColor)
+        painter.fillRect(rect(), ToQColor(m_info.backColor));
+    for (const auto &group : m_skin->Items().groups) {
+        if (group->owner != this)
+            continue;
+        const QRect r = group->rect.toQRect();
+        if (group->hasBackColor)
+            painter.fillRect(r, ToQColor(group->backColor));
+        if (group->hasBackgroundImage) {
+            const SkinBitmap picture = SkinBitmap::Load(group->backgroundPath);
+            if (group->stretch)
+                DrawStretched(painter, picture.image(), r);
+            else
+                DrawCentered(painter, picture.image(), r);
+        }
+    }
+    for (const auto &entry : m_skin->Items().images) {
+        const CSkinImage &image = *entry.second;
+        if (image.owner != this || !image.inUse || !image.visible)
+            continue;
+        const QImage &picture = image.transparent ? image.masked : image.bitmap.image();
+        DrawStretched(painter, picture, image.rect.toQRect());
+    }
+    if (m_info.border) {
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+const CSkinArea *CSkinDialog::LinkAreaAt(const QPoint &point) const
+{
+    for (const auto &entry : m_skin->Items().areas) {
+        const CSkinArea &area = *entry.second;
+        if (area.inUse && area.hasLink && area.rect.contains(point.x(), point.y()))
+            return &area;
+    }
+    return nullptr;
+}
+
+void CSkinDialog::mouseMoveEvent(QMouseEvent *event)
+{
+    if (LinkAreaAt(event->position().toPoint()))
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+    CBitmapDialog::mouseMoveEvent(event);
+}
+
+void CSkinDialog::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        if (const CSkinArea *area = LinkAreaAt(event->position().toPoint()))
+            m_runtime.OpenUrl(QUrl(area->link));
+    }
+    CBitmapDialog::mousePressEvent(event);
+}
+
+} // namespace skin

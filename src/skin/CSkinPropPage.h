@@ -1,0 +1,16 @@
+#pragma once
+
+#include "skin/CSkinDialog.h"
+
+namespace skin {
+
+// One page of a sheet control: a child dialog that shares its dialog's skin and is built from
+// the page element's own markup.
+class CSkinPropPage : public CSkinDialog
+{
+    Q_OBJECT
+public:
+    CSkinPropPage(SkinRuntime &runtime, QWidget *sheet, CSkin *sharedSkin);
+};
+
+} // namespace skin

@@ -1,0 +1,211 @@
+#include "SkinTestSupport.h"
+
+#include "skin/CSkinDialog.h"
+#include "skin/CSkinHeaderCtrl.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/CSkinVScrollbar.h"
+
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+using namespace skin;
+
+class SkinListTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const QString span = t.WriteSolid("sb/span.bmp", QSize(16, 10), QColor(40, 40, 40));
+        const QString top = t.WriteSolid("sb/top.bmp", QSize(16, 8), Qt::gray);
+        const QString mid = t.WriteSolid("sb/mid.bmp", QSize(16, 10), Qt::gray);
+        const QString bottom = t.WriteSolid("sb/bottom.bmp", QSize(16, 8), Qt::gray);
+        const QString up = t.WriteSolid("sb/up.bmp", QSize(16, 21), Qt::lightGray);
+        const QString down = t.WriteSolid("sb/down.bmp", QSize(16, 21), Qt::lightGray);
+        const QString on = t.WriteSolid("on.bmp", QSize(12, 12), Qt::green);
+        const QString off = t.WriteSolid("off.bmp", QSize(12, 12), Qt::red);
+        ASSERT_TRUE(dialog.LoadSkinFromText(
+            QString("<w width='400' height='300'>"
+                    "<control name='files' type='listctrl' header='true' sort='true' x='10' y='10' width='300' height='200' visible='true'>"
+                    "<vscroll span='%1' thumbtop='%2' thumbmid='%3' thumbbottom='%4' up='%5' down='%6' ID='4001'/>"
+                    "<checkbox on='%7' off='%8'/>"
+                    "<column width='150'>Name</column><column width='100'>Length</column></control></w>")
+                .arg(span, top, mid, bottom, up, down, on, off)));
+        list = dialog.Control<CSkinListCtrl>(kSkinListCtrl, "files");
+        ASSERT_NE(list, nullptr);
+        bar = list->ScrollBar();
+        ASSERT_NE(bar, nullptr);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    }
+
+    void Fill(int rows)
+    {
+        for (int i = 0; i < rows; ++i) {
+            list->InsertItem(i);
+            list->SetItemText(i, 1, QString("rec%1").arg(i, 3, 10, QChar('0')));
+        }
+        list->doItemsLayout();
+        QCoreApplication::processEvents();
+    }
+
+    int ExpectedThumbTop() const
+    {
+        const int h = bar->height();
+        const int top = int(qint64(h - bar->ThumbHeight()) * list->ScrollPos() / list->ScrollLimit());
+        return std::clamp(top, 27, h - bar->ThumbHeight() - 27);
+    }
+
+    skintest::TestSkin t;
+    CSkinDialog dialog{t.runtime};
+    CSkinListCtrl *list = nullptr;
+    CSkinVScrollbar *bar = nullptr;
+};
+
+TEST_F(SkinListTest, ScrollBarReplacesTheNativeOne)
+{
+    EXPECT_EQ(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(bar->parentWidget(), &dialog);
+    EXPECT_EQ(bar->geometry(), QRect(10 + 300 - 16, 10, 16, 200));
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->ThumbHeight(), 8 + 8 + 10);
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    list->hide();
+    EXPECT_FALSE(bar->isVisible());
+    list->show();
+    EXPECT_TRUE(bar->isVisible());
+}
+
+TEST_F(SkinListTest, ThumbFollowsTheScrollPosition)
+{
+    Fill(60);
+    ASSERT_GT(list->ScrollLimit(), 10);
+    EXPECT_EQ(bar->ThumbTop(), 27);
+    list->ScrollLines(list->ScrollLimit() / 2);
+    EXPECT_EQ(bar->ThumbTop(), ExpectedThumbTop());
+    EXPECT_GT(bar->ThumbTop(), 27);
+    list->ScrollLines(1000);
+    EXPECT_EQ(list->ScrollPos(), list->ScrollLimit());
+    EXPECT_EQ(bar->ThumbTop(), 200 - bar->ThumbHeight() - 27);
+}
+
+TEST_F(SkinListTest, HoldingTheDownArrowRepeatsThenPages)
+{
+    Fill(60);
+    const int page = list->verticalScrollBar()->pageStep();
+    ASSERT_GT(page, 1);
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(8, 200 - 5));
+    EXPECT_TRUE(bar->IsDownPressed());
+    t.clock->Advance(299);
+    EXPECT_EQ(list->ScrollPos(), 0);
+    t.clock->Advance(1);  // 300 ms after the press
+    EXPECT_EQ(list->ScrollPos(), 1);
+    t.clock->Advance(200);
+    EXPECT_EQ(list->ScrollPos(), 2);
+    t.clock->Advance(400);
+    EXPECT_EQ(list->ScrollPos(), 4);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(8, 200 - 5));
+    EXPECT_EQ(list->ScrollPos(), 4 + page);
+    EXPECT_FALSE(bar->IsDownPressed());
+    t.clock->Advance(1000);
+    EXPECT_EQ(list->ScrollPos(), 4 + page);
+
+    // A short click on the up arrow pages up.
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(8, 5));
+    EXPECT_EQ(list->ScrollPos(), 4);
+}
+
+TEST_F(SkinListTest, DraggingTheThumbScrollsByRows)
+{
+    Fill(60);
+    const int grab = bar->ThumbTop() + 5;
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(8, grab));
+    EXPECT_TRUE(bar->IsDragging());
+    const int y = 120;
+    QMouseEvent move(QEvent::MouseMove, QPointF(8, y), bar->mapToGlobal(QPointF(8, y)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &move);
+    const int thumbTop = y - bar->ThumbHeight() / 2;
+    const double perRow = double(200 - bar->ThumbHeight()) / list->ScrollLimit();
+    EXPECT_EQ(list->ScrollPos(), int(thumbTop / perRow));
+    EXPECT_EQ(bar->ThumbTop(), thumbTop);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(8, y));
+    EXPECT_FALSE(bar->IsDragging());
+    EXPECT_EQ(list->ScrollPos(), int(thumbTop / perRow));  // a drag does not page
+}
+
+TEST_F(SkinListTest, WheelScrollsOneLinePerNotch)
+{
+    Fill(60);
+    auto wheel = [this](int delta) {
+        const QPointF at(50, 50);
+        QWheelEvent e(at, list->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(list->viewport(), &e);
+    };
+    wheel(-120);
+    EXPECT_EQ(list->ScrollPos(), 1);
+    wheel(-240);
+    EXPECT_EQ(list->ScrollPos(), 3);
+    wheel(120);
+    EXPECT_EQ(list->ScrollPos(), 2);
+    EXPECT_EQ(bar->ThumbTop(), ExpectedThumbTop());
+}
+
+TEST_F(SkinListTest, SortsByTextAndReversesOnTheSameColumn)
+{
+    const char *names[] = {"9", "10", "2", "b", "A"};
+    for (int i = 0; i < 5; ++i) {
+        list->InsertItem(i, QString::number(i));
+        list->SetItemText(i, 1, names[i]);
+    }
+    list->SetCheck(2, true);
+    EXPECT_EQ(list->CheckedItem(), 2);
+    emit list->Header()->sectionClicked(1);
+    QStringList sorted;
+    for (int i = 0; i < 5; ++i)
+        sorted << list->GetItemText(i, 1);
+    EXPECT_EQ(sorted, QStringList({"10", "2", "9", "A", "b"}));
+    EXPECT_EQ(list->GetItemText(list->CheckedItem(), 1), "2");  // the checked row is followed
+    emit list->Header()->sectionClicked(1);
+    EXPECT_EQ(list->GetItemText(0, 1), "b");
+    EXPECT_EQ(list->GetItemText(4, 1), "10");
+    EXPECT_FALSE(list->SortAscending());
+    emit list->Header()->sectionClicked(2);
+    EXPECT_EQ(list->SortColumn(), 2);
+    EXPECT_TRUE(list->SortAscending());
+
+    list->SetSortEnabled(false);
+    emit list->Header()->sectionClicked(1);
+    EXPECT_EQ(list->SortColumn(), 2);
+}
+
+TEST_F(SkinListTest, CheckBitmapClicksAndRowHeight)
+{
+    Fill(3);
+    const QRect row = list->visualRect(list->model()->index(1, 1));
+    EXPECT_EQ(row.height(), list->RowHeight());
+    const QFontMetrics fm(list->font());
+    EXPECT_EQ(list->RowHeight(), fm.height() + fm.leading() + 6);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 2 + 6, row.top() + 4 + 6));
+    EXPECT_TRUE(list->GetCheck(1));
+    EXPECT_EQ(list->CheckedItem(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 100, row.center().y()));
+    EXPECT_TRUE(list->GetCheck(1));  // a click on the text selects, it does not check
+    list->DeleteItem(0);
+    EXPECT_EQ(list->CheckedItem(), 0);
+    list->DeleteAllItems();
+    EXPECT_EQ(list->CheckedItem(), -1);
+}
+
+TEST_F(SkinListTest, AutoSizeFillsTheWidth)
+{
+    list->SetAutoSize(true);
+    list->resize(400, 200);
+    QCoreApplication::processEvents();
+    const int available = list->viewport()->width() - bar->width();
+    EXPECT_EQ(list->header()->sectionSize(1) + list->header()->sectionSize(2), available);
+    EXPECT_EQ(list->header()->sectionSize(1), 150 * available / 250);  // widths keep their proportion
+}

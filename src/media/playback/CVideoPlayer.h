@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+#include "media/playback/AudioOutput.h"
+#include "media/playback/CVideoGraph.h"
+#include "media/playback/PlaybackTypes.h"
+#include "media/telemetry/StreamParseData.h"
+
+namespace media {
+
+class VideoSurface;
+
+// One channel's player (front or rear): holds at most one graph and the window it plays into.
+// Every operation acts on the graph and does nothing (reporting success) when there is none.
+// Called from the UI thread only.
+class CVideoPlayer
+{
+public:
+    // Players play through Qt's default sound device unless given another output.
+    static AudioOutputFactory DefaultAudioOutputs();
+
+    explicit CVideoPlayer(AudioOutputFactory audioOutputs = DefaultAudioOutputs());
+    ~CVideoPlayer();
+    CVideoPlayer(const CVideoPlayer &) = delete;
+    CVideoPlayer &operator=(const CVideoPlayer &) = delete;
+
+    // Gives the player its window (one per player here) and creates an empty graph when there
+    // is none.
+    void SetWindows(VideoSurface *window);
+    bool Open(const QString &path);
+    void Close();
+
+    PlaybackResult Play();
+    void Pause();
+    PlaybackResult Stop();
+    bool SetRate(float rate);
+    bool SetVolume(int volume);
+    bool SeekMs(int64_t ms);
+    bool SkipBack(double seconds);
+    bool SkipForward(double seconds);
+    // In 100 ns units.
+    MediaTime GetPosition() const;
+    MediaTime GetDuration() const;
+    PlaybackResult Refresh();
+    // The picture of video stream 0 to 3 on screen, at the video's own size.
+    bool CaptureFrame(int stream, QImage *image);
+    PlaybackResult SetBrightness(int value);
+    PlaybackResult SetDecoderOption(bool enabled);
+
+    // NotBuilt when there is no graph.
+    GraphState State() const;
+    CVideoGraph *Graph() const { return graph_.get(); }
+    // The recording's telemetry records, from the graph's source; null when nothing is open.
+    media::IStreamParseData *GetStreamParseData() const;
+    // How many video streams the player renders (for capture and print).
+    int RenderedStreamCount() const;
+
+    int WindowCount() const { return windowCount_; }
+    VideoSurface *Window(int index) const;
+    QSize ClientSize(int index) const;
+
+    // Whether new graphs get a brightness stage after their decoders. Our decoders have no
+    // picture controls of their own, so it is on by default.
+    void SetBrightnessFilter(bool enabled) { brightnessFilter_ = enabled; }
+
+private:
+    void CreateGraph();
+
+    AudioOutputFactory audioOutputs_;
+    int windowCount_ = 0;
+    std::array<VideoSurface *, CVideoGraph::kMaxStreams> windows_{};
+    std::array<QSize, CVideoGraph::kMaxStreams> clientSizes_{};
+    std::unique_ptr<CVideoGraph> graph_;
+    bool brightnessFilter_ = true;
+    uint8_t sourceOption_ = 1;
+};
+
+} // namespace media

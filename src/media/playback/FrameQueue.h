@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+
+#include "media/playback/SeekEpoch.h"
+#include "media/playback/VideoFrame.h"
+
+namespace media {
+
+// The bounded queue between a video decoder and its renderer. The decoder waits while it is
+// full, which keeps only a few decoded pictures in memory; a seek (new epoch) or the graph's
+// teardown releases a waiting decoder at once.
+class FrameQueue
+{
+public:
+    enum class Result { Ok, Timeout, Aborted, Stale };
+
+    FrameQueue(const SeekEpoch &epoch, int capacity);
+
+    // Appends a picture, waiting up to timeout for room. A picture of an old epoch is refused
+    // with Stale, also when the epoch changes while it waits.
+    Result Push(VideoFrame &&frame, std::chrono::milliseconds timeout);
+
+    // Takes the oldest picture of the current epoch, waiting up to timeout; older pictures are
+    // discarded on the way.
+    Result Pop(VideoFrame *out, std::chrono::milliseconds timeout);
+
+    // Time of the next picture of the current epoch, if one is queued.
+    std::optional<MediaTime> FrontTime() const;
+
+    // Empties the queue after the epoch advanced and wakes a waiting decoder.
+    void Flush();
+    void Abort();
+    int Count() const;
+
+private:
+    const SeekEpoch &epoch_;
+    const size_t capacity_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<VideoFrame> items_;
+    int flushCount_ = 0;
+    bool aborted_ = false;
+};
+
+} // namespace media

@@ -1,0 +1,238 @@
+#include "media/playback/SourceFilter.h"
+
+#include <QFile>
+
+namespace media {
+
+namespace {
+
+// The demuxer reads on until every connected queue holds about this much, so that decoders never
+// wait for the disk, but stops well before a paused graph would fill memory.
+constexpr int kEnoughVideoPackets = 30;
+constexpr int kEnoughAudioPackets = 60;
+constexpr int64_t kMaxQueuedBytes = 24 * 1024 * 1024;
+
+} // namespace
+
+SourceFilter::SourceFilter(QString name) : PlaybackFilter(std::move(name)) {}
+
+SourceFilter::~SourceFilter()
+{
+    RequestStop();
+    Join();
+}
+
+int SourceFilter::InterruptCallback(void *opaque)
+{
+    return static_cast<SourceFilter *>(opaque)->interrupt_.load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+PlaybackResult SourceFilter::Load(const QString &path)
+{
+    if (path.isEmpty() || format_)
+        return kPlaybackNotLoaded;
+
+    AVFormatContext *ctx = avformat_alloc_context();
+    if (!ctx)
+        return kPlaybackFail;
+    ctx->interrupt_callback.callback = &SourceFilter::InterruptCallback;
+    ctx->interrupt_callback.opaque = this;
+    const QByteArray fileName = QFile::encodeName(path);
+    if (avformat_open_input(&ctx, fileName.constData(), nullptr, nullptr) < 0)
+        return kPlaybackNotLoaded;  // avformat_open_input frees the context on failure
+    format_.reset(ctx);
+    if (avformat_find_stream_info(ctx, nullptr) < 0)
+        return kPlaybackNotLoaded;
+
+    startTime_ = ctx->start_time == AV_NOPTS_VALUE ? 0 : ffmpeg::ToMediaTime(ctx->start_time, AV_TIME_BASE_Q);
+    if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0)
+        duration_ = ffmpeg::ToMediaTime(ctx->duration, AV_TIME_BASE_Q);
+
+    int videoCount = 0;
+    int audioCount = 0;
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        AVStream *stream = ctx->streams[i];
+        stream->discard = AVDISCARD_ALL;  // until a pin is connected
+        QString pinName;
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            pinName = QStringLiteral("Video %1").arg(++videoCount);
+        else if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            pinName = QStringLiteral("Audio %1").arg(++audioCount);
+        else
+            continue;
+        auto pin = std::make_unique<SourcePin>(pinName, stream, startTime_);
+        if (duration_ == 0 && stream->duration != AV_NOPTS_VALUE)
+            duration_ = std::max(duration_, pin->ToMediaTime(stream->duration + std::max<int64_t>(stream->start_time, 0)));
+        pins_.push_back(std::move(pin));
+    }
+    if (pins_.empty())
+        return kPlaybackNotLoaded;
+
+    auto telemetry = std::make_unique<media::TelemetryReader>();
+    if (telemetry->open(path))
+        telemetry_ = std::move(telemetry);
+    return kPlaybackOk;
+}
+
+SourcePin *SourceFilter::PinForStream(int streamIndex) const
+{
+    for (const auto &pin : pins_)
+        if (pin->StreamIndex() == streamIndex)
+            return pin.get();
+    return nullptr;
+}
+
+void SourceFilter::RequestSeek(MediaTime target, int serial)
+{
+    {
+        std::lock_guard lock(mutex_);
+        seekPending_ = true;
+        seekTarget_ = target;
+        seekSerial_ = serial;
+        reachedEnd_ = false;
+    }
+    for (auto &pin : pins_)
+        if (pin->IsConnected())
+            pin->Queue().Flush(serial);
+    wake_.notify_all();
+}
+
+void SourceFilter::Start()
+{
+    if (!format_ || thread_.joinable())
+        return;
+    for (auto &pin : pins_) {
+        pin->Queue().SetOnSpace([this] {
+            std::lock_guard lock(mutex_);
+            wake_.notify_all();
+        });
+        // Streams nobody listens to are skipped inside the demuxer where it can.
+        format_->streams[pin->StreamIndex()]->discard = pin->IsConnected() ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    }
+    thread_ = std::thread([this] { Run(); });
+}
+
+void SourceFilter::RequestStop()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopRequested_ = true;
+    }
+    interrupt_ = true;
+    for (auto &pin : pins_)
+        pin->Queue().Abort();
+    wake_.notify_all();
+}
+
+void SourceFilter::Join()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+bool SourceFilter::ReachedEnd() const
+{
+    std::lock_guard lock(mutex_);
+    return reachedEnd_;
+}
+
+bool SourceFilter::QueuesSatisfied() const
+{
+    int64_t bytes = 0;
+    bool allEnough = true;
+    bool anyConnected = false;
+    for (const auto &pin : pins_) {
+        if (!pin->IsConnected())
+            continue;
+        anyConnected = true;
+        PacketQueue &queue = pin->Queue();
+        bytes += queue.Bytes();
+        const int enough = pin->Type() == AVMEDIA_TYPE_VIDEO ? kEnoughVideoPackets : kEnoughAudioPackets;
+        if (queue.Count() < enough)
+            allEnough = false;
+    }
+    return !anyConnected || allEnough || bytes > kMaxQueuedBytes;
+}
+
+void SourceFilter::SeekTo(MediaTime target)
+{
+    // Seek on the first connected video stream so that decoding starts at its key frame; the
+    // demuxer places the other streams at the same time.
+    SourcePin *anchor = nullptr;
+    for (const auto &pin : pins_)
+        if (pin->IsConnected() && pin->Type() == AVMEDIA_TYPE_VIDEO) {
+            anchor = pin.get();
+            break;
+        }
+    int result = -1;
+    if (anchor)
+        result = av_seek_frame(format_.get(), anchor->StreamIndex(), anchor->ToStreamTime(target),
+                               AVSEEK_FLAG_BACKWARD);
+    if (result < 0) {
+        const int64_t ts = av_rescale(target + startTime_, AV_TIME_BASE, kUnitsPerSecond);
+        result = avformat_seek_file(format_.get(), -1, INT64_MIN, ts, ts, 0);
+    }
+    if (result < 0)
+        avformat_seek_file(format_.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
+}
+
+void SourceFilter::PushEndOfStream(int serial, MediaTime target)
+{
+    for (auto &pin : pins_)
+        if (pin->IsConnected())
+            pin->Queue().Push(QueuedPacket{nullptr, serial, target});
+}
+
+void SourceFilter::Run()
+{
+    int serial = 0;
+    MediaTime target = 0;
+    bool atEnd = false;
+    ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
+
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] {
+                return stopRequested_ || seekPending_ || (!atEnd && !QueuesSatisfied());
+            });
+            if (stopRequested_)
+                return;
+            if (seekPending_) {
+                seekPending_ = false;
+                serial = seekSerial_;
+                target = seekTarget_;
+                atEnd = false;
+                lock.unlock();
+                SeekTo(target);
+                continue;
+            }
+        }
+
+        const int result = av_read_frame(format_.get(), packet.get());
+        if (result == AVERROR(EAGAIN))
+            continue;
+        if (result < 0) {
+            // End of file, or damage the demuxer cannot read past: either way the streams end here.
+            if (interrupt_)
+                return;
+            PushEndOfStream(serial, target);
+            atEnd = true;
+            std::lock_guard lock(mutex_);
+            if (!seekPending_)
+                reachedEnd_ = true;
+            continue;
+        }
+        SourcePin *pin = PinForStream(packet->stream_index);
+        if (pin && pin->IsConnected()) {
+            ffmpeg::PacketPtr queued = ffmpeg::MakePacket();
+            av_packet_move_ref(queued.get(), packet.get());
+            pin->Queue().Push(QueuedPacket{std::move(queued), serial, target});
+        } else {
+            av_packet_unref(packet.get());
+        }
+    }
+}
+
+} // namespace media

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+
+#include "media/playback/FfmpegPtr.h"
+#include "media/playback/PacketQueue.h"
+
+namespace media {
+
+// One elementary stream of the recording as the source offers it: "Video 1", "Audio 1", ...
+// The graph counts pins by those words. Packets of a pin that nothing is connected to are read
+// and thrown away.
+class SourcePin
+{
+public:
+    SourcePin(QString name, AVStream *stream, MediaTime startTime);
+
+    const QString &Name() const { return name_; }
+    AVMediaType Type() const { return stream_->codecpar->codec_type; }
+    const AVCodecParameters *Parameters() const { return stream_->codecpar; }
+    AVRational TimeBase() const { return stream_->time_base; }
+    int StreamIndex() const { return stream_->index; }
+
+    // Media time (from the start of the recording) of a stream time stamp.
+    MediaTime ToMediaTime(int64_t ts) const;
+    int64_t ToStreamTime(MediaTime t) const;
+    // How long one picture stays on screen at the stream's frame rate (video pins).
+    MediaTime FrameDuration() const { return frameDuration_; }
+    // The sample format of an uncompressed audio pin whose packets can be played as they are;
+    // AV_SAMPLE_FMT_NONE for anything that needs a decoder.
+    AVSampleFormat PcmSampleFormat() const;
+    bool IsPcm() const { return PcmSampleFormat() != AV_SAMPLE_FMT_NONE; }
+
+    PacketQueue &Queue() { return queue_; }
+
+    bool IsConnected() const { return connected_.load(std::memory_order_acquire); }
+    void SetConnected(bool connected);
+
+private:
+    QString name_;
+    AVStream *stream_;
+    MediaTime startTime_;
+    MediaTime frameDuration_;
+    PacketQueue queue_;
+    std::atomic<bool> connected_{false};
+};
+
+} // namespace media

@@ -1,0 +1,215 @@
+#include "media/playback/VideoRendererFilter.h"
+
+#include "media/playback/BrightnessFilter.h"
+#include "media/playback/ColourConverterFilter.h"
+#include "media/playback/VideoDecoderFilter.h"
+#include "media/playback/VideoSurface.h"
+
+namespace media {
+
+namespace {
+
+constexpr auto kWaitStep = std::chrono::milliseconds(20);
+
+} // namespace
+
+VideoRendererFilter::VideoRendererFilter(QString name, const SeekEpoch &epoch, PlaybackClock &clock,
+                                         PlaybackCounters &counters)
+    : PlaybackFilter(std::move(name)), epoch_(epoch), clock_(clock), counters_(counters),
+      frames_(std::make_shared<FrameHandoff>())
+{
+}
+
+VideoRendererFilter::~VideoRendererFilter()
+{
+    RequestStop();
+    Join();
+    SetWindow(nullptr);
+}
+
+void VideoRendererFilter::SetWindow(VideoSurface *window)
+{
+    if (window_ == window)
+        return;
+    if (window_)
+        window_->AttachFrames(nullptr);
+    window_ = window;
+    if (window_) {
+        window_->AttachFrames(frames_);
+        SetVideoPosition(window_->ClientSize());
+    }
+}
+
+void VideoRendererFilter::SetVideoPosition(QSize clientSize)
+{
+    std::lock_guard lock(mutex_);
+    targetSize_ = clientSize;
+}
+
+bool VideoRendererFilter::ConnectInput(VideoDecoderFilter *decoder, BrightnessFilter *brightness,
+                                       ColourConverterFilter *converter)
+{
+    if (decoder_ || !decoder || !decoder->IsConnected() || !converter || !converter->IsConnected())
+        return false;
+    decoder_ = decoder;
+    brightness_ = brightness;
+    converter_ = converter;
+    return true;
+}
+
+QSize VideoRendererFilter::NativeVideoSize() const { return decoder_ ? decoder_->NativeSize() : QSize(); }
+
+void VideoRendererFilter::Start()
+{
+    if (decoder_ && !thread_.joinable())
+        thread_ = std::thread([this] { Run(); });
+}
+
+void VideoRendererFilter::RequestStop()
+{
+    stop_ = true;
+    if (decoder_)
+        decoder_->Output().Abort();
+    clock_.Notify();
+    presented_.notify_all();
+}
+
+void VideoRendererFilter::Join()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void VideoRendererFilter::MarkPresented(int serial, bool ended)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!ended)
+            shownSerial_ = serial;
+    }
+    if (ended)
+        endedSerial_ = serial;
+    presented_.notify_all();
+}
+
+bool VideoRendererFilter::WaitForPicture(int serial, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return presented_.wait_for(lock, timeout, [&] {
+        return shownSerial_ == serial || endedSerial_.load() == serial || stop_.load();
+    }) && !stop_.load();
+}
+
+void VideoRendererFilter::Show(const VideoFrame &frame)
+{
+    ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(frame.picture.get())
+                                            : ffmpeg::RefFrame(frame.picture.get());
+    QSize size;
+    {
+        std::lock_guard lock(mutex_);
+        size = targetSize_;
+        onScreen_ = ffmpeg::RefFrame(frame.picture.get());
+        onScreenTime_ = frame.time;
+    }
+    QImage image = adjusted ? converter_->ConvertForDisplay(adjusted.get(), size) : QImage();
+    frames_->Push(DisplayImage{std::move(image), frame.time});
+    ++counters_.framesShown;
+    counters_.lastShownTime = frame.time;
+}
+
+void VideoRendererFilter::Run()
+{
+    FrameQueue &input = decoder_->Output();
+    std::optional<VideoFrame> pending;
+    int shownSerial = -1;
+
+    while (!stop_) {
+        if (!pending) {
+            VideoFrame next;
+            const auto result = input.Pop(&next, kWaitStep);
+            if (result == FrameQueue::Result::Aborted)
+                break;
+            if (result != FrameQueue::Result::Ok)
+                continue;
+            pending = std::move(next);
+        }
+        const VideoFrame &frame = *pending;
+        if (frame.serial != epoch_.Current()) {
+            pending.reset();
+            continue;
+        }
+        if (frame.IsEndOfStream()) {
+            // Nothing more comes for this position: let the clock run on to the end.
+            clock_.ReleaseHold(frame.serial);
+            MarkPresented(frame.serial, true);
+            pending.reset();
+            continue;
+        }
+        if (shownSerial != frame.serial) {
+            Show(frame);
+            shownSerial = frame.serial;
+            MarkPresented(frame.serial, false);
+            clock_.ReleaseHold(frame.serial);
+            pending.reset();
+            continue;
+        }
+        if (!syncEnabled_) {
+            if (!clock_.IsRunning()) {
+                clock_.WaitForChange(kWaitStep);
+                continue;
+            }
+            Show(frame);
+            pending.reset();
+            continue;
+        }
+        if (!clock_.WaitUntil(frame.time, kWaitStep))
+            continue;  // not due yet, or the clock changed: look again
+        if (frame.serial != epoch_.Current())
+            continue;
+        // Late: the next picture is already due, so this one would never be seen on time.
+        const std::optional<MediaTime> next = input.FrontTime();
+        if (next && clock_.Now() >= *next)
+            ++counters_.framesDropped;
+        else
+            Show(frame);
+        pending.reset();
+    }
+}
+
+ffmpeg::FramePtr VideoRendererFilter::PictureOnScreen(QSize *targetSize, MediaTime *time) const
+{
+    std::lock_guard lock(mutex_);
+    if (targetSize)
+        *targetSize = targetSize_;
+    if (time)
+        *time = onScreenTime_;
+    return onScreen_ ? ffmpeg::RefFrame(onScreen_.get()) : nullptr;
+}
+
+bool VideoRendererFilter::RepaintVideo()
+{
+    QSize size;
+    MediaTime time = 0;
+    ffmpeg::FramePtr picture = PictureOnScreen(&size, &time);
+    if (picture && converter_) {
+        ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture.get()) : std::move(picture);
+        QImage image = adjusted ? converter_->ConvertStill(adjusted.get(), size) : QImage();
+        if (!image.isNull())
+            frames_->Push(DisplayImage{std::move(image), time});
+    }
+    if (window_)
+        window_->RepaintVideo();
+    return true;
+}
+
+bool VideoRendererFilter::GetCurrentImage(QImage *image)
+{
+    ffmpeg::FramePtr picture = PictureOnScreen(nullptr, nullptr);
+    if (!picture || !converter_ || !image)
+        return false;
+    ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture.get()) : std::move(picture);
+    *image = adjusted ? converter_->ConvertStill(adjusted.get(), QSize()) : QImage();
+    return !image->isNull();
+}
+
+} // namespace media

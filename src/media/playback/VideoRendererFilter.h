@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "media/playback/FfmpegPtr.h"
+#include "media/playback/FrameHandoff.h"
+#include "media/playback/PlaybackClock.h"
+#include "media/playback/PlaybackCounters.h"
+#include "media/playback/PlaybackFilter.h"
+#include "media/playback/SeekEpoch.h"
+#include "media/playback/VideoFrame.h"
+
+namespace media {
+
+class BrightnessFilter;
+class ColourConverterFilter;
+class VideoDecoderFilter;
+class VideoSurface;
+
+// Presents one video stream: on its own thread it takes the decoder's pictures, waits for each
+// one's time on the graph clock, drops pictures that are already late, runs the brightness and
+// colour conversion stages for the ones it shows and hands the images to the window through a
+// small queue. The first picture after a build or a seek is shown at once, even while paused,
+// and lets the clock go.
+class VideoRendererFilter final : public PlaybackFilter
+{
+public:
+    VideoRendererFilter(QString name, const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters);
+    ~VideoRendererFilter() override;
+
+    // The window to paint into (UI thread); null renders without a window.
+    void SetWindow(VideoSurface *window);
+    VideoSurface *Window() const { return window_; }
+    // The window's client size; pictures are converted to it. Empty: the picture's own size.
+    void SetVideoPosition(QSize clientSize);
+
+    // Connects the chain that feeds the renderer: decoder, optional brightness stage, converter.
+    bool ConnectInput(VideoDecoderFilter *decoder, BrightnessFilter *brightness, ColourConverterFilter *converter);
+    bool IsConnected() const { return decoder_ != nullptr; }
+
+    QSize NativeVideoSize() const;
+    std::shared_ptr<FrameHandoff> Frames() const { return frames_; }
+
+    // Converts the picture on screen again (window size, current brightness), queues it and
+    // has the window paint it. UI thread.
+    bool RepaintVideo();
+    // The picture on screen at the video's own size with the current brightness.
+    bool GetCurrentImage(QImage *image);
+
+    // Off: every picture is shown as soon as it is decoded (for throughput measurements).
+    void SetSyncEnabled(bool enabled) { syncEnabled_ = enabled; }
+
+    // Waits until the first picture of the epoch is on screen or the stream ended in it.
+    bool WaitForPicture(int serial, std::chrono::milliseconds timeout) const;
+    bool EndedIn(int serial) const { return endedSerial_.load() == serial; }
+
+    void Start() override;
+    void RequestStop() override;
+    void Join() override;
+
+private:
+    void Run();
+    void Show(const VideoFrame &frame);
+    void MarkPresented(int serial, bool ended);
+    ffmpeg::FramePtr PictureOnScreen(QSize *targetSize, MediaTime *time) const;
+
+    const SeekEpoch &epoch_;
+    PlaybackClock &clock_;
+    PlaybackCounters &counters_;
+    VideoDecoderFilter *decoder_ = nullptr;
+    BrightnessFilter *brightness_ = nullptr;
+    ColourConverterFilter *converter_ = nullptr;
+    VideoSurface *window_ = nullptr;
+    std::shared_ptr<FrameHandoff> frames_;
+
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> syncEnabled_{true};
+    std::atomic<int> endedSerial_{-1};
+
+    mutable std::mutex mutex_;  // guards what follows
+    mutable std::condition_variable presented_;
+    QSize targetSize_;
+    ffmpeg::FramePtr onScreen_;  // as decoded, before brightness
+    MediaTime onScreenTime_ = 0;
+    int shownSerial_ = -1;
+};
+
+} // namespace media

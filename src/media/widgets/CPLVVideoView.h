@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+
+#include "media/playback/VideoSurface.h"
+
+namespace media {
+class FrameHandoff;
+}
+
+// A channel's video window. The player's renderer hands it pictures, already converted to the
+// window's size, through a FrameHandoff; the window takes the newest one on the UI thread and
+// paints it stretched over its whole client area. Without a picture it is black.
+class CPLVVideoView : public QWidget, public media::VideoSurface
+{
+    Q_OBJECT
+
+public:
+    explicit CPLVVideoView(QWidget *parent = nullptr);
+    ~CPLVVideoView() override;
+
+    QSize ClientSize() const override { return size(); }
+    void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override;
+    void RepaintVideo() override;
+
+    // The picture the window paints (for tests and screenshots).
+    const QImage &CurrentImage() const { return image_; }
+    int64_t PicturesTaken() const { return picturesTaken_; }
+
+signals:
+    // The main window toggles the channel's decoder option on it.
+    void doubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void TakePicture();
+
+    std::shared_ptr<media::FrameHandoff> frames_;
+    std::shared_ptr<std::atomic<bool>> takeQueued_;
+    QImage image_;
+    int64_t picturesTaken_ = 0;
+};

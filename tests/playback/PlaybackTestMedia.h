@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+
+// Recordings made with Debian's ffmpeg for the playback tests. Every picture carries its own frame
+// number as eight vertical stripes (stripe b white when bit b is set), so a test can tell exactly
+// which picture is on screen. Files are made on first use and kept in a temporary folder.
+namespace playback_test {
+
+enum class Media {
+    CounterAac,     // 160x120, 25 fps, 2 s, H.264 with B-frames, AAC stereo 48 kHz (a 440 Hz tone)
+    CounterPcm,     // the same pictures with 16-bit PCM sound
+    CounterSilent,  // the same pictures without sound
+    CounterGop10,   // a key frame every 10 pictures
+    CounterRear,    // 96x64, otherwise like CounterAac (the rear channel)
+    CounterMjpeg,   // MJPEG pictures (decoded as full-range yuvj420p), no sound
+    CounterGaps,    // only every fifth picture kept (0, 5, 10, ... at their original times), AAC
+    TwoVideo,       // two video streams (counter and a test pattern) and AAC
+    NotMedia,       // a text file
+};
+
+// Path of the file, made on first use; empty when ffmpeg failed (the test then fails).
+QString MediaPath(Media media);
+
+inline constexpr int kFramesPerSecond = 25;
+inline constexpr int kCounterFrames = 50;
+
+// The frame number a picture shows, or -1 when the stripes cannot be read.
+int FrameNumberOf(const QImage &image);
+// Mean grey level of a picture.
+double MeanGrey(const QImage &image);
+
+// Polls the condition (and the Qt event queue, when there is an application) until it holds or
+// the timeout passes. Returns whether it held.
+bool WaitUntil(const std::function<bool()> &condition,
+               std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+
+} // namespace playback_test

@@ -1,0 +1,166 @@
+#include "playback/PlaybackTestPlayer.h"
+
+#include "media/playback/AudioDecoderFilter.h"
+#include "media/playback/AudioRendererFilter.h"
+#include "media/playback/FilterNames.h"
+#include "media/playback/SourceFilter.h"
+
+using namespace playback_test;
+using media::GraphState;
+
+TEST(PlayerWithoutGraph, EveryOperationSucceedsAndDoesNothing)
+{
+    media::CVideoPlayer player(media::AudioOutputFactory{});
+    EXPECT_EQ(player.State(), GraphState::NotBuilt);
+    EXPECT_EQ(player.Play(), media::kPlaybackOk);
+    player.Pause();
+    EXPECT_EQ(player.Stop(), media::kPlaybackOk);
+    EXPECT_TRUE(player.SetRate(1.5f));
+    EXPECT_TRUE(player.SetVolume(50));
+    EXPECT_TRUE(player.SeekMs(1000));
+    EXPECT_TRUE(player.SkipBack(5));
+    EXPECT_TRUE(player.SkipForward(5));
+    EXPECT_EQ(player.GetPosition(), 0);
+    EXPECT_EQ(player.GetDuration(), 0);
+    EXPECT_EQ(player.Refresh(), media::kPlaybackOk);
+    EXPECT_EQ(player.SetBrightness(10), media::kPlaybackOk);
+    EXPECT_EQ(player.SetDecoderOption(true), media::kPlaybackOk);
+    EXPECT_EQ(player.GetStreamParseData(), nullptr);
+    // No picture can be captured: that is a failure, not a silent success with no image.
+    QImage image;
+    EXPECT_FALSE(player.CaptureFrame(0, &image));
+}
+
+TEST(PlayerOpen, RefusesWithoutWindowOrPathAndForUnreadableFiles)
+{
+    media::CVideoPlayer noWindow(media::AudioOutputFactory{});
+    EXPECT_FALSE(noWindow.Open(MediaPath(Media::CounterAac)));
+
+    TestPlayer test;
+    EXPECT_EQ(test.player.State(), GraphState::NotBuilt);  // SetWindows made an empty graph
+    EXPECT_FALSE(test.player.Open(QString()));
+    EXPECT_FALSE(test.player.Open(QStringLiteral("/nonexistent/folder/REC_F.avi")));
+    EXPECT_FALSE(test.Open(Media::NotMedia));
+    EXPECT_EQ(test.player.Graph(), nullptr);  // a failed open leaves no graph
+    EXPECT_TRUE(test.Open(Media::CounterAac));
+}
+
+TEST(PlayerState, FollowsTheCommandsAndRefusesWrongOnes)
+{
+    TestPlayer test;
+    media::CVideoPlayer &player = test.player;
+    ASSERT_TRUE(test.Open(Media::CounterSilent));
+    EXPECT_EQ(player.State(), GraphState::Stopped);  // built, first picture shown
+    EXPECT_EQ(player.Stop(), media::kPlaybackWrongState);
+    EXPECT_EQ(player.Play(), media::kPlaybackOk);
+    EXPECT_EQ(player.State(), GraphState::Running);
+    EXPECT_EQ(player.Play(), media::kPlaybackWrongState);
+    player.Pause();
+    EXPECT_EQ(player.State(), GraphState::Paused);
+    player.Pause();
+    EXPECT_EQ(player.State(), GraphState::Paused);
+    const int64_t pausedAt = player.GetPosition();
+    EXPECT_EQ(player.GetPosition(), pausedAt);  // a paused clock stands still
+    EXPECT_EQ(player.Play(), media::kPlaybackOk);
+    EXPECT_EQ(player.Stop(), media::kPlaybackOk);
+    EXPECT_EQ(player.State(), GraphState::Stopped);
+    EXPECT_EQ(player.Stop(), media::kPlaybackWrongState);
+    player.Pause();  // only acts when running
+    EXPECT_EQ(player.State(), GraphState::Stopped);
+    EXPECT_EQ(player.Play(), media::kPlaybackOk);
+    player.Close();
+    EXPECT_EQ(player.State(), GraphState::NotBuilt);
+    EXPECT_EQ(player.Graph(), nullptr);
+}
+
+TEST(PlayerState, EmptyGraphRefusesPlayAndStop)
+{
+    TestPlayer test;
+    ASSERT_NE(test.player.Graph(), nullptr);
+    EXPECT_EQ(test.player.Play(), media::kPlaybackWrongState);
+    EXPECT_EQ(test.player.Stop(), media::kPlaybackWrongState);
+    EXPECT_FALSE(test.player.SeekMs(100));  // nothing built to seek in
+}
+
+TEST(GraphBuild, CompressedSoundGoesThroughTheAudioDecoder)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    media::CVideoGraph *graph = test.player.Graph();
+    EXPECT_EQ(graph->FilterNames(),
+              QStringList({"KVStreamParseFilter", "COREAAC AUDIO", "DirectSound Audio Renderer", "FFDShow Decoder1",
+                           "Ostrel Brightness 1", "Color Space Convertor 1", "Mixing Renderer9"}));
+    EXPECT_TRUE(graph->AudioDecoder()->IsConnected());
+    EXPECT_TRUE(graph->AudioRenderer()->IsConnected());
+    EXPECT_EQ(graph->VideoPinCount(), 1);
+    EXPECT_EQ(graph->RenderedStreamCount(), 1);
+    EXPECT_EQ(graph->NativeSize(), QSize(160, 120));
+    EXPECT_EQ(graph->ZoomRect(), QRectF(0, 0, 1, 1));
+    // The duration is the longer stream's (AAC runs a little past the pictures).
+    EXPECT_GE(graph->GetDuration(), 2000 * kUnitsPerMs);
+    EXPECT_LE(graph->GetDuration(), 2200 * kUnitsPerMs);
+}
+
+TEST(GraphBuild, PcmSoundGoesStraightToTheRenderer)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterPcm));
+    media::CVideoGraph *graph = test.player.Graph();
+    EXPECT_EQ(graph->AudioDecoder(), nullptr);
+    ASSERT_NE(graph->AudioRenderer(), nullptr);
+    EXPECT_TRUE(graph->AudioRenderer()->IsConnected());
+    EXPECT_EQ(graph->FindFilter("COREAAC AUDIO"), nullptr);
+    ASSERT_TRUE(test.player.Play() == media::kPlaybackOk);
+    EXPECT_TRUE(WaitUntil([&] { return sound->TotalFrames() > 4800; }));  // 100 ms of sound arrived
+    EXPECT_EQ(sound->format.sampleRate, 48000);
+}
+
+TEST(GraphBuild, WithoutSoundDeviceTheAudioDecoderStaysUnconnected)
+{
+    TestPlayer test;  // the factory makes no output
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    media::CVideoGraph *graph = test.player.Graph();
+    ASSERT_NE(graph->AudioDecoder(), nullptr);
+    EXPECT_FALSE(graph->AudioDecoder()->IsConnected());
+    EXPECT_EQ(graph->AudioRenderer(), nullptr);
+    EXPECT_FALSE(graph->Source()->Pin(1)->IsConnected());
+}
+
+TEST(GraphBuild, TwoVideoStreamsWithOneWindowRenderOnlyTheFirst)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::TwoVideo));
+    media::CVideoGraph *graph = test.player.Graph();
+    EXPECT_EQ(graph->VideoPinCount(), 2);
+    EXPECT_EQ(graph->RenderedStreamCount(), 1);
+    EXPECT_EQ(test.player.RenderedStreamCount(), 1);
+    EXPECT_NE(graph->FindFilter("Mixing Renderer9-1"), nullptr);
+    EXPECT_EQ(graph->FindFilter("Mixing Renderer9-2"), nullptr);
+    EXPECT_NE(graph->FindFilter("CoreAAC Decoder"), nullptr);  // the multi-stream name
+    media::SourceFilter *source = graph->Source();
+    int connectedVideo = 0;
+    for (int i = 0; i < source->PinCount(); ++i)
+        if (source->Pin(i)->Name().startsWith("Video") && source->Pin(i)->IsConnected())
+            ++connectedVideo;
+    EXPECT_EQ(connectedVideo, 1);
+    EXPECT_EQ(test.FrameOnScreen(), 0);  // the counter stream is the first one
+    QImage second;
+    EXPECT_FALSE(test.player.CaptureFrame(1, &second));  // one window: no second stream to capture
+}
+
+TEST(GraphBuild, SourceHandsOutTheTelemetryOfItsFile)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    media::IStreamParseData *telemetry = test.player.GetStreamParseData();
+    ASSERT_NE(telemetry, nullptr);
+    EXPECT_EQ(telemetry, test.player.Graph()->GetStreamParseData());
+    // A file made by ffmpeg carries no telemetry chunks: the first call reports the end.
+    uint8_t buffer[media::kStreamParseMaxRecord + 1] = {};
+    uint32_t length = media::kStreamParseMaxRecord;
+    uint32_t time = 0;
+    EXPECT_EQ(telemetry->GetNextRecord(buffer, &length, &time), media::kStreamParseEndOfFile);
+}

@@ -1,0 +1,143 @@
+#include "playback/PlaybackTestPlayer.h"
+
+#include <atomic>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+using namespace playback_test;
+using media::GraphState;
+
+namespace {
+
+// The picture on screen at t ms of a 25-frames-per-second counter.
+int ExpectedFrame(int64_t ms) { return static_cast<int>(std::min<int64_t>(ms / 40, kCounterFrames - 1)); }
+
+} // namespace
+
+TEST(Seek, OpeningShowsTheFirstPicture)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    EXPECT_EQ(test.FrameOnScreen(), 0);
+    EXPECT_EQ(test.player.GetPosition(), 0);
+}
+
+// The only key frame is at 0 and the stream has B-frames: every seek decodes forward from the
+// start and must still land on the picture of the asked time, not on the key frame.
+TEST(Seek, ShowsThePictureOnScreenAtTheTarget)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    for (int64_t ms : {1000, 0, 39, 40, 1010, 1039, 1040, 520, 1960, 1999, 80}) {
+        ASSERT_TRUE(test.SeekAndWait(ms)) << ms;
+        EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(ms)) << "seek to " << ms;
+        EXPECT_EQ(test.player.GetPosition(), ms * kUnitsPerMs);
+    }
+    EXPECT_GT(test.player.Graph()->Stats().framesSkipped, 0);
+}
+
+TEST(Seek, LandsExactlyWithShortGroupsOfPictures)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterGop10));
+    for (int64_t ms : {400, 399, 1200, 1250, 40, 1960}) {
+        ASSERT_TRUE(test.SeekAndWait(ms)) << ms;
+        EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(ms)) << "seek to " << ms;
+    }
+}
+
+TEST(Seek, KeepsThePreviousPictureWhereTheRecordingSkippedFrames)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterGaps));  // pictures 0, 5, 10, ... each 200 ms on screen
+    for (int64_t ms : {500, 200, 1190, 1210, 1900}) {
+        ASSERT_TRUE(test.SeekAndWait(ms)) << ms;
+        EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(ms) / 5 * 5) << "seek to " << ms;
+    }
+}
+
+namespace {
+
+std::atomic<int> deprecatedFormatWarnings{0};
+
+void CountFormatWarnings(void *, int, const char *format, va_list)
+{
+    if (format && strstr(format, "deprecated pixel format"))
+        ++deprecatedFormatWarnings;
+}
+
+} // namespace
+
+TEST(Seek, WorksOnFullRangeMjpeg)
+{
+    // swscale complains about yuvj420p on every picture unless it is given as yuv420p with
+    // full range.
+    av_log_set_callback(&CountFormatWarnings);
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterMjpeg));
+    EXPECT_EQ(test.FrameOnScreen(), 0);
+    ASSERT_TRUE(test.SeekAndWait(1234));
+    EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(1234));
+    // Full range: the white stripes come out white, not grey (frame 30 has bit 1 set).
+    const QImage picture = test.Capture();
+    EXPECT_GE(qGray(picture.pixel(picture.width() * 3 / 16, picture.height() / 2)), 230);
+    EXPECT_LE(qGray(picture.pixel(picture.width() / 16, picture.height() / 2)), 25);
+    av_log_set_callback(&av_log_default_callback);
+    EXPECT_EQ(deprecatedFormatWarnings.load(), 0);
+}
+
+TEST(Seek, PastTheEndShowsTheLastPicture)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    const int64_t duration = test.player.GetDuration();
+    ASSERT_TRUE(test.SeekAndWait(duration / kUnitsPerMs + 500));  // clamped to the duration
+    EXPECT_EQ(test.player.GetPosition(), duration);
+    EXPECT_EQ(test.FrameOnScreen(), kCounterFrames - 1);
+}
+
+TEST(Skip, ClampsAtTheStartAndTheEnd)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    const int64_t duration = test.player.GetDuration();
+    EXPECT_FALSE(test.player.SkipForward(5));  // stopped: skips act only while running or paused
+
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    test.player.Pause();
+    ASSERT_TRUE(test.SeekAndWait(1500));
+    ASSERT_TRUE(test.player.SkipBack(5));
+    EXPECT_EQ(test.player.GetPosition(), 0);
+    ASSERT_TRUE(test.player.SkipForward(0.5));
+    EXPECT_EQ(test.player.GetPosition(), 500 * kUnitsPerMs);
+    ASSERT_TRUE(test.player.SkipForward(5));
+    EXPECT_EQ(test.player.GetPosition(), duration);
+    ASSERT_TRUE(test.player.SkipBack(1));
+    EXPECT_EQ(test.player.GetPosition(), duration - 1000 * kUnitsPerMs);
+    ASSERT_TRUE(test.player.Graph()->WaitForPicture(std::chrono::seconds(10)));
+    EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame((duration - 1000 * kUnitsPerMs) / kUnitsPerMs));
+}
+
+TEST(EndOfFile, PositionReachesTheDurationAndStaysThere)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    ASSERT_TRUE(test.player.SetRate(2.0f));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    const int64_t duration = test.player.GetDuration();
+    ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == duration; }));
+    EXPECT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
+    EXPECT_EQ(test.FrameOnScreen(), kCounterFrames - 1);
+    EXPECT_EQ(test.player.State(), GraphState::Running);
+    EXPECT_EQ(test.player.GetPosition(), duration);
+
+    // Play at the very end starts again from the beginning.
+    test.player.Pause();
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    EXPECT_LT(test.player.GetPosition(), duration / 2);
+    ASSERT_TRUE(test.player.Graph()->WaitForPicture(std::chrono::seconds(10)));
+    EXPECT_LT(test.FrameOnScreen(), kCounterFrames / 2);
+}

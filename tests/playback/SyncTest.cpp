@@ -1,0 +1,192 @@
+#include "playback/PlaybackTestPlayer.h"
+
+#include <cmath>
+
+#include "media/playback/AudioRendererFilter.h"
+#include "media/playback/CVideoGraph.h"
+
+using namespace playback_test;
+using media::GraphState;
+
+TEST(Volume, LevelsFollowTheFormula)
+{
+    using media::CVideoGraph;
+    EXPECT_EQ(CVideoGraph::VolumeLevel(0), -10000);
+    EXPECT_EQ(CVideoGraph::VolumeLevel(50), -301);
+    EXPECT_EQ(CVideoGraph::VolumeLevel(100), 0);
+    EXPECT_EQ(CVideoGraph::VolumeLevel(1), -1999);  // truncated towards zero
+    EXPECT_EQ(CVideoGraph::VolumeLevel(99), -4);
+    EXPECT_EQ(CVideoGraph::VolumeLevel(-20), -10000);
+    EXPECT_EQ(CVideoGraph::VolumeLevel(250), 0);
+
+    using media::AudioRendererFilter;
+    EXPECT_EQ(AudioRendererFilter::GainForLevel(-10000), 0.0);
+    EXPECT_NEAR(AudioRendererFilter::GainForLevel(-301), 0.7071, 0.0005);
+    EXPECT_NEAR(AudioRendererFilter::GainForLevel(-2000), 0.1, 1e-9);
+    EXPECT_EQ(AudioRendererFilter::GainForLevel(0), 1.0);  // volume 100 is full volume, not silence
+}
+
+TEST(Volume, ReachesTheSoundDevice)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    struct Case {
+        int volume;
+        int level;
+        double gain;
+    };
+    for (const Case &c : {Case{50, -301, 0.7071}, Case{100, 0, 1.0}, Case{0, -10000, 0.0}, Case{50, -301, 0.7071}}) {
+        ASSERT_TRUE(test.player.SetVolume(c.volume));
+        EXPECT_EQ(test.player.Graph()->VolumeLevelSent(), c.level);
+        EXPECT_EQ(test.player.Graph()->AudioRenderer()->Volume(), c.level);
+        EXPECT_TRUE(WaitUntil([&] { return std::abs(sound->Gain() - c.gain) < 0.0005; })) << c.volume;
+    }
+}
+
+TEST(Rate, IsClampedWhenPlayingAndStoredAsGiven)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterSilent));
+    media::CVideoGraph *graph = test.player.Graph();
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(test.player.SetRate(3.0f));
+    EXPECT_EQ(graph->Rate(), 2.0f);
+    EXPECT_EQ(graph->State(), GraphState::Running);
+    ASSERT_TRUE(test.player.SetRate(0.25f));
+    EXPECT_EQ(graph->Rate(), 0.5f);
+    ASSERT_TRUE(test.player.SetRate(1.0f));
+    EXPECT_EQ(graph->Rate(), 1.0f);
+    for (float rate : {0.5f, 0.75f, 1.25f, 1.5f, 1.75f, 2.0f}) {
+        ASSERT_TRUE(test.player.SetRate(rate));
+        EXPECT_EQ(graph->Rate(), rate);
+    }
+
+    // While paused the rate waits for the next Play, which clamps it.
+    test.player.Pause();
+    ASSERT_TRUE(test.player.SetRate(3.0f));
+    EXPECT_EQ(graph->Rate(), 3.0f);
+    EXPECT_EQ(graph->State(), GraphState::Paused);
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    EXPECT_EQ(graph->Rate(), 2.0f);
+}
+
+// At rate 2 the sound takes half as long and keeps its pitch: the 440 Hz tone stays 440 Hz.
+TEST(Rate, KeepsThePitchOfTheSound)
+{
+    for (float rate : {2.0f, 0.5f}) {
+        auto sound = std::make_shared<FakeAudioState>();
+        sound->clock = FakeAudioState::Clock::Instant;  // no need to listen in real time
+        TestPlayer test(FakeAudioOutput::Factory(sound));
+        ASSERT_TRUE(test.Open(Media::CounterAac));
+        ASSERT_TRUE(test.player.SetRate(rate));
+        ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+        ASSERT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().audioEnded; }, std::chrono::seconds(20)))
+            << rate;
+        const double mediaSeconds = static_cast<double>(test.player.GetDuration()) / 1e7;
+        std::vector<int16_t> left;
+        {
+            std::lock_guard lock(sound->mutex);
+            left = sound->firstChannel;
+        }
+        const double heardSeconds = static_cast<double>(left.size()) / 48000.0;
+        EXPECT_NEAR(heardSeconds, mediaSeconds / rate, 0.1 * mediaSeconds / rate) << rate;
+
+        // Count rising zero crossings over the middle half, away from the start and the end.
+        const size_t from = left.size() / 4;
+        const size_t to = left.size() * 3 / 4;
+        int crossings = 0;
+        for (size_t i = from + 1; i < to; ++i)
+            if (left[i - 1] < 0 && left[i] >= 0)
+                ++crossings;
+        const double frequency = crossings / (static_cast<double>(to - from) / 48000.0);
+        EXPECT_NEAR(frequency, 440.0, 15.0) << "rate " << rate;
+    }
+}
+
+// While sound plays, the picture follows the sound device's position, not the wall clock.
+TEST(Sync, AudioIsTheMasterClockAndLatePicturesAreDropped)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    sound->clock = FakeAudioState::Clock::Manual;
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    media::CVideoGraph *graph = test.player.Graph();
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().audioActive && sound->TotalFrames() > 0; }));
+
+    // The device has played nothing yet: the clock is held back near the start.
+    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().audioSamplesWritten > 4800; }));
+    EXPECT_LT(test.PositionMs(), 100);
+
+    // The device jumps one second ahead: so does the clock, and the pictures in between are late.
+    sound->SetManualPlayed(1000000);
+    ASSERT_TRUE(WaitUntil([&] { return test.PositionMs() >= 1000; }));
+    EXPECT_LT(test.PositionMs(), 1200);
+    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().lastShownTime >= 1000 * kUnitsPerMs; }));
+    const media::PlaybackStats stats = graph->Stats();
+    EXPECT_GT(stats.framesDropped, 5);
+    const int frame = test.FrameOnScreen();
+    EXPECT_GE(frame, 25);
+    EXPECT_LE(frame, 30);
+}
+
+TEST(Sync, WithoutSoundDeviceTheGraphPlaysOnTheSystemClock)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == test.player.GetDuration(); }));
+    const media::PlaybackStats stats = test.player.Graph()->Stats();
+    EXPECT_FALSE(stats.audioActive);
+    EXPECT_EQ(stats.audioSamplesWritten, 0);
+    EXPECT_GT(stats.framesShown, 1);
+    // Every decoded picture was either shown, dropped late, or skipped by the opening seek.
+    EXPECT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
+    const media::PlaybackStats end = test.player.Graph()->Stats();
+    EXPECT_EQ(end.framesDecoded, kCounterFrames);
+    EXPECT_EQ(end.framesShown + end.framesDropped + end.framesSkipped, end.framesDecoded);
+}
+
+// A device that cannot be opened leaves a silent graph whose sound packets do not pile up.
+TEST(Sync, SoundDeviceThatFailsToOpenLeavesASilentWorkingGraph)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    sound->failOpen = true;
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == test.player.GetDuration(); }));
+    EXPECT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
+    EXPECT_FALSE(test.player.Graph()->Stats().audioActive);
+    EXPECT_EQ(test.FrameOnScreen(), kCounterFrames - 1);
+}
+
+TEST(Sync, TwoPlayersStayInStep)
+{
+    TestPlayer front;
+    TestPlayer rear;
+    ASSERT_TRUE(front.Open(Media::CounterAac));
+    ASSERT_TRUE(rear.Open(Media::CounterRear));
+    // The main window issues every command to the front player and then to the rear one.
+    auto both = [&](auto command) {
+        command(front.player);
+        command(rear.player);
+    };
+    both([](media::CVideoPlayer &p) { p.Play(); });
+    ASSERT_TRUE(WaitUntil([&] { return front.PositionMs() >= 600; }));
+    both([](media::CVideoPlayer &p) { p.Pause(); });
+    EXPECT_NEAR(front.PositionMs(), rear.PositionMs(), 40);
+    both([](media::CVideoPlayer &p) { p.SeekMs(1200); });
+    ASSERT_TRUE(front.player.Graph()->WaitForPicture(std::chrono::seconds(10)));
+    ASSERT_TRUE(rear.player.Graph()->WaitForPicture(std::chrono::seconds(10)));
+    EXPECT_EQ(front.FrameOnScreen(), 30);
+    EXPECT_EQ(rear.FrameOnScreen(), 30);
+    both([](media::CVideoPlayer &p) { p.SetRate(2.0f); });
+    both([](media::CVideoPlayer &p) { p.Play(); });
+    ASSERT_TRUE(WaitUntil([&] { return front.PositionMs() >= 1700; }));
+    both([](media::CVideoPlayer &p) { p.Pause(); });
+    EXPECT_NEAR(front.PositionMs(), rear.PositionMs(), 40);
+    EXPECT_EQ(rear.Capture().size(), QSize(96, 64));
+}

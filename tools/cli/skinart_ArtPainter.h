@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QRawFont>
+#include <QSet>
+#include <QString>
+
+class QPainter;
+
+namespace skinart {
+
+// Drawing primitives shared by every bitmap of the default skin: the two fonts (Material
+// icons and Noto Sans CJK for Hangul), icon glyphs, rounded plates and single-line labels.
+class ArtPainter
+{
+public:
+    // Registers the icon font and checks that a Hangul face is present. Returns false with a
+    // reason when either is missing: a skin drawn with fallback boxes is worse than none.
+    bool loadFonts(QString *error);
+
+    QFont iconFont(int pixelSize) const;
+    QFont textFont(int pixelSize, int weight = QFont::Normal) const;
+    bool hasGlyph(char16_t codepoint) const;
+
+    // An opaque canvas filled with `background`; the skin engine reads plain 24-bit BMPs.
+    static QImage canvas(int width, int height, const QColor &background);
+    static void beginAntialiased(QPainter &painter);
+
+    void drawIcon(QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize,
+                  const QColor &colour) const;
+    void drawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
+                  const QColor &colour, int flags, int weight = QFont::Normal) const;
+    static void fillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill);
+    static void strokeRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &pen,
+                              qreal width = 1.0);
+
+    // Turns an image drawn on transparency into one keyed with magenta for the engine's
+    // transparent-colour rule: clear pixels become the key, the others are laid on `under`.
+    static QImage keyed(const QImage &argb, const QColor &under);
+
+    // Icons asked for that the font does not have (drawn as nothing).
+    const QSet<char16_t> &missingGlyphs() const { return m_missing; }
+
+private:
+    QString m_iconFamily;
+    QString m_textFamily;
+    QRawFont m_iconRaw;
+    mutable QSet<char16_t> m_missing;
+};
+
+} // namespace skinart

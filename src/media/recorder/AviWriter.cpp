@@ -1,0 +1,280 @@
+#include "media/recorder/AviWriter.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+namespace media::recorder {
+
+namespace {
+
+// AVI 1.0 keeps every offset in 32 bits; stay well clear of the limit that older readers have.
+constexpr int64_t kMaxFileSize = int64_t{2} * 1024 * 1024 * 1024 - 1024 * 1024;
+
+constexpr uint32_t kAvifHasIndex = 0x10;
+constexpr uint32_t kAvifIsInterleaved = 0x100;
+constexpr uint32_t kAvifTrustChunkType = 0x800;
+
+class Bytes
+{
+public:
+    void id(const char *fourcc) { m_data.append(fourcc, 4); }
+    void u16(uint16_t v)
+    {
+        char b[2];
+        qToLittleEndian(v, b);
+        m_data.append(b, 2);
+    }
+    void u32(uint32_t v)
+    {
+        char b[4];
+        qToLittleEndian(v, b);
+        m_data.append(b, 4);
+    }
+    void raw(const void *p, size_t n) { m_data.append(static_cast<const char *>(p), static_cast<qsizetype>(n)); }
+    qsizetype size() const { return m_data.size(); }
+    // Fills in a size field written earlier as a placeholder.
+    void patch32(qsizetype at, uint32_t v) { qToLittleEndian(v, m_data.data() + at); }
+    const QByteArray &data() const { return m_data; }
+
+private:
+    QByteArray m_data;
+};
+
+// Starts a chunk or list and returns the position of its size field.
+qsizetype begin(Bytes &b, const char *id, const char *listType = nullptr)
+{
+    b.id(id);
+    const qsizetype at = b.size();
+    b.u32(0);
+    if (listType)
+        b.id(listType);
+    return at;
+}
+
+void end(Bytes &b, qsizetype sizeAt)
+{
+    b.patch32(sizeAt, static_cast<uint32_t>(b.size() - sizeAt - 4));
+    if ((b.size() - sizeAt - 4) & 1)
+        b.raw("", 1);
+}
+
+} // namespace
+
+AviWriter::~AviWriter()
+{
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+bool AviWriter::fail(const QString &message)
+{
+    if (!m_failed)
+        m_error = message;
+    m_failed = true;
+    return false;
+}
+
+QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) const
+{
+    const uint32_t streams = m_audio ? 2 : 1;
+    const uint32_t microSecPerFrame =
+        static_cast<uint32_t>((1000000ull * m_video.scale + m_video.rate / 2) / m_video.rate);
+    const double seconds = m_video.rate ? double(m_videoFrames) * m_video.scale / m_video.rate : 0.0;
+    const int64_t moviBytes = m_file.isOpen() ? m_file.size() - m_moviFourcc : 0;
+    const uint32_t maxBytesPerSecond = seconds > 0 ? static_cast<uint32_t>(moviBytes / seconds) : 0;
+
+    Bytes b;
+    const qsizetype riff = begin(b, "RIFF", "AVI ");
+    const qsizetype hdrl = begin(b, "LIST", "hdrl");
+
+    const qsizetype avih = begin(b, "avih");
+    b.u32(microSecPerFrame);
+    b.u32(maxBytesPerSecond);
+    b.u32(0);  // padding granularity
+    b.u32(kAvifHasIndex | kAvifIsInterleaved | kAvifTrustChunkType);
+    b.u32(m_videoFrames);
+    b.u32(0);  // initial frames
+    b.u32(streams);
+    b.u32(std::max<uint32_t>(m_maxChunk + 8, 1024 * 1024));
+    b.u32(m_video.width);
+    b.u32(m_video.height);
+    for (int i = 0; i < 4; ++i)
+        b.u32(0);
+    end(b, avih);
+
+    const qsizetype videoList = begin(b, "LIST", "strl");
+    const qsizetype videoHeader = begin(b, "strh");
+    b.id("vids");
+    b.raw(m_video.fourcc, 4);
+    b.u32(0);  // flags
+    b.u16(0);  // priority
+    b.u16(0);  // language
+    b.u32(0);  // initial frames
+    b.u32(m_video.scale);
+    b.u32(m_video.rate);
+    b.u32(0);  // start
+    b.u32(m_videoFrames);
+    b.u32(m_maxVideoChunk);
+    b.u32(0xFFFFFFFF);  // quality: default
+    b.u32(0);           // sample size: frames vary
+    b.u16(0);
+    b.u16(0);
+    b.u16(static_cast<uint16_t>(m_video.width));
+    b.u16(static_cast<uint16_t>(m_video.height));
+    end(b, videoHeader);
+    const qsizetype videoFormat = begin(b, "strf");
+    b.u32(40);
+    b.u32(m_video.width);
+    b.u32(m_video.height);
+    b.u16(1);   // planes
+    b.u16(24);  // bit count of the decoded picture
+    b.raw(m_video.fourcc, 4);
+    b.u32(m_video.width * m_video.height * 3);
+    for (int i = 0; i < 4; ++i)
+        b.u32(0);
+    end(b, videoFormat);
+    end(b, videoList);
+
+    if (m_audio) {
+        const AudioFormat &a = *m_audio;
+        const qsizetype audioList = begin(b, "LIST", "strl");
+        const qsizetype audioHeader = begin(b, "strh");
+        b.id("auds");
+        b.u32(0);  // handler
+        b.u32(0);  // flags
+        b.u16(0);
+        b.u16(0);
+        b.u32(0);
+        b.u32(a.samplesPerFrame);  // scale and rate: one chunk is one encoded frame
+        b.u32(a.sampleRate);
+        b.u32(0);
+        b.u32(m_audioFrames);
+        b.u32(m_maxAudioChunk);
+        b.u32(0xFFFFFFFF);
+        b.u32(0);  // sample size 0: variable-size frames
+        for (int i = 0; i < 4; ++i)
+            b.u16(0);
+        end(b, audioHeader);
+        const qsizetype audioFormat = begin(b, "strf");
+        b.u16(a.formatTag);
+        b.u16(a.channels);
+        b.u32(a.sampleRate);
+        b.u32(a.averageBytesPerSecond);
+        b.u16(a.blockAlign);
+        b.u16(a.bitsPerSample);
+        b.u16(static_cast<uint16_t>(a.extraData.size()));
+        b.raw(a.extraData.data(), a.extraData.size());
+        end(b, audioFormat);
+        end(b, audioList);
+    }
+    end(b, hdrl);
+
+    const qsizetype movi = begin(b, "LIST", "movi");
+    b.patch32(movi, moviListSize);
+    b.patch32(riff, riffSize);
+    return b.data();
+}
+
+bool AviWriter::open(const QString &path, const VideoFormat &video, const std::optional<AudioFormat> &audio)
+{
+    m_video = video;
+    m_audio = audio;
+    m_index.clear();
+    m_failed = false;
+    m_error.clear();
+    m_videoFrames = m_audioFrames = m_maxVideoChunk = m_maxAudioChunk = m_maxChunk = 0;
+    if (video.width == 0 || video.height == 0 || video.rate == 0 || video.scale == 0)
+        return fail(QStringLiteral("invalid video format"));
+    if (audio && audio->extraData.size() > 0xFFFF)
+        return fail(QStringLiteral("invalid audio format"));
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fail(QStringLiteral("cannot create %1: %2").arg(path, m_file.errorString()));
+    // The header has a fixed size for a given format; it is written again with the final counts.
+    QByteArray header = buildHeader(4, 0);
+    m_moviFourcc = header.size() - 4;
+    qToLittleEndian(static_cast<uint32_t>(header.size() - 8), header.data() + 4);
+    if (m_file.write(header) != header.size())
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));
+    return true;
+}
+
+bool AviWriter::writeChunk(const char id[4], const uint8_t *data, size_t size, uint32_t indexFlags)
+{
+    if (m_failed || !m_file.isOpen())
+        return false;
+    const int64_t position = m_file.pos();
+    if (position + int64_t(size) + 8 + int64_t(m_index.size() + 1) * 16 > kMaxFileSize)
+        return fail(QStringLiteral("recording too large for an AVI file"));
+    char header[8];
+    std::memcpy(header, id, 4);
+    qToLittleEndian(static_cast<uint32_t>(size), header + 4);
+    if (m_file.write(header, 8) != 8 ||
+        (size && m_file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size)) ||
+        ((size & 1) && m_file.write("", 1) != 1))
+        return fail(QStringLiteral("cannot write: %1").arg(m_file.errorString()));
+    IndexEntry entry;
+    std::memcpy(entry.id, id, 4);
+    entry.flags = indexFlags;
+    entry.offset = static_cast<uint32_t>(position - m_moviFourcc);
+    entry.size = static_cast<uint32_t>(size);
+    m_index.push_back(entry);
+    m_maxChunk = std::max(m_maxChunk, entry.size);
+    return true;
+}
+
+bool AviWriter::writeVideo(const uint8_t *data, size_t size, bool keyFrame)
+{
+    if (!writeChunk("00dc", data, size, keyFrame ? kIndexKeyFrame : 0))
+        return false;
+    ++m_videoFrames;
+    m_maxVideoChunk = std::max(m_maxVideoChunk, static_cast<uint32_t>(size));
+    return true;
+}
+
+bool AviWriter::writeAudio(const uint8_t *data, size_t size)
+{
+    if (!m_audio)
+        return fail(QStringLiteral("audio written to a file without an audio stream"));
+    if (!writeChunk("01wb", data, size, kIndexKeyFrame))
+        return false;
+    ++m_audioFrames;
+    m_maxAudioChunk = std::max(m_maxAudioChunk, static_cast<uint32_t>(size));
+    return true;
+}
+
+bool AviWriter::finish()
+{
+    if (m_failed || !m_file.isOpen()) {
+        m_file.close();
+        return false;
+    }
+    const int64_t moviEnd = m_file.pos();
+    QByteArray index;
+    index.reserve(static_cast<qsizetype>(8 + m_index.size() * 16));
+    index.append("idx1", 4);
+    char word[4];
+    qToLittleEndian(static_cast<uint32_t>(m_index.size() * 16), word);
+    index.append(word, 4);
+    for (const IndexEntry &e : m_index) {
+        index.append(e.id, 4);
+        for (uint32_t v : {e.flags, e.offset, e.size}) {
+            qToLittleEndian(v, word);
+            index.append(word, 4);
+        }
+    }
+    if (m_file.write(index) != index.size())
+        return fail(QStringLiteral("cannot write the index: %1").arg(m_file.errorString()));
+
+    // The header's "movi" size ends where the index begins; RIFF covers everything.
+    const QByteArray header = buildHeader(static_cast<uint32_t>(moviEnd - m_moviFourcc),
+                                          static_cast<uint32_t>(m_file.size() - 8));
+    if (!m_file.seek(0) || m_file.write(header) != header.size())
+        return fail(QStringLiteral("cannot finish the header: %1").arg(m_file.errorString()));
+    m_file.close();
+    return true;
+}
+
+} // namespace media::recorder

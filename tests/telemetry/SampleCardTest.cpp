@@ -1,0 +1,336 @@
+#include "TelemetryTestSupport.h"
+
+#include "device/CXmlItemDoc.h"
+#include "device/ConfigItems.h"
+#include "media/AviFileInfo.h"
+#include "media/Gps.h"
+#include "media/RecordingLength.h"
+#include "media/recorder/NmeaRmc.h"
+#include "media/telemetry/TelemetryReader.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+
+using media::recorder::SampleCardGenerator;
+using media::recorder::SampleRecordingPlan;
+using namespace telemetry_test;
+
+namespace {
+
+struct Record {
+    uint32_t timeMs;
+    QByteArray payload;
+};
+
+std::vector<Record> readRecords(const QString &path)
+{
+    media::TelemetryReader reader;
+    EXPECT_TRUE(reader.open(path)) << path.toStdString();
+    std::vector<Record> records;
+    uint8_t buffer[1024];
+    uint32_t length = sizeof buffer, timeMs = 0;
+    while (reader.GetNextRecord(buffer, &length, &timeMs) == media::kStreamParseOk) {
+        records.push_back({timeMs, QByteArray(reinterpret_cast<const char *>(buffer), length)});
+        length = sizeof buffer;
+    }
+    return records;
+}
+
+QStringList filesBelow(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(root).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+const SampleRecordingPlan *findPlan(char kind, bool parked, const QString &folder = QString())
+{
+    for (const SampleRecordingPlan &p : sampleCard().plans) {
+        if (p.kind == kind && p.parked == parked && (folder.isEmpty() || p.folder == folder))
+            return &p;
+    }
+    return nullptr;
+}
+
+// Largest distance of a G-sensor reading from the resting level.
+int largestDeflection(const std::vector<Record> &records)
+{
+    int largest = 0;
+    for (const Record &r : records) {
+        if (r.payload[0] != 'M')
+            continue;
+        for (int axis = 4; axis < 7; ++axis)
+            largest = std::max(largest, std::abs(int(uint8_t(r.payload[axis])) - 55));
+    }
+    return largest;
+}
+
+} // namespace
+
+TEST(SampleCard, LayoutAndFileNames)
+{
+    const SampleCard &card = sampleCard();
+    ASSERT_FALSE(card.written.isEmpty());
+    RecordProperty("generation_seconds", QString::number(card.secondsTaken, 'f', 2).toStdString());
+
+    QStringList written = card.written;
+    written.sort();
+    EXPECT_EQ(filesBelow(card.root).join(QLatin1Char(' ')).toStdString(), written.join(QLatin1Char(' ')).toStdString());
+    EXPECT_TRUE(written.contains(QStringLiteral("setup.xml")));
+    EXPECT_EQ(written.removeDuplicates(), 0);  // no recording overwrote another
+
+    const QRegularExpression name(QStringLiteral("^(NORMAL|EVENT|MANUAL|PARKING|SAVE)/\\d{8}_\\d{6}_([FR])([NUSPM])\\.AVI$"));
+    std::set<char> kinds;
+    int withoutRear = 0;
+    int withoutFix = 0;
+    for (const SampleRecordingPlan &p : card.plans) {
+        const QString front = p.relativePath('F');
+        const auto match = name.match(front);
+        ASSERT_TRUE(match.hasMatch()) << front.toStdString();
+        // The recorder's grammar: kind letter right before the last '.', channel two places before.
+        const qsizetype dot = front.lastIndexOf(QLatin1Char('.'));
+        EXPECT_EQ(front[dot - 1], QLatin1Char(p.kind));
+        EXPECT_EQ(front[dot - 2], QLatin1Char('F'));
+        EXPECT_TRUE(written.contains(front));
+        QString rear = front;
+        rear[dot - 2] = QLatin1Char('R');
+        EXPECT_EQ(rear, p.relativePath('R'));
+        EXPECT_EQ(written.contains(rear), p.hasRear) << rear.toStdString();
+        kinds.insert(p.kind);
+        withoutRear += p.hasRear ? 0 : 1;
+        withoutFix += p.gpsFix ? 0 : 1;
+    }
+    EXPECT_EQ(kinds, (std::set<char>{'N', 'U', 'S', 'P', 'M'}));
+    EXPECT_EQ(withoutRear, 1);
+    EXPECT_EQ(withoutFix, 1);
+    EXPECT_NE(findPlan('S', false, QStringLiteral("SAVE")), nullptr);
+    for (const char *folder : {"NORMAL", "EVENT", "MANUAL", "PARKING", "SAVE"})
+        EXPECT_TRUE(QDir(card.root).exists(QString::fromLatin1(folder))) << folder;
+}
+
+TEST(SampleCard, SettingsFileReadsAsTheViewerExpects)
+{
+    const QString path = QDir(sampleCard().root).filePath(QStringLiteral("setup.xml"));
+    device::CXmlItemDoc doc;
+    ASSERT_TRUE(doc.OpenFile(path));
+    ASSERT_TRUE(doc.FindFirstItem());
+    device::ValueStrings values;
+    for (int i = 0; i < device::kItemCount; ++i)
+        EXPECT_TRUE(doc.BindItem(device::ConfigItems()[size_t(i)].id, &values[size_t(i)]))
+            << device::ConfigItems()[size_t(i)].id;
+    EXPECT_EQ(values[device::kItemName], QStringLiteral("TAVIN Q7"));
+    EXPECT_FALSE(values[device::kItemFWVersion].isEmpty());
+    EXPECT_EQ(values[device::kItemPartitionMode], QStringLiteral("5"));
+
+    // The viewer takes the battery calibration from bytes 300 to 1299 of the raw file.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray raw = file.readAll();
+    const qsizetype marker = raw.indexOf("<item id=\"CarBatVoltCalib\" value=\"");
+    EXPECT_GE(marker, 300);
+    EXPECT_LE(marker + 34, 1300);
+}
+
+TEST(SampleCard, TelemetryIsPlausible)
+{
+    const SampleCard &card = sampleCard();
+    for (const SampleRecordingPlan &p : card.plans) {
+        SCOPED_TRACE(p.relativePath('F').toStdString());
+        const auto records = readRecords(cardFile(p, 'F'));
+        // One sentence per second, ten sensor readings per second, in time order.
+        int gps = 0, sensor = 0;
+        for (size_t i = 0; i < records.size(); ++i) {
+            if (i > 0) {
+                EXPECT_LE(records[i - 1].timeMs, records[i].timeMs);
+            }
+            EXPECT_LT(records[i].timeMs, uint32_t(p.durationMs));
+            const QByteArray &payload = records[i].payload;
+            if (payload[0] == 'M') {
+                ++sensor;
+                ASSERT_EQ(payload.size(), 7);
+                continue;
+            }
+            ++gps;
+            ASSERT_EQ(payload[0], 'G');
+            const QByteArray sentence = payload.mid(1);
+            // The receiver's checksum and a two-decimal time field.
+            const qsizetype star = sentence.lastIndexOf('*');
+            ASSERT_GT(star, 0);
+            EXPECT_EQ(sentence.mid(star + 1).toInt(nullptr, 16),
+                      media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
+            EXPECT_EQ(sentence.split(',')[1].size(), 9);
+            const media::CGps fix(records[i].timeMs, sentence.constData());
+            EXPECT_EQ(fix.IsValid(), p.gpsFix);
+            // UTC of the fix: the file name's local (Korean) time minus nine hours, plus the second.
+            const QDateTime local = QDateTime::fromString(p.fileName('F').left(15), QStringLiteral("yyyyMMdd_HHmmss"));
+            const QDateTime expected = QDateTime(local.date(), local.time(), QTimeZone::utc()).addSecs(-9 * 3600);
+            EXPECT_EQ(fix.GetFixTime(), expected.toSecsSinceEpoch() + records[i].timeMs / 1000);
+            if (p.gpsFix) {
+                const double lat = media::CoordinateToDegrees(fix.latitude);
+                const double lon = media::CoordinateToDegrees(fix.longitude);
+                EXPECT_TRUE(lat > 37.45 && lat < 37.55 && lon > 127.0 && lon < 127.1) << lat << " " << lon;
+                EXPECT_GE(fix.speed, 0.0f);
+                EXPECT_LT(fix.speed, 100.0f);
+                EXPECT_GE(fix.course, 0.0f);
+                EXPECT_LT(fix.course, 360.0f);
+                if (p.parked) {
+                    EXPECT_LT(fix.speed, 1.0f);
+                }
+            }
+        }
+        EXPECT_EQ(gps, p.durationMs / 1000);
+        EXPECT_EQ(sensor, p.durationMs / 100);
+        // Resting readings stay near the middle of 0 to 110; events show a jolt.
+        const int deflection = largestDeflection(records);
+        if (p.impactStrength >= 20)
+            EXPECT_GT(deflection, 20);
+        else
+            EXPECT_LT(deflection, 20);
+    }
+}
+
+TEST(SampleCard, TheSameSeedGivesTheSameCard)
+{
+    const SampleCard &card = sampleCard();
+    media::recorder::SampleCardOptions options;
+    options.seed = card.seed;
+    const auto names = [](const std::vector<SampleRecordingPlan> &plans) {
+        QStringList list;
+        for (const SampleRecordingPlan &p : plans)
+            list << p.relativePath('F') << (p.hasRear ? p.relativePath('R') : QString());
+        return list;
+    };
+    EXPECT_EQ(names(SampleCardGenerator(options).plan()), names(card.plans));
+    options.seed = card.seed + 1;
+    EXPECT_NE(names(SampleCardGenerator(options).plan()), names(card.plans));
+
+    // Writing one recording again gives the same telemetry and, here, the same bytes.
+    options.seed = card.seed;
+    SampleCardGenerator again(options);
+    const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("again.avi"));
+    ASSERT_TRUE(again.generateFile(3, 'F', copy)) << again.errorString().toStdString();
+    const auto original = readRecords(cardFile(card.plans[3], 'F'));
+    const auto repeated = readRecords(copy);
+    ASSERT_EQ(original.size(), repeated.size());
+    for (size_t i = 0; i < original.size(); ++i) {
+        EXPECT_EQ(original[i].timeMs, repeated[i].timeMs);
+        EXPECT_EQ(original[i].payload, repeated[i].payload);
+    }
+    QFile a(cardFile(card.plans[3], 'F')), b(copy);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(a.readAll() == b.readAll());
+}
+
+TEST(SampleCard, ContainerWalkSeesEveryChunk)
+{
+    const SampleCard &card = sampleCard();
+    for (const SampleRecordingPlan &p : card.plans) {
+        for (const char channel : {'F', 'R'}) {
+            if (channel == 'R' && !p.hasRear)
+                continue;
+            SCOPED_TRACE(p.relativePath(channel).toStdString());
+            media::AviFileInfo info;
+            ASSERT_TRUE(media::ReadAviFileInfo(QFile::encodeName(cardFile(p, channel)).constData(), info));
+            const uint32_t frames = uint32_t(p.durationMs * 30 / 1000);
+            EXPECT_EQ(info.mainHeader.totalFrames, frames);
+            EXPECT_EQ(info.videoChunks, frames);  // the walk reached the end of "movi"
+            EXPECT_EQ(media::RecordingLengthSeconds(info.mainHeader), p.durationMs / 1000);
+            EXPECT_EQ(info.mainHeader.width, channel == 'F' ? 1920u : 1280u);
+            EXPECT_EQ(info.mainHeader.height, channel == 'F' ? 1080u : 720u);
+            EXPECT_EQ(info.hasAudio, channel == 'F' ? 1u : 0u);
+            if (channel == 'F') {
+                EXPECT_EQ(info.audioChunks, info.audioStreamHeader.length);
+                EXPECT_EQ(info.audioFormat.formatTag, 0x00FF);
+            }
+        }
+    }
+}
+
+TEST(SampleCard, FfprobeAndFfmpegAcceptTheFiles)
+{
+    const SampleRecordingPlan *event = findPlan('S', false, QStringLiteral("EVENT"));
+    ASSERT_NE(event, nullptr);
+    for (const char channel : {'F', 'R'}) {
+        SCOPED_TRACE(channel);
+        QByteArray out, err;
+        const int code = runProgram(QStringLiteral("ffprobe"),
+                                    {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
+                                     QStringLiteral("-show_streams"), QStringLiteral("-show_format"),
+                                     QStringLiteral("-of"), QStringLiteral("json"), cardFile(*event, channel)},
+                                    &out, &err);
+        ASSERT_EQ(code, 0) << err.toStdString();
+        EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+        const QJsonObject root = QJsonDocument::fromJson(out).object();
+        const QJsonArray streams = root.value(QStringLiteral("streams")).toArray();
+        ASSERT_EQ(streams.size(), channel == 'F' ? 2 : 1);
+        const QJsonObject video = streams[0].toObject();
+        EXPECT_EQ(video.value(QStringLiteral("codec_name")).toString(), QStringLiteral("h264"));
+        EXPECT_EQ(video.value(QStringLiteral("width")).toInt(), channel == 'F' ? 1920 : 1280);
+        EXPECT_EQ(video.value(QStringLiteral("height")).toInt(), channel == 'F' ? 1080 : 720);
+        EXPECT_EQ(video.value(QStringLiteral("r_frame_rate")).toString(), QStringLiteral("30/1"));
+        EXPECT_EQ(video.value(QStringLiteral("nb_read_packets")).toString().toInt(), event->durationMs * 30 / 1000);
+        const double duration = root.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration"))
+                                    .toString().toDouble();
+        EXPECT_NEAR(duration, event->durationMs / 1000.0, 0.1);
+        if (channel == 'F') {
+            const QJsonObject audio = streams[1].toObject();
+            EXPECT_EQ(audio.value(QStringLiteral("codec_name")).toString(), QStringLiteral("aac"));
+            EXPECT_EQ(audio.value(QStringLiteral("sample_rate")).toString(), QStringLiteral("16000"));
+        }
+    }
+    // Every frame and audio packet decodes without a complaint.
+    QByteArray err;
+    EXPECT_EQ(runProgram(QStringLiteral("ffmpeg"),
+                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"), QStringLiteral("-i"),
+                          cardFile(*event, 'F'), QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
+                         nullptr, &err),
+              0);
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}
+
+TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
+{
+    const QString root = QDir(temporaryFolder()).filePath(QStringLiteral("cli-card"));
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("3"),
+                                     QStringLiteral("--minutes"), QStringLiteral("0.01"), QStringLiteral("--quiet")},
+                         &out, &err, 120000),
+              0)
+        << err.toStdString();
+    media::recorder::SampleCardOptions options;
+    options.seed = 3;
+    options.minutes = 0.01;
+    QStringList expected{QStringLiteral("setup.xml")};
+    for (const SampleRecordingPlan &p : SampleCardGenerator(options).plan()) {
+        EXPECT_EQ(p.durationMs, 600);
+        expected << p.relativePath('F');
+        if (p.hasRear)
+            expected << p.relativePath('R');
+    }
+    expected.sort();
+    EXPECT_EQ(filesBelow(root).join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
+
+    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card")}), 2);
+    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card"), root, QStringLiteral("--minutes"),
+                                     QStringLiteral("0")}),
+              2);
+    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card"), root, QStringLiteral("--seed"),
+                                     QStringLiteral("x")}),
+              2);
+}

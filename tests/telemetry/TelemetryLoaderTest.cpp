@@ -1,0 +1,237 @@
+#include "TelemetryTestSupport.h"
+
+#include "media/telemetry/TelemetryLoader.h"
+#include "media/telemetry/TelemetryReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+
+using media::CGPSArray;
+using media::CSpeedItem;
+using media::GSensorSample;
+using media::TelemetryLoader;
+using namespace telemetry_test;
+
+namespace {
+
+// A source that answers from a script: records, other results, then the end.
+class ScriptedSource : public media::IStreamParseData
+{
+public:
+    struct Step {
+        media::StreamParseResult result;
+        uint32_t timeMs = 0;
+        QByteArray payload;
+    };
+
+    media::StreamParseResult Configure(uint8_t) override { return media::kStreamParseOk; }
+    media::StreamParseResult SetRecordRange(int64_t, int64_t) override { return media::kStreamParseOk; }
+    media::StreamParseResult GetNextRecord(uint8_t *buffer, uint32_t *length, uint32_t *timeMs) override
+    {
+        ++calls;
+        EXPECT_EQ(*length, 1024u);  // the loader always offers its whole buffer
+        if (steps.empty())
+            return endless ? endlessResult : media::kStreamParseEndOfFile;
+        const Step step = steps.front();
+        steps.pop_front();
+        if (step.result == media::kStreamParseOk) {
+            std::memcpy(buffer, step.payload.constData(), static_cast<size_t>(step.payload.size()));
+            *length = static_cast<uint32_t>(step.payload.size());
+            *timeMs = step.timeMs;
+        }
+        return step.result;
+    }
+
+    void record(uint32_t timeMs, const QByteArray &payload) { steps.push_back({media::kStreamParseOk, timeMs, payload}); }
+
+    std::deque<Step> steps;
+    bool endless = false;
+    media::StreamParseResult endlessResult = media::kStreamParseNotReady;
+    uint32_t calls = 0;
+};
+
+// Keeps what the loader gives the gauge, with the gauge's own Add/Update rules.
+class GaugeItems : public media::ISpeedItemSink
+{
+public:
+    void Add(const CSpeedItem &item) override
+    {
+        adds.push_back(item);
+        if (find(item.fixTime) < 0)
+            items.push_back(item);
+    }
+    void Update(const CSpeedItem &item) override
+    {
+        updates.push_back(item);
+        const int i = find(item.fixTime);
+        if (i < 0) {
+            items.push_back(item);
+            return;
+        }
+        items[size_t(i)].speed = item.valid ? item.speed : -100.0f;
+        items[size_t(i)].valid = 1;
+    }
+    int find(int64_t fixTime) const
+    {
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i].fixTime > fixTime)
+                return -1;
+            if (items[i].fixTime == fixTime)
+                return int(i);
+        }
+        return -1;
+    }
+    std::vector<CSpeedItem> adds, updates, items;
+};
+
+const char kFixA[] = "$GPRMC,001530.00,A,3729.8772,N,12701.6560,E,22.40,84.40,070324,,,A*6A";
+const char kFixB[] = "$GPRMC,001531.00,A,3729.8801,N,12701.6800,E,23.00,84.10,070324,,,A*6A";
+const char kNoFix[] = "$GPRMC,001532.00,V,,,,,,,070324,,,N*4F";
+
+} // namespace
+
+TEST(TelemetryLoader, KeepsTheFirstGSensorSampleOfEachWholeSecond)
+{
+    ScriptedSource source;
+    for (uint32_t t = 0; t < 1000; t += 100)  // ten within one second
+        source.record(t, gsensorPayload(uint8_t(t / 100), 2, 3));
+    source.record(1999, gsensorPayload(50, 51, 52));  // one millisecond either side of 2 s
+    source.record(2000, gsensorPayload(60, 61, 62));
+    source.record(2500, gsensorPayload(70, 71, 72));
+    CGPSArray track;
+    std::vector<GSensorSample> samples;
+    const auto result = TelemetryLoader::Load(&source, 10000, track, samples, nullptr);
+    EXPECT_TRUE(result.reachedEnd);
+    EXPECT_EQ(result.gsensorRecords, 13u);
+    EXPECT_EQ(samples, (std::vector<GSensorSample>{{0, 2, 3, 0}, {50, 51, 52, 1999}, {60, 61, 62, 2000}}));
+    EXPECT_TRUE(track.IsEmpty());
+}
+
+TEST(TelemetryLoader, ZeroDurationOrNoSourceLoadsNothing)
+{
+    ScriptedSource source;
+    source.record(0, gsensorPayload(1, 2, 3));
+    source.record(40, gpsPayload(kFixA));
+    CGPSArray track;
+    std::vector<GSensorSample> samples;
+    GaugeItems gauge;
+    for (int64_t duration : {int64_t{0}, int64_t{-5}}) {
+        const auto result = TelemetryLoader::Load(&source, duration, track, samples, &gauge);
+        EXPECT_EQ(result.records, 0u);
+    }
+    EXPECT_EQ(source.calls, 0u);
+    EXPECT_EQ(TelemetryLoader::Load(nullptr, 1000, track, samples, &gauge).records, 0u);
+    EXPECT_TRUE(samples.empty());
+    EXPECT_TRUE(track.IsEmpty());
+    EXPECT_TRUE(gauge.adds.empty() && gauge.updates.empty());
+}
+
+TEST(TelemetryLoader, ValidFixesFeedTrackAndGaugeAndTheSpeedIsReReadOncePerSecond)
+{
+    ScriptedSource source;
+    source.record(40, gpsPayload(kFixA));
+    source.record(540, gpsPayload(kFixA));   // same second: stored again, but no second re-read
+    source.record(1040, gpsPayload(kFixB));
+    source.record(2040, gpsPayload(kNoFix));  // no fix: nothing stored, nothing re-read
+    source.record(2100, QByteArray("Zxyz"));  // neither kind
+    CGPSArray track;
+    std::vector<GSensorSample> samples;
+    GaugeItems gauge;
+    const auto result = TelemetryLoader::Load(&source, 60000, track, samples, &gauge);
+    EXPECT_EQ(result.gpsRecords, 4u);
+    EXPECT_EQ(result.validFixes, 3u);
+    EXPECT_EQ(result.ignoredRecords, 1u);
+
+    ASSERT_EQ(track.GetSize(), 3);
+    EXPECT_EQ(track[0].timeMs, 40u);
+    EXPECT_EQ(track[2].timeMs, 1040u);
+    EXPECT_FLOAT_EQ(track[0].speed, 22.40f * 1.852f);
+
+    // Add per valid fix, with the fix's time; the gauge keeps the first per fix time.
+    ASSERT_EQ(gauge.adds.size(), 3u);
+    EXPECT_EQ(gauge.adds[0].fixTime, track[0].GetFixTime());
+    EXPECT_EQ(gauge.adds[0].valid, 1);
+    EXPECT_NEAR(gauge.adds[0].speed, 41.4848, 1e-3);
+    // Update per GPS second, with fix time 0 and the speed cut to whole km/h: 22.40 kn is 41.48.
+    ASSERT_EQ(gauge.updates.size(), 2u);
+    EXPECT_EQ(gauge.updates[0], (CSpeedItem{40, 0, 41.0f, 1}));
+    EXPECT_EQ(gauge.updates[1], (CSpeedItem{1040, 0, 42.0f, 1}));  // 23.00 kn = 42.596
+    // So the gauge holds each fix followed by its re-read item (fix time 0 is never found once a
+    // real fix time leads the list), and the re-read speed wins at equal times.
+    ASSERT_EQ(gauge.items.size(), 4u);
+    EXPECT_EQ(gauge.items[0].fixTime, track[0].GetFixTime());
+    EXPECT_EQ(gauge.items[1].fixTime, 0);
+    EXPECT_EQ(gauge.items[2].fixTime, track[2].GetFixTime());
+    EXPECT_EQ(gauge.items[3].fixTime, 0);
+}
+
+TEST(TelemetryLoader, SpeedReReadFollowsTheFieldPositions)
+{
+    float kmh = -1;
+    // Two decimals: status at index 18 of the record text.
+    EXPECT_TRUE(TelemetryLoader::ReadSpeedFromRecordText(
+        "G$GPRMC,001530.00,A,3729.8772,N,12701.6560,E,10.00,84.40,070324,,,A*6A", kmh));
+    EXPECT_FLOAT_EQ(kmh, 18.0f);  // 18.52 cut
+    // Three decimals: status at 19, and GNRMC is accepted too.
+    EXPECT_TRUE(TelemetryLoader::ReadSpeedFromRecordText(
+        "G$GNRMC,001530.000,A,3729.8772,N,12701.6560,E,054.0,84.40,070324,,,A*6A", kmh));
+    EXPECT_FLOAT_EQ(kmh, 100.0f);  // 100.008
+    // No fix, too short, or another sentence: nothing.
+    EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText("G$GPRMC,001532.00,V,,,,,,,070324,,,N*4F", kmh));
+    EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText(
+        "G$GPGGA,001530.00,A,3729.8772,N,12701.6560,E,10.00,84.40,070324,,,A*6A", kmh));
+    EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText("G$GPRMC,001530.00,A,3729.8772,N,1270", kmh));
+    // Commas missing after the status: nothing is read past the end.
+    EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText(
+        "G$GPRMC,001530.00,A,3729.8772N12701.6560E10.0084.40070324AAAAAAAAAA", kmh));
+    EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText(nullptr, kmh));
+}
+
+TEST(TelemetryLoader, GivesUpOnASourceThatNeverAnswers)
+{
+    ScriptedSource source;
+    source.record(0, gsensorPayload(1, 2, 3));
+    source.steps.push_back({media::kStreamParseNotReady, 0, {}});
+    source.record(1500, gsensorPayload(4, 5, 6));  // one failure between records is harmless
+    source.endless = true;
+    CGPSArray track;
+    std::vector<GSensorSample> samples;
+    const auto result = TelemetryLoader::Load(&source, 60000, track, samples, nullptr, 50);
+    EXPECT_FALSE(result.reachedEnd);
+    EXPECT_EQ(result.records, 2u);
+    EXPECT_EQ(result.fruitlessCalls, 51u);
+    EXPECT_EQ(source.calls, 2u + 1u + 50u);
+    EXPECT_EQ(samples.size(), 2u);
+
+    // A source that reports records too long for the buffer is given up the same way.
+    ScriptedSource tooLong;
+    tooLong.endless = true;
+    tooLong.endlessResult = media::kStreamParseMoreData;
+    EXPECT_EQ(TelemetryLoader::Load(&tooLong, 1000, track, samples, nullptr).fruitlessCalls,
+              TelemetryLoader::kDefaultMaxFruitlessCalls);
+}
+
+TEST(TelemetryLoader, LoadsASampleRecording)
+{
+    const auto &card = sampleCard();
+    const auto &plan = card.plans[3];  // the driving event
+    ASSERT_EQ(plan.kind, 'S');
+    media::TelemetryReader reader;
+    ASSERT_TRUE(reader.open(cardFile(plan, 'F')));
+    CGPSArray track;
+    std::vector<GSensorSample> samples;
+    GaugeItems gauge;
+    const auto result = TelemetryLoader::Load(&reader, plan.durationMs, track, samples, &gauge);
+    EXPECT_TRUE(result.reachedEnd);
+    const int seconds = plan.durationMs / 1000;
+    EXPECT_EQ(result.gsensorRecords, uint32_t(plan.durationMs / 100));  // 10 Hz
+    EXPECT_EQ(samples.size(), size_t(seconds));                        // one per whole second
+    EXPECT_EQ(track.GetSize(), seconds);                                // 1 Hz, all with a fix
+    for (int i = 1; i < track.GetSize(); ++i) {
+        EXPECT_LT(track[i - 1].timeMs, track[i].timeMs);
+        EXPECT_EQ(track[i].GetFixTime() - track[i - 1].GetFixTime(), 1);
+    }
+    EXPECT_EQ(gauge.updates.size(), size_t(seconds));
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "media/recorder/AviWriter.h"
+#include "media/recorder/SampleCardGenerator.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace telemetry_test {
+
+// The card every test of the run shares: generated once, with the default short recordings.
+struct SampleCard {
+    QString root;
+    uint64_t seed = 0;
+    std::vector<media::recorder::SampleRecordingPlan> plans;
+    QStringList written;   // relative paths, in writing order
+    double secondsTaken = 0;
+};
+const SampleCard &sampleCard();
+
+// Absolute path of a recording file of the shared card.
+QString cardFile(const media::recorder::SampleRecordingPlan &plan, char channel);
+
+// A raw telemetry chunk body as the recorder writes it.
+struct RawRecord {
+    uint32_t timeMs;
+    QByteArray payload;
+};
+QByteArray chunkBody(const std::vector<RawRecord> &records);
+
+// Builds a small AVI in a temporary folder whose "movi" holds placeholder video chunks (the
+// reader never looks at them) between the given telemetry chunk bodies.
+class SyntheticAvi
+{
+public:
+    explicit SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool withIndex = true);
+    const QString &path() const { return m_path; }
+    QByteArray bytes() const;
+    // Writes the bytes to another file of the temporary folder and returns its path.
+    QString writeCopy(const QString &name, const QByteArray &bytes) const;
+
+private:
+    QString m_path;
+};
+
+QString temporaryFolder();
+
+// Runs a program and returns its exit code (-1 when it could not be started).
+int runProgram(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
+               int timeoutMs = 60000);
+
+QString cliPath();
+
+QByteArray gpsPayload(const char *sentence);
+QByteArray gsensorPayload(uint8_t x, uint8_t y, uint8_t z);
+
+} // namespace telemetry_test

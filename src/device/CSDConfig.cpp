@@ -1,20 +1,35 @@
 #include "device/CSDConfig.h"
 
+#include "device/CardFileGuard.h"
 #include "device/CardPaths.h"
-#include "device/SafeFileWriter.h"
 #include "device/TimeFile.h"
 
 #include <QFileInfo>
 
 namespace device {
 
-CSDConfig::CSDConfig(QString fileName) : m_fileName(std::move(fileName)) {}
+CSDConfig::CSDConfig(QString fileName)
+    : m_fileName(std::move(fileName)),
+      m_writer(std::make_unique<SafeFileWriter>()),
+      m_attributes(&platform::SystemFileAttributes())
+{
+}
 
 CSDConfig::~CSDConfig() = default;
 
 void CSDConfig::SetVolumeSource(std::unique_ptr<platform::VolumeSource> source)
 {
     m_volumes = std::move(source);
+}
+
+void CSDConfig::SetFileWriter(std::unique_ptr<SafeFileWriter> writer)
+{
+    m_writer = writer ? std::move(writer) : std::make_unique<SafeFileWriter>();
+}
+
+void CSDConfig::SetFileAttributes(const platform::FileAttributes *attributes)
+{
+    m_attributes = attributes ? attributes : &platform::SystemFileAttributes();
 }
 
 void CSDConfig::SetCardFormatter(std::unique_ptr<platform::CardFormatter> formatter)
@@ -71,8 +86,11 @@ bool CSDConfig::WriteTimeFile(int year, int month, int day, int hour, int minute
     const std::optional<QByteArray> text = TimeFileText(year, month, day, hour, minute, second);
     if (path.isEmpty() || !text)
         return false;
-    SafeFileWriter writer;
-    return writer.write(path, *text);
+    const CardFileGuard guard(path, *m_attributes);
+    if (!guard.mayReplace() || !m_writer->write(path, *text))
+        return false;
+    guard.restore(false);
+    return true;
 }
 
 int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutcome *outcome)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "device/FormatCard.h"
+#include "device/SafeFileWriter.h"
 
 #include "platform/card_formatter.h"
+#include "platform/file_attributes.h"
 #include "platform/volume_source.h"
 
 #include <QString>
@@ -44,7 +46,8 @@ public:
     const QString &FileName() const { return m_fileName; }
 
     // Writes time.cfg on the selected card (safely: the old file survives a failed write).
-    // False when no card is selected, the time is not a valid one or the file cannot be written.
+    // False when no card is selected, the time is not a valid one, the file is read-only or it
+    // cannot be written.
     bool WriteTimeFile(int year, int month, int day, int hour, int minute, int second);
 
     // Formats the card at root after prompt.confirmFormat() said yes. Returns 0 when the format
@@ -56,6 +59,10 @@ public:
     void SetVolumeSource(std::unique_ptr<platform::VolumeSource> source);
     void SetCardFormatter(std::unique_ptr<platform::CardFormatter> formatter);
     platform::VolumeSource *GetVolumeSource() const { return m_volumes.get(); }
+    // How files on the card are replaced and how their DOS attributes are kept (tests replace
+    // both; null restores the system's).
+    void SetFileWriter(std::unique_ptr<SafeFileWriter> writer);
+    void SetFileAttributes(const platform::FileAttributes *attributes);
 
 protected:
     QString m_fileName;
@@ -64,6 +71,8 @@ protected:
     int m_selectedIndex = -1;           // index into m_driveRoots, -1 for none
     QString m_selectedRoot;             // kept after a rescan clears the index
     int m_driveCount = 0;
+    std::unique_ptr<SafeFileWriter> m_writer;
+    const platform::FileAttributes *m_attributes;
 
 private:
     std::unique_ptr<platform::VolumeSource> m_volumes;

@@ -1,10 +1,10 @@
 #include "device/CTAVINSDConfig.h"
 
+#include "device/CardFileGuard.h"
 #include "device/CardPaths.h"
 
 #include "platform/file_attributes.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,44 +17,14 @@ constexpr qint64 kCalibrationOffset = 300;
 constexpr qint64 kCalibrationLength = 1000;
 const char kCalibrationMarker[] = "<item id=\"CarBatVoltCalib\" value=\"";
 
-struct FileState {
-    bool exists = false;
-    std::optional<quint32> attributes;
-    QDateTime modified;
-    QDateTime accessed;
-};
-
-bool IsReadOnly(const QString &path, const FileState &state)
-{
-    if (state.attributes && (*state.attributes & platform::kFatReadOnly))
-        return true;
-    // Checked on the permission bits too: the rename that replaces the file would otherwise go
-    // through a read-only file, and a privileged user passes every access test.
-    const QFileDevice::Permissions permissions = QFileInfo(path).permissions();
-    return !(permissions & QFileDevice::WriteOwner) || !(permissions & QFileDevice::WriteUser);
-}
-
 }  // namespace
 
 CTAVINSDConfig::CTAVINSDConfig(QString fileName)
-    : CSDConfig(std::move(fileName)),
-      m_document(std::make_unique<CXmlItemDoc>()),
-      m_writer(std::make_unique<SafeFileWriter>()),
-      m_attributes(&platform::SystemFileAttributes())
+    : CSDConfig(std::move(fileName)), m_document(std::make_unique<CXmlItemDoc>())
 {
 }
 
 CTAVINSDConfig::~CTAVINSDConfig() = default;
-
-void CTAVINSDConfig::SetFileWriter(std::unique_ptr<SafeFileWriter> writer)
-{
-    m_writer = writer ? std::move(writer) : std::make_unique<SafeFileWriter>();
-}
-
-void CTAVINSDConfig::SetFileAttributes(const platform::FileAttributes *attributes)
-{
-    m_attributes = attributes ? attributes : &platform::SystemFileAttributes();
-}
 
 void CTAVINSDConfig::BindAll(bool keepCardValues)
 {
@@ -133,34 +103,12 @@ bool CTAVINSDConfig::Save(const QString &fileName)
         return false;
     MakeFolders(path);
 
-    FileState before;
-    const QFileInfo info(path);
-    before.exists = info.exists();
-    if (before.exists) {
-        if (!info.isFile())
-            return false;
-        before.attributes = m_attributes->read(path);
-        before.modified = info.lastModified();
-        before.accessed = info.lastRead();
-        if (IsReadOnly(path, before))
-            return false;
-    }
-
-    if (!m_document->WriteFile(path, *m_writer))
+    const CardFileGuard guard(path, *m_attributes);
+    if (!guard.mayReplace() || !m_document->WriteFile(path, *m_writer))
         return false;
-
-    // The new file replaced the old one, so it carries none of its DOS attributes yet. A hidden
-    // file is made hidden again with its old time stamps, as the recorder left it.
-    if (before.attributes) {
-        m_attributes->write(path, *before.attributes);
-        if (*before.attributes & platform::kFatHidden) {
-            QFile file(path);
-            if (file.open(QIODevice::ReadWrite)) {
-                file.setFileTime(before.modified, QFileDevice::FileModificationTime);
-                file.setFileTime(before.accessed, QFileDevice::FileAccessTime);
-            }
-        }
-    }
+    // The new file replaced the old one and carries none of its DOS attributes yet; a hidden file
+    // is hidden again with its old time stamps, as it was before the write.
+    guard.restore(true);
     return true;
 }
 

@@ -3,13 +3,8 @@
 #include "device/CSDConfig.h"
 #include "device/CXmlItemDoc.h"
 #include "device/ConfigItems.h"
-#include "device/SafeFileWriter.h"
 
 #include <memory>
-
-namespace platform {
-class FileAttributes;
-}
 
 namespace device {
 
@@ -41,17 +36,11 @@ public:
 
     CXmlItemDoc &Document() { return *m_document; }
 
-    // Test seams: how files are replaced and how DOS attributes are read and written.
-    void SetFileWriter(std::unique_ptr<SafeFileWriter> writer);
-    void SetFileAttributes(const platform::FileAttributes *attributes);
-
 private:
     void BindAll(bool keepCardValues);
 
     std::unique_ptr<CXmlItemDoc> m_document;
     ValueStrings *m_values = nullptr;
-    std::unique_ptr<SafeFileWriter> m_writer;
-    const platform::FileAttributes *m_attributes;
 };
 
 }  // namespace device

@@ -4,6 +4,7 @@
 #include "device/TimeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -64,6 +65,31 @@ TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOne)
     EXPECT_FALSE(config.WriteTimeFile(2024, 2, 30, 7, 8, 9));
     EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09")) << "a refused time leaves the file alone";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("time.cfg")});
+
+    // A read-only time file is not replaced, and the failure is reported.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
+    EXPECT_FALSE(config.WriteTimeFile(2025, 1, 2, 3, 4, 5));
+    EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09"));
+}
+
+TEST(TimeFile, HiddenTimeFileStaysHidden)
+{
+    QTemporaryDir dir;
+    FakeFileAttributes attributes;
+    CTAVINSDConfig config;
+    config.SetFileAttributes(&attributes);
+    auto volumes = std::make_unique<TestVolumeSource>();
+    volumes->insert(dir.path());
+    config.SetVolumeSource(std::move(volumes));
+    ASSERT_EQ(config.ScanDrives(false), 1);
+    ASSERT_TRUE(config.SelectDrive(0));
+
+    const QString path = dir.path() + QStringLiteral("/time.cfg");
+    ASSERT_TRUE(WriteAll(path, "old"));
+    attributes.set(path, platform::kFatHidden);
+    ASSERT_TRUE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9));
+    EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09"));
+    EXPECT_EQ(attributes.read(path), std::optional<quint32>(platform::kFatHidden));
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#include "device/CardFileGuard.h"
+
+#include "platform/file_attributes.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace device {
+
+CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes &attributes)
+    : m_path(path), m_attributes(attributes)
+{
+    const QFileInfo info(path);
+    m_exists = info.exists();
+    if (!m_exists)
+        return;
+    if (!info.isFile()) {
+        m_mayReplace = false;
+        return;
+    }
+    m_dosAttributes = attributes.read(path);
+    m_modified = info.lastModified();
+    m_accessed = info.lastRead();
+    // The rename that replaces the file would pass over a read-only one, and a privileged user
+    // passes every access test, so the bits are looked at directly.
+    const QFileDevice::Permissions permissions = info.permissions();
+    const bool readOnly = (m_dosAttributes && (*m_dosAttributes & platform::kFatReadOnly))
+                          || !(permissions & QFileDevice::WriteOwner) || !(permissions & QFileDevice::WriteUser);
+    m_mayReplace = !readOnly;
+}
+
+bool CardFileGuard::wasHidden() const
+{
+    return m_dosAttributes && (*m_dosAttributes & platform::kFatHidden);
+}
+
+void CardFileGuard::restore(bool keepTimesOfHiddenFile) const
+{
+    if (!m_dosAttributes)
+        return;
+    m_attributes.write(m_path, *m_dosAttributes);
+    if (keepTimesOfHiddenFile && wasHidden()) {
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadWrite)) {
+            file.setFileTime(m_modified, QFileDevice::FileModificationTime);
+            file.setFileTime(m_accessed, QFileDevice::FileAccessTime);
+        }
+    }
+}
+
+}  // namespace device

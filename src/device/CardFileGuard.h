@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace platform {
+class FileAttributes;
+}
+
+namespace device {
+
+// What a file on the card was like before it is replaced: whether it may be replaced at all
+// (read-only files are left alone, as the recorder's world expects) and which DOS attributes the
+// new file must carry again.
+class CardFileGuard
+{
+public:
+    CardFileGuard(const QString &path, const platform::FileAttributes &attributes);
+
+    bool exists() const { return m_exists; }
+    // False for a read-only file (permission bits or DOS attribute) and for a folder in the way.
+    bool mayReplace() const { return m_mayReplace; }
+    bool wasHidden() const;
+
+    // After the replacement: the old DOS attributes onto the new file; a hidden file also gets its
+    // old time stamps back when keepTimesOfHiddenFile is set.
+    void restore(bool keepTimesOfHiddenFile) const;
+
+private:
+    QString m_path;
+    const platform::FileAttributes &m_attributes;
+    bool m_exists = false;
+    bool m_mayReplace = true;
+    std::optional<quint32> m_dosAttributes;
+    QDateTime m_modified;
+    QDateTime m_accessed;
+};
+
+}  // namespace device

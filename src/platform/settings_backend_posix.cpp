@@ -111,6 +111,10 @@ private:
 
     bool store(const QString &keyPath, const Value &value)
     {
+        // Most values are written back unchanged when the program ends: spare the disk.
+        const Value *current = find(keyPath, value.name);
+        if (current && current->isDword == value.isDword && current->dword == value.dword && current->text == value.text)
+            return true;
         Keys changed = m_keys;
         Value &slot = keyFor(changed, keyPath).values[value.name.toLower()];
         const QString name = slot.name.isEmpty() ? value.name : slot.name;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/settings_backend.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <memory>
+
+// The lock file and the standard paths read the application's name from the application
+// object, as in the program.
+inline void ensureCoreApplication()
+{
+    static int argc = 1;
+    static char name[] = "test_app";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+
+// Passes everything to a real backend and logs each read and write as
+// "read <key>\<name>" / "write <key>\<name>".
+class RecordingBackend final : public platform::SettingsBackend
+{
+public:
+    explicit RecordingBackend(platform::SettingsBackend &inner) : m_inner(inner) {}
+
+    bool KeyExists(const QString &keyPath) const override { return m_inner.KeyExists(keyPath); }
+    bool CreateKey(const QString &keyPath) override { return m_inner.CreateKey(keyPath); }
+    std::optional<quint32> ReadDword(const QString &keyPath, const QString &name) const override
+    {
+        log.append(QStringLiteral("read %1\\%2").arg(keyPath, name));
+        return m_inner.ReadDword(keyPath, name);
+    }
+    std::optional<QString> ReadString(const QString &keyPath, const QString &name) const override
+    {
+        log.append(QStringLiteral("read %1\\%2").arg(keyPath, name));
+        return m_inner.ReadString(keyPath, name);
+    }
+    bool WriteDword(const QString &keyPath, const QString &name, quint32 value) override
+    {
+        log.append(QStringLiteral("write %1\\%2").arg(keyPath, name));
+        return m_inner.WriteDword(keyPath, name, value);
+    }
+    bool WriteString(const QString &keyPath, const QString &name, const QString &value) override
+    {
+        log.append(QStringLiteral("write %1\\%2").arg(keyPath, name));
+        return m_inner.WriteString(keyPath, name, value);
+    }
+
+    // Log lines that start with `prefix`, in order.
+    QStringList entries(const QString &prefix) const
+    {
+        QStringList found;
+        for (const QString &line : log) {
+            if (line.startsWith(prefix))
+                found.append(line);
+        }
+        return found;
+    }
+
+    mutable QStringList log;
+
+private:
+    platform::SettingsBackend &m_inner;
+};

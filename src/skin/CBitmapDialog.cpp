@@ -8,7 +8,8 @@
 
 namespace skin {
 
-CBitmapDialog::CBitmapDialog(QWidget *parent) : QDialog(parent)
+CBitmapDialog::CBitmapDialog(QWidget *parent)
+    : QDialog(parent)
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
 }

@@ -53,7 +53,7 @@ private:
     QRegion m_shape;
     bool m_dragArmed = false;
     SkinRect m_dragRect;
-    bool m_moving = false;  // moving by hand where the platform cannot move windows itself
+    bool m_moving = false; // moving by hand where the platform cannot move windows itself
     QPoint m_movePressGlobal;
     QPoint m_moveWindowOrigin;
 };

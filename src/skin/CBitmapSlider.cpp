@@ -13,16 +13,17 @@
 namespace skin {
 
 namespace {
-// Pictures drawn with their transparent colour left out when transparency is on.
-QImage Prepare(const SkinBitmap &bitmap, bool transparent, SkinColor transColor)
-{
-    if (bitmap.isNull())
-        return QImage();
-    return transparent ? bitmap.Masked(transColor) : bitmap.image().convertToFormat(QImage::Format_RGB32);
-}
+    // Pictures drawn with their transparent colour left out when transparency is on.
+    QImage Prepare(const SkinBitmap &bitmap, bool transparent, SkinColor transColor)
+    {
+        if (bitmap.isNull())
+            return QImage();
+        return transparent ? bitmap.Masked(transColor) : bitmap.image().convertToFormat(QImage::Format_RGB32);
+    }
 } // namespace
 
-CBitmapSlider::CBitmapSlider(QWidget *parent) : QWidget(parent)
+CBitmapSlider::CBitmapSlider(QWidget *parent)
+    : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
 }
@@ -76,7 +77,7 @@ void CBitmapSlider::SetRangeMode(bool on)
 }
 
 bool CBitmapSlider::SetBitmapChannel(const QString &channel, const QString &active, bool transparent,
-                                     SkinColor transColor, bool channelStretch, bool activeStretch)
+    SkinColor transColor, bool channelStretch, bool activeStretch)
 {
     m_transparent = transparent;
     m_transColor = transColor;
@@ -125,7 +126,8 @@ int CBitmapSlider::PixelToPosition(int pixel) const
     const int span = Length() - MarginEnd() - MarginStart() - ThumbLength();
     if (span == 0)
         return m_min;
-    const double value = double(pixel - ThumbLength() / 2 - MarginStart()) / double(span) * double(m_max - m_min) + m_min;
+    const double value
+        = double(pixel - ThumbLength() / 2 - MarginStart()) / double(span) * double(m_max - m_min) + m_min;
     return int(std::trunc(value));
 }
 

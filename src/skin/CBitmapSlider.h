@@ -32,13 +32,13 @@ public:
     bool IsRangeMode() const { return m_rangeMode; }
 
     // Paths are file paths; an empty active path means no active bitmap.
-    bool SetBitmapChannel(const QString &channel, const QString &active, bool transparent, SkinColor transColor,
-                          bool channelStretch, bool activeStretch);
+    bool SetBitmapChannel(const QString &channel, const QString &active, bool transparent,
+        SkinColor transColor, bool channelStretch, bool activeStretch);
     bool SetBitmapThumb(const QString &thumb, bool transparent, SkinColor transColor);
     void SetThumbAutoDisplay(bool on);
     void Enable(bool on);
     bool IsEnabled() const { return m_enabled; }
-    QSize ThumbSize() const { return {m_thumbWidth, m_thumbHeight}; }
+    QSize ThumbSize() const { return { m_thumbWidth, m_thumbHeight }; }
 
     // The pixel of a position's thumb centre along the slider, and back.
     int PositionToPixel(int position) const;

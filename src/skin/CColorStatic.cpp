@@ -6,7 +6,9 @@
 
 namespace skin {
 
-CColorStatic::CColorStatic(QWidget *parent, bool notify) : QLabel(parent), m_notify(notify)
+CColorStatic::CColorStatic(QWidget *parent, bool notify)
+    : QLabel(parent)
+    , m_notify(notify)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWordWrap(true);

@@ -11,33 +11,38 @@ namespace skin {
 
 namespace {
 
-// Lets the mask character of a password field be the one the skin names.
-class PasswordStyle : public QProxyStyle
-{
-public:
-    PasswordStyle(QChar mask) : m_mask(mask) {}
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
+    // Lets the mask character of a password field be the one the skin names.
+    class PasswordStyle : public QProxyStyle
     {
-        if (hint == SH_LineEdit_PasswordCharacter)
-            return m_mask.unicode();
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
+    public:
+        PasswordStyle(QChar mask)
+            : m_mask(mask)
+        {
+        }
+        int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+            QStyleHintReturn *returnData) const override
+        {
+            if (hint == SH_LineEdit_PasswordCharacter)
+                return m_mask.unicode();
+            return QProxyStyle::styleHint(hint, option, widget, returnData);
+        }
 
-private:
-    QChar m_mask;
-};
+    private:
+        QChar m_mask;
+    };
 
 } // namespace
 
-CEditEx::CEditEx(QWidget *parent, bool border) : QWidget(parent), m_edit(new QLineEdit(this))
+CEditEx::CEditEx(QWidget *parent, bool border)
+    : QWidget(parent)
+    , m_edit(new QLineEdit(this))
 {
     setFocusPolicy(Qt::TabFocus);
     setFocusProxy(m_edit);
     m_edit->setFrame(border);
     m_edit->setGeometry(rect());
     connect(m_edit, &QLineEdit::textChanged, this,
-            [this] { PostCommand(this, kCodeEditChange, reinterpret_cast<qintptr>(this)); });
+        [this] { PostCommand(this, kCodeEditChange, reinterpret_cast<qintptr>(this)); });
     ApplyColors();
 }
 
@@ -53,7 +58,7 @@ void CEditEx::SetRange(int minimum, int maximum)
         auto *column = new QVBoxLayout(m_spin);
         column->setContentsMargins(0, 0, 0, 0);
         column->setSpacing(0);
-        for (int direction : {1, -1}) {
+        for (int direction : { 1, -1 }) {
             auto *arrow = new QToolButton(m_spin);
             arrow->setArrowType(direction > 0 ? Qt::UpArrow : Qt::DownArrow);
             arrow->setAutoRepeat(true);

@@ -6,7 +6,8 @@
 
 namespace skin {
 
-CImageNumber::CImageNumber(QWidget *parent) : QWidget(parent)
+CImageNumber::CImageNumber(QWidget *parent)
+    : QWidget(parent)
 {
     setFocusPolicy(Qt::TabFocus);
 }
@@ -35,8 +36,8 @@ bool CImageNumber::SetDigitStrip(const QString &path, int digitWidth, SkinColor 
     return LoadStrip(path, digitWidth, transColor);
 }
 
-bool CImageNumber::SetDigitStrip(const QString &path, int digitWidth, int separatorWidth, int separatorPosition,
-                                 bool plus, SkinColor transColor)
+bool CImageNumber::SetDigitStrip(const QString &path, int digitWidth, int separatorWidth,
+    int separatorPosition, bool plus, SkinColor transColor)
 {
     m_separate = true;
     m_separatorWidth = separatorWidth;
@@ -54,7 +55,8 @@ void CImageNumber::SetDigitCount(int count)
 void CImageNumber::ResetCells()
 {
     for (size_t i = 0; i < m_cells.size(); ++i) {
-        const bool separator = m_separate && m_separatorPosition > 0 && (i + 1) % size_t(m_separatorPosition) == 0;
+        const bool separator
+            = m_separate && m_separatorPosition > 0 && (i + 1) % size_t(m_separatorPosition) == 0;
         m_cells[i] = separator ? kSeparator : 0;
     }
     update();
@@ -96,7 +98,7 @@ std::vector<CImageNumber::DrawnCell> CImageNumber::Layout() const
             const int value = m_cells[size_t(i)];
             soFar = soFar * 10 + value;
             if (m_showLeadingZeros || soFar != 0 || i == n - 1)
-                drawn.push_back({i, step * i, m_digitWidth, value});
+                drawn.push_back({ i, step * i, m_digitWidth, value });
         }
         return drawn;
     }
@@ -104,17 +106,17 @@ std::vector<CImageNumber::DrawnCell> CImageNumber::Layout() const
     for (int i = 0; i < n; ++i) {
         const int value = m_cells[size_t(i)];
         if (s <= 0) {
-            drawn.push_back({i, step * i, m_digitWidth, value});
+            drawn.push_back({ i, step * i, m_digitWidth, value });
         } else if (m_plus) {
             const bool separator = (i + 1) % s == 0;
-            drawn.push_back({i, step * (i - i / s) + m_separatorWidth * (i / s),
-                             separator ? m_separatorWidth : m_digitWidth, value});
+            drawn.push_back({ i, step * (i - i / s) + m_separatorWidth * (i / s),
+                separator ? m_separatorWidth : m_digitWidth, value });
         } else if (i < s) {
-            drawn.push_back({i, step * i, m_digitWidth, value});
+            drawn.push_back({ i, step * i, m_digitWidth, value });
         } else if (i == s) {
-            drawn.push_back({i, step * i, m_separatorWidth, value});
+            drawn.push_back({ i, step * i, m_separatorWidth, value });
         } else {
-            drawn.push_back({i, step * (i - 1) + m_separatorWidth + m_spacing, m_digitWidth, value});
+            drawn.push_back({ i, step * (i - 1) + m_separatorWidth + m_spacing, m_digitWidth, value });
         }
     }
     return drawn;

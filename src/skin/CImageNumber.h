@@ -20,11 +20,11 @@ public:
     explicit CImageNumber(QWidget *parent = nullptr);
 
     bool SetDigitStrip(const QString &path, int digitWidth, SkinColor transColor);
-    bool SetDigitStrip(const QString &path, int digitWidth, int separatorWidth, int separatorPosition, bool plus,
-                       SkinColor transColor);
-    void SetDigitCount(int count);  // all cells 0
+    bool SetDigitStrip(const QString &path, int digitWidth, int separatorWidth, int separatorPosition,
+        bool plus, SkinColor transColor);
+    void SetDigitCount(int count); // all cells 0
     int DigitCount() const { return int(m_cells.size()); }
-    void ResetCells();              // all 0, separators placed
+    void ResetCells(); // all 0, separators placed
     void SetCell(int index, int value);
     int Cell(int index) const;
     // Writes a number right-aligned into the digit cells (separator cells are kept).
@@ -60,7 +60,7 @@ private:
     bool m_showLeadingZeros = false;
     SkinColor m_backColor = 0;
     std::vector<int> m_cells;
-    QImage m_strip;  // transparent colour already cut out
+    QImage m_strip; // transparent colour already cut out
     int m_stripCells = 0;
 };
 

@@ -8,7 +8,9 @@
 
 namespace skin {
 
-CImgButton::CImgButton(QWidget *parent, bool checkMode) : QAbstractButton(parent), m_checkMode(checkMode)
+CImgButton::CImgButton(QWidget *parent, bool checkMode)
+    : QAbstractButton(parent)
+    , m_checkMode(checkMode)
 {
     setCheckable(checkMode);
     setFocusPolicy(Qt::TabFocus);

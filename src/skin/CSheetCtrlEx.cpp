@@ -7,7 +7,9 @@
 
 namespace skin {
 
-CSheetCtrlEx::CSheetCtrlEx(QWidget *parent) : QWidget(parent), m_tabs(new QTabWidget(this))
+CSheetCtrlEx::CSheetCtrlEx(QWidget *parent)
+    : QWidget(parent)
+    , m_tabs(new QTabWidget(this))
 {
     setWindowTitle(QStringLiteral("CSheetCtrl"));
     setFocusPolicy(Qt::TabFocus);
@@ -58,8 +60,8 @@ void CSheetCtrlEx::ShowPage(int index)
     const QRect area = PageArea();
     const int left = area.left();
     const int top = area.top();
-    const int right = area.left() + area.width();  // width - 4
-    const int bottom = area.top() + area.height();  // height - 4
+    const int right = area.left() + area.width(); // width - 4
+    const int bottom = area.top() + area.height(); // height - 4
     m_tabs->setGeometry(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
     m_tabs->show();
     if (index < 0 || index >= PageCount())

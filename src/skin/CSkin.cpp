@@ -10,7 +10,10 @@
 
 namespace skin {
 
-CSkin::CSkin(SkinRuntime &runtime) : m_runtime(runtime) {}
+CSkin::CSkin(SkinRuntime &runtime)
+    : m_runtime(runtime)
+{
+}
 
 CSkin::~CSkin()
 {

@@ -31,8 +31,7 @@ public:
     bool LoadFromText(const QString &text, SkinWindowInfo *info, QWidget *dialog, bool reset);
 
     QWidget *GetControl(SkinControlType type, const QString &name) const;
-    template <class T>
-    T *Control(SkinControlType type, const QString &name) const
+    template <class T> T *Control(SkinControlType type, const QString &name) const
     {
         return qobject_cast<T *>(GetControl(type, name));
     }

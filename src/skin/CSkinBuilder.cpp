@@ -16,14 +16,14 @@ namespace skin {
 
 namespace {
 
-const QString kName = QStringLiteral("name");
+    const QString kName = QStringLiteral("name");
 
-bool IsUrl(const QString &link)
-{
-    // A scheme of two or more letters: "C:" is a drive, not a scheme.
-    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    return scheme.match(link).hasMatch();
-}
+    bool IsUrl(const QString &link)
+    {
+        // A scheme of two or more letters: "C:" is a drive, not a scheme.
+        static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+        return scheme.match(link).hasMatch();
+    }
 
 } // namespace
 
@@ -33,7 +33,8 @@ QString CSkinBuilder::Path(const SkinXmlNode &node, const QString &attribute) co
     return value.isEmpty() ? QString() : m_runtime.ResolvePath(value);
 }
 
-SkinWindowInfo CSkinBuilder::ReadWindowInfo(const SkinXmlNode &root, const SkinRect &monitor, SkinRuntime &runtime)
+SkinWindowInfo CSkinBuilder::ReadWindowInfo(
+    const SkinXmlNode &root, const SkinRect &monitor, SkinRuntime &runtime)
 {
     SkinWindowInfo info;
     const QString src = attr::Text(root, QStringLiteral("src"));
@@ -45,8 +46,8 @@ SkinWindowInfo CSkinBuilder::ReadWindowInfo(const SkinXmlNode &root, const SkinR
     info.border = attr::Bool(root, QStringLiteral("border"));
     const int w = attr::Extent(root, QStringLiteral("width"), monitor.width());
     const int h = attr::Extent(root, QStringLiteral("height"), monitor.height());
-    info.rect = attr::PlaceRect(attr::Int(root, QStringLiteral("x")), attr::Int(root, QStringLiteral("y")), w, h,
-                                kAlignLeft | kAlignTop, monitor);
+    info.rect = attr::PlaceRect(attr::Int(root, QStringLiteral("x")), attr::Int(root, QStringLiteral("y")), w,
+        h, kAlignLeft | kAlignTop, monitor);
     if (attr::Bool(root, QStringLiteral("autosize")) || w <= 0 || h <= 0) {
         const QSize size = info.backgroundPath.isEmpty() ? QSize() : QImageReader(info.backgroundPath).size();
         if (size.isValid()) {
@@ -67,7 +68,7 @@ bool CSkinBuilder::Build(const QString &text, SkinWindowInfo *info, QWidget *dia
         return false;
 
     const QSize monitorSize = m_runtime.MonitorSize();
-    const SkinRect monitor{0, 0, monitorSize.width(), monitorSize.height()};
+    const SkinRect monitor { 0, 0, monitorSize.width(), monitorSize.height() };
     if (info)
         *info = ReadWindowInfo(root, monitor, m_runtime);
     ReadItems(root, monitor);
@@ -209,7 +210,7 @@ void CSkinBuilder::ReadFont(const SkinXmlNode &root)
         font.setPixelSize(qAbs(height));
     int weight = attr::Int(*node, QStringLiteral("weight"), 400);
     if (weight <= 0)
-        weight = 400;  // "don't care"
+        weight = 400; // "don't care"
     font.setWeight(QFont::Weight(qMin(weight, 1000)));
     // Children without a font of their own follow the dialog's.
     m_dialog->setFont(font);

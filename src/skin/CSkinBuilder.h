@@ -16,14 +16,19 @@ class SkinXmlNode;
 class CSkinBuilder
 {
 public:
-    CSkinBuilder(CSkin &skin, SkinRuntime &runtime) : m_skin(skin), m_runtime(runtime) {}
+    CSkinBuilder(CSkin &skin, SkinRuntime &runtime)
+        : m_skin(skin)
+        , m_runtime(runtime)
+    {
+    }
 
     // Parses and builds. Whatever the parser read is built; the result is false when the
     // markup yields no element or fails to parse.
     bool Build(const QString &text, SkinWindowInfo *info, QWidget *dialog);
 
     // The window attributes of a root element.
-    static SkinWindowInfo ReadWindowInfo(const SkinXmlNode &root, const SkinRect &monitor, SkinRuntime &runtime);
+    static SkinWindowInfo ReadWindowInfo(
+        const SkinXmlNode &root, const SkinRect &monitor, SkinRuntime &runtime);
 
 private:
     void ReadItems(const SkinXmlNode &parent, const SkinRect &reference);
@@ -36,9 +41,9 @@ private:
 
     // Control creation and the settings of each type (CSkinBuilderControls.cpp).
     QWidget *CreateControl(SkinControlType type, const SkinXmlNode &node, const QString &name, int id,
-                           const SkinRect &rect, bool notify);
-    void ConfigureControl(SkinControlType type, QWidget *control, const SkinXmlNode &node, const QString &name,
-                          int id, const SkinRect &rect, bool created);
+        const SkinRect &rect, bool notify);
+    void ConfigureControl(SkinControlType type, QWidget *control, const SkinXmlNode &node,
+        const QString &name, int id, const SkinRect &rect, bool created);
     void ConfigureImageButton(QWidget *control, const SkinXmlNode &node);
     void ConfigureEdit(QWidget *control, const SkinXmlNode &node);
     void ConfigureStatic(QWidget *control, const SkinXmlNode &node);

@@ -29,30 +29,30 @@ namespace skin {
 
 namespace {
 
-const char *const kRadioGroupProperty = "tavinSkinRadioGroup";
+    const char *const kRadioGroupProperty = "tavinSkinRadioGroup";
 
-SkinControlContext MakeContext(SkinRuntime &runtime, CSkin &skin, QWidget *dialog, const SkinXmlNode &node,
-                               const QString &name, int id, SkinControlType type, const SkinRect &rect)
-{
-    return SkinControlContext{runtime, skin, dialog, node, name, id, type, rect};
-}
+    SkinControlContext MakeContext(SkinRuntime &runtime, CSkin &skin, QWidget *dialog,
+        const SkinXmlNode &node, const QString &name, int id, SkinControlType type, const SkinRect &rect)
+    {
+        return SkinControlContext { runtime, skin, dialog, node, name, id, type, rect };
+    }
 
-// The stand-in for a control whose subsystem registered no factory.
-QWidget *MakePlaceholder(QWidget *parent)
-{
-    auto *placeholder = new QWidget(parent);
-    placeholder->setAttribute(Qt::WA_StyledBackground);
-    placeholder->setAutoFillBackground(true);
-    QPalette p = placeholder->palette();
-    p.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
-    placeholder->setPalette(p);
-    return placeholder;
-}
+    // The stand-in for a control whose subsystem registered no factory.
+    QWidget *MakePlaceholder(QWidget *parent)
+    {
+        auto *placeholder = new QWidget(parent);
+        placeholder->setAttribute(Qt::WA_StyledBackground);
+        placeholder->setAutoFillBackground(true);
+        QPalette p = placeholder->palette();
+        p.setColor(QPalette::Window, QColor(0x20, 0x20, 0x20));
+        placeholder->setPalette(p);
+        return placeholder;
+    }
 
 } // namespace
 
-QWidget *CSkinBuilder::CreateControl(SkinControlType type, const SkinXmlNode &node, const QString &name, int id,
-                                     const SkinRect &rect, bool notify)
+QWidget *CSkinBuilder::CreateControl(SkinControlType type, const SkinXmlNode &node, const QString &name,
+    int id, const SkinRect &rect, bool notify)
 {
     QWidget *parent = m_dialog;
     QWidget *control = nullptr;
@@ -98,8 +98,8 @@ QWidget *CSkinBuilder::CreateControl(SkinControlType type, const SkinXmlNode &no
         break;
     case kSkinComboBox: {
         auto *combo = new QComboBox(parent);
-        QObject::connect(combo, &QComboBox::activated, combo,
-                         [combo] { SendCommand(combo, kCodeComboSelChange); });
+        QObject::connect(
+            combo, &QComboBox::activated, combo, [combo] { SendCommand(combo, kCodeComboSelChange); });
         control = combo;
         break;
     }
@@ -129,8 +129,10 @@ QWidget *CSkinBuilder::CreateControl(SkinControlType type, const SkinXmlNode &no
     }
     if (!control)
         return nullptr;
-    if (auto *button = qobject_cast<QAbstractButton *>(control); button && !qobject_cast<CImgButton *>(control)) {
-        QObject::connect(button, &QAbstractButton::clicked, button, [button] { SendCommand(button, kCodeClicked); });
+    if (auto *button = qobject_cast<QAbstractButton *>(control);
+        button && !qobject_cast<CImgButton *>(control)) {
+        QObject::connect(
+            button, &QAbstractButton::clicked, button, [button] { SendCommand(button, kCodeClicked); });
     }
     control->hide();
     control->setObjectName(name);
@@ -154,30 +156,49 @@ void CSkinBuilder::PlaceControl(SkinControlType type, QWidget *control, const Sk
 }
 
 void CSkinBuilder::ConfigureControl(SkinControlType type, QWidget *control, const SkinXmlNode &node,
-                                    const QString &name, int id, const SkinRect &rect, bool created)
+    const QString &name, int id, const SkinRect &rect, bool created)
 {
     switch (type) {
     case kSkinImgButton:
-    case kSkinImgCheckBox: ConfigureImageButton(control, node); break;
-    case kSkinEditBox: ConfigureEdit(control, node); break;
-    case kSkinStatic: ConfigureStatic(control, node); break;
-    case kSkinListCtrl: ConfigureList(control, node); break;
+    case kSkinImgCheckBox:
+        ConfigureImageButton(control, node);
+        break;
+    case kSkinEditBox:
+        ConfigureEdit(control, node);
+        break;
+    case kSkinStatic:
+        ConfigureStatic(control, node);
+        break;
+    case kSkinListCtrl:
+        ConfigureList(control, node);
+        break;
     case kSkinSpeed:
     case kSkinMap:
     case kSkinGraph:
         if (const SkinControlFactory *factory = m_runtime.ControlFactory(type); factory && factory->configure)
             factory->configure(control, MakeContext(m_runtime, m_skin, m_dialog, node, name, id, type, rect));
         break;
-    case kSkinSlider: ConfigureSlider(control, node); break;
-    case kSkinSheet: ConfigureSheet(control, node); break;
+    case kSkinSlider:
+        ConfigureSlider(control, node);
+        break;
+    case kSkinSheet:
+        ConfigureSheet(control, node);
+        break;
     case kSkinRadio:
     case kSkinGroupBox:
     case kSkinButton:
-    case kSkinCheckBox: ConfigureButton(type, control, node, created); break;
-    case kSkinComboBox: ConfigureComboBox(control, node); break;
+    case kSkinCheckBox:
+        ConfigureButton(type, control, node, created);
+        break;
+    case kSkinComboBox:
+        ConfigureComboBox(control, node);
+        break;
     case kSkinDate:
-    case kSkinTime: break;
-    case kSkinImgNumber: ConfigureImageNumber(control, node); break;
+    case kSkinTime:
+        break;
+    case kSkinImgNumber:
+        ConfigureImageNumber(control, node);
+        break;
     }
 }
 
@@ -196,7 +217,7 @@ void CSkinBuilder::ConfigureImageButton(QWidget *control, const SkinXmlNode &nod
         else if (kind == QLatin1String("disable"))
             index = CImgButton::kDisable;
         button->SetStateImage(index, Path(*state, QStringLiteral("src")),
-                              attr::Color(*state, QStringLiteral("transcolor"), kDefaultTransColor));
+            attr::Color(*state, QStringLiteral("transcolor"), kDefaultTransColor));
     }
 }
 
@@ -209,9 +230,15 @@ void CSkinBuilder::ConfigureEdit(QWidget *control, const SkinXmlNode &node)
     edit->SetTextColor(attr::Color(node, QStringLiteral("color"), 0));
     edit->SetBorder(attr::Bool(node, QStringLiteral("border")));
     switch (attr::TextAlignment(node)) {
-    case attr::kTextRight: edit->SetTextAlign(Qt::AlignRight); break;
-    case attr::kTextCenter: edit->SetTextAlign(Qt::AlignHCenter); break;
-    case attr::kTextLeft: edit->SetTextAlign(Qt::AlignLeft); break;
+    case attr::kTextRight:
+        edit->SetTextAlign(Qt::AlignRight);
+        break;
+    case attr::kTextCenter:
+        edit->SetTextAlign(Qt::AlignHCenter);
+        break;
+    case attr::kTextLeft:
+        edit->SetTextAlign(Qt::AlignLeft);
+        break;
     }
     const QString password = attr::Text(node, QStringLiteral("password"));
     if (!password.isEmpty()) {
@@ -239,9 +266,15 @@ void CSkinBuilder::ConfigureStatic(QWidget *control, const SkinXmlNode &node)
     label->SetTextColor(attr::Color(node, QStringLiteral("color"), 0));
     label->SetNotify(attr::Bool(node, QStringLiteral("notify")));
     switch (attr::TextAlignment(node)) {
-    case attr::kTextRight: label->setAlignment(Qt::AlignRight | Qt::AlignTop); break;
-    case attr::kTextCenter: label->setAlignment(Qt::AlignHCenter | Qt::AlignTop); break;
-    case attr::kTextLeft: label->setAlignment(Qt::AlignLeft | Qt::AlignTop); break;
+    case attr::kTextRight:
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        break;
+    case attr::kTextCenter:
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        break;
+    case attr::kTextLeft:
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        break;
     }
 }
 
@@ -255,9 +288,9 @@ void CSkinBuilder::ConfigureList(QWidget *control, const SkinXmlNode &node)
     list->SetSortEnabled(attr::Bool(node, QStringLiteral("sort")));
     if (const SkinXmlNode *bar = node.GetChild(QStringLiteral("vscroll"))) {
         list->SetScrollBar(Path(*bar, QStringLiteral("span")), Path(*bar, QStringLiteral("thumbtop")),
-                           Path(*bar, QStringLiteral("thumbmid")), Path(*bar, QStringLiteral("thumbbottom")),
-                           Path(*bar, QStringLiteral("up")), Path(*bar, QStringLiteral("down")),
-                           attr::Int(*bar, QStringLiteral("ID"), 0));
+            Path(*bar, QStringLiteral("thumbmid")), Path(*bar, QStringLiteral("thumbbottom")),
+            Path(*bar, QStringLiteral("up")), Path(*bar, QStringLiteral("down")),
+            attr::Int(*bar, QStringLiteral("ID"), 0));
     }
     if (const SkinXmlNode *check = node.GetChild(QStringLiteral("checkbox"))) {
         list->SetCheckBitmaps(Path(*check, QStringLiteral("on")), Path(*check, QStringLiteral("off")));
@@ -270,9 +303,14 @@ void CSkinBuilder::ConfigureList(QWidget *control, const SkinXmlNode &node)
         for (const SkinXmlNode *column : columns) {
             int format = CSkinListCtrl::kFormatLeft;
             switch (attr::TextAlignment(*column)) {
-            case attr::kTextCenter: format = CSkinListCtrl::kFormatCenter; break;
-            case attr::kTextRight: format = CSkinListCtrl::kFormatRight; break;
-            case attr::kTextLeft: break;
+            case attr::kTextCenter:
+                format = CSkinListCtrl::kFormatCenter;
+                break;
+            case attr::kTextRight:
+                format = CSkinListCtrl::kFormatRight;
+                break;
+            case attr::kTextLeft:
+                break;
             }
             list->InsertColumn(column->value, attr::Int(*column, QStringLiteral("width"), 0), format);
         }
@@ -291,9 +329,9 @@ void CSkinBuilder::ConfigureSlider(QWidget *control, const SkinXmlNode &node)
     const SkinXmlNode *thumb = node.GetChild(QStringLiteral("thumb"));
     if (channel) {
         slider->SetBitmapChannel(Path(*channel, QStringLiteral("src")),
-                                 active ? Path(*active, QStringLiteral("src")) : QString(), transparent, transColor,
-                                 attr::Bool(*channel, QStringLiteral("stretch")),
-                                 active && attr::Bool(*active, QStringLiteral("stretch")));
+            active ? Path(*active, QStringLiteral("src")) : QString(), transparent, transColor,
+            attr::Bool(*channel, QStringLiteral("stretch")),
+            active && attr::Bool(*active, QStringLiteral("stretch")));
     }
     if (thumb) {
         slider->SetBitmapThumb(Path(*thumb, QStringLiteral("src")), transparent, transColor);
@@ -314,7 +352,7 @@ void CSkinBuilder::ConfigureSheet(QWidget *control, const SkinXmlNode &node)
     for (const SkinXmlNode *pageNode : node.GetChildren(QStringLiteral("page"))) {
         const QString pageName = attr::Text(*pageNode, QStringLiteral("name"));
         const QString title = attr::Text(*pageNode, QStringLiteral("title"));
-        SkinWriteOptions options;  // line breaks, entities encoded, double quotes
+        SkinWriteOptions options; // line breaks, entities encoded, double quotes
         const QString markup = pageNode->Write(&options);
         // A reload that names the same page again refreshes it instead of adding a second tab.
         if (CSkinPropPage *existing = sheet->PageByName(pageName)) {
@@ -328,7 +366,8 @@ void CSkinBuilder::ConfigureSheet(QWidget *control, const SkinXmlNode &node)
     }
 }
 
-void CSkinBuilder::ConfigureButton(SkinControlType type, QWidget *control, const SkinXmlNode &node, bool created)
+void CSkinBuilder::ConfigureButton(
+    SkinControlType type, QWidget *control, const SkinXmlNode &node, bool created)
 {
     const bool startsRun = m_runtime.PreviousControlType() != type;
     if (auto *box = qobject_cast<QGroupBox *>(control)) {
@@ -387,7 +426,7 @@ void CSkinBuilder::ConfigureImageNumber(QWidget *control, const SkinXmlNode &nod
             const bool plus = plusAt >= 0;
             const int separatorPosition = attr::ParseInt(plus ? position.left(plusAt) : position, 0);
             number->SetDigitStrip(path, digitWidth, attr::Int(*strip, QStringLiteral("s_width"), 0),
-                                  separatorPosition, plus, transColor);
+                separatorPosition, plus, transColor);
         } else {
             number->SetDigitStrip(path, digitWidth, transColor);
         }

@@ -12,7 +12,8 @@
 namespace skin {
 
 CSkinDialog::CSkinDialog(SkinRuntime &runtime, QWidget *parent, CSkin *sharedSkin)
-    : CBitmapDialog(parent), m_runtime(runtime)
+    : CBitmapDialog(parent)
+    , m_runtime(runtime)
 {
     if (sharedSkin) {
         m_skin = sharedSkin;
@@ -63,8 +64,7 @@ bool CSkinDialog::InitSkin(const QString &entryName)
         return true;
     const CSkinText *caption = m_skin->GetText(QStringLiteral("err_title"));
     m_runtime.ShowMessageBox(this, SkinFailureText(),
-                             caption ? caption->text : QGuiApplication::applicationDisplayName(),
-                             kMbOk | kMbIconError);
+        caption ? caption->text : QGuiApplication::applicationDisplayName(), kMbOk | kMbIconError);
     PostMessage(kMsgClose);
     return false;
 }
@@ -102,9 +102,12 @@ int CSkinDialog::NotificationCode(SkinControlType type, SkinEventKind kind)
         case kSkinSlider:
         case kSkinRadio:
         case kSkinButton:
-        case kSkinCheckBox: return 0;
-        case kSkinListCtrl: return 0xFFFE;
-        default: return -1;
+        case kSkinCheckBox:
+            return 0;
+        case kSkinListCtrl:
+            return 0xFFFE;
+        default:
+            return -1;
         }
     case kEventDoubleClick:
         if (type == kSkinStatic)
@@ -114,18 +117,22 @@ int CSkinDialog::NotificationCode(SkinControlType type, SkinEventKind kind)
         return -1;
     case kEventChange:
         switch (type) {
-        case kSkinEditBox: return 0x0300;
-        case kSkinComboBox: return 1;
+        case kSkinEditBox:
+            return 0x0300;
+        case kSkinComboBox:
+            return 1;
         case kSkinDate:
-        case kSkinTime: return 0xFD09;
-        default: return -1;
+        case kSkinTime:
+            return 0xFD09;
+        default:
+            return -1;
         }
     }
     return -1;
 }
 
-bool CSkinDialog::RegisterEvent(const QString &name, SkinControlType type, SkinEventKind kind,
-                                std::unique_ptr<Delegate> delegate)
+bool CSkinDialog::RegisterEvent(
+    const QString &name, SkinControlType type, SkinEventKind kind, std::unique_ptr<Delegate> delegate)
 {
     const int id = m_skin->GetControlId(type, name);
     const int code = NotificationCode(type, kind);
@@ -170,8 +177,8 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
         if (n.idFrom >= 0xEF00 && n.idFrom <= 0xEF4F && n.code == kCodeDateTimeChange) {
             op = kValue;
             value = reinterpret_cast<qintptr>(n.from);
-        } else if (n.idFrom >= 0xE400 && n.idFrom <= 0xE4FF &&
-                   (n.code == kCodeListClick || n.code == kCodeListDoubleClick)) {
+        } else if (n.idFrom >= 0xE400 && n.idFrom <= 0xE4FF
+            && (n.code == kCodeListClick || n.code == kCodeListDoubleClick)) {
             op = kItem;
             item = n.item;
             subItem = n.subItem;
@@ -184,10 +191,17 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
     message.result = 0;
     if (std::shared_ptr<Delegate> delegate = m_runtime.Delegates().Find(key)) {
         switch (op) {
-        case kClick: delegate->Click(); break;
-        case kValue: delegate->Value(value); break;
-        case kItem: delegate->Item(item, subItem); break;
-        case kNone: break;
+        case kClick:
+            delegate->Click();
+            break;
+        case kValue:
+            delegate->Value(value);
+            break;
+        case kItem:
+            delegate->Item(item, subItem);
+            break;
+        case kNone:
+            break;
         }
     }
     return true;

@@ -35,8 +35,8 @@ public:
 
     // Binds a control's event to a delegate. Does nothing (returns false) when the skin has no
     // such control or the type has no such event.
-    bool RegisterEvent(const QString &name, SkinControlType type, SkinEventKind kind,
-                       std::unique_ptr<Delegate> delegate);
+    bool RegisterEvent(
+        const QString &name, SkinControlType type, SkinEventKind kind, std::unique_ptr<Delegate> delegate);
     // The notification code an event kind of a type is registered under, or -1.
     static int NotificationCode(SkinControlType type, SkinEventKind kind);
 
@@ -45,13 +45,18 @@ public:
     SkinRuntime &Runtime() { return m_runtime; }
     const SkinWindowInfo &WindowInfo() const { return m_info; }
 
-    QWidget *GetControl(SkinControlType type, const QString &name) const { return m_skin->GetControl(type, name); }
-    template <class T>
-    T *Control(SkinControlType type, const QString &name) const
+    QWidget *GetControl(SkinControlType type, const QString &name) const
+    {
+        return m_skin->GetControl(type, name);
+    }
+    template <class T> T *Control(SkinControlType type, const QString &name) const
     {
         return m_skin->Control<T>(type, name);
     }
-    int GetControlId(SkinControlType type, const QString &name) const { return m_skin->GetControlId(type, name); }
+    int GetControlId(SkinControlType type, const QString &name) const
+    {
+        return m_skin->GetControlId(type, name);
+    }
     bool ShowControl(SkinControlType type, const QString &name, bool show)
     {
         return m_skin->ShowControl(type, name, show);
@@ -69,7 +74,7 @@ protected:
     // messages of panels, close). Returns true when handled. The default closes on kMsgClose.
     virtual bool WindowProc(WindowMessageEvent &message);
     // Runs after each successful load has been applied.
-    virtual void OnSkinLoaded() {}
+    virtual void OnSkinLoaded() { }
 
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -4,7 +4,8 @@
 
 namespace skin {
 
-CSkinHeaderCtrl::CSkinHeaderCtrl(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+CSkinHeaderCtrl::CSkinHeaderCtrl(QWidget *parent)
+    : QHeaderView(Qt::Horizontal, parent)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(9);
@@ -41,8 +42,8 @@ void CSkinHeaderCtrl::paintSection(QPainter *painter, const QRect &rect, int log
     painter->drawLine(rect.topRight(), rect.bottomRight());
     painter->setPen(ToQColor(m_textColor));
     painter->setFont(font());
-    const QVariant alignment = model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole)
-                                       : QVariant();
+    const QVariant alignment
+        = model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole) : QVariant();
     int flags = int(Qt::AlignLeft | Qt::AlignVCenter);
     if (alignment.metaType() == QMetaType::fromType<Qt::Alignment>())
         flags = int(alignment.value<Qt::Alignment>());
@@ -51,7 +52,7 @@ void CSkinHeaderCtrl::paintSection(QPainter *painter, const QRect &rect, int log
     const QString text = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
     const QRect textRect = rect.adjusted(4, 0, -4, 0);
     painter->drawText(textRect, flags | Qt::AlignVCenter,
-                      painter->fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
+        painter->fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
     painter->restore();
 }
 

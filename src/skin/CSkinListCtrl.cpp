@@ -21,39 +21,48 @@ namespace skin {
 
 namespace {
 
-constexpr int kCheckRole = Qt::UserRole + 1;
-constexpr int kCheckSize = 12;
-constexpr int kCheckTop = 4;
-constexpr int kCheckLeft = 2;
-constexpr int kTextPadding = 4;
+    constexpr int kCheckRole = Qt::UserRole + 1;
+    constexpr int kCheckSize = 12;
+    constexpr int kCheckTop = 4;
+    constexpr int kCheckLeft = 2;
+    constexpr int kTextPadding = 4;
 
-// Rows follow the font: its height, its external leading and 6 pixels.
-class RowHeightDelegate : public QStyledItemDelegate
-{
-public:
-    explicit RowHeightDelegate(CSkinListCtrl *list) : QStyledItemDelegate(list), m_list(list) {}
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    // Rows follow the font: its height, its external leading and 6 pixels.
+    class RowHeightDelegate : public QStyledItemDelegate
     {
-        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), m_list->RowHeight());
-    }
+    public:
+        explicit RowHeightDelegate(CSkinListCtrl *list)
+            : QStyledItemDelegate(list)
+            , m_list(list)
+        {
+        }
+        QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+        {
+            return QSize(QStyledItemDelegate::sizeHint(option, index).width(), m_list->RowHeight());
+        }
 
-private:
-    CSkinListCtrl *m_list;
-};
+    private:
+        CSkinListCtrl *m_list;
+    };
 
-Qt::Alignment AlignmentOf(int format)
-{
-    switch (format) {
-    case CSkinListCtrl::kFormatRight: return Qt::AlignRight;
-    case CSkinListCtrl::kFormatCenter: return Qt::AlignHCenter;
-    default: return Qt::AlignLeft;
+    Qt::Alignment AlignmentOf(int format)
+    {
+        switch (format) {
+        case CSkinListCtrl::kFormatRight:
+            return Qt::AlignRight;
+        case CSkinListCtrl::kFormatCenter:
+            return Qt::AlignHCenter;
+        default:
+            return Qt::AlignLeft;
+        }
     }
-}
 
 } // namespace
 
 CSkinListCtrl::CSkinListCtrl(QWidget *parent, SkinClock *clock)
-    : QTreeWidget(parent), m_header(new CSkinHeaderCtrl(this)), m_clock(clock)
+    : QTreeWidget(parent)
+    , m_header(new CSkinHeaderCtrl(this))
+    , m_clock(clock)
 {
     if (!m_clock) {
         m_ownClock = std::make_unique<QtSkinClock>();
@@ -87,8 +96,8 @@ CSkinListCtrl::~CSkinListCtrl()
     delete m_scrollBar;
 }
 
-void CSkinListCtrl::SetColors(SkinColor text, SkinColor selection, SkinColor rowBack1, SkinColor rowBack2,
-                              SkinColor back)
+void CSkinListCtrl::SetColors(
+    SkinColor text, SkinColor selection, SkinColor rowBack1, SkinColor rowBack2, SkinColor back)
 {
     m_textColor = text;
     m_selectionColor = selection;
@@ -238,7 +247,7 @@ void CSkinListCtrl::Sort(int column, bool ascending)
     while (topLevelItemCount() > 0)
         items.append(takeTopLevelItem(0));
 
-    QCollator collator;  // the user's locale; digits compare as text, so "10" comes before "9"
+    QCollator collator; // the user's locale; digits compare as text, so "10" comes before "9"
     collator.setNumericMode(false);
     std::stable_sort(items.begin(), items.end(), [&](QTreeWidgetItem *a, QTreeWidgetItem *b) {
         const int order = collator.compare(a->text(column), b->text(column));
@@ -271,7 +280,7 @@ void CSkinListCtrl::SetHeaderVisible(bool visible)
 }
 
 bool CSkinListCtrl::SetScrollBar(const QString &span, const QString &thumbTop, const QString &thumbMid,
-                                 const QString &thumbBottom, const QString &up, const QString &down, int identifier)
+    const QString &thumbBottom, const QString &up, const QString &down, int identifier)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -368,7 +377,8 @@ QRect CSkinListCtrl::CheckRect(const QRect &rowRect) const
     return QRect(left + kCheckLeft, rowRect.top() + kCheckTop, kCheckSize, kCheckSize);
 }
 
-void CSkinListCtrl::drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void CSkinListCtrl::drawRow(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const QTreeWidgetItem *item = itemFromIndex(index);
     if (!item)
@@ -384,8 +394,8 @@ void CSkinListCtrl::drawRow(QPainter *painter, const QStyleOptionViewItem &optio
     for (int c = 0; c < m_columnCount; ++c) {
         if (m_header->isSectionHidden(c) || m_header->sectionSize(c) <= 0)
             continue;
-        const QRect cell(m_header->sectionViewportPosition(c), rowRect.top(), m_header->sectionSize(c),
-                         rowRect.height());
+        const QRect cell(
+            m_header->sectionViewportPosition(c), rowRect.top(), m_header->sectionSize(c), rowRect.height());
         QRect textRect = cell.adjusted(kTextPadding, 0, -kTextPadding, 0);
         if (firstVisible < 0) {
             firstVisible = c;
@@ -398,9 +408,10 @@ void CSkinListCtrl::drawRow(QPainter *painter, const QStyleOptionViewItem &optio
         }
         painter->setClipRect(cell);
         painter->setPen(selected ? QColor(Qt::white) : ToQColor(m_textColor));
-        const QString text = painter->fontMetrics().elidedText(item->text(c), Qt::ElideRight, textRect.width());
-        painter->drawText(textRect, int(AlignmentOf(ColumnFormat(c)) | Qt::AlignVCenter | Qt::TextSingleLine),
-                          text);
+        const QString text
+            = painter->fontMetrics().elidedText(item->text(c), Qt::ElideRight, textRect.width());
+        painter->drawText(
+            textRect, int(AlignmentOf(ColumnFormat(c)) | Qt::AlignVCenter | Qt::TextSingleLine), text);
         painter->setClipping(false);
     }
     if (hasFocus() && currentIndex().isValid() && currentIndex().row() == row) {

@@ -39,7 +39,7 @@ public:
     QString GetItemText(int row, int column) const;
     bool DeleteItem(int row);
     void DeleteAllItems();
-    int GetSelectedItem() const;  // the first selected row, or -1
+    int GetSelectedItem() const; // the first selected row, or -1
     QList<int> GetSelectedItems() const;
     void SetSelectedItem(int row);
     void EnsureVisible(int row);
@@ -61,11 +61,12 @@ public:
 
     // Replaces the native scroll bar with the skinned one (created on the first call).
     bool SetScrollBar(const QString &span, const QString &thumbTop, const QString &thumbMid,
-                      const QString &thumbBottom, const QString &up, const QString &down, int identifier);
+        const QString &thumbBottom, const QString &up, const QString &down, int identifier);
     bool SetCheckBitmaps(const QString &on, const QString &off);
     bool HasCheckBitmaps() const { return !m_checkOn.isNull() || !m_checkOff.isNull(); }
 
-    void SetColors(SkinColor text, SkinColor selection, SkinColor rowBack1, SkinColor rowBack2, SkinColor back);
+    void SetColors(
+        SkinColor text, SkinColor selection, SkinColor rowBack1, SkinColor rowBack2, SkinColor back);
     SkinColor TextColor() const { return m_textColor; }
 
     CSkinHeaderCtrl *Header() const { return m_header; }
@@ -81,7 +82,8 @@ public:
     void FitColumns();
 
 protected:
-    void drawRow(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void drawRow(
+        QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;

@@ -10,14 +10,16 @@
 namespace skin {
 
 CSkinVScrollbar::CSkinVScrollbar(CSkinListCtrl *list, QWidget *parent, SkinClock &clock)
-    : QWidget(parent), m_list(list), m_timer(clock.CreateTimer([this] { OnTimer(); }))
+    : QWidget(parent)
+    , m_list(list)
+    , m_timer(clock.CreateTimer([this] { OnTimer(); }))
 {
 }
 
 CSkinVScrollbar::~CSkinVScrollbar() = default;
 
 bool CSkinVScrollbar::SetBitmaps(const QString &span, const QString &thumbTop, const QString &thumbMid,
-                                 const QString &thumbBottom, const QString &up, const QString &down)
+    const QString &thumbBottom, const QString &up, const QString &down)
 {
     auto load = [](const QString &path) { return SkinBitmap::Load(path).image(); };
     m_span = load(span);
@@ -29,8 +31,8 @@ bool CSkinVScrollbar::SetBitmaps(const QString &span, const QString &thumbTop, c
     // The thumb has a fixed length: its two caps and the middle bitmap's own height.
     m_thumbHeight = 2 * kThumbCap + (m_thumbMidBmp.isNull() ? 14 : std::max(1, m_thumbMidBmp.height()));
     UpdateThumb();
-    return !(m_span.isNull() || m_thumbTopBmp.isNull() || m_thumbMidBmp.isNull() || m_thumbBottomBmp.isNull() ||
-             m_up.isNull() || m_down.isNull());
+    return !(m_span.isNull() || m_thumbTopBmp.isNull() || m_thumbMidBmp.isNull() || m_thumbBottomBmp.isNull()
+        || m_up.isNull() || m_down.isNull());
 }
 
 int CSkinVScrollbar::BarWidth() const
@@ -90,13 +92,13 @@ void CSkinVScrollbar::paintEvent(QPaintEvent *)
     const int middle = std::max(0, m_thumbHeight - 2 * kThumbCap);
     if (!m_thumbTopBmp.isNull())
         painter.drawImage(QRect(0, m_thumbTop, w, kThumbCap), m_thumbTopBmp,
-                          QRect(0, 0, m_thumbTopBmp.width(), std::min(kThumbCap, m_thumbTopBmp.height())));
+            QRect(0, 0, m_thumbTopBmp.width(), std::min(kThumbCap, m_thumbTopBmp.height())));
     if (!m_thumbMidBmp.isNull())
         painter.drawImage(QRect(0, m_thumbTop + kThumbCap, w, middle), m_thumbMidBmp);
     if (!m_thumbBottomBmp.isNull()) {
         const int capHeight = std::min(kThumbCap, m_thumbBottomBmp.height());
         painter.drawImage(QRect(0, m_thumbTop + kThumbCap + middle, w, kThumbCap), m_thumbBottomBmp,
-                          QRect(0, m_thumbBottomBmp.height() - capHeight, m_thumbBottomBmp.width(), capHeight));
+            QRect(0, m_thumbBottomBmp.height() - capHeight, m_thumbBottomBmp.width(), capHeight));
     }
 }
 

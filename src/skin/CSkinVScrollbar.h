@@ -29,7 +29,7 @@ public:
 
     // Paths of span, thumb top, thumb middle, thumb bottom, up and down; false when any fails.
     bool SetBitmaps(const QString &span, const QString &thumbTop, const QString &thumbMid,
-                    const QString &thumbBottom, const QString &up, const QString &down);
+        const QString &thumbBottom, const QString &up, const QString &down);
     int BarWidth() const;
 
     int ThumbTop() const { return m_thumbTop; }

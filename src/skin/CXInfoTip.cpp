@@ -14,16 +14,18 @@
 namespace skin {
 
 namespace {
-constexpr int kMargin = 6;
-constexpr int kIconX = 12;
-constexpr int kIconY = 10;
-constexpr int kIconSize = 16;
-constexpr int kRadius = 6;
+    constexpr int kMargin = 6;
+    constexpr int kIconX = 12;
+    constexpr int kIconY = 10;
+    constexpr int kIconSize = 16;
+    constexpr int kRadius = 6;
 } // namespace
 
 CXInfoTip::CXInfoTip(QWidget *owner, SkinClock &clock)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint), m_owner(owner),
-      m_timer(clock.CreateTimer([this] { OnTimer(); })), m_cursor([] { return QCursor::pos(); })
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint)
+    , m_owner(owner)
+    , m_timer(clock.CreateTimer([this] { OnTimer(); }))
+    , m_cursor([] { return QCursor::pos(); })
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
@@ -42,7 +44,7 @@ void CXInfoTip::AddTool(QWidget *control, const QString &text, const QIcon &icon
     if (!m_tips.contains(control)) {
         connect(control, &QObject::destroyed, this, [this, control] { m_tips.remove(control); });
     }
-    m_tips.insert(control, Tip{text, icon});
+    m_tips.insert(control, Tip { text, icon });
 }
 
 bool CXInfoTip::HasTool(const QWidget *control) const
@@ -74,7 +76,8 @@ bool CXInfoTip::eventFilter(QObject *watched, QEvent *event)
         RelayEvent(event->type(), mouse->buttons(), mouse->globalPosition().toPoint());
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -195,7 +198,7 @@ void CXInfoTip::paintEvent(QPaintEvent *)
     }
     painter.setPen(pal.color(QPalette::ToolTipText));
     painter.drawText(QRect(textLeft, kIconY, width() - textLeft - kMargin, height() - kIconY * 2),
-                     Qt::TextWordWrap | Qt::AlignVCenter, m_text);
+        Qt::TextWordWrap | Qt::AlignVCenter, m_text);
 }
 
 } // namespace skin

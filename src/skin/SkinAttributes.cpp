@@ -34,7 +34,7 @@ int ParseInt(const QString &text, int defaultValue)
     qint64 value = 0;
     for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i) {
         value = value * 10 + (text[i].unicode() - u'0');
-        if (value > qint64(INT_MAX) + 1)  // saturate instead of overflowing on absurd input
+        if (value > qint64(INT_MAX) + 1) // saturate instead of overflowing on absurd input
             value = qint64(INT_MAX) + 1;
     }
     if (negative)
@@ -136,14 +136,15 @@ SkinRect PlaceRect(int x, int y, int w, int h, int align, const SkinRect &r)
         top = r.bottom - h + y;
     else
         top = r.top + y;
-    return {left, top, left + w, top + h};
+    return { left, top, left + w, top + h };
 }
 
 SkinRect Rect(const SkinXmlNode &node, const SkinRect &reference)
 {
     const int w = Extent(node, QStringLiteral("width"), reference.width());
     const int h = Extent(node, QStringLiteral("height"), reference.height());
-    return PlaceRect(Int(node, QStringLiteral("x")), Int(node, QStringLiteral("y")), w, h, Align(node), reference);
+    return PlaceRect(
+        Int(node, QStringLiteral("x")), Int(node, QStringLiteral("y")), w, h, Align(node), reference);
 }
 
 } // namespace skin::attr

@@ -9,15 +9,15 @@ namespace skin {
 
 namespace {
 
-QRgb ToRgb(SkinColor c)
-{
-    return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
+    QRgb ToRgb(SkinColor c)
+    {
+        return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+    }
 
-quint32 ReadLe32(const QByteArray &bytes, int at)
-{
-    return at + 4 <= bytes.size() ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
-}
+    quint32 ReadLe32(const QByteArray &bytes, int at)
+    {
+        return at + 4 <= bytes.size() ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
+    }
 
 } // namespace
 
@@ -36,7 +36,7 @@ SkinBitmap SkinBitmap::Load(const QString &filePath)
         return bitmap;
 
     const quint32 dibSize = ReadLe32(header, 14);
-    const int depthAt = dibSize == 12 ? 24 : 28;  // the old core header is shorter
+    const int depthAt = dibSize == 12 ? 24 : 28; // the old core header is shorter
     bitmap.m_depth = quint8(header[depthAt]) | (quint8(header[depthAt + 1]) << 8);
     if (bitmap.m_depth == 16) {
         const quint32 compression = dibSize == 12 ? 0 : ReadLe32(header, 30);
@@ -52,7 +52,8 @@ SkinBitmap SkinBitmap::Load(const QString &filePath)
 SkinBitmap SkinBitmap::FromImage(const QImage &image, int fileDepth)
 {
     SkinBitmap bitmap;
-    bitmap.m_image = image.format() == QImage::Format_Indexed8 ? image : image.convertToFormat(QImage::Format_RGB32);
+    bitmap.m_image
+        = image.format() == QImage::Format_Indexed8 ? image : image.convertToFormat(QImage::Format_RGB32);
     bitmap.m_depth = fileDepth;
     return bitmap;
 }

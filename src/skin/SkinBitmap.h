@@ -34,9 +34,9 @@ public:
 private:
     QRgb CompareMask() const;
 
-    QImage m_image;  // RGB32, or Indexed8 for palette files
+    QImage m_image; // RGB32, or Indexed8 for palette files
     int m_depth = 0;
-    bool m_greenSixBits = true;  // 16-bit files: 5-6-5 or 5-5-5
+    bool m_greenSixBits = true; // 16-bit files: 5-6-5 or 5-5-5
 };
 
 } // namespace skin

@@ -6,21 +6,21 @@ namespace skin {
 
 namespace {
 
-class QtSkinTimer : public SkinTimer
-{
-public:
-    explicit QtSkinTimer(std::function<void()> onTimeout)
+    class QtSkinTimer : public SkinTimer
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [fn = std::move(onTimeout)] { fn(); });
-    }
-    void Start(int intervalMs) override { m_timer.start(intervalMs); }
-    void Stop() override { m_timer.stop(); }
-    bool IsActive() const override { return m_timer.isActive(); }
-    int Interval() const override { return m_timer.interval(); }
+    public:
+        explicit QtSkinTimer(std::function<void()> onTimeout)
+        {
+            QObject::connect(&m_timer, &QTimer::timeout, [fn = std::move(onTimeout)] { fn(); });
+        }
+        void Start(int intervalMs) override { m_timer.start(intervalMs); }
+        void Stop() override { m_timer.stop(); }
+        bool IsActive() const override { return m_timer.isActive(); }
+        int Interval() const override { return m_timer.interval(); }
 
-private:
-    QTimer m_timer;
-};
+    private:
+        QTimer m_timer;
+    };
 
 } // namespace
 

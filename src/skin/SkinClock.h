@@ -11,7 +11,7 @@ class SkinTimer
 {
 public:
     virtual ~SkinTimer() = default;
-    virtual void Start(int intervalMs) = 0;  // restarts when running
+    virtual void Start(int intervalMs) = 0; // restarts when running
     virtual void Stop() = 0;
     virtual bool IsActive() const = 0;
     virtual int Interval() const = 0;

@@ -9,7 +9,7 @@
 namespace skin {
 
 namespace {
-const char *const kIdProperty = "tavinSkinId";
+    const char *const kIdProperty = "tavinSkinId";
 }
 
 void SetControlId(QWidget *control, int identifier)
@@ -28,7 +28,7 @@ void SendCommand(QWidget *control, int code)
     if (!control)
         return;
     SendWindowMessage(control->parentWidget(), kMsgCommand, CommandWParam(ControlId(control), code),
-                      reinterpret_cast<qintptr>(control));
+        reinterpret_cast<qintptr>(control));
 }
 
 void PostCommand(QWidget *control, int code, qintptr lParam)

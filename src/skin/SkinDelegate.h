@@ -22,17 +22,28 @@ public:
 };
 
 // Binds the three operations to member functions of one dialog.
-template <class Dlg>
-class TypeDelegate : public Delegate
+template <class Dlg> class TypeDelegate : public Delegate
 {
 public:
     using ClickFn = void (Dlg::*)();
     using ValueFn = void (Dlg::*)(qintptr);
     using ItemFn = void (Dlg::*)(int, int);
 
-    TypeDelegate(Dlg *dialog, ClickFn fn) : m_dialog(dialog), m_click(fn) {}
-    TypeDelegate(Dlg *dialog, ValueFn fn) : m_dialog(dialog), m_value(fn) {}
-    TypeDelegate(Dlg *dialog, ItemFn fn) : m_dialog(dialog), m_item(fn) {}
+    TypeDelegate(Dlg *dialog, ClickFn fn)
+        : m_dialog(dialog)
+        , m_click(fn)
+    {
+    }
+    TypeDelegate(Dlg *dialog, ValueFn fn)
+        : m_dialog(dialog)
+        , m_value(fn)
+    {
+    }
+    TypeDelegate(Dlg *dialog, ItemFn fn)
+        : m_dialog(dialog)
+        , m_item(fn)
+    {
+    }
 
     void Item(int item, int subItem) override
     {
@@ -57,18 +68,15 @@ private:
     ItemFn m_item = nullptr;
 };
 
-template <class Dlg>
-std::unique_ptr<Delegate> MakeDelegate(Dlg *dialog, void (Dlg::*fn)())
+template <class Dlg> std::unique_ptr<Delegate> MakeDelegate(Dlg *dialog, void (Dlg::*fn)())
 {
     return std::make_unique<TypeDelegate<Dlg>>(dialog, fn);
 }
-template <class Dlg>
-std::unique_ptr<Delegate> MakeDelegate(Dlg *dialog, void (Dlg::*fn)(qintptr))
+template <class Dlg> std::unique_ptr<Delegate> MakeDelegate(Dlg *dialog, void (Dlg::*fn)(qintptr))
 {
     return std::make_unique<TypeDelegate<Dlg>>(dialog, fn);
 }
-template <class Dlg>
-std::unique_ptr<Delegate> MakeDelegate(Dlg *dialog, void (Dlg::*fn)(int, int))
+template <class Dlg> std::unique_ptr<Delegate> MakeDelegate(Dlg *dialog, void (Dlg::*fn)(int, int))
 {
     return std::make_unique<TypeDelegate<Dlg>>(dialog, fn);
 }

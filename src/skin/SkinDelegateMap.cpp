@@ -27,7 +27,7 @@ void SkinDelegateMap::Register(quint32 key, std::unique_ptr<Delegate> delegate, 
 {
     if (!delegate)
         return;
-    m_map[key] = Entry{std::move(delegate), owner};
+    m_map[key] = Entry { std::move(delegate), owner };
 }
 
 std::shared_ptr<Delegate> SkinDelegateMap::Find(quint32 key) const

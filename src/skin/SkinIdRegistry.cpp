@@ -13,7 +13,7 @@ quint32 SkinIdRegistry::NameHash(const QString &name)
 int SkinIdRegistry::Identifier(SkinControlKind kind, const QString &name, const void *dialog)
 {
     Kind &k = m_kinds[kind];
-    const Key key{NameHash(name), quintptr(dialog)};
+    const Key key { NameHash(name), quintptr(dialog) };
     auto it = k.ids.constFind(key);
     if (it != k.ids.constEnd())
         return it.value();
@@ -24,7 +24,7 @@ int SkinIdRegistry::Identifier(SkinControlKind kind, const QString &name, const 
 
 int SkinIdRegistry::Find(SkinControlKind kind, const QString &name, const void *dialog) const
 {
-    return m_kinds[kind].ids.value(Key{NameHash(name), quintptr(dialog)}, 0);
+    return m_kinds[kind].ids.value(Key { NameHash(name), quintptr(dialog) }, 0);
 }
 
 } // namespace skin

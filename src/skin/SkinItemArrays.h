@@ -14,8 +14,7 @@ namespace skin {
 // Records by name (exact, case-sensitive), kept in document order so that pictures overlap
 // the way the description lists them. A second record of the same name replaces the first in
 // its place.
-template <class Item>
-class SkinNamedArray
+template <class Item> class SkinNamedArray
 {
 public:
     Item *Find(const QString &name) const
@@ -64,7 +63,10 @@ using CGroupArray = std::vector<std::unique_ptr<CSkinGroup>>;
 class SkinControlArray : public SkinNamedArray<SkinControlItem>
 {
 public:
-    explicit SkinControlArray(SkinControlKind kind) : m_kind(kind) {}
+    explicit SkinControlArray(SkinControlKind kind)
+        : m_kind(kind)
+    {
+    }
     ~SkinControlArray();
     SkinControlArray(const SkinControlArray &) = delete;
     SkinControlArray &operator=(const SkinControlArray &) = delete;

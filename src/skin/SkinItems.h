@@ -38,8 +38,8 @@ struct CSkinImage {
     SkinRect rect;
     bool transparent = false;
     SkinColor transColor = kDefaultTransColor;
-    const QWidget *owner = nullptr;  // the dialog whose description made it (sheet pages share a skin)
-    QImage masked;                   // the bitmap with its transparent colour cut out, made once
+    const QWidget *owner = nullptr; // the dialog whose description made it (sheet pages share a skin)
+    QImage masked; // the bitmap with its transparent colour cut out, made once
 };
 
 struct CSkinText {
@@ -63,7 +63,7 @@ struct CSkinGroup {
 // dialog; the pointer clears itself when Qt destroys the window first.
 struct SkinControlItem {
     int identifier = 0;
-    SkinControlType type = kSkinImgButton;  // the type it was created as
+    SkinControlType type = kSkinImgButton; // the type it was created as
     QPointer<QWidget> control;
 };
 using CImgBtnItem = SkinControlItem;

@@ -14,7 +14,10 @@
 
 namespace skin {
 
-SkinRuntime::SkinRuntime() : m_clock(std::make_unique<QtSkinClock>()) {}
+SkinRuntime::SkinRuntime()
+    : m_clock(std::make_unique<QtSkinClock>())
+{
+}
 
 SkinRuntime::~SkinRuntime() = default;
 
@@ -65,7 +68,7 @@ int SkinRuntime::AddDescriptionFolder(const QString &folder)
 {
     int count = 0;
     const QDir dir(folder);
-    for (const QString &file : dir.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name)) {
+    for (const QString &file : dir.entryList({ QStringLiteral("*.xml") }, QDir::Files, QDir::Name)) {
         QFile f(dir.filePath(file));
         if (!f.open(QIODevice::ReadOnly))
             continue;
@@ -73,7 +76,8 @@ int SkinRuntime::AddDescriptionFolder(const QString &folder)
         // Descriptions are UTF-16 in the pack; files on disk may be either.
         QString text;
         if (bytes.startsWith("\xFF\xFE"))
-            text = QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+            text = QString::fromUtf16(
+                reinterpret_cast<const char16_t *>(bytes.constData() + 2), (bytes.size() - 2) / 2);
         else
             text = QString::fromUtf8(bytes);
         AddDescription(QFileInfo(file).completeBaseName(), text);
@@ -135,23 +139,44 @@ int SkinRuntime::ShowMessageBox(QWidget *parent, const QString &text, const QStr
     box.setText(text);
     box.setWindowTitle(caption);
     switch (flags & 0xF0) {
-    case kMbIconError: box.setIcon(QMessageBox::Critical); break;
-    case kMbIconQuestion: box.setIcon(QMessageBox::Question); break;
-    case kMbIconWarning: box.setIcon(QMessageBox::Warning); break;
-    case kMbIconInformation: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case kMbIconError:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case kMbIconQuestion:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case kMbIconWarning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case kMbIconInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     switch (flags & 0xF) {
-    case kMbOkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case kMbYesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
-    case kMbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-    default: box.setStandardButtons(QMessageBox::Ok); break;
+    case kMbOkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case kMbYesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case kMbYesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
     switch (box.exec()) {
-    case QMessageBox::Ok: return kIdOk;
-    case QMessageBox::Yes: return kIdYes;
-    case QMessageBox::No: return kIdNo;
-    default: return kIdCancel;
+    case QMessageBox::Ok:
+        return kIdOk;
+    case QMessageBox::Yes:
+        return kIdYes;
+    case QMessageBox::No:
+        return kIdNo;
+    default:
+        return kIdCancel;
     }
 }
 

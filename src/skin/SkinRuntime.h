@@ -26,8 +26,8 @@ class SkinXmlNode;
 struct SkinControlContext {
     class SkinRuntime &runtime;
     CSkin &skin;
-    QWidget *dialog;              // the control's parent
-    const SkinXmlNode &element;   // the control element, for the type's own settings
+    QWidget *dialog; // the control's parent
+    const SkinXmlNode &element; // the control element, for the type's own settings
     QString name;
     int identifier;
     SkinControlType type;
@@ -92,8 +92,8 @@ public:
     SkinClock &Clock() { return *m_clock; }
     void SetClock(std::unique_ptr<SkinClock> clock);
 
-    using MessageBoxHandler =
-        std::function<int(QWidget *parent, const QString &text, const QString &caption, int flags)>;
+    using MessageBoxHandler
+        = std::function<int(QWidget *parent, const QString &text, const QString &caption, int flags)>;
     // A QMessageBox by default; returns one of SkinMessageBoxResult.
     int ShowMessageBox(QWidget *parent, const QString &text, const QString &caption, int flags);
     void SetMessageBoxHandler(MessageBoxHandler handler) { m_messageBox = std::move(handler); }

@@ -67,14 +67,23 @@ struct SkinRect {
     int height() const { return bottom - top; }
     bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     QRect toQRect() const { return QRect(left, top, width(), height()); }
-    static SkinRect fromQRect(const QRect &r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+    static SkinRect fromQRect(const QRect &r)
+    {
+        return { r.left(), r.top(), r.left() + r.width(), r.top() + r.height() };
+    }
     bool operator==(const SkinRect &) const = default;
 };
 
 // Colours are stored as red + 256 * green + 65536 * blue.
 using SkinColor = quint32;
-inline QColor ToQColor(SkinColor c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
-inline SkinColor FromRgb(int r, int g, int b) { return SkinColor(r) | (SkinColor(g) << 8) | (SkinColor(b) << 16); }
+inline QColor ToQColor(SkinColor c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+inline SkinColor FromRgb(int r, int g, int b)
+{
+    return SkinColor(r) | (SkinColor(g) << 8) | (SkinColor(b) << 16);
+}
 constexpr SkinColor kDefaultTransColor = 0xFF00FF;
 
 // Alignment flags of the "align" attribute.
@@ -99,8 +108,8 @@ constexpr quint32 kMsgSliderMoving = 0x28D1;
 constexpr quint32 kMsgSliderMoved = 0x28D2;
 
 // Notification codes carried by command and notify messages.
-constexpr int kCodeClicked = 0;        // buttons, statics
-constexpr int kCodeDoubleClicked = 1;  // statics
+constexpr int kCodeClicked = 0; // buttons, statics
+constexpr int kCodeDoubleClicked = 1; // statics
 constexpr int kCodeEditChange = 0x0300;
 constexpr int kCodeComboSelChange = 1;
 constexpr int kCodeListClick = -2;

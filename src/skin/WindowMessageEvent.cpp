@@ -11,13 +11,20 @@ QEvent::Type WindowMessageEvent::EventType()
 }
 
 WindowMessageEvent::WindowMessageEvent(quint32 message, quintptr wParam, qintptr lParam)
-    : QEvent(EventType()), m_message(message), m_wParam(wParam), m_lParam(lParam)
+    : QEvent(EventType())
+    , m_message(message)
+    , m_wParam(wParam)
+    , m_lParam(lParam)
 {
 }
 
 WindowMessageEvent::WindowMessageEvent(const SkinNotifyInfo &notify)
-    : QEvent(EventType()), m_message(0x004E), m_wParam(quintptr(notify.idFrom)), m_lParam(0), m_notify(notify),
-      m_hasNotify(true)
+    : QEvent(EventType())
+    , m_message(0x004E)
+    , m_wParam(quintptr(notify.idFrom))
+    , m_lParam(0)
+    , m_notify(notify)
+    , m_hasNotify(true)
 {
     m_lParam = reinterpret_cast<qintptr>(&m_notify);
 }

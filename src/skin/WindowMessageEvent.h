@@ -48,8 +48,14 @@ inline quintptr CommandWParam(int identifier, int code)
 {
     return quintptr(quint16(identifier)) | (quintptr(quint16(code)) << 16);
 }
-inline int CommandId(quintptr wParam) { return int(wParam & 0xFFFF); }
-inline int CommandCode(quintptr wParam) { return int((wParam >> 16) & 0xFFFF); }
+inline int CommandId(quintptr wParam)
+{
+    return int(wParam & 0xFFFF);
+}
+inline int CommandCode(quintptr wParam)
+{
+    return int((wParam >> 16) & 0xFFFF);
+}
 
 // Queued delivery; returns false when there is no target.
 bool PostWindowMessage(QObject *target, quint32 message, quintptr wParam = 0, qintptr lParam = 0);

@@ -23,18 +23,18 @@ struct RectCase {
 
 TEST(SkinRectangleRule, PlacesItemsAgainstTheReference)
 {
-    const SkinRect screen{0, 0, 640, 480};
+    const SkinRect screen { 0, 0, 640, 480 };
     const RectCase cases[] = {
-        {"<c x='10' y='20' width='50' height='30'/>", {10, 20, 60, 50}},
-        {"<c align='right bottom' x='-10' y='-10' width='50' height='20'/>", {580, 450, 630, 470}},
-        {"<c width='100%' height='50%'/>", {0, 0, 640, 480}},
-        {"<c width='-20' height='-40'/>", {0, 0, 620, 440}},
-        {"<c align='center middle' width='41' height='21'/>", {299, 229, 340, 250}},
-        {"<c align='centre' width='40' height='10'/>", {300, 0, 340, 10}},
-        {"<c x='5' y='6'/>", {5, 6, 5, 6}},
+        { "<c x='10' y='20' width='50' height='30'/>", { 10, 20, 60, 50 } },
+        { "<c align='right bottom' x='-10' y='-10' width='50' height='20'/>", { 580, 450, 630, 470 } },
+        { "<c width='100%' height='50%'/>", { 0, 0, 640, 480 } },
+        { "<c width='-20' height='-40'/>", { 0, 0, 620, 440 } },
+        { "<c align='center middle' width='41' height='21'/>", { 299, 229, 340, 250 } },
+        { "<c align='centre' width='40' height='10'/>", { 300, 0, 340, 10 } },
+        { "<c x='5' y='6'/>", { 5, 6, 5, 6 } },
         // A wider item than the reference: the half is truncated toward zero.
-        {"<c align='center' width='641' height='1'/>", {0, 0, 641, 1}},
-        {"<c align='center' width='643' height='1'/>", {-1, 0, 642, 1}},
+        { "<c align='center' width='641' height='1'/>", { 0, 0, 641, 1 } },
+        { "<c align='center' width='643' height='1'/>", { -1, 0, 642, 1 } },
     };
     for (const RectCase &c : cases)
         EXPECT_EQ(RectOf(QString::fromLatin1(c.element), screen), c.expected) << c.element;
@@ -42,15 +42,17 @@ TEST(SkinRectangleRule, PlacesItemsAgainstTheReference)
 
 TEST(SkinRectangleRule, GroupIsTheReferenceInside)
 {
-    const SkinRect group{100, 50, 300, 150};
-    EXPECT_EQ(RectOf("<c x='4' y='5' width='10' height='10'/>", group), (SkinRect{104, 55, 114, 65}));
-    EXPECT_EQ(RectOf("<c align='right bottom' width='10' height='10'/>", group), (SkinRect{290, 140, 300, 150}));
-    EXPECT_EQ(RectOf("<c width='-10' height='100%'/>", group), (SkinRect{100, 50, 290, 150}));
+    const SkinRect group { 100, 50, 300, 150 };
+    EXPECT_EQ(RectOf("<c x='4' y='5' width='10' height='10'/>", group), (SkinRect { 104, 55, 114, 65 }));
+    EXPECT_EQ(
+        RectOf("<c align='right bottom' width='10' height='10'/>", group), (SkinRect { 290, 140, 300, 150 }));
+    EXPECT_EQ(RectOf("<c width='-10' height='100%'/>", group), (SkinRect { 100, 50, 290, 150 }));
 }
 
 TEST(SkinAttributeForms, AlignmentWords)
 {
-    const QString right = "right", center = "center", both = "center bottom", middle = "middle", capital = "Right";
+    const QString right = "right", center = "center", both = "center bottom", middle = "middle",
+                  capital = "Right";
     EXPECT_EQ(attr::ParseAlign(nullptr), kAlignLeft | kAlignTop);
     EXPECT_EQ(attr::ParseAlign(&right), kAlignRight | kAlignTop);
     EXPECT_EQ(attr::ParseAlign(&center), kAlignCenter | kAlignTop);
@@ -63,7 +65,7 @@ TEST(SkinAttributeForms, AlignmentWords)
 TEST(SkinAttributeForms, ColoursIntegersAndBools)
 {
     EXPECT_EQ(attr::ParseColor("#3FA6FE", 0), 0xFEA63Fu);
-    EXPECT_EQ(attr::ParseColor("x102030", 0), 0x302010u);  // the first character is not checked
+    EXPECT_EQ(attr::ParseColor("x102030", 0), 0x302010u); // the first character is not checked
     EXPECT_EQ(attr::ParseColor("", 0xFF00FF), 0xFF00FFu);
     EXPECT_EQ(attr::ParseInt("-20"), -20);
     EXPECT_EQ(attr::ParseInt(" 12px"), 12);

@@ -1,7 +1,7 @@
 #include "SkinTestSupport.h"
 
-#include "skin/CColorStatic.h"
 #include "skin/CBitmapSlider.h"
+#include "skin/CColorStatic.h"
 #include "skin/CEditEx.h"
 #include "skin/CImageNumber.h"
 #include "skin/CImgButton.h"
@@ -16,11 +16,11 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QTabWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTabWidget>
 
 #include <gtest/gtest.h>
 
@@ -30,21 +30,21 @@ class SkinBuilderTest : public ::testing::Test
 {
 protected:
     skintest::TestSkin t;
-    CSkinDialog dialog{t.runtime};
+    CSkinDialog dialog { t.runtime };
 };
 
 TEST_F(SkinBuilderTest, ControlWithoutTypeIsAnImageButtonSizedByItsBitmap)
 {
     const QString bmp = t.WriteSolid("img/btn.bmp", QSize(24, 16), Qt::green);
     ASSERT_TRUE(dialog.LoadSkinFromText(QString("<w><control name='ok' x='10' y='20' visible='true'>"
-                                                 "<state type='normal' src='%1'/></control></w>")
+                                                "<state type='normal' src='%1'/></control></w>")
                                             .arg(bmp)));
     auto *button = dialog.Control<CImgButton>(kSkinImgButton, "ok");
     ASSERT_NE(button, nullptr);
     EXPECT_FALSE(button->IsCheckMode());
     EXPECT_EQ(button->geometry(), QRect(10, 20, 24, 16));
     EXPECT_FALSE(button->isHidden());
-    EXPECT_EQ(dialog.GetControl(kSkinImgCheckBox, "ok"), button);  // the same container
+    EXPECT_EQ(dialog.GetControl(kSkinImgCheckBox, "ok"), button); // the same container
 }
 
 TEST_F(SkinBuilderTest, ControlsAreHiddenUnlessVisibleIsTrue)
@@ -58,8 +58,9 @@ TEST_F(SkinBuilderTest, ControlsAreHiddenUnlessVisibleIsTrue)
 
 TEST_F(SkinBuilderTest, SecondControlOfTheSameNameReusesTheFirst)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='s' type='static' x='1' y='1' width='10' height='10'>one</control>"
-                                        "<control name='s' type='static' x='5' y='6' width='20' height='10'>two</control></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='s' type='static' x='1' y='1' width='10' height='10'>one</control>"
+        "<control name='s' type='static' x='5' y='6' width='20' height='10'>two</control></w>"));
     auto statics = dialog.findChildren<CColorStatic *>();
     ASSERT_EQ(statics.size(), 1);
     EXPECT_EQ(statics[0]->text(), "two");
@@ -68,10 +69,11 @@ TEST_F(SkinBuilderTest, SecondControlOfTheSameNameReusesTheFirst)
 
 TEST_F(SkinBuilderTest, ReloadWithResetReusesNamedControlsAndHidesTheRest)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='keep' type='slider' visible='true' x='0' width='50' height='10'/>"
-                                        "<control name='drop' type='slider' visible='true'/>"
-                                        "<image name='pic' src='none.bmp'/><text name='t1'>x</text>"
-                                        "<group x='1'/></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='keep' type='slider' visible='true' x='0' width='50' height='10'/>"
+        "<control name='drop' type='slider' visible='true'/>"
+        "<image name='pic' src='none.bmp'/><text name='t1'>x</text>"
+        "<group x='1'/></w>"));
     QWidget *keep = dialog.GetControl(kSkinSlider, "keep");
     QWidget *drop = dialog.GetControl(kSkinSlider, "drop");
     ASSERT_NE(keep, nullptr);
@@ -79,8 +81,9 @@ TEST_F(SkinBuilderTest, ReloadWithResetReusesNamedControlsAndHidesTheRest)
     ASSERT_NE(dialog.Skin().GetText("t1"), nullptr);
     ASSERT_EQ(dialog.Skin().Items().groups.size(), 1u);
 
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='keep' type='slider' visible='true' x='30' width='60' height='8'/>"
-                                        "<text name='t2'>y</text></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='keep' type='slider' visible='true' x='30' width='60' height='8'/>"
+        "<text name='t2'>y</text></w>"));
     EXPECT_EQ(dialog.GetControl(kSkinSlider, "keep"), keep);
     EXPECT_EQ(keep->geometry(), QRect(30, 0, 60, 8));
     EXPECT_FALSE(keep->isHidden());
@@ -111,8 +114,8 @@ TEST_F(SkinBuilderTest, RadioButtonsStartAGroupAfterAnotherTypeOfControl)
     ASSERT_TRUE(r1 && r2 && r3 && c1);
     EXPECT_TRUE(r1->isChecked());
     EXPECT_FALSE(r2->isChecked());
-    EXPECT_TRUE(c1->isChecked());  // a check box after another type is checked too
-    EXPECT_TRUE(r3->isChecked());  // r3 starts a group of its own
+    EXPECT_TRUE(c1->isChecked()); // a check box after another type is checked too
+    EXPECT_TRUE(r3->isChecked()); // r3 starts a group of its own
     EXPECT_EQ(r1->text(), "One");
     r2->click();
     EXPECT_TRUE(r2->isChecked());
@@ -122,14 +125,16 @@ TEST_F(SkinBuilderTest, RadioButtonsStartAGroupAfterAnotherTypeOfControl)
 
 TEST_F(SkinBuilderTest, PasswordEditMasksAndLimits)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='pw' type='editbox' password='****' readonly='true'/>"
-                                        "<control name='num' type='editbox' textalign='right'>"
-                                        "<range>5</range><range>7</range><range>99</range></control></w>"));
+    ASSERT_TRUE(
+        dialog.LoadSkinFromText("<w><control name='pw' type='editbox' password='****' readonly='true'/>"
+                                "<control name='num' type='editbox' textalign='right'>"
+                                "<range>5</range><range>7</range><range>99</range></control></w>"));
     auto *pw = dialog.Control<CEditEx>(kSkinEditBox, "pw");
     ASSERT_NE(pw, nullptr);
     EXPECT_EQ(pw->Edit()->echoMode(), QLineEdit::Password);
     EXPECT_EQ(pw->Edit()->maxLength(), 4);
-    EXPECT_EQ(pw->Edit()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pw->Edit()), int('*'));
+    EXPECT_EQ(
+        pw->Edit()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, pw->Edit()), int('*'));
     EXPECT_TRUE(pw->Edit()->isReadOnly());
     EXPECT_EQ(pw->BackColor(), 0xFFFFFFu);
 
@@ -144,8 +149,9 @@ TEST_F(SkinBuilderTest, PasswordEditMasksAndLimits)
 
 TEST_F(SkinBuilderTest, TextItemsAreKeyedStringsWithLineBreaks)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><text name='title'>My window</text>"
-                                        "<text name='msg' font='Arial' fontsize='12'>first\\\\nsecond</text></w>"));
+    ASSERT_TRUE(
+        dialog.LoadSkinFromText("<w><text name='title'>My window</text>"
+                                "<text name='msg' font='Arial' fontsize='12'>first\\\\nsecond</text></w>"));
     EXPECT_EQ(dialog.windowTitle(), "My window");
     const CSkinText *msg = dialog.Skin().GetText("msg");
     ASSERT_NE(msg, nullptr);
@@ -156,7 +162,8 @@ TEST_F(SkinBuilderTest, TextItemsAreKeyedStringsWithLineBreaks)
 
 TEST_F(SkinBuilderTest, KeyedMessageBox)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><text name='no_card'>No card</text><text name='err_title'>Error</text></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><text name='no_card'>No card</text><text name='err_title'>Error</text></w>"));
     t.messageBoxAnswer = kIdCancel;
     EXPECT_EQ(dialog.MessageBox("no_card", "err_title", kMbOkCancel), kIdCancel);
     ASSERT_EQ(t.messages.size(), 1u);
@@ -177,20 +184,21 @@ TEST_F(SkinBuilderTest, KeyedMessageBox)
 TEST_F(SkinBuilderTest, ImagesAndAreas)
 {
     const QString bmp = t.WriteSolid("pic.bmp", QSize(30, 20), Qt::red);
-    ASSERT_TRUE(dialog.LoadSkinFromText(QString("<w><image name='a' src='%1' x='5' y='5' visible='true'/>"
-                                                "<image name='b' src='%1' x='0' y='0' width='60' height='40' autosize='true'/>"
-                                                "<image name='c' src='%1' width='10' height='10' transcolor='#FF00FF'/>"
-                                                "<image name='gone' src='nothing.bmp'/>"
-                                                "<area name='web' x='0' y='0' width='10' height='10' href='http://example.org/'/>"
-                                                "<area name='help' href='doc\\\\help.html'/></w>")
-                                            .arg(bmp)));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        QString("<w><image name='a' src='%1' x='5' y='5' visible='true'/>"
+                "<image name='b' src='%1' x='0' y='0' width='60' height='40' autosize='true'/>"
+                "<image name='c' src='%1' width='10' height='10' transcolor='#FF00FF'/>"
+                "<image name='gone' src='nothing.bmp'/>"
+                "<area name='web' x='0' y='0' width='10' height='10' href='http://example.org/'/>"
+                "<area name='help' href='doc\\\\help.html'/></w>")
+            .arg(bmp)));
     const CSkinImage *a = dialog.Skin().GetImage("a");
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->rect, (SkinRect{5, 5, 35, 25}));
+    EXPECT_EQ(a->rect, (SkinRect { 5, 5, 35, 25 }));
     EXPECT_TRUE(a->visible);
     EXPECT_FALSE(a->transparent);
-    EXPECT_EQ(dialog.Skin().GetImage("b")->rect, (SkinRect{0, 0, 30, 20}));
-    EXPECT_EQ(dialog.Skin().GetImage("c")->rect, (SkinRect{0, 0, 10, 10}));
+    EXPECT_EQ(dialog.Skin().GetImage("b")->rect, (SkinRect { 0, 0, 30, 20 }));
+    EXPECT_EQ(dialog.Skin().GetImage("c")->rect, (SkinRect { 0, 0, 10, 10 }));
     EXPECT_TRUE(dialog.Skin().GetImage("c")->transparent);
     EXPECT_FALSE(dialog.Skin().GetImage("c")->visible);
     EXPECT_EQ(dialog.Skin().GetImage("gone"), nullptr);
@@ -205,12 +213,13 @@ TEST_F(SkinBuilderTest, ImagesAndAreas)
 
 TEST_F(SkinBuilderTest, GroupsPlaceTheirItemsAndNest)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><group x='100' y='50' width='200' height='100' backcolor='#102030'>"
-                                        "<control name='in' type='static' align='right' width='20' height='10'/>"
-                                        "<group x='10' y='10' width='50' height='50'>"
-                                        "<text name='deep' x='1' y='2'>d</text></group></group></w>"));
+    ASSERT_TRUE(
+        dialog.LoadSkinFromText("<w><group x='100' y='50' width='200' height='100' backcolor='#102030'>"
+                                "<control name='in' type='static' align='right' width='20' height='10'/>"
+                                "<group x='10' y='10' width='50' height='50'>"
+                                "<text name='deep' x='1' y='2'>d</text></group></group></w>"));
     EXPECT_EQ(dialog.GetControl(kSkinStatic, "in")->geometry(), QRect(280, 50, 20, 10));
-    EXPECT_EQ(dialog.Skin().GetText("deep")->rect, (SkinRect{111, 62, 111, 62}));
+    EXPECT_EQ(dialog.Skin().GetText("deep")->rect, (SkinRect { 111, 62, 111, 62 }));
     ASSERT_EQ(dialog.Skin().Items().groups.size(), 2u);
     EXPECT_TRUE(dialog.Skin().Items().groups[0]->hasBackColor);
     EXPECT_EQ(dialog.Skin().Items().groups[0]->backColor, 0x302010u);
@@ -220,8 +229,9 @@ TEST_F(SkinBuilderTest, GroupsPlaceTheirItemsAndNest)
 TEST_F(SkinBuilderTest, WindowRecordAndSize)
 {
     const QString bmp = t.WriteSolid("bg.bmp", QSize(120, 80), Qt::blue, 4);
-    ASSERT_TRUE(dialog.LoadSkinFromText(QString("<w src='%1' transcolor='#FF00FF' backcolor='#000000' border='true'/>").arg(bmp)));
-    EXPECT_EQ(dialog.WindowInfo().rect, (SkinRect{0, 0, 120, 80}));  // no size: the bitmap's
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        QString("<w src='%1' transcolor='#FF00FF' backcolor='#000000' border='true'/>").arg(bmp)));
+    EXPECT_EQ(dialog.WindowInfo().rect, (SkinRect { 0, 0, 120, 80 })); // no size: the bitmap's
     EXPECT_TRUE(dialog.WindowInfo().hasTransColor);
     EXPECT_TRUE(dialog.WindowInfo().hasBackColor);
     EXPECT_TRUE(dialog.WindowInfo().border);
@@ -234,9 +244,10 @@ TEST_F(SkinBuilderTest, WindowRecordAndSize)
 
 TEST_F(SkinBuilderTest, ListSettings)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='files' type='listctrl' sort='true' width='200' height='100'>"
-                                        "<column width='80'>Name</column><column width='40' textalign='right'>Size</column>"
-                                        "</control><control name='plain' type='listctrl' header='true'/></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='files' type='listctrl' sort='true' width='200' height='100'>"
+        "<column width='80'>Name</column><column width='40' textalign='right'>Size</column>"
+        "</control><control name='plain' type='listctrl' header='true'/></w>"));
     auto *list = dialog.Control<CSkinListCtrl>(kSkinListCtrl, "files");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->GetColumnCount(), 3);
@@ -251,34 +262,38 @@ TEST_F(SkinBuilderTest, ListSettings)
     EXPECT_FALSE(dialog.Control<CSkinListCtrl>(kSkinListCtrl, "plain")->isHeaderHidden());
 
     // A reload does not add the columns a second time.
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='files' type='listctrl'><column>Name</column></control></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='files' type='listctrl'><column>Name</column></control></w>"));
     EXPECT_EQ(list->GetColumnCount(), 3);
 }
 
 TEST_F(SkinBuilderTest, ComboBoxImageNumberAndTooltip)
 {
     const QString strip = t.WriteSolid("digits.bmp", QSize(110, 12), Qt::white);
-    ASSERT_TRUE(dialog.LoadSkinFromText(QString("<w><control name='mode' type='combobox'><list>A</list><list>B</list></control>"
-                                                "<control name='clock' type='imgnumber' figure='8' seperate='true'>"
-                                                "<number src='%1' width='10' s_width='4' s_pos='3+'/></control>"
-                                                "<control name='tip' type='button'>T<tooltip>Press me</tooltip></control></w>")
-                                            .arg(strip)));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        QString("<w><control name='mode' type='combobox'><list>A</list><list>B</list></control>"
+                "<control name='clock' type='imgnumber' figure='8' seperate='true'>"
+                "<number src='%1' width='10' s_width='4' s_pos='3+'/></control>"
+                "<control name='tip' type='button'>T<tooltip>Press me</tooltip></control></w>")
+            .arg(strip)));
     auto *combo = dialog.Control<QComboBox>(kSkinComboBox, "mode");
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->currentIndex(), 0);
-    ASSERT_TRUE(dialog.LoadSkinFromText(QString("<w><control name='mode' type='combobox'><list>A</list><list>B</list></control></w>")));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        QString("<w><control name='mode' type='combobox'><list>A</list><list>B</list></control></w>")));
     EXPECT_EQ(combo->count(), 2);
 
-    dialog.LoadSkinFromText(QString("<w><control name='clock' type='imgnumber' figure='8' seperate='true'>"
-                                    "<number src='%1' width='10' s_width='4' s_pos='3+'/></control>"
-                                    "<control name='tip' type='button'>T<tooltip>Press me</tooltip></control></w>")
-                                .arg(strip));
+    dialog.LoadSkinFromText(
+        QString("<w><control name='clock' type='imgnumber' figure='8' seperate='true'>"
+                "<number src='%1' width='10' s_width='4' s_pos='3+'/></control>"
+                "<control name='tip' type='button'>T<tooltip>Press me</tooltip></control></w>")
+            .arg(strip));
     auto *number = dialog.Control<CImageNumber>(kSkinImgNumber, "clock");
     ASSERT_NE(number, nullptr);
     EXPECT_EQ(number->DigitCount(), 8);
     EXPECT_EQ(number->StripCellCount(), 11);
-    const int cells[8] = {0, 0, 10, 0, 0, 10, 0, 0};
+    const int cells[8] = { 0, 0, 10, 0, 0, 10, 0, 0 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(number->Cell(i), cells[i]) << i;
 
@@ -290,7 +305,8 @@ TEST_F(SkinBuilderTest, ComboBoxImageNumberAndTooltip)
 
 TEST_F(SkinBuilderTest, LaterSubsystemsPlugInThroughFactories)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='gauge' type='speed' width='40' height='20' visible='true'/></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='gauge' type='speed' width='40' height='20' visible='true'/></w>"));
     QWidget *placeholder = dialog.GetControl(kSkinSpeed, "gauge");
     ASSERT_NE(placeholder, nullptr);
     EXPECT_EQ(placeholder->geometry(), QRect(0, 0, 40, 20));
@@ -298,16 +314,16 @@ TEST_F(SkinBuilderTest, LaterSubsystemsPlugInThroughFactories)
     int configured = 0;
     QString seenColor;
     EXPECT_FALSE(t.runtime.RegisterControlFactory(kSkinSlider, {}));
-    EXPECT_TRUE(t.runtime.RegisterControlFactory(
-        kSkinGraph, {[](const SkinControlContext &c) {
-                         auto *w = new QLabel(c.dialog);
-                         w->setText(c.name);
-                         return w;
-                     },
-                     [&](QWidget *, const SkinControlContext &c) {
-                         ++configured;
-                         seenColor = *c.element.GetAttrValue("color");
-                     }}));
+    EXPECT_TRUE(t.runtime.RegisterControlFactory(kSkinGraph,
+        { [](const SkinControlContext &c) {
+             auto *w = new QLabel(c.dialog);
+             w->setText(c.name);
+             return w;
+         },
+            [&](QWidget *, const SkinControlContext &c) {
+                ++configured;
+                seenColor = *c.element.GetAttrValue("color");
+            } }));
     CSkinDialog other(t.runtime);
     ASSERT_TRUE(other.LoadSkinFromText("<w><control name='g' type='graph' color='#123456'/></w>"));
     auto *label = qobject_cast<QLabel *>(other.GetControl(kSkinGraph, "g"));
@@ -323,14 +339,16 @@ TEST_F(SkinBuilderTest, LaterSubsystemsPlugInThroughFactories)
 
 TEST_F(SkinBuilderTest, SheetPagesAreNestedDescriptionsSharingTheSkin)
 {
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='400' height='300'><control name='sheet' type='sheet' x='10' y='10' width='300' height='200' visible='true'>"
-                                        "<page name='p1' title='First'><control name='inner' type='static' x='5' y='6' width='50' height='20' visible='true'>hi</control>"
+    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='400' height='300'><control name='sheet' type='sheet' "
+                                        "x='10' y='10' width='300' height='200' visible='true'>"
+                                        "<page name='p1' title='First'><control name='inner' type='static' "
+                                        "x='5' y='6' width='50' height='20' visible='true'>hi</control>"
                                         "<text name='p1text'>page text</text></page>"
                                         "<page name='p2' title='Second &amp; last'/></control></w>"));
     auto *sheet = dialog.Control<CSheetCtrlEx>(kSkinSheet, "sheet");
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->PageCount(), 2);
-    EXPECT_EQ(sheet->PageNames(), QStringList({"p1", "p2"}));
+    EXPECT_EQ(sheet->PageNames(), QStringList({ "p1", "p2" }));
     EXPECT_EQ(sheet->Tabs()->tabText(1), "Second & last");
 
     auto *inner = dialog.Control<CColorStatic>(kSkinStatic, "inner");
@@ -354,8 +372,9 @@ TEST_F(SkinBuilderTest, SheetPagesAreNestedDescriptionsSharingTheSkin)
     EXPECT_EQ(sheet->CurrentPage(), 0);
 
     // Reloading the same description keeps two pages.
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w><control name='sheet' type='sheet' width='300' height='200' visible='true'>"
-                                        "<page name='p1' title='First'/><page name='p2' title='Second'/></control></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w><control name='sheet' type='sheet' width='300' height='200' visible='true'>"
+        "<page name='p1' title='First'/><page name='p2' title='Second'/></control></w>"));
     EXPECT_EQ(sheet->PageCount(), 2);
 }
 

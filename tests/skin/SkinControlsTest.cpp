@@ -30,7 +30,7 @@ protected:
     {
         if (event->type() == WindowMessageEvent::EventType()) {
             auto *m = static_cast<WindowMessageEvent *>(event);
-            messages.push_back({m->message(), m->lParam()});
+            messages.push_back({ m->message(), m->lParam() });
             return true;
         }
         return QWidget::event(event);
@@ -44,12 +44,15 @@ TEST(CImgButtonTest, ShowsTheBitmapOfItsStateAtItsSize)
     skintest::TestSkin t;
     QWidget parent;
     CImgButton button(&parent, true);
-    button.SetStateImage(CImgButton::kNormal, t.Folder() + "/" + t.WriteSolid("n.bmp", QSize(30, 20), Qt::gray), 0xFF00FF);
-    button.SetStateImage(CImgButton::kHover, t.Folder() + "/" + t.WriteSolid("h.bmp", QSize(32, 22), Qt::gray), 0xFF00FF);
-    button.SetStateImage(CImgButton::kClick, t.Folder() + "/" + t.WriteSolid("c.bmp", QSize(34, 24), Qt::gray, 2), 0xFF00FF);
+    button.SetStateImage(
+        CImgButton::kNormal, t.Folder() + "/" + t.WriteSolid("n.bmp", QSize(30, 20), Qt::gray), 0xFF00FF);
+    button.SetStateImage(
+        CImgButton::kHover, t.Folder() + "/" + t.WriteSolid("h.bmp", QSize(32, 22), Qt::gray), 0xFF00FF);
+    button.SetStateImage(
+        CImgButton::kClick, t.Folder() + "/" + t.WriteSolid("c.bmp", QSize(34, 24), Qt::gray, 2), 0xFF00FF);
     parent.show();
     EXPECT_EQ(button.size(), QSize(30, 20));
-    button.resize(5, 5);  // whoever resizes it, it keeps its bitmap's size
+    button.resize(5, 5); // whoever resizes it, it keeps its bitmap's size
     EXPECT_EQ(button.size(), QSize(30, 20));
 
     QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
@@ -94,7 +97,7 @@ TEST(CBitmapSliderTest, PositionsAndPixels)
     EXPECT_EQ(slider.PixelToPosition(100), 50);
     EXPECT_EQ(slider.PixelToPosition(5), 0);
     EXPECT_EQ(slider.PixelToPosition(195), 100);
-    EXPECT_EQ(slider.PixelToPosition(6), 0);  // 1/190 of the range truncates to 0
+    EXPECT_EQ(slider.PixelToPosition(6), 0); // 1/190 of the range truncates to 0
 
     slider.SetMargin(10, 0, 20, 0);
     EXPECT_EQ(slider.PositionToPixel(50), 5 + 10 + 80);
@@ -157,7 +160,7 @@ TEST(CBitmapSliderTest, MovingOnlyWhenThePixelChangesMovedAlways)
     sink.messages.clear();
     QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(centre, 5));
     QMouseEvent move(QEvent::MouseMove, QPointF(centre + 19, 5), slider.mapToGlobal(QPointF(centre + 19, 5)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&slider, &move);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(centre + 19, 5));
     skintest::DeliverPosted();
@@ -179,11 +182,12 @@ TEST(CImageNumberTest, CellsAndLeadingZeros)
 {
     skintest::TestSkin t;
     CImageNumber number;
-    ASSERT_TRUE(number.SetDigitStrip(t.Folder() + "/" + t.WriteSolid("d.bmp", QSize(100, 14), Qt::white), 10, 0xFF00FF));
+    ASSERT_TRUE(number.SetDigitStrip(
+        t.Folder() + "/" + t.WriteSolid("d.bmp", QSize(100, 14), Qt::white), 10, 0xFF00FF));
     EXPECT_EQ(number.StripCellCount(), 10);
     number.SetDigitCount(4);
     number.SetSpacing(3);
-    const int digits[4] = {0, 0, 4, 2};
+    const int digits[4] = { 0, 0, 4, 2 };
     for (int i = 0; i < 4; ++i)
         number.SetCell(i, digits[i]);
     auto drawn = number.Layout();
@@ -205,7 +209,7 @@ TEST(CImageNumberTest, CellsAndLeadingZeros)
     EXPECT_EQ(number.Cell(0), 0);
     EXPECT_EQ(number.Cell(1), 5);
     EXPECT_EQ(number.Cell(3), 7);
-    EXPECT_EQ(number.Layout().size(), 3u);  // an inner zero is drawn
+    EXPECT_EQ(number.Layout().size(), 3u); // an inner zero is drawn
 }
 
 TEST(CImageNumberTest, SeparatorCells)
@@ -218,18 +222,18 @@ TEST(CImageNumberTest, SeparatorCells)
     time.SetDigitCount(8);
     time.ResetCells();
     // dd:dd:dd
-    const int cells[8] = {0, 0, 10, 0, 0, 10, 0, 0};
+    const int cells[8] = { 0, 0, 10, 0, 0, 10, 0, 0 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(time.Cell(i), cells[i]);
     auto drawn = time.Layout();
     ASSERT_EQ(drawn.size(), 8u);
-    const int xs[8] = {0, 12, 24, 28, 40, 52, 56, 68};
+    const int xs[8] = { 0, 12, 24, 28, 40, 52, 56, 68 };
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(drawn[i].x, xs[i]) << i;
     EXPECT_EQ(drawn[2].width, 4);
     EXPECT_EQ(drawn[3].width, 10);
 
-    CImageNumber speed;  // one separator at the given cell, spaced on both sides
+    CImageNumber speed; // one separator at the given cell, spaced on both sides
     speed.SetSpacing(2);
     ASSERT_TRUE(speed.SetDigitStrip(strip, 10, 4, 2, false, 0xFF00FF));
     speed.SetDigitCount(4);
@@ -267,10 +271,12 @@ TEST(CXInfoTipTest, ShowsAfterRestingAndHidesLater)
 {
     skintest::TestSkin t;
     CSkinDialog dialog(t.runtime);
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100'>"
-                                        "<control name='b' type='button' x='10' y='10' width='50' height='20' visible='true'>B"
-                                        "<tooltip>Help text</tooltip></control>"
-                                        "<control name='n' type='button' x='100' y='10' width='50' height='20' visible='true'>N</control></w>"));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w width='200' height='100'>"
+        "<control name='b' type='button' x='10' y='10' width='50' height='20' visible='true'>B"
+        "<tooltip>Help text</tooltip></control>"
+        "<control name='n' type='button' x='100' y='10' width='50' height='20' "
+        "visible='true'>N</control></w>"));
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     CXInfoTip *tip = dialog.Skin().Tooltip();
@@ -280,8 +286,8 @@ TEST(CXInfoTipTest, ShowsAfterRestingAndHidesLater)
     tip->SetCursorSource([global] { return global; });
 
     auto moveOver = [](QWidget *w, QPoint local, Qt::MouseButtons buttons = Qt::NoButton) {
-        QMouseEvent e(QEvent::MouseMove, QPointF(local), QPointF(w->mapToGlobal(local)), Qt::NoButton, buttons,
-                      Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseMove, QPointF(local), QPointF(w->mapToGlobal(local)), Qt::NoButton,
+            buttons, Qt::NoModifier);
         QCoreApplication::sendEvent(w, &e);
     };
     moveOver(button, QPoint(5, 5));
@@ -289,13 +295,13 @@ TEST(CXInfoTipTest, ShowsAfterRestingAndHidesLater)
     EXPECT_EQ(tip->CurrentText(), "Help text");
     t.clock->Advance(500);
     EXPECT_FALSE(tip->isVisible());
-    t.clock->Advance(100);  // the sixth tick
+    t.clock->Advance(100); // the sixth tick
     EXPECT_TRUE(tip->isVisible());
     EXPECT_EQ(tip->State(), CXInfoTip::kShown);
     EXPECT_GE(tip->y(), global.y());
     t.clock->Advance(1000);
     EXPECT_TRUE(tip->isVisible());
-    t.clock->Advance(100);  // more than 10 further ticks
+    t.clock->Advance(100); // more than 10 further ticks
     EXPECT_FALSE(tip->isVisible());
     EXPECT_FALSE(tip->IsTimerActive());
 

@@ -57,8 +57,10 @@ protected:
             "<control name='mode' type='combobox' x='220' y='10' width='100' height='20' visible='true'>"
             "<list>a</list><list>b</list></control>"
             "<control name='name' type='editbox' x='220' y='40' width='100' height='20' visible='true'/>"
-            "<control name='label' type='static' notify='true' x='220' y='70' width='100' height='20' visible='true'>L</control>"
-            "<control name='go' type='button' x='220' y='100' width='60' height='24' visible='true'>Go</control>"
+            "<control name='label' type='static' notify='true' x='220' y='70' width='100' height='20' "
+            "visible='true'>L</control>"
+            "<control name='go' type='button' x='220' y='100' width='60' height='24' "
+            "visible='true'>Go</control>"
             "<control name='day' type='date' x='220' y='130' width='120' height='24' visible='true'/>"
             "</w>")
                                      .arg(btn, channel, thumb);
@@ -107,12 +109,14 @@ TEST_F(SkinDialogTest, TypedDelegatesCallMemberFunctions)
         int clicks = 0;
         void OnPlay() { ++clicks; }
     } target;
-    ASSERT_TRUE(dialog->RegisterEvent("play", kSkinImgButton, kEventClick, MakeDelegate(&target, &Target::OnPlay)));
+    ASSERT_TRUE(
+        dialog->RegisterEvent("play", kSkinImgButton, kEventClick, MakeDelegate(&target, &Target::OnPlay)));
     QTest::mouseClick(dialog->GetControl(kSkinImgButton, "play"), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(target.clicks, 1);
     // A second registration replaces the first.
     int replaced = 0;
-    ASSERT_TRUE(dialog->RegisterEvent("play", kSkinImgButton, kEventClick, ClickDelegate([&] { ++replaced; })));
+    ASSERT_TRUE(
+        dialog->RegisterEvent("play", kSkinImgButton, kEventClick, ClickDelegate([&] { ++replaced; })));
     QTest::mouseClick(dialog->GetControl(kSkinImgButton, "play"), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(target.clicks, 1);
     EXPECT_EQ(replaced, 1);
@@ -129,8 +133,8 @@ TEST_F(SkinDialogTest, RegisteringForMissingControlsOrEventsDoesNothing)
 TEST_F(SkinDialogTest, SliderDragReportsPositionsThroughValue)
 {
     std::vector<qintptr> values;
-    ASSERT_TRUE(dialog->RegisterEvent("vol", kSkinSlider, kEventClick,
-                                      ValueDelegate([&](qintptr v) { values.push_back(v); })));
+    ASSERT_TRUE(dialog->RegisterEvent(
+        "vol", kSkinSlider, kEventClick, ValueDelegate([&](qintptr v) { values.push_back(v); })));
     auto *slider = dialog->Control<CBitmapSlider>(kSkinSlider, "vol");
     ASSERT_NE(slider, nullptr);
     slider->SetRange(0, 100);
@@ -155,10 +159,14 @@ TEST_F(SkinDialogTest, ListClicksDeliverItemAndSubItem)
         list->SetItemText(i, 2, QString::number(i));
     }
     std::vector<std::pair<int, int>> clicks, doubles;
-    ASSERT_TRUE(dialog->RegisterEvent("files", kSkinListCtrl, kEventClick,
-                                      ItemDelegate([&](int item, int sub) { clicks.push_back({item, sub}); })));
-    ASSERT_TRUE(dialog->RegisterEvent("files", kSkinListCtrl, kEventDoubleClick,
-                                      ItemDelegate([&](int item, int sub) { doubles.push_back({item, sub}); })));
+    ASSERT_TRUE(
+        dialog->RegisterEvent("files", kSkinListCtrl, kEventClick, ItemDelegate([&](int item, int sub) {
+            clicks.push_back({ item, sub });
+        })));
+    ASSERT_TRUE(
+        dialog->RegisterEvent("files", kSkinListCtrl, kEventDoubleClick, ItemDelegate([&](int item, int sub) {
+            doubles.push_back({ item, sub });
+        })));
     list->doItemsLayout();
     const QRect row1 = list->visualRect(list->model()->index(1, 2));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row1.center());
@@ -177,11 +185,16 @@ TEST_F(SkinDialogTest, ChangeEventsDeliverTheControl)
 {
     qintptr comboValue = 0, editValue = 0, dateValue = 0;
     int staticClicks = 0, staticDoubles = 0;
-    ASSERT_TRUE(dialog->RegisterEvent("mode", kSkinComboBox, kEventChange, ValueDelegate([&](qintptr v) { comboValue = v; })));
-    ASSERT_TRUE(dialog->RegisterEvent("name", kSkinEditBox, kEventChange, ValueDelegate([&](qintptr v) { editValue = v; })));
-    ASSERT_TRUE(dialog->RegisterEvent("day", kSkinDate, kEventChange, ValueDelegate([&](qintptr v) { dateValue = v; })));
-    ASSERT_TRUE(dialog->RegisterEvent("label", kSkinStatic, kEventClick, ClickDelegate([&] { ++staticClicks; })));
-    ASSERT_TRUE(dialog->RegisterEvent("label", kSkinStatic, kEventDoubleClick, ClickDelegate([&] { ++staticDoubles; })));
+    ASSERT_TRUE(dialog->RegisterEvent(
+        "mode", kSkinComboBox, kEventChange, ValueDelegate([&](qintptr v) { comboValue = v; })));
+    ASSERT_TRUE(dialog->RegisterEvent(
+        "name", kSkinEditBox, kEventChange, ValueDelegate([&](qintptr v) { editValue = v; })));
+    ASSERT_TRUE(dialog->RegisterEvent(
+        "day", kSkinDate, kEventChange, ValueDelegate([&](qintptr v) { dateValue = v; })));
+    ASSERT_TRUE(
+        dialog->RegisterEvent("label", kSkinStatic, kEventClick, ClickDelegate([&] { ++staticClicks; })));
+    ASSERT_TRUE(dialog->RegisterEvent(
+        "label", kSkinStatic, kEventDoubleClick, ClickDelegate([&] { ++staticDoubles; })));
 
     auto *combo = dialog->Control<QComboBox>(kSkinComboBox, "mode");
     combo->setFocus();
@@ -191,7 +204,7 @@ TEST_F(SkinDialogTest, ChangeEventsDeliverTheControl)
 
     auto *edit = dialog->Control<CEditEx>(kSkinEditBox, "name");
     QTest::keyClicks(edit->Edit(), "ab");
-    EXPECT_EQ(editValue, 0);  // the edit's change is posted
+    EXPECT_EQ(editValue, 0); // the edit's change is posted
     skintest::DeliverPosted();
     EXPECT_EQ(editValue, reinterpret_cast<qintptr>(edit));
 
@@ -222,7 +235,8 @@ TEST(SkinDialogWindow, ShapeFromTheTransparentColour)
     picture.fill(QColor(255, 0, 255));
     for (int y = 5; y < 25; ++y)
         for (int x = 5; x < 35; ++x)
-            picture.setPixelColor(x, y, (y == 15 && x >= 10 && x < 20) ? QColor(255, 0, 255) : QColor(10, 20, 30));
+            picture.setPixelColor(
+                x, y, (y == 15 && x >= 10 && x < 20) ? QColor(255, 0, 255) : QColor(10, 20, 30));
     const QString path = t.WriteBmp("shape.bmp", picture);
 
     CSkinDialog dialog(t.runtime);
@@ -262,16 +276,17 @@ TEST(SkinDialogWindow, DragRectangleAndLinks)
     skintest::TestSkin t;
     CSkinDialog dialog(t.runtime);
     ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100'/>"));
-    EXPECT_EQ(dialog.DragRect(), (SkinRect{0, 0, 200, 100}));
+    EXPECT_EQ(dialog.DragRect(), (SkinRect { 0, 0, 200, 100 }));
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(150, 80));
     EXPECT_TRUE(dialog.IsDragArmed());
     QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(150, 80));
 
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100'><area name='drag' width='200' height='20'/>"
-                                        "<area name='site' x='50' y='50' width='20' height='20' href='https://example.org/x'/></w>"));
-    EXPECT_EQ(dialog.DragRect(), (SkinRect{0, 0, 200, 20}));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w width='200' height='100'><area name='drag' width='200' height='20'/>"
+        "<area name='site' x='50' y='50' width='20' height='20' href='https://example.org/x'/></w>"));
+    EXPECT_EQ(dialog.DragRect(), (SkinRect { 0, 0, 200, 20 }));
     QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(150, 80));
     EXPECT_FALSE(dialog.IsDragArmed());
     QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(150, 80));

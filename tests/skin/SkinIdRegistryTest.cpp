@@ -18,7 +18,8 @@ TEST(SkinIdRegistry, HashIsUnitTimesPosition)
     EXPECT_EQ(SkinIdRegistry::NameHash("ca"), SkinIdRegistry::NameHash("ab"));
     SkinIdRegistry registry;
     int dialog = 0;
-    EXPECT_EQ(registry.Identifier(kKindImgBtn, "ab", &dialog), registry.Identifier(kKindImgBtn, "ca", &dialog));
+    EXPECT_EQ(
+        registry.Identifier(kKindImgBtn, "ab", &dialog), registry.Identifier(kKindImgBtn, "ca", &dialog));
 }
 
 TEST(SkinIdRegistry, IdentifiersRiseFromEachKindsBase)

@@ -26,13 +26,14 @@ protected:
         const QString down = t.WriteSolid("sb/down.bmp", QSize(16, 21), Qt::lightGray);
         const QString on = t.WriteSolid("on.bmp", QSize(12, 12), Qt::green);
         const QString off = t.WriteSolid("off.bmp", QSize(12, 12), Qt::red);
-        ASSERT_TRUE(dialog.LoadSkinFromText(
-            QString("<w width='400' height='300'>"
-                    "<control name='files' type='listctrl' header='true' sort='true' x='10' y='10' width='300' height='200' visible='true'>"
-                    "<vscroll span='%1' thumbtop='%2' thumbmid='%3' thumbbottom='%4' up='%5' down='%6' ID='4001'/>"
-                    "<checkbox on='%7' off='%8'/>"
-                    "<column width='150'>Name</column><column width='100'>Length</column></control></w>")
-                .arg(span, top, mid, bottom, up, down, on, off)));
+        ASSERT_TRUE(dialog.LoadSkinFromText(QString(
+            "<w width='400' height='300'>"
+            "<control name='files' type='listctrl' header='true' sort='true' x='10' y='10' width='300' "
+            "height='200' visible='true'>"
+            "<vscroll span='%1' thumbtop='%2' thumbmid='%3' thumbbottom='%4' up='%5' down='%6' ID='4001'/>"
+            "<checkbox on='%7' off='%8'/>"
+            "<column width='150'>Name</column><column width='100'>Length</column></control></w>")
+                                                .arg(span, top, mid, bottom, up, down, on, off)));
         list = dialog.Control<CSkinListCtrl>(kSkinListCtrl, "files");
         ASSERT_NE(list, nullptr);
         bar = list->ScrollBar();
@@ -59,7 +60,7 @@ protected:
     }
 
     skintest::TestSkin t;
-    CSkinDialog dialog{t.runtime};
+    CSkinDialog dialog { t.runtime };
     CSkinListCtrl *list = nullptr;
     CSkinVScrollbar *bar = nullptr;
 };
@@ -100,7 +101,7 @@ TEST_F(SkinListTest, HoldingTheDownArrowRepeatsThenPages)
     EXPECT_TRUE(bar->IsDownPressed());
     t.clock->Advance(299);
     EXPECT_EQ(list->ScrollPos(), 0);
-    t.clock->Advance(1);  // 300 ms after the press
+    t.clock->Advance(1); // 300 ms after the press
     EXPECT_EQ(list->ScrollPos(), 1);
     t.clock->Advance(200);
     EXPECT_EQ(list->ScrollPos(), 2);
@@ -124,8 +125,8 @@ TEST_F(SkinListTest, DraggingTheThumbScrollsByRows)
     QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(8, grab));
     EXPECT_TRUE(bar->IsDragging());
     const int y = 120;
-    QMouseEvent move(QEvent::MouseMove, QPointF(8, y), bar->mapToGlobal(QPointF(8, y)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(8, y), bar->mapToGlobal(QPointF(8, y)), Qt::NoButton,
+        Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &move);
     const int thumbTop = y - bar->ThumbHeight() / 2;
     const double perRow = double(200 - bar->ThumbHeight()) / list->ScrollLimit();
@@ -133,7 +134,7 @@ TEST_F(SkinListTest, DraggingTheThumbScrollsByRows)
     EXPECT_EQ(bar->ThumbTop(), thumbTop);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(8, y));
     EXPECT_FALSE(bar->IsDragging());
-    EXPECT_EQ(list->ScrollPos(), int(thumbTop / perRow));  // a drag does not page
+    EXPECT_EQ(list->ScrollPos(), int(thumbTop / perRow)); // a drag does not page
 }
 
 TEST_F(SkinListTest, WheelScrollsOneLinePerNotch)
@@ -141,8 +142,8 @@ TEST_F(SkinListTest, WheelScrollsOneLinePerNotch)
     Fill(60);
     auto wheel = [this](int delta) {
         const QPointF at(50, 50);
-        QWheelEvent e(at, list->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+        QWheelEvent e(at, list->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(list->viewport(), &e);
     };
     wheel(-120);
@@ -156,7 +157,7 @@ TEST_F(SkinListTest, WheelScrollsOneLinePerNotch)
 
 TEST_F(SkinListTest, SortsByTextAndReversesOnTheSameColumn)
 {
-    const char *names[] = {"9", "10", "2", "b", "A"};
+    const char *names[] = { "9", "10", "2", "b", "A" };
     for (int i = 0; i < 5; ++i) {
         list->InsertItem(i, QString::number(i));
         list->SetItemText(i, 1, names[i]);
@@ -167,8 +168,8 @@ TEST_F(SkinListTest, SortsByTextAndReversesOnTheSameColumn)
     QStringList sorted;
     for (int i = 0; i < 5; ++i)
         sorted << list->GetItemText(i, 1);
-    EXPECT_EQ(sorted, QStringList({"10", "2", "9", "A", "b"}));
-    EXPECT_EQ(list->GetItemText(list->CheckedItem(), 1), "2");  // the checked row is followed
+    EXPECT_EQ(sorted, QStringList({ "10", "2", "9", "A", "b" }));
+    EXPECT_EQ(list->GetItemText(list->CheckedItem(), 1), "2"); // the checked row is followed
     emit list->Header()->sectionClicked(1);
     EXPECT_EQ(list->GetItemText(0, 1), "b");
     EXPECT_EQ(list->GetItemText(4, 1), "10");
@@ -193,7 +194,7 @@ TEST_F(SkinListTest, CheckBitmapClicksAndRowHeight)
     EXPECT_TRUE(list->GetCheck(1));
     EXPECT_EQ(list->CheckedItem(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 100, row.center().y()));
-    EXPECT_TRUE(list->GetCheck(1));  // a click on the text selects, it does not check
+    EXPECT_TRUE(list->GetCheck(1)); // a click on the text selects, it does not check
     list->DeleteItem(0);
     EXPECT_EQ(list->CheckedItem(), 0);
     list->DeleteAllItems();
@@ -207,5 +208,5 @@ TEST_F(SkinListTest, AutoSizeFillsTheWidth)
     QCoreApplication::processEvents();
     const int available = list->viewport()->width() - bar->width();
     EXPECT_EQ(list->header()->sectionSize(1) + list->header()->sectionSize(2), available);
-    EXPECT_EQ(list->header()->sectionSize(1), 150 * available / 250);  // widths keep their proportion
+    EXPECT_EQ(list->header()->sectionSize(1), 150 * available / 250); // widths keep their proportion
 }

@@ -24,11 +24,12 @@ QImage DigitStrip(int cell, int height)
     QFont font;
     font.setPixelSize(height - 2);
     font.setBold(true);
-    font.setStyleStrategy(QFont::NoAntialias);  // no blend with the key colour
+    font.setStyleStrategy(QFont::NoAntialias); // no blend with the key colour
     painter.setFont(font);
     painter.setPen(QColor(63, 166, 254));
     for (int i = 0; i < 11; ++i)
-        painter.drawText(QRect(i * cell, 0, cell, height), Qt::AlignCenter, i == 10 ? ":" : QString::number(i));
+        painter.drawText(
+            QRect(i * cell, 0, cell, height), Qt::AlignCenter, i == 10 ? ":" : QString::number(i));
     return strip;
 }
 
@@ -68,7 +69,7 @@ TEST(SkinRender, SampleWindowDrawsItsItems)
     t.WriteSolid("img/thumb.bmp", QSize(14, 14), QColor(230, 230, 230), 3);
     t.WriteBmp("img/digits.bmp", DigitStrip(14, 22));
     t.WriteSolid("img/logo.bmp", QSize(24, 24), QColor(63, 166, 254), 4);
-    for (const char *name : {"span", "top", "mid", "bottom"})
+    for (const char *name : { "span", "top", "mid", "bottom" })
         t.WriteSolid(QString("img/sb_%1.bmp").arg(name), QSize(12, 10), QColor(70, 70, 70));
     t.WriteSolid("img/sb_up.bmp", QSize(12, 21), QColor(110, 110, 110));
     t.WriteSolid("img/sb_down.bmp", QSize(12, 21), QColor(110, 110, 110));
@@ -110,7 +111,7 @@ TEST(SkinRender, SampleWindowDrawsItsItems)
     ASSERT_TRUE(dialog.LoadSkin("sample"));
     auto *clock = dialog.Control<CImageNumber>(kSkinImgNumber, "clock");
     ASSERT_NE(clock, nullptr);
-    const int hms[8] = {1, 2, 10, 3, 4, 10, 5, 6};
+    const int hms[8] = { 1, 2, 10, 3, 4, 10, 5, 6 };
     for (int i = 0; i < 8; ++i)
         clock->SetCell(i, hms[i]);
     auto *slider = dialog.Control<CBitmapSlider>(kSkinSlider, "vol");
@@ -136,17 +137,17 @@ TEST(SkinRender, SampleWindowDrawsItsItems)
 
     EXPECT_EQ(shot.size(), QSize(360, 240));
     EXPECT_EQ(dialog.windowTitle(), "Sample window");
-    EXPECT_EQ(qAlpha(shot.pixel(0, 0)), 0);                             // corner cut by the shape
+    EXPECT_EQ(qAlpha(shot.pixel(0, 0)), 0); // corner cut by the shape
     EXPECT_EQ(qAlpha(shot.pixel(0, 239)), 0);
-    EXPECT_EQ(QColor(shot.pixel(8, 120)), QColor(18, 18, 18));          // window back colour
-    EXPECT_EQ(QColor(shot.pixel(180, 20)), QColor(40, 44, 52));         // title bar of the bg image
-    EXPECT_EQ(QColor(shot.pixel(18, 15)), QColor(63, 166, 254));        // logo, inside its frame
-    EXPECT_EQ(QColor(shot.pixel(17, 4)), QColor(40, 44, 52));           // logo's magenta frame left out
-    EXPECT_EQ(QColor(shot.pixel(312, 15)), QColor(40, 44, 52));         // the invisible image is not drawn
-    EXPECT_EQ(QColor(shot.pixel(12, 98)), QColor(0x20, 0x20, 0x20));    // group back colour
-    EXPECT_EQ(QColor(shot.pixel(345, 15)), QColor(200, 60, 60));        // close button
+    EXPECT_EQ(QColor(shot.pixel(8, 120)), QColor(18, 18, 18)); // window back colour
+    EXPECT_EQ(QColor(shot.pixel(180, 20)), QColor(40, 44, 52)); // title bar of the bg image
+    EXPECT_EQ(QColor(shot.pixel(18, 15)), QColor(63, 166, 254)); // logo, inside its frame
+    EXPECT_EQ(QColor(shot.pixel(17, 4)), QColor(40, 44, 52)); // logo's magenta frame left out
+    EXPECT_EQ(QColor(shot.pixel(312, 15)), QColor(40, 44, 52)); // the invisible image is not drawn
+    EXPECT_EQ(QColor(shot.pixel(12, 98)), QColor(0x20, 0x20, 0x20)); // group back colour
+    EXPECT_EQ(QColor(shot.pixel(345, 15)), QColor(200, 60, 60)); // close button
     const int sliderY = 40 + 40 + 7;
-    EXPECT_EQ(QColor(shot.pixel(10 + 8 + 20, sliderY)).blue() > 150, true);  // active part left of the thumb
+    EXPECT_EQ(QColor(shot.pixel(10 + 8 + 20, sliderY)).blue() > 150, true); // active part left of the thumb
     EXPECT_EQ(QColor(shot.pixel(10 + 8 + 190, sliderY)).blue() < 120, true); // plain channel right of it
 
     const QString folder = qEnvironmentVariable("TAVIN_SKIN_PNG_DIR");

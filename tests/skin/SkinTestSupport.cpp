@@ -12,7 +12,9 @@ namespace skintest {
 class FakeClock::Timer : public skin::SkinTimer
 {
 public:
-    Timer(FakeClock *clock, std::function<void()> fn) : m_clock(clock), m_fn(std::move(fn))
+    Timer(FakeClock *clock, std::function<void()> fn)
+        : m_clock(clock)
+        , m_fn(std::move(fn))
     {
         clock->m_timers.push_back(this);
     }
@@ -65,7 +67,7 @@ TestSkin::TestSkin()
     runtime.SetBaseFolder(m_dir.path());
     runtime.SetMonitorSize(QSize(640, 480));
     runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &caption, int flags) {
-        messages.push_back({text, caption, flags});
+        messages.push_back({ text, caption, flags });
         return messageBoxAnswer;
     });
     runtime.SetUrlOpener([this](const QUrl &url) { openedUrls.push_back(url); });

@@ -44,7 +44,7 @@ public:
     TestSkin();
 
     skin::SkinRuntime runtime;
-    FakeClock *clock;  // owned by the runtime
+    FakeClock *clock; // owned by the runtime
     std::vector<ShownMessage> messages;
     std::vector<QUrl> openedUrls;
     int messageBoxAnswer = skin::kIdOk;

@@ -4,6 +4,7 @@
 #include "device/SafeFileWriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
@@ -46,7 +47,7 @@ bool CXmlItemDoc::OpenFile(const QString &path)
     if (m_loaded)
         Unload();
     m_path = path;
-    if (path.isEmpty())
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return false;
     FilePtr file(std::fopen(QFile::encodeName(path).constData(), "rb"));
     if (!file)

@@ -25,7 +25,7 @@ CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes
     // passes every access test, so the bits are looked at directly.
     const QFileDevice::Permissions permissions = info.permissions();
     const bool readOnly = (m_dosAttributes && (*m_dosAttributes & platform::kFatReadOnly))
-                          || !(permissions & QFileDevice::WriteOwner) || !(permissions & QFileDevice::WriteUser);
+        || !(permissions & QFileDevice::WriteOwner) || !(permissions & QFileDevice::WriteUser);
     m_mayReplace = !readOnly;
 }
 

@@ -8,7 +8,8 @@ std::optional<QByteArray> TimeFileText(int year, int month, int day, int hour, i
 {
     if (year < 0 || year > 9999 || !QDate::isValid(year, month, day) || !QTime::isValid(hour, minute, second))
         return std::nullopt;
-    return QString::asprintf("%04d.%02d.%02d-%02d:%02d:%02d", year, month, day, hour, minute, second).toLatin1();
+    return QString::asprintf("%04d.%02d.%02d-%02d:%02d:%02d", year, month, day, hour, minute, second)
+        .toLatin1();
 }
 
 std::optional<QByteArray> TimeFileText(const QDateTime &time)

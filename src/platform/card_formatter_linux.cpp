@@ -83,8 +83,8 @@ QString CardFileSystemName(const QString &kernelName, quint64 clusterCount)
     return QString();
 }
 
-UDisksFormatRequest MakeUDisksFormatRequest(const QString &fileSystem, quint32 clusterBytes, quint32 sectorBytes,
-                                            const QString &label)
+UDisksFormatRequest MakeUDisksFormatRequest(
+    const QString &fileSystem, quint32 clusterBytes, quint32 sectorBytes, const QString &label)
 {
     UDisksFormatRequest request;
     QStringList mkfsArguments;
@@ -151,9 +151,9 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
         return result;
     }
 
-    QDBusMessage request = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
-                                                          QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-                                                          QStringLiteral("GetManagedObjects"));
+    QDBusMessage request =
+        QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
+            QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("GetManagedObjects"));
     const QDBusMessage objects = m_bus.call(request, QDBus::Block, kQueryTimeoutMs);
     if (objects.type() != QDBusMessage::ReplyMessage || objects.arguments().isEmpty()) {
         result.message = objects.errorMessage();
@@ -187,7 +187,8 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
         object.path = path.path();
         if (card || object.block.isEmpty() || object.filesystem.isEmpty())
             continue;
-        for (const QByteArray &mountPoint : ByteArrayList(object.filesystem.value(QStringLiteral("MountPoints")))) {
+        for (const QByteArray &mountPoint :
+            ByteArrayList(object.filesystem.value(QStringLiteral("MountPoints")))) {
             if (NormalizedRoot(PathFromBytes(mountPoint)) == wanted)
                 card = object;
         }
@@ -208,17 +209,20 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
         return result;
     }
 
-    const QString sectorFolder = FolderOf(m_sysRoot, card->block.value(QStringLiteral("DeviceNumber")).toULongLong());
+    const QString sectorFolder =
+        FolderOf(m_sysRoot, card->block.value(QStringLiteral("DeviceNumber")).toULongLong());
     const UDisksFormatRequest format =
         MakeUDisksFormatRequest(fileSystem, clusterBytes, LogicalSectorBytes(sectorFolder), label);
 
-    auto call = [&](const QString &interface, const QString &method, const QVariantList &arguments, int timeout) {
+    auto call = [&](const QString &interface, const QString &method, const QVariantList &arguments,
+                    int timeout) {
         QDBusMessage message = QDBusMessage::createMethodCall(kService, card->path, interface, method);
         message.setArguments(arguments);
         return m_bus.call(message, QDBus::Block, timeout);
     };
 
-    const QDBusMessage unmounted = call(kFilesystemInterface, QStringLiteral("Unmount"), {QVariantMap()}, kFormatTimeoutMs);
+    const QDBusMessage unmounted =
+        call(kFilesystemInterface, QStringLiteral("Unmount"), {QVariantMap()}, kFormatTimeoutMs);
     if (unmounted.type() != QDBusMessage::ReplyMessage) {
         result.status = StatusOfError(unmounted);
         result.message = unmounted.errorMessage();
@@ -236,7 +240,8 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
     }
 
     // Mounted again in either case, so the caller can write onto the card (or keep reading it).
-    const QDBusMessage mounted = call(kFilesystemInterface, QStringLiteral("Mount"), {QVariantMap()}, kFormatTimeoutMs);
+    const QDBusMessage mounted =
+        call(kFilesystemInterface, QStringLiteral("Mount"), {QVariantMap()}, kFormatTimeoutMs);
     if (mounted.type() == QDBusMessage::ReplyMessage && !mounted.arguments().isEmpty())
         result.root = NormalizedRoot(mounted.arguments().constFirst().toString());
     return result;

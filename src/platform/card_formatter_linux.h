@@ -17,8 +17,8 @@ struct UDisksFormatRequest {
     QVariantMap options;  // label and the mkfs arguments that keep the cluster size
 };
 
-UDisksFormatRequest MakeUDisksFormatRequest(const QString &fileSystem, quint32 clusterBytes, quint32 sectorBytes,
-                                            const QString &label);
+UDisksFormatRequest MakeUDisksFormatRequest(
+    const QString &fileSystem, quint32 clusterBytes, quint32 sectorBytes, const QString &label);
 
 class UDisksCardFormatter : public CardFormatter
 {

@@ -107,7 +107,7 @@ std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
         QStringList seenDevices;
         std::vector<MountInfoEntry> entries = ParseMountInfo(file.readAll());
         std::sort(entries.begin(), entries.end(),
-                  [](const MountInfoEntry &a, const MountInfoEntry &b) { return a.mountPoint < b.mountPoint; });
+            [](const MountInfoEntry &a, const MountInfoEntry &b) { return a.mountPoint < b.mountPoint; });
         for (const MountInfoEntry &entry : entries) {
             // A bind mount of a folder inside the card is not the card's root.
             if (entry.fsRoot != QLatin1String("/") || seenDevices.contains(entry.deviceNumber))
@@ -115,7 +115,8 @@ std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
             if (!isRemovableBlockDevice(entry.deviceNumber))
                 continue;
             seenDevices.append(entry.deviceNumber);
-            volumes.push_back(MountedVolume{NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem});
+            volumes.push_back(
+                MountedVolume {NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem});
         }
     }
     for (MountedVolume &volume : FolderVolumeSource(m_cardFolders).removableVolumes()) {

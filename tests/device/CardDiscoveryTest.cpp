@@ -46,14 +46,15 @@ public:
         write(sys + QStringLiteral("/devices/pci0000:00/0000:00:1f.2/removable"), "fixed\n");
         // USB reader whose disk calls itself fixed, in a removable USB port.
         write(sys + QLatin1Char('/') + pci + QStringLiteral("/usb1/1-2/removable"), "removable\n");
-        disk(pci + QStringLiteral("/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb"), "0", QStringLiteral("8:17"),
-             QStringLiteral("sdb1"));
+        disk(pci + QStringLiteral("/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb"), "0",
+            QStringLiteral("8:17"), QStringLiteral("sdb1"));
         // Card reader with the removable flag on the disk, card formatted without partitions.
-        disk(pci + QStringLiteral("/usb2/2-1/2-1:1.0/host7/target7:0:0/7:0:0:0/block/sdc"), "1", QStringLiteral("8:32"));
+        disk(pci + QStringLiteral("/usb2/2-1/2-1:1.0/host7/target7:0:0/7:0:0:0/block/sdc"), "1",
+            QStringLiteral("8:32"));
         // A USB disk wired inside the machine.
         write(sys + QLatin1Char('/') + pci + QStringLiteral("/usb3/3-1/removable"), "fixed\n");
-        disk(pci + QStringLiteral("/usb3/3-1/3-1:1.0/host8/target8:0:0/8:0:0:0/block/sdd"), "0", QStringLiteral("8:48"),
-             QStringLiteral("sdd1"));
+        disk(pci + QStringLiteral("/usb3/3-1/3-1:1.0/host8/target8:0:0/8:0:0:0/block/sdd"), "0",
+            QStringLiteral("8:48"), QStringLiteral("sdd1"));
         disk(QStringLiteral("devices/virtual/block/loop0"), "0", QStringLiteral("7:0"));
     }
 
@@ -105,8 +106,8 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
     FakeSystem system;
     const QString folder = system.dir.path() + QStringLiteral("/copy of card");
     ASSERT_TRUE(QDir().mkpath(folder));
-    const platform::LinuxVolumeSource source({folder + QLatin1Char('/'), system.dir.path() + QStringLiteral("/gone")},
-                                             system.proc, system.sys);
+    const platform::LinuxVolumeSource source(
+        {folder + QLatin1Char('/'), system.dir.path() + QStringLiteral("/gone")}, system.proc, system.sys);
 
     EXPECT_TRUE(source.isRemovableBlockDevice(QStringLiteral("8:17")));
     EXPECT_TRUE(source.isRemovableBlockDevice(QStringLiteral("8:32")));
@@ -119,7 +120,8 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
     QStringList roots;
     for (const platform::MountedVolume &volume : volumes)
         roots << volume.root;
-    QStringList expected = {QStringLiteral("/media/user/CARD2"), QStringLiteral("/media/user/NO NAME"), folder};
+    QStringList expected = {
+        QStringLiteral("/media/user/CARD2"), QStringLiteral("/media/user/NO NAME"), folder};
     expected.sort();
     EXPECT_EQ(roots, expected);
     for (const platform::MountedVolume &volume : volumes) {
@@ -281,7 +283,8 @@ TEST(CardPaths, MakeFoldersCreatesEveryMissingFolder)
     EXPECT_FALSE(MakeFolders(base + QStringLiteral("/plain/sub/file"))) << "a file stands in the way";
 
     EXPECT_EQ(CardFilePath(QString(), QStringLiteral("setup.xml")), QString());
-    EXPECT_EQ(CardFilePath(QStringLiteral("/media/c"), QStringLiteral("setup.xml")), QStringLiteral("/media/c/setup.xml"));
+    EXPECT_EQ(CardFilePath(QStringLiteral("/media/c"), QStringLiteral("setup.xml")),
+        QStringLiteral("/media/c/setup.xml"));
     EXPECT_EQ(CardFilePath(QStringLiteral("/"), QStringLiteral("setup.xml")), QStringLiteral("/setup.xml"));
 }
 

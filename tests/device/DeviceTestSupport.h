@@ -36,7 +36,10 @@ class TestVolumeSource : public platform::VolumeSource
 public:
     std::vector<platform::MountedVolume> volumes;
     std::vector<platform::MountedVolume> removableVolumes() const override { return volumes; }
-    void insert(const QString &root) { volumes.push_back({root, QStringLiteral("/dev/test"), QStringLiteral("vfat")}); }
+    void insert(const QString &root)
+    {
+        volumes.push_back({root, QStringLiteral("/dev/test"), QStringLiteral("vfat")});
+    }
 };
 
 // DOS attributes kept per file the way FAT keeps them: with the file itself, so a file that was

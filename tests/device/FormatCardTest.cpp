@@ -39,7 +39,8 @@ struct FakeFormatter : platform::CardFormatter {
     quint32 clusterBytes = 0;
 
     std::optional<platform::VolumeGeometry> queryGeometry(const QString &) override { return geometry; }
-    platform::FormatResult format(const QString &r, const QString &fs, const QString &l, quint32 cluster) override
+    platform::FormatResult format(
+        const QString &r, const QString &fs, const QString &l, quint32 cluster) override
     {
         ++formats;
         root = r;
@@ -57,7 +58,8 @@ TEST(FormatParameters, PresentFileSystemIsKeptAndUnknownFallsBackToFat32)
     EXPECT_EQ(none.clusterBytes, 32768u);
     EXPECT_EQ(none.label, QStringLiteral("TAVIN"));
 
-    const FormatParameters exfat = ChooseFormatParameters(platform::VolumeGeometry{QStringLiteral("exFAT"), 131072, 512});
+    const FormatParameters exfat =
+        ChooseFormatParameters(platform::VolumeGeometry {QStringLiteral("exFAT"), 131072, 512});
     EXPECT_EQ(exfat.fileSystem, QStringLiteral("exFAT"));
     EXPECT_EQ(exfat.clusterBytes, 131072u);
     EXPECT_EQ(exfat.label, QStringLiteral("TAVIN"));
@@ -75,22 +77,28 @@ TEST(FormatParameters, KernelNamesAndUDisksRequests)
     EXPECT_EQ(platform::CardFileSystemName(QStringLiteral("ntfs3"), 10), QStringLiteral("NTFS"));
     EXPECT_EQ(platform::CardFileSystemName(QStringLiteral("ext4"), 10), QString());
 
-    const auto fat32 = platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 512, QStringLiteral("TAVIN"));
+    const auto fat32 =
+        platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 512, QStringLiteral("TAVIN"));
     EXPECT_EQ(fat32.type, QStringLiteral("vfat"));
     EXPECT_EQ(fat32.options.value(QStringLiteral("label")).toString(), QStringLiteral("TAVIN"));
     EXPECT_EQ(fat32.options.value(QStringLiteral("mkfs-args")).toStringList(),
-              (QStringList{QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64")}));
+        (QStringList {
+            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64")}));
 
-    const auto fat4k = platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 4096, QStringLiteral("TAVIN"));
+    const auto fat4k =
+        platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 4096, QStringLiteral("TAVIN"));
     EXPECT_EQ(fat4k.options.value(QStringLiteral("mkfs-args")).toStringList(),
-              (QStringList{QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("8")}));
+        (QStringList {
+            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("8")}));
 
-    const auto exfat = platform::MakeUDisksFormatRequest(QStringLiteral("exFAT"), 131072, 512, QStringLiteral("TAVIN"));
+    const auto exfat =
+        platform::MakeUDisksFormatRequest(QStringLiteral("exFAT"), 131072, 512, QStringLiteral("TAVIN"));
     EXPECT_EQ(exfat.type, QStringLiteral("exfat"));
     EXPECT_EQ(exfat.options.value(QStringLiteral("mkfs-args")).toStringList(),
               (QStringList{QStringLiteral("-c"), QStringLiteral("131072")}));
 
-    const auto odd = platform::MakeUDisksFormatRequest(QStringLiteral("FAT"), 3000, 512, QStringLiteral("TAVIN"));
+    const auto odd =
+        platform::MakeUDisksFormatRequest(QStringLiteral("FAT"), 3000, 512, QStringLiteral("TAVIN"));
     EXPECT_EQ(odd.type, QStringLiteral("vfat"));
     EXPECT_FALSE(odd.options.contains(QStringLiteral("mkfs-args"))) << "no cluster size mkfs would refuse";
 }
@@ -108,8 +116,8 @@ TEST(UDisksFormatter, WithoutASystemBusFormattingIsUnavailable)
     auto volumes = std::make_unique<TestVolumeSource>();
     volumes->insert(dir.path());
     config.SetVolumeSource(std::move(volumes));
-    config.SetCardFormatter(
-        std::make_unique<platform::UDisksCardFormatter>(QDBusConnection(QStringLiteral("no-such-connection"))));
+    config.SetCardFormatter(std::make_unique<platform::UDisksCardFormatter>(
+        QDBusConnection(QStringLiteral("no-such-connection"))));
     ASSERT_EQ(config.ScanDrives(false), 1);
     RecordingPrompt prompt;
     FormatOutcome outcome{};

@@ -72,11 +72,13 @@ TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
     ASSERT_TRUE(config.Load(QString()));
     EXPECT_FALSE(config.Save(QStringLiteral("setup.xml"))) << "the card is full";
     EXPECT_EQ(ReadAll(root + QStringLiteral("/setup.xml")), before);
-    EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2) << QDir(root).entryList(QDir::Files).join(u' ').toStdString();
+    EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2)
+        << QDir(root).entryList(QDir::Files).join(u' ').toStdString();
 
     ASSERT_TRUE(QFile::remove(root + QStringLiteral("/filler.avi")));
     EXPECT_TRUE(config.Save(QStringLiteral("setup.xml")));
-    EXPECT_TRUE(ReadAll(root + QStringLiteral("/setup.xml")).contains("<item id=\"SpeakerVol\" value=\"0\" />"));
+    EXPECT_TRUE(
+        ReadAll(root + QStringLiteral("/setup.xml")).contains("<item id=\"SpeakerVol\" value=\"0\" />"));
     ::umount(QFile::encodeName(root).constData());
 }
 
@@ -97,7 +99,8 @@ TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
     const QByteArray table = ReadAll(QStringLiteral("/proc/self/mountinfo"));
     bool listed = false;
     for (const platform::MountInfoEntry &entry : platform::ParseMountInfo(table))
-        listed = listed || entry.mountPoint == QDir(dir.path()).canonicalPath() || entry.mountPoint == dir.path();
+        listed =
+            listed || entry.mountPoint == QDir(dir.path()).canonicalPath() || entry.mountPoint == dir.path();
     EXPECT_TRUE(listed);
 
     spy.clear();

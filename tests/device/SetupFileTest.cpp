@@ -141,7 +141,8 @@ TEST_F(SetupFileTest, BindsAllTwentyEightItemsWhateverTheirOrder)
 {
     QByteArray text = "<?xml version=\"1.0\"?><setup>";
     for (int i = kItemCount - 1; i >= 0; --i)
-        text += "<item id=\"" + QByteArray(ConfigItems()[i].id) + "\" value=\"v" + QByteArray::number(i) + "\"/>";
+        text +=
+            "<item id=\"" + QByteArray(ConfigItems()[i].id) + "\" value=\"v" + QByteArray::number(i) + "\"/>";
     putCard(text + "</setup>");
     ASSERT_TRUE(loadCard());
     for (int i = 0; i < kItemCount; ++i)
@@ -211,6 +212,12 @@ TEST_F(SetupFileTest, UnreadableCardFileFailsAndResetGivesTheDefaults)
     EXPECT_FALSE(loadCard()) << "not well-formed";
     putCard("");
     EXPECT_FALSE(loadCard()) << "empty";
+    putCard("\xEF\xBB\xBF");
+    EXPECT_FALSE(loadCard()) << "only a byte-order mark";
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_TRUE(QDir().mkdir(path()));
+    EXPECT_FALSE(loadCard()) << "a folder of that name";
+    ASSERT_TRUE(QDir().rmdir(path()));
     EXPECT_FALSE(m_config.Save(kSetup)) << "no document, nothing written";
     EXPECT_EQ(card(), QByteArray());
 
@@ -299,7 +306,8 @@ TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindow)
         putCard(text);
         ASSERT_TRUE(loadCard());
         ASSERT_TRUE(writeSettings());
-        EXPECT_TRUE(card().contains("<item id=\"CarBatVoltCalib\" value=\"" + c.written + "\" />")) << card().toStdString();
+        EXPECT_TRUE(card().contains("<item id=\"CarBatVoltCalib\" value=\"" + c.written + "\" />"))
+            << card().toStdString();
     }
 }
 
@@ -340,7 +348,8 @@ TEST_F(SetupFileTest, HiddenFileIsRewrittenAndHiddenAgainWithItsTimes)
     ASSERT_TRUE(writeSettings());
 
     EXPECT_TRUE(card().contains("<item id=\"GSensorSensi\" value=\"1\" />"));
-    EXPECT_EQ(m_attributes.read(path()), std::optional<quint32>(platform::kFatHidden | platform::kFatArchive));
+    EXPECT_EQ(
+        m_attributes.read(path()), std::optional<quint32>(platform::kFatHidden | platform::kFatArchive));
     EXPECT_EQ(QFileInfo(path()).lastModified().toUTC(), old);
 }
 

@@ -76,7 +76,8 @@ int ConfigShow(const QString &folder)
     }
     for (int i = 0; i < kItemCount; ++i) {
         bool present = false;
-        for (const TiXmlElement *element = first; element && !present; element = element->NextSiblingElement())
+        for (const TiXmlElement *element = first; element && !present;
+             element = element->NextSiblingElement())
             present = document.IsBound(element) && ItemIndexOf(ValueFromFile(element->Attribute("id"))) == i;
         if (!present)
             cliErr(QStringLiteral("missing: %1 (item %2)\n").arg(QLatin1String(ConfigItems()[i].id)).arg(i));
@@ -118,8 +119,9 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
         bool bound = false;
         for (const TiXmlElement *element = document.FirstItem(); element && !bound;
              element = element->NextSiblingElement())
-            bound = document.IsBound(element) && ValueFromFile(element->Attribute("id")) == QLatin1String(ConfigItems()[index].id)
-                    && element->Attribute("value");
+            bound = document.IsBound(element)
+                && ValueFromFile(element->Attribute("id")) == QLatin1String(ConfigItems()[index].id)
+                && element->Attribute("value");
         if (!bound) {
             cliErr(QStringLiteral("tavin-cli: %1 has no value in the card's file; nothing written\n")
                        .arg(QLatin1String(ConfigItems()[index].id)));
@@ -166,9 +168,11 @@ int ConfigCommand(const QStringList &args)
         return ConfigShow(args[1]);
     if (verb == QLatin1String("set") && args.size() >= 2)
         return ConfigSet(args[1], args.mid(2));
-    if (verb == QLatin1String("reset") && (args.size() == 2 || (args.size() == 3 && args[2] == QLatin1String("--keep"))))
+    if (verb == QLatin1String("reset")
+        && (args.size() == 2 || (args.size() == 3 && args[2] == QLatin1String("--keep"))))
         return ConfigReset(args[1], args.size() == 3);
-    cliErr(QStringLiteral("usage: tavin-cli config show CARD_DIR | set CARD_DIR ID=VALUE... | reset CARD_DIR [--keep]\n"));
+    cliErr(QStringLiteral(
+        "usage: tavin-cli config show CARD_DIR | set CARD_DIR ID=VALUE... | reset CARD_DIR [--keep]\n"));
     return 2;
 }
 
@@ -200,7 +204,8 @@ int CardsCommand(const QStringList &args)
     for (int i = 0; i < count; ++i)
         cliOut(config.GetDrive(i) + QLatin1Char('\n'));
     if (count == 0) {
-        cliErr(all ? QStringLiteral("no removable card found\n") : QStringLiteral("no card holding setup.xml found\n"));
+        cliErr(all ? QStringLiteral("no removable card found\n")
+                   : QStringLiteral("no card holding setup.xml found\n"));
         return 1;
     }
     return 0;
@@ -252,8 +257,10 @@ int TimeFileCommand(const QStringList &args)
         return 1;
     const QDate date = time.date();
     const QTime clock = time.time();
-    if (!config->WriteTimeFile(date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second())) {
-        cliErr(QStringLiteral("tavin-cli: could not write the time file on %1\n").arg(config->GetSelectedDrive()));
+    if (!config->WriteTimeFile(
+            date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second())) {
+        cliErr(QStringLiteral("tavin-cli: could not write the time file on %1\n")
+                   .arg(config->GetSelectedDrive()));
         return 1;
     }
     cliOut(QStringLiteral("%1\t%2\n")
@@ -265,16 +272,18 @@ int TimeFileCommand(const QStringList &args)
 }  // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("config"),
-                  QStringLiteral("config show CARD_DIR            items of the card's setup.xml: id, value, item index\n"
-                                 "config set CARD_DIR ID=VALUE...  change items and write setup.xml as the viewer does\n"
-                                 "config reset CARD_DIR [--keep]   write the default setup.xml (--keep: keep PartitionMode)"),
-                  false, ConfigCommand);
+    QStringLiteral(
+        "config show CARD_DIR            items of the card's setup.xml: id, value, item index\n"
+        "config set CARD_DIR ID=VALUE...  change items and write setup.xml as the viewer does\n"
+        "config reset CARD_DIR [--keep]   write the default setup.xml (--keep: keep PartitionMode)"),
+    false, ConfigCommand);
 TAVIN_CLI_COMMAND(QStringLiteral("cards"),
-                  QStringLiteral("cards [--card DIR]... [--all]      removable cards holding setup.xml (--all: every card)"),
-                  false, CardsCommand);
+    QStringLiteral(
+        "cards [--card DIR]... [--all]      removable cards holding setup.xml (--all: every card)"),
+    false, CardsCommand);
 TAVIN_CLI_COMMAND(QStringLiteral("choose-card"),
-                  QStringLiteral("choose-card [--card DIR]... [--all]  pick a card in the card chooser, print its root"),
-                  true, ChooseCardCommand);
+    QStringLiteral("choose-card [--card DIR]... [--all]  pick a card in the card chooser, print its root"),
+    true, ChooseCardCommand);
 TAVIN_CLI_COMMAND(QStringLiteral("timefile"),
-                  QStringLiteral("timefile CARD_DIR [YYYY.MM.DD-hh:mm:ss]  write time.cfg (now when no time is given)"),
-                  false, TimeFileCommand);
+    QStringLiteral("timefile CARD_DIR [YYYY.MM.DD-hh:mm:ss]  write time.cfg (now when no time is given)"),
+    false, TimeFileCommand);

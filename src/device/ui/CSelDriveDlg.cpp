@@ -28,7 +28,8 @@ QSize DialogUnitsToPixels(const QFont &font, int x, int y)
 CSelDriveDlg::CSelDriveDlg(const QStringList &roots, QWidget *parent) : QDialog(parent)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Arial Narrow"), QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Sans")});
+    font.setFamilies(
+        {QStringLiteral("Arial Narrow"), QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Sans")});
     font.setPointSize(10);
     setFont(font);
     setWindowTitle(QStringLiteral("SD 카드 드라이브 선택"));

@@ -1,13 +1,16 @@
 // tavin-cli skin draw: draws every bitmap of the default skin into a folder.
+// tavin-cli skin gallery: opens every window of a skin pack and saves a picture of each.
 
 #include "CliCommand.h"
 #include "skinart_ArtPainter.h"
 #include "skinart_DefaultSkin.h"
+#include "skinart_Gallery.h"
 #include "skinart_SkinReferences.h"
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 namespace {
 
@@ -36,7 +39,8 @@ bool checkReferences(const skinart::ArtCatalog &catalog, const QString &skinDir)
     }
     for (const auto &entry : catalog.entries()) {
         if (!references.contains(prefix + entry.file, Qt::CaseInsensitive))
-            cliErr(QStringLiteral("skin draw: note: %1 is drawn but no description uses it\n").arg(entry.file));
+            cliErr(
+                QStringLiteral("skin draw: note: %1 is drawn but no description uses it\n").arg(entry.file));
     }
     return ok;
 }
@@ -55,7 +59,8 @@ int runDraw(const QStringList &args)
     }
     const skinart::ArtCatalog catalog = skinart::defaultSkinArt();
     if (!catalog.conflicts().isEmpty()) {
-        cliErr(QStringLiteral("skin draw: one file, two sizes: %1\n").arg(catalog.conflicts().join(QStringLiteral("; "))));
+        cliErr(QStringLiteral("skin draw: one file, two sizes: %1\n")
+                   .arg(catalog.conflicts().join(QStringLiteral("; "))));
         return 1;
     }
     if (args.size() == 2 && !checkReferences(catalog, args[1]))
@@ -89,28 +94,55 @@ int runDraw(const QStringList &args)
         cliErr(QStringLiteral("skin draw: the icon font lacks %1\n").arg(codes.join(QLatin1Char(' '))));
         return 1;
     }
-    cliOut(QStringLiteral("%1 bitmaps in %2\n").arg(catalog.entries().size()).arg(QFileInfo(args[0]).absoluteFilePath()));
+    cliOut(QStringLiteral("%1 bitmaps in %2\n")
+               .arg(catalog.entries().size())
+               .arg(QFileInfo(args[0]).absoluteFilePath()));
+    return 0;
+}
+
+int runGallery(const QStringList &args)
+{
+    if (args.isEmpty() || args.size() > 2) {
+        cliErr(QStringLiteral("usage: tavin-cli skin gallery OUT_DIR [PACK]\n"));
+        return 2;
+    }
+    // Bitmaps are found relative to the pack's folder, as the program finds them relative to its own.
+    const QString pack = args.size() == 2
+        ? args[1]
+        : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("default.skin"));
+    skinart::SkinGallery gallery(pack, QFileInfo(pack).absolutePath());
+    QString error;
+    QStringList written;
+    if (!gallery.Open(&error) || !gallery.Run(args[0], &written, &error)) {
+        cliErr(QStringLiteral("skin gallery: %1\n").arg(error));
+        return 1;
+    }
+    for (const QString &file : written)
+        cliOut(QDir(args[0]).filePath(file) + QLatin1Char('\n'));
     return 0;
 }
 
 int runSkin(const QStringList &args)
 {
     const QString sub = args.value(0);
-    if (sub == QLatin1String("draw")) {
-        // Fonts and QPainter text need a GUI application; draw runs without a display.
-        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            cliErr(QStringLiteral("skin draw: needs the GUI application\n"));
-            return 1;
-        }
-        return runDraw(args.mid(1));
+    // Both draw text and pictures, so they run inside the GUI application (offscreen is fine).
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        cliErr(QStringLiteral("skin: needs the GUI application\n"));
+        return 1;
     }
-    cliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR]\n"));
+    if (sub == QLatin1String("draw"))
+        return runDraw(args.mid(1));
+    if (sub == QLatin1String("gallery"))
+        return runGallery(args.mid(1));
+    cliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] | skin gallery OUT_DIR [PACK]\n"));
     return 2;
 }
 
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("skin"),
-                  QStringLiteral("skin draw OUT_DIR [SKIN_DIR]   draw the default skin's bitmaps (checks SKIN_DIR's "
-                                 "descriptions name only drawn ones)"),
-                  true, runSkin);
+    QStringLiteral("skin draw OUT_DIR [SKIN_DIR]   draw the default skin's bitmaps (and check that the\n"
+                   "                               descriptions in SKIN_DIR name only drawn ones)\n"
+                   "skin gallery OUT_DIR [PACK]    open every window of the pack (default: default.skin\n"
+                   "                               beside tavin-cli) and save one PNG per window"),
+    true, runSkin);

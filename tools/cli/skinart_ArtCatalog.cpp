@@ -14,7 +14,7 @@ void ArtCatalog::add(const QString &file, QSize size, DrawFunction draw)
                                    .arg(size.height()));
         return;
     }
-    m_entries.push_back(Entry{file, size, std::move(draw)});
+    m_entries.push_back(Entry { file, size, std::move(draw) });
 }
 
 const ArtCatalog::Entry *ArtCatalog::find(const QString &file) const

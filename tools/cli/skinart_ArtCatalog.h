@@ -19,7 +19,7 @@ public:
     using DrawFunction = std::function<QImage(const ArtPainter &)>;
 
     struct Entry {
-        QString file;  // file name inside the skin's bitmap folder, e.g. "play_n.bmp"
+        QString file; // file name inside the skin's bitmap folder, e.g. "play_n.bmp"
         QSize size;
         DrawFunction draw;
     };

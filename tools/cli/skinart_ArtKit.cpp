@@ -11,119 +11,137 @@ namespace skinart {
 
 namespace {
 
-QColor mix(const QColor &a, const QColor &b, qreal t)
-{
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
-                            a.blueF() + (b.blueF() - a.blueF()) * t);
-}
-
-const QColor kWhite(0xff, 0xff, 0xff);
-
-struct Face {
-    QColor plate;  // invalid: no plate
-    QColor stroke; // invalid: no outline
-    QColor glyph;
-    QColor text;
-    int weight = QFont::Normal;
-    bool bar = false;  // accent bar at the left edge (current settings page)
-};
-
-Face iconFace(ButtonLook look, int state, const QColor &bg, const QColor &tint)
-{
-    Face face;
-    switch (look) {
-    case ButtonLook::Indicator:
-        face.glyph = tint.isValid() ? tint : colour::icon;
-        return face;
-    case ButtonLook::Primary:
-        face.plate = state == 0 ? colour::accent : state == 1 ? colour::accentLight
-                   : state == 2 ? colour::accentDark : colour::track;
-        face.glyph = state == 3 ? colour::iconDisabled : colour::onAccent;
-        return face;
-    case ButtonLook::Danger:
-        if (state == 1 || state == 2)
-            face.plate = state == 1 ? colour::danger : colour::danger.darker(125);
-        face.glyph = state == 0 ? colour::icon : state == 3 ? colour::iconDisabled : kWhite;
-        return face;
-    case ButtonLook::Plain:
-    case ButtonLook::Selector:
-        break;
+    QColor mix(const QColor &a, const QColor &b, qreal t)
+    {
+        return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
+            a.greenF() + (b.greenF() - a.greenF()) * t, a.blueF() + (b.blueF() - a.blueF()) * t);
     }
-    switch (state) {
-    case 0:
-        face.glyph = tint.isValid() ? tint : colour::icon;
-        break;
-    case 1:
-        face.plate = mix(bg, kWhite, 0.09);
-        face.glyph = kWhite;
-        break;
-    case 2:
-        face.plate = colour::plateDown;
-        face.glyph = colour::accent;
-        break;
-    default:
-        if (look == ButtonLook::Selector) {
-            face.plate = colour::plateSelected;
+
+    const QColor kWhite(0xff, 0xff, 0xff);
+
+    struct Face {
+        QColor plate; // invalid: no plate
+        QColor stroke; // invalid: no outline
+        QColor glyph;
+        QColor text;
+        int weight = QFont::Normal;
+        bool bar = false; // accent bar at the left edge (current settings page)
+    };
+
+    Face iconFace(ButtonLook look, int state, const QColor &bg, const QColor &tint)
+    {
+        Face face;
+        switch (look) {
+        case ButtonLook::Indicator:
+            face.glyph = tint.isValid() ? tint : colour::icon;
+            return face;
+        case ButtonLook::Primary:
+            face.plate = state == 0 ? colour::accent
+                : state == 1        ? colour::accentLight
+                : state == 2        ? colour::accentDark
+                                    : colour::track;
+            face.glyph = state == 3 ? colour::iconDisabled : colour::onAccent;
+            return face;
+        case ButtonLook::Danger:
+            if (state == 1 || state == 2)
+                face.plate = state == 1 ? colour::danger : colour::danger.darker(125);
+            face.glyph = state == 0 ? colour::icon : state == 3 ? colour::iconDisabled : kWhite;
+            return face;
+        case ButtonLook::Plain:
+        case ButtonLook::Selector:
+            break;
+        }
+        switch (state) {
+        case 0:
+            face.glyph = tint.isValid() ? tint : colour::icon;
+            break;
+        case 1:
+            face.plate = mix(bg, kWhite, 0.09);
+            face.glyph = kWhite;
+            break;
+        case 2:
+            face.plate = colour::plateDown;
             face.glyph = colour::accent;
-        } else {
-            face.glyph = colour::iconDisabled;
+            break;
+        default:
+            if (look == ButtonLook::Selector) {
+                face.plate = colour::plateSelected;
+                face.glyph = colour::accent;
+            } else {
+                face.glyph = colour::iconDisabled;
+            }
+            break;
         }
-        break;
+        return face;
     }
-    return face;
-}
 
-Face textFace(TextLook look, int state, const QColor &bg)
-{
-    Face face;
-    switch (look) {
-    case TextLook::Primary:
-        face.plate = state == 0 ? colour::accent : state == 1 ? colour::accentLight
-                   : state == 2 ? colour::accentDark : colour::track;
-        face.text = face.glyph = state == 3 ? QColor(0x77, 0x77, 0x77) : colour::onAccent;
-        face.weight = QFont::DemiBold;
-        break;
-    case TextLook::Secondary:
-    case TextLook::Stepper:
-        face.plate = state == 0 ? mix(bg, kWhite, look == TextLook::Stepper ? 0.05 : 0.09)
-                   : state == 1 ? mix(bg, kWhite, 0.16) : state == 2 ? colour::plateDown : mix(bg, kWhite, 0.04);
-        face.text = face.glyph = state == 0 ? colour::text : state == 1 ? kWhite
-                               : state == 2 ? colour::accent : colour::iconDisabled;
-        break;
-    case TextLook::Tab:
-        face.plate = state == 0 ? mix(bg, kWhite, 0.06) : state == 1 ? mix(bg, kWhite, 0.12)
-                   : state == 2 ? colour::plateDown : colour::plateSelected;
-        face.text = face.glyph = state == 0 ? QColor(0xb4, 0xb4, 0xb4) : state == 1 ? kWhite
-                               : state == 2 ? colour::accent : kWhite;
-        if (state == 3) {
-            face.stroke = colour::accent;
+    Face textFace(TextLook look, int state, const QColor &bg)
+    {
+        Face face;
+        switch (look) {
+        case TextLook::Primary:
+            face.plate = state == 0 ? colour::accent
+                : state == 1        ? colour::accentLight
+                : state == 2        ? colour::accentDark
+                                    : colour::track;
+            face.text = face.glyph = state == 3 ? QColor(0x77, 0x77, 0x77) : colour::onAccent;
             face.weight = QFont::DemiBold;
+            break;
+        case TextLook::Secondary:
+        case TextLook::Stepper:
+            face.plate = state == 0 ? mix(bg, kWhite, look == TextLook::Stepper ? 0.05 : 0.09)
+                : state == 1        ? mix(bg, kWhite, 0.16)
+                : state == 2        ? colour::plateDown
+                                    : mix(bg, kWhite, 0.04);
+            face.text = face.glyph = state == 0 ? colour::text
+                : state == 1                    ? kWhite
+                : state == 2                    ? colour::accent
+                                                : colour::iconDisabled;
+            break;
+        case TextLook::Tab:
+            face.plate = state == 0 ? mix(bg, kWhite, 0.06)
+                : state == 1        ? mix(bg, kWhite, 0.12)
+                : state == 2        ? colour::plateDown
+                                    : colour::plateSelected;
+            face.text = face.glyph = state == 0 ? QColor(0xb4, 0xb4, 0xb4)
+                : state == 1                    ? kWhite
+                : state == 2                    ? colour::accent
+                                                : kWhite;
+            if (state == 3) {
+                face.stroke = colour::accent;
+                face.weight = QFont::DemiBold;
+            }
+            break;
+        case TextLook::Menu:
+            face.plate = state == 1 ? mix(bg, kWhite, 0.08) : state == 2 ? colour::plateDown : QColor();
+            face.text = state == 0 ? colour::text
+                : state == 1       ? kWhite
+                : state == 2       ? colour::accent
+                                   : colour::iconDisabled;
+            face.glyph = state == 0 ? colour::textMuted : state == 3 ? colour::iconDisabled : colour::accent;
+            break;
+        case TextLook::Nav:
+            face.plate = state == 1 ? mix(bg, kWhite, 0.06)
+                : state == 2        ? colour::plateDown
+                : state == 3        ? QColor(0x1c, 0x27, 0x33)
+                                    : QColor();
+            face.text = state == 0 ? QColor(0xb0, 0xb0, 0xb0)
+                : state == 3       ? kWhite
+                : state == 2       ? colour::accent
+                                   : kWhite;
+            face.glyph = state == 0 ? colour::textMuted : colour::accent;
+            face.bar = state == 3;
+            face.weight = state == 3 ? QFont::DemiBold : QFont::Normal;
+            break;
         }
-        break;
-    case TextLook::Menu:
-        face.plate = state == 1 ? mix(bg, kWhite, 0.08) : state == 2 ? colour::plateDown : QColor();
-        face.text = state == 0 ? colour::text : state == 1 ? kWhite : state == 2 ? colour::accent
-                  : colour::iconDisabled;
-        face.glyph = state == 0 ? colour::textMuted : state == 3 ? colour::iconDisabled : colour::accent;
-        break;
-    case TextLook::Nav:
-        face.plate = state == 1 ? mix(bg, kWhite, 0.06) : state == 2 ? colour::plateDown
-                   : state == 3 ? QColor(0x1c, 0x27, 0x33) : QColor();
-        face.text = state == 0 ? QColor(0xb0, 0xb0, 0xb0) : state == 3 ? kWhite
-                  : state == 2 ? colour::accent : kWhite;
-        face.glyph = state == 0 ? colour::textMuted : colour::accent;
-        face.bar = state == 3;
-        face.weight = state == 3 ? QFont::DemiBold : QFont::Normal;
-        break;
+        return face;
     }
-    return face;
-}
 
 } // namespace
 
 QString ArtKit::stateFile(const QString &base, int state)
 {
-    static const char *const suffix[] = {"_n", "_h", "_c", "_d"};
+    static const char *const suffix[] = { "_n", "_h", "_c", "_d" };
     return base + QLatin1String(suffix[state]) + QStringLiteral(".bmp");
 }
 
@@ -167,7 +185,8 @@ void ArtKit::textButton(const TextButtonSpec &spec)
             if (face.stroke.isValid())
                 ArtPainter::strokeRounded(painter, plateBox, 6, face.stroke);
             if (face.bar)
-                ArtPainter::fillRounded(painter, QRectF(4, 9, 3, spec.size.height() - 18), 1.5, colour::accent);
+                ArtPainter::fillRounded(
+                    painter, QRectF(4, 9, 3, spec.size.height() - 18), 1.5, colour::accent);
 
             const int glyphPx = spec.textPx + 6;
             const QFontMetricsF metrics(art.textFont(spec.textPx, face.weight));
@@ -176,13 +195,13 @@ void ArtKit::textButton(const TextButtonSpec &spec)
             const qreal gap = spec.glyph && !spec.text.isEmpty() ? 8 : 0;
             qreal x = row ? 18 : (spec.size.width() - (textWidth + glyphWidth + gap)) / 2.0;
             if (spec.glyph) {
-                art.drawIcon(painter, QRectF(x, 0, glyphWidth, spec.size.height()), spec.glyph, glyphPx,
-                             face.glyph);
+                art.drawIcon(
+                    painter, QRectF(x, 0, glyphWidth, spec.size.height()), spec.glyph, glyphPx, face.glyph);
                 x += glyphWidth + gap;
             }
             if (!spec.text.isEmpty())
                 art.drawText(painter, QRectF(x, 0, spec.size.width() - x, spec.size.height()), spec.text,
-                             spec.textPx, face.text, Qt::AlignLeft | Qt::AlignVCenter, face.weight);
+                    spec.textPx, face.text, Qt::AlignLeft | Qt::AlignVCenter, face.weight);
             return image;
         });
     }
@@ -198,7 +217,7 @@ void ArtKit::label(const LabelSpec &spec)
         if (spec.glyph) {
             const int glyphPx = spec.textPx + 6;
             art.drawIcon(painter, QRectF(box.left(), 0, glyphPx, box.height()), spec.glyph, glyphPx,
-                         spec.glyphColour.isValid() ? spec.glyphColour : spec.colour);
+                spec.glyphColour.isValid() ? spec.glyphColour : spec.colour);
             box.setLeft(box.left() + glyphPx + 8);
         }
         art.drawText(painter, box, spec.text, spec.textPx, spec.colour, spec.align, spec.weight);
@@ -206,8 +225,8 @@ void ArtKit::label(const LabelSpec &spec)
     });
 }
 
-void ArtKit::sliderTrack(const QString &file, int height, int trackHeight, const QColor &background,
-                         const QColor &trackColour)
+void ArtKit::sliderTrack(
+    const QString &file, int height, int trackHeight, const QColor &background, const QColor &trackColour)
 {
     const int width = 16;
     m_catalog.add(file, QSize(width, height), [=](const ArtPainter &) {
@@ -218,8 +237,8 @@ void ArtKit::sliderTrack(const QString &file, int height, int trackHeight, const
     });
 }
 
-void ArtKit::sliderThumb(const QString &file, int diameter, const QColor &fill, const QColor &ring,
-                         const QColor &under)
+void ArtKit::sliderThumb(
+    const QString &file, int diameter, const QColor &fill, const QColor &ring, const QColor &under)
 {
     m_catalog.add(file, QSize(diameter, diameter), [=](const ArtPainter &) {
         QImage argb(diameter, diameter, QImage::Format_ARGB32_Premultiplied);
@@ -244,7 +263,7 @@ void ArtKit::scrollBar(const QString &base, int width, const QColor &background)
     const qreal thumbWidth = 6;
     const qreal thumbLeft = (width - thumbWidth) / 2.0;
     m_catalog.add(base + QStringLiteral("_span.bmp"), QSize(width, 8),
-                  [=](const ArtPainter &) { return ArtPainter::canvas(width, 8, background); });
+        [=](const ArtPainter &) { return ArtPainter::canvas(width, 8, background); });
     const auto cap = [=](qreal top) {
         return [=](const ArtPainter &) {
             QImage image = ArtPainter::canvas(width, 8, background);
@@ -339,10 +358,10 @@ void ArtKit::unitStrip(const QString &file, QSize cell, const QColor &background
         QImage image = ArtPainter::canvas(cell.width() * 2, cell.height(), background);
         QPainter painter(&image);
         ArtPainter::beginAntialiased(painter);
-        const QStringList units{QStringLiteral("km/h"), QStringLiteral("mph")};
+        const QStringList units { QStringLiteral("km/h"), QStringLiteral("mph") };
         for (int i = 0; i < 2; ++i)
             art.drawText(painter, QRectF(cell.width() * i + 6, 0, cell.width() - 6, cell.height()), units[i],
-                         cell.height() - 3, colourText, Qt::AlignLeft | Qt::AlignBottom, QFont::DemiBold);
+                cell.height() - 3, colourText, Qt::AlignLeft | Qt::AlignBottom, QFont::DemiBold);
         return image;
     });
 }

@@ -15,49 +15,59 @@ namespace skinart {
 // the ones the program disables to mark the current choice (view mode, category, option),
 // so their disabled state is drawn as "selected" rather than greyed out.
 enum class ButtonLook {
-    Plain,      // icon only; a plate appears on hover and click
-    Selector,   // as Plain; disabled = selected (tinted plate, accent icon)
-    Primary,    // accent disc (play and pause)
-    Danger,     // window close: red plate on hover
-    Indicator,  // a status picture: the same in every state
+    Plain, // icon only; a plate appears on hover and click
+    Selector, // as Plain; disabled = selected (tinted plate, accent icon)
+    Primary, // accent disc (play and pause)
+    Danger, // window close: red plate on hover
+    Indicator, // a status picture: the same in every state
 };
 
 enum class TextLook {
-    Tab,        // choice among several; disabled = selected
-    Primary,    // accent fill: the action that commits
-    Secondary,  // neutral plate
-    Menu,       // full-width row with an icon, for drop-down menus
-    Nav,        // settings page menu; disabled = current page
-    Stepper,    // the up and down arrows of a number field
+    Tab, // choice among several; disabled = selected
+    Primary, // accent fill: the action that commits
+    Secondary, // neutral plate
+    Menu, // full-width row with an icon, for drop-down menus
+    Nav, // settings page menu; disabled = current page
+    Stepper, // the up and down arrows of a number field
 };
 
 struct IconButtonSpec {
     IconButtonSpec(QString base_, QSize size_, char16_t glyph_, int glyphPx_, QColor background_,
-                   ButtonLook look_ = ButtonLook::Plain, QColor tint_ = QColor())
-        : base(std::move(base_)), size(size_), glyph(glyph_), glyphPx(glyphPx_), background(background_),
-          look(look_), tint(tint_)
+        ButtonLook look_ = ButtonLook::Plain, QColor tint_ = QColor())
+        : base(std::move(base_))
+        , size(size_)
+        , glyph(glyph_)
+        , glyphPx(glyphPx_)
+        , background(background_)
+        , look(look_)
+        , tint(tint_)
     {
     }
-    QString base;  // files base_n.bmp, base_h.bmp, base_c.bmp, base_d.bmp
+    QString base; // files base_n.bmp, base_h.bmp, base_c.bmp, base_d.bmp
     QSize size;
     char16_t glyph;
     int glyphPx;
     QColor background;
     ButtonLook look;
-    QColor tint;  // normal icon colour when valid (indicators)
+    QColor tint; // normal icon colour when valid (indicators)
 };
 
 struct TextButtonSpec {
-    TextButtonSpec(QString base_, QSize size_, QString text_, char16_t glyph_, int textPx_, QColor background_,
-                   TextLook look_ = TextLook::Tab)
-        : base(std::move(base_)), size(size_), text(std::move(text_)), glyph(glyph_), textPx(textPx_),
-          background(background_), look(look_)
+    TextButtonSpec(QString base_, QSize size_, QString text_, char16_t glyph_, int textPx_,
+        QColor background_, TextLook look_ = TextLook::Tab)
+        : base(std::move(base_))
+        , size(size_)
+        , text(std::move(text_))
+        , glyph(glyph_)
+        , textPx(textPx_)
+        , background(background_)
+        , look(look_)
     {
     }
     QString base;
     QSize size;
     QString text;
-    char16_t glyph;  // optional icon before the text (0: none)
+    char16_t glyph; // optional icon before the text (0: none)
     int textPx;
     QColor background;
     TextLook look;
@@ -65,10 +75,18 @@ struct TextButtonSpec {
 
 struct LabelSpec {
     LabelSpec(QString file_, QSize size_, QString text_, int textPx_, QColor colour_, QColor background_,
-              int align_ = Qt::AlignLeft | Qt::AlignVCenter, int weight_ = QFont::Normal, char16_t glyph_ = 0,
-              QColor glyphColour_ = QColor())
-        : file(std::move(file_)), size(size_), text(std::move(text_)), textPx(textPx_), colour(colour_),
-          background(background_), align(align_), weight(weight_), glyph(glyph_), glyphColour(glyphColour_)
+        int align_ = Qt::AlignLeft | Qt::AlignVCenter, int weight_ = QFont::Normal, char16_t glyph_ = 0,
+        QColor glyphColour_ = QColor())
+        : file(std::move(file_))
+        , size(size_)
+        , text(std::move(text_))
+        , textPx(textPx_)
+        , colour(colour_)
+        , background(background_)
+        , align(align_)
+        , weight(weight_)
+        , glyph(glyph_)
+        , glyphColour(glyphColour_)
     {
     }
     QString file;
@@ -79,7 +97,7 @@ struct LabelSpec {
     QColor background;
     int align;
     int weight;
-    char16_t glyph;  // optional icon before the text (0: none)
+    char16_t glyph; // optional icon before the text (0: none)
     QColor glyphColour;
 };
 
@@ -88,9 +106,12 @@ struct LabelSpec {
 class ArtKit
 {
 public:
-    explicit ArtKit(ArtCatalog &catalog) : m_catalog(catalog) {}
+    explicit ArtKit(ArtCatalog &catalog)
+        : m_catalog(catalog)
+    {
+    }
 
-    static QString stateFile(const QString &base, int state);  // state 0..3 -> _n _h _c _d
+    static QString stateFile(const QString &base, int state); // state 0..3 -> _n _h _c _d
 
     void iconButton(const IconButtonSpec &spec);
     void textButton(const TextButtonSpec &spec);
@@ -98,10 +119,10 @@ public:
 
     // Slider channel and active parts: a flat track centred in `height`, meant to be stretched.
     void sliderTrack(const QString &file, int height, int trackHeight, const QColor &background,
-                     const QColor &trackColour);
+        const QColor &trackColour);
     // A round thumb keyed with magenta, laid on `under` at its edge.
-    void sliderThumb(const QString &file, int diameter, const QColor &fill, const QColor &ring,
-                     const QColor &under);
+    void sliderThumb(
+        const QString &file, int diameter, const QColor &fill, const QColor &ring, const QColor &under);
 
     // The six parts of a list's scroll bar: base_span, _thumbtop, _thumbmid, _thumbbottom, _up, _down.
     void scrollBar(const QString &base, int width, const QColor &background);

@@ -10,11 +10,11 @@
 namespace skinart {
 
 namespace {
-const char *const kIconFontPaths[] = {
-    "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf",
-    "/usr/share/fonts/truetype/material-design-icons/MaterialIcons-Regular.ttf",
-};
-const char *const kHangulFamilies[] = {"Noto Sans CJK KR", "Noto Sans KR", "Noto Sans CJK"};
+    const char *const kIconFontPaths[] = {
+        "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf",
+        "/usr/share/fonts/truetype/material-design-icons/MaterialIcons-Regular.ttf",
+    };
+    const char *const kHangulFamilies[] = { "Noto Sans CJK KR", "Noto Sans KR", "Noto Sans CJK" };
 } // namespace
 
 bool ArtPainter::loadFonts(QString *error)
@@ -27,7 +27,8 @@ bool ArtPainter::loadFonts(QString *error)
         }
     }
     if (iconPath.isEmpty()) {
-        *error = QStringLiteral("Material Icons font not found (package fonts-material-design-icons-iconfont)");
+        *error
+            = QStringLiteral("Material Icons font not found (package fonts-material-design-icons-iconfont)");
         return false;
     }
     const int id = QFontDatabase::addApplicationFont(iconPath);
@@ -89,8 +90,8 @@ void ArtPainter::beginAntialiased(QPainter &painter)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
-void ArtPainter::drawIcon(QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize,
-                          const QColor &colour) const
+void ArtPainter::drawIcon(
+    QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize, const QColor &colour) const
 {
     if (!hasGlyph(codepoint))
         m_missing.insert(codepoint);
@@ -102,7 +103,7 @@ void ArtPainter::drawIcon(QPainter &painter, const QRectF &box, char16_t codepoi
 }
 
 void ArtPainter::drawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
-                          const QColor &colour, int flags, int weight) const
+    const QColor &colour, int flags, int weight) const
 {
     painter.save();
     painter.setFont(textFont(pixelSize, weight));
@@ -120,8 +121,8 @@ void ArtPainter::fillRounded(QPainter &painter, const QRectF &box, qreal radius,
     painter.restore();
 }
 
-void ArtPainter::strokeRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &pen,
-                               qreal width)
+void ArtPainter::strokeRounded(
+    QPainter &painter, const QRectF &box, qreal radius, const QColor &pen, qreal width)
 {
     painter.save();
     painter.setPen(QPen(pen, width));
@@ -147,9 +148,10 @@ QImage ArtPainter::keyed(const QImage &argb, const QColor &under)
                 dst[x] = keyColour;
                 continue;
             }
-            const auto mix = [alpha](int top, int bottom) { return (top * alpha + bottom * (255 - alpha)) / 255; };
+            const auto mix
+                = [alpha](int top, int bottom) { return (top * alpha + bottom * (255 - alpha)) / 255; };
             dst[x] = qRgb(mix(qRed(in[x]), under.red()), mix(qGreen(in[x]), under.green()),
-                          mix(qBlue(in[x]), under.blue()));
+                mix(qBlue(in[x]), under.blue()));
         }
     }
     return out;

@@ -28,13 +28,13 @@ public:
     static QImage canvas(int width, int height, const QColor &background);
     static void beginAntialiased(QPainter &painter);
 
-    void drawIcon(QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize,
-                  const QColor &colour) const;
+    void drawIcon(
+        QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize, const QColor &colour) const;
     void drawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
-                  const QColor &colour, int flags, int weight = QFont::Normal) const;
+        const QColor &colour, int flags, int weight = QFont::Normal) const;
     static void fillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill);
-    static void strokeRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &pen,
-                              qreal width = 1.0);
+    static void strokeRounded(
+        QPainter &painter, const QRectF &box, qreal radius, const QColor &pen, qreal width = 1.0);
 
     // Turns an image drawn on transparency into one keyed with magenta for the engine's
     // transparent-colour rule: clear pixels become the key, the others are laid on `under`.

@@ -12,48 +12,50 @@ namespace skinart {
 
 namespace {
 
-void addLogo(ArtCatalog &catalog)
-{
-    const QSize size(120, 40);
-    for (int state = 0; state < 4; ++state) {
-        catalog.add(ArtKit::stateFile(QStringLiteral("title_logo"), state), size, [=](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(size.width(), size.height(), colour::titleBar);
+    void addLogo(ArtCatalog &catalog)
+    {
+        const QSize size(120, 40);
+        for (int state = 0; state < 4; ++state) {
+            catalog.add(
+                ArtKit::stateFile(QStringLiteral("title_logo"), state), size, [=](const ArtPainter &art) {
+                    QImage image = ArtPainter::canvas(size.width(), size.height(), colour::titleBar);
+                    QPainter painter(&image);
+                    ArtPainter::beginAntialiased(painter);
+                    if (state == 1)
+                        ArtPainter::fillRounded(painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6,
+                            QColor(0x2c, 0x2c, 0x2c));
+                    else if (state == 2)
+                        ArtPainter::fillRounded(
+                            painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6, colour::plateDown);
+                    ArtPainter::fillRounded(painter, QRectF(10, 9, 22, 22), 5, colour::accent);
+                    art.drawIcon(painter, QRectF(10, 9, 22, 22), icon::videocam, 16, colour::onAccent);
+                    art.drawText(painter, QRectF(39, 0, 60, 40), QStringLiteral("TAVIN"), 17,
+                        state == 2 ? colour::accent : QColor(0xf2, 0xf2, 0xf2),
+                        Qt::AlignLeft | Qt::AlignVCenter, QFont::Bold);
+                    art.drawIcon(painter, QRectF(94, 0, 22, 40), icon::arrowDropDown, 22,
+                        state == 0 || state == 3 ? colour::textMuted : colour::iconBright);
+                    return image;
+                });
+        }
+    }
+
+    // The picture shown in an empty video area, centred by its group.
+    void addVideoIdle(
+        ArtCatalog &catalog, const QString &file, QSize size, int glyphPx, const QString &text, int textPx)
+    {
+        catalog.add(file, size, [=](const ArtPainter &art) {
+            QImage image = ArtPainter::canvas(size.width(), size.height(), colour::videoWell);
             QPainter painter(&image);
             ArtPainter::beginAntialiased(painter);
-            if (state == 1)
-                ArtPainter::fillRounded(painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6,
-                                        QColor(0x2c, 0x2c, 0x2c));
-            else if (state == 2)
-                ArtPainter::fillRounded(painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6,
-                                        colour::plateDown);
-            ArtPainter::fillRounded(painter, QRectF(10, 9, 22, 22), 5, colour::accent);
-            art.drawIcon(painter, QRectF(10, 9, 22, 22), icon::videocam, 16, colour::onAccent);
-            art.drawText(painter, QRectF(39, 0, 60, 40), QStringLiteral("TAVIN"), 17,
-                         state == 2 ? colour::accent : QColor(0xf2, 0xf2, 0xf2), Qt::AlignLeft | Qt::AlignVCenter,
-                         QFont::Bold);
-            art.drawIcon(painter, QRectF(94, 0, 22, 40), icon::arrowDropDown, 22,
-                         state == 0 || state == 3 ? colour::textMuted : colour::iconBright);
+            const qreal textHeight = textPx * 1.6;
+            const qreal top = (size.height() - glyphPx - 6 - textHeight) / 2.0;
+            art.drawIcon(painter, QRectF(0, top, size.width(), glyphPx), icon::videocam, glyphPx,
+                QColor(0x33, 0x33, 0x33));
+            art.drawText(painter, QRectF(0, top + glyphPx + 6, size.width(), textHeight), text, textPx,
+                QColor(0x5e, 0x5e, 0x5e), Qt::AlignHCenter | Qt::AlignVCenter);
             return image;
         });
     }
-}
-
-// The picture shown in an empty video area, centred by its group.
-void addVideoIdle(ArtCatalog &catalog, const QString &file, QSize size, int glyphPx, const QString &text,
-                  int textPx)
-{
-    catalog.add(file, size, [=](const ArtPainter &art) {
-        QImage image = ArtPainter::canvas(size.width(), size.height(), colour::videoWell);
-        QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
-        const qreal textHeight = textPx * 1.6;
-        const qreal top = (size.height() - glyphPx - 6 - textHeight) / 2.0;
-        art.drawIcon(painter, QRectF(0, top, size.width(), glyphPx), icon::videocam, glyphPx, QColor(0x33, 0x33, 0x33));
-        art.drawText(painter, QRectF(0, top + glyphPx + 6, size.width(), textHeight), text, textPx,
-                     QColor(0x5e, 0x5e, 0x5e), Qt::AlignHCenter | Qt::AlignVCenter);
-        return image;
-    });
-}
 
 } // namespace
 
@@ -64,74 +66,78 @@ void addMainWindowArt(ArtCatalog &catalog)
 
     // Title bar.
     const QSize titleButton(40, 40);
-    kit.iconButton({QStringLiteral("title_tool"), titleButton, icon::build, 22, colour::titleBar});
-    kit.iconButton({QStringLiteral("title_map"), titleButton, icon::map, 22, colour::titleBar});
-    kit.iconButton({QStringLiteral("title_minimize"), titleButton, icon::remove, 22, colour::titleBar});
-    kit.iconButton({QStringLiteral("title_close"), titleButton, icon::close, 22, colour::titleBar, ButtonLook::Danger});
+    kit.iconButton({ QStringLiteral("title_tool"), titleButton, icon::build, 22, colour::titleBar });
+    kit.iconButton({ QStringLiteral("title_map"), titleButton, icon::map, 22, colour::titleBar });
+    kit.iconButton({ QStringLiteral("title_minimize"), titleButton, icon::remove, 22, colour::titleBar });
+    kit.iconButton({ QStringLiteral("title_close"), titleButton, icon::close, 22, colour::titleBar,
+        ButtonLook::Danger });
 
     // Transport row and the buttons around the time display.
     const QSize small(36, 36);
     const QSize medium(40, 40);
     const QColor bg = colour::window;
-    kit.iconButton({QStringLiteral("view_small"), small, icon::viewQuilt, 22, bg, ButtonLook::Selector});
-    kit.iconButton({QStringLiteral("view_large"), small, icon::crop169, 22, bg, ButtonLook::Selector});
-    kit.iconButton({QStringLiteral("view_full"), small, icon::fullscreen, 24, bg, ButtonLook::Selector});
-    kit.iconButton({QStringLiteral("change_view"), small, icon::swapHoriz, 22, bg});
-    kit.iconButton({QStringLiteral("stop"), medium, icon::stop, 26, bg});
-    kit.iconButton({QStringLiteral("prev_file"), medium, icon::skipPrevious, 26, bg});
-    kit.iconButton({QStringLiteral("rew_step"), medium, icon::replay5, 26, bg});
-    kit.iconButton({QStringLiteral("rew_10"), medium, icon::fastRewind, 26, bg});
-    kit.iconButton({QStringLiteral("play"), QSize(44, 44), icon::playArrow, 30, bg, ButtonLook::Primary});
-    kit.iconButton({QStringLiteral("pause"), QSize(44, 44), icon::pause, 28, bg, ButtonLook::Primary});
-    kit.iconButton({QStringLiteral("forw_step"), medium, icon::forward5, 26, bg});
-    kit.iconButton({QStringLiteral("forw_10"), medium, icon::fastForward, 26, bg});
-    kit.iconButton({QStringLiteral("next_file"), medium, icon::skipNext, 26, bg});
-    kit.iconButton({QStringLiteral("repeat_1"), small, icon::repeatOne, 22, bg});
-    kit.iconButton({QStringLiteral("repeat_all"), small, icon::repeat, 22, bg});
-    kit.iconButton({QStringLiteral("image_setting"), small, icon::tune, 22, bg});
-    kit.iconButton({QStringLiteral("reset_all"), small, icon::settingsBackupRestore, 22, bg});
-    kit.iconButton({QStringLiteral("reset_speed"), small, icon::speed, 22, bg});
-    kit.iconButton({QStringLiteral("reset_volume"), small, icon::volumeUp, 22, bg});
-    kit.iconButton({QStringLiteral("reset_bright"), small, icon::brightness, 22, bg});
-    kit.iconButton({QStringLiteral("sound_on"), small, icon::volumeUp, 22, bg});
-    kit.iconButton({QStringLiteral("sound_off"), small, icon::volumeOff, 22, bg, ButtonLook::Plain,
-                    colour::textMuted});
+    kit.iconButton({ QStringLiteral("view_small"), small, icon::viewQuilt, 22, bg, ButtonLook::Selector });
+    kit.iconButton({ QStringLiteral("view_large"), small, icon::crop169, 22, bg, ButtonLook::Selector });
+    kit.iconButton({ QStringLiteral("view_full"), small, icon::fullscreen, 24, bg, ButtonLook::Selector });
+    kit.iconButton({ QStringLiteral("change_view"), small, icon::swapHoriz, 22, bg });
+    kit.iconButton({ QStringLiteral("stop"), medium, icon::stop, 26, bg });
+    kit.iconButton({ QStringLiteral("prev_file"), medium, icon::skipPrevious, 26, bg });
+    kit.iconButton({ QStringLiteral("rew_step"), medium, icon::replay5, 26, bg });
+    kit.iconButton({ QStringLiteral("rew_10"), medium, icon::fastRewind, 26, bg });
+    kit.iconButton({ QStringLiteral("play"), QSize(44, 44), icon::playArrow, 30, bg, ButtonLook::Primary });
+    kit.iconButton({ QStringLiteral("pause"), QSize(44, 44), icon::pause, 28, bg, ButtonLook::Primary });
+    kit.iconButton({ QStringLiteral("forw_step"), medium, icon::forward5, 26, bg });
+    kit.iconButton({ QStringLiteral("forw_10"), medium, icon::fastForward, 26, bg });
+    kit.iconButton({ QStringLiteral("next_file"), medium, icon::skipNext, 26, bg });
+    kit.iconButton({ QStringLiteral("repeat_1"), small, icon::repeatOne, 22, bg });
+    kit.iconButton({ QStringLiteral("repeat_all"), small, icon::repeat, 22, bg });
+    kit.iconButton({ QStringLiteral("image_setting"), small, icon::tune, 22, bg });
+    kit.iconButton({ QStringLiteral("reset_all"), small, icon::settingsBackupRestore, 22, bg });
+    kit.iconButton({ QStringLiteral("reset_speed"), small, icon::speed, 22, bg });
+    kit.iconButton({ QStringLiteral("reset_volume"), small, icon::volumeUp, 22, bg });
+    kit.iconButton({ QStringLiteral("reset_bright"), small, icon::brightness, 22, bg });
+    kit.iconButton({ QStringLiteral("sound_on"), small, icon::volumeUp, 22, bg });
+    kit.iconButton({ QStringLiteral("sound_off"), small, icon::volumeOff, 22, bg, ButtonLook::Plain,
+        colour::textMuted });
 
     // Sliders (play position and volume).
     kit.sliderTrack(QStringLiteral("slider_channel.bmp"), 12, 4, bg, colour::track);
     kit.sliderTrack(QStringLiteral("slider_active.bmp"), 12, 4, bg, colour::accent);
-    kit.sliderThumb(QStringLiteral("slider_thumb.bmp"), 12, QColor(0xf4, 0xf4, 0xf4), colour::accent,
-                    colour::accentDark);
+    kit.sliderThumb(
+        QStringLiteral("slider_thumb.bmp"), 12, QColor(0xf4, 0xf4, 0xf4), colour::accent, colour::accentDark);
 
     // Speed gauge and its status pictures.
-    kit.iconButton({QStringLiteral("speed_on"), small, icon::speed, 26, bg, ButtonLook::Indicator, colour::accent});
-    kit.iconButton({QStringLiteral("speed_off"), small, icon::gpsOff, 24, bg, ButtonLook::Indicator,
-                    QColor(0x55, 0x55, 0x55)});
+    kit.iconButton(
+        { QStringLiteral("speed_on"), small, icon::speed, 26, bg, ButtonLook::Indicator, colour::accent });
+    kit.iconButton({ QStringLiteral("speed_off"), small, icon::gpsOff, 24, bg, ButtonLook::Indicator,
+        QColor(0x55, 0x55, 0x55) });
     kit.digitStrip(QStringLiteral("speed_digits.bmp"), QSize(26, 40), bg, QColor(0xf2, 0xf2, 0xf2));
     kit.unitStrip(QStringLiteral("speed_units.bmp"), QSize(48, 16), bg, colour::textMuted);
 
     // Recording list: categories, sort and open, the list's scroll bar and check marks.
     const QSize category(72, 30);
-    kit.textButton({QStringLiteral("category_all"), category, QStringLiteral("전체"), 0, 13, bg});
-    kit.textButton({QStringLiteral("category_normal"), category, QStringLiteral("상시"), 0, 13, bg});
-    kit.textButton({QStringLiteral("category_event"), category, QStringLiteral("이벤트"), 0, 13, bg});
-    kit.textButton({QStringLiteral("category_user"), category, QStringLiteral("수동"), 0, 13, bg});
-    kit.textButton({QStringLiteral("category_arch"), category, QStringLiteral("보관"), 0, 13, bg});
-    kit.textButton({QStringLiteral("list_open"), QSize(62, 28), QStringLiteral("열기"), icon::folderOpen, 13, bg,
-                    TextLook::Secondary});
-    kit.textButton({QStringLiteral("sort_new"), QSize(80, 28), QStringLiteral("최신순"), icon::arrowDown, 13, bg,
-                    TextLook::Secondary});
-    kit.textButton({QStringLiteral("sort_old"), QSize(80, 28), QStringLiteral("과거순"), icon::arrowUp, 13, bg,
-                    TextLook::Secondary});
-    kit.label({QStringLiteral("list_caption.bmp"), QSize(130, 28), QStringLiteral("녹화 목록"), 14, colour::text, bg,
-               Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, icon::movie, colour::accent});
+    kit.textButton({ QStringLiteral("category_all"), category, QStringLiteral("전체"), 0, 13, bg });
+    kit.textButton({ QStringLiteral("category_normal"), category, QStringLiteral("상시"), 0, 13, bg });
+    kit.textButton({ QStringLiteral("category_event"), category, QStringLiteral("이벤트"), 0, 13, bg });
+    kit.textButton({ QStringLiteral("category_user"), category, QStringLiteral("수동"), 0, 13, bg });
+    kit.textButton({ QStringLiteral("category_arch"), category, QStringLiteral("보관"), 0, 13, bg });
+    kit.textButton({ QStringLiteral("list_open"), QSize(62, 28), QStringLiteral("열기"), icon::folderOpen, 13,
+        bg, TextLook::Secondary });
+    kit.textButton({ QStringLiteral("sort_new"), QSize(80, 28), QStringLiteral("최신순"), icon::arrowDown, 13,
+        bg, TextLook::Secondary });
+    kit.textButton({ QStringLiteral("sort_old"), QSize(80, 28), QStringLiteral("과거순"), icon::arrowUp, 13,
+        bg, TextLook::Secondary });
+    kit.label({ QStringLiteral("list_caption.bmp"), QSize(130, 28), QStringLiteral("녹화 목록"), 14,
+        colour::text, bg, Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, icon::movie, colour::accent });
     kit.scrollBar(QStringLiteral("list_scroll"), 12, QColor(0x1a, 0x1a, 0x1a));
-    kit.checkMarks(QStringLiteral("list_check_on.bmp"), QStringLiteral("list_check_off.bmp"), QColor(0x20, 0x20, 0x20));
+    kit.checkMarks(
+        QStringLiteral("list_check_on.bmp"), QStringLiteral("list_check_off.bmp"), QColor(0x20, 0x20, 0x20));
 
     // Empty video areas.
     addVideoIdle(catalog, QStringLiteral("video_idle.bmp"), QSize(360, 150), 72,
-                 QStringLiteral("목록에서 영상을 선택하세요"), 15);
-    addVideoIdle(catalog, QStringLiteral("video_idle_rear.bmp"), QSize(200, 90), 40, QStringLiteral("후방 영상"), 13);
+        QStringLiteral("목록에서 영상을 선택하세요"), 15);
+    addVideoIdle(
+        catalog, QStringLiteral("video_idle_rear.bmp"), QSize(200, 90), 40, QStringLiteral("후방 영상"), 13);
 }
 
 ArtCatalog defaultSkinArt()

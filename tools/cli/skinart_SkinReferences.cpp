@@ -9,15 +9,16 @@ namespace skinart {
 
 namespace {
 
-void collect(const skin::SkinXmlNode &node, QStringList *files)
-{
-    for (const auto &attribute : node.attributes) {
-        if (attribute->value.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive) && !files->contains(attribute->value))
-            files->append(attribute->value);
+    void collect(const skin::SkinXmlNode &node, QStringList *files)
+    {
+        for (const auto &attribute : node.attributes) {
+            if (attribute->value.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)
+                && !files->contains(attribute->value))
+                files->append(attribute->value);
+        }
+        for (const auto &child : node.children)
+            collect(*child, files);
     }
-    for (const auto &child : node.children)
-        collect(*child, files);
-}
 
 } // namespace
 
@@ -40,7 +41,7 @@ bool bitmapReferences(const QString &markup, QStringList *files, QString *error)
 bool folderBitmapReferences(const QString &folder, QStringList *files, QString *error)
 {
     const QDir dir(folder);
-    const QStringList names = dir.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
+    const QStringList names = dir.entryList({ QStringLiteral("*.xml") }, QDir::Files, QDir::Name);
     if (names.isEmpty()) {
         *error = QStringLiteral("no descriptions in %1").arg(folder);
         return false;

@@ -1,0 +1,511 @@
+// The default skin as built beside the program: every window the program opens finds its
+// description in the pack, every name its code looks up, the message texts, and the bitmaps
+// that the build drew.
+
+#include "DefaultSkinNames.h"
+
+#include "skin/CSkinDialog.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/SkinRuntime.h"
+#include "skin/core/SkinPackReader.h"
+#include "skin/core/SkinXml.h"
+#include "views/ViewControlFactories.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+using namespace skin_default;
+
+namespace {
+
+const QString kBinDir = QStringLiteral(TAVIN_BIN_DIR);
+const QSize kMonitor(1920, 1080);
+
+// One dialog per skin entry, built by the engine against a 1920 x 1080 monitor.
+class DefaultSkin : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_runtime = std::make_unique<skin::SkinRuntime>();
+        s_packResult = s_runtime->LoadPack(kBinDir + QStringLiteral("/default.skin"));
+        s_runtime->SetBaseFolder(kBinDir);
+        s_runtime->SetMonitorSize(kMonitor);
+        s_runtime->SetMessageBoxHandler([](QWidget *, const QString &, const QString &, int) { return 0; });
+        RegisterViewControlFactories(*s_runtime);
+    }
+    static void TearDownTestSuite() { s_runtime.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(s_packResult, skin::kSkinPackOk) << "build the default_skin target first";
+    }
+
+    static std::unique_ptr<skin::CSkinDialog> open(const QString &entry)
+    {
+        auto dialog = std::make_unique<skin::CSkinDialog>(*s_runtime);
+        if (!dialog->LoadSkin(entry))
+            return nullptr;
+        return dialog;
+    }
+
+    static std::unique_ptr<skin::SkinXmlNode> markup(const QString &entry)
+    {
+        QString text;
+        if (!s_runtime->FindDescription(entry, &text))
+            return nullptr;
+        auto root = std::make_unique<skin::SkinXmlNode>();
+        if (!root->LoadText(text))
+            return nullptr;
+        return root;
+    }
+
+    static std::unique_ptr<skin::SkinRuntime> s_runtime;
+    static int s_packResult;
+};
+
+std::unique_ptr<skin::SkinRuntime> DefaultSkin::s_runtime;
+int DefaultSkin::s_packResult = -1;
+
+void collectElements(
+    const skin::SkinXmlNode &node, const QString &name, std::vector<const skin::SkinXmlNode *> *out)
+{
+    for (const auto &child : node.children) {
+        if (child->name == name)
+            out->push_back(child.get());
+        collectElements(*child, name, out);
+    }
+}
+
+void collectBitmaps(const skin::SkinXmlNode &node, QStringList *out)
+{
+    for (const auto &attribute : node.attributes) {
+        if (attribute->value.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)
+            && !out->contains(attribute->value))
+            out->append(attribute->value);
+    }
+    for (const auto &child : node.children)
+        collectBitmaps(*child, out);
+}
+
+QString attr(const skin::SkinXmlNode &node, const char *name)
+{
+    const QString *value = node.GetAttrValue(QString::fromLatin1(name));
+    return value ? *value : QString();
+}
+
+QImage bitmap(const QString &path)
+{
+    return QImage(QDir(kBinDir).filePath(path));
+}
+
+bool hasGroupAt(const skin::CSkinDialog &dialog, const QRect &rect)
+{
+    for (const auto &group : dialog.Skin().Items().groups) {
+        if (group->rect.toQRect() == rect)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(DefaultSkin, EveryWindowFindsEveryNameWithItsKind)
+{
+    for (const ExpectedWindow &window : ExpectedWindows()) {
+        SCOPED_TRACE(window.entry.toStdString());
+        const auto dialog = open(window.entry);
+        ASSERT_NE(dialog, nullptr) << "no loadable description";
+        const skin::CSkin &skin = dialog->Skin();
+        for (const ExpectedItem &item : window.items) {
+            SCOPED_TRACE(item.name.toStdString());
+            switch (item.kind) {
+            case kText:
+                EXPECT_NE(skin.GetText(item.name), nullptr);
+                break;
+            case kArea:
+                EXPECT_NE(skin.GetArea(item.name), nullptr);
+                break;
+            case kImage:
+                EXPECT_NE(skin.GetImage(item.name), nullptr) << "missing, or its bitmap did not load";
+                break;
+            default: {
+                const auto type = static_cast<skin::SkinControlType>(item.kind);
+                const skin::SkinControlItem *control = skin.Items().ControlsOfType(type).Find(item.name);
+                ASSERT_NE(control, nullptr) << "no control of type " << item.kind;
+                EXPECT_EQ(control->type, type);
+                EXPECT_NE(control->control, nullptr);
+            }
+            }
+        }
+    }
+}
+
+TEST_F(DefaultSkin, EveryWindowCarriesTheSameNonEmptyMessageTexts)
+{
+    std::map<QString, QString> first;
+    for (const ExpectedWindow &window : ExpectedWindows()) {
+        SCOPED_TRACE(window.entry.toStdString());
+        const auto dialog = open(window.entry);
+        ASSERT_NE(dialog, nullptr);
+        const skin::CSkinText *title = dialog->Skin().GetText(QStringLiteral("title"));
+        ASSERT_NE(title, nullptr);
+        EXPECT_FALSE(title->text.trimmed().isEmpty());
+        for (const QString &key : MessageTextKeys()) {
+            SCOPED_TRACE(key.toStdString());
+            const skin::CSkinText *text = dialog->Skin().GetText(key);
+            ASSERT_NE(text, nullptr);
+            EXPECT_FALSE(text->text.trimmed().isEmpty());
+            const auto known = first.find(key);
+            if (known == first.end())
+                first.emplace(key, text->text);
+            else
+                EXPECT_EQ(text->text, known->second) << "differs between windows";
+        }
+    }
+}
+
+TEST_F(DefaultSkin, TextsTheProgramParsesHaveTheirForm)
+{
+    const auto dialog = open(QStringLiteral("main_small"));
+    ASSERT_NE(dialog, nullptr);
+    const skin::CSkin &skin = dialog->Skin();
+    // The recording library upper-cases both and looks for them in file names.
+    EXPECT_EQ(skin.Text(QStringLiteral("video_ext")).toUpper(), QStringLiteral(".AVI"));
+    EXPECT_EQ(skin.Text(QStringLiteral("video_ext2")).toUpper(), QStringLiteral(".PVR"));
+    // A capture saved without an extension gets this one after a dot.
+    EXPECT_EQ(skin.Text(QStringLiteral("capture_ext")), QStringLiteral("jpg"));
+    const QString filter = skin.Text(QStringLiteral("capture_filter"));
+    EXPECT_TRUE(filter.contains(QStringLiteral("*.jpg")));
+    EXPECT_TRUE(filter.contains(QStringLiteral("*.png")));
+    // Two-line messages are written with the escaped line break, which the engine turns into one.
+    EXPECT_TRUE(skin.Text(QStringLiteral("format_warning")).contains(QLatin1Char('\n')));
+    EXPECT_FALSE(skin.Text(QStringLiteral("format_warning")).contains(QLatin1Char('\\')));
+}
+
+TEST_F(DefaultSkin, EveryReferencedBitmapWasDrawnAndButtonsKeepOneSize)
+{
+    for (const ExpectedWindow &window : ExpectedWindows()) {
+        SCOPED_TRACE(window.entry.toStdString());
+        const auto root = markup(window.entry);
+        ASSERT_NE(root, nullptr);
+        QStringList bitmaps;
+        collectBitmaps(*root, &bitmaps);
+        for (const QString &path : bitmaps) {
+            EXPECT_TRUE(path.startsWith(QStringLiteral("skin/default/"))) << path.toStdString();
+            EXPECT_FALSE(bitmap(path).isNull()) << path.toStdString() << " was not drawn";
+        }
+        // An image button takes the size of the bitmap it shows: all states alike, and the
+        // size the description lays the button out with.
+        std::vector<const skin::SkinXmlNode *> controls;
+        collectElements(*root, QStringLiteral("control"), &controls);
+        for (const skin::SkinXmlNode *control : controls) {
+            const QString type = attr(*control, "type").toLower();
+            if (!type.isEmpty() && type != QLatin1String("imgcheckbox"))
+                continue;
+            SCOPED_TRACE(attr(*control, "name").toStdString());
+            const auto states = control->GetChildren(QStringLiteral("state"));
+            EXPECT_EQ(states.size(), 4u) << "normal, hover, click and disable";
+            for (const skin::SkinXmlNode *state : states) {
+                const QImage image = bitmap(attr(*state, "src"));
+                EXPECT_EQ(
+                    image.size(), QSize(attr(*control, "width").toInt(), attr(*control, "height").toInt()))
+                    << attr(*state, "src").toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(DefaultSkin, StripsAndSliderPartsFitTheirControls)
+{
+    const auto root = markup(QStringLiteral("main_small"));
+    ASSERT_NE(root, nullptr);
+    std::vector<const skin::SkinXmlNode *> controls;
+    collectElements(*root, QStringLiteral("control"), &controls);
+    int sliders = 0;
+    bool gauge = false;
+    for (const skin::SkinXmlNode *control : controls) {
+        const QString type = attr(*control, "type");
+        SCOPED_TRACE(attr(*control, "name").toStdString());
+        if (type == QLatin1String("speed")) {
+            gauge = true;
+            const skin::SkinXmlNode *number = control->GetChild(QStringLiteral("number"));
+            const skin::SkinXmlNode *unit = control->GetChild(QStringLiteral("unit"));
+            ASSERT_TRUE(number && unit);
+            const QImage digits = bitmap(attr(*number, "src"));
+            const QImage units = bitmap(attr(*unit, "src"));
+            // Ten digits and the blank; km/h and mph.
+            EXPECT_EQ(
+                digits.size(), QSize(11 * attr(*number, "width").toInt(), attr(*number, "height").toInt()));
+            EXPECT_EQ(units.size(), QSize(2 * attr(*unit, "width").toInt(), attr(*unit, "height").toInt()));
+            // Three digits and the unit fit the gauge, the unit no taller than a digit.
+            EXPECT_LE(3 * attr(*number, "width").toInt() + attr(*unit, "width").toInt(),
+                attr(*control, "width").toInt());
+            EXPECT_LE(units.height(), digits.height());
+            EXPECT_EQ(digits.height(), attr(*control, "height").toInt());
+        } else if (type == QLatin1String("slider")) {
+            ++sliders;
+            const int height = attr(*control, "height").toInt();
+            for (const char *part : { "channel", "active" }) {
+                const skin::SkinXmlNode *child = control->GetChild(QString::fromLatin1(part));
+                ASSERT_NE(child, nullptr);
+                EXPECT_EQ(bitmap(attr(*child, "src")).height(), height) << part;
+            }
+            const skin::SkinXmlNode *thumb = control->GetChild(QStringLiteral("thumb"));
+            ASSERT_NE(thumb, nullptr);
+            const QImage image = bitmap(attr(*thumb, "src"));
+            EXPECT_LE(image.height(), height);
+            // The thumb is round: its corners are the transparent colour the slider cuts out.
+            EXPECT_FALSE(attr(*control, "transcolor").isEmpty());
+            EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFF00FFu);
+            EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF, 0xFF00FFu);
+        }
+    }
+    EXPECT_TRUE(gauge);
+    EXPECT_EQ(sliders, 2);
+}
+
+TEST_F(DefaultSkin, MainLayoutsPlaceTheVideoAreasWhereTheProgramPutsTheVideo)
+{
+    const int w = kMonitor.width();
+    const int h = kMonitor.height();
+    struct Layout {
+        const char *entry;
+        QSize window;
+        std::vector<QRect> videos; // left, top, right, bottom as the program computes them
+    };
+    const Layout layouts[] = {
+        { "main_small", QSize(1366, 768),
+            { QRect(QPoint(6, 49), QPoint(982 - 1, 597 - 1)),
+                QRect(QPoint(986, 48), QPoint(1360 - 1, 291 - 1)) } },
+        { "main_large", kMonitor,
+            { QRect(QPoint(5, 48), QPoint(w - 386 - 1, h - 174 - 1)),
+                QRect(QPoint(w - 381, 48), QPoint(w - 5 - 1, 293 - 1)) } },
+        { "main_full", kMonitor, { QRect(QPoint(5, 48), QPoint(w - 10 - 1, h - 71 - 1)) } },
+    };
+    for (const Layout &layout : layouts) {
+        SCOPED_TRACE(layout.entry);
+        const auto dialog = open(QString::fromLatin1(layout.entry));
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->WindowInfo().rect.toQRect().size(), layout.window);
+        for (const QRect &video : layout.videos)
+            EXPECT_TRUE(hasGroupAt(*dialog, video))
+                << "no area drawn behind the video at " << video.x() << "," << video.y();
+        // The program paints the time 508 to 656 wide and 44 high.
+        const skin::CSkinArea *time = dialog->Skin().GetArea(QStringLiteral("time_display"));
+        ASSERT_NE(time, nullptr);
+        EXPECT_EQ(time->rect.left, 508);
+        EXPECT_EQ(time->rect.right, 656);
+        EXPECT_EQ(time->rect.height(), 44);
+        if (QString::fromLatin1(layout.entry) == QLatin1String("main_small")) {
+            EXPECT_EQ(time->rect.top, 613);
+        }
+        // The title bar drags the window.
+        const skin::CSkinArea *drag = dialog->Skin().GetArea(QStringLiteral("drag"));
+        ASSERT_NE(drag, nullptr);
+        EXPECT_EQ(drag->rect.top, 0);
+        EXPECT_EQ(drag->rect.height(), 48);
+    }
+}
+
+TEST_F(DefaultSkin, ShownControlsStayInsideTheirWindowAndDoNotOverlap)
+{
+    for (const ExpectedWindow &window : ExpectedWindows()) {
+        SCOPED_TRACE(window.entry.toStdString());
+        const auto dialog = open(window.entry);
+        ASSERT_NE(dialog, nullptr);
+        const QRect bounds(QPoint(0, 0), dialog->WindowInfo().rect.toQRect().size());
+        std::vector<std::pair<QString, QRect>> shown;
+        for (int kind = 0; kind < skin::kSkinControlKindCount; ++kind) {
+            const skin::SkinControlArray &controls
+                = dialog->Skin().Items().Controls(static_cast<skin::SkinControlKind>(kind));
+            for (int i = 0; i < controls.size(); ++i) {
+                const QWidget *control = controls.At(i)->control;
+                if (control && !control->isHidden())
+                    shown.emplace_back(controls.NameAt(i), control->geometry());
+            }
+        }
+        const bool hasControls = std::any_of(window.items.begin(), window.items.end(),
+            [](const ExpectedItem &item) { return item.kind < kText; });
+        EXPECT_EQ(shown.empty(), !hasControls);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_TRUE(bounds.contains(shown[i].second))
+                << shown[i].first.toStdString() << " leaves the window";
+            for (size_t j = i + 1; j < shown.size(); ++j)
+                EXPECT_FALSE(shown[i].second.intersects(shown[j].second))
+                    << shown[i].first.toStdString() << " overlaps " << shown[j].first.toStdString();
+        }
+    }
+}
+
+TEST_F(DefaultSkin, PanelsLeaveRoomForWhatThePanelsPaint)
+{
+    // Capture preview: the panel repaints (6, 49)-(478, 268) with the grabbed frame.
+    const auto print = open(QStringLiteral("print"));
+    ASSERT_NE(print, nullptr);
+    EXPECT_TRUE(hasGroupAt(*print, QRect(QPoint(6, 49), QPoint(477, 267))));
+
+    // Image control: the speed text at (140, 280)-(360, 300), with no control over it.
+    const auto images = open(QStringLiteral("img_control"));
+    ASSERT_NE(images, nullptr);
+    const QRect speedText(QPoint(140, 280), QPoint(359, 299));
+    EXPECT_TRUE(QRect(QPoint(0, 0), images->WindowInfo().rect.toQRect().size()).contains(speedText));
+    const auto imageWindow = std::find_if(ExpectedWindows().begin(), ExpectedWindows().end(),
+        [](const ExpectedWindow &w) { return w.entry == QLatin1String("img_control"); });
+    ASSERT_NE(imageWindow, ExpectedWindows().end());
+    for (const ExpectedItem &item : imageWindow->items) {
+        if (item.kind >= kText)
+            continue;
+        QWidget *control = images->GetControl(static_cast<skin::SkinControlType>(item.kind), item.name);
+        ASSERT_NE(control, nullptr) << item.name.toStdString();
+        EXPECT_FALSE(control->geometry().intersects(speedText)) << item.name.toStdString();
+    }
+
+    // Settings panel: placed at (5, 48) over the small layout's main video, groups 4 to 10 are
+    // the seven pages' artwork in one place.
+    const auto settings = open(QStringLiteral("bbsetting"));
+    ASSERT_NE(settings, nullptr);
+    const QSize size = settings->WindowInfo().rect.toQRect().size();
+    EXPECT_LE(5 + size.width(), 1366);
+    EXPECT_LE(48 + size.height(), 768);
+    const auto &groups = settings->Skin().Items().groups;
+    ASSERT_GE(groups.size(), 11u);
+    for (int g = 4; g <= 10; ++g) {
+        SCOPED_TRACE(g);
+        EXPECT_TRUE(groups[g]->hasBackgroundImage);
+        EXPECT_EQ(groups[g]->rect, groups[4]->rect);
+        EXPECT_NE(groups[g]->backgroundPath, g > 4 ? groups[g - 1]->backgroundPath : QString());
+        EXPECT_FALSE(bitmap(groups[g]->backgroundPath).isNull());
+    }
+    for (int g = 0; g < 4; ++g)
+        EXPECT_FALSE(groups[g]->hasBackgroundImage) << "group " << g << " would cover the pages";
+}
+
+TEST_F(DefaultSkin, ListsHaveTheirColumnsScrollBarAndSelectionMode)
+{
+    struct ListCase {
+        const char *entry;
+        const char *name;
+        bool checks; // the save list picks several recordings; the main list one
+    };
+    for (const ListCase &c : { ListCase { "main_small", "file_list", false },
+             ListCase { "main_large", "file_list", false }, ListCase { "save", "filesave_list", true } }) {
+        SCOPED_TRACE(c.entry);
+        const auto dialog = open(QString::fromLatin1(c.entry));
+        ASSERT_NE(dialog, nullptr);
+        auto *list = dialog->Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QString::fromLatin1(c.name));
+        ASSERT_NE(list, nullptr);
+        // Hidden column 0, then number, file name, kind and length.
+        EXPECT_EQ(list->GetColumnCount(), 5);
+        EXPECT_EQ(list->HasCheckBitmaps(), c.checks);
+        EXPECT_NE(list->ScrollBar(), nullptr);
+    }
+}
+
+TEST_F(DefaultSkin, MapWindowOpensThePackedPageWithLeafletAndTheThreeFunctions)
+{
+    const auto root = markup(QStringLiteral("map"));
+    ASSERT_NE(root, nullptr);
+    std::vector<const skin::SkinXmlNode *> controls;
+    collectElements(*root, QStringLiteral("control"), &controls);
+    QString page;
+    QStringList pictures;
+    for (const skin::SkinXmlNode *control : controls) {
+        if (attr(*control, "name") != QLatin1String("trace_map"))
+            continue;
+        page = attr(*control, "src");
+        for (const skin::SkinXmlNode *image : control->GetChildren(QStringLiteral("image")))
+            pictures.append(attr(*image, "type"));
+    }
+    EXPECT_TRUE(pictures.contains(QStringLiteral("noconnect")));
+    EXPECT_TRUE(pictures.contains(QStringLiteral("nogps")));
+    QString html;
+    ASSERT_TRUE(s_runtime->FindPageText(page, &html)) << "page entry " << page.toStdString();
+    for (const char *function : { "function Reset(", "function DrawPoly(", "function DrawCurrent(" }) {
+        EXPECT_TRUE(html.contains(QString::fromLatin1(function))) << function;
+    }
+    // Leaflet itself is in the page; nothing is left to fetch from beside the program.
+    EXPECT_TRUE(html.contains(QStringLiteral("L.map(")));
+    EXPECT_TRUE(html.contains(QStringLiteral("polyline")));
+    EXPECT_TRUE(html.contains(QStringLiteral(".leaflet-container")));
+    EXPECT_FALSE(html.contains(QStringLiteral("@LEAFLET")));
+    EXPECT_GT(html.size(), 100000);
+}
+
+TEST(DefaultSkinDrawTool, RefusesDescriptionsThatNameABitmapItDoesNotDraw)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString skinDir = dir.filePath(QStringLiteral("descriptions"));
+    ASSERT_TRUE(QDir().mkpath(skinDir));
+    QFile file(skinDir + QStringLiteral("/window.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<window width=\"100\" height=\"100\">"
+               "<image name=\"a\" src=\"skin/default/play_n.bmp\" visible=\"true\"/>"
+               "<image name=\"b\" src=\"skin/default/no_such_picture.bmp\" visible=\"true\"/></window>");
+    file.close();
+
+    const auto run = [&](const QStringList &args) {
+        QProcess tool;
+        tool.start(kBinDir + QStringLiteral("/tavin-cli"), args);
+        EXPECT_TRUE(tool.waitForFinished(60000));
+        return std::make_pair(tool.exitCode(), QString::fromUtf8(tool.readAllStandardError()));
+    };
+    const auto [code, errors] = run(
+        { QStringLiteral("skin"), QStringLiteral("draw"), dir.filePath(QStringLiteral("out")), skinDir });
+    EXPECT_NE(code, 0);
+    EXPECT_TRUE(errors.contains(QStringLiteral("no drawing for skin/default/no_such_picture.bmp")))
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains(QStringLiteral("no drawing for skin/default/play_n.bmp")))
+        << errors.toStdString();
+    // Without descriptions to check, the same tool draws the whole skin.
+    const auto [plainCode, plainErrors]
+        = run({ QStringLiteral("skin"), QStringLiteral("draw"), dir.filePath(QStringLiteral("out")) });
+    EXPECT_EQ(plainCode, 0) << plainErrors.toStdString();
+    EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("out/play_n.bmp"))).isNull());
+}
+
+TEST(DefaultSkinGallery, SavesOnePictureOfEveryWindowAtItsSize)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcess tool;
+    tool.start(kBinDir + QStringLiteral("/tavin-cli"),
+        { QStringLiteral("skin"), QStringLiteral("gallery"), dir.path(),
+            kBinDir + QStringLiteral("/default.skin") });
+    ASSERT_TRUE(tool.waitForFinished(120000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const std::pair<const char *, QSize> pictures[] = {
+        { "main_small.png", QSize(1366, 768) },
+        { "main_small_playing.png", QSize(1366, 768) },
+        { "main_large_playing.png", kMonitor },
+        { "main_full_playing.png", kMonitor },
+        { "map.png", QSize(480, 400) },
+        { "title_menu.png", QSize(220, 259) },
+        { "tool_menu.png", QSize(220, 299) },
+        { "storage.png", QSize(460, 410) },
+        { "save.png", QSize(600, 512) },
+        { "print.png", QSize(484, 400) },
+        { "img_control_1.png", QSize(400, 312) },
+        { "img_control_2.png", QSize(400, 312) },
+    };
+    for (const auto &[file, size] : pictures)
+        EXPECT_EQ(QImage(dir.filePath(QString::fromLatin1(file))).size(), size) << file;
+    // Each settings page shows its own artwork and controls.
+    QList<QImage> pages;
+    for (int page = 1; page <= 7; ++page) {
+        pages.append(QImage(dir.filePath(QStringLiteral("bbsetting_%1.png").arg(page))));
+        EXPECT_EQ(pages.last().size(), QSize(976, 548)) << page;
+    }
+    for (int i = 1; i < pages.size(); ++i)
+        EXPECT_NE(pages[i], pages[i - 1]) << "pages " << i << " and " << i + 1 << " look the same";
+}

@@ -1,0 +1,440 @@
+#include "skinart_Gallery.h"
+
+#include "skin/CBitmapSlider.h"
+#include "skin/CSkinDialog.h"
+#include "skin/CSkinHeaderCtrl.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/SkinRuntime.h"
+#include "skin/core/SkinPackReader.h"
+#include "views/CGSensorGraph.h"
+#include "views/CSpeedCtrl.h"
+#include "views/ViewControlFactories.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace skinart {
+
+using skin::CSkinDialog;
+
+namespace {
+
+    const QSize kMonitor(1920, 1080);
+    const QColor kAccent(0x3f, 0xa6, 0xfe);
+    const QColor kValueGrey(0xcb, 0xcb, 0xcb);
+
+    // Text the program paints into the rectangle of a text item, in the item's font.
+    void paintKeyed(const CSkinDialog &dialog, QPainter &painter, const QString &key, const QString &text,
+        const QColor &colour, int align = Qt::AlignLeft | Qt::AlignVCenter)
+    {
+        const skin::CSkinText *item = dialog.Skin().GetText(key);
+        if (!item)
+            return;
+        QFont font(item->fontFace.isEmpty() ? QStringLiteral("Noto Sans CJK KR") : item->fontFace);
+        font.setPixelSize(item->fontSize > 0 ? item->fontSize : 13);
+        painter.setFont(font);
+        painter.setPen(colour);
+        painter.drawText(item->rect.toQRect(), align | Qt::TextSingleLine, text);
+    }
+
+    void show(
+        CSkinDialog &dialog, const QString &name, bool on, skin::SkinControlType type = skin::kSkinImgButton)
+    {
+        dialog.ShowControl(type, name, on);
+    }
+
+    void disable(CSkinDialog &dialog, const QString &name)
+    {
+        if (QWidget *control = dialog.GetControl(skin::kSkinImgButton, name))
+            control->setEnabled(false);
+    }
+
+    // The main window's own set-up of its list, graph and gauge (colours as the program sets them).
+    void mainWindowSetUp(CSkinDialog &dialog, const QString &viewButton)
+    {
+        if (auto *list
+            = dialog.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"))) {
+            list->SetColors(0x656565, 0x0F53EF, 0x202020, 0x202020, 0x181818);
+            if (list->Header())
+                list->Header()->SetColors(0x202020, 0xFFFFFF);
+        }
+        if (auto *graph = dialog.Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor"))) {
+            graph->SetColour(1, 0x121212);
+            graph->SetColour(4, 0x00FF4B);
+            graph->SetColour(5, 0x4642FF);
+            graph->SetColour(6, 0xFFBA57);
+        }
+        disable(dialog, QStringLiteral("filelist_category_all"));
+        disable(dialog, viewButton);
+    }
+
+    void fillRecordings(skin::CSkinListCtrl &list, bool checks)
+    {
+        static const char *const kinds[]
+            = { "상시 녹화", "상시 녹화", "상시 이벤트", "수동 녹화", "주차 이벤트", "주차 모션" };
+        static const char kindLetters[] = { 'N', 'N', 'S', 'U', 'P', 'M' };
+        for (int row = 0; row < 24; ++row) {
+            const int minute = 10 + row;
+            const int k = row % 6;
+            list.InsertItem(row, QString());
+            list.SetItemText(row, 1, QStringLiteral("%1").arg(row + 1, 3, 10, QLatin1Char('0')));
+            list.SetItemText(row, 2,
+                QStringLiteral("20240612_14%1%2_F%3.AVI")
+                    .arg(minute, 2, 10, QLatin1Char('0'))
+                    .arg(row * 7 % 60, 2, 10, QLatin1Char('0'))
+                    .arg(QLatin1Char(kindLetters[k])));
+            list.SetItemText(row, 3, QString::fromUtf8(kinds[k]));
+            list.SetItemText(row, 4, k == 3 ? QStringLiteral("00:00:30") : QStringLiteral("00:01:00"));
+            if (checks)
+                list.SetCheck(row, row % 4 == 1);
+        }
+    }
+
+    // A recording in playback: list filled and a row chosen, pause shown, speed and G-sensor live.
+    void playing(CSkinDialog &dialog, bool full)
+    {
+        if (auto *list
+            = dialog.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"))) {
+            fillRecordings(*list, false);
+            list->SetSelectedItem(3);
+        }
+        show(dialog, QStringLiteral("play"), false);
+        show(dialog, QStringLiteral("pause"), true);
+        show(dialog, QStringLiteral("speed_off"), false);
+        show(dialog, QStringLiteral("speed_on"), true);
+        show(dialog, QStringLiteral("speed"), true, skin::kSkinSpeed);
+        if (auto *gauge = dialog.Control<CSpeedCtrl>(skin::kSkinSpeed, QStringLiteral("speed"))) {
+            gauge->Add(media::CSpeedItem { 0, 1718200000, 47.4f, 1 });
+            gauge->SetPosition(100);
+        }
+        if (auto *slider
+            = dialog.Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("play_slider"))) {
+            slider->SetRange(0, 60000);
+            slider->SetPos(21000);
+        }
+        if (auto *slider
+            = dialog.Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("vol_slider"))) {
+            slider->SetRange(1, 99);
+            slider->SetPos(50);
+        }
+        if (full)
+            return;
+        if (auto *graph = dialog.Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor"))) {
+            graph->SetValueRange(230);
+            graph->SetDuration(60000);
+            for (int s = 0; s <= 60; ++s) {
+                const double t = s;
+                const auto axis = [t](double phase, double amp, int spike) {
+                    double v = 55 + amp * std::sin(t * 0.35 + phase);
+                    if (std::abs(t - spike) < 1.5)
+                        v += 38;
+                    return static_cast<uint32_t>(v);
+                };
+                graph->AddSample(media::GSensorSample {
+                    axis(0.0, 6, 24), axis(1.3, 4, 24), axis(2.1, 3, 40), static_cast<uint32_t>(s * 1000) });
+            }
+            graph->SetPosition(21000);
+        }
+    }
+
+    // The time display the main window paints over its own background.
+    void paintTime(const CSkinDialog &dialog, QPainter &painter)
+    {
+        const skin::CSkinArea *area = dialog.Skin().GetArea(QStringLiteral("time_display"));
+        if (!area)
+            return;
+        const QRect r = area->rect.toQRect();
+        QFont font(QStringLiteral("Noto Sans CJK KR"));
+        font.setPixelSize(13);
+        painter.setFont(font);
+        painter.setPen(kAccent);
+        painter.drawText(QRect(r.left(), r.top(), 74, r.height()), Qt::AlignRight | Qt::AlignVCenter,
+            QStringLiteral("00:00:21 /"));
+        painter.setPen(QColor(0x79, 0x79, 0x79));
+        painter.drawText(QRect(r.left() + 78, r.top(), 70, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
+            QStringLiteral("00:01:00"));
+    }
+
+    struct SettingsPage {
+        const char *menu;
+        const char *controls; // the page's controls, as a pattern over their names
+        const char *chosen; // option buttons shown as the current choice
+    };
+
+    const SettingsPage kPages[] = {
+        { "BB_menu_sensor", "^BB_sensor_", "^BB_sensor_.*_normal$" },
+        { "BB_menu_display", "^BB_display_(off|brightness)_", "^BB_display_(off_30|brightness_normal)$" },
+        { "BB_menu_audio", "^(BB_display_sound_record_|BB_voice_notice_|BB_alarm_)",
+            "^(BB_display_sound_record_on|BB_voice_notice_normal|BB_alarm_small)$" },
+        { "BB_menu_block", "^BB_block_", "^BB_block_(volt_122|battery_temp_75|run_temp_50)$" },
+        { "BB_menu_memory", "^BB_memory_", "^BB_memory_noti_15$" },
+        { "BB_menu_date", "^BB_date_", "^$" },
+        { "BB_menu_info", "^BB_info_", "^$" },
+    };
+
+    // The settings panel on page `page` (1 to 7): its controls shown, the others hidden, the
+    // current choices disabled, and only that page's artwork group drawn.
+    void settingsPage(CSkinDialog &dialog, int page)
+    {
+        const SettingsPage &spec = kPages[page - 1];
+        const QRegularExpression all(QStringLiteral(
+            "^(BB_sensor_|BB_display_|BB_voice_|BB_alarm_|BB_block_|BB_memory_|BB_date_|BB_info_)"));
+        const QRegularExpression mine(QString::fromLatin1(spec.controls));
+        const QRegularExpression chosen(QString::fromLatin1(spec.chosen));
+        for (skin::SkinControlType type : { skin::kSkinImgButton, skin::kSkinSlider }) {
+            const skin::SkinControlArray &controls = dialog.Skin().Items().ControlsOfType(type);
+            for (int i = 0; i < controls.size(); ++i) {
+                const QString &name = controls.NameAt(i);
+                if (!all.match(name).hasMatch())
+                    continue;
+                dialog.ShowControl(type, name, mine.match(name).hasMatch());
+                if (chosen.match(name).hasMatch())
+                    controls.At(i)->control->setEnabled(false);
+            }
+        }
+        disable(dialog, QString::fromLatin1(spec.menu));
+        show(dialog, QStringLiteral("BB_reset"), page != 7);
+        // The panel marks one of the groups 4 to 10 active; the others are not drawn.
+        auto &groups = dialog.Skin().Items().groups;
+        for (int g = 4; g <= 10 && g < static_cast<int>(groups.size()); ++g)
+            groups[g]->hasBackgroundImage = groups[g]->hasBackgroundImage && g == page + 3;
+        if (auto *slider = dialog.Control<skin::CBitmapSlider>(
+                skin::kSkinSlider, QStringLiteral("BB_memory_rate_slider"))) {
+            slider->SetRange(1, 9);
+            slider->SetPos(5);
+        }
+    }
+
+    void paintSettingsPage(const CSkinDialog &dialog, QPainter &painter, int page)
+    {
+        if (page == 5) {
+            paintKeyed(dialog, painter, QStringLiteral("BB_memory_rate_N"), QStringLiteral("50"), kValueGrey);
+            paintKeyed(dialog, painter, QStringLiteral("BB_memory_rate_S"), QStringLiteral("50"), kValueGrey);
+        } else if (page == 6) {
+            const QStringList keys { QStringLiteral("year"), QStringLiteral("month"), QStringLiteral("day"),
+                QStringLiteral("hour"), QStringLiteral("min"), QStringLiteral("sec") };
+            const QStringList values { QStringLiteral("2024년"), QStringLiteral("6월"),
+                QStringLiteral("12일"), QStringLiteral("14시"), QStringLiteral("30분"),
+                QStringLiteral("5초") };
+            for (int i = 0; i < keys.size(); ++i)
+                paintKeyed(dialog, painter, QStringLiteral("BB_date_") + keys[i], values[i], kValueGrey,
+                    Qt::AlignCenter);
+        } else if (page == 7) {
+            const QStringList keys { QStringLiteral("BB_info_name"), QStringLiteral("BB_info_fw"),
+                QStringLiteral("BB_info_micom") };
+            const QStringList labels { QStringLiteral("모델명: "), QStringLiteral("펌웨어 버젼: "),
+                QStringLiteral("MICOM: ") };
+            const QStringList values { QStringLiteral("TAVIN 2CH"), QStringLiteral("1.02.07"),
+                QStringLiteral("0.9.3") };
+            for (int i = 0; i < keys.size(); ++i) {
+                const skin::CSkinText *item = dialog.Skin().GetText(keys[i]);
+                if (!item)
+                    continue;
+                const QRect r = item->rect.toQRect();
+                painter.fillRect(r, QColor(23, 23, 23));
+                paintKeyed(dialog, painter, keys[i], QStringLiteral("  ") + labels[i], QColor(63, 166, 254));
+                paintKeyed(dialog, painter, keys[i], values[i] + QStringLiteral("  "), kValueGrey,
+                    Qt::AlignRight | Qt::AlignVCenter);
+            }
+        }
+    }
+
+} // namespace
+
+SkinGallery::SkinGallery(const QString &packPath, const QString &baseFolder)
+    : m_packPath(packPath)
+    , m_baseFolder(baseFolder)
+{
+}
+
+SkinGallery::~SkinGallery() = default;
+
+bool SkinGallery::Open(QString *error)
+{
+    m_runtime = std::make_unique<skin::SkinRuntime>();
+    const int result = m_runtime->LoadPack(m_packPath);
+    if (result != skin::kSkinPackOk) {
+        *error = QStringLiteral("cannot read the skin pack %1 (result %2)").arg(m_packPath).arg(result);
+        return false;
+    }
+    m_runtime->SetBaseFolder(m_baseFolder);
+    m_runtime->SetMonitorSize(kMonitor);
+    m_runtime->SetMessageBoxHandler([](QWidget *, const QString &, const QString &, int) { return 0; });
+    RegisterViewControlFactories(*m_runtime);
+    return true;
+}
+
+bool SkinGallery::Shoot(const QString &entry, const QString &file, const Scene &scene, const QString &outDir,
+    QStringList *written, QString *error)
+{
+    CSkinDialog dialog(*m_runtime);
+    if (!dialog.LoadSkin(entry)) {
+        *error = QStringLiteral("the pack has no loadable description %1").arg(entry);
+        return false;
+    }
+    // Keep the pointer off the window, so that no button shows its hover picture.
+    QCursor::setPos(kMonitor.width() + 500, kMonitor.height() + 500);
+    dialog.move(0, 0);
+    dialog.show();
+    QApplication::processEvents();
+    if (scene.setUp)
+        scene.setUp(dialog);
+    QApplication::processEvents();
+    QImage shot = dialog.grab().toImage();
+    dialog.hide();
+    if (scene.paint) {
+        QPainter painter(&shot);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        scene.paint(dialog, painter);
+    }
+    const QString path = QDir(outDir).filePath(file);
+    if (!shot.save(path)) {
+        *error = QStringLiteral("cannot write %1").arg(path);
+        return false;
+    }
+    written->append(file);
+    return true;
+}
+
+bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *error)
+{
+    if (!QDir(outDir).mkpath(QStringLiteral("."))) {
+        *error = QStringLiteral("cannot create %1").arg(outDir);
+        return false;
+    }
+    struct Shot {
+        QString entry;
+        QString file;
+        Scene scene;
+    };
+    std::vector<Shot> shots;
+    const auto timePaint = [](const CSkinDialog &dialog, QPainter &painter) { paintTime(dialog, painter); };
+    shots.push_back({ QStringLiteral("main_small"), QStringLiteral("main_small.png"),
+        { [](CSkinDialog &d) { mainWindowSetUp(d, QStringLiteral("s_view")); }, {} } });
+    shots.push_back({ QStringLiteral("main_small"), QStringLiteral("main_small_playing.png"),
+        { [](CSkinDialog &d) {
+             mainWindowSetUp(d, QStringLiteral("s_view"));
+             playing(d, false);
+         },
+            timePaint } });
+    shots.push_back({ QStringLiteral("main_large"), QStringLiteral("main_large_playing.png"),
+        { [](CSkinDialog &d) {
+             mainWindowSetUp(d, QStringLiteral("l_view"));
+             playing(d, false);
+         },
+            timePaint } });
+    shots.push_back({ QStringLiteral("main_full"), QStringLiteral("main_full_playing.png"),
+        { [](CSkinDialog &d) {
+             mainWindowSetUp(d, QStringLiteral("f_view"));
+             playing(d, true);
+         },
+            timePaint } });
+    shots.push_back({ QStringLiteral("map"), QStringLiteral("map.png"), {} });
+    shots.push_back({ QStringLiteral("title_menu"), QStringLiteral("title_menu.png"), {} });
+    shots.push_back({ QStringLiteral("tool_menu"), QStringLiteral("tool_menu.png"), {} });
+    shots.push_back({ QStringLiteral("storage"), QStringLiteral("storage.png"),
+        { [](CSkinDialog &d) {
+             if (auto *combo = d.Control<QComboBox>(skin::kSkinComboBox, QStringLiteral("storage_combobox")))
+                 combo->addItem(QStringLiteral("/media/tavin/TAVIN"));
+             const std::pair<const char *, int> gauges[]
+                 = { { "storage_slider_N", 54 }, { "storage_slider_S", 21 }, { "storage_slider_A", 63 } };
+             for (const auto &[name, percent] : gauges) {
+                 if (auto *s = d.Control<skin::CBitmapSlider>(skin::kSkinSlider, QString::fromLatin1(name))) {
+                     s->SetRange(0, 100);
+                     s->SetPos(percent);
+                     s->Enable(false);
+                 }
+             }
+         },
+            [](const CSkinDialog &d, QPainter &p) {
+                const QColor grey(0xb0, 0xb0, 0xb0);
+                paintKeyed(d, p, QStringLiteral("storage_capacity"),
+                    QStringLiteral("Storage Capacity: /media/tavin/TAVIN (12890 MB, 12.587891 GB)"), grey);
+                const char *const areas[] = { "N", "S", "A" };
+                const char *const use[]
+                    = { "In Use (8021 MB, 54%)", "In Use (3123 MB, 21%)", "In Use (189 MB, 63%)" };
+                const char *const total[]
+                    = { "Total (14.50 GB, 50%)", "Total (14.50 GB, 50%)", "Total (0.29 GB, 1%)" };
+                for (int i = 0; i < 3; ++i) {
+                    paintKeyed(d, p, QStringLiteral("storage_use_") + QLatin1String(areas[i]),
+                        QString::fromLatin1(use[i]), grey);
+                    paintKeyed(d, p, QStringLiteral("storage_total_") + QLatin1String(areas[i]),
+                        QString::fromLatin1(total[i]), grey, Qt::AlignRight | Qt::AlignVCenter);
+                }
+            } } });
+    shots.push_back({ QStringLiteral("save"), QStringLiteral("save.png"),
+        { [](CSkinDialog &d) {
+             disable(d, QStringLiteral("filelist_category_all"));
+             if (auto *list
+                 = d.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("filesave_list"))) {
+                 list->SetColors(0x656565, 0x0F53EF, 0x202020, 0x202020, 0x181818);
+                 fillRecordings(*list, true);
+             }
+         },
+            [](const CSkinDialog &d, QPainter &p) {
+                paintKeyed(d, p, QStringLiteral("filesave_savepath"),
+                    QStringLiteral("/home/tavin/블랙박스 백업"), QColor(0xd6, 0xd6, 0xd6));
+            } } });
+    shots.push_back({ QStringLiteral("print"), QStringLiteral("print.png"),
+        { {}, [](const CSkinDialog &d, QPainter &p) {
+             const QColor text(0xd6, 0xd6, 0xd6);
+             paintKeyed(d, p, QStringLiteral("car_number"), QStringLiteral("1. 차량번호 : 12가 3456"), text);
+             paintKeyed(d, p, QStringLiteral("model"), QStringLiteral("2. 차량종류 : 승용차"), text);
+             paintKeyed(d, p, QStringLiteral("accident_date"),
+                 QStringLiteral("3. 사고 발생날짜 : 2024-06-12"), text);
+         } } });
+    shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_1.png"),
+        { [](CSkinDialog &d) { disable(d, QStringLiteral("image_control_category_01")); },
+            [](const CSkinDialog &d, QPainter &p) {
+                QFont font(QStringLiteral("Noto Sans CJK KR"));
+                font.setPixelSize(13);
+                p.setFont(font);
+                p.setPen(kAccent);
+                p.drawText(QRect(140, 280, 80, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                    QStringLiteral("재생 속도 : "));
+                p.drawText(
+                    QRect(220, 280, 140, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("1.25배"));
+                (void)d;
+            } } });
+    shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_2.png"),
+        { [](CSkinDialog &d) {
+             disable(d, QStringLiteral("image_control_category_02"));
+             const char *const page1[] = { "image_control_rew", "image_control_prev_frame",
+                 "image_control_next", "image_control_ff", "image_control_slow", "image_control_normal",
+                 "image_control_fast" };
+             for (const char *name : page1)
+                 show(d, QString::fromLatin1(name), false);
+             show(d, QStringLiteral("image_control_reset"), true);
+             show(d, QStringLiteral("image_control_cat2_1_slider"), true, skin::kSkinSlider);
+             if (auto *s = d.Control<skin::CBitmapSlider>(
+                     skin::kSkinSlider, QStringLiteral("image_control_cat2_1_slider"))) {
+                 s->SetRange(0, 100);
+                 s->SetPos(62);
+             }
+             for (const char *name : { "image_control_cat1_bg1", "image_control_cat1_bg2" })
+                 if (skin::CSkinImage *image = d.Skin().GetImage(QString::fromLatin1(name)))
+                     image->visible = false;
+             if (skin::CSkinImage *image = d.Skin().GetImage(QStringLiteral("image_control_cat2_bg1")))
+                 image->visible = true;
+             d.update();
+         },
+            {} } });
+    for (int page = 1; page <= 7; ++page)
+        shots.push_back({ QStringLiteral("bbsetting"), QStringLiteral("bbsetting_%1.png").arg(page),
+            { [page](CSkinDialog &d) { settingsPage(d, page); },
+                [page](const CSkinDialog &d, QPainter &p) { paintSettingsPage(d, p, page); } } });
+
+    for (const Shot &shot : shots) {
+        if (!Shoot(shot.entry, shot.file, shot.scene, outDir, written, error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace skinart

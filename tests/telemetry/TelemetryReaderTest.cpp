@@ -158,6 +158,17 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
     EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(reader.recordCount(), 3u);
 
+    // An entry whose size disagrees with its chunk: the chunk's own header decides.
+    QByteArray wrongSize = data;
+    for (uint32_t i = 0; i < entries; ++i) {
+        const qsizetype entry = index + 8 + i * 16;
+        if (wrongSize.mid(entry, 4) == "tlm0")
+            putLe32(wrongSize, entry + 12, le32(wrongSize, entry + 12) + 2);
+    }
+    ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("wrongsize.avi"), wrongSize)));
+    EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
+    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t>{0, 100, 200}));
+
     // One telemetry entry pointing into a video chunk: that chunk is passed over, the index kept.
     QByteArray oneBad = data;
     uint32_t telemetrySeen = 0;

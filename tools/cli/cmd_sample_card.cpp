@@ -61,7 +61,7 @@ int runSampleCard(const QStringList &args)
         return 1;
     }
     if (!quiet)
-        cliOut(QStringLiteral("setup.xml\n%1 files written to %2\n")
+        cliOut(QStringLiteral("%1 files written to %2\n")
                    .arg(generator.writtenFiles().size())
                    .arg(QDir::toNativeSeparators(options.directory)));
     return 0;

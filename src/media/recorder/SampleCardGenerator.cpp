@@ -102,6 +102,8 @@ bool SampleCardGenerator::generate()
 
     const std::vector<SampleRecordingPlan> plans = plan();
     if (m_options.writeSetup) {
+        if (m_options.progress)
+            m_options.progress(QString::fromLatin1(kSetupFileName));
         QString error;
         if (!m_options.writeSetup(root.filePath(QString::fromLatin1(kSetupFileName)), &error)) {
             m_error = QStringLiteral("cannot write %1: %2").arg(QString::fromLatin1(kSetupFileName), error);

@@ -117,7 +117,7 @@ public:
                 continue;
             ++listed;
             const int64_t position = base + telemetry::readLe32(entry + 8);
-            if (readChunk(position, body))
+            if (readChunk(position, body, telemetry::readLe32(entry + 12)))
                 visit(body.data(), static_cast<uint32_t>(body.size()));
             else
                 ++unreadable;
@@ -181,19 +181,34 @@ private:
     }
 
     // Reads a telemetry chunk whose header is at position; a chunk that runs past the end of the
-    // file yields the bytes that are there.
-    bool readChunk(int64_t position, std::vector<uint8_t> &body)
+    // file yields the bytes that are there. sizeHint, when known from the index, lets header and
+    // body come in one read.
+    bool readChunk(int64_t position, std::vector<uint8_t> &body, int64_t sizeHint = -1)
     {
+        const int64_t available = m_file.size() - (position + 8);
+        if (available < 0)
+            return false;
+        if (sizeHint >= 0) {
+            const int64_t size = std::min<int64_t>({sizeHint, available, kMaxChunkBytes});
+            m_buffer.resize(static_cast<size_t>(size) + 8);
+            if (!m_file.readAt(position, m_buffer.data(), size + 8) || !isTelemetryId(m_buffer.data()))
+                return false;
+            if (telemetry::readLe32(m_buffer.data() + 4) == sizeHint) {
+                body.assign(m_buffer.begin() + 8, m_buffer.end());
+                return true;
+            }
+            // The index disagrees with the chunk about its size: the chunk's own header wins.
+        }
         uint8_t header[8];
         if (!m_file.readAt(position, header, 8) || !isTelemetryId(header))
             return false;
-        const int64_t available = m_file.size() - (position + 8);
         const int64_t size = std::min<int64_t>({telemetry::readLe32(header + 4), available, kMaxChunkBytes});
         body.resize(static_cast<size_t>(size));
         return size == 0 || m_file.readAt(position + 8, body.data(), size);
     }
 
     BoundedFile &m_file;
+    std::vector<uint8_t> m_buffer;
     int64_t m_moviFourcc = -1;
     int64_t m_moviEnd = -1;
     int64_t m_indexPosition = -1;
@@ -207,7 +222,8 @@ bool TelemetryReader::open(const QString &path)
 {
     close();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Reads are small and far apart: a read buffer would only copy bytes that are never used.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     BoundedFile bounded(file);
     uint8_t riff[12];

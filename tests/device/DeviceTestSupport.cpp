@@ -59,6 +59,17 @@ qint64 InterruptedWriter::writeBlock(QFileDevice &file, const char *data, qint64
     return -1;
 }
 
+QCoreApplication &TestApp()
+{
+    if (QCoreApplication *existing = QCoreApplication::instance())
+        return *existing;
+    static int argc = 1;
+    static char name[] = "test_device";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
 bool EnterPrivateMountNamespace()
 {
     if (::unshare(CLONE_NEWNS) != 0)

@@ -7,6 +7,7 @@
 #include "platform/volume_source.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include <map>
@@ -68,6 +69,9 @@ inline device::ValueStrings EmptyValues()
 {
     return device::ValueStrings{};
 }
+
+// The application object that event loops and D-Bus need, made once per test process.
+QCoreApplication &TestApp();
 
 // Makes the test process's mounts its own, so that it may mount file systems for itself without
 // the host seeing them. False where the system does not allow it (the test is then skipped).

@@ -8,7 +8,6 @@
 #include "platform/mount_watcher.h"
 #include "platform/volume_source_linux.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -22,15 +21,6 @@ using namespace device;
 using namespace devicetest;
 
 namespace {
-
-QCoreApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "test_device";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
 
 bool MountTmpfs(const QString &folder, const char *options)
 {
@@ -84,7 +74,7 @@ TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
 
 TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
 {
-    App();
+    TestApp();
     if (!EnterPrivateMountNamespace())
         GTEST_SKIP() << "no private mount namespace here";
     QTemporaryDir dir;

@@ -197,8 +197,9 @@ TEST(UDisksFormatter, FormatsTheBlockMountedAtTheCardRoot)
     EXPECT_EQ(result.status, platform::FormatStatus::Formatted) << result.message.toStdString();
     EXPECT_EQ(result.root, QStringLiteral("/media/user/TAVIN"));
     EXPECT_EQ(bus.service->calls(),
-        (QStringList{kRootPath + QStringLiteral(" GetManagedObjects"), kCardObject + QStringLiteral(" Unmount"),
-            kCardObject + QStringLiteral(" Format"), kCardObject + QStringLiteral(" Mount")}));
+        (QStringList {kRootPath + QStringLiteral(" GetManagedObjects"),
+            kCardObject + QStringLiteral(" Unmount"), kCardObject + QStringLiteral(" Format"),
+            kCardObject + QStringLiteral(" Mount")}));
 
     const QVariantList arguments = bus.service->formatArguments();
     ASSERT_EQ(arguments.size(), 2);
@@ -207,7 +208,8 @@ TEST(UDisksFormatter, FormatsTheBlockMountedAtTheCardRoot)
     arguments[1].value<QDBusArgument>() >> options;
     EXPECT_EQ(options.value(QStringLiteral("label")).toString(), QStringLiteral("TAVIN"));
     EXPECT_EQ(options.value(QStringLiteral("mkfs-args")).toStringList(),
-        (QStringList{QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64")}));
+        (QStringList {
+            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64")}));
 }
 
 TEST(UDisksFormatter, BusyCardIsInUseAndNotFormatted)
@@ -233,7 +235,8 @@ TEST(UDisksFormatter, OnlyTheCardsOwnBlockDeviceIsEverTouched)
     platform::UDisksCardFormatter formatter = bus.formatter();
 
     // A folder on the card, a folder elsewhere, and the system disk's root.
-    for (const QString &root : {kCard + QStringLiteral("/DCIM"), QStringLiteral("/home/user/card"), QStringLiteral("/")}) {
+    for (const QString &root :
+        {kCard + QStringLiteral("/DCIM"), QStringLiteral("/home/user/card"), QStringLiteral("/")}) {
         const platform::FormatResult result
             = formatter.format(root, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
         EXPECT_EQ(result.status, platform::FormatStatus::Unavailable) << root.toStdString();

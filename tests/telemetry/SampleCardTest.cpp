@@ -334,3 +334,28 @@ TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
                                      QStringLiteral("x")}),
               2);
 }
+
+TEST(SampleCard, Mpeg4WhenH264IsNotWanted)
+{
+    media::recorder::SampleCardOptions options;
+    options.seed = sampleCard().seed;
+    options.codec = media::recorder::SampleVideoCodec::Mpeg4;
+    SampleCardGenerator generator(options);
+    const QString path = QDir(temporaryFolder()).filePath(QStringLiteral("mpeg4.avi"));
+    ASSERT_TRUE(generator.generateFile(1, 'R', path)) << generator.errorString().toStdString();
+    QByteArray out, err;
+    ASSERT_EQ(runProgram(QStringLiteral("ffprobe"),
+                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
+                          QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name,codec_tag_string,nb_read_packets"),
+                          QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
+                         &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(out.trimmed(), QByteArray("mpeg4,FMP4,") + QByteArray::number(generator.plan()[1].durationMs * 30 / 1000));
+    EXPECT_EQ(runProgram(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"),
+                                                    QStringLiteral("-i"), path, QStringLiteral("-f"), QStringLiteral("null"),
+                                                    QStringLiteral("-")},
+                         nullptr, &err),
+              0);
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}

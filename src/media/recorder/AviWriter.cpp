@@ -181,6 +181,7 @@ bool AviWriter::open(const QString &path, const VideoFormat &video, const std::o
 {
     m_video = video;
     m_audio = audio;
+    m_moviFourcc = 0;
     m_index.clear();
     m_failed = false;
     m_error.clear();

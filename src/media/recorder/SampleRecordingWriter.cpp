@@ -7,9 +7,8 @@
 #include "media/telemetry/TelemetryFormat.h"
 
 #include <QDateTime>
-#include <QTimeZone>
-
 #include <QFile>
+#include <QTimeZone>
 
 #include <cmath>
 #include <cstdio>

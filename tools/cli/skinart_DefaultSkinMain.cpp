@@ -109,8 +109,11 @@ void addMainWindowArt(ArtCatalog &catalog)
     // Speed gauge and its status pictures.
     kit.iconButton(
         { QStringLiteral("speed_on"), small, icon::speed, 26, bg, ButtonLook::Indicator, colour::accent });
-    kit.iconButton({ QStringLiteral("speed_off"), small, icon::gpsOff, 24, bg, ButtonLook::Indicator,
-        QColor(0x55, 0x55, 0x55) });
+    // Shown instead of the gauge for a recording without GPS: it says so in words.
+    for (int state = 0; state < 4; ++state)
+        kit.label({ ArtKit::stateFile(QStringLiteral("speed_off"), state), QSize(170, 36),
+            QStringLiteral("GPS 정보 없음"), 13, QColor(0x6a, 0x6a, 0x6a), bg,
+            Qt::AlignLeft | Qt::AlignVCenter, QFont::Normal, icon::gpsOff, QColor(0x55, 0x55, 0x55) });
     kit.digitStrip(QStringLiteral("speed_digits.bmp"), QSize(26, 40), bg, QColor(0xf2, 0xf2, 0xf2));
     kit.unitStrip(QStringLiteral("speed_units.bmp"), QSize(48, 16), bg, colour::textMuted);
 

@@ -16,7 +16,7 @@ QColor colour(const CGSensorGraph &g, int index)
     return colorFromColorRef(g.Colour(index));
 }
 
-class GSensorGraphWidget : public views_test::WidgetTest
+class GSensorGraphWidget : public ::testing::Test
 {
 protected:
     void SetUp() override

@@ -38,7 +38,7 @@ QImage makeStrip(int cells, int w, int h, QColor (*colour)(int))
     return strip;
 }
 
-class SpeedCtrlWidget : public views_test::WidgetTest
+class SpeedCtrlWidget : public ::testing::Test
 {
 protected:
     void SetUp() override

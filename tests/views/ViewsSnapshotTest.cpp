@@ -67,11 +67,7 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
 
 } // namespace
 
-class ViewsSnapshot : public views_test::WidgetTest
-{
-};
-
-TEST_F(ViewsSnapshot, GraphWithRecorderLikeData)
+TEST(ViewsSnapshot, GraphWithRecorderLikeData)
 {
     // As the main window sets it up, at the size of the small layout's graph area.
     CGSensorGraph graph;
@@ -109,7 +105,7 @@ bool regionIs(const QImage &rendered, QPoint at, const QImage &strip, int cell, 
 
 } // namespace
 
-TEST_F(ViewsSnapshot, GaugeWithDefaultSkinArt)
+TEST(ViewsSnapshot, GaugeWithDefaultSkinArt)
 {
     // The default skin's digit and unit strips, drawn by our own tool.
     QTemporaryDir dir;

@@ -1,20 +1,9 @@
 #include "ViewsTestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QWidget>
 
 namespace views_test {
-
-void EnsureApplication()
-{
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_views";
-    static char *argv[] = { name, nullptr };
-    static QApplication app(argc, argv);
-}
 
 QImage Render(QWidget &widget)
 {

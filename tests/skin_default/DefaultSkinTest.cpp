@@ -509,3 +509,26 @@ TEST(DefaultSkinGallery, SavesOnePictureOfEveryWindowAtItsSize)
     for (int i = 1; i < pages.size(); ++i)
         EXPECT_NE(pages[i], pages[i - 1]) << "pages " << i << " and " << i + 1 << " look the same";
 }
+
+TEST_F(DefaultSkin, NamesAreNotReusedWithinADescription)
+{
+    // The engine keeps controls, images and texts by name: a second item of a name would move
+    // or replace the first.
+    for (const ExpectedWindow &window : ExpectedWindows()) {
+        SCOPED_TRACE(window.entry.toStdString());
+        const auto root = markup(window.entry);
+        ASSERT_NE(root, nullptr);
+        for (const char *element : { "control", "image", "text", "area" }) {
+            std::vector<const skin::SkinXmlNode *> nodes;
+            collectElements(*root, QString::fromLatin1(element), &nodes);
+            QStringList seen;
+            for (const skin::SkinXmlNode *node : nodes) {
+                const QString name = attr(*node, "name");
+                if (node->parent && node->parent->name == QLatin1String("control"))
+                    continue; // a map control's pictures are typed, not named
+                EXPECT_FALSE(seen.contains(name)) << element << " " << name.toStdString();
+                seen.append(name);
+            }
+        }
+    }
+}

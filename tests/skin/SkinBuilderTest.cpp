@@ -378,6 +378,23 @@ TEST_F(SkinBuilderTest, SheetPagesAreNestedDescriptionsSharingTheSkin)
     EXPECT_EQ(sheet->PageCount(), 2);
 }
 
+TEST_F(SkinBuilderTest, SliderRangeSetsMarginsOnly)
+{
+    const QString thumb = t.WriteSolid("th.bmp", QSize(10, 10), Qt::white);
+    ASSERT_TRUE(dialog.LoadSkinFromText(QString(
+        "<w><control name='s' type='slider' range='true' width='200' height='10'><thumb src='%1'/></control>"
+        "<control name='p' type='slider' width='200' height='10'><thumb src='%1'/></control></w>")
+                                            .arg(thumb)));
+    auto *ranged = dialog.Control<CBitmapSlider>(kSkinSlider, "s");
+    auto *plain = dialog.Control<CBitmapSlider>(kSkinSlider, "p");
+    ASSERT_TRUE(ranged && plain);
+    EXPECT_FALSE(ranged->IsRangeMode());
+    EXPECT_EQ(ranged->PositionToPixel(ranged->GetRangeMin()), 0);
+    EXPECT_EQ(ranged->PositionToPixel(ranged->GetRangeMax()), 200);
+    EXPECT_EQ(plain->PositionToPixel(plain->GetRangeMin()), 5);
+    EXPECT_EQ(plain->PositionToPixel(plain->GetRangeMax()), 195);
+}
+
 TEST_F(SkinBuilderTest, MissingEntryAndEmptyTextFail)
 {
     EXPECT_FALSE(dialog.LoadSkin("nothing_here"));

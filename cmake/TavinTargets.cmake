@@ -34,11 +34,14 @@ function(tavin_add_test_suite)
     target_compile_definitions(${target} PRIVATE
         TAVIN_BIN_DIR="${TAVIN_BIN_DIR}" TAVIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     tavin_target_defaults(${target})
-    set(env "TZ=UTC")
+    # Each property carries a single value: a list here would be split into separate
+    # property names by gtest_discover_tests.
+    set(platform "QT_QPA_PLATFORM=reset:")
     if(ARG_GUI)
-        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+        set(platform "QT_QPA_PLATFORM=set:offscreen")
     endif()
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" LABELS ${ARG_NAME})
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "TZ=UTC" ENVIRONMENT_MODIFICATION "${platform}" LABELS ${ARG_NAME})
 endfunction()
 
 # tavin_add_benchmark(NAME <bench> SOURCES ... LIBS ...)

@@ -13,6 +13,19 @@
 
 using media::GSensorSample;
 
+namespace {
+
+// The rendered region equals the strip's cell exactly: the default art has no transparent
+// colour, so every pixel is copied.
+bool regionIs(const QImage &rendered, QPoint at, const QImage &strip, int cell, QSize size)
+{
+    const QImage expected = strip.copy(cell * size.width(), 0, size.width(), size.height())
+                                .convertToFormat(QImage::Format_RGB32);
+    return rendered.copy(QRect(at, size)) == expected;
+}
+
+} // namespace
+
 // The default skin's main window names the gauge "speed" and the graph "gsensor"; built with
 // the registered factories, they come out as ours, with the skin's strips, and draw them.
 TEST(DefaultSkinViews, SmallLayoutHostsTheGaugeAndTheGraph)
@@ -61,13 +74,37 @@ TEST(DefaultSkinViews, SmallLayoutHostsTheGaugeAndTheGraph)
     const QImage window = views_test::Render(dialog);
     window.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("main-small.png")));
 
-    // The gauge's tens digit in the window is the strip's 8.
-    const QImage strip = QImage(dir.filePath(QStringLiteral("skin/default/speed_digits.bmp")))
-                             .convertToFormat(QImage::Format_RGB32);
-    const int cellWidth = strip.width() / 11;
-    const QPoint tens = gauge->mapTo(&dialog, SpeedGaugeLayout::DigitOrigin(1, 0, cellWidth));
-    EXPECT_EQ(window.copy(QRect(tens, QSize(cellWidth, strip.height()))),
-        strip.copy(8 * cellWidth, 0, cellWidth, strip.height()));
+    // The gauge in the window shows the strip's 0, 8 and 7 and the km/h picture.
+    const QString art = dir.filePath(QStringLiteral("skin/default/"));
+    const QImage digits(art + QStringLiteral("speed_digits.bmp"));
+    const QImage units(art + QStringLiteral("speed_units.bmp"));
+    ASSERT_EQ(digits.width() % 11, 0) << "ten digits and the blank";
+    ASSERT_EQ(units.width() % 2, 0) << "km/h and mph";
+    const QSize digit(digits.width() / 11, digits.height());
+    const QSize unit(units.width() / 2, units.height());
+    const QPoint unitAt = SpeedGaugeLayout::UnitOrigin(0, digit.width(), digit.height(), unit.height());
+    const auto digitAt = [&](int k) { return SpeedGaugeLayout::DigitOrigin(k, 0, digit.width()); };
+    const QPoint gaugeAt = gauge->mapTo(&dialog, QPoint(0, 0));
+    EXPECT_TRUE(regionIs(window, gaugeAt + digitAt(0), digits, 0, digit));
+    EXPECT_TRUE(regionIs(window, gaugeAt + digitAt(1), digits, 8, digit));
+    EXPECT_TRUE(regionIs(window, gaugeAt + digitAt(2), digits, 7, digit));
+    EXPECT_TRUE(regionIs(window, gaugeAt + unitAt, units, 0, unit));
+    EXPECT_FALSE(regionIs(window, gaugeAt + unitAt, units, 1, unit));
+
+    // In mph: 87.3 x 0.621 = 54.
+    gauge->SetUnit(SpeedUnit::Mph);
+    gauge->SetPosition(25100);
+    QImage img = views_test::Render(*gauge);
+    EXPECT_TRUE(regionIs(img, digitAt(0), digits, 0, digit));
+    EXPECT_TRUE(regionIs(img, digitAt(1), digits, 5, digit));
+    EXPECT_TRUE(regionIs(img, digitAt(2), digits, 4, digit));
+    EXPECT_TRUE(regionIs(img, unitAt, units, 1, unit));
+    img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("speed-mph.png")));
+
+    gauge->Blank();
+    img = views_test::Render(*gauge);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(regionIs(img, digitAt(k), digits, 10, digit)) << "blank " << k;
 
     // The graph's cursor stands at its origin plus 25 s.
     const QPoint cursor = graph->mapTo(&dialog, QPoint(graph->CursorX(), graph->height() / 2));

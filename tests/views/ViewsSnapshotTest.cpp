@@ -1,12 +1,10 @@
 #include "ViewsTestSupport.h"
 #include "views/CGSensorGraph.h"
-#include "views/CSpeedCtrl.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <cmath>
 
 using media::GSensorSample;
@@ -89,70 +87,4 @@ TEST(ViewsSnapshot, GraphWithRecorderLikeData)
     img = views_test::Render(graph);
     expectCurvesThroughSamples(graph, img);
     img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("gsensor-lanes.png")));
-}
-
-namespace {
-
-// The rendered region equals the strip's cell exactly: the art has no transparent colour, so
-// every pixel is copied.
-bool regionIs(const QImage &rendered, QPoint at, const QImage &strip, int cell, QSize size)
-{
-    const QImage expected = strip.copy(cell * size.width(), 0, size.width(), size.height())
-                                .convertToFormat(QImage::Format_RGB32);
-    return rendered.copy(QRect(at, size)) == expected;
-}
-
-} // namespace
-
-TEST(ViewsSnapshot, GaugeWithDefaultSkinArt)
-{
-    // The default skin's digit and unit strips, drawn by our own tool.
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QString error;
-    ASSERT_TRUE(views_test::DrawDefaultSkinArt(dir.path(), &error)) << error.toStdString();
-    const QImage digits(dir.filePath(QStringLiteral("speed_digits.bmp")));
-    const QImage units(dir.filePath(QStringLiteral("speed_units.bmp")));
-    ASSERT_FALSE(digits.isNull());
-    ASSERT_FALSE(units.isNull());
-    ASSERT_EQ(digits.width() % 11, 0) << "ten digits and the blank";
-    ASSERT_EQ(units.width() % 2, 0) << "km/h and mph";
-    const QSize digit(digits.width() / 11, digits.height());
-    const QSize unit(units.width() / 2, units.height());
-
-    CSpeedCtrl gauge;
-    SpeedCtrlConfig config;
-    config.background = 0x121212;
-    config.digitImage = digits;
-    config.digitWidth = digit.width();
-    config.digitHeight = digit.height();
-    config.unitImage = units;
-    config.unitWidth = unit.width();
-    config.unitHeight = unit.height();
-    gauge.Configure(config);
-    gauge.resize(gauge.sizeHint());
-    gauge.Add(media::CSpeedItem { 0, 1, 45.4f, 1 });
-    gauge.SetPosition(0);
-
-    QImage img = views_test::Render(gauge);
-    const QPoint unitAt = SpeedGaugeLayout::UnitOrigin(0, digit.width(), digit.height(), unit.height());
-    EXPECT_TRUE(regionIs(img, SpeedGaugeLayout::DigitOrigin(0, 0, digit.width()), digits, 0, digit));
-    EXPECT_TRUE(regionIs(img, SpeedGaugeLayout::DigitOrigin(1, 0, digit.width()), digits, 4, digit));
-    EXPECT_TRUE(regionIs(img, SpeedGaugeLayout::DigitOrigin(2, 0, digit.width()), digits, 5, digit));
-    EXPECT_TRUE(regionIs(img, unitAt, units, 0, unit));
-    EXPECT_FALSE(regionIs(img, unitAt, units, 1, unit));
-    img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("speed-kmh.png")));
-
-    gauge.SetUnit(SpeedUnit::Mph);
-    gauge.SetPosition(100);
-    img = views_test::Render(gauge);
-    EXPECT_TRUE(regionIs(img, SpeedGaugeLayout::DigitOrigin(1, 0, digit.width()), digits, 2, digit));
-    EXPECT_TRUE(regionIs(img, SpeedGaugeLayout::DigitOrigin(2, 0, digit.width()), digits, 8, digit));
-    EXPECT_TRUE(regionIs(img, unitAt, units, 1, unit));
-    img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("speed-mph.png")));
-
-    gauge.Blank();
-    img = views_test::Render(gauge);
-    for (int k = 0; k < 3; ++k)
-        EXPECT_TRUE(regionIs(img, SpeedGaugeLayout::DigitOrigin(k, 0, digit.width()), digits, 10, digit));
 }

@@ -27,7 +27,7 @@ namespace {
 bool runFfmpeg(const QStringList &args)
 {
     QProcess process;
-    process.start(QStringLiteral("ffmpeg"), QStringList{"-nostdin", "-v", "error", "-y"} + args);
+    process.start(QStringLiteral("ffmpeg"), QStringList { "-nostdin", "-v", "error", "-y" } + args);
     if (!process.waitForStarted() || !process.waitForFinished(5 * 60 * 1000))
         return false;
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
@@ -43,9 +43,9 @@ QString recording(const QDir &folder, int seconds)
     const QString clip = folder.filePath(QStringLiteral("clip-10s.avi"));
     if (!QFileInfo::exists(clip)) {
         const QString partial = clip + QStringLiteral(".part.avi");
-        if (!runFfmpeg({"-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30", "-f", "lavfi", "-i", "sine=r=16000", "-t",
-                        "10", "-c:v", "mpeg4", "-b:v", "200k", "-g", "300", "-c:a", "pcm_s16le", "-ac", "1",
-                        partial})
+        if (!runFfmpeg({ "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30", "-f", "lavfi", "-i",
+                "sine=r=16000", "-t", "10", "-c:v", "mpeg4", "-b:v", "200k", "-g", "300", "-c:a", "pcm_s16le",
+                "-ac", "1", partial })
             || !QFile::rename(partial, clip))
             return QString();
     }
@@ -54,7 +54,8 @@ QString recording(const QDir &folder, int seconds)
     const QString path = folder.filePath(QStringLiteral("clip-%1s.avi").arg(seconds));
     if (!QFileInfo::exists(path)) {
         const QString partial = path + QStringLiteral(".part.avi");
-        if (!runFfmpeg({"-stream_loop", QString::number(seconds / 10 - 1), "-i", clip, "-c", "copy", partial})
+        if (!runFfmpeg(
+                { "-stream_loop", QString::number(seconds / 10 - 1), "-i", clip, "-c", "copy", partial })
             || !QFile::rename(partial, path))
             return QString();
     }
@@ -112,7 +113,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
         return 1;
     }
-    for (int seconds : {10, 60, 600}) {
+    for (int seconds : { 10, 60, 600 }) {
         const QString path = recording(folder, seconds);
         if (path.isEmpty()) {
             std::fprintf(stderr, "cannot make the %d s recording\n", seconds);

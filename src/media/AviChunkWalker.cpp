@@ -9,96 +9,95 @@ namespace media {
 
 namespace {
 
-constexpr std::size_t kMainHeaderBytes = 56;
-constexpr std::size_t kStreamHeaderBytes = 56;
-constexpr std::size_t kVideoFormatBytes = 40;
-constexpr std::size_t kAudioFormatBytes = 20;
+    constexpr std::size_t kMainHeaderBytes = 56;
+    constexpr std::size_t kStreamHeaderBytes = 56;
+    constexpr std::size_t kVideoFormatBytes = 40;
+    constexpr std::size_t kAudioFormatBytes = 20;
 
-bool isFourCc(const char id[4], const char *text)
-{
-    return std::memcmp(id, text, 4) == 0;
-}
-
-std::uint16_t le16(const unsigned char *bytes)
-{
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-std::uint32_t le32(const unsigned char *bytes)
-{
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
-        | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
-
-AviMainHeader decodeMainHeader(const unsigned char *bytes)
-{
-    AviMainHeader header;
-    std::uint32_t *fields[] = {&header.microSecPerFrame, &header.maxBytesPerSec, &header.paddingGranularity,
-                               &header.flags, &header.totalFrames, &header.initialFrames, &header.streams,
-                               &header.suggestedBufferSize, &header.width, &header.height,
-                               &header.reserved[0], &header.reserved[1], &header.reserved[2],
-                               &header.reserved[3]};
-    for (std::uint32_t *field : fields) {
-        *field = le32(bytes);
-        bytes += 4;
+    bool isFourCc(const char id[4], const char *text)
+    {
+        return std::memcmp(id, text, 4) == 0;
     }
-    return header;
-}
 
-AviStreamHeader decodeStreamHeader(const unsigned char *bytes)
-{
-    AviStreamHeader header;
-    std::memcpy(header.type, bytes, 4);
-    std::memcpy(header.handler, bytes + 4, 4);
-    header.flags = le32(bytes + 8);
-    header.priority = le16(bytes + 12);
-    header.language = le16(bytes + 14);
-    header.initialFrames = le32(bytes + 16);
-    header.scale = le32(bytes + 20);
-    header.rate = le32(bytes + 24);
-    header.start = le32(bytes + 28);
-    header.length = le32(bytes + 32);
-    header.suggestedBufferSize = le32(bytes + 36);
-    header.quality = le32(bytes + 40);
-    header.sampleSize = le32(bytes + 44);
-    header.frameLeft = static_cast<std::int16_t>(le16(bytes + 48));
-    header.frameTop = static_cast<std::int16_t>(le16(bytes + 50));
-    header.frameRight = static_cast<std::int16_t>(le16(bytes + 52));
-    header.frameBottom = static_cast<std::int16_t>(le16(bytes + 54));
-    return header;
-}
+    std::uint16_t le16(const unsigned char *bytes)
+    {
+        return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    }
 
-AviBitmapInfoHeader decodeBitmapInfoHeader(const unsigned char *bytes)
-{
-    AviBitmapInfoHeader header;
-    header.size = le32(bytes);
-    header.width = static_cast<std::int32_t>(le32(bytes + 4));
-    header.height = static_cast<std::int32_t>(le32(bytes + 8));
-    header.planes = le16(bytes + 12);
-    header.bitCount = le16(bytes + 14);
-    header.compression = le32(bytes + 16);
-    header.sizeImage = le32(bytes + 20);
-    header.xPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 24));
-    header.yPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 28));
-    header.clrUsed = le32(bytes + 32);
-    header.clrImportant = le32(bytes + 36);
-    return header;
-}
+    std::uint32_t le32(const unsigned char *bytes)
+    {
+        return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
+            | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    }
 
-AviWaveFormat decodeWaveFormat(const unsigned char *bytes)
-{
-    AviWaveFormat format;
-    format.formatTag = le16(bytes);
-    format.channels = le16(bytes + 2);
-    format.samplesPerSec = le32(bytes + 4);
-    format.avgBytesPerSec = le32(bytes + 8);
-    format.blockAlign = le16(bytes + 12);
-    format.bitsPerSample = le16(bytes + 14);
-    format.extraSize = le16(bytes + 16);
-    format.extra[0] = bytes[18];
-    format.extra[1] = bytes[19];
-    return format;
-}
+    AviMainHeader decodeMainHeader(const unsigned char *bytes)
+    {
+        AviMainHeader header;
+        std::uint32_t *fields[] = { &header.microSecPerFrame, &header.maxBytesPerSec,
+            &header.paddingGranularity, &header.flags, &header.totalFrames, &header.initialFrames,
+            &header.streams, &header.suggestedBufferSize, &header.width, &header.height, &header.reserved[0],
+            &header.reserved[1], &header.reserved[2], &header.reserved[3] };
+        for (std::uint32_t *field : fields) {
+            *field = le32(bytes);
+            bytes += 4;
+        }
+        return header;
+    }
+
+    AviStreamHeader decodeStreamHeader(const unsigned char *bytes)
+    {
+        AviStreamHeader header;
+        std::memcpy(header.type, bytes, 4);
+        std::memcpy(header.handler, bytes + 4, 4);
+        header.flags = le32(bytes + 8);
+        header.priority = le16(bytes + 12);
+        header.language = le16(bytes + 14);
+        header.initialFrames = le32(bytes + 16);
+        header.scale = le32(bytes + 20);
+        header.rate = le32(bytes + 24);
+        header.start = le32(bytes + 28);
+        header.length = le32(bytes + 32);
+        header.suggestedBufferSize = le32(bytes + 36);
+        header.quality = le32(bytes + 40);
+        header.sampleSize = le32(bytes + 44);
+        header.frameLeft = static_cast<std::int16_t>(le16(bytes + 48));
+        header.frameTop = static_cast<std::int16_t>(le16(bytes + 50));
+        header.frameRight = static_cast<std::int16_t>(le16(bytes + 52));
+        header.frameBottom = static_cast<std::int16_t>(le16(bytes + 54));
+        return header;
+    }
+
+    AviBitmapInfoHeader decodeBitmapInfoHeader(const unsigned char *bytes)
+    {
+        AviBitmapInfoHeader header;
+        header.size = le32(bytes);
+        header.width = static_cast<std::int32_t>(le32(bytes + 4));
+        header.height = static_cast<std::int32_t>(le32(bytes + 8));
+        header.planes = le16(bytes + 12);
+        header.bitCount = le16(bytes + 14);
+        header.compression = le32(bytes + 16);
+        header.sizeImage = le32(bytes + 20);
+        header.xPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 24));
+        header.yPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 28));
+        header.clrUsed = le32(bytes + 32);
+        header.clrImportant = le32(bytes + 36);
+        return header;
+    }
+
+    AviWaveFormat decodeWaveFormat(const unsigned char *bytes)
+    {
+        AviWaveFormat format;
+        format.formatTag = le16(bytes);
+        format.channels = le16(bytes + 2);
+        format.samplesPerSec = le32(bytes + 4);
+        format.avgBytesPerSec = le32(bytes + 8);
+        format.blockAlign = le16(bytes + 12);
+        format.bitsPerSample = le16(bytes + 14);
+        format.extraSize = le16(bytes + 16);
+        format.extra[0] = bytes[18];
+        format.extra[1] = bytes[19];
+        return format;
+    }
 
 } // namespace
 
@@ -119,7 +118,8 @@ void AviChunkWalker::trace(const char *format, ...)
     const int length = std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
     if (length > 0)
-        m_trace(std::string_view(text, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof text - 1)));
+        m_trace(
+            std::string_view(text, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof text - 1)));
 }
 
 bool AviChunkWalker::walk(AviWalkScope scope)
@@ -129,8 +129,8 @@ bool AviChunkWalker::walk(AviWalkScope scope)
         return false;
     const char *id = reinterpret_cast<const char *>(header);
     const char *form = id + 8;
-    trace("%c%c%c%c %d %c%c%c%c \r\n", id[0], id[1], id[2], id[3], static_cast<std::int32_t>(le32(header + 4)),
-          form[0], form[1], form[2], form[3]);
+    trace("%c%c%c%c %d %c%c%c%c \r\n", id[0], id[1], id[2], id[3],
+        static_cast<std::int32_t>(le32(header + 4)), form[0], form[1], form[2], form[3]);
     if (!isFourCc(id, "RIFF") || !isFourCc(form, "AVI "))
         return false;
     m_info.riffSize = le32(header + 4);
@@ -180,7 +180,7 @@ AviChunkWalker::Step AviChunkWalker::visitChunk(AviWalkScope scope)
 AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t size)
 {
     // 64-bit, so that the pad step cannot overflow for a size near the 32-bit limit.
-    std::int64_t consumed = size;  // an ordinary chunk is not read
+    std::int64_t consumed = size; // an ordinary chunk is not read
     std::int64_t skip = size;
     unsigned char body[kMainHeaderBytes];
 
@@ -193,8 +193,8 @@ AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t si
     } else if (isFourCc(id, "strh")) {
         if (!m_source.read(body, kStreamHeaderBytes))
             return Step::Stop;
-        trace("          %c%c%c%c:%c%c%c%c\r\n", body[0], body[1], body[2], body[3], body[4], body[5], body[6],
-              body[7]);
+        trace("          %c%c%c%c:%c%c%c%c\r\n", body[0], body[1], body[2], body[3], body[4], body[5],
+            body[6], body[7]);
         const char *type = reinterpret_cast<const char *>(body);
         if (isFourCc(type, "vids")) {
             m_kind = StreamKind::Video;
@@ -226,7 +226,7 @@ AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t si
     }
 
     // Data chunks are told apart by their last two characters (after the stream number).
-    const char suffix[2] = {id[2], id[3]};
+    const char suffix[2] = { id[2], id[3] };
     if (std::memcmp(suffix, "dc", 2) == 0 || std::memcmp(suffix, "db", 2) == 0
         || std::memcmp(suffix, "pc", 2) == 0) {
         m_info.videoBytes += static_cast<std::uint32_t>(size);

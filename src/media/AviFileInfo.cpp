@@ -6,9 +6,9 @@ namespace media {
 
 namespace {
 
-// The whole walk touches every chunk header of the "movi" list; a small window keeps each
-// hop over a large frame down to one short read.
-constexpr std::size_t kWholeFileWindow = 4096;
+    // The whole walk touches every chunk header of the "movi" list; a small window keeps each
+    // hop over a large frame down to one short read.
+    constexpr std::size_t kWholeFileWindow = 4096;
 
 } // namespace
 

@@ -24,8 +24,8 @@ struct AviMainHeader {
 
 // An AVI stream header ("strh" body), 56 bytes.
 struct AviStreamHeader {
-    char type[4] = {};     // "vids", "auds", ...
-    char handler[4] = {};  // codec four-character code
+    char type[4] = {}; // "vids", "auds", ...
+    char handler[4] = {}; // codec four-character code
     std::uint32_t flags = 0;
     std::uint16_t priority = 0;
     std::uint16_t language = 0;
@@ -50,7 +50,7 @@ struct AviBitmapInfoHeader {
     std::int32_t height = 0;
     std::uint16_t planes = 0;
     std::uint16_t bitCount = 0;
-    std::uint32_t compression = 0;  // four-character code
+    std::uint32_t compression = 0; // four-character code
     std::uint32_t sizeImage = 0;
     std::int32_t xPelsPerMeter = 0;
     std::int32_t yPelsPerMeter = 0;
@@ -74,19 +74,19 @@ struct AviWaveFormat {
 // What the chunk walk of a recording found. Counters and sums are only ever added to: hand in
 // a record in its initial (zero) state.
 struct AviFileInfo {
-    std::uint32_t hasVideo = 0;     // 1 once a "vids" stream header was seen
-    std::uint32_t hasAudio = 0;     // 1 once an "auds" stream header was seen
-    std::uint32_t riffSize = 0;     // size field of the outer RIFF chunk
-    std::uint32_t moviSize = 0;     // size field of the "movi" list
-    std::uint32_t audioBytes = 0;   // sum of the size fields of ##wb chunks (pad bytes not counted)
+    std::uint32_t hasVideo = 0; // 1 once a "vids" stream header was seen
+    std::uint32_t hasAudio = 0; // 1 once an "auds" stream header was seen
+    std::uint32_t riffSize = 0; // size field of the outer RIFF chunk
+    std::uint32_t moviSize = 0; // size field of the "movi" list
+    std::uint32_t audioBytes = 0; // sum of the size fields of ##wb chunks (pad bytes not counted)
     std::uint32_t audioChunks = 0;
-    std::uint32_t videoBytes = 0;   // sum of the size fields of ##dc, ##db and ##pc chunks
+    std::uint32_t videoBytes = 0; // sum of the size fields of ##dc, ##db and ##pc chunks
     std::uint32_t videoChunks = 0;
     AviMainHeader mainHeader;
-    AviStreamHeader videoStreamHeader;  // the last video stream header
-    AviBitmapInfoHeader videoFormat;    // the format that follows it
-    AviStreamHeader audioStreamHeader;  // the last audio stream header
-    AviWaveFormat audioFormat;          // the format that follows it
+    AviStreamHeader videoStreamHeader; // the last video stream header
+    AviBitmapInfoHeader videoFormat; // the format that follows it
+    AviStreamHeader audioStreamHeader; // the last audio stream header
+    AviWaveFormat audioFormat; // the format that follows it
 };
 
 static_assert(sizeof(AviMainHeader) == 56);
@@ -100,7 +100,7 @@ static_assert(sizeof(AviWaveFormat) == 20);
 // opened or is not a RIFF "AVI " file; otherwise true, whatever the walk then found (a
 // truncated or damaged file ends the walk quietly). The trace sink, when set, receives the
 // walk's trace text.
-bool ReadAviFileInfo(const char *path, AviFileInfo &info, const AviTraceSink &trace = {},
-                     AviReadStats *stats = nullptr);
+bool ReadAviFileInfo(
+    const char *path, AviFileInfo &info, const AviTraceSink &trace = {}, AviReadStats *stats = nullptr);
 
 } // namespace media

@@ -37,8 +37,8 @@ bool AviFileSource::fillWindow(std::size_t atLeast)
     // Nothing to gain from reading a tail that cannot hold what is asked for.
     if (m_position < 0 || m_position + static_cast<std::int64_t>(atLeast) > m_size)
         return false;
-    const std::size_t wanted = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(std::max(m_windowSize, atLeast)), m_size - m_position));
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(
+        static_cast<std::int64_t>(std::max(m_windowSize, atLeast)), m_size - m_position));
     if (m_window.size() < wanted)
         m_window.resize(wanted);
     m_file.clear();
@@ -57,7 +57,8 @@ bool AviFileSource::read(void *destination, std::size_t count)
     if (!m_file.is_open())
         return false;
     const bool inWindow = m_position >= m_windowStart
-        && m_position + static_cast<std::int64_t>(count) <= m_windowStart + static_cast<std::int64_t>(m_windowLength);
+        && m_position + static_cast<std::int64_t>(count)
+            <= m_windowStart + static_cast<std::int64_t>(m_windowLength);
     if (!inWindow && !fillWindow(count))
         return false;
     std::memcpy(destination, m_window.data() + (m_position - m_windowStart), count);

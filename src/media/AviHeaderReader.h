@@ -13,8 +13,8 @@ constexpr std::size_t kAviHeaderWindow = 64 * 1024;
 // the data chunk counters stay as they were. Its cost does not depend on the recording's
 // length: one read of at most kAviHeaderWindow bytes when the headers fit in it (further
 // reads of that size only if they do not). Same return values as ReadAviFileInfo.
-bool ReadAviHeaderInfo(const char *path, AviFileInfo &info, const AviTraceSink &trace = {},
-                       AviReadStats *stats = nullptr);
+bool ReadAviHeaderInfo(
+    const char *path, AviFileInfo &info, const AviTraceSink &trace = {}, AviReadStats *stats = nullptr);
 
 // The recording's length in whole seconds from its main header (see RecordingLengthSeconds);
 // 0 when the file cannot be read.

@@ -13,7 +13,7 @@ class CGPSArray
 public:
     int GetSize() const { return static_cast<int>(m_fixes.size()); }
     bool IsEmpty() const { return m_fixes.empty(); }
-    int Add(const CGps &fix);  // returns the new element's index
+    int Add(const CGps &fix); // returns the new element's index
     void RemoveAll() { m_fixes.clear(); }
 
     const CGps &GetAt(int index) const { return m_fixes[static_cast<std::size_t>(index)]; }

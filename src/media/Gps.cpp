@@ -11,56 +11,57 @@ namespace media {
 
 namespace {
 
-// Sentences longer than this are cut; real RMC sentences are under 100 characters.
-constexpr std::size_t kSentenceLimit = 1023;
-constexpr double kKmPerHourPerKnot = 1.852;
+    // Sentences longer than this are cut; real RMC sentences are under 100 characters.
+    constexpr std::size_t kSentenceLimit = 1023;
+    constexpr double kKmPerHourPerKnot = 1.852;
 
-std::string_view skipLeadingBlanksAndPlus(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    return text;
-}
+    std::string_view skipLeadingBlanksAndPlus(std::string_view text)
+    {
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        if (!text.empty() && text.front() == '+')
+            text.remove_prefix(1);
+        return text;
+    }
 
-// A decimal number read up to the first character that cannot belong to it; 0 when there is
-// none. Independent of the C locale, which a desktop program may have set to one with a
-// decimal comma.
-double readDecimal(std::string_view field)
-{
-    field = skipLeadingBlanksAndPlus(field);
-    double value = 0;
-    const auto result = std::from_chars(field.data(), field.data() + field.size(), value,
-                                        std::chars_format::fixed);
-    if (result.ec != std::errc() || !std::isfinite(value))
-        return 0;
-    return value;
-}
+    // A decimal number read up to the first character that cannot belong to it; 0 when there is
+    // none. Independent of the C locale, which a desktop program may have set to one with a
+    // decimal comma.
+    double readDecimal(std::string_view field)
+    {
+        field = skipLeadingBlanksAndPlus(field);
+        double value = 0;
+        const auto result
+            = std::from_chars(field.data(), field.data() + field.size(), value, std::chars_format::fixed);
+        if (result.ec != std::errc() || !std::isfinite(value))
+            return 0;
+        return value;
+    }
 
-// The decimal value of the two characters at `offset` (fewer if the field is shorter), read
-// the same way: a receiver that writes "1235" for the time still gives hour 12, minute 35.
-int readTwoDigits(std::string_view field, std::size_t offset)
-{
-    if (offset >= field.size())
-        return 0;
-    std::string_view digits = skipLeadingBlanksAndPlus(field.substr(offset, 2));
-    int value = 0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return result.ec == std::errc() ? value : 0;
-}
+    // The decimal value of the two characters at `offset` (fewer if the field is shorter), read
+    // the same way: a receiver that writes "1235" for the time still gives hour 12, minute 35.
+    int readTwoDigits(std::string_view field, std::size_t offset)
+    {
+        if (offset >= field.size())
+            return 0;
+        std::string_view digits = skipLeadingBlanksAndPlus(field.substr(offset, 2));
+        int value = 0;
+        const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        return result.ec == std::errc() ? value : 0;
+    }
 
-std::int64_t daysFromCivil(std::int64_t year, int month, int day)
-{
-    // Howard Hinnant's days-from-civil: proleptic Gregorian calendar, March-based years.
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yearOfEra = year - era * 400;
-    const int shiftedMonth = month > 2 ? month - 3 : month + 9;
-    const std::int64_t dayOfYear = (153 * shiftedMonth + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
+    std::int64_t daysFromCivil(std::int64_t year, int month, int day)
+    {
+        // Days since 1970-01-01 in the Gregorian calendar; years are counted from March so that
+        // the leap day is the last day of a year and needs no special case.
+        year -= month <= 2 ? 1 : 0;
+        const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+        const std::int64_t yearOfEra = year - era * 400;
+        const int shiftedMonth = month > 2 ? month - 3 : month + 9;
+        const std::int64_t dayOfYear = (153 * shiftedMonth + 2) / 5 + day - 1;
+        const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+        return era * 146097 + dayOfEra - 719468;
+    }
 
 } // namespace
 
@@ -99,10 +100,9 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
     *this = CGps();
     timeMs = stamp;
 
-    const std::string_view text(sentence ? sentence : "",
-                                sentence ? strnlen(sentence, kSentenceLimit) : 0);
+    const std::string_view text(sentence ? sentence : "", sentence ? strnlen(sentence, kSentenceLimit) : 0);
     NmeaTokenizer tokens(text);
-    if (!tokens.next())  // the sentence identifier ($GPRMC, $GNRMC, ...) is not examined
+    if (!tokens.next()) // the sentence identifier ($GPRMC, $GNRMC, ...) is not examined
         return false;
 
     // The nine fields up to the date, stored as they are read so that a short sentence keeps
@@ -118,7 +118,7 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
         return false;
     };
 
-    if (!nextField())  // hhmmss or hhmmss.ss
+    if (!nextField()) // hhmmss or hhmmss.ss
         return voidFix();
     hour = static_cast<std::int8_t>(readTwoDigits(field, 0));
     minute = static_cast<std::int8_t>(readTwoDigits(field, 2));
@@ -151,7 +151,7 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
         return voidFix();
     course = static_cast<float>(readDecimal(field));
 
-    if (!nextField())  // ddmmyy
+    if (!nextField()) // ddmmyy
         return voidFix();
     day = static_cast<std::int8_t>(readTwoDigits(field, 0));
     month = static_cast<std::int8_t>(readTwoDigits(field, 2));

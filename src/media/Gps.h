@@ -26,19 +26,19 @@ public:
     std::int64_t GetFixTime() const { return fixTime; }
     bool IsValid() const { return valid != 0; }
 
-    std::int8_t year = 0;    // two digits, 70..99 = 1970..1999, 00..69 = 2000..2069
-    std::int8_t month = 0;   // 1..12
+    std::int8_t year = 0; // two digits, 70..99 = 1970..1999, 00..69 = 2000..2069
+    std::int8_t month = 0; // 1..12
     std::int8_t day = 0;
-    std::int8_t hour = 0;    // UTC
+    std::int8_t hour = 0; // UTC
     std::int8_t minute = 0;
-    std::int8_t second = 0;  // whole seconds; a fraction in the sentence is ignored
-    std::int32_t valid = 0;  // 1 for status 'A' with all fields present
-    float latitude = 0;      // ddmm.mmmm, negative in the southern hemisphere
-    float longitude = 0;     // dddmm.mmmm, negative in the western hemisphere
-    float speed = 0;         // km/h
-    float course = 0;        // degrees
-    std::int64_t fixTime = 0;     // seconds since 1970-01-01 00:00 UTC
-    std::uint32_t timeMs = 0;     // milliseconds from the start of the recording
+    std::int8_t second = 0; // whole seconds; a fraction in the sentence is ignored
+    std::int32_t valid = 0; // 1 for status 'A' with all fields present
+    float latitude = 0; // ddmm.mmmm, negative in the southern hemisphere
+    float longitude = 0; // dddmm.mmmm, negative in the western hemisphere
+    float speed = 0; // km/h
+    float course = 0; // degrees
+    std::int64_t fixTime = 0; // seconds since 1970-01-01 00:00 UTC
+    std::uint32_t timeMs = 0; // milliseconds from the start of the recording
 };
 
 // Turns a stored coordinate scaled by 0.01 (dd.mmmmmm: degrees, then minutes as the

@@ -31,20 +31,21 @@ RunResult run(const QString &program, const QStringList &args, int timeoutMs)
 
 QString makeAvi(const QString &path, const QStringList &inputs, const QStringList &arguments)
 {
-    QStringList args{QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y")};
+    QStringList args { QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
+        QStringLiteral("-y") };
     for (const QString &input : inputs)
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i") << input;
     args << arguments << path;
     const RunResult result = run(QStringLiteral("ffmpeg"), args);
-    return result.ok ? QString() : QString::fromUtf8(result.err) + QStringLiteral(" (ffmpeg ") + args.join(' ') + ')';
+    return result.ok ? QString()
+                     : QString::fromUtf8(result.err) + QStringLiteral(" (ffmpeg ") + args.join(' ') + ')';
 }
 
 std::optional<Probe> probe(const QString &path, QString *error)
 {
     const RunResult result = run(QStringLiteral("ffprobe"),
-                                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"),
-                                  QStringLiteral("json"), QStringLiteral("-show_streams"),
-                                  QStringLiteral("-show_packets"), path});
+        { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"), QStringLiteral("json"),
+            QStringLiteral("-show_streams"), QStringLiteral("-show_packets"), path });
     if (!result.ok) {
         if (error)
             *error = QString::fromUtf8(result.err);

@@ -10,7 +10,7 @@
 namespace fftools {
 
 struct RunResult {
-    bool ok = false;  // started, finished in time, exit code 0
+    bool ok = false; // started, finished in time, exit code 0
     QByteArray out;
     QByteArray err;
 };
@@ -23,8 +23,8 @@ QString makeAvi(const QString &path, const QStringList &inputs, const QStringLis
 
 // What ffprobe reports about a file's first video and first audio stream.
 struct Probe {
-    qint64 videoFrames = -1;      // the stream's nb_frames
-    double videoDuration = -1;    // the stream's duration in seconds
+    qint64 videoFrames = -1; // the stream's nb_frames
+    double videoDuration = -1; // the stream's duration in seconds
     int width = 0;
     int height = 0;
     bool hasAudio = false;

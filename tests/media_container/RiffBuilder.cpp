@@ -37,24 +37,25 @@ QByteArray list(const char *type, const QByteArray &content)
 
 QByteArray riffAvi(const QByteArray &content, const char *form)
 {
-    return QByteArray("RIFF") + le32(static_cast<std::uint32_t>(content.size() + 4)) + QByteArray(form, 4) + content;
+    return QByteArray("RIFF") + le32(static_cast<std::uint32_t>(content.size() + 4)) + QByteArray(form, 4)
+        + content;
 }
 
 QByteArray mainHeader(std::uint32_t microSecPerFrame, std::uint32_t totalFrames, std::uint32_t width,
-                      std::uint32_t height, std::uint32_t streams)
+    std::uint32_t height, std::uint32_t streams)
 {
     QByteArray body;
-    for (std::uint32_t value : {microSecPerFrame, 1000000u, 0u, 0x910u, totalFrames, 0u, streams, 65536u, width,
-                                height, 0u, 0u, 0u, 0u})
+    for (std::uint32_t value : { microSecPerFrame, 1000000u, 0u, 0x910u, totalFrames, 0u, streams, 65536u,
+             width, height, 0u, 0u, 0u, 0u })
         body += le32(value);
     return body;
 }
 
-QByteArray streamHeader(const char *type, const char *handler, std::uint32_t scale, std::uint32_t rate,
-                        std::uint32_t length)
+QByteArray streamHeader(
+    const char *type, const char *handler, std::uint32_t scale, std::uint32_t rate, std::uint32_t length)
 {
     QByteArray body = QByteArray(type, 4) + QByteArray(handler, 4);
-    for (std::uint32_t value : {0u, 0u, 0u, scale, rate, 0u, length, 4096u, 0xffffffffu, 0u})
+    for (std::uint32_t value : { 0u, 0u, 0u, scale, rate, 0u, length, 4096u, 0xffffffffu, 0u })
         body += le32(value);
     body += QByteArray(8, '\0');
     return body;
@@ -62,7 +63,8 @@ QByteArray streamHeader(const char *type, const char *handler, std::uint32_t sca
 
 QByteArray bitmapInfo(std::int32_t width, std::int32_t height, const char *compression)
 {
-    QByteArray body = le32(40) + le32(static_cast<std::uint32_t>(width)) + le32(static_cast<std::uint32_t>(height));
+    QByteArray body
+        = le32(40) + le32(static_cast<std::uint32_t>(width)) + le32(static_cast<std::uint32_t>(height));
     body += le16(1) + le16(24) + QByteArray(compression, 4);
     body += le32(static_cast<std::uint32_t>(width * height * 3)) + le32(0) + le32(0) + le32(0) + le32(0);
     return body;
@@ -77,10 +79,12 @@ QByteArray waveFormat(std::uint16_t tag, std::uint16_t channels, std::uint32_t r
 
 QByteArray headerList(std::uint32_t microSecPerFrame, std::uint32_t totalFrames)
 {
-    const QByteArray video = list("strl", chunk("strh", streamHeader("vids", "H264", 1, 30, totalFrames))
-                                              + chunk("strf", bitmapInfo(320, 240, "H264")));
-    const QByteArray audio = list("strl", chunk("strh", streamHeader("auds", "\x01\0\0\0", 1, 8000, 8000))
-                                              + chunk("strf", waveFormat(1, 1, 8000, 8)));
+    const QByteArray video = list("strl",
+        chunk("strh", streamHeader("vids", "H264", 1, 30, totalFrames))
+            + chunk("strf", bitmapInfo(320, 240, "H264")));
+    const QByteArray audio = list("strl",
+        chunk("strh", streamHeader("auds", "\x01\0\0\0", 1, 8000, 8000))
+            + chunk("strf", waveFormat(1, 1, 8000, 8)));
     return list("hdrl", chunk("avih", mainHeader(microSecPerFrame, totalFrames)) + video + audio);
 }
 

@@ -18,9 +18,9 @@ QByteArray list(const char *type, const QByteArray &content);
 QByteArray riffAvi(const QByteArray &content, const char *form = "AVI ");
 
 QByteArray mainHeader(std::uint32_t microSecPerFrame, std::uint32_t totalFrames, std::uint32_t width = 320,
-                      std::uint32_t height = 240, std::uint32_t streams = 2);
-QByteArray streamHeader(const char *type, const char *handler, std::uint32_t scale, std::uint32_t rate,
-                        std::uint32_t length);
+    std::uint32_t height = 240, std::uint32_t streams = 2);
+QByteArray streamHeader(
+    const char *type, const char *handler, std::uint32_t scale, std::uint32_t rate, std::uint32_t length);
 QByteArray bitmapInfo(std::int32_t width, std::int32_t height, const char *compression);
 QByteArray waveFormat(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits);
 

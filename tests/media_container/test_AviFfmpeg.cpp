@@ -40,21 +40,19 @@ void PrintTo(const Recipe &recipe, std::ostream *out)
 std::vector<Recipe> recipes()
 {
     return {
-        {"H264At2997WithOddPcmChunks",
-         {"testsrc2=s=320x240:r=30000/1001", "sine=f=440:r=11025"},
-         {"-frames:v", "58", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "pcm_u8", "-ac", "1", "-af",
-          "asetnsamples=n=735", "-shortest"},
-         true, false},
-        {"Mpeg4At15WithAac",
-         {"testsrc2=s=176x144:r=15", "sine=f=1000:r=16000"},
-         {"-frames:v", "29", "-c:v", "mpeg4", "-q:v", "5", "-c:a", "aac", "-b:a", "32k", "-shortest"},
-         false, true},
-        {"Mpeg4At25VideoOnly", {"testsrc2=s=160x120:r=25"}, {"-frames:v", "27", "-c:v", "mpeg4"}, false, false},
-        {"H264At15WithStereoPcm",
-         {"testsrc2=s=320x180:r=15", "sine=f=300:r=22050"},
-         {"-frames:v", "22", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "pcm_s16le", "-ac", "2",
-          "-shortest"},
-         false, false},
+        { "H264At2997WithOddPcmChunks", { "testsrc2=s=320x240:r=30000/1001", "sine=f=440:r=11025" },
+            { "-frames:v", "58", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "pcm_u8", "-ac", "1",
+                "-af", "asetnsamples=n=735", "-shortest" },
+            true, false },
+        { "Mpeg4At15WithAac", { "testsrc2=s=176x144:r=15", "sine=f=1000:r=16000" },
+            { "-frames:v", "29", "-c:v", "mpeg4", "-q:v", "5", "-c:a", "aac", "-b:a", "32k", "-shortest" },
+            false, true },
+        { "Mpeg4At25VideoOnly", { "testsrc2=s=160x120:r=25" }, { "-frames:v", "27", "-c:v", "mpeg4" }, false,
+            false },
+        { "H264At15WithStereoPcm", { "testsrc2=s=320x180:r=15", "sine=f=300:r=22050" },
+            { "-frames:v", "22", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "pcm_s16le", "-ac", "2",
+                "-shortest" },
+            false, false },
     };
 }
 
@@ -92,8 +90,8 @@ TEST_P(AviFfmpegTest, WholeWalkAgreesWithFfprobe)
 {
     AviFileInfo info;
     std::string trace;
-    ASSERT_TRUE(ReadAviFileInfo(nativePath().constData(), info,
-                                [&trace](std::string_view text) { trace.append(text); }));
+    ASSERT_TRUE(ReadAviFileInfo(
+        nativePath().constData(), info, [&trace](std::string_view text) { trace.append(text); }));
 
     EXPECT_EQ(info.hasVideo, 1u);
     EXPECT_EQ(info.hasAudio, m_probe.hasAudio ? 1u : 0u);
@@ -143,9 +141,11 @@ TEST_P(AviFfmpegTest, HeaderReadMatchesWholeWalkInOneSmallRead)
     ASSERT_TRUE(ReadAviHeaderInfo(nativePath().constData(), headers, {}, &stats));
 
     EXPECT_EQ(std::memcmp(&headers.mainHeader, &whole.mainHeader, sizeof whole.mainHeader), 0);
-    EXPECT_EQ(std::memcmp(&headers.videoStreamHeader, &whole.videoStreamHeader, sizeof whole.videoStreamHeader), 0);
+    EXPECT_EQ(
+        std::memcmp(&headers.videoStreamHeader, &whole.videoStreamHeader, sizeof whole.videoStreamHeader), 0);
     EXPECT_EQ(std::memcmp(&headers.videoFormat, &whole.videoFormat, sizeof whole.videoFormat), 0);
-    EXPECT_EQ(std::memcmp(&headers.audioStreamHeader, &whole.audioStreamHeader, sizeof whole.audioStreamHeader), 0);
+    EXPECT_EQ(
+        std::memcmp(&headers.audioStreamHeader, &whole.audioStreamHeader, sizeof whole.audioStreamHeader), 0);
     EXPECT_EQ(std::memcmp(&headers.audioFormat, &whole.audioFormat, sizeof whole.audioFormat), 0);
     EXPECT_EQ(headers.riffSize, whole.riffSize);
     EXPECT_EQ(headers.moviSize, whole.moviSize);
@@ -160,7 +160,7 @@ TEST_P(AviFfmpegTest, HeaderReadMatchesWholeWalkInOneSmallRead)
 }
 
 INSTANTIATE_TEST_SUITE_P(Clips, AviFfmpegTest, testing::ValuesIn(recipes()),
-                         [](const testing::TestParamInfo<Recipe> &info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Recipe> &info) { return std::string(info.param.name); });
 
 TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
 {
@@ -168,14 +168,14 @@ TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("clip 29.97.avi"));
     // 58 frames at 29.97 fps last 1.935 s: the 0.9 rule lists the clip as 2 s.
-    const QString error = fftools::makeAvi(path, {"testsrc2=s=160x120:r=30000/1001", "sine=r=8000"},
-                                           {"-frames:v", "58", "-c:v", "mpeg4", "-c:a", "pcm_u8", "-shortest"});
+    const QString error = fftools::makeAvi(path, { "testsrc2=s=160x120:r=30000/1001", "sine=r=8000" },
+        { "-frames:v", "58", "-c:v", "mpeg4", "-c:a", "pcm_u8", "-shortest" });
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     const std::optional<fftools::Probe> probe = fftools::probe(path);
     ASSERT_TRUE(probe);
 
     const QString cli = QStringLiteral(TAVIN_BIN_DIR "/tavin-cli");
-    const fftools::RunResult json = fftools::run(cli, {"info", path, "--json"});
+    const fftools::RunResult json = fftools::run(cli, { "info", path, "--json" });
     ASSERT_TRUE(json.ok) << json.err.toStdString();
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
     EXPECT_EQ(object.value("mainHeader").toObject().value("TotalFrames").toInteger(), probe->videoFrames);
@@ -183,14 +183,15 @@ TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
     EXPECT_EQ(object.value("lengthSeconds").toInt(), 2);
     EXPECT_EQ(object.value("videoChunks").toInteger(), probe->videoPackets);
 
-    const fftools::RunResult text = fftools::run(cli, {"info", path, "--trace"});
+    const fftools::RunResult text = fftools::run(cli, { "info", path, "--trace" });
     ASSERT_TRUE(text.ok) << text.err.toStdString();
     EXPECT_TRUE(text.out.startsWith("RIFF ")) << text.out.left(200).toStdString();
     EXPECT_TRUE(text.out.contains("          movi\r\n"));
-    EXPECT_TRUE(text.out.contains(QStringLiteral("mainHeader.TotalFrames: %1\n").arg(probe->videoFrames).toUtf8()));
+    EXPECT_TRUE(
+        text.out.contains(QStringLiteral("mainHeader.TotalFrames: %1\n").arg(probe->videoFrames).toUtf8()));
     EXPECT_TRUE(text.out.contains("lengthSeconds: 2\n"));
 
-    const fftools::RunResult notAvi = fftools::run(cli, {"info", dir.path()});
+    const fftools::RunResult notAvi = fftools::run(cli, { "info", dir.path() });
     EXPECT_FALSE(notAvi.ok);
 }
 

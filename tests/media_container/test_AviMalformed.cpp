@@ -47,11 +47,11 @@ TEST_F(AviMalformedTest, FilesThatAreNotRiffAviAreRefused)
         const char *name;
         QByteArray bytes;
     } cases[] = {
-        {"empty", QByteArray()},
-        {"eleven bytes", valid.left(11)},
-        {"form WAVE", wrongForm},
-        {"id RIFX", wrongId},
-        {"text", QByteArray("hello, this is not a video file at all")},
+        { "empty", QByteArray() },
+        { "eleven bytes", valid.left(11) },
+        { "form WAVE", wrongForm },
+        { "id RIFX", wrongId },
+        { "text", QByteArray("hello, this is not a video file at all") },
     };
     for (const auto &c : cases) {
         AviFileInfo info;
@@ -81,12 +81,12 @@ TEST_F(AviMalformedTest, BadChunkSizesEndTheWalkQuietly)
         std::uint32_t videoChunks;
         std::uint32_t videoBytes;
     } cases[] = {
-        {"zero size", good + QByteArray("00dc") + le32(0) + good, 1, 10},
-        {"negative size", good + QByteArray("00dc") + le32(0xfffffff0u) + good, 1, 10},
-        {"zero id", good + QByteArray(4, '\0') + le32(10) + good, 1, 10},
+        { "zero size", good + QByteArray("00dc") + le32(0) + good, 1, 10 },
+        { "negative size", good + QByteArray("00dc") + le32(0xfffffff0u) + good, 1, 10 },
+        { "zero id", good + QByteArray(4, '\0') + le32(10) + good, 1, 10 },
         // A size past the end is still counted, then the walk finds nothing more to read.
-        {"size past end", good + QByteArray("00dc") + le32(0x7ffffff0u) + good, 2, 10 + 0x7ffffff0u},
-        {"chunk header cut", good + QByteArray("00d"), 1, 10},
+        { "size past end", good + QByteArray("00dc") + le32(0x7ffffff0u) + good, 2, 10 + 0x7ffffff0u },
+        { "chunk header cut", good + QByteArray("00d"), 1, 10 },
     };
     for (const auto &c : cases) {
         AviFileInfo info;
@@ -104,8 +104,8 @@ TEST_F(AviMalformedTest, BadChunkSizesEndTheWalkQuietly)
 TEST_F(AviMalformedTest, HugeListSizesAndStructuresCutShort)
 {
     // A list that claims the whole 32-bit range, and a main header cut short by the end of file.
-    const QByteArray bigList = QByteArray("LIST") + le32(0x7fffffffu) + QByteArray("hdrl")
-        + chunk("avih", mainHeader(40000, 10));
+    const QByteArray bigList
+        = QByteArray("LIST") + le32(0x7fffffffu) + QByteArray("hdrl") + chunk("avih", mainHeader(40000, 10));
     AviFileInfo info;
     ASSERT_TRUE(ReadAviFileInfo(write(riffAvi(bigList)).constData(), info));
     EXPECT_EQ(info.mainHeader.totalFrames, 10u);
@@ -113,7 +113,7 @@ TEST_F(AviMalformedTest, HugeListSizesAndStructuresCutShort)
     const QByteArray cut = riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 10)))).left(12 + 12 + 8 + 30);
     AviFileInfo cutInfo;
     ASSERT_TRUE(ReadAviFileInfo(write(cut).constData(), cutInfo));
-    EXPECT_EQ(cutInfo.mainHeader.totalFrames, 0u);  // a partial structure is not taken
+    EXPECT_EQ(cutInfo.mainHeader.totalFrames, 0u); // a partial structure is not taken
 }
 
 // Every cut of a real recording: up to the first 12 bytes it is not an AVI file, after that
@@ -121,8 +121,8 @@ TEST_F(AviMalformedTest, HugeListSizesAndStructuresCutShort)
 TEST_F(AviMalformedTest, TruncationsOfARecordingAtManyOffsets)
 {
     const QString path = m_dir.filePath(QStringLiteral("cut.avi"));
-    const QString error = fftools::makeAvi(path, {"testsrc2=s=160x120:r=15", "sine=r=8000"},
-                                           {"-frames:v", "15", "-c:v", "mpeg4", "-c:a", "pcm_u8", "-shortest"});
+    const QString error = fftools::makeAvi(path, { "testsrc2=s=160x120:r=15", "sine=r=8000" },
+        { "-frames:v", "15", "-c:v", "mpeg4", "-c:a", "pcm_u8", "-shortest" });
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     const QByteArray native = QFile::encodeName(path);
     AviFileInfo whole;
@@ -145,7 +145,7 @@ TEST_F(AviMalformedTest, TruncationsOfARecordingAtManyOffsets)
         ASSERT_LE(stats.bytesRead, static_cast<std::uint64_t>(offset)) << "offset " << offset;
         ASSERT_LE(info.videoChunks, whole.videoChunks) << "offset " << offset;
         ASSERT_LE(info.audioChunks, whole.audioChunks) << "offset " << offset;
-        if (offset >= 88) {  // the main header is complete
+        if (offset >= 88) { // the main header is complete
             ASSERT_EQ(info.mainHeader.totalFrames, whole.mainHeader.totalFrames) << "offset " << offset;
         }
 
@@ -165,8 +165,8 @@ TEST_F(AviMalformedTest, RandomContentAlwaysTerminates)
 {
     std::mt19937 random(20240601);
     std::uniform_int_distribution<int> byte(0, 255);
-    const QByteArray valid = riffAvi(headerList(40000, 10) + list("movi", chunk("00dc", QByteArray(33, 'v'))
-                                                                            + chunk("01wb", QByteArray(8, 'a'))));
+    const QByteArray valid = riffAvi(headerList(40000, 10)
+        + list("movi", chunk("00dc", QByteArray(33, 'v')) + chunk("01wb", QByteArray(8, 'a'))));
     for (int round = 0; round < 300; ++round) {
         QByteArray bytes;
         if (round % 2 == 0) {
@@ -181,7 +181,8 @@ TEST_F(AviMalformedTest, RandomContentAlwaysTerminates)
         } else {
             bytes = valid;
             for (int flips = 0; flips < 6; ++flips)
-                bytes[static_cast<int>(12 + random() % (valid.size() - 12))] = static_cast<char>(byte(random));
+                bytes[static_cast<int>(12 + random() % (valid.size() - 12))]
+                    = static_cast<char>(byte(random));
         }
         AviFileInfo info;
         AviReadStats stats;

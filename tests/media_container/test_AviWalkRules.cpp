@@ -48,7 +48,7 @@ TEST_F(AviWalkTest, CountsEveryDataChunkOfTheMoviList)
     std::uint32_t videoSum = 0;
     std::uint32_t audioSum = 0;
     for (int i = 0; i < 100; ++i) {
-        const int videoSize = 100 + i * 7;  // odd and even sizes alternate
+        const int videoSize = 100 + i * 7; // odd and even sizes alternate
         movi += chunk(i % 10 == 0 ? "00db" : "00dc", payload(videoSize));
         videoSum += static_cast<std::uint32_t>(videoSize);
         if (i % 2 == 0) {
@@ -57,7 +57,7 @@ TEST_F(AviWalkTest, CountsEveryDataChunkOfTheMoviList)
             audioSum += static_cast<std::uint32_t>(audioSize);
         }
     }
-    movi += chunk("tlm0", payload(17));  // telemetry: neither video nor audio
+    movi += chunk("tlm0", payload(17)); // telemetry: neither video nor audio
     const QByteArray file = riffAvi(headerList(33367, 100) + list("movi", movi) + chunk("idx1", payload(64)));
 
     AviFileInfo info;
@@ -75,7 +75,7 @@ TEST_F(AviWalkTest, CountsEveryDataChunkOfTheMoviList)
     EXPECT_EQ(info.mainHeader.width, 320u);
     EXPECT_EQ(info.videoFormat.width, 320);
     EXPECT_EQ(info.videoFormat.height, 240);
-    EXPECT_EQ(info.videoFormat.compression, 0x34363248u);  // "H264"
+    EXPECT_EQ(info.videoFormat.compression, 0x34363248u); // "H264"
     EXPECT_EQ(info.audioFormat.samplesPerSec, 8000u);
     EXPECT_EQ(info.audioFormat.bitsPerSample, 8u);
     EXPECT_EQ(info.audioFormat.extra[1], 0x22);
@@ -92,8 +92,9 @@ TEST_F(AviWalkTest, PadByteAfterOddChunkIsSkipped)
 {
     // An odd JUNK chunk in front of the main header: if its pad byte were not skipped, the
     // main header would not be found.
-    const QByteArray file = riffAvi(list("hdrl", chunk("JUNK", payload(3)) + chunk("avih", mainHeader(40000, 75)))
-                                    + list("movi", chunk("00dc", payload(5)) + chunk("00dc", payload(6))));
+    const QByteArray file
+        = riffAvi(list("hdrl", chunk("JUNK", payload(3)) + chunk("avih", mainHeader(40000, 75)))
+            + list("movi", chunk("00dc", payload(5)) + chunk("00dc", payload(6))));
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
     EXPECT_EQ(info.mainHeader.totalFrames, 75u);
@@ -119,10 +120,10 @@ TEST_F(AviWalkTest, ExactMainHeaderWritesNoSizeTrace)
 
 TEST_F(AviWalkTest, FormatOfAnotherStreamTypeIsSkippedWhole)
 {
-    const QByteArray text = list("strl", chunk("strh", streamHeader("txts", "abcd", 1, 1, 1))
-                                             + chunk("strf", payload(30, '\x7f')));
-    const QByteArray file = riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 75)) + text)
-                                    + list("movi", chunk("02dc", payload(2))));
+    const QByteArray text = list(
+        "strl", chunk("strh", streamHeader("txts", "abcd", 1, 1, 1)) + chunk("strf", payload(30, '\x7f')));
+    const QByteArray file = riffAvi(
+        list("hdrl", chunk("avih", mainHeader(40000, 75)) + text) + list("movi", chunk("02dc", payload(2))));
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
     EXPECT_NE(m_trace.find("          txts:abcd\r\n"), std::string::npos) << m_trace;
@@ -139,19 +140,17 @@ TEST_F(AviWalkTest, TraceShowsHeaderOffsetsAndLists)
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
     const std::string expected = "RIFF " + std::to_string(file.size() - 8) + " AVI  \r\n"
-        + "      12: <LIST> 68 \r\n"
-        + "          hdrl\r\n"
-        + "      24: <avih> 56 \r\n"
-        + "      88: ";  // the read at the end of the file fails after the offset is traced
+        + "      12: <LIST> 68 \r\n" + "          hdrl\r\n" + "      24: <avih> 56 \r\n"
+        + "      88: "; // the read at the end of the file fails after the offset is traced
     EXPECT_EQ(m_trace, expected);
 }
 
 TEST_F(AviWalkTest, LastStreamHeaderOfEachKindWins)
 {
-    const QByteArray first = list("strl", chunk("strh", streamHeader("vids", "MJPG", 1, 10, 5))
-                                              + chunk("strf", bitmapInfo(640, 480, "MJPG")));
-    const QByteArray second = list("strl", chunk("strh", streamHeader("vids", "H264", 1, 30, 9))
-                                               + chunk("strf", bitmapInfo(1280, 720, "H264")));
+    const QByteArray first = list("strl",
+        chunk("strh", streamHeader("vids", "MJPG", 1, 10, 5)) + chunk("strf", bitmapInfo(640, 480, "MJPG")));
+    const QByteArray second = list("strl",
+        chunk("strh", streamHeader("vids", "H264", 1, 30, 9)) + chunk("strf", bitmapInfo(1280, 720, "H264")));
     AviFileInfo info;
     ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 9)) + first + second)), info));
     EXPECT_EQ(info.videoStreamHeader.rate, 30u);
@@ -168,7 +167,7 @@ TEST_F(AviWalkTest, ShortStructureMovesBackBySkipRule)
     // Even declared size 50: the next chunk is read from the declared end.
     QByteArray even = QByteArray("avih") + le32(50) + body.left(50);
     even += chunk("00dc", payload(4));
-    even += payload(16, '\0');  // room for the 56-byte read
+    even += payload(16, '\0'); // room for the 56-byte read
     AviFileInfo evenInfo;
     ASSERT_TRUE(walk(riffAvi(even), evenInfo));
     EXPECT_EQ(evenInfo.videoChunks, 1u) << m_trace;
@@ -185,8 +184,8 @@ TEST_F(AviWalkTest, ShortStructureMovesBackBySkipRule)
     EXPECT_EQ(oddInfo.audioBytes, 6u);
 
     // A video format of declared size 1 moves back to its own body; the walk still advances.
-    const QByteArray video = chunk("strh", streamHeader("vids", "H264", 1, 30, 1)) + QByteArray("strf") + le32(1)
-        + chunk("00dc", payload(40)) + chunk("00dc", payload(2));
+    const QByteArray video = chunk("strh", streamHeader("vids", "H264", 1, 30, 1)) + QByteArray("strf")
+        + le32(1) + chunk("00dc", payload(40)) + chunk("00dc", payload(2));
     AviFileInfo videoInfo;
     ASSERT_TRUE(walk(riffAvi(video), videoInfo));
     EXPECT_EQ(videoInfo.videoChunks, 2u) << m_trace;

@@ -20,18 +20,19 @@ CGPSArray trackAt(std::initializer_list<std::uint32_t> times)
 
 TEST(GPSArray, LastFixNotAfterThePlaybackTime)
 {
-    const CGPSArray track = trackAt({0, 1000, 2000});
+    const CGPSArray track = trackAt({ 0, 1000, 2000 });
     const struct {
         std::uint32_t time;
         int index;
-    } cases[] = {{0, 0}, {999, 0}, {1000, 1}, {1999, 1}, {2000, 2}, {5000, 2}, {UINT32_MAX, 2}};
+    } cases[]
+        = { { 0, 0 }, { 999, 0 }, { 1000, 1 }, { 1999, 1 }, { 2000, 2 }, { 5000, 2 }, { UINT32_MAX, 2 } };
     for (const auto &c : cases)
         EXPECT_EQ(track.FindIndexAt(c.time), c.index) << "t = " << c.time;
 }
 
 TEST(GPSArray, BeforeTheFirstFixTheFirstIsShown)
 {
-    const CGPSArray track = trackAt({500, 1500, 2500});
+    const CGPSArray track = trackAt({ 500, 1500, 2500 });
     EXPECT_EQ(track.FindIndexAt(0), 0);
     EXPECT_EQ(track.FindIndexAt(499), 0);
     EXPECT_EQ(track.FindIndexAt(1500), 1);
@@ -39,8 +40,8 @@ TEST(GPSArray, BeforeTheFirstFixTheFirstIsShown)
 
 TEST(GPSArray, SingleAndEmptyTracks)
 {
-    const CGPSArray one = trackAt({700});
-    for (std::uint32_t time : {0u, 700u, 100000u})
+    const CGPSArray one = trackAt({ 700 });
+    for (std::uint32_t time : { 0u, 700u, 100000u })
         EXPECT_EQ(one.FindIndexAt(time), 0);
     const CGPSArray none;
     EXPECT_EQ(none.FindIndexAt(1234), 0);

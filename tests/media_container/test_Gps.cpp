@@ -21,46 +21,53 @@ struct RmcCase {
     int hour, minute, second;
     float latitude, longitude, speed, course;
     int day, month, year;
-    std::int64_t fixTime;  // -1: not checked
+    std::int64_t fixTime; // -1: not checked
 };
 
+void PrintTo(const RmcCase &c, std::ostream *out)
+{
+    *out << c.sentence;
+}
+
 const char kExample[] = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
-constexpr std::int64_t kExampleTime = 764426119;  // 1994-03-23 12:35:19 UTC
+constexpr std::int64_t kExampleTime = 764426119; // 1994-03-23 12:35:19 UTC
 
 std::vector<RmcCase> rmcCases()
 {
     return {
-        {"example", kExample, 1, 12, 35, 19, 4807.038f, 1131.0f, 41.4848f, 84.4f, 23, 3, 94, kExampleTime},
-        {"example with checksum", std::string(kExample) + "*6A", 1, 12, 35, 19, 4807.038f, 1131.0f, 41.4848f,
-         84.4f, 23, 3, 94, kExampleTime},
+        { "example", kExample, 1, 12, 35, 19, 4807.038f, 1131.0f, 41.4848f, 84.4f, 23, 3, 94, kExampleTime },
+        { "example with checksum", std::string(kExample) + "*6A", 1, 12, 35, 19, 4807.038f, 1131.0f, 41.4848f,
+            84.4f, 23, 3, 94, kExampleTime },
         // The checksum is not examined: a wrong one still parses.
-        {"wrong checksum", std::string(kExample) + "*00", 1, 12, 35, 19, 4807.038f, 1131.0f, 41.4848f, 84.4f, 23,
-         3, 94, kExampleTime},
-        {"empty speed", "$GPRMC,123519,A,4807.038,N,01131.000,E,,084.4,230394,003.1,W", 1, 12, 35, 19, 4807.038f,
-         1131.0f, 0.0f, 84.4f, 23, 3, 94, kExampleTime},
-        {"date is the last field", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394*6A", 1, 12, 35, 19,
-         4807.038f, 1131.0f, 41.4848f, 84.4f, 23, 3, 94, kExampleTime},
+        { "wrong checksum", std::string(kExample) + "*00", 1, 12, 35, 19, 4807.038f, 1131.0f, 41.4848f, 84.4f,
+            23, 3, 94, kExampleTime },
+        { "empty speed", "$GPRMC,123519,A,4807.038,N,01131.000,E,,084.4,230394,003.1,W", 1, 12, 35, 19,
+            4807.038f, 1131.0f, 0.0f, 84.4f, 23, 3, 94, kExampleTime },
+        { "date is the last field", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394*6A", 1, 12, 35,
+            19, 4807.038f, 1131.0f, 41.4848f, 84.4f, 23, 3, 94, kExampleTime },
         // The recorder writes seconds with two decimals; the fraction is dropped.
-        {"recorder, two-decimal seconds", "$GPRMC,013045.00,A,3733.1234,N,12658.5678,E,35.2,270.5,150623,,,A*6C",
-         1, 1, 30, 45, 3733.1234f, 12658.5678f, 65.1904f, 270.5f, 15, 6, 23, 1686792645},
-        {"south and west", "$GNRMC,082210.50,A,3723.4500,S,14457.1200,W,0.5,12.0,010124,,,A", 1, 8, 22, 10,
-         -3723.45f, -14457.12f, 0.926f, 12.0f, 1, 1, 24, 1704097330},
-        {"void fix", "$GPRMC,123519,V,,,,,,,230394,,,N*53", 0, 12, 35, 19, -0.0f, -0.0f, 0, 0, 23, 3, 94,
-         kExampleTime},
-        {"receiver without time", "$GPRMC,,V,,,,,,,,,,N", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1},
-        {"cut after latitude", "$GPRMC,123519,A,4807.038,N", 0, 12, 35, 19, 4807.038f, 0, 0, 0, 0, 0, 0, 0},
-        {"nine fields, no date", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4", 0, 12, 35, 19, 4807.038f,
-         1131.0f, 41.4848f, 84.4f, 0, 0, 0, 0},
-        {"identifier only", "$GPRMC", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {"empty", "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-        {"non-numeric latitude", "$GPRMC,123519,A,abc,N,01131.000,E,022.4,084.4,230394", 1, 12, 35, 19, 0,
-         1131.0f, 41.4848f, 84.4f, 23, 3, 94, kExampleTime},
-        {"short time field", "$GPRMC,1235,A,4807.038,N,01131.000,E,0,0,230394", 1, 12, 35, 0, 4807.038f, 1131.0f,
-         0, 0, 23, 3, 94, kExampleTime - 19},
-        {"year 70 is 1970", "$GPRMC,000000,A,0,N,0,E,0,0,010170", 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 70, 0},
-        {"year 69 is 2069", "$GPRMC,235959,A,0,N,0,E,0,0,311269", 1, 23, 59, 59, 0, 0, 0, 0, 31, 12, 69,
-         3155759999},
-        {"leap day", "$GNRMC,010203.00,A,0,N,0,E,0,0,290224", 1, 1, 2, 3, 0, 0, 0, 0, 29, 2, 24, 1709168523},
+        { "recorder, two-decimal seconds",
+            "$GPRMC,013045.00,A,3733.1234,N,12658.5678,E,35.2,270.5,150623,,,A*6C", 1, 1, 30, 45, 3733.1234f,
+            12658.5678f, 65.1904f, 270.5f, 15, 6, 23, 1686792645 },
+        { "south and west", "$GNRMC,082210.50,A,3723.4500,S,14457.1200,W,0.5,12.0,010124,,,A", 1, 8, 22, 10,
+            -3723.45f, -14457.12f, 0.926f, 12.0f, 1, 1, 24, 1704097330 },
+        { "void fix", "$GPRMC,123519,V,,,,,,,230394,,,N*53", 0, 12, 35, 19, -0.0f, -0.0f, 0, 0, 23, 3, 94,
+            kExampleTime },
+        { "receiver without time", "$GPRMC,,V,,,,,,,,,,N", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1 },
+        { "cut after latitude", "$GPRMC,123519,A,4807.038,N", 0, 12, 35, 19, 4807.038f, 0, 0, 0, 0, 0, 0, 0 },
+        { "nine fields, no date", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4", 0, 12, 35, 19,
+            4807.038f, 1131.0f, 41.4848f, 84.4f, 0, 0, 0, 0 },
+        { "identifier only", "$GPRMC", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 },
+        { "empty", "", 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 },
+        { "non-numeric latitude", "$GPRMC,123519,A,abc,N,01131.000,E,022.4,084.4,230394", 1, 12, 35, 19, 0,
+            1131.0f, 41.4848f, 84.4f, 23, 3, 94, kExampleTime },
+        { "short time field", "$GPRMC,1235,A,4807.038,N,01131.000,E,0,0,230394", 1, 12, 35, 0, 4807.038f,
+            1131.0f, 0, 0, 23, 3, 94, kExampleTime - 19 },
+        { "year 70 is 1970", "$GPRMC,000000,A,0,N,0,E,0,0,010170", 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 70, 0 },
+        { "year 69 is 2069", "$GPRMC,235959,A,0,N,0,E,0,0,311269", 1, 23, 59, 59, 0, 0, 0, 0, 31, 12, 69,
+            3155759999 },
+        { "leap day", "$GNRMC,010203.00,A,0,N,0,E,0,0,290224", 1, 1, 2, 3, 0, 0, 0, 0, 29, 2, 24,
+            1709168523 },
     };
 }
 
@@ -89,18 +96,19 @@ TEST_P(RmcParseTest, Fields)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sentences, RmcParseTest, testing::ValuesIn(rmcCases()),
-                         [](const testing::TestParamInfo<RmcCase> &info) {
-                             std::string name;
-                             for (const char c : std::string(info.param.name))
-                                 name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Sentences, RmcParseTest, testing::ValuesIn(rmcCases()), [](const testing::TestParamInfo<RmcCase> &info) {
+        std::string name;
+        for (const char c : std::string(info.param.name))
+            name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
 
 TEST(Gps, OverlongSentenceIsCutNotOverrun)
 {
     // Past the working buffer the date is lost, so the fix is void.
-    const std::string sentence = "$GPRMC,123519,A," + std::string(1100, '0') + "4807.038,N,01131.000,E,1,1,230394";
+    const std::string sentence
+        = "$GPRMC,123519,A," + std::string(1100, '0') + "4807.038,N,01131.000,E,1,1,230394";
     const CGps fix(0, sentence.c_str());
     EXPECT_EQ(fix.valid, 0);
     EXPECT_EQ(fix.hour, 12);
@@ -153,7 +161,7 @@ TEST(Gps, FixTimeDoesNotDependOnTheTimeZone)
 {
     const char *saved = std::getenv("TZ");
     const std::string savedZone = saved ? saved : "";
-    for (const char *zone : {"UTC", "Asia/Seoul", "America/Los_Angeles"}) {
+    for (const char *zone : { "UTC", "Asia/Seoul", "America/Los_Angeles" }) {
         SCOPED_TRACE(zone);
         ASSERT_EQ(setenv("TZ", zone, 1), 0);
         tzset();
@@ -184,12 +192,12 @@ TEST(NmeaTokenizer, EmptyFieldsComeBackEmpty)
         const char *text;
         std::vector<std::string> fields;
     } cases[] = {
-        {"a,,b", {"a", "", "b"}},
-        {",,a,b", {"a", "b"}},  // only commas in front of the first field are skipped
-        {"a,", {"a", ""}},
-        {"a,b,,", {"a", "b", "", ""}},
-        {"abc", {"abc"}},
-        {"", {""}},
+        { "a,,b", { "a", "", "b" } },
+        { ",,a,b", { "a", "b" } }, // only commas in front of the first field are skipped
+        { "a,", { "a", "" } },
+        { "a,b,,", { "a", "b", "", "" } },
+        { "abc", { "abc" } },
+        { "", { "" } },
     };
     for (const auto &c : cases) {
         NmeaTokenizer tokens(c.text);

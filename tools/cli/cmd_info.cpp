@@ -29,95 +29,96 @@ QString fourCc(const char code[4])
 
 QString fourCc(std::uint32_t code)
 {
-    const char bytes[4] = {static_cast<char>(code & 0xff), static_cast<char>(code >> 8 & 0xff),
-                           static_cast<char>(code >> 16 & 0xff), static_cast<char>(code >> 24 & 0xff)};
+    const char bytes[4] = { static_cast<char>(code & 0xff), static_cast<char>(code >> 8 & 0xff),
+        static_cast<char>(code >> 16 & 0xff), static_cast<char>(code >> 24 & 0xff) };
     return fourCc(bytes);
 }
 
 QJsonObject mainHeaderJson(const AviMainHeader &h)
 {
-    return QJsonObject{
-        {"MicroSecPerFrame", qint64(h.microSecPerFrame)},
-        {"MaxBytesPerSec", qint64(h.maxBytesPerSec)},
-        {"PaddingGranularity", qint64(h.paddingGranularity)},
-        {"Flags", qint64(h.flags)},
-        {"TotalFrames", qint64(h.totalFrames)},
-        {"InitialFrames", qint64(h.initialFrames)},
-        {"Streams", qint64(h.streams)},
-        {"SuggestedBufferSize", qint64(h.suggestedBufferSize)},
-        {"Width", qint64(h.width)},
-        {"Height", qint64(h.height)},
-        {"Reserved", QJsonArray{qint64(h.reserved[0]), qint64(h.reserved[1]), qint64(h.reserved[2]),
-                                qint64(h.reserved[3])}},
+    return QJsonObject {
+        { "MicroSecPerFrame", qint64(h.microSecPerFrame) },
+        { "MaxBytesPerSec", qint64(h.maxBytesPerSec) },
+        { "PaddingGranularity", qint64(h.paddingGranularity) },
+        { "Flags", qint64(h.flags) },
+        { "TotalFrames", qint64(h.totalFrames) },
+        { "InitialFrames", qint64(h.initialFrames) },
+        { "Streams", qint64(h.streams) },
+        { "SuggestedBufferSize", qint64(h.suggestedBufferSize) },
+        { "Width", qint64(h.width) },
+        { "Height", qint64(h.height) },
+        { "Reserved",
+            QJsonArray { qint64(h.reserved[0]), qint64(h.reserved[1]), qint64(h.reserved[2]),
+                qint64(h.reserved[3]) } },
     };
 }
 
 QJsonObject streamHeaderJson(const AviStreamHeader &h)
 {
-    return QJsonObject{
-        {"Type", fourCc(h.type)},
-        {"Handler", fourCc(h.handler)},
-        {"Flags", qint64(h.flags)},
-        {"Priority", h.priority},
-        {"Language", h.language},
-        {"InitialFrames", qint64(h.initialFrames)},
-        {"Scale", qint64(h.scale)},
-        {"Rate", qint64(h.rate)},
-        {"Start", qint64(h.start)},
-        {"Length", qint64(h.length)},
-        {"SuggestedBufferSize", qint64(h.suggestedBufferSize)},
-        {"Quality", qint64(h.quality)},
-        {"SampleSize", qint64(h.sampleSize)},
-        {"Frame", QJsonArray{h.frameLeft, h.frameTop, h.frameRight, h.frameBottom}},
+    return QJsonObject {
+        { "Type", fourCc(h.type) },
+        { "Handler", fourCc(h.handler) },
+        { "Flags", qint64(h.flags) },
+        { "Priority", h.priority },
+        { "Language", h.language },
+        { "InitialFrames", qint64(h.initialFrames) },
+        { "Scale", qint64(h.scale) },
+        { "Rate", qint64(h.rate) },
+        { "Start", qint64(h.start) },
+        { "Length", qint64(h.length) },
+        { "SuggestedBufferSize", qint64(h.suggestedBufferSize) },
+        { "Quality", qint64(h.quality) },
+        { "SampleSize", qint64(h.sampleSize) },
+        { "Frame", QJsonArray { h.frameLeft, h.frameTop, h.frameRight, h.frameBottom } },
     };
 }
 
 QJsonObject videoFormatJson(const AviBitmapInfoHeader &f)
 {
-    return QJsonObject{
-        {"Size", qint64(f.size)},
-        {"Width", f.width},
-        {"Height", f.height},
-        {"Planes", f.planes},
-        {"BitCount", f.bitCount},
-        {"Compression", fourCc(f.compression)},
-        {"SizeImage", qint64(f.sizeImage)},
-        {"XPelsPerMeter", f.xPelsPerMeter},
-        {"YPelsPerMeter", f.yPelsPerMeter},
-        {"ClrUsed", qint64(f.clrUsed)},
-        {"ClrImportant", qint64(f.clrImportant)},
+    return QJsonObject {
+        { "Size", qint64(f.size) },
+        { "Width", f.width },
+        { "Height", f.height },
+        { "Planes", f.planes },
+        { "BitCount", f.bitCount },
+        { "Compression", fourCc(f.compression) },
+        { "SizeImage", qint64(f.sizeImage) },
+        { "XPelsPerMeter", f.xPelsPerMeter },
+        { "YPelsPerMeter", f.yPelsPerMeter },
+        { "ClrUsed", qint64(f.clrUsed) },
+        { "ClrImportant", qint64(f.clrImportant) },
     };
 }
 
 QJsonObject audioFormatJson(const AviWaveFormat &f)
 {
-    return QJsonObject{
-        {"FormatTag", f.formatTag},
-        {"Channels", f.channels},
-        {"SamplesPerSec", qint64(f.samplesPerSec)},
-        {"AvgBytesPerSec", qint64(f.avgBytesPerSec)},
-        {"BlockAlign", f.blockAlign},
-        {"BitsPerSample", f.bitsPerSample},
-        {"ExtraSize", f.extraSize},
+    return QJsonObject {
+        { "FormatTag", f.formatTag },
+        { "Channels", f.channels },
+        { "SamplesPerSec", qint64(f.samplesPerSec) },
+        { "AvgBytesPerSec", qint64(f.avgBytesPerSec) },
+        { "BlockAlign", f.blockAlign },
+        { "BitsPerSample", f.bitsPerSample },
+        { "ExtraSize", f.extraSize },
     };
 }
 
 QJsonObject infoJson(const AviFileInfo &info)
 {
-    return QJsonObject{
-        {"hasVideo", qint64(info.hasVideo)},
-        {"hasAudio", qint64(info.hasAudio)},
-        {"riffSize", qint64(info.riffSize)},
-        {"moviSize", qint64(info.moviSize)},
-        {"audioBytes", qint64(info.audioBytes)},
-        {"audioChunks", qint64(info.audioChunks)},
-        {"videoBytes", qint64(info.videoBytes)},
-        {"videoChunks", qint64(info.videoChunks)},
-        {"mainHeader", mainHeaderJson(info.mainHeader)},
-        {"videoStreamHeader", streamHeaderJson(info.videoStreamHeader)},
-        {"videoFormat", videoFormatJson(info.videoFormat)},
-        {"audioStreamHeader", streamHeaderJson(info.audioStreamHeader)},
-        {"audioFormat", audioFormatJson(info.audioFormat)},
+    return QJsonObject {
+        { "hasVideo", qint64(info.hasVideo) },
+        { "hasAudio", qint64(info.hasAudio) },
+        { "riffSize", qint64(info.riffSize) },
+        { "moviSize", qint64(info.moviSize) },
+        { "audioBytes", qint64(info.audioBytes) },
+        { "audioChunks", qint64(info.audioChunks) },
+        { "videoBytes", qint64(info.videoBytes) },
+        { "videoChunks", qint64(info.videoChunks) },
+        { "mainHeader", mainHeaderJson(info.mainHeader) },
+        { "videoStreamHeader", streamHeaderJson(info.videoStreamHeader) },
+        { "videoFormat", videoFormatJson(info.videoFormat) },
+        { "audioStreamHeader", streamHeaderJson(info.audioStreamHeader) },
+        { "audioFormat", audioFormatJson(info.audioFormat) },
     };
 }
 
@@ -197,26 +198,26 @@ int runInfo(const QStringList &args)
     }
     cliOut(QStringLiteral("file: %1\n").arg(path));
     printText(object,
-              {"hasVideo", "hasAudio", "riffSize", "moviSize", "audioBytes", "audioChunks", "videoBytes",
-               "videoChunks"},
-              QString());
-    const QStringList mainOrder{"MicroSecPerFrame", "MaxBytesPerSec", "PaddingGranularity", "Flags",
-                                "TotalFrames", "InitialFrames", "Streams", "SuggestedBufferSize",
-                                "Width", "Height", "Reserved"};
-    const QStringList streamOrder{"Type", "Handler", "Flags", "Priority", "Language", "InitialFrames",
-                                  "Scale", "Rate", "Start", "Length", "SuggestedBufferSize", "Quality",
-                                  "SampleSize", "Frame"};
+        { "hasVideo", "hasAudio", "riffSize", "moviSize", "audioBytes", "audioChunks", "videoBytes",
+            "videoChunks" },
+        QString());
+    const QStringList mainOrder { "MicroSecPerFrame", "MaxBytesPerSec", "PaddingGranularity", "Flags",
+        "TotalFrames", "InitialFrames", "Streams", "SuggestedBufferSize", "Width", "Height", "Reserved" };
+    const QStringList streamOrder { "Type", "Handler", "Flags", "Priority", "Language", "InitialFrames",
+        "Scale", "Rate", "Start", "Length", "SuggestedBufferSize", "Quality", "SampleSize", "Frame" };
     printText(object.value("mainHeader").toObject(), mainOrder, QStringLiteral("mainHeader."));
-    printText(object.value("videoStreamHeader").toObject(), streamOrder, QStringLiteral("videoStreamHeader."));
+    printText(
+        object.value("videoStreamHeader").toObject(), streamOrder, QStringLiteral("videoStreamHeader."));
     printText(object.value("videoFormat").toObject(),
-              {"Size", "Width", "Height", "Planes", "BitCount", "Compression", "SizeImage", "XPelsPerMeter",
-               "YPelsPerMeter", "ClrUsed", "ClrImportant"},
-              QStringLiteral("videoFormat."));
-    printText(object.value("audioStreamHeader").toObject(), streamOrder, QStringLiteral("audioStreamHeader."));
+        { "Size", "Width", "Height", "Planes", "BitCount", "Compression", "SizeImage", "XPelsPerMeter",
+            "YPelsPerMeter", "ClrUsed", "ClrImportant" },
+        QStringLiteral("videoFormat."));
+    printText(
+        object.value("audioStreamHeader").toObject(), streamOrder, QStringLiteral("audioStreamHeader."));
     printText(object.value("audioFormat").toObject(),
-              {"FormatTag", "Channels", "SamplesPerSec", "AvgBytesPerSec", "BlockAlign", "BitsPerSample",
-               "ExtraSize"},
-              QStringLiteral("audioFormat."));
+        { "FormatTag", "Channels", "SamplesPerSec", "AvgBytesPerSec", "BlockAlign", "BitsPerSample",
+            "ExtraSize" },
+        QStringLiteral("audioFormat."));
     cliOut(QStringLiteral("lengthSeconds: %1\n").arg(lengthSeconds));
     cliOut(QStringLiteral("bytesRead: %1\n").arg(stats.bytesRead));
     return 0;
@@ -225,6 +226,6 @@ int runInfo(const QStringList &args)
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("info"),
-                  QStringLiteral("info FILE [--json] [--trace] [--headers-only]   container walk of a recording "
-                                 "and its length in seconds"),
-                  false, runInfo);
+    QStringLiteral("info FILE [--json] [--trace] [--headers-only]   container walk of a recording "
+                   "and its length in seconds"),
+    false, runInfo);

@@ -6,13 +6,13 @@
 namespace {
 
 constexpr std::array<ColorRef, CGSensorGraph::kColourCount> kDefaultColours = {
-    0xFFFFFF,
-    0x141414,
-    0x7D7D7D,
-    0xFFFFFF,
-    0x00FF4B,
-    0x4642FF,
-    0xFFBA57,
+    0xFFFFFF, // legend text
+    0x141414, // background
+    0x7D7D7D, // grid
+    0xFFFFFF, // cursor
+    0x00FF4B, // X
+    0x4642FF, // Y
+    0xFFBA57, // Z
 };
 
 // One-pixel lines that leave out their end point, so that a line "to plot right" stops inside

@@ -56,14 +56,12 @@ public:
     // The x the cursor is drawn at now.
     int CursorX() const;
 
-    // Draws the whole control as paintEvent does; also used to render it into an image.
-    void Paint(QPainter &painter) const;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void Paint(QPainter &painter) const;
     void Relayout() const;
     // A hidden widget gets its resize event only when shown; the layout follows the size at once.
     void SyncLayout() const;

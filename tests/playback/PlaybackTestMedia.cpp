@@ -50,6 +50,9 @@ QStringList Arguments(Media media)
         return args + QStringList{counter, "-f", "lavfi", "-i", "testsrc2=s=160x120:r=25:d=2", "-f", "lavfi", "-i",
                                   kTone, "-map", "0:v", "-map", "1:v", "-map", "2:a"} +
                h264 + QStringList{"-c:a", "aac", "-shortest"};
+    case Media::Pattern:
+        return args + QStringList{"testsrc2=s=640x360:r=25:d=2", "-f", "lavfi", "-i", kTone} + h264 +
+               QStringList{"-c:a", "aac", "-shortest"};
     case Media::NotMedia:
         break;
     }

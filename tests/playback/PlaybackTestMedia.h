@@ -20,6 +20,7 @@ enum class Media {
     CounterMjpeg,   // MJPEG pictures (decoded as full-range yuvj420p), no sound
     CounterGaps,    // only every fifth picture kept (0, 5, 10, ... at their original times), AAC
     TwoVideo,       // two video streams (counter and a test pattern) and AAC
+    Pattern,        // 640x360 colour test pattern with a moving clock, H.264 and AAC
     NotMedia,       // a text file
 };
 

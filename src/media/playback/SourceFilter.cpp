@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <cstring>
+
 namespace media {
 
 namespace {
@@ -13,6 +15,27 @@ constexpr int kEnoughAudioPackets = 60;
 constexpr int64_t kMaxQueuedBytes = 24 * 1024 * 1024;
 
 } // namespace
+
+// A recorder's AVI header already names every stream's codec, picture size and sound format.
+// Probing the streams would decode the first key frame only to learn its pixel format, which the
+// decoder finds out anyway: skipping it saves a full 1080p picture's decoding at every opening.
+bool SourceFilter::HeaderDescribesStreams(const AVFormatContext *ctx)
+{
+    if (!ctx->iformat || strcmp(ctx->iformat->name, "avi") != 0 || ctx->nb_streams == 0)
+        return false;
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        const AVCodecParameters *params = ctx->streams[i]->codecpar;
+        if (params->codec_id == AV_CODEC_ID_NONE || ctx->streams[i]->duration == AV_NOPTS_VALUE)
+            return false;
+        if (params->codec_type == AVMEDIA_TYPE_VIDEO && (params->width <= 0 || params->height <= 0))
+            return false;
+        if (params->codec_type == AVMEDIA_TYPE_AUDIO &&
+            (params->sample_rate <= 0 || params->ch_layout.nb_channels <= 0 ||
+             (params->codec_id == AV_CODEC_ID_AAC && params->extradata_size == 0)))
+            return false;
+    }
+    return true;
+}
 
 SourceFilter::SourceFilter(QString name) : PlaybackFilter(std::move(name)) {}
 
@@ -41,12 +64,22 @@ PlaybackResult SourceFilter::Load(const QString &path)
     if (avformat_open_input(&ctx, fileName.constData(), nullptr, nullptr) < 0)
         return kPlaybackNotLoaded;  // avformat_open_input frees the context on failure
     format_.reset(ctx);
-    if (avformat_find_stream_info(ctx, nullptr) < 0)
+    if (!HeaderDescribesStreams(ctx) && avformat_find_stream_info(ctx, nullptr) < 0)
         return kPlaybackNotLoaded;
 
     startTime_ = ctx->start_time == AV_NOPTS_VALUE ? 0 : ffmpeg::ToMediaTime(ctx->start_time, AV_TIME_BASE_Q);
-    if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0)
+    if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0) {
         duration_ = ffmpeg::ToMediaTime(ctx->duration, AV_TIME_BASE_Q);
+    } else {
+        // The longest stream, as the probe would have found.
+        for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+            const AVStream *stream = ctx->streams[i];
+            if (stream->duration == AV_NOPTS_VALUE)
+                continue;
+            const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+            duration_ = std::max(duration_, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - startTime_);
+        }
+    }
 
     int videoCount = 0;
     int audioCount = 0;
@@ -61,10 +94,7 @@ PlaybackResult SourceFilter::Load(const QString &path)
             pinName = QStringLiteral("Audio %1").arg(++audioCount);
         else
             continue;
-        auto pin = std::make_unique<SourcePin>(pinName, stream, startTime_);
-        if (duration_ == 0 && stream->duration != AV_NOPTS_VALUE)
-            duration_ = std::max(duration_, pin->ToMediaTime(stream->duration + std::max<int64_t>(stream->start_time, 0)));
-        pins_.push_back(std::move(pin));
+        pins_.push_back(std::make_unique<SourcePin>(pinName, stream, startTime_));
     }
     if (pins_.empty())
         return kPlaybackNotLoaded;

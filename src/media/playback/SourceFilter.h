@@ -56,6 +56,7 @@ private:
     void PushEndOfStream(int serial, MediaTime target);
     SourcePin *PinForStream(int streamIndex) const;
     static int InterruptCallback(void *opaque);
+    static bool HeaderDescribesStreams(const AVFormatContext *ctx);
 
     ffmpeg::FormatContextPtr format_;
     std::vector<std::unique_ptr<SourcePin>> pins_;

@@ -180,14 +180,18 @@ void VideoDecoderFilter::ReceiveFrames()
             continue;
         if (!deliveredInSerial_) {
             // The picture on screen at the target is the last one that starts at or before it.
-            if (frame.time <= target_) {
+            // Pictures come out in presentation order, so one whose successor at the stream's
+            // rate would start after the target is it; otherwise wait for a later one.
+            if (frame.time <= target_ && frame.time + pin_->FrameDuration() <= target_) {
                 if (candidate_.picture)
                     ++counters_.framesSkipped;
                 candidate_ = std::move(frame);
                 continue;
             }
-            if (candidate_.picture)
+            if (candidate_.picture && frame.time > target_)
                 Deliver(std::move(candidate_));
+            else if (candidate_.picture)
+                ++counters_.framesSkipped;
         }
         Deliver(std::move(frame));
     }

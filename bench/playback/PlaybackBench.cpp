@@ -1,0 +1,244 @@
+// Playback graph figures on recordings like a recorder's: a minute of 1080p front and 720p rear
+// video at 30 frames per second (H.264, a key frame per second) with AAC sound. The files are
+// made with Debian's ffmpeg on the first run and kept in the temporary folder.
+//
+//   open to first picture   Open() of the front file until its first picture is on screen
+//   decode throughput       the graph flat out (no clock) against `ffmpeg -i FILE -f null -`
+//   two channels at 2.0     front and rear in step at rate 2, share of late pictures dropped
+//   CPU at rate 1.0         user + system time per second of playback (getrusage)
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <thread>
+
+#include "media/playback/CVideoPlayer.h"
+#include "media/playback/FrameHandoff.h"
+#include "media/playback/VideoSurface.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A window of the main view's size in the small layout that never paints: the renderer still
+// converts every picture it shows to this size.
+class BenchSurface final : public media::VideoSurface
+{
+public:
+    explicit BenchSurface(QSize size) : size_(size) {}
+    QSize ClientSize() const override { return size_; }
+    void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override { frames_ = std::move(frames); }
+    void RepaintVideo() override {}
+
+private:
+    QSize size_;
+    std::shared_ptr<media::FrameHandoff> frames_;
+};
+
+QString MakeRecording(const QString &name, const QString &size, int seconds)
+{
+    const QDir folder(QDir::temp().filePath(QStringLiteral("tavin-playback-bench-media")));
+    folder.mkpath(QStringLiteral("."));
+    const QString path = folder.filePath(name);
+    if (QFileInfo(path).size() > 0)
+        return path;
+    const QString part = path + QStringLiteral(".part");
+    // Moving noise makes the pictures as hard to compress as a road's.
+    const QString video = QStringLiteral("testsrc2=s=%1:r=30:d=%2,noise=alls=10:allf=t").arg(size).arg(seconds);
+    const QString audio = QStringLiteral("sine=frequency=440:sample_rate=48000:d=%1").arg(seconds);
+    // A recorder's encoder holds its rate second by second (8 Mbit/s front, 4 Mbit/s rear).
+    const QString rate = size.startsWith(QLatin1String("1920")) ? QStringLiteral("8M") : QStringLiteral("4M");
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-v", "error", "-y", "-f", "lavfi", "-i", video, "-f", "lavfi", "-i", audio, "-c:v", "libx264",
+                  "-preset", "veryfast", "-g", "30", "-b:v", rate, "-maxrate", rate, "-bufsize", rate, "-pix_fmt",
+                  "yuv420p", "-c:a", "aac", "-b:a", "128k", "-shortest", "-f", "avi", part});
+    if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0 || !QFile::rename(part, path)) {
+        fprintf(stderr, "ffmpeg failed: %s\n", ffmpeg.readAllStandardError().constData());
+        return {};
+    }
+    return path;
+}
+
+const QString &Front()
+{
+    static const QString path = MakeRecording(QStringLiteral("front-1080p-60s-v2.avi"), QStringLiteral("1920x1080"), 60);
+    return path;
+}
+
+const QString &Rear()
+{
+    static const QString path = MakeRecording(QStringLiteral("rear-720p-60s-v2.avi"), QStringLiteral("1280x720"), 60);
+    return path;
+}
+
+const QSize kMainView(976, 548);
+const QSize kSecondView(374, 243);
+
+template <typename Condition>
+bool WaitFor(Condition condition, std::chrono::seconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!condition()) {
+        if (Clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void OpenToFirstPicture(benchmark::State &state)
+{
+    const QString path = Front();
+    if (path.isEmpty()) {
+        state.SkipWithError("no recording");
+        return;
+    }
+    BenchSurface window(kMainView);
+    for (auto _ : state) {
+        media::CVideoPlayer player(media::AudioOutputFactory{});
+        player.SetWindows(&window);
+        const auto start = Clock::now();
+        const bool opened = player.Open(path);
+        const auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        if (!opened || player.Graph()->Stats().framesShown < 1) {
+            state.SkipWithError("open failed");
+            return;
+        }
+        state.SetIterationTime(elapsed);
+    }
+}
+BENCHMARK(OpenToFirstPicture)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+double FfmpegNullSeconds(const QString &path)
+{
+    QProcess ffmpeg;
+    QElapsedTimer timer;
+    timer.start();
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-f", "null", "-"});
+    ffmpeg.waitForFinished(-1);
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+void DecodeThroughput(benchmark::State &state)
+{
+    const QString path = Front();
+    if (path.isEmpty()) {
+        state.SkipWithError("no recording");
+        return;
+    }
+    BenchSurface window(kMainView);
+    double graphSeconds = 0;
+    int64_t pictures = 0;
+    for (auto _ : state) {
+        media::CVideoPlayer player(media::AudioOutputFactory{});
+        player.SetWindows(&window);
+        player.Open(path);
+        media::CVideoGraph *graph = player.Graph();
+        graph->SetSyncEnabled(false);
+        const auto start = Clock::now();
+        player.Play();
+        if (!WaitFor([&] { return graph->Stats().videoEnded; }, std::chrono::seconds(600))) {
+            state.SkipWithError("playback did not end");
+            return;
+        }
+        graphSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        pictures = graph->Stats().framesShown;
+        state.SetIterationTime(graphSeconds);
+    }
+    const double ffmpegSeconds = FfmpegNullSeconds(path);
+    state.counters["graph_fps"] = static_cast<double>(pictures) / graphSeconds;
+    state.counters["ffmpeg_fps"] = static_cast<double>(pictures) / ffmpegSeconds;
+    state.counters["graph_vs_ffmpeg_%"] = 100.0 * ffmpegSeconds / graphSeconds;
+}
+BENCHMARK(DecodeThroughput)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void TwoChannelsAtRate2(benchmark::State &state)
+{
+    const QString front = Front();
+    const QString rear = Rear();
+    if (front.isEmpty() || rear.isEmpty()) {
+        state.SkipWithError("no recording");
+        return;
+    }
+    BenchSurface frontWindow(kMainView);
+    BenchSurface rearWindow(kSecondView);
+    for (auto _ : state) {
+        media::CVideoPlayer frontPlayer(media::AudioOutputFactory{});
+        media::CVideoPlayer rearPlayer(media::AudioOutputFactory{});
+        frontPlayer.SetWindows(&frontWindow);
+        rearPlayer.SetWindows(&rearWindow);
+        frontPlayer.Open(front);
+        rearPlayer.Open(rear);
+        frontPlayer.SetRate(2.0f);
+        rearPlayer.SetRate(2.0f);
+        const auto start = Clock::now();
+        frontPlayer.Play();
+        rearPlayer.Play();
+        const int64_t duration = frontPlayer.GetDuration();
+        WaitFor([&] { return frontPlayer.GetPosition() >= duration; }, std::chrono::seconds(120));
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        const media::PlaybackStats a = frontPlayer.Graph()->Stats();
+        const media::PlaybackStats b = rearPlayer.Graph()->Stats();
+        state.SetIterationTime(wall);
+        const double shown = static_cast<double>(a.framesShown + b.framesShown);
+        const double dropped = static_cast<double>(a.framesDropped + b.framesDropped);
+        state.counters["front_dropped_%"] = 100.0 * a.framesDropped / std::max<int64_t>(1, a.framesShown + a.framesDropped);
+        state.counters["rear_dropped_%"] = 100.0 * b.framesDropped / std::max<int64_t>(1, b.framesShown + b.framesDropped);
+        state.counters["dropped_%"] = 100.0 * dropped / std::max(1.0, shown + dropped);
+        state.counters["media_s_per_wall_s"] = static_cast<double>(duration) / 1e7 / wall;
+        state.counters["front_rear_gap_ms"] =
+            static_cast<double>(frontPlayer.GetPosition() - rearPlayer.GetPosition()) / 1e4;
+    }
+}
+BENCHMARK(TwoChannelsAtRate2)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+void CpuAtRate1(benchmark::State &state)
+{
+    const bool bothChannels = state.range(0) != 0;
+    const QString front = Front();
+    const QString rear = Rear();
+    BenchSurface frontWindow(kMainView);
+    BenchSurface rearWindow(kSecondView);
+    constexpr int kSeconds = 15;
+    for (auto _ : state) {
+        media::CVideoPlayer frontPlayer(media::AudioOutputFactory{});
+        media::CVideoPlayer rearPlayer(media::AudioOutputFactory{});
+        frontPlayer.SetWindows(&frontWindow);
+        rearPlayer.SetWindows(&rearWindow);
+        frontPlayer.Open(front);
+        if (bothChannels)
+            rearPlayer.Open(rear);
+        const double cpuBefore = CpuSeconds();
+        const auto start = Clock::now();
+        frontPlayer.Play();
+        rearPlayer.Play();
+        std::this_thread::sleep_for(std::chrono::seconds(kSeconds));
+        const double cpu = CpuSeconds() - cpuBefore;
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        state.SetIterationTime(wall);
+        state.counters["cpu_%_of_one_core"] = 100.0 * cpu / wall;
+        const media::PlaybackStats a = frontPlayer.Graph()->Stats();
+        state.counters["dropped"] = static_cast<double>(a.framesDropped);
+    }
+}
+BENCHMARK(CpuAtRate1)->Arg(0)->Arg(1)->ArgNames({"both_channels"})->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -145,17 +145,17 @@ QString ArtKit::stateFile(const QString &base, int state)
     return base + QLatin1String(suffix[state]) + QStringLiteral(".bmp");
 }
 
-void ArtKit::iconButton(const IconButtonSpec &spec)
+void ArtKit::iconButton(const IconButtonDesc &desc)
 {
     for (int state = 0; state < 4; ++state) {
-        m_catalog.add(stateFile(spec.base, state), spec.size, [spec, state](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(spec.size.width(), spec.size.height(), spec.background);
+        m_catalog.add(stateFile(desc.base, state), desc.size, [desc, state](const ArtPainter &art) {
+            QImage image = ArtPainter::canvas(desc.size.width(), desc.size.height(), desc.background);
             QPainter painter(&image);
             ArtPainter::beginAntialiased(painter);
-            const Face face = iconFace(spec.look, state, spec.background, spec.tint);
-            const QRectF box(0, 0, spec.size.width(), spec.size.height());
+            const Face face = iconFace(desc.look, state, desc.background, desc.tint);
+            const QRectF box(0, 0, desc.size.width(), desc.size.height());
             if (face.plate.isValid()) {
-                if (spec.look == ButtonLook::Primary) {
+                if (desc.look == ButtonLook::Primary) {
                     painter.setPen(Qt::NoPen);
                     painter.setBrush(face.plate);
                     painter.drawEllipse(box.adjusted(1, 1, -1, -1));
@@ -163,22 +163,22 @@ void ArtKit::iconButton(const IconButtonSpec &spec)
                     ArtPainter::fillRounded(painter, box.adjusted(2, 2, -2, -2), 6, face.plate);
                 }
             }
-            art.drawIcon(painter, box, spec.glyph, spec.glyphPx, face.glyph);
+            art.drawIcon(painter, box, desc.glyph, desc.glyphPx, face.glyph);
             return image;
         });
     }
 }
 
-void ArtKit::textButton(const TextButtonSpec &spec)
+void ArtKit::textButton(const TextButtonDesc &desc)
 {
     for (int state = 0; state < 4; ++state) {
-        m_catalog.add(stateFile(spec.base, state), spec.size, [spec, state](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(spec.size.width(), spec.size.height(), spec.background);
+        m_catalog.add(stateFile(desc.base, state), desc.size, [desc, state](const ArtPainter &art) {
+            QImage image = ArtPainter::canvas(desc.size.width(), desc.size.height(), desc.background);
             QPainter painter(&image);
             ArtPainter::beginAntialiased(painter);
-            const Face face = textFace(spec.look, state, spec.background);
-            const QRectF box(0, 0, spec.size.width(), spec.size.height());
-            const bool row = spec.look == TextLook::Menu || spec.look == TextLook::Nav;
+            const Face face = textFace(desc.look, state, desc.background);
+            const QRectF box(0, 0, desc.size.width(), desc.size.height());
+            const bool row = desc.look == TextLook::Menu || desc.look == TextLook::Nav;
             const QRectF plateBox = row ? box.adjusted(4, 1, -4, -1) : box.adjusted(1, 1, -1, -1);
             if (face.plate.isValid())
                 ArtPainter::fillRounded(painter, plateBox, row ? 5 : 6, face.plate);
@@ -186,41 +186,41 @@ void ArtKit::textButton(const TextButtonSpec &spec)
                 ArtPainter::strokeRounded(painter, plateBox, 6, face.stroke);
             if (face.bar)
                 ArtPainter::fillRounded(
-                    painter, QRectF(4, 9, 3, spec.size.height() - 18), 1.5, colour::accent);
+                    painter, QRectF(4, 9, 3, desc.size.height() - 18), 1.5, colour::accent);
 
-            const int glyphPx = spec.textPx + 6;
-            const QFontMetricsF metrics(art.textFont(spec.textPx, face.weight));
-            const qreal textWidth = spec.text.isEmpty() ? 0 : metrics.horizontalAdvance(spec.text);
-            const qreal glyphWidth = spec.glyph ? glyphPx : 0;
-            const qreal gap = spec.glyph && !spec.text.isEmpty() ? 8 : 0;
-            qreal x = row ? 18 : (spec.size.width() - (textWidth + glyphWidth + gap)) / 2.0;
-            if (spec.glyph) {
+            const int glyphPx = desc.textPx + 6;
+            const QFontMetricsF metrics(art.textFont(desc.textPx, face.weight));
+            const qreal textWidth = desc.text.isEmpty() ? 0 : metrics.horizontalAdvance(desc.text);
+            const qreal glyphWidth = desc.glyph ? glyphPx : 0;
+            const qreal gap = desc.glyph && !desc.text.isEmpty() ? 8 : 0;
+            qreal x = row ? 18 : (desc.size.width() - (textWidth + glyphWidth + gap)) / 2.0;
+            if (desc.glyph) {
                 art.drawIcon(
-                    painter, QRectF(x, 0, glyphWidth, spec.size.height()), spec.glyph, glyphPx, face.glyph);
+                    painter, QRectF(x, 0, glyphWidth, desc.size.height()), desc.glyph, glyphPx, face.glyph);
                 x += glyphWidth + gap;
             }
-            if (!spec.text.isEmpty())
-                art.drawText(painter, QRectF(x, 0, spec.size.width() - x, spec.size.height()), spec.text,
-                    spec.textPx, face.text, Qt::AlignLeft | Qt::AlignVCenter, face.weight);
+            if (!desc.text.isEmpty())
+                art.drawText(painter, QRectF(x, 0, desc.size.width() - x, desc.size.height()), desc.text,
+                    desc.textPx, face.text, Qt::AlignLeft | Qt::AlignVCenter, face.weight);
             return image;
         });
     }
 }
 
-void ArtKit::label(const LabelSpec &spec)
+void ArtKit::label(const LabelDesc &desc)
 {
-    m_catalog.add(spec.file, spec.size, [spec](const ArtPainter &art) {
-        QImage image = ArtPainter::canvas(spec.size.width(), spec.size.height(), spec.background);
+    m_catalog.add(desc.file, desc.size, [desc](const ArtPainter &art) {
+        QImage image = ArtPainter::canvas(desc.size.width(), desc.size.height(), desc.background);
         QPainter painter(&image);
         ArtPainter::beginAntialiased(painter);
-        QRectF box(0, 0, spec.size.width(), spec.size.height());
-        if (spec.glyph) {
-            const int glyphPx = spec.textPx + 6;
-            art.drawIcon(painter, QRectF(box.left(), 0, glyphPx, box.height()), spec.glyph, glyphPx,
-                spec.glyphColour.isValid() ? spec.glyphColour : spec.colour);
+        QRectF box(0, 0, desc.size.width(), desc.size.height());
+        if (desc.glyph) {
+            const int glyphPx = desc.textPx + 6;
+            art.drawIcon(painter, QRectF(box.left(), 0, glyphPx, box.height()), desc.glyph, glyphPx,
+                desc.glyphColour.isValid() ? desc.glyphColour : desc.colour);
             box.setLeft(box.left() + glyphPx + 8);
         }
-        art.drawText(painter, box, spec.text, spec.textPx, spec.colour, spec.align, spec.weight);
+        art.drawText(painter, box, desc.text, desc.textPx, desc.colour, desc.align, desc.weight);
         return image;
     });
 }

@@ -31,8 +31,8 @@ enum class TextLook {
     Stepper, // the up and down arrows of a number field
 };
 
-struct IconButtonSpec {
-    IconButtonSpec(QString base_, QSize size_, char16_t glyph_, int glyphPx_, QColor background_,
+struct IconButtonDesc {
+    IconButtonDesc(QString base_, QSize size_, char16_t glyph_, int glyphPx_, QColor background_,
         ButtonLook look_ = ButtonLook::Plain, QColor tint_ = QColor())
         : base(std::move(base_))
         , size(size_)
@@ -52,8 +52,8 @@ struct IconButtonSpec {
     QColor tint; // normal icon colour when valid (indicators)
 };
 
-struct TextButtonSpec {
-    TextButtonSpec(QString base_, QSize size_, QString text_, char16_t glyph_, int textPx_,
+struct TextButtonDesc {
+    TextButtonDesc(QString base_, QSize size_, QString text_, char16_t glyph_, int textPx_,
         QColor background_, TextLook look_ = TextLook::Tab)
         : base(std::move(base_))
         , size(size_)
@@ -73,8 +73,8 @@ struct TextButtonSpec {
     TextLook look;
 };
 
-struct LabelSpec {
-    LabelSpec(QString file_, QSize size_, QString text_, int textPx_, QColor colour_, QColor background_,
+struct LabelDesc {
+    LabelDesc(QString file_, QSize size_, QString text_, int textPx_, QColor colour_, QColor background_,
         int align_ = Qt::AlignLeft | Qt::AlignVCenter, int weight_ = QFont::Normal, char16_t glyph_ = 0,
         QColor glyphColour_ = QColor())
         : file(std::move(file_))
@@ -113,9 +113,9 @@ public:
 
     static QString stateFile(const QString &base, int state); // state 0..3 -> _n _h _c _d
 
-    void iconButton(const IconButtonSpec &spec);
-    void textButton(const TextButtonSpec &spec);
-    void label(const LabelSpec &spec);
+    void iconButton(const IconButtonDesc &desc);
+    void textButton(const TextButtonDesc &desc);
+    void label(const LabelDesc &desc);
 
     // Slider channel and active parts: a flat track centred in `height`, meant to be stretched.
     void sliderTrack(const QString &file, int height, int trackHeight, const QColor &background,

@@ -182,11 +182,11 @@ namespace {
     // current choices disabled, and only that page's artwork group drawn.
     void settingsPage(CSkinDialog &dialog, int page)
     {
-        const SettingsPage &spec = kPages[page - 1];
+        const SettingsPage &pageInfo = kPages[page - 1];
         const QRegularExpression all(QStringLiteral(
             "^(BB_sensor_|BB_display_|BB_voice_|BB_alarm_|BB_block_|BB_memory_|BB_date_|BB_info_)"));
-        const QRegularExpression mine(QString::fromLatin1(spec.controls));
-        const QRegularExpression chosen(QString::fromLatin1(spec.chosen));
+        const QRegularExpression mine(QString::fromLatin1(pageInfo.controls));
+        const QRegularExpression chosen(QString::fromLatin1(pageInfo.chosen));
         for (skin::SkinControlType type : { skin::kSkinImgButton, skin::kSkinSlider }) {
             const skin::SkinControlArray &controls = dialog.Skin().Items().ControlsOfType(type);
             for (int i = 0; i < controls.size(); ++i) {
@@ -198,7 +198,7 @@ namespace {
                     controls.At(i)->control->setEnabled(false);
             }
         }
-        disable(dialog, QString::fromLatin1(spec.menu));
+        disable(dialog, QString::fromLatin1(pageInfo.menu));
         show(dialog, QStringLiteral("BB_reset"), page != 7);
         // The panel marks one of the groups 4 to 10 active; the others are not drawn.
         auto &groups = dialog.Skin().Items().groups;

@@ -20,13 +20,11 @@ using namespace devicetest;
 
 namespace {
 
+// The application object lives in this suite's main() so that it is destroyed before Qt's
+// own static data; a function-local static one crashed at exit.
 QApplication &App()
 {
-    static int argc = 1;
-    static char name[] = "test_device_ui";
-    static char *argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    return *qApp;
 }
 
 QPushButton *Button(QWidget &dialog, const QString &text)

@@ -3,7 +3,8 @@
 // made with Debian's ffmpeg on the first run and kept in the temporary folder.
 //
 //   open to first picture   Open() of the front file until its first picture is on screen
-//   decode throughput       the graph flat out (no clock) against `ffmpeg -i FILE -f null -`
+//   decode throughput       the graph flat out (no clock) into a window painting at 60 Hz,
+//                           against `ffmpeg -i FILE -f null -`, best of three turns each
 //   two channels at 2.0     front and rear in step at rate 2, share of late pictures dropped
 //   CPU at rate 1.0         user + system time per second of playback (getrusage)
 
@@ -16,6 +17,7 @@
 
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -27,19 +29,42 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A window of the main view's size in the small layout that never paints: the renderer still
-// converts every picture it shows to this size.
+// A window of the main view's size that takes its pictures like a UI thread painting at 60 Hz.
 class BenchSurface final : public media::VideoSurface
 {
 public:
     explicit BenchSurface(QSize size) : size_(size) {}
+    ~BenchSurface() override { Stop(); }
     QSize ClientSize() const override { return size_; }
-    void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override { frames_ = std::move(frames); }
+    void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override
+    {
+        Stop();
+        if (!frames)
+            return;
+        stop_ = false;
+        painter_ = std::thread([this, frames] {
+            while (!stop_) {
+                if (auto picture = frames->TakeLatest())
+                    ++painted_;
+                std::this_thread::sleep_for(std::chrono::microseconds(16667));
+            }
+        });
+    }
     void RepaintVideo() override {}
+    int64_t Painted() const { return painted_; }
 
 private:
+    void Stop()
+    {
+        stop_ = true;
+        if (painter_.joinable())
+            painter_.join();
+    }
+
     QSize size_;
-    std::shared_ptr<media::FrameHandoff> frames_;
+    std::thread painter_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int64_t> painted_{0};
 };
 
 QString MakeRecording(const QString &name, const QString &size, int seconds)
@@ -125,16 +150,48 @@ void OpenToFirstPicture(benchmark::State &state)
 }
 BENCHMARK(OpenToFirstPicture)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-double FfmpegNullSeconds(const QString &path)
+struct RunCost {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+};
+
+double ChildCpuSeconds()
 {
-    QProcess ffmpeg;
-    QElapsedTimer timer;
-    timer.start();
-    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-f", "null", "-"});
-    ffmpeg.waitForFinished(-1);
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+RunCost FfmpegNull(const QString &path)
+{
+    QProcess ffmpeg;
+    const double cpuBefore = ChildCpuSeconds();
+    const auto start = Clock::now();
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-f", "null", "-"});
+    ffmpeg.waitForFinished(-1);
+    return {std::chrono::duration<double>(Clock::now() - start).count(), ChildCpuSeconds() - cpuBefore};
+}
+
+RunCost GraphFlatOut(const QString &path, const QSize &windowSize, int64_t *pictures)
+{
+    BenchSurface window(windowSize);
+    media::CVideoPlayer player(media::AudioOutputFactory{});
+    player.SetWindows(&window);
+    player.Open(path);
+    media::CVideoGraph *graph = player.Graph();
+    graph->SetSyncEnabled(false);
+    const double cpuBefore = CpuSeconds();
+    const auto start = Clock::now();
+    player.Play();
+    if (!WaitFor([&] { return graph->Stats().videoEnded; }, std::chrono::seconds(600)))
+        return {};
+    RunCost cost{std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds() - cpuBefore};
+    *pictures = graph->Stats().framesShown;
+    return cost;
+}
+
+// The machine is shared, so the graph and ffmpeg take turns and each keeps its best run.
 void DecodeThroughput(benchmark::State &state)
 {
     const QString path = Front();
@@ -142,29 +199,30 @@ void DecodeThroughput(benchmark::State &state)
         state.SkipWithError("no recording");
         return;
     }
-    BenchSurface window(kMainView);
-    double graphSeconds = 0;
+    constexpr int kRounds = 3;
+    RunCost graphBest{1e9, 1e9};
+    RunCost ffmpegBest{1e9, 1e9};
     int64_t pictures = 0;
     for (auto _ : state) {
-        media::CVideoPlayer player(media::AudioOutputFactory{});
-        player.SetWindows(&window);
-        player.Open(path);
-        media::CVideoGraph *graph = player.Graph();
-        graph->SetSyncEnabled(false);
-        const auto start = Clock::now();
-        player.Play();
-        if (!WaitFor([&] { return graph->Stats().videoEnded; }, std::chrono::seconds(600))) {
-            state.SkipWithError("playback did not end");
-            return;
+        for (int round = 0; round < kRounds; ++round) {
+            const RunCost graph = GraphFlatOut(path, kMainView, &pictures);
+            if (graph.wallSeconds <= 0) {
+                state.SkipWithError("playback did not end");
+                return;
+            }
+            const RunCost ffmpeg = FfmpegNull(path);
+            graphBest = {std::min(graphBest.wallSeconds, graph.wallSeconds), std::min(graphBest.cpuSeconds, graph.cpuSeconds)};
+            ffmpegBest = {std::min(ffmpegBest.wallSeconds, ffmpeg.wallSeconds),
+                          std::min(ffmpegBest.cpuSeconds, ffmpeg.cpuSeconds)};
         }
-        graphSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        pictures = graph->Stats().framesShown;
-        state.SetIterationTime(graphSeconds);
+        state.SetIterationTime(graphBest.wallSeconds);
     }
-    const double ffmpegSeconds = FfmpegNullSeconds(path);
-    state.counters["graph_fps"] = static_cast<double>(pictures) / graphSeconds;
-    state.counters["ffmpeg_fps"] = static_cast<double>(pictures) / ffmpegSeconds;
-    state.counters["graph_vs_ffmpeg_%"] = 100.0 * ffmpegSeconds / graphSeconds;
+    const double frames = static_cast<double>(pictures);
+    state.counters["graph_fps"] = frames / graphBest.wallSeconds;
+    state.counters["ffmpeg_fps"] = frames / ffmpegBest.wallSeconds;
+    state.counters["graph_vs_ffmpeg_%"] = 100.0 * ffmpegBest.wallSeconds / graphBest.wallSeconds;
+    state.counters["graph_cpu_ms_per_frame"] = 1000.0 * graphBest.cpuSeconds / frames;
+    state.counters["ffmpeg_cpu_ms_per_frame"] = 1000.0 * ffmpegBest.cpuSeconds / frames;
 }
 BENCHMARK(DecodeThroughput)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -126,3 +126,28 @@ TEST(FrameHandoff, KeepsTheNewestPicturesAndCountsTheDropped)
     handoff.Push(media::DisplayImage{QImage(), 5});
     EXPECT_EQ(notified, 5);
 }
+
+// A window that does not take its pictures costs no conversions: the newest picture waits
+// unconverted and reaches the window as soon as it takes the one it holds.
+TEST(FrameHandoff, BusyWindowGetsTheNewestPictureWhenItIsReady)
+{
+    TestPlayer test;
+    ASSERT_TRUE(test.Open(Media::CounterSilent));
+    media::FrameHandoff *frames = test.window.Frames();
+    ASSERT_EQ(frames->Pending(), 1);  // the first picture, not taken yet
+    test.player.Graph()->SetSyncEnabled(false);
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
+    const media::PlaybackStats stats = test.player.Graph()->Stats();
+    EXPECT_EQ(stats.framesShown, kCounterFrames);
+    EXPECT_EQ(frames->Pushed(), 1);
+    EXPECT_EQ(stats.handoffDropped, kCounterFrames - 2);  // all but the first and the newest
+
+    auto first = frames->TakeLatest();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(FrameNumberOf(first->image), 0);
+    ASSERT_TRUE(WaitUntil([&] { return frames->Pending() == 1; }));
+    auto newest = frames->TakeLatest();
+    ASSERT_TRUE(newest.has_value());
+    EXPECT_EQ(FrameNumberOf(newest->image), kCounterFrames - 1);
+}

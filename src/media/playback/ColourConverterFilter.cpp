@@ -1,5 +1,7 @@
 #include "media/playback/ColourConverterFilter.h"
 
+#include <atomic>
+
 namespace media {
 
 namespace {
@@ -28,6 +30,21 @@ AVPixelFormat WithoutFullRangeAlias(AVPixelFormat format, bool *fullRange)
 
 } // namespace
 
+QImage &ColourConverterFilter::Scaler::FreeImage(QSize size)
+{
+    for (QImage &image : images)
+        if (image.size() == size && image.isDetached()) {
+            // The last other holder let go with an ordered decrement; this pairs with it so
+            // its reads of the pixels happen before they are written again.
+            std::atomic_thread_fence(std::memory_order_acquire);
+            return image;
+        }
+    QImage &slot = images[next];
+    next = (next + 1) % images.size();
+    slot = QImage(size, QImage::Format_RGB32);
+    return slot;
+}
+
 ColourConverterFilter::~ColourConverterFilter()
 {
     sws_freeContext(display_.context);
@@ -36,16 +53,18 @@ ColourConverterFilter::~ColourConverterFilter()
 
 QImage ColourConverterFilter::ConvertForDisplay(const AVFrame *picture, QSize size)
 {
-    return Convert(display_, picture, size);
+    // Every shown picture passes here: the fast filter keeps playback cheap, and a moving
+    // picture shows no difference.
+    return Convert(display_, picture, size, SWS_FAST_BILINEAR);
 }
 
 QImage ColourConverterFilter::ConvertStill(const AVFrame *picture, QSize size)
 {
     std::lock_guard lock(stillMutex_);
-    return Convert(still_, picture, size);
+    return Convert(still_, picture, size, SWS_BICUBIC);
 }
 
-QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QSize size)
+QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QSize size, int flags)
 {
     if (!picture || picture->width <= 0 || picture->height <= 0)
         return {};
@@ -57,7 +76,7 @@ QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QS
     // QImage::Format_RGB32 is 0xffRRGGBB in native order, which is BGRA bytes on little-endian.
     const AVPixelFormat target = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
     scaler.context = sws_getCachedContext(scaler.context, picture->width, picture->height, source, size.width(),
-                                          size.height(), target, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                                          size.height(), target, flags, nullptr, nullptr, nullptr);
     if (!scaler.context)
         return {};
 
@@ -77,7 +96,7 @@ QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QS
         scaler.fullRange = fullRange;
     }
 
-    QImage image(size, QImage::Format_RGB32);
+    QImage &image = scaler.FreeImage(size);
     if (image.isNull())
         return {};
     uint8_t *dst[4] = {image.bits(), nullptr, nullptr, nullptr};

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <array>
 #include <mutex>
 
 #include "media/playback/FfmpegPtr.h"
@@ -36,8 +37,15 @@ private:
         int format = -1;
         int space = -1;
         bool fullRange = false;
+        // Images handed out before; one nobody holds any more is written again instead of
+        // allocating (and faulting in) two megabytes per picture.
+        std::array<QImage, 4> images;
+        size_t next = 0;
+
+        // An image of that size that only the scaler holds, to be written and then shared.
+        QImage &FreeImage(QSize size);
     };
-    static QImage Convert(Scaler &scaler, const AVFrame *picture, QSize size);
+    static QImage Convert(Scaler &scaler, const AVFrame *picture, QSize size, int flags);
 
     PlaybackFilter *upstream_ = nullptr;
     Scaler display_;

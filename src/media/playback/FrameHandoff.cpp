@@ -41,6 +41,18 @@ void FrameHandoff::SetListener(std::function<void()> listener)
     listener_ = std::move(listener);
 }
 
+int FrameHandoff::Pending() const
+{
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(queue_.size());
+}
+
+void FrameHandoff::CountDropped()
+{
+    std::lock_guard lock(mutex_);
+    ++dropped_;
+}
+
 int64_t FrameHandoff::Dropped() const
 {
     std::lock_guard lock(mutex_);

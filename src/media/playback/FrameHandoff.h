@@ -39,6 +39,11 @@ public:
     // called again.
     void SetListener(std::function<void()> listener);
 
+    // Pictures waiting for the UI.
+    int Pending() const;
+    // Counts a picture the renderer gave up before converting it, because the window had not
+    // taken the one before yet.
+    void CountDropped();
     int64_t Dropped() const;
     int64_t Pushed() const;
 

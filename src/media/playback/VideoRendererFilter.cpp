@@ -100,21 +100,49 @@ bool VideoRendererFilter::WaitForPicture(int serial, std::chrono::milliseconds t
     }) && !stop_.load();
 }
 
-void VideoRendererFilter::Show(const VideoFrame &frame)
+void VideoRendererFilter::Show(const VideoFrame &frame, bool always)
 {
-    ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(frame.picture.get())
-                                            : ffmpeg::RefFrame(frame.picture.get());
+    {
+        std::lock_guard lock(mutex_);
+        onScreen_ = ffmpeg::RefFrame(frame.picture.get());
+        onScreenTime_ = frame.time;
+    }
+    ++counters_.framesShown;
+    counters_.lastShownTime = frame.time;
+    // While the window has not taken the last picture, converting another one for it is wasted
+    // work: the newest picture waits here unconverted until the window is ready.
+    if (!always && frames_->Pending() > 0) {
+        if (parked_)
+            frames_->CountDropped();
+        parked_ = ffmpeg::RefFrame(frame.picture.get());
+        parkedTime_ = frame.time;
+        return;
+    }
+    if (parked_) {
+        frames_->CountDropped();
+        parked_.reset();
+    }
+    Deliver(frame.picture.get(), frame.time);
+}
+
+void VideoRendererFilter::Deliver(const AVFrame *picture, MediaTime time)
+{
+    ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture) : ffmpeg::RefFrame(picture);
     QSize size;
     {
         std::lock_guard lock(mutex_);
         size = targetSize_;
-        onScreen_ = ffmpeg::RefFrame(frame.picture.get());
-        onScreenTime_ = frame.time;
     }
     QImage image = adjusted ? converter_->ConvertForDisplay(adjusted.get(), size) : QImage();
-    frames_->Push(DisplayImage{std::move(image), frame.time});
-    ++counters_.framesShown;
-    counters_.lastShownTime = frame.time;
+    frames_->Push(DisplayImage{std::move(image), time});
+}
+
+void VideoRendererFilter::DeliverParked()
+{
+    if (parked_ && frames_->Pending() == 0) {
+        Deliver(parked_.get(), parkedTime_);
+        parked_.reset();
+    }
 }
 
 void VideoRendererFilter::Run()
@@ -124,6 +152,7 @@ void VideoRendererFilter::Run()
     int shownSerial = -1;
 
     while (!stop_) {
+        DeliverParked();
         if (!pending) {
             VideoFrame next;
             const auto result = input.Pop(&next, kWaitStep);
@@ -136,6 +165,7 @@ void VideoRendererFilter::Run()
         const VideoFrame &frame = *pending;
         if (frame.serial != epoch_.Current()) {
             pending.reset();
+            parked_.reset();
             continue;
         }
         if (frame.IsEndOfStream()) {
@@ -146,7 +176,9 @@ void VideoRendererFilter::Run()
             continue;
         }
         if (shownSerial != frame.serial) {
-            Show(frame);
+            // The first picture of a position always reaches the window at once.
+            parked_.reset();
+            Show(frame, true);
             shownSerial = frame.serial;
             MarkPresented(frame.serial, false);
             clock_.ReleaseHold(frame.serial);
@@ -158,7 +190,7 @@ void VideoRendererFilter::Run()
                 clock_.WaitForChange(kWaitStep);
                 continue;
             }
-            Show(frame);
+            Show(frame, false);
             pending.reset();
             continue;
         }
@@ -171,7 +203,7 @@ void VideoRendererFilter::Run()
         if (next && clock_.Now() >= *next)
             ++counters_.framesDropped;
         else
-            Show(frame);
+            Show(frame, false);
         pending.reset();
     }
 }

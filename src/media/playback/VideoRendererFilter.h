@@ -28,8 +28,10 @@ class VideoSurface;
 // Presents one video stream: on its own thread it takes the decoder's pictures, waits for each
 // one's time on the graph clock, drops pictures that are already late, runs the brightness and
 // colour conversion stages for the ones it shows and hands the images to the window through a
-// small queue. The first picture after a build or a seek is shown at once, even while paused,
-// and lets the clock go.
+// small queue. When the window has not taken the last image yet, the newest picture waits
+// unconverted and the one it replaces is counted as dropped, so a busy UI costs no conversions.
+// The first picture after a build or a seek is shown at once, even while paused, and lets the
+// clock go.
 class VideoRendererFilter final : public PlaybackFilter
 {
 public:
@@ -68,7 +70,11 @@ public:
 
 private:
     void Run();
-    void Show(const VideoFrame &frame);
+    // Puts the picture on screen; always: convert it for the window even if the window has not
+    // taken the previous one.
+    void Show(const VideoFrame &frame, bool always);
+    void Deliver(const AVFrame *picture, MediaTime time);
+    void DeliverParked();
     void MarkPresented(int serial, bool ended);
     ffmpeg::FramePtr PictureOnScreen(QSize *targetSize, MediaTime *time) const;
 
@@ -85,6 +91,9 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<bool> syncEnabled_{true};
     std::atomic<int> endedSerial_{-1};
+    // Renderer thread only: the newest picture shown while the window was busy.
+    ffmpeg::FramePtr parked_;
+    MediaTime parkedTime_ = 0;
 
     mutable std::mutex mutex_;  // guards what follows
     mutable std::condition_variable presented_;

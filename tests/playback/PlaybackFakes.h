@@ -35,9 +35,10 @@ private:
 
 // What a fake sound device saw; shared between the test and the output the graph owns.
 struct FakeAudioState {
-    // RealTime plays like a device; Manual reports what the test sets; Instant plays everything
-    // the moment it is written.
-    enum class Clock { RealTime, Manual, Instant };
+    // RealTime plays like a device (plus any jump the test adds); LateStart plays nothing for
+    // its first lateStartUs, then like a device; Stalled never gets past the start; Instant plays
+    // everything the moment it is written.
+    enum class Clock { RealTime, LateStart, Stalled, Instant };
 
     std::mutex mutex;
     Clock clock = Clock::RealTime;
@@ -46,8 +47,10 @@ struct FakeAudioState {
     media::AudioFormatSpec format;
     int64_t writtenBytes = 0;       // since the last reset
     int64_t totalWrittenBytes = 0;  // since opening
-    int64_t manualPlayedUs = 0;
-    bool paused = true;
+    int64_t jumpUs = 0;
+    int64_t lateStartUs = 0;
+    std::chrono::steady_clock::time_point openedAt;
+    bool paused = false;  // a device plays from the moment it is opened
     double gain = -1;
     int resets = 0;
     std::vector<int16_t> firstChannel;  // the left channel of everything written since opening
@@ -55,15 +58,26 @@ struct FakeAudioState {
     int64_t heardBeforeUs = 0;
     std::chrono::steady_clock::time_point resumedAt;
 
-    void SetManualPlayed(int64_t us)
+    // Moves the device's reported position ahead, as if it had skipped that much.
+    void Jump(int64_t us)
     {
         std::lock_guard lock(mutex);
-        manualPlayedUs = us;
+        jumpUs += us;
     }
     double Gain()
     {
         std::lock_guard lock(mutex);
         return gain;
+    }
+    int Resets()
+    {
+        std::lock_guard lock(mutex);
+        return resets;
+    }
+    int SampleRate()
+    {
+        std::lock_guard lock(mutex);
+        return format.sampleRate;
     }
     int64_t TotalFrames()
     {
@@ -90,6 +104,8 @@ public:
             return false;
         state_->opened = true;
         state_->format = *format;
+        state_->resumedAt = std::chrono::steady_clock::now();
+        state_->openedAt = state_->resumedAt;
         return true;
     }
 
@@ -140,7 +156,7 @@ public:
     {
         std::lock_guard lock(state_->mutex);
         state_->writtenBytes = 0;
-        state_->manualPlayedUs = 0;
+        state_->jumpUs = 0;
         state_->heardBeforeUs = 0;
         state_->resumedAt = std::chrono::steady_clock::now();
         ++state_->resets;
@@ -156,16 +172,23 @@ private:
     }
     int64_t PlayedLocked() const
     {
-        if (state_->clock == FakeAudioState::Clock::Manual)
-            return state_->manualPlayedUs;
+        if (state_->clock == FakeAudioState::Clock::Stalled)
+            return 0;
         if (state_->clock == FakeAudioState::Clock::Instant)
             return WrittenUsLocked();
+        if (state_->clock == FakeAudioState::Clock::LateStart) {
+            const int64_t sinceOpen = std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now() - state_->openedAt)
+                                          .count();
+            if (sinceOpen < state_->lateStartUs)
+                return 0;
+        }
         int64_t heard = state_->heardBeforeUs;
         if (!state_->paused)
             heard += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                            state_->resumedAt)
                          .count();
-        return std::min(heard, WrittenUsLocked());
+        return std::min(heard, WrittenUsLocked()) + state_->jumpUs;
     }
     int64_t RoomLocked() const
     {

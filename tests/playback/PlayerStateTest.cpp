@@ -114,7 +114,7 @@ TEST(GraphBuild, PcmSoundGoesStraightToTheRenderer)
     EXPECT_EQ(graph->FindFilter("COREAAC AUDIO"), nullptr);
     ASSERT_TRUE(test.player.Play() == media::kPlaybackOk);
     EXPECT_TRUE(WaitUntil([&] { return sound->TotalFrames() > 4800; }));  // 100 ms of sound arrived
-    EXPECT_EQ(sound->format.sampleRate, 48000);
+    EXPECT_EQ(sound->SampleRate(), 48000);
 }
 
 TEST(GraphBuild, WithoutSoundDeviceTheAudioDecoderStaysUnconnected)

@@ -9,6 +9,12 @@
 using namespace playback_test;
 using media::GraphState;
 
+namespace {
+
+int ExpectedFrame(int64_t ms) { return static_cast<int>(std::min<int64_t>(ms / 40, kCounterFrames - 1)); }
+
+} // namespace
+
 TEST(Volume, LevelsFollowTheFormula)
 {
     using media::CVideoGraph;
@@ -110,27 +116,60 @@ TEST(Rate, KeepsThePitchOfTheSound)
 TEST(Sync, AudioIsTheMasterClockAndLatePicturesAreDropped)
 {
     auto sound = std::make_shared<FakeAudioState>();
-    sound->clock = FakeAudioState::Clock::Manual;
     TestPlayer test(FakeAudioOutput::Factory(sound));
     ASSERT_TRUE(test.Open(Media::CounterAac));
     media::CVideoGraph *graph = test.player.Graph();
     ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
-    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().audioActive && sound->TotalFrames() > 0; }));
-
-    // The device has played nothing yet: the clock is held back near the start.
-    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().audioSamplesWritten > 4800; }));
-    EXPECT_LT(test.PositionMs(), 100);
+    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().audioActive && graph->Stats().audioSamplesWritten > 4800; }));
+    const int64_t before = test.PositionMs();
+    ASSERT_LT(before, 500);
 
     // The device jumps one second ahead: so does the clock, and the pictures in between are late.
-    sound->SetManualPlayed(1000000);
-    ASSERT_TRUE(WaitUntil([&] { return test.PositionMs() >= 1000; }));
-    EXPECT_LT(test.PositionMs(), 1200);
-    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().lastShownTime >= 1000 * kUnitsPerMs; }));
-    const media::PlaybackStats stats = graph->Stats();
-    EXPECT_GT(stats.framesDropped, 5);
-    const int frame = test.FrameOnScreen();
-    EXPECT_GE(frame, 25);
-    EXPECT_LE(frame, 30);
+    sound->Jump(1000000);
+    ASSERT_TRUE(WaitUntil([&] { return test.PositionMs() >= before + 1000; }));
+    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().lastShownTime >= (before + 1000) * kUnitsPerMs; }));
+    test.player.Pause();
+    // The clock jumped rather than ran there: far less than a second of wall time has passed.
+    EXPECT_LT(test.PositionMs(), before + 1500);
+    EXPECT_GT(graph->Stats().framesDropped, 10);  // of the 25 pictures jumped over
+    EXPECT_GE(test.FrameOnScreen(), ExpectedFrame(before + 1000) - 2);
+}
+
+// Sound that falls far behind the pictures (a device that started late) skips ahead to the
+// clock; the pictures do not jump back to wait for it.
+TEST(Sync, LaggingSoundSkipsAheadInsteadOfPullingThePicturesBack)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    sound->clock = FakeAudioState::Clock::LateStart;
+    sound->lateStartUs = 700000;
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    media::CVideoGraph *graph = test.player.Graph();
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    int64_t last = test.player.GetPosition();
+    int64_t largestStepBack = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        const int64_t now = test.player.GetPosition();
+        largestStepBack = std::max(largestStepBack, last - now);
+        last = now;
+        return graph->Stats().videoEnded && now == test.player.GetDuration();
+    }));
+    EXPECT_GE(graph->AudioRenderer()->CatchUps(), 1);
+    EXPECT_LE(largestStepBack, 50 * kUnitsPerMs);
+    EXPECT_GE(sound->Resets(), 2);  // the seek epoch's reset and the catch-up
+}
+
+// A device that never gets going (or plays in large blocks) does not hold the pictures back.
+TEST(Sync, StalledSoundDeviceDoesNotHoldThePicturesBack)
+{
+    auto sound = std::make_shared<FakeAudioState>();
+    sound->clock = FakeAudioState::Clock::Stalled;
+    TestPlayer test(FakeAudioOutput::Factory(sound));
+    ASSERT_TRUE(test.Open(Media::CounterAac));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == test.player.GetDuration(); }));
+    EXPECT_TRUE(test.player.Graph()->Stats().audioActive);
+    EXPECT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
 }
 
 TEST(Sync, WithoutSoundDeviceTheGraphPlaysOnTheSystemClock)

@@ -21,8 +21,10 @@ constexpr int kMinLevel = -10000;
 // not jump ahead of the pictures.
 constexpr MediaTime kLeadInTolerance = 20 * kUnitsPerMs;
 constexpr MediaTime kMaxLeadIn = 10 * kUnitsPerSecond;
-// A device whose position stops moving after the last sample was written has drained.
-constexpr auto kDrainStall = std::chrono::milliseconds(300);
+// Sound this far behind the clock is dropped to catch up instead of holding the pictures back.
+constexpr MediaTime kMaxAudioLag = 250 * kUnitsPerMs;
+// A device whose position has not moved for this long while it should play is not followed.
+constexpr auto kDeviceStall = std::chrono::milliseconds(200);
 
 } // namespace
 
@@ -118,6 +120,8 @@ void AudioRendererFilter::BeginSerial(int /*serial*/)
     firstInSerial_ = true;
     ended_ = false;
     lastPlayed_ = -1;
+    lastPlayedChange_ = PlaybackClock::Steady::now();
+    skipUntil_ = 0;
 }
 
 void AudioRendererFilter::Run()
@@ -130,8 +134,8 @@ void AudioRendererFilter::Run()
         return;
     }
     active_ = true;
-    bool paused = true;
-    output_->SetPaused(true);
+    // The device starts running and simply has nothing to play until the clock flows.
+    bool paused = false;
     int serial = -1;
 
     while (!stop_) {
@@ -148,6 +152,7 @@ void AudioRendererFilter::Run()
         if (flowing == paused) {
             paused = !flowing;
             output_->SetPaused(paused);
+            lastPlayedChange_ = PlaybackClock::Steady::now();  // a resumed device gets time to start
         }
         const int level = level_.load();
         if (level != appliedLevel_) {
@@ -185,26 +190,52 @@ void AudioRendererFilter::ReportHeard(int serial)
     if (segments_.empty())
         return;
     const int64_t played = output_->PlayedUs() * format_.sampleRate / 1000000;
-    if (inputEnded_ && pendingAt_ == pending_.size()) {
-        // The sound is over once the device played it all (give or take its rounding), or stopped
-        // moving; the clock then runs on by itself to the end of the pictures.
-        const auto now = PlaybackClock::Steady::now();
-        if (played != lastPlayed_) {
-            lastPlayed_ = played;
-            lastPlayedChange_ = now;
-        }
-        if (played >= produced_ - format_.sampleRate / 50 || now - lastPlayedChange_ > kDrainStall) {
-            ended_ = true;
-            return;
-        }
+    const auto now = PlaybackClock::Steady::now();
+    if (played > lastPlayed_) {
+        lastPlayed_ = played;
+        lastPlayedChange_ = now;
     }
+    const bool stalled = now - lastPlayedChange_ > kDeviceStall;
+    if (inputEnded_ && pendingAt_ == pending_.size() &&
+        (played >= produced_ - format_.sampleRate / 50 || stalled)) {
+        // The sound is over once the device played it all (give or take its rounding) or stopped
+        // moving; the clock then runs on by itself to the end of the pictures.
+        ended_ = true;
+        return;
+    }
+    // A device whose position does not move (one that plays in large blocks, or has not
+    // started yet) must not hold the pictures back: the clock runs by itself meanwhile.
+    if (stalled)
+        return;
     while (segments_.size() > 1 && segments_[1].outStart <= played)
         segments_.pop_front();
     const Segment &segment = segments_.front();
     const int64_t into = std::max<int64_t>(0, played - segment.outStart);
     const MediaTime heard = segment.mediaStart + static_cast<MediaTime>(static_cast<double>(into) * segment.tempo *
                                                                         kUnitsPerSecond / format_.sampleRate);
+    const MediaTime clockNow = clock_.Now();
+    if (clockNow - heard > kMaxAudioLag && !inputEnded_) {
+        // The sound fell far behind (a device that started late): rather than pull the pictures
+        // back, drop what is queued and go on from the clock's time.
+        CatchUp(clockNow);
+        return;
+    }
     clock_.SyncToAudio(heard, serial);
+}
+
+void AudioRendererFilter::CatchUp(MediaTime now)
+{
+    tempo_.Reset();
+    output_->Reset();
+    pending_.clear();
+    pendingAt_ = 0;
+    produced_ = 0;
+    segments_.clear();
+    lastPlayed_ = -1;
+    lastPlayedChange_ = PlaybackClock::Steady::now();
+    skipUntil_ = now;
+    firstInSerial_ = true;
+    ++catchUps_;
 }
 
 ffmpeg::FramePtr AudioRendererFilter::TrimBefore(const AVFrame *samples, MediaTime time, MediaTime target,
@@ -247,8 +278,9 @@ bool AudioRendererFilter::Produce(int serial)
     }
 
     MediaTime time = frame.time;
+    const MediaTime skipTo = std::max(frame.seekTarget, skipUntil_);
     ffmpeg::FramePtr samples = frame.samples->sample_rate > 0
-                                   ? TrimBefore(frame.samples.get(), time, frame.seekTarget, &time)
+                                   ? TrimBefore(frame.samples.get(), time, skipTo, &time)
                                    : nullptr;
     if (!samples || samples->nb_samples <= 0)
         return true;
@@ -256,11 +288,11 @@ bool AudioRendererFilter::Produce(int serial)
     const double tempo = clock_.Rate();
     if (firstInSerial_) {
         firstInSerial_ = false;
-        const MediaTime gap = std::min(time - frame.seekTarget, kMaxLeadIn);
+        const MediaTime gap = std::min(time - skipTo, kMaxLeadIn);
         if (gap > kLeadInTolerance) {
             const int64_t silent =
                 static_cast<int64_t>(static_cast<double>(gap) / tempo * format_.sampleRate / kUnitsPerSecond);
-            segments_.push_back(Segment{produced_, frame.seekTarget, tempo});
+            segments_.push_back(Segment{produced_, skipTo, tempo});
             pending_.resize(pending_.size() + static_cast<size_t>(silent * format_.BytesPerFrame()), 0);
             produced_ += silent;
         }

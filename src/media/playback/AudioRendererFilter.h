@@ -22,7 +22,9 @@ class SourcePin;
 // Plays the recording's sound on its own thread: pulls samples (through the audio decoder, or
 // straight from a PCM pin), drops what lies before a seek's target, changes the tempo for the
 // playback rate without changing the pitch, and writes to the audio output. While it plays it
-// tells the graph clock which media time is being heard, which makes audio the master clock.
+// tells the graph clock which media time is being heard, which makes audio the master clock
+// (as long as the device's position moves; a stalled device is not followed, and sound that
+// falls far behind skips ahead instead of pulling the pictures back).
 // When the output fails it lets go of its input and the graph plays on without sound.
 class AudioRendererFilter final : public PlaybackFilter
 {
@@ -47,6 +49,8 @@ public:
     // An output is open and the renderer drives the clock.
     bool IsActive() const { return active_.load(); }
     bool Ended() const { return ended_.load(); }
+    // How often the sound fell behind and skipped ahead to the clock.
+    int CatchUps() const { return catchUps_.load(); }
 
     void Start() override;
     void RequestStop() override;
@@ -63,6 +67,7 @@ private:
     void BeginSerial(int serial);
     bool Produce(int serial);
     void ReportHeard(int serial);
+    void CatchUp(MediaTime now);
     void Fail();
     ffmpeg::FramePtr TrimBefore(const AVFrame *samples, MediaTime time, MediaTime target, MediaTime *newTime) const;
 
@@ -79,6 +84,7 @@ private:
     std::atomic<bool> active_{false};
     std::atomic<bool> ended_{false};
     std::atomic<int> level_{0};
+    std::atomic<int> catchUps_{0};
 
     // Audio thread only.
     AudioFormatSpec format_;
@@ -91,6 +97,7 @@ private:
     int64_t lastPlayed_ = -1;
     PlaybackClock::Steady::time_point lastPlayedChange_;
     bool firstInSerial_ = true;
+    MediaTime skipUntil_ = 0;  // samples before it are dropped (a catch-up)
     int appliedLevel_ = 1;  // never a valid level, so the first pass applies the volume
 };
 

@@ -17,7 +17,6 @@ namespace {
 // The ring holds about this much sound ahead of the device; with the device's own buffer it
 // bounds how long a pause or a seek takes to be heard.
 constexpr int kRingMs = 120;
-constexpr int kDeviceBufferMs = 80;
 constexpr int kPumpIntervalMs = 5;
 
 } // namespace
@@ -55,8 +54,8 @@ public:
             std::lock_guard lock(ringMutex);
             ringCapacity = static_cast<size_t>(bytesPerSecond_ * kRingMs / 1000);
         }
+        // The backend's own buffer size: smaller ones made the sound server stall here.
         sink_ = new QAudioSink(device, wanted, this);
-        sink_->setBufferSize(static_cast<qsizetype>(bytesPerSecond_ * kDeviceBufferMs / 1000));
         sink_->setVolume(gain_);
         if (!StartSink())
             return false;

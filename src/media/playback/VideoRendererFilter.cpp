@@ -10,6 +10,8 @@ namespace media {
 namespace {
 
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
+// Media time a picture may be behind the clock and still be shown when nothing newer is ready.
+constexpr MediaTime kMaxLateness = 100 * kUnitsPerMs;
 
 } // namespace
 
@@ -198,9 +200,11 @@ void VideoRendererFilter::Run()
             continue;  // not due yet, or the clock changed: look again
         if (frame.serial != epoch_.Current())
             continue;
-        // Late: the next picture is already due, so this one would never be seen on time.
+        // Late: the next picture is already due, or this one is so far behind that showing it
+        // would only keep the pictures behind the sound.
+        const MediaTime now = clock_.Now();
         const std::optional<MediaTime> next = input.FrontTime();
-        if (next && clock_.Now() >= *next)
+        if ((next && now >= *next) || now - frame.time > kMaxLateness)
             ++counters_.framesDropped;
         else
             Show(frame, false);

@@ -112,6 +112,16 @@ TEST(VideoView, ShowsTheBrightnessAtOnce)
     ASSERT_TRUE(WaitUntil([&] { return MeanGrey(test.view.CurrentImage()) > plain + 40; }));
 }
 
+TEST(VideoView, IsEmptiedWhenThePlayerCloses)
+{
+    ViewPlayer test;
+    ASSERT_TRUE(test.player.Open(MediaPath(Media::CounterAac)));
+    ASSERT_TRUE(test.WaitForPictures(1));
+    test.player.Close();
+    EXPECT_TRUE(test.view.CurrentImage().isNull());
+    EXPECT_EQ(qGray(test.view.grab().toImage().pixel(160, 90)), 0);
+}
+
 TEST(VideoView, ReportsDoubleClicks)
 {
     CPLVVideoView view;

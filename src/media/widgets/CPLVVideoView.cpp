@@ -1,36 +1,41 @@
 #include "media/widgets/CPLVVideoView.h"
 
 #include <QPainter>
-#include <QPointer>
 
 #include "media/playback/FrameHandoff.h"
 
-CPLVVideoView::CPLVVideoView(QWidget *parent)
-    : QWidget(parent), takeQueued_(std::make_shared<std::atomic<bool>>(false))
+CPLVVideoView::CPLVVideoView(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
 }
 
-CPLVVideoView::~CPLVVideoView() { AttachFrames(nullptr); }
+CPLVVideoView::~CPLVVideoView()
+{
+    if (frames_)
+        frames_->SetListener({});
+}
 
 void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
 {
     if (frames_)
         frames_->SetListener({});  // after this returns the renderer no longer calls us
     frames_ = std::move(frames);
-    if (!frames_)
+    if (!frames_) {
+        // The player closed: its picture goes with it (a recording without a rear file leaves
+        // the rear window empty, not showing the last one's).
+        image_ = QImage();
+        update();
         return;
-    QPointer<CPLVVideoView> self(this);
-    std::shared_ptr<std::atomic<bool>> queued = takeQueued_;
-    // Runs on the renderer's thread: only posts, and at most one post waits at a time.
-    frames_->SetListener([self, queued, this] {
-        if (queued->exchange(true))
+    }
+    // Runs on the renderer's thread: only posts, and at most one post waits at a time. The
+    // listener is removed before the window dies, and Qt drops a post whose window died.
+    frames_->SetListener([this] {
+        if (takeQueued_.exchange(true))
             return;
-        QMetaObject::invokeMethod(this, [self, queued] {
-            queued->store(false);
-            if (self)
-                self->TakePicture();
+        QMetaObject::invokeMethod(this, [this] {
+            takeQueued_ = false;
+            TakePicture();
         }, Qt::QueuedConnection);
     });
 }

@@ -33,7 +33,10 @@ using Clock = std::chrono::steady_clock;
 class BenchSurface final : public media::VideoSurface
 {
 public:
-    explicit BenchSurface(QSize size) : size_(size) {}
+    explicit BenchSurface(QSize size)
+        : size_(size)
+    {
+    }
     ~BenchSurface() override { Stop(); }
     QSize ClientSize() const override { return size_; }
     void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override
@@ -50,7 +53,7 @@ public:
             }
         });
     }
-    void RepaintVideo() override {}
+    void RepaintVideo() override { }
     int64_t Painted() const { return painted_; }
 
 private:
@@ -63,8 +66,8 @@ private:
 
     QSize size_;
     std::thread painter_;
-    std::atomic<bool> stop_{false};
-    std::atomic<int64_t> painted_{0};
+    std::atomic<bool> stop_ { false };
+    std::atomic<int64_t> painted_ { 0 };
 };
 
 QString MakeRecording(const QString &name, const QString &size, int seconds)
@@ -76,15 +79,16 @@ QString MakeRecording(const QString &name, const QString &size, int seconds)
         return path;
     const QString part = path + QStringLiteral(".part");
     // Moving noise makes the pictures as hard to compress as a road's.
-    const QString video = QStringLiteral("testsrc2=s=%1:r=30:d=%2,noise=alls=10:allf=t").arg(size).arg(seconds);
+    const QString video
+        = QStringLiteral("testsrc2=s=%1:r=30:d=%2,noise=alls=10:allf=t").arg(size).arg(seconds);
     const QString audio = QStringLiteral("sine=frequency=440:sample_rate=48000:d=%1").arg(seconds);
     // A recorder's encoder holds its rate second by second (8 Mbit/s front, 4 Mbit/s rear).
     const QString rate = size.startsWith(QLatin1String("1920")) ? QStringLiteral("8M") : QStringLiteral("4M");
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-v", "error", "-y", "-f", "lavfi", "-i", video, "-f", "lavfi", "-i", audio, "-c:v", "libx264",
-                  "-preset", "veryfast", "-g", "30", "-b:v", rate, "-maxrate", rate, "-bufsize", rate, "-pix_fmt",
-                  "yuv420p", "-c:a", "aac", "-b:a", "128k", "-shortest", "-f", "avi", part});
+        { "-v", "error", "-y", "-f", "lavfi", "-i", video, "-f", "lavfi", "-i", audio, "-c:v", "libx264",
+            "-preset", "veryfast", "-g", "30", "-b:v", rate, "-maxrate", rate, "-bufsize", rate, "-pix_fmt",
+            "yuv420p", "-c:a", "aac", "-b:a", "128k", "-shortest", "-f", "avi", part });
     if (!ffmpeg.waitForFinished(-1) || ffmpeg.exitCode() != 0 || !QFile::rename(part, path)) {
         fprintf(stderr, "ffmpeg failed: %s\n", ffmpeg.readAllStandardError().constData());
         return {};
@@ -94,21 +98,22 @@ QString MakeRecording(const QString &name, const QString &size, int seconds)
 
 const QString &Front()
 {
-    static const QString path = MakeRecording(QStringLiteral("front-1080p-60s-v2.avi"), QStringLiteral("1920x1080"), 60);
+    static const QString path
+        = MakeRecording(QStringLiteral("front-1080p-60s-v2.avi"), QStringLiteral("1920x1080"), 60);
     return path;
 }
 
 const QString &Rear()
 {
-    static const QString path = MakeRecording(QStringLiteral("rear-720p-60s-v2.avi"), QStringLiteral("1280x720"), 60);
+    static const QString path
+        = MakeRecording(QStringLiteral("rear-720p-60s-v2.avi"), QStringLiteral("1280x720"), 60);
     return path;
 }
 
 const QSize kMainView(976, 548);
 const QSize kSecondView(374, 243);
 
-template <typename Condition>
-bool WaitFor(Condition condition, std::chrono::seconds timeout)
+template <typename Condition> bool WaitFor(Condition condition, std::chrono::seconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
     while (!condition()) {
@@ -121,10 +126,10 @@ bool WaitFor(Condition condition, std::chrono::seconds timeout)
 
 double CpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void OpenToFirstPicture(benchmark::State &state)
@@ -136,7 +141,7 @@ void OpenToFirstPicture(benchmark::State &state)
     }
     BenchSurface window(kMainView);
     for (auto _ : state) {
-        media::CVideoPlayer player(media::AudioOutputFactory{});
+        media::CVideoPlayer player(media::AudioOutputFactory {});
         player.SetWindows(&window);
         const auto start = Clock::now();
         const bool opened = player.Open(path);
@@ -157,10 +162,10 @@ struct RunCost {
 
 double ChildCpuSeconds()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 RunCost FfmpegNull(const QString &path)
@@ -168,15 +173,15 @@ RunCost FfmpegNull(const QString &path)
     QProcess ffmpeg;
     const double cpuBefore = ChildCpuSeconds();
     const auto start = Clock::now();
-    ffmpeg.start(QStringLiteral("ffmpeg"), {"-v", "error", "-i", path, "-f", "null", "-"});
+    ffmpeg.start(QStringLiteral("ffmpeg"), { "-v", "error", "-i", path, "-f", "null", "-" });
     ffmpeg.waitForFinished(-1);
-    return {std::chrono::duration<double>(Clock::now() - start).count(), ChildCpuSeconds() - cpuBefore};
+    return { std::chrono::duration<double>(Clock::now() - start).count(), ChildCpuSeconds() - cpuBefore };
 }
 
 RunCost GraphFlatOut(const QString &path, const QSize &windowSize, int64_t *pictures)
 {
     BenchSurface window(windowSize);
-    media::CVideoPlayer player(media::AudioOutputFactory{});
+    media::CVideoPlayer player(media::AudioOutputFactory {});
     player.SetWindows(&window);
     player.Open(path);
     media::CVideoGraph *graph = player.Graph();
@@ -186,7 +191,7 @@ RunCost GraphFlatOut(const QString &path, const QSize &windowSize, int64_t *pict
     player.Play();
     if (!WaitFor([&] { return graph->Stats().videoEnded; }, std::chrono::seconds(600)))
         return {};
-    RunCost cost{std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds() - cpuBefore};
+    RunCost cost { std::chrono::duration<double>(Clock::now() - start).count(), CpuSeconds() - cpuBefore };
     *pictures = graph->Stats().framesShown;
     return cost;
 }
@@ -200,8 +205,8 @@ void DecodeThroughput(benchmark::State &state)
         return;
     }
     constexpr int kRounds = 3;
-    RunCost graphBest{1e9, 1e9};
-    RunCost ffmpegBest{1e9, 1e9};
+    RunCost graphBest { 1e9, 1e9 };
+    RunCost ffmpegBest { 1e9, 1e9 };
     int64_t pictures = 0;
     for (auto _ : state) {
         for (int round = 0; round < kRounds; ++round) {
@@ -211,9 +216,10 @@ void DecodeThroughput(benchmark::State &state)
                 return;
             }
             const RunCost ffmpeg = FfmpegNull(path);
-            graphBest = {std::min(graphBest.wallSeconds, graph.wallSeconds), std::min(graphBest.cpuSeconds, graph.cpuSeconds)};
-            ffmpegBest = {std::min(ffmpegBest.wallSeconds, ffmpeg.wallSeconds),
-                          std::min(ffmpegBest.cpuSeconds, ffmpeg.cpuSeconds)};
+            graphBest = { std::min(graphBest.wallSeconds, graph.wallSeconds),
+                std::min(graphBest.cpuSeconds, graph.cpuSeconds) };
+            ffmpegBest = { std::min(ffmpegBest.wallSeconds, ffmpeg.wallSeconds),
+                std::min(ffmpegBest.cpuSeconds, ffmpeg.cpuSeconds) };
         }
         state.SetIterationTime(graphBest.wallSeconds);
     }
@@ -237,8 +243,8 @@ void TwoChannelsAtRate2(benchmark::State &state)
     BenchSurface frontWindow(kMainView);
     BenchSurface rearWindow(kSecondView);
     for (auto _ : state) {
-        media::CVideoPlayer frontPlayer(media::AudioOutputFactory{});
-        media::CVideoPlayer rearPlayer(media::AudioOutputFactory{});
+        media::CVideoPlayer frontPlayer(media::AudioOutputFactory {});
+        media::CVideoPlayer rearPlayer(media::AudioOutputFactory {});
         frontPlayer.SetWindows(&frontWindow);
         rearPlayer.SetWindows(&rearWindow);
         frontPlayer.Open(front);
@@ -256,12 +262,14 @@ void TwoChannelsAtRate2(benchmark::State &state)
         state.SetIterationTime(wall);
         const double shown = static_cast<double>(a.framesShown + b.framesShown);
         const double dropped = static_cast<double>(a.framesDropped + b.framesDropped);
-        state.counters["front_dropped_%"] = 100.0 * a.framesDropped / std::max<int64_t>(1, a.framesShown + a.framesDropped);
-        state.counters["rear_dropped_%"] = 100.0 * b.framesDropped / std::max<int64_t>(1, b.framesShown + b.framesDropped);
+        state.counters["front_dropped_%"]
+            = 100.0 * a.framesDropped / std::max<int64_t>(1, a.framesShown + a.framesDropped);
+        state.counters["rear_dropped_%"]
+            = 100.0 * b.framesDropped / std::max<int64_t>(1, b.framesShown + b.framesDropped);
         state.counters["dropped_%"] = 100.0 * dropped / std::max(1.0, shown + dropped);
         state.counters["media_s_per_wall_s"] = static_cast<double>(duration) / 1e7 / wall;
-        state.counters["front_rear_gap_ms"] =
-            static_cast<double>(frontPlayer.GetPosition() - rearPlayer.GetPosition()) / 1e4;
+        state.counters["front_rear_gap_ms"]
+            = static_cast<double>(frontPlayer.GetPosition() - rearPlayer.GetPosition()) / 1e4;
     }
 }
 BENCHMARK(TwoChannelsAtRate2)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
@@ -275,8 +283,8 @@ void CpuAtRate1(benchmark::State &state)
     BenchSurface rearWindow(kSecondView);
     constexpr int kSeconds = 15;
     for (auto _ : state) {
-        media::CVideoPlayer frontPlayer(media::AudioOutputFactory{});
-        media::CVideoPlayer rearPlayer(media::AudioOutputFactory{});
+        media::CVideoPlayer frontPlayer(media::AudioOutputFactory {});
+        media::CVideoPlayer rearPlayer(media::AudioOutputFactory {});
         frontPlayer.SetWindows(&frontWindow);
         rearPlayer.SetWindows(&rearWindow);
         frontPlayer.Open(front);
@@ -295,7 +303,13 @@ void CpuAtRate1(benchmark::State &state)
         state.counters["dropped"] = static_cast<double>(a.framesDropped);
     }
 }
-BENCHMARK(CpuAtRate1)->Arg(0)->Arg(1)->ArgNames({"both_channels"})->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(CpuAtRate1)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({ "both_channels" })
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 } // namespace
 

@@ -42,7 +42,7 @@ TEST(Brightness, ChangesThePictureEvenWhilePaused)
 {
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterAac));
-    ASSERT_TRUE(test.SeekAndWait(31 * 40));  // frame 31: five white stripes, three black
+    ASSERT_TRUE(test.SeekAndWait(31 * 40)); // frame 31: five white stripes, three black
     const QImage plain = test.Capture();
     ASSERT_EQ(FrameNumberOf(plain), 31);
 
@@ -87,11 +87,11 @@ TEST(Brightness, LeavesTheDecodersPictureUntouched)
     EXPECT_EQ(out->data[0][0], 200);
     EXPECT_EQ(out->data[0][63 + 31 * out->linesize[0]], 200);
     EXPECT_EQ(picture->data[0][0], 100);
-    EXPECT_EQ(out->data[1], picture->data[1]);  // chroma is shared, not copied
+    EXPECT_EQ(out->data[1], picture->data[1]); // chroma is shared, not copied
 
-    settings.brightness = 127;  // limited range: white stops at 235
+    settings.brightness = 127; // limited range: white stops at 235
     EXPECT_EQ(brightness.Apply(picture.get())->data[0][0], 235);
-    settings.adjust = false;  // adjustments off: nothing changes
+    settings.adjust = false; // adjustments off: nothing changes
     EXPECT_EQ(brightness.Apply(picture.get())->data[0], picture->data[0]);
 }
 
@@ -114,16 +114,16 @@ TEST(FrameHandoff, KeepsTheNewestPicturesAndCountsTheDropped)
     int notified = 0;
     handoff.SetListener([&] { ++notified; });
     for (int i = 0; i < 5; ++i)
-        handoff.Push(media::DisplayImage{QImage(), i});
+        handoff.Push(media::DisplayImage { QImage(), i });
     EXPECT_EQ(notified, 5);
     EXPECT_EQ(handoff.Dropped(), 3);
     auto latest = handoff.TakeLatest();
     ASSERT_TRUE(latest.has_value());
     EXPECT_EQ(latest->time, 4);
-    EXPECT_EQ(handoff.Dropped(), 4);  // picture 3 was queued behind 4 and never painted
+    EXPECT_EQ(handoff.Dropped(), 4); // picture 3 was queued behind 4 and never painted
     EXPECT_FALSE(handoff.TakeLatest().has_value());
     handoff.SetListener({});
-    handoff.Push(media::DisplayImage{QImage(), 5});
+    handoff.Push(media::DisplayImage { QImage(), 5 });
     EXPECT_EQ(notified, 5);
 }
 
@@ -134,14 +134,14 @@ TEST(FrameHandoff, BusyWindowGetsTheNewestPictureWhenItIsReady)
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterSilent));
     media::FrameHandoff *frames = test.window.Frames();
-    ASSERT_EQ(frames->Pending(), 1);  // the first picture, not taken yet
+    ASSERT_EQ(frames->Pending(), 1); // the first picture, not taken yet
     test.player.Graph()->SetSyncEnabled(false);
     ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
     ASSERT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
     const media::PlaybackStats stats = test.player.Graph()->Stats();
     EXPECT_EQ(stats.framesShown, kCounterFrames);
     EXPECT_EQ(frames->Pushed(), 1);
-    EXPECT_EQ(stats.handoffDropped, kCounterFrames - 2);  // all but the first and the newest
+    EXPECT_EQ(stats.handoffDropped, kCounterFrames - 2); // all but the first and the newest
 
     auto first = frames->TakeLatest();
     ASSERT_TRUE(first.has_value());

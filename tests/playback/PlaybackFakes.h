@@ -18,7 +18,10 @@ namespace playback_test {
 class FakeSurface final : public media::VideoSurface
 {
 public:
-    explicit FakeSurface(QSize size = QSize(320, 240)) : size_(size) {}
+    explicit FakeSurface(QSize size = QSize(320, 240))
+        : size_(size)
+    {
+    }
     QSize ClientSize() const override { return size_; }
     void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override { frames_ = std::move(frames); }
     void RepaintVideo() override { ++repaints_; }
@@ -45,15 +48,15 @@ struct FakeAudioState {
     bool failOpen = false;
     bool opened = false;
     media::AudioFormatSpec format;
-    int64_t writtenBytes = 0;       // since the last reset
-    int64_t totalWrittenBytes = 0;  // since opening
+    int64_t writtenBytes = 0; // since the last reset
+    int64_t totalWrittenBytes = 0; // since opening
     int64_t jumpUs = 0;
     int64_t lateStartUs = 0;
     std::chrono::steady_clock::time_point openedAt;
-    bool paused = false;  // a device plays from the moment it is opened
+    bool paused = false; // a device plays from the moment it is opened
     double gain = -1;
     int resets = 0;
-    std::vector<int16_t> firstChannel;  // the left channel of everything written since opening
+    std::vector<int16_t> firstChannel; // the left channel of everything written since opening
     // Real-time clock: time heard before the last resume, and when it resumed.
     int64_t heardBeforeUs = 0;
     std::chrono::steady_clock::time_point resumedAt;
@@ -90,7 +93,10 @@ struct FakeAudioState {
 class FakeAudioOutput final : public media::AudioOutput
 {
 public:
-    explicit FakeAudioOutput(std::shared_ptr<FakeAudioState> state) : state_(std::move(state)) {}
+    explicit FakeAudioOutput(std::shared_ptr<FakeAudioState> state)
+        : state_(std::move(state))
+    {
+    }
 
     static media::AudioOutputFactory Factory(std::shared_ptr<FakeAudioState> state)
     {
@@ -178,15 +184,15 @@ private:
             return WrittenUsLocked();
         if (state_->clock == FakeAudioState::Clock::LateStart) {
             const int64_t sinceOpen = std::chrono::duration_cast<std::chrono::microseconds>(
-                                          std::chrono::steady_clock::now() - state_->openedAt)
+                std::chrono::steady_clock::now() - state_->openedAt)
                                           .count();
             if (sinceOpen < state_->lateStartUs)
                 return 0;
         }
         int64_t heard = state_->heardBeforeUs;
         if (!state_->paused)
-            heard += std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
-                                                                           state_->resumedAt)
+            heard += std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - state_->resumedAt)
                          .count();
         return std::min(heard, WrittenUsLocked()) + state_->jumpUs;
     }

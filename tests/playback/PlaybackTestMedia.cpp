@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 
@@ -15,49 +15,52 @@ namespace playback_test {
 
 namespace {
 
-// The frame number, drawn as stripes: geq's N is the picture's number in the source.
-const QString kCounterPattern = QStringLiteral(
-    "nullsrc=s=%1:r=25:d=2,geq=lum='if(bitand(N,pow(2,floor(X*8/W))),235,16)':cb=128:cr=128");
-const QString kTone = QStringLiteral("sine=frequency=440:sample_rate=48000:d=2");
+    // The frame number, drawn as stripes: geq's N is the picture's number in the source.
+    const QString kCounterPattern = QStringLiteral(
+        "nullsrc=s=%1:r=25:d=2,geq=lum='if(bitand(N,pow(2,floor(X*8/W))),235,16)':cb=128:cr=128");
+    const QString kTone = QStringLiteral("sine=frequency=440:sample_rate=48000:d=2");
 
-QStringList Arguments(Media media)
-{
-    const QString counter = kCounterPattern.arg(QStringLiteral("160x120"));
-    const QStringList h264{"-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p"};
-    QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i"};
-    switch (media) {
-    case Media::CounterAac:
-        return args + QStringList{counter, "-f", "lavfi", "-i", kTone} + h264 +
-               QStringList{"-c:a", "aac", "-ac", "2", "-shortest"};
-    case Media::CounterPcm:
-        return args + QStringList{counter, "-f", "lavfi", "-i", kTone} + h264 +
-               QStringList{"-c:a", "pcm_s16le", "-ac", "2", "-shortest"};
-    case Media::CounterSilent:
-        return args + QStringList{counter} + h264;
-    case Media::CounterGop10:
-        return args + QStringList{counter, "-f", "lavfi", "-i", kTone} + h264 +
-               QStringList{"-g", "10", "-keyint_min", "10", "-c:a", "aac", "-shortest"};
-    case Media::CounterRear:
-        return args + QStringList{kCounterPattern.arg(QStringLiteral("96x64")), "-f", "lavfi", "-i", kTone} + h264 +
-               QStringList{"-c:a", "aac", "-shortest"};
-    case Media::CounterMjpeg:
-        return args + QStringList{counter, "-c:v", "mjpeg", "-q:v", "2"};
-    case Media::CounterGaps:
-        return args + QStringList{counter, "-f", "lavfi", "-i", kTone, "-vf", "select='not(mod(n,5))'",
-                                  "-vsync", "passthrough"} +
-               h264 + QStringList{"-c:a", "aac", "-shortest"};
-    case Media::TwoVideo:
-        return args + QStringList{counter, "-f", "lavfi", "-i", "testsrc2=s=160x120:r=25:d=2", "-f", "lavfi", "-i",
-                                  kTone, "-map", "0:v", "-map", "1:v", "-map", "2:a"} +
-               h264 + QStringList{"-c:a", "aac", "-shortest"};
-    case Media::Pattern:
-        return args + QStringList{"testsrc2=s=640x360:r=25:d=2", "-f", "lavfi", "-i", kTone} + h264 +
-               QStringList{"-c:a", "aac", "-shortest"};
-    case Media::NotMedia:
-        break;
+    QStringList Arguments(Media media)
+    {
+        const QString counter = kCounterPattern.arg(QStringLiteral("160x120"));
+        const QStringList h264 { "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p" };
+        QStringList args { "-v", "error", "-y", "-f", "lavfi", "-i" };
+        switch (media) {
+        case Media::CounterAac:
+            return args + QStringList { counter, "-f", "lavfi", "-i", kTone } + h264
+                + QStringList { "-c:a", "aac", "-ac", "2", "-shortest" };
+        case Media::CounterPcm:
+            return args + QStringList { counter, "-f", "lavfi", "-i", kTone } + h264
+                + QStringList { "-c:a", "pcm_s16le", "-ac", "2", "-shortest" };
+        case Media::CounterSilent:
+            return args + QStringList { counter } + h264;
+        case Media::CounterGop10:
+            return args + QStringList { counter, "-f", "lavfi", "-i", kTone } + h264
+                + QStringList { "-g", "10", "-keyint_min", "10", "-c:a", "aac", "-shortest" };
+        case Media::CounterRear:
+            return args
+                + QStringList { kCounterPattern.arg(QStringLiteral("96x64")), "-f", "lavfi", "-i", kTone }
+            + h264 + QStringList { "-c:a", "aac", "-shortest" };
+        case Media::CounterMjpeg:
+            return args + QStringList { counter, "-c:v", "mjpeg", "-q:v", "2" };
+        case Media::CounterGaps:
+            return args
+                + QStringList { counter, "-f", "lavfi", "-i", kTone, "-vf", "select='not(mod(n,5))'",
+                      "-vsync", "passthrough" }
+            + h264 + QStringList { "-c:a", "aac", "-shortest" };
+        case Media::TwoVideo:
+            return args
+                + QStringList { counter, "-f", "lavfi", "-i", "testsrc2=s=160x120:r=25:d=2", "-f", "lavfi",
+                      "-i", kTone, "-map", "0:v", "-map", "1:v", "-map", "2:a" }
+            + h264 + QStringList { "-c:a", "aac", "-shortest" };
+        case Media::Pattern:
+            return args + QStringList { "testsrc2=s=640x360:r=25:d=2", "-f", "lavfi", "-i", kTone } + h264
+                + QStringList { "-c:a", "aac", "-shortest" };
+        case Media::NotMedia:
+            break;
+        }
+        return {};
     }
-    return {};
-}
 
 } // namespace
 
@@ -77,11 +80,10 @@ QString MediaPath(Media media)
     if (!folder.mkpath(QStringLiteral(".")))
         return {};
     const QStringList args = Arguments(media);
-    const QByteArray key =
-        QCryptographicHash::hash(args.join('\n').toUtf8() + QByteArray::number(static_cast<int>(media)),
-                                 QCryptographicHash::Md5)
-            .toHex()
-            .left(12);
+    const QByteArray key = QCryptographicHash::hash(
+        args.join('\n').toUtf8() + QByteArray::number(static_cast<int>(media)), QCryptographicHash::Md5)
+                               .toHex()
+                               .left(12);
     const QString path = folder.filePath(QStringLiteral("media-%1.avi").arg(QString::fromLatin1(key)));
     if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
         const QString part = path + QStringLiteral(".%1.part").arg(QCoreApplication::applicationPid());
@@ -91,7 +93,9 @@ QString MediaPath(Media media)
                 return {};
         } else {
             QProcess ffmpeg;
-            ffmpeg.start(QStringLiteral("ffmpeg"), QStringList(args) << "-f" << "avi" << part);
+            ffmpeg.start(QStringLiteral("ffmpeg"),
+                QStringList(args) << "-f"
+                                  << "avi" << part);
             if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
                 qWarning("ffmpeg failed: %s", ffmpeg.readAllStandardError().constData());
                 QFile::remove(part);
@@ -115,7 +119,7 @@ int FrameNumberOf(const QImage &image)
         const int x = (2 * bit + 1) * image.width() / 16;
         const int grey = qGray(image.pixel(x, image.height() / 2));
         if (grey > 60 && grey < 190)
-            return -1;  // neither black nor white: not a counter picture
+            return -1; // neither black nor white: not a counter picture
         if (grey >= 190)
             number |= 1 << bit;
     }

@@ -12,16 +12,16 @@
 namespace playback_test {
 
 enum class Media {
-    CounterAac,     // 160x120, 25 fps, 2 s, H.264 with B-frames, AAC stereo 48 kHz (a 440 Hz tone)
-    CounterPcm,     // the same pictures with 16-bit PCM sound
-    CounterSilent,  // the same pictures without sound
-    CounterGop10,   // a key frame every 10 pictures
-    CounterRear,    // 96x64, otherwise like CounterAac (the rear channel)
-    CounterMjpeg,   // MJPEG pictures (decoded as full-range yuvj420p), no sound
-    CounterGaps,    // only every fifth picture kept (0, 5, 10, ... at their original times), AAC
-    TwoVideo,       // two video streams (counter and a test pattern) and AAC
-    Pattern,        // 640x360 colour test pattern with a moving clock, H.264 and AAC
-    NotMedia,       // a text file
+    CounterAac, // 160x120, 25 fps, 2 s, H.264 with B-frames, AAC stereo 48 kHz (a 440 Hz tone)
+    CounterPcm, // the same pictures with 16-bit PCM sound
+    CounterSilent, // the same pictures without sound
+    CounterGop10, // a key frame every 10 pictures
+    CounterRear, // 96x64, otherwise like CounterAac (the rear channel)
+    CounterMjpeg, // MJPEG pictures (decoded as full-range yuvj420p), no sound
+    CounterGaps, // only every fifth picture kept (0, 5, 10, ... at their original times), AAC
+    TwoVideo, // two video streams (counter and a test pattern) and AAC
+    Pattern, // 640x360 colour test pattern with a moving clock, H.264 and AAC
+    NotMedia, // a text file
 };
 
 // Path of the file, made on first use; empty when ffmpeg failed (the test then fails).
@@ -38,6 +38,6 @@ double MeanGrey(const QImage &image);
 // Polls the condition (and the Qt event queue, when there is an application) until it holds or
 // the timeout passes. Returns whether it held.
 bool WaitUntil(const std::function<bool()> &condition,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+    std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
 
 } // namespace playback_test

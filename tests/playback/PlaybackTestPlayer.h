@@ -15,7 +15,8 @@ inline constexpr int64_t kUnitsPerMs = 10000;
 // A player on a fake window, silent unless given a fake sound device.
 struct TestPlayer {
     explicit TestPlayer(media::AudioOutputFactory audio = {}, QSize windowSize = QSize(320, 240))
-        : window(windowSize), player(std::move(audio))
+        : window(windowSize)
+        , player(std::move(audio))
     {
         player.SetWindows(&window);
     }

@@ -10,7 +10,7 @@ using media::GraphState;
 
 TEST(PlayerWithoutGraph, EveryOperationSucceedsAndDoesNothing)
 {
-    media::CVideoPlayer player(media::AudioOutputFactory{});
+    media::CVideoPlayer player(media::AudioOutputFactory {});
     EXPECT_EQ(player.State(), GraphState::NotBuilt);
     EXPECT_EQ(player.Play(), media::kPlaybackOk);
     player.Pause();
@@ -33,15 +33,15 @@ TEST(PlayerWithoutGraph, EveryOperationSucceedsAndDoesNothing)
 
 TEST(PlayerOpen, RefusesWithoutWindowOrPathAndForUnreadableFiles)
 {
-    media::CVideoPlayer noWindow(media::AudioOutputFactory{});
+    media::CVideoPlayer noWindow(media::AudioOutputFactory {});
     EXPECT_FALSE(noWindow.Open(MediaPath(Media::CounterAac)));
 
     TestPlayer test;
-    EXPECT_EQ(test.player.State(), GraphState::NotBuilt);  // SetWindows made an empty graph
+    EXPECT_EQ(test.player.State(), GraphState::NotBuilt); // SetWindows made an empty graph
     EXPECT_FALSE(test.player.Open(QString()));
     EXPECT_FALSE(test.player.Open(QStringLiteral("/nonexistent/folder/REC_F.avi")));
     EXPECT_FALSE(test.Open(Media::NotMedia));
-    EXPECT_EQ(test.player.Graph(), nullptr);  // a failed open leaves no graph
+    EXPECT_EQ(test.player.Graph(), nullptr); // a failed open leaves no graph
     EXPECT_TRUE(test.Open(Media::CounterAac));
 }
 
@@ -50,7 +50,7 @@ TEST(PlayerState, FollowsTheCommandsAndRefusesWrongOnes)
     TestPlayer test;
     media::CVideoPlayer &player = test.player;
     ASSERT_TRUE(test.Open(Media::CounterSilent));
-    EXPECT_EQ(player.State(), GraphState::Stopped);  // built, first picture shown
+    EXPECT_EQ(player.State(), GraphState::Stopped); // built, first picture shown
     EXPECT_EQ(player.Stop(), media::kPlaybackWrongState);
     EXPECT_EQ(player.Play(), media::kPlaybackOk);
     EXPECT_EQ(player.State(), GraphState::Running);
@@ -60,12 +60,12 @@ TEST(PlayerState, FollowsTheCommandsAndRefusesWrongOnes)
     player.Pause();
     EXPECT_EQ(player.State(), GraphState::Paused);
     const int64_t pausedAt = player.GetPosition();
-    EXPECT_EQ(player.GetPosition(), pausedAt);  // a paused clock stands still
+    EXPECT_EQ(player.GetPosition(), pausedAt); // a paused clock stands still
     EXPECT_EQ(player.Play(), media::kPlaybackOk);
     EXPECT_EQ(player.Stop(), media::kPlaybackOk);
     EXPECT_EQ(player.State(), GraphState::Stopped);
     EXPECT_EQ(player.Stop(), media::kPlaybackWrongState);
-    player.Pause();  // only acts when running
+    player.Pause(); // only acts when running
     EXPECT_EQ(player.State(), GraphState::Stopped);
     EXPECT_EQ(player.Play(), media::kPlaybackOk);
     player.Close();
@@ -79,7 +79,7 @@ TEST(PlayerState, EmptyGraphRefusesPlayAndStop)
     ASSERT_NE(test.player.Graph(), nullptr);
     EXPECT_EQ(test.player.Play(), media::kPlaybackWrongState);
     EXPECT_EQ(test.player.Stop(), media::kPlaybackWrongState);
-    EXPECT_FALSE(test.player.SeekMs(100));  // nothing built to seek in
+    EXPECT_FALSE(test.player.SeekMs(100)); // nothing built to seek in
 }
 
 TEST(GraphBuild, CompressedSoundGoesThroughTheAudioDecoder)
@@ -89,8 +89,8 @@ TEST(GraphBuild, CompressedSoundGoesThroughTheAudioDecoder)
     ASSERT_TRUE(test.Open(Media::CounterAac));
     media::CVideoGraph *graph = test.player.Graph();
     EXPECT_EQ(graph->FilterNames(),
-              QStringList({"KVStreamParseFilter", "COREAAC AUDIO", "DirectSound Audio Renderer", "FFDShow Decoder1",
-                           "Ostrel Brightness 1", "Color Space Convertor 1", "Mixing Renderer9"}));
+        QStringList({ "KVStreamParseFilter", "COREAAC AUDIO", "DirectSound Audio Renderer",
+            "FFDShow Decoder1", "Ostrel Brightness 1", "Color Space Convertor 1", "Mixing Renderer9" }));
     EXPECT_TRUE(graph->AudioDecoder()->IsConnected());
     EXPECT_TRUE(graph->AudioRenderer()->IsConnected());
     EXPECT_EQ(graph->VideoPinCount(), 1);
@@ -113,13 +113,13 @@ TEST(GraphBuild, PcmSoundGoesStraightToTheRenderer)
     EXPECT_TRUE(graph->AudioRenderer()->IsConnected());
     EXPECT_EQ(graph->FindFilter("COREAAC AUDIO"), nullptr);
     ASSERT_TRUE(test.player.Play() == media::kPlaybackOk);
-    EXPECT_TRUE(WaitUntil([&] { return sound->TotalFrames() > 4800; }));  // 100 ms of sound arrived
+    EXPECT_TRUE(WaitUntil([&] { return sound->TotalFrames() > 4800; })); // 100 ms of sound arrived
     EXPECT_EQ(sound->SampleRate(), 48000);
 }
 
 TEST(GraphBuild, WithoutSoundDeviceTheAudioDecoderStaysUnconnected)
 {
-    TestPlayer test;  // the factory makes no output
+    TestPlayer test; // the factory makes no output
     ASSERT_TRUE(test.Open(Media::CounterAac));
     media::CVideoGraph *graph = test.player.Graph();
     ASSERT_NE(graph->AudioDecoder(), nullptr);
@@ -139,16 +139,16 @@ TEST(GraphBuild, TwoVideoStreamsWithOneWindowRenderOnlyTheFirst)
     EXPECT_EQ(test.player.RenderedStreamCount(), 1);
     EXPECT_NE(graph->FindFilter("Mixing Renderer9-1"), nullptr);
     EXPECT_EQ(graph->FindFilter("Mixing Renderer9-2"), nullptr);
-    EXPECT_NE(graph->FindFilter("CoreAAC Decoder"), nullptr);  // the multi-stream name
+    EXPECT_NE(graph->FindFilter("CoreAAC Decoder"), nullptr); // the multi-stream name
     media::SourceFilter *source = graph->Source();
     int connectedVideo = 0;
     for (int i = 0; i < source->PinCount(); ++i)
         if (source->Pin(i)->Name().startsWith("Video") && source->Pin(i)->IsConnected())
             ++connectedVideo;
     EXPECT_EQ(connectedVideo, 1);
-    EXPECT_EQ(test.FrameOnScreen(), 0);  // the counter stream is the first one
+    EXPECT_EQ(test.FrameOnScreen(), 0); // the counter stream is the first one
     QImage second;
-    EXPECT_FALSE(test.player.CaptureFrame(1, &second));  // one window: no second stream to capture
+    EXPECT_FALSE(test.player.CaptureFrame(1, &second)); // one window: no second stream to capture
 }
 
 TEST(GraphBuild, SourceHandsOutTheTelemetryOfItsFile)

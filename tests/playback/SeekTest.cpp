@@ -13,7 +13,10 @@ using media::GraphState;
 namespace {
 
 // The picture on screen at t ms of a 25-frames-per-second counter.
-int ExpectedFrame(int64_t ms) { return static_cast<int>(std::min<int64_t>(ms / 40, kCounterFrames - 1)); }
+int ExpectedFrame(int64_t ms)
+{
+    return static_cast<int>(std::min<int64_t>(ms / 40, kCounterFrames - 1));
+}
 
 } // namespace
 
@@ -31,7 +34,7 @@ TEST(Seek, ShowsThePictureOnScreenAtTheTarget)
 {
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterAac));
-    for (int64_t ms : {1000, 0, 39, 40, 1010, 1039, 1040, 520, 1960, 1999, 80}) {
+    for (int64_t ms : { 1000, 0, 39, 40, 1010, 1039, 1040, 520, 1960, 1999, 80 }) {
         ASSERT_TRUE(test.SeekAndWait(ms)) << ms;
         EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(ms)) << "seek to " << ms;
         EXPECT_EQ(test.player.GetPosition(), ms * kUnitsPerMs);
@@ -43,7 +46,7 @@ TEST(Seek, LandsExactlyWithShortGroupsOfPictures)
 {
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterGop10));
-    for (int64_t ms : {400, 399, 1200, 1250, 40, 1960}) {
+    for (int64_t ms : { 400, 399, 1200, 1250, 40, 1960 }) {
         ASSERT_TRUE(test.SeekAndWait(ms)) << ms;
         EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(ms)) << "seek to " << ms;
     }
@@ -52,8 +55,8 @@ TEST(Seek, LandsExactlyWithShortGroupsOfPictures)
 TEST(Seek, KeepsThePreviousPictureWhereTheRecordingSkippedFrames)
 {
     TestPlayer test;
-    ASSERT_TRUE(test.Open(Media::CounterGaps));  // pictures 0, 5, 10, ... each 200 ms on screen
-    for (int64_t ms : {500, 200, 1190, 1210, 1900}) {
+    ASSERT_TRUE(test.Open(Media::CounterGaps)); // pictures 0, 5, 10, ... each 200 ms on screen
+    for (int64_t ms : { 500, 200, 1190, 1210, 1900 }) {
         ASSERT_TRUE(test.SeekAndWait(ms)) << ms;
         EXPECT_EQ(test.FrameOnScreen(), ExpectedFrame(ms) / 5 * 5) << "seek to " << ms;
     }
@@ -61,7 +64,7 @@ TEST(Seek, KeepsThePreviousPictureWhereTheRecordingSkippedFrames)
 
 namespace {
 
-std::atomic<int> deprecatedFormatWarnings{0};
+std::atomic<int> deprecatedFormatWarnings { 0 };
 
 void CountFormatWarnings(void *, int, const char *format, va_list)
 {
@@ -94,7 +97,7 @@ TEST(Seek, PastTheEndShowsTheLastPicture)
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterAac));
     const int64_t duration = test.player.GetDuration();
-    ASSERT_TRUE(test.SeekAndWait(duration / kUnitsPerMs + 500));  // clamped to the duration
+    ASSERT_TRUE(test.SeekAndWait(duration / kUnitsPerMs + 500)); // clamped to the duration
     EXPECT_EQ(test.player.GetPosition(), duration);
     EXPECT_EQ(test.FrameOnScreen(), kCounterFrames - 1);
 }
@@ -104,7 +107,7 @@ TEST(Skip, ClampsAtTheStartAndTheEnd)
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterAac));
     const int64_t duration = test.player.GetDuration();
-    EXPECT_FALSE(test.player.SkipForward(5));  // stopped: skips act only while running or paused
+    EXPECT_FALSE(test.player.SkipForward(5)); // stopped: skips act only while running or paused
 
     ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
     test.player.Pause();

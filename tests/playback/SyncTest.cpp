@@ -11,7 +11,10 @@ using media::GraphState;
 
 namespace {
 
-int ExpectedFrame(int64_t ms) { return static_cast<int>(std::min<int64_t>(ms / 40, kCounterFrames - 1)); }
+int ExpectedFrame(int64_t ms)
+{
+    return static_cast<int>(std::min<int64_t>(ms / 40, kCounterFrames - 1));
+}
 
 } // namespace
 
@@ -21,7 +24,7 @@ TEST(Volume, LevelsFollowTheFormula)
     EXPECT_EQ(CVideoGraph::VolumeLevel(0), -10000);
     EXPECT_EQ(CVideoGraph::VolumeLevel(50), -301);
     EXPECT_EQ(CVideoGraph::VolumeLevel(100), 0);
-    EXPECT_EQ(CVideoGraph::VolumeLevel(1), -1999);  // truncated towards zero
+    EXPECT_EQ(CVideoGraph::VolumeLevel(1), -1999); // truncated towards zero
     EXPECT_EQ(CVideoGraph::VolumeLevel(99), -4);
     EXPECT_EQ(CVideoGraph::VolumeLevel(-20), -10000);
     EXPECT_EQ(CVideoGraph::VolumeLevel(250), 0);
@@ -30,7 +33,7 @@ TEST(Volume, LevelsFollowTheFormula)
     EXPECT_EQ(AudioRendererFilter::GainForLevel(-10000), 0.0);
     EXPECT_NEAR(AudioRendererFilter::GainForLevel(-301), 0.7071, 0.0005);
     EXPECT_NEAR(AudioRendererFilter::GainForLevel(-2000), 0.1, 1e-9);
-    EXPECT_EQ(AudioRendererFilter::GainForLevel(0), 1.0);  // volume 100 is full volume, not silence
+    EXPECT_EQ(AudioRendererFilter::GainForLevel(0), 1.0); // volume 100 is full volume, not silence
 }
 
 TEST(Volume, ReachesTheSoundDevice)
@@ -44,7 +47,8 @@ TEST(Volume, ReachesTheSoundDevice)
         int level;
         double gain;
     };
-    for (const Case &c : {Case{50, -301, 0.7071}, Case{100, 0, 1.0}, Case{0, -10000, 0.0}, Case{50, -301, 0.7071}}) {
+    for (const Case &c : { Case { 50, -301, 0.7071 }, Case { 100, 0, 1.0 }, Case { 0, -10000, 0.0 },
+             Case { 50, -301, 0.7071 } }) {
         ASSERT_TRUE(test.player.SetVolume(c.volume));
         EXPECT_EQ(test.player.Graph()->VolumeLevelSent(), c.level);
         EXPECT_EQ(test.player.Graph()->AudioRenderer()->Volume(), c.level);
@@ -65,7 +69,7 @@ TEST(Rate, IsClampedWhenPlayingAndStoredAsGiven)
     EXPECT_EQ(graph->Rate(), 0.5f);
     ASSERT_TRUE(test.player.SetRate(1.0f));
     EXPECT_EQ(graph->Rate(), 1.0f);
-    for (float rate : {0.5f, 0.75f, 1.25f, 1.5f, 1.75f, 2.0f}) {
+    for (float rate : { 0.5f, 0.75f, 1.25f, 1.5f, 1.75f, 2.0f }) {
         ASSERT_TRUE(test.player.SetRate(rate));
         EXPECT_EQ(graph->Rate(), rate);
     }
@@ -82,14 +86,15 @@ TEST(Rate, IsClampedWhenPlayingAndStoredAsGiven)
 // At rate 2 the sound takes half as long and keeps its pitch: the 440 Hz tone stays 440 Hz.
 TEST(Rate, KeepsThePitchOfTheSound)
 {
-    for (float rate : {2.0f, 0.5f}) {
+    for (float rate : { 2.0f, 0.5f }) {
         auto sound = std::make_shared<FakeAudioState>();
-        sound->clock = FakeAudioState::Clock::Instant;  // no need to listen in real time
+        sound->clock = FakeAudioState::Clock::Instant; // no need to listen in real time
         TestPlayer test(FakeAudioOutput::Factory(sound));
         ASSERT_TRUE(test.Open(Media::CounterAac));
         ASSERT_TRUE(test.player.SetRate(rate));
         ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
-        ASSERT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().audioEnded; }, std::chrono::seconds(20)))
+        ASSERT_TRUE(
+            WaitUntil([&] { return test.player.Graph()->Stats().audioEnded; }, std::chrono::seconds(20)))
             << rate;
         const double mediaSeconds = static_cast<double>(test.player.GetDuration()) / 1e7;
         std::vector<int16_t> left;
@@ -120,7 +125,8 @@ TEST(Sync, AudioIsTheMasterClockAndLatePicturesAreDropped)
     ASSERT_TRUE(test.Open(Media::CounterAac));
     media::CVideoGraph *graph = test.player.Graph();
     ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
-    ASSERT_TRUE(WaitUntil([&] { return graph->Stats().audioActive && graph->Stats().audioSamplesWritten > 4800; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return graph->Stats().audioActive && graph->Stats().audioSamplesWritten > 4800; }));
     const int64_t before = test.PositionMs();
     ASSERT_LT(before, 500);
 
@@ -131,7 +137,7 @@ TEST(Sync, AudioIsTheMasterClockAndLatePicturesAreDropped)
     test.player.Pause();
     // The clock jumped rather than ran there: far less than a second of wall time has passed.
     EXPECT_LT(test.PositionMs(), before + 1500);
-    EXPECT_GT(graph->Stats().framesDropped, 10);  // of the 25 pictures jumped over
+    EXPECT_GT(graph->Stats().framesDropped, 10); // of the 25 pictures jumped over
     EXPECT_GE(test.FrameOnScreen(), ExpectedFrame(before + 1000) - 2);
 }
 
@@ -156,7 +162,7 @@ TEST(Sync, LaggingSoundSkipsAheadInsteadOfPullingThePicturesBack)
     }));
     EXPECT_GE(graph->AudioRenderer()->CatchUps(), 1);
     EXPECT_LE(largestStepBack, 50 * kUnitsPerMs);
-    EXPECT_GE(sound->Resets(), 2);  // the seek epoch's reset and the catch-up
+    EXPECT_GE(sound->Resets(), 2); // the seek epoch's reset and the catch-up
 }
 
 // A device that never gets going (or plays in large blocks) does not hold the pictures back.
@@ -244,7 +250,8 @@ TEST(QtSound, PlaysThroughTheDefaultDeviceOrFallsSilentCleanly)
         EXPECT_EQ(graph->AudioRenderer(), nullptr);
     } else {
         ASSERT_NE(graph->AudioRenderer(), nullptr);
-        EXPECT_TRUE(WaitUntil([&] { return graph->Stats().audioActive && graph->Stats().audioSamplesWritten > 9600; }));
+        EXPECT_TRUE(WaitUntil(
+            [&] { return graph->Stats().audioActive && graph->Stats().audioSamplesWritten > 9600; }));
         test.player.SetVolume(50);
     }
     ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == test.player.GetDuration(); }));

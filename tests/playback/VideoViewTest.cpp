@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QColor>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMouseEvent>
 
 #include "media/playback/CVideoPlayer.h"
@@ -14,7 +14,8 @@ using namespace playback_test;
 namespace {
 
 struct ViewPlayer {
-    ViewPlayer() : player(media::AudioOutputFactory{})
+    ViewPlayer()
+        : player(media::AudioOutputFactory {})
     {
         view.setWindowTitle(QStringLiteral("Video window 1"));
         view.resize(320, 180);
@@ -26,7 +27,7 @@ struct ViewPlayer {
         return WaitUntil([&] { return view.PicturesTaken() >= count; });
     }
 
-    CPLVVideoView view;  // outlives the player, as the main window's windows do
+    CPLVVideoView view; // outlives the player, as the main window's windows do
     media::CVideoPlayer player;
 };
 
@@ -61,7 +62,8 @@ TEST(VideoView, ShowsThePlayersPicturesStretchedOverTheWindow)
     const QImage shot = test.view.grab().toImage();
     EXPECT_EQ(shot.size(), QSize(320, 180));
     EXPECT_EQ(FrameNumberOf(shot), 25);
-    const QString path = QDir(QStringLiteral(TAVIN_BIN_DIR)).filePath(QStringLiteral("../tests/playback_view.png"));
+    const QString path
+        = QDir(QStringLiteral(TAVIN_BIN_DIR)).filePath(QStringLiteral("../tests/playback_view.png"));
     EXPECT_TRUE(shot.save(path));
 }
 
@@ -82,9 +84,9 @@ TEST(VideoView, PaintsAColourPictureScaledToTheWindow)
         for (int x = 0; x < shot.width(); x += 4)
             if (QColor(shot.pixel(x, y)).hsvSaturation() > 120)
                 ++colourful;
-    EXPECT_GT(colourful, (shot.width() / 4) * (shot.height() / 4) / 5);  // the colour bars came through
-    const QString path =
-        QDir(QStringLiteral(TAVIN_BIN_DIR)).filePath(QStringLiteral("../tests/playback_view_pattern.png"));
+    EXPECT_GT(colourful, (shot.width() / 4) * (shot.height() / 4) / 5); // the colour bars came through
+    const QString path
+        = QDir(QStringLiteral(TAVIN_BIN_DIR)).filePath(QStringLiteral("../tests/playback_view_pattern.png"));
     EXPECT_TRUE(shot.save(path));
 }
 
@@ -127,8 +129,8 @@ TEST(VideoView, ReportsDoubleClicks)
     CPLVVideoView view;
     int clicks = 0;
     QObject::connect(&view, &CPLVVideoView::doubleClicked, [&] { ++clicks; });
-    QMouseEvent press(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+        Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&view, &press);
     EXPECT_EQ(clicks, 1);
 }

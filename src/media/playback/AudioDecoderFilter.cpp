@@ -27,13 +27,13 @@ bool AudioDecoderFilter::TakeDecoded(AudioFrame *out)
     if (avcodec_receive_frame(codec_.get(), samples.get()) < 0)
         return false;
     MediaTime time = samples->best_effort_timestamp != AV_NOPTS_VALUE
-                         ? pin_->ToMediaTime(samples->best_effort_timestamp)
-                         : kNoMediaTime;
+        ? pin_->ToMediaTime(samples->best_effort_timestamp)
+        : kNoMediaTime;
     if (time == kNoMediaTime)
         time = nextTime_;
     if (samples->sample_rate > 0)
         nextTime_ = time + av_rescale(samples->nb_samples, kUnitsPerSecond, samples->sample_rate);
-    *out = AudioFrame{std::move(samples), time, serial_, target_};
+    *out = AudioFrame { std::move(samples), time, serial_, target_ };
     return true;
 }
 
@@ -48,7 +48,7 @@ AudioFrameSource::PullResult AudioDecoderFilter::Pull(AudioFrame *out, std::chro
             // Everything up to the end was handed out.
             draining_ = false;
             avcodec_flush_buffers(codec_.get());
-            *out = AudioFrame{nullptr, nextTime_, serial_, target_};
+            *out = AudioFrame { nullptr, nextTime_, serial_, target_ };
             return PullResult::Frame;
         }
 

@@ -8,10 +8,10 @@ namespace media {
 
 // Decoded samples on their way to the audio renderer.
 struct AudioFrame {
-    ffmpeg::FramePtr samples;  // null marks the end of the stream
-    MediaTime time = 0;        // time of the first sample from the start of the recording
-    int serial = 0;            // seek epoch
-    MediaTime seekTarget = 0;  // samples before it are not played
+    ffmpeg::FramePtr samples; // null marks the end of the stream
+    MediaTime time = 0; // time of the first sample from the start of the recording
+    int serial = 0; // seek epoch
+    MediaTime seekTarget = 0; // samples before it are not played
 
     bool IsEndOfStream() const { return !samples; }
 };

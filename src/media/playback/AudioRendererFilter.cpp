@@ -15,22 +15,26 @@ namespace media {
 
 namespace {
 
-constexpr auto kWaitStep = std::chrono::milliseconds(10);
-constexpr int kMinLevel = -10000;
-// A stream that starts this much after the position is preceded by silence, so the clock does
-// not jump ahead of the pictures.
-constexpr MediaTime kLeadInTolerance = 20 * kUnitsPerMs;
-constexpr MediaTime kMaxLeadIn = 10 * kUnitsPerSecond;
-// Sound this far behind the clock is dropped to catch up instead of holding the pictures back.
-constexpr MediaTime kMaxAudioLag = 250 * kUnitsPerMs;
-// A device whose position has not moved for this long while it should play is not followed.
-constexpr auto kDeviceStall = std::chrono::milliseconds(200);
+    constexpr auto kWaitStep = std::chrono::milliseconds(10);
+    constexpr int kMinLevel = -10000;
+    // A stream that starts this much after the position is preceded by silence, so the clock does
+    // not jump ahead of the pictures.
+    constexpr MediaTime kLeadInTolerance = 20 * kUnitsPerMs;
+    constexpr MediaTime kMaxLeadIn = 10 * kUnitsPerSecond;
+    // Sound this far behind the clock is dropped to catch up instead of holding the pictures back.
+    constexpr MediaTime kMaxAudioLag = 250 * kUnitsPerMs;
+    // A device whose position has not moved for this long while it should play is not followed.
+    constexpr auto kDeviceStall = std::chrono::milliseconds(200);
 
 } // namespace
 
-AudioRendererFilter::AudioRendererFilter(QString name, std::unique_ptr<AudioOutput> output, const SeekEpoch &epoch,
-                                         PlaybackClock &clock, PlaybackCounters &counters)
-    : PlaybackFilter(std::move(name)), output_(std::move(output)), epoch_(epoch), clock_(clock), counters_(counters)
+AudioRendererFilter::AudioRendererFilter(QString name, std::unique_ptr<AudioOutput> output,
+    const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters)
+    : PlaybackFilter(std::move(name))
+    , output_(std::move(output))
+    , epoch_(epoch)
+    , clock_(clock)
+    , counters_(counters)
 {
 }
 
@@ -152,7 +156,7 @@ void AudioRendererFilter::Run()
         if (flowing == paused) {
             paused = !flowing;
             output_->SetPaused(paused);
-            lastPlayedChange_ = PlaybackClock::Steady::now();  // a resumed device gets time to start
+            lastPlayedChange_ = PlaybackClock::Steady::now(); // a resumed device gets time to start
         }
         const int level = level_.load();
         if (level != appliedLevel_) {
@@ -176,8 +180,8 @@ void AudioRendererFilter::Run()
                 return;
             continue;
         }
-        const int64_t written =
-            output_->Write(pending_.data() + pendingAt_, static_cast<int64_t>(pending_.size() - pendingAt_));
+        const int64_t written = output_->Write(
+            pending_.data() + pendingAt_, static_cast<int64_t>(pending_.size() - pendingAt_));
         pendingAt_ += static_cast<size_t>(written);
         counters_.audioSamplesWritten += written / format_.BytesPerFrame();
         if (written == 0)
@@ -196,8 +200,8 @@ void AudioRendererFilter::ReportHeard(int serial)
         lastPlayedChange_ = now;
     }
     const bool stalled = now - lastPlayedChange_ > kDeviceStall;
-    if (inputEnded_ && pendingAt_ == pending_.size() &&
-        (played >= produced_ - format_.sampleRate / 50 || stalled)) {
+    if (inputEnded_ && pendingAt_ == pending_.size()
+        && (played >= produced_ - format_.sampleRate / 50 || stalled)) {
         // The sound is over once the device played it all (give or take its rounding) or stopped
         // moving; the clock then runs on by itself to the end of the pictures.
         ended_ = true;
@@ -211,8 +215,9 @@ void AudioRendererFilter::ReportHeard(int serial)
         segments_.pop_front();
     const Segment &segment = segments_.front();
     const int64_t into = std::max<int64_t>(0, played - segment.outStart);
-    const MediaTime heard = segment.mediaStart + static_cast<MediaTime>(static_cast<double>(into) * segment.tempo *
-                                                                        kUnitsPerSecond / format_.sampleRate);
+    const MediaTime heard = segment.mediaStart
+        + static_cast<MediaTime>(
+            static_cast<double>(into) * segment.tempo * kUnitsPerSecond / format_.sampleRate);
     const MediaTime clockNow = clock_.Now();
     if (clockNow - heard > kMaxAudioLag && !inputEnded_) {
         // The sound fell far behind (a device that started late): rather than pull the pictures
@@ -238,8 +243,8 @@ void AudioRendererFilter::CatchUp(MediaTime now)
     ++catchUps_;
 }
 
-ffmpeg::FramePtr AudioRendererFilter::TrimBefore(const AVFrame *samples, MediaTime time, MediaTime target,
-                                                 MediaTime *newTime) const
+ffmpeg::FramePtr AudioRendererFilter::TrimBefore(
+    const AVFrame *samples, MediaTime time, MediaTime target, MediaTime *newTime) const
 {
     const int skip = static_cast<int>(av_rescale(target - time, samples->sample_rate, kUnitsPerSecond));
     if (skip <= 0)
@@ -250,11 +255,11 @@ ffmpeg::FramePtr AudioRendererFilter::TrimBefore(const AVFrame *samples, MediaTi
     trimmed->format = samples->format;
     trimmed->sample_rate = samples->sample_rate;
     trimmed->nb_samples = samples->nb_samples - skip;
-    if (av_channel_layout_copy(&trimmed->ch_layout, &samples->ch_layout) < 0 ||
-        av_frame_get_buffer(trimmed.get(), 0) < 0)
+    if (av_channel_layout_copy(&trimmed->ch_layout, &samples->ch_layout) < 0
+        || av_frame_get_buffer(trimmed.get(), 0) < 0)
         return nullptr;
     av_samples_copy(trimmed->extended_data, samples->extended_data, 0, skip, trimmed->nb_samples,
-                    samples->ch_layout.nb_channels, static_cast<AVSampleFormat>(samples->format));
+        samples->ch_layout.nb_channels, static_cast<AVSampleFormat>(samples->format));
     *newTime = time + av_rescale(skip, kUnitsPerSecond, samples->sample_rate);
     return trimmed;
 }
@@ -279,9 +284,8 @@ bool AudioRendererFilter::Produce(int serial)
 
     MediaTime time = frame.time;
     const MediaTime skipTo = std::max(frame.seekTarget, skipUntil_);
-    ffmpeg::FramePtr samples = frame.samples->sample_rate > 0
-                                   ? TrimBefore(frame.samples.get(), time, skipTo, &time)
-                                   : nullptr;
+    ffmpeg::FramePtr samples
+        = frame.samples->sample_rate > 0 ? TrimBefore(frame.samples.get(), time, skipTo, &time) : nullptr;
     if (!samples || samples->nb_samples <= 0)
         return true;
 
@@ -290,9 +294,9 @@ bool AudioRendererFilter::Produce(int serial)
         firstInSerial_ = false;
         const MediaTime gap = std::min(time - skipTo, kMaxLeadIn);
         if (gap > kLeadInTolerance) {
-            const int64_t silent =
-                static_cast<int64_t>(static_cast<double>(gap) / tempo * format_.sampleRate / kUnitsPerSecond);
-            segments_.push_back(Segment{produced_, skipTo, tempo});
+            const int64_t silent = static_cast<int64_t>(
+                static_cast<double>(gap) / tempo * format_.sampleRate / kUnitsPerSecond);
+            segments_.push_back(Segment { produced_, skipTo, tempo });
             pending_.resize(pending_.size() + static_cast<size_t>(silent * format_.BytesPerFrame()), 0);
             produced_ += silent;
         }
@@ -303,7 +307,7 @@ bool AudioRendererFilter::Produce(int serial)
             Fail();
             return false;
         }
-        segments_.push_back(Segment{produced_, time, tempo});
+        segments_.push_back(Segment { produced_, time, tempo });
     }
     if (!tempo_.Push(samples.get()))
         return true;

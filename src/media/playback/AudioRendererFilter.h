@@ -30,7 +30,7 @@ class AudioRendererFilter final : public PlaybackFilter
 {
 public:
     AudioRendererFilter(QString name, std::unique_ptr<AudioOutput> output, const SeekEpoch &epoch,
-                        PlaybackClock &clock, PlaybackCounters &counters);
+        PlaybackClock &clock, PlaybackCounters &counters);
     ~AudioRendererFilter() override;
 
     // Compressed audio arrives through a decoder; PCM straight from the source's pin.
@@ -58,9 +58,9 @@ public:
 
 private:
     struct Segment {
-        int64_t outStart;      // first output sample of the stretch
-        MediaTime mediaStart;  // media time of that sample
-        double tempo;          // media seconds per output second
+        int64_t outStart; // first output sample of the stretch
+        MediaTime mediaStart; // media time of that sample
+        double tempo; // media seconds per output second
     };
 
     void Run();
@@ -69,7 +69,8 @@ private:
     void ReportHeard(int serial);
     void CatchUp(MediaTime now);
     void Fail();
-    ffmpeg::FramePtr TrimBefore(const AVFrame *samples, MediaTime time, MediaTime target, MediaTime *newTime) const;
+    ffmpeg::FramePtr TrimBefore(
+        const AVFrame *samples, MediaTime time, MediaTime target, MediaTime *newTime) const;
 
     std::unique_ptr<AudioOutput> output_;
     const SeekEpoch &epoch_;
@@ -80,25 +81,25 @@ private:
     std::unique_ptr<AudioFrameSource> pcmReader_;
 
     std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> active_{false};
-    std::atomic<bool> ended_{false};
-    std::atomic<int> level_{0};
-    std::atomic<int> catchUps_{0};
+    std::atomic<bool> stop_ { false };
+    std::atomic<bool> active_ { false };
+    std::atomic<bool> ended_ { false };
+    std::atomic<int> level_ { 0 };
+    std::atomic<int> catchUps_ { 0 };
 
     // Audio thread only.
     AudioFormatSpec format_;
     AudioTempo tempo_;
     std::vector<uint8_t> pending_;
     size_t pendingAt_ = 0;
-    int64_t produced_ = 0;  // output samples made in this epoch
+    int64_t produced_ = 0; // output samples made in this epoch
     std::deque<Segment> segments_;
     bool inputEnded_ = false;
     int64_t lastPlayed_ = -1;
     PlaybackClock::Steady::time_point lastPlayedChange_;
     bool firstInSerial_ = true;
-    MediaTime skipUntil_ = 0;  // samples before it are dropped (a catch-up)
-    int appliedLevel_ = 1;  // never a valid level, so the first pass applies the volume
+    MediaTime skipUntil_ = 0; // samples before it are dropped (a catch-up)
+    int appliedLevel_ = 1; // never a valid level, so the first pass applies the volume
 };
 
 } // namespace media

@@ -13,18 +13,18 @@ namespace media {
 
 namespace {
 
-QByteArray LayoutName(const AVChannelLayout &layout)
-{
-    AVChannelLayout described{};
-    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.order == AV_CHANNEL_ORDER_CUSTOM)
-        av_channel_layout_default(&described, layout.nb_channels);
-    else
-        av_channel_layout_copy(&described, &layout);
-    char name[128] = {};
-    av_channel_layout_describe(&described, name, sizeof name);
-    av_channel_layout_uninit(&described);
-    return QByteArray(name);
-}
+    QByteArray LayoutName(const AVChannelLayout &layout)
+    {
+        AVChannelLayout described {};
+        if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.order == AV_CHANNEL_ORDER_CUSTOM)
+            av_channel_layout_default(&described, layout.nb_channels);
+        else
+            av_channel_layout_copy(&described, &layout);
+        char name[128] = {};
+        av_channel_layout_describe(&described, name, sizeof name);
+        av_channel_layout_uninit(&described);
+        return QByteArray(name);
+    }
 
 } // namespace
 
@@ -38,8 +38,8 @@ void AudioTempo::Reset()
 
 bool AudioTempo::Fits(const AVFrame *like, double tempo) const
 {
-    return graph_ && like->sample_rate == inRate_ && like->format == inFormat_ &&
-           like->ch_layout.nb_channels == inChannels_ && tempo == tempo_;
+    return graph_ && like->sample_rate == inRate_ && like->format == inFormat_
+        && like->ch_layout.nb_channels == inChannels_ && tempo == tempo_;
 }
 
 bool AudioTempo::Configure(const AVFrame *like, double tempo, const AudioFormatSpec &output)
@@ -50,19 +50,21 @@ bool AudioTempo::Configure(const AVFrame *like, double tempo, const AudioFormatS
         return false;
     graph->nb_threads = 1;
 
-    const QByteArray sourceArgs = QByteArray("time_base=1/") + QByteArray::number(like->sample_rate) +
-                                  ":sample_rate=" + QByteArray::number(like->sample_rate) + ":sample_fmt=" +
-                                  av_get_sample_fmt_name(static_cast<AVSampleFormat>(like->format)) +
-                                  ":channel_layout=" + LayoutName(like->ch_layout);
+    const QByteArray sourceArgs = QByteArray("time_base=1/") + QByteArray::number(like->sample_rate)
+        + ":sample_rate=" + QByteArray::number(like->sample_rate)
+        + ":sample_fmt=" + av_get_sample_fmt_name(static_cast<AVSampleFormat>(like->format))
+        + ":channel_layout=" + LayoutName(like->ch_layout);
     AVFilterContext *source = nullptr;
     AVFilterContext *sink = nullptr;
-    if (avfilter_graph_create_filter(&source, avfilter_get_by_name("abuffer"), "in", sourceArgs.constData(), nullptr,
-                                     graph.get()) < 0 ||
-        avfilter_graph_create_filter(&sink, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr,
-                                     graph.get()) < 0)
+    if (avfilter_graph_create_filter(
+            &source, avfilter_get_by_name("abuffer"), "in", sourceArgs.constData(), nullptr, graph.get())
+            < 0
+        || avfilter_graph_create_filter(
+               &sink, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr, graph.get())
+            < 0)
         return false;
 
-    AVChannelLayout outLayout{};
+    AVChannelLayout outLayout {};
     av_channel_layout_default(&outLayout, output.channels);
     char outLayoutName[64] = {};
     av_channel_layout_describe(&outLayout, outLayoutName, sizeof outLayoutName);
@@ -71,8 +73,8 @@ bool AudioTempo::Configure(const AVFrame *like, double tempo, const AudioFormatS
     QByteArray chain;
     if (tempo != 1.0)
         chain += "atempo=" + QByteArray::number(tempo, 'f', 4) + ",";
-    chain += QByteArray("aformat=sample_fmts=s16:sample_rates=") + QByteArray::number(output.sampleRate) +
-             ":channel_layouts=" + outLayoutName;
+    chain += QByteArray("aformat=sample_fmts=s16:sample_rates=") + QByteArray::number(output.sampleRate)
+        + ":channel_layouts=" + outLayoutName;
 
     AVFilterInOut *outputs = avfilter_inout_alloc();
     AVFilterInOut *inputs = avfilter_inout_alloc();
@@ -125,7 +127,8 @@ int64_t AudioTempo::Pull(std::vector<uint8_t> *out)
     int64_t total = 0;
     ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
     while (av_buffersink_get_frame(output_, frame.get()) >= 0) {
-        const size_t bytes = static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(outFormat_.BytesPerFrame());
+        const size_t bytes
+            = static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(outFormat_.BytesPerFrame());
         const size_t at = out->size();
         out->resize(at + bytes);
         memcpy(out->data() + at, frame->data[0], bytes);

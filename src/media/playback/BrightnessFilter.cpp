@@ -8,13 +8,18 @@ extern "C" {
 
 namespace media {
 
-int BrightnessFilter::LumaOffset(int brightness) { return std::clamp(brightness, -127, 127) * 2; }
+int BrightnessFilter::LumaOffset(int brightness)
+{
+    return std::clamp(brightness, -127, 127) * 2;
+}
 
 bool BrightnessFilter::Supports(AVPixelFormat format)
 {
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
-    if (!desc || (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_HWACCEL |
-                                 AV_PIX_FMT_FLAG_BITSTREAM)))
+    if (!desc
+        || (desc->flags
+            & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_HWACCEL
+                | AV_PIX_FMT_FLAG_BITSTREAM)))
         return false;
     const AVComponentDescriptor &luma = desc->comp[0];
     return luma.plane == 0 && luma.depth == 8 && luma.step == 1 && luma.shift == 0 && luma.offset == 0;
@@ -27,11 +32,11 @@ ffmpeg::FramePtr BrightnessFilter::Apply(const AVFrame *picture) const
     if (!out || offset == 0 || !Supports(static_cast<AVPixelFormat>(picture->format)))
         return out;
 
-    const bool fullRange = picture->color_range == AVCOL_RANGE_JPEG || picture->format == AV_PIX_FMT_YUVJ420P ||
-                           picture->format == AV_PIX_FMT_YUVJ422P || picture->format == AV_PIX_FMT_YUVJ444P;
+    const bool fullRange = picture->color_range == AVCOL_RANGE_JPEG || picture->format == AV_PIX_FMT_YUVJ420P
+        || picture->format == AV_PIX_FMT_YUVJ422P || picture->format == AV_PIX_FMT_YUVJ444P;
     const int low = fullRange ? 0 : 16;
     const int high = fullRange ? 255 : 235;
-    std::array<uint8_t, 256> table{};
+    std::array<uint8_t, 256> table {};
     for (int v = 0; v < 256; ++v)
         table[static_cast<size_t>(v)] = static_cast<uint8_t>(std::clamp(v + offset, low, high));
 

@@ -18,33 +18,34 @@ namespace media {
 
 namespace {
 
-constexpr float kMinRate = 0.5f;
-constexpr float kMaxRate = 2.0f;
-// How long a build waits for its first picture; a healthy file shows it within a few frames.
-constexpr auto kFirstPictureTimeout = std::chrono::seconds(5);
-// The source offers each of its free pins to the next filter, but gives up after this many.
-constexpr int kMaxConnectAttempts = 3;
+    constexpr float kMinRate = 0.5f;
+    constexpr float kMaxRate = 2.0f;
+    // How long a build waits for its first picture; a healthy file shows it within a few frames.
+    constexpr auto kFirstPictureTimeout = std::chrono::seconds(5);
+    // The source offers each of its free pins to the next filter, but gives up after this many.
+    constexpr int kMaxConnectAttempts = 3;
 
-// Offers the source's free pins, in order, to accept; true at the first pin it takes.
-template <typename Accept>
-bool ConnectFromSource(SourceFilter &source, Accept accept)
-{
-    int attempts = 0;
-    for (int i = 0; i < source.PinCount() && attempts < kMaxConnectAttempts; ++i) {
-        SourcePin *pin = source.Pin(i);
-        if (pin->IsConnected())
-            continue;
-        ++attempts;
-        if (accept(pin))
-            return true;
+    // Offers the source's free pins, in order, to accept; true at the first pin it takes.
+    template <typename Accept> bool ConnectFromSource(SourceFilter &source, Accept accept)
+    {
+        int attempts = 0;
+        for (int i = 0; i < source.PinCount() && attempts < kMaxConnectAttempts; ++i) {
+            SourcePin *pin = source.Pin(i);
+            if (pin->IsConnected())
+                continue;
+            ++attempts;
+            if (accept(pin))
+                return true;
+        }
+        return false;
     }
-    return false;
-}
 
 } // namespace
 
 CVideoGraph::CVideoGraph(const Windows &windows, int windowCount, AudioOutputFactory audioOutputs)
-    : windows_(windows), windowCount_(std::clamp(windowCount, 0, kMaxStreams)), audioOutputs_(std::move(audioOutputs))
+    : windows_(windows)
+    , windowCount_(std::clamp(windowCount, 0, kMaxStreams))
+    , audioOutputs_(std::move(audioOutputs))
 {
 }
 
@@ -94,10 +95,10 @@ PlaybackResult CVideoGraph::Build(const QString &path)
         if (source_->Pin(i)->Name().contains(QLatin1String("Video")))
             ++videoPinCount_;
     if (videoPinCount_ == 0)
-        return kPlaybackOk;  // nothing to show: the graph stays unbuilt
+        return kPlaybackOk; // nothing to show: the graph stays unbuilt
 
     const bool multiStream = videoPinCount_ >= 2;
-    const int streams = multiStream ? std::min({windowCount_, videoPinCount_, kMaxStreams}) : 1;
+    const int streams = multiStream ? std::min({ windowCount_, videoPinCount_, kMaxStreams }) : 1;
     const PlaybackResult built = BuildChains(multiStream, std::max(streams, 1));
     if (!PlaybackSucceeded(built))
         return built;
@@ -137,14 +138,14 @@ PlaybackResult CVideoGraph::BuildAudio(bool multiStream)
 
     const bool compressed = count < 1000;
     if (compressed)
-        audioDecoder_ = std::make_unique<AudioDecoderFilter>(multiStream ? FilterNames::kAudioDecoderMulti
-                                                                         : FilterNames::kAudioDecoderSingle);
+        audioDecoder_ = std::make_unique<AudioDecoderFilter>(
+            multiStream ? FilterNames::kAudioDecoderMulti : FilterNames::kAudioDecoderSingle);
     // No sound device: the graph plays on without sound and no audio connection is made.
     std::unique_ptr<AudioOutput> output = audioOutputs_ ? audioOutputs_() : nullptr;
     if (!output)
         return kPlaybackOk;
-    audioRenderer_ = std::make_unique<AudioRendererFilter>(FilterNames::kAudioRenderer, std::move(output), epoch_,
-                                                           clock_, counters_);
+    audioRenderer_ = std::make_unique<AudioRendererFilter>(
+        FilterNames::kAudioRenderer, std::move(output), epoch_, clock_, counters_);
     if (compressed) {
         // A codec we cannot decode leaves the recording silent rather than unplayable.
         if (ConnectFromSource(*source_, [&](SourcePin *pin) { return audioDecoder_->ConnectInput(pin); }))
@@ -162,8 +163,8 @@ PlaybackResult CVideoGraph::BuildVideo(int k, bool multiStream)
     if (brightnessFilter_)
         brightness_[i] = std::make_unique<BrightnessFilter>(FilterNames::Brightness(k));
     converters_[i] = std::make_unique<ColourConverterFilter>(FilterNames::ColourConverter(k));
-    renderers_[i] = std::make_unique<VideoRendererFilter>(FilterNames::Renderer(k, multiStream), epoch_, clock_,
-                                                          counters_);
+    renderers_[i] = std::make_unique<VideoRendererFilter>(
+        FilterNames::Renderer(k, multiStream), epoch_, clock_, counters_);
     // The renderer paints into window k, stretched over its client area.
     renderers_[i]->SetWindow(windows_[i]);
     if (!zoomRect_)
@@ -282,7 +283,10 @@ PlaybackResult CVideoGraph::Stop()
     return kPlaybackOk;
 }
 
-void CVideoGraph::ApplyRate(double rate) { clock_.SetRate(rate); }
+void CVideoGraph::ApplyRate(double rate)
+{
+    clock_.SetRate(rate);
+}
 
 bool CVideoGraph::SetRate(float rate)
 {
@@ -304,7 +308,10 @@ bool CVideoGraph::SetVolume(int volume)
     return true;
 }
 
-bool CVideoGraph::HasVideo() const { return renderers_[0] != nullptr; }
+bool CVideoGraph::HasVideo() const
+{
+    return renderers_[0] != nullptr;
+}
 
 bool CVideoGraph::SetPositions(MediaTime position)
 {
@@ -324,7 +331,10 @@ bool CVideoGraph::SetPositions(MediaTime position)
     return true;
 }
 
-bool CVideoGraph::SeekMs(int64_t ms) { return SetPositions(ms * kUnitsPerMs); }
+bool CVideoGraph::SeekMs(int64_t ms)
+{
+    return SetPositions(ms * kUnitsPerMs);
+}
 
 bool CVideoGraph::SkipBack(double seconds)
 {
@@ -350,7 +360,10 @@ MediaTime CVideoGraph::GetPosition() const
     return duration_ > 0 ? std::min(now, duration_) : now;
 }
 
-MediaTime CVideoGraph::GetDuration() const { return duration_; }
+MediaTime CVideoGraph::GetDuration() const
+{
+    return duration_;
+}
 
 PlaybackResult CVideoGraph::Refresh()
 {
@@ -397,7 +410,8 @@ PlaybackResult CVideoGraph::SetDecoderOption(bool enabled)
 
 int CVideoGraph::RenderedStreamCount() const
 {
-    return static_cast<int>(std::count_if(renderers_.begin(), renderers_.end(), [](const auto &r) { return r != nullptr; }));
+    return static_cast<int>(
+        std::count_if(renderers_.begin(), renderers_.end(), [](const auto &r) { return r != nullptr; }));
 }
 
 QStringList CVideoGraph::FilterNames() const
@@ -421,9 +435,10 @@ QStringList CVideoGraph::FilterNames() const
 
 PlaybackFilter *CVideoGraph::FindFilter(const QString &name) const
 {
-    std::vector<PlaybackFilter *> all{source_.get(), audioDecoder_.get(), audioRenderer_.get()};
+    std::vector<PlaybackFilter *> all { source_.get(), audioDecoder_.get(), audioRenderer_.get() };
     for (size_t i = 0; i < kMaxStreams; ++i)
-        all.insert(all.end(), {decoders_[i].get(), brightness_[i].get(), converters_[i].get(), renderers_[i].get()});
+        all.insert(all.end(),
+            { decoders_[i].get(), brightness_[i].get(), converters_[i].get(), renderers_[i].get() });
     for (PlaybackFilter *filter : all)
         if (filter && filter->Name() == name)
             return filter;

@@ -114,7 +114,7 @@ private:
     void ApplyRate(double rate);
     bool HasVideo() const;
 
-    Windows windows_{};
+    Windows windows_ {};
     int windowCount_ = 0;
     AudioOutputFactory audioOutputs_;
 

@@ -10,9 +10,15 @@ AudioOutputFactory CVideoPlayer::DefaultAudioOutputs()
     return [] { return QtAudioOutput::Create(); };
 }
 
-CVideoPlayer::CVideoPlayer(AudioOutputFactory audioOutputs) : audioOutputs_(std::move(audioOutputs)) {}
+CVideoPlayer::CVideoPlayer(AudioOutputFactory audioOutputs)
+    : audioOutputs_(std::move(audioOutputs))
+{
+}
 
-CVideoPlayer::~CVideoPlayer() { Close(); }
+CVideoPlayer::~CVideoPlayer()
+{
+    Close();
+}
 
 void CVideoPlayer::CreateGraph()
 {
@@ -58,7 +64,10 @@ void CVideoPlayer::Close()
     clientSizes_.fill(QSize());
 }
 
-PlaybackResult CVideoPlayer::Play() { return graph_ ? graph_->Play() : kPlaybackOk; }
+PlaybackResult CVideoPlayer::Play()
+{
+    return graph_ ? graph_->Play() : kPlaybackOk;
+}
 
 void CVideoPlayer::Pause()
 {
@@ -66,21 +75,45 @@ void CVideoPlayer::Pause()
         graph_->Pause();
 }
 
-PlaybackResult CVideoPlayer::Stop() { return graph_ ? graph_->Stop() : kPlaybackOk; }
+PlaybackResult CVideoPlayer::Stop()
+{
+    return graph_ ? graph_->Stop() : kPlaybackOk;
+}
 
-bool CVideoPlayer::SetRate(float rate) { return graph_ ? graph_->SetRate(rate) : true; }
+bool CVideoPlayer::SetRate(float rate)
+{
+    return graph_ ? graph_->SetRate(rate) : true;
+}
 
-bool CVideoPlayer::SetVolume(int volume) { return graph_ ? graph_->SetVolume(volume) : true; }
+bool CVideoPlayer::SetVolume(int volume)
+{
+    return graph_ ? graph_->SetVolume(volume) : true;
+}
 
-bool CVideoPlayer::SeekMs(int64_t ms) { return graph_ ? graph_->SeekMs(ms) : true; }
+bool CVideoPlayer::SeekMs(int64_t ms)
+{
+    return graph_ ? graph_->SeekMs(ms) : true;
+}
 
-bool CVideoPlayer::SkipBack(double seconds) { return graph_ ? graph_->SkipBack(seconds) : true; }
+bool CVideoPlayer::SkipBack(double seconds)
+{
+    return graph_ ? graph_->SkipBack(seconds) : true;
+}
 
-bool CVideoPlayer::SkipForward(double seconds) { return graph_ ? graph_->SkipForward(seconds) : true; }
+bool CVideoPlayer::SkipForward(double seconds)
+{
+    return graph_ ? graph_->SkipForward(seconds) : true;
+}
 
-MediaTime CVideoPlayer::GetPosition() const { return graph_ ? graph_->GetPosition() : 0; }
+MediaTime CVideoPlayer::GetPosition() const
+{
+    return graph_ ? graph_->GetPosition() : 0;
+}
 
-MediaTime CVideoPlayer::GetDuration() const { return graph_ ? graph_->GetDuration() : 0; }
+MediaTime CVideoPlayer::GetDuration() const
+{
+    return graph_ ? graph_->GetDuration() : 0;
+}
 
 PlaybackResult CVideoPlayer::Refresh()
 {
@@ -98,21 +131,30 @@ bool CVideoPlayer::CaptureFrame(int stream, QImage *image)
     return graph_ && graph_->CaptureFrame(stream, image);
 }
 
-PlaybackResult CVideoPlayer::SetBrightness(int value) { return graph_ ? graph_->SetBrightness(value) : kPlaybackOk; }
+PlaybackResult CVideoPlayer::SetBrightness(int value)
+{
+    return graph_ ? graph_->SetBrightness(value) : kPlaybackOk;
+}
 
 PlaybackResult CVideoPlayer::SetDecoderOption(bool enabled)
 {
     return graph_ ? graph_->SetDecoderOption(enabled) : kPlaybackOk;
 }
 
-GraphState CVideoPlayer::State() const { return graph_ ? graph_->State() : GraphState::NotBuilt; }
+GraphState CVideoPlayer::State() const
+{
+    return graph_ ? graph_->State() : GraphState::NotBuilt;
+}
 
 media::IStreamParseData *CVideoPlayer::GetStreamParseData() const
 {
     return graph_ ? graph_->GetStreamParseData() : nullptr;
 }
 
-int CVideoPlayer::RenderedStreamCount() const { return graph_ ? graph_->RenderedStreamCount() : 0; }
+int CVideoPlayer::RenderedStreamCount() const
+{
+    return graph_ ? graph_->RenderedStreamCount() : 0;
+}
 
 VideoSurface *CVideoPlayer::Window(int index) const
 {
@@ -121,7 +163,8 @@ VideoSurface *CVideoPlayer::Window(int index) const
 
 QSize CVideoPlayer::ClientSize(int index) const
 {
-    return index >= 0 && index < CVideoGraph::kMaxStreams ? clientSizes_[static_cast<size_t>(index)] : QSize();
+    return index >= 0 && index < CVideoGraph::kMaxStreams ? clientSizes_[static_cast<size_t>(index)]
+                                                          : QSize();
 }
 
 } // namespace media

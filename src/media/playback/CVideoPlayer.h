@@ -74,8 +74,8 @@ private:
 
     AudioOutputFactory audioOutputs_;
     int windowCount_ = 0;
-    std::array<VideoSurface *, CVideoGraph::kMaxStreams> windows_{};
-    std::array<QSize, CVideoGraph::kMaxStreams> clientSizes_{};
+    std::array<VideoSurface *, CVideoGraph::kMaxStreams> windows_ {};
+    std::array<QSize, CVideoGraph::kMaxStreams> clientSizes_ {};
     std::unique_ptr<CVideoGraph> graph_;
     bool brightnessFilter_ = true;
     uint8_t sourceOption_ = 1;

@@ -6,27 +6,27 @@ namespace media {
 
 namespace {
 
-// Formats that only say "full range" through their name; swscale wants the plain format with
-// the range set explicitly (and warns on every picture otherwise).
-AVPixelFormat WithoutFullRangeAlias(AVPixelFormat format, bool *fullRange)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV440P;
-    default:
-        return format;
+    // Formats that only say "full range" through their name; swscale wants the plain format with
+    // the range set explicitly (and warns on every picture otherwise).
+    AVPixelFormat WithoutFullRangeAlias(AVPixelFormat format, bool *fullRange)
+    {
+        switch (format) {
+        case AV_PIX_FMT_YUVJ420P:
+            *fullRange = true;
+            return AV_PIX_FMT_YUV420P;
+        case AV_PIX_FMT_YUVJ422P:
+            *fullRange = true;
+            return AV_PIX_FMT_YUV422P;
+        case AV_PIX_FMT_YUVJ444P:
+            *fullRange = true;
+            return AV_PIX_FMT_YUV444P;
+        case AV_PIX_FMT_YUVJ440P:
+            *fullRange = true;
+            return AV_PIX_FMT_YUV440P;
+        default:
+            return format;
+        }
     }
-}
 
 } // namespace
 
@@ -72,11 +72,12 @@ QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QS
         size = QSize(picture->width, picture->height);
 
     bool fullRange = picture->color_range == AVCOL_RANGE_JPEG;
-    const AVPixelFormat source = WithoutFullRangeAlias(static_cast<AVPixelFormat>(picture->format), &fullRange);
+    const AVPixelFormat source
+        = WithoutFullRangeAlias(static_cast<AVPixelFormat>(picture->format), &fullRange);
     // QImage::Format_RGB32 is 0xffRRGGBB in native order, which is BGRA bytes on little-endian.
     const AVPixelFormat target = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
-    scaler.context = sws_getCachedContext(scaler.context, picture->width, picture->height, source, size.width(),
-                                          size.height(), target, flags, nullptr, nullptr, nullptr);
+    scaler.context = sws_getCachedContext(scaler.context, picture->width, picture->height, source,
+        size.width(), size.height(), target, flags, nullptr, nullptr, nullptr);
     if (!scaler.context)
         return {};
 
@@ -85,10 +86,10 @@ QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QS
     if (space == AVCOL_SPC_UNSPECIFIED || space == AVCOL_SPC_RGB || space >= AVCOL_SPC_NB)
         space = picture->height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     const QSize from(picture->width, picture->height);
-    if (scaler.from != from || scaler.to != size || scaler.format != source || scaler.space != space ||
-        scaler.fullRange != fullRange) {
+    if (scaler.from != from || scaler.to != size || scaler.format != source || scaler.space != space
+        || scaler.fullRange != fullRange) {
         sws_setColorspaceDetails(scaler.context, sws_getCoefficients(space), fullRange ? 1 : 0,
-                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+            sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
         scaler.from = from;
         scaler.to = size;
         scaler.format = source;
@@ -99,8 +100,8 @@ QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QS
     QImage &image = scaler.FreeImage(size);
     if (image.isNull())
         return {};
-    uint8_t *dst[4] = {image.bits(), nullptr, nullptr, nullptr};
-    int dstStride[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
+    uint8_t *dst[4] = { image.bits(), nullptr, nullptr, nullptr };
+    int dstStride[4] = { static_cast<int>(image.bytesPerLine()), 0, 0, 0 };
     if (sws_scale(scaler.context, picture->data, picture->linesize, 0, picture->height, dst, dstStride) <= 0)
         return {};
     return image;

@@ -2,7 +2,10 @@
 
 namespace media {
 
-FrameHandoff::FrameHandoff(int capacity) : capacity_(static_cast<size_t>(capacity < 1 ? 1 : capacity)) {}
+FrameHandoff::FrameHandoff(int capacity)
+    : capacity_(static_cast<size_t>(capacity < 1 ? 1 : capacity))
+{
+}
 
 bool FrameHandoff::Push(DisplayImage image)
 {

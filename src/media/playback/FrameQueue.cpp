@@ -3,7 +3,8 @@
 namespace media {
 
 FrameQueue::FrameQueue(const SeekEpoch &epoch, int capacity)
-    : epoch_(epoch), capacity_(static_cast<size_t>(capacity < 1 ? 1 : capacity))
+    : epoch_(epoch)
+    , capacity_(static_cast<size_t>(capacity < 1 ? 1 : capacity))
 {
 }
 
@@ -13,8 +14,8 @@ FrameQueue::Result FrameQueue::Push(VideoFrame &&frame, std::chrono::millisecond
         std::unique_lock lock(mutex_);
         const int flushes = flushCount_;
         const bool room = changed_.wait_for(lock, timeout, [&] {
-            return aborted_ || flushCount_ != flushes || frame.serial != epoch_.Current() ||
-                   items_.size() < capacity_;
+            return aborted_ || flushCount_ != flushes || frame.serial != epoch_.Current()
+                || items_.size() < capacity_;
         });
         if (aborted_)
             return Result::Aborted;

@@ -12,9 +12,9 @@ namespace media {
 
 // One compressed packet on its way from the demuxer to a decoder.
 struct QueuedPacket {
-    ffmpeg::PacketPtr packet;  // null marks the end of the stream
-    int serial = 0;            // the seek epoch the packet was read in
-    MediaTime seekTarget = 0;  // where that seek asked to be; decoders hide what lies before it
+    ffmpeg::PacketPtr packet; // null marks the end of the stream
+    int serial = 0; // the seek epoch the packet was read in
+    MediaTime seekTarget = 0; // where that seek asked to be; decoders hide what lies before it
 
     bool IsEndOfStream() const { return !packet; }
 };

@@ -27,7 +27,7 @@ AudioFrameSource::PullResult PcmPacketReader::Pull(AudioFrame *out, std::chrono:
             nextTime_ = item.seekTarget;
         }
         if (item.IsEndOfStream()) {
-            *out = AudioFrame{nullptr, nextTime_, item.serial, item.seekTarget};
+            *out = AudioFrame { nullptr, nextTime_, item.serial, item.seekTarget };
             return PullResult::Frame;
         }
         const int count = item.packet->size / frameBytes;
@@ -38,16 +38,18 @@ AudioFrameSource::PullResult PcmPacketReader::Pull(AudioFrame *out, std::chrono:
         samples->format = format;
         samples->sample_rate = params->sample_rate;
         samples->nb_samples = count;
-        if (av_channel_layout_copy(&samples->ch_layout, &params->ch_layout) < 0 ||
-            av_frame_get_buffer(samples.get(), 0) < 0)
+        if (av_channel_layout_copy(&samples->ch_layout, &params->ch_layout) < 0
+            || av_frame_get_buffer(samples.get(), 0) < 0)
             return PullResult::Aborted;
-        memcpy(samples->data[0], item.packet->data, static_cast<size_t>(count) * static_cast<size_t>(frameBytes));
+        memcpy(samples->data[0], item.packet->data,
+            static_cast<size_t>(count) * static_cast<size_t>(frameBytes));
 
-        MediaTime time = pin_->ToMediaTime(item.packet->pts != AV_NOPTS_VALUE ? item.packet->pts : item.packet->dts);
+        MediaTime time
+            = pin_->ToMediaTime(item.packet->pts != AV_NOPTS_VALUE ? item.packet->pts : item.packet->dts);
         if (time == kNoMediaTime)
             time = nextTime_;
         nextTime_ = time + av_rescale(count, kUnitsPerSecond, params->sample_rate);
-        *out = AudioFrame{std::move(samples), time, item.serial, item.seekTarget};
+        *out = AudioFrame { std::move(samples), time, item.serial, item.seekTarget };
         return PullResult::Frame;
     }
 }

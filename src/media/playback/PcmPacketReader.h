@@ -10,7 +10,10 @@ namespace media {
 class PcmPacketReader final : public AudioFrameSource
 {
 public:
-    explicit PcmPacketReader(SourcePin *pin) : pin_(pin) {}
+    explicit PcmPacketReader(SourcePin *pin)
+        : pin_(pin)
+    {
+    }
 
     PullResult Pull(AudioFrame *out, std::chrono::milliseconds timeout) override;
 

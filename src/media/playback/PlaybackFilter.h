@@ -9,7 +9,10 @@ namespace media {
 class PlaybackFilter
 {
 public:
-    explicit PlaybackFilter(QString name) : name_(std::move(name)) {}
+    explicit PlaybackFilter(QString name)
+        : name_(std::move(name))
+    {
+    }
     virtual ~PlaybackFilter() = default;
     PlaybackFilter(const PlaybackFilter &) = delete;
     PlaybackFilter &operator=(const PlaybackFilter &) = delete;
@@ -17,11 +20,11 @@ public:
     const QString &Name() const { return name_; }
 
     // Starts the filter's thread, if it has one.
-    virtual void Start() {}
+    virtual void Start() { }
     // Asks the filter's thread to finish; it must return from every wait promptly after this.
-    virtual void RequestStop() {}
+    virtual void RequestStop() { }
     // Waits for the thread to end. Called after RequestStop on every filter of the graph.
-    virtual void Join() {}
+    virtual void Join() { }
 
 private:
     QString name_;

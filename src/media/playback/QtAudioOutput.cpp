@@ -14,10 +14,10 @@ namespace media {
 
 namespace {
 
-// The ring holds about this much sound ahead of the device; with the device's own buffer it
-// bounds how long a pause or a seek takes to be heard.
-constexpr int kRingMs = 120;
-constexpr int kPumpIntervalMs = 5;
+    // The ring holds about this much sound ahead of the device; with the device's own buffer it
+    // bounds how long a pause or a seek takes to be heard.
+    constexpr int kRingMs = 120;
+    constexpr int kPumpIntervalMs = 5;
 
 } // namespace
 
@@ -28,8 +28,8 @@ public:
     std::mutex ringMutex;
     std::deque<uint8_t> ring;
     size_t ringCapacity = 0;
-    std::atomic<int64_t> playedUs{0};
-    std::atomic<bool> failed{false};
+    std::atomic<int64_t> playedUs { 0 };
+    std::atomic<bool> failed { false };
 
     bool Open(AudioFormatSpec *format)
     {
@@ -172,10 +172,13 @@ QtAudioOutput::QtAudioOutput()
 
 QtAudioOutput::~QtAudioOutput()
 {
-    QMetaObject::invokeMethod(worker_, [this] {
-        worker_->Close();
-        delete worker_;
-    }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        worker_,
+        [this] {
+            worker_->Close();
+            delete worker_;
+        },
+        Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
 }
@@ -183,14 +186,16 @@ QtAudioOutput::~QtAudioOutput()
 bool QtAudioOutput::Open(AudioFormatSpec *format)
 {
     bool opened = false;
-    QMetaObject::invokeMethod(worker_, [&] { opened = worker_->Open(format); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        worker_, [&] { opened = worker_->Open(format); }, Qt::BlockingQueuedConnection);
     return opened;
 }
 
 int64_t QtAudioOutput::Write(const uint8_t *data, int64_t bytes)
 {
     std::lock_guard lock(worker_->ringMutex);
-    const int64_t room = static_cast<int64_t>(worker_->ringCapacity) - static_cast<int64_t>(worker_->ring.size());
+    const int64_t room
+        = static_cast<int64_t>(worker_->ringCapacity) - static_cast<int64_t>(worker_->ring.size());
     const int64_t n = std::max<int64_t>(0, std::min(room, bytes)) & ~int64_t(3);
     worker_->ring.insert(worker_->ring.end(), data, data + n);
     return n;
@@ -202,23 +207,32 @@ int64_t QtAudioOutput::FreeBytes() const
     return static_cast<int64_t>(worker_->ringCapacity) - static_cast<int64_t>(worker_->ring.size());
 }
 
-int64_t QtAudioOutput::PlayedUs() const { return worker_->playedUs.load(); }
+int64_t QtAudioOutput::PlayedUs() const
+{
+    return worker_->playedUs.load();
+}
 
 void QtAudioOutput::SetPaused(bool paused)
 {
-    QMetaObject::invokeMethod(worker_, [this, paused] { worker_->SetPaused(paused); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker_, [this, paused] { worker_->SetPaused(paused); }, Qt::QueuedConnection);
 }
 
 void QtAudioOutput::SetVolume(double gain)
 {
-    QMetaObject::invokeMethod(worker_, [this, gain] { worker_->SetVolume(gain); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker_, [this, gain] { worker_->SetVolume(gain); }, Qt::QueuedConnection);
 }
 
 void QtAudioOutput::Reset()
 {
-    QMetaObject::invokeMethod(worker_, [this] { worker_->Reset(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        worker_, [this] { worker_->Reset(); }, Qt::BlockingQueuedConnection);
 }
 
-bool QtAudioOutput::Failed() const { return worker_->failed.load(); }
+bool QtAudioOutput::Failed() const
+{
+    return worker_->failed.load();
+}
 
 } // namespace media

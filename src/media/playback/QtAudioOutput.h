@@ -40,7 +40,7 @@ private:
     QtAudioOutput();
 
     QThread thread_;
-    Worker *worker_ = nullptr;  // lives on thread_, deleted there
+    Worker *worker_ = nullptr; // lives on thread_, deleted there
 };
 
 } // namespace media

@@ -13,7 +13,7 @@ public:
     int Advance() { return value_.fetch_add(1, std::memory_order_acq_rel) + 1; }
 
 private:
-    std::atomic<int> value_{0};
+    std::atomic<int> value_ { 0 };
 };
 
 } // namespace media

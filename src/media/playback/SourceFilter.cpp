@@ -8,11 +8,11 @@ namespace media {
 
 namespace {
 
-// The demuxer reads on until every connected queue holds about this much, so that decoders never
-// wait for the disk, but stops well before a paused graph would fill memory.
-constexpr int kEnoughVideoPackets = 30;
-constexpr int kEnoughAudioPackets = 60;
-constexpr int64_t kMaxQueuedBytes = 24 * 1024 * 1024;
+    // The demuxer reads on until every connected queue holds about this much, so that decoders never
+    // wait for the disk, but stops well before a paused graph would fill memory.
+    constexpr int kEnoughVideoPackets = 30;
+    constexpr int kEnoughAudioPackets = 60;
+    constexpr int64_t kMaxQueuedBytes = 24 * 1024 * 1024;
 
 } // namespace
 
@@ -29,15 +29,18 @@ bool SourceFilter::HeaderDescribesStreams(const AVFormatContext *ctx)
             return false;
         if (params->codec_type == AVMEDIA_TYPE_VIDEO && (params->width <= 0 || params->height <= 0))
             return false;
-        if (params->codec_type == AVMEDIA_TYPE_AUDIO &&
-            (params->sample_rate <= 0 || params->ch_layout.nb_channels <= 0 ||
-             (params->codec_id == AV_CODEC_ID_AAC && params->extradata_size == 0)))
+        if (params->codec_type == AVMEDIA_TYPE_AUDIO
+            && (params->sample_rate <= 0 || params->ch_layout.nb_channels <= 0
+                || (params->codec_id == AV_CODEC_ID_AAC && params->extradata_size == 0)))
             return false;
     }
     return true;
 }
 
-SourceFilter::SourceFilter(QString name) : PlaybackFilter(std::move(name)) {}
+SourceFilter::SourceFilter(QString name)
+    : PlaybackFilter(std::move(name))
+{
+}
 
 SourceFilter::~SourceFilter()
 {
@@ -62,7 +65,7 @@ PlaybackResult SourceFilter::Load(const QString &path)
     ctx->interrupt_callback.opaque = this;
     const QByteArray fileName = QFile::encodeName(path);
     if (avformat_open_input(&ctx, fileName.constData(), nullptr, nullptr) < 0)
-        return kPlaybackNotLoaded;  // avformat_open_input frees the context on failure
+        return kPlaybackNotLoaded; // avformat_open_input frees the context on failure
     format_.reset(ctx);
     if (!HeaderDescribesStreams(ctx) && avformat_find_stream_info(ctx, nullptr) < 0)
         return kPlaybackNotLoaded;
@@ -77,7 +80,8 @@ PlaybackResult SourceFilter::Load(const QString &path)
             if (stream->duration == AV_NOPTS_VALUE)
                 continue;
             const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-            duration_ = std::max(duration_, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - startTime_);
+            duration_ = std::max(
+                duration_, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - startTime_);
         }
     }
 
@@ -85,10 +89,10 @@ PlaybackResult SourceFilter::Load(const QString &path)
     int audioCount = 0;
     for (unsigned i = 0; i < ctx->nb_streams; ++i) {
         AVStream *stream = ctx->streams[i];
-        stream->discard = AVDISCARD_ALL;  // until a pin is connected
+        stream->discard = AVDISCARD_ALL; // until a pin is connected
         QString pinName;
-        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-            !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
+            && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             pinName = QStringLiteral("Video %1").arg(++videoCount);
         else if (stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
             pinName = QStringLiteral("Audio %1").arg(++audioCount);
@@ -138,7 +142,8 @@ void SourceFilter::Start()
             wake_.notify_all();
         });
         // Streams nobody listens to are skipped inside the demuxer where it can.
-        format_->streams[pin->StreamIndex()]->discard = pin->IsConnected() ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        format_->streams[pin->StreamIndex()]->discard
+            = pin->IsConnected() ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
     }
     thread_ = std::thread([this] { Run(); });
 }
@@ -197,8 +202,8 @@ void SourceFilter::SeekTo(MediaTime target)
         }
     int result = -1;
     if (anchor)
-        result = av_seek_frame(format_.get(), anchor->StreamIndex(), anchor->ToStreamTime(target),
-                               AVSEEK_FLAG_BACKWARD);
+        result = av_seek_frame(
+            format_.get(), anchor->StreamIndex(), anchor->ToStreamTime(target), AVSEEK_FLAG_BACKWARD);
     if (result < 0) {
         const int64_t ts = av_rescale(target + startTime_, AV_TIME_BASE, kUnitsPerSecond);
         result = avformat_seek_file(format_.get(), -1, INT64_MIN, ts, ts, 0);
@@ -211,7 +216,7 @@ void SourceFilter::PushEndOfStream(int serial, MediaTime target)
 {
     for (auto &pin : pins_)
         if (pin->IsConnected())
-            pin->Queue().Push(QueuedPacket{nullptr, serial, target});
+            pin->Queue().Push(QueuedPacket { nullptr, serial, target });
 }
 
 void SourceFilter::Run()
@@ -224,9 +229,8 @@ void SourceFilter::Run()
     for (;;) {
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] {
-                return stopRequested_ || seekPending_ || (!atEnd && !QueuesSatisfied());
-            });
+            wake_.wait(
+                lock, [&] { return stopRequested_ || seekPending_ || (!atEnd && !QueuesSatisfied()); });
             if (stopRequested_)
                 return;
             if (seekPending_) {
@@ -258,7 +262,7 @@ void SourceFilter::Run()
         if (pin && pin->IsConnected()) {
             ffmpeg::PacketPtr queued = ffmpeg::MakePacket();
             av_packet_move_ref(queued.get(), packet.get());
-            pin->Queue().Push(QueuedPacket{std::move(queued), serial, target});
+            pin->Queue().Push(QueuedPacket { std::move(queued), serial, target });
         } else {
             av_packet_unref(packet.get());
         }

@@ -68,7 +68,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopRequested_ = false;
-    std::atomic<bool> interrupt_{false};
+    std::atomic<bool> interrupt_ { false };
     bool seekPending_ = false;
     MediaTime seekTarget_ = 0;
     int seekSerial_ = 0;

@@ -3,7 +3,9 @@
 namespace media {
 
 SourcePin::SourcePin(QString name, AVStream *stream, MediaTime startTime)
-    : name_(std::move(name)), stream_(stream), startTime_(startTime)
+    : name_(std::move(name))
+    , stream_(stream)
+    , startTime_(startTime)
 {
     AVRational rate = stream->avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0)
@@ -23,8 +25,8 @@ MediaTime SourcePin::ToMediaTime(int64_t ts) const
 int64_t SourcePin::ToStreamTime(MediaTime t) const
 {
     // Rounded down: a seek must never start after the picture it asks for.
-    return av_rescale_q_rnd(t + startTime_, AVRational{1, static_cast<int>(kUnitsPerSecond)}, stream_->time_base,
-                            AV_ROUND_DOWN);
+    return av_rescale_q_rnd(t + startTime_, AVRational { 1, static_cast<int>(kUnitsPerSecond) },
+        stream_->time_base, AV_ROUND_DOWN);
 }
 
 AVSampleFormat SourcePin::PcmSampleFormat() const

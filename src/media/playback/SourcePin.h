@@ -44,7 +44,7 @@ private:
     MediaTime startTime_;
     MediaTime frameDuration_;
     PacketQueue queue_;
-    std::atomic<bool> connected_{false};
+    std::atomic<bool> connected_ { false };
 };
 
 } // namespace media

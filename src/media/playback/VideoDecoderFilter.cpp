@@ -4,18 +4,21 @@ namespace media {
 
 namespace {
 
-// Pictures waiting for the renderer; with the one it holds and the decoder's own delay this
-// keeps a few pictures ahead without holding much memory at 1080p.
-constexpr int kQueuedPictures = 4;
-constexpr auto kWaitStep = std::chrono::milliseconds(50);
-// Decode times waiting for their picture; more would mean the decoder lost pictures, and old
-// entries are then forgotten rather than shifting every later time.
-constexpr size_t kMaxPendingTimes = 64;
+    // Pictures waiting for the renderer; with the one it holds and the decoder's own delay this
+    // keeps a few pictures ahead without holding much memory at 1080p.
+    constexpr int kQueuedPictures = 4;
+    constexpr auto kWaitStep = std::chrono::milliseconds(50);
+    // Decode times waiting for their picture; more would mean the decoder lost pictures, and old
+    // entries are then forgotten rather than shifting every later time.
+    constexpr size_t kMaxPendingTimes = 64;
 
 } // namespace
 
 VideoDecoderFilter::VideoDecoderFilter(QString name, const SeekEpoch &epoch, PlaybackCounters &counters)
-    : PlaybackFilter(std::move(name)), epoch_(epoch), counters_(counters), output_(epoch, kQueuedPictures)
+    : PlaybackFilter(std::move(name))
+    , epoch_(epoch)
+    , counters_(counters)
+    , output_(epoch, kQueuedPictures)
 {
 }
 
@@ -36,7 +39,7 @@ bool VideoDecoderFilter::ConnectInput(SourcePin *pin)
     if (!context || avcodec_parameters_to_context(context.get(), pin->Parameters()) < 0)
         return false;
     context->pkt_timebase = pin->TimeBase();
-    context->thread_count = 0;  // one per core
+    context->thread_count = 0; // one per core
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (avcodec_open2(context.get(), codec, nullptr) < 0)
         return false;
@@ -110,7 +113,7 @@ void VideoDecoderFilter::Run()
             // A seek past the last picture shows the last picture.
             if (!deliveredInSerial_ && candidate_.picture)
                 Deliver(std::move(candidate_));
-            Deliver(VideoFrame{nullptr, 0, serial_});
+            Deliver(VideoFrame { nullptr, 0, serial_ });
             avcodec_flush_buffers(codec_.get());
             decodeTimes_.clear();
             continue;
@@ -134,7 +137,7 @@ void VideoDecoderFilter::BeginSerial(const QueuedPacket &item)
     serial_ = item.serial;
     target_ = item.seekTarget;
     deliveredInSerial_ = false;
-    candidate_ = VideoFrame{};
+    candidate_ = VideoFrame {};
     decodeTimes_.clear();
     nextGuess_ = target_;
 }
@@ -148,7 +151,7 @@ void VideoDecoderFilter::DecodePacket(const AVPacket *packet)
     }
     const int sent = avcodec_send_packet(codec_.get(), packet);
     if (sent < 0 && packet && packet->pts == AV_NOPTS_VALUE && !decodeTimes_.empty())
-        decodeTimes_.pop_back();  // a packet the decoder refused yields no picture
+        decodeTimes_.pop_back(); // a packet the decoder refused yields no picture
     ReceiveFrames();
 }
 
@@ -174,7 +177,7 @@ void VideoDecoderFilter::ReceiveFrames()
         if (avcodec_receive_frame(codec_.get(), picture.get()) < 0)
             return;
         ++counters_.framesDecoded;
-        VideoFrame frame{std::move(picture), 0, serial_};
+        VideoFrame frame { std::move(picture), 0, serial_ };
         frame.time = TakeTime(frame.picture.get());
         if (serial_ != epoch_.Current())
             continue;

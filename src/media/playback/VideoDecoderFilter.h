@@ -61,16 +61,16 @@ private:
     ffmpeg::CodecContextPtr codec_;
     FrameQueue output_;
     PictureSettings picture_;
-    std::atomic<bool> optionsEnabled_{false};
-    std::atomic<bool> fastDecoding_{false};
-    std::atomic<bool> stop_{false};
+    std::atomic<bool> optionsEnabled_ { false };
+    std::atomic<bool> fastDecoding_ { false };
+    std::atomic<bool> stop_ { false };
     std::thread thread_;
 
     // Decode thread only.
     int serial_ = -1;
     MediaTime target_ = 0;
     bool deliveredInSerial_ = false;
-    VideoFrame candidate_;  // the latest picture not after the target, until a later one comes
+    VideoFrame candidate_; // the latest picture not after the target, until a later one comes
     std::deque<MediaTime> decodeTimes_;
     MediaTime nextGuess_ = 0;
     bool appliedFast_ = false;

@@ -9,16 +9,19 @@ namespace media {
 
 namespace {
 
-constexpr auto kWaitStep = std::chrono::milliseconds(20);
-// Media time a picture may be behind the clock and still be shown when nothing newer is ready.
-constexpr MediaTime kMaxLateness = 100 * kUnitsPerMs;
+    constexpr auto kWaitStep = std::chrono::milliseconds(20);
+    // Media time a picture may be behind the clock and still be shown when nothing newer is ready.
+    constexpr MediaTime kMaxLateness = 100 * kUnitsPerMs;
 
 } // namespace
 
-VideoRendererFilter::VideoRendererFilter(QString name, const SeekEpoch &epoch, PlaybackClock &clock,
-                                         PlaybackCounters &counters)
-    : PlaybackFilter(std::move(name)), epoch_(epoch), clock_(clock), counters_(counters),
-      frames_(std::make_shared<FrameHandoff>())
+VideoRendererFilter::VideoRendererFilter(
+    QString name, const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters)
+    : PlaybackFilter(std::move(name))
+    , epoch_(epoch)
+    , clock_(clock)
+    , counters_(counters)
+    , frames_(std::make_shared<FrameHandoff>())
 {
 }
 
@@ -48,8 +51,8 @@ void VideoRendererFilter::SetVideoPosition(QSize clientSize)
     targetSize_ = clientSize;
 }
 
-bool VideoRendererFilter::ConnectInput(VideoDecoderFilter *decoder, BrightnessFilter *brightness,
-                                       ColourConverterFilter *converter)
+bool VideoRendererFilter::ConnectInput(
+    VideoDecoderFilter *decoder, BrightnessFilter *brightness, ColourConverterFilter *converter)
 {
     if (decoder_ || !decoder || !decoder->IsConnected() || !converter || !converter->IsConnected())
         return false;
@@ -59,7 +62,10 @@ bool VideoRendererFilter::ConnectInput(VideoDecoderFilter *decoder, BrightnessFi
     return true;
 }
 
-QSize VideoRendererFilter::NativeVideoSize() const { return decoder_ ? decoder_->NativeSize() : QSize(); }
+QSize VideoRendererFilter::NativeVideoSize() const
+{
+    return decoder_ ? decoder_->NativeSize() : QSize();
+}
 
 void VideoRendererFilter::Start()
 {
@@ -136,7 +142,7 @@ void VideoRendererFilter::Deliver(const AVFrame *picture, MediaTime time)
         size = targetSize_;
     }
     QImage image = adjusted ? converter_->ConvertForDisplay(adjusted.get(), size) : QImage();
-    frames_->Push(DisplayImage{std::move(image), time});
+    frames_->Push(DisplayImage { std::move(image), time });
 }
 
 void VideoRendererFilter::DeliverParked()
@@ -197,7 +203,7 @@ void VideoRendererFilter::Run()
             continue;
         }
         if (!clock_.WaitUntil(frame.time, kWaitStep))
-            continue;  // not due yet, or the clock changed: look again
+            continue; // not due yet, or the clock changed: look again
         if (frame.serial != epoch_.Current())
             continue;
         // Late: the next picture is already due, or this one is so far behind that showing it
@@ -231,7 +237,7 @@ bool VideoRendererFilter::RepaintVideo()
         ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture.get()) : std::move(picture);
         QImage image = adjusted ? converter_->ConvertStill(adjusted.get(), size) : QImage();
         if (!image.isNull())
-            frames_->Push(DisplayImage{std::move(image), time});
+            frames_->Push(DisplayImage { std::move(image), time });
     }
     if (window_)
         window_->RepaintVideo();

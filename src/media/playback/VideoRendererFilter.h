@@ -35,7 +35,8 @@ class VideoSurface;
 class VideoRendererFilter final : public PlaybackFilter
 {
 public:
-    VideoRendererFilter(QString name, const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters);
+    VideoRendererFilter(
+        QString name, const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters);
     ~VideoRendererFilter() override;
 
     // The window to paint into (UI thread); null renders without a window.
@@ -45,7 +46,8 @@ public:
     void SetVideoPosition(QSize clientSize);
 
     // Connects the chain that feeds the renderer: decoder, optional brightness stage, converter.
-    bool ConnectInput(VideoDecoderFilter *decoder, BrightnessFilter *brightness, ColourConverterFilter *converter);
+    bool ConnectInput(
+        VideoDecoderFilter *decoder, BrightnessFilter *brightness, ColourConverterFilter *converter);
     bool IsConnected() const { return decoder_ != nullptr; }
 
     QSize NativeVideoSize() const;
@@ -88,17 +90,17 @@ private:
     std::shared_ptr<FrameHandoff> frames_;
 
     std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> syncEnabled_{true};
-    std::atomic<int> endedSerial_{-1};
+    std::atomic<bool> stop_ { false };
+    std::atomic<bool> syncEnabled_ { true };
+    std::atomic<int> endedSerial_ { -1 };
     // Renderer thread only: the newest picture shown while the window was busy.
     ffmpeg::FramePtr parked_;
     MediaTime parkedTime_ = 0;
 
-    mutable std::mutex mutex_;  // guards what follows
+    mutable std::mutex mutex_; // guards what follows
     mutable std::condition_variable presented_;
     QSize targetSize_;
-    ffmpeg::FramePtr onScreen_;  // as decoded, before brightness
+    ffmpeg::FramePtr onScreen_; // as decoded, before brightness
     MediaTime onScreenTime_ = 0;
     int shownSerial_ = -1;
 };

@@ -4,7 +4,8 @@
 
 #include "media/playback/FrameHandoff.h"
 
-CPLVVideoView::CPLVVideoView(QWidget *parent) : QWidget(parent)
+CPLVVideoView::CPLVVideoView(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
@@ -19,7 +20,7 @@ CPLVVideoView::~CPLVVideoView()
 void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
 {
     if (frames_)
-        frames_->SetListener({});  // after this returns the renderer no longer calls us
+        frames_->SetListener({}); // after this returns the renderer no longer calls us
     frames_ = std::move(frames);
     if (!frames_) {
         // The player closed: its picture goes with it (a recording without a rear file leaves
@@ -33,10 +34,13 @@ void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
     frames_->SetListener([this] {
         if (takeQueued_.exchange(true))
             return;
-        QMetaObject::invokeMethod(this, [this] {
-            takeQueued_ = false;
-            TakePicture();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                takeQueued_ = false;
+                TakePicture();
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -43,7 +43,7 @@ private:
     void TakePicture();
 
     std::shared_ptr<media::FrameHandoff> frames_;
-    std::atomic<bool> takeQueued_{false};  // a call to TakePicture is posted and not yet run
+    std::atomic<bool> takeQueued_ { false }; // a call to TakePicture is posted and not yet run
     QImage image_;
     int64_t picturesTaken_ = 0;
 };

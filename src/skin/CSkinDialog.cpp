@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QUrl>
 
 namespace skin {
@@ -87,8 +88,45 @@ void CSkinDialog::ApplyWindowInfo()
     if (const CSkinText *title = m_skin->GetText(QStringLiteral("title")))
         setWindowTitle(title->text);
 
+    ApplyControlPalette();
     resize(m_info.rect.width(), m_info.rect.height());
     update();
+}
+
+// Standard controls (combo boxes, date pickers, check boxes) draw with the palette they inherit
+// from the dialog. Left at the system palette they show black text on a dark skin, so the
+// dialog's palette follows the skin's back colour; the skinned controls set their own colours.
+void CSkinDialog::ApplyControlPalette()
+{
+    if (!m_info.hasBackColor) {
+        setPalette(QPalette());
+        return;
+    }
+    const QColor back = ToQColor(m_info.backColor);
+    const bool dark = back.lightness() < 128;
+    const QColor text = dark ? QColor(0xE6, 0xE6, 0xE6) : QColor(0x1A, 0x1A, 0x1A);
+    const QColor field = dark ? back.lighter(170) : back.darker(104);
+    const QColor raised = dark ? back.lighter(220) : back.darker(110);
+
+    QPalette p = palette();
+    for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive }) {
+        p.setColor(group, QPalette::Window, back);
+        p.setColor(group, QPalette::WindowText, text);
+        p.setColor(group, QPalette::Base, field);
+        p.setColor(group, QPalette::AlternateBase, raised);
+        p.setColor(group, QPalette::Text, text);
+        p.setColor(group, QPalette::Button, raised);
+        p.setColor(group, QPalette::ButtonText, text);
+        p.setColor(group, QPalette::PlaceholderText, dark ? text.darker(160) : text.lighter(250));
+    }
+    const QColor disabledText = dark ? text.darker(180) : text.lighter(300);
+    p.setColor(QPalette::Disabled, QPalette::Window, back);
+    p.setColor(QPalette::Disabled, QPalette::Base, field);
+    p.setColor(QPalette::Disabled, QPalette::Button, raised);
+    p.setColor(QPalette::Disabled, QPalette::WindowText, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::Text, disabledText);
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, disabledText);
+    setPalette(p);
 }
 
 int CSkinDialog::NotificationCode(SkinControlType type, SkinEventKind kind)

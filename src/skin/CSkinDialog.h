@@ -83,6 +83,7 @@ protected:
 private:
     bool RouteMessage(WindowMessageEvent &message);
     void ApplyWindowInfo();
+    void ApplyControlPalette();
     const CSkinArea *LinkAreaAt(const QPoint &point) const;
 
     SkinRuntime &m_runtime;

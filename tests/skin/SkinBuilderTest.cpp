@@ -242,6 +242,32 @@ TEST_F(SkinBuilderTest, WindowRecordAndSize)
     EXPECT_FALSE(dialog.WindowInfo().hasTransColor);
 }
 
+// Standard controls inherit the dialog's palette: on a dark skin their text must be light and
+// their fields dark, on a light skin the other way round, and without a back colour the
+// system palette stays.
+TEST_F(SkinBuilderTest, StandardControlsFollowTheSkinBackColour)
+{
+    const QString controls = "<control name='mode' type='combobox' x='0' y='0' width='80' height='20'>"
+                             "<list>a</list></control>"
+                             "<control name='on' type='checkbox' x='0' y='30' width='80' height='20'>On</control>";
+    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100' backcolor='#121212'>" + controls + "</w>"));
+    auto *combo = dialog.findChild<QComboBox *>("mode");
+    auto *check = dialog.findChild<QCheckBox *>("on");
+    ASSERT_TRUE(combo && check);
+    EXPECT_GT(combo->palette().color(QPalette::Text).lightness(), 200);
+    EXPECT_LT(combo->palette().color(QPalette::Base).lightness(), 80);
+    EXPECT_GT(check->palette().color(QPalette::WindowText).lightness(), 200);
+    EXPECT_LT(check->palette().color(QPalette::Disabled, QPalette::WindowText).lightness(),
+        check->palette().color(QPalette::WindowText).lightness());
+
+    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100' backcolor='#F0F0F0'>" + controls + "</w>", true));
+    EXPECT_LT(combo->palette().color(QPalette::Text).lightness(), 60);
+    EXPECT_GT(combo->palette().color(QPalette::Base).lightness(), 180);
+
+    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100'>" + controls + "</w>", true));
+    EXPECT_EQ(combo->palette().color(QPalette::Text), QPalette().color(QPalette::Text));
+}
+
 TEST_F(SkinBuilderTest, ListSettings)
 {
     ASSERT_TRUE(dialog.LoadSkinFromText(

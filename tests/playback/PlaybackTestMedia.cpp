@@ -1,5 +1,7 @@
 #include "playback/PlaybackTestMedia.h"
 
+#include "media/recorder/SampleCardGenerator.h"
+
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -108,6 +110,34 @@ QString MediaPath(Media media)
     }
     made.insert(static_cast<int>(media), path);
     return path;
+}
+
+QString RecorderFrontPath()
+{
+    static std::mutex mutex;
+    static QString made;
+    std::lock_guard lock(mutex);
+    if (!made.isEmpty())
+        return made;
+    const QDir folder(QDir::temp().filePath(QStringLiteral("tavin-playback-test-media")));
+    if (!folder.mkpath(QStringLiteral(".")))
+        return {};
+    const QString path = folder.filePath(QStringLiteral("recorder-front-seed7.avi"));
+    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
+        const QString part = path + QStringLiteral(".%1.part").arg(QCoreApplication::applicationPid());
+        media::recorder::SampleCardOptions options;
+        options.seed = 7;
+        media::recorder::SampleCardGenerator generator(options);
+        if (!generator.generateFile(0, 'F', part)) {
+            qWarning("sample recorder failed: %s", qPrintable(generator.errorString()));
+            QFile::remove(part);
+            return {};
+        }
+        if (!QFile::rename(part, path))
+            QFile::remove(part);
+    }
+    made = path;
+    return made;
 }
 
 int FrameNumberOf(const QImage &image)

@@ -27,6 +27,9 @@ enum class Media {
 // Path of the file, made on first use; empty when ffmpeg failed (the test then fails).
 QString MediaPath(Media media);
 
+// A front recording (1080p, 3 s, with telemetry chunks) as our sample recorder writes it.
+QString RecorderFrontPath();
+
 inline constexpr int kFramesPerSecond = 25;
 inline constexpr int kCounterFrames = 50;
 

@@ -5,6 +5,8 @@
 #include <QImage>
 
 #include "media/playback/CVideoPlayer.h"
+#include "media/playback/SourceFilter.h"
+#include "media/playback/VideoDecoderFilter.h"
 #include "playback/PlaybackFakes.h"
 #include "playback/PlaybackTestMedia.h"
 
@@ -34,7 +36,20 @@ struct TestPlayer {
     // Seeks and waits until the picture of the new position is on screen.
     bool SeekAndWait(int64_t ms)
     {
-        return player.SeekMs(ms) && player.Graph()->WaitForPicture(std::chrono::seconds(10));
+        if (!player.SeekMs(ms))
+            return false;
+        if (player.Graph()->WaitForPicture(std::chrono::seconds(10)))
+            return true;
+        // What the graph did, for the failure's log.
+        const media::PlaybackStats stats = player.Graph()->Stats();
+        ADD_FAILURE() << "no picture after seeking to " << ms << " ms: decoded " << stats.framesDecoded
+                      << ", skipped " << stats.framesSkipped << ", shown " << stats.framesShown
+                      << ", dropped " << stats.framesDropped << ", last shown " << stats.lastShownTime
+                      << ", video ended " << stats.videoEnded << ", source at end "
+                      << player.Graph()->Source()->ReachedEnd() << ", video packets queued "
+                      << player.Graph()->Source()->Pin(0)->Queue().Count() << ", pictures queued "
+                      << player.Graph()->Decoder(1)->Output().Count();
+        return false;
     }
 
     int64_t PositionMs() const { return player.GetPosition() / kUnitsPerMs; }

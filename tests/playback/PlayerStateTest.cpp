@@ -164,3 +164,46 @@ TEST(GraphBuild, SourceHandsOutTheTelemetryOfItsFile)
     uint32_t time = 0;
     EXPECT_EQ(telemetry->GetNextRecord(buffer, &length, &time), media::kStreamParseEndOfFile);
 }
+
+// A recording as the recorder writes it: telemetry chunks between the pictures, which the
+// demuxer skips and the source's telemetry reader hands out.
+TEST(GraphBuild, RecorderFilePlaysAndHandsOutItsTelemetry)
+{
+    const QString path = RecorderFrontPath();
+    ASSERT_FALSE(path.isEmpty());
+    TestPlayer test;
+    ASSERT_TRUE(test.player.Open(path));
+    EXPECT_EQ(test.player.Graph()->NativeSize(), QSize(1920, 1080));
+    const int64_t durationMs = test.player.GetDuration() / kUnitsPerMs;
+    EXPECT_NEAR(durationMs, 3000, 100);
+
+    media::IStreamParseData *telemetry = test.player.GetStreamParseData();
+    ASSERT_NE(telemetry, nullptr);
+    int gsensor = 0;
+    int gps = 0;
+    uint32_t lastTime = 0;
+    for (;;) {
+        uint8_t buffer[media::kStreamParseMaxRecord + 1] = {};
+        uint32_t length = media::kStreamParseMaxRecord;
+        uint32_t time = 0;
+        const media::StreamParseResult result = telemetry->GetNextRecord(buffer, &length, &time);
+        if (result == media::kStreamParseEndOfFile)
+            break;
+        ASSERT_EQ(result, media::kStreamParseOk);
+        EXPECT_GE(time, lastTime); // in time order
+        EXPECT_LE(time, static_cast<uint32_t>(durationMs));
+        lastTime = time;
+        if (buffer[0] == 'M')
+            ++gsensor;
+        else if (length > 2 && buffer[2] == 'G')
+            ++gps;
+    }
+    EXPECT_GE(gsensor, 20); // 10 Hz
+    EXPECT_GE(gps, 2); // one fix a second
+
+    ASSERT_TRUE(test.SeekAndWait(2000));
+    EXPECT_EQ(test.player.GetPosition(), 2000 * kUnitsPerMs);
+    EXPECT_EQ(test.Capture().size(), QSize(1920, 1080));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == test.player.GetDuration(); }));
+}

@@ -119,6 +119,12 @@ SourcePin *SourceFilter::PinForStream(int streamIndex) const
 
 void SourceFilter::RequestSeek(MediaTime target, int serial)
 {
+    // The queues move to the new epoch before the demuxer hears of the seek: otherwise it could
+    // seek and queue the new position's first packets (or all of a short file) while the queues
+    // still refuse them as belonging to a future epoch.
+    for (auto &pin : pins_)
+        if (pin->IsConnected())
+            pin->Queue().Flush(serial);
     {
         std::lock_guard lock(mutex_);
         seekPending_ = true;
@@ -126,9 +132,6 @@ void SourceFilter::RequestSeek(MediaTime target, int serial)
         seekSerial_ = serial;
         reachedEnd_ = false;
     }
-    for (auto &pin : pins_)
-        if (pin->IsConnected())
-            pin->Queue().Flush(serial);
     wake_.notify_all();
 }
 

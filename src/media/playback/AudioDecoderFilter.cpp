@@ -6,14 +6,8 @@ bool AudioDecoderFilter::ConnectInput(SourcePin *pin)
 {
     if (pin_ || !pin || pin->IsConnected() || pin->Type() != AVMEDIA_TYPE_AUDIO)
         return false;
-    const AVCodec *codec = avcodec_find_decoder(pin->Parameters()->codec_id);
-    if (!codec)
-        return false;
-    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
-    if (!context || avcodec_parameters_to_context(context.get(), pin->Parameters()) < 0)
-        return false;
-    context->pkt_timebase = pin->TimeBase();
-    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+    ffmpeg::CodecContextPtr context = pin->OpenDecoder();
+    if (!context)
         return false;
     codec_ = std::move(context);
     pin_ = pin;

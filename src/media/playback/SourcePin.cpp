@@ -57,4 +57,21 @@ void SourcePin::SetConnected(bool connected)
         queue_.Flush(-1);
 }
 
+ffmpeg::CodecContextPtr SourcePin::OpenDecoder(int threads) const
+{
+    const AVCodec *codec = avcodec_find_decoder(Parameters()->codec_id);
+    if (!codec)
+        return nullptr;
+    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
+    if (!context || avcodec_parameters_to_context(context.get(), Parameters()) < 0)
+        return nullptr;
+    context->pkt_timebase = TimeBase();
+    context->thread_count = threads;
+    if (threads != 1)
+        context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+        return nullptr;
+    return context;
+}
+
 } // namespace media

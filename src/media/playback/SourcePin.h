@@ -25,6 +25,10 @@ public:
 
     // Media time (from the start of the recording) of a stream time stamp.
     MediaTime ToMediaTime(int64_t ts) const;
+
+    // A decoder opened for this pin's stream, or null when FFmpeg has none for it. `threads`
+    // 0 means one per core; 1 keeps decoding on the caller's thread.
+    ffmpeg::CodecContextPtr OpenDecoder(int threads = 1) const;
     int64_t ToStreamTime(MediaTime t) const;
     // How long one picture stays on screen at the stream's frame rate (video pins).
     MediaTime FrameDuration() const { return frameDuration_; }

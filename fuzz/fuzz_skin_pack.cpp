@@ -18,16 +18,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     QString name = QStringLiteral("fuzz.skin");
     if (bytes.size() >= skin::pack::kHeaderSize) {
-        qToLittleEndian<quint64>(static_cast<quint64>(bytes.size()), bytes.data() + skin::pack::kTotalLengthOffset);
+        qToLittleEndian<quint64>(
+            static_cast<quint64>(bytes.size()), bytes.data() + skin::pack::kTotalLengthOffset);
         QString stored;
         for (int unit = 0; unit < 64; ++unit) {
-            const char16_t c = qFromLittleEndian<quint16>(bytes.constData() + skin::pack::kPackNameOffset + 2 * unit);
+            const char16_t c
+                = qFromLittleEndian<quint16>(bytes.constData() + skin::pack::kPackNameOffset + 2 * unit);
             if (c == 0)
                 break;
             stored += QChar(c);
         }
-        const bool usable = !stored.isEmpty() && !stored.contains(QLatin1Char('/')) && stored != QLatin1String(".") &&
-                            stored != QLatin1String("..");
+        const bool usable = !stored.isEmpty() && !stored.contains(QLatin1Char('/'))
+            && stored != QLatin1String(".") && stored != QLatin1String("..");
         if (usable)
             name = stored;
     }

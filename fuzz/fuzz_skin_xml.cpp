@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // An exact-size copy, so that any read past the end trips the address sanitizer.
     std::unique_ptr<char16_t[]> text(new char16_t[units ? units : 1]);
     std::memcpy(text.get(), data, units * 2);
-    for (bool force : {false, true}) {
+    for (bool force : { false, true }) {
         skin::SkinParseInfo info;
         info.forceParse = force;
         skin::SkinXmlNode node;

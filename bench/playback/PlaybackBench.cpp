@@ -34,40 +34,40 @@ class BenchSurface final : public media::VideoSurface
 {
 public:
     explicit BenchSurface(QSize size)
-        : size_(size)
+        : m_size(size)
     {
     }
     ~BenchSurface() override { Stop(); }
-    QSize ClientSize() const override { return size_; }
+    QSize ClientSize() const override { return m_size; }
     void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override
     {
         Stop();
         if (!frames)
             return;
-        stop_ = false;
-        painter_ = std::thread([this, frames] {
-            while (!stop_) {
+        m_stop = false;
+        m_painter = std::thread([this, frames] {
+            while (!m_stop) {
                 if (auto picture = frames->TakeLatest())
-                    ++painted_;
+                    ++m_painted;
                 std::this_thread::sleep_for(std::chrono::microseconds(16667));
             }
         });
     }
     void RepaintVideo() override { }
-    int64_t Painted() const { return painted_; }
+    int64_t Painted() const { return m_painted; }
 
 private:
     void Stop()
     {
-        stop_ = true;
-        if (painter_.joinable())
-            painter_.join();
+        m_stop = true;
+        if (m_painter.joinable())
+            m_painter.join();
     }
 
-    QSize size_;
-    std::thread painter_;
-    std::atomic<bool> stop_ { false };
-    std::atomic<int64_t> painted_ { 0 };
+    QSize m_size;
+    std::thread m_painter;
+    std::atomic<bool> m_stop { false };
+    std::atomic<int64_t> m_painted { 0 };
 };
 
 QString MakeRecording(const QString &name, const QString &size, int seconds)

@@ -54,7 +54,7 @@ QString writeRecording(const QString &path, bool withIndex)
     video.width = 1920;
     video.height = 1080;
     AviWriter::AudioFormat audio;
-    audio.extraData = {0x14, 0x08};
+    audio.extraData = { 0x14, 0x08 };
     if (!writer.open(path, video, audio))
         return {};
     const std::vector<uint8_t> frame(40 * 1024, 0x5A);

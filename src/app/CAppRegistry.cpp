@@ -33,7 +33,11 @@ int parseDefault(const QString *text)
 
 } // namespace
 
-CAppRegistry::CAppRegistry(platform::SettingsBackend *root) : m_root(root), m_basePath(kSoftwareKey) {}
+CAppRegistry::CAppRegistry(platform::SettingsBackend *root)
+    : m_root(root)
+    , m_basePath(kSoftwareKey)
+{
+}
 
 CAppRegistry::~CAppRegistry()
 {

@@ -49,5 +49,5 @@ private:
 
     platform::SettingsBackend *m_root;
     QString m_basePath;
-    std::map<QString, std::unique_ptr<CRegBase>> m_values;  // by lower-cased full path
+    std::map<QString, std::unique_ptr<CRegBase>> m_values; // by lower-cased full path
 };

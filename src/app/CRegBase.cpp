@@ -1,6 +1,7 @@
 #include "app/CRegBase.h"
 
-CRegBase::CRegBase(platform::SettingsBackend *root, const QString &fullPath) : m_root(root)
+CRegBase::CRegBase(platform::SettingsBackend *root, const QString &fullPath)
+    : m_root(root)
 {
     QString path = fullPath;
     while (path.startsWith(QLatin1Char('\\')))

@@ -38,5 +38,5 @@ protected:
     platform::SettingsBackend *m_root;
     QString m_valueName;
     QString m_subkeyPath;
-    bool m_done = false;  // set when a read or write succeeded
+    bool m_done = false; // set when a read or write succeeded
 };

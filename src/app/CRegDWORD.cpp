@@ -3,7 +3,8 @@
 #include "platform/settings_backend.h"
 
 CRegDWORD::CRegDWORD(platform::SettingsBackend *root, const QString &fullPath, int defaultValue)
-    : CRegBase(root, fullPath), m_default(defaultValue)
+    : CRegBase(root, fullPath)
+    , m_default(defaultValue)
 {
 }
 
@@ -23,7 +24,8 @@ bool CRegDWORD::ReadValue()
 {
     if (!m_target)
         return false;
-    const std::optional<quint32> stored = m_root ? m_root->ReadDword(m_subkeyPath, m_valueName) : std::nullopt;
+    const std::optional<quint32> stored
+        = m_root ? m_root->ReadDword(m_subkeyPath, m_valueName) : std::nullopt;
     if (stored) {
         *m_target = static_cast<int>(*stored);
         m_done = true;

@@ -7,7 +7,7 @@ class CRegDWORD final : public CRegBase
 {
 public:
     CRegDWORD(platform::SettingsBackend *root, const QString &fullPath, int defaultValue);
-    ~CRegDWORD() override;  // writes the value back
+    ~CRegDWORD() override; // writes the value back
 
     bool WriteValue() override;
     bool ReadValue() override;

@@ -3,7 +3,8 @@
 #include "platform/settings_backend.h"
 
 CRegString::CRegString(platform::SettingsBackend *root, const QString &fullPath, const QString &defaultValue)
-    : CRegBase(root, fullPath), m_default(defaultValue)
+    : CRegBase(root, fullPath)
+    , m_default(defaultValue)
 {
 }
 
@@ -23,7 +24,8 @@ bool CRegString::ReadValue()
 {
     if (!m_target)
         return false;
-    const std::optional<QString> stored = m_root ? m_root->ReadString(m_subkeyPath, m_valueName) : std::nullopt;
+    const std::optional<QString> stored
+        = m_root ? m_root->ReadString(m_subkeyPath, m_valueName) : std::nullopt;
     if (stored) {
         *m_target = *stored;
         m_done = true;

@@ -7,7 +7,7 @@ class CRegString final : public CRegBase
 {
 public:
     CRegString(platform::SettingsBackend *root, const QString &fullPath, const QString &defaultValue);
-    ~CRegString() override;  // writes the value back
+    ~CRegString() override; // writes the value back
 
     bool WriteValue() override;
     bool ReadValue() override;

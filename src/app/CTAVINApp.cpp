@@ -9,17 +9,22 @@
 
 const QString CTAVINApp::kAlreadyRunningText = QStringLiteral("이미 실행중입니다.");
 
-CTAVINApp::CTAVINApp(AppEnvironment environment) : m_environment(std::move(environment)) {}
+CTAVINApp::CTAVINApp(AppEnvironment environment)
+    : m_environment(std::move(environment))
+{
+}
 
 CTAVINApp::~CTAVINApp() = default;
 
 bool CTAVINApp::InitInstance()
 {
     const QString applicationName = ApplicationNameOf(m_environment.programPath);
-    m_instanceLock = std::make_unique<platform::SingleInstanceLock>(applicationName, m_environment.lockFolder);
+    m_instanceLock
+        = std::make_unique<platform::SingleInstanceLock>(applicationName, m_environment.lockFolder);
     if (!m_instanceLock->TryAcquire()) {
         if (m_environment.messages)
-            m_environment.messages->ShowMessage(applicationName, kAlreadyRunningText, UserMessages::Icon::None);
+            m_environment.messages->ShowMessage(
+                applicationName, kAlreadyRunningText, UserMessages::Icon::None);
         m_exitCode = 1;
         return false;
     }
@@ -42,5 +47,6 @@ bool CTAVINApp::RunMainWindow(platform::SettingsBackend &settings)
     CAppRegistry registry(&settings);
     if (!m_environment.messages)
         return false;
-    return RunMainWindowStartup(m_environment.programPath, settings, *m_environment.messages, registry, variables);
+    return RunMainWindowStartup(
+        m_environment.programPath, settings, *m_environment.messages, registry, variables);
 }

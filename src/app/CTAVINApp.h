@@ -13,10 +13,10 @@ class SingleInstanceLock;
 // Where the application finds its files, its settings and its message boxes. Tests point
 // every entry at temporary places.
 struct AppEnvironment {
-    QString programPath;       // the executable; its folder holds the settings layout and the skin
-    QString lockFolder;        // empty: the user's runtime folder
-    QString settingsLocation;  // empty: the platform's place for the user's settings
-    platform::SettingsBackend *settings = nullptr;  // used instead of settingsLocation when set
+    QString programPath; // the executable; its folder holds the settings layout and the skin
+    QString lockFolder; // empty: the user's runtime folder
+    QString settingsLocation; // empty: the platform's place for the user's settings
+    platform::SettingsBackend *settings = nullptr; // used instead of settingsLocation when set
     UserMessages *messages = nullptr;
 };
 
@@ -37,7 +37,7 @@ public:
     // 0 after a normal run, 1 when this copy was refused or the main window failed to start.
     int ExitCode() const { return m_exitCode; }
 
-    static const QString kAlreadyRunningText;  // "이미 실행중입니다."
+    static const QString kAlreadyRunningText; // "이미 실행중입니다."
 
 protected:
     // Runs the main window to its end; returns false when it could not start.

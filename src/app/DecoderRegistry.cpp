@@ -7,8 +7,8 @@ namespace {
 const QString kVideoDecoderKey = QStringLiteral("Software\\KV\\ffdshow");
 const QString kGnuVideoDecoderKey = QStringLiteral("Software\\GNU\\ffdshow");
 const QString kGnuAudioDecoderKey = QStringLiteral("Software\\GNU\\ffdshow_audio");
-const QString kBrowserEmulationKey =
-    QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
+const QString kBrowserEmulationKey = QStringLiteral(
+    "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
 
 } // namespace
 

@@ -8,9 +8,9 @@ class CAppRegistry;
 // the settings layout does not declare a value.
 struct MainWindowSettings {
     QString model;
-    QString skin;  // skin pack file name, beside the program
+    QString skin; // skin pack file name, beside the program
     QString version;
-    QString lastOpen;  // folder last listed
+    QString lastOpen; // folder last listed
 
     // Skin entry names of the windows.
     QString xmlSmall;
@@ -26,9 +26,9 @@ struct MainWindowSettings {
     QString xmlImgControl;
     QString xmlPrint;
 
-    int volume = 50;     // 0..100
-    int brightness = 0;  // brightness step
-    int speedUnit = 0;   // 0 km/h, otherwise mph
+    int volume = 50; // 0..100
+    int brightness = 0; // brightness step
+    int speedUnit = 0; // 0 km/h, otherwise mph
 
     // Binds every variable to its value, in the fixed order; each reads its value at once.
     void BindTo(CAppRegistry &registry);

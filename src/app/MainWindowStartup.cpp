@@ -4,6 +4,7 @@
 #include "app/DecoderRegistry.h"
 #include "app/MainWindowSettings.h"
 #include "app/UserMessages.h"
+#include "platform/settings_backend.h"
 #include "skin/core/SkinTextFile.h"
 
 #include <QDir>
@@ -42,15 +43,18 @@ bool readLayout(const QString &path, QString *text)
 
 } // namespace
 
-bool RunMainWindowStartup(const QString &programPath, platform::SettingsBackend &settings, UserMessages &messages,
-                          CAppRegistry &registry, MainWindowSettings &variables)
+bool RunMainWindowStartup(const QString &programPath, platform::SettingsBackend &settings,
+    UserMessages &messages, CAppRegistry &registry, MainWindowSettings &variables)
 {
-    PrepareDecoderRegistry(settings, QFileInfo(programPath).fileName());
+    // The decoders' white-lists and the browser's mode are read by other programs of the system;
+    // where nothing reads them they would only clutter the user's settings.
+    if (settings.IsSystemRegistry())
+        PrepareDecoderRegistry(settings, QFileInfo(programPath).fileName());
 
     QString layout;
     if (!readLayout(LayoutPathOf(programPath), &layout) || !registry.LoadLayout(layout)) {
-        messages.ShowMessage(ApplicationNameOf(programPath), QString::fromLatin1(kLayoutErrorText),
-                             UserMessages::Icon::Error);
+        messages.ShowMessage(
+            ApplicationNameOf(programPath), QString::fromLatin1(kLayoutErrorText), UserMessages::Icon::Error);
         return false;
     }
     variables.BindTo(registry);

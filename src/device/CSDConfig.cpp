@@ -9,9 +9,9 @@
 namespace device {
 
 CSDConfig::CSDConfig(QString fileName)
-    : m_fileName(std::move(fileName)),
-      m_writer(std::make_unique<SafeFileWriter>()),
-      m_attributes(&platform::SystemFileAttributes())
+    : m_fileName(std::move(fileName))
+    , m_writer(std::make_unique<SafeFileWriter>())
+    , m_attributes(&platform::SystemFileAttributes())
 {
 }
 
@@ -115,8 +115,8 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
 
     prompt.setBusy(true);
     const FormatParameters parameters = ChooseFormatParameters(m_formatter->queryGeometry(root));
-    const platform::FormatResult result =
-        m_formatter->format(root, parameters.fileSystem, parameters.label, parameters.clusterBytes);
+    const platform::FormatResult result
+        = m_formatter->format(root, parameters.fileSystem, parameters.label, parameters.clusterBytes);
     prompt.setBusy(false);
 
     if (!result.root.isEmpty() && result.root != root) {
@@ -142,4 +142,4 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
     return finish(FormatOutcome::Unavailable);
 }
 
-}  // namespace device
+} // namespace device

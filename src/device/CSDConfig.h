@@ -66,10 +66,10 @@ public:
 
 protected:
     QString m_fileName;
-    QStringList m_driveRoots;           // every present card, from the last scan
-    std::vector<int> m_matchingDrives;  // indices into m_driveRoots offered to the user
-    int m_selectedIndex = -1;           // index into m_driveRoots, -1 for none
-    QString m_selectedRoot;             // kept after a rescan clears the index
+    QStringList m_driveRoots; // every present card, from the last scan
+    std::vector<int> m_matchingDrives; // indices into m_driveRoots offered to the user
+    int m_selectedIndex = -1; // index into m_driveRoots, -1 for none
+    QString m_selectedRoot; // kept after a rescan clears the index
     int m_driveCount = 0;
     std::unique_ptr<SafeFileWriter> m_writer;
     const platform::FileAttributes *m_attributes;
@@ -79,4 +79,4 @@ private:
     std::unique_ptr<platform::CardFormatter> m_formatter;
 };
 
-}  // namespace device
+} // namespace device

@@ -11,16 +11,17 @@
 namespace device {
 namespace {
 
-// The recorder keeps its battery calibration near the top of its file; only this window of the
-// raw file is searched.
-constexpr qint64 kCalibrationOffset = 300;
-constexpr qint64 kCalibrationLength = 1000;
-const char kCalibrationMarker[] = "<item id=\"CarBatVoltCalib\" value=\"";
+    // The recorder keeps its battery calibration near the top of its file; only this window of the
+    // raw file is searched.
+    constexpr qint64 kCalibrationOffset = 300;
+    constexpr qint64 kCalibrationLength = 1000;
+    const char kCalibrationMarker[] = "<item id=\"CarBatVoltCalib\" value=\"";
 
-}  // namespace
+} // namespace
 
 CTAVINSDConfig::CTAVINSDConfig(QString fileName)
-    : CSDConfig(std::move(fileName)), m_document(std::make_unique<CXmlItemDoc>())
+    : CSDConfig(std::move(fileName))
+    , m_document(std::make_unique<CXmlItemDoc>())
 {
 }
 
@@ -112,4 +113,4 @@ bool CTAVINSDConfig::Save(const QString &fileName)
     return true;
 }
 
-}  // namespace device
+} // namespace device

@@ -43,4 +43,4 @@ private:
     ValueStrings *m_values = nullptr;
 };
 
-}  // namespace device
+} // namespace device

@@ -13,14 +13,14 @@
 namespace device {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+    struct FileCloser {
+        void operator()(std::FILE *file) const { std::fclose(file); }
+    };
+    using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-}  // namespace
+} // namespace
 
 QString ValueFromFile(const char *bytes)
 {
@@ -90,7 +90,7 @@ bool CXmlItemDoc::BindItem(const char *id, QString *value)
             continue;
         if (value->isEmpty())
             *value = ValueFromFile(element->Attribute("value"));
-        m_bindings.emplace(element, value);  // a second binding of the same element is ignored
+        m_bindings.emplace(element, value); // a second binding of the same element is ignored
         return true;
     }
     return false;
@@ -107,7 +107,7 @@ void CXmlItemDoc::StoreBoundValues()
         auto *element = const_cast<TiXmlElement *>(constElement);
         const char *current = element->Attribute("value");
         if (!current)
-            continue;  // no attribute is created
+            continue; // no attribute is created
         // An unchanged value keeps its bytes, even ones the 8-bit encoding cannot carry back.
         if (ValueFromFile(current) != *value)
             element->SetAttribute("value", ValueToFile(*value).constData());
@@ -118,7 +118,7 @@ QByteArray CXmlItemDoc::Render()
 {
     StoreBoundValues();
     QByteArray printed;
-    if (FilePtr buffer{std::tmpfile()}) {
+    if (FilePtr buffer { std::tmpfile() }) {
         Print(buffer.get(), 0);
         if (std::fflush(buffer.get()) == 0 && !std::ferror(buffer.get())) {
             std::rewind(buffer.get());
@@ -149,4 +149,4 @@ bool CXmlItemDoc::WriteFile(const QString &path, SafeFileWriter &writer)
     return writer.write(path, bytes);
 }
 
-}  // namespace device
+} // namespace device

@@ -59,4 +59,4 @@ private:
 QString ValueFromFile(const char *bytes);
 QByteArray ValueToFile(const QString &value);
 
-}  // namespace device
+} // namespace device

@@ -21,4 +21,4 @@ CardChoice ChooseCard(CSDConfig &config, const CardChooserUi &ui)
     return CardChoice::Selected;
 }
 
-}  // namespace device
+} // namespace device

@@ -10,9 +10,9 @@ namespace device {
 class CSDConfig;
 
 enum class CardChoice {
-    Selected,   // a card was chosen and selected
-    NoCard,     // no present card holds the settings file (the user was told)
-    Cancelled,  // the user closed the chooser
+    Selected, // a card was chosen and selected
+    NoCard, // no present card holds the settings file (the user was told)
+    Cancelled, // the user closed the chooser
 };
 
 struct CardChooserUi {
@@ -26,4 +26,4 @@ struct CardChooserUi {
 // Offers the present cards that hold the settings file and selects the one the user picks.
 CardChoice ChooseCard(CSDConfig &config, const CardChooserUi &ui);
 
-}  // namespace device
+} // namespace device

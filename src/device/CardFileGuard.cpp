@@ -8,7 +8,8 @@
 namespace device {
 
 CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes &attributes)
-    : m_path(path), m_attributes(attributes)
+    : m_path(path)
+    , m_attributes(attributes)
 {
     const QFileInfo info(path);
     m_exists = info.exists();
@@ -48,4 +49,4 @@ void CardFileGuard::restore(bool keepTimesOfHiddenFile) const
     }
 }
 
-}  // namespace device
+} // namespace device

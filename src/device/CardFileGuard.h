@@ -38,4 +38,4 @@ private:
     QDateTime m_accessed;
 };
 
-}  // namespace device
+} // namespace device

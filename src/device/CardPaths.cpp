@@ -29,4 +29,4 @@ bool MakeFolders(const QString &path)
     return true;
 }
 
-}  // namespace device
+} // namespace device

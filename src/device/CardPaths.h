@@ -12,4 +12,4 @@ QString CardFilePath(const QString &root, const QString &name);
 // the last part is taken as a file name. True when all those folders exist afterwards.
 bool MakeFolders(const QString &path);
 
-}  // namespace device
+} // namespace device

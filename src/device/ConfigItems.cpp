@@ -4,36 +4,36 @@ namespace device {
 
 const std::array<ConfigItem, kItemCount> &ConfigItems()
 {
-    static const std::array<ConfigItem, kItemCount> items = {{
-        {"Name", "TAVIN Q7"},
-        {"FWVersion", ""},
-        {"MICOM", ""},
-        {"GSensorSensi", "1"},
-        {"AudioRecEnable", "TRUE"},
-        {"SpeakerVol", "2"},
-        {"SoundEffect", "1"},
-        {"PartitionMode", "5"},
-        {"PmImpactSensi", "1"},
-        {"PmMotionSensi", "1"},
-        {"CarBatVoltCalib", ""},
-        {"CarBatSafeVoltage", "120"},
-        {"TempSafeValue", "80"},
-        {"TempStableValue", "45"},
-        {"LcdOffTime", "2"},
-        {"FormatDays", "0"},
-        {"LastPowerOnDays", "0"},
-        {"RealUsedDays", "0"},
-        {"FormatAlarmPeriod", "0"},
-        {"Brightness", "1"},
-        {"LDWS", "FALSE"},
-        {"LDWSSpeedOver", "40"},
-        {"LDWSSensi", "1"},
-        {"SafeDriving", "FALSE"},
-        {"AutoReboot", "TRUE"},
-        {"AutoRebootHour", "3"},
-        {"AutoRebootMin", "0"},
-        {"FactoryReset", "FALSE"},
-    }};
+    static const std::array<ConfigItem, kItemCount> items = { {
+        { "Name", "TAVIN Q7" },
+        { "FWVersion", "" },
+        { "MICOM", "" },
+        { "GSensorSensi", "1" },
+        { "AudioRecEnable", "TRUE" },
+        { "SpeakerVol", "2" },
+        { "SoundEffect", "1" },
+        { "PartitionMode", "5" },
+        { "PmImpactSensi", "1" },
+        { "PmMotionSensi", "1" },
+        { "CarBatVoltCalib", "" },
+        { "CarBatSafeVoltage", "120" },
+        { "TempSafeValue", "80" },
+        { "TempStableValue", "45" },
+        { "LcdOffTime", "2" },
+        { "FormatDays", "0" },
+        { "LastPowerOnDays", "0" },
+        { "RealUsedDays", "0" },
+        { "FormatAlarmPeriod", "0" },
+        { "Brightness", "1" },
+        { "LDWS", "FALSE" },
+        { "LDWSSpeedOver", "40" },
+        { "LDWSSensi", "1" },
+        { "SafeDriving", "FALSE" },
+        { "AutoReboot", "TRUE" },
+        { "AutoRebootHour", "3" },
+        { "AutoRebootMin", "0" },
+        { "FactoryReset", "FALSE" },
+    } };
     return items;
 }
 
@@ -87,4 +87,4 @@ const char *DefaultSetupText()
            "</setup>";
 }
 
-}  // namespace device
+} // namespace device

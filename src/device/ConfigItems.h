@@ -43,8 +43,8 @@ enum ItemIndex {
 constexpr int kItemCount = 28;
 
 struct ConfigItem {
-    const char *id;            // the item's `id` attribute, compared case-sensitively
-    const char *defaultValue;  // built-in default; CarBatVoltCalib has none and is never set
+    const char *id; // the item's `id` attribute, compared case-sensitively
+    const char *defaultValue; // built-in default; CarBatVoltCalib has none and is never set
 };
 
 // The table in ItemIndex order.
@@ -63,4 +63,4 @@ const char *DefaultSetupText();
 // Name of the settings file in a card's root folder.
 inline constexpr const char *kSetupFileName = "setup.xml";
 
-}  // namespace device
+} // namespace device

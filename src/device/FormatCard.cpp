@@ -21,4 +21,4 @@ FormatParameters ChooseFormatParameters(const std::optional<platform::VolumeGeom
     return parameters;
 }
 
-}  // namespace device
+} // namespace device

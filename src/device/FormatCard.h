@@ -22,17 +22,17 @@ public:
     // The card was busy: "저장 장치가 사용 중입니다!".
     virtual void deviceInUse() = 0;
     // The user said no; the settings panel puts its memory partition choice back.
-    virtual void formatDeclined() {}
+    virtual void formatDeclined() { }
     // Wait cursor on and off around the work.
     virtual void setBusy(bool busy) { (void)busy; }
 };
 
 enum class FormatOutcome {
-    Formatted,    // 0: the format ran
-    InUse,        // 0: the format was stopped because the card is busy (and the user told so)
-    Failed,       // 0: the system ran the request but refused or broke off
-    Declined,     // 1: the user said no
-    Unavailable,  // 1: no formatting service here, or not a card's own file system
+    Formatted, // 0: the format ran
+    InUse, // 0: the format was stopped because the card is busy (and the user told so)
+    Failed, // 0: the system ran the request but refused or broke off
+    Declined, // 1: the user said no
+    Unavailable, // 1: no formatting service here, or not a card's own file system
 };
 
 // FormatCard's result code for an outcome: 0 when the format function was run, 1 otherwise.
@@ -52,4 +52,4 @@ struct FormatParameters {
 // system gets FAT32 with that size.
 FormatParameters ChooseFormatParameters(const std::optional<platform::VolumeGeometry> &geometry);
 
-}  // namespace device
+} // namespace device

@@ -8,7 +8,7 @@
 namespace device {
 
 namespace {
-constexpr qint64 kBlockSize = 4096;
+    constexpr qint64 kBlockSize = 4096;
 }
 
 qint64 SafeFileWriter::writeBlock(QFileDevice &file, const char *data, qint64 size)
@@ -49,4 +49,4 @@ bool SafeFileWriter::write(const QString &path, const QByteArray &bytes)
     return true;
 }
 
-}  // namespace device
+} // namespace device

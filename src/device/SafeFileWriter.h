@@ -27,4 +27,4 @@ private:
     QString m_error;
 };
 
-}  // namespace device
+} // namespace device

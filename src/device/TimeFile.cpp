@@ -38,4 +38,4 @@ std::optional<QDateTime> ParseTimeFileText(const QString &text)
     return QDateTime(date, clock);
 }
 
-}  // namespace device
+} // namespace device

@@ -21,4 +21,4 @@ std::optional<QByteArray> TimeFileText(const QDateTime &time);
 // The inverse, for the tools: accepts exactly the 19-character form of a valid date and time.
 std::optional<QDateTime> ParseTimeFileText(const QString &text);
 
-}  // namespace device
+} // namespace device

@@ -158,12 +158,19 @@ AviChunkWalker::Step AviChunkWalker::visitChunk(AviWalkScope scope)
     trace("<%c%c%c%c> %d \r\n", id[0], id[1], id[2], id[3], size);
     ++m_chunksVisited;
 
-    if (le32(header) == 0 || size < 1)
+    if (le32(header) == 0)
+        return Step::Stop;
+    const bool isList = isFourCc(id, "LIST");
+    if (size < 1 && !isList)
         return Step::Stop;
 
-    if (isFourCc(id, "LIST")) {
+    if (isList) {
         char listType[4];
         if (!m_source.read(listType, sizeof listType))
+            return Step::Stop;
+        // A recorder writes the "movi" size only when it finishes the file; after a power loss it
+        // stays 0 while the chunks are there up to the end of the file, so the walk goes on.
+        if (size < 1 && !isFourCc(listType, "movi"))
             return Step::Stop;
         trace("          %c%c%c%c\r\n", listType[0], listType[1], listType[2], listType[3]);
         if (isFourCc(listType, "movi")) {

@@ -22,8 +22,12 @@ bool ReadAviHeaderInfo(const char *path, AviFileInfo &info, const AviTraceSink &
 int ReadRecordingLength(const char *path)
 {
     AviFileInfo info;
-    ReadAviHeaderInfo(path, info);
-    return RecordingLengthSeconds(info.mainHeader);
+    if (!ReadAviHeaderInfo(path, info) || info.mainHeader.totalFrames != 0)
+        return RecordingLengthSeconds(info.mainHeader);
+    // Only a file that its recorder could not finish pays for the walk through its chunks.
+    AviFileInfo walked;
+    ReadAviFileInfo(path, walked);
+    return RecordingLengthSeconds(walked);
 }
 
 } // namespace media

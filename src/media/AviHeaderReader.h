@@ -17,7 +17,8 @@ bool ReadAviHeaderInfo(
     const char *path, AviFileInfo &info, const AviTraceSink &trace = {}, AviReadStats *stats = nullptr);
 
 // The recording's length in whole seconds from its main header (see RecordingLengthSeconds);
-// 0 when the file cannot be read.
+// 0 when the file cannot be read. A header that says 0 frames costs a walk of the whole file,
+// whose video chunks then give the length.
 int ReadRecordingLength(const char *path);
 
 } // namespace media

@@ -1,5 +1,6 @@
 #include "media/RecordingLength.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,6 +22,22 @@ int RecordingLengthSeconds(std::uint32_t microSecPerFrame, std::uint32_t totalFr
 int RecordingLengthSeconds(const AviMainHeader &header)
 {
     return RecordingLengthSeconds(header.microSecPerFrame, header.totalFrames);
+}
+
+int RecordingLengthSeconds(const AviFileInfo &info)
+{
+    const AviMainHeader &header = info.mainHeader;
+    if (header.totalFrames != 0)
+        return RecordingLengthSeconds(header);
+    std::uint32_t microSecPerFrame = header.microSecPerFrame;
+    const AviStreamHeader &video = info.videoStreamHeader;
+    if (microSecPerFrame == 0 && video.rate != 0) {
+        const std::uint64_t frameTime
+            = (std::uint64_t { 1000000 } * video.scale + video.rate / 2) / video.rate;
+        microSecPerFrame = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(frameTime, std::numeric_limits<std::uint32_t>::max()));
+    }
+    return RecordingLengthSeconds(microSecPerFrame, info.videoChunks);
 }
 
 } // namespace media

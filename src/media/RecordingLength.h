@@ -14,4 +14,9 @@ namespace media {
 int RecordingLengthSeconds(std::uint32_t microSecPerFrame, std::uint32_t totalFrames);
 int RecordingLengthSeconds(const AviMainHeader &header);
 
+// The length of a walked recording: by its main header, except when that says 0 frames (the
+// recorder lost power before it finished the file), then by the video chunks the walk counted,
+// at the header's frame time or, when that is 0 too, the video stream's rate. Same rounding.
+int RecordingLengthSeconds(const AviFileInfo &info);
+
 } // namespace media

@@ -12,22 +12,22 @@
 namespace platform {
 
 struct VolumeGeometry {
-    QString fileSystem;     // "FAT32", "FAT", "exFAT", "NTFS"; empty when not one of these
+    QString fileSystem; // "FAT32", "FAT", "exFAT", "NTFS"; empty when not one of these
     quint32 clusterBytes = 0;
-    quint32 sectorBytes = 0;  // 0 when unknown
+    quint32 sectorBytes = 0; // 0 when unknown
 };
 
 enum class FormatStatus {
-    Formatted,    // the format ran
-    InUse,        // the card is busy (open files); nothing was changed
-    Failed,       // the system refused or the format broke off
-    Unavailable,  // no formatting service here, or the root is not a card's own file system
+    Formatted, // the format ran
+    InUse, // the card is busy (open files); nothing was changed
+    Failed, // the system refused or the format broke off
+    Unavailable, // no formatting service here, or the root is not a card's own file system
 };
 
 struct FormatResult {
     FormatStatus status = FormatStatus::Unavailable;
-    QString root;     // where the card is mounted afterwards (may differ: the label changed); may be empty
-    QString message;  // the system's reason, for logs and tests
+    QString root; // where the card is mounted afterwards (may differ: the label changed); may be empty
+    QString message; // the system's reason, for logs and tests
 };
 
 class CardFormatter
@@ -38,11 +38,12 @@ public:
     // The file system and cluster size of the card mounted at root, or nothing when unknown.
     virtual std::optional<VolumeGeometry> queryGeometry(const QString &root) = 0;
     // Quick-formats the card mounted at root. Blocks until done.
-    virtual FormatResult format(const QString &root, const QString &fileSystem, const QString &label,
-                                quint32 clusterBytes) = 0;
+    virtual FormatResult format(
+        const QString &root, const QString &fileSystem, const QString &label, quint32 clusterBytes)
+        = 0;
 };
 
 // The system's formatter: udisks2 on the system bus on Linux.
 std::unique_ptr<CardFormatter> CreateSystemCardFormatter();
 
-}  // namespace platform
+} // namespace platform

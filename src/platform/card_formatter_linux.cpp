@@ -15,62 +15,62 @@
 namespace platform {
 namespace {
 
-const QString kService = QStringLiteral("org.freedesktop.UDisks2");
-const QString kBlockInterface = QStringLiteral("org.freedesktop.UDisks2.Block");
-const QString kFilesystemInterface = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
-const QString kBusyError = QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy");
+    const QString kService = QStringLiteral("org.freedesktop.UDisks2");
+    const QString kBlockInterface = QStringLiteral("org.freedesktop.UDisks2.Block");
+    const QString kFilesystemInterface = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
+    const QString kBusyError = QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy");
 
-// A quick format returns in seconds, but the system may first ask the user for a password.
-constexpr int kFormatTimeoutMs = 10 * 60 * 1000;
-constexpr int kQueryTimeoutMs = 20 * 1000;
+    // A quick format returns in seconds, but the system may first ask the user for a password.
+    constexpr int kFormatTimeoutMs = 10 * 60 * 1000;
+    constexpr int kQueryTimeoutMs = 20 * 1000;
 
-struct BlockObject {
-    QString path;
-    QVariantMap block;
-    QVariantMap filesystem;
-};
+    struct BlockObject {
+        QString path;
+        QVariantMap block;
+        QVariantMap filesystem;
+    };
 
-QList<QByteArray> ByteArrayList(const QVariant &value)
-{
-    QList<QByteArray> list;
-    if (value.canConvert<QDBusArgument>())
-        value.value<QDBusArgument>() >> list;
-    return list;
-}
+    QList<QByteArray> ByteArrayList(const QVariant &value)
+    {
+        QList<QByteArray> list;
+        if (value.canConvert<QDBusArgument>())
+            value.value<QDBusArgument>() >> list;
+        return list;
+    }
 
-QString PathFromBytes(QByteArray bytes)
-{
-    while (bytes.endsWith('\0'))
-        bytes.chop(1);
-    return QFile::decodeName(bytes);
-}
+    QString PathFromBytes(QByteArray bytes)
+    {
+        while (bytes.endsWith('\0'))
+            bytes.chop(1);
+        return QFile::decodeName(bytes);
+    }
 
-FormatStatus StatusOfError(const QDBusMessage &reply)
-{
-    return reply.errorName() == kBusyError ? FormatStatus::InUse : FormatStatus::Failed;
-}
+    FormatStatus StatusOfError(const QDBusMessage &reply)
+    {
+        return reply.errorName() == kBusyError ? FormatStatus::InUse : FormatStatus::Failed;
+    }
 
-QString FolderOf(const QString &sysRoot, quint64 deviceNumber)
-{
-    const QString link = QStringLiteral("%1/dev/block/%2:%3")
-                             .arg(sysRoot)
-                             .arg(gnu_dev_major(deviceNumber))
-                             .arg(gnu_dev_minor(deviceNumber));
-    QString folder = QFileInfo(link).canonicalFilePath();
-    if (!folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/partition")))
-        folder = QFileInfo(folder).path();
-    return folder;
-}
+    QString FolderOf(const QString &sysRoot, quint64 deviceNumber)
+    {
+        const QString link = QStringLiteral("%1/dev/block/%2:%3")
+                                 .arg(sysRoot)
+                                 .arg(gnu_dev_major(deviceNumber))
+                                 .arg(gnu_dev_minor(deviceNumber));
+        QString folder = QFileInfo(link).canonicalFilePath();
+        if (!folder.isEmpty() && QFileInfo::exists(folder + QStringLiteral("/partition")))
+            folder = QFileInfo(folder).path();
+        return folder;
+    }
 
-quint32 LogicalSectorBytes(const QString &diskFolder)
-{
-    QFile file(diskFolder + QStringLiteral("/queue/logical_block_size"));
-    if (diskFolder.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return 0;
-    return file.readAll().trimmed().toUInt();
-}
+    quint32 LogicalSectorBytes(const QString &diskFolder)
+    {
+        QFile file(diskFolder + QStringLiteral("/queue/logical_block_size"));
+        if (diskFolder.isEmpty() || !file.open(QIODevice::ReadOnly))
+            return 0;
+        return file.readAll().trimmed().toUInt();
+    }
 
-}  // namespace
+} // namespace
 
 QString CardFileSystemName(const QString &kernelName, quint64 clusterCount)
 {
@@ -113,13 +113,16 @@ UDisksFormatRequest MakeUDisksFormatRequest(
 }
 
 UDisksCardFormatter::UDisksCardFormatter(QDBusConnection bus, QString procRoot, QString sysRoot)
-    : m_bus(std::move(bus)), m_procRoot(std::move(procRoot)), m_sysRoot(std::move(sysRoot))
+    : m_bus(std::move(bus))
+    , m_procRoot(std::move(procRoot))
+    , m_sysRoot(std::move(sysRoot))
 {
 }
 
 std::optional<VolumeGeometry> UDisksCardFormatter::queryGeometry(const QString &root)
 {
-    struct statvfs info {};
+    struct statvfs info {
+    };
     if (root.isEmpty() || ::statvfs(QFile::encodeName(root).constData(), &info) != 0 || info.f_bsize == 0)
         return std::nullopt;
 
@@ -142,8 +145,8 @@ std::optional<VolumeGeometry> UDisksCardFormatter::queryGeometry(const QString &
     return geometry;
 }
 
-FormatResult UDisksCardFormatter::format(const QString &root, const QString &fileSystem, const QString &label,
-                                         quint32 clusterBytes)
+FormatResult UDisksCardFormatter::format(
+    const QString &root, const QString &fileSystem, const QString &label, quint32 clusterBytes)
 {
     FormatResult result;
     if (!m_bus.isConnected()) {
@@ -151,8 +154,8 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
         return result;
     }
 
-    QDBusMessage request =
-        QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
+    QDBusMessage request
+        = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
             QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("GetManagedObjects"));
     const QDBusMessage objects = m_bus.call(request, QDBus::Block, kQueryTimeoutMs);
     if (objects.type() != QDBusMessage::ReplyMessage || objects.arguments().isEmpty()) {
@@ -209,20 +212,20 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
         return result;
     }
 
-    const QString sectorFolder =
-        FolderOf(m_sysRoot, card->block.value(QStringLiteral("DeviceNumber")).toULongLong());
-    const UDisksFormatRequest format =
-        MakeUDisksFormatRequest(fileSystem, clusterBytes, LogicalSectorBytes(sectorFolder), label);
+    const QString sectorFolder
+        = FolderOf(m_sysRoot, card->block.value(QStringLiteral("DeviceNumber")).toULongLong());
+    const UDisksFormatRequest format
+        = MakeUDisksFormatRequest(fileSystem, clusterBytes, LogicalSectorBytes(sectorFolder), label);
 
-    auto call = [&](const QString &interface, const QString &method, const QVariantList &arguments,
-                    int timeout) {
-        QDBusMessage message = QDBusMessage::createMethodCall(kService, card->path, interface, method);
-        message.setArguments(arguments);
-        return m_bus.call(message, QDBus::Block, timeout);
-    };
+    auto call
+        = [&](const QString &interface, const QString &method, const QVariantList &arguments, int timeout) {
+              QDBusMessage message = QDBusMessage::createMethodCall(kService, card->path, interface, method);
+              message.setArguments(arguments);
+              return m_bus.call(message, QDBus::Block, timeout);
+          };
 
-    const QDBusMessage unmounted =
-        call(kFilesystemInterface, QStringLiteral("Unmount"), {QVariantMap()}, kFormatTimeoutMs);
+    const QDBusMessage unmounted
+        = call(kFilesystemInterface, QStringLiteral("Unmount"), { QVariantMap() }, kFormatTimeoutMs);
     if (unmounted.type() != QDBusMessage::ReplyMessage) {
         result.status = StatusOfError(unmounted);
         result.message = unmounted.errorMessage();
@@ -230,8 +233,8 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
         return result;
     }
 
-    const QDBusMessage formatted =
-        call(kBlockInterface, QStringLiteral("Format"), {format.type, format.options}, kFormatTimeoutMs);
+    const QDBusMessage formatted
+        = call(kBlockInterface, QStringLiteral("Format"), { format.type, format.options }, kFormatTimeoutMs);
     if (formatted.type() != QDBusMessage::ReplyMessage) {
         result.status = StatusOfError(formatted);
         result.message = formatted.errorMessage();
@@ -240,8 +243,8 @@ FormatResult UDisksCardFormatter::format(const QString &root, const QString &fil
     }
 
     // Mounted again in either case, so the caller can write onto the card (or keep reading it).
-    const QDBusMessage mounted =
-        call(kFilesystemInterface, QStringLiteral("Mount"), {QVariantMap()}, kFormatTimeoutMs);
+    const QDBusMessage mounted
+        = call(kFilesystemInterface, QStringLiteral("Mount"), { QVariantMap() }, kFormatTimeoutMs);
     if (mounted.type() == QDBusMessage::ReplyMessage && !mounted.arguments().isEmpty())
         result.root = NormalizedRoot(mounted.arguments().constFirst().toString());
     return result;
@@ -252,4 +255,4 @@ std::unique_ptr<CardFormatter> CreateSystemCardFormatter()
     return std::make_unique<UDisksCardFormatter>(QDBusConnection::systemBus());
 }
 
-}  // namespace platform
+} // namespace platform

@@ -13,8 +13,8 @@ namespace platform {
 QString CardFileSystemName(const QString &kernelName, quint64 clusterCount);
 
 struct UDisksFormatRequest {
-    QString type;         // udisks2's file-system type ("vfat", "exfat", ...)
-    QVariantMap options;  // label and the mkfs arguments that keep the cluster size
+    QString type; // udisks2's file-system type ("vfat", "exfat", ...)
+    QVariantMap options; // label and the mkfs arguments that keep the cluster size
 };
 
 UDisksFormatRequest MakeUDisksFormatRequest(
@@ -24,11 +24,11 @@ class UDisksCardFormatter : public CardFormatter
 {
 public:
     explicit UDisksCardFormatter(QDBusConnection bus, QString procRoot = QStringLiteral("/proc"),
-                                 QString sysRoot = QStringLiteral("/sys"));
+        QString sysRoot = QStringLiteral("/sys"));
 
     std::optional<VolumeGeometry> queryGeometry(const QString &root) override;
-    FormatResult format(const QString &root, const QString &fileSystem, const QString &label,
-                        quint32 clusterBytes) override;
+    FormatResult format(
+        const QString &root, const QString &fileSystem, const QString &label, quint32 clusterBytes) override;
 
 private:
     QDBusConnection m_bus;
@@ -36,4 +36,4 @@ private:
     QString m_sysRoot;
 };
 
-}  // namespace platform
+} // namespace platform

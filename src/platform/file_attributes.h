@@ -38,4 +38,4 @@ bool SyncFile(QFileDevice &file);
 // False where the folder cannot be synced; callers treat that as best effort.
 bool SyncFolder(const QString &folder);
 
-}  // namespace platform
+} // namespace platform

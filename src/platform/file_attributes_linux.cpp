@@ -11,42 +11,42 @@
 namespace platform {
 namespace {
 
-// Only the bits a user may change; the ioctl refuses to touch directory and volume bits.
-constexpr quint32 kChangeableBits = kFatReadOnly | kFatHidden | kFatSystem | kFatArchive;
+    // Only the bits a user may change; the ioctl refuses to touch directory and volume bits.
+    constexpr quint32 kChangeableBits = kFatReadOnly | kFatHidden | kFatSystem | kFatArchive;
 
-class LinuxFileAttributes final : public FileAttributes
-{
-public:
-    std::optional<quint32> read(const QString &path) const override
+    class LinuxFileAttributes final : public FileAttributes
     {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0)
-            return std::nullopt;
-        __u32 attributes = 0;
-        const int result = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes);
-        ::close(fd);
-        if (result != 0)
-            return std::nullopt;
-        return static_cast<quint32>(attributes);
-    }
-
-    bool write(const QString &path, quint32 attributes) const override
-    {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0)
-            return false;
-        __u32 current = 0;
-        bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &current) == 0;
-        if (ok) {
-            __u32 wanted = (current & ~kChangeableBits) | (attributes & kChangeableBits);
-            ok = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &wanted) == 0;
+    public:
+        std::optional<quint32> read(const QString &path) const override
+        {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0)
+                return std::nullopt;
+            __u32 attributes = 0;
+            const int result = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes);
+            ::close(fd);
+            if (result != 0)
+                return std::nullopt;
+            return static_cast<quint32>(attributes);
         }
-        ::close(fd);
-        return ok;
-    }
-};
 
-}  // namespace
+        bool write(const QString &path, quint32 attributes) const override
+        {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0)
+                return false;
+            __u32 current = 0;
+            bool ok = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &current) == 0;
+            if (ok) {
+                __u32 wanted = (current & ~kChangeableBits) | (attributes & kChangeableBits);
+                ok = ::ioctl(fd, FAT_IOCTL_SET_ATTRIBUTES, &wanted) == 0;
+            }
+            ::close(fd);
+            return ok;
+        }
+    };
+
+} // namespace
 
 const FileAttributes &SystemFileAttributes()
 {
@@ -72,4 +72,4 @@ bool SyncFolder(const QString &folder)
     return ok;
 }
 
-}  // namespace platform
+} // namespace platform

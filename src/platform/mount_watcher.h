@@ -32,4 +32,4 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
-}  // namespace platform
+} // namespace platform

@@ -9,25 +9,26 @@
 namespace platform {
 namespace {
 
-// The kernel flags a changed mount table with POLLPRI on an open mountinfo; reading the table
-// again from the start is what the kernel documents as taking note of the change.
-void DrainMountTable(int fd)
-{
-    char buffer[4096];
-    if (::lseek(fd, 0, SEEK_SET) < 0)
-        return;
-    while (::read(fd, buffer, sizeof buffer) > 0) {
+    // The kernel flags a changed mount table with POLLPRI on an open mountinfo; reading the table
+    // again from the start is what the kernel documents as taking note of the change.
+    void DrainMountTable(int fd)
+    {
+        char buffer[4096];
+        if (::lseek(fd, 0, SEEK_SET) < 0)
+            return;
+        while (::read(fd, buffer, sizeof buffer) > 0) { }
     }
-}
 
-}  // namespace
+} // namespace
 
-MountWatcher::MountWatcher(QObject *parent) : QObject(parent)
+MountWatcher::MountWatcher(QObject *parent)
+    : QObject(parent)
 {
     start(QStringLiteral("/proc/self/mountinfo"));
 }
 
-MountWatcher::MountWatcher(const QString &mountTablePath, QObject *parent) : QObject(parent)
+MountWatcher::MountWatcher(const QString &mountTablePath, QObject *parent)
+    : QObject(parent)
 {
     start(mountTablePath);
 }
@@ -60,4 +61,4 @@ void MountWatcher::onActivated()
     emit mountsChanged();
 }
 
-}  // namespace platform
+} // namespace platform

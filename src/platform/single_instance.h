@@ -18,7 +18,7 @@ public:
     explicit SingleInstanceLock(const QString &name, const QString &folder = QString());
     ~SingleInstanceLock();
 
-    bool TryAcquire();  // false when another holder has it
+    bool TryAcquire(); // false when another holder has it
     bool IsHeld() const { return m_held; }
     QString FilePath() const { return m_path; }
 

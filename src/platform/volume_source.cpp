@@ -12,7 +12,10 @@ QString NormalizedRoot(const QString &path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-FolderVolumeSource::FolderVolumeSource(QStringList folders) : m_folders(std::move(folders)) {}
+FolderVolumeSource::FolderVolumeSource(QStringList folders)
+    : m_folders(std::move(folders))
+{
+}
 
 std::vector<MountedVolume> FolderVolumeSource::removableVolumes() const
 {
@@ -25,9 +28,9 @@ std::vector<MountedVolume> FolderVolumeSource::removableVolumes() const
         for (const MountedVolume &volume : volumes)
             seen = seen || volume.root == root;
         if (!seen)
-            volumes.push_back(MountedVolume{root, QString(), QString()});
+            volumes.push_back(MountedVolume { root, QString(), QString() });
     }
     return volumes;
 }
 
-}  // namespace platform
+} // namespace platform

@@ -12,9 +12,9 @@
 namespace platform {
 
 struct MountedVolume {
-    QString root;        // the card's root folder (a mount point or a given folder), without a trailing '/'
-    QString device;      // block device such as /dev/sdb1; empty for a given folder
-    QString fileSystem;  // the kernel's name (vfat, exfat, ...); empty for a given folder
+    QString root; // the card's root folder (a mount point or a given folder), without a trailing '/'
+    QString device; // block device such as /dev/sdb1; empty for a given folder
+    QString fileSystem; // the kernel's name (vfat, exfat, ...); empty for a given folder
 };
 
 class VolumeSource
@@ -43,4 +43,4 @@ std::unique_ptr<VolumeSource> CreateSystemVolumeSource(const QStringList &cardFo
 // A root as this program writes it: absolute, clean, no trailing separator (except "/").
 QString NormalizedRoot(const QString &path);
 
-}  // namespace platform
+} // namespace platform

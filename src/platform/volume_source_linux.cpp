@@ -9,37 +9,37 @@
 namespace platform {
 namespace {
 
-QString DecodeField(const QByteArray &field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (int i = 0; i < field.size(); ++i) {
-        const char c = field[i];
-        if (c == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = digits.size() == 3;
-            for (char d : digits)
-                ok = ok && d >= '0' && d <= '7';
-            if (ok) {
-                out.append(static_cast<char>(digits.toInt(nullptr, 8)));
-                i += 3;
-                continue;
+    QString DecodeField(const QByteArray &field)
+    {
+        QByteArray out;
+        out.reserve(field.size());
+        for (int i = 0; i < field.size(); ++i) {
+            const char c = field[i];
+            if (c == '\\' && i + 3 < field.size()) {
+                const QByteArray digits = field.mid(i + 1, 3);
+                bool ok = digits.size() == 3;
+                for (char d : digits)
+                    ok = ok && d >= '0' && d <= '7';
+                if (ok) {
+                    out.append(static_cast<char>(digits.toInt(nullptr, 8)));
+                    i += 3;
+                    continue;
+                }
             }
+            out.append(c);
         }
-        out.append(c);
+        return QFile::decodeName(out);
     }
-    return QFile::decodeName(out);
-}
 
-QByteArray ReadSmallFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.read(4096).trimmed();
-}
+    QByteArray ReadSmallFile(const QString &path)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray();
+        return file.read(4096).trimmed();
+    }
 
-}  // namespace
+} // namespace
 
 std::vector<MountInfoEntry> ParseMountInfo(const QByteArray &text)
 {
@@ -64,7 +64,9 @@ std::vector<MountInfoEntry> ParseMountInfo(const QByteArray &text)
 }
 
 LinuxVolumeSource::LinuxVolumeSource(QStringList cardFolders, QString procRoot, QString sysRoot)
-    : m_cardFolders(std::move(cardFolders)), m_procRoot(std::move(procRoot)), m_sysRoot(std::move(sysRoot))
+    : m_cardFolders(std::move(cardFolders))
+    , m_procRoot(std::move(procRoot))
+    , m_sysRoot(std::move(sysRoot))
 {
 }
 
@@ -116,17 +118,17 @@ std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
                 continue;
             seenDevices.append(entry.deviceNumber);
             volumes.push_back(
-                MountedVolume {NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem});
+                MountedVolume { NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem });
         }
     }
     for (MountedVolume &volume : FolderVolumeSource(m_cardFolders).removableVolumes()) {
-        const bool known = std::any_of(volumes.begin(), volumes.end(),
-                                       [&](const MountedVolume &v) { return v.root == volume.root; });
+        const bool known = std::any_of(
+            volumes.begin(), volumes.end(), [&](const MountedVolume &v) { return v.root == volume.root; });
         if (!known)
             volumes.push_back(std::move(volume));
     }
     std::stable_sort(volumes.begin(), volumes.end(),
-                     [](const MountedVolume &a, const MountedVolume &b) { return a.root < b.root; });
+        [](const MountedVolume &a, const MountedVolume &b) { return a.root < b.root; });
     return volumes;
 }
 
@@ -135,4 +137,4 @@ std::unique_ptr<VolumeSource> CreateSystemVolumeSource(const QStringList &cardFo
     return std::make_unique<LinuxVolumeSource>(cardFolders);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -10,8 +10,8 @@
 namespace platform {
 
 struct MountInfoEntry {
-    QString deviceNumber;  // "major:minor"
-    QString fsRoot;        // the mounted folder inside the file system ("/" for a whole one)
+    QString deviceNumber; // "major:minor"
+    QString fsRoot; // the mounted folder inside the file system ("/" for a whole one)
     QString mountPoint;
     QString fileSystem;
     QString source;
@@ -25,7 +25,7 @@ class LinuxVolumeSource : public VolumeSource
 {
 public:
     explicit LinuxVolumeSource(QStringList cardFolders = {}, QString procRoot = QStringLiteral("/proc"),
-                               QString sysRoot = QStringLiteral("/sys"));
+        QString sysRoot = QStringLiteral("/sys"));
 
     std::vector<MountedVolume> removableVolumes() const override;
 
@@ -41,4 +41,4 @@ private:
     QString m_sysRoot;
 };
 
-}  // namespace platform
+} // namespace platform

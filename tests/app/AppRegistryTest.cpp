@@ -15,24 +15,27 @@ const QString kApp = QStringLiteral("Software\\TavinSoft\\Viewer");
 QString layout(const QString &body)
 {
     return QStringLiteral("<?xml version=\"1.0\"?>\n<settings>\n<company>TavinSoft</company>\n"
-                          "<appliction>Viewer</appliction>\n") +
-           body + QStringLiteral("\n</settings>\n");
+                          "<appliction>Viewer</appliction>\n")
+        + body + QStringLiteral("\n</settings>\n");
 }
 
-const QString kConfigLayout = layout(QStringLiteral(
-    "<key type=\"string\" default=\"default.skin\">Skin</key>\n"
-    "<key type=\"String\" default=\"M1\">Model</key>\n"
-    "<section name=\"Config\">\n"
-    "  <key type=\"dword\" default=\"50\">Volume</key>\n"
-    "  <key default=\" -3 steps\">Brightness</key>\n"
-    "  <key type=\"dword\">SpeedUnit</key>\n"
-    "</section>"));
+const QString kConfigLayout
+    = layout(QStringLiteral("<key type=\"string\" default=\"default.skin\">Skin</key>\n"
+                            "<key type=\"String\" default=\"M1\">Model</key>\n"
+                            "<section name=\"Config\">\n"
+                            "  <key type=\"dword\" default=\"50\">Volume</key>\n"
+                            "  <key default=\" -3 steps\">Brightness</key>\n"
+                            "  <key type=\"dword\">SpeedUnit</key>\n"
+                            "</section>"));
 
 class AppRegistryTest : public testing::Test
 {
 protected:
     static void SetUpTestSuite() { ensureCoreApplication(); }
-    void SetUp() override { m_settings = platform::CreateSettingsBackend(m_dir.filePath(QStringLiteral("settings.ini"))); }
+    void SetUp() override
+    {
+        m_settings = platform::CreateSettingsBackend(m_dir.filePath(QStringLiteral("settings.ini")));
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<platform::SettingsBackend> m_settings;
@@ -50,7 +53,8 @@ TEST_F(AppRegistryTest, BasePathFromTheLayout)
     EXPECT_TRUE(fallback.LoadLayout(QStringLiteral("<s><company>  </company><key>X</key></s>")));
     EXPECT_EQ(fallback.BasePath(), QStringLiteral("Software\\MyCompany\\MyAppName"));
     ASSERT_NE(fallback.FindValue(QStringLiteral("\\X")), nullptr);
-    EXPECT_EQ(fallback.FindValue(QStringLiteral("\\X"))->SubkeyPath(), QStringLiteral("Software\\MyCompany\\MyAppName"));
+    EXPECT_EQ(fallback.FindValue(QStringLiteral("\\X"))->SubkeyPath(),
+        QStringLiteral("Software\\MyCompany\\MyAppName"));
 
     CAppRegistry nothing(m_settings.get());
     EXPECT_FALSE(nothing.LoadLayout(QStringLiteral("no markup")));
@@ -70,13 +74,14 @@ TEST_F(AppRegistryTest, BindingReadsTheDefaultsWhenNothingIsStored)
         EXPECT_TRUE(registry.BindValue(QStringLiteral("\\Config\\Brightness"), &brightness));
         EXPECT_TRUE(registry.BindValue(QStringLiteral("\\Config\\SpeedUnit"), &speedUnit));
         EXPECT_EQ(skin, QStringLiteral("default.skin"));
-        EXPECT_EQ(model, QStringLiteral("M1"));  // "String" in another case is still a string
+        EXPECT_EQ(model, QStringLiteral("M1")); // "String" in another case is still a string
         EXPECT_EQ(volume, 50);
-        EXPECT_EQ(brightness, -3);  // a default is read like atoi reads it
-        EXPECT_EQ(speedUnit, 0);    // no default attribute
+        EXPECT_EQ(brightness, -3); // a default is read like atoi reads it
+        EXPECT_EQ(speedUnit, 0); // no default attribute
     }
     // Written back at the end, with their types.
-    EXPECT_EQ(m_settings->ReadDword(kApp + QStringLiteral("\\Config"), QStringLiteral("Brightness")), quint32(-3));
+    EXPECT_EQ(
+        m_settings->ReadDword(kApp + QStringLiteral("\\Config"), QStringLiteral("Brightness")), quint32(-3));
     EXPECT_EQ(m_settings->ReadString(kApp, QStringLiteral("Model")), QStringLiteral("M1"));
 }
 
@@ -98,7 +103,8 @@ TEST_F(AppRegistryTest, StoredValuesWinOverDefaults)
 TEST_F(AppRegistryTest, VolumeWithoutDefaultIsZeroNotTheStartingValue)
 {
     CAppRegistry registry(m_settings.get());
-    registry.LoadLayout(layout(QStringLiteral("<section name=\"Config\"><key type=\"dword\">Volume</key></section>")));
+    registry.LoadLayout(
+        layout(QStringLiteral("<section name=\"Config\"><key type=\"dword\">Volume</key></section>")));
     int volume = 50;
     registry.BindValue(QStringLiteral("\\Config\\Volume"), &volume);
     EXPECT_EQ(volume, 0);
@@ -155,19 +161,19 @@ TEST_F(AppRegistryTest, EveryValueIsWrittenExactlyOnceAtTheEnd)
     {
         CAppRegistry registry(&recorder);
         registry.LoadLayout(kConfigLayout);
-        EXPECT_TRUE(recorder.log.isEmpty());  // loading the layout touches nothing
+        EXPECT_TRUE(recorder.log.isEmpty()); // loading the layout touches nothing
         registry.BindValue(QStringLiteral("\\Config\\Volume"), &volume);
-        EXPECT_EQ(recorder.log, QStringList{QStringLiteral("read %1\\Config\\Volume").arg(kApp)});
+        EXPECT_EQ(recorder.log, QStringList { QStringLiteral("read %1\\Config\\Volume").arg(kApp) });
         volume = 33;
         volume = 34;
         EXPECT_TRUE(recorder.entries(QStringLiteral("write")).isEmpty());
     }
     QStringList writes = recorder.entries(QStringLiteral("write"));
     writes.sort();
-    const QStringList expected{
-        QStringLiteral("write %1\\Config\\Brightness").arg(kApp), QStringLiteral("write %1\\Config\\SpeedUnit").arg(kApp),
+    const QStringList expected { QStringLiteral("write %1\\Config\\Brightness").arg(kApp),
+        QStringLiteral("write %1\\Config\\SpeedUnit").arg(kApp),
         QStringLiteral("write %1\\Config\\Volume").arg(kApp), QStringLiteral("write %1\\Model").arg(kApp),
-        QStringLiteral("write %1\\Skin").arg(kApp)};
+        QStringLiteral("write %1\\Skin").arg(kApp) };
     EXPECT_EQ(writes, expected);
     // The bound value with its last value; unbound ones with their layout default,
     // even over what was stored.
@@ -202,14 +208,15 @@ TEST_F(AppRegistryTest, NestedSectionsAndKeyOrder)
     registry.LoadLayout(layout(QStringLiteral(
         "<section name=\"A\"><section name=\"B\"><key type=\"string\" default=\"deep\">V</key></section>"
         "<key type=\"string\" default=\"shallow\">V</key></section>"
-        "<key type=\"string\" default=\"first\">Dup</key><key type=\"string\" default=\"second\">DUP</key>")));
+        "<key type=\"string\" default=\"first\">Dup</key><key type=\"string\" "
+        "default=\"second\">DUP</key>")));
     QString deep, shallow, dup;
     EXPECT_TRUE(registry.BindValue(QStringLiteral("\\A\\B\\V"), &deep));
     EXPECT_TRUE(registry.BindValue(QStringLiteral("\\A\\V"), &shallow));
     EXPECT_TRUE(registry.BindValue(QStringLiteral("\\dup"), &dup));
     EXPECT_EQ(deep, QStringLiteral("deep"));
     EXPECT_EQ(shallow, QStringLiteral("shallow"));
-    EXPECT_EQ(dup, QStringLiteral("first"));  // a repeated declaration is ignored
+    EXPECT_EQ(dup, QStringLiteral("first")); // a repeated declaration is ignored
     EXPECT_EQ(registry.FindValue(QStringLiteral("\\A\\B\\V"))->SubkeyPath(), kApp + QStringLiteral("\\A\\B"));
 }
 

@@ -13,7 +13,7 @@ inline void ensureCoreApplication()
 {
     static int argc = 1;
     static char name[] = "test_app";
-    static char *argv[] = {name, nullptr};
+    static char *argv[] = { name, nullptr };
     if (!QCoreApplication::instance())
         new QCoreApplication(argc, argv);
 }
@@ -23,7 +23,14 @@ inline void ensureCoreApplication()
 class RecordingBackend final : public platform::SettingsBackend
 {
 public:
-    explicit RecordingBackend(platform::SettingsBackend &inner) : m_inner(inner) {}
+    explicit RecordingBackend(platform::SettingsBackend &inner, bool systemRegistry = false)
+        : m_inner(inner)
+        , m_systemRegistry(systemRegistry)
+    {
+    }
+
+    // A stand-in for the registry of Windows, which other programs read too.
+    bool IsSystemRegistry() const override { return m_systemRegistry; }
 
     bool KeyExists(const QString &keyPath) const override { return m_inner.KeyExists(keyPath); }
     bool CreateKey(const QString &keyPath) override { return m_inner.CreateKey(keyPath); }
@@ -63,4 +70,5 @@ public:
 
 private:
     platform::SettingsBackend &m_inner;
+    bool m_systemRegistry;
 };

@@ -43,7 +43,8 @@ TEST_F(SettingsBackendTest, ValuesSurviveANewInstance)
     EXPECT_EQ(settings->ReadString(key, QStringLiteral("Last \"Open\"")), tricky);
     EXPECT_EQ(settings->ReadString(key, QStringLiteral("Empty")), QString());
     EXPECT_FALSE(settings->ReadString(key, QStringLiteral("Missing")).has_value());
-    EXPECT_FALSE(settings->ReadDword(QStringLiteral("Software\\Nowhere"), QStringLiteral("Volume")).has_value());
+    EXPECT_FALSE(
+        settings->ReadDword(QStringLiteral("Software\\Nowhere"), QStringLiteral("Volume")).has_value());
 }
 
 TEST_F(SettingsBackendTest, NamesIgnoreCaseAndKeepTheFirstSpelling)
@@ -52,18 +53,26 @@ TEST_F(SettingsBackendTest, NamesIgnoreCaseAndKeepTheFirstSpelling)
     settings->WriteDword(QStringLiteral("Software\\Tavin\\Config"), QStringLiteral("Volume"), 10);
     settings->WriteDword(QStringLiteral("software\\TAVIN\\config"), QStringLiteral("VOLUME"), 20);
     EXPECT_EQ(settings->ReadDword(QStringLiteral("SOFTWARE\\tavin\\Config"), QStringLiteral("volume")), 20u);
-    EXPECT_TRUE(iniText().contains("[Software\\Tavin\\Config]\n\"Volume\"=dword:00000014"));
+    // A standard QSettings INI file, with the spelling of the first write.
+    EXPECT_TRUE(iniText().contains("[Software]\nTavin\\Config\\Volume=20\n")) << iniText().toStdString();
     // Leading and trailing separators do not make another key.
-    EXPECT_EQ(settings->ReadDword(QStringLiteral("\\Software\\Tavin\\Config\\"), QStringLiteral("Volume")), 20u);
+    EXPECT_EQ(
+        settings->ReadDword(QStringLiteral("\\Software\\Tavin\\Config\\"), QStringLiteral("Volume")), 20u);
 }
 
-TEST_F(SettingsBackendTest, ReadingTheOtherTypeFails)
+TEST_F(SettingsBackendTest, OnlyNumbersInRangeReadAsDwords)
 {
     auto settings = CreateSettingsBackend(iniPath());
-    settings->WriteString(QStringLiteral("K"), QStringLiteral("s"), QStringLiteral("12"));
+    settings->WriteString(QStringLiteral("K"), QStringLiteral("word"), QStringLiteral("twelve"));
+    settings->WriteString(QStringLiteral("K"), QStringLiteral("huge"), QStringLiteral("4294967296"));
+    settings->WriteString(QStringLiteral("K"), QStringLiteral("negative"), QStringLiteral("-1"));
     settings->WriteDword(QStringLiteral("K"), QStringLiteral("d"), 12);
-    EXPECT_FALSE(settings->ReadDword(QStringLiteral("K"), QStringLiteral("s")).has_value());
-    EXPECT_FALSE(settings->ReadString(QStringLiteral("K"), QStringLiteral("d")).has_value());
+    auto reread = CreateSettingsBackend(iniPath());
+    EXPECT_FALSE(reread->ReadDword(QStringLiteral("K"), QStringLiteral("word")).has_value());
+    EXPECT_FALSE(reread->ReadDword(QStringLiteral("K"), QStringLiteral("huge")).has_value());
+    EXPECT_FALSE(reread->ReadDword(QStringLiteral("K"), QStringLiteral("negative")).has_value());
+    EXPECT_EQ(reread->ReadDword(QStringLiteral("K"), QStringLiteral("d")), 12u);
+    EXPECT_EQ(reread->ReadString(QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("12"));
 }
 
 TEST_F(SettingsBackendTest, KeysExistWithTheirParents)
@@ -76,30 +85,31 @@ TEST_F(SettingsBackendTest, KeysExistWithTheirParents)
     EXPECT_TRUE(settings->KeyExists(QStringLiteral("Software")));
     EXPECT_FALSE(settings->KeyExists(QStringLiteral("Software\\GN")));
     EXPECT_FALSE(settings->KeyExists(QStringLiteral("Software\\GNU\\ffdshow")));
-    // An empty key is kept in the file too.
-    EXPECT_TRUE(CreateSettingsBackend(iniPath())->KeyExists(QStringLiteral("Software\\GNU\\ffdshow_audio")));
+    settings->WriteDword(QStringLiteral("A\\B\\C"), QStringLiteral("v"), 1);
+    auto reread = CreateSettingsBackend(iniPath());
+    EXPECT_TRUE(reread->KeyExists(QStringLiteral("a\\b")));
+    EXPECT_FALSE(reread->KeyExists(QStringLiteral("A\\B\\C\\D")));
 }
 
-TEST_F(SettingsBackendTest, DamagedLinesAreSkipped)
+TEST_F(SettingsBackendTest, AHandEditedFileStillReads)
 {
     QDir().mkpath(m_dir.filePath(QStringLiteral("cfg")));
     QFile file(iniPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("\"orphan\"=dword:00000001\n"
+    file.write("orphan=1\n"
                "[K]\n"
-               "\"good\"=dword:0000002a\n"
-               "\"bad number\"=dword:xyz\n"
-               "\"open quote=\"x\"\n"
-               "no quotes=1\n"
-               "\"text\"=\"unterminated\n"
-               "\"last\"=\"ok\"\n");
+               "good=42\n"
+               "garbage line without equals\n"
+               "text=\"quoted, with comma\"\n"
+               "[K/Sub]\n"
+               "last=ok\n");
     file.close();
     auto settings = CreateSettingsBackend(iniPath());
     EXPECT_EQ(settings->ReadDword(QStringLiteral("K"), QStringLiteral("good")), 42u);
-    EXPECT_EQ(settings->ReadString(QStringLiteral("K"), QStringLiteral("last")), QStringLiteral("ok"));
-    EXPECT_FALSE(settings->ReadDword(QStringLiteral("K"), QStringLiteral("bad number")).has_value());
-    EXPECT_FALSE(settings->ReadString(QStringLiteral("K"), QStringLiteral("text")).has_value());
-    EXPECT_FALSE(settings->ReadDword(QString(), QStringLiteral("orphan")).has_value());
+    EXPECT_EQ(settings->ReadString(QStringLiteral("K"), QStringLiteral("text")),
+        QStringLiteral("quoted, with comma"));
+    EXPECT_EQ(settings->ReadString(QStringLiteral("k\\sub"), QStringLiteral("LAST")), QStringLiteral("ok"));
+    EXPECT_EQ(settings->ReadDword(QString(), QStringLiteral("orphan")), 1u);
 }
 
 TEST_F(SettingsBackendTest, FailedWritesChangeNothing)
@@ -122,7 +132,7 @@ TEST_F(SettingsBackendTest, WritesReplaceTheFileWhole)
         settings->WriteDword(QStringLiteral("K"), QStringLiteral("v%1").arg(i), static_cast<quint32>(i));
     // Only the file itself: no temporary or backup files left beside it.
     EXPECT_EQ(QDir(m_dir.filePath(QStringLiteral("cfg"))).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("settings.ini")});
+        QStringList { QStringLiteral("settings.ini") });
     EXPECT_EQ(CreateSettingsBackend(iniPath())->ReadDword(QStringLiteral("K"), QStringLiteral("v19")), 19u);
 }
 
@@ -130,8 +140,8 @@ TEST_F(SettingsBackendTest, DefaultLocationIsTheApplicationsConfigFolder)
 {
     const QByteArray savedHome = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("xdg")).toUtf8());
-    const QString expected = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                             QStringLiteral("/settings.ini");
+    const QString expected = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+        + QStringLiteral("/settings.ini");
     CreateSettingsBackend()->WriteDword(QStringLiteral("K"), QStringLiteral("v"), 5);
     if (savedHome.isNull())
         qunsetenv("XDG_CONFIG_HOME");

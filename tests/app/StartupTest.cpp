@@ -31,7 +31,7 @@ class RecordingMessages final : public UserMessages
 public:
     void ShowMessage(const QString &caption, const QString &text, Icon icon) override
     {
-        shown.push_back({caption, text, icon});
+        shown.push_back({ caption, text, icon });
     }
     std::vector<Shown> shown;
 };
@@ -39,8 +39,8 @@ public:
 const QString kApp = QStringLiteral("Software\\TavinSoft\\TAVIN Viewer");
 const QString kKvDecoder = QStringLiteral("Software\\KV\\ffdshow");
 const QString kGnuDecoder = QStringLiteral("Software\\GNU\\ffdshow");
-const QString kBrowser =
-    QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
+const QString kBrowser = QStringLiteral(
+    "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION");
 
 QByteArray shippedLayout()
 {
@@ -93,24 +93,40 @@ TEST_F(StartupTest, FirstStartBindsTheShippedLayoutAndWritesItBack)
     }
     EXPECT_TRUE(m_messages.shown.empty());
     EXPECT_EQ(m_settings->ReadString(kApp, QStringLiteral("Skin")), QStringLiteral("default.skin"));
-    EXPECT_EQ(m_settings->ReadString(kApp + QStringLiteral("\\Xml"), QStringLiteral("Small")), QStringLiteral("main_small"));
-    EXPECT_EQ(m_settings->ReadString(kApp + QStringLiteral("\\Xml"), QStringLiteral("BBSetting")), QStringLiteral("bbsetting"));
+    EXPECT_EQ(m_settings->ReadString(kApp + QStringLiteral("\\Xml"), QStringLiteral("Small")),
+        QStringLiteral("main_small"));
+    EXPECT_EQ(m_settings->ReadString(kApp + QStringLiteral("\\Xml"), QStringLiteral("BBSetting")),
+        QStringLiteral("bbsetting"));
     EXPECT_EQ(m_settings->ReadDword(kApp + QStringLiteral("\\Config"), QStringLiteral("Volume")), 50u);
     EXPECT_EQ(m_settings->ReadDword(kApp + QStringLiteral("\\Config"), QStringLiteral("SpeedUnit")), 0u);
 }
 
-TEST_F(StartupTest, DecoderAndBrowserValues)
+// Values meant for the system's decoders and browser go only where those programs read them.
+TEST_F(StartupTest, DecoderAndBrowserValuesOnlyInASystemRegistry)
 {
     m_settings->WriteString(kKvDecoder, QStringLiteral("whitelist"), QStringLiteral("player.exe;"));
-    for (int run = 0; run < 2; ++run) {
+    {
         CTAVINApp app(environment());
         app.InitInstance();
     }
+    EXPECT_EQ(m_settings->ReadString(kKvDecoder, QStringLiteral("whitelist")), QStringLiteral("player.exe;"));
+    EXPECT_FALSE(m_settings->KeyExists(kGnuDecoder));
+    EXPECT_FALSE(m_settings->KeyExists(kBrowser));
+
+    RecordingBackend registry(*m_settings, true);
+    for (int run = 0; run < 2; ++run) {
+        AppEnvironment env = environment();
+        env.settings = &registry;
+        CTAVINApp app(env);
+        app.InitInstance();
+    }
     // Appended once, after what was there, however often the program starts.
-    EXPECT_EQ(m_settings->ReadString(kKvDecoder, QStringLiteral("whitelist")), QStringLiteral("player.exe;tavin-viewer;"));
-    EXPECT_EQ(m_settings->ReadString(kGnuDecoder, QStringLiteral("whitelist")), QStringLiteral("tavin-viewer;"));
+    EXPECT_EQ(m_settings->ReadString(kKvDecoder, QStringLiteral("whitelist")),
+        QStringLiteral("player.exe;tavin-viewer;"));
+    EXPECT_EQ(
+        m_settings->ReadString(kGnuDecoder, QStringLiteral("whitelist")), QStringLiteral("tavin-viewer;"));
     EXPECT_EQ(m_settings->ReadDword(kGnuDecoder, QStringLiteral("trayIcon")), 0u);
-    EXPECT_TRUE(m_settings->KeyExists(QStringLiteral("Software\\GNU\\ffdshow_audio")));
+    EXPECT_TRUE(registry.KeyExists(QStringLiteral("Software\\GNU\\ffdshow_audio")));
     EXPECT_EQ(m_settings->ReadDword(kBrowser, QStringLiteral("tavin-viewer")), 6000u);
 }
 
@@ -153,7 +169,8 @@ TEST_F(StartupTest, ARunningCopysLockNeverAges)
     QFile lockFile(probe.FilePath());
     ASSERT_TRUE(lockFile.exists());
     ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(
+        lockFile.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1), QFileDevice::FileModificationTime));
     lockFile.close();
     EXPECT_FALSE(probe.TryAcquire());
 }
@@ -214,17 +231,19 @@ TEST_F(StartupTest, LayoutWithoutAnyElementCountsAsUnreadable)
 
 TEST_F(StartupTest, LayoutInUtf16AndUtf8WithByteOrderMarks)
 {
-    const QString text = QString::fromUtf8(shippedLayout()).replace(QStringLiteral("TAVIN 2CH"), QStringLiteral("모델 2"));
+    const QString text
+        = QString::fromUtf8(shippedLayout()).replace(QStringLiteral("TAVIN 2CH"), QStringLiteral("모델 2"));
     QByteArray utf16("\xFF\xFE");
     for (const QChar c : text) {
         utf16.append(static_cast<char>(c.unicode() & 0xFF));
         utf16.append(static_cast<char>(c.unicode() >> 8));
     }
-    for (const QByteArray &bytes : {utf16, QByteArray("\xEF\xBB\xBF") + text.toUtf8()}) {
+    for (const QByteArray &bytes : { utf16, QByteArray("\xEF\xBB\xBF") + text.toUtf8() }) {
         writeLayout(bytes);
         MainWindowSettings variables;
         {
-            auto settings = platform::CreateSettingsBackend(m_dir.filePath(QStringLiteral("fresh%1.ini").arg(bytes.size())));
+            auto settings = platform::CreateSettingsBackend(
+                m_dir.filePath(QStringLiteral("fresh%1.ini").arg(bytes.size())));
             CAppRegistry registry(settings.get());
             ASSERT_TRUE(RunMainWindowStartup(m_program, *settings, m_messages, registry, variables));
         }
@@ -243,10 +262,10 @@ TEST_F(StartupTest, ValuesAreBoundInTheFixedOrder)
     QStringList reads = recorder.entries(QStringLiteral("read ") + kApp);
     for (QString &read : reads)
         read = read.mid(QStringLiteral("read ").size() + kApp.size() + 1);
-    const QStringList expected{"Model",      "Skin",     "Version",      "LastOpen",     "Xml\\Small",
-                               "Xml\\Large", "Xml\\Full", "Xml\\Setup",   "Xml\\Map",     "Xml\\Tool",
-                               "Xml\\Title", "Xml\\Storage", "Xml\\Save", "Xml\\BBSetting", "Xml\\ImgControl",
-                               "Xml\\Print", "Config\\Volume", "Config\\Brightness", "Config\\SpeedUnit"};
+    const QStringList expected { "Model", "Skin", "Version", "LastOpen", "Xml\\Small", "Xml\\Large",
+        "Xml\\Full", "Xml\\Setup", "Xml\\Map", "Xml\\Tool", "Xml\\Title", "Xml\\Storage", "Xml\\Save",
+        "Xml\\BBSetting", "Xml\\ImgControl", "Xml\\Print", "Config\\Volume", "Config\\Brightness",
+        "Config\\SpeedUnit" };
     EXPECT_EQ(reads, expected);
     EXPECT_TRUE(recorder.entries(QStringLiteral("write ") + kApp).isEmpty());
 }
@@ -285,7 +304,8 @@ TEST(StartupNames, FromTheProgramPath)
 {
     EXPECT_EQ(ApplicationNameOf(QStringLiteral("/opt/tavin/tavin-viewer")), QStringLiteral("tavin-viewer"));
     EXPECT_EQ(ApplicationNameOf(QStringLiteral("C:/Program Files/viewer.exe")), QStringLiteral("viewer"));
-    EXPECT_EQ(LayoutPathOf(QStringLiteral("/opt/tavin/tavin-viewer")), QStringLiteral("/opt/tavin/tavin-viewer.xml"));
+    EXPECT_EQ(LayoutPathOf(QStringLiteral("/opt/tavin/tavin-viewer")),
+        QStringLiteral("/opt/tavin/tavin-viewer.xml"));
     EXPECT_EQ(LayoutPathOf(QStringLiteral("/opt/tavin/viewer.exe")), QStringLiteral("/opt/tavin/viewer.xml"));
 }
 
@@ -295,8 +315,8 @@ TEST(ViewerProcess, StartsBindsAndWritesTheSettingsBack)
     ensureCoreApplication();
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                  QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.filePath(QStringLiteral("run")),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QProcess viewer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
@@ -308,10 +328,11 @@ TEST(ViewerProcess, StartsBindsAndWritesTheSettingsBack)
     EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
 
-    auto settings = platform::CreateSettingsBackend(dir.filePath(QStringLiteral("config/tavin-viewer/settings.ini")));
+    auto settings
+        = platform::CreateSettingsBackend(dir.filePath(QStringLiteral("config/tavin-viewer/settings.ini")));
     EXPECT_EQ(settings->ReadString(kApp, QStringLiteral("Skin")), QStringLiteral("default.skin"));
     EXPECT_EQ(settings->ReadDword(kApp + QStringLiteral("\\Config"), QStringLiteral("Volume")), 50u);
-    EXPECT_EQ(settings->ReadString(kKvDecoder, QStringLiteral("whitelist")), QStringLiteral("tavin-viewer;"));
+    EXPECT_FALSE(settings->KeyExists(kKvDecoder));
 }
 
 } // namespace

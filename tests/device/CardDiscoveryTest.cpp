@@ -19,16 +19,16 @@ namespace {
 
 // --- The Linux volume source on a made-up /proc and /sys ------------------------------------
 
-const QByteArray kMountInfo =
-    "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-    "30 22 8:17 / /media/user/NO\\040NAME rw,nosuid,nodev,relatime shared:10 - vfat /dev/sdb1 rw,fmask=0022\n"
-    "31 22 8:32 / /media/user/CARD2 rw,relatime shared:11 - exfat /dev/sdc rw\n"
-    "32 22 8:17 /DCIM /mnt/bind rw,relatime shared:10 - vfat /dev/sdb1 rw\n"
-    "33 22 7:0 / /snap/core rw,relatime - squashfs /dev/loop0 ro\n"
-    "34 22 0:40 / /tmp rw,relatime - tmpfs tmpfs rw\n"
-    "35 22 8:32 / /media/user/zz-again rw,relatime - exfat /dev/sdc rw\n"
-    "36 22 8:48 / /media/user/FIXED rw master:2 - vfat /dev/sdd1 rw\n"
-    "this line is not a mount\n";
+const QByteArray kMountInfo = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                              "30 22 8:17 / /media/user/NO\\040NAME rw,nosuid,nodev,relatime shared:10 - "
+                              "vfat /dev/sdb1 rw,fmask=0022\n"
+                              "31 22 8:32 / /media/user/CARD2 rw,relatime shared:11 - exfat /dev/sdc rw\n"
+                              "32 22 8:17 /DCIM /mnt/bind rw,relatime shared:10 - vfat /dev/sdb1 rw\n"
+                              "33 22 7:0 / /snap/core rw,relatime - squashfs /dev/loop0 ro\n"
+                              "34 22 0:40 / /tmp rw,relatime - tmpfs tmpfs rw\n"
+                              "35 22 8:32 / /media/user/zz-again rw,relatime - exfat /dev/sdc rw\n"
+                              "36 22 8:48 / /media/user/FIXED rw master:2 - vfat /dev/sdd1 rw\n"
+                              "this line is not a mount\n";
 
 class FakeSystem
 {
@@ -42,7 +42,7 @@ public:
         const QString pci = QStringLiteral("devices/pci0000:00/0000:00:14.0");
         // Internal SATA disk behind a fixed port.
         disk(QStringLiteral("devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda"), "0",
-             QStringLiteral("8:1"), QStringLiteral("sda1"));
+            QStringLiteral("8:1"), QStringLiteral("sda1"));
         write(sys + QStringLiteral("/devices/pci0000:00/0000:00:1f.2/removable"), "fixed\n");
         // USB reader whose disk calls itself fixed, in a removable USB port.
         write(sys + QLatin1Char('/') + pci + QStringLiteral("/usb1/1-2/removable"), "removable\n");
@@ -71,7 +71,7 @@ private:
 
     // A disk (and optionally one partition) with /sys/dev/block links as the kernel makes them.
     void disk(const QString &diskPath, const QByteArray &removable, const QString &number,
-              const QString &partition = QString())
+        const QString &partition = QString())
     {
         const QString folder = sys + QLatin1Char('/') + diskPath;
         write(folder + QStringLiteral("/removable"), removable + "\n");
@@ -82,7 +82,7 @@ private:
         }
         QDir().mkpath(sys + QStringLiteral("/dev/block"));
         ASSERT_TRUE(QFile::link(QStringLiteral("../../") + QDir(sys).relativeFilePath(target),
-                                sys + QStringLiteral("/dev/block/") + number));
+            sys + QStringLiteral("/dev/block/") + number));
     }
 };
 
@@ -97,7 +97,7 @@ TEST(VolumeSourceLinux, ParsesMountInfoFields)
     EXPECT_EQ(entries[3].fsRoot, QStringLiteral("/DCIM"));
     EXPECT_EQ(entries[7].fileSystem, QStringLiteral("vfat")) << "optional fields before the separator";
     EXPECT_EQ(platform::ParseMountInfo("1 2 3:4 / /a\\134b\\011c rw - vfat /dev/x rw\n")[0].mountPoint,
-              QStringLiteral("/a\\b\tc"));
+        QStringLiteral("/a\\b\tc"));
     EXPECT_TRUE(platform::ParseMountInfo("1 2 3:4 / /a rw vfat /dev/x rw\n").empty()) << "no separator";
 }
 
@@ -107,7 +107,7 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
     const QString folder = system.dir.path() + QStringLiteral("/copy of card");
     ASSERT_TRUE(QDir().mkpath(folder));
     const platform::LinuxVolumeSource source(
-        {folder + QLatin1Char('/'), system.dir.path() + QStringLiteral("/gone")}, system.proc, system.sys);
+        { folder + QLatin1Char('/'), system.dir.path() + QStringLiteral("/gone") }, system.proc, system.sys);
 
     EXPECT_TRUE(source.isRemovableBlockDevice(QStringLiteral("8:17")));
     EXPECT_TRUE(source.isRemovableBlockDevice(QStringLiteral("8:32")));
@@ -120,8 +120,8 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
     QStringList roots;
     for (const platform::MountedVolume &volume : volumes)
         roots << volume.root;
-    QStringList expected = {
-        QStringLiteral("/media/user/CARD2"), QStringLiteral("/media/user/NO NAME"), folder};
+    QStringList expected
+        = { QStringLiteral("/media/user/CARD2"), QStringLiteral("/media/user/NO NAME"), folder };
     expected.sort();
     EXPECT_EQ(roots, expected);
     for (const platform::MountedVolume &volume : volumes) {
@@ -138,8 +138,8 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
 TEST(VolumeSourceLinux, MissingMountTableStillListsFolders)
 {
     QTemporaryDir dir;
-    const platform::LinuxVolumeSource source({dir.path()}, dir.path() + QStringLiteral("/noproc"),
-                                             dir.path() + QStringLiteral("/nosys"));
+    const platform::LinuxVolumeSource source(
+        { dir.path() }, dir.path() + QStringLiteral("/noproc"), dir.path() + QStringLiteral("/nosys"));
     const std::vector<platform::MountedVolume> volumes = source.removableVolumes();
     ASSERT_EQ(volumes.size(), 1u);
     EXPECT_EQ(volumes[0].root, QDir::cleanPath(dir.path()));
@@ -180,7 +180,7 @@ TEST_F(CardSelectionTest, OnlyCardsWithTheSettingsFileAreOfferedWithTheFlag)
 
     QStringList roots;
     EXPECT_EQ(m_config.EnumRemovableDrives(roots), 2);
-    EXPECT_EQ(roots, (QStringList{plain, recorder}));
+    EXPECT_EQ(roots, (QStringList { plain, recorder }));
 
     EXPECT_EQ(m_config.ScanDrives(false), 2);
     EXPECT_EQ(m_config.GetDrive(0), plain);
@@ -198,7 +198,7 @@ TEST_F(CardSelectionTest, InvalidIndicesGiveNothing)
 {
     addCard(QStringLiteral("A"), true);
     ASSERT_EQ(m_config.ScanDrives(true), 1);
-    for (int index : {-1, 1, 100}) {
+    for (int index : { -1, 1, 100 }) {
         EXPECT_TRUE(m_config.GetDrive(index).isEmpty()) << index;
         EXPECT_FALSE(m_config.SelectDrive(index)) << index;
     }
@@ -230,7 +230,7 @@ TEST_F(CardSelectionTest, ChooserIsShownEvenForOneCard)
         return 0;
     };
     EXPECT_EQ(ChooseCard(m_config, ui), CardChoice::Selected);
-    EXPECT_EQ(offered, QStringList{recorder});
+    EXPECT_EQ(offered, QStringList { recorder });
     EXPECT_EQ(m_config.GetSelectedDrive(), recorder);
     EXPECT_EQ(noCard, 0);
 }
@@ -288,4 +288,4 @@ TEST(CardPaths, MakeFoldersCreatesEveryMissingFolder)
     EXPECT_EQ(CardFilePath(QStringLiteral("/"), QStringLiteral("setup.xml")), QStringLiteral("/setup.xml"));
 }
 
-}  // namespace
+} // namespace

@@ -11,12 +11,11 @@ using namespace device;
 
 TEST(ConfigItems, TableHoldsTheTwentyEightItemsInOrder)
 {
-    const std::vector<std::string> ids = {
-        "Name", "FWVersion", "MICOM", "GSensorSensi", "AudioRecEnable", "SpeakerVol", "SoundEffect",
-        "PartitionMode", "PmImpactSensi", "PmMotionSensi", "CarBatVoltCalib", "CarBatSafeVoltage",
-        "TempSafeValue", "TempStableValue", "LcdOffTime", "FormatDays", "LastPowerOnDays", "RealUsedDays",
-        "FormatAlarmPeriod", "Brightness", "LDWS", "LDWSSpeedOver", "LDWSSensi", "SafeDriving", "AutoReboot",
-        "AutoRebootHour", "AutoRebootMin", "FactoryReset"};
+    const std::vector<std::string> ids = { "Name", "FWVersion", "MICOM", "GSensorSensi", "AudioRecEnable",
+        "SpeakerVol", "SoundEffect", "PartitionMode", "PmImpactSensi", "PmMotionSensi", "CarBatVoltCalib",
+        "CarBatSafeVoltage", "TempSafeValue", "TempStableValue", "LcdOffTime", "FormatDays",
+        "LastPowerOnDays", "RealUsedDays", "FormatAlarmPeriod", "Brightness", "LDWS", "LDWSSpeedOver",
+        "LDWSSensi", "SafeDriving", "AutoReboot", "AutoRebootHour", "AutoRebootMin", "FactoryReset" };
     ASSERT_EQ(ids.size(), size_t(kItemCount));
     for (int i = 0; i < kItemCount; ++i) {
         EXPECT_EQ(ConfigItems()[i].id, ids[i]) << i;
@@ -59,7 +58,7 @@ TEST(ConfigItems, DefaultTextHoldsEveryItemButTheCalibrationWithItsDefault)
             sequence.push_back(item->Attribute("id"));
         }
     }
-    std::vector<std::string> expected = {"# Product Information "};
+    std::vector<std::string> expected = { "# Product Information " };
     for (int i = 0; i < kItemCount; ++i) {
         if (i == kItemCarBatVoltCalib)
             continue;

@@ -10,15 +10,16 @@
 namespace devicetest {
 namespace {
 
-quint64 InodeOf(const QString &path)
-{
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return info.st_ino;
-}
+    quint64 InodeOf(const QString &path)
+    {
+        struct stat info {
+        };
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+            return 0;
+        return info.st_ino;
+    }
 
-}  // namespace
+} // namespace
 
 QByteArray ReadAll(const QString &path)
 {
@@ -49,7 +50,7 @@ bool FakeFileAttributes::write(const QString &path, quint32 attributes) const
     if (inode == 0)
         return false;
     ++writes;
-    m_store[path] = {inode, attributes};
+    m_store[path] = { inode, attributes };
     return true;
 }
 
@@ -65,7 +66,7 @@ QCoreApplication &TestApp()
         return *existing;
     static int argc = 1;
     static char name[] = "test_device";
-    static char *argv[] = {name, nullptr};
+    static char *argv[] = { name, nullptr };
     static QCoreApplication app(argc, argv);
     return app;
 }
@@ -77,4 +78,4 @@ bool EnterPrivateMountNamespace()
     return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-}  // namespace devicetest
+} // namespace devicetest

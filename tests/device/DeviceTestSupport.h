@@ -39,7 +39,7 @@ public:
     std::vector<platform::MountedVolume> removableVolumes() const override { return volumes; }
     void insert(const QString &root)
     {
-        volumes.push_back({root, QStringLiteral("/dev/test"), QStringLiteral("vfat")});
+        volumes.push_back({ root, QStringLiteral("/dev/test"), QStringLiteral("vfat") });
     }
 };
 
@@ -54,7 +54,7 @@ public:
     mutable int writes = 0;
 
 private:
-    mutable std::map<QString, std::pair<quint64, quint32>> m_store;  // path -> (inode, attributes)
+    mutable std::map<QString, std::pair<quint64, quint32>> m_store; // path -> (inode, attributes)
 };
 
 // A writer that breaks off after writing half of the first block, as a pulled card would.
@@ -67,7 +67,7 @@ protected:
 // The values array with every string empty, as the settings panel hands it over before a load.
 inline device::ValueStrings EmptyValues()
 {
-    return device::ValueStrings{};
+    return device::ValueStrings {};
 }
 
 // The application object that event loops and D-Bus need, made once per test process.
@@ -77,4 +77,4 @@ QCoreApplication &TestApp();
 // the host seeing them. False where the system does not allow it (the test is then skipped).
 bool EnterPrivateMountNamespace();
 
-}  // namespace devicetest
+} // namespace devicetest

@@ -33,7 +33,7 @@ struct RecordingPrompt : FormatPrompt {
 
 struct FakeFormatter : platform::CardFormatter {
     std::optional<platform::VolumeGeometry> geometry;
-    platform::FormatResult result{platform::FormatStatus::Formatted, QString(), QString()};
+    platform::FormatResult result { platform::FormatStatus::Formatted, QString(), QString() };
     int formats = 0;
     QString root, fileSystem, label;
     quint32 clusterBytes = 0;
@@ -58,13 +58,14 @@ TEST(FormatParameters, PresentFileSystemIsKeptAndUnknownFallsBackToFat32)
     EXPECT_EQ(none.clusterBytes, 32768u);
     EXPECT_EQ(none.label, QStringLiteral("TAVIN"));
 
-    const FormatParameters exfat =
-        ChooseFormatParameters(platform::VolumeGeometry {QStringLiteral("exFAT"), 131072, 512});
+    const FormatParameters exfat
+        = ChooseFormatParameters(platform::VolumeGeometry { QStringLiteral("exFAT"), 131072, 512 });
     EXPECT_EQ(exfat.fileSystem, QStringLiteral("exFAT"));
     EXPECT_EQ(exfat.clusterBytes, 131072u);
     EXPECT_EQ(exfat.label, QStringLiteral("TAVIN"));
 
-    const FormatParameters unnamed = ChooseFormatParameters(platform::VolumeGeometry{QString(), 16384, 512});
+    const FormatParameters unnamed
+        = ChooseFormatParameters(platform::VolumeGeometry { QString(), 16384, 512 });
     EXPECT_EQ(unnamed.fileSystem, QStringLiteral("FAT32"));
     EXPECT_EQ(unnamed.clusterBytes, 16384u);
 }
@@ -77,28 +78,28 @@ TEST(FormatParameters, KernelNamesAndUDisksRequests)
     EXPECT_EQ(platform::CardFileSystemName(QStringLiteral("ntfs3"), 10), QStringLiteral("NTFS"));
     EXPECT_EQ(platform::CardFileSystemName(QStringLiteral("ext4"), 10), QString());
 
-    const auto fat32 =
-        platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 512, QStringLiteral("TAVIN"));
+    const auto fat32
+        = platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 512, QStringLiteral("TAVIN"));
     EXPECT_EQ(fat32.type, QStringLiteral("vfat"));
     EXPECT_EQ(fat32.options.value(QStringLiteral("label")).toString(), QStringLiteral("TAVIN"));
     EXPECT_EQ(fat32.options.value(QStringLiteral("mkfs-args")).toStringList(),
         (QStringList {
-            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64")}));
+            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64") }));
 
-    const auto fat4k =
-        platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 4096, QStringLiteral("TAVIN"));
+    const auto fat4k
+        = platform::MakeUDisksFormatRequest(QStringLiteral("FAT32"), 32768, 4096, QStringLiteral("TAVIN"));
     EXPECT_EQ(fat4k.options.value(QStringLiteral("mkfs-args")).toStringList(),
         (QStringList {
-            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("8")}));
+            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("8") }));
 
-    const auto exfat =
-        platform::MakeUDisksFormatRequest(QStringLiteral("exFAT"), 131072, 512, QStringLiteral("TAVIN"));
+    const auto exfat
+        = platform::MakeUDisksFormatRequest(QStringLiteral("exFAT"), 131072, 512, QStringLiteral("TAVIN"));
     EXPECT_EQ(exfat.type, QStringLiteral("exfat"));
     EXPECT_EQ(exfat.options.value(QStringLiteral("mkfs-args")).toStringList(),
-              (QStringList{QStringLiteral("-c"), QStringLiteral("131072")}));
+        (QStringList { QStringLiteral("-c"), QStringLiteral("131072") }));
 
-    const auto odd =
-        platform::MakeUDisksFormatRequest(QStringLiteral("FAT"), 3000, 512, QStringLiteral("TAVIN"));
+    const auto odd
+        = platform::MakeUDisksFormatRequest(QStringLiteral("FAT"), 3000, 512, QStringLiteral("TAVIN"));
     EXPECT_EQ(odd.type, QStringLiteral("vfat"));
     EXPECT_FALSE(odd.options.contains(QStringLiteral("mkfs-args"))) << "no cluster size mkfs would refuse";
 }
@@ -107,8 +108,8 @@ TEST(UDisksFormatter, WithoutASystemBusFormattingIsUnavailable)
 {
     QTemporaryDir dir;
     platform::UDisksCardFormatter formatter(QDBusConnection(QStringLiteral("no-such-connection")));
-    const platform::FormatResult result =
-        formatter.format(dir.path(), QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    const platform::FormatResult result
+        = formatter.format(dir.path(), QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Unavailable);
 
     // Through the configuration object: asked first, then reported unavailable (result 1).
@@ -120,7 +121,7 @@ TEST(UDisksFormatter, WithoutASystemBusFormattingIsUnavailable)
         QDBusConnection(QStringLiteral("no-such-connection"))));
     ASSERT_EQ(config.ScanDrives(false), 1);
     RecordingPrompt prompt;
-    FormatOutcome outcome{};
+    FormatOutcome outcome {};
     EXPECT_EQ(config.FormatCard(dir.path(), prompt, &outcome), 1);
     EXPECT_EQ(outcome, FormatOutcome::Unavailable);
     EXPECT_EQ(prompt.asked, 1);
@@ -156,7 +157,7 @@ protected:
     CTAVINSDConfig m_config;
     FakeFormatter *m_formatter = nullptr;
     RecordingPrompt m_prompt;
-    FormatOutcome m_outcome{};
+    FormatOutcome m_outcome {};
 };
 
 TEST_F(FormatCardTest, DeclinedQuestionFormatsNothing)
@@ -170,7 +171,7 @@ TEST_F(FormatCardTest, DeclinedQuestionFormatsNothing)
 
 TEST_F(FormatCardTest, ConfirmedFormatKeepsTheCardsFileSystem)
 {
-    m_formatter->geometry = platform::VolumeGeometry{QStringLiteral("exFAT"), 131072, 512};
+    m_formatter->geometry = platform::VolumeGeometry { QStringLiteral("exFAT"), 131072, 512 };
     EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/CARD"), m_prompt, &m_outcome), 0);
     EXPECT_EQ(m_outcome, FormatOutcome::Formatted);
     EXPECT_EQ(m_prompt.asked, 1);
@@ -179,7 +180,7 @@ TEST_F(FormatCardTest, ConfirmedFormatKeepsTheCardsFileSystem)
     EXPECT_EQ(m_formatter->fileSystem, QStringLiteral("exFAT"));
     EXPECT_EQ(m_formatter->clusterBytes, 131072u);
     EXPECT_EQ(m_formatter->label, QStringLiteral("TAVIN"));
-    EXPECT_EQ(m_prompt.busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(m_prompt.busy, (std::vector<bool> { true, false }));
 }
 
 TEST_F(FormatCardTest, UnreadableGeometryGivesFat32With32KClusters)
@@ -199,8 +200,8 @@ TEST_F(FormatCardTest, BusyCardIsReportedAndStillCountsAsRun)
 
 TEST_F(FormatCardTest, OnlyAPresentCardIsEverFormatted)
 {
-    for (const QString &root : {QStringLiteral("/"), QStringLiteral("/media/user"), QString(),
-                                QStringLiteral("/media/user/CARD/sub")}) {
+    for (const QString &root : { QStringLiteral("/"), QStringLiteral("/media/user"), QString(),
+             QStringLiteral("/media/user/CARD/sub") }) {
         EXPECT_EQ(m_config.FormatCard(root, m_prompt, &m_outcome), 1) << root.toStdString();
         EXPECT_EQ(m_outcome, FormatOutcome::Unavailable);
     }
@@ -224,4 +225,4 @@ TEST_F(FormatCardTest, WithoutAFormatterTheUserIsAskedAndNothingHappens)
     EXPECT_EQ(m_outcome, FormatOutcome::Unavailable);
 }
 
-}  // namespace
+} // namespace

@@ -37,7 +37,7 @@ TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
     ASSERT_TRUE(MountTmpfs(root, "size=64k"));
 
     CTAVINSDConfig config;
-    ValueStrings values{};
+    ValueStrings values {};
     config.SetValueStrings(&values);
     auto volumes = std::make_unique<TestVolumeSource>();
     volumes->insert(root);
@@ -54,8 +54,7 @@ TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
         QFile filler(root + QStringLiteral("/filler.avi"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size()) {
-        }
+        while (filler.write(block) == block.size()) { }
     }
 
     values[kItemSpeakerVol] = QStringLiteral("0");
@@ -89,8 +88,8 @@ TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
     const QByteArray table = ReadAll(QStringLiteral("/proc/self/mountinfo"));
     bool listed = false;
     for (const platform::MountInfoEntry &entry : platform::ParseMountInfo(table))
-        listed =
-            listed || entry.mountPoint == QDir(dir.path()).canonicalPath() || entry.mountPoint == dir.path();
+        listed = listed || entry.mountPoint == QDir(dir.path()).canonicalPath()
+            || entry.mountPoint == dir.path();
     EXPECT_TRUE(listed);
 
     spy.clear();
@@ -104,4 +103,4 @@ TEST(MountWatcher, MissingTableIsNotWatched)
     EXPECT_FALSE(watcher.isWatching());
 }
 
-}  // namespace
+} // namespace

@@ -39,8 +39,8 @@ QPushButton *Button(QWidget &dialog, const QString &text)
 TEST(SelDriveDlg, ShowsTheRootsInOrderWithTheFirstChosen)
 {
     App();
-    const QStringList roots = {QStringLiteral("/media/user/A"), QStringLiteral("/media/user/B"),
-                               QStringLiteral("/run/media/x/C")};
+    const QStringList roots = { QStringLiteral("/media/user/A"), QStringLiteral("/media/user/B"),
+        QStringLiteral("/run/media/x/C") };
     CSelDriveDlg dialog(roots);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("SD 카드 드라이브 선택"));
     const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
@@ -103,4 +103,4 @@ TEST(SelDriveDlg, CancelLeavesTheCardUnselected)
     EXPECT_EQ(noCard, 0);
 }
 
-}  // namespace
+} // namespace

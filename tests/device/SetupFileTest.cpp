@@ -141,8 +141,8 @@ TEST_F(SetupFileTest, BindsAllTwentyEightItemsWhateverTheirOrder)
 {
     QByteArray text = "<?xml version=\"1.0\"?><setup>";
     for (int i = kItemCount - 1; i >= 0; --i)
-        text +=
-            "<item id=\"" + QByteArray(ConfigItems()[i].id) + "\" value=\"v" + QByteArray::number(i) + "\"/>";
+        text += "<item id=\"" + QByteArray(ConfigItems()[i].id) + "\" value=\"v" + QByteArray::number(i)
+            + "\"/>";
     putCard(text + "</setup>");
     ASSERT_TRUE(loadCard());
     for (int i = 0; i < kItemCount; ++i)
@@ -177,7 +177,7 @@ TEST_F(SetupFileTest, CardFileKeepsItsOrderUnknownItemsAndMissingValues)
     <item id="GSensorSensi" value="9" />
 </setup>
 )"));
-    EXPECT_EQ(filesOnCard(), QStringList{kSetup}) << "no temporary file is left behind";
+    EXPECT_EQ(filesOnCard(), QStringList { kSetup }) << "no temporary file is left behind";
 }
 
 TEST_F(SetupFileTest, ElementsBeforeTheFirstItemAreNotSeen)
@@ -290,14 +290,14 @@ TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindow)
         QByteArray written;
     };
     const Case cases[] = {
-        {300, "1234", "1234"},  // marker starts at byte 300: inside
-        {400, "", ""},          // an empty value stays empty
-        {299, "1234", "0"},     // starts one byte early
-        {1262, "12", "12"},     // marker, value and quote end inside the window
-        {1266, "12", "12"},     // the value is cut: taken whole from the document
-        {1267, "12", "0"},      // the marker's last byte is byte 1300
-        {1500, "1234", "0"},    // far beyond
-        {10, "1234", "0"},      // at the top of a short file
+        { 300, "1234", "1234" }, // marker starts at byte 300: inside
+        { 400, "", "" }, // an empty value stays empty
+        { 299, "1234", "0" }, // starts one byte early
+        { 1262, "12", "12" }, // marker, value and quote end inside the window
+        { 1266, "12", "12" }, // the value is cut: taken whole from the document
+        { 1267, "12", "0" }, // the marker's last byte is byte 1300
+        { 1500, "1234", "0" }, // far beyond
+        { 10, "1234", "0" }, // at the top of a short file
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.padding);
@@ -385,7 +385,7 @@ TEST_F(SetupFileTest, ReadOnlyFileIsNotReplaced)
     m_attributes.set(path(), platform::kFatReadOnly | platform::kFatHidden);
     EXPECT_FALSE(writeSettings());
     EXPECT_EQ(card(), kOddCard);
-    EXPECT_EQ(filesOnCard(), QStringList{kSetup});
+    EXPECT_EQ(filesOnCard(), QStringList { kSetup });
 }
 
 TEST_F(SetupFileTest, InterruptedWriteLeavesTheOldFileIntact)
@@ -396,7 +396,7 @@ TEST_F(SetupFileTest, InterruptedWriteLeavesTheOldFileIntact)
     m_config.SetFileWriter(std::make_unique<InterruptedWriter>());
     EXPECT_FALSE(writeSettings());
     EXPECT_EQ(card(), kOddCard);
-    EXPECT_EQ(filesOnCard(), QStringList{kSetup});
+    EXPECT_EQ(filesOnCard(), QStringList { kSetup });
 
     // The next write with a working writer goes through.
     m_config.SetFileWriter(nullptr);
@@ -411,4 +411,4 @@ TEST_F(SetupFileTest, WriteIntoAMissingFolderCreatesIt)
     EXPECT_EQ(ReadAll(m_root + QStringLiteral("/SETUP/sub/setup.xml")), kDefaultFile);
 }
 
-}  // namespace
+} // namespace

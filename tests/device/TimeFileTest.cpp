@@ -40,8 +40,8 @@ TEST(TimeFile, ParsesOnlyTheExactForm)
     const std::optional<QDateTime> parsed = ParseTimeFileText(QStringLiteral("2024.03.05-07:08:09"));
     ASSERT_TRUE(parsed);
     EXPECT_EQ(TimeFileText(*parsed), std::optional<QByteArray>("2024.03.05-07:08:09"));
-    for (const char *bad : {"2024.3.05-07:08:09", "2024.03.05 07:08:09", "2024.03.05-07:08:09\n",
-                            "2024-03-05-07:08:09", "2023.02.29-00:00:00", "2024.03.05-25:00:00", ""})
+    for (const char *bad : { "2024.3.05-07:08:09", "2024.03.05 07:08:09", "2024.03.05-07:08:09\n",
+             "2024-03-05-07:08:09", "2023.02.29-00:00:00", "2024.03.05-25:00:00", "" })
         EXPECT_FALSE(ParseTimeFileText(QString::fromLatin1(bad))) << bad;
 }
 
@@ -64,7 +64,7 @@ TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOne)
 
     EXPECT_FALSE(config.WriteTimeFile(2024, 2, 30, 7, 8, 9));
     EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09")) << "a refused time leaves the file alone";
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("time.cfg")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("time.cfg") });
 
     // A read-only time file is not replaced, and the failure is reported.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
@@ -92,4 +92,4 @@ TEST(TimeFile, HiddenTimeFileStaysHidden)
     EXPECT_EQ(attributes.read(path), std::optional<quint32>(platform::kFatHidden));
 }
 
-}  // namespace
+} // namespace

@@ -31,7 +31,7 @@ const QString kRootPath = QStringLiteral("/org/freedesktop/UDisks2");
 
 struct FakeBlock {
     QString path;
-    QByteArray mountPoint;  // empty: no file system interface
+    QByteArray mountPoint; // empty: no file system interface
     bool hintSystem = false;
 };
 
@@ -40,7 +40,7 @@ class FakeUDisks : public QDBusVirtualObject
 {
 public:
     std::vector<FakeBlock> blocks;
-    QString unmountError;  // error name answered to Unmount, empty for success
+    QString unmountError; // error name answered to Unmount, empty for success
     QString mountedAt = QStringLiteral("/media/user/TAVIN");
 
     QStringList calls() const
@@ -69,14 +69,14 @@ public:
             for (const FakeBlock &block : blocks) {
                 InterfaceMap interfaces;
                 interfaces[QStringLiteral("org.freedesktop.UDisks2.Block")] = {
-                    {QStringLiteral("HintSystem"), block.hintSystem},
-                    {QStringLiteral("ReadOnly"), false},
-                    {QStringLiteral("DeviceNumber"), QVariant::fromValue(quint64(0))},
+                    { QStringLiteral("HintSystem"), block.hintSystem },
+                    { QStringLiteral("ReadOnly"), false },
+                    { QStringLiteral("DeviceNumber"), QVariant::fromValue(quint64(0)) },
                 };
                 if (!block.mountPoint.isEmpty()) {
                     interfaces[QStringLiteral("org.freedesktop.UDisks2.Filesystem")] = {
-                        {QStringLiteral("MountPoints"),
-                         QVariant::fromValue(QByteArrayList{block.mountPoint + QByteArray(1, '\0')})},
+                        { QStringLiteral("MountPoints"),
+                            QVariant::fromValue(QByteArrayList { block.mountPoint + QByteArray(1, '\0') }) },
                     };
                 }
                 objects[QDBusObjectPath(block.path)] = interfaces;
@@ -112,8 +112,8 @@ public:
         if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
             return;
         m_daemon.start(QStringLiteral("dbus-daemon"),
-            {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address"),
-                QStringLiteral("--address=unix:path=") + m_dir.path() + QStringLiteral("/bus")});
+            { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address"),
+                QStringLiteral("--address=unix:path=") + m_dir.path() + QStringLiteral("/bus") });
         if (!m_daemon.waitForStarted(5000) || !m_daemon.waitForReadyRead(5000))
             return;
         m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
@@ -174,15 +174,15 @@ FakeUDisks *CardService()
 {
     auto *fake = new FakeUDisks;
     fake->blocks = {
-        {kRootPath + QStringLiteral("/block_devices/sda"), QByteArray(), false},
-        {kRootPath + QStringLiteral("/block_devices/sda1"), "/", true},
-        {kCardObject, kCard.toUtf8(), false},
+        { kRootPath + QStringLiteral("/block_devices/sda"), QByteArray(), false },
+        { kRootPath + QStringLiteral("/block_devices/sda1"), "/", true },
+        { kCardObject, kCard.toUtf8(), false },
     };
     return fake;
 }
 
-#define REQUIRE_BUS(bus)                                                                                 \
-    if (!(bus).running())                                                                                \
+#define REQUIRE_BUS(bus)                                                                                     \
+    if (!(bus).running())                                                                                    \
     GTEST_SKIP() << "dbus-daemon is not available"
 
 TEST(UDisksFormatter, FormatsTheBlockMountedAtTheCardRoot)
@@ -197,9 +197,9 @@ TEST(UDisksFormatter, FormatsTheBlockMountedAtTheCardRoot)
     EXPECT_EQ(result.status, platform::FormatStatus::Formatted) << result.message.toStdString();
     EXPECT_EQ(result.root, QStringLiteral("/media/user/TAVIN"));
     EXPECT_EQ(bus.service->calls(),
-        (QStringList {kRootPath + QStringLiteral(" GetManagedObjects"),
+        (QStringList { kRootPath + QStringLiteral(" GetManagedObjects"),
             kCardObject + QStringLiteral(" Unmount"), kCardObject + QStringLiteral(" Format"),
-            kCardObject + QStringLiteral(" Mount")}));
+            kCardObject + QStringLiteral(" Mount") }));
 
     const QVariantList arguments = bus.service->formatArguments();
     ASSERT_EQ(arguments.size(), 2);
@@ -209,7 +209,7 @@ TEST(UDisksFormatter, FormatsTheBlockMountedAtTheCardRoot)
     EXPECT_EQ(options.value(QStringLiteral("label")).toString(), QStringLiteral("TAVIN"));
     EXPECT_EQ(options.value(QStringLiteral("mkfs-args")).toStringList(),
         (QStringList {
-            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64")}));
+            QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"), QStringLiteral("64") }));
 }
 
 TEST(UDisksFormatter, BusyCardIsInUseAndNotFormatted)
@@ -236,7 +236,7 @@ TEST(UDisksFormatter, OnlyTheCardsOwnBlockDeviceIsEverTouched)
 
     // A folder on the card, a folder elsewhere, and the system disk's root.
     for (const QString &root :
-        {kCard + QStringLiteral("/DCIM"), QStringLiteral("/home/user/card"), QStringLiteral("/")}) {
+        { kCard + QStringLiteral("/DCIM"), QStringLiteral("/home/user/card"), QStringLiteral("/") }) {
         const platform::FormatResult result
             = formatter.format(root, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
         EXPECT_EQ(result.status, platform::FormatStatus::Unavailable) << root.toStdString();
@@ -256,4 +256,4 @@ TEST(UDisksFormatter, BusWithoutTheServiceIsUnavailable)
     EXPECT_FALSE(result.message.isEmpty());
 }
 
-}  // namespace
+} // namespace

@@ -19,21 +19,21 @@ class FakeSurface final : public media::VideoSurface
 {
 public:
     explicit FakeSurface(QSize size = QSize(320, 240))
-        : size_(size)
+        : m_size(size)
     {
     }
-    QSize ClientSize() const override { return size_; }
-    void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override { frames_ = std::move(frames); }
-    void RepaintVideo() override { ++repaints_; }
+    QSize ClientSize() const override { return m_size; }
+    void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override { m_frames = std::move(frames); }
+    void RepaintVideo() override { ++m_repaints; }
 
-    void Resize(QSize size) { size_ = size; }
-    media::FrameHandoff *Frames() const { return frames_.get(); }
-    int Repaints() const { return repaints_; }
+    void Resize(QSize size) { m_size = size; }
+    media::FrameHandoff *Frames() const { return m_frames.get(); }
+    int Repaints() const { return m_repaints; }
 
 private:
-    QSize size_;
-    std::shared_ptr<media::FrameHandoff> frames_;
-    int repaints_ = 0;
+    QSize m_size;
+    std::shared_ptr<media::FrameHandoff> m_frames;
+    int m_repaints = 0;
 };
 
 // What a fake sound device saw; shared between the test and the output the graph owns.
@@ -94,7 +94,7 @@ class FakeAudioOutput final : public media::AudioOutput
 {
 public:
     explicit FakeAudioOutput(std::shared_ptr<FakeAudioState> state)
-        : state_(std::move(state))
+        : m_state(std::move(state))
     {
     }
 
@@ -105,67 +105,67 @@ public:
 
     bool Open(media::AudioFormatSpec *format) override
     {
-        std::lock_guard lock(state_->mutex);
-        if (state_->failOpen)
+        std::lock_guard lock(m_state->mutex);
+        if (m_state->failOpen)
             return false;
-        state_->opened = true;
-        state_->format = *format;
-        state_->resumedAt = std::chrono::steady_clock::now();
-        state_->openedAt = state_->resumedAt;
+        m_state->opened = true;
+        m_state->format = *format;
+        m_state->resumedAt = std::chrono::steady_clock::now();
+        m_state->openedAt = m_state->resumedAt;
         return true;
     }
 
     int64_t Write(const uint8_t *data, int64_t bytes) override
     {
-        std::lock_guard lock(state_->mutex);
-        const int frame = state_->format.BytesPerFrame();
+        std::lock_guard lock(m_state->mutex);
+        const int frame = m_state->format.BytesPerFrame();
         const int64_t n = std::min(bytes, RoomLocked()) / frame * frame;
-        state_->writtenBytes += n;
-        state_->totalWrittenBytes += n;
+        m_state->writtenBytes += n;
+        m_state->totalWrittenBytes += n;
         const auto *samples = reinterpret_cast<const int16_t *>(data);
         for (int64_t i = 0; i < n / frame; ++i)
-            state_->firstChannel.push_back(samples[i * state_->format.channels]);
+            m_state->firstChannel.push_back(samples[i * m_state->format.channels]);
         return n;
     }
 
     int64_t FreeBytes() const override
     {
-        std::lock_guard lock(state_->mutex);
+        std::lock_guard lock(m_state->mutex);
         return RoomLocked();
     }
 
     int64_t PlayedUs() const override
     {
-        std::lock_guard lock(state_->mutex);
+        std::lock_guard lock(m_state->mutex);
         return PlayedLocked();
     }
 
     void SetPaused(bool paused) override
     {
-        std::lock_guard lock(state_->mutex);
-        if (paused == state_->paused)
+        std::lock_guard lock(m_state->mutex);
+        if (paused == m_state->paused)
             return;
         if (paused)
-            state_->heardBeforeUs = PlayedLocked();
+            m_state->heardBeforeUs = PlayedLocked();
         else
-            state_->resumedAt = std::chrono::steady_clock::now();
-        state_->paused = paused;
+            m_state->resumedAt = std::chrono::steady_clock::now();
+        m_state->paused = paused;
     }
 
     void SetVolume(double gain) override
     {
-        std::lock_guard lock(state_->mutex);
-        state_->gain = gain;
+        std::lock_guard lock(m_state->mutex);
+        m_state->gain = gain;
     }
 
     void Reset() override
     {
-        std::lock_guard lock(state_->mutex);
-        state_->writtenBytes = 0;
-        state_->jumpUs = 0;
-        state_->heardBeforeUs = 0;
-        state_->resumedAt = std::chrono::steady_clock::now();
-        ++state_->resets;
+        std::lock_guard lock(m_state->mutex);
+        m_state->writtenBytes = 0;
+        m_state->jumpUs = 0;
+        m_state->heardBeforeUs = 0;
+        m_state->resumedAt = std::chrono::steady_clock::now();
+        ++m_state->resets;
     }
 
     bool Failed() const override { return false; }
@@ -173,37 +173,37 @@ public:
 private:
     int64_t WrittenUsLocked() const
     {
-        const int64_t perSecond = int64_t(state_->format.sampleRate) * state_->format.BytesPerFrame();
-        return perSecond ? state_->writtenBytes * 1000000 / perSecond : 0;
+        const int64_t perSecond = int64_t(m_state->format.sampleRate) * m_state->format.BytesPerFrame();
+        return perSecond ? m_state->writtenBytes * 1000000 / perSecond : 0;
     }
     int64_t PlayedLocked() const
     {
-        if (state_->clock == FakeAudioState::Clock::Stalled)
+        if (m_state->clock == FakeAudioState::Clock::Stalled)
             return 0;
-        if (state_->clock == FakeAudioState::Clock::Instant)
+        if (m_state->clock == FakeAudioState::Clock::Instant)
             return WrittenUsLocked();
-        if (state_->clock == FakeAudioState::Clock::LateStart) {
+        if (m_state->clock == FakeAudioState::Clock::LateStart) {
             const int64_t sinceOpen = std::chrono::duration_cast<std::chrono::microseconds>(
-                std::chrono::steady_clock::now() - state_->openedAt)
+                std::chrono::steady_clock::now() - m_state->openedAt)
                                           .count();
-            if (sinceOpen < state_->lateStartUs)
+            if (sinceOpen < m_state->lateStartUs)
                 return 0;
         }
-        int64_t heard = state_->heardBeforeUs;
-        if (!state_->paused)
+        int64_t heard = m_state->heardBeforeUs;
+        if (!m_state->paused)
             heard += std::chrono::duration_cast<std::chrono::microseconds>(
-                std::chrono::steady_clock::now() - state_->resumedAt)
+                std::chrono::steady_clock::now() - m_state->resumedAt)
                          .count();
-        return std::min(heard, WrittenUsLocked()) + state_->jumpUs;
+        return std::min(heard, WrittenUsLocked()) + m_state->jumpUs;
     }
     int64_t RoomLocked() const
     {
-        const int64_t perSecond = int64_t(state_->format.sampleRate) * state_->format.BytesPerFrame();
+        const int64_t perSecond = int64_t(m_state->format.sampleRate) * m_state->format.BytesPerFrame();
         const int64_t queuedUs = WrittenUsLocked() - PlayedLocked();
         return std::max<int64_t>(0, (200000 - queuedUs) * perSecond / 1000000);
     }
 
-    std::shared_ptr<FakeAudioState> state_;
+    std::shared_ptr<FakeAudioState> m_state;
 };
 
 } // namespace playback_test

@@ -1,5 +1,6 @@
 #include "playback/PlaybackTestMedia.h"
 
+#include "media/recorder/PowerLossCut.h"
 #include "media/recorder/SampleCardGenerator.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace playback_test {
 
@@ -58,6 +60,10 @@ namespace {
         case Media::Pattern:
             return args + QStringList { "testsrc2=s=640x360:r=25:d=2", "-f", "lavfi", "-i", kTone } + h264
                 + QStringList { "-c:a", "aac", "-shortest" };
+        case Media::NoPicture:
+            return args
+                + QStringList { kCounterPattern.arg(QStringLiteral("160x120")).replace("d=2", "d=10"), "-c:v",
+                      "mjpeg", "-bsf:v", "noise=amount=1" };
         case Media::NotMedia:
             break;
         }
@@ -112,32 +118,74 @@ QString MediaPath(Media media)
     return path;
 }
 
+namespace {
+
+    // Makes a file once per process (and keeps it for later runs): write makes it under a
+    // private name, which is then renamed into place, so parallel test processes never see half
+    // a file.
+    QString MadeOnce(const QString &name, const std::function<bool(const QString &part)> &write)
+    {
+        static std::mutex mutex;
+        static QMap<QString, QString> made;
+        std::lock_guard lock(mutex);
+        if (made.contains(name))
+            return made.value(name);
+        const QDir folder(QDir::temp().filePath(QStringLiteral("tavin-playback-test-media")));
+        if (!folder.mkpath(QStringLiteral(".")))
+            return {};
+        const QString path = folder.filePath(name);
+        if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
+            const QString part = path + QStringLiteral(".%1.part").arg(QCoreApplication::applicationPid());
+            if (!write(part)) {
+                QFile::remove(part);
+                return {};
+            }
+            if (!QFile::rename(part, path))
+                QFile::remove(part);
+        }
+        made.insert(name, path);
+        return path;
+    }
+
+    QString RecorderPath(char channel)
+    {
+        return MadeOnce(QStringLiteral("recorder-%1-seed7.avi").arg(QLatin1Char(channel)), [&](const QString &part) {
+            media::recorder::SampleCardOptions options;
+            options.seed = 7;
+            media::recorder::SampleCardGenerator generator(options);
+            if (generator.generateFile(0, channel, part))
+                return true;
+            qWarning("sample recorder failed: %s", qPrintable(generator.errorString()));
+            return false;
+        });
+    }
+
+} // namespace
+
 QString RecorderFrontPath()
 {
-    static std::mutex mutex;
-    static QString made;
-    std::lock_guard lock(mutex);
-    if (!made.isEmpty())
-        return made;
-    const QDir folder(QDir::temp().filePath(QStringLiteral("tavin-playback-test-media")));
-    if (!folder.mkpath(QStringLiteral(".")))
+    return RecorderPath('F');
+}
+
+QString RecorderRearPath()
+{
+    return RecorderPath('R');
+}
+
+QString CutRecorderFrontPath()
+{
+    const QString whole = RecorderFrontPath();
+    if (whole.isEmpty())
         return {};
-    const QString path = folder.filePath(QStringLiteral("recorder-front-seed7.avi"));
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
-        const QString part = path + QStringLiteral(".%1.part").arg(QCoreApplication::applicationPid());
-        media::recorder::SampleCardOptions options;
-        options.seed = 7;
-        media::recorder::SampleCardGenerator generator(options);
-        if (!generator.generateFile(0, 'F', part)) {
-            qWarning("sample recorder failed: %s", qPrintable(generator.errorString()));
-            QFile::remove(part);
-            return {};
-        }
-        if (!QFile::rename(part, path))
-            QFile::remove(part);
-    }
-    made = path;
-    return made;
+    return MadeOnce(QStringLiteral("recorder-F-seed7-cut.avi"), [&](const QString &part) {
+        QString error;
+        media::recorder::PowerLossCutOptions options;
+        options.halveLastChunk = true;
+        if (QFile::copy(whole, part) && media::recorder::CutLikePowerLoss(part, options, &error))
+            return true;
+        qWarning("cutting the recording failed: %s", qPrintable(error));
+        return false;
+    });
 }
 
 int FrameNumberOf(const QImage &image)
@@ -165,6 +213,51 @@ double MeanGrey(const QImage &image)
         for (int x = 0; x < image.width(); ++x)
             sum += qGray(image.pixel(x, y));
     return sum / (static_cast<double>(image.width()) * image.height());
+}
+
+namespace {
+
+    struct CapturedMessage {
+        QtMsgType type;
+        QByteArray category;
+        QString text;
+    };
+    std::mutex capturedMutex;
+    std::vector<CapturedMessage> captured;
+    QtMessageHandler previousHandler = nullptr;
+
+} // namespace
+
+LogCapture::LogCapture()
+{
+    std::lock_guard lock(capturedMutex);
+    captured.clear();
+    previousHandler = qInstallMessageHandler(&LogCapture::Handle);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(previousHandler);
+}
+
+void LogCapture::Handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    {
+        std::lock_guard lock(capturedMutex);
+        captured.push_back(CapturedMessage { type, QByteArray(context.category), text });
+    }
+    if (previousHandler)
+        previousHandler(type, context, text);
+}
+
+QStringList LogCapture::Messages(const char *category, QtMsgType type) const
+{
+    std::lock_guard lock(capturedMutex);
+    QStringList texts;
+    for (const CapturedMessage &message : captured)
+        if (message.type == type && message.category == category)
+            texts << message.text;
+    return texts;
 }
 
 bool WaitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)

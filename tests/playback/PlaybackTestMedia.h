@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <QLoggingCategory>
 #include <QString>
+
+#include <QStringList>
 
 #include <chrono>
 #include <functional>
@@ -21,14 +24,20 @@ enum class Media {
     CounterGaps, // only every fifth picture kept (0, 5, 10, ... at their original times), AAC
     TwoVideo, // two video streams (counter and a test pattern) and AAC
     Pattern, // 640x360 colour test pattern with a moving clock, H.264 and AAC
+    NoPicture, // 10 s of MJPEG whose every picture was replaced by noise: no picture decodes
     NotMedia, // a text file
 };
 
 // Path of the file, made on first use; empty when ffmpeg failed (the test then fails).
 QString MediaPath(Media media);
 
-// A front recording (1080p, 3 s, with telemetry chunks) as our sample recorder writes it.
+// A front recording (1080p, 30 fps, 3 s, with telemetry chunks) as our sample recorder writes
+// it, and the rear recording made with it (720p).
 QString RecorderFrontPath();
+QString RecorderRearPath();
+// A copy of the front recording as the recorder leaves it when its power fails: no index, the
+// RIFF and "movi" sizes, TotalFrames and the stream lengths 0, the last chunk cut in half.
+QString CutRecorderFrontPath();
 
 inline constexpr int kFramesPerSecond = 25;
 inline constexpr int kCounterFrames = 50;
@@ -37,6 +46,22 @@ inline constexpr int kCounterFrames = 50;
 int FrameNumberOf(const QImage &image);
 // Mean grey level of a picture.
 double MeanGrey(const QImage &image);
+
+// Collects what is logged through Qt while it lives.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture &) = delete;
+    LogCapture &operator=(const LogCapture &) = delete;
+
+    // The texts of the category's messages of that type.
+    QStringList Messages(const char *category, QtMsgType type) const;
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext &context, const QString &text);
+};
 
 // Polls the condition (and the Qt event queue, when there is an application) until it holds or
 // the timeout passes. Returns whether it held.

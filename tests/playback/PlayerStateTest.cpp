@@ -45,6 +45,47 @@ TEST(PlayerOpen, RefusesWithoutWindowOrPathAndForUnreadableFiles)
     EXPECT_TRUE(test.Open(Media::CounterAac));
 }
 
+// A file whose pictures no decoder can make is refused at once, so the main window can say it
+// is not a valid recording; why it was refused goes to the playback log once, beside FFmpeg's
+// own complaints.
+TEST(PlayerOpen, RefusesQuicklyAFileThatGivesNoPicture)
+{
+    const QString path = MediaPath(Media::NoPicture);
+    ASSERT_FALSE(path.isEmpty());
+    TestPlayer test;
+    LogCapture log;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(test.player.Open(path));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+    EXPECT_EQ(test.player.Graph(), nullptr);
+    EXPECT_EQ(test.player.GetDuration(), 0);
+
+    EXPECT_FALSE(log.Messages("tavin.playback", QtWarningMsg).filter("FFmpeg:").isEmpty());
+    EXPECT_EQ(log.Messages("tavin.playback", QtWarningMsg).filter(path).size(), 1);
+
+    // The player is not left broken: the next recording opens.
+    EXPECT_TRUE(test.Open(Media::CounterAac));
+}
+
+// The main window's video windows may be destroyed before its players (a window closing
+// first): the player lets go of its window and never calls it again.
+TEST(PlayerLifetime, WindowDestroyedBeforeThePlayerIsNotCalled)
+{
+    auto window = std::make_unique<FakeSurface>();
+    auto player = std::make_unique<media::CVideoPlayer>(media::AudioOutputFactory {});
+    player->SetWindows(window.get());
+    ASSERT_TRUE(player->Open(MediaPath(Media::CounterAac)));
+    ASSERT_EQ(player->Play(), media::kPlaybackOk);
+    window.reset();
+    EXPECT_EQ(player->Window(0), nullptr);
+    EXPECT_EQ(player->Refresh(), media::kPlaybackOk);
+    EXPECT_EQ(player->SetBrightness(20), media::kPlaybackOk);
+    QImage image;
+    EXPECT_TRUE(player->CaptureFrame(0, &image)); // the picture is still there to capture
+    EXPECT_FALSE(player->Open(MediaPath(Media::CounterAac))); // no window to play into
+    player.reset();
+}
+
 TEST(PlayerState, FollowsTheCommandsAndRefusesWrongOnes)
 {
     TestPlayer test;

@@ -1,12 +1,5 @@
 #include "playback/PlaybackTestPlayer.h"
 
-#include <atomic>
-#include <cstring>
-
-extern "C" {
-#include <libavutil/log.h>
-}
-
 using namespace playback_test;
 using media::GraphState;
 
@@ -62,23 +55,11 @@ TEST(Seek, KeepsThePreviousPictureWhereTheRecordingSkippedFrames)
     }
 }
 
-namespace {
-
-std::atomic<int> deprecatedFormatWarnings { 0 };
-
-void CountFormatWarnings(void *, int, const char *format, va_list)
-{
-    if (format && strstr(format, "deprecated pixel format"))
-        ++deprecatedFormatWarnings;
-}
-
-} // namespace
-
 TEST(Seek, WorksOnFullRangeMjpeg)
 {
     // swscale complains about yuvj420p on every picture unless it is given as yuv420p with
-    // full range.
-    av_log_set_callback(&CountFormatWarnings);
+    // full range; its complaints reach the playback log.
+    LogCapture log;
     TestPlayer test;
     ASSERT_TRUE(test.Open(Media::CounterMjpeg));
     EXPECT_EQ(test.FrameOnScreen(), 0);
@@ -88,8 +69,7 @@ TEST(Seek, WorksOnFullRangeMjpeg)
     const QImage picture = test.Capture();
     EXPECT_GE(qGray(picture.pixel(picture.width() * 3 / 16, picture.height() / 2)), 230);
     EXPECT_LE(qGray(picture.pixel(picture.width() / 16, picture.height() / 2)), 25);
-    av_log_set_callback(&av_log_default_callback);
-    EXPECT_EQ(deprecatedFormatWarnings.load(), 0);
+    EXPECT_EQ(log.Messages("tavin.playback", QtInfoMsg).filter("deprecated pixel format").size(), 0);
 }
 
 TEST(Seek, PastTheEndShowsTheLastPicture)
@@ -143,4 +123,48 @@ TEST(EndOfFile, PositionReachesTheDurationAndStaysThere)
     EXPECT_LT(test.player.GetPosition(), duration / 2);
     ASSERT_TRUE(test.player.Graph()->WaitForPicture(std::chrono::seconds(10)));
     EXPECT_LT(test.FrameOnScreen(), kCounterFrames / 2);
+}
+
+// A recording cut by a power loss says nothing of its length in its headers: the length comes
+// from its pictures, and it plays, seeks and skips like a finished one.
+TEST(CutRecording, HasTheLengthOfItsPicturesAndPlaysSeeksAndSkips)
+{
+    const QString whole = RecorderFrontPath();
+    const QString cut = CutRecorderFrontPath();
+    ASSERT_FALSE(whole.isEmpty());
+    ASSERT_FALSE(cut.isEmpty());
+    int64_t truth = 0;
+    {
+        TestPlayer finished;
+        ASSERT_TRUE(finished.player.Open(whole));
+        truth = finished.player.GetDuration();
+    }
+    constexpr int64_t kFrame = 10'000'000 / 30;
+    TestPlayer test;
+    ASSERT_TRUE(test.player.Open(cut));
+    const int64_t duration = test.player.GetDuration();
+    EXPECT_NEAR(duration, truth, kFrame);
+    // At the start the main window's end test (position + 20 ms >= duration) must not fire.
+    EXPECT_LT(test.player.GetPosition() + 20 * kUnitsPerMs, duration);
+
+    ASSERT_TRUE(test.SeekAndWait(duration / 2 / kUnitsPerMs));
+    EXPECT_EQ(test.player.GetPosition(), duration / 2 / kUnitsPerMs * kUnitsPerMs);
+    const QImage middle = test.Capture();
+    EXPECT_EQ(middle.size(), QSize(1920, 1080));
+
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    test.player.Pause();
+    ASSERT_TRUE(test.player.SkipBack(1));
+    EXPECT_NEAR(test.player.GetPosition(), duration / 2 - 10'000'000, kFrame);
+    ASSERT_TRUE(test.player.SkipForward(5)); // clamped at the end, not at 0
+    EXPECT_EQ(test.player.GetPosition(), duration);
+    ASSERT_TRUE(test.player.Graph()->WaitForPicture(std::chrono::seconds(10)));
+    EXPECT_FALSE(test.Capture().isNull());
+
+    ASSERT_TRUE(test.SeekAndWait(0));
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.GetPosition() == duration; }));
+    EXPECT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
+    // The last whole picture was shown, within a frame of the end.
+    EXPECT_GE(test.player.Graph()->Stats().lastShownTime, duration - 2 * kFrame);
 }

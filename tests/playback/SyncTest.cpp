@@ -1,6 +1,7 @@
 #include "playback/PlaybackTestPlayer.h"
 
 #include <cmath>
+#include <thread>
 
 #include "media/playback/AudioRendererFilter.h"
 #include "media/playback/CVideoGraph.h"
@@ -260,4 +261,62 @@ TEST(QtSound, PlaysThroughTheDefaultDeviceOrFallsSilentCleanly)
         EXPECT_TRUE(WaitUntil([&] { return graph->Stats().audioEnded; }));
     }
     EXPECT_EQ(test.FrameOnScreen(), kCounterFrames - 1);
+}
+
+// The front (1080p) and rear (720p) files of a recording decode at different speeds. Whatever
+// the main window does to both, the two channels show the same moment, within one frame.
+TEST(Sync, FrontAndRearChannelsStayWithinAFrame)
+{
+    for (const bool withSound : { false, true }) {
+        SCOPED_TRACE(withSound ? "with sound" : "without sound");
+        auto frontSound = std::make_shared<FakeAudioState>();
+        auto rearSound = std::make_shared<FakeAudioState>();
+        TestPlayer front(withSound ? FakeAudioOutput::Factory(frontSound) : media::AudioOutputFactory {});
+        TestPlayer rear(withSound ? FakeAudioOutput::Factory(rearSound) : media::AudioOutputFactory {});
+        ASSERT_TRUE(front.player.Open(RecorderFrontPath()));
+        ASSERT_TRUE(rear.player.Open(RecorderRearPath()));
+        auto both = [&](const auto &command) {
+            command(front.player);
+            command(rear.player);
+        };
+        constexpr int64_t kFrame = 10'000'000 / 30;
+        // The largest gap between the channels' positions over a while after a command.
+        auto largestGap = [&](std::chrono::milliseconds during) {
+            int64_t largest = 0;
+            const auto until = std::chrono::steady_clock::now() + during;
+            while (std::chrono::steady_clock::now() < until) {
+                const int64_t f = front.player.GetPosition();
+                const int64_t r = rear.player.GetPosition();
+                largest = std::max(largest, std::abs(f - r));
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return largest;
+        };
+
+        both([](media::CVideoPlayer &p) { p.Play(); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(300)), kFrame) << "play";
+        // Seeks and skips land late in a group of pictures, where the front file has far more
+        // to decode before its first picture than the rear one.
+        both([](media::CVideoPlayer &p) { p.SeekMs(1900); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(500)), kFrame) << "seek";
+        both([](media::CVideoPlayer &p) { p.SkipBack(1.0); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(500)), kFrame) << "skip back";
+        both([](media::CVideoPlayer &p) { p.SetRate(2.0f); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(300)), kFrame) << "rate 2";
+        both([](media::CVideoPlayer &p) { p.SetRate(1.0f); });
+        both([](media::CVideoPlayer &p) { p.SeekMs(950); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(300)), kFrame) << "seek again";
+        both([](media::CVideoPlayer &p) { p.Pause(); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(100)), kFrame) << "pause";
+        both([](media::CVideoPlayer &p) { p.SkipForward(0.95); });
+        both([](media::CVideoPlayer &p) { p.Play(); });
+        EXPECT_LE(largestGap(std::chrono::milliseconds(400)), kFrame) << "skip while paused, then play";
+        both([](media::CVideoPlayer &p) { p.Pause(); });
+        // Paused, each channel shows the picture of its position.
+        EXPECT_TRUE(WaitUntil([&] {
+            return std::abs(front.player.Graph()->Stats().lastShownTime
+                       - rear.player.Graph()->Stats().lastShownTime)
+                <= kFrame;
+        }));
+    }
 }

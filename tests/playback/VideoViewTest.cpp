@@ -124,6 +124,24 @@ TEST(VideoView, IsEmptiedWhenThePlayerCloses)
     EXPECT_EQ(qGray(test.view.grab().toImage().pixel(160, 90)), 0);
 }
 
+// A window closed before its player: the player keeps playing into nothing and is destroyed
+// later without touching the window.
+TEST(VideoView, MayBeDestroyedBeforeItsPlayer)
+{
+    auto view = std::make_unique<CPLVVideoView>();
+    view->resize(160, 90);
+    view->show();
+    media::CVideoPlayer player { media::AudioOutputFactory {} };
+    player.SetWindows(view.get());
+    ASSERT_TRUE(player.Open(MediaPath(Media::CounterAac)));
+    ASSERT_EQ(player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return view->PicturesTaken() >= 3; }));
+    view.reset();
+    ASSERT_TRUE(WaitUntil([&] { return player.GetPosition() >= 800 * 10000; }));
+    EXPECT_EQ(player.Refresh(), media::kPlaybackOk);
+    player.Close();
+}
+
 TEST(VideoView, ReportsDoubleClicks)
 {
     CPLVVideoView view;

@@ -247,10 +247,12 @@ TEST_F(SkinBuilderTest, WindowRecordAndSize)
 // system palette stays.
 TEST_F(SkinBuilderTest, StandardControlsFollowTheSkinBackColour)
 {
-    const QString controls = "<control name='mode' type='combobox' x='0' y='0' width='80' height='20'>"
-                             "<list>a</list></control>"
-                             "<control name='on' type='checkbox' x='0' y='30' width='80' height='20'>On</control>";
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100' backcolor='#121212'>" + controls + "</w>"));
+    const QString controls
+        = "<control name='mode' type='combobox' x='0' y='0' width='80' height='20'>"
+          "<list>a</list></control>"
+          "<control name='on' type='checkbox' x='0' y='30' width='80' height='20'>On</control>";
+    ASSERT_TRUE(
+        dialog.LoadSkinFromText("<w width='200' height='100' backcolor='#121212'>" + controls + "</w>"));
     auto *combo = dialog.findChild<QComboBox *>("mode");
     auto *check = dialog.findChild<QCheckBox *>("on");
     ASSERT_TRUE(combo && check);
@@ -260,7 +262,8 @@ TEST_F(SkinBuilderTest, StandardControlsFollowTheSkinBackColour)
     EXPECT_LT(check->palette().color(QPalette::Disabled, QPalette::WindowText).lightness(),
         check->palette().color(QPalette::WindowText).lightness());
 
-    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='200' height='100' backcolor='#F0F0F0'>" + controls + "</w>", true));
+    ASSERT_TRUE(dialog.LoadSkinFromText(
+        "<w width='200' height='100' backcolor='#F0F0F0'>" + controls + "</w>", true));
     EXPECT_LT(combo->palette().color(QPalette::Text).lightness(), 60);
     EXPECT_GT(combo->palette().color(QPalette::Base).lightness(), 180);
 
@@ -397,11 +400,13 @@ TEST_F(SkinBuilderTest, SheetPagesAreNestedDescriptionsSharingTheSkin)
     EXPECT_TRUE(sheet->Page(0)->isVisible());
     EXPECT_EQ(sheet->CurrentPage(), 0);
 
-    // Reloading the same description keeps two pages.
+    // Reloading the same description keeps two pages, and the shown one keeps its place.
     ASSERT_TRUE(dialog.LoadSkinFromText(
         "<w><control name='sheet' type='sheet' width='300' height='200' visible='true'>"
         "<page name='p1' title='First'/><page name='p2' title='Second'/></control></w>"));
     EXPECT_EQ(sheet->PageCount(), 2);
+    EXPECT_EQ(sheet->Page(0)->geometry(), QRect(3, 23, 290, 171));
+    EXPECT_TRUE(sheet->Page(0)->isVisible());
 }
 
 TEST_F(SkinBuilderTest, SliderRangeSetsMarginsOnly)
@@ -419,6 +424,52 @@ TEST_F(SkinBuilderTest, SliderRangeSetsMarginsOnly)
     EXPECT_EQ(ranged->PositionToPixel(ranged->GetRangeMax()), 200);
     EXPECT_EQ(plain->PositionToPixel(plain->GetRangeMin()), 5);
     EXPECT_EQ(plain->PositionToPixel(plain->GetRangeMax()), 195);
+}
+
+namespace {
+
+std::vector<QString> g_skinWarnings;
+
+void RecordSkinWarnings(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && QLatin1String(context.category) == QLatin1String("tavin.skin"))
+        g_skinWarnings.push_back(text);
+}
+
+} // namespace
+
+// A slip in the markup costs the element it is in, not the window: what could be read is
+// built, and the error is logged with its place.
+TEST_F(SkinBuilderTest, MarkupErrorsKeepWhatCouldBeRead)
+{
+    const QString button = t.WriteSolid("b.bmp", QSize(20, 10), Qt::green);
+    g_skinWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(RecordSkinWarnings);
+    // The button element is closed by the window's end tag.
+    t.runtime.AddDescription("wrong_end",
+        QString("<w width='120' height='60'>\n<text name='title'>Kept</text>\n"
+                "<control name='play' x='4' y='4' visible='true'><state src='%1'/>\n</w>")
+            .arg(button));
+    const bool loaded = dialog.LoadSkin("wrong_end");
+    // A start tag whose "/" is not followed by ">".
+    const bool second = dialog.LoadSkinFromText(
+        "<w width='90' height='40'><text name='title'>Also</text><control name='x' / ></w>");
+    qInstallMessageHandler(previous);
+
+    EXPECT_TRUE(loaded);
+    EXPECT_TRUE(second);
+    EXPECT_EQ(dialog.windowTitle(), "Also");
+    EXPECT_EQ(dialog.size(), QSize(90, 40));
+    ASSERT_EQ(g_skinWarnings.size(), 2u);
+    EXPECT_TRUE(g_skinWarnings[0].contains("line 4")) << g_skinWarnings[0].toStdString();
+    EXPECT_TRUE(g_skinWarnings[0].contains("</w>")) << g_skinWarnings[0].toStdString();
+
+    ASSERT_TRUE(dialog.LoadSkin("wrong_end"));
+    EXPECT_EQ(dialog.windowTitle(), "Kept");
+    auto *play = dialog.Control<CImgButton>(kSkinImgButton, "play");
+    ASSERT_NE(play, nullptr);
+    EXPECT_TRUE(play->isVisibleTo(&dialog));
+    EXPECT_EQ(play->geometry(), QRect(4, 4, 20, 10));
 }
 
 TEST_F(SkinBuilderTest, MissingEntryAndEmptyTextFail)

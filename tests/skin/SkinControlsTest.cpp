@@ -79,6 +79,17 @@ TEST(CImgButtonTest, ShowsTheBitmapOfItsStateAtItsSize)
     button.setEnabled(false);
     EXPECT_EQ(button.CurrentState(), CImgButton::kDisable);
     EXPECT_EQ(button.ShownState(), CImgButton::kNormal);
+
+    // Qt tells a disabled button that the pointer entered; the disable bitmap stays (the
+    // current category button is disabled and the pointer often rests on it).
+    button.SetStateImage(
+        CImgButton::kDisable, t.Folder() + "/" + t.WriteSolid("d.bmp", QSize(36, 26), Qt::gray), 0xFF00FF);
+    QCoreApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.ShownState(), CImgButton::kDisable);
+    EXPECT_EQ(button.size(), QSize(36, 26));
+    button.setEnabled(true); // the pointer is still over it
+    EXPECT_EQ(button.ShownState(), CImgButton::kHover);
+    EXPECT_EQ(button.size(), QSize(32, 22));
 }
 
 TEST(CBitmapSliderTest, PositionsAndPixels)

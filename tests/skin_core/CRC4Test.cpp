@@ -56,10 +56,10 @@ std::vector<uint8_t> codeZeros(const std::vector<uint8_t> &key, size_t count)
 TEST(CRC4, ReferenceIsTextbookRc4)
 {
     // The published test vector: key "Key", plaintext "Plaintext".
-    const std::vector<uint8_t> key{'K', 'e', 'y'};
+    const std::vector<uint8_t> key { 'K', 'e', 'y' };
     const std::vector<uint8_t> stream = keystream(key, 9, false);
     const char plain[] = "Plaintext";
-    const uint8_t expected[] = {0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3};
+    const uint8_t expected[] = { 0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3 };
     for (size_t n = 0; n < 9; ++n)
         EXPECT_EQ(static_cast<uint8_t>(plain[n] ^ stream[n]), expected[n]) << n;
 }
@@ -86,16 +86,16 @@ TEST(CRC4, KeyWithEarlySelfExchange)
 
 TEST(CRC4, ArbitraryKeysMatchTheReference)
 {
-    for (const std::vector<uint8_t> &key :
-         {std::vector<uint8_t>{'T', 'A', 'V', 'I', 'N', ' ', 's', 'k', 'i', 'n', ' ', 'k', 'e', 'y', '!', '!'},
-          std::vector<uint8_t>{0xFF, 0x01, 0x80}, std::vector<uint8_t>{7}}) {
+    for (const std::vector<uint8_t> &key : { std::vector<uint8_t> { 'T', 'A', 'V', 'I', 'N', ' ', 's', 'k',
+                                                 'i', 'n', ' ', 'k', 'e', 'y', '!', '!' },
+             std::vector<uint8_t> { 0xFF, 0x01, 0x80 }, std::vector<uint8_t> { 7 } }) {
         EXPECT_EQ(codeZeros(key, 1000), keystream(key, 1000, true));
     }
 }
 
 TEST(CRC4, CodingTwiceRestoresAndEveryCallStartsAfresh)
 {
-    const std::array<uint8_t, 16> key{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const std::array<uint8_t, 16> key { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16 };
     std::vector<uint8_t> data;
     for (int n = 0; n < 300; ++n)
         data.push_back(static_cast<uint8_t>(n * 7));
@@ -112,10 +112,10 @@ TEST(CRC4, CodingTwiceRestoresAndEveryCallStartsAfresh)
 
 TEST(CRC4, EmptyKeyLeavesDataAlone)
 {
-    std::vector<uint8_t> data{1, 2, 3};
-    const uint8_t key[1] = {9};
+    std::vector<uint8_t> data { 1, 2, 3 };
+    const uint8_t key[1] = { 9 };
     skin::CRC4().Decode(data.data(), data.size(), key, 0);
-    EXPECT_EQ(data, (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(data, (std::vector<uint8_t> { 1, 2, 3 }));
 }
 
 } // namespace

@@ -29,8 +29,10 @@ CSkinPackWriter sampleWriter()
     CSkinPackWriter writer;
     writer.SetKey(fixedKey());
     EXPECT_TRUE(writer.AddEntry(SkinPackTable::Descriptions, QStringLiteral("Main_Small"), kKorean));
-    EXPECT_TRUE(writer.AddEntry(SkinPackTable::PageTexts, QStringLiteral("map"), QStringLiteral("<html>지도</html>")));
-    EXPECT_TRUE(writer.AddEntry(SkinPackTable::Descriptions, QStringLiteral("setup"), QStringLiteral("<s/>")));
+    EXPECT_TRUE(writer.AddEntry(
+        SkinPackTable::PageTexts, QStringLiteral("map"), QStringLiteral("<html>지도</html>")));
+    EXPECT_TRUE(
+        writer.AddEntry(SkinPackTable::Descriptions, QStringLiteral("setup"), QStringLiteral("<s/>")));
     return writer;
 }
 
@@ -116,14 +118,15 @@ TEST(SkinPackWriter, HeaderAndRecordLayout)
     const quint64 firstData = u64(bytes, kRecord0 + 520);
     EXPECT_EQ(firstData, static_cast<quint64>(kRecord2 + pack::kRecordSize));
     const quint64 firstLength = u64(bytes, kRecord0 + 528);
-    EXPECT_EQ(firstLength, static_cast<quint64>((kKorean.size() + 1) * 2));  // with the byte-order mark
+    EXPECT_EQ(firstLength, static_cast<quint64>((kKorean.size() + 1) * 2)); // with the byte-order mark
     EXPECT_EQ(u64(bytes, kRecord1 + 520), firstData + firstLength);
 
     // The data is the coded UTF-16LE text with its byte-order mark.
     QByteArray data = bytes.mid(static_cast<qsizetype>(firstData), static_cast<qsizetype>(firstLength));
     CRC4().Decode(reinterpret_cast<uint8_t *>(data.data()), static_cast<size_t>(data.size()), key.data(), 16);
     EXPECT_EQ(data.left(2), QByteArray("\xFF\xFE"));
-    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData() + 2), kKorean.size()), kKorean);
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t *>(data.constData() + 2), kKorean.size()),
+        kKorean);
 }
 
 TEST(SkinPackWriter, RefusesBadNames)
@@ -132,11 +135,14 @@ TEST(SkinPackWriter, RefusesBadNames)
     QString error;
     EXPECT_FALSE(writer.AddEntry(SkinPackTable::Descriptions, QString(), QStringLiteral("x"), &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(writer.AddEntry(SkinPackTable::Descriptions, QString(260, QLatin1Char('n')), QStringLiteral("x")));
-    EXPECT_TRUE(writer.AddEntry(SkinPackTable::Descriptions, QString(259, QLatin1Char('n')), QStringLiteral("x")));
+    EXPECT_FALSE(
+        writer.AddEntry(SkinPackTable::Descriptions, QString(260, QLatin1Char('n')), QStringLiteral("x")));
+    EXPECT_TRUE(
+        writer.AddEntry(SkinPackTable::Descriptions, QString(259, QLatin1Char('n')), QStringLiteral("x")));
     EXPECT_TRUE(writer.AddEntry(SkinPackTable::Descriptions, QStringLiteral("Main"), QStringLiteral("x")));
     error.clear();
-    EXPECT_FALSE(writer.AddEntry(SkinPackTable::Descriptions, QStringLiteral("MAIN"), QStringLiteral("y"), &error));
+    EXPECT_FALSE(
+        writer.AddEntry(SkinPackTable::Descriptions, QStringLiteral("MAIN"), QStringLiteral("y"), &error));
     EXPECT_TRUE(error.contains(QStringLiteral("MAIN")));
     EXPECT_TRUE(writer.AddEntry(SkinPackTable::PageTexts, QStringLiteral("main"), QStringLiteral("y")));
     EXPECT_TRUE(writer.Build(QString(260, QLatin1Char('p'))).isEmpty());
@@ -161,20 +167,22 @@ TEST_F(SkinPackFiles, RoundTripThroughWriterAndLoader)
 
     EXPECT_EQ(m_store.Count(SkinPackTable::Descriptions), 2);
     EXPECT_EQ(m_store.Count(SkinPackTable::PageTexts), 1);
-    EXPECT_EQ(m_store.Names(SkinPackTable::Descriptions), QStringList({"main_small", "setup"}));
+    EXPECT_EQ(m_store.Names(SkinPackTable::Descriptions), QStringList({ "main_small", "setup" }));
 
     // Both sides are lower-cased, so any spelling finds the entry.
-    for (const QString &spelling : {QStringLiteral("main_small"), QStringLiteral("MAIN_SMALL"), QStringLiteral("Main_Small")}) {
+    for (const QString &spelling :
+        { QStringLiteral("main_small"), QStringLiteral("MAIN_SMALL"), QStringLiteral("Main_Small") }) {
         const std::optional<QString> text = m_store.FindDescription(spelling);
         ASSERT_TRUE(text.has_value()) << spelling.toStdString();
-        EXPECT_EQ(*text, QChar(0xFEFF) + kKorean);  // the byte-order mark is the reader's business
+        EXPECT_EQ(*text, QChar(0xFEFF) + kKorean); // the byte-order mark is the reader's business
     }
     const QByteArray *raw = m_store.FindData(SkinPackTable::Descriptions, QStringLiteral("main_small"));
     ASSERT_NE(raw, nullptr);
     EXPECT_EQ(raw->size(), (kKorean.size() + 1) * 2 + 2);
     EXPECT_EQ(raw->right(2), QByteArray(2, '\0'));
 
-    EXPECT_EQ(*m_store.FindPageText(QStringLiteral("MAP")), QChar(0xFEFF) + QStringLiteral("<html>지도</html>"));
+    EXPECT_EQ(
+        *m_store.FindPageText(QStringLiteral("MAP")), QChar(0xFEFF) + QStringLiteral("<html>지도</html>"));
     // Tables are separate: a page text is not a description.
     EXPECT_FALSE(m_store.FindDescription(QStringLiteral("map")).has_value());
     EXPECT_FALSE(m_store.FindPageText(QStringLiteral("setup")).has_value());
@@ -232,7 +240,7 @@ struct Damage {
     const char *label;
     std::function<void(QByteArray &)> apply;
     int result;
-    int descriptionsKept;  // entries stored before the failure stay stored
+    int descriptionsKept; // entries stored before the failure stay stored
 };
 
 class DamagedPacks : public SkinPackFiles, public testing::WithParamInterface<Damage>
@@ -247,22 +255,26 @@ TEST_P(DamagedPacks, ReturnTheirResult)
     EXPECT_EQ(m_store.Count(SkinPackTable::Descriptions), GetParam().descriptionsKept);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SkinPack, DamagedPacks,
-    testing::Values(
-        Damage{"length_high_half", [](QByteArray &b) { put64(b, kRecord1 + 528, quint64(1) << 32 | 4); }, 2, 1},
-        Damage{"length_past_end", [](QByteArray &b) { put64(b, kRecord1 + 528, u64(b, 552)); }, 2, 1},
-        Damage{"length_huge", [](QByteArray &b) { put64(b, kRecord0 + 528, 0x7FFFFFFF); }, 2, 0},
-        Damage{"offset_past_end", [](QByteArray &b) { put64(b, kRecord0 + 520, u64(b, 552) + 1); }, 2, 0},
-        Damage{"offset_wraps", [](QByteArray &b) { put64(b, kRecord1 + 520, ~quint64(0) - 1); }, 2, 1},
-        Damage{"offset_plus_length_past_end",
-               [](QByteArray &b) { put64(b, kRecord1 + 520, u64(b, 552) - 2); }, 2, 1},
+INSTANTIATE_TEST_SUITE_P(SkinPack, DamagedPacks,
+    testing::Values(Damage { "length_high_half",
+                        [](QByteArray &b) { put64(b, kRecord1 + 528, quint64(1) << 32 | 4); }, 2, 1 },
+        Damage { "length_past_end", [](QByteArray &b) { put64(b, kRecord1 + 528, u64(b, 552)); }, 2, 1 },
+        Damage { "length_huge", [](QByteArray &b) { put64(b, kRecord0 + 528, 0x7FFFFFFF); }, 2, 0 },
+        Damage { "offset_past_end", [](QByteArray &b) { put64(b, kRecord0 + 520, u64(b, 552) + 1); }, 2, 0 },
+        Damage { "offset_wraps", [](QByteArray &b) { put64(b, kRecord1 + 520, ~quint64(0) - 1); }, 2, 1 },
+        Damage { "offset_plus_length_past_end",
+            [](QByteArray &b) { put64(b, kRecord1 + 520, u64(b, 552) - 2); }, 2, 1 },
         // The page text record is then read as a third description before the records run out.
-        Damage{"huge_first_count", [](QByteArray &b) { put32(b, 564, 0x7FFFFFFF); }, 2, 3},
-        Damage{"huge_second_count", [](QByteArray &b) { put32(b, 568, 0x7FFFFFFF); }, 2, 2},
-        Damage{"negative_first_count", [](QByteArray &b) { put32(b, 564, -5); }, 2, 0},
-        Damage{"negative_counts", [](QByteArray &b) { put32(b, 564, -1); put32(b, 568, -1); }, 0, 0},
-        Damage{"most_negative_count", [](QByteArray &b) { put32(b, 564, INT32_MIN); }, 2, 0}),
+        Damage { "huge_first_count", [](QByteArray &b) { put32(b, 564, 0x7FFFFFFF); }, 2, 3 },
+        Damage { "huge_second_count", [](QByteArray &b) { put32(b, 568, 0x7FFFFFFF); }, 2, 2 },
+        Damage { "negative_first_count", [](QByteArray &b) { put32(b, 564, -5); }, 2, 0 },
+        Damage { "negative_counts",
+            [](QByteArray &b) {
+                put32(b, 564, -1);
+                put32(b, 568, -1);
+            },
+            0, 0 },
+        Damage { "most_negative_count", [](QByteArray &b) { put32(b, 564, INT32_MIN); }, 2, 0 }),
     [](const testing::TestParamInfo<Damage> &info) { return std::string(info.param.label); });
 
 TEST(SkinPackStore, LaterEntryWithTheSameNameWins)
@@ -281,11 +293,11 @@ TEST_F(SkinPackFiles, ReaderKeepsStoredNamesAndOrder)
 {
     const QString path = write(QStringLiteral("p.skin"), sampleWriter().Build(QStringLiteral("p.skin")));
     std::vector<std::pair<int, QString>> seen;
-    EXPECT_EQ(ReadSkinPack(path, [&](SkinPackEntry &&entry) {
-                  seen.emplace_back(static_cast<int>(entry.table), entry.name);
-              }),
-              kSkinPackOk);
-    const std::vector<std::pair<int, QString>> expected{{1, "Main_Small"}, {1, "setup"}, {2, "map"}};
+    EXPECT_EQ(
+        ReadSkinPack(path,
+            [&](SkinPackEntry &&entry) { seen.emplace_back(static_cast<int>(entry.table), entry.name); }),
+        kSkinPackOk);
+    const std::vector<std::pair<int, QString>> expected { { 1, "Main_Small" }, { 1, "setup" }, { 2, "map" } };
     EXPECT_EQ(seen, expected);
 }
 

@@ -28,7 +28,7 @@ TEST(SkinXmlBounds, EveryPrefixStaysInsideTheText)
 {
     for (std::u16string_view text : kTexts) {
         for (size_t length = 0; length <= text.size(); ++length) {
-            for (bool force : {false, true}) {
+            for (bool force : { false, true }) {
                 skin::SkinParseInfo info;
                 info.forceParse = force;
                 const LoadResult r = loadExact(text.substr(0, length), info);
@@ -45,7 +45,7 @@ TEST(SkinXmlBounds, EveryPrefixStaysInsideTheText)
 TEST(SkinXmlBounds, WholeTextsLoad)
 {
     // The prefixes above are only meaningful if the full texts are good markup.
-    for (size_t i : {0u, 1u, 2u, 8u}) {
+    for (size_t i : { 0u, 1u, 2u, 8u }) {
         const LoadResult r = loadExact(kTexts[i]);
         EXPECT_EQ(r.consumed, static_cast<std::ptrdiff_t>(kTexts[i].size())) << i;
         EXPECT_FALSE(r.info.errorOccurred) << i;

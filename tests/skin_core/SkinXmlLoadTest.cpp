@@ -20,7 +20,7 @@ struct ValueCase {
     bool trim;
     bool decode;
     std::u16string_view elementValue;
-    std::u16string_view attributeValue;  // value of attribute v, when the case has one
+    std::u16string_view attributeValue; // value of attribute v, when the case has one
 };
 
 class ValueRules : public testing::TestWithParam<ValueCase>
@@ -46,27 +46,27 @@ TEST_P(ValueRules, CopiesValuesByTheRules)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Parser, ValueRules,
-    testing::Values(
-        ValueCase{"trimmed", u"<a>  \t x y \r\n</a>", true, true, u"x y", u""},
-        ValueCase{"untrimmed", u"<a>  x  </a>", false, true, u"  x  ", u""},
-        ValueCase{"all_blank_stays_empty", u"<a>   \n </a>", true, true, u"", u""},
-        ValueCase{"quote_kept_after_escape", u"<a v=\"x\\\"y\"/>", true, true, u"", u"x\"y"},
-        ValueCase{"two_backslashes_give_one", u"<a v=\"Image\\\\btn.bmp\"/>", true, true, u"", u"Image\\btn.bmp"},
-        ValueCase{"single_backslash_disappears", u"<a v=\"Image\\btn.bmp\"/>", true, true, u"", u"Imagebtn.bmp"},
-        ValueCase{"escaped_lt_in_text", u"<a>1 \\< 2</a>", true, true, u"1 < 2", u""},
-        ValueCase{"references_and_numeric", u"<a v=\"&lt;&amp;&#60;\"/>", true, true, u"", u"<&&#60;"},
-        ValueCase{"all_five_references", u"<a>&amp;&quot;&apos;&lt;&gt;</a>", true, true, u"&\"'<>", u""},
-        ValueCase{"references_are_case_sensitive", u"<a>&LT;&Amp;</a>", true, true, u"&LT;&Amp;", u""},
-        ValueCase{"decoding_is_one_pass", u"<a>&amp;lt;</a>", true, true, u"&lt;", u""},
-        ValueCase{"decoding_off", u"<a v='&gt;'>&lt;</a>", true, false, u"&lt;", u"&gt;"},
-        ValueCase{"escape_before_reference", u"<a>\\&lt;</a>", true, true, u"<", u""},
-        ValueCase{"single_quotes", u"<a v='it\"s'/>", true, true, u"", u"it\"s"},
-        ValueCase{"unquoted_value", u"<a v=abc>t</a>", true, true, u"t", u"abc"},
-        ValueCase{"unquoted_value_before_tab", u"<a v=ab\\ c\tw=1>t</a>", true, true, u"t", u"ab c"},
-        ValueCase{"blanks_around_equals", u"<a v = \"1\" >t</a>", true, true, u"t", u"1"},
-        ValueCase{"quoted_value_trimmed", u"<a v=\"  1  \"/>", true, true, u"", u"1"}),
+INSTANTIATE_TEST_SUITE_P(Parser, ValueRules,
+    testing::Values(ValueCase { "trimmed", u"<a>  \t x y \r\n</a>", true, true, u"x y", u"" },
+        ValueCase { "untrimmed", u"<a>  x  </a>", false, true, u"  x  ", u"" },
+        ValueCase { "all_blank_stays_empty", u"<a>   \n </a>", true, true, u"", u"" },
+        ValueCase { "quote_kept_after_escape", u"<a v=\"x\\\"y\"/>", true, true, u"", u"x\"y" },
+        ValueCase {
+            "two_backslashes_give_one", u"<a v=\"Image\\\\btn.bmp\"/>", true, true, u"", u"Image\\btn.bmp" },
+        ValueCase {
+            "single_backslash_disappears", u"<a v=\"Image\\btn.bmp\"/>", true, true, u"", u"Imagebtn.bmp" },
+        ValueCase { "escaped_lt_in_text", u"<a>1 \\< 2</a>", true, true, u"1 < 2", u"" },
+        ValueCase { "references_and_numeric", u"<a v=\"&lt;&amp;&#60;\"/>", true, true, u"", u"<&&#60;" },
+        ValueCase { "all_five_references", u"<a>&amp;&quot;&apos;&lt;&gt;</a>", true, true, u"&\"'<>", u"" },
+        ValueCase { "references_are_case_sensitive", u"<a>&LT;&Amp;</a>", true, true, u"&LT;&Amp;", u"" },
+        ValueCase { "decoding_is_one_pass", u"<a>&amp;lt;</a>", true, true, u"&lt;", u"" },
+        ValueCase { "decoding_off", u"<a v='&gt;'>&lt;</a>", true, false, u"&lt;", u"&gt;" },
+        ValueCase { "escape_before_reference", u"<a>\\&lt;</a>", true, true, u"<", u"" },
+        ValueCase { "single_quotes", u"<a v='it\"s'/>", true, true, u"", u"it\"s" },
+        ValueCase { "unquoted_value", u"<a v=abc>t</a>", true, true, u"t", u"abc" },
+        ValueCase { "unquoted_value_before_tab", u"<a v=ab\\ c\tw=1>t</a>", true, true, u"t", u"ab c" },
+        ValueCase { "blanks_around_equals", u"<a v = \"1\" >t</a>", true, true, u"t", u"1" },
+        ValueCase { "quoted_value_trimmed", u"<a v=\"  1  \"/>", true, true, u"", u"1" }),
     [](const testing::TestParamInfo<ValueCase> &info) { return std::string(info.param.label); });
 
 // ---- Failures and their reports ----
@@ -94,19 +94,18 @@ TEST_P(ErrorRules, FailsWithTheReport)
     EXPECT_EQ(r.errorOffset, c.offset);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Parser, ErrorRules,
-    testing::Values(ErrorCase{"slash_without_gt", u"<a x=\"1\"/ >", 1, "Element must be closed.", 9},
-                    ErrorCase{"end_tag_unterminated", u"<a><b/></a", 2, "it must be closed with </a>", 7},
-                    ErrorCase{"end_tag_mismatch", u"<a></b>", 3, "'<a> ... </b>' is not wel-formed.", 3},
-                    ErrorCase{"nested_mismatch", u"<a><b>t</c></a>", 3, "'<b> ... </c>' is not wel-formed.", 7},
-                    ErrorCase{"attribute_without_end", u"<abc x>", 4, "<abc> attribute has error ", 5}),
+INSTANTIATE_TEST_SUITE_P(Parser, ErrorRules,
+    testing::Values(ErrorCase { "slash_without_gt", u"<a x=\"1\"/ >", 1, "Element must be closed.", 9 },
+        ErrorCase { "end_tag_unterminated", u"<a><b/></a", 2, "it must be closed with </a>", 7 },
+        ErrorCase { "end_tag_mismatch", u"<a></b>", 3, "'<a> ... </b>' is not wel-formed.", 3 },
+        ErrorCase { "nested_mismatch", u"<a><b>t</c></a>", 3, "'<b> ... </c>' is not wel-formed.", 7 },
+        ErrorCase { "attribute_without_end", u"<abc x>", 4, "<abc> attribute has error ", 5 }),
     [](const testing::TestParamInfo<ErrorCase> &info) { return std::string(info.param.label); });
 
 TEST(SkinXmlLoad, FailuresWithoutReport)
 {
-    for (std::u16string_view text : {u"", u"no markup at all", u"<a", u"<a x=\"1", u"<!-- open", u"<?xml open",
-                                     u"<a><![CDATA[ open", u"<a><!-- open"}) {
+    for (std::u16string_view text : { u"", u"no markup at all", u"<a", u"<a x=\"1", u"<!-- open",
+             u"<?xml open", u"<a><![CDATA[ open", u"<a><!-- open" }) {
         LoadResult r = loadExact(text);
         EXPECT_EQ(r.consumed, -1) << q(text).toStdString();
         EXPECT_FALSE(r.info.errorOccurred) << q(text).toStdString();
@@ -175,7 +174,8 @@ TEST(SkinXmlLoad, CommentAndCDataBecomeChildren)
 
 TEST(SkinXmlLoad, TopLevelSpecialNodesAreSkipped)
 {
-    LoadResult r = loadExact(u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- top --> <?other?><root v=\"1\"/>");
+    LoadResult r
+        = loadExact(u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- top --> <?other?><root v=\"1\"/>");
     ASSERT_GE(r.consumed, 0);
     EXPECT_EQ(r.node->name, QStringLiteral("root"));
     EXPECT_TRUE(r.node->children.empty());
@@ -218,7 +218,7 @@ TEST(SkinXmlLoad, DuplicateAttributesAreKept)
     LoadResult r = loadExact(u"<a x=\"1\" x=\"2\"/>");
     ASSERT_EQ(r.node->attributes.size(), 2u);
     EXPECT_EQ(*r.node->GetAttrValue(QStringLiteral("x")), QStringLiteral("1"));
-    EXPECT_EQ(r.node->GetAttrValue(QStringLiteral("X")), nullptr);  // names are case-sensitive
+    EXPECT_EQ(r.node->GetAttrValue(QStringLiteral("X")), nullptr); // names are case-sensitive
 }
 
 TEST(SkinXmlLoad, AttributeWithoutValue)

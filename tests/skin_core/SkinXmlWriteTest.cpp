@@ -35,7 +35,7 @@ const QString kNested = QStringLiteral("<a x=\"1\" y=\"&lt;\"><b>t</b><c/>v</a>"
 TEST(SkinXmlWrite, NestedWithLineBreaks)
 {
     EXPECT_EQ(parse(kNested)->Write(),
-              QStringLiteral("\r\n<a x=\"1\" y=\"&lt;\" >\r\n\t<b>t</b>\r\n\t<c/>\r\n\tv\r\n</a>"));
+        QStringLiteral("\r\n<a x=\"1\" y=\"&lt;\" >\r\n\t<b>t</b>\r\n\t<c/>\r\n\tv\r\n</a>"));
 }
 
 TEST(SkinXmlWrite, NestedOnOneLine)
@@ -57,7 +57,7 @@ TEST(SkinXmlWrite, EmptyElements)
 TEST(SkinXmlWrite, CommentsAndCDataStayRaw)
 {
     EXPECT_EQ(parse(QStringLiteral("<a><!-- n&m --><![CDATA[x<y]]></a>"))->Write(),
-              QStringLiteral("\r\n<a><!-- n&m --><![CDATA[x<y]]>\r\n</a>"));
+        QStringLiteral("\r\n<a><!-- n&m --><![CDATA[x<y]]>\r\n</a>"));
 }
 
 TEST(SkinXmlWrite, EncodesEntitiesAndDoublesEscapes)
@@ -73,7 +73,8 @@ TEST(SkinXmlWrite, EncodesEntitiesAndDoublesEscapes)
     SkinWriteOptions options;
     options.newLines = false;
     EXPECT_EQ(node.Write(&options),
-              QStringLiteral("<p img=\"Image\\\\btn.bmp\" >a&lt;b &amp; &quot;c&quot; &apos;d&apos; &gt; e\\\\f</p>"));
+        QStringLiteral(
+            "<p img=\"Image\\\\btn.bmp\" >a&lt;b &amp; &quot;c&quot; &apos;d&apos; &gt; e\\\\f</p>"));
 
     options.encodeEntities = false;
     options.escapeChar = 0;
@@ -118,20 +119,19 @@ TEST(SkinXmlWrite, DocumentAndProcessingInstruction)
 // A sheet page handed to a nested window is written and read again: nothing may change.
 TEST(SkinXmlWrite, WriteThenLoadGivesTheSameTree)
 {
-    const QString skinText = QStringLiteral(
-        "<dialog name=\"setup\" bg=\"Image\\\\setup.bmp\">\r\n"
-        "  <!-- the first page -->\r\n"
-        "  <sheet name=\"page1\" rect=\"0,0,100,20\">\r\n"
-        "    <text key=\"err_title\">Error &amp; warning</text>\r\n"
-        "    <button name=\"ok\" tip='say \"ok\"' />\r\n"
-        "    <static name=\"s\">a &lt; b \\\\ c</static>\r\n"
-        "    <![CDATA[ kept <as> is ]]>\r\n"
-        "  </sheet>\r\n"
-        "  <text key=\"empty\"></text>\r\n"
-        "  caption\r\n"
-        "</dialog>");
+    const QString skinText = QStringLiteral("<dialog name=\"setup\" bg=\"Image\\\\setup.bmp\">\r\n"
+                                            "  <!-- the first page -->\r\n"
+                                            "  <sheet name=\"page1\" rect=\"0,0,100,20\">\r\n"
+                                            "    <text key=\"err_title\">Error &amp; warning</text>\r\n"
+                                            "    <button name=\"ok\" tip='say \"ok\"' />\r\n"
+                                            "    <static name=\"s\">a &lt; b \\\\ c</static>\r\n"
+                                            "    <![CDATA[ kept <as> is ]]>\r\n"
+                                            "  </sheet>\r\n"
+                                            "  <text key=\"empty\"></text>\r\n"
+                                            "  caption\r\n"
+                                            "</dialog>");
     auto first = parse(skinText);
-    for (bool newLines : {true, false}) {
+    for (bool newLines : { true, false }) {
         SkinWriteOptions options;
         options.newLines = newLines;
         const QString written = first->Write(&options);

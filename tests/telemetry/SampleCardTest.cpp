@@ -1,11 +1,15 @@
 #include "TelemetryTestSupport.h"
+#include "support/Process.h"
+#include "support/SampleCards.h"
 
 #include "device/CXmlItemDoc.h"
 #include "device/ConfigItems.h"
 #include "media/AviFileInfo.h"
+#include "media/AviHeaderReader.h"
 #include "media/Gps.h"
 #include "media/RecordingLength.h"
 #include "media/recorder/NmeaRmc.h"
+#include "media/recorder/PowerLossCut.h"
 #include "media/telemetry/TelemetryReader.h"
 
 #include <QDateTime>
@@ -27,6 +31,7 @@
 using media::recorder::SampleCardGenerator;
 using media::recorder::SampleRecordingPlan;
 using namespace telemetry_test;
+using testsupport::SampleCard;
 
 namespace {
 
@@ -43,7 +48,7 @@ std::vector<Record> readRecords(const QString &path)
     uint8_t buffer[1024];
     uint32_t length = sizeof buffer, timeMs = 0;
     while (reader.GetNextRecord(buffer, &length, &timeMs) == media::kStreamParseOk) {
-        records.push_back({timeMs, QByteArray(reinterpret_cast<const char *>(buffer), length)});
+        records.push_back({ timeMs, QByteArray(reinterpret_cast<const char *>(buffer), length) });
         length = sizeof buffer;
     }
     return records;
@@ -61,11 +66,33 @@ QStringList filesBelow(const QString &root)
 
 const SampleRecordingPlan *findPlan(char kind, bool parked, const QString &folder = QString())
 {
-    for (const SampleRecordingPlan &p : sampleCard().plans) {
+    for (const SampleRecordingPlan &p : testsupport::SharedSampleCard().plans) {
         if (p.kind == kind && p.parked == parked && (folder.isEmpty() || p.folder == folder))
             return &p;
     }
     return nullptr;
+}
+
+const SampleRecordingPlan *findCutPlan()
+{
+    for (const SampleRecordingPlan &p : testsupport::SharedSampleCard().plans) {
+        if (p.cutByPowerLoss)
+            return &p;
+    }
+    return nullptr;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+media::AviFileInfo walk(const QString &path)
+{
+    media::AviFileInfo info;
+    EXPECT_TRUE(media::ReadAviFileInfo(QFile::encodeName(path).constData(), info)) << path.toStdString();
+    return info;
 }
 
 // Largest distance of a G-sensor reading from the resting level.
@@ -85,17 +112,19 @@ int largestDeflection(const std::vector<Record> &records)
 
 TEST(SampleCard, LayoutAndFileNames)
 {
-    const SampleCard &card = sampleCard();
+    const SampleCard &card = testsupport::SharedSampleCard();
     ASSERT_FALSE(card.written.isEmpty());
     RecordProperty("generation_seconds", QString::number(card.secondsTaken, 'f', 2).toStdString());
 
     QStringList written = card.written;
     written.sort();
-    EXPECT_EQ(filesBelow(card.root).join(QLatin1Char(' ')).toStdString(), written.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(filesBelow(card.root).join(QLatin1Char(' ')).toStdString(),
+        written.join(QLatin1Char(' ')).toStdString());
     EXPECT_TRUE(written.contains(QStringLiteral("setup.xml")));
-    EXPECT_EQ(written.removeDuplicates(), 0);  // no recording overwrote another
+    EXPECT_EQ(written.removeDuplicates(), 0); // no recording overwrote another
 
-    const QRegularExpression name(QStringLiteral("^(NORMAL|EVENT|MANUAL|PARKING|SAVE)/\\d{8}_\\d{6}_([FR])([NUSPM])\\.AVI$"));
+    const QRegularExpression name(
+        QStringLiteral("^(NORMAL|EVENT|MANUAL|PARKING|SAVE)/\\d{8}_\\d{6}_([FR])([NUSPM])\\.AVI$"));
     std::set<char> kinds;
     int withoutRear = 0;
     int withoutFix = 0;
@@ -116,17 +145,26 @@ TEST(SampleCard, LayoutAndFileNames)
         withoutRear += p.hasRear ? 0 : 1;
         withoutFix += p.gpsFix ? 0 : 1;
     }
-    EXPECT_EQ(kinds, (std::set<char>{'N', 'U', 'S', 'P', 'M'}));
+    EXPECT_EQ(kinds, (std::set<char> { 'N', 'U', 'S', 'P', 'M' }));
     EXPECT_EQ(withoutRear, 1);
     EXPECT_EQ(withoutFix, 1);
+    // One event whose files a power loss left unfinished, named like any other.
+    const auto cut = std::count_if(
+        card.plans.begin(), card.plans.end(), [](const SampleRecordingPlan &p) { return p.cutByPowerLoss; });
+    EXPECT_EQ(cut, 1);
+    const SampleRecordingPlan *crash = findCutPlan();
+    ASSERT_NE(crash, nullptr);
+    EXPECT_EQ(crash->folder, QStringLiteral("EVENT"));
+    EXPECT_EQ(crash->kind, 'S');
+    EXPECT_TRUE(crash->hasRear);
     EXPECT_NE(findPlan('S', false, QStringLiteral("SAVE")), nullptr);
-    for (const char *folder : {"NORMAL", "EVENT", "MANUAL", "PARKING", "SAVE"})
+    for (const char *folder : { "NORMAL", "EVENT", "MANUAL", "PARKING", "SAVE" })
         EXPECT_TRUE(QDir(card.root).exists(QString::fromLatin1(folder))) << folder;
 }
 
 TEST(SampleCard, SettingsFileReadsAsTheViewerExpects)
 {
-    const QString path = QDir(sampleCard().root).filePath(QStringLiteral("setup.xml"));
+    const QString path = QDir(testsupport::SharedSampleCard().root).filePath(QStringLiteral("setup.xml"));
     device::CXmlItemDoc doc;
     ASSERT_TRUE(doc.OpenFile(path));
     ASSERT_TRUE(doc.FindFirstItem());
@@ -149,10 +187,10 @@ TEST(SampleCard, SettingsFileReadsAsTheViewerExpects)
 
 TEST(SampleCard, TelemetryIsPlausible)
 {
-    const SampleCard &card = sampleCard();
+    const SampleCard &card = testsupport::SharedSampleCard();
     for (const SampleRecordingPlan &p : card.plans) {
         SCOPED_TRACE(p.relativePath('F').toStdString());
-        const auto records = readRecords(cardFile(p, 'F'));
+        const auto records = readRecords(testsupport::CardFile(p, 'F'));
         // One sentence per second, ten sensor readings per second, in time order.
         int gps = 0, sensor = 0;
         for (size_t i = 0; i < records.size(); ++i) {
@@ -173,13 +211,15 @@ TEST(SampleCard, TelemetryIsPlausible)
             const qsizetype star = sentence.lastIndexOf('*');
             ASSERT_GT(star, 0);
             EXPECT_EQ(sentence.mid(star + 1).toInt(nullptr, 16),
-                      media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
+                media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
             EXPECT_EQ(sentence.split(',')[1].size(), 9);
             const media::CGps fix(records[i].timeMs, sentence.constData());
             EXPECT_EQ(fix.IsValid(), p.gpsFix);
             // UTC of the fix: the file name's local (Korean) time minus nine hours, plus the second.
-            const QDateTime local = QDateTime::fromString(p.fileName('F').left(15), QStringLiteral("yyyyMMdd_HHmmss"));
-            const QDateTime expected = QDateTime(local.date(), local.time(), QTimeZone::utc()).addSecs(-9 * 3600);
+            const QDateTime local
+                = QDateTime::fromString(p.fileName('F').left(15), QStringLiteral("yyyyMMdd_HHmmss"));
+            const QDateTime expected
+                = QDateTime(local.date(), local.time(), QTimeZone::utc()).addSecs(-9 * 3600);
             EXPECT_EQ(fix.GetFixTime(), expected.toSecsSinceEpoch() + records[i].timeMs / 1000);
             if (p.gpsFix) {
                 const double lat = media::CoordinateToDegrees(fix.latitude);
@@ -207,7 +247,7 @@ TEST(SampleCard, TelemetryIsPlausible)
 
 TEST(SampleCard, TheSameSeedGivesTheSameCard)
 {
-    const SampleCard &card = sampleCard();
+    const SampleCard &card = testsupport::SharedSampleCard();
     media::recorder::SampleCardOptions options;
     options.seed = card.seed;
     const auto names = [](const std::vector<SampleRecordingPlan> &plans) {
@@ -225,32 +265,35 @@ TEST(SampleCard, TheSameSeedGivesTheSameCard)
     SampleCardGenerator again(options);
     const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("again.avi"));
     ASSERT_TRUE(again.generateFile(3, 'F', copy)) << again.errorString().toStdString();
-    const auto original = readRecords(cardFile(card.plans[3], 'F'));
+    const auto original = readRecords(testsupport::CardFile(card.plans[3], 'F'));
     const auto repeated = readRecords(copy);
     ASSERT_EQ(original.size(), repeated.size());
     for (size_t i = 0; i < original.size(); ++i) {
         EXPECT_EQ(original[i].timeMs, repeated[i].timeMs);
         EXPECT_EQ(original[i].payload, repeated[i].payload);
     }
-    QFile a(cardFile(card.plans[3], 'F')), b(copy);
+    QFile a(testsupport::CardFile(card.plans[3], 'F')), b(copy);
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_TRUE(a.readAll() == b.readAll());
 }
 
 TEST(SampleCard, ContainerWalkSeesEveryChunk)
 {
-    const SampleCard &card = sampleCard();
+    const SampleCard &card = testsupport::SharedSampleCard();
     for (const SampleRecordingPlan &p : card.plans) {
-        for (const char channel : {'F', 'R'}) {
+        for (const char channel : { 'F', 'R' }) {
             if (channel == 'R' && !p.hasRear)
                 continue;
             SCOPED_TRACE(p.relativePath(channel).toStdString());
-            media::AviFileInfo info;
-            ASSERT_TRUE(media::ReadAviFileInfo(QFile::encodeName(cardFile(p, channel)).constData(), info));
+            const QString path = testsupport::CardFile(p, channel);
+            const media::AviFileInfo info = walk(path);
             const uint32_t frames = uint32_t(p.durationMs * 30 / 1000);
-            EXPECT_EQ(info.mainHeader.totalFrames, frames);
-            EXPECT_EQ(info.videoChunks, frames);  // the walk reached the end of "movi"
-            EXPECT_EQ(media::RecordingLengthSeconds(info.mainHeader), p.durationMs / 1000);
+            // An unfinished file says 0 frames in its header; its length comes from its chunks.
+            EXPECT_EQ(info.mainHeader.totalFrames, p.cutByPowerLoss ? 0 : frames);
+            EXPECT_EQ(info.videoChunks, frames); // the walk reached the end of "movi"
+            EXPECT_EQ(info.moviSize == 0, p.cutByPowerLoss);
+            EXPECT_EQ(media::RecordingLengthSeconds(info), p.durationMs / 1000);
+            EXPECT_EQ(media::ReadRecordingLength(QFile::encodeName(path).constData()), p.durationMs / 1000);
             EXPECT_EQ(info.mainHeader.width, channel == 'F' ? 1920u : 1280u);
             EXPECT_EQ(info.mainHeader.height, channel == 'F' ? 1080u : 720u);
             EXPECT_EQ(info.hasAudio, channel == 'F' ? 1u : 0u);
@@ -266,14 +309,14 @@ TEST(SampleCard, FfprobeAndFfmpegAcceptTheFiles)
 {
     const SampleRecordingPlan *event = findPlan('S', false, QStringLiteral("EVENT"));
     ASSERT_NE(event, nullptr);
-    for (const char channel : {'F', 'R'}) {
+    for (const char channel : { 'F', 'R' }) {
         SCOPED_TRACE(channel);
         QByteArray out, err;
-        const int code = runProgram(QStringLiteral("ffprobe"),
-                                    {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
-                                     QStringLiteral("-show_streams"), QStringLiteral("-show_format"),
-                                     QStringLiteral("-of"), QStringLiteral("json"), cardFile(*event, channel)},
-                                    &out, &err);
+        const int code = testsupport::RunForExitCode(QStringLiteral("ffprobe"),
+            { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
+                QStringLiteral("-show_streams"), QStringLiteral("-show_format"), QStringLiteral("-of"),
+                QStringLiteral("json"), testsupport::CardFile(*event, channel) },
+            &out, &err);
         ASSERT_EQ(code, 0) << err.toStdString();
         EXPECT_TRUE(err.isEmpty()) << err.toStdString();
         const QJsonObject root = QJsonDocument::fromJson(out).object();
@@ -284,9 +327,13 @@ TEST(SampleCard, FfprobeAndFfmpegAcceptTheFiles)
         EXPECT_EQ(video.value(QStringLiteral("width")).toInt(), channel == 'F' ? 1920 : 1280);
         EXPECT_EQ(video.value(QStringLiteral("height")).toInt(), channel == 'F' ? 1080 : 720);
         EXPECT_EQ(video.value(QStringLiteral("r_frame_rate")).toString(), QStringLiteral("30/1"));
-        EXPECT_EQ(video.value(QStringLiteral("nb_read_packets")).toString().toInt(), event->durationMs * 30 / 1000);
-        const double duration = root.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration"))
-                                    .toString().toDouble();
+        EXPECT_EQ(
+            video.value(QStringLiteral("nb_read_packets")).toString().toInt(), event->durationMs * 30 / 1000);
+        const double duration = root.value(QStringLiteral("format"))
+                                    .toObject()
+                                    .value(QStringLiteral("duration"))
+                                    .toString()
+                                    .toDouble();
         EXPECT_NEAR(duration, event->durationMs / 1000.0, 0.1);
         if (channel == 'F') {
             const QJsonObject audio = streams[1].toObject();
@@ -296,11 +343,12 @@ TEST(SampleCard, FfprobeAndFfmpegAcceptTheFiles)
     }
     // Every frame and audio packet decodes without a complaint.
     QByteArray err;
-    EXPECT_EQ(runProgram(QStringLiteral("ffmpeg"),
-                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"), QStringLiteral("-i"),
-                          cardFile(*event, 'F'), QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
-                         nullptr, &err),
-              0);
+    EXPECT_EQ(testsupport::RunForExitCode(QStringLiteral("ffmpeg"),
+                  { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"),
+                      QStringLiteral("-i"), testsupport::CardFile(*event, 'F'), QStringLiteral("-f"),
+                      QStringLiteral("null"), QStringLiteral("-") },
+                  nullptr, &err),
+        0);
     EXPECT_TRUE(err.isEmpty()) << err.toStdString();
 }
 
@@ -308,15 +356,16 @@ TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
 {
     const QString root = QDir(temporaryFolder()).filePath(QStringLiteral("cli-card"));
     QByteArray out, err;
-    ASSERT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("3"),
-                                     QStringLiteral("--minutes"), QStringLiteral("0.01"), QStringLiteral("--quiet")},
-                         &out, &err, 120000),
-              0)
+    ASSERT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
+                  { QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("3"),
+                      QStringLiteral("--minutes"), QStringLiteral("0.01"), QStringLiteral("--quiet") },
+                  &out, &err, 120000),
+        0)
         << err.toStdString();
     media::recorder::SampleCardOptions options;
     options.seed = 3;
     options.minutes = 0.01;
-    QStringList expected{QStringLiteral("setup.xml")};
+    QStringList expected { QStringLiteral("setup.xml") };
     for (const SampleRecordingPlan &p : SampleCardGenerator(options).plan()) {
         EXPECT_EQ(p.durationMs, 600);
         expected << p.relativePath('F');
@@ -324,38 +373,136 @@ TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
             expected << p.relativePath('R');
     }
     expected.sort();
-    EXPECT_EQ(filesBelow(root).join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(
+        filesBelow(root).join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
 
-    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card")}), 2);
-    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card"), root, QStringLiteral("--minutes"),
-                                     QStringLiteral("0")}),
-              2);
-    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("sample-card"), root, QStringLiteral("--seed"),
-                                     QStringLiteral("x")}),
-              2);
+    EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(), { QStringLiteral("sample-card") }), 2);
+    EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
+                  { QStringLiteral("sample-card"), root, QStringLiteral("--minutes"), QStringLiteral("0") }),
+        2);
+    EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
+                  { QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("x") }),
+        2);
 }
 
 TEST(SampleCard, Mpeg4WhenH264IsNotWanted)
 {
     media::recorder::SampleCardOptions options;
-    options.seed = sampleCard().seed;
+    options.seed = testsupport::SharedSampleCard().seed;
     options.codec = media::recorder::SampleVideoCodec::Mpeg4;
     SampleCardGenerator generator(options);
     const QString path = QDir(temporaryFolder()).filePath(QStringLiteral("mpeg4.avi"));
     ASSERT_TRUE(generator.generateFile(1, 'R', path)) << generator.errorString().toStdString();
     QByteArray out, err;
-    ASSERT_EQ(runProgram(QStringLiteral("ffprobe"),
-                         {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
-                          QStringLiteral("-show_entries"), QStringLiteral("stream=codec_name,codec_tag_string,nb_read_packets"),
-                          QStringLiteral("-of"), QStringLiteral("csv=p=0"), path},
-                         &out, &err),
-              0)
+    ASSERT_EQ(testsupport::RunForExitCode(QStringLiteral("ffprobe"),
+                  { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
+                      QStringLiteral("-show_entries"),
+                      QStringLiteral("stream=codec_name,codec_tag_string,nb_read_packets"),
+                      QStringLiteral("-of"), QStringLiteral("csv=p=0"), path },
+                  &out, &err),
+        0)
         << err.toStdString();
-    EXPECT_EQ(out.trimmed(), QByteArray("mpeg4,FMP4,") + QByteArray::number(generator.plan()[1].durationMs * 30 / 1000));
-    EXPECT_EQ(runProgram(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"),
-                                                    QStringLiteral("-i"), path, QStringLiteral("-f"), QStringLiteral("null"),
-                                                    QStringLiteral("-")},
-                         nullptr, &err),
-              0);
+    EXPECT_EQ(out.trimmed(),
+        QByteArray("mpeg4,FMP4,") + QByteArray::number(generator.plan()[1].durationMs * 30 / 1000));
+    EXPECT_EQ(
+        testsupport::RunForExitCode(QStringLiteral("ffmpeg"),
+            { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"), QStringLiteral("-i"),
+                path, QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-") },
+            nullptr, &err),
+        0);
     EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}
+
+// What the recorder writes last is gone after the cut; what it wrote before is all still read.
+TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
+{
+    const SampleRecordingPlan *event = findPlan('S', false, QStringLiteral("EVENT"));
+    ASSERT_NE(event, nullptr);
+    ASSERT_FALSE(event->cutByPowerLoss);
+    const QString original = testsupport::CardFile(*event, 'F');
+    const QByteArray before = readAll(original);
+    const media::AviFileInfo whole = walk(original);
+    ASSERT_GT(whole.mainHeader.totalFrames, 0u);
+    const qsizetype index = before.lastIndexOf("idx1");
+    ASSERT_GT(index, 0);
+
+    for (const bool halve : { false, true }) {
+        SCOPED_TRACE(halve ? "last chunk halved" : "whole chunks");
+        const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("cut.avi"));
+        QFile::remove(copy);
+        ASSERT_TRUE(QFile::copy(original, copy));
+        QString error;
+        ASSERT_TRUE(media::recorder::CutLikePowerLoss(copy, { halve }, &error)) << error.toStdString();
+        const QByteArray after = readAll(copy);
+        if (halve) {
+            EXPECT_LT(after.size(), index);
+        } else {
+            EXPECT_EQ(after.size(), index); // the file ends where the index began
+        }
+        const media::AviFileInfo info = walk(copy);
+        EXPECT_EQ(info.riffSize, 0u);
+        EXPECT_EQ(info.moviSize, 0u);
+        EXPECT_EQ(info.mainHeader.totalFrames, 0u);
+        EXPECT_EQ(info.videoStreamHeader.length, 0u);
+        EXPECT_EQ(info.audioStreamHeader.length, 0u);
+        EXPECT_EQ(info.mainHeader.microSecPerFrame, whole.mainHeader.microSecPerFrame);
+        EXPECT_EQ(info.videoChunks, whole.videoChunks);
+        EXPECT_EQ(info.audioChunks, whole.audioChunks);
+        EXPECT_EQ(media::RecordingLengthSeconds(info), media::RecordingLengthSeconds(whole));
+
+        media::TelemetryReader reader;
+        ASSERT_TRUE(reader.open(copy));
+        EXPECT_EQ(reader.stats().source, media::TelemetryReader::ChunkSource::ChunkWalk);
+        const auto records = readRecords(copy);
+        const auto expected = readRecords(original);
+        ASSERT_EQ(records.size(), expected.size());
+        EXPECT_EQ(records.back().payload, expected.back().payload);
+    }
+
+    const QString text = QDir(temporaryFolder()).filePath(QStringLiteral("text.avi"));
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a recording, only text") > 0);
+    file.close();
+    QString error;
+    EXPECT_FALSE(media::recorder::CutLikePowerLoss(text, {}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(text), QByteArray("not a recording, only text"));
+    EXPECT_FALSE(media::recorder::CutLikePowerLoss(text + QStringLiteral(".missing"), {}, nullptr));
+    EXPECT_FALSE(QFile::exists(text + QStringLiteral(".missing")));
+}
+
+TEST(SampleCard, CommandLineCutsARecordingOrACopy)
+{
+    const SampleRecordingPlan *crash = findCutPlan();
+    const SampleRecordingPlan *event = findPlan('S', false, QStringLiteral("EVENT"));
+    ASSERT_TRUE(crash && event);
+    const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("cli-cut.avi"));
+    QFile::remove(copy);
+    const QString original = testsupport::CardFile(*event, 'R');
+    const QByteArray before = readAll(original);
+    const auto cut = testsupport::RunCli({ QStringLiteral("cut"), original, QStringLiteral("--output"), copy,
+        QStringLiteral("--halve-last-chunk") });
+    ASSERT_TRUE(cut.ok()) << cut.err.toStdString();
+    EXPECT_EQ(readAll(original), before); // the recording itself is left alone
+    EXPECT_LT(readAll(copy).size(), before.lastIndexOf("idx1"));
+
+    // The walk and the length treat it like the card's own unfinished event.
+    const auto info = testsupport::RunCli({ QStringLiteral("info"), copy, QStringLiteral("--json") });
+    ASSERT_TRUE(info.ok()) << info.err.toStdString();
+    const QJsonObject object = QJsonDocument::fromJson(info.out).object();
+    EXPECT_EQ(object.value(QStringLiteral("videoChunks")).toInt(), event->durationMs * 30 / 1000);
+    EXPECT_EQ(object.value(QStringLiteral("lengthSeconds")).toInt(), event->durationMs / 1000);
+    const auto headers = testsupport::RunCli(
+        { QStringLiteral("info"), testsupport::CardFile(*crash, 'F'), QStringLiteral("--headers-only") });
+    ASSERT_TRUE(headers.ok()) << headers.err.toStdString();
+    EXPECT_TRUE(
+        headers.out.contains("\nlengthSeconds: " + QByteArray::number(crash->durationMs / 1000) + "\n"))
+        << headers.out.toStdString();
+
+    // In place, and the usage errors.
+    EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut"), copy }).exitCode, 0);
+    EXPECT_EQ(walk(copy).videoChunks, uint32_t(event->durationMs * 30 / 1000));
+    EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut") }).exitCode, 2);
+    EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut"), copy, QStringLiteral("--bogus") }).exitCode, 2);
+    EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut"), temporaryFolder() }).exitCode, 1);
 }

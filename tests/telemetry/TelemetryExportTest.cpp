@@ -1,4 +1,6 @@
 #include "TelemetryTestSupport.h"
+#include "support/Process.h"
+#include "support/SampleCards.h"
 
 #include "media/recorder/NmeaRmc.h"
 #include "media/telemetry/TelemetryExport.h"
@@ -26,12 +28,12 @@ std::vector<TelemetryExportEntry> entriesOf(const QString &path)
 
 const SampleRecordingPlan &planOf(char kind, bool fix)
 {
-    for (const SampleRecordingPlan &p : sampleCard().plans) {
+    for (const SampleRecordingPlan &p : testsupport::SharedSampleCard().plans) {
         if (p.kind == kind && p.gpsFix == fix)
             return p;
     }
     ADD_FAILURE() << "no such recording";
-    return sampleCard().plans.front();
+    return testsupport::SharedSampleCard().plans.front();
 }
 
 struct XmlSummary {
@@ -39,9 +41,9 @@ struct XmlSummary {
     QString error;
     QString rootName;
     QString rootNamespace;
-    QMap<QString, int> counts;  // element name -> occurrences
-    QStringList texts;          // text of elements named by `collect`
-    QStringList attributes;     // "lat,lon" of trkpt
+    QMap<QString, int> counts; // element name -> occurrences
+    QStringList texts; // text of elements named by `collect`
+    QStringList attributes; // "lat,lon" of trkpt
 };
 
 XmlSummary parseXml(const QByteArray &data, const QString &collect)
@@ -59,8 +61,8 @@ XmlSummary parseXml(const QByteArray &data, const QString &collect)
         const QString name = xml.qualifiedName().toString();
         ++s.counts[name];
         if (name == QLatin1String("trkpt"))
-            s.attributes << xml.attributes().value(QLatin1String("lat")).toString() + QLatin1Char(',') +
-                                xml.attributes().value(QLatin1String("lon")).toString();
+            s.attributes << xml.attributes().value(QLatin1String("lat")).toString() + QLatin1Char(',')
+                    + xml.attributes().value(QLatin1String("lon")).toString();
         if (name == collect)
             s.texts << xml.readElementText();
     }
@@ -74,10 +76,10 @@ XmlSummary parseXml(const QByteArray &data, const QString &collect)
 TEST(TelemetryExport, CsvHasOneRowPerRecordInTimeOrder)
 {
     const SampleRecordingPlan &drive = planOf('S', true);
-    const auto entries = entriesOf(cardFile(drive, 'F'));
+    const auto entries = entriesOf(testsupport::CardFile(drive, 'F'));
     const QList<QByteArray> lines = TelemetryExport::toCsv(entries).split('\n');
     ASSERT_EQ(lines.first(), QByteArray("time_ms,kind,latitude,longitude,speed_kmh,course,utc,fix,x,y,z"));
-    ASSERT_EQ(lines.size(), qsizetype(entries.size()) + 2);  // header and the empty piece after the last '\n'
+    ASSERT_EQ(lines.size(), qsizetype(entries.size()) + 2); // header and the empty piece after the last '\n'
     EXPECT_TRUE(lines.last().isEmpty());
 
     int previous = -1, gps = 0, sensor = 0;
@@ -113,7 +115,7 @@ TEST(TelemetryExport, CsvHasOneRowPerRecordInTimeOrder)
 
 TEST(TelemetryExport, CsvMarksFixlessSentencesInsteadOfDroppingThem)
 {
-    const auto entries = entriesOf(cardFile(planOf('M', false), 'F'));
+    const auto entries = entriesOf(testsupport::CardFile(planOf('M', false), 'F'));
     const QByteArray csv = TelemetryExport::toCsv(entries);
     int invalid = 0;
     for (const QByteArray &line : csv.split('\n')) {
@@ -122,7 +124,7 @@ TEST(TelemetryExport, CsvMarksFixlessSentencesInsteadOfDroppingThem)
         const QList<QByteArray> cells = line.split(',');
         EXPECT_EQ(cells[7], "invalid");
         EXPECT_TRUE(cells[2].isEmpty() && cells[3].isEmpty() && cells[4].isEmpty());
-        EXPECT_FALSE(cells[6].isEmpty());  // the receiver's clock still dates the sentence
+        EXPECT_FALSE(cells[6].isEmpty()); // the receiver's clock still dates the sentence
         ++invalid;
     }
     EXPECT_EQ(invalid, planOf('M', false).durationMs / 1000);
@@ -131,7 +133,7 @@ TEST(TelemetryExport, CsvMarksFixlessSentencesInsteadOfDroppingThem)
 TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
 {
     const SampleRecordingPlan &drive = planOf('N', true);
-    const auto entries = entriesOf(cardFile(drive, 'F'));
+    const auto entries = entriesOf(testsupport::CardFile(drive, 'F'));
     std::vector<const TelemetryExportEntry *> fixes;
     for (const TelemetryExportEntry &e : entries) {
         if (e.kind == media::telemetry::RecordKind::Gps && e.fix.IsValid())
@@ -150,8 +152,8 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
         const QDateTime when = QDateTime::fromString(gpx.texts[int(i)], Qt::ISODate);
         EXPECT_EQ(when.toSecsSinceEpoch(), fixes[i]->fix.GetFixTime());
         EXPECT_EQ(gpx.attributes[int(i)],
-                  QString::number(media::CoordinateToDegrees(fixes[i]->fix.latitude), 'f', 6) + QLatin1Char(',') +
-                      QString::number(media::CoordinateToDegrees(fixes[i]->fix.longitude), 'f', 6));
+            QString::number(media::CoordinateToDegrees(fixes[i]->fix.latitude), 'f', 6) + QLatin1Char(',')
+                + QString::number(media::CoordinateToDegrees(fixes[i]->fix.longitude), 'f', 6));
     }
 
     const XmlSummary kml = parseXml(TelemetryExport::toKml(entries, name), QStringLiteral("gx:coord"));
@@ -164,7 +166,7 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
     EXPECT_TRUE(kml.texts.first().startsWith(QStringLiteral("127.")));
 
     // Without a fix the documents stay valid and hold no points.
-    const auto fixless = entriesOf(cardFile(planOf('M', false), 'F'));
+    const auto fixless = entriesOf(testsupport::CardFile(planOf('M', false), 'F'));
     const XmlSummary emptyGpx = parseXml(TelemetryExport::toGpx(fixless, name), QString());
     EXPECT_TRUE(emptyGpx.wellFormed);
     EXPECT_EQ(emptyGpx.counts.value(QStringLiteral("trkpt")), 0);
@@ -176,7 +178,7 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
 
 TEST(TelemetryExport, NmeaPrintsTheSentences)
 {
-    const auto entries = entriesOf(cardFile(planOf('U', true), 'F'));
+    const auto entries = entriesOf(testsupport::CardFile(planOf('U', true), 'F'));
     const QByteArray nmea = TelemetryExport::toNmea(entries);
     QList<QByteArray> lines = nmea.split('\n');
     ASSERT_TRUE(lines.last().isEmpty());
@@ -187,35 +189,36 @@ TEST(TelemetryExport, NmeaPrintsTheSentences)
         const QByteArray sentence = line.chopped(1);
         const qsizetype star = sentence.lastIndexOf('*');
         EXPECT_EQ(sentence.mid(star + 1).toInt(nullptr, 16),
-                  media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
+            media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
     }
 }
 
 TEST(TelemetryExport, CommandLineMatchesTheLibrary)
 {
     const SampleRecordingPlan &drive = planOf('S', true);
-    const QString path = cardFile(drive, 'F');
+    const QString path = testsupport::CardFile(drive, 'F');
     const auto entries = entriesOf(path);
     const QString name = QFileInfo(path).fileName();
     const struct {
         const char *format;
         QByteArray expected;
-    } cases[] = {{nullptr, TelemetryExport::toCsv(entries)},
-                 {"csv", TelemetryExport::toCsv(entries)},
-                 {"gpx", TelemetryExport::toGpx(entries, name)},
-                 {"kml", TelemetryExport::toKml(entries, name)},
-                 {"nmea", TelemetryExport::toNmea(entries)}};
+    } cases[] = { { nullptr, TelemetryExport::toCsv(entries) }, { "csv", TelemetryExport::toCsv(entries) },
+        { "gpx", TelemetryExport::toGpx(entries, name) }, { "kml", TelemetryExport::toKml(entries, name) },
+        { "nmea", TelemetryExport::toNmea(entries) } };
     for (const auto &c : cases) {
-        QStringList args{QStringLiteral("telemetry"), path};
+        QStringList args { QStringLiteral("telemetry"), path };
         if (c.format)
             args << QStringLiteral("--format") << QString::fromLatin1(c.format);
         QByteArray out, err;
-        ASSERT_EQ(runProgram(cliPath(), args, &out, &err), 0) << err.toStdString();
+        ASSERT_EQ(testsupport::RunForExitCode(testsupport::CliPath(), args, &out, &err), 0)
+            << err.toStdString();
         EXPECT_EQ(out, c.expected) << (c.format ? c.format : "default");
     }
-    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("telemetry"), path, QStringLiteral("--format"),
-                                     QStringLiteral("xml")}),
-              2);
-    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("telemetry")}), 2);
-    EXPECT_EQ(runProgram(cliPath(), {QStringLiteral("telemetry"), path + QStringLiteral(".missing")}), 1);
+    EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
+                  { QStringLiteral("telemetry"), path, QStringLiteral("--format"), QStringLiteral("xml") }),
+        2);
+    EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(), { QStringLiteral("telemetry") }), 2);
+    EXPECT_EQ(testsupport::RunForExitCode(
+                  testsupport::CliPath(), { QStringLiteral("telemetry"), path + QStringLiteral(".missing") }),
+        1);
 }

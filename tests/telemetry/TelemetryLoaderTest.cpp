@@ -1,12 +1,20 @@
 #include "TelemetryTestSupport.h"
+#include "support/Process.h"
+#include "support/SampleCards.h"
 
+#include "media/AviHeaderReader.h"
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/telemetry/TelemetryReader.h"
 
+#include <QFile>
+#include <QScopeGuard>
+
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 #include <deque>
+#include <string>
 
 using media::CGPSArray;
 using media::CSpeedItem;
@@ -31,7 +39,7 @@ public:
     media::StreamParseResult GetNextRecord(uint8_t *buffer, uint32_t *length, uint32_t *timeMs) override
     {
         ++calls;
-        EXPECT_EQ(*length, 1024u);  // the loader always offers its whole buffer
+        EXPECT_EQ(*length, 1024u); // the loader always offers its whole buffer
         if (steps.empty())
             return endless ? endlessResult : media::kStreamParseEndOfFile;
         const Step step = steps.front();
@@ -44,7 +52,10 @@ public:
         return step.result;
     }
 
-    void record(uint32_t timeMs, const QByteArray &payload) { steps.push_back({media::kStreamParseOk, timeMs, payload}); }
+    void record(uint32_t timeMs, const QByteArray &payload)
+    {
+        steps.push_back({ media::kStreamParseOk, timeMs, payload });
+    }
 
     std::deque<Step> steps;
     bool endless = false;
@@ -95,9 +106,9 @@ const char kNoFix[] = "$GPRMC,001532.00,V,,,,,,,070324,,,N*4F";
 TEST(TelemetryLoader, KeepsTheFirstGSensorSampleOfEachWholeSecond)
 {
     ScriptedSource source;
-    for (uint32_t t = 0; t < 1000; t += 100)  // ten within one second
+    for (uint32_t t = 0; t < 1000; t += 100) // ten within one second
         source.record(t, gsensorPayload(uint8_t(t / 100), 2, 3));
-    source.record(1999, gsensorPayload(50, 51, 52));  // one millisecond either side of 2 s
+    source.record(1999, gsensorPayload(50, 51, 52)); // one millisecond either side of 2 s
     source.record(2000, gsensorPayload(60, 61, 62));
     source.record(2500, gsensorPayload(70, 71, 72));
     CGPSArray track;
@@ -105,7 +116,8 @@ TEST(TelemetryLoader, KeepsTheFirstGSensorSampleOfEachWholeSecond)
     const auto result = TelemetryLoader::Load(&source, 10000, track, samples, nullptr);
     EXPECT_TRUE(result.reachedEnd);
     EXPECT_EQ(result.gsensorRecords, 13u);
-    EXPECT_EQ(samples, (std::vector<GSensorSample>{{0, 2, 3, 0}, {50, 51, 52, 1999}, {60, 61, 62, 2000}}));
+    EXPECT_EQ(
+        samples, (std::vector<GSensorSample> { { 0, 2, 3, 0 }, { 50, 51, 52, 1999 }, { 60, 61, 62, 2000 } }));
     EXPECT_TRUE(track.IsEmpty());
 }
 
@@ -117,7 +129,7 @@ TEST(TelemetryLoader, ZeroDurationOrNoSourceLoadsNothing)
     CGPSArray track;
     std::vector<GSensorSample> samples;
     GaugeItems gauge;
-    for (int64_t duration : {int64_t{0}, int64_t{-5}}) {
+    for (int64_t duration : { int64_t { 0 }, int64_t { -5 } }) {
         const auto result = TelemetryLoader::Load(&source, duration, track, samples, &gauge);
         EXPECT_EQ(result.records, 0u);
     }
@@ -132,10 +144,10 @@ TEST(TelemetryLoader, ValidFixesFeedTrackAndGaugeAndTheSpeedIsReReadOncePerSecon
 {
     ScriptedSource source;
     source.record(40, gpsPayload(kFixA));
-    source.record(540, gpsPayload(kFixA));   // same second: stored again, but no second re-read
+    source.record(540, gpsPayload(kFixA)); // same second: stored again, but no second re-read
     source.record(1040, gpsPayload(kFixB));
-    source.record(2040, gpsPayload(kNoFix));  // no fix: nothing stored, nothing re-read
-    source.record(2100, QByteArray("Zxyz"));  // neither kind
+    source.record(2040, gpsPayload(kNoFix)); // no fix: nothing stored, nothing re-read
+    source.record(2100, QByteArray("Zxyz")); // neither kind
     CGPSArray track;
     std::vector<GSensorSample> samples;
     GaugeItems gauge;
@@ -156,8 +168,8 @@ TEST(TelemetryLoader, ValidFixesFeedTrackAndGaugeAndTheSpeedIsReReadOncePerSecon
     EXPECT_NEAR(gauge.adds[0].speed, 41.4848, 1e-3);
     // Update per GPS second, with fix time 0 and the speed cut to whole km/h: 22.40 kn is 41.48.
     ASSERT_EQ(gauge.updates.size(), 2u);
-    EXPECT_EQ(gauge.updates[0], (CSpeedItem{40, 0, 41.0f, 1}));
-    EXPECT_EQ(gauge.updates[1], (CSpeedItem{1040, 0, 42.0f, 1}));  // 23.00 kn = 42.596
+    EXPECT_EQ(gauge.updates[0], (CSpeedItem { 40, 0, 41.0f, 1 }));
+    EXPECT_EQ(gauge.updates[1], (CSpeedItem { 1040, 0, 42.0f, 1 })); // 23.00 kn = 42.596
     // So the gauge holds each fix followed by its re-read item (fix time 0 is never found once a
     // real fix time leads the list), and the re-read speed wins at equal times.
     ASSERT_EQ(gauge.items.size(), 4u);
@@ -173,11 +185,11 @@ TEST(TelemetryLoader, SpeedReReadFollowsTheFieldPositions)
     // Two decimals: status at index 18 of the record text.
     EXPECT_TRUE(TelemetryLoader::ReadSpeedFromRecordText(
         "G$GPRMC,001530.00,A,3729.8772,N,12701.6560,E,10.00,84.40,070324,,,A*6A", kmh));
-    EXPECT_FLOAT_EQ(kmh, 18.0f);  // 18.52 cut
+    EXPECT_FLOAT_EQ(kmh, 18.0f); // 18.52 cut
     // Three decimals: status at 19, and GNRMC is accepted too.
     EXPECT_TRUE(TelemetryLoader::ReadSpeedFromRecordText(
         "G$GNRMC,001530.000,A,3729.8772,N,12701.6560,E,054.0,84.40,070324,,,A*6A", kmh));
-    EXPECT_FLOAT_EQ(kmh, 100.0f);  // 100.008
+    EXPECT_FLOAT_EQ(kmh, 100.0f); // 100.008
     // No fix, too short, or another sentence: nothing.
     EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText("G$GPRMC,001532.00,V,,,,,,,070324,,,N*4F", kmh));
     EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText(
@@ -189,12 +201,62 @@ TEST(TelemetryLoader, SpeedReReadFollowsTheFieldPositions)
     EXPECT_FALSE(TelemetryLoader::ReadSpeedFromRecordText(nullptr, kmh));
 }
 
+namespace {
+
+// Switches LC_NUMERIC to a locale whose decimal sign is a comma: an installed one, or one
+// compiled for this test from the system's locale sources. False when neither is possible.
+bool useCommaDecimalLocale()
+{
+    for (const char *name : { "de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8" }) {
+        if (std::setlocale(LC_NUMERIC, name))
+            return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
+    }
+    const QString folder = temporaryFolder() + QStringLiteral("/locales");
+    const QString made = folder + QStringLiteral("/de_DE.UTF-8");
+    if (!QFile::exists(made)
+        && testsupport::RunForExitCode(QStringLiteral("localedef"),
+               { QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                   made })
+            != 0)
+        return false;
+    qputenv("LOCPATH", QFile::encodeName(folder));
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8")
+        && std::strcmp(std::localeconv()->decimal_point, ",") == 0;
+}
+
+} // namespace
+
+TEST(TelemetryLoader, SpeedReReadRefusesDamagedNumbersAndIgnoresTheLocale)
+{
+    const auto speedOf = [](const char *speedField, float &kmh) {
+        const std::string text = std::string("G$GPRMC,001530.00,A,3729.8772,N,12701.6560,E,") + speedField
+            + ",84.40,070324,,,A*6A";
+        return TelemetryLoader::ReadSpeedFromRecordText(text.c_str(), kmh);
+    };
+    // Text that is no usable number gives no speed instead of an undefined conversion.
+    float kmh = -1;
+    for (const char *field : { "nan", "NAN", "inf", "-inf", "1e999", "99999999999999999999" })
+        EXPECT_FALSE(speedOf(field, kmh)) << field << " gave " << kmh;
+    EXPECT_TRUE(speedOf("0.00", kmh));
+    EXPECT_FLOAT_EQ(kmh, 0.0f);
+
+    // NMEA's decimal sign is '.', whatever the user's locale says.
+    const bool switched = useCommaDecimalLocale();
+    const auto restore = qScopeGuard([] { std::setlocale(LC_NUMERIC, "C"); });
+    if (!switched)
+        GTEST_SKIP() << "no locale with a decimal comma can be installed or made here";
+    ASSERT_TRUE(speedOf("22.40", kmh));
+    EXPECT_FLOAT_EQ(kmh, 41.0f); // 41.48, not 22 x 1.852 = 40.7
+    ASSERT_TRUE(speedOf("054.9", kmh));
+    EXPECT_FLOAT_EQ(kmh, 101.0f); // 101.67
+}
+
 TEST(TelemetryLoader, GivesUpOnASourceThatNeverAnswers)
 {
     ScriptedSource source;
     source.record(0, gsensorPayload(1, 2, 3));
-    source.steps.push_back({media::kStreamParseNotReady, 0, {}});
-    source.record(1500, gsensorPayload(4, 5, 6));  // one failure between records is harmless
+    source.steps.push_back({ media::kStreamParseNotReady, 0, {} });
+    source.record(1500, gsensorPayload(4, 5, 6)); // one failure between records is harmless
     source.endless = true;
     CGPSArray track;
     std::vector<GSensorSample> samples;
@@ -210,28 +272,37 @@ TEST(TelemetryLoader, GivesUpOnASourceThatNeverAnswers)
     tooLong.endless = true;
     tooLong.endlessResult = media::kStreamParseMoreData;
     EXPECT_EQ(TelemetryLoader::Load(&tooLong, 1000, track, samples, nullptr).fruitlessCalls,
-              TelemetryLoader::kDefaultMaxFruitlessCalls);
+        TelemetryLoader::kDefaultMaxFruitlessCalls);
 }
 
-TEST(TelemetryLoader, LoadsASampleRecording)
+// The duration is the one the recording is listed with; for the event that a power loss left
+// unfinished it comes from the chunks, and its telemetry is found without the index.
+TEST(TelemetryLoader, LoadsSampleRecordingsFinishedOrCutByPowerLoss)
 {
-    const auto &card = sampleCard();
-    const auto &plan = card.plans[3];  // the driving event
-    ASSERT_EQ(plan.kind, 'S');
-    media::TelemetryReader reader;
-    ASSERT_TRUE(reader.open(cardFile(plan, 'F')));
-    CGPSArray track;
-    std::vector<GSensorSample> samples;
-    GaugeItems gauge;
-    const auto result = TelemetryLoader::Load(&reader, plan.durationMs, track, samples, &gauge);
-    EXPECT_TRUE(result.reachedEnd);
-    const int seconds = plan.durationMs / 1000;
-    EXPECT_EQ(result.gsensorRecords, uint32_t(plan.durationMs / 100));  // 10 Hz
-    EXPECT_EQ(samples.size(), size_t(seconds));                        // one per whole second
-    EXPECT_EQ(track.GetSize(), seconds);                                // 1 Hz, all with a fix
-    for (int i = 1; i < track.GetSize(); ++i) {
-        EXPECT_LT(track[i - 1].timeMs, track[i].timeMs);
-        EXPECT_EQ(track[i].GetFixTime() - track[i - 1].GetFixTime(), 1);
+    const auto &card = testsupport::SharedSampleCard();
+    for (const auto &plan : card.plans) {
+        if (plan.folder != QLatin1String("EVENT"))
+            continue;
+        SCOPED_TRACE(plan.relativePath('F').toStdString());
+        const QString path = testsupport::CardFile(plan, 'F');
+        const int64_t durationMs
+            = int64_t(media::ReadRecordingLength(QFile::encodeName(path).constData())) * 1000;
+        EXPECT_EQ(durationMs, plan.durationMs);
+        media::TelemetryReader reader;
+        ASSERT_TRUE(reader.open(path));
+        CGPSArray track;
+        std::vector<GSensorSample> samples;
+        GaugeItems gauge;
+        const auto result = TelemetryLoader::Load(&reader, durationMs, track, samples, &gauge);
+        EXPECT_TRUE(result.reachedEnd);
+        const int seconds = plan.durationMs / 1000;
+        EXPECT_EQ(result.gsensorRecords, uint32_t(plan.durationMs / 100)); // 10 Hz
+        EXPECT_EQ(samples.size(), size_t(seconds)); // one per whole second
+        EXPECT_EQ(track.GetSize(), seconds); // 1 Hz, all with a fix
+        for (int i = 1; i < track.GetSize(); ++i) {
+            EXPECT_LT(track[i - 1].timeMs, track[i].timeMs);
+            EXPECT_EQ(track[i].GetFixTime() - track[i - 1].GetFixTime(), 1);
+        }
+        EXPECT_EQ(gauge.updates.size(), size_t(seconds));
     }
-    EXPECT_EQ(gauge.updates.size(), size_t(seconds));
 }

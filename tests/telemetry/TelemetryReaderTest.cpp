@@ -1,5 +1,8 @@
 #include "TelemetryTestSupport.h"
+#include "support/Process.h"
+#include "support/SampleCards.h"
 
+#include "media/recorder/PowerLossCut.h"
 #include "media/telemetry/TelemetryFormat.h"
 #include "media/telemetry/TelemetryReader.h"
 
@@ -9,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 using media::TelemetryReader;
 using namespace telemetry_test;
@@ -32,7 +36,7 @@ std::vector<Delivered> drain(TelemetryReader &reader)
             EXPECT_EQ(result, media::kStreamParseEndOfFile);
             break;
         }
-        out.push_back({timeMs, QByteArray(reinterpret_cast<const char *>(buffer), length)});
+        out.push_back({ timeMs, QByteArray(reinterpret_cast<const char *>(buffer), length) });
     }
     return out;
 }
@@ -61,25 +65,25 @@ void putLe32(QByteArray &data, qsizetype at, uint32_t value)
 
 TEST(TelemetryReader, HandsOutTaggedRecordsInTimeOrder)
 {
-    SyntheticAvi avi({chunkBody({{0, gsensorPayload(55, 56, 58)}, {40, gpsPayload(kRmc)}}),
-                      chunkBody({{100, gsensorPayload(54, 57, 60)}})});
+    SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(55, 56, 58) }, { 40, gpsPayload(kRmc) } }),
+        chunkBody({ { 100, gsensorPayload(54, 57, 60) } }) });
     TelemetryReader reader;
     ASSERT_TRUE(reader.open(avi.path()));
     EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
     const auto records = drain(reader);
     ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(times(records), (std::vector<uint32_t>{0, 40, 100}));
+    EXPECT_EQ(times(records), (std::vector<uint32_t> { 0, 40, 100 }));
     EXPECT_EQ(records[0].payload, gsensorPayload(55, 56, 58));
     EXPECT_EQ(records[1].payload, gpsPayload(kRmc));
     using media::telemetry::RecordKind;
     const auto kind = [](const QByteArray &p) {
-        return media::telemetry::classifyRecord(reinterpret_cast<const uint8_t *>(p.constData()),
-                                                static_cast<uint32_t>(p.size()));
+        return media::telemetry::classifyRecord(
+            reinterpret_cast<const uint8_t *>(p.constData()), static_cast<uint32_t>(p.size()));
     };
     EXPECT_EQ(kind(records[0].payload), RecordKind::GSensor);
     EXPECT_EQ(kind(records[1].payload), RecordKind::Gps);
-    EXPECT_EQ(kind(QByteArray("M\0\0", 3)), RecordKind::Unknown);  // too short for X, Y, Z
-    EXPECT_EQ(kind(QByteArray("X$GNRMC")), RecordKind::Gps);        // the tag test looks at byte 2
+    EXPECT_EQ(kind(QByteArray("M\0\0", 3)), RecordKind::Unknown); // too short for X, Y, Z
+    EXPECT_EQ(kind(QByteArray("X$GNRMC")), RecordKind::Gps); // the tag test looks at byte 2
     EXPECT_EQ(kind(QByteArray("Q$PXXX")), RecordKind::Unknown);
     // The end stays the end.
     uint8_t buffer[16];
@@ -89,13 +93,13 @@ TEST(TelemetryReader, HandsOutTaggedRecordsInTimeOrder)
 
 TEST(TelemetryReader, SortsRecordsStoredOutOfOrder)
 {
-    SyntheticAvi avi({chunkBody({{2000, gsensorPayload(1, 1, 1)}, {500, gsensorPayload(2, 2, 2)}}),
-                      chunkBody({{1000, gsensorPayload(3, 3, 3)}, {1000, gsensorPayload(4, 4, 4)}})});
+    SyntheticAvi avi({ chunkBody({ { 2000, gsensorPayload(1, 1, 1) }, { 500, gsensorPayload(2, 2, 2) } }),
+        chunkBody({ { 1000, gsensorPayload(3, 3, 3) }, { 1000, gsensorPayload(4, 4, 4) } }) });
     TelemetryReader reader;
     ASSERT_TRUE(reader.open(avi.path()));
     EXPECT_TRUE(reader.stats().outOfOrder);
     const auto records = drain(reader);
-    EXPECT_EQ(times(records), (std::vector<uint32_t>{500, 1000, 1000, 2000}));
+    EXPECT_EQ(times(records), (std::vector<uint32_t> { 500, 1000, 1000, 2000 }));
     // Records with the same time keep their stored order.
     EXPECT_EQ(records[1].payload, gsensorPayload(3, 3, 3));
     EXPECT_EQ(records[2].payload, gsensorPayload(4, 4, 4));
@@ -105,19 +109,19 @@ TEST(TelemetryReader, ToleratesDamagedRecords)
 {
     // A zero-length record is skipped; a record that claims more bytes than its chunk holds ends
     // that chunk; one longer than any record may be ends it too. The next chunk is read normally.
-    QByteArray damaged = chunkBody({{0, gsensorPayload(10, 10, 10)}});
-    damaged += QByteArray("\x64\0\0\0\0\0", 6);  // time 100, length 0
-    damaged += chunkBody({{200, gsensorPayload(20, 20, 20)}});
-    damaged += QByteArray("\x2c\x01\0\0\x50\0", 6) + QByteArray(10, 'M');  // 80 bytes claimed, 10 there
-    QByteArray tooLong = chunkBody({{400, gsensorPayload(40, 40, 40)}});
-    tooLong += QByteArray("\xf4\x01\0\0\x01\x04", 6) + QByteArray(1025, 'G');  // 1025 > 1024
-    tooLong += chunkBody({{600, gsensorPayload(60, 60, 60)}});
-    const QByteArray good = chunkBody({{700, gsensorPayload(70, 70, 70)}});
-    SyntheticAvi avi({damaged, tooLong, good});
+    QByteArray damaged = chunkBody({ { 0, gsensorPayload(10, 10, 10) } });
+    damaged += QByteArray("\x64\0\0\0\0\0", 6); // time 100, length 0
+    damaged += chunkBody({ { 200, gsensorPayload(20, 20, 20) } });
+    damaged += QByteArray("\x2c\x01\0\0\x50\0", 6) + QByteArray(10, 'M'); // 80 bytes claimed, 10 there
+    QByteArray tooLong = chunkBody({ { 400, gsensorPayload(40, 40, 40) } });
+    tooLong += QByteArray("\xf4\x01\0\0\x01\x04", 6) + QByteArray(1025, 'G'); // 1025 > 1024
+    tooLong += chunkBody({ { 600, gsensorPayload(60, 60, 60) } });
+    const QByteArray good = chunkBody({ { 700, gsensorPayload(70, 70, 70) } });
+    SyntheticAvi avi({ damaged, tooLong, good });
 
     TelemetryReader reader;
     ASSERT_TRUE(reader.open(avi.path()));
-    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t>{0, 200, 400, 700}));
+    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 200, 400, 700 }));
     EXPECT_EQ(reader.stats().zeroLengthRecords, 1u);
     EXPECT_EQ(reader.stats().cutRecords, 2u);
     EXPECT_EQ(reader.stats().chunks, 3u);
@@ -125,8 +129,8 @@ TEST(TelemetryReader, ToleratesDamagedRecords)
 
 TEST(TelemetryReader, FindsChunksWithoutTheIndex)
 {
-    const std::vector<QByteArray> chunks = {chunkBody({{0, gsensorPayload(1, 2, 3)}}),
-                                            chunkBody({{100, gpsPayload(kRmc)}})};
+    const std::vector<QByteArray> chunks
+        = { chunkBody({ { 0, gsensorPayload(1, 2, 3) } }), chunkBody({ { 100, gpsPayload(kRmc) } }) };
     SyntheticAvi indexed(chunks, true);
     SyntheticAvi unindexed(chunks, false);
     TelemetryReader a, b;
@@ -143,8 +147,8 @@ TEST(TelemetryReader, FindsChunksWithoutTheIndex)
 
 TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
 {
-    SyntheticAvi avi({chunkBody({{0, gsensorPayload(1, 1, 1)}}), chunkBody({{100, gsensorPayload(2, 2, 2)}}),
-                      chunkBody({{200, gsensorPayload(3, 3, 3)}})});
+    SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(1, 1, 1) } }),
+        chunkBody({ { 100, gsensorPayload(2, 2, 2) } }), chunkBody({ { 200, gsensorPayload(3, 3, 3) } }) });
     QByteArray data = avi.bytes();
     const qsizetype index = data.lastIndexOf("idx1");
     const qsizetype movi = data.indexOf("movi");
@@ -167,7 +171,7 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
     }
     ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("wrongsize.avi"), wrongSize)));
     EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
-    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t>{0, 100, 200}));
+    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 100, 200 }));
 
     // One telemetry entry pointing into a video chunk: that chunk is passed over, the index kept.
     QByteArray oneBad = data;
@@ -175,18 +179,18 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
     for (uint32_t i = 0; i < entries; ++i) {
         const qsizetype entry = index + 8 + i * 16;
         if (oneBad.mid(entry, 4) == "tlm0" && ++telemetrySeen == 2)
-            putLe32(oneBad, entry + 8, 4);  // the first chunk of "movi", a video frame
+            putLe32(oneBad, entry + 8, 4); // the first chunk of "movi", a video frame
     }
     ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("onebad.avi"), oneBad)));
     EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(reader.stats().unreadableChunks, 1u);
-    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t>{0, 200}));
+    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 200 }));
 }
 
 TEST(TelemetryReader, FallsBackToTheWalkWhenTheIndexIsDamaged)
 {
-    const auto &card = sampleCard();
-    const QString front = cardFile(card.plans[1], 'F');
+    const auto &card = testsupport::SharedSampleCard();
+    const QString front = testsupport::CardFile(card.plans[1], 'F');
     TelemetryReader intact;
     ASSERT_TRUE(intact.open(front));
     ASSERT_EQ(intact.stats().source, TelemetryReader::ChunkSource::Index);
@@ -210,8 +214,8 @@ TEST(TelemetryReader, FallsBackToTheWalkWhenTheIndexIsDamaged)
     const QByteArray cut = data.left(index + 8 + 16 * 5);
 
     SyntheticAvi helper({});
-    for (const auto &[name, bytes] : {std::pair{"scrambled.avi", scrambled}, std::pair{"renamed.avi", renamed},
-                                      std::pair{"cutindex.avi", cut}}) {
+    for (const auto &[name, bytes] : { std::pair { "scrambled.avi", scrambled },
+             std::pair { "renamed.avi", renamed }, std::pair { "cutindex.avi", cut } }) {
         SCOPED_TRACE(name);
         TelemetryReader reader;
         ASSERT_TRUE(reader.open(helper.writeCopy(QString::fromLatin1(name), bytes)));
@@ -227,7 +231,8 @@ TEST(TelemetryReader, TruncatedFilesNeverReadPastTheEnd)
 {
     std::vector<QByteArray> chunks;
     for (uint32_t i = 0; i < 6; ++i)
-        chunks.push_back(chunkBody({{i * 100, gsensorPayload(uint8_t(i), 0, 0)}, {i * 100 + 40, gpsPayload(kRmc)}}));
+        chunks.push_back(
+            chunkBody({ { i * 100, gsensorPayload(uint8_t(i), 0, 0) }, { i * 100 + 40, gpsPayload(kRmc) } }));
     SyntheticAvi avi(chunks);
     const QByteArray data = avi.bytes();
     TelemetryReader full;
@@ -252,12 +257,45 @@ TEST(TelemetryReader, TruncatedFilesNeverReadPastTheEnd)
     EXPECT_EQ(previous, all);
 }
 
+// A recorder that loses power leaves no index and the "movi" size at 0, or at what an earlier
+// update of the header wrote: every chunk in the file is still read.
+TEST(TelemetryReader, FindsEveryRecordOfAFileThatAPowerLossLeftUnfinished)
+{
+    std::vector<QByteArray> chunks;
+    for (uint32_t i = 0; i < 6; ++i)
+        chunks.push_back(chunkBody({ { i * 1000, gsensorPayload(uint8_t(i), 0, 0) } }));
+    SyntheticAvi avi(chunks);
+    const QString cut = avi.writeCopy(QStringLiteral("power-loss.avi"), avi.bytes());
+    QString error;
+    ASSERT_TRUE(media::recorder::CutLikePowerLoss(cut, { true }, &error)) << error.toStdString();
+    QFile file(cut);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray zeroSizes = file.readAll();
+    ASSERT_EQ(zeroSizes.indexOf("idx1"), -1);
+    const qsizetype movi = zeroSizes.indexOf("movi");
+    ASSERT_EQ(le32(zeroSizes, movi - 4), 0u);
+
+    // The stale size ends after the first telemetry chunk.
+    QByteArray stale = zeroSizes;
+    const qsizetype second = stale.indexOf("tlm0", stale.indexOf("tlm0") + 4);
+    putLe32(stale, movi - 4, uint32_t(second - movi));
+    putLe32(stale, 4, uint32_t(second - 8));
+    for (const auto &[name, bytes] :
+        { std::pair { "sizes 0", zeroSizes }, std::pair { "stale sizes", stale } }) {
+        TelemetryReader reader;
+        ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("power-loss-copy.avi"), bytes))) << name;
+        EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::ChunkWalk) << name;
+        EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 1000, 2000, 3000, 4000, 5000 })) << name;
+    }
+}
+
 TEST(TelemetryReader, RefusesWhatIsNotAnAviFile)
 {
     SyntheticAvi helper({});
     TelemetryReader reader;
     EXPECT_FALSE(reader.open(QDir(temporaryFolder()).filePath(QStringLiteral("missing.avi"))));
-    EXPECT_FALSE(reader.open(helper.writeCopy(QStringLiteral("wave.avi"), QByteArray("RIFF\x04\0\0\0WAVE", 12))));
+    EXPECT_FALSE(
+        reader.open(helper.writeCopy(QStringLiteral("wave.avi"), QByteArray("RIFF\x04\0\0\0WAVE", 12))));
     EXPECT_FALSE(reader.isOpen());
     uint8_t buffer[8];
     uint32_t length = 8, timeMs = 0;
@@ -272,8 +310,8 @@ TEST(TelemetryReader, RefusesWhatIsNotAnAviFile)
 
 TEST(TelemetryReader, ConfigurationRangeAndBufferSize)
 {
-    SyntheticAvi avi({chunkBody({{0, gsensorPayload(1, 1, 1)}, {1000, gpsPayload(kRmc)}}),
-                      chunkBody({{2000, gsensorPayload(2, 2, 2)}, {3000, gsensorPayload(3, 3, 3)}})});
+    SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(1, 1, 1) }, { 1000, gpsPayload(kRmc) } }),
+        chunkBody({ { 2000, gsensorPayload(2, 2, 2) }, { 3000, gsensorPayload(3, 3, 3) } }) });
     TelemetryReader reader;
     ASSERT_TRUE(reader.open(avi.path()));
 
@@ -283,7 +321,7 @@ TEST(TelemetryReader, ConfigurationRangeAndBufferSize)
     EXPECT_EQ(reader.Configure(1), media::kStreamParseOk);
 
     EXPECT_EQ(reader.SetRecordRange(1000, 2000), media::kStreamParseOk);
-    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t>{1000, 2000}));
+    EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 1000, 2000 }));
     EXPECT_EQ(reader.SetRecordRange(0, -1), media::kStreamParseOk);
     EXPECT_EQ(drain(reader).size(), 4u);
     EXPECT_EQ(reader.SetRecordRange(5, 4), media::kStreamParseInvalidArg);
@@ -294,7 +332,7 @@ TEST(TelemetryReader, ConfigurationRangeAndBufferSize)
     uint8_t buffer[1024];
     uint32_t length = 10, timeMs = 0;
     EXPECT_EQ(reader.GetNextRecord(buffer, &length, &timeMs), media::kStreamParseMoreData);
-    EXPECT_EQ(length, uint32_t(sizeof kRmc));  // 'G' + the sentence without its 0
+    EXPECT_EQ(length, uint32_t(sizeof kRmc)); // 'G' + the sentence without its 0
     length = sizeof buffer;
     EXPECT_EQ(reader.GetNextRecord(buffer, &length, &timeMs), media::kStreamParseOk);
     EXPECT_EQ(timeMs, 1000u);

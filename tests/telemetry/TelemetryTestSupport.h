@@ -11,19 +11,6 @@
 
 namespace telemetry_test {
 
-// The card every test of the run shares: generated once, with the default short recordings.
-struct SampleCard {
-    QString root;
-    uint64_t seed = 0;
-    std::vector<media::recorder::SampleRecordingPlan> plans;
-    QStringList written;   // relative paths, in writing order
-    double secondsTaken = 0;
-};
-const SampleCard &sampleCard();
-
-// Absolute path of a recording file of the shared card.
-QString cardFile(const media::recorder::SampleRecordingPlan &plan, char channel);
-
 // A raw telemetry chunk body as the recorder writes it.
 struct RawRecord {
     uint32_t timeMs;
@@ -47,12 +34,6 @@ private:
 };
 
 QString temporaryFolder();
-
-// Runs a program and returns its exit code (-1 when it could not be started).
-int runProgram(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
-               int timeoutMs = 60000);
-
-QString cliPath();
 
 QByteArray gpsPayload(const char *sentence);
 QByteArray gsensorPayload(uint8_t x, uint8_t y, uint8_t z);

@@ -8,10 +8,10 @@
 // One sub-command of tavin-cli. Commands register themselves from their own file through
 // TAVIN_CLI_COMMAND, so the dispatcher knows nothing about them.
 struct CliCommand {
-    QString name;     // first word on the command line, e.g. "pack"
-    QString usage;    // one or more lines shown by `tavin-cli help`
-    bool needsGui;    // true when the command opens windows (a QApplication is created)
-    std::function<int(const QStringList &args)> run;  // args exclude the command name
+    QString name; // first word on the command line, e.g. "pack"
+    QString usage; // one or more lines shown by `tavin-cli help`
+    bool needsGui; // true when the command opens windows (a QApplication is created)
+    std::function<int(const QStringList &args)> run; // args exclude the command name
 };
 
 class CliCommandTable
@@ -32,8 +32,14 @@ struct CliCommandRegistrar {
 
 #define TAVIN_CLI_CONCAT_INNER(a, b) a##b
 #define TAVIN_CLI_CONCAT(a, b) TAVIN_CLI_CONCAT_INNER(a, b)
-#define TAVIN_CLI_COMMAND(...) \
-    static const CliCommandRegistrar TAVIN_CLI_CONCAT(tavinCliRegistrar_, __LINE__){CliCommand{__VA_ARGS__}}
+#define TAVIN_CLI_COMMAND(...)                                                                               \
+    static const CliCommandRegistrar TAVIN_CLI_CONCAT(m_tavinCliRegistrar, __LINE__)                         \
+    {                                                                                                        \
+        CliCommand                                                                                           \
+        {                                                                                                    \
+            __VA_ARGS__                                                                                      \
+        }                                                                                                    \
+    }
 
 // Output helpers shared by the commands: UTF-8 on stdout/stderr.
 void cliOut(const QString &text);

@@ -28,7 +28,7 @@ std::unique_ptr<CTAVINSDConfig> OpenCard(const QString &folder, ValueStrings &va
         return nullptr;
     }
     auto config = std::make_unique<CTAVINSDConfig>();
-    config->SetVolumeSource(std::make_unique<platform::FolderVolumeSource>(QStringList{folder}));
+    config->SetVolumeSource(std::make_unique<platform::FolderVolumeSource>(QStringList { folder }));
     config->SetValueStrings(&values);
     if (config->ScanDrives(false) != 1 || !config->SelectDrive(0)) {
         cliErr(QStringLiteral("tavin-cli: cannot use %1 as a card\n").arg(folder));
@@ -55,7 +55,7 @@ bool WriteSettings(CTAVINSDConfig &config)
 
 int ConfigShow(const QString &folder)
 {
-    ValueStrings values{};
+    ValueStrings values {};
     std::unique_ptr<CTAVINSDConfig> config = OpenCard(folder, values);
     if (!config)
         return 1;
@@ -72,7 +72,7 @@ int ConfigShow(const QString &folder)
         const int index = document.IsBound(element) ? ItemIndexOf(id) : -1;
         cliOut(QStringLiteral("%1\t%2\t%3\n")
                    .arg(id, ValueFromFile(element->Attribute("value")),
-                        index < 0 ? QStringLiteral("-") : QString::number(index)));
+                       index < 0 ? QStringLiteral("-") : QString::number(index)));
     }
     for (int i = 0; i < kItemCount; ++i) {
         bool present = false;
@@ -91,7 +91,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
         cliErr(QStringLiteral("tavin-cli: config set needs ID=VALUE\n"));
         return 2;
     }
-    ValueStrings values{};
+    ValueStrings values {};
     std::unique_ptr<CTAVINSDConfig> config = OpenCard(folder, values);
     if (!config)
         return 1;
@@ -142,7 +142,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
 
 int ConfigReset(const QString &folder, bool keep)
 {
-    ValueStrings values{};
+    ValueStrings values {};
     std::unique_ptr<CTAVINSDConfig> config = OpenCard(folder, values);
     if (!config)
         return 1;
@@ -157,7 +157,7 @@ int ConfigReset(const QString &folder, bool keep)
         return 1;
     cliOut(QStringLiteral("wrote %1 (defaults%2, PartitionMode=%3)\n")
                .arg(SetupPath(*config), keep ? QStringLiteral(" keeping the card's partition") : QString(),
-                    values[kItemPartitionMode]));
+                   values[kItemPartitionMode]));
     return 0;
 }
 
@@ -251,7 +251,7 @@ int TimeFileCommand(const QStringList &args)
         }
         time = *given;
     }
-    ValueStrings values{};
+    ValueStrings values {};
     std::unique_ptr<CTAVINSDConfig> config = OpenCard(args[0], values);
     if (!config)
         return 1;
@@ -265,11 +265,11 @@ int TimeFileCommand(const QStringList &args)
     }
     cliOut(QStringLiteral("%1\t%2\n")
                .arg(QString::fromLatin1(*TimeFileText(time)),
-                    CardFilePath(config->GetSelectedDrive(), QString::fromLatin1(kTimeFileName))));
+                   CardFilePath(config->GetSelectedDrive(), QString::fromLatin1(kTimeFileName))));
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("config"),
     QStringLiteral(

@@ -188,7 +188,10 @@ int runInfo(const QStringList &args)
     }
 
     QJsonObject object = infoJson(info);
-    const int lengthSeconds = RecordingLengthSeconds(info.mainHeader);
+    // The length the recording is listed with; for a header that says 0 frames that takes the
+    // chunk walk, which --headers-only leaves to the length reader.
+    const int lengthSeconds
+        = headersOnly ? ReadRecordingLength(nativePath.constData()) : RecordingLengthSeconds(info);
     object.insert("lengthSeconds", lengthSeconds);
     object.insert("bytesRead", qint64(stats.bytesRead));
 

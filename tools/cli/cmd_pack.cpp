@@ -77,10 +77,15 @@ int packBuild(const QString &sourceDir, const QString &outFile)
 int packList(const QString &packFile)
 {
     const int result = skin::ReadSkinPack(packFile, [](skin::SkinPackEntry &&entry) {
-        cliOut(QStringLiteral("%1\t%2\t%3\n").arg(static_cast<int>(entry.table)).arg(entry.name).arg(entry.bytes.size()));
+        cliOut(QStringLiteral("%1\t%2\t%3\n")
+                   .arg(static_cast<int>(entry.table))
+                   .arg(entry.name)
+                   .arg(entry.bytes.size()));
     });
     if (result != skin::kSkinPackOk) {
-        cliErr(QStringLiteral("pack list: %1: %2 (result %3)\n").arg(packFile, QLatin1String(resultText(result))).arg(result));
+        cliErr(QStringLiteral("pack list: %1: %2 (result %3)\n")
+                   .arg(packFile, QLatin1String(resultText(result)))
+                   .arg(result));
         return 1;
     }
     return 0;
@@ -89,8 +94,8 @@ int packList(const QString &packFile)
 // Entry names become file names: refuse any that would leave the target folder.
 bool isSafeFileName(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
 int packExtract(const QString &packFile, const QString &targetDir)
@@ -136,14 +141,15 @@ int runPack(const QStringList &args)
         return packList(args[1]);
     if (sub == QLatin1String("extract") && args.size() == 3)
         return packExtract(args[1], args[2]);
-    cliErr(QStringLiteral("usage: tavin-cli pack build SRC_DIR OUT_FILE | pack list FILE | pack extract FILE DIR\n"));
+    cliErr(QStringLiteral(
+        "usage: tavin-cli pack build SRC_DIR OUT_FILE | pack list FILE | pack extract FILE DIR\n"));
     return 2;
 }
 
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("pack"),
-                  QStringLiteral("pack build SRC_DIR OUT_FILE   pack *.xml (descriptions) and *.html (page texts)\n"
-                                 "pack list FILE                table, name and length of every entry\n"
-                                 "pack extract FILE DIR         write the entries back as UTF-8 files"),
-                  false, runPack);
+    QStringLiteral("pack build SRC_DIR OUT_FILE   pack *.xml (descriptions) and *.html (page texts)\n"
+                   "pack list FILE                table, name and length of every entry\n"
+                   "pack extract FILE DIR         write the entries back as UTF-8 files"),
+    false, runPack);

@@ -1,5 +1,5 @@
 #include "CliCommand.h"
-#include "samplecard_setup.h"
+#include "media/recorder/SampleCardSetup.h"
 
 #include "media/recorder/SampleCardGenerator.h"
 
@@ -45,11 +45,13 @@ int runSampleCard(const QStringList &args)
         }
     }
     if (options.directory.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4]\n"));
+        cliErr(QStringLiteral(
+            "usage: tavin-cli sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4]\n"));
         return 2;
     }
     const uint64_t seed = options.seed;
-    options.writeSetup = [seed](const QString &path, QString *error) { return writeSampleSetupXml(path, seed, error); };
+    options.writeSetup
+        = [seed](const QString &path, QString *error) { return writeSampleSetupXml(path, seed, error); };
     if (!quiet)
         options.progress = [](const QString &file) { cliOut(file + QLatin1Char('\n')); };
 
@@ -70,6 +72,6 @@ int runSampleCard(const QStringList &args)
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("sample-card"),
-                  QStringLiteral("sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4] [--quiet]\n"
-                                 "    write a recorder's memory card with recordings of every kind"),
-                  false, runSampleCard);
+    QStringLiteral("sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4] [--quiet]\n"
+                   "    write a recorder's memory card with recordings of every kind"),
+    false, runSampleCard);

@@ -2,10 +2,10 @@
 // tavin-cli skin gallery: opens every window of a skin pack and saves a picture of each.
 
 #include "CliCommand.h"
-#include "skinart_ArtPainter.h"
-#include "skinart_DefaultSkin.h"
-#include "skinart_Gallery.h"
-#include "skinart_SkinReferences.h"
+#include "skinart/ArtPainter.h"
+#include "skinart/DefaultSkin.h"
+#include "skinart/Gallery.h"
+#include "skinart/SkinReferences.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -56,6 +56,6 @@ int runTelemetry(const QStringList &args)
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("telemetry"),
-                  QStringLiteral("telemetry FILE [--format csv|gpx|kml|nmea]\n"
-                                 "    print a recording's GPS and G-sensor records"),
-                  false, runTelemetry);
+    QStringLiteral("telemetry FILE [--format csv|gpx|kml|nmea]\n"
+                   "    print a recording's GPS and G-sensor records"),
+    false, runTelemetry);

@@ -17,7 +17,7 @@ void CliCommandTable::add(CliCommand command)
 {
     m_commands.push_back(std::move(command));
     std::sort(m_commands.begin(), m_commands.end(),
-              [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
+        [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
 }
 
 const CliCommand *CliCommandTable::find(const QString &name) const

@@ -9,27 +9,28 @@
 namespace device {
 namespace {
 
-// The dialog is laid out in dialog units of its font: 197 x 46.
-constexpr int kWidthUnits = 197;
-constexpr int kHeightUnits = 46;
+    // The dialog is laid out in dialog units of its font: 197 x 46.
+    constexpr int kWidthUnits = 197;
+    constexpr int kHeightUnits = 46;
 
-QSize DialogUnitsToPixels(const QFont &font, int x, int y)
-{
-    const QFontMetrics metrics(font);
-    // A dialog unit is a quarter of the average Latin letter's width and an eighth of the line height.
-    const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const double baseX = metrics.horizontalAdvance(letters) / 52.0;
-    const double baseY = metrics.height();
-    return QSize(qRound(x * baseX / 4.0), qRound(y * baseY / 8.0));
-}
+    QSize DialogUnitsToPixels(const QFont &font, int x, int y)
+    {
+        const QFontMetrics metrics(font);
+        // A dialog unit is a quarter of the average Latin letter's width and an eighth of the line height.
+        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const double baseX = metrics.horizontalAdvance(letters) / 52.0;
+        const double baseY = metrics.height();
+        return QSize(qRound(x * baseX / 4.0), qRound(y * baseY / 8.0));
+    }
 
-}  // namespace
+} // namespace
 
-CSelDriveDlg::CSelDriveDlg(const QStringList &roots, QWidget *parent) : QDialog(parent)
+CSelDriveDlg::CSelDriveDlg(const QStringList &roots, QWidget *parent)
+    : QDialog(parent)
 {
     QFont font;
     font.setFamilies(
-        {QStringLiteral("Arial Narrow"), QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Sans")});
+        { QStringLiteral("Arial Narrow"), QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Sans") });
     font.setPointSize(10);
     setFont(font);
     setWindowTitle(QStringLiteral("SD 카드 드라이브 선택"));
@@ -65,4 +66,4 @@ CSelDriveDlg::CSelDriveDlg(const QStringList &roots, QWidget *parent) : QDialog(
     resize(size.expandedTo(minimumSizeHint()));
 }
 
-}  // namespace device
+} // namespace device

@@ -27,4 +27,4 @@ private:
     int m_chosenIndex = -1;
 };
 
-}  // namespace device
+} // namespace device

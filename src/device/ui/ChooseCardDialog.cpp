@@ -17,4 +17,4 @@ CardChoice ChooseCardWithDialog(CSDConfig &config, QWidget *parent, const std::f
     return ChooseCard(config, ui);
 }
 
-}  // namespace device
+} // namespace device

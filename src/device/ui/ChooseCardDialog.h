@@ -12,4 +12,4 @@ namespace device {
 CardChoice ChooseCardWithDialog(
     CSDConfig &config, QWidget *parent, const std::function<void()> &reportNoCard);
 
-}  // namespace device
+} // namespace device

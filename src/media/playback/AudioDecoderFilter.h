@@ -16,20 +16,20 @@ public:
 
     // False when the pin is not audio, is taken, or no decoder exists for its codec.
     bool ConnectInput(SourcePin *pin);
-    bool IsConnected() const { return pin_ != nullptr; }
-    SourcePin *InputPin() const { return pin_; }
+    bool IsConnected() const { return m_pin != nullptr; }
+    SourcePin *InputPin() const { return m_pin; }
 
     PullResult Pull(AudioFrame *out, std::chrono::milliseconds timeout) override;
 
 private:
     bool TakeDecoded(AudioFrame *out);
 
-    SourcePin *pin_ = nullptr;
-    ffmpeg::CodecContextPtr codec_;
-    int serial_ = -1;
-    MediaTime target_ = 0;
-    MediaTime nextTime_ = 0;
-    bool draining_ = false;
+    SourcePin *m_pin = nullptr;
+    ffmpeg::CodecContextPtr m_codec;
+    int m_serial = -1;
+    MediaTime m_target = 0;
+    MediaTime m_nextTime = 0;
+    bool m_draining = false;
 };
 
 } // namespace media

@@ -31,10 +31,10 @@ namespace {
 AudioRendererFilter::AudioRendererFilter(QString name, std::unique_ptr<AudioOutput> output,
     const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters)
     : PlaybackFilter(std::move(name))
-    , output_(std::move(output))
-    , epoch_(epoch)
-    , clock_(clock)
-    , counters_(counters)
+    , m_output(std::move(output))
+    , m_epoch(epoch)
+    , m_clock(clock)
+    , m_counters(counters)
 {
 }
 
@@ -46,20 +46,20 @@ AudioRendererFilter::~AudioRendererFilter()
 
 bool AudioRendererFilter::ConnectInput(AudioDecoderFilter *decoder)
 {
-    if (input_ || !decoder || !decoder->IsConnected())
+    if (m_input || !decoder || !decoder->IsConnected())
         return false;
-    input_ = decoder;
-    inputPin_ = decoder->InputPin();
+    m_input = decoder;
+    m_inputPin = decoder->InputPin();
     return true;
 }
 
 bool AudioRendererFilter::ConnectInput(SourcePin *pcmPin)
 {
-    if (input_ || !pcmPin || pcmPin->IsConnected() || !pcmPin->IsPcm())
+    if (m_input || !pcmPin || pcmPin->IsConnected() || !pcmPin->IsPcm())
         return false;
-    pcmReader_ = std::make_unique<PcmPacketReader>(pcmPin);
-    input_ = pcmReader_.get();
-    inputPin_ = pcmPin;
+    m_pcmReader = std::make_unique<PcmPacketReader>(pcmPin);
+    m_input = m_pcmReader.get();
+    m_inputPin = pcmPin;
     pcmPin->SetConnected(true);
     return true;
 }
@@ -75,7 +75,7 @@ PlaybackResult AudioRendererFilter::PutVolume(int level)
 {
     if (level < kMinLevel || level > 0)
         return kPlaybackInvalidArg;
-    level_ = level;
+    m_level = level;
     return kPlaybackOk;
 }
 
@@ -86,161 +86,161 @@ PlaybackResult AudioRendererFilter::PutBalance(int balance)
 
 void AudioRendererFilter::Start()
 {
-    if (input_ && output_ && !thread_.joinable())
-        thread_ = std::thread([this] { Run(); });
+    if (m_input && m_output && !m_thread.joinable())
+        m_thread = std::thread([this] { Run(); });
 }
 
 void AudioRendererFilter::RequestStop()
 {
-    stop_ = true;
-    if (inputPin_)
-        inputPin_->Queue().Abort();
-    clock_.Notify();
+    m_stop = true;
+    if (m_inputPin)
+        m_inputPin->Queue().Abort();
+    m_clock.Notify();
 }
 
 void AudioRendererFilter::Join()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void AudioRendererFilter::Fail()
 {
-    active_ = false;
+    m_active = false;
     // Nobody reads the pin any more: the demuxer must not keep its packets.
-    if (inputPin_)
-        inputPin_->SetConnected(false);
+    if (m_inputPin)
+        m_inputPin->SetConnected(false);
 }
 
 void AudioRendererFilter::BeginSerial(int /*serial*/)
 {
-    tempo_.Reset();
-    output_->Reset();
-    pending_.clear();
-    pendingAt_ = 0;
-    produced_ = 0;
-    segments_.clear();
-    inputEnded_ = false;
-    firstInSerial_ = true;
-    ended_ = false;
-    lastPlayed_ = -1;
-    lastPlayedChange_ = PlaybackClock::Steady::now();
-    skipUntil_ = 0;
+    m_tempo.Reset();
+    m_output->Reset();
+    m_pending.clear();
+    m_pendingAt = 0;
+    m_produced = 0;
+    m_segments.clear();
+    m_inputEnded = false;
+    m_firstInSerial = true;
+    m_ended = false;
+    m_lastPlayed = -1;
+    m_lastPlayedChange = PlaybackClock::Steady::now();
+    m_skipUntil = 0;
 }
 
 void AudioRendererFilter::Run()
 {
-    const AVCodecParameters *params = inputPin_->Parameters();
-    format_.sampleRate = params->sample_rate > 0 ? params->sample_rate : 48000;
-    format_.channels = std::clamp(params->ch_layout.nb_channels, 1, 2);
-    if (!output_->Open(&format_) || format_.sampleRate <= 0 || format_.channels <= 0) {
+    const AVCodecParameters *params = m_inputPin->Parameters();
+    m_format.sampleRate = params->sample_rate > 0 ? params->sample_rate : 48000;
+    m_format.channels = std::clamp(params->ch_layout.nb_channels, 1, 2);
+    if (!m_output->Open(&m_format) || m_format.sampleRate <= 0 || m_format.channels <= 0) {
         Fail();
         return;
     }
-    active_ = true;
+    m_active = true;
     // The device starts running and simply has nothing to play until the clock flows.
     bool paused = false;
     int serial = -1;
 
-    while (!stop_) {
-        if (output_->Failed()) {
+    while (!m_stop) {
+        if (m_output->Failed()) {
             Fail();
             return;
         }
-        const int current = epoch_.Current();
+        const int current = m_epoch.Current();
         if (current != serial) {
             serial = current;
             BeginSerial(serial);
         }
-        const bool flowing = clock_.IsFlowing();
+        const bool flowing = m_clock.IsFlowing();
         if (flowing == paused) {
             paused = !flowing;
-            output_->SetPaused(paused);
-            lastPlayedChange_ = PlaybackClock::Steady::now(); // a resumed device gets time to start
+            m_output->SetPaused(paused);
+            m_lastPlayedChange = PlaybackClock::Steady::now(); // a resumed device gets time to start
         }
-        const int level = level_.load();
-        if (level != appliedLevel_) {
-            output_->SetVolume(GainForLevel(level));
-            appliedLevel_ = level;
+        const int level = m_level.load();
+        if (level != m_appliedLevel) {
+            m_output->SetVolume(GainForLevel(level));
+            m_appliedLevel = level;
         }
         if (!flowing) {
-            clock_.WaitForChange(std::chrono::milliseconds(20));
+            m_clock.WaitForChange(std::chrono::milliseconds(20));
             continue;
         }
         ReportHeard(serial);
 
-        if (pendingAt_ == pending_.size()) {
-            pending_.clear();
-            pendingAt_ = 0;
-            if (inputEnded_) {
-                clock_.WaitForChange(std::chrono::milliseconds(20));
+        if (m_pendingAt == m_pending.size()) {
+            m_pending.clear();
+            m_pendingAt = 0;
+            if (m_inputEnded) {
+                m_clock.WaitForChange(std::chrono::milliseconds(20));
                 continue;
             }
             if (!Produce(serial))
                 return;
             continue;
         }
-        const int64_t written = output_->Write(
-            pending_.data() + pendingAt_, static_cast<int64_t>(pending_.size() - pendingAt_));
-        pendingAt_ += static_cast<size_t>(written);
-        counters_.audioSamplesWritten += written / format_.BytesPerFrame();
+        const int64_t written = m_output->Write(
+            m_pending.data() + m_pendingAt, static_cast<int64_t>(m_pending.size() - m_pendingAt));
+        m_pendingAt += static_cast<size_t>(written);
+        m_counters.audioSamplesWritten += written / m_format.BytesPerFrame();
         if (written == 0)
-            clock_.WaitForChange(kWaitStep);
+            m_clock.WaitForChange(kWaitStep);
     }
 }
 
 void AudioRendererFilter::ReportHeard(int serial)
 {
-    if (segments_.empty())
+    if (m_segments.empty())
         return;
-    const int64_t played = output_->PlayedUs() * format_.sampleRate / 1000000;
+    const int64_t played = m_output->PlayedUs() * m_format.sampleRate / 1000000;
     const auto now = PlaybackClock::Steady::now();
-    if (played > lastPlayed_) {
-        lastPlayed_ = played;
-        lastPlayedChange_ = now;
+    if (played > m_lastPlayed) {
+        m_lastPlayed = played;
+        m_lastPlayedChange = now;
     }
-    const bool stalled = now - lastPlayedChange_ > kDeviceStall;
-    if (inputEnded_ && pendingAt_ == pending_.size()
-        && (played >= produced_ - format_.sampleRate / 50 || stalled)) {
+    const bool stalled = now - m_lastPlayedChange > kDeviceStall;
+    if (m_inputEnded && m_pendingAt == m_pending.size()
+        && (played >= m_produced - m_format.sampleRate / 50 || stalled)) {
         // The sound is over once the device played it all (give or take its rounding) or stopped
         // moving; the clock then runs on by itself to the end of the pictures.
-        ended_ = true;
+        m_ended = true;
         return;
     }
     // A device whose position does not move (one that plays in large blocks, or has not
     // started yet) must not hold the pictures back: the clock runs by itself meanwhile.
     if (stalled)
         return;
-    while (segments_.size() > 1 && segments_[1].outStart <= played)
-        segments_.pop_front();
-    const Segment &segment = segments_.front();
+    while (m_segments.size() > 1 && m_segments[1].outStart <= played)
+        m_segments.pop_front();
+    const Segment &segment = m_segments.front();
     const int64_t into = std::max<int64_t>(0, played - segment.outStart);
     const MediaTime heard = segment.mediaStart
         + static_cast<MediaTime>(
-            static_cast<double>(into) * segment.tempo * kUnitsPerSecond / format_.sampleRate);
-    const MediaTime clockNow = clock_.Now();
-    if (clockNow - heard > kMaxAudioLag && !inputEnded_) {
+            static_cast<double>(into) * segment.tempo * kUnitsPerSecond / m_format.sampleRate);
+    const MediaTime clockNow = m_clock.Now();
+    if (clockNow - heard > kMaxAudioLag && !m_inputEnded) {
         // The sound fell far behind (a device that started late): rather than pull the pictures
         // back, drop what is queued and go on from the clock's time.
         CatchUp(clockNow);
         return;
     }
-    clock_.SyncToAudio(heard, serial);
+    m_clock.SyncToAudio(heard, serial);
 }
 
 void AudioRendererFilter::CatchUp(MediaTime now)
 {
-    tempo_.Reset();
-    output_->Reset();
-    pending_.clear();
-    pendingAt_ = 0;
-    produced_ = 0;
-    segments_.clear();
-    lastPlayed_ = -1;
-    lastPlayedChange_ = PlaybackClock::Steady::now();
-    skipUntil_ = now;
-    firstInSerial_ = true;
-    ++catchUps_;
+    m_tempo.Reset();
+    m_output->Reset();
+    m_pending.clear();
+    m_pendingAt = 0;
+    m_produced = 0;
+    m_segments.clear();
+    m_lastPlayed = -1;
+    m_lastPlayedChange = PlaybackClock::Steady::now();
+    m_skipUntil = now;
+    m_firstInSerial = true;
+    ++m_catchUps;
 }
 
 ffmpeg::FramePtr AudioRendererFilter::TrimBefore(
@@ -267,51 +267,51 @@ ffmpeg::FramePtr AudioRendererFilter::TrimBefore(
 bool AudioRendererFilter::Produce(int serial)
 {
     AudioFrame frame;
-    const auto result = input_->Pull(&frame, kWaitStep);
+    const auto result = m_input->Pull(&frame, kWaitStep);
     if (result == AudioFrameSource::PullResult::Aborted)
         return false;
     if (result == AudioFrameSource::PullResult::Timeout || frame.serial != serial)
         return true;
 
     if (frame.IsEndOfStream()) {
-        if (tempo_.IsConfigured()) {
-            tempo_.Push(nullptr);
-            produced_ += tempo_.Pull(&pending_);
+        if (m_tempo.IsConfigured()) {
+            m_tempo.Push(nullptr);
+            m_produced += m_tempo.Pull(&m_pending);
         }
-        inputEnded_ = true;
+        m_inputEnded = true;
         return true;
     }
 
     MediaTime time = frame.time;
-    const MediaTime skipTo = std::max(frame.seekTarget, skipUntil_);
+    const MediaTime skipTo = std::max(frame.seekTarget, m_skipUntil);
     ffmpeg::FramePtr samples
         = frame.samples->sample_rate > 0 ? TrimBefore(frame.samples.get(), time, skipTo, &time) : nullptr;
     if (!samples || samples->nb_samples <= 0)
         return true;
 
-    const double tempo = clock_.Rate();
-    if (firstInSerial_) {
-        firstInSerial_ = false;
+    const double tempo = m_clock.Rate();
+    if (m_firstInSerial) {
+        m_firstInSerial = false;
         const MediaTime gap = std::min(time - skipTo, kMaxLeadIn);
         if (gap > kLeadInTolerance) {
             const int64_t silent = static_cast<int64_t>(
-                static_cast<double>(gap) / tempo * format_.sampleRate / kUnitsPerSecond);
-            segments_.push_back(Segment { produced_, skipTo, tempo });
-            pending_.resize(pending_.size() + static_cast<size_t>(silent * format_.BytesPerFrame()), 0);
-            produced_ += silent;
+                static_cast<double>(gap) / tempo * m_format.sampleRate / kUnitsPerSecond);
+            m_segments.push_back(Segment { m_produced, skipTo, tempo });
+            m_pending.resize(m_pending.size() + static_cast<size_t>(silent * m_format.BytesPerFrame()), 0);
+            m_produced += silent;
         }
     }
-    if (!tempo_.Fits(samples.get(), tempo)) {
+    if (!m_tempo.Fits(samples.get(), tempo)) {
         // A new rate or format: what the old filters still hold is a few milliseconds, dropped.
-        if (!tempo_.Configure(samples.get(), tempo, format_)) {
+        if (!m_tempo.Configure(samples.get(), tempo, m_format)) {
             Fail();
             return false;
         }
-        segments_.push_back(Segment { produced_, time, tempo });
+        m_segments.push_back(Segment { m_produced, time, tempo });
     }
-    if (!tempo_.Push(samples.get()))
+    if (!m_tempo.Push(samples.get()))
         return true;
-    produced_ += tempo_.Pull(&pending_);
+    m_produced += m_tempo.Pull(&m_pending);
     return true;
 }
 

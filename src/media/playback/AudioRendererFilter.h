@@ -36,21 +36,21 @@ public:
     // Compressed audio arrives through a decoder; PCM straight from the source's pin.
     bool ConnectInput(AudioDecoderFilter *decoder);
     bool ConnectInput(SourcePin *pcmPin);
-    bool IsConnected() const { return input_ != nullptr; }
+    bool IsConnected() const { return m_input != nullptr; }
 
     // Volume in hundredths of a decibel, -10000 (silence) to 0 (full volume).
     PlaybackResult PutVolume(int level);
-    int Volume() const { return level_.load(); }
+    int Volume() const { return m_level.load(); }
     // Only the centre (0) is supported; the sound is played as recorded.
     PlaybackResult PutBalance(int balance);
     // Linear gain of a level: 0 for -10000 and below, 1 for 0.
     static double GainForLevel(int level);
 
     // An output is open and the renderer drives the clock.
-    bool IsActive() const { return active_.load(); }
-    bool Ended() const { return ended_.load(); }
+    bool IsActive() const { return m_active.load(); }
+    bool Ended() const { return m_ended.load(); }
     // How often the sound fell behind and skipped ahead to the clock.
-    int CatchUps() const { return catchUps_.load(); }
+    int CatchUps() const { return m_catchUps.load(); }
 
     void Start() override;
     void RequestStop() override;
@@ -72,34 +72,34 @@ private:
     ffmpeg::FramePtr TrimBefore(
         const AVFrame *samples, MediaTime time, MediaTime target, MediaTime *newTime) const;
 
-    std::unique_ptr<AudioOutput> output_;
-    const SeekEpoch &epoch_;
-    PlaybackClock &clock_;
-    PlaybackCounters &counters_;
-    AudioFrameSource *input_ = nullptr;
-    SourcePin *inputPin_ = nullptr;
-    std::unique_ptr<AudioFrameSource> pcmReader_;
+    std::unique_ptr<AudioOutput> m_output;
+    const SeekEpoch &m_epoch;
+    PlaybackClock &m_clock;
+    PlaybackCounters &m_counters;
+    AudioFrameSource *m_input = nullptr;
+    SourcePin *m_inputPin = nullptr;
+    std::unique_ptr<AudioFrameSource> m_pcmReader;
 
-    std::thread thread_;
-    std::atomic<bool> stop_ { false };
-    std::atomic<bool> active_ { false };
-    std::atomic<bool> ended_ { false };
-    std::atomic<int> level_ { 0 };
-    std::atomic<int> catchUps_ { 0 };
+    std::thread m_thread;
+    std::atomic<bool> m_stop { false };
+    std::atomic<bool> m_active { false };
+    std::atomic<bool> m_ended { false };
+    std::atomic<int> m_level { 0 };
+    std::atomic<int> m_catchUps { 0 };
 
     // Audio thread only.
-    AudioFormatSpec format_;
-    AudioTempo tempo_;
-    std::vector<uint8_t> pending_;
-    size_t pendingAt_ = 0;
-    int64_t produced_ = 0; // output samples made in this epoch
-    std::deque<Segment> segments_;
-    bool inputEnded_ = false;
-    int64_t lastPlayed_ = -1;
-    PlaybackClock::Steady::time_point lastPlayedChange_;
-    bool firstInSerial_ = true;
-    MediaTime skipUntil_ = 0; // samples before it are dropped (a catch-up)
-    int appliedLevel_ = 1; // never a valid level, so the first pass applies the volume
+    AudioFormatSpec m_format;
+    AudioTempo m_tempo;
+    std::vector<uint8_t> m_pending;
+    size_t m_pendingAt = 0;
+    int64_t m_produced = 0; // output samples made in this epoch
+    std::deque<Segment> m_segments;
+    bool m_inputEnded = false;
+    int64_t m_lastPlayed = -1;
+    PlaybackClock::Steady::time_point m_lastPlayedChange;
+    bool m_firstInSerial = true;
+    MediaTime m_skipUntil = 0; // samples before it are dropped (a catch-up)
+    int m_appliedLevel = 1; // never a valid level, so the first pass applies the volume
 };
 
 } // namespace media

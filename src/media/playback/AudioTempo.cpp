@@ -30,16 +30,16 @@ namespace {
 
 void AudioTempo::Reset()
 {
-    graph_.reset();
-    samplesIn_ = 0;
-    input_ = nullptr;
-    output_ = nullptr;
+    m_graph.reset();
+    m_samplesIn = 0;
+    m_input = nullptr;
+    m_output = nullptr;
 }
 
 bool AudioTempo::Fits(const AVFrame *like, double tempo) const
 {
-    return graph_ && like->sample_rate == inRate_ && like->format == inFormat_
-        && like->ch_layout.nb_channels == inChannels_ && tempo == tempo_;
+    return m_graph && like->sample_rate == m_inRate && like->format == m_inFormat
+        && like->ch_layout.nb_channels == m_inChannels && tempo == m_tempo;
 }
 
 bool AudioTempo::Configure(const AVFrame *like, double tempo, const AudioFormatSpec &output)
@@ -93,42 +93,42 @@ bool AudioTempo::Configure(const AVFrame *like, double tempo, const AudioFormatS
     if (parsed < 0 || avfilter_graph_config(graph.get(), nullptr) < 0)
         return false;
 
-    graph_ = std::move(graph);
-    input_ = source;
-    output_ = sink;
-    tempo_ = tempo;
-    inRate_ = like->sample_rate;
-    inFormat_ = like->format;
-    inChannels_ = like->ch_layout.nb_channels;
-    outFormat_ = output;
+    m_graph = std::move(graph);
+    m_input = source;
+    m_output = sink;
+    m_tempo = tempo;
+    m_inRate = like->sample_rate;
+    m_inFormat = like->format;
+    m_inChannels = like->ch_layout.nb_channels;
+    m_outFormat = output;
     return true;
 }
 
 bool AudioTempo::Push(const AVFrame *samples)
 {
-    if (!graph_)
+    if (!m_graph)
         return false;
     if (!samples)
-        return av_buffersrc_add_frame(input_, nullptr) >= 0;
+        return av_buffersrc_add_frame(m_input, nullptr) >= 0;
     // Time stamps in the source's time base (one per sample) keep the filters' bookkeeping
     // continuous; the renderer tracks media times itself.
     ffmpeg::FramePtr copy = ffmpeg::RefFrame(samples);
     if (!copy)
         return false;
-    copy->pts = samplesIn_;
-    samplesIn_ += samples->nb_samples;
-    return av_buffersrc_add_frame(input_, copy.get()) >= 0;
+    copy->pts = m_samplesIn;
+    m_samplesIn += samples->nb_samples;
+    return av_buffersrc_add_frame(m_input, copy.get()) >= 0;
 }
 
 int64_t AudioTempo::Pull(std::vector<uint8_t> *out)
 {
-    if (!graph_)
+    if (!m_graph)
         return 0;
     int64_t total = 0;
     ffmpeg::FramePtr frame = ffmpeg::MakeFrame();
-    while (av_buffersink_get_frame(output_, frame.get()) >= 0) {
+    while (av_buffersink_get_frame(m_output, frame.get()) >= 0) {
         const size_t bytes
-            = static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(outFormat_.BytesPerFrame());
+            = static_cast<size_t>(frame->nb_samples) * static_cast<size_t>(m_outFormat.BytesPerFrame());
         const size_t at = out->size();
         out->resize(at + bytes);
         memcpy(out->data() + at, frame->data[0], bytes);

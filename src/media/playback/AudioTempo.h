@@ -22,8 +22,8 @@ public:
     bool Configure(const AVFrame *like, double tempo, const AudioFormatSpec &output);
     // Whether input like this frame at this tempo fits the current set-up.
     bool Fits(const AVFrame *like, double tempo) const;
-    bool IsConfigured() const { return graph_ != nullptr; }
-    double Tempo() const { return tempo_; }
+    bool IsConfigured() const { return m_graph != nullptr; }
+    double Tempo() const { return m_tempo; }
     void Reset();
 
     // Feeds samples; null feeds the end (what the filters still hold comes out).
@@ -32,15 +32,15 @@ public:
     int64_t Pull(std::vector<uint8_t> *out);
 
 private:
-    ffmpeg::FilterGraphPtr graph_;
-    AVFilterContext *input_ = nullptr;
-    AVFilterContext *output_ = nullptr;
-    double tempo_ = 1.0;
-    int inRate_ = 0;
-    int inFormat_ = -1;
-    int inChannels_ = 0;
-    int64_t samplesIn_ = 0;
-    AudioFormatSpec outFormat_;
+    ffmpeg::FilterGraphPtr m_graph;
+    AVFilterContext *m_input = nullptr;
+    AVFilterContext *m_output = nullptr;
+    double m_tempo = 1.0;
+    int m_inRate = 0;
+    int m_inFormat = -1;
+    int m_inChannels = 0;
+    int64_t m_samplesIn = 0;
+    AudioFormatSpec m_outFormat;
 };
 
 } // namespace media

@@ -18,10 +18,10 @@ public:
     using PlaybackFilter::PlaybackFilter;
 
     // Takes the settings of the decoder in front of it.
-    void ConnectInput(const PictureSettings *settings) { settings_ = settings; }
-    bool IsConnected() const { return settings_ != nullptr; }
+    void ConnectInput(const PictureSettings *settings) { m_settings = settings; }
+    bool IsConnected() const { return m_settings != nullptr; }
 
-    int Brightness() const { return settings_ ? settings_->EffectiveBrightness() : 0; }
+    int Brightness() const { return m_settings ? m_settings->EffectiveBrightness() : 0; }
 
     // The adjusted picture, or a new reference to the same picture when there is nothing to do.
     ffmpeg::FramePtr Apply(const AVFrame *picture) const;
@@ -32,7 +32,7 @@ public:
     static bool Supports(AVPixelFormat format);
 
 private:
-    const PictureSettings *settings_ = nullptr;
+    const PictureSettings *m_settings = nullptr;
 };
 
 } // namespace media

@@ -43,24 +43,24 @@ namespace {
 } // namespace
 
 CVideoGraph::CVideoGraph(const Windows &windows, int windowCount, AudioOutputFactory audioOutputs)
-    : windows_(windows)
-    , windowCount_(std::clamp(windowCount, 0, kMaxStreams))
-    , audioOutputs_(std::move(audioOutputs))
+    : m_windows(windows)
+    , m_windowCount(std::clamp(windowCount, 0, kMaxStreams))
+    , m_audioOutputs(std::move(audioOutputs))
 {
 }
 
 CVideoGraph::~CVideoGraph()
 {
-    windows_.fill(nullptr);
+    m_windows.fill(nullptr);
     Teardown();
 }
 
 void CVideoGraph::SetDefaults(bool brightnessFilter, uint8_t sourceOption)
 {
-    ready_ = true;
-    state_ = GraphState::NotBuilt;
-    brightnessFilter_ = brightnessFilter;
-    sourceOption_ = sourceOption;
+    m_ready = true;
+    m_state = GraphState::NotBuilt;
+    m_brightnessFilter = brightnessFilter;
+    m_sourceOption = sourceOption;
 }
 
 int CVideoGraph::VolumeLevel(int volume)
@@ -71,41 +71,41 @@ int CVideoGraph::VolumeLevel(int volume)
 
 PlaybackResult CVideoGraph::Build(const QString &path)
 {
-    if (built_)
+    if (m_built)
         Teardown();
     if (path.isEmpty())
         return kPlaybackNotLoaded;
-    if (source_) {
-        source_->RequestStop();
-        source_->Join();
-        source_.reset();
+    if (m_source) {
+        m_source->RequestStop();
+        m_source->Join();
+        m_source.reset();
     }
 
-    filePath_ = path;
-    source_ = std::make_unique<SourceFilter>(FilterNames::kSource);
-    if (source_->Load(path) != kPlaybackOk)
+    m_filePath = path;
+    m_source = std::make_unique<SourceFilter>(FilterNames::kSource);
+    if (m_source->Load(path) != kPlaybackOk)
         return kPlaybackNotLoaded;
-    if (media::IStreamParseData *telemetry = source_->StreamParseData()) {
-        telemetry->Configure(sourceOption_);
+    if (media::IStreamParseData *telemetry = m_source->StreamParseData()) {
+        telemetry->Configure(m_sourceOption);
         telemetry->SetRecordRange(0, -1);
     }
 
-    videoPinCount_ = 0;
-    for (int i = 0; i < source_->PinCount(); ++i)
-        if (source_->Pin(i)->Name().contains(QLatin1String("Video")))
-            ++videoPinCount_;
-    if (videoPinCount_ == 0)
+    m_videoPinCount = 0;
+    for (int i = 0; i < m_source->PinCount(); ++i)
+        if (m_source->Pin(i)->Name().contains(QLatin1String("Video")))
+            ++m_videoPinCount;
+    if (m_videoPinCount == 0)
         return kPlaybackOk; // nothing to show: the graph stays unbuilt
 
-    const bool multiStream = videoPinCount_ >= 2;
-    const int streams = multiStream ? std::min({ windowCount_, videoPinCount_, kMaxStreams }) : 1;
+    const bool multiStream = m_videoPinCount >= 2;
+    const int streams = multiStream ? std::min({ m_windowCount, m_videoPinCount, kMaxStreams }) : 1;
     const PlaybackResult built = BuildChains(multiStream, std::max(streams, 1));
     if (!PlaybackSucceeded(built))
         return built;
 
     StopWhenReady();
-    duration_ = source_->Duration();
-    built_ = true;
+    m_duration = m_source->Duration();
+    m_built = true;
     return kPlaybackOk;
 }
 
@@ -125,8 +125,8 @@ PlaybackResult CVideoGraph::BuildChains(bool multiStream, int streams)
 PlaybackResult CVideoGraph::BuildAudio(bool multiStream)
 {
     int count = 0;
-    for (int i = 0; i < source_->PinCount(); ++i) {
-        SourcePin *pin = source_->Pin(i);
+    for (int i = 0; i < m_source->PinCount(); ++i) {
+        SourcePin *pin = m_source->Pin(i);
         if (!pin->Name().contains(QLatin1String("Audio")))
             continue;
         ++count;
@@ -138,20 +138,20 @@ PlaybackResult CVideoGraph::BuildAudio(bool multiStream)
 
     const bool compressed = count < 1000;
     if (compressed)
-        audioDecoder_ = std::make_unique<AudioDecoderFilter>(
+        m_audioDecoder = std::make_unique<AudioDecoderFilter>(
             multiStream ? FilterNames::kAudioDecoderMulti : FilterNames::kAudioDecoderSingle);
     // No sound device: the graph plays on without sound and no audio connection is made.
-    std::unique_ptr<AudioOutput> output = audioOutputs_ ? audioOutputs_() : nullptr;
+    std::unique_ptr<AudioOutput> output = m_audioOutputs ? m_audioOutputs() : nullptr;
     if (!output)
         return kPlaybackOk;
-    audioRenderer_ = std::make_unique<AudioRendererFilter>(
-        FilterNames::kAudioRenderer, std::move(output), epoch_, clock_, counters_);
+    m_audioRenderer = std::make_unique<AudioRendererFilter>(
+        FilterNames::kAudioRenderer, std::move(output), m_epoch, m_clock, m_counters);
     if (compressed) {
         // A codec we cannot decode leaves the recording silent rather than unplayable.
-        if (ConnectFromSource(*source_, [&](SourcePin *pin) { return audioDecoder_->ConnectInput(pin); }))
-            audioRenderer_->ConnectInput(audioDecoder_.get());
+        if (ConnectFromSource(*m_source, [&](SourcePin *pin) { return m_audioDecoder->ConnectInput(pin); }))
+            m_audioRenderer->ConnectInput(m_audioDecoder.get());
     } else {
-        ConnectFromSource(*source_, [&](SourcePin *pin) { return audioRenderer_->ConnectInput(pin); });
+        ConnectFromSource(*m_source, [&](SourcePin *pin) { return m_audioRenderer->ConnectInput(pin); });
     }
     return kPlaybackOk;
 }
@@ -159,140 +159,140 @@ PlaybackResult CVideoGraph::BuildAudio(bool multiStream)
 PlaybackResult CVideoGraph::BuildVideo(int k, bool multiStream)
 {
     const size_t i = static_cast<size_t>(k - 1);
-    decoders_[i] = std::make_unique<VideoDecoderFilter>(FilterNames::Decoder(k), epoch_, counters_);
-    if (brightnessFilter_)
-        brightness_[i] = std::make_unique<BrightnessFilter>(FilterNames::Brightness(k));
-    converters_[i] = std::make_unique<ColourConverterFilter>(FilterNames::ColourConverter(k));
-    renderers_[i] = std::make_unique<VideoRendererFilter>(
-        FilterNames::Renderer(k, multiStream), epoch_, clock_, counters_);
+    m_decoders[i] = std::make_unique<VideoDecoderFilter>(FilterNames::Decoder(k), m_epoch, m_counters);
+    if (m_brightnessFilter)
+        m_brightness[i] = std::make_unique<BrightnessFilter>(FilterNames::Brightness(k));
+    m_converters[i] = std::make_unique<ColourConverterFilter>(FilterNames::ColourConverter(k));
+    m_renderers[i] = std::make_unique<VideoRendererFilter>(
+        FilterNames::Renderer(k, multiStream), m_epoch, m_clock, m_counters);
     // The renderer paints into window k, stretched over its client area.
-    renderers_[i]->SetWindow(windows_[i]);
-    if (!zoomRect_)
-        zoomRect_ = std::make_unique<QRectF>(0.0, 0.0, 1.0, 1.0);
-    duration_ = 0;
+    m_renderers[i]->SetWindow(m_windows[i]);
+    if (!m_zoomRect)
+        m_zoomRect = std::make_unique<QRectF>(0.0, 0.0, 1.0, 1.0);
+    m_duration = 0;
 
-    VideoDecoderFilter &decoder = *decoders_[i];
-    if (!ConnectFromSource(*source_, [&](SourcePin *pin) { return decoder.ConnectInput(pin); }))
+    VideoDecoderFilter &decoder = *m_decoders[i];
+    if (!ConnectFromSource(*m_source, [&](SourcePin *pin) { return decoder.ConnectInput(pin); }))
         return kPlaybackCannotCreate;
     PlaybackFilter *beforeConverter = &decoder;
-    if (BrightnessFilter *brightness = brightness_[i].get()) {
+    if (BrightnessFilter *brightness = m_brightness[i].get()) {
         brightness->ConnectInput(&decoder.Picture());
         beforeConverter = brightness;
     }
-    converters_[i]->ConnectInput(beforeConverter);
-    if (!renderers_[i]->ConnectInput(&decoder, brightness_[i].get(), converters_[i].get()))
+    m_converters[i]->ConnectInput(beforeConverter);
+    if (!m_renderers[i]->ConnectInput(&decoder, m_brightness[i].get(), m_converters[i].get()))
         return kPlaybackCannotCreate;
     if (k == 1) {
-        nativeSize_ = renderers_[i]->NativeVideoSize();
-        nativeSizeCopy_ = nativeSize_;
+        m_nativeSize = m_renderers[i]->NativeVideoSize();
+        m_nativeSizeCopy = m_nativeSize;
     }
     return kPlaybackOk;
 }
 
 void CVideoGraph::StopWhenReady()
 {
-    clock_.SetRunning(false);
-    clock_.Seek(0, HasVideo(), epoch_.Current());
-    source_->Start();
-    for (auto &decoder : decoders_)
+    m_clock.SetRunning(false);
+    m_clock.Seek(0, HasVideo(), m_epoch.Current());
+    m_source->Start();
+    for (auto &decoder : m_decoders)
         if (decoder)
             decoder->Start();
-    for (auto &renderer : renderers_)
+    for (auto &renderer : m_renderers)
         if (renderer)
             renderer->Start();
-    if (audioRenderer_)
-        audioRenderer_->Start();
+    if (m_audioRenderer)
+        m_audioRenderer->Start();
     WaitForPicture(kFirstPictureTimeout);
-    state_ = GraphState::Stopped;
-    built_ = true;
+    m_state = GraphState::Stopped;
+    m_built = true;
 }
 
 void CVideoGraph::Teardown()
 {
-    state_ = GraphState::Stopped;
-    clock_.SetRunning(false);
+    m_state = GraphState::Stopped;
+    m_clock.SetRunning(false);
 
     // Every thread is told to finish before any is waited for, and all have finished before
     // any filter is deleted: the threads use their neighbours' queues.
     std::vector<PlaybackFilter *> running;
-    if (source_)
-        running.push_back(source_.get());
-    for (auto &decoder : decoders_)
+    if (m_source)
+        running.push_back(m_source.get());
+    for (auto &decoder : m_decoders)
         if (decoder)
             running.push_back(decoder.get());
-    for (auto &renderer : renderers_)
+    for (auto &renderer : m_renderers)
         if (renderer)
             running.push_back(renderer.get());
-    if (audioRenderer_)
-        running.push_back(audioRenderer_.get());
+    if (m_audioRenderer)
+        running.push_back(m_audioRenderer.get());
     for (PlaybackFilter *filter : running)
         filter->RequestStop();
-    clock_.Notify();
+    m_clock.Notify();
     for (PlaybackFilter *filter : running)
         filter->Join();
 
-    audioRenderer_.reset();
-    for (auto &renderer : renderers_)
+    m_audioRenderer.reset();
+    for (auto &renderer : m_renderers)
         renderer.reset();
-    for (auto &decoder : decoders_)
+    for (auto &decoder : m_decoders)
         decoder.reset();
-    audioDecoder_.reset();
-    source_.reset();
-    for (auto &brightness : brightness_)
+    m_audioDecoder.reset();
+    m_source.reset();
+    for (auto &brightness : m_brightness)
         brightness.reset();
-    for (auto &converter : converters_)
+    for (auto &converter : m_converters)
         converter.reset();
-    zoomRect_.reset();
-    built_ = false;
+    m_zoomRect.reset();
+    m_built = false;
 }
 
 PlaybackResult CVideoGraph::Play()
 {
-    if (!ready_)
+    if (!m_ready)
         return kPlaybackNotReady;
-    if (state_ != GraphState::Paused && state_ != GraphState::Stopped)
+    if (m_state != GraphState::Paused && m_state != GraphState::Stopped)
         return kPlaybackWrongState;
-    if (built_ && GetPosition() == GetDuration())
+    if (m_built && GetPosition() == GetDuration())
         SetPositions(0);
-    if (rate_ != 1.0f)
-        rate_ = std::clamp(rate_, kMinRate, kMaxRate);
-    ApplyRate(rate_);
-    clock_.SetRunning(true);
-    state_ = GraphState::Running;
-    if (audioRenderer_)
-        audioRenderer_->PutBalance(0);
+    if (m_rate != 1.0f)
+        m_rate = std::clamp(m_rate, kMinRate, kMaxRate);
+    ApplyRate(m_rate);
+    m_clock.SetRunning(true);
+    m_state = GraphState::Running;
+    if (m_audioRenderer)
+        m_audioRenderer->PutBalance(0);
     return kPlaybackOk;
 }
 
 void CVideoGraph::Pause()
 {
-    if (!ready_ || state_ != GraphState::Running)
+    if (!m_ready || m_state != GraphState::Running)
         return;
-    clock_.SetRunning(false);
-    state_ = GraphState::Paused;
+    m_clock.SetRunning(false);
+    m_state = GraphState::Paused;
 }
 
 PlaybackResult CVideoGraph::Stop()
 {
-    if (!ready_)
+    if (!m_ready)
         return kPlaybackNotReady;
-    if (state_ != GraphState::Running && state_ != GraphState::Paused)
+    if (m_state != GraphState::Running && m_state != GraphState::Paused)
         return kPlaybackWrongState;
-    clock_.SetRunning(false);
-    state_ = GraphState::Stopped;
+    m_clock.SetRunning(false);
+    m_state = GraphState::Stopped;
     return kPlaybackOk;
 }
 
 void CVideoGraph::ApplyRate(double rate)
 {
-    clock_.SetRate(rate);
+    m_clock.SetRate(rate);
 }
 
 bool CVideoGraph::SetRate(float rate)
 {
-    const GraphState before = state_;
+    const GraphState before = m_state;
     Pause();
-    rate_ = rate;
+    m_rate = rate;
     if (before == GraphState::Running)
         Play();
     return true;
@@ -302,32 +302,32 @@ bool CVideoGraph::SetVolume(int volume)
 {
     // A volume of 100 gives the level 0, which is full volume: the rear channel, which the main
     // window always sets to 100, is heard.
-    volumeLevel_ = VolumeLevel(volume);
-    if (audioRenderer_)
-        return PlaybackSucceeded(audioRenderer_->PutVolume(volumeLevel_));
+    m_volumeLevel = VolumeLevel(volume);
+    if (m_audioRenderer)
+        return PlaybackSucceeded(m_audioRenderer->PutVolume(m_volumeLevel));
     return true;
 }
 
 bool CVideoGraph::HasVideo() const
 {
-    return renderers_[0] != nullptr;
+    return m_renderers[0] != nullptr;
 }
 
 bool CVideoGraph::SetPositions(MediaTime position)
 {
-    if (!built_ || !source_)
+    if (!m_built || !m_source)
         return false;
     position = std::max<MediaTime>(position, 0);
-    if (duration_ > 0)
-        position = std::min(position, duration_);
+    if (m_duration > 0)
+        position = std::min(position, m_duration);
     // The epoch advances first, so that anything in flight is recognised as stale; then the
     // queues are emptied and the demuxer moves.
-    const int serial = epoch_.Advance();
-    clock_.Seek(position, HasVideo(), serial);
-    for (auto &decoder : decoders_)
+    const int serial = m_epoch.Advance();
+    m_clock.Seek(position, HasVideo(), serial);
+    for (auto &decoder : m_decoders)
         if (decoder)
             decoder->Output().Flush();
-    source_->RequestSeek(position, serial);
+    m_source->RequestSeek(position, serial);
     return true;
 }
 
@@ -338,7 +338,7 @@ bool CVideoGraph::SeekMs(int64_t ms)
 
 bool CVideoGraph::SkipBack(double seconds)
 {
-    if (state_ != GraphState::Running && state_ != GraphState::Paused)
+    if (m_state != GraphState::Running && m_state != GraphState::Paused)
         return false;
     const MediaTime target = GetPosition() - static_cast<MediaTime>(seconds * kUnitsPerSecond);
     return SetPositions(std::max<MediaTime>(target, 0));
@@ -346,32 +346,32 @@ bool CVideoGraph::SkipBack(double seconds)
 
 bool CVideoGraph::SkipForward(double seconds)
 {
-    if (state_ != GraphState::Running && state_ != GraphState::Paused)
+    if (m_state != GraphState::Running && m_state != GraphState::Paused)
         return false;
     const MediaTime target = GetPosition() + static_cast<MediaTime>(seconds * kUnitsPerSecond);
-    return SetPositions(std::min(target, duration_));
+    return SetPositions(std::min(target, m_duration));
 }
 
 MediaTime CVideoGraph::GetPosition() const
 {
-    if (!built_)
+    if (!m_built)
         return 0;
-    const MediaTime now = std::max<MediaTime>(clock_.Now(), 0);
-    return duration_ > 0 ? std::min(now, duration_) : now;
+    const MediaTime now = std::max<MediaTime>(m_clock.Now(), 0);
+    return m_duration > 0 ? std::min(now, m_duration) : now;
 }
 
 MediaTime CVideoGraph::GetDuration() const
 {
-    return duration_;
+    return m_duration;
 }
 
 PlaybackResult CVideoGraph::Refresh()
 {
     for (int k = 0; k < kMaxStreams; ++k) {
-        VideoRendererFilter *renderer = renderers_[static_cast<size_t>(k)].get();
-        if (k >= windowCount_ || k >= videoPinCount_ || !renderer)
+        VideoRendererFilter *renderer = m_renderers[static_cast<size_t>(k)].get();
+        if (k >= m_windowCount || k >= m_videoPinCount || !renderer)
             continue;
-        if (VideoSurface *window = windows_[static_cast<size_t>(k)])
+        if (VideoSurface *window = m_windows[static_cast<size_t>(k)])
             renderer->SetVideoPosition(window->ClientSize());
         renderer->RepaintVideo();
     }
@@ -380,28 +380,28 @@ PlaybackResult CVideoGraph::Refresh()
 
 bool CVideoGraph::CaptureFrame(int stream, QImage *image)
 {
-    if (!image || stream < 0 || stream >= kMaxStreams || (stream > 0 && stream >= windowCount_))
+    if (!image || stream < 0 || stream >= kMaxStreams || (stream > 0 && stream >= m_windowCount))
         return false;
-    VideoRendererFilter *renderer = renderers_[static_cast<size_t>(stream)].get();
+    VideoRendererFilter *renderer = m_renderers[static_cast<size_t>(stream)].get();
     return renderer && renderer->GetCurrentImage(image);
 }
 
 PlaybackResult CVideoGraph::SetBrightness(int value)
 {
-    VideoDecoderFilter *decoder = decoders_[0].get();
+    VideoDecoderFilter *decoder = m_decoders[0].get();
     if (!decoder)
         return kPlaybackFail;
     decoder->PutParameter(DecoderParameter::kPictureAdjust, 1);
     const PlaybackResult result = decoder->PutParameter(DecoderParameter::kBrightness, value);
     // A still picture shows the new brightness at once; a running one with its next picture.
-    if (state_ != GraphState::Running && renderers_[0])
-        renderers_[0]->RepaintVideo();
+    if (m_state != GraphState::Running && m_renderers[0])
+        m_renderers[0]->RepaintVideo();
     return result;
 }
 
 PlaybackResult CVideoGraph::SetDecoderOption(bool enabled)
 {
-    VideoDecoderFilter *decoder = decoders_[0].get();
+    VideoDecoderFilter *decoder = m_decoders[0].get();
     if (!decoder)
         return kPlaybackFail;
     decoder->PutParameter(DecoderParameter::kOptionsEnable, 1);
@@ -411,7 +411,7 @@ PlaybackResult CVideoGraph::SetDecoderOption(bool enabled)
 int CVideoGraph::RenderedStreamCount() const
 {
     return static_cast<int>(
-        std::count_if(renderers_.begin(), renderers_.end(), [](const auto &r) { return r != nullptr; }));
+        std::count_if(m_renderers.begin(), m_renderers.end(), [](const auto &r) { return r != nullptr; }));
 }
 
 QStringList CVideoGraph::FilterNames() const
@@ -421,24 +421,24 @@ QStringList CVideoGraph::FilterNames() const
         if (filter)
             names << filter->Name();
     };
-    add(source_.get());
-    add(audioDecoder_.get());
-    add(audioRenderer_.get());
+    add(m_source.get());
+    add(m_audioDecoder.get());
+    add(m_audioRenderer.get());
     for (size_t i = 0; i < kMaxStreams; ++i) {
-        add(decoders_[i].get());
-        add(brightness_[i].get());
-        add(converters_[i].get());
-        add(renderers_[i].get());
+        add(m_decoders[i].get());
+        add(m_brightness[i].get());
+        add(m_converters[i].get());
+        add(m_renderers[i].get());
     }
     return names;
 }
 
 PlaybackFilter *CVideoGraph::FindFilter(const QString &name) const
 {
-    std::vector<PlaybackFilter *> all { source_.get(), audioDecoder_.get(), audioRenderer_.get() };
+    std::vector<PlaybackFilter *> all { m_source.get(), m_audioDecoder.get(), m_audioRenderer.get() };
     for (size_t i = 0; i < kMaxStreams; ++i)
         all.insert(all.end(),
-            { decoders_[i].get(), brightness_[i].get(), converters_[i].get(), renderers_[i].get() });
+            { m_decoders[i].get(), m_brightness[i].get(), m_converters[i].get(), m_renderers[i].get() });
     for (PlaybackFilter *filter : all)
         if (filter && filter->Name() == name)
             return filter;
@@ -447,32 +447,32 @@ PlaybackFilter *CVideoGraph::FindFilter(const QString &name) const
 
 VideoDecoderFilter *CVideoGraph::Decoder(int k) const
 {
-    return k >= 1 && k <= kMaxStreams ? decoders_[static_cast<size_t>(k - 1)].get() : nullptr;
+    return k >= 1 && k <= kMaxStreams ? m_decoders[static_cast<size_t>(k - 1)].get() : nullptr;
 }
 
 VideoRendererFilter *CVideoGraph::Renderer(int k) const
 {
-    return k >= 1 && k <= kMaxStreams ? renderers_[static_cast<size_t>(k - 1)].get() : nullptr;
+    return k >= 1 && k <= kMaxStreams ? m_renderers[static_cast<size_t>(k - 1)].get() : nullptr;
 }
 
 media::IStreamParseData *CVideoGraph::GetStreamParseData() const
 {
-    return source_ ? source_->StreamParseData() : nullptr;
+    return m_source ? m_source->StreamParseData() : nullptr;
 }
 
 PlaybackStats CVideoGraph::Stats() const
 {
     PlaybackStats stats;
-    stats.framesDecoded = counters_.framesDecoded;
-    stats.framesSkipped = counters_.framesSkipped;
-    stats.framesShown = counters_.framesShown;
-    stats.framesDropped = counters_.framesDropped;
-    stats.audioSamplesWritten = counters_.audioSamplesWritten;
-    stats.lastShownTime = counters_.lastShownTime;
-    const int serial = epoch_.Current();
+    stats.framesDecoded = m_counters.framesDecoded;
+    stats.framesSkipped = m_counters.framesSkipped;
+    stats.framesShown = m_counters.framesShown;
+    stats.framesDropped = m_counters.framesDropped;
+    stats.audioSamplesWritten = m_counters.audioSamplesWritten;
+    stats.lastShownTime = m_counters.lastShownTime;
+    const int serial = m_epoch.Current();
     bool anyRenderer = false;
     bool allEnded = true;
-    for (const auto &renderer : renderers_) {
+    for (const auto &renderer : m_renderers) {
         if (!renderer)
             continue;
         anyRenderer = true;
@@ -480,22 +480,22 @@ PlaybackStats CVideoGraph::Stats() const
         allEnded = allEnded && renderer->EndedIn(serial);
     }
     stats.videoEnded = anyRenderer && allEnded;
-    stats.audioActive = audioRenderer_ && audioRenderer_->IsActive();
-    stats.audioEnded = audioRenderer_ && audioRenderer_->Ended();
+    stats.audioActive = m_audioRenderer && m_audioRenderer->IsActive();
+    stats.audioEnded = m_audioRenderer && m_audioRenderer->Ended();
     return stats;
 }
 
 void CVideoGraph::SetSyncEnabled(bool enabled)
 {
-    for (auto &renderer : renderers_)
+    for (auto &renderer : m_renderers)
         if (renderer)
             renderer->SetSyncEnabled(enabled);
 }
 
 bool CVideoGraph::WaitForPicture(std::chrono::milliseconds timeout) const
 {
-    const VideoRendererFilter *renderer = renderers_[0].get();
-    return !renderer || renderer->WaitForPicture(epoch_.Current(), timeout);
+    const VideoRendererFilter *renderer = m_renderers[0].get();
+    return !renderer || renderer->WaitForPicture(m_epoch.Current(), timeout);
 }
 
 } // namespace media

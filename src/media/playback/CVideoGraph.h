@@ -74,24 +74,24 @@ public:
     // The volume formula: hundredths of a decibel for a volume of 0 to 100.
     static int VolumeLevel(int volume);
 
-    GraphState State() const { return state_; }
-    bool IsReady() const { return ready_; }
-    bool IsBuilt() const { return built_; }
-    float Rate() const { return rate_; }
-    QSize NativeSize() const { return nativeSize_; }
-    int VideoPinCount() const { return videoPinCount_; }
+    GraphState State() const { return m_state; }
+    bool IsReady() const { return m_ready; }
+    bool IsBuilt() const { return m_built; }
+    float Rate() const { return m_rate; }
+    QSize NativeSize() const { return m_nativeSize; }
+    int VideoPinCount() const { return m_videoPinCount; }
     // How many video streams the graph renders (one per window given, at most the file's).
     int RenderedStreamCount() const;
-    const QString &FilePath() const { return filePath_; }
-    QRectF ZoomRect() const { return zoomRect_ ? *zoomRect_ : QRectF(); }
+    const QString &FilePath() const { return m_filePath; }
+    QRectF ZoomRect() const { return m_zoomRect ? *m_zoomRect : QRectF(); }
 
     QStringList FilterNames() const;
     PlaybackFilter *FindFilter(const QString &name) const;
-    SourceFilter *Source() const { return source_.get(); }
+    SourceFilter *Source() const { return m_source.get(); }
     VideoDecoderFilter *Decoder(int k) const;
     VideoRendererFilter *Renderer(int k) const;
-    AudioDecoderFilter *AudioDecoder() const { return audioDecoder_.get(); }
-    AudioRendererFilter *AudioRenderer() const { return audioRenderer_.get(); }
+    AudioDecoderFilter *AudioDecoder() const { return m_audioDecoder.get(); }
+    AudioRendererFilter *AudioRenderer() const { return m_audioRenderer.get(); }
 
     // The source's telemetry records; null when nothing is loaded.
     media::IStreamParseData *GetStreamParseData() const;
@@ -103,7 +103,7 @@ public:
     // stream ended there).
     bool WaitForPicture(std::chrono::milliseconds timeout) const;
     // The level last sent to the audio renderer (also without one).
-    int VolumeLevelSent() const { return volumeLevel_; }
+    int VolumeLevelSent() const { return m_volumeLevel; }
 
 private:
     PlaybackResult BuildChains(bool multiStream, int streams);
@@ -114,35 +114,35 @@ private:
     void ApplyRate(double rate);
     bool HasVideo() const;
 
-    Windows windows_ {};
-    int windowCount_ = 0;
-    AudioOutputFactory audioOutputs_;
+    Windows m_windows {};
+    int m_windowCount = 0;
+    AudioOutputFactory m_audioOutputs;
 
-    bool ready_ = false;
-    bool built_ = false;
-    bool brightnessFilter_ = true;
-    uint8_t sourceOption_ = 1;
-    float rate_ = 1.0f;
-    MediaTime duration_ = 0;
-    QSize nativeSize_;
-    QSize nativeSizeCopy_;
-    int videoPinCount_ = 0;
-    int volumeLevel_ = 0;
-    QString filePath_;
-    GraphState state_ = GraphState::NotBuilt;
-    std::unique_ptr<QRectF> zoomRect_;
+    bool m_ready = false;
+    bool m_built = false;
+    bool m_brightnessFilter = true;
+    uint8_t m_sourceOption = 1;
+    float m_rate = 1.0f;
+    MediaTime m_duration = 0;
+    QSize m_nativeSize;
+    QSize m_nativeSizeCopy;
+    int m_videoPinCount = 0;
+    int m_volumeLevel = 0;
+    QString m_filePath;
+    GraphState m_state = GraphState::NotBuilt;
+    std::unique_ptr<QRectF> m_zoomRect;
 
-    SeekEpoch epoch_;
-    PlaybackClock clock_;
-    PlaybackCounters counters_;
+    SeekEpoch m_epoch;
+    PlaybackClock m_clock;
+    PlaybackCounters m_counters;
 
-    std::unique_ptr<SourceFilter> source_;
-    std::array<std::unique_ptr<VideoDecoderFilter>, kMaxStreams> decoders_;
-    std::array<std::unique_ptr<BrightnessFilter>, kMaxStreams> brightness_;
-    std::array<std::unique_ptr<ColourConverterFilter>, kMaxStreams> converters_;
-    std::array<std::unique_ptr<VideoRendererFilter>, kMaxStreams> renderers_;
-    std::unique_ptr<AudioDecoderFilter> audioDecoder_;
-    std::unique_ptr<AudioRendererFilter> audioRenderer_;
+    std::unique_ptr<SourceFilter> m_source;
+    std::array<std::unique_ptr<VideoDecoderFilter>, kMaxStreams> m_decoders;
+    std::array<std::unique_ptr<BrightnessFilter>, kMaxStreams> m_brightness;
+    std::array<std::unique_ptr<ColourConverterFilter>, kMaxStreams> m_converters;
+    std::array<std::unique_ptr<VideoRendererFilter>, kMaxStreams> m_renderers;
+    std::unique_ptr<AudioDecoderFilter> m_audioDecoder;
+    std::unique_ptr<AudioRendererFilter> m_audioRenderer;
 };
 
 } // namespace media

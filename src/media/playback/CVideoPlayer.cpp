@@ -11,7 +11,7 @@ AudioOutputFactory CVideoPlayer::DefaultAudioOutputs()
 }
 
 CVideoPlayer::CVideoPlayer(AudioOutputFactory audioOutputs)
-    : audioOutputs_(std::move(audioOutputs))
+    : m_audioOutputs(std::move(audioOutputs))
 {
 }
 
@@ -22,33 +22,33 @@ CVideoPlayer::~CVideoPlayer()
 
 void CVideoPlayer::CreateGraph()
 {
-    graph_ = std::make_unique<CVideoGraph>(windows_, windowCount_, audioOutputs_);
-    graph_->SetDefaults(brightnessFilter_, sourceOption_);
+    m_graph = std::make_unique<CVideoGraph>(m_windows, m_windowCount, m_audioOutputs);
+    m_graph->SetDefaults(m_brightnessFilter, m_sourceOption);
 }
 
 void CVideoPlayer::SetWindows(VideoSurface *window)
 {
-    windowCount_ = 1;
-    windows_.fill(nullptr);
-    clientSizes_.fill(QSize());
-    windows_[0] = window;
-    clientSizes_[0] = window ? window->ClientSize() : QSize();
-    if (!graph_)
+    m_windowCount = 1;
+    m_windows.fill(nullptr);
+    m_clientSizes.fill(QSize());
+    m_windows[0] = window;
+    m_clientSizes[0] = window ? window->ClientSize() : QSize();
+    if (!m_graph)
         CreateGraph();
 }
 
 bool CVideoPlayer::Open(const QString &path)
 {
-    if (!windows_[0] || path.isEmpty())
+    if (!m_windows[0] || path.isEmpty())
         return false;
-    if (graph_) {
-        graph_->Stop();
-        if (graph_->IsBuilt())
-            graph_->SeekMs(0);
+    if (m_graph) {
+        m_graph->Stop();
+        if (m_graph->IsBuilt())
+            m_graph->SeekMs(0);
         Close();
     }
     CreateGraph();
-    const PlaybackResult built = graph_->Build(path);
+    const PlaybackResult built = m_graph->Build(path);
     // A file that cannot be read, or whose pictures no decoder can make, is refused; a file
     // whose sound cannot be played opens silently.
     if (built == kPlaybackNotLoaded || !PlaybackSucceeded(built)) {
@@ -60,110 +60,110 @@ bool CVideoPlayer::Open(const QString &path)
 
 void CVideoPlayer::Close()
 {
-    graph_.reset();
-    clientSizes_.fill(QSize());
+    m_graph.reset();
+    m_clientSizes.fill(QSize());
 }
 
 PlaybackResult CVideoPlayer::Play()
 {
-    return graph_ ? graph_->Play() : kPlaybackOk;
+    return m_graph ? m_graph->Play() : kPlaybackOk;
 }
 
 void CVideoPlayer::Pause()
 {
-    if (graph_)
-        graph_->Pause();
+    if (m_graph)
+        m_graph->Pause();
 }
 
 PlaybackResult CVideoPlayer::Stop()
 {
-    return graph_ ? graph_->Stop() : kPlaybackOk;
+    return m_graph ? m_graph->Stop() : kPlaybackOk;
 }
 
 bool CVideoPlayer::SetRate(float rate)
 {
-    return graph_ ? graph_->SetRate(rate) : true;
+    return m_graph ? m_graph->SetRate(rate) : true;
 }
 
 bool CVideoPlayer::SetVolume(int volume)
 {
-    return graph_ ? graph_->SetVolume(volume) : true;
+    return m_graph ? m_graph->SetVolume(volume) : true;
 }
 
 bool CVideoPlayer::SeekMs(int64_t ms)
 {
-    return graph_ ? graph_->SeekMs(ms) : true;
+    return m_graph ? m_graph->SeekMs(ms) : true;
 }
 
 bool CVideoPlayer::SkipBack(double seconds)
 {
-    return graph_ ? graph_->SkipBack(seconds) : true;
+    return m_graph ? m_graph->SkipBack(seconds) : true;
 }
 
 bool CVideoPlayer::SkipForward(double seconds)
 {
-    return graph_ ? graph_->SkipForward(seconds) : true;
+    return m_graph ? m_graph->SkipForward(seconds) : true;
 }
 
 MediaTime CVideoPlayer::GetPosition() const
 {
-    return graph_ ? graph_->GetPosition() : 0;
+    return m_graph ? m_graph->GetPosition() : 0;
 }
 
 MediaTime CVideoPlayer::GetDuration() const
 {
-    return graph_ ? graph_->GetDuration() : 0;
+    return m_graph ? m_graph->GetDuration() : 0;
 }
 
 PlaybackResult CVideoPlayer::Refresh()
 {
-    if (!graph_)
+    if (!m_graph)
         return kPlaybackOk;
-    for (int k = 0; k < windowCount_; ++k)
-        if (windows_[static_cast<size_t>(k)])
-            clientSizes_[static_cast<size_t>(k)] = windows_[static_cast<size_t>(k)]->ClientSize();
-    return graph_->Refresh();
+    for (int k = 0; k < m_windowCount; ++k)
+        if (m_windows[static_cast<size_t>(k)])
+            m_clientSizes[static_cast<size_t>(k)] = m_windows[static_cast<size_t>(k)]->ClientSize();
+    return m_graph->Refresh();
 }
 
 bool CVideoPlayer::CaptureFrame(int stream, QImage *image)
 {
     // Without a graph there is no picture: reporting success would hand the caller no image.
-    return graph_ && graph_->CaptureFrame(stream, image);
+    return m_graph && m_graph->CaptureFrame(stream, image);
 }
 
 PlaybackResult CVideoPlayer::SetBrightness(int value)
 {
-    return graph_ ? graph_->SetBrightness(value) : kPlaybackOk;
+    return m_graph ? m_graph->SetBrightness(value) : kPlaybackOk;
 }
 
 PlaybackResult CVideoPlayer::SetDecoderOption(bool enabled)
 {
-    return graph_ ? graph_->SetDecoderOption(enabled) : kPlaybackOk;
+    return m_graph ? m_graph->SetDecoderOption(enabled) : kPlaybackOk;
 }
 
 GraphState CVideoPlayer::State() const
 {
-    return graph_ ? graph_->State() : GraphState::NotBuilt;
+    return m_graph ? m_graph->State() : GraphState::NotBuilt;
 }
 
 media::IStreamParseData *CVideoPlayer::GetStreamParseData() const
 {
-    return graph_ ? graph_->GetStreamParseData() : nullptr;
+    return m_graph ? m_graph->GetStreamParseData() : nullptr;
 }
 
 int CVideoPlayer::RenderedStreamCount() const
 {
-    return graph_ ? graph_->RenderedStreamCount() : 0;
+    return m_graph ? m_graph->RenderedStreamCount() : 0;
 }
 
 VideoSurface *CVideoPlayer::Window(int index) const
 {
-    return index >= 0 && index < CVideoGraph::kMaxStreams ? windows_[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < CVideoGraph::kMaxStreams ? m_windows[static_cast<size_t>(index)] : nullptr;
 }
 
 QSize CVideoPlayer::ClientSize(int index) const
 {
-    return index >= 0 && index < CVideoGraph::kMaxStreams ? clientSizes_[static_cast<size_t>(index)]
+    return index >= 0 && index < CVideoGraph::kMaxStreams ? m_clientSizes[static_cast<size_t>(index)]
                                                           : QSize();
 }
 

@@ -55,30 +55,30 @@ public:
 
     // NotBuilt when there is no graph.
     GraphState State() const;
-    CVideoGraph *Graph() const { return graph_.get(); }
+    CVideoGraph *Graph() const { return m_graph.get(); }
     // The recording's telemetry records, from the graph's source; null when nothing is open.
     media::IStreamParseData *GetStreamParseData() const;
     // How many video streams the player renders (for capture and print).
     int RenderedStreamCount() const;
 
-    int WindowCount() const { return windowCount_; }
+    int WindowCount() const { return m_windowCount; }
     VideoSurface *Window(int index) const;
     QSize ClientSize(int index) const;
 
     // Whether new graphs get a brightness stage after their decoders. Our decoders have no
     // picture controls of their own, so it is on by default.
-    void SetBrightnessFilter(bool enabled) { brightnessFilter_ = enabled; }
+    void SetBrightnessFilter(bool enabled) { m_brightnessFilter = enabled; }
 
 private:
     void CreateGraph();
 
-    AudioOutputFactory audioOutputs_;
-    int windowCount_ = 0;
-    std::array<VideoSurface *, CVideoGraph::kMaxStreams> windows_ {};
-    std::array<QSize, CVideoGraph::kMaxStreams> clientSizes_ {};
-    std::unique_ptr<CVideoGraph> graph_;
-    bool brightnessFilter_ = true;
-    uint8_t sourceOption_ = 1;
+    AudioOutputFactory m_audioOutputs;
+    int m_windowCount = 0;
+    std::array<VideoSurface *, CVideoGraph::kMaxStreams> m_windows {};
+    std::array<QSize, CVideoGraph::kMaxStreams> m_clientSizes {};
+    std::unique_ptr<CVideoGraph> m_graph;
+    bool m_brightnessFilter = true;
+    uint8_t m_sourceOption = 1;
 };
 
 } // namespace media

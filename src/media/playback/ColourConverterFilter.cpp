@@ -47,21 +47,21 @@ QImage &ColourConverterFilter::Scaler::FreeImage(QSize size)
 
 ColourConverterFilter::~ColourConverterFilter()
 {
-    sws_freeContext(display_.context);
-    sws_freeContext(still_.context);
+    sws_freeContext(m_display.context);
+    sws_freeContext(m_still.context);
 }
 
 QImage ColourConverterFilter::ConvertForDisplay(const AVFrame *picture, QSize size)
 {
     // Every shown picture passes here: the fast filter keeps playback cheap, and a moving
     // picture shows no difference.
-    return Convert(display_, picture, size, SWS_FAST_BILINEAR);
+    return Convert(m_display, picture, size, SWS_FAST_BILINEAR);
 }
 
 QImage ColourConverterFilter::ConvertStill(const AVFrame *picture, QSize size)
 {
-    std::lock_guard lock(stillMutex_);
-    return Convert(still_, picture, size, SWS_BICUBIC);
+    std::lock_guard lock(m_stillMutex);
+    return Convert(m_still, picture, size, SWS_BICUBIC);
 }
 
 QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QSize size, int flags)

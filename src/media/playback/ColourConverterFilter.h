@@ -21,8 +21,8 @@ public:
     using PlaybackFilter::PlaybackFilter;
     ~ColourConverterFilter() override;
 
-    void ConnectInput(PlaybackFilter *upstream) { upstream_ = upstream; }
-    bool IsConnected() const { return upstream_ != nullptr; }
+    void ConnectInput(PlaybackFilter *upstream) { m_upstream = upstream; }
+    bool IsConnected() const { return m_upstream != nullptr; }
 
     // For the renderer's thread only. An empty size converts at the picture's own size.
     QImage ConvertForDisplay(const AVFrame *picture, QSize size);
@@ -47,10 +47,10 @@ private:
     };
     static QImage Convert(Scaler &scaler, const AVFrame *picture, QSize size, int flags);
 
-    PlaybackFilter *upstream_ = nullptr;
-    Scaler display_;
-    std::mutex stillMutex_;
-    Scaler still_;
+    PlaybackFilter *m_upstream = nullptr;
+    Scaler m_display;
+    std::mutex m_stillMutex;
+    Scaler m_still;
 };
 
 } // namespace media

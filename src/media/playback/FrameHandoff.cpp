@@ -3,7 +3,7 @@
 namespace media {
 
 FrameHandoff::FrameHandoff(int capacity)
-    : capacity_(static_cast<size_t>(capacity < 1 ? 1 : capacity))
+    : m_capacity(static_cast<size_t>(capacity < 1 ? 1 : capacity))
 {
 }
 
@@ -11,61 +11,61 @@ bool FrameHandoff::Push(DisplayImage image)
 {
     bool kept = true;
     {
-        std::lock_guard lock(mutex_);
-        if (queue_.size() >= capacity_) {
-            queue_.pop_front();
+        std::lock_guard lock(m_mutex);
+        if (m_queue.size() >= m_capacity) {
+            m_queue.pop_front();
             ++dropped_;
             kept = false;
         }
-        queue_.push_back(std::move(image));
-        ++pushed_;
+        m_queue.push_back(std::move(image));
+        ++m_pushed;
     }
-    std::lock_guard lock(listenerMutex_);
-    if (listener_)
-        listener_();
+    std::lock_guard lock(m_listenerMutex);
+    if (m_listener)
+        m_listener();
     return kept;
 }
 
 std::optional<DisplayImage> FrameHandoff::TakeLatest()
 {
-    std::lock_guard lock(mutex_);
-    if (queue_.empty())
+    std::lock_guard lock(m_mutex);
+    if (m_queue.empty())
         return std::nullopt;
-    DisplayImage latest = std::move(queue_.back());
+    DisplayImage latest = std::move(m_queue.back());
     // Pictures queued behind the newest one were never painted.
-    dropped_ += static_cast<int64_t>(queue_.size()) - 1;
-    queue_.clear();
+    dropped_ += static_cast<int64_t>(m_queue.size()) - 1;
+    m_queue.clear();
     return latest;
 }
 
 void FrameHandoff::SetListener(std::function<void()> listener)
 {
-    std::lock_guard lock(listenerMutex_);
-    listener_ = std::move(listener);
+    std::lock_guard lock(m_listenerMutex);
+    m_listener = std::move(listener);
 }
 
 int FrameHandoff::Pending() const
 {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(queue_.size());
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_queue.size());
 }
 
 void FrameHandoff::CountDropped()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     ++dropped_;
 }
 
 int64_t FrameHandoff::Dropped() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     return dropped_;
 }
 
 int64_t FrameHandoff::Pushed() const
 {
-    std::lock_guard lock(mutex_);
-    return pushed_;
+    std::lock_guard lock(m_mutex);
+    return m_pushed;
 }
 
 } // namespace media

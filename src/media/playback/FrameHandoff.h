@@ -48,13 +48,13 @@ public:
     int64_t Pushed() const;
 
 private:
-    const size_t capacity_;
-    mutable std::mutex mutex_;
-    std::mutex listenerMutex_;
-    std::deque<DisplayImage> queue_;
-    std::function<void()> listener_;
+    const size_t m_capacity;
+    mutable std::mutex m_mutex;
+    std::mutex m_listenerMutex;
+    std::deque<DisplayImage> m_queue;
+    std::function<void()> m_listener;
     int64_t dropped_ = 0;
-    int64_t pushed_ = 0;
+    int64_t m_pushed = 0;
 };
 
 } // namespace media

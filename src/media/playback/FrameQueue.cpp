@@ -3,58 +3,58 @@
 namespace media {
 
 FrameQueue::FrameQueue(const SeekEpoch &epoch, int capacity)
-    : epoch_(epoch)
-    , capacity_(static_cast<size_t>(capacity < 1 ? 1 : capacity))
+    : m_epoch(epoch)
+    , m_capacity(static_cast<size_t>(capacity < 1 ? 1 : capacity))
 {
 }
 
 FrameQueue::Result FrameQueue::Push(VideoFrame &&frame, std::chrono::milliseconds timeout)
 {
     {
-        std::unique_lock lock(mutex_);
-        const int flushes = flushCount_;
-        const bool room = changed_.wait_for(lock, timeout, [&] {
-            return aborted_ || flushCount_ != flushes || frame.serial != epoch_.Current()
-                || items_.size() < capacity_;
+        std::unique_lock lock(m_mutex);
+        const int flushes = m_flushCount;
+        const bool room = m_changed.wait_for(lock, timeout, [&] {
+            return m_aborted || m_flushCount != flushes || frame.serial != m_epoch.Current()
+                || m_items.size() < m_capacity;
         });
-        if (aborted_)
+        if (m_aborted)
             return Result::Aborted;
         // The epoch is read under the lock that Flush also takes after advancing it, so a stale
         // picture either fails here or is removed by that Flush.
-        if (frame.serial != epoch_.Current())
+        if (frame.serial != m_epoch.Current())
             return Result::Stale;
-        if (!room || items_.size() >= capacity_)
+        if (!room || m_items.size() >= m_capacity)
             return Result::Timeout;
-        items_.push_back(std::move(frame));
+        m_items.push_back(std::move(frame));
     }
-    changed_.notify_all();
+    m_changed.notify_all();
     return Result::Ok;
 }
 
 FrameQueue::Result FrameQueue::Pop(VideoFrame *out, std::chrono::milliseconds timeout)
 {
     {
-        std::unique_lock lock(mutex_);
-        if (!changed_.wait_for(lock, timeout, [&] {
-                while (!items_.empty() && items_.front().serial != epoch_.Current())
-                    items_.pop_front();
-                return aborted_ || !items_.empty();
+        std::unique_lock lock(m_mutex);
+        if (!m_changed.wait_for(lock, timeout, [&] {
+                while (!m_items.empty() && m_items.front().serial != m_epoch.Current())
+                    m_items.pop_front();
+                return m_aborted || !m_items.empty();
             }))
             return Result::Timeout;
-        if (aborted_)
+        if (m_aborted)
             return Result::Aborted;
-        *out = std::move(items_.front());
-        items_.pop_front();
+        *out = std::move(m_items.front());
+        m_items.pop_front();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
     return Result::Ok;
 }
 
 std::optional<MediaTime> FrameQueue::FrontTime() const
 {
-    std::lock_guard lock(mutex_);
-    const int current = epoch_.Current();
-    for (const VideoFrame &frame : items_) {
+    std::lock_guard lock(m_mutex);
+    const int current = m_epoch.Current();
+    for (const VideoFrame &frame : m_items) {
         if (frame.serial != current)
             continue;
         if (frame.IsEndOfStream())
@@ -67,27 +67,27 @@ std::optional<MediaTime> FrameQueue::FrontTime() const
 void FrameQueue::Flush()
 {
     {
-        std::lock_guard lock(mutex_);
-        items_.clear();
-        ++flushCount_;
+        std::lock_guard lock(m_mutex);
+        m_items.clear();
+        ++m_flushCount;
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 void FrameQueue::Abort()
 {
     {
-        std::lock_guard lock(mutex_);
-        aborted_ = true;
-        items_.clear();
+        std::lock_guard lock(m_mutex);
+        m_aborted = true;
+        m_items.clear();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 int FrameQueue::Count() const
 {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(items_.size());
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_items.size());
 }
 
 } // namespace media

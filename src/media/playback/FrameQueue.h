@@ -38,13 +38,13 @@ public:
     int Count() const;
 
 private:
-    const SeekEpoch &epoch_;
-    const size_t capacity_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<VideoFrame> items_;
-    int flushCount_ = 0;
-    bool aborted_ = false;
+    const SeekEpoch &m_epoch;
+    const size_t m_capacity;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<VideoFrame> m_items;
+    int m_flushCount = 0;
+    bool m_aborted = false;
 };
 
 } // namespace media

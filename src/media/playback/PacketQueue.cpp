@@ -5,14 +5,14 @@ namespace media {
 bool PacketQueue::Push(QueuedPacket item)
 {
     {
-        std::lock_guard lock(mutex_);
-        if (aborted_ || item.serial != serial_)
+        std::lock_guard lock(m_mutex);
+        if (m_aborted || item.serial != m_serial)
             return false;
         if (item.packet)
-            bytes_ += item.packet->size;
-        items_.push_back(std::move(item));
+            m_bytes += item.packet->size;
+        m_items.push_back(std::move(item));
     }
-    ready_.notify_one();
+    m_ready.notify_one();
     return true;
 }
 
@@ -20,16 +20,16 @@ PacketQueue::PopResult PacketQueue::Pop(QueuedPacket *out, std::chrono::millisec
 {
     std::function<void()> onSpace;
     {
-        std::unique_lock lock(mutex_);
-        if (!ready_.wait_for(lock, timeout, [this] { return aborted_ || !items_.empty(); }))
+        std::unique_lock lock(m_mutex);
+        if (!m_ready.wait_for(lock, timeout, [this] { return m_aborted || !m_items.empty(); }))
             return PopResult::Timeout;
-        if (aborted_)
+        if (m_aborted)
             return PopResult::Aborted;
-        *out = std::move(items_.front());
-        items_.pop_front();
+        *out = std::move(m_items.front());
+        m_items.pop_front();
         if (out->packet)
-            bytes_ -= out->packet->size;
-        onSpace = onSpace_;
+            m_bytes -= out->packet->size;
+        onSpace = m_onSpace;
     }
     if (onSpace)
         onSpace();
@@ -40,13 +40,13 @@ void PacketQueue::Flush(int serial)
 {
     std::function<void()> onSpace;
     {
-        std::lock_guard lock(mutex_);
-        items_.clear();
-        bytes_ = 0;
-        serial_ = serial;
-        onSpace = onSpace_;
+        std::lock_guard lock(m_mutex);
+        m_items.clear();
+        m_bytes = 0;
+        m_serial = serial;
+        onSpace = m_onSpace;
     }
-    ready_.notify_all();
+    m_ready.notify_all();
     if (onSpace)
         onSpace();
 }
@@ -54,30 +54,30 @@ void PacketQueue::Flush(int serial)
 void PacketQueue::Abort()
 {
     {
-        std::lock_guard lock(mutex_);
-        aborted_ = true;
-        items_.clear();
-        bytes_ = 0;
+        std::lock_guard lock(m_mutex);
+        m_aborted = true;
+        m_items.clear();
+        m_bytes = 0;
     }
-    ready_.notify_all();
+    m_ready.notify_all();
 }
 
 int PacketQueue::Count() const
 {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(items_.size());
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_items.size());
 }
 
 int64_t PacketQueue::Bytes() const
 {
-    std::lock_guard lock(mutex_);
-    return bytes_;
+    std::lock_guard lock(m_mutex);
+    return m_bytes;
 }
 
 void PacketQueue::SetOnSpace(std::function<void()> onSpace)
 {
-    std::lock_guard lock(mutex_);
-    onSpace_ = std::move(onSpace);
+    std::lock_guard lock(m_mutex);
+    m_onSpace = std::move(onSpace);
 }
 
 } // namespace media

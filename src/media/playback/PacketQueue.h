@@ -47,13 +47,13 @@ public:
     void SetOnSpace(std::function<void()> onSpace);
 
 private:
-    mutable std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<QueuedPacket> items_;
-    int64_t bytes_ = 0;
-    int serial_ = 0;
-    bool aborted_ = false;
-    std::function<void()> onSpace_;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::deque<QueuedPacket> m_items;
+    int64_t m_bytes = 0;
+    int m_serial = 0;
+    bool m_aborted = false;
+    std::function<void()> m_onSpace;
 };
 
 } // namespace media

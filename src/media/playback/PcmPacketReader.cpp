@@ -8,8 +8,8 @@ namespace media {
 
 AudioFrameSource::PullResult PcmPacketReader::Pull(AudioFrame *out, std::chrono::milliseconds timeout)
 {
-    const AVCodecParameters *params = pin_->Parameters();
-    const AVSampleFormat format = pin_->PcmSampleFormat();
+    const AVCodecParameters *params = m_pin->Parameters();
+    const AVSampleFormat format = m_pin->PcmSampleFormat();
     const int channels = params->ch_layout.nb_channels;
     const int frameBytes = av_get_bytes_per_sample(format) * channels;
     if (format == AV_SAMPLE_FMT_NONE || channels <= 0 || params->sample_rate <= 0 || frameBytes <= 0)
@@ -17,17 +17,17 @@ AudioFrameSource::PullResult PcmPacketReader::Pull(AudioFrame *out, std::chrono:
 
     for (;;) {
         QueuedPacket item;
-        const auto result = pin_->Queue().Pop(&item, timeout);
+        const auto result = m_pin->Queue().Pop(&item, timeout);
         if (result == PacketQueue::PopResult::Aborted)
             return PullResult::Aborted;
         if (result == PacketQueue::PopResult::Timeout)
             return PullResult::Timeout;
-        if (item.serial != serial_) {
-            serial_ = item.serial;
-            nextTime_ = item.seekTarget;
+        if (item.serial != m_serial) {
+            m_serial = item.serial;
+            m_nextTime = item.seekTarget;
         }
         if (item.IsEndOfStream()) {
-            *out = AudioFrame { nullptr, nextTime_, item.serial, item.seekTarget };
+            *out = AudioFrame { nullptr, m_nextTime, item.serial, item.seekTarget };
             return PullResult::Frame;
         }
         const int count = item.packet->size / frameBytes;
@@ -45,10 +45,10 @@ AudioFrameSource::PullResult PcmPacketReader::Pull(AudioFrame *out, std::chrono:
             static_cast<size_t>(count) * static_cast<size_t>(frameBytes));
 
         MediaTime time
-            = pin_->ToMediaTime(item.packet->pts != AV_NOPTS_VALUE ? item.packet->pts : item.packet->dts);
+            = m_pin->ToMediaTime(item.packet->pts != AV_NOPTS_VALUE ? item.packet->pts : item.packet->dts);
         if (time == kNoMediaTime)
-            time = nextTime_;
-        nextTime_ = time + av_rescale(count, kUnitsPerSecond, params->sample_rate);
+            time = m_nextTime;
+        m_nextTime = time + av_rescale(count, kUnitsPerSecond, params->sample_rate);
         *out = AudioFrame { std::move(samples), time, item.serial, item.seekTarget };
         return PullResult::Frame;
     }

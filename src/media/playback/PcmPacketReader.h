@@ -11,16 +11,16 @@ class PcmPacketReader final : public AudioFrameSource
 {
 public:
     explicit PcmPacketReader(SourcePin *pin)
-        : pin_(pin)
+        : m_pin(pin)
     {
     }
 
     PullResult Pull(AudioFrame *out, std::chrono::milliseconds timeout) override;
 
 private:
-    SourcePin *pin_;
-    int serial_ = -1;
-    MediaTime nextTime_ = 0;
+    SourcePin *m_pin;
+    int m_serial = -1;
+    MediaTime m_nextTime = 0;
 };
 
 } // namespace media

@@ -6,147 +6,147 @@ namespace media {
 
 MediaTime PlaybackClock::NowLocked(Steady::time_point now) const
 {
-    if (!running_ || held_)
-        return anchorMedia_;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - anchorWall_).count();
-    return anchorMedia_ + static_cast<MediaTime>(static_cast<double>(elapsed) / 100.0 * rate_);
+    if (!m_running || m_held)
+        return m_anchorMedia;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - m_anchorWall).count();
+    return m_anchorMedia + static_cast<MediaTime>(static_cast<double>(elapsed) / 100.0 * m_rate);
 }
 
 void PlaybackClock::Reanchor(Steady::time_point now)
 {
-    anchorMedia_ = NowLocked(now);
-    anchorWall_ = now;
+    m_anchorMedia = NowLocked(now);
+    m_anchorWall = now;
 }
 
 MediaTime PlaybackClock::Now() const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     return NowLocked(Steady::now());
 }
 
 double PlaybackClock::Rate() const
 {
-    std::lock_guard lock(mutex_);
-    return rate_;
+    std::lock_guard lock(m_mutex);
+    return m_rate;
 }
 
 bool PlaybackClock::IsRunning() const
 {
-    std::lock_guard lock(mutex_);
-    return running_;
+    std::lock_guard lock(m_mutex);
+    return m_running;
 }
 
 bool PlaybackClock::IsFlowing() const
 {
-    std::lock_guard lock(mutex_);
-    return running_ && !held_;
+    std::lock_guard lock(m_mutex);
+    return m_running && !m_held;
 }
 
 bool PlaybackClock::IsHeld() const
 {
-    std::lock_guard lock(mutex_);
-    return held_;
+    std::lock_guard lock(m_mutex);
+    return m_held;
 }
 
 void PlaybackClock::SetRunning(bool running)
 {
     {
-        std::lock_guard lock(mutex_);
-        if (running_ == running)
+        std::lock_guard lock(m_mutex);
+        if (m_running == running)
             return;
         Reanchor(Steady::now());
-        running_ = running;
+        m_running = running;
         ChangedLocked();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 void PlaybackClock::SetRate(double rate)
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         Reanchor(Steady::now());
-        rate_ = rate > 0 ? rate : 1.0;
+        m_rate = rate > 0 ? rate : 1.0;
         ChangedLocked();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 void PlaybackClock::Seek(MediaTime t, bool hold, int serial)
 {
     {
-        std::lock_guard lock(mutex_);
-        anchorMedia_ = t;
-        anchorWall_ = Steady::now();
-        held_ = hold;
-        serial_ = serial;
+        std::lock_guard lock(m_mutex);
+        m_anchorMedia = t;
+        m_anchorWall = Steady::now();
+        m_held = hold;
+        m_serial = serial;
         ChangedLocked();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 void PlaybackClock::ReleaseHold(int serial)
 {
     {
-        std::lock_guard lock(mutex_);
-        if (!held_ || serial != serial_)
+        std::lock_guard lock(m_mutex);
+        if (!m_held || serial != m_serial)
             return;
-        anchorWall_ = Steady::now();
-        held_ = false;
+        m_anchorWall = Steady::now();
+        m_held = false;
         ChangedLocked();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 void PlaybackClock::SyncToAudio(MediaTime heard, int serial)
 {
     {
-        std::lock_guard lock(mutex_);
-        if (!running_ || held_ || serial != serial_)
+        std::lock_guard lock(m_mutex);
+        if (!m_running || m_held || serial != m_serial)
             return;
         const auto now = Steady::now();
         const MediaTime drift = NowLocked(now) - heard;
         if (drift <= kAudioSyncTolerance && drift >= -kAudioSyncTolerance)
             return;
-        anchorMedia_ = heard;
-        anchorWall_ = now;
+        m_anchorMedia = heard;
+        m_anchorWall = now;
         ChangedLocked();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 bool PlaybackClock::WaitUntil(MediaTime t, std::chrono::milliseconds maxWait) const
 {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_mutex);
     auto now = Steady::now();
     MediaTime current = NowLocked(now);
     if (current >= t)
         return true;
     auto wait = std::chrono::duration_cast<Steady::duration>(maxWait);
-    if (running_ && !held_) {
-        const double wallUnits = static_cast<double>(t - current) / rate_;
+    if (m_running && !m_held) {
+        const double wallUnits = static_cast<double>(t - current) / m_rate;
         const auto untilDue = std::chrono::nanoseconds(static_cast<int64_t>(wallUnits * 100.0) + 1);
         wait = std::min(wait, std::chrono::duration_cast<Steady::duration>(untilDue));
     }
-    const uint64_t changes = changes_;
-    changed_.wait_for(lock, wait, [&] { return changes_ != changes; });
+    const uint64_t changes = m_changes;
+    m_changed.wait_for(lock, wait, [&] { return m_changes != changes; });
     return NowLocked(Steady::now()) >= t;
 }
 
 void PlaybackClock::WaitForChange(std::chrono::milliseconds maxWait) const
 {
-    std::unique_lock lock(mutex_);
-    const uint64_t changes = changes_;
-    changed_.wait_for(lock, maxWait, [&] { return changes_ != changes; });
+    std::unique_lock lock(m_mutex);
+    const uint64_t changes = m_changes;
+    m_changed.wait_for(lock, maxWait, [&] { return m_changes != changes; });
 }
 
 void PlaybackClock::Notify()
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         ChangedLocked();
     }
-    changed_.notify_all();
+    m_changed.notify_all();
 }
 
 } // namespace media

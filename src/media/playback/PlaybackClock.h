@@ -51,17 +51,17 @@ public:
 private:
     MediaTime NowLocked(Steady::time_point now) const;
     void Reanchor(Steady::time_point now);
-    void ChangedLocked() { ++changes_; }
+    void ChangedLocked() { ++m_changes; }
 
-    mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
-    MediaTime anchorMedia_ = 0;
-    Steady::time_point anchorWall_ = Steady::now();
-    double rate_ = 1.0;
-    bool running_ = false;
-    bool held_ = false;
-    int serial_ = 0;
-    uint64_t changes_ = 0;
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    MediaTime m_anchorMedia = 0;
+    Steady::time_point m_anchorWall = Steady::now();
+    double m_rate = 1.0;
+    bool m_running = false;
+    bool m_held = false;
+    int m_serial = 0;
+    uint64_t m_changes = 0;
 };
 
 } // namespace media

@@ -10,14 +10,14 @@ class PlaybackFilter
 {
 public:
     explicit PlaybackFilter(QString name)
-        : name_(std::move(name))
+        : m_name(std::move(name))
     {
     }
     virtual ~PlaybackFilter() = default;
     PlaybackFilter(const PlaybackFilter &) = delete;
     PlaybackFilter &operator=(const PlaybackFilter &) = delete;
 
-    const QString &Name() const { return name_; }
+    const QString &Name() const { return m_name; }
 
     // Starts the filter's thread, if it has one.
     virtual void Start() { }
@@ -27,7 +27,7 @@ public:
     virtual void Join() { }
 
 private:
-    QString name_;
+    QString m_name;
 };
 
 } // namespace media

@@ -49,75 +49,75 @@ public:
         }
         format->sampleRate = wanted.sampleRate();
         format->channels = wanted.channelCount();
-        bytesPerSecond_ = static_cast<int64_t>(format->sampleRate) * format->BytesPerFrame();
+        m_bytesPerSecond = static_cast<int64_t>(format->sampleRate) * format->BytesPerFrame();
         {
             std::lock_guard lock(ringMutex);
-            ringCapacity = static_cast<size_t>(bytesPerSecond_ * kRingMs / 1000);
+            ringCapacity = static_cast<size_t>(m_bytesPerSecond * kRingMs / 1000);
         }
         // The backend's own buffer size: smaller ones made the sound server stall here.
-        sink_ = new QAudioSink(device, wanted, this);
-        sink_->setVolume(gain_);
+        m_sink = new QAudioSink(device, wanted, this);
+        m_sink->setVolume(m_gain);
         if (!StartSink())
             return false;
-        pump_ = new QTimer(this);
-        pump_->setTimerType(Qt::PreciseTimer);
-        connect(pump_, &QTimer::timeout, this, [this] { Pump(); });
-        pump_->start(kPumpIntervalMs);
+        m_pump = new QTimer(this);
+        m_pump->setTimerType(Qt::PreciseTimer);
+        connect(m_pump, &QTimer::timeout, this, [this] { Pump(); });
+        m_pump->start(kPumpIntervalMs);
         return true;
     }
 
     bool StartSink()
     {
-        device_ = sink_->start();
-        if (!device_ || sink_->error() != QAudio::NoError) {
+        m_device = m_sink->start();
+        if (!m_device || m_sink->error() != QAudio::NoError) {
             failed = true;
             return false;
         }
-        if (paused_)
-            sink_->suspend();
+        if (m_paused)
+            m_sink->suspend();
         playedUs = 0;
         return true;
     }
 
     void Pump()
     {
-        if (!sink_ || !device_)
+        if (!m_sink || !m_device)
             return;
-        if (sink_->error() == QAudio::OpenError || sink_->error() == QAudio::FatalError) {
+        if (m_sink->error() == QAudio::OpenError || m_sink->error() == QAudio::FatalError) {
             failed = true;
             return;
         }
-        playedUs = sink_->processedUSecs();
-        if (paused_)
+        playedUs = m_sink->processedUSecs();
+        if (m_paused)
             return;
         std::vector<uint8_t> chunk;
         {
             std::lock_guard lock(ringMutex);
-            const size_t room = static_cast<size_t>(std::max<qsizetype>(0, sink_->bytesFree()));
+            const size_t room = static_cast<size_t>(std::max<qsizetype>(0, m_sink->bytesFree()));
             const size_t n = std::min(room, ring.size()) & ~size_t(3);
             chunk.assign(ring.begin(), ring.begin() + static_cast<ptrdiff_t>(n));
             ring.erase(ring.begin(), ring.begin() + static_cast<ptrdiff_t>(n));
         }
         if (!chunk.empty())
-            device_->write(reinterpret_cast<const char *>(chunk.data()), static_cast<qint64>(chunk.size()));
+            m_device->write(reinterpret_cast<const char *>(chunk.data()), static_cast<qint64>(chunk.size()));
     }
 
     void SetPaused(bool paused)
     {
-        paused_ = paused;
-        if (!sink_)
+        m_paused = paused;
+        if (!m_sink)
             return;
         if (paused)
-            sink_->suspend();
+            m_sink->suspend();
         else
-            sink_->resume();
+            m_sink->resume();
     }
 
     void SetVolume(double gain)
     {
-        gain_ = gain;
-        if (sink_)
-            sink_->setVolume(gain);
+        m_gain = gain;
+        if (m_sink)
+            m_sink->setVolume(gain);
     }
 
     void Reset()
@@ -126,31 +126,31 @@ public:
             std::lock_guard lock(ringMutex);
             ring.clear();
         }
-        if (!sink_)
+        if (!m_sink)
             return;
         // A fresh start drops what the device holds and counts played time from zero again.
-        sink_->stop();
+        m_sink->stop();
         StartSink();
     }
 
     void Close()
     {
-        if (pump_)
-            pump_->stop();
-        if (sink_)
-            sink_->stop();
-        delete sink_;
-        sink_ = nullptr;
-        device_ = nullptr;
+        if (m_pump)
+            m_pump->stop();
+        if (m_sink)
+            m_sink->stop();
+        delete m_sink;
+        m_sink = nullptr;
+        m_device = nullptr;
     }
 
 private:
-    QAudioSink *sink_ = nullptr;
-    QIODevice *device_ = nullptr;
-    QTimer *pump_ = nullptr;
-    int64_t bytesPerSecond_ = 0;
-    double gain_ = 1.0;
-    bool paused_ = false;
+    QAudioSink *m_sink = nullptr;
+    QIODevice *m_device = nullptr;
+    QTimer *m_pump = nullptr;
+    int64_t m_bytesPerSecond = 0;
+    double m_gain = 1.0;
+    bool m_paused = false;
 };
 
 std::unique_ptr<AudioOutput> QtAudioOutput::Create()
@@ -164,75 +164,75 @@ std::unique_ptr<AudioOutput> QtAudioOutput::Create()
 
 QtAudioOutput::QtAudioOutput()
 {
-    thread_.setObjectName(QStringLiteral("audio output"));
-    worker_ = new Worker();
-    worker_->moveToThread(&thread_);
-    thread_.start();
+    m_thread.setObjectName(QStringLiteral("audio output"));
+    m_worker = new Worker();
+    m_worker->moveToThread(&m_thread);
+    m_thread.start();
 }
 
 QtAudioOutput::~QtAudioOutput()
 {
     QMetaObject::invokeMethod(
-        worker_,
+        m_worker,
         [this] {
-            worker_->Close();
-            delete worker_;
+            m_worker->Close();
+            delete m_worker;
         },
         Qt::BlockingQueuedConnection);
-    thread_.quit();
-    thread_.wait();
+    m_thread.quit();
+    m_thread.wait();
 }
 
 bool QtAudioOutput::Open(AudioFormatSpec *format)
 {
     bool opened = false;
     QMetaObject::invokeMethod(
-        worker_, [&] { opened = worker_->Open(format); }, Qt::BlockingQueuedConnection);
+        m_worker, [&] { opened = m_worker->Open(format); }, Qt::BlockingQueuedConnection);
     return opened;
 }
 
 int64_t QtAudioOutput::Write(const uint8_t *data, int64_t bytes)
 {
-    std::lock_guard lock(worker_->ringMutex);
+    std::lock_guard lock(m_worker->ringMutex);
     const int64_t room
-        = static_cast<int64_t>(worker_->ringCapacity) - static_cast<int64_t>(worker_->ring.size());
+        = static_cast<int64_t>(m_worker->ringCapacity) - static_cast<int64_t>(m_worker->ring.size());
     const int64_t n = std::max<int64_t>(0, std::min(room, bytes)) & ~int64_t(3);
-    worker_->ring.insert(worker_->ring.end(), data, data + n);
+    m_worker->ring.insert(m_worker->ring.end(), data, data + n);
     return n;
 }
 
 int64_t QtAudioOutput::FreeBytes() const
 {
-    std::lock_guard lock(worker_->ringMutex);
-    return static_cast<int64_t>(worker_->ringCapacity) - static_cast<int64_t>(worker_->ring.size());
+    std::lock_guard lock(m_worker->ringMutex);
+    return static_cast<int64_t>(m_worker->ringCapacity) - static_cast<int64_t>(m_worker->ring.size());
 }
 
 int64_t QtAudioOutput::PlayedUs() const
 {
-    return worker_->playedUs.load();
+    return m_worker->playedUs.load();
 }
 
 void QtAudioOutput::SetPaused(bool paused)
 {
     QMetaObject::invokeMethod(
-        worker_, [this, paused] { worker_->SetPaused(paused); }, Qt::QueuedConnection);
+        m_worker, [this, paused] { m_worker->SetPaused(paused); }, Qt::QueuedConnection);
 }
 
 void QtAudioOutput::SetVolume(double gain)
 {
     QMetaObject::invokeMethod(
-        worker_, [this, gain] { worker_->SetVolume(gain); }, Qt::QueuedConnection);
+        m_worker, [this, gain] { m_worker->SetVolume(gain); }, Qt::QueuedConnection);
 }
 
 void QtAudioOutput::Reset()
 {
     QMetaObject::invokeMethod(
-        worker_, [this] { worker_->Reset(); }, Qt::BlockingQueuedConnection);
+        m_worker, [this] { m_worker->Reset(); }, Qt::BlockingQueuedConnection);
 }
 
 bool QtAudioOutput::Failed() const
 {
-    return worker_->failed.load();
+    return m_worker->failed.load();
 }
 
 } // namespace media

@@ -39,8 +39,8 @@ private:
     class Worker;
     QtAudioOutput();
 
-    QThread thread_;
-    Worker *worker_ = nullptr; // lives on thread_, deleted there
+    QThread m_thread;
+    Worker *m_worker = nullptr; // lives on m_thread, deleted there
 };
 
 } // namespace media

@@ -9,11 +9,11 @@ namespace media {
 class SeekEpoch
 {
 public:
-    int Current() const { return value_.load(std::memory_order_acquire); }
-    int Advance() { return value_.fetch_add(1, std::memory_order_acq_rel) + 1; }
+    int Current() const { return m_value.load(std::memory_order_acquire); }
+    int Advance() { return m_value.fetch_add(1, std::memory_order_acq_rel) + 1; }
 
 private:
-    std::atomic<int> value_ { 0 };
+    std::atomic<int> m_value { 0 };
 };
 
 } // namespace media

@@ -50,12 +50,12 @@ SourceFilter::~SourceFilter()
 
 int SourceFilter::InterruptCallback(void *opaque)
 {
-    return static_cast<SourceFilter *>(opaque)->interrupt_.load(std::memory_order_relaxed) ? 1 : 0;
+    return static_cast<SourceFilter *>(opaque)->m_interrupt.load(std::memory_order_relaxed) ? 1 : 0;
 }
 
 PlaybackResult SourceFilter::Load(const QString &path)
 {
-    if (path.isEmpty() || format_)
+    if (path.isEmpty() || m_format)
         return kPlaybackNotLoaded;
 
     AVFormatContext *ctx = avformat_alloc_context();
@@ -66,13 +66,14 @@ PlaybackResult SourceFilter::Load(const QString &path)
     const QByteArray fileName = QFile::encodeName(path);
     if (avformat_open_input(&ctx, fileName.constData(), nullptr, nullptr) < 0)
         return kPlaybackNotLoaded; // avformat_open_input frees the context on failure
-    format_.reset(ctx);
+    m_format.reset(ctx);
     if (!HeaderDescribesStreams(ctx) && avformat_find_stream_info(ctx, nullptr) < 0)
         return kPlaybackNotLoaded;
 
-    startTime_ = ctx->start_time == AV_NOPTS_VALUE ? 0 : ffmpeg::ToMediaTime(ctx->start_time, AV_TIME_BASE_Q);
+    m_startTime
+        = ctx->start_time == AV_NOPTS_VALUE ? 0 : ffmpeg::ToMediaTime(ctx->start_time, AV_TIME_BASE_Q);
     if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0) {
-        duration_ = ffmpeg::ToMediaTime(ctx->duration, AV_TIME_BASE_Q);
+        m_duration = ffmpeg::ToMediaTime(ctx->duration, AV_TIME_BASE_Q);
     } else {
         // The longest stream, as the probe would have found.
         for (unsigned i = 0; i < ctx->nb_streams; ++i) {
@@ -80,8 +81,8 @@ PlaybackResult SourceFilter::Load(const QString &path)
             if (stream->duration == AV_NOPTS_VALUE)
                 continue;
             const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-            duration_ = std::max(
-                duration_, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - startTime_);
+            m_duration = std::max(
+                m_duration, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - m_startTime);
         }
     }
 
@@ -98,20 +99,20 @@ PlaybackResult SourceFilter::Load(const QString &path)
             pinName = QStringLiteral("Audio %1").arg(++audioCount);
         else
             continue;
-        pins_.push_back(std::make_unique<SourcePin>(pinName, stream, startTime_));
+        m_pins.push_back(std::make_unique<SourcePin>(pinName, stream, m_startTime));
     }
-    if (pins_.empty())
+    if (m_pins.empty())
         return kPlaybackNotLoaded;
 
     auto telemetry = std::make_unique<media::TelemetryReader>();
     if (telemetry->open(path))
-        telemetry_ = std::move(telemetry);
+        m_telemetry = std::move(telemetry);
     return kPlaybackOk;
 }
 
 SourcePin *SourceFilter::PinForStream(int streamIndex) const
 {
-    for (const auto &pin : pins_)
+    for (const auto &pin : m_pins)
         if (pin->StreamIndex() == streamIndex)
             return pin.get();
     return nullptr;
@@ -122,57 +123,57 @@ void SourceFilter::RequestSeek(MediaTime target, int serial)
     // The queues move to the new epoch before the demuxer hears of the seek: otherwise it could
     // seek and queue the new position's first packets (or all of a short file) while the queues
     // still refuse them as belonging to a future epoch.
-    for (auto &pin : pins_)
+    for (auto &pin : m_pins)
         if (pin->IsConnected())
             pin->Queue().Flush(serial);
     {
-        std::lock_guard lock(mutex_);
-        seekPending_ = true;
-        seekTarget_ = target;
-        seekSerial_ = serial;
-        reachedEnd_ = false;
+        std::lock_guard lock(m_mutex);
+        m_seekPending = true;
+        m_seekTarget = target;
+        m_seekSerial = serial;
+        m_reachedEnd = false;
     }
-    wake_.notify_all();
+    m_wake.notify_all();
 }
 
 void SourceFilter::Start()
 {
-    if (!format_ || thread_.joinable())
+    if (!m_format || m_thread.joinable())
         return;
-    for (auto &pin : pins_) {
+    for (auto &pin : m_pins) {
         pin->Queue().SetOnSpace([this] {
-            std::lock_guard lock(mutex_);
-            wake_.notify_all();
+            std::lock_guard lock(m_mutex);
+            m_wake.notify_all();
         });
         // Streams nobody listens to are skipped inside the demuxer where it can.
-        format_->streams[pin->StreamIndex()]->discard
+        m_format->streams[pin->StreamIndex()]->discard
             = pin->IsConnected() ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
     }
-    thread_ = std::thread([this] { Run(); });
+    m_thread = std::thread([this] { Run(); });
 }
 
 void SourceFilter::RequestStop()
 {
     {
-        std::lock_guard lock(mutex_);
-        stopRequested_ = true;
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
     }
-    interrupt_ = true;
-    for (auto &pin : pins_)
+    m_interrupt = true;
+    for (auto &pin : m_pins)
         pin->Queue().Abort();
-    wake_.notify_all();
+    m_wake.notify_all();
 }
 
 void SourceFilter::Join()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 bool SourceFilter::ReachedEnd() const
 {
-    std::lock_guard lock(mutex_);
-    return reachedEnd_;
+    std::lock_guard lock(m_mutex);
+    return m_reachedEnd;
 }
 
 bool SourceFilter::QueuesSatisfied() const
@@ -180,7 +181,7 @@ bool SourceFilter::QueuesSatisfied() const
     int64_t bytes = 0;
     bool allEnough = true;
     bool anyConnected = false;
-    for (const auto &pin : pins_) {
+    for (const auto &pin : m_pins) {
         if (!pin->IsConnected())
             continue;
         anyConnected = true;
@@ -198,7 +199,7 @@ void SourceFilter::SeekTo(MediaTime target)
     // Seek on the first connected video stream so that decoding starts at its key frame; the
     // demuxer places the other streams at the same time.
     SourcePin *anchor = nullptr;
-    for (const auto &pin : pins_)
+    for (const auto &pin : m_pins)
         if (pin->IsConnected() && pin->Type() == AVMEDIA_TYPE_VIDEO) {
             anchor = pin.get();
             break;
@@ -206,18 +207,18 @@ void SourceFilter::SeekTo(MediaTime target)
     int result = -1;
     if (anchor)
         result = av_seek_frame(
-            format_.get(), anchor->StreamIndex(), anchor->ToStreamTime(target), AVSEEK_FLAG_BACKWARD);
+            m_format.get(), anchor->StreamIndex(), anchor->ToStreamTime(target), AVSEEK_FLAG_BACKWARD);
     if (result < 0) {
-        const int64_t ts = av_rescale(target + startTime_, AV_TIME_BASE, kUnitsPerSecond);
-        result = avformat_seek_file(format_.get(), -1, INT64_MIN, ts, ts, 0);
+        const int64_t ts = av_rescale(target + m_startTime, AV_TIME_BASE, kUnitsPerSecond);
+        result = avformat_seek_file(m_format.get(), -1, INT64_MIN, ts, ts, 0);
     }
     if (result < 0)
-        avformat_seek_file(format_.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
+        avformat_seek_file(m_format.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
 }
 
 void SourceFilter::PushEndOfStream(int serial, MediaTime target)
 {
-    for (auto &pin : pins_)
+    for (auto &pin : m_pins)
         if (pin->IsConnected())
             pin->Queue().Push(QueuedPacket { nullptr, serial, target });
 }
@@ -231,15 +232,15 @@ void SourceFilter::Run()
 
     for (;;) {
         {
-            std::unique_lock lock(mutex_);
-            wake_.wait(
-                lock, [&] { return stopRequested_ || seekPending_ || (!atEnd && !QueuesSatisfied()); });
-            if (stopRequested_)
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(
+                lock, [&] { return m_stopRequested || m_seekPending || (!atEnd && !QueuesSatisfied()); });
+            if (m_stopRequested)
                 return;
-            if (seekPending_) {
-                seekPending_ = false;
-                serial = seekSerial_;
-                target = seekTarget_;
+            if (m_seekPending) {
+                m_seekPending = false;
+                serial = m_seekSerial;
+                target = m_seekTarget;
                 atEnd = false;
                 lock.unlock();
                 SeekTo(target);
@@ -247,18 +248,18 @@ void SourceFilter::Run()
             }
         }
 
-        const int result = av_read_frame(format_.get(), packet.get());
+        const int result = av_read_frame(m_format.get(), packet.get());
         if (result == AVERROR(EAGAIN))
             continue;
         if (result < 0) {
             // End of file, or damage the demuxer cannot read past: either way the streams end here.
-            if (interrupt_)
+            if (m_interrupt)
                 return;
             PushEndOfStream(serial, target);
             atEnd = true;
-            std::lock_guard lock(mutex_);
-            if (!seekPending_)
-                reachedEnd_ = true;
+            std::lock_guard lock(m_mutex);
+            if (!m_seekPending)
+                m_reachedEnd = true;
             continue;
         }
         SourcePin *pin = PinForStream(packet->stream_index);

@@ -27,16 +27,16 @@ public:
     // Opens the file. kPlaybackNotLoaded when it cannot be opened or holds no stream at all.
     PlaybackResult Load(const QString &path);
 
-    int PinCount() const { return static_cast<int>(pins_.size()); }
-    SourcePin *Pin(int index) { return pins_.at(static_cast<size_t>(index)).get(); }
+    int PinCount() const { return static_cast<int>(m_pins.size()); }
+    SourcePin *Pin(int index) { return m_pins.at(static_cast<size_t>(index)).get(); }
 
     // Length of the recording (the longest stream), 0 when unknown.
-    MediaTime Duration() const { return duration_; }
+    MediaTime Duration() const { return m_duration; }
 
     // The telemetry records of the same file; null before a successful Load. The reader belongs
     // to the source and lives as long as it.
-    media::IStreamParseData *StreamParseData() { return telemetry_.get(); }
-    const media::TelemetryReader *Telemetry() const { return telemetry_.get(); }
+    media::IStreamParseData *StreamParseData() { return m_telemetry.get(); }
+    const media::TelemetryReader *Telemetry() const { return m_telemetry.get(); }
 
     // Moves the reading position to the key frame at or before target. Packets already queued
     // are dropped at once; what is read from now on is stamped with serial.
@@ -58,21 +58,21 @@ private:
     static int InterruptCallback(void *opaque);
     static bool HeaderDescribesStreams(const AVFormatContext *ctx);
 
-    ffmpeg::FormatContextPtr format_;
-    std::vector<std::unique_ptr<SourcePin>> pins_;
-    std::unique_ptr<media::TelemetryReader> telemetry_;
-    MediaTime startTime_ = 0;
-    MediaTime duration_ = 0;
+    ffmpeg::FormatContextPtr m_format;
+    std::vector<std::unique_ptr<SourcePin>> m_pins;
+    std::unique_ptr<media::TelemetryReader> m_telemetry;
+    MediaTime m_startTime = 0;
+    MediaTime m_duration = 0;
 
-    std::thread thread_;
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopRequested_ = false;
-    std::atomic<bool> interrupt_ { false };
-    bool seekPending_ = false;
-    MediaTime seekTarget_ = 0;
-    int seekSerial_ = 0;
-    bool reachedEnd_ = false;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopRequested = false;
+    std::atomic<bool> m_interrupt { false };
+    bool m_seekPending = false;
+    MediaTime m_seekTarget = 0;
+    int m_seekSerial = 0;
+    bool m_reachedEnd = false;
 };
 
 } // namespace media

@@ -3,30 +3,30 @@
 namespace media {
 
 SourcePin::SourcePin(QString name, AVStream *stream, MediaTime startTime)
-    : name_(std::move(name))
-    , stream_(stream)
-    , startTime_(startTime)
+    : m_name(std::move(name))
+    , m_stream(stream)
+    , m_startTime(startTime)
 {
     AVRational rate = stream->avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0)
         rate = stream->r_frame_rate;
     if (rate.num > 0 && rate.den > 0)
-        frameDuration_ = av_rescale(kUnitsPerSecond, rate.den, rate.num);
+        m_frameDuration = av_rescale(kUnitsPerSecond, rate.den, rate.num);
     else
-        frameDuration_ = 40 * kUnitsPerMs;
+        m_frameDuration = 40 * kUnitsPerMs;
 }
 
 MediaTime SourcePin::ToMediaTime(int64_t ts) const
 {
-    const MediaTime t = ffmpeg::ToMediaTime(ts, stream_->time_base);
-    return t == kNoMediaTime ? kNoMediaTime : t - startTime_;
+    const MediaTime t = ffmpeg::ToMediaTime(ts, m_stream->time_base);
+    return t == kNoMediaTime ? kNoMediaTime : t - m_startTime;
 }
 
 int64_t SourcePin::ToStreamTime(MediaTime t) const
 {
     // Rounded down: a seek must never start after the picture it asks for.
-    return av_rescale_q_rnd(t + startTime_, AVRational { 1, static_cast<int>(kUnitsPerSecond) },
-        stream_->time_base, AV_ROUND_DOWN);
+    return av_rescale_q_rnd(t + m_startTime, AVRational { 1, static_cast<int>(kUnitsPerSecond) },
+        m_stream->time_base, AV_ROUND_DOWN);
 }
 
 AVSampleFormat SourcePin::PcmSampleFormat() const
@@ -34,7 +34,7 @@ AVSampleFormat SourcePin::PcmSampleFormat() const
     if (Type() != AVMEDIA_TYPE_AUDIO)
         return AV_SAMPLE_FMT_NONE;
     // Interleaved little-endian layouts that match an FFmpeg sample format byte for byte.
-    switch (stream_->codecpar->codec_id) {
+    switch (m_stream->codecpar->codec_id) {
     case AV_CODEC_ID_PCM_U8:
         return AV_SAMPLE_FMT_U8;
     case AV_CODEC_ID_PCM_S16LE:
@@ -52,9 +52,9 @@ AVSampleFormat SourcePin::PcmSampleFormat() const
 
 void SourcePin::SetConnected(bool connected)
 {
-    connected_.store(connected, std::memory_order_release);
+    m_connected.store(connected, std::memory_order_release);
     if (!connected)
-        queue_.Flush(-1);
+        m_queue.Flush(-1);
 }
 
 ffmpeg::CodecContextPtr SourcePin::OpenDecoder(int threads) const

@@ -17,11 +17,11 @@ class SourcePin
 public:
     SourcePin(QString name, AVStream *stream, MediaTime startTime);
 
-    const QString &Name() const { return name_; }
-    AVMediaType Type() const { return stream_->codecpar->codec_type; }
-    const AVCodecParameters *Parameters() const { return stream_->codecpar; }
-    AVRational TimeBase() const { return stream_->time_base; }
-    int StreamIndex() const { return stream_->index; }
+    const QString &Name() const { return m_name; }
+    AVMediaType Type() const { return m_stream->codecpar->codec_type; }
+    const AVCodecParameters *Parameters() const { return m_stream->codecpar; }
+    AVRational TimeBase() const { return m_stream->time_base; }
+    int StreamIndex() const { return m_stream->index; }
 
     // Media time (from the start of the recording) of a stream time stamp.
     MediaTime ToMediaTime(int64_t ts) const;
@@ -31,24 +31,24 @@ public:
     ffmpeg::CodecContextPtr OpenDecoder(int threads = 1) const;
     int64_t ToStreamTime(MediaTime t) const;
     // How long one picture stays on screen at the stream's frame rate (video pins).
-    MediaTime FrameDuration() const { return frameDuration_; }
+    MediaTime FrameDuration() const { return m_frameDuration; }
     // The sample format of an uncompressed audio pin whose packets can be played as they are;
     // AV_SAMPLE_FMT_NONE for anything that needs a decoder.
     AVSampleFormat PcmSampleFormat() const;
     bool IsPcm() const { return PcmSampleFormat() != AV_SAMPLE_FMT_NONE; }
 
-    PacketQueue &Queue() { return queue_; }
+    PacketQueue &Queue() { return m_queue; }
 
-    bool IsConnected() const { return connected_.load(std::memory_order_acquire); }
+    bool IsConnected() const { return m_connected.load(std::memory_order_acquire); }
     void SetConnected(bool connected);
 
 private:
-    QString name_;
-    AVStream *stream_;
-    MediaTime startTime_;
-    MediaTime frameDuration_;
-    PacketQueue queue_;
-    std::atomic<bool> connected_ { false };
+    QString m_name;
+    AVStream *m_stream;
+    MediaTime m_startTime;
+    MediaTime m_frameDuration;
+    PacketQueue m_queue;
+    std::atomic<bool> m_connected { false };
 };
 
 } // namespace media

@@ -16,9 +16,9 @@ namespace {
 
 VideoDecoderFilter::VideoDecoderFilter(QString name, const SeekEpoch &epoch, PlaybackCounters &counters)
     : PlaybackFilter(std::move(name))
-    , epoch_(epoch)
-    , counters_(counters)
-    , output_(epoch, kQueuedPictures)
+    , m_epoch(epoch)
+    , m_counters(counters)
+    , m_output(epoch, kQueuedPictures)
 {
 }
 
@@ -30,38 +30,38 @@ VideoDecoderFilter::~VideoDecoderFilter()
 
 bool VideoDecoderFilter::ConnectInput(SourcePin *pin)
 {
-    if (pin_ || !pin || pin->IsConnected() || pin->Type() != AVMEDIA_TYPE_VIDEO)
+    if (m_pin || !pin || pin->IsConnected() || pin->Type() != AVMEDIA_TYPE_VIDEO)
         return false;
     ffmpeg::CodecContextPtr context = pin->OpenDecoder(0);
     if (!context)
         return false;
-    codec_ = std::move(context);
-    pin_ = pin;
+    m_codec = std::move(context);
+    m_pin = pin;
     pin->SetConnected(true);
     return true;
 }
 
 QSize VideoDecoderFilter::NativeSize() const
 {
-    if (!pin_)
+    if (!m_pin)
         return {};
-    return QSize(pin_->Parameters()->width, pin_->Parameters()->height);
+    return QSize(m_pin->Parameters()->width, m_pin->Parameters()->height);
 }
 
 PlaybackResult VideoDecoderFilter::PutParameter(int id, int value)
 {
     switch (id) {
     case DecoderParameter::kBrightness:
-        picture_.brightness = value;
+        m_picture.brightness = value;
         return kPlaybackOk;
     case DecoderParameter::kPictureAdjust:
-        picture_.adjust = value != 0;
+        m_picture.adjust = value != 0;
         return kPlaybackOk;
     case DecoderParameter::kOptionsEnable:
-        optionsEnabled_ = value != 0;
+        m_optionsEnabled = value != 0;
         return kPlaybackOk;
     case DecoderParameter::kFastDecoding:
-        fastDecoding_ = value != 0;
+        m_fastDecoding = value != 0;
         return kPlaybackOk;
     default:
         return kPlaybackInvalidArg;
@@ -70,44 +70,44 @@ PlaybackResult VideoDecoderFilter::PutParameter(int id, int value)
 
 void VideoDecoderFilter::Start()
 {
-    if (pin_ && !thread_.joinable())
-        thread_ = std::thread([this] { Run(); });
+    if (m_pin && !m_thread.joinable())
+        m_thread = std::thread([this] { Run(); });
 }
 
 void VideoDecoderFilter::RequestStop()
 {
-    stop_ = true;
-    output_.Abort();
+    m_stop = true;
+    m_output.Abort();
 }
 
 void VideoDecoderFilter::Join()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void VideoDecoderFilter::Run()
 {
-    while (!stop_) {
+    while (!m_stop) {
         QueuedPacket item;
-        const auto result = pin_->Queue().Pop(&item, kWaitStep);
+        const auto result = m_pin->Queue().Pop(&item, kWaitStep);
         if (result == PacketQueue::PopResult::Aborted)
             break;
         if (result == PacketQueue::PopResult::Timeout)
             continue;
-        if (item.serial != serial_)
+        if (item.serial != m_serial)
             BeginSerial(item);
-        if (item.serial != epoch_.Current())
+        if (item.serial != m_epoch.Current())
             continue;
 
         if (item.IsEndOfStream()) {
             DecodePacket(nullptr);
             // A seek past the last picture shows the last picture.
-            if (!deliveredInSerial_ && candidate_.picture)
-                Deliver(std::move(candidate_));
-            Deliver(VideoFrame { nullptr, 0, serial_ });
-            avcodec_flush_buffers(codec_.get());
-            decodeTimes_.clear();
+            if (!m_deliveredInSerial && m_candidate.picture)
+                Deliver(std::move(m_candidate));
+            Deliver(VideoFrame { nullptr, 0, m_serial });
+            avcodec_flush_buffers(m_codec.get());
+            m_decodeTimes.clear();
             continue;
         }
         // A zero-size AVI chunk repeats the previous picture; handing it to the decoder would
@@ -115,9 +115,9 @@ void VideoDecoderFilter::Run()
         if (item.packet->size == 0)
             continue;
         if (item.packet->pts == AV_NOPTS_VALUE) {
-            decodeTimes_.push_back(pin_->ToMediaTime(item.packet->dts));
-            if (decodeTimes_.size() > kMaxPendingTimes)
-                decodeTimes_.pop_front();
+            m_decodeTimes.push_back(m_pin->ToMediaTime(item.packet->dts));
+            if (m_decodeTimes.size() > kMaxPendingTimes)
+                m_decodeTimes.pop_front();
         }
         DecodePacket(item.packet.get());
     }
@@ -125,25 +125,25 @@ void VideoDecoderFilter::Run()
 
 void VideoDecoderFilter::BeginSerial(const QueuedPacket &item)
 {
-    avcodec_flush_buffers(codec_.get());
-    serial_ = item.serial;
-    target_ = item.seekTarget;
-    deliveredInSerial_ = false;
-    candidate_ = VideoFrame {};
-    decodeTimes_.clear();
-    nextGuess_ = target_;
+    avcodec_flush_buffers(m_codec.get());
+    m_serial = item.serial;
+    m_target = item.seekTarget;
+    m_deliveredInSerial = false;
+    m_candidate = VideoFrame {};
+    m_decodeTimes.clear();
+    m_nextGuess = m_target;
 }
 
 void VideoDecoderFilter::DecodePacket(const AVPacket *packet)
 {
     const bool fast = FastDecoding();
-    if (fast != appliedFast_) {
-        codec_->skip_loop_filter = fast ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
-        appliedFast_ = fast;
+    if (fast != m_appliedFast) {
+        m_codec->skip_loop_filter = fast ? AVDISCARD_ALL : AVDISCARD_DEFAULT;
+        m_appliedFast = fast;
     }
-    const int sent = avcodec_send_packet(codec_.get(), packet);
-    if (sent < 0 && packet && packet->pts == AV_NOPTS_VALUE && !decodeTimes_.empty())
-        decodeTimes_.pop_back(); // a packet the decoder refused yields no picture
+    const int sent = avcodec_send_packet(m_codec.get(), packet);
+    if (sent < 0 && packet && packet->pts == AV_NOPTS_VALUE && !m_decodeTimes.empty())
+        m_decodeTimes.pop_back(); // a packet the decoder refused yields no picture
     ReceiveFrames();
 }
 
@@ -151,14 +151,14 @@ MediaTime VideoDecoderFilter::TakeTime(const AVFrame *picture)
 {
     MediaTime time = kNoMediaTime;
     if (picture->pts != AV_NOPTS_VALUE) {
-        time = pin_->ToMediaTime(picture->pts);
-    } else if (!decodeTimes_.empty()) {
-        time = decodeTimes_.front();
-        decodeTimes_.pop_front();
+        time = m_pin->ToMediaTime(picture->pts);
+    } else if (!m_decodeTimes.empty()) {
+        time = m_decodeTimes.front();
+        m_decodeTimes.pop_front();
     }
     if (time == kNoMediaTime)
-        time = nextGuess_;
-    nextGuess_ = time + pin_->FrameDuration();
+        time = m_nextGuess;
+    m_nextGuess = time + m_pin->FrameDuration();
     return time;
 }
 
@@ -166,27 +166,27 @@ void VideoDecoderFilter::ReceiveFrames()
 {
     for (;;) {
         ffmpeg::FramePtr picture = ffmpeg::MakeFrame();
-        if (avcodec_receive_frame(codec_.get(), picture.get()) < 0)
+        if (avcodec_receive_frame(m_codec.get(), picture.get()) < 0)
             return;
-        ++counters_.framesDecoded;
-        VideoFrame frame { std::move(picture), 0, serial_ };
+        ++m_counters.framesDecoded;
+        VideoFrame frame { std::move(picture), 0, m_serial };
         frame.time = TakeTime(frame.picture.get());
-        if (serial_ != epoch_.Current())
+        if (m_serial != m_epoch.Current())
             continue;
-        if (!deliveredInSerial_) {
+        if (!m_deliveredInSerial) {
             // The picture on screen at the target is the last one that starts at or before it.
             // Pictures come out in presentation order, so one whose successor at the stream's
             // rate would start after the target is it; otherwise wait for a later one.
-            if (frame.time <= target_ && frame.time + pin_->FrameDuration() <= target_) {
-                if (candidate_.picture)
-                    ++counters_.framesSkipped;
-                candidate_ = std::move(frame);
+            if (frame.time <= m_target && frame.time + m_pin->FrameDuration() <= m_target) {
+                if (m_candidate.picture)
+                    ++m_counters.framesSkipped;
+                m_candidate = std::move(frame);
                 continue;
             }
-            if (candidate_.picture && frame.time > target_)
-                Deliver(std::move(candidate_));
-            else if (candidate_.picture)
-                ++counters_.framesSkipped;
+            if (m_candidate.picture && frame.time > m_target)
+                Deliver(std::move(m_candidate));
+            else if (m_candidate.picture)
+                ++m_counters.framesSkipped;
         }
         Deliver(std::move(frame));
     }
@@ -195,9 +195,9 @@ void VideoDecoderFilter::ReceiveFrames()
 void VideoDecoderFilter::Deliver(VideoFrame &&frame)
 {
     if (!frame.IsEndOfStream())
-        deliveredInSerial_ = true;
-    while (!stop_) {
-        const auto result = output_.Push(std::move(frame), kWaitStep);
+        m_deliveredInSerial = true;
+    while (!m_stop) {
+        const auto result = m_output.Push(std::move(frame), kWaitStep);
         if (result != FrameQueue::Result::Timeout)
             return;
     }

@@ -33,15 +33,15 @@ public:
     // Connects the decoder to a video pin. False when the pin is not video, is taken, or no
     // decoder exists for its codec.
     bool ConnectInput(SourcePin *pin);
-    bool IsConnected() const { return pin_ != nullptr; }
+    bool IsConnected() const { return m_pin != nullptr; }
 
-    FrameQueue &Output() { return output_; }
+    FrameQueue &Output() { return m_output; }
     QSize NativeSize() const;
 
     // The parameter interface (see DecoderParameter). Unknown ids are refused.
     PlaybackResult PutParameter(int id, int value);
-    const PictureSettings &Picture() const { return picture_; }
-    bool FastDecoding() const { return optionsEnabled_ && fastDecoding_; }
+    const PictureSettings &Picture() const { return m_picture; }
+    bool FastDecoding() const { return m_optionsEnabled && m_fastDecoding; }
 
     void Start() override;
     void RequestStop() override;
@@ -55,25 +55,25 @@ private:
     void Deliver(VideoFrame &&frame);
     MediaTime TakeTime(const AVFrame *picture);
 
-    const SeekEpoch &epoch_;
-    PlaybackCounters &counters_;
-    SourcePin *pin_ = nullptr;
-    ffmpeg::CodecContextPtr codec_;
-    FrameQueue output_;
-    PictureSettings picture_;
-    std::atomic<bool> optionsEnabled_ { false };
-    std::atomic<bool> fastDecoding_ { false };
-    std::atomic<bool> stop_ { false };
-    std::thread thread_;
+    const SeekEpoch &m_epoch;
+    PlaybackCounters &m_counters;
+    SourcePin *m_pin = nullptr;
+    ffmpeg::CodecContextPtr m_codec;
+    FrameQueue m_output;
+    PictureSettings m_picture;
+    std::atomic<bool> m_optionsEnabled { false };
+    std::atomic<bool> m_fastDecoding { false };
+    std::atomic<bool> m_stop { false };
+    std::thread m_thread;
 
     // Decode thread only.
-    int serial_ = -1;
-    MediaTime target_ = 0;
-    bool deliveredInSerial_ = false;
-    VideoFrame candidate_; // the latest picture not after the target, until a later one comes
-    std::deque<MediaTime> decodeTimes_;
-    MediaTime nextGuess_ = 0;
-    bool appliedFast_ = false;
+    int m_serial = -1;
+    MediaTime m_target = 0;
+    bool m_deliveredInSerial = false;
+    VideoFrame m_candidate; // the latest picture not after the target, until a later one comes
+    std::deque<MediaTime> m_decodeTimes;
+    MediaTime m_nextGuess = 0;
+    bool m_appliedFast = false;
 };
 
 } // namespace media

@@ -18,10 +18,10 @@ namespace {
 VideoRendererFilter::VideoRendererFilter(
     QString name, const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters)
     : PlaybackFilter(std::move(name))
-    , epoch_(epoch)
-    , clock_(clock)
-    , counters_(counters)
-    , frames_(std::make_shared<FrameHandoff>())
+    , m_epoch(epoch)
+    , m_clock(clock)
+    , m_counters(counters)
+    , m_frames(std::make_shared<FrameHandoff>())
 {
 }
 
@@ -34,132 +34,132 @@ VideoRendererFilter::~VideoRendererFilter()
 
 void VideoRendererFilter::SetWindow(VideoSurface *window)
 {
-    if (window_ == window)
+    if (m_window == window)
         return;
-    if (window_)
-        window_->AttachFrames(nullptr);
-    window_ = window;
-    if (window_) {
-        window_->AttachFrames(frames_);
-        SetVideoPosition(window_->ClientSize());
+    if (m_window)
+        m_window->AttachFrames(nullptr);
+    m_window = window;
+    if (m_window) {
+        m_window->AttachFrames(m_frames);
+        SetVideoPosition(m_window->ClientSize());
     }
 }
 
 void VideoRendererFilter::SetVideoPosition(QSize clientSize)
 {
-    std::lock_guard lock(mutex_);
-    targetSize_ = clientSize;
+    std::lock_guard lock(m_mutex);
+    m_targetSize = clientSize;
 }
 
 bool VideoRendererFilter::ConnectInput(
     VideoDecoderFilter *decoder, BrightnessFilter *brightness, ColourConverterFilter *converter)
 {
-    if (decoder_ || !decoder || !decoder->IsConnected() || !converter || !converter->IsConnected())
+    if (m_decoder || !decoder || !decoder->IsConnected() || !converter || !converter->IsConnected())
         return false;
-    decoder_ = decoder;
-    brightness_ = brightness;
-    converter_ = converter;
+    m_decoder = decoder;
+    m_brightness = brightness;
+    m_converter = converter;
     return true;
 }
 
 QSize VideoRendererFilter::NativeVideoSize() const
 {
-    return decoder_ ? decoder_->NativeSize() : QSize();
+    return m_decoder ? m_decoder->NativeSize() : QSize();
 }
 
 void VideoRendererFilter::Start()
 {
-    if (decoder_ && !thread_.joinable())
-        thread_ = std::thread([this] { Run(); });
+    if (m_decoder && !m_thread.joinable())
+        m_thread = std::thread([this] { Run(); });
 }
 
 void VideoRendererFilter::RequestStop()
 {
-    stop_ = true;
-    if (decoder_)
-        decoder_->Output().Abort();
-    clock_.Notify();
-    presented_.notify_all();
+    m_stop = true;
+    if (m_decoder)
+        m_decoder->Output().Abort();
+    m_clock.Notify();
+    m_presented.notify_all();
 }
 
 void VideoRendererFilter::Join()
 {
-    if (thread_.joinable())
-        thread_.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void VideoRendererFilter::MarkPresented(int serial, bool ended)
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(m_mutex);
         if (!ended)
-            shownSerial_ = serial;
+            m_shownSerial = serial;
     }
     if (ended)
-        endedSerial_ = serial;
-    presented_.notify_all();
+        m_endedSerial = serial;
+    m_presented.notify_all();
 }
 
 bool VideoRendererFilter::WaitForPicture(int serial, std::chrono::milliseconds timeout) const
 {
-    std::unique_lock lock(mutex_);
-    return presented_.wait_for(lock, timeout, [&] {
-        return shownSerial_ == serial || endedSerial_.load() == serial || stop_.load();
-    }) && !stop_.load();
+    std::unique_lock lock(m_mutex);
+    return m_presented.wait_for(lock, timeout, [&] {
+        return m_shownSerial == serial || m_endedSerial.load() == serial || m_stop.load();
+    }) && !m_stop.load();
 }
 
 void VideoRendererFilter::Show(const VideoFrame &frame, bool always)
 {
     {
-        std::lock_guard lock(mutex_);
-        onScreen_ = ffmpeg::RefFrame(frame.picture.get());
-        onScreenTime_ = frame.time;
+        std::lock_guard lock(m_mutex);
+        m_onScreen = ffmpeg::RefFrame(frame.picture.get());
+        m_onScreenTime = frame.time;
     }
-    ++counters_.framesShown;
-    counters_.lastShownTime = frame.time;
+    ++m_counters.framesShown;
+    m_counters.lastShownTime = frame.time;
     // While the window has not taken the last picture, converting another one for it is wasted
     // work: the newest picture waits here unconverted until the window is ready.
-    if (!always && frames_->Pending() > 0) {
-        if (parked_)
-            frames_->CountDropped();
-        parked_ = ffmpeg::RefFrame(frame.picture.get());
-        parkedTime_ = frame.time;
+    if (!always && m_frames->Pending() > 0) {
+        if (m_parked)
+            m_frames->CountDropped();
+        m_parked = ffmpeg::RefFrame(frame.picture.get());
+        m_parkedTime = frame.time;
         return;
     }
-    if (parked_) {
-        frames_->CountDropped();
-        parked_.reset();
+    if (m_parked) {
+        m_frames->CountDropped();
+        m_parked.reset();
     }
     Deliver(frame.picture.get(), frame.time);
 }
 
 void VideoRendererFilter::Deliver(const AVFrame *picture, MediaTime time)
 {
-    ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture) : ffmpeg::RefFrame(picture);
+    ffmpeg::FramePtr adjusted = m_brightness ? m_brightness->Apply(picture) : ffmpeg::RefFrame(picture);
     QSize size;
     {
-        std::lock_guard lock(mutex_);
-        size = targetSize_;
+        std::lock_guard lock(m_mutex);
+        size = m_targetSize;
     }
-    QImage image = adjusted ? converter_->ConvertForDisplay(adjusted.get(), size) : QImage();
-    frames_->Push(DisplayImage { std::move(image), time });
+    QImage image = adjusted ? m_converter->ConvertForDisplay(adjusted.get(), size) : QImage();
+    m_frames->Push(DisplayImage { std::move(image), time });
 }
 
 void VideoRendererFilter::DeliverParked()
 {
-    if (parked_ && frames_->Pending() == 0) {
-        Deliver(parked_.get(), parkedTime_);
-        parked_.reset();
+    if (m_parked && m_frames->Pending() == 0) {
+        Deliver(m_parked.get(), m_parkedTime);
+        m_parked.reset();
     }
 }
 
 void VideoRendererFilter::Run()
 {
-    FrameQueue &input = decoder_->Output();
+    FrameQueue &input = m_decoder->Output();
     std::optional<VideoFrame> pending;
     int shownSerial = -1;
 
-    while (!stop_) {
+    while (!m_stop) {
         DeliverParked();
         if (!pending) {
             VideoFrame next;
@@ -171,47 +171,47 @@ void VideoRendererFilter::Run()
             pending = std::move(next);
         }
         const VideoFrame &frame = *pending;
-        if (frame.serial != epoch_.Current()) {
+        if (frame.serial != m_epoch.Current()) {
             pending.reset();
-            parked_.reset();
+            m_parked.reset();
             continue;
         }
         if (frame.IsEndOfStream()) {
             // Nothing more comes for this position: let the clock run on to the end.
-            clock_.ReleaseHold(frame.serial);
+            m_clock.ReleaseHold(frame.serial);
             MarkPresented(frame.serial, true);
             pending.reset();
             continue;
         }
         if (shownSerial != frame.serial) {
             // The first picture of a position always reaches the window at once.
-            parked_.reset();
+            m_parked.reset();
             Show(frame, true);
             shownSerial = frame.serial;
             MarkPresented(frame.serial, false);
-            clock_.ReleaseHold(frame.serial);
+            m_clock.ReleaseHold(frame.serial);
             pending.reset();
             continue;
         }
-        if (!syncEnabled_) {
-            if (!clock_.IsRunning()) {
-                clock_.WaitForChange(kWaitStep);
+        if (!m_syncEnabled) {
+            if (!m_clock.IsRunning()) {
+                m_clock.WaitForChange(kWaitStep);
                 continue;
             }
             Show(frame, false);
             pending.reset();
             continue;
         }
-        if (!clock_.WaitUntil(frame.time, kWaitStep))
+        if (!m_clock.WaitUntil(frame.time, kWaitStep))
             continue; // not due yet, or the clock changed: look again
-        if (frame.serial != epoch_.Current())
+        if (frame.serial != m_epoch.Current())
             continue;
         // Late: the next picture is already due, or this one is so far behind that showing it
         // would only keep the pictures behind the sound.
-        const MediaTime now = clock_.Now();
+        const MediaTime now = m_clock.Now();
         const std::optional<MediaTime> next = input.FrontTime();
         if ((next && now >= *next) || now - frame.time > kMaxLateness)
-            ++counters_.framesDropped;
+            ++m_counters.framesDropped;
         else
             Show(frame, false);
         pending.reset();
@@ -220,12 +220,12 @@ void VideoRendererFilter::Run()
 
 ffmpeg::FramePtr VideoRendererFilter::PictureOnScreen(QSize *targetSize, MediaTime *time) const
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(m_mutex);
     if (targetSize)
-        *targetSize = targetSize_;
+        *targetSize = m_targetSize;
     if (time)
-        *time = onScreenTime_;
-    return onScreen_ ? ffmpeg::RefFrame(onScreen_.get()) : nullptr;
+        *time = m_onScreenTime;
+    return m_onScreen ? ffmpeg::RefFrame(m_onScreen.get()) : nullptr;
 }
 
 bool VideoRendererFilter::RepaintVideo()
@@ -233,24 +233,24 @@ bool VideoRendererFilter::RepaintVideo()
     QSize size;
     MediaTime time = 0;
     ffmpeg::FramePtr picture = PictureOnScreen(&size, &time);
-    if (picture && converter_) {
-        ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture.get()) : std::move(picture);
-        QImage image = adjusted ? converter_->ConvertStill(adjusted.get(), size) : QImage();
+    if (picture && m_converter) {
+        ffmpeg::FramePtr adjusted = m_brightness ? m_brightness->Apply(picture.get()) : std::move(picture);
+        QImage image = adjusted ? m_converter->ConvertStill(adjusted.get(), size) : QImage();
         if (!image.isNull())
-            frames_->Push(DisplayImage { std::move(image), time });
+            m_frames->Push(DisplayImage { std::move(image), time });
     }
-    if (window_)
-        window_->RepaintVideo();
+    if (m_window)
+        m_window->RepaintVideo();
     return true;
 }
 
 bool VideoRendererFilter::GetCurrentImage(QImage *image)
 {
     ffmpeg::FramePtr picture = PictureOnScreen(nullptr, nullptr);
-    if (!picture || !converter_ || !image)
+    if (!picture || !m_converter || !image)
         return false;
-    ffmpeg::FramePtr adjusted = brightness_ ? brightness_->Apply(picture.get()) : std::move(picture);
-    *image = adjusted ? converter_->ConvertStill(adjusted.get(), QSize()) : QImage();
+    ffmpeg::FramePtr adjusted = m_brightness ? m_brightness->Apply(picture.get()) : std::move(picture);
+    *image = adjusted ? m_converter->ConvertStill(adjusted.get(), QSize()) : QImage();
     return !image->isNull();
 }
 

@@ -41,17 +41,17 @@ public:
 
     // The window to paint into (UI thread); null renders without a window.
     void SetWindow(VideoSurface *window);
-    VideoSurface *Window() const { return window_; }
+    VideoSurface *Window() const { return m_window; }
     // The window's client size; pictures are converted to it. Empty: the picture's own size.
     void SetVideoPosition(QSize clientSize);
 
     // Connects the chain that feeds the renderer: decoder, optional brightness stage, converter.
     bool ConnectInput(
         VideoDecoderFilter *decoder, BrightnessFilter *brightness, ColourConverterFilter *converter);
-    bool IsConnected() const { return decoder_ != nullptr; }
+    bool IsConnected() const { return m_decoder != nullptr; }
 
     QSize NativeVideoSize() const;
-    std::shared_ptr<FrameHandoff> Frames() const { return frames_; }
+    std::shared_ptr<FrameHandoff> Frames() const { return m_frames; }
 
     // Converts the picture on screen again (window size, current brightness), queues it and
     // has the window paint it. UI thread.
@@ -60,11 +60,11 @@ public:
     bool GetCurrentImage(QImage *image);
 
     // Off: every picture is shown as soon as it is decoded (for throughput measurements).
-    void SetSyncEnabled(bool enabled) { syncEnabled_ = enabled; }
+    void SetSyncEnabled(bool enabled) { m_syncEnabled = enabled; }
 
     // Waits until the first picture of the epoch is on screen or the stream ended in it.
     bool WaitForPicture(int serial, std::chrono::milliseconds timeout) const;
-    bool EndedIn(int serial) const { return endedSerial_.load() == serial; }
+    bool EndedIn(int serial) const { return m_endedSerial.load() == serial; }
 
     void Start() override;
     void RequestStop() override;
@@ -80,29 +80,29 @@ private:
     void MarkPresented(int serial, bool ended);
     ffmpeg::FramePtr PictureOnScreen(QSize *targetSize, MediaTime *time) const;
 
-    const SeekEpoch &epoch_;
-    PlaybackClock &clock_;
-    PlaybackCounters &counters_;
-    VideoDecoderFilter *decoder_ = nullptr;
-    BrightnessFilter *brightness_ = nullptr;
-    ColourConverterFilter *converter_ = nullptr;
-    VideoSurface *window_ = nullptr;
-    std::shared_ptr<FrameHandoff> frames_;
+    const SeekEpoch &m_epoch;
+    PlaybackClock &m_clock;
+    PlaybackCounters &m_counters;
+    VideoDecoderFilter *m_decoder = nullptr;
+    BrightnessFilter *m_brightness = nullptr;
+    ColourConverterFilter *m_converter = nullptr;
+    VideoSurface *m_window = nullptr;
+    std::shared_ptr<FrameHandoff> m_frames;
 
-    std::thread thread_;
-    std::atomic<bool> stop_ { false };
-    std::atomic<bool> syncEnabled_ { true };
-    std::atomic<int> endedSerial_ { -1 };
+    std::thread m_thread;
+    std::atomic<bool> m_stop { false };
+    std::atomic<bool> m_syncEnabled { true };
+    std::atomic<int> m_endedSerial { -1 };
     // Renderer thread only: the newest picture shown while the window was busy.
-    ffmpeg::FramePtr parked_;
-    MediaTime parkedTime_ = 0;
+    ffmpeg::FramePtr m_parked;
+    MediaTime m_parkedTime = 0;
 
-    mutable std::mutex mutex_; // guards what follows
-    mutable std::condition_variable presented_;
-    QSize targetSize_;
-    ffmpeg::FramePtr onScreen_; // as decoded, before brightness
-    MediaTime onScreenTime_ = 0;
-    int shownSerial_ = -1;
+    mutable std::mutex m_mutex; // guards what follows
+    mutable std::condition_variable m_presented;
+    QSize m_targetSize;
+    ffmpeg::FramePtr m_onScreen; // as decoded, before brightness
+    MediaTime m_onScreenTime = 0;
+    int m_shownSerial = -1;
 };
 
 } // namespace media

@@ -9,56 +9,59 @@ namespace media::recorder {
 
 namespace {
 
-// AVI 1.0 keeps every offset in 32 bits; stay well clear of the limit that older readers have.
-constexpr int64_t kMaxFileSize = int64_t{2} * 1024 * 1024 * 1024 - 1024 * 1024;
+    // AVI 1.0 keeps every offset in 32 bits; stay well clear of the limit that older readers have.
+    constexpr int64_t kMaxFileSize = int64_t { 2 } * 1024 * 1024 * 1024 - 1024 * 1024;
 
-constexpr uint32_t kAvifHasIndex = 0x10;
-constexpr uint32_t kAvifIsInterleaved = 0x100;
-constexpr uint32_t kAvifTrustChunkType = 0x800;
+    constexpr uint32_t kAvifHasIndex = 0x10;
+    constexpr uint32_t kAvifIsInterleaved = 0x100;
+    constexpr uint32_t kAvifTrustChunkType = 0x800;
 
-class Bytes
-{
-public:
-    void id(const char *fourcc) { m_data.append(fourcc, 4); }
-    void u16(uint16_t v)
+    class Bytes
     {
-        char b[2];
-        qToLittleEndian(v, b);
-        m_data.append(b, 2);
-    }
-    void u32(uint32_t v)
+    public:
+        void id(const char *fourcc) { m_data.append(fourcc, 4); }
+        void u16(uint16_t v)
+        {
+            char b[2];
+            qToLittleEndian(v, b);
+            m_data.append(b, 2);
+        }
+        void u32(uint32_t v)
+        {
+            char b[4];
+            qToLittleEndian(v, b);
+            m_data.append(b, 4);
+        }
+        void raw(const void *p, size_t n)
+        {
+            m_data.append(static_cast<const char *>(p), static_cast<qsizetype>(n));
+        }
+        qsizetype size() const { return m_data.size(); }
+        // Fills in a size field written earlier as a placeholder.
+        void patch32(qsizetype at, uint32_t v) { qToLittleEndian(v, m_data.data() + at); }
+        const QByteArray &data() const { return m_data; }
+
+    private:
+        QByteArray m_data;
+    };
+
+    // Starts a chunk or list and returns the position of its size field.
+    qsizetype begin(Bytes &b, const char *id, const char *listType = nullptr)
     {
-        char b[4];
-        qToLittleEndian(v, b);
-        m_data.append(b, 4);
+        b.id(id);
+        const qsizetype at = b.size();
+        b.u32(0);
+        if (listType)
+            b.id(listType);
+        return at;
     }
-    void raw(const void *p, size_t n) { m_data.append(static_cast<const char *>(p), static_cast<qsizetype>(n)); }
-    qsizetype size() const { return m_data.size(); }
-    // Fills in a size field written earlier as a placeholder.
-    void patch32(qsizetype at, uint32_t v) { qToLittleEndian(v, m_data.data() + at); }
-    const QByteArray &data() const { return m_data; }
 
-private:
-    QByteArray m_data;
-};
-
-// Starts a chunk or list and returns the position of its size field.
-qsizetype begin(Bytes &b, const char *id, const char *listType = nullptr)
-{
-    b.id(id);
-    const qsizetype at = b.size();
-    b.u32(0);
-    if (listType)
-        b.id(listType);
-    return at;
-}
-
-void end(Bytes &b, qsizetype sizeAt)
-{
-    b.patch32(sizeAt, static_cast<uint32_t>(b.size() - sizeAt - 4));
-    if ((b.size() - sizeAt - 4) & 1)
-        b.raw("", 1);
-}
+    void end(Bytes &b, qsizetype sizeAt)
+    {
+        b.patch32(sizeAt, static_cast<uint32_t>(b.size() - sizeAt - 4));
+        if ((b.size() - sizeAt - 4) & 1)
+            b.raw("", 1);
+    }
 
 } // namespace
 
@@ -79,8 +82,8 @@ bool AviWriter::fail(const QString &message)
 QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) const
 {
     const uint32_t streams = m_audio ? 2 : 1;
-    const uint32_t microSecPerFrame =
-        static_cast<uint32_t>((1000000ull * m_video.scale + m_video.rate / 2) / m_video.rate);
+    const uint32_t microSecPerFrame
+        = static_cast<uint32_t>((1000000ull * m_video.scale + m_video.rate / 2) / m_video.rate);
     const double seconds = m_video.rate ? double(m_videoFrames) * m_video.scale / m_video.rate : 0.0;
     const int64_t moviBytes = m_file.isOpen() ? m_file.size() - m_moviFourcc : 0;
     const uint32_t maxBytesPerSecond = seconds > 0 ? static_cast<uint32_t>(moviBytes / seconds) : 0;
@@ -92,10 +95,10 @@ QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) cons
     const qsizetype avih = begin(b, "avih");
     b.u32(microSecPerFrame);
     b.u32(maxBytesPerSecond);
-    b.u32(0);  // padding granularity
+    b.u32(0); // padding granularity
     b.u32(kAvifHasIndex | kAvifIsInterleaved | kAvifTrustChunkType);
     b.u32(m_videoFrames);
-    b.u32(0);  // initial frames
+    b.u32(0); // initial frames
     b.u32(streams);
     b.u32(std::max<uint32_t>(m_maxChunk + 8, 1024 * 1024));
     b.u32(m_video.width);
@@ -108,17 +111,17 @@ QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) cons
     const qsizetype videoHeader = begin(b, "strh");
     b.id("vids");
     b.raw(m_video.fourcc, 4);
-    b.u32(0);  // flags
-    b.u16(0);  // priority
-    b.u16(0);  // language
-    b.u32(0);  // initial frames
+    b.u32(0); // flags
+    b.u16(0); // priority
+    b.u16(0); // language
+    b.u32(0); // initial frames
     b.u32(m_video.scale);
     b.u32(m_video.rate);
-    b.u32(0);  // start
+    b.u32(0); // start
     b.u32(m_videoFrames);
     b.u32(m_maxVideoChunk);
-    b.u32(0xFFFFFFFF);  // quality: default
-    b.u32(0);           // sample size: frames vary
+    b.u32(0xFFFFFFFF); // quality: default
+    b.u32(0); // sample size: frames vary
     b.u16(0);
     b.u16(0);
     b.u16(static_cast<uint16_t>(m_video.width));
@@ -128,8 +131,8 @@ QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) cons
     b.u32(40);
     b.u32(m_video.width);
     b.u32(m_video.height);
-    b.u16(1);   // planes
-    b.u16(24);  // bit count of the decoded picture
+    b.u16(1); // planes
+    b.u16(24); // bit count of the decoded picture
     b.raw(m_video.fourcc, 4);
     b.u32(m_video.width * m_video.height * 3);
     for (int i = 0; i < 4; ++i)
@@ -142,18 +145,18 @@ QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) cons
         const qsizetype audioList = begin(b, "LIST", "strl");
         const qsizetype audioHeader = begin(b, "strh");
         b.id("auds");
-        b.u32(0);  // handler
-        b.u32(0);  // flags
+        b.u32(0); // handler
+        b.u32(0); // flags
         b.u16(0);
         b.u16(0);
         b.u32(0);
-        b.u32(a.samplesPerFrame);  // scale and rate: one chunk is one encoded frame
+        b.u32(a.samplesPerFrame); // scale and rate: one chunk is one encoded frame
         b.u32(a.sampleRate);
         b.u32(0);
         b.u32(m_audioFrames);
         b.u32(m_maxAudioChunk);
         b.u32(0xFFFFFFFF);
-        b.u32(0);  // sample size 0: variable-size frames
+        b.u32(0); // sample size 0: variable-size frames
         for (int i = 0; i < 4; ++i)
             b.u16(0);
         end(b, audioHeader);
@@ -212,9 +215,9 @@ bool AviWriter::writeChunk(const char id[4], const uint8_t *data, size_t size, u
     char header[8];
     std::memcpy(header, id, 4);
     qToLittleEndian(static_cast<uint32_t>(size), header + 4);
-    if (m_file.write(header, 8) != 8 ||
-        (size && m_file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size)) ||
-        ((size & 1) && m_file.write("", 1) != 1))
+    if (m_file.write(header, 8) != 8
+        || (size && m_file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+        || ((size & 1) && m_file.write("", 1) != 1))
         return fail(QStringLiteral("cannot write: %1").arg(m_file.errorString()));
     IndexEntry entry;
     std::memcpy(entry.id, id, 4);
@@ -261,7 +264,7 @@ bool AviWriter::finish()
     index.append(word, 4);
     for (const IndexEntry &e : m_index) {
         index.append(e.id, 4);
-        for (uint32_t v : {e.flags, e.offset, e.size}) {
+        for (uint32_t v : { e.flags, e.offset, e.size }) {
             qToLittleEndian(v, word);
             index.append(word, 4);
         }
@@ -270,8 +273,8 @@ bool AviWriter::finish()
         return fail(QStringLiteral("cannot write the index: %1").arg(m_file.errorString()));
 
     // The header's "movi" size ends where the index begins; RIFF covers everything.
-    const QByteArray header = buildHeader(static_cast<uint32_t>(moviEnd - m_moviFourcc),
-                                          static_cast<uint32_t>(m_file.size() - 8));
+    const QByteArray header = buildHeader(
+        static_cast<uint32_t>(moviEnd - m_moviFourcc), static_cast<uint32_t>(m_file.size() - 8));
     if (!m_file.seek(0) || m_file.write(header) != header.size())
         return fail(QStringLiteral("cannot finish the header: %1").arg(m_file.errorString()));
     m_file.close();

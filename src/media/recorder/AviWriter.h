@@ -19,9 +19,9 @@ public:
     struct VideoFormat {
         uint32_t width = 0;
         uint32_t height = 0;
-        uint32_t rate = 30;   // frames per second = rate / scale
+        uint32_t rate = 30; // frames per second = rate / scale
         uint32_t scale = 1;
-        char fourcc[4] = {'H', '2', '6', '4'};
+        char fourcc[4] = { 'H', '2', '6', '4' };
     };
 
     // Compressed audio with one encoded frame per chunk (AAC: 1024 samples per frame).
@@ -33,7 +33,7 @@ public:
         uint32_t averageBytesPerSecond = 4000;
         uint16_t blockAlign = 768;
         uint16_t bitsPerSample = 16;
-        std::vector<uint8_t> extraData;  // codec setup that follows the WAVEFORMATEX
+        std::vector<uint8_t> extraData; // codec setup that follows the WAVEFORMATEX
     };
 
     static constexpr uint32_t kIndexKeyFrame = 0x10;
@@ -71,7 +71,7 @@ private:
     VideoFormat m_video;
     std::optional<AudioFormat> m_audio;
     std::vector<IndexEntry> m_index;
-    int64_t m_moviFourcc = 0;  // file offset of "movi"; index offsets count from here
+    int64_t m_moviFourcc = 0; // file offset of "movi"; index offsets count from here
     uint32_t m_videoFrames = 0;
     uint32_t m_audioFrames = 0;
     uint32_t m_maxVideoChunk = 0;

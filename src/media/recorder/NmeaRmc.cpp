@@ -10,23 +10,24 @@ namespace media::recorder {
 
 namespace {
 
-constexpr double kKmhToKnots = 1.0 / 1.852;
+    constexpr double kKmhToKnots = 1.0 / 1.852;
 
-// ddmm.mmmm (or dddmm.mmmm) with the hemisphere letter.
-std::string formatCoordinate(double degrees, int degreeDigits, char positive, char negative)
-{
-    const double magnitude = std::fabs(degrees);
-    int whole = static_cast<int>(magnitude);
-    double minutes = (magnitude - whole) * 60.0;
-    // Rounding to four decimals may carry into the next degree.
-    if (std::lround(minutes * 10000.0) >= 600000) {
-        minutes = 0;
-        ++whole;
+    // ddmm.mmmm (or dddmm.mmmm) with the hemisphere letter.
+    std::string formatCoordinate(double degrees, int degreeDigits, char positive, char negative)
+    {
+        const double magnitude = std::fabs(degrees);
+        int whole = static_cast<int>(magnitude);
+        double minutes = (magnitude - whole) * 60.0;
+        // Rounding to four decimals may carry into the next degree.
+        if (std::lround(minutes * 10000.0) >= 600000) {
+            minutes = 0;
+            ++whole;
+        }
+        char text[32];
+        std::snprintf(text, sizeof text, "%0*d%07.4f,%c", degreeDigits, whole, minutes,
+            degrees < 0 ? negative : positive);
+        return text;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%0*d%07.4f,%c", degreeDigits, whole, minutes, degrees < 0 ? negative : positive);
-    return text;
-}
 
 } // namespace
 
@@ -45,7 +46,7 @@ std::string makeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view t
     const QTime time = utc.time();
     char timeField[48];
     std::snprintf(timeField, sizeof timeField, "%02d%02d%02d.%02d", time.hour(), time.minute(), time.second(),
-                  time.msec() / 10);
+        time.msec() / 10);
     char dateField[32];
     std::snprintf(dateField, sizeof dateField, "%02d%02d%02d", date.day(), date.month(), date.year() % 100);
 
@@ -53,8 +54,8 @@ std::string makeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view t
     if (fix) {
         char motion[32];
         std::snprintf(motion, sizeof motion, "%.2f,%.2f", fix->speedKmh * kKmhToKnots, fix->courseDeg);
-        body += ",A," + formatCoordinate(fix->latitude, 2, 'N', 'S') + "," +
-                formatCoordinate(fix->longitude, 3, 'E', 'W') + "," + motion + "," + dateField + ",,,A";
+        body += ",A," + formatCoordinate(fix->latitude, 2, 'N', 'S') + ","
+            + formatCoordinate(fix->longitude, 3, 'E', 'W') + "," + motion + "," + dateField + ",,,A";
     } else {
         body += std::string(",V,,,,,,,") + dateField + ",,,N";
     }

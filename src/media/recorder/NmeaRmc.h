@@ -7,8 +7,8 @@
 namespace media::recorder {
 
 struct RmcFix {
-    double latitude = 0;   // decimal degrees, negative south
-    double longitude = 0;  // decimal degrees, negative west
+    double latitude = 0; // decimal degrees, negative south
+    double longitude = 0; // decimal degrees, negative west
     double speedKmh = 0;
     double courseDeg = 0;
 };

@@ -38,7 +38,7 @@ namespace {
 
         bool open()
         {
-            if (!m_file.open(QIODevice::ReadWrite))
+            if (!m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
                 return fail(
                     QStringLiteral("cannot open %1: %2").arg(m_file.fileName(), m_file.errorString()));
             m_size = m_file.size();

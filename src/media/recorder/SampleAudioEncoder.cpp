@@ -12,15 +12,15 @@ namespace media::recorder {
 
 namespace {
 
-struct ContextDeleter {
-    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct FrameDeleter {
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
+    struct ContextDeleter {
+        void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
+    };
+    struct FrameDeleter {
+        void operator()(AVFrame *f) const { av_frame_free(&f); }
+    };
+    struct PacketDeleter {
+        void operator()(AVPacket *p) const { av_packet_free(&p); }
+    };
 
 } // namespace
 
@@ -42,7 +42,7 @@ bool SampleAudioEncoder::encode(const std::vector<float> &samples, std::vector<E
     context->sample_rate = kSampleRate;
     av_channel_layout_default(&context->ch_layout, 1);
     context->bit_rate = kBitRate;
-    context->time_base = AVRational{1, kSampleRate};
+    context->time_base = AVRational { 1, kSampleRate };
     // The AAC setup goes into the AVI stream format, not into every frame.
     context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (avcodec_open2(context.get(), encoder, nullptr) < 0) {
@@ -70,7 +70,8 @@ bool SampleAudioEncoder::encode(const std::vector<float> &samples, std::vector<E
 
     int64_t pts = 0;
     for (size_t start = 0; start < samples.size(); start += static_cast<size_t>(m_frameSize)) {
-        const int count = static_cast<int>(std::min<size_t>(static_cast<size_t>(m_frameSize), samples.size() - start));
+        const int count
+            = static_cast<int>(std::min<size_t>(static_cast<size_t>(m_frameSize), samples.size() - start));
         frame->nb_samples = count;
         frame->format = AV_SAMPLE_FMT_FLTP;
         frame->sample_rate = kSampleRate;

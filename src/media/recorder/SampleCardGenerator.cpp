@@ -1,5 +1,6 @@
 #include "media/recorder/SampleCardGenerator.h"
 
+#include "media/recorder/PowerLossCut.h"
 #include "media/recorder/SampleDrive.h"
 #include "media/recorder/SampleRandom.h"
 #include "media/recorder/SampleRecordingWriter.h"
@@ -17,28 +18,32 @@ const char *const SampleCardGenerator::kSetupFileName = "setup.xml";
 
 namespace {
 
-constexpr int kKoreaUtcOffsetMinutes = 9 * 60;
-// Parking recordings come this long after the drive ended.
-constexpr int64_t kParkingDelayMs = 25 * 60 * 1000;
+    constexpr int kKoreaUtcOffsetMinutes = 9 * 60;
+    // Parking recordings come this long after the drive ended.
+    constexpr int64_t kParkingDelayMs = 25 * 60 * 1000;
 
 } // namespace
 
-SampleCardGenerator::SampleCardGenerator(SampleCardOptions options) : m_options(std::move(options)) {}
+SampleCardGenerator::SampleCardGenerator(SampleCardOptions options)
+    : m_options(std::move(options))
+{
+}
 
 std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
 {
     SampleRandom random(m_options.seed);
-    const int duration =
-        m_options.minutes > 0 ? static_cast<int>(std::lround(m_options.minutes * 60000.0)) : kDefaultDurationMs;
+    const int duration = m_options.minutes > 0 ? static_cast<int>(std::lround(m_options.minutes * 60000.0))
+                                               : kDefaultDurationMs;
     // A morning drive on 7 March 2024, starting between 08:50 and 09:00 local time.
-    const int64_t localStartMs =
-        QDateTime(QDate(2024, 3, 7), QTime(8, 50, 0), QTimeZone::utc()).toMSecsSinceEpoch() +
-        int64_t(random.between(0, 599)) * 1000;
+    const int64_t localStartMs
+        = QDateTime(QDate(2024, 3, 7), QTime(8, 50, 0), QTimeZone::utc()).toMSecsSinceEpoch()
+        + int64_t(random.between(0, 599)) * 1000;
     const int64_t driveStartUtcMs = localStartMs - int64_t(kKoreaUtcOffsetMinutes) * 60000;
 
     std::vector<SampleRecordingPlan> plans;
-    plans.reserve(8);  // add() hands out references into it
-    const auto add = [&](const char *folder, char kind, int64_t utcMs, double driveS) -> SampleRecordingPlan & {
+    plans.reserve(9); // add() hands out references into it
+    const auto add
+        = [&](const char *folder, char kind, int64_t utcMs, double driveS) -> SampleRecordingPlan & {
         SampleRecordingPlan p;
         p.folder = QString::fromLatin1(folder);
         p.kind = kind;
@@ -61,7 +66,8 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     // Names carry whole seconds, so each segment starts on a second of its own.
     const double segmentS = std::max(1.0, std::ceil(duration / 1000.0));
     double driveS = std::max(120.0, segmentS);
-    const auto nextUtc = [&]() { return driveStartUtcMs + static_cast<int64_t>(std::lround(driveS * 1000.0)); };
+    const auto nextUtc
+        = [&]() { return driveStartUtcMs + static_cast<int64_t>(std::lround(driveS * 1000.0)); };
     add("NORMAL", 'N', nextUtc(), driveS);
     driveS += segmentS;
     add("NORMAL", 'N', nextUtc(), driveS);
@@ -74,6 +80,12 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     driveS += segmentS;
     add("NORMAL", 'N', nextUtc(), driveS).hasRear = false;
     driveS += segmentS;
+    // A crash that cut the recorder's power while it was writing the event.
+    SampleRecordingPlan &crash = add("EVENT", 'S', nextUtc(), driveS);
+    crash.impactMs = impactTime();
+    crash.impactStrength = random.uniform(50, 60);
+    crash.cutByPowerLoss = true;
+    driveS += segmentS;
 
     // Parked: a knock on the car, later a passer-by in front of it while the receiver, woken by
     // the motion, has no fix yet.
@@ -82,7 +94,8 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     knock.parked = true;
     knock.impactMs = impactTime();
     knock.impactStrength = random.uniform(25, 40);
-    SampleRecordingPlan &motion = add("PARKING", 'M', parkedUtc + 13 * 60 * 1000 + random.between(0, 59) * 1000, driveS);
+    SampleRecordingPlan &motion
+        = add("PARKING", 'M', parkedUtc + 13 * 60 * 1000 + random.between(0, 59) * 1000, driveS);
     motion.parked = true;
     motion.gpsFix = false;
     motion.impactMs = impactTime();
@@ -118,7 +131,7 @@ bool SampleCardGenerator::generate()
             m_error = QStringLiteral("cannot create the folder %1").arg(root.filePath(p.folder));
             return false;
         }
-        for (const char channel : {'F', 'R'}) {
+        for (const char channel : { 'F', 'R' }) {
             if (channel == 'R' && !p.hasRear)
                 continue;
             const QString relative = p.relativePath(channel);
@@ -136,16 +149,16 @@ bool SampleCardGenerator::generateFile(size_t planIndex, char channel, const QSt
 {
     m_error.clear();
     const std::vector<SampleRecordingPlan> plans = plan();
-    if (planIndex >= plans.size() || (channel != 'F' && channel != 'R') ||
-        (channel == 'R' && !plans[planIndex].hasRear)) {
+    if (planIndex >= plans.size() || (channel != 'F' && channel != 'R')
+        || (channel == 'R' && !plans[planIndex].hasRear)) {
         m_error = QStringLiteral("the card has no such file");
         return false;
     }
     return writeFile(plans, planIndex, channel, path);
 }
 
-bool SampleCardGenerator::writeFile(const std::vector<SampleRecordingPlan> &plans, size_t index, char channel,
-                                    const QString &path)
+bool SampleCardGenerator::writeFile(
+    const std::vector<SampleRecordingPlan> &plans, size_t index, char channel, const QString &path)
 {
     // One drive covers every recording, so that back-to-back segments join up.
     double driveEndS = 1;
@@ -154,11 +167,17 @@ bool SampleCardGenerator::writeFile(const std::vector<SampleRecordingPlan> &plan
     const SampleDrive drive(m_options.seed * 7919 + 17, static_cast<int>(std::ceil(driveEndS)));
 
     const SampleRecordingPlan &p = plans[index];
-    SampleRecordingWriter writer(p, drive, m_options.seed * 1000003 + index, m_options.codec, m_options.threads);
-    const SampleRecordingWriter::Channel front{'F', kFrontWidth, kFrontHeight, true, true};
-    const SampleRecordingWriter::Channel rear{'R', kRearWidth, kRearHeight, false, false};
+    SampleRecordingWriter writer(
+        p, drive, m_options.seed * 1000003 + index, m_options.codec, m_options.threads);
+    const SampleRecordingWriter::Channel front { 'F', kFrontWidth, kFrontHeight, true, true };
+    const SampleRecordingWriter::Channel rear { 'R', kRearWidth, kRearHeight, false, false };
     if (!writer.write(path, channel == 'F' ? front : rear)) {
         m_error = QStringLiteral("cannot write %1: %2").arg(p.relativePath(channel), writer.errorString());
+        return false;
+    }
+    QString cutError;
+    if (p.cutByPowerLoss && !CutLikePowerLoss(path, PowerLossCutOptions { true }, &cutError)) {
+        m_error = QStringLiteral("cannot cut %1: %2").arg(p.relativePath(channel), cutError);
         return false;
     }
     return true;

@@ -13,11 +13,11 @@
 namespace media::recorder {
 
 struct SampleCardOptions {
-    QString directory;          // the card's root; created when missing
+    QString directory; // the card's root; created when missing
     uint64_t seed = 1;
-    double minutes = 0;         // length of each recording; 0 gives the short test recordings
+    double minutes = 0; // length of each recording; 0 gives the short test recordings
     SampleVideoCodec codec = SampleVideoCodec::Automatic;
-    int threads = 2;            // encoder threads per file
+    int threads = 2; // encoder threads per file
     // Writes the recorder's settings file at the given path; the card is incomplete without it.
     std::function<bool(const QString &path, QString *error)> writeSetup;
     // Told about each file as it is written (relative path), for progress output.
@@ -26,8 +26,9 @@ struct SampleCardOptions {
 
 // Writes a memory card as the two-camera recorder leaves it: the settings file in the root, the
 // recordings of every kind as front and rear files in the recorder's folders (NORMAL, EVENT,
-// MANUAL, PARKING, and SAVE for protected ones), one recording without a rear file and one
-// recorded before the GPS receiver had a fix. The same seed gives the same names and telemetry.
+// MANUAL, PARKING, and SAVE for protected ones), one recording without a rear file, one
+// recorded before the GPS receiver had a fix, and one event whose files the recorder could not
+// finish because a crash cut its power. The same seed gives the same names and telemetry.
 class SampleCardGenerator
 {
 public:
@@ -53,7 +54,8 @@ public:
     static const char *const kSetupFileName;
 
 private:
-    bool writeFile(const std::vector<SampleRecordingPlan> &plans, size_t index, char channel, const QString &path);
+    bool writeFile(
+        const std::vector<SampleRecordingPlan> &plans, size_t index, char channel, const QString &path);
 
     SampleCardOptions m_options;
     QString m_error;

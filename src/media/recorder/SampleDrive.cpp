@@ -9,52 +9,50 @@ namespace media::recorder {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kMetresPerDegreeLatitude = 110950.0;
+    constexpr double kPi = 3.14159265358979323846;
+    constexpr double kMetresPerDegreeLatitude = 110950.0;
 
-// Clockwise round the blocks between Gangnam, Samseong, Cheongdam and Sinsa stations.
-constexpr struct {
-    double latitude;
-    double longitude;
-} kLoop[] = {
-    {37.49795, 127.02760},  // Gangnam station, east on Teheran-ro
-    {37.50075, 127.03650},  // Yeoksam
-    {37.50450, 127.04900},  // Seolleung
-    {37.50885, 127.06310},  // Samseong, north on Yeongdong-daero
-    {37.51470, 127.06000},
-    {37.51930, 127.05330},  // Cheongdam, west on Dosan-daero
-    {37.52280, 127.04320},
-    {37.51950, 127.03450},
-    {37.51640, 127.02020},  // Sinsa, south on Gangnam-daero
-    {37.51100, 127.02150},  // Nonhyeon
-    {37.50450, 127.02500},  // Sinnonhyeon
-};
+    // Clockwise round the blocks between Gangnam, Samseong, Cheongdam and Sinsa stations.
+    constexpr struct {
+        double latitude;
+        double longitude;
+    } kLoop[] = {
+        { 37.49795, 127.02760 }, // Gangnam station, east on Teheran-ro
+        { 37.50075, 127.03650 }, // Yeoksam
+        { 37.50450, 127.04900 }, // Seolleung
+        { 37.50885, 127.06310 }, // Samseong, north on Yeongdong-daero
+        { 37.51470, 127.06000 }, { 37.51930, 127.05330 }, // Cheongdam, west on Dosan-daero
+        { 37.52280, 127.04320 }, { 37.51950, 127.03450 },
+        { 37.51640, 127.02020 }, // Sinsa, south on Gangnam-daero
+        { 37.51100, 127.02150 }, // Nonhyeon
+        { 37.50450, 127.02500 }, // Sinnonhyeon
+    };
 
-double metresPerDegreeLongitude(double latitude)
-{
-    return 111320.0 * std::cos(latitude * kPi / 180.0);
-}
+    double metresPerDegreeLongitude(double latitude)
+    {
+        return 111320.0 * std::cos(latitude * kPi / 180.0);
+    }
 
-double bearing(double lat1, double lon1, double lat2, double lon2)
-{
-    const double north = (lat2 - lat1) * kMetresPerDegreeLatitude;
-    const double east = (lon2 - lon1) * metresPerDegreeLongitude(lat1);
-    double degrees = std::atan2(east, north) * 180.0 / kPi;
-    return degrees < 0 ? degrees + 360.0 : degrees;
-}
+    double bearing(double lat1, double lon1, double lat2, double lon2)
+    {
+        const double north = (lat2 - lat1) * kMetresPerDegreeLatitude;
+        const double east = (lon2 - lon1) * metresPerDegreeLongitude(lat1);
+        double degrees = std::atan2(east, north) * 180.0 / kPi;
+        return degrees < 0 ? degrees + 360.0 : degrees;
+    }
 
 } // namespace
 
 SampleDrive::SampleDrive(uint64_t seed, int durationSeconds)
 {
     for (const auto &p : kLoop)
-        m_route.push_back({p.latitude, p.longitude});
+        m_route.push_back({ p.latitude, p.longitude });
     m_route.push_back(m_route.front());
     m_routeDistance.push_back(0);
     for (size_t i = 1; i < m_route.size(); ++i) {
         const double north = (m_route[i].latitude - m_route[i - 1].latitude) * kMetresPerDegreeLatitude;
-        const double east =
-            (m_route[i].longitude - m_route[i - 1].longitude) * metresPerDegreeLongitude(m_route[i - 1].latitude);
+        const double east = (m_route[i].longitude - m_route[i - 1].longitude)
+            * metresPerDegreeLongitude(m_route[i - 1].latitude);
         m_routeDistance.push_back(m_routeDistance.back() + std::hypot(north, east));
     }
     m_loopLength = m_routeDistance.back();
@@ -82,8 +80,8 @@ SampleDrive::SampleDrive(uint64_t seed, int durationSeconds)
         speed += std::clamp(step, -11.0, 8.0) + (target > 0 ? random.uniform(-0.6, 0.6) : 0.0);
         speed = std::max(0.0, speed);
         m_speedKmh[static_cast<size_t>(s)] = speed;
-        m_distanceM[static_cast<size_t>(s)] =
-            m_distanceM[static_cast<size_t>(s - 1)] + (m_speedKmh[static_cast<size_t>(s - 1)] + speed) / 2.0 / 3.6;
+        m_distanceM[static_cast<size_t>(s)] = m_distanceM[static_cast<size_t>(s - 1)]
+            + (m_speedKmh[static_cast<size_t>(s - 1)] + speed) / 2.0 / 3.6;
     }
 }
 
@@ -93,7 +91,8 @@ void SampleDrive::position(double distanceM, DriveState &state) const
     if (along < 0)
         along += m_loopLength;
     const auto upper = std::upper_bound(m_routeDistance.begin(), m_routeDistance.end(), along);
-    const size_t i = std::clamp<size_t>(static_cast<size_t>(upper - m_routeDistance.begin()), 1, m_route.size() - 1);
+    const size_t i
+        = std::clamp<size_t>(static_cast<size_t>(upper - m_routeDistance.begin()), 1, m_route.size() - 1);
     const double length = m_routeDistance[i] - m_routeDistance[i - 1];
     const double f = length > 0 ? (along - m_routeDistance[i - 1]) / length : 0.0;
     const Point &a = m_route[i - 1];
@@ -110,7 +109,8 @@ void SampleDrive::position(double distanceM, DriveState &state) const
         turn = std::remainder(turn, 360.0);
         const double metresPerSecond = state.speedKmh / 3.6;
         // Drivers take corners gently; the pull is limited to what a passenger feels as firm.
-        state.lateralMs2 = std::clamp(metresPerSecond * metresPerSecond * (turn * kPi / 180.0) / 30.0, -3.5, 3.5);
+        state.lateralMs2
+            = std::clamp(metresPerSecond * metresPerSecond * (turn * kPi / 180.0) / 30.0, -3.5, 3.5);
     }
 }
 

@@ -7,13 +7,13 @@ namespace media::recorder {
 
 // The vehicle's state at one moment of a simulated drive.
 struct DriveState {
-    double latitude = 0;    // decimal degrees
+    double latitude = 0; // decimal degrees
     double longitude = 0;
     double speedKmh = 0;
-    double courseDeg = 0;   // 0 north, clockwise
-    double distanceM = 0;   // driven since the start; moves the road markings of the picture
-    double accelerationMs2 = 0;  // along the road, positive when speeding up
-    double lateralMs2 = 0;       // across the road, positive in right turns
+    double courseDeg = 0; // 0 north, clockwise
+    double distanceM = 0; // driven since the start; moves the road markings of the picture
+    double accelerationMs2 = 0; // along the road, positive when speeding up
+    double lateralMs2 = 0; // across the road, positive in right turns
 };
 
 // A drive through Gangnam, Seoul, round a loop of main roads (Teheran-ro, Yeongdong-daero,
@@ -40,11 +40,11 @@ private:
     void position(double distanceM, DriveState &state) const;
 
     std::vector<Point> m_route;
-    std::vector<double> m_routeDistance;  // cumulative metres at each route point
+    std::vector<double> m_routeDistance; // cumulative metres at each route point
     double m_loopLength = 0;
     double m_startOffsetM = 0;
-    std::vector<double> m_speedKmh;   // one value per second
-    std::vector<double> m_distanceM;  // cumulative metres per second
+    std::vector<double> m_speedKmh; // one value per second
+    std::vector<double> m_distanceM; // cumulative metres per second
 };
 
 } // namespace media::recorder

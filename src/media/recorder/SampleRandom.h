@@ -9,7 +9,10 @@ namespace media::recorder {
 class SampleRandom
 {
 public:
-    explicit SampleRandom(uint64_t seed) : m_state(seed) {}
+    explicit SampleRandom(uint64_t seed)
+        : m_state(seed)
+    {
+    }
 
     uint64_t next()
     {

@@ -18,18 +18,22 @@ namespace media::recorder {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+    constexpr double kPi = 3.14159265358979323846;
 
 } // namespace
 
-SampleRecordingWriter::SampleRecordingWriter(const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed,
-                                             SampleVideoCodec codec, int threads)
-    : m_plan(plan), m_drive(drive), m_seed(seed), m_codec(codec), m_threads(threads)
+SampleRecordingWriter::SampleRecordingWriter(const SampleRecordingPlan &plan, const SampleDrive &drive,
+    uint64_t seed, SampleVideoCodec codec, int threads)
+    : m_plan(plan)
+    , m_drive(drive)
+    , m_seed(seed)
+    , m_codec(codec)
+    , m_threads(threads)
 {
 }
 
-std::vector<float> SampleRecordingWriter::soundtrack(const SampleRecordingPlan &plan, const SampleDrive &drive,
-                                                     uint64_t seed, int sampleRate)
+std::vector<float> SampleRecordingWriter::soundtrack(
+    const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed, int sampleRate)
 {
     SampleRandom noise(seed);
     // The encoder adds a frame of priming; leaving it out keeps the track as long as the picture.
@@ -42,7 +46,8 @@ std::vector<float> SampleRecordingWriter::soundtrack(const SampleRecordingPlan &
         if (!plan.parked) {
             const double speed = SampleTelemetry::stateAt(plan, drive, t * 1000.0).speedKmh;
             phase += 2 * kPi * (28.0 + speed * 0.9) / sampleRate;
-            value += 0.05 * std::sin(phase) + 0.02 * std::sin(2.0 * phase) + noise.uniform(-1, 1) * speed * 0.0004;
+            value += 0.05 * std::sin(phase) + 0.02 * std::sin(2.0 * phase)
+                + noise.uniform(-1, 1) * speed * 0.0004;
         }
         if (plan.impactMs >= 0) {
             const double since = t * 1000.0 - plan.impactMs;
@@ -54,8 +59,8 @@ std::vector<float> SampleRecordingWriter::soundtrack(const SampleRecordingPlan &
     return samples;
 }
 
-std::string SampleRecordingWriter::caption(const SampleRecordingPlan &plan, const DriveState &state, double timeMs,
-                                           char channel)
+std::string SampleRecordingWriter::caption(
+    const SampleRecordingPlan &plan, const DriveState &state, double timeMs, char channel)
 {
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(
         plan.startUtcMs + int64_t(timeMs) + int64_t(plan.utcOffsetMinutes) * 60000, QTimeZone::utc());
@@ -81,7 +86,7 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
     if (channel.withAudio) {
         SampleAudioEncoder audio;
         if (!audio.encode(soundtrack(m_plan, m_drive, m_seed ^ 0xA0D10ull, SampleAudioEncoder::kSampleRate),
-                          audioPackets)) {
+                audioPackets)) {
             m_error = audio.errorString();
             return false;
         }
@@ -114,7 +119,8 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
     // one chunk, then the audio frames that start in it.
     size_t nextRecord = 0;
     size_t nextAudio = 0;
-    const double audioFrameMs = audioFormat ? 1000.0 * audioFormat->samplesPerFrame / audioFormat->sampleRate : 0;
+    const double audioFrameMs
+        = audioFormat ? 1000.0 * audioFormat->samplesPerFrame / audioFormat->sampleRate : 0;
     const auto writeUpTo = [&](double timeMs) -> bool {
         std::vector<uint8_t> body;
         while (nextRecord < records.size() && records[nextRecord].timeMs <= timeMs) {
@@ -131,8 +137,8 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
         return true;
     };
     const auto writeVideo = [&](const EncodedPacket &packet) -> bool {
-        return writeUpTo(packet.index * 1000.0 / kFramesPerSecond) &&
-               avi.writeVideo(packet.data.data(), packet.data.size(), packet.keyFrame);
+        return writeUpTo(packet.index * 1000.0 / kFramesPerSecond)
+            && avi.writeVideo(packet.data.data(), packet.data.size(), packet.keyFrame);
     };
 
     const SampleScene scene(channel.letter == 'R', m_seed ^ static_cast<uint64_t>(channel.letter));
@@ -142,7 +148,8 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
         const double timeMs = frame * 1000.0 / kFramesPerSecond;
         const DriveState state = SampleTelemetry::stateAt(m_plan, m_drive, timeMs);
         YuvPicture picture = video.picture();
-        scene.render(picture, state.distanceM, state.courseDeg, caption(m_plan, state, timeMs, channel.letter));
+        scene.render(
+            picture, state.distanceM, state.courseDeg, caption(m_plan, state, timeMs, channel.letter));
         ok = video.encode(writeVideo);
     }
     ok = ok && video.flush(writeVideo) && writeUpTo(std::numeric_limits<double>::infinity()) && avi.finish();

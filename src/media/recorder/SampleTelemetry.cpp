@@ -11,15 +11,15 @@ namespace media::recorder {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kRest = 55.0;
-// Sensor counts per m/s^2: 1 g moves a reading by about 35.
-constexpr double kCountsPerMs2 = 3.5;
+    constexpr double kPi = 3.14159265358979323846;
+    constexpr double kRest = 55.0;
+    // Sensor counts per m/s^2: 1 g moves a reading by about 35.
+    constexpr double kCountsPerMs2 = 3.5;
 
-uint8_t reading(double value)
-{
-    return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 110L));
-}
+    uint8_t reading(double value)
+    {
+        return static_cast<uint8_t>(std::clamp(std::lround(value), 0L, 110L));
+    }
 
 } // namespace
 
@@ -35,8 +35,8 @@ double SampleTelemetry::jolt(double sinceImpactMs)
     return std::exp(-sinceImpactMs / 160.0) * std::cos(2 * kPi * sinceImpactMs / 240.0);
 }
 
-std::vector<SampleTelemetryRecord> SampleTelemetry::build(const SampleRecordingPlan &plan, const SampleDrive &drive,
-                                                          uint64_t seed)
+std::vector<SampleTelemetryRecord> SampleTelemetry::build(
+    const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed)
 {
     SampleRandom random(seed);
     std::vector<SampleTelemetryRecord> records;
@@ -55,21 +55,23 @@ std::vector<SampleTelemetryRecord> SampleTelemetry::build(const SampleRecordingP
         fix.speedKmh = plan.parked ? gpsNoise.uniform(0.0, 0.3) : state.speedKmh;
         fix.courseDeg = state.courseDeg;
         const std::string sentence = makeRmcSentence(fixUtcMs, plan.gpsFix ? &fix : nullptr);
-        records.push_back({timeMs, telemetry::makeGpsPayload(sentence)});
+        records.push_back({ timeMs, telemetry::makeGpsPayload(sentence) });
     }
 
     // G-sensor at 10 Hz.
     const int sensorPhaseMs = random.between(0, 30);
     SampleRandom sensorNoise = random.fork(2);
     // The jolt's peak falls on a reading, as the sensor's own trigger would have it.
-    const double impactAt =
-        plan.impactMs < 0 ? -1.0 : sensorPhaseMs + 100.0 * std::ceil((plan.impactMs - sensorPhaseMs) / 100.0);
+    const double impactAt = plan.impactMs < 0
+        ? -1.0
+        : sensorPhaseMs + 100.0 * std::ceil((plan.impactMs - sensorPhaseMs) / 100.0);
     for (int step = 0; step * 100 + sensorPhaseMs < plan.durationMs; ++step) {
         const double t = step * 100.0 + sensorPhaseMs;
         const DriveState state = stateAt(plan, drive, t);
         // Road vibration grows with speed; a parked car only sees the sensor's own noise.
         const double vibration = plan.parked ? 0.8 : 1.0 + state.speedKmh / 25.0;
-        double x = kRest - 2.0 + state.accelerationMs2 * kCountsPerMs2 + sensorNoise.uniform(-1, 1) * vibration;
+        double x
+            = kRest - 2.0 + state.accelerationMs2 * kCountsPerMs2 + sensorNoise.uniform(-1, 1) * vibration;
         double y = kRest + state.lateralMs2 * kCountsPerMs2 + sensorNoise.uniform(-1, 1) * vibration;
         double z = kRest + 3.0 + sensorNoise.uniform(-1, 1) * vibration * 1.5;
         if (impactAt >= 0) {
@@ -78,11 +80,12 @@ std::vector<SampleTelemetryRecord> SampleTelemetry::build(const SampleRecordingP
             y -= 0.6 * j;
             z += 0.8 * jolt(t - impactAt + 40) * plan.impactStrength;
         }
-        records.push_back({static_cast<uint32_t>(t), telemetry::makeGSensorPayload(reading(x), reading(y), reading(z))});
+        records.push_back(
+            { static_cast<uint32_t>(t), telemetry::makeGSensorPayload(reading(x), reading(y), reading(z)) });
     }
 
     std::stable_sort(records.begin(), records.end(),
-                     [](const SampleTelemetryRecord &a, const SampleTelemetryRecord &b) { return a.timeMs < b.timeMs; });
+        [](const SampleTelemetryRecord &a, const SampleTelemetryRecord &b) { return a.timeMs < b.timeMs; });
     return records;
 }
 

@@ -10,7 +10,7 @@ namespace media::recorder {
 
 struct SampleTelemetryRecord {
     uint32_t timeMs = 0;
-    std::vector<uint8_t> payload;  // as GetNextRecord hands it out
+    std::vector<uint8_t> payload; // as GetNextRecord hands it out
 };
 
 // The recorder's sensor output for one recording, in time order: one RMC sentence per second
@@ -20,8 +20,8 @@ struct SampleTelemetryRecord {
 class SampleTelemetry
 {
 public:
-    static std::vector<SampleTelemetryRecord> build(const SampleRecordingPlan &plan, const SampleDrive &drive,
-                                                    uint64_t seed);
+    static std::vector<SampleTelemetryRecord> build(
+        const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed);
 
     // The car's state at t ms into the recording.
     static DriveState stateAt(const SampleRecordingPlan &plan, const SampleDrive &drive, double timeMs);

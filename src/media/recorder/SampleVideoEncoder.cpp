@@ -46,8 +46,8 @@ bool SampleVideoEncoder::open(int width, int height, int framesPerSecond, Sample
     m_context->width = width;
     m_context->height = height;
     m_context->pix_fmt = AV_PIX_FMT_YUV420P;
-    m_context->time_base = AVRational{1, framesPerSecond};
-    m_context->framerate = AVRational{framesPerSecond, 1};
+    m_context->time_base = AVRational { 1, framesPerSecond };
+    m_context->framerate = AVRational { framesPerSecond, 1 };
     m_context->gop_size = framesPerSecond;
     m_context->max_b_frames = 0;
     m_context->thread_count = threads;

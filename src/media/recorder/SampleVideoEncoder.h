@@ -20,7 +20,7 @@ enum class SampleVideoCodec { Automatic, H264, Mpeg4 };
 // One encoded picture as it goes into an AVI chunk.
 struct EncodedPacket {
     std::vector<uint8_t> data;
-    int64_t index = 0;  // frame number (video) or frame count (audio) of its presentation
+    int64_t index = 0; // frame number (video) or frame count (audio) of its presentation
     bool keyFrame = false;
 };
 

@@ -11,12 +11,12 @@ using StreamParseResult = int32_t;
 inline constexpr StreamParseResult kStreamParseOk = 0;
 inline constexpr StreamParseResult kStreamParseEndOfFile = 38;
 // No record this time; the caller may ask again (the source is not open, or a read failed).
-inline constexpr StreamParseResult kStreamParseNotReady = 21;      // ERROR_NOT_READY
+inline constexpr StreamParseResult kStreamParseNotReady = 21; // ERROR_NOT_READY
 // Bad arguments (null pointers, zero capacity, a range that makes no sense).
-inline constexpr StreamParseResult kStreamParseInvalidArg = 87;    // ERROR_INVALID_PARAMETER
+inline constexpr StreamParseResult kStreamParseInvalidArg = 87; // ERROR_INVALID_PARAMETER
 // The record does not fit the caller's buffer; *length holds the size it needs and the record
 // stays the next one.
-inline constexpr StreamParseResult kStreamParseMoreData = 234;     // ERROR_MORE_DATA
+inline constexpr StreamParseResult kStreamParseMoreData = 234; // ERROR_MORE_DATA
 
 // The largest record payload a recording may carry, and so the buffer a caller should offer.
 // A caller that terminates the record with a 0 byte needs one byte more.

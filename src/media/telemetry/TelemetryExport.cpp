@@ -12,20 +12,20 @@ namespace media {
 
 namespace {
 
-QString degrees(float stored)
-{
-    return QString::number(CoordinateToDegrees(stored), 'f', 6);
-}
-
-std::vector<const TelemetryExportEntry *> validFixes(const std::vector<TelemetryExportEntry> &entries)
-{
-    std::vector<const TelemetryExportEntry *> fixes;
-    for (const TelemetryExportEntry &e : entries) {
-        if (e.kind == telemetry::RecordKind::Gps && e.fix.IsValid())
-            fixes.push_back(&e);
+    QString degrees(float stored)
+    {
+        return QString::number(CoordinateToDegrees(stored), 'f', 6);
     }
-    return fixes;
-}
+
+    std::vector<const TelemetryExportEntry *> validFixes(const std::vector<TelemetryExportEntry> &entries)
+    {
+        std::vector<const TelemetryExportEntry *> fixes;
+        for (const TelemetryExportEntry &e : entries) {
+            if (e.kind == telemetry::RecordKind::Gps && e.fix.IsValid())
+                fixes.push_back(&e);
+        }
+        return fixes;
+    }
 
 } // namespace
 
@@ -56,7 +56,7 @@ std::vector<TelemetryExportEntry> TelemetryExport::collect(IStreamParseData &sou
             entry.sentence = sentence;
             entry.fix = CGps(timeMs, sentence);
         } else if (entry.kind == telemetry::RecordKind::GSensor) {
-            entry.sample = {buffer[4], buffer[5], buffer[6], timeMs};
+            entry.sample = { buffer[4], buffer[5], buffer[6], timeMs };
         }
         entries.push_back(std::move(entry));
     }
@@ -75,7 +75,7 @@ QByteArray TelemetryExport::toCsv(const std::vector<TelemetryExportEntry> &entri
 {
     QByteArray out = "time_ms,kind,latitude,longitude,speed_kmh,course,utc,fix,x,y,z\n";
     for (const TelemetryExportEntry &e : entries) {
-        QStringList row{QString::number(e.timeMs)};
+        QStringList row { QString::number(e.timeMs) };
         switch (e.kind) {
         case telemetry::RecordKind::Gps:
             if (e.fix.IsValid()) {
@@ -84,8 +84,8 @@ QByteArray TelemetryExport::toCsv(const std::vector<TelemetryExportEntry> &entri
                     << utcText(e.fix) << QStringLiteral("valid");
             } else {
                 // A fix the receiver marked void keeps its row; only its time is worth showing.
-                row << QStringLiteral("gps") << QString() << QString() << QString() << QString() << utcText(e.fix)
-                    << QStringLiteral("invalid");
+                row << QStringLiteral("gps") << QString() << QString() << QString() << QString()
+                    << utcText(e.fix) << QStringLiteral("invalid");
             }
             row << QString() << QString() << QString();
             break;
@@ -130,9 +130,9 @@ QByteArray TelemetryExport::toGpx(const std::vector<TelemetryExportEntry> &entri
             xml.writeTextElement(QStringLiteral("time"), when);
         xml.writeEndElement();
     }
-    xml.writeEndElement();  // trkseg
-    xml.writeEndElement();  // trk
-    xml.writeEndElement();  // gpx
+    xml.writeEndElement(); // trkseg
+    xml.writeEndElement(); // trk
+    xml.writeEndElement(); // gpx
     xml.writeEndDocument();
     return out;
 }
@@ -158,10 +158,11 @@ QByteArray TelemetryExport::toKml(const std::vector<TelemetryExportEntry> &entri
     xml.writeTextElement(QStringLiteral("tessellate"), QStringLiteral("1"));
     QStringList coordinates;
     for (const TelemetryExportEntry *e : fixes)
-        coordinates << degrees(e->fix.longitude) + QLatin1Char(',') + degrees(e->fix.latitude) + QStringLiteral(",0");
+        coordinates << degrees(e->fix.longitude) + QLatin1Char(',') + degrees(e->fix.latitude)
+                + QStringLiteral(",0");
     xml.writeTextElement(QStringLiteral("coordinates"), coordinates.join(QLatin1Char(' ')));
-    xml.writeEndElement();  // LineString
-    xml.writeEndElement();  // Placemark
+    xml.writeEndElement(); // LineString
+    xml.writeEndElement(); // Placemark
 
     // ...and with the time of every fix for viewers that replay tracks.
     xml.writeStartElement(QStringLiteral("Placemark"));
@@ -171,12 +172,11 @@ QByteArray TelemetryExport::toKml(const std::vector<TelemetryExportEntry> &entri
         xml.writeTextElement(QStringLiteral("when"), utcText(e->fix));
     for (const TelemetryExportEntry *e : fixes)
         xml.writeTextElement(gx, QStringLiteral("coord"),
-                             degrees(e->fix.longitude) + QLatin1Char(' ') + degrees(e->fix.latitude) +
-                                 QStringLiteral(" 0"));
-    xml.writeEndElement();  // gx:Track
-    xml.writeEndElement();  // Placemark
-    xml.writeEndElement();  // Document
-    xml.writeEndElement();  // kml
+            degrees(e->fix.longitude) + QLatin1Char(' ') + degrees(e->fix.latitude) + QStringLiteral(" 0"));
+    xml.writeEndElement(); // gx:Track
+    xml.writeEndElement(); // Placemark
+    xml.writeEndElement(); // Document
+    xml.writeEndElement(); // kml
     xml.writeEndDocument();
     return out;
 }
@@ -191,8 +191,8 @@ QByteArray TelemetryExport::toNmea(const std::vector<TelemetryExportEntry> &entr
     return out;
 }
 
-QByteArray TelemetryExport::render(Format format, const std::vector<TelemetryExportEntry> &entries,
-                                   const QString &name)
+QByteArray TelemetryExport::render(
+    Format format, const std::vector<TelemetryExportEntry> &entries, const QString &name)
 {
     switch (format) {
     case Format::Csv:

@@ -17,9 +17,9 @@ namespace media {
 struct TelemetryExportEntry {
     uint32_t timeMs = 0;
     telemetry::RecordKind kind = telemetry::RecordKind::Unknown;
-    std::string sentence;  // GPS: the NMEA sentence from its '$'
-    CGps fix;              // GPS: parsed, valid or not
-    GSensorSample sample;  // G-sensor
+    std::string sentence; // GPS: the NMEA sentence from its '$'
+    CGps fix; // GPS: parsed, valid or not
+    GSensorSample sample; // G-sensor
 };
 
 // Turns a recording's telemetry into files for other programs: a CSV table of every record, the
@@ -37,7 +37,8 @@ public:
     static QByteArray toGpx(const std::vector<TelemetryExportEntry> &entries, const QString &name);
     static QByteArray toKml(const std::vector<TelemetryExportEntry> &entries, const QString &name);
     static QByteArray toNmea(const std::vector<TelemetryExportEntry> &entries);
-    static QByteArray render(Format format, const std::vector<TelemetryExportEntry> &entries, const QString &name);
+    static QByteArray render(
+        Format format, const std::vector<TelemetryExportEntry> &entries, const QString &name);
 
     // "2024-03-07T00:05:30Z" for a fix's UTC time; empty when the sentence had no date and time.
     static QString utcText(const CGps &fix);

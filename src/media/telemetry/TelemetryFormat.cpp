@@ -15,7 +15,7 @@ RecordKind classifyRecord(const uint8_t *payload, uint32_t length)
 
 std::vector<uint8_t> makeGSensorPayload(uint8_t x, uint8_t y, uint8_t z)
 {
-    return {kGSensorTag, 0, 0, 0, x, y, z};
+    return { kGSensorTag, 0, 0, 0, x, y, z };
 }
 
 std::vector<uint8_t> makeGpsPayload(std::string_view sentence)
@@ -32,9 +32,9 @@ bool appendRecord(std::vector<uint8_t> &chunkBody, uint32_t timeMs, const std::v
     if (payload.empty() || payload.size() > kMaxPayload)
         return false;
     const auto length = static_cast<uint16_t>(payload.size());
-    const uint8_t header[kRecordHeaderSize] = {
-        static_cast<uint8_t>(timeMs), static_cast<uint8_t>(timeMs >> 8), static_cast<uint8_t>(timeMs >> 16),
-        static_cast<uint8_t>(timeMs >> 24), static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
+    const uint8_t header[kRecordHeaderSize] = { static_cast<uint8_t>(timeMs),
+        static_cast<uint8_t>(timeMs >> 8), static_cast<uint8_t>(timeMs >> 16),
+        static_cast<uint8_t>(timeMs >> 24), static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8) };
     chunkBody.insert(chunkBody.end(), header, header + kRecordHeaderSize);
     chunkBody.insert(chunkBody.end(), payload.begin(), payload.end());
     return true;

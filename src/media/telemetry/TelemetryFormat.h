@@ -9,7 +9,7 @@
 // payload. docs/telemetry-format.md describes it with an example.
 namespace media::telemetry {
 
-inline constexpr char kChunkId[4] = {'t', 'l', 'm', '0'};
+inline constexpr char kChunkId[4] = { 't', 'l', 'm', '0' };
 inline constexpr uint32_t kRecordHeaderSize = 6;
 inline constexpr uint32_t kMaxPayload = 1024;
 inline constexpr uint8_t kGSensorTag = 'M';
@@ -32,11 +32,14 @@ std::vector<uint8_t> makeGpsPayload(std::string_view sentence);
 // empty ones are refused (false): a reader would skip or cut them.
 bool appendRecord(std::vector<uint8_t> &chunkBody, uint32_t timeMs, const std::vector<uint8_t> &payload);
 
-inline uint16_t readLe16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t readLe16(const uint8_t *p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t readLe32(const uint8_t *p)
 {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8)
+        | (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 } // namespace media::telemetry

@@ -3,24 +3,30 @@
 #include "media/telemetry/TelemetryFormat.h"
 
 #include <array>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace media {
 
 namespace {
 
-constexpr double kKnotsToKmh = 1.852;
+    constexpr double kKnotsToKmh = 1.852;
 
-// The speed field is read as far as it is a decimal number, like the standard conversion.
-double readDecimal(const char *begin, const char *end)
-{
-    char field[64];
-    const size_t length = std::min<size_t>(static_cast<size_t>(end - begin), sizeof field - 1);
-    std::memcpy(field, begin, length);
-    field[length] = '\0';
-    return std::strtod(field, nullptr);
-}
+    // The speed field is read as far as it is a decimal number. NMEA writes a '.' whatever the
+    // user's locale, so the conversion must not follow the locale (where the decimal sign is a
+    // comma, the C library would read "22.40" as 22). A field without a number reads as 0, as
+    // in the C library; one beyond the range of a double reads as NaN.
+    double readDecimal(const char *begin, const char *end)
+    {
+        while (begin < end && (*begin == ' ' || *begin == '+'))
+            ++begin;
+        double value = 0;
+        if (std::from_chars(begin, end, value).ec == std::errc::result_out_of_range)
+            return std::numeric_limits<double>::quiet_NaN();
+        return value;
+    }
 
 } // namespace
 
@@ -42,7 +48,7 @@ bool TelemetryLoader::ReadSpeedFromRecordText(const char *text, float &speedKmh)
     const char *latitudeEnd = std::strchr(text + 22, ',');
     if (!latitudeEnd || end - latitudeEnd < 3)
         return false;
-    const char *longitude = latitudeEnd + 3;  // past the hemisphere letter and its comma
+    const char *longitude = latitudeEnd + 3; // past the hemisphere letter and its comma
     const char *longitudeEnd = std::strchr(longitude, ',');
     if (!longitudeEnd || end - longitudeEnd < 3)
         return false;
@@ -50,14 +56,16 @@ bool TelemetryLoader::ReadSpeedFromRecordText(const char *text, float &speedKmh)
     const char *speedEnd = std::strchr(speedField, ',');
     if (!speedEnd)
         return false;
-    const double kmh = readDecimal(speedField, speedEnd) * kKnotsToKmh;
+    const double kmh = std::trunc(readDecimal(speedField, speedEnd) * kKnotsToKmh);
+    // Damaged text ("nan", a hundred digits) gives no speed rather than an undefined conversion.
+    if (!(kmh >= std::numeric_limits<int>::min() && kmh <= std::numeric_limits<int>::max()))
+        return false;
     speedKmh = static_cast<float>(static_cast<int>(kmh));
     return true;
 }
 
 TelemetryLoader::Result TelemetryLoader::Load(IStreamParseData *source, int64_t durationMs, CGPSArray &track,
-                                              std::vector<GSensorSample> &samples, ISpeedItemSink *speed,
-                                              uint32_t maxFruitlessCalls)
+    std::vector<GSensorSample> &samples, ISpeedItemSink *speed, uint32_t maxFruitlessCalls)
 {
     Result result;
     if (durationMs <= 0 || !source)
@@ -94,7 +102,7 @@ TelemetryLoader::Result TelemetryLoader::Load(IStreamParseData *source, int64_t 
             ++result.gsensorRecords;
             if (second != lastGSensorSecond) {
                 lastGSensorSecond = second;
-                samples.push_back({buffer[4], buffer[5], buffer[6], timeMs});
+                samples.push_back({ buffer[4], buffer[5], buffer[6], timeMs });
                 ++result.samplesAdded;
             }
             break;
@@ -105,14 +113,14 @@ TelemetryLoader::Result TelemetryLoader::Load(IStreamParseData *source, int64_t 
             if (fix.IsValid()) {
                 ++result.validFixes;
                 if (speed)
-                    speed->Add({static_cast<int32_t>(timeMs), fix.GetFixTime(), fix.speed, 1});
+                    speed->Add({ static_cast<int32_t>(timeMs), fix.GetFixTime(), fix.speed, 1 });
                 track.Add(fix);
             }
             if (second != lastGpsSecond) {
                 lastGpsSecond = second;
                 float kmh = 0;
                 if (speed && ReadSpeedFromRecordText(text, kmh))
-                    speed->Update({static_cast<int32_t>(timeMs), 0, kmh, 1});
+                    speed->Update({ static_cast<int32_t>(timeMs), 0, kmh, 1 });
             }
             break;
         }

@@ -24,21 +24,21 @@ public:
     static constexpr uint32_t kMaxRecords = 16 * 1024 * 1024;
 
     struct Result {
-        uint32_t records = 0;          // records delivered
+        uint32_t records = 0; // records delivered
         uint32_t gsensorRecords = 0;
         uint32_t gpsRecords = 0;
-        uint32_t ignoredRecords = 0;   // neither kind
+        uint32_t ignoredRecords = 0; // neither kind
         uint32_t validFixes = 0;
         uint32_t samplesAdded = 0;
-        uint32_t fruitlessCalls = 0;   // answers other than a record or the end
-        bool reachedEnd = false;       // the source reported the end of its records
+        uint32_t fruitlessCalls = 0; // answers other than a record or the end
+        bool reachedEnd = false; // the source reported the end of its records
     };
 
     // Reads the source to its end. Nothing is loaded when the duration is not greater than 0 or
     // there is no source. The speed gauge is optional.
     static Result Load(IStreamParseData *source, int64_t durationMs, CGPSArray &track,
-                       std::vector<GSensorSample> &samples, ISpeedItemSink *speed,
-                       uint32_t maxFruitlessCalls = kDefaultMaxFruitlessCalls);
+        std::vector<GSensorSample> &samples, ISpeedItemSink *speed,
+        uint32_t maxFruitlessCalls = kDefaultMaxFruitlessCalls);
 
     // The speed re-read: the speed field of an RMC record text (tag byte at index 0, the '$' at
     // index 1) in whole km/h. False when the text does not carry a usable speed by that rule.

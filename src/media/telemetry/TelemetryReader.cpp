@@ -12,209 +12,219 @@ namespace media {
 
 namespace {
 
-using ChunkVisitor = std::function<void(const uint8_t *body, uint32_t size)>;
+    using ChunkVisitor = std::function<void(const uint8_t *body, uint32_t size)>;
 
-// Bounds that keep a damaged or hostile file from making the reader allocate without limit.
-constexpr int64_t kMaxIndexBytes = 64 * 1024 * 1024;
-constexpr uint32_t kMaxChunkBytes = 16 * 1024 * 1024;
-constexpr size_t kMaxTotalPayload = 64 * 1024 * 1024;
+    // Bounds that keep a damaged or hostile file from making the reader allocate without limit.
+    constexpr int64_t kMaxIndexBytes = 64 * 1024 * 1024;
+    constexpr uint32_t kMaxChunkBytes = 16 * 1024 * 1024;
+    constexpr size_t kMaxTotalPayload = 64 * 1024 * 1024;
 
-bool isId(const uint8_t *p, const char (&id)[5])
-{
-    return std::memcmp(p, id, 4) == 0;
-}
-
-bool isTelemetryId(const uint8_t *p)
-{
-    return std::memcmp(p, telemetry::kChunkId, 4) == 0;
-}
-
-// A chunk id of four printable ASCII characters; anything else means the walk has lost its way.
-bool isPlausibleId(const uint8_t *p)
-{
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] < 0x20 || p[i] > 0x7E)
-            return false;
-    }
-    return true;
-}
-
-// Positioned reads that never go past the end of the file.
-class BoundedFile
-{
-public:
-    explicit BoundedFile(QFile &file) : m_file(file), m_size(file.size()) {}
-
-    int64_t size() const { return m_size; }
-
-    bool readAt(int64_t position, void *destination, int64_t count)
+    bool isId(const uint8_t *p, const char (&id)[5])
     {
-        if (position < 0 || count < 0 || position > m_size || count > m_size - position)
-            return false;
-        if (!m_file.seek(position))
-            return false;
-        return m_file.read(static_cast<char *>(destination), count) == count;
+        return std::memcmp(p, id, 4) == 0;
     }
 
-private:
-    QFile &m_file;
-    int64_t m_size;
-};
-
-class AviTelemetryScan
-{
-public:
-    explicit AviTelemetryScan(BoundedFile &file) : m_file(file) {}
-
-    // Walks the top level of the RIFF body for the "movi" list and the "idx1" chunk.
-    void findTopLevel()
+    bool isTelemetryId(const uint8_t *p)
     {
-        const int64_t end = m_file.size();
-        int64_t position = 12;
-        uint8_t header[12];
-        while (position + 8 <= end && m_file.readAt(position, header, 8)) {
-            const uint32_t size = telemetry::readLe32(header + 4);
-            if (isId(header, "LIST") && m_file.readAt(position + 8, header + 8, 4) && isId(header + 8, "movi")) {
-                m_moviFourcc = position + 8;
-                // A recording cut short by a power loss may still carry a placeholder size.
-                const int64_t declaredEnd = m_moviFourcc + size;
-                m_moviEnd = (size < 4 || declaredEnd > end) ? end : declaredEnd;
-                if (size < 4)
-                    return;
-            } else if (isId(header, "idx1")) {
-                m_indexPosition = position + 8;
-                m_indexSize = size;
-                m_indexComplete = m_indexPosition + size <= end;
-            }
-            const int64_t next = position + 8 + size + (size & 1);
-            if (next <= position)
-                return;
-            position = next;
-        }
+        return std::memcmp(p, telemetry::kChunkId, 4) == 0;
     }
 
-    bool hasMovi() const { return m_moviFourcc >= 0; }
-
-    // Reads the telemetry chunks listed in the index. Returns false when the index is missing,
-    // lists no telemetry or does not match the file, so that the caller walks the chunks instead.
-    bool scanIndex(const ChunkVisitor &visit, uint32_t &chunks, uint32_t &unreadable)
+    // A chunk id of four printable ASCII characters; anything else means the walk has lost its way.
+    bool isPlausibleId(const uint8_t *p)
     {
-        if (m_indexPosition < 0 || !m_indexComplete || m_indexSize < 16 || m_indexSize > kMaxIndexBytes)
-            return false;
-        std::vector<uint8_t> index(static_cast<size_t>(m_indexSize / 16) * 16);
-        if (!m_file.readAt(m_indexPosition, index.data(), static_cast<int64_t>(index.size())))
-            return false;
-        const size_t entries = index.size() / 16;
-        const int64_t base = findOffsetBase(index, entries);
-        if (base < 0)
-            return false;
-
-        uint32_t listed = 0;
-        std::vector<uint8_t> body;
-        for (size_t i = 0; i < entries; ++i) {
-            const uint8_t *entry = index.data() + i * 16;
-            if (!isTelemetryId(entry))
-                continue;
-            ++listed;
-            const int64_t position = base + telemetry::readLe32(entry + 8);
-            if (readChunk(position, body, telemetry::readLe32(entry + 12)))
-                visit(body.data(), static_cast<uint32_t>(body.size()));
-            else
-                ++unreadable;
-        }
-        chunks = listed - unreadable;
-        // An index that lists no telemetry may come from a writer that left those chunks out,
-        // and one that points mostly at nothing does not describe this file: walk instead.
-        return listed > 0 && unreadable * 2 <= listed;
-    }
-
-    // Visits every telemetry chunk of the "movi" list by its chunk headers.
-    uint32_t walkMovi(const ChunkVisitor &visit)
-    {
-        uint32_t chunks = 0;
-        if (!hasMovi())
-            return 0;
-        int64_t position = m_moviFourcc + 4;
-        uint8_t header[8];
-        std::vector<uint8_t> body;
-        while (position + 8 <= m_moviEnd && m_file.readAt(position, header, 8)) {
-            if (!isPlausibleId(header))
-                break;
-            const uint32_t size = telemetry::readLe32(header + 4);
-            if (isId(header, "LIST")) {
-                position += 12;  // "rec " groups: their chunks are walked like the others
-                continue;
-            }
-            if (isTelemetryId(header) && readChunk(position, body)) {
-                visit(body.data(), static_cast<uint32_t>(body.size()));
-                ++chunks;
-            }
-            position += 8 + static_cast<int64_t>(size) + (size & 1);
-        }
-        return chunks;
-    }
-
-private:
-    // Index offsets are either relative to the "movi" fourcc (the usual form) or absolute; the
-    // first entries decide which, by whether their chunk ids are found where the entries say.
-    int64_t findOffsetBase(const std::vector<uint8_t> &index, size_t entries)
-    {
-        const size_t probe = std::min<size_t>(entries, 8);
-        int64_t best = -1;
-        size_t bestMatches = 0;
-        for (const int64_t base : {m_moviFourcc, int64_t{0}}) {
-            if (base < 0)
-                continue;
-            size_t matches = 0;
-            uint8_t id[4];
-            for (size_t i = 0; i < probe; ++i) {
-                const uint8_t *entry = index.data() + i * 16;
-                if (m_file.readAt(base + telemetry::readLe32(entry + 8), id, 4) && std::memcmp(id, entry, 4) == 0)
-                    ++matches;
-            }
-            if (matches > bestMatches) {
-                best = base;
-                bestMatches = matches;
-            }
-        }
-        return best;
-    }
-
-    // Reads a telemetry chunk whose header is at position; a chunk that runs past the end of the
-    // file yields the bytes that are there. sizeHint, when known from the index, lets header and
-    // body come in one read.
-    bool readChunk(int64_t position, std::vector<uint8_t> &body, int64_t sizeHint = -1)
-    {
-        const int64_t available = m_file.size() - (position + 8);
-        if (available < 0)
-            return false;
-        if (sizeHint >= 0) {
-            const int64_t size = std::min<int64_t>({sizeHint, available, kMaxChunkBytes});
-            m_buffer.resize(static_cast<size_t>(size) + 8);
-            if (!m_file.readAt(position, m_buffer.data(), size + 8) || !isTelemetryId(m_buffer.data()))
+        for (int i = 0; i < 4; ++i) {
+            if (p[i] < 0x20 || p[i] > 0x7E)
                 return false;
-            if (telemetry::readLe32(m_buffer.data() + 4) == sizeHint) {
-                body.assign(m_buffer.begin() + 8, m_buffer.end());
-                return true;
-            }
-            // The index disagrees with the chunk about its size: the chunk's own header wins.
         }
-        uint8_t header[8];
-        if (!m_file.readAt(position, header, 8) || !isTelemetryId(header))
-            return false;
-        const int64_t size = std::min<int64_t>({telemetry::readLe32(header + 4), available, kMaxChunkBytes});
-        body.resize(static_cast<size_t>(size));
-        return size == 0 || m_file.readAt(position + 8, body.data(), size);
+        return true;
     }
 
-    BoundedFile &m_file;
-    std::vector<uint8_t> m_buffer;
-    int64_t m_moviFourcc = -1;
-    int64_t m_moviEnd = -1;
-    int64_t m_indexPosition = -1;
-    int64_t m_indexSize = 0;
-    bool m_indexComplete = false;
-};
+    // Positioned reads that never go past the end of the file.
+    class BoundedFile
+    {
+    public:
+        explicit BoundedFile(QFile &file)
+            : m_file(file)
+            , m_size(file.size())
+        {
+        }
+
+        int64_t size() const { return m_size; }
+
+        bool readAt(int64_t position, void *destination, int64_t count)
+        {
+            if (position < 0 || count < 0 || position > m_size || count > m_size - position)
+                return false;
+            if (!m_file.seek(position))
+                return false;
+            return m_file.read(static_cast<char *>(destination), count) == count;
+        }
+
+    private:
+        QFile &m_file;
+        int64_t m_size;
+    };
+
+    class AviTelemetryScan
+    {
+    public:
+        explicit AviTelemetryScan(BoundedFile &file)
+            : m_file(file)
+        {
+        }
+
+        // Walks the top level of the RIFF body for the "movi" list and the "idx1" chunk.
+        void findTopLevel()
+        {
+            const int64_t end = m_file.size();
+            int64_t position = 12;
+            uint8_t header[12];
+            while (position + 8 <= end && m_file.readAt(position, header, 8)) {
+                const uint32_t size = telemetry::readLe32(header + 4);
+                if (isId(header, "LIST") && m_file.readAt(position + 8, header + 8, 4)
+                    && isId(header + 8, "movi")) {
+                    m_moviFourcc = position + 8;
+                    // A recording cut short by a power loss may still carry a placeholder size.
+                    if (size < 4)
+                        return;
+                } else if (isId(header, "idx1")) {
+                    m_indexPosition = position + 8;
+                    m_indexSize = size;
+                    m_indexComplete = m_indexPosition + size <= end;
+                }
+                const int64_t next = position + 8 + size + (size & 1);
+                if (next <= position)
+                    return;
+                position = next;
+            }
+        }
+
+        bool hasMovi() const { return m_moviFourcc >= 0; }
+
+        // Reads the telemetry chunks listed in the index. Returns false when the index is missing,
+        // lists no telemetry or does not match the file, so that the caller walks the chunks instead.
+        bool scanIndex(const ChunkVisitor &visit, uint32_t &chunks, uint32_t &unreadable)
+        {
+            if (m_indexPosition < 0 || !m_indexComplete || m_indexSize < 16 || m_indexSize > kMaxIndexBytes)
+                return false;
+            std::vector<uint8_t> index(static_cast<size_t>(m_indexSize / 16) * 16);
+            if (!m_file.readAt(m_indexPosition, index.data(), static_cast<int64_t>(index.size())))
+                return false;
+            const size_t entries = index.size() / 16;
+            const int64_t base = findOffsetBase(index, entries);
+            if (base < 0)
+                return false;
+
+            uint32_t listed = 0;
+            std::vector<uint8_t> body;
+            for (size_t i = 0; i < entries; ++i) {
+                const uint8_t *entry = index.data() + i * 16;
+                if (!isTelemetryId(entry))
+                    continue;
+                ++listed;
+                const int64_t position = base + telemetry::readLe32(entry + 8);
+                if (readChunk(position, body, telemetry::readLe32(entry + 12)))
+                    visit(body.data(), static_cast<uint32_t>(body.size()));
+                else
+                    ++unreadable;
+            }
+            chunks = listed - unreadable;
+            // An index that lists no telemetry may come from a writer that left those chunks out,
+            // and one that points mostly at nothing does not describe this file: walk instead.
+            return listed > 0 && unreadable * 2 <= listed;
+        }
+
+        // Visits every telemetry chunk of the "movi" list by its chunk headers. The walk does not
+        // trust the list's size: a recorder that lost power leaves it 0 or at the value of an
+        // earlier update, while its chunks go on to the end of the file. The index, when there is
+        // one, is what follows the data.
+        uint32_t walkMovi(const ChunkVisitor &visit)
+        {
+            uint32_t chunks = 0;
+            if (!hasMovi())
+                return 0;
+            int64_t position = m_moviFourcc + 4;
+            uint8_t header[8];
+            std::vector<uint8_t> body;
+            while (position + 8 <= m_file.size() && m_file.readAt(position, header, 8)) {
+                if (!isPlausibleId(header) || isId(header, "idx1"))
+                    break;
+                const uint32_t size = telemetry::readLe32(header + 4);
+                if (isId(header, "LIST")) {
+                    position += 12; // "rec " groups: their chunks are walked like the others
+                    continue;
+                }
+                if (isTelemetryId(header) && readChunk(position, body)) {
+                    visit(body.data(), static_cast<uint32_t>(body.size()));
+                    ++chunks;
+                }
+                position += 8 + static_cast<int64_t>(size) + (size & 1);
+            }
+            return chunks;
+        }
+
+    private:
+        // Index offsets are either relative to the "movi" fourcc (the usual form) or absolute; the
+        // first entries decide which, by whether their chunk ids are found where the entries say.
+        int64_t findOffsetBase(const std::vector<uint8_t> &index, size_t entries)
+        {
+            const size_t probe = std::min<size_t>(entries, 8);
+            int64_t best = -1;
+            size_t bestMatches = 0;
+            for (const int64_t base : { m_moviFourcc, int64_t { 0 } }) {
+                if (base < 0)
+                    continue;
+                size_t matches = 0;
+                uint8_t id[4];
+                for (size_t i = 0; i < probe; ++i) {
+                    const uint8_t *entry = index.data() + i * 16;
+                    if (m_file.readAt(base + telemetry::readLe32(entry + 8), id, 4)
+                        && std::memcmp(id, entry, 4) == 0)
+                        ++matches;
+                }
+                if (matches > bestMatches) {
+                    best = base;
+                    bestMatches = matches;
+                }
+            }
+            return best;
+        }
+
+        // Reads a telemetry chunk whose header is at position; a chunk that runs past the end of the
+        // file yields the bytes that are there. sizeHint, when known from the index, lets header and
+        // body come in one read.
+        bool readChunk(int64_t position, std::vector<uint8_t> &body, int64_t sizeHint = -1)
+        {
+            const int64_t available = m_file.size() - (position + 8);
+            if (available < 0)
+                return false;
+            if (sizeHint >= 0) {
+                const int64_t size = std::min<int64_t>({ sizeHint, available, kMaxChunkBytes });
+                m_buffer.resize(static_cast<size_t>(size) + 8);
+                if (!m_file.readAt(position, m_buffer.data(), size + 8) || !isTelemetryId(m_buffer.data()))
+                    return false;
+                if (telemetry::readLe32(m_buffer.data() + 4) == sizeHint) {
+                    body.assign(m_buffer.begin() + 8, m_buffer.end());
+                    return true;
+                }
+                // The index disagrees with the chunk about its size: the chunk's own header wins.
+            }
+            uint8_t header[8];
+            if (!m_file.readAt(position, header, 8) || !isTelemetryId(header))
+                return false;
+            const int64_t size
+                = std::min<int64_t>({ telemetry::readLe32(header + 4), available, kMaxChunkBytes });
+            body.resize(static_cast<size_t>(size));
+            return size == 0 || m_file.readAt(position + 8, body.data(), size);
+        }
+
+        BoundedFile &m_file;
+        std::vector<uint8_t> m_buffer;
+        int64_t m_moviFourcc = -1;
+        int64_t m_indexPosition = -1;
+        int64_t m_indexSize = 0;
+        bool m_indexComplete = false;
+    };
 
 } // namespace
 
@@ -244,7 +254,7 @@ bool TelemetryReader::open(const QString &path)
             // Whatever the index gave is dropped, so that no chunk is counted twice.
             m_payloads.clear();
             m_records.clear();
-            m_stats = Stats{};
+            m_stats = Stats {};
             m_stats.source = ChunkSource::ChunkWalk;
             m_stats.chunks = scan.walkMovi(visit);
         }
@@ -262,7 +272,7 @@ void TelemetryReader::close()
     m_rangeEnd = -1;
     m_payloads.clear();
     m_records.clear();
-    m_stats = Stats{};
+    m_stats = Stats {};
 }
 
 void TelemetryReader::addChunkBody(const uint8_t *body, uint32_t size)
@@ -284,7 +294,8 @@ void TelemetryReader::addChunkBody(const uint8_t *body, uint32_t size)
         }
         if (m_payloads.size() + length > kMaxTotalPayload)
             return;
-        m_records.push_back({timeMs, static_cast<uint32_t>(m_payloads.size()), static_cast<uint16_t>(length)});
+        m_records.push_back(
+            { timeMs, static_cast<uint32_t>(m_payloads.size()), static_cast<uint16_t>(length) });
         m_payloads.insert(m_payloads.end(), body + position, body + position + length);
         position += length;
     }
@@ -317,8 +328,8 @@ StreamParseResult TelemetryReader::SetRecordRange(int64_t startMs, int64_t endMs
     m_rangeEnd = endMs;
     m_cursor = static_cast<size_t>(
         std::lower_bound(m_records.begin(), m_records.end(), startMs,
-                         [](const RecordRef &r, int64_t t) { return static_cast<int64_t>(r.timeMs) < t; }) -
-        m_records.begin());
+            [](const RecordRef &r, int64_t t) { return static_cast<int64_t>(r.timeMs) < t; })
+        - m_records.begin());
     return kStreamParseOk;
 }
 

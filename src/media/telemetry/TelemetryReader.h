@@ -25,12 +25,12 @@ public:
 
     struct Stats {
         ChunkSource source = ChunkSource::None;
-        uint32_t chunks = 0;            // telemetry chunks read
-        uint32_t unreadableChunks = 0;  // listed in the index but not found where it says
-        uint32_t records = 0;           // records kept
+        uint32_t chunks = 0; // telemetry chunks read
+        uint32_t unreadableChunks = 0; // listed in the index but not found where it says
+        uint32_t records = 0; // records kept
         uint32_t zeroLengthRecords = 0;
-        uint32_t cutRecords = 0;        // ran past their chunk, or declared more than 1024 bytes
-        bool outOfOrder = false;        // records had to be sorted
+        uint32_t cutRecords = 0; // ran past their chunk, or declared more than 1024 bytes
+        bool outOfOrder = false; // records had to be sorted
     };
 
     TelemetryReader() = default;
@@ -51,7 +51,7 @@ public:
 private:
     struct RecordRef {
         uint32_t timeMs;
-        uint32_t offset;  // into m_payloads
+        uint32_t offset; // into m_payloads
         uint16_t length;
     };
 

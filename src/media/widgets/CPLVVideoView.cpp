@@ -13,31 +13,31 @@ CPLVVideoView::CPLVVideoView(QWidget *parent)
 
 CPLVVideoView::~CPLVVideoView()
 {
-    if (frames_)
-        frames_->SetListener({});
+    if (m_frames)
+        m_frames->SetListener({});
 }
 
 void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
 {
-    if (frames_)
-        frames_->SetListener({}); // after this returns the renderer no longer calls us
-    frames_ = std::move(frames);
-    if (!frames_) {
+    if (m_frames)
+        m_frames->SetListener({}); // after this returns the renderer no longer calls us
+    m_frames = std::move(frames);
+    if (!m_frames) {
         // The player closed: its picture goes with it (a recording without a rear file leaves
         // the rear window empty, not showing the last one's).
-        image_ = QImage();
+        m_image = QImage();
         update();
         return;
     }
     // Runs on the renderer's thread: only posts, and at most one post waits at a time. The
     // listener is removed before the window dies, and Qt drops a post whose window died.
-    frames_->SetListener([this] {
-        if (takeQueued_.exchange(true))
+    m_frames->SetListener([this] {
+        if (m_takeQueued.exchange(true))
             return;
         QMetaObject::invokeMethod(
             this,
             [this] {
-                takeQueued_ = false;
+                m_takeQueued = false;
                 TakePicture();
             },
             Qt::QueuedConnection);
@@ -46,11 +46,11 @@ void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
 
 void CPLVVideoView::TakePicture()
 {
-    if (!frames_)
+    if (!m_frames)
         return;
-    if (auto picture = frames_->TakeLatest()) {
-        image_ = std::move(picture->image);
-        ++picturesTaken_;
+    if (auto picture = m_frames->TakeLatest()) {
+        m_image = std::move(picture->image);
+        ++m_picturesTaken;
         update();
     }
 }
@@ -64,12 +64,12 @@ void CPLVVideoView::RepaintVideo()
 void CPLVVideoView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (image_.isNull()) {
+    if (m_image.isNull()) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
     // The picture fills the window whatever its proportions, as the recorder's viewer always did.
-    painter.drawImage(rect(), image_);
+    painter.drawImage(rect(), m_image);
 }
 
 void CPLVVideoView::mouseDoubleClickEvent(QMouseEvent *event)

@@ -28,8 +28,8 @@ public:
     void RepaintVideo() override;
 
     // The picture the window paints (for tests and screenshots).
-    const QImage &CurrentImage() const { return image_; }
-    int64_t PicturesTaken() const { return picturesTaken_; }
+    const QImage &CurrentImage() const { return m_image; }
+    int64_t PicturesTaken() const { return m_picturesTaken; }
 
 signals:
     // The main window toggles the channel's decoder option on it.
@@ -42,8 +42,8 @@ protected:
 private:
     void TakePicture();
 
-    std::shared_ptr<media::FrameHandoff> frames_;
-    std::atomic<bool> takeQueued_ { false }; // a call to TakePicture is posted and not yet run
-    QImage image_;
-    int64_t picturesTaken_ = 0;
+    std::shared_ptr<media::FrameHandoff> m_frames;
+    std::atomic<bool> m_takeQueued { false }; // a call to TakePicture is posted and not yet run
+    QImage m_image;
+    int64_t m_picturesTaken = 0;
 };

@@ -4,14 +4,14 @@ namespace skin {
 
 namespace {
 
-// Deliberately not std::swap: with a == b (the same element) this zeroes it, which is
-// what the packs were coded with.
-void exchangeByXor(uint8_t &a, uint8_t &b)
-{
-    a ^= b;
-    b ^= a;
-    a ^= b;
-}
+    // Deliberately not std::swap: with a == b (the same element) this zeroes it, which is
+    // what the packs were coded with.
+    void exchangeByXor(uint8_t &a, uint8_t &b)
+    {
+        a ^= b;
+        b ^= a;
+        a ^= b;
+    }
 
 } // namespace
 

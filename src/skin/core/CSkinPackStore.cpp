@@ -7,7 +7,7 @@ namespace skin {
 void CSkinPackStore::Insert(SkinPackTable table, const QString &name, const QByteArray &entryBytes)
 {
     QByteArray buffer = entryBytes;
-    buffer.append(2, '\0');  // the UTF-16 NUL that readers of the text rely on
+    buffer.append(2, '\0'); // the UTF-16 NUL that readers of the text rely on
     map(table)[name.toLower()] = std::move(buffer);
 }
 

@@ -34,7 +34,7 @@ public:
         return FindText(SkinPackTable::PageTexts, name);
     }
 
-    QStringList Names(SkinPackTable table) const;  // lower-cased, sorted
+    QStringList Names(SkinPackTable table) const; // lower-cased, sorted
     int Count(SkinPackTable table) const;
     void Clear();
 

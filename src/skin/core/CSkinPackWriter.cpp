@@ -13,40 +13,42 @@ namespace skin {
 
 namespace {
 
-bool checkName(const QString &name, const QString &what, QString *error)
-{
-    QString reason;
-    if (name.isEmpty())
-        reason = QStringLiteral("%1 is empty").arg(what);
-    else if (name.size() >= pack::kNameUnits)
-        reason = QStringLiteral("%1 '%2' is longer than %3 characters").arg(what, name).arg(pack::kNameUnits - 1);
-    else if (name.contains(QChar(0)))
-        reason = QStringLiteral("%1 '%2' contains a NUL character").arg(what, name);
-    if (reason.isEmpty())
-        return true;
-    if (error)
-        *error = reason;
-    return false;
-}
+    bool checkName(const QString &name, const QString &what, QString *error)
+    {
+        QString reason;
+        if (name.isEmpty())
+            reason = QStringLiteral("%1 is empty").arg(what);
+        else if (name.size() >= pack::kNameUnits)
+            reason = QStringLiteral("%1 '%2' is longer than %3 characters")
+                         .arg(what, name)
+                         .arg(pack::kNameUnits - 1);
+        else if (name.contains(QChar(0)))
+            reason = QStringLiteral("%1 '%2' contains a NUL character").arg(what, name);
+        if (reason.isEmpty())
+            return true;
+        if (error)
+            *error = reason;
+        return false;
+    }
 
-void putName(QByteArray &out, qsizetype offset, const QString &name)
-{
-    for (qsizetype i = 0; i < name.size(); ++i)
-        qToLittleEndian<quint16>(name[i].unicode(), out.data() + offset + 2 * i);
-}
+    void putName(QByteArray &out, qsizetype offset, const QString &name)
+    {
+        for (qsizetype i = 0; i < name.size(); ++i)
+            qToLittleEndian<quint16>(name[i].unicode(), out.data() + offset + 2 * i);
+    }
 
-QByteArray toUtf16LeWithBom(const QString &text)
-{
-    const bool hasBom = text.startsWith(QChar(0xFEFF));
-    const qsizetype units = text.size() + (hasBom ? 0 : 1);
-    QByteArray bytes(units * 2, '\0');
-    qsizetype at = 0;
-    if (!hasBom)
-        qToLittleEndian<quint16>(0xFEFF, bytes.data() + 2 * at++);
-    for (const QChar c : text)
-        qToLittleEndian<quint16>(c.unicode(), bytes.data() + 2 * at++);
-    return bytes;
-}
+    QByteArray toUtf16LeWithBom(const QString &text)
+    {
+        const bool hasBom = text.startsWith(QChar(0xFEFF));
+        const qsizetype units = text.size() + (hasBom ? 0 : 1);
+        QByteArray bytes(units * 2, '\0');
+        qsizetype at = 0;
+        if (!hasBom)
+            qToLittleEndian<quint16>(0xFEFF, bytes.data() + 2 * at++);
+        for (const QChar c : text)
+            qToLittleEndian<quint16>(c.unicode(), bytes.data() + 2 * at++);
+        return bytes;
+    }
 
 } // namespace
 
@@ -55,24 +57,24 @@ bool CSkinPackWriter::AddEntry(SkinPackTable table, const QString &name, const Q
     if (!checkName(name, QStringLiteral("entry name"), error))
         return false;
     const QString lower = name.toLower();
-    const bool duplicate = std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry &entry) {
-        return entry.table == table && entry.name.toLower() == lower;
-    });
+    const bool duplicate = std::any_of(m_entries.begin(), m_entries.end(),
+        [&](const Entry &entry) { return entry.table == table && entry.name.toLower() == lower; });
     if (duplicate) {
         if (error)
-            *error = QStringLiteral("entry name '%1' occurs twice in table %2 (names are compared without case)")
-                         .arg(name)
-                         .arg(static_cast<int>(table));
+            *error
+                = QStringLiteral("entry name '%1' occurs twice in table %2 (names are compared without case)")
+                      .arg(name)
+                      .arg(static_cast<int>(table));
         return false;
     }
-    m_entries.push_back(Entry{table, name, toUtf16LeWithBom(text)});
+    m_entries.push_back(Entry { table, name, toUtf16LeWithBom(text) });
     return true;
 }
 
 int CSkinPackWriter::Count(SkinPackTable table) const
 {
-    return static_cast<int>(
-        std::count_if(m_entries.begin(), m_entries.end(), [table](const Entry &entry) { return entry.table == table; }));
+    return static_cast<int>(std::count_if(
+        m_entries.begin(), m_entries.end(), [table](const Entry &entry) { return entry.table == table; }));
 }
 
 QByteArray CSkinPackWriter::Build(const QString &packName, QString *error) const
@@ -92,7 +94,7 @@ QByteArray CSkinPackWriter::Build(const QString &packName, QString *error) const
 
     // Records in table order: every description first, then every page text.
     std::vector<const Entry *> ordered;
-    for (const SkinPackTable table : {SkinPackTable::Descriptions, SkinPackTable::PageTexts}) {
+    for (const SkinPackTable table : { SkinPackTable::Descriptions, SkinPackTable::PageTexts }) {
         for (const Entry &entry : m_entries) {
             if (entry.table == table)
                 ordered.push_back(&entry);
@@ -119,7 +121,8 @@ QByteArray CSkinPackWriter::Build(const QString &packName, QString *error) const
     for (const Entry *entry : ordered) {
         putName(out, record + pack::kRecordNameOffset, entry->name);
         qToLittleEndian<quint64>(static_cast<quint64>(dataOffset), data + record + pack::kRecordDataOffset);
-        qToLittleEndian<quint64>(static_cast<quint64>(entry->bytes.size()), data + record + pack::kRecordLengthOffset);
+        qToLittleEndian<quint64>(
+            static_cast<quint64>(entry->bytes.size()), data + record + pack::kRecordLengthOffset);
         auto *coded = reinterpret_cast<uint8_t *>(data + dataOffset);
         std::copy(entry->bytes.begin(), entry->bytes.end(), data + dataOffset);
         CRC4().Encode(coded, static_cast<size_t>(entry->bytes.size()), key.data(), pack::kKeySize);

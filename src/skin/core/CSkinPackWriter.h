@@ -37,7 +37,7 @@ private:
     struct Entry {
         SkinPackTable table;
         QString name;
-        QByteArray bytes;  // UTF-16LE with byte-order mark, not yet coded
+        QByteArray bytes; // UTF-16LE with byte-order mark, not yet coded
     };
     std::vector<Entry> m_entries;
     std::optional<Key> m_key;

@@ -13,114 +13,115 @@ namespace skin {
 
 namespace {
 
-quint64 readU64(const QByteArray &bytes, int offset)
-{
-    return qFromLittleEndian<quint64>(bytes.constData() + offset);
-}
-
-qint32 readI32(const QByteArray &bytes, int offset)
-{
-    return qFromLittleEndian<qint32>(bytes.constData() + offset);
-}
-
-// A NUL-terminated name of up to 260 UTF-16 units.
-QString readName(const QByteArray &bytes, int offset)
-{
-    QString name;
-    for (int unit = 0; unit < pack::kNameUnits; ++unit) {
-        const char16_t c = qFromLittleEndian<quint16>(bytes.constData() + offset + 2 * unit);
-        if (c == 0)
-            break;
-        name.append(QChar(c));
-    }
-    return name;
-}
-
-class PackFile
-{
-public:
-    PackFile(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry)
-        : m_file(path), m_onEntry(onEntry)
+    quint64 readU64(const QByteArray &bytes, int offset)
     {
+        return qFromLittleEndian<quint64>(bytes.constData() + offset);
     }
 
-    int Read()
+    qint32 readI32(const QByteArray &bytes, int offset)
     {
-        if (!m_file.open(QIODevice::ReadOnly))
-            return kSkinPackCannotOpen;
-        const QByteArray header = m_file.read(pack::kHeaderSize);
-        if (header.size() < pack::kHeaderSize)
-            return kSkinPackShortRead;
-        m_fileSize = m_file.size();
-
-        // A pack is valid only under the file name it was built for, and only complete.
-        if (readU64(header, pack::kTotalLengthOffset) != static_cast<quint64>(m_fileSize))
-            return kSkinPackBadHeader;
-        if (readName(header, pack::kPackNameOffset) != QFileInfo(m_file.fileName()).fileName())
-            return kSkinPackBadHeader;
-
-        for (int i = 0; i < pack::kKeySize; ++i)
-            m_key[i] = static_cast<uint8_t>(header[pack::kKeyOffset + i]);
-
-        const qint32 descriptions = readI32(header, pack::kDescriptionCountOffset);
-        const qint32 pageTexts = readI32(header, pack::kPageTextCountOffset);
-        const int result = ReadTable(pack::kHeaderSize, descriptions, SkinPackTable::Descriptions);
-        if (result != kSkinPackOk)
-            return result;
-        // With a negative first count this base lies before the file and the first
-        // record of the second table is a short read.
-        return ReadTable(pack::kHeaderSize + pack::kRecordSize * descriptions, pageTexts,
-                         SkinPackTable::PageTexts);
+        return qFromLittleEndian<qint32>(bytes.constData() + offset);
     }
 
-private:
-    int ReadTable(qint64 base, qint32 count, SkinPackTable table)
+    // A NUL-terminated name of up to 260 UTF-16 units.
+    QString readName(const QByteArray &bytes, int offset)
     {
-        for (qint32 i = 0; i < count; ++i) {
-            const int result = ReadEntry(base + pack::kRecordSize * i, table);
+        QString name;
+        for (int unit = 0; unit < pack::kNameUnits; ++unit) {
+            const char16_t c = qFromLittleEndian<quint16>(bytes.constData() + offset + 2 * unit);
+            if (c == 0)
+                break;
+            name.append(QChar(c));
+        }
+        return name;
+    }
+
+    class PackFile
+    {
+    public:
+        PackFile(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry)
+            : m_file(path)
+            , m_onEntry(onEntry)
+        {
+        }
+
+        int Read()
+        {
+            if (!m_file.open(QIODevice::ReadOnly))
+                return kSkinPackCannotOpen;
+            const QByteArray header = m_file.read(pack::kHeaderSize);
+            if (header.size() < pack::kHeaderSize)
+                return kSkinPackShortRead;
+            m_fileSize = m_file.size();
+
+            // A pack is valid only under the file name it was built for, and only complete.
+            if (readU64(header, pack::kTotalLengthOffset) != static_cast<quint64>(m_fileSize))
+                return kSkinPackBadHeader;
+            if (readName(header, pack::kPackNameOffset) != QFileInfo(m_file.fileName()).fileName())
+                return kSkinPackBadHeader;
+
+            for (int i = 0; i < pack::kKeySize; ++i)
+                m_key[i] = static_cast<uint8_t>(header[pack::kKeyOffset + i]);
+
+            const qint32 descriptions = readI32(header, pack::kDescriptionCountOffset);
+            const qint32 pageTexts = readI32(header, pack::kPageTextCountOffset);
+            const int result = ReadTable(pack::kHeaderSize, descriptions, SkinPackTable::Descriptions);
             if (result != kSkinPackOk)
                 return result;
+            // With a negative first count this base lies before the file and the first
+            // record of the second table is a short read.
+            return ReadTable(
+                pack::kHeaderSize + pack::kRecordSize * descriptions, pageTexts, SkinPackTable::PageTexts);
         }
-        return kSkinPackOk;
-    }
 
-    // Every range is checked against the file size before anything is allocated, so a
-    // damaged record can neither read outside the file nor ask for absurd memory.
-    int ReadEntry(qint64 recordOffset, SkinPackTable table)
-    {
-        if (recordOffset < 0 || recordOffset > m_fileSize - pack::kRecordSize)
-            return kSkinPackShortRead;
-        if (!m_file.seek(recordOffset))
-            return kSkinPackShortRead;
-        const QByteArray record = m_file.read(pack::kRecordSize);
-        if (record.size() < pack::kRecordSize)
-            return kSkinPackShortRead;
+    private:
+        int ReadTable(qint64 base, qint32 count, SkinPackTable table)
+        {
+            for (qint32 i = 0; i < count; ++i) {
+                const int result = ReadEntry(base + pack::kRecordSize * i, table);
+                if (result != kSkinPackOk)
+                    return result;
+            }
+            return kSkinPackOk;
+        }
 
-        const quint64 dataOffset = readU64(record, pack::kRecordDataOffset);
-        const quint64 length = readU64(record, pack::kRecordLengthOffset);
-        if ((length >> 32) != 0 || length > static_cast<quint64>(std::numeric_limits<qint32>::max()) - 2)
-            return kSkinPackShortRead;
-        const auto fileSize = static_cast<quint64>(m_fileSize);
-        if (dataOffset > fileSize || length > fileSize - dataOffset)
-            return kSkinPackShortRead;
-        if (!m_file.seek(static_cast<qint64>(dataOffset)))
-            return kSkinPackShortRead;
-        QByteArray bytes = m_file.read(static_cast<qint64>(length));
-        if (bytes.size() != static_cast<qsizetype>(length))
-            return kSkinPackShortRead;
+        // Every range is checked against the file size before anything is allocated, so a
+        // damaged record can neither read outside the file nor ask for absurd memory.
+        int ReadEntry(qint64 recordOffset, SkinPackTable table)
+        {
+            if (recordOffset < 0 || recordOffset > m_fileSize - pack::kRecordSize)
+                return kSkinPackShortRead;
+            if (!m_file.seek(recordOffset))
+                return kSkinPackShortRead;
+            const QByteArray record = m_file.read(pack::kRecordSize);
+            if (record.size() < pack::kRecordSize)
+                return kSkinPackShortRead;
 
-        // Each entry's keystream starts afresh from the header key.
-        CRC4().Decode(reinterpret_cast<uint8_t *>(bytes.data()), static_cast<size_t>(bytes.size()), m_key,
-                      pack::kKeySize);
-        m_onEntry(SkinPackEntry{table, readName(record, pack::kRecordNameOffset), std::move(bytes)});
-        return kSkinPackOk;
-    }
+            const quint64 dataOffset = readU64(record, pack::kRecordDataOffset);
+            const quint64 length = readU64(record, pack::kRecordLengthOffset);
+            if ((length >> 32) != 0 || length > static_cast<quint64>(std::numeric_limits<qint32>::max()) - 2)
+                return kSkinPackShortRead;
+            const auto fileSize = static_cast<quint64>(m_fileSize);
+            if (dataOffset > fileSize || length > fileSize - dataOffset)
+                return kSkinPackShortRead;
+            if (!m_file.seek(static_cast<qint64>(dataOffset)))
+                return kSkinPackShortRead;
+            QByteArray bytes = m_file.read(static_cast<qint64>(length));
+            if (bytes.size() != static_cast<qsizetype>(length))
+                return kSkinPackShortRead;
 
-    QFile m_file;
-    const std::function<void(SkinPackEntry &&)> &m_onEntry;
-    qint64 m_fileSize = 0;
-    uint8_t m_key[pack::kKeySize] = {};
-};
+            // Each entry's keystream starts afresh from the header key.
+            CRC4().Decode(reinterpret_cast<uint8_t *>(bytes.data()), static_cast<size_t>(bytes.size()), m_key,
+                pack::kKeySize);
+            m_onEntry(SkinPackEntry { table, readName(record, pack::kRecordNameOffset), std::move(bytes) });
+            return kSkinPackOk;
+        }
+
+        QFile m_file;
+        const std::function<void(SkinPackEntry &&)> &m_onEntry;
+        qint64 m_fileSize = 0;
+        uint8_t m_key[pack::kKeySize] = {};
+    };
 
 } // namespace
 
@@ -131,7 +132,8 @@ int ReadSkinPack(const QString &path, const std::function<void(SkinPackEntry &&)
 
 int LoadSkinPack(const QString &path, CSkinPackStore &store)
 {
-    return ReadSkinPack(path, [&store](SkinPackEntry &&entry) { store.Insert(entry.table, entry.name, entry.bytes); });
+    return ReadSkinPack(
+        path, [&store](SkinPackEntry &&entry) { store.Insert(entry.table, entry.name, entry.bytes); });
 }
 
 } // namespace skin

@@ -14,14 +14,14 @@ class CSkinPackStore;
 enum SkinPackResult {
     kSkinPackOk = 0,
     kSkinPackCannotOpen = 1,
-    kSkinPackShortRead = 2,  // header, record or data missing, or a record pointing outside the file
-    kSkinPackBadHeader = 3,  // total length or pack name do not match the file
+    kSkinPackShortRead = 2, // header, record or data missing, or a record pointing outside the file
+    kSkinPackBadHeader = 3, // total length or pack name do not match the file
 };
 
 struct SkinPackEntry {
     SkinPackTable table;
-    QString name;      // as stored in the pack
-    QByteArray bytes;  // decoded UTF-16LE text, no terminator
+    QString name; // as stored in the pack
+    QByteArray bytes; // decoded UTF-16LE text, no terminator
 };
 
 // Reads and decodes every entry of the pack at `path` in file order, handing each to

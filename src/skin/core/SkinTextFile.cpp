@@ -7,12 +7,12 @@ namespace skin {
 
 namespace {
 
-bool fail(QString *error, const QString &reason)
-{
-    if (error)
-        *error = reason;
-    return false;
-}
+    bool fail(QString *error, const QString &reason)
+    {
+        if (error)
+            *error = reason;
+        return false;
+    }
 
 } // namespace
 
@@ -33,11 +33,13 @@ bool DecodeSkinText(const QByteArray &bytes, QString *text, QString *error)
     if (encoding != QStringConverter::Utf8 && body.size() % 2 != 0)
         return fail(error, QStringLiteral("UTF-16 text with an odd number of bytes"));
 
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(
+        encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString decoded = decoder.decode(body);
     if (decoder.hasError())
-        return fail(error, encoding == QStringConverter::Utf8 ? QStringLiteral("not valid UTF-8 text")
-                                                              : QStringLiteral("not valid UTF-16 text"));
+        return fail(error,
+            encoding == QStringConverter::Utf8 ? QStringLiteral("not valid UTF-8 text")
+                                               : QStringLiteral("not valid UTF-16 text"));
     *text = std::move(decoded);
     return true;
 }

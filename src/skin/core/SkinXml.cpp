@@ -9,179 +9,184 @@ namespace skin {
 
 namespace {
 
-constexpr SkinEntity kEntities[kEntityCount] = {
-    {u'&', u"&amp;", 5}, {u'"', u"&quot;", 6}, {u'\'', u"&apos;", 6}, {u'<', u"&lt;", 4}, {u'>', u"&gt;", 4},
-};
+    constexpr SkinEntity kEntities[kEntityCount] = {
+        { u'&', u"&amp;", 5 },
+        { u'"', u"&quot;", 6 },
+        { u'\'', u"&apos;", 6 },
+        { u'<', u"&lt;", 4 },
+        { u'>', u"&gt;", 4 },
+    };
 
-// Comments and CDATA sections keep their raw text as the value.
-struct SpecialNode {
-    std::u16string_view open;
-    std::u16string_view close;
-    SkinNodeType type;
-    const char *name;
-};
-constexpr SpecialNode kSpecialNodes[] = {
-    {u"<!--", u"-->", SkinNodeType::Comment, "#COMMENT"},
-    {u"<![CDATA[", u"]]>", SkinNodeType::CData, "#CDATA"},
-};
+    // Comments and CDATA sections keep their raw text as the value.
+    struct SpecialNode {
+        std::u16string_view open;
+        std::u16string_view close;
+        SkinNodeType type;
+        const char *name;
+    };
+    constexpr SpecialNode kSpecialNodes[] = {
+        { u"<!--", u"-->", SkinNodeType::Comment, "#COMMENT" },
+        { u"<![CDATA[", u"]]>", SkinNodeType::CData, "#CDATA" },
+    };
 
-// The reader's own white space between tokens (not the wider class used for trimming).
-bool isTagSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
-
-const char16_t *skipSpace(const char16_t *p, const char16_t *end)
-{
-    while (p < end && isTagSpace(*p))
-        ++p;
-    return p;
-}
-
-bool isOneOf(char16_t c, std::u16string_view set)
-{
-    return set.find(c) != std::u16string_view::npos;
-}
-
-// First character of `set` at or after p; `end` when there is none.
-const char16_t *findAny(const char16_t *p, const char16_t *end, std::u16string_view set)
-{
-    while (p < end && !isOneOf(*p, set))
-        ++p;
-    return p;
-}
-
-// Like findAny, but the character after an escape never counts as a delimiter.
-const char16_t *findUnescaped(const char16_t *p, const char16_t *end, std::u16string_view set, char16_t escape)
-{
-    while (p < end) {
-        if (escape != 0 && *p == escape) {
-            p += (end - p >= 2) ? 2 : 1;
-            continue;
-        }
-        if (isOneOf(*p, set))
-            return p;
-        ++p;
+    // The reader's own white space between tokens (not the wider class used for trimming).
+    bool isTagSpace(char16_t c)
+    {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
     }
-    return end;
-}
 
-bool startsWith(const char16_t *p, const char16_t *end, std::u16string_view literal, bool ignoreCase)
-{
-    if (end - p < static_cast<ptrdiff_t>(literal.size()))
-        return false;
-    const QStringView here(p, static_cast<qsizetype>(literal.size()));
-    return here.compare(QStringView(literal), ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
-}
-
-// Start of the first occurrence of `literal` at or after p, or nullptr.
-const char16_t *findSequence(const char16_t *p, const char16_t *end, std::u16string_view literal)
-{
-    const auto size = static_cast<ptrdiff_t>(literal.size());
-    for (; end - p >= size; ++p) {
-        if (std::u16string_view(p, literal.size()) == literal)
-            return p;
+    const char16_t *skipSpace(const char16_t *p, const char16_t *end)
+    {
+        while (p < end && isTagSpace(*p))
+            ++p;
+        return p;
     }
-    return nullptr;
-}
 
-QString decodeEntities(const QString &text, const SkinEntity *table)
-{
-    if (!table || !text.contains(QLatin1Char('&')))
-        return text;
-    QString out;
-    out.reserve(text.size());
-    const QStringView view(text);
-    qsizetype i = 0;
-    while (i < view.size()) {
-        bool matched = false;
-        for (int row = 0; row < kEntityCount; ++row) {
-            const SkinEntity &entity = table[row];
-            const QStringView reference(entity.reference, entity.length);
-            if (view.mid(i).startsWith(reference)) {
-                out += QChar(entity.character);
-                i += entity.length;
-                matched = true;
-                break;
+    bool isOneOf(char16_t c, std::u16string_view set)
+    {
+        return set.find(c) != std::u16string_view::npos;
+    }
+
+    // First character of `set` at or after p; `end` when there is none.
+    const char16_t *findAny(const char16_t *p, const char16_t *end, std::u16string_view set)
+    {
+        while (p < end && !isOneOf(*p, set))
+            ++p;
+        return p;
+    }
+
+    // Like findAny, but the character after an escape never counts as a delimiter.
+    const char16_t *findUnescaped(
+        const char16_t *p, const char16_t *end, std::u16string_view set, char16_t escape)
+    {
+        while (p < end) {
+            if (escape != 0 && *p == escape) {
+                p += (end - p >= 2) ? 2 : 1;
+                continue;
             }
+            if (isOneOf(*p, set))
+                return p;
+            ++p;
         }
-        if (!matched)
-            out += view[i++];
+        return end;
     }
-    return out;
-}
 
-QString encodeEntities(const QString &text, const SkinEntity *table)
-{
-    if (!table)
-        return text;
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        bool replaced = false;
-        for (int row = 0; row < kEntityCount; ++row) {
-            if (c.unicode() == table[row].character) {
-                out += QStringView(table[row].reference, table[row].length);
-                replaced = true;
-                break;
+    bool startsWith(const char16_t *p, const char16_t *end, std::u16string_view literal, bool ignoreCase)
+    {
+        if (end - p < static_cast<ptrdiff_t>(literal.size()))
+            return false;
+        const QStringView here(p, static_cast<qsizetype>(literal.size()));
+        return here.compare(QStringView(literal), ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+    }
+
+    // Start of the first occurrence of `literal` at or after p, or nullptr.
+    const char16_t *findSequence(const char16_t *p, const char16_t *end, std::u16string_view literal)
+    {
+        const auto size = static_cast<ptrdiff_t>(literal.size());
+        for (; end - p >= size; ++p) {
+            if (std::u16string_view(p, literal.size()) == literal)
+                return p;
+        }
+        return nullptr;
+    }
+
+    QString decodeEntities(const QString &text, const SkinEntity *table)
+    {
+        if (!table || !text.contains(QLatin1Char('&')))
+            return text;
+        QString out;
+        out.reserve(text.size());
+        const QStringView view(text);
+        qsizetype i = 0;
+        while (i < view.size()) {
+            bool matched = false;
+            for (int row = 0; row < kEntityCount; ++row) {
+                const SkinEntity &entity = table[row];
+                const QStringView reference(entity.reference, entity.length);
+                if (view.mid(i).startsWith(reference)) {
+                    out += QChar(entity.character);
+                    i += entity.length;
+                    matched = true;
+                    break;
+                }
             }
+            if (!matched)
+                out += view[i++];
         }
-        if (!replaced)
-            out += c;
+        return out;
     }
-    return out;
-}
 
-// Copies [begin, end) into target: trim, drop escapes, decode references. A stretch that
-// is empty after trimming leaves the target as it was.
-void copyValue(const char16_t *begin, const char16_t *end, const SkinParseInfo &info, QString &target)
-{
-    if (info.trimValue) {
-        while (begin < end && QChar::isSpace(*begin))
-            ++begin;
-        while (end > begin && QChar::isSpace(end[-1]))
-            --end;
-    }
-    if (begin == end)
-        return;
-    QString out;
-    out.reserve(end - begin);
-    for (const char16_t *p = begin; p < end; ++p) {
-        if (info.escapeChar != 0 && *p == info.escapeChar) {
-            if (++p == end)
-                break;
+    QString encodeEntities(const QString &text, const SkinEntity *table)
+    {
+        if (!table)
+            return text;
+        QString out;
+        out.reserve(text.size());
+        for (const QChar c : text) {
+            bool replaced = false;
+            for (int row = 0; row < kEntityCount; ++row) {
+                if (c.unicode() == table[row].character) {
+                    out += QStringView(table[row].reference, table[row].length);
+                    replaced = true;
+                    break;
+                }
+            }
+            if (!replaced)
+                out += c;
         }
-        out += QChar(*p);
+        return out;
     }
-    target = info.decodeEntities ? decodeEntities(out, info.entities) : out;
-}
 
-// Only the first error of a parse is kept.
-void recordError(SkinParseInfo &info, const char16_t *position, int code, const QString &text)
-{
-    if (info.errorOccurred)
-        return;
-    info.errorOccurred = true;
-    info.errorPosition = position;
-    info.errorCode = code;
-    info.errorText = text;
-}
-
-void appendTabs(QString &out, int count)
-{
-    for (int i = 0; i < count; ++i)
-        out += QLatin1Char('\t');
-}
-
-QString outputValue(const QString &value, const SkinWriteOptions &options)
-{
-    QString text = value;
-    if (options.escapeChar != 0) {
-        const QString escape(QChar(options.escapeChar));
-        text.replace(escape, escape + escape);
+    // Copies [begin, end) into target: trim, drop escapes, decode references. A stretch that
+    // is empty after trimming leaves the target as it was.
+    void copyValue(const char16_t *begin, const char16_t *end, const SkinParseInfo &info, QString &target)
+    {
+        if (info.trimValue) {
+            while (begin < end && QChar::isSpace(*begin))
+                ++begin;
+            while (end > begin && QChar::isSpace(end[-1]))
+                --end;
+        }
+        if (begin == end)
+            return;
+        QString out;
+        out.reserve(end - begin);
+        for (const char16_t *p = begin; p < end; ++p) {
+            if (info.escapeChar != 0 && *p == info.escapeChar) {
+                if (++p == end)
+                    break;
+            }
+            out += QChar(*p);
+        }
+        target = info.decodeEntities ? decodeEntities(out, info.entities) : out;
     }
-    return options.encodeEntities ? encodeEntities(text, options.entities) : text;
-}
+
+    // Only the first error of a parse is kept.
+    void recordError(SkinParseInfo &info, const char16_t *position, int code, const QString &text)
+    {
+        if (info.errorOccurred)
+            return;
+        info.errorOccurred = true;
+        info.errorPosition = position;
+        info.errorCode = code;
+        info.errorText = text;
+    }
+
+    void appendTabs(QString &out, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            out += QLatin1Char('\t');
+    }
+
+    QString outputValue(const QString &value, const SkinWriteOptions &options)
+    {
+        QString text = value;
+        if (options.escapeChar != 0) {
+            const QString escape(QChar(options.escapeChar));
+            text.replace(escape, escape + escape);
+        }
+        return options.encodeEntities ? encodeEntities(text, options.entities) : text;
+    }
 
 } // namespace
 
@@ -198,7 +203,8 @@ const char16_t *SkinXmlNode::Load(const char16_t *position, const char16_t *end,
     return LoadAt(position, end, info ? *info : local, 0);
 }
 
-const char16_t *SkinXmlNode::LoadAt(const char16_t *position, const char16_t *end, SkinParseInfo &info, int depth)
+const char16_t *SkinXmlNode::LoadAt(
+    const char16_t *position, const char16_t *end, SkinParseInfo &info, int depth)
 {
     Close();
     name.clear();
@@ -215,7 +221,7 @@ const char16_t *SkinXmlNode::LoadAt(const char16_t *position, const char16_t *en
         if (p == end)
             return nullptr;
         if (end - p >= 2 && p[1] == u'/')
-            return p;  // an end tag belongs to the caller
+            return p; // an end tag belongs to the caller
 
         bool consumed = false;
         if (startsWith(p, end, u"<?", true)) {
@@ -277,9 +283,10 @@ const char16_t *SkinXmlNode::LoadAt(const char16_t *position, const char16_t *en
         if (p < end && *p == u'=') {
             p = skipSpace(p + 1, end);
             if (p < end && (*p == u'"' || *p == u'\'')) {
-                const char16_t quote[1] = {*p};
+                const char16_t quote[1] = { *p };
                 ++p;
-                const char16_t *valueEnd = findUnescaped(p, end, std::u16string_view(quote, 1), info.escapeChar);
+                const char16_t *valueEnd
+                    = findUnescaped(p, end, std::u16string_view(quote, 1), info.escapeChar);
                 copyValue(p, valueEnd, info, added.value);
                 p = valueEnd < end ? valueEnd + 1 : end;
             } else {
@@ -297,7 +304,7 @@ const char16_t *SkinXmlNode::LoadAt(const char16_t *position, const char16_t *en
         return nullptr;
     }
 
-    ++p;  // past ">"
+    ++p; // past ">"
     for (;;) {
         // An element still open at the end of the text keeps what was read.
         if (p >= end)
@@ -332,7 +339,8 @@ const char16_t *SkinXmlNode::LoadAt(const char16_t *position, const char16_t *en
         const char16_t *tagName = skipSpace(p + 2, end);
         const char16_t *tagNameEnd = findAny(tagName, end, u" >");
         if (tagNameEnd == end) {
-            recordError(info, p, kErrorEndTagUnterminated, QStringLiteral("it must be closed with </%1>").arg(name));
+            recordError(
+                info, p, kErrorEndTagUnterminated, QStringLiteral("it must be closed with </%1>").arg(name));
             return nullptr;
         }
         const QStringView endName(tagName, tagNameEnd - tagName);
@@ -340,7 +348,7 @@ const char16_t *SkinXmlNode::LoadAt(const char16_t *position, const char16_t *en
             return tagNameEnd + 1;
         if (!info.forceParse) {
             recordError(info, p, kErrorEndTagMismatch,
-                        QStringLiteral("'<%1> ... </%2>' is not wel-formed.").arg(name, endName.toString()));
+                QStringLiteral("'<%1> ... </%2>' is not wel-formed.").arg(name, endName.toString()));
             return nullptr;
         }
         p = tagNameEnd + 1;
@@ -420,7 +428,8 @@ void SkinXmlNode::WriteTo(QString &out, SkinWriteOptions &options) const
     const QChar quote(options.quote);
     auto writeAttributes = [&] {
         for (const auto &attr : attributes)
-            out += attr->name + QLatin1Char('=') + quote + outputValue(attr->value, options) + quote + QLatin1Char(' ');
+            out += attr->name + QLatin1Char('=') + quote + outputValue(attr->value, options) + quote
+                + QLatin1Char(' ');
     };
 
     switch (type) {

@@ -13,8 +13,8 @@ namespace skin {
 
 struct SkinEntity {
     char16_t character;
-    char16_t reference[10];  // NUL-padded
-    int length;              // in UTF-16 units
+    char16_t reference[10]; // NUL-padded
+    int length; // in UTF-16 units
 };
 
 // The five references in matching order: &amp; &quot; &apos; &lt; &gt;
@@ -25,11 +25,11 @@ enum class SkinNodeType { Element = 0, ProcessingInstruction = 1, Comment = 2, C
 
 enum SkinParseError {
     kErrorNone = 0,
-    kErrorElementNotClosed = 1,  // "/" in a start tag not followed by ">"
+    kErrorElementNotClosed = 1, // "/" in a start tag not followed by ">"
     kErrorEndTagUnterminated = 2,
     kErrorEndTagMismatch = 3,
     kErrorAttribute = 4,
-    kErrorTooDeep = 5,  // elements nested deeper than kMaxSkinXmlDepth
+    kErrorTooDeep = 5, // elements nested deeper than kMaxSkinXmlDepth
 };
 
 // Skins nest a handful of levels; the bound keeps a hostile text from exhausting the stack.
@@ -53,7 +53,7 @@ struct SkinWriteOptions {
     bool encodeEntities = true;
     char16_t quote = u'"';
     const SkinEntity *entities = defaultEntities();
-    int tabDepth = 0;  // raised and lowered while nested elements are written
+    int tabDepth = 0; // raised and lowered while nested elements are written
     // Doubled in written values so that the reader, which drops a single escape, gets the
     // text back unchanged. 0 writes values as they stand.
     char16_t escapeChar = u'\\';
@@ -74,8 +74,8 @@ public:
     SkinXmlNode(const SkinXmlNode &) = delete;
     SkinXmlNode &operator=(const SkinXmlNode &) = delete;
 
-    QString name;   // "#COMMENT" / "#CDATA" for those nodes
-    QString value;  // first run of text, or the raw text of a comment or CDATA section
+    QString name; // "#COMMENT" / "#CDATA" for those nodes
+    QString value; // first run of text, or the raw text of a comment or CDATA section
     SkinXmlNode *parent = nullptr;
     std::vector<std::unique_ptr<SkinXmlNode>> children;
     std::vector<std::unique_ptr<SkinXmlAttr>> attributes;
@@ -90,15 +90,15 @@ public:
     // with the default settings. Returns false when the load fails or finds no element.
     bool LoadText(const QString &text, SkinParseInfo *info = nullptr);
 
-    const QString *GetAttrValue(const QString &attrName) const;  // first match, or nullptr
-    SkinXmlNode *GetChild(const QString &childName) const;       // first match, or nullptr
+    const QString *GetAttrValue(const QString &attrName) const; // first match, or nullptr
+    SkinXmlNode *GetChild(const QString &childName) const; // first match, or nullptr
     std::vector<SkinXmlNode *> GetChildren(const QString &childName) const;
 
     // Value of the first child named `childName`, or `fallback` when there is none.
     QString GetChildValue(const QString &childName, const QString &fallback = QString()) const;
 
     QString Write(SkinWriteOptions *options = nullptr) const;
-    void Close();  // destroys children and attributes
+    void Close(); // destroys children and attributes
 
 private:
     const char16_t *LoadAt(const char16_t *position, const char16_t *end, SkinParseInfo &info, int depth);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skinart_ArtCatalog.h"
+#include "skinart/ArtCatalog.h"
 
 namespace skinart {
 

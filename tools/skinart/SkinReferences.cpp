@@ -1,4 +1,4 @@
-#include "skinart_SkinReferences.h"
+#include "skinart/SkinReferences.h"
 
 #include "skin/core/SkinXml.h"
 

@@ -1,4 +1,4 @@
-#include "skinart_ArtCatalog.h"
+#include "skinart/ArtCatalog.h"
 
 namespace skinart {
 

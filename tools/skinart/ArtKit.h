@@ -1,6 +1,6 @@
 #pragma once
 
-#include "skinart_ArtCatalog.h"
+#include "skinart/ArtCatalog.h"
 
 #include <QColor>
 #include <QFont>
@@ -32,15 +32,15 @@ enum class TextLook {
 };
 
 struct IconButtonDesc {
-    IconButtonDesc(QString base_, QSize size_, char16_t glyph_, int glyphPx_, QColor background_,
-        ButtonLook look_ = ButtonLook::Plain, QColor tint_ = QColor())
-        : base(std::move(base_))
-        , size(size_)
-        , glyph(glyph_)
-        , glyphPx(glyphPx_)
-        , background(background_)
-        , look(look_)
-        , tint(tint_)
+    IconButtonDesc(QString m_base, QSize m_size, char16_t m_glyph, int m_glyphPx, QColor m_background,
+        ButtonLook m_look = ButtonLook::Plain, QColor m_tint = QColor())
+        : base(std::move(m_base))
+        , size(m_size)
+        , glyph(m_glyph)
+        , glyphPx(m_glyphPx)
+        , background(m_background)
+        , look(m_look)
+        , tint(m_tint)
     {
     }
     QString base; // files base_n.bmp, base_h.bmp, base_c.bmp, base_d.bmp
@@ -53,15 +53,15 @@ struct IconButtonDesc {
 };
 
 struct TextButtonDesc {
-    TextButtonDesc(QString base_, QSize size_, QString text_, char16_t glyph_, int textPx_,
-        QColor background_, TextLook look_ = TextLook::Tab)
-        : base(std::move(base_))
-        , size(size_)
-        , text(std::move(text_))
-        , glyph(glyph_)
-        , textPx(textPx_)
-        , background(background_)
-        , look(look_)
+    TextButtonDesc(QString m_base, QSize m_size, QString m_text, char16_t m_glyph, int m_textPx,
+        QColor m_background, TextLook m_look = TextLook::Tab)
+        : base(std::move(m_base))
+        , size(m_size)
+        , text(std::move(m_text))
+        , glyph(m_glyph)
+        , textPx(m_textPx)
+        , background(m_background)
+        , look(m_look)
     {
     }
     QString base;
@@ -74,19 +74,19 @@ struct TextButtonDesc {
 };
 
 struct LabelDesc {
-    LabelDesc(QString file_, QSize size_, QString text_, int textPx_, QColor colour_, QColor background_,
-        int align_ = Qt::AlignLeft | Qt::AlignVCenter, int weight_ = QFont::Normal, char16_t glyph_ = 0,
-        QColor glyphColour_ = QColor())
-        : file(std::move(file_))
-        , size(size_)
-        , text(std::move(text_))
-        , textPx(textPx_)
-        , colour(colour_)
-        , background(background_)
-        , align(align_)
-        , weight(weight_)
-        , glyph(glyph_)
-        , glyphColour(glyphColour_)
+    LabelDesc(QString m_file, QSize m_size, QString m_text, int m_textPx, QColor m_colour,
+        QColor m_background, int m_align = Qt::AlignLeft | Qt::AlignVCenter, int m_weight = QFont::Normal,
+        char16_t m_glyph = 0, QColor m_glyphColour = QColor())
+        : file(std::move(m_file))
+        , size(m_size)
+        , text(std::move(m_text))
+        , textPx(m_textPx)
+        , colour(m_colour)
+        , background(m_background)
+        , align(m_align)
+        , weight(m_weight)
+        , glyph(m_glyph)
+        , glyphColour(m_glyphColour)
     {
     }
     QString file;

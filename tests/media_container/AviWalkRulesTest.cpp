@@ -4,6 +4,7 @@
 
 #include "media/AviFileInfo.h"
 #include "media/AviHeaderReader.h"
+#include "media/RecordingLength.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -208,6 +209,53 @@ TEST_F(AviWalkTest, HeaderReadStopsAtMovi)
     EXPECT_EQ(whole.videoChunks, 20u);
     EXPECT_EQ(m_trace.find("00dc"), std::string::npos);
     EXPECT_EQ(m_trace.substr(m_trace.size() - 16), "          movi\r\n");
+}
+
+// What a power loss leaves: RIFF and "movi" sizes 0 (or a "movi" size beyond the file), no
+// counts in the headers, no index, and the last chunk cut. The walk reads every chunk there is,
+// and the length comes from the video chunks; a header with its counts keeps its own length.
+TEST_F(AviWalkTest, UnfinishedRecordingIsWalkedToTheEndOfTheFile)
+{
+    QByteArray movi;
+    for (int i = 0; i < 1796; ++i) {
+        movi += chunk("00dc", payload(9 + i % 2));
+        if (i % 30 == 0)
+            movi += chunk("01wb", payload(12));
+    }
+    movi += QByteArray("00dc") + le32(500) + payload(200); // cut while it was written
+    QByteArray unfinished = riffAvi(headerList(33367, 0) + list("movi", movi));
+    unfinished.replace(4, 4, le32(0));
+    const qsizetype moviSize = unfinished.indexOf("movi") - 4;
+
+    for (const std::uint32_t declared : { 0u, 0xFFFFFFFFu, 0x7FFFFFF0u }) {
+        SCOPED_TRACE(declared);
+        unfinished.replace(moviSize, 4, le32(declared));
+        AviFileInfo info;
+        ASSERT_TRUE(walk(unfinished, info));
+        EXPECT_EQ(info.riffSize, 0u);
+        EXPECT_EQ(info.moviSize, declared);
+        EXPECT_EQ(info.videoChunks, 1797u);
+        EXPECT_EQ(info.audioChunks, 60u);
+        EXPECT_NE(m_trace.find("movi\r\n"), std::string::npos);
+        EXPECT_EQ(RecordingLengthSeconds(info), 60); // 1797 frames of 33367 us: 59.96 s
+        const QByteArray native = QFile::encodeName(m_dir.filePath(QStringLiteral("walk.avi")));
+        EXPECT_EQ(ReadRecordingLength(native.constData()), 60);
+    }
+
+    // The same chunks under headers that give the counts: the header's length, not the chunks'.
+    const QByteArray counted = riffAvi(headerList(40000, 250) + list("movi", movi));
+    AviFileInfo info;
+    ASSERT_TRUE(walk(counted, info));
+    EXPECT_EQ(RecordingLengthSeconds(info), 10);
+    EXPECT_EQ(
+        ReadRecordingLength(QFile::encodeName(m_dir.filePath(QStringLiteral("walk.avi"))).constData()), 10);
+
+    // Any other list, or a leaf, that says 0 bytes still ends the walk.
+    AviFileInfo stopped;
+    ASSERT_TRUE(walk(
+        riffAvi(QByteArray("LIST") + le32(0) + QByteArray("JUNK") + chunk("00dc", payload(4))), stopped));
+    EXPECT_EQ(stopped.videoChunks, 0u);
+    EXPECT_EQ(m_trace.find("JUNK"), std::string::npos);
 }
 
 TEST_F(AviWalkTest, SilentWithoutSink)

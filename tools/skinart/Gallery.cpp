@@ -1,4 +1,4 @@
-#include "skinart_Gallery.h"
+#include "skinart/Gallery.h"
 
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinDialog.h"

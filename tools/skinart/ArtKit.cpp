@@ -1,7 +1,7 @@
-#include "skinart_ArtKit.h"
+#include "skinart/ArtKit.h"
 
-#include "skinart_ArtPainter.h"
-#include "skinart_Style.h"
+#include "skinart/ArtPainter.h"
+#include "skinart/Style.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

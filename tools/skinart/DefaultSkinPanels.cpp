@@ -1,9 +1,9 @@
 // Bitmaps of the map window, the two menus and the tool panels.
 
-#include "skinart_ArtKit.h"
-#include "skinart_ArtPainter.h"
-#include "skinart_DefaultSkin.h"
-#include "skinart_Style.h"
+#include "skinart/ArtKit.h"
+#include "skinart/ArtPainter.h"
+#include "skinart/DefaultSkin.h"
+#include "skinart/Style.h"
 
 #include <QPainter>
 

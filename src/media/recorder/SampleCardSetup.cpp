@@ -1,4 +1,4 @@
-#include "samplecard_setup.h"
+#include "media/recorder/SampleCardSetup.h"
 
 #include "device/CXmlItemDoc.h"
 #include "device/ConfigItems.h"
@@ -33,11 +33,11 @@ bool writeSampleSetupXml(const QString &path, uint64_t seed, QString *error)
         const char *id;
         QByteArray value;
     } recorderValues[] = {
-        {"FWVersion", "1.04.22"},
-        {"MICOM", "0.31"},
-        {"FormatDays", QByteArray::number(static_cast<int>(seed % 30))},
-        {"LastPowerOnDays", QByteArray::number(static_cast<int>(seed % 30) + 41)},
-        {"RealUsedDays", QByteArray::number(static_cast<int>(seed % 30) + 38)},
+        { "FWVersion", "1.04.22" },
+        { "MICOM", "0.31" },
+        { "FormatDays", QByteArray::number(static_cast<int>(seed % 30)) },
+        { "LastPowerOnDays", QByteArray::number(static_cast<int>(seed % 30) + 41) },
+        { "RealUsedDays", QByteArray::number(static_cast<int>(seed % 30) + 38) },
     };
     for (const auto &v : recorderValues) {
         if (TiXmlElement *item = findItem(doc, v.id))
@@ -53,8 +53,8 @@ bool writeSampleSetupXml(const QString &path, uint64_t seed, QString *error)
 
     const QByteArray bytes = doc.Render();
     QFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(bytes) != bytes.size() || !file.flush()) {
         if (error)
             *error = file.errorString();
         return false;

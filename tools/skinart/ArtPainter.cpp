@@ -1,6 +1,6 @@
-#include "skinart_ArtPainter.h"
+#include "skinart/ArtPainter.h"
 
-#include "skinart_Style.h"
+#include "skinart/Style.h"
 
 #include <QFile>
 #include <QFontDatabase>

@@ -5,10 +5,10 @@
 //   option cards x 20..776, 72 high, tops 84, 168, 252; label at x 44; buttons from x 300,
 //   104 wide, 112 apart, 18 below the card top. The descriptions place the controls to match.
 
-#include "skinart_ArtKit.h"
-#include "skinart_ArtPainter.h"
-#include "skinart_DefaultSkin.h"
-#include "skinart_Style.h"
+#include "skinart/ArtKit.h"
+#include "skinart/ArtPainter.h"
+#include "skinart/DefaultSkin.h"
+#include "skinart/Style.h"
 
 #include <QPainter>
 

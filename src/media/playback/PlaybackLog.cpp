@@ -1,0 +1,3 @@
+#include "media/playback/PlaybackLog.h"
+
+Q_LOGGING_CATEGORY(lcPlayback, "tavin.playback", QtInfoMsg)

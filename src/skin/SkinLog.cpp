@@ -1,0 +1,3 @@
+#include "skin/SkinLog.h"
+
+Q_LOGGING_CATEGORY(lcSkin, "tavin.skin", QtInfoMsg)

@@ -1,0 +1,24 @@
+#include <gtest/gtest.h>
+
+#ifdef TAVIN_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+// One application object serves every test of a suite: event loops, timers, D-Bus and Qt's sound
+// backend need it, and it must end after the last test, before the platform's own objects go.
+int main(int argc, char **argv)
+{
+#ifdef TAVIN_TEST_WIDGETS
+    // Test discovery runs the program without the suite's environment: pixel checks want the
+    // offscreen platform also then, and when the suite is started by hand without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
+    TestApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,5 +1,6 @@
 #include "app/MainWindowStartup.h"
 
+#include "app/AppLog.h"
 #include "app/CAppRegistry.h"
 #include "app/DecoderRegistry.h"
 #include "app/MainWindowSettings.h"
@@ -31,11 +32,15 @@ namespace {
 bool readLayout(const QString &path, QString *text)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcApp) << "cannot open the settings layout" << path << ":" << file.errorString();
         return false;
+    }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        qCWarning(lcApp) << "cannot read the settings layout" << path << ":" << file.errorString();
         return false;
+    }
     if (!skin::DecodeSkinText(bytes, text))
         *text = QString::fromUtf8(bytes);
     return true;
@@ -52,7 +57,13 @@ bool RunMainWindowStartup(const QString &programPath, platform::SettingsBackend 
         PrepareDecoderRegistry(settings, QFileInfo(programPath).fileName());
 
     QString layout;
-    if (!readLayout(LayoutPathOf(programPath), &layout) || !registry.LoadLayout(layout)) {
+    const QString layoutPath = LayoutPathOf(programPath);
+    bool loaded = readLayout(layoutPath, &layout);
+    if (loaded && !registry.LoadLayout(layout)) {
+        qCWarning(lcApp) << "the settings layout" << layoutPath << "holds no readable markup";
+        loaded = false;
+    }
+    if (!loaded) {
         messages.ShowMessage(
             ApplicationNameOf(programPath), QString::fromLatin1(kLayoutErrorText), UserMessages::Icon::Error);
         return false;

@@ -4,6 +4,8 @@
 
 #include <QMouseEvent>
 
+#include <utility>
+
 namespace skin {
 
 CColorStatic::CColorStatic(QWidget *parent, bool notify)
@@ -37,17 +39,31 @@ void CColorStatic::SetTextColor(SkinColor color)
     update();
 }
 
+void CColorStatic::mousePressEvent(QMouseEvent *event)
+{
+    QLabel::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_endsDoubleClick = false;
+}
+
 void CColorStatic::mouseReleaseEvent(QMouseEvent *event)
 {
     QLabel::mouseReleaseEvent(event);
-    if (m_notify && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The release that ends a double click is part of it, not a click of its own.
+    const bool endsDoubleClick = std::exchange(m_endsDoubleClick, false);
+    if (m_notify && !endsDoubleClick && rect().contains(event->position().toPoint()))
         SendCommand(this, kCodeClicked);
 }
 
 void CColorStatic::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QLabel::mouseDoubleClickEvent(event);
-    if (m_notify && event->button() == Qt::LeftButton)
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_endsDoubleClick = true;
+    if (m_notify)
         SendCommand(this, kCodeDoubleClicked);
 }
 

@@ -22,6 +22,7 @@ public:
     void SetNotify(bool notify) { m_notify = notify; }
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
@@ -30,6 +31,7 @@ private:
     bool m_hasBackColor = false;
     SkinColor m_textColor = 0;
     bool m_notify;
+    bool m_endsDoubleClick = false;
 };
 
 } // namespace skin

@@ -50,10 +50,11 @@ int CImgButton::CurrentState() const
 {
     if ((m_checkMode && isChecked()) || isDown())
         return kClick;
-    if (m_hovering)
-        return kHover;
+    // Qt tells a disabled button when the pointer enters it; a disabled button never lights up.
     if (!isEnabled())
         return kDisable;
+    if (m_hovering)
+        return kHover;
     return kNormal;
 }
 

@@ -5,6 +5,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace skin {
 
 CSheetCtrlEx::CSheetCtrlEx(QWidget *parent)
@@ -23,6 +25,14 @@ QRect CSheetCtrlEx::PageArea() const
 {
     // left 2, top 2, right width - 4, bottom height - 4 (right and bottom exclusive)
     return QRect(2, 2, width() - 6, height() - 6);
+}
+
+QRect CSheetCtrlEx::PageRect() const
+{
+    const QRect area = PageArea();
+    const int right = area.left() + area.width(); // width - 4
+    const int bottom = area.top() + area.height(); // height - 4
+    return QRect(area.left() + 1, area.top() + 21, right - 6, bottom - 25);
 }
 
 bool CSheetCtrlEx::AddPage(const QString &title, const QString &name, CSkinPropPage *page)
@@ -55,6 +65,12 @@ CSkinPropPage *CSheetCtrlEx::PageByName(const QString &name) const
     return Page(index);
 }
 
+int CSheetCtrlEx::IndexOf(const CSkinPropPage *page) const
+{
+    const auto it = std::find(m_pages.begin(), m_pages.end(), page);
+    return it == m_pages.end() ? -1 : int(it - m_pages.begin());
+}
+
 void CSheetCtrlEx::ShowPage(int index)
 {
     const QRect area = PageArea();
@@ -72,7 +88,7 @@ void CSheetCtrlEx::ShowPage(int index)
             m_pages[size_t(i)]->hide();
     }
     CSkinPropPage *page = m_pages[size_t(index)];
-    page->setGeometry(left + 1, top + 21, right - 6, bottom - 25);
+    page->setGeometry(PageRect());
     page->raise();
     page->show();
     m_switching = true;

@@ -25,10 +25,13 @@ public:
     int PageCount() const { return int(m_pages.size()); }
     CSkinPropPage *Page(int index) const;
     CSkinPropPage *PageByName(const QString &name) const;
+    int IndexOf(const CSkinPropPage *page) const; // -1 when it is not a page of this sheet
     const QStringList &PageNames() const { return m_names; }
     QTabWidget *Tabs() const { return m_tabs; }
     // The page area: left 2, top 2, right width - 4, bottom height - 4.
     QRect PageArea() const;
+    // Where the shown page lies: just inside the tab control's body.
+    QRect PageRect() const;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "skin/CSkinBuilder.h"
 #include "skin/CXInfoTip.h"
+#include "skin/SkinLog.h"
 #include "skin/SkinRuntime.h"
 
 #include <QCoreApplication>
@@ -23,8 +24,10 @@ CSkin::~CSkin()
 bool CSkin::Load(const QString &entryName, SkinWindowInfo *info, QWidget *dialog, bool reset)
 {
     QString text;
-    if (!m_runtime.FindDescription(entryName, &text))
+    if (!m_runtime.FindDescription(entryName, &text)) {
+        qCWarning(lcSkin) << "no skin description named" << entryName;
         return false;
+    }
     return LoadFromText(text, info, dialog, reset);
 }
 
@@ -62,6 +65,24 @@ bool CSkin::ShowControl(SkinControlType type, const QString &name, bool show)
     if (!control)
         return false;
     control->setVisible(show);
+    return true;
+}
+
+CSkinGroup *CSkin::GetGroup(int index) const
+{
+    return index >= 0 && index < GroupCount() ? m_items.groups[size_t(index)].get() : nullptr;
+}
+
+bool CSkin::SetGroupActive(int index, bool active)
+{
+    CSkinGroup *group = GetGroup(index);
+    if (!group)
+        return false;
+    if (group->active != active) {
+        group->active = active;
+        if (group->owner)
+            group->owner->update(group->rect.toQRect());
+    }
     return true;
 }
 

@@ -44,6 +44,12 @@ public:
     // The text of a text item, or `fallback` when the skin has none of that name.
     QString Text(const QString &key, const QString &fallback = QString()) const;
 
+    // Groups by their index in document order (nested groups follow their group).
+    int GroupCount() const { return int(m_items.groups.size()); }
+    CSkinGroup *GetGroup(int index) const;
+    // Returns false when there is no such group. The owning dialog repaints.
+    bool SetGroupActive(int index, bool active);
+
     // The keyed message box: message and caption are the texts under the two keys. Without a
     // message text nothing is shown and -1 is returned; without a caption text the
     // application's name is the caption.

@@ -3,6 +3,7 @@
 #include "skin/CSkin.h"
 #include "skin/CXInfoTip.h"
 #include "skin/SkinAttributes.h"
+#include "skin/SkinLog.h"
 #include "skin/SkinRuntime.h"
 #include "skin/core/SkinXml.h"
 
@@ -62,10 +63,20 @@ bool CSkinBuilder::Build(const QString &text, SkinWindowInfo *info, QWidget *dia
 {
     m_dialog = dialog;
     SkinXmlNode root;
-    SkinParseInfo parse;
-    const bool parsed = root.LoadText(text, &parse);
-    if (root.name.isEmpty())
-        return false;
+    SkinParseInfo strict;
+    if (!root.LoadText(text, &strict)) {
+        if (strict.errorOccurred)
+            LogMarkupError(text, strict);
+        // A slip in one element must not cost the whole window: read again, keeping whatever
+        // the forgiving reader gets past.
+        SkinParseInfo forgiving;
+        forgiving.forceParse = true;
+        root.LoadText(text, &forgiving);
+        if (root.name.isEmpty()) {
+            qCWarning(lcSkin) << "skin description holds no element; nothing is built";
+            return false;
+        }
+    }
 
     const QSize monitorSize = m_runtime.MonitorSize();
     const SkinRect monitor { 0, 0, monitorSize.width(), monitorSize.height() };
@@ -73,7 +84,21 @@ bool CSkinBuilder::Build(const QString &text, SkinWindowInfo *info, QWidget *dia
         *info = ReadWindowInfo(root, monitor, m_runtime);
     ReadItems(root, monitor);
     ReadFont(root);
-    return parsed;
+    return true;
+}
+
+void CSkinBuilder::LogMarkupError(const QString &text, const SkinParseInfo &parse)
+{
+    // Line and column (from 1) of the error, so that a skin author finds it.
+    const auto *begin = reinterpret_cast<const char16_t *>(text.utf16());
+    qsizetype offset = parse.errorPosition ? parse.errorPosition - begin : -1;
+    if (offset < 0 || offset > text.size())
+        offset = text.size();
+    const QStringView before = QStringView(text).left(offset);
+    const qsizetype lineStart = before.lastIndexOf(u'\n') + 1;
+    qCWarning(lcSkin).nospace() << "skin description has a markup error at line " << before.count(u'\n') + 1
+                                << ", column " << offset - lineStart + 1 << " (code " << parse.errorCode
+                                << "): " << parse.errorText << "; building what could be read";
 }
 
 void CSkinBuilder::ReadItems(const SkinXmlNode &parent, const SkinRect &reference)
@@ -178,7 +203,8 @@ void CSkinBuilder::ReadControl(const SkinXmlNode &node, const SkinRect &referenc
         control->show();
     } else {
         id = m_runtime.Identifiers().Identifier(KindOfType(type), name, m_dialog);
-        control = CreateControl(type, node, name, id, rect, notify);
+        // Without an identifier of its kind the control could not report to its dialog.
+        control = id != 0 ? CreateControl(type, node, name, id, rect, notify) : nullptr;
         if (control) {
             auto record = std::make_unique<SkinControlItem>();
             record->identifier = id;

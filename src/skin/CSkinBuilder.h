@@ -11,6 +11,7 @@ namespace skin {
 class CSkin;
 class SkinRuntime;
 class SkinXmlNode;
+struct SkinParseInfo;
 
 // Turns one description into the items and controls of a CSkin.
 class CSkinBuilder
@@ -22,8 +23,8 @@ public:
     {
     }
 
-    // Parses and builds. Whatever the parser read is built; the result is false when the
-    // markup yields no element or fails to parse.
+    // Parses and builds. A markup error is logged and whatever the parser could read is
+    // built; the result is false only when the markup yields no element.
     bool Build(const QString &text, SkinWindowInfo *info, QWidget *dialog);
 
     // The window attributes of a root element.
@@ -31,6 +32,7 @@ public:
         const SkinXmlNode &root, const SkinRect &monitor, SkinRuntime &runtime);
 
 private:
+    static void LogMarkupError(const QString &text, const SkinParseInfo &parse);
     void ReadItems(const SkinXmlNode &parent, const SkinRect &reference);
     void ReadArea(const SkinXmlNode &node, const SkinRect &reference);
     void ReadImage(const SkinXmlNode &node, const SkinRect &reference);

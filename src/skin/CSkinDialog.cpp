@@ -192,16 +192,16 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
     if (message.message() == kMsgCommand) {
         const int id = CommandId(message.wParam());
         const int code = CommandCode(message.wParam());
-        if (id >= 0xE100 && id <= 0xE1FF && code == 0) {
+        if (InIdentifierRange(kKindImgBtn, id) && code == 0) {
             op = kClick;
-        } else if (id >= 0xE300 && id <= 0xE3FF && (code == 0 || code == 1)) {
+        } else if (InIdentifierRange(kKindStatic, id) && (code == 0 || code == 1)) {
             op = kClick;
-        } else if (id >= 0xEA00 && id <= 0xEDFF && code == 0) {
+        } else if (InIdentifierRange(kKindButton, id) && code == 0) {
             op = kClick;
-        } else if (id >= 0xE200 && id <= 0xE2FF && code == kCodeEditChange) {
+        } else if (InIdentifierRange(kKindEdit, id) && code == kCodeEditChange) {
             op = kValue;
             value = message.lParam();
-        } else if (id >= 0xEE00 && id <= 0xEEFF && code == kCodeComboSelChange) {
+        } else if (InIdentifierRange(kKindComboBox, id) && code == kCodeComboSelChange) {
             op = kValue;
             value = message.lParam();
         }
@@ -212,10 +212,10 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
         value = message.lParam();
     } else if (message.message() == kMsgNotify && message.notify()) {
         const SkinNotifyInfo &n = *message.notify();
-        if (n.idFrom >= 0xEF00 && n.idFrom <= 0xEF4F && n.code == kCodeDateTimeChange) {
+        if (InIdentifierRange(kKindDateTime, n.idFrom) && n.code == kCodeDateTimeChange) {
             op = kValue;
             value = reinterpret_cast<qintptr>(n.from);
-        } else if (n.idFrom >= 0xE400 && n.idFrom <= 0xE4FF
+        } else if (InIdentifierRange(kKindListCtrl, n.idFrom)
             && (n.code == kCodeListClick || n.code == kCodeListDoubleClick)) {
             op = kItem;
             item = n.item;
@@ -274,7 +274,7 @@ void CSkinDialog::paintEvent(QPaintEvent *)
     if (m_info.hasBackColor)
         painter.fillRect(rect(), ToQColor(m_info.backColor));
     for (const auto &group : m_skin->Items().groups) {
-        if (group->owner != this)
+        if (group->owner != this || !group->active)
             continue;
         const QRect r = group->rect.toQRect();
         if (group->hasBackColor)

@@ -23,6 +23,12 @@ void CSkinHeaderCtrl::SetColors(SkinColor background, SkinColor text)
     viewport()->update();
 }
 
+void CSkinHeaderCtrl::SetFlag(int flag)
+{
+    m_flag = flag;
+    viewport()->update();
+}
+
 void CSkinHeaderCtrl::paintEvent(QPaintEvent *event)
 {
     // The part right of the last column has the header's colour too.
@@ -38,8 +44,10 @@ void CSkinHeaderCtrl::paintSection(QPainter *painter, const QRect &rect, int log
         return;
     painter->save();
     painter->fillRect(rect, ToQColor(m_backColor));
-    painter->setPen(ToQColor(m_separatorColor));
-    painter->drawLine(rect.topRight(), rect.bottomRight());
+    if (m_flag != 0) {
+        painter->setPen(ToQColor(m_separatorColor));
+        painter->drawLine(rect.topRight(), rect.bottomRight());
+    }
     painter->setPen(ToQColor(m_textColor));
     painter->setFont(font());
     const QVariant alignment

@@ -18,6 +18,10 @@ public:
     SkinColor BackColor() const { return m_backColor; }
     SkinColor TextColor() const { return m_textColor; }
     SkinColor SeparatorColor() const { return m_separatorColor; }
+    // The header's flag: 1 (the default) draws the one-pixel separator after each column, 0
+    // draws a flat header whose columns are told apart by their texts alone.
+    void SetFlag(int flag);
+    int Flag() const { return m_flag; }
 
 protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
@@ -27,6 +31,7 @@ private:
     SkinColor m_backColor = 0x76554C;
     SkinColor m_textColor = 0;
     SkinColor m_separatorColor = 0x808080;
+    int m_flag = 1;
 };
 
 } // namespace skin

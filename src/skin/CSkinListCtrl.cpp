@@ -16,12 +16,14 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace skin {
 
 namespace {
 
     constexpr int kCheckRole = Qt::UserRole + 1;
+    constexpr int kDataRole = Qt::UserRole + 2;
     constexpr int kCheckSize = 12;
     constexpr int kCheckTop = 4;
     constexpr int kCheckLeft = 2;
@@ -112,6 +114,21 @@ void CSkinListCtrl::SetColors(
     viewport()->update();
 }
 
+void CSkinListCtrl::SetTextColor(SkinColor color)
+{
+    SetColors(color, m_selectionColor, m_rowBack1, m_rowBack2, m_backColor);
+}
+
+void CSkinListCtrl::SetSelectionColor(SkinColor color)
+{
+    SetColors(m_textColor, color, m_rowBack1, m_rowBack2, m_backColor);
+}
+
+void CSkinListCtrl::SetRowBackColor(SkinColor color)
+{
+    SetColors(m_textColor, m_selectionColor, color, color, m_backColor);
+}
+
 int CSkinListCtrl::RowHeight() const
 {
     const QFontMetrics fm(font());
@@ -168,6 +185,31 @@ QString CSkinListCtrl::GetItemText(int row, int column) const
 {
     const QTreeWidgetItem *item = topLevelItem(row);
     return item ? item->text(column) : QString();
+}
+
+bool CSkinListCtrl::SetItemData(int row, qint64 data)
+{
+    QTreeWidgetItem *item = topLevelItem(row);
+    if (!item)
+        return false;
+    item->setData(0, kDataRole, data);
+    return true;
+}
+
+qint64 CSkinListCtrl::GetItemData(int row) const
+{
+    const QTreeWidgetItem *item = topLevelItem(row);
+    return item ? item->data(0, kDataRole).toLongLong() : 0;
+}
+
+int CSkinListCtrl::FindItemByData(qint64 data) const
+{
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        const QVariant value = topLevelItem(i)->data(0, kDataRole);
+        if (value.isValid() && value.toLongLong() == data)
+            return i;
+    }
+    return -1;
 }
 
 bool CSkinListCtrl::DeleteItem(int row)
@@ -435,6 +477,8 @@ void CSkinListCtrl::Notify(int code, const QPoint &pos)
 
 void CSkinListCtrl::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton)
+        m_endsDoubleClick = false;
     if (event->button() == Qt::LeftButton && HasCheckBitmaps()) {
         const QPoint pos = event->position().toPoint();
         const QModelIndex index = indexAt(pos);
@@ -447,15 +491,21 @@ void CSkinListCtrl::mousePressEvent(QMouseEvent *event)
 void CSkinListCtrl::mouseReleaseEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
+    if (event->button() != Qt::LeftButton)
+        return;
+    // The release that ends a double click belongs to it: the dialog hears one double click,
+    // not a double click and a click.
+    if (!std::exchange(m_endsDoubleClick, false))
         Notify(kCodeListClick, event->position().toPoint());
 }
 
 void CSkinListCtrl::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTreeWidget::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
-        Notify(kCodeListDoubleClick, event->position().toPoint());
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_endsDoubleClick = true;
+    Notify(kCodeListDoubleClick, event->position().toPoint());
 }
 
 void CSkinListCtrl::keyPressEvent(QKeyEvent *event)

@@ -37,6 +37,12 @@ public:
     int GetItemCount() const { return topLevelItemCount(); }
     bool SetItemText(int row, int column, const QString &text);
     QString GetItemText(int row, int column) const;
+    // A number kept with the row (the recording library keeps its file index there); it moves
+    // with the row when the list is sorted. Rows start with 0.
+    bool SetItemData(int row, qint64 data);
+    qint64 GetItemData(int row) const;
+    // The row that carries `data`, or -1.
+    int FindItemByData(qint64 data) const;
     bool DeleteItem(int row);
     void DeleteAllItems();
     int GetSelectedItem() const; // the first selected row, or -1
@@ -67,7 +73,13 @@ public:
 
     void SetColors(
         SkinColor text, SkinColor selection, SkinColor rowBack1, SkinColor rowBack2, SkinColor back);
+    // One colour at a time, as the dialogs set up their lists: the text of the rows, the
+    // background of selected rows, and the background of both kinds of row.
+    void SetTextColor(SkinColor color);
+    void SetSelectionColor(SkinColor color);
+    void SetRowBackColor(SkinColor color);
     SkinColor TextColor() const { return m_textColor; }
+    SkinColor SelectionColor() const { return m_selectionColor; }
 
     CSkinHeaderCtrl *Header() const { return m_header; }
     CSkinVScrollbar *ScrollBar() const { return m_scrollBar; }
@@ -120,6 +132,7 @@ private:
     bool m_sortAscending = true;
     int m_checkedItem = -1;
     bool m_fitPending = false;
+    bool m_endsDoubleClick = false;
     int m_wheelRemainder = 0;
 };
 

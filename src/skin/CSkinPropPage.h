@@ -11,6 +11,9 @@ class CSkinPropPage : public CSkinDialog
     Q_OBJECT
 public:
     CSkinPropPage(SkinRuntime &runtime, QWidget *sheet, CSkin *sharedSkin);
+
+protected:
+    void OnSkinLoaded() override;
 };
 
 } // namespace skin

@@ -56,7 +56,10 @@ struct CSkinGroup {
     bool hasBackgroundImage = false;
     bool hasBackColor = false;
     bool stretch = false;
-    const QWidget *owner = nullptr;
+    // Only active groups are painted: a window that keeps one picture per page among its
+    // groups marks the shown page's group active and the others not.
+    bool active = true;
+    QPointer<QWidget> owner; // the dialog that paints it
 };
 
 // A control of any kind: its run-time identifier and its window. The window is a child of its

@@ -62,6 +62,26 @@ int IdentifierBase(SkinControlKind kind)
     return bases[kind];
 }
 
+int IdentifierEnd(SkinControlKind kind)
+{
+    static constexpr int ends[kSkinControlKindCount] = {
+        0xE200, // image buttons
+        0xE300, // edits
+        0xE400, // statics
+        0xE500, // lists
+        0xE550, // speed gauges, up to the image numbers
+        0xE700, // maps
+        0xE800, // graphs
+        0xE900, // sliders
+        0xEA00, // sheets
+        0xEE00, // standard buttons
+        0xEF00, // combo boxes
+        0xEF50, // date/time pickers
+        0xE600, // image numbers
+    };
+    return ends[kind];
+}
+
 SkinControlType ControlTypeFromName(const QString &typeName)
 {
     static const char *const names[]

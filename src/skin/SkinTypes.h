@@ -53,6 +53,13 @@ constexpr int kSkinControlKindCount = 13;
 
 SkinControlKind KindOfType(SkinControlType type);
 int IdentifierBase(SkinControlKind kind);
+// One past the last identifier of the kind's range: where the next kind's range begins (the
+// date and time pickers end at 0xEF50). The dialogs' event routing recognises a kind by it.
+int IdentifierEnd(SkinControlKind kind);
+inline bool InIdentifierRange(SkinControlKind kind, int id)
+{
+    return id >= IdentifierBase(kind) && id < IdentifierEnd(kind);
+}
 // Maps a "type" attribute (case-insensitive) to its code; unknown or empty is an image button.
 SkinControlType ControlTypeFromName(const QString &typeName);
 

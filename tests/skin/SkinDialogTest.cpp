@@ -175,8 +175,8 @@ TEST_F(SkinDialogTest, ListClicksDeliverItemAndSubItem)
     EXPECT_EQ(list->GetSelectedItem(), 1);
     // A user's double click through the window: press, release, press (reported as a double
     // click), release. The dialog hears the first click and the double click, nothing more.
-    QTest::mouseDClick(dialog->windowHandle(), Qt::LeftButton, {},
-        list->viewport()->mapTo(dialog.get(), row1.center()));
+    QTest::mouseDClick(
+        dialog->windowHandle(), Qt::LeftButton, {}, list->viewport()->mapTo(dialog.get(), row1.center()));
     ASSERT_EQ(doubles.size(), 1u);
     EXPECT_EQ(doubles[0], std::make_pair(1, 2));
     EXPECT_EQ(clicks.size(), 2u);

@@ -161,6 +161,7 @@ TEST_F(SkinListTest, SortsByTextAndReversesOnTheSameColumn)
     for (int i = 0; i < 5; ++i) {
         list->InsertItem(i, QString::number(i));
         list->SetItemText(i, 1, names[i]);
+        list->SetItemData(i, 100 + i); // as the library keeps its file index in each row
     }
     list->SetCheck(2, true);
     EXPECT_EQ(list->CheckedItem(), 2);
@@ -170,6 +171,11 @@ TEST_F(SkinListTest, SortsByTextAndReversesOnTheSameColumn)
         sorted << list->GetItemText(i, 1);
     EXPECT_EQ(sorted, QStringList({ "10", "2", "9", "A", "b" }));
     EXPECT_EQ(list->GetItemText(list->CheckedItem(), 1), "2"); // the checked row is followed
+    for (int i = 0; i < 5; ++i) // each row's data went with its texts
+        EXPECT_EQ(names[list->GetItemData(i) - 100], list->GetItemText(i, 1));
+    EXPECT_EQ(list->GetItemText(list->FindItemByData(101), 1), "10");
+    EXPECT_EQ(list->FindItemByData(7), -1);
+    EXPECT_FALSE(list->SetItemData(5, 1));
     emit list->Header()->sectionClicked(1);
     EXPECT_EQ(list->GetItemText(0, 1), "b");
     EXPECT_EQ(list->GetItemText(4, 1), "10");
@@ -209,4 +215,43 @@ TEST_F(SkinListTest, AutoSizeFillsTheWidth)
     const int available = list->viewport()->width() - bar->width();
     EXPECT_EQ(list->header()->sectionSize(1) + list->header()->sectionSize(2), available);
     EXPECT_EQ(list->header()->sectionSize(1), 150 * available / 250); // widths keep their proportion
+}
+
+// The main window's set-up: grey text, its own selection colour, rows on the window's dark
+// grey, and a flat header (flag 0) in the row colour with white text.
+TEST_F(SkinListTest, DialogsSetTheColoursAndTheHeaderFlag)
+{
+    QFont font = list->font();
+    font.setPixelSize(14);
+    font.setStyleStrategy(QFont::NoAntialias); // solid glyphs in the exact text colour
+    list->setFont(font);
+    Fill(3);
+    list->SetItemText(1, 1, "IIIIIIII");
+    list->SetTextColor(0x656565);
+    list->SetSelectionColor(0x0F53EF);
+    list->SetRowBackColor(0x202020);
+    list->SetSelectedItem(2);
+    const auto pixelsOf = [](const QImage &image, QRect rect, QColor color) {
+        int count = 0;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                count += image.pixelColor(x, y) == color;
+        return count;
+    };
+    QImage shot = list->viewport()->grab().toImage();
+    const QRect row1 = list->visualRect(list->model()->index(1, 1));
+    const QRect row2 = list->visualRect(list->model()->index(2, 1));
+    EXPECT_EQ(shot.pixelColor(row1.right() - 2, row1.top() + 1), QColor(0x20, 0x20, 0x20));
+    EXPECT_EQ(shot.pixelColor(row2.right() - 2, row2.top() + 1), QColor(0xEF, 0x53, 0x0F));
+    EXPECT_GT(pixelsOf(shot, row1, QColor(0x65, 0x65, 0x65)), 20);
+    EXPECT_EQ(pixelsOf(shot, row1, QColor(0x3F, 0xA6, 0xFE)), 0); // the default text colour is gone
+
+    CSkinHeaderCtrl *header = list->Header();
+    header->SetColors(0x202020, 0xFFFFFF);
+    const int boundary = header->sectionViewportPosition(1) + header->sectionSize(1) - 1;
+    QImage withSeparators = header->viewport()->grab().toImage();
+    EXPECT_EQ(withSeparators.pixelColor(boundary, header->height() / 2), QColor(0x80, 0x80, 0x80));
+    header->SetFlag(0);
+    QImage flat = header->viewport()->grab().toImage();
+    EXPECT_EQ(flat.pixelColor(boundary, header->height() / 2), QColor(0x20, 0x20, 0x20));
 }

@@ -156,3 +156,31 @@ TEST(SkinRender, SampleWindowDrawsItsItems)
         shot.save(QDir(folder).filePath("skin-sample.png"));
     }
 }
+
+// The settings panel keeps one picture per page in its groups and marks the shown page's
+// group active; only active groups are painted.
+TEST(SkinRender, OnlyActiveGroupsPaint)
+{
+    skintest::TestSkin t;
+    CSkinDialog dialog(t.runtime);
+    ASSERT_TRUE(dialog.LoadSkinFromText("<w width='100' height='60' backcolor='#000000'>"
+                                        "<group x='0' y='0' width='100' height='10' backcolor='#404040'/>"
+                                        "<group x='0' y='10' width='100' height='50' backcolor='#FF0000'/>"
+                                        "<group x='0' y='10' width='100' height='50' backcolor='#00FF00'/>"
+                                        "</w>"));
+    const auto colourAt = [&dialog](int x, int y) { return dialog.grab().toImage().pixelColor(x, y); };
+    ASSERT_EQ(dialog.Skin().GroupCount(), 3);
+    EXPECT_EQ(colourAt(50, 30), QColor(0, 255, 0)); // all groups start active: the last is on top
+
+    EXPECT_TRUE(dialog.Skin().SetGroupActive(2, false));
+    EXPECT_EQ(colourAt(50, 30), QColor(255, 0, 0));
+    EXPECT_TRUE(dialog.Skin().SetGroupActive(1, false));
+    EXPECT_TRUE(dialog.Skin().SetGroupActive(2, true));
+    EXPECT_EQ(colourAt(50, 30), QColor(0, 255, 0));
+    EXPECT_EQ(colourAt(50, 5), QColor(0x40, 0x40, 0x40));
+    dialog.Skin().SetGroupActive(1, false);
+    dialog.Skin().SetGroupActive(2, false);
+    EXPECT_EQ(colourAt(50, 30), QColor(0, 0, 0));
+    EXPECT_FALSE(dialog.Skin().SetGroupActive(3, true));
+    EXPECT_FALSE(dialog.Skin().SetGroupActive(-1, true));
+}

@@ -298,7 +298,8 @@ TEST(SampleCard, ContainerWalkSeesEveryChunk)
             EXPECT_EQ(info.mainHeader.height, channel == 'F' ? 1080u : 720u);
             EXPECT_EQ(info.hasAudio, channel == 'F' ? 1u : 0u);
             if (channel == 'F') {
-                EXPECT_EQ(info.audioChunks, info.audioStreamHeader.length);
+                EXPECT_GT(info.audioChunks, 0u);
+                EXPECT_EQ(info.audioStreamHeader.length, p.cutByPowerLoss ? 0u : info.audioChunks);
                 EXPECT_EQ(info.audioFormat.formatTag, 0x00FF);
             }
         }

@@ -6,6 +6,7 @@
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/telemetry/TelemetryReader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 
@@ -214,10 +215,11 @@ bool useCommaDecimalLocale()
     const QString folder = temporaryFolder() + QStringLiteral("/locales");
     const QString made = folder + QStringLiteral("/de_DE.UTF-8");
     if (!QFile::exists(made)
-        && testsupport::RunForExitCode(QStringLiteral("localedef"),
-               { QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
-                   made })
-            != 0)
+        && (!QDir().mkpath(folder)
+            || testsupport::RunForExitCode(QStringLiteral("localedef"),
+                   { QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                       QStringLiteral("UTF-8"), made })
+                != 0))
         return false;
     qputenv("LOCPATH", QFile::encodeName(folder));
     return std::setlocale(LC_NUMERIC, "de_DE.UTF-8")

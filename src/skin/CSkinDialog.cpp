@@ -30,6 +30,7 @@ CSkinDialog::CSkinDialog(SkinRuntime &runtime, QWidget *parent, CSkin *sharedSki
 CSkinDialog::~CSkinDialog()
 {
     m_runtime.Delegates().RemoveOwner(this);
+    m_runtime.Identifiers().Release(static_cast<QWidget *>(this));
     // The controls go while this dialog is still whole: their removal notifies it.
     if (m_ownedSkin)
         m_ownedSkin->Items().DestroyControls();

@@ -11,7 +11,9 @@ int SkinIdRegistry::Identifier(SkinControlKind kind, const QString &name, const 
     auto it = k.ids.constFind(key);
     if (it != k.ids.constEnd())
         return it.value();
-    const int id = IdentifierBase(kind) + k.next;
+    int id = IdentifierBase(kind);
+    while (id < IdentifierEnd(kind) && k.taken.contains(id))
+        ++id;
     if (!InIdentifierRange(kind, id)) {
         if (!k.refused.contains(key)) {
             k.refused.insert(key);
@@ -21,9 +23,24 @@ int SkinIdRegistry::Identifier(SkinControlKind kind, const QString &name, const 
         }
         return 0;
     }
-    ++k.next;
     k.ids.insert(key, id);
+    k.taken.insert(id);
     return id;
+}
+
+void SkinIdRegistry::Release(const void *dialog)
+{
+    for (Kind &k : m_kinds) {
+        for (auto it = k.ids.begin(); it != k.ids.end();) {
+            if (it.key().dialog == quintptr(dialog)) {
+                k.taken.remove(it.value());
+                it = k.ids.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        k.refused.removeIf([dialog](const Key &key) { return key.dialog == quintptr(dialog); });
+    }
 }
 
 int SkinIdRegistry::Find(SkinControlKind kind, const QString &name, const void *dialog) const

@@ -15,12 +15,15 @@ namespace skin {
 class SkinIdRegistry
 {
 public:
-    // The identifier of the name in the dialog: the one given before, else the kind's next.
+    // The identifier of the name in the dialog: the one given before, else the kind's lowest
+    // free one.
     // Returns 0 (and logs once) when the kind's range is used up: an identifier past the end
     // would fall into the next kind's range, where the dialog's routing loses its events.
     int Identifier(SkinControlKind kind, const QString &name, const void *dialog);
     // The identifier already given, or 0.
     int Find(SkinControlKind kind, const QString &name, const void *dialog) const;
+    // Frees the identifiers of a dialog that goes, for the windows made after it.
+    void Release(const void *dialog);
 
 private:
     struct Key {
@@ -32,8 +35,8 @@ private:
 
     struct Kind {
         QHash<Key, int> ids;
+        QSet<int> taken;
         QSet<Key> refused;
-        int next = 0;
     };
     Kind m_kinds[kSkinControlKindCount];
 };

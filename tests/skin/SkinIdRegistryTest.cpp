@@ -57,20 +57,30 @@ TEST(SkinIdRegistry, AFullRangeRefusesRatherThanSpills)
                     .arg(i / 32 * 5)
                     .arg(btn);
     text += "<control name='e' type='editbox' width='50' height='20'/></w>";
-    CSkinDialog dialog(t.runtime);
-    ASSERT_TRUE(dialog.LoadSkinFromText(text));
-    EXPECT_EQ(dialog.GetControlId(kSkinImgButton, "b255"), 0xE1FF);
-    EXPECT_EQ(dialog.GetControl(kSkinImgButton, "b256"), nullptr);
-    EXPECT_EQ(dialog.GetControlId(kSkinImgButton, "b256"), 0);
-    EXPECT_EQ(dialog.GetControlId(kSkinEditBox, "e"), 0xE200);
-    EXPECT_FALSE(dialog.RegisterEvent("b256", kSkinImgButton, kEventClick, ClickDelegate([] {})));
+    auto dialog = std::make_unique<CSkinDialog>(t.runtime);
+    ASSERT_TRUE(dialog->LoadSkinFromText(text));
+    EXPECT_EQ(dialog->GetControlId(kSkinImgButton, "b255"), 0xE1FF);
+    EXPECT_EQ(dialog->GetControl(kSkinImgButton, "b256"), nullptr);
+    EXPECT_EQ(dialog->GetControlId(kSkinImgButton, "b256"), 0);
+    EXPECT_EQ(dialog->GetControlId(kSkinEditBox, "e"), 0xE200);
+    EXPECT_FALSE(dialog->RegisterEvent("b256", kSkinImgButton, kEventClick, ClickDelegate([] {})));
 
     // The last button of the range still reaches its delegate.
-    dialog.show();
+    dialog->show();
     int clicks = 0;
-    ASSERT_TRUE(dialog.RegisterEvent("b255", kSkinImgButton, kEventClick, ClickDelegate([&] { ++clicks; })));
-    QTest::mouseClick(dialog.GetControl(kSkinImgButton, "b255"), Qt::LeftButton, {}, QPoint(2, 2));
+    ASSERT_TRUE(dialog->RegisterEvent("b255", kSkinImgButton, kEventClick, ClickDelegate([&] { ++clicks; })));
+    QTest::mouseClick(dialog->GetControl(kSkinImgButton, "b255"), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(clicks, 1);
+
+    // A window that goes frees its identifiers for the windows made after it.
+    const QString one = QString("<w><control name='n'><state src='%1'/></control></w>").arg(btn);
+    CSkinDialog crowded(t.runtime);
+    ASSERT_TRUE(crowded.LoadSkinFromText(one));
+    EXPECT_EQ(crowded.GetControlId(kSkinImgButton, "n"), 0);
+    dialog.reset();
+    CSkinDialog later(t.runtime);
+    ASSERT_TRUE(later.LoadSkinFromText(one));
+    EXPECT_EQ(later.GetControlId(kSkinImgButton, "n"), 0xE100);
 
     // Date pickers end where the dialogs stop routing them, at 0xEF4F.
     SkinIdRegistry registry;

@@ -201,9 +201,8 @@ namespace {
         disable(dialog, QString::fromLatin1(pageInfo.menu));
         show(dialog, QStringLiteral("BB_reset"), page != 7);
         // The panel marks one of the groups 4 to 10 active; the others are not drawn.
-        auto &groups = dialog.Skin().Items().groups;
-        for (int g = 4; g <= 10 && g < static_cast<int>(groups.size()); ++g)
-            groups[g]->hasBackgroundImage = groups[g]->hasBackgroundImage && g == page + 3;
+        for (int g = 4; g <= 10; ++g)
+            dialog.Skin().SetGroupActive(g, g == page + 3);
         if (auto *slider = dialog.Control<skin::CBitmapSlider>(
                 skin::kSkinSlider, QStringLiteral("BB_memory_rate_slider"))) {
             slider->SetRange(1, 9);

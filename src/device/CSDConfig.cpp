@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace device {
 
 CSDConfig::CSDConfig(QString fileName)
@@ -51,7 +53,11 @@ int CSDConfig::ScanDrives(bool onlyWithConfigFile)
 {
     m_selectedIndex = -1;
     m_matchingDrives.clear();
-    m_driveCount = EnumRemovableDrives(m_driveRoots);
+    m_driveVolumes = m_volumes ? m_volumes->removableVolumes() : std::vector<platform::MountedVolume>();
+    m_driveRoots.clear();
+    for (const platform::MountedVolume &volume : m_driveVolumes)
+        m_driveRoots.append(volume.root);
+    m_driveCount = static_cast<int>(m_driveRoots.size());
     for (int i = 0; i < m_driveCount; ++i) {
         if (!onlyWithConfigFile || QFileInfo(CardFilePath(m_driveRoots[i], m_fileName)).isFile())
             m_matchingDrives.push_back(i);
@@ -82,47 +88,79 @@ QString CSDConfig::GetSelectedDrive() const
 
 bool CSDConfig::WriteTimeFile(int year, int month, int day, int hour, int minute, int second)
 {
+    m_error.clear();
     const QString path = CardFilePath(GetSelectedDrive(), QString::fromLatin1(kTimeFileName));
     const std::optional<QByteArray> text = TimeFileText(year, month, day, hour, minute, second);
-    if (path.isEmpty() || !text)
+    if (path.isEmpty())
+        m_error = QStringLiteral("no card is selected");
+    else if (!text)
+        m_error = QStringLiteral("%1-%2-%3 %4:%5:%6 is not a valid date and time")
+                      .arg(year)
+                      .arg(month)
+                      .arg(day)
+                      .arg(hour)
+                      .arg(minute)
+                      .arg(second);
+    if (!m_error.isEmpty())
         return false;
     const CardFileGuard guard(path, *m_attributes);
-    if (!guard.mayReplace() || !m_writer->write(path, *text))
+    if (!guard.mayReplace()) {
+        m_error = guard.refusal();
         return false;
+    }
+    if (!m_writer->write(path, *text)) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(path, m_writer->errorString());
+        return false;
+    }
     guard.restore(false);
     return true;
 }
 
 int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutcome *outcome)
 {
-    auto finish = [&](FormatOutcome result) {
+    auto finish = [&](FormatOutcome result, const QString &reason = QString()) {
+        if (!reason.isEmpty())
+            prompt.formatFailed(reason);
+        if (result != FormatOutcome::Formatted)
+            prompt.formatNotDone();
         if (outcome)
             *outcome = result;
         return FormatResultCode(result);
     };
 
-    // Only a card found by the last scan can be formatted: a typed or stale path never reaches
-    // the formatter.
-    if (root.isEmpty() || !m_driveRoots.contains(root))
-        return finish(FormatOutcome::Unavailable);
+    // Only a removable card found by the last scan can be formatted: a typed or stale path, or a
+    // folder given as a card (even the mount point of a disk), never reaches the formatter.
+    const auto found = std::find_if(m_driveVolumes.begin(), m_driveVolumes.end(),
+        [&](const platform::MountedVolume &volume) { return !root.isEmpty() && volume.root == root; });
+    if (found == m_driveVolumes.end())
+        return finish(
+            FormatOutcome::Unavailable, QStringLiteral("%1 is not a card that is present").arg(root));
+    const platform::MountedVolume card = *found;
+    if (card.deviceNumber.isEmpty())
+        return finish(FormatOutcome::Unavailable,
+            QStringLiteral("%1 is a folder given as a card; only a removable card can be formatted")
+                .arg(root));
 
-    if (!prompt.confirmFormat(root)) {
-        prompt.formatDeclined();
+    if (!prompt.confirmFormat(root))
         return finish(FormatOutcome::Declined);
-    }
     if (!m_formatter)
-        return finish(FormatOutcome::Unavailable);
+        return finish(
+            FormatOutcome::Unavailable, QStringLiteral("formatting is not available on this system"));
 
     prompt.setBusy(true);
     const FormatParameters parameters = ChooseFormatParameters(m_formatter->queryGeometry(root));
     const platform::FormatResult result
-        = m_formatter->format(root, parameters.fileSystem, parameters.label, parameters.clusterBytes);
+        = m_formatter->format(card, parameters.fileSystem, parameters.label, parameters.clusterBytes);
     prompt.setBusy(false);
 
     if (!result.root.isEmpty() && result.root != root) {
         for (QString &known : m_driveRoots) {
             if (known == root)
                 known = result.root;
+        }
+        for (platform::MountedVolume &volume : m_driveVolumes) {
+            if (volume.root == root)
+                volume.root = result.root;
         }
         if (m_selectedRoot == root)
             m_selectedRoot = result.root;
@@ -135,11 +173,15 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
         prompt.deviceInUse();
         return finish(FormatOutcome::InUse);
     case platform::FormatStatus::Failed:
-        return finish(FormatOutcome::Failed);
+        return finish(FormatOutcome::Failed,
+            result.message.isEmpty() ? QStringLiteral("the system did not complete the format")
+                                     : result.message);
     case platform::FormatStatus::Unavailable:
         break;
     }
-    return finish(FormatOutcome::Unavailable);
+    return finish(FormatOutcome::Unavailable,
+        result.message.isEmpty() ? QStringLiteral("formatting is not available on this system")
+                                 : result.message);
 }
 
 } // namespace device

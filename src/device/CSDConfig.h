@@ -47,14 +47,19 @@ public:
 
     // Writes time.cfg on the selected card (safely: the old file survives a failed write).
     // False when no card is selected, the time is not a valid one, the file is read-only or it
-    // cannot be written.
+    // cannot be written; ErrorString() then says which.
     bool WriteTimeFile(int year, int month, int day, int hour, int minute, int second);
 
-    // Formats the card at root after prompt.confirmFormat() said yes. Returns 0 when the format
-    // function was run (also when it stopped because the card was in use), 1 when the user declined
-    // or formatting is not available. A root that is not one of the present cards is never
-    // formatted. When the card comes back at another mount point, the drive lists follow it.
+    // Formats the card at root after prompt.confirmFormat() said yes. Returns 0 only when the format
+    // completed; 1 when the user declined, the card was busy, the system refused or broke off, or
+    // formatting is not available (the prompt has told the user why). Only a removable card of the
+    // last scan is ever formatted, never a folder given as a card. When the card comes back at
+    // another mount point, the drive lists follow it.
     int FormatCard(const QString &root, FormatPrompt &prompt, FormatOutcome *outcome = nullptr);
+
+    // Why the last failed Load, Save or WriteTimeFile failed, in words for the user: the parser's
+    // message with its row, or the system's reason for a failed write (read-only, full, removed).
+    const QString &ErrorString() const { return m_error; }
 
     void SetVolumeSource(std::unique_ptr<platform::VolumeSource> source);
     void SetCardFormatter(std::unique_ptr<platform::CardFormatter> formatter);
@@ -73,8 +78,10 @@ protected:
     int m_driveCount = 0;
     std::unique_ptr<SafeFileWriter> m_writer;
     const platform::FileAttributes *m_attributes;
+    QString m_error;
 
 private:
+    std::vector<platform::MountedVolume> m_driveVolumes; // the last scan's cards, as m_driveRoots
     std::unique_ptr<platform::VolumeSource> m_volumes;
     std::unique_ptr<platform::CardFormatter> m_formatter;
 };

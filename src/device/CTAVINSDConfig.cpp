@@ -2,9 +2,11 @@
 
 #include "device/CardFileGuard.h"
 #include "device/CardPaths.h"
+#include "device/DeviceLog.h"
 
 #include "platform/file_attributes.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -40,12 +42,19 @@ void CTAVINSDConfig::BindAll(bool keepCardValues)
 
 bool CTAVINSDConfig::Load(const QString &fileName)
 {
+    m_error.clear();
     if (!fileName.isEmpty()) {
-        if (!m_document->OpenFile(CardFilePath(m_selectedRoot, fileName)))
+        if (!m_document->OpenFile(CardFilePath(m_selectedRoot, fileName))) {
+            m_error = m_document->ErrorString();
+            // The settings panel shows the defaults instead without a word; the reason goes here.
+            qCWarning(lcDevice) << "settings file not loaded:" << m_error;
             return false;
+        }
     }
-    if (!m_values)
+    if (!m_values) {
+        m_error = QStringLiteral("no settings to fill");
         return false;
+    }
     BindAll(false);
     return true;
 }
@@ -83,30 +92,85 @@ void CTAVINSDConfig::ReadBatteryCalibration()
     if (file.seek(kCalibrationOffset))
         window = file.read(kCalibrationLength);
 
-    QString value = QStringLiteral("0");
+    // Not found, or cut off by the window's end: the value reads as empty, and binding then takes it
+    // whole from the document instead.
+    QString value;
     const qsizetype marker = window.indexOf(kCalibrationMarker);
     if (marker >= 0) {
         const qsizetype start = marker + qsizetype(sizeof kCalibrationMarker - 1);
         const qsizetype end = window.indexOf('"', start);
-        // A value cut off by the window's end reads as empty, and binding then takes it whole from
-        // the document instead.
-        value = end < 0 ? QString() : ValueFromFile(window.mid(start, end - start).constData());
+        if (end >= 0)
+            value = ValueFromFile(window.mid(start, end - start).constData());
     }
     QString &calibration = (*m_values)[kItemCarBatVoltCalib];
     calibration = value;
     m_document->BindItem(ConfigItems()[kItemCarBatVoltCalib].id, &calibration);
 }
 
+bool CTAVINSDConfig::KeepUnreadableFile(const QString &path)
+{
+    const QString stem = path + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    // An earlier copy is never overwritten: a copy refuses a name that exists.
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const QString copy = attempt == 1 ? stem : QStringLiteral("%1-%2").arg(stem).arg(attempt);
+        if (QFileInfo::exists(copy))
+            continue;
+        QFile original(path);
+        if (!original.copy(copy)) {
+            if (QFileInfo::exists(copy))
+                continue;
+            m_error = QStringLiteral("cannot keep a copy of the unreadable %1: %2; nothing written")
+                          .arg(path, original.errorString());
+            return false;
+        }
+        QFile kept(copy);
+        if (!kept.open(QIODevice::ReadWrite) || !platform::SyncFile(kept)) {
+            m_error = QStringLiteral("cannot keep a copy of the unreadable %1: %2; nothing written")
+                          .arg(path, kept.errorString());
+            kept.close();
+            QFile::remove(copy);
+            return false;
+        }
+        m_keptCopy = copy;
+        return true;
+    }
+    m_error = QStringLiteral("cannot keep a copy of the unreadable %1: too many copies; nothing written")
+                  .arg(path);
+    return false;
+}
+
 bool CTAVINSDConfig::Save(const QString &fileName)
 {
+    m_error.clear();
+    m_keptCopy.clear();
     const QString path = CardFilePath(GetSelectedDrive(), fileName);
-    if (path.isEmpty() || !m_document->IsLoaded())
+    if (path.isEmpty()) {
+        m_error = QStringLiteral("no card is selected");
         return false;
+    }
+    if (!m_document->IsLoaded()) {
+        m_error = QStringLiteral("no settings were loaded");
+        return false;
+    }
     MakeFolders(path);
 
     const CardFileGuard guard(path, *m_attributes);
-    if (!guard.mayReplace() || !m_document->WriteFile(path, *m_writer))
+    if (!guard.mayReplace()) {
+        m_error = guard.refusal();
         return false;
+    }
+    // The file about to be replaced may be one that did not load (the defaults stand in for it):
+    // its bytes stay on the card where the user can find them.
+    if (guard.exists() && !CXmlItemDoc().OpenFile(path) && !KeepUnreadableFile(path))
+        return false;
+    if (!m_document->WriteFile(path, *m_writer)) {
+        const QString reason = m_writer->errorString();
+        m_error
+            = QStringLiteral("cannot write %1: %2")
+                  .arg(path, reason.isEmpty() ? QStringLiteral("the settings could not be printed") : reason);
+        return false;
+    }
     // The new file replaced the old one and carries none of its DOS attributes yet; a hidden file
     // is hidden again with its old time stamps, as it was before the write.
     guard.restore(true);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -42,32 +43,64 @@ void CXmlItemDoc::Unload()
     m_loaded = false;
 }
 
+bool CXmlItemDoc::Fail(const QString &reason)
+{
+    Unload();
+    m_error = reason;
+    return false;
+}
+
 bool CXmlItemDoc::OpenFile(const QString &path)
 {
-    if (m_loaded)
-        Unload();
+    // A failed load leaves a partial tree behind; nothing of it may survive into the next document.
+    Unload();
+    m_error.clear();
     m_path = path;
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return false;
+    if (path.isEmpty())
+        return Fail(QStringLiteral("no card is selected"));
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return Fail(QStringLiteral("%1 is a folder, not a file").arg(path));
     FilePtr file(std::fopen(QFile::encodeName(path).constData(), "rb"));
     if (!file)
-        return false;
+        return Fail(QStringLiteral("cannot open %1: %2").arg(path, qt_error_string(errno)));
     // The library notes a leading byte-order mark but keeps that to itself; the file is written
     // back with the mark exactly when it came with one.
-    char head[3] = {};
-    m_byteOrderMark = std::fread(head, 1, 3, file.get()) == 3 && std::memcmp(head, kByteOrderMark, 3) == 0;
+    char head[512] = {};
+    const size_t headSize = std::fread(head, 1, sizeof head, file.get());
+    // The library reads UTF-16 as an empty 8-bit text and reports success; the recorder writes
+    // 8-bit text only, so a NUL byte means a file it cannot use.
+    if (std::memchr(head, '\0', headSize))
+        return Fail(QStringLiteral("%1 is not 8-bit text (UTF-16 or binary data)").arg(path));
+    m_byteOrderMark = headSize >= 3 && std::memcmp(head, kByteOrderMark, 3) == 0;
     // LoadFile rewinds to the start itself.
-    m_loaded = LoadFile(file.get());
-    if (!m_loaded)
-        m_byteOrderMark = false;
-    return m_loaded;
+    if (!LoadFile(file.get())) {
+        const QString where = ErrorRow() > 0
+            ? QStringLiteral(" (row %1, column %2)").arg(ErrorRow()).arg(ErrorCol())
+            : QString();
+        return Fail(QStringLiteral("%1: %2%3").arg(path, QString::fromLocal8Bit(ErrorDesc()), where));
+    }
+    if (!FirstChildElement("setup"))
+        return Fail(QStringLiteral("%1 has no <setup> element").arg(path));
+    if (!FindFirstItem() || !HasKnownItem())
+        return Fail(QStringLiteral("%1 holds none of the recorder's settings").arg(path));
+    m_loaded = true;
+    return true;
+}
+
+bool CXmlItemDoc::HasKnownItem() const
+{
+    for (const TiXmlElement *element = m_firstItem; element; element = element->NextSiblingElement()) {
+        const char *id = element->Attribute("id");
+        if (id && ItemIndexOf(QString::fromLatin1(id)) >= 0)
+            return true;
+    }
+    return false;
 }
 
 bool CXmlItemDoc::ParseDefault()
 {
-    if (m_loaded)
-        Unload();
-    ClearError();
+    Unload();
     Parse(DefaultSetupText());
     m_loaded = !Error();
     return m_loaded;

@@ -20,9 +20,11 @@ public:
     CXmlItemDoc(const CXmlItemDoc &) = delete;
     CXmlItemDoc &operator=(const CXmlItemDoc &) = delete;
 
-    // Reads the file at path; false when it cannot be read or is not well-formed.
+    // Reads the file at path; false when it cannot be read, is not well-formed 8-bit XML, or holds
+    // no `setup` element with at least one of the recorder's items (writing such a file back would
+    // leave the card with nearly no settings). The document is then empty and ErrorString() says why.
     bool OpenFile(const QString &path);
-    // Replaces the document by the built-in default text.
+    // Replaces the document by the built-in default text (whatever the last load left behind).
     bool ParseDefault();
     // Finds the first `item` under `setup` (and forgets every binding); false when there is none.
     bool FindFirstItem();
@@ -40,11 +42,15 @@ public:
     bool HasByteOrderMark() const { return m_byteOrderMark; }
     TiXmlElement *FirstItem() const { return m_firstItem; }
     const QString &Path() const { return m_path; }
+    // Why the last OpenFile failed: the system's reason, or the parser's message with its row.
+    const QString &ErrorString() const { return m_error; }
     bool IsBound(const TiXmlElement *element) const;
     int BindingCount() const { return static_cast<int>(m_bindings.size()); }
 
 private:
     void Unload();
+    bool Fail(const QString &reason);
+    bool HasKnownItem() const;
     void StoreBoundValues();
 
     TiXmlElement *m_firstItem = nullptr;
@@ -52,6 +58,7 @@ private:
     bool m_byteOrderMark = false;
     std::map<const TiXmlElement *, QString *> m_bindings;
     QString m_path;
+    QString m_error;
 };
 
 // Value text between the file's bytes and the program's strings. The recorder writes ASCII; other

@@ -30,6 +30,14 @@ CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes
     m_mayReplace = !readOnly;
 }
 
+QString CardFileGuard::refusal() const
+{
+    if (m_mayReplace)
+        return QString();
+    return QFileInfo(m_path).isFile() ? QStringLiteral("%1 is read-only").arg(m_path)
+                                      : QStringLiteral("%1 is a folder, not a file").arg(m_path);
+}
+
 bool CardFileGuard::wasHidden() const
 {
     return m_dosAttributes && (*m_dosAttributes & platform::kFatHidden);

@@ -22,6 +22,8 @@ public:
     bool exists() const { return m_exists; }
     // False for a read-only file (permission bits or DOS attribute) and for a folder in the way.
     bool mayReplace() const { return m_mayReplace; }
+    // Why the file may not be replaced, for the user; empty when it may.
+    QString refusal() const;
     bool wasHidden() const;
 
     // After the replacement: the old DOS attributes onto the new file; a hidden file also gets its

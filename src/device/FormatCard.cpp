@@ -4,7 +4,7 @@ namespace device {
 
 int FormatResultCode(FormatOutcome outcome)
 {
-    return outcome == FormatOutcome::Declined || outcome == FormatOutcome::Unavailable ? 1 : 0;
+    return outcome == FormatOutcome::Formatted ? 0 : 1;
 }
 
 FormatParameters ChooseFormatParameters(const std::optional<platform::VolumeGeometry> &geometry)

@@ -21,21 +21,25 @@ public:
     virtual bool confirmFormat(const QString &root) = 0;
     // The card was busy: "저장 장치가 사용 중입니다!".
     virtual void deviceInUse() = 0;
-    // The user said no; the settings panel puts its memory partition choice back.
-    virtual void formatDeclined() { }
+    // The format was refused or did not complete; reason says why, in the system's words.
+    virtual void formatFailed(const QString &reason) = 0;
+    // The card was not formatted (declined, refused, busy or failed): the settings panel puts its
+    // memory partition choice back.
+    virtual void formatNotDone() { }
     // Wait cursor on and off around the work.
     virtual void setBusy(bool busy) { (void)busy; }
 };
 
 enum class FormatOutcome {
-    Formatted, // 0: the format ran
-    InUse, // 0: the format was stopped because the card is busy (and the user told so)
-    Failed, // 0: the system ran the request but refused or broke off
+    Formatted, // 0: the format completed
+    InUse, // 1: the card is busy, nothing was changed (and the user was told so)
+    Failed, // 1: the system refused or broke off (the user was told why)
     Declined, // 1: the user said no
-    Unavailable, // 1: no formatting service here, or not a card's own file system
+    Unavailable, // 1: no formatting service here, or not a removable card of the last scan
 };
 
-// FormatCard's result code for an outcome: 0 when the format function was run, 1 otherwise.
+// FormatCard's result code for an outcome: 0 only for a completed format. Anything else leaves the
+// card as it was, and the settings file must not be written as if it had been formatted.
 int FormatResultCode(FormatOutcome outcome);
 
 inline constexpr const char *kCardVolumeLabel = "TAVIN";

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
 namespace device {
 
 namespace {
@@ -35,7 +37,8 @@ bool SafeFileWriter::write(const QString &path, const QByteArray &bytes)
         }
     }
     if (!platform::SyncFile(file)) {
-        m_error = QStringLiteral("the card did not take the data");
+        const int error = errno;
+        m_error = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string(error);
         file.cancelWriting();
         return false;
     }

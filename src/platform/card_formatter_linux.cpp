@@ -62,6 +62,34 @@ namespace {
         return folder;
     }
 
+    std::optional<quint64> ParseDeviceNumber(const QString &text)
+    {
+        const QStringList numbers = text.split(QLatin1Char(':'));
+        bool majorOk = false;
+        bool minorOk = false;
+        const uint major = numbers.value(0).toUInt(&majorOk);
+        const uint minor = numbers.value(1).toUInt(&minorOk);
+        if (numbers.size() != 2 || !majorOk || !minorOk)
+            return std::nullopt;
+        return gnu_dev_makedev(major, minor);
+    }
+
+    // The device whose whole file system is mounted at root now; the last mount over a folder is
+    // the one that is seen there.
+    QString DeviceMountedAt(const QString &procRoot, const QString &root)
+    {
+        QFile mountInfo(procRoot + QStringLiteral("/self/mountinfo"));
+        if (!mountInfo.open(QIODevice::ReadOnly))
+            return QString();
+        QString device;
+        const QString wanted = NormalizedRoot(root);
+        for (const MountInfoEntry &entry : ParseMountInfo(mountInfo.readAll())) {
+            if (NormalizedRoot(entry.mountPoint) == wanted)
+                device = entry.fsRoot == QLatin1String("/") ? entry.deviceNumber : QString();
+        }
+        return device;
+    }
+
     quint32 LogicalSectorBytes(const QString &diskFolder)
     {
         QFile file(diskFolder + QStringLiteral("/queue/logical_block_size"));
@@ -146,9 +174,15 @@ std::optional<VolumeGeometry> UDisksCardFormatter::queryGeometry(const QString &
 }
 
 FormatResult UDisksCardFormatter::format(
-    const QString &root, const QString &fileSystem, const QString &label, quint32 clusterBytes)
+    const MountedVolume &card, const QString &fileSystem, const QString &label, quint32 clusterBytes)
 {
     FormatResult result;
+    const QString &root = card.root;
+    const std::optional<quint64> cardDevice = ParseDeviceNumber(card.deviceNumber);
+    if (!cardDevice) {
+        result.message = QStringLiteral("%1 is a folder, not a card found on a removable device").arg(root);
+        return result;
+    }
     if (!m_bus.isConnected()) {
         result.message = QStringLiteral("no system bus");
         return result;
@@ -165,7 +199,7 @@ FormatResult UDisksCardFormatter::format(
 
     // Only the block device that udisks2 itself reports as mounted at this root is touched.
     const QString wanted = NormalizedRoot(root);
-    std::optional<BlockObject> card;
+    std::optional<BlockObject> block;
     const QDBusArgument tree = objects.arguments().constFirst().value<QDBusArgument>();
     tree.beginMap();
     while (!tree.atEnd()) {
@@ -188,38 +222,54 @@ FormatResult UDisksCardFormatter::format(
         tree.endMap();
         tree.endMapEntry();
         object.path = path.path();
-        if (card || object.block.isEmpty() || object.filesystem.isEmpty())
+        if (block || object.block.isEmpty() || object.filesystem.isEmpty())
             continue;
         for (const QByteArray &mountPoint :
             ByteArrayList(object.filesystem.value(QStringLiteral("MountPoints")))) {
             if (NormalizedRoot(PathFromBytes(mountPoint)) == wanted)
-                card = object;
+                block = object;
         }
     }
     tree.endMap();
 
-    if (!card) {
+    if (!block) {
         result.message = QStringLiteral("%1 is not the mount point of a block device").arg(root);
         return result;
     }
-    if (card->block.value(QStringLiteral("HintSystem")).toBool()) {
+    if (block->block.value(QStringLiteral("HintSystem")).toBool()) {
         result.message = QStringLiteral("%1 is on a system disk").arg(root);
         return result;
     }
-    if (card->block.value(QStringLiteral("ReadOnly")).toBool()) {
+    if (block->block.value(QStringLiteral("ReadOnly")).toBool()) {
         result.status = FormatStatus::Failed;
         result.message = QStringLiteral("the card is write-protected");
         return result;
     }
 
+    // The card may have been swapped since the scan: only the scanned device is ever erased.
+    const QString mountedDevice = DeviceMountedAt(m_procRoot, root);
+    if (mountedDevice != card.deviceNumber) {
+        result.status = FormatStatus::Failed;
+        result.message = QStringLiteral("%1 no longer holds the card that was found (device %2, now %3)")
+                             .arg(root, card.deviceNumber,
+                                 mountedDevice.isEmpty() ? QStringLiteral("none") : mountedDevice);
+        return result;
+    }
+    if (block->block.value(QStringLiteral("DeviceNumber")).toULongLong() != *cardDevice) {
+        result.status = FormatStatus::Failed;
+        result.message
+            = QStringLiteral("udisks2 reports another device than %1 at %2").arg(card.deviceNumber, root);
+        return result;
+    }
+
     const QString sectorFolder
-        = FolderOf(m_sysRoot, card->block.value(QStringLiteral("DeviceNumber")).toULongLong());
+        = FolderOf(m_sysRoot, block->block.value(QStringLiteral("DeviceNumber")).toULongLong());
     const UDisksFormatRequest format
         = MakeUDisksFormatRequest(fileSystem, clusterBytes, LogicalSectorBytes(sectorFolder), label);
 
     auto call
         = [&](const QString &interface, const QString &method, const QVariantList &arguments, int timeout) {
-              QDBusMessage message = QDBusMessage::createMethodCall(kService, card->path, interface, method);
+              QDBusMessage message = QDBusMessage::createMethodCall(kService, block->path, interface, method);
               message.setArguments(arguments);
               return m_bus.call(message, QDBus::Block, timeout);
           };

@@ -27,8 +27,8 @@ public:
         QString sysRoot = QStringLiteral("/sys"));
 
     std::optional<VolumeGeometry> queryGeometry(const QString &root) override;
-    FormatResult format(
-        const QString &root, const QString &fileSystem, const QString &label, quint32 clusterBytes) override;
+    FormatResult format(const MountedVolume &card, const QString &fileSystem, const QString &label,
+        quint32 clusterBytes) override;
 
 private:
     QDBusConnection m_bus;

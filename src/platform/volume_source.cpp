@@ -28,7 +28,7 @@ std::vector<MountedVolume> FolderVolumeSource::removableVolumes() const
         for (const MountedVolume &volume : volumes)
             seen = seen || volume.root == root;
         if (!seen)
-            volumes.push_back(MountedVolume { root, QString(), QString() });
+            volumes.push_back(MountedVolume { root, QString(), QString(), QString() });
     }
     return volumes;
 }

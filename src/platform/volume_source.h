@@ -15,6 +15,8 @@ struct MountedVolume {
     QString root; // the card's root folder (a mount point or a given folder), without a trailing '/'
     QString device; // block device such as /dev/sdb1; empty for a given folder
     QString fileSystem; // the kernel's name (vfat, exfat, ...); empty for a given folder
+    // "major:minor" of the card's block device; empty for a given folder, which is never formatted.
+    QString deviceNumber;
 };
 
 class VolumeSource

@@ -75,30 +75,25 @@ QString LinuxVolumeSource::mountInfoPath() const
     return m_procRoot + QStringLiteral("/self/mountinfo");
 }
 
-bool LinuxVolumeSource::isRemovableBlockDevice(const QString &deviceNumber) const
+bool LinuxVolumeSource::isCardBlockDevice(const QString &deviceNumber) const
 {
     const QString link = m_sysRoot + QStringLiteral("/dev/block/") + deviceNumber;
-    QString device = QFileInfo(link).canonicalFilePath();
-    if (device.isEmpty())
+    QString disk = QFileInfo(link).canonicalFilePath();
+    if (disk.isEmpty())
         return false;
     // A partition's flags live on its disk, the folder above it.
-    if (QFileInfo::exists(device + QStringLiteral("/partition")))
-        device = QFileInfo(device).path();
-    if (ReadSmallFile(device + QStringLiteral("/removable")) == "1")
+    if (QFileInfo::exists(disk + QStringLiteral("/partition")))
+        disk = QFileInfo(disk).path();
+    if (ReadSmallFile(disk + QStringLiteral("/removable")) == "1")
         return true;
 
-    // Many USB card readers and sticks call their disk fixed; the USB device above the disk says
-    // whether it sits in a port the user can unplug from.
-    const QString devicesRoot = QFileInfo(m_sysRoot + QStringLiteral("/devices")).canonicalFilePath();
-    if (devicesRoot.isEmpty())
+    // Built-in SD readers report their disks as fixed. The card device on the MMC bus says what it
+    // is: "SD" for an SD card, "MMC" for soldered-in eMMC storage, which is no card.
+    const QString card = QFileInfo(disk + QStringLiteral("/device")).canonicalFilePath();
+    if (card.isEmpty())
         return false;
-    QString folder = QFileInfo(device).path();
-    while (folder.startsWith(devicesRoot + QLatin1Char('/'))) {
-        if (ReadSmallFile(folder + QStringLiteral("/removable")) == "removable")
-            return true;
-        folder = QFileInfo(folder).path();
-    }
-    return false;
+    const QFileInfo bus(QFileInfo(card + QStringLiteral("/subsystem")).canonicalFilePath());
+    return bus.fileName() == QLatin1String("mmc") && ReadSmallFile(card + QStringLiteral("/type")) == "SD";
 }
 
 std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
@@ -114,11 +109,11 @@ std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
             // A bind mount of a folder inside the card is not the card's root.
             if (entry.fsRoot != QLatin1String("/") || seenDevices.contains(entry.deviceNumber))
                 continue;
-            if (!isRemovableBlockDevice(entry.deviceNumber))
+            if (!isCardBlockDevice(entry.deviceNumber))
                 continue;
             seenDevices.append(entry.deviceNumber);
-            volumes.push_back(
-                MountedVolume { NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem });
+            volumes.push_back(MountedVolume {
+                NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem, entry.deviceNumber });
         }
     }
     for (MountedVolume &volume : FolderVolumeSource(m_cardFolders).removableVolumes()) {

@@ -29,9 +29,10 @@ public:
 
     std::vector<MountedVolume> removableVolumes() const override;
 
-    // True for a block device ("major:minor") on removable media: the disk's own `removable`
-    // flag, or a disk attached through a device that reports itself removable (a USB port).
-    bool isRemovableBlockDevice(const QString &deviceNumber) const;
+    // True for a block device ("major:minor") on a memory card: a disk that reports itself
+    // removable (card readers), or an SD card in a reader on the MMC bus (built-in readers, whose
+    // disks report removable 0). A fixed disk is never a card, wherever it is plugged in.
+    bool isCardBlockDevice(const QString &deviceNumber) const;
 
     QString mountInfoPath() const;
 

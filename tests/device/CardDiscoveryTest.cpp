@@ -28,7 +28,9 @@ const QByteArray kMountInfo = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda
                               "34 22 0:40 / /tmp rw,relatime - tmpfs tmpfs rw\n"
                               "35 22 8:32 / /media/user/zz-again rw,relatime - exfat /dev/sdc rw\n"
                               "36 22 8:48 / /media/user/FIXED rw master:2 - vfat /dev/sdd1 rw\n"
-                              "this line is not a mount\n";
+                              "this line is not a mount\n"
+                              "37 22 179:1 / /media/user/SDCARD rw - exfat /dev/mmcblk0p1 rw\n"
+                              "38 22 179:257 / /home rw - ext4 /dev/mmcblk1p1 rw\n";
 
 class FakeSystem
 {
@@ -44,7 +46,7 @@ public:
         disk(QStringLiteral("devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda"), "0",
             QStringLiteral("8:1"), QStringLiteral("sda1"));
         write(sys + QStringLiteral("/devices/pci0000:00/0000:00:1f.2/removable"), "fixed\n");
-        // USB reader whose disk calls itself fixed, in a removable USB port.
+        // USB hard disk (fixed) in a port the user can unplug from: not a card.
         write(sys + QLatin1Char('/') + pci + QStringLiteral("/usb1/1-2/removable"), "removable\n");
         disk(pci + QStringLiteral("/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb"), "0",
             QStringLiteral("8:17"), QStringLiteral("sdb1"));
@@ -56,6 +58,13 @@ public:
         disk(pci + QStringLiteral("/usb3/3-1/3-1:1.0/host8/target8:0:0/8:0:0:0/block/sdd"), "0",
             QStringLiteral("8:48"), QStringLiteral("sdd1"));
         disk(QStringLiteral("devices/virtual/block/loop0"), "0", QStringLiteral("7:0"));
+        // The laptop's built-in SD reader, whose disks report removable 0, holding an SD card;
+        // and soldered-in eMMC storage on the same bus, which is no card.
+        const QString mmc = QStringLiteral("devices/pci0000:00/0000:00:1c.0/mmc_host");
+        mmcCard(mmc + QStringLiteral("/mmc0/mmc0:aaaa"), "SD", QStringLiteral("mmcblk0"),
+            QStringLiteral("179:1"));
+        mmcCard(mmc + QStringLiteral("/mmc1/mmc1:0001"), "MMC", QStringLiteral("mmcblk1"),
+            QStringLiteral("179:257"));
     }
 
     QTemporaryDir dir;
@@ -84,12 +93,27 @@ private:
         ASSERT_TRUE(QFile::link(QStringLiteral("../../") + QDir(sys).relativeFilePath(target),
             sys + QStringLiteral("/dev/block/") + number));
     }
+
+    // A card on the MMC bus with one partition: its type, its bus and its disk.
+    void mmcCard(
+        const QString &cardPath, const QByteArray &type, const QString &diskName, const QString &number)
+    {
+        const QString card = sys + QLatin1Char('/') + cardPath;
+        write(card + QStringLiteral("/type"), type + "\n");
+        QDir().mkpath(sys + QStringLiteral("/bus/mmc"));
+        ASSERT_TRUE(QFile::link(QDir(card).relativeFilePath(sys + QStringLiteral("/bus/mmc")),
+            card + QStringLiteral("/subsystem")));
+        const QString diskPath = cardPath + QStringLiteral("/block/") + diskName;
+        disk(diskPath, "0", number, diskName + QStringLiteral("p1"));
+        ASSERT_TRUE(QFile::link(
+            QStringLiteral("../.."), sys + QLatin1Char('/') + diskPath + QStringLiteral("/device")));
+    }
 };
 
 TEST(VolumeSourceLinux, ParsesMountInfoFields)
 {
     const std::vector<platform::MountInfoEntry> entries = platform::ParseMountInfo(kMountInfo);
-    ASSERT_EQ(entries.size(), 8u);
+    ASSERT_EQ(entries.size(), 10u);
     EXPECT_EQ(entries[1].deviceNumber, QStringLiteral("8:17"));
     EXPECT_EQ(entries[1].mountPoint, QStringLiteral("/media/user/NO NAME"));
     EXPECT_EQ(entries[1].fileSystem, QStringLiteral("vfat"));
@@ -109,19 +133,21 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
     const platform::LinuxVolumeSource source(
         { folder + QLatin1Char('/'), system.dir.path() + QStringLiteral("/gone") }, system.proc, system.sys);
 
-    EXPECT_TRUE(source.isRemovableBlockDevice(QStringLiteral("8:17")));
-    EXPECT_TRUE(source.isRemovableBlockDevice(QStringLiteral("8:32")));
-    EXPECT_FALSE(source.isRemovableBlockDevice(QStringLiteral("8:1")));
-    EXPECT_FALSE(source.isRemovableBlockDevice(QStringLiteral("8:48")));
-    EXPECT_FALSE(source.isRemovableBlockDevice(QStringLiteral("7:0")));
-    EXPECT_FALSE(source.isRemovableBlockDevice(QStringLiteral("0:40")));
+    EXPECT_TRUE(source.isCardBlockDevice(QStringLiteral("8:32"))) << "card reader";
+    EXPECT_TRUE(source.isCardBlockDevice(QStringLiteral("179:1"))) << "built-in SD reader";
+    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("8:17"))) << "USB hard disk";
+    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("179:257"))) << "eMMC";
+    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("8:1")));
+    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("8:48")));
+    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("7:0")));
+    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("0:40")));
 
     const std::vector<platform::MountedVolume> volumes = source.removableVolumes();
     QStringList roots;
     for (const platform::MountedVolume &volume : volumes)
         roots << volume.root;
     QStringList expected
-        = { QStringLiteral("/media/user/CARD2"), QStringLiteral("/media/user/NO NAME"), folder };
+        = { QStringLiteral("/media/user/CARD2"), QStringLiteral("/media/user/SDCARD"), folder };
     expected.sort();
     EXPECT_EQ(roots, expected);
     for (const platform::MountedVolume &volume : volumes) {
@@ -129,10 +155,22 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
             EXPECT_EQ(volume.device, QStringLiteral("/dev/sdc"));
             EXPECT_EQ(volume.fileSystem, QStringLiteral("exfat"));
         }
+        if (volume.root == QStringLiteral("/media/user/SDCARD")) {
+            EXPECT_EQ(volume.device, QStringLiteral("/dev/mmcblk0p1"));
+            EXPECT_EQ(volume.deviceNumber, QStringLiteral("179:1"));
+        }
         if (volume.root == folder) {
             EXPECT_TRUE(volume.device.isEmpty());
+            EXPECT_TRUE(volume.deviceNumber.isEmpty());
         }
     }
+
+    // A folder given as a card that is the mount point of a fixed disk stays a mere folder.
+    const std::vector<platform::MountedVolume> disk
+        = platform::LinuxVolumeSource({ QStringLiteral("/") }, system.proc, system.sys).removableVolumes();
+    ASSERT_EQ(disk.size(), 3u);
+    EXPECT_EQ(disk[0].root, QStringLiteral("/"));
+    EXPECT_TRUE(disk[0].deviceNumber.isEmpty());
 }
 
 TEST(VolumeSourceLinux, MissingMountTableStillListsFolders)

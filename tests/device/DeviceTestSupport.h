@@ -39,8 +39,11 @@ public:
     std::vector<platform::MountedVolume> removableVolumes() const override { return volumes; }
     void insert(const QString &root)
     {
-        volumes.push_back({ root, QStringLiteral("/dev/test"), QStringLiteral("vfat") });
+        volumes.push_back(
+            { root, QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"), QStringLiteral("8:17") });
     }
+    // A folder the user named as a card (--card DIR).
+    void insertFolder(const QString &root) { volumes.push_back({ root, QString(), QString(), QString() }); }
 };
 
 // DOS attributes kept per file the way FAT keeps them: with the file itself, so a file that was

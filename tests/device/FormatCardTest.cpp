@@ -18,8 +18,9 @@ namespace {
 struct RecordingPrompt : FormatPrompt {
     bool answer = true;
     int asked = 0;
-    int declined = 0;
+    int notDone = 0;
     int inUse = 0;
+    QStringList failures;
     std::vector<bool> busy;
     bool confirmFormat(const QString &) override
     {
@@ -27,7 +28,8 @@ struct RecordingPrompt : FormatPrompt {
         return answer;
     }
     void deviceInUse() override { ++inUse; }
-    void formatDeclined() override { ++declined; }
+    void formatFailed(const QString &reason) override { failures << reason; }
+    void formatNotDone() override { ++notDone; }
     void setBusy(bool on) override { busy.push_back(on); }
 };
 
@@ -35,15 +37,16 @@ struct FakeFormatter : platform::CardFormatter {
     std::optional<platform::VolumeGeometry> geometry;
     platform::FormatResult result { platform::FormatStatus::Formatted, QString(), QString() };
     int formats = 0;
-    QString root, fileSystem, label;
+    platform::MountedVolume card;
+    QString fileSystem, label;
     quint32 clusterBytes = 0;
 
     std::optional<platform::VolumeGeometry> queryGeometry(const QString &) override { return geometry; }
     platform::FormatResult format(
-        const QString &r, const QString &fs, const QString &l, quint32 cluster) override
+        const platform::MountedVolume &c, const QString &fs, const QString &l, quint32 cluster) override
     {
         ++formats;
-        root = r;
+        card = c;
         fileSystem = fs;
         label = l;
         clusterBytes = cluster;
@@ -108,8 +111,9 @@ TEST(UDisksFormatter, WithoutASystemBusFormattingIsUnavailable)
 {
     QTemporaryDir dir;
     platform::UDisksCardFormatter formatter(QDBusConnection(QStringLiteral("no-such-connection")));
-    const platform::FormatResult result
-        = formatter.format(dir.path(), QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    const platform::FormatResult result = formatter.format(
+        { dir.path(), QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"), QStringLiteral("8:17") },
+        QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Unavailable);
 
     // Through the configuration object: asked first, then reported unavailable (result 1).
@@ -165,7 +169,8 @@ TEST_F(FormatCardTest, DeclinedQuestionFormatsNothing)
     m_prompt.answer = false;
     EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/CARD"), m_prompt, &m_outcome), 1);
     EXPECT_EQ(m_outcome, FormatOutcome::Declined);
-    EXPECT_EQ(m_prompt.declined, 1);
+    EXPECT_EQ(m_prompt.notDone, 1);
+    EXPECT_TRUE(m_prompt.failures.isEmpty());
     EXPECT_EQ(m_formatter->formats, 0);
 }
 
@@ -176,7 +181,10 @@ TEST_F(FormatCardTest, ConfirmedFormatKeepsTheCardsFileSystem)
     EXPECT_EQ(m_outcome, FormatOutcome::Formatted);
     EXPECT_EQ(m_prompt.asked, 1);
     EXPECT_EQ(m_formatter->formats, 1);
-    EXPECT_EQ(m_formatter->root, QStringLiteral("/media/user/CARD"));
+    EXPECT_EQ(m_formatter->card.root, QStringLiteral("/media/user/CARD"));
+    EXPECT_EQ(m_formatter->card.deviceNumber, QStringLiteral("8:17")) << "the device the scan found";
+    EXPECT_EQ(m_prompt.notDone, 0);
+    EXPECT_TRUE(m_prompt.failures.isEmpty());
     EXPECT_EQ(m_formatter->fileSystem, QStringLiteral("exFAT"));
     EXPECT_EQ(m_formatter->clusterBytes, 131072u);
     EXPECT_EQ(m_formatter->label, QStringLiteral("TAVIN"));
@@ -190,12 +198,36 @@ TEST_F(FormatCardTest, UnreadableGeometryGivesFat32With32KClusters)
     EXPECT_EQ(m_formatter->clusterBytes, 32768u);
 }
 
-TEST_F(FormatCardTest, BusyCardIsReportedAndStillCountsAsRun)
+// Only a completed format counts: a busy card or a refused format leaves the card unformatted,
+// and the settings panel must then not write a new partition onto it.
+TEST_F(FormatCardTest, BusyOrFailedFormatDoesNotCount)
 {
     m_formatter->result.status = platform::FormatStatus::InUse;
-    EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/CARD"), m_prompt, &m_outcome), 0);
+    EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/CARD"), m_prompt, &m_outcome), 1);
     EXPECT_EQ(m_outcome, FormatOutcome::InUse);
     EXPECT_EQ(m_prompt.inUse, 1);
+
+    EXPECT_TRUE(m_prompt.failures.isEmpty()) << "the in-use message says it all";
+
+    m_formatter->result = { platform::FormatStatus::Failed, QString(), QStringLiteral("Not authorized") };
+    EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/CARD"), m_prompt, &m_outcome), 1);
+    EXPECT_EQ(m_outcome, FormatOutcome::Failed);
+    EXPECT_EQ(m_prompt.failures, QStringList { QStringLiteral("Not authorized") }) << "the user learns why";
+    EXPECT_EQ(m_formatter->formats, 2);
+    EXPECT_EQ(m_prompt.notDone, 2) << "the partition choice goes back both times";
+}
+
+TEST_F(FormatCardTest, GivenFolderIsNeverFormatted)
+{
+    auto volumes = std::make_unique<TestVolumeSource>();
+    volumes->insertFolder(QStringLiteral("/media/user/DISK"));
+    m_config.SetVolumeSource(std::move(volumes));
+    ASSERT_EQ(m_config.ScanDrives(false), 1);
+    EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/DISK"), m_prompt, &m_outcome), 1);
+    EXPECT_EQ(m_outcome, FormatOutcome::Unavailable);
+    EXPECT_EQ(m_prompt.asked, 0);
+    EXPECT_EQ(m_formatter->formats, 0);
+    EXPECT_EQ(m_prompt.failures.size(), 1);
 }
 
 TEST_F(FormatCardTest, OnlyAPresentCardIsEverFormatted)
@@ -218,11 +250,14 @@ TEST_F(FormatCardTest, CardMountedAgainElsewhereIsFollowed)
     EXPECT_EQ(m_config.GetDrive(1), QStringLiteral("/media/user/OTHER"));
 }
 
-TEST_F(FormatCardTest, WithoutAFormatterTheUserIsAskedAndNothingHappens)
+TEST_F(FormatCardTest, WithoutAFormatterTheUserIsAskedAndToldItIsNotAvailable)
 {
     m_config.SetCardFormatter(nullptr);
     EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/CARD"), m_prompt, &m_outcome), 1);
     EXPECT_EQ(m_outcome, FormatOutcome::Unavailable);
+    EXPECT_EQ(m_prompt.asked, 1);
+    EXPECT_EQ(m_prompt.failures.size(), 1);
+    EXPECT_EQ(m_prompt.notDone, 1);
 }
 
 } // namespace

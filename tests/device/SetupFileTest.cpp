@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -226,6 +227,59 @@ TEST_F(SetupFileTest, UnreadableCardFileFailsAndResetGivesTheDefaults)
         EXPECT_EQ(m_values[i], QString::fromLatin1(ConfigItems()[i].defaultValue)) << i;
 }
 
+TEST_F(SetupFileTest, FileWithoutTheRecordersItemsDoesNotLoad)
+{
+    QByteArray utf16;
+    for (const char c : QByteArray("<?xml version=\"1.0\"?><setup><item id=\"Name\" value=\"X\"/></setup>"))
+        utf16 += QByteArray(1, c) + QByteArray(1, '\0');
+    const QByteArray files[] = {
+        "<?xml version=\"1.0\"?><config><item id=\"Name\" value=\"X\"/></config>",
+        "<?xml version=\"1.0\"?><setup/>",
+        "<?xml version=\"1.0\"?><setup><!-- nothing --></setup>",
+        "<?xml version=\"1.0\"?><setup><item id=\"Mystery\" value=\"1\"/></setup>",
+        utf16, // UTF-16 without a byte-order mark
+        "\xFF\xFE" + utf16,
+    };
+    for (const QByteArray &file : files) {
+        SCOPED_TRACE(file.toStdString());
+        putCard(file);
+        EXPECT_FALSE(loadCard());
+        EXPECT_FALSE(m_config.Document().IsLoaded());
+        EXPECT_FALSE(m_config.Save(kSetup)) << "nothing to write back";
+        EXPECT_EQ(card(), file);
+    }
+}
+
+// The settings panel's way with an unreadable card file: defaults shown, then OK writes them.
+TEST_F(SetupFileTest, UnreadableFileGivesOneCompleteDefaultFileAndIsKeptBesideIt)
+{
+    const QByteArray truncated
+        = "<?xml version=\"1.0\"?>\r\n<setup>\r\n<item id=\"PartitionMode\" value=\"3\"/>"
+          "\r\n<item id=\"Name\" val";
+    for (const bool keep : { false, true }) {
+        SCOPED_TRACE(keep);
+        putCard(truncated);
+        EXPECT_FALSE(loadCard());
+        ASSERT_TRUE(m_config.Reset(keep));
+        ASSERT_TRUE(writeSettings());
+        EXPECT_EQ(card(), kDefaultFile);
+    }
+    // Each replaced file was kept under a name of its own, with its bytes unchanged.
+    const QStringList kept
+        = QDir(m_root).entryList({ kSetup + QStringLiteral(".unreadable-*") }, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(kept.size(), 2) << kept.join(u' ').toStdString();
+    const QRegularExpression name(QStringLiteral("^setup\\.xml\\.unreadable-\\d{8}-\\d{6}(-\\d+)?$"));
+    for (const QString &copy : kept) {
+        EXPECT_TRUE(name.match(copy).hasMatch()) << copy.toStdString();
+        EXPECT_EQ(ReadAll(m_root + QLatin1Char('/') + copy), truncated);
+    }
+
+    // A readable file is replaced without a copy.
+    ASSERT_TRUE(loadCard());
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(filesOnCard().size(), 3);
+}
+
 TEST_F(SetupFileTest, NothingHappensWithoutValueStringsOrCard)
 {
     putCard(kOddCard);
@@ -282,7 +336,7 @@ TEST_F(SetupFileTest, ResetWithoutKeepingSetsThePartitionButNeverTheCalibration)
     EXPECT_EQ(card(), kDefaultFile);
 }
 
-TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindow)
+TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindowOrStaysAsLoaded)
 {
     struct Case {
         int padding;
@@ -292,12 +346,14 @@ TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindow)
     const Case cases[] = {
         { 300, "1234", "1234" }, // marker starts at byte 300: inside
         { 400, "", "" }, // an empty value stays empty
-        { 299, "1234", "0" }, // starts one byte early
         { 1262, "12", "12" }, // marker, value and quote end inside the window
         { 1266, "12", "12" }, // the value is cut: taken whole from the document
-        { 1267, "12", "0" }, // the marker's last byte is byte 1300
-        { 1500, "1234", "0" }, // far beyond
-        { 10, "1234", "0" }, // at the top of a short file
+        // Outside the window the card's calibration is kept as the document holds it, never
+        // replaced by "0".
+        { 299, "1234", "1234" }, // starts one byte early
+        { 1267, "12", "12" }, // the marker's last byte is byte 1300
+        { 1500, "-3", "-3" }, // pushed far beyond by a long earlier value
+        { 10, "1234", "1234" }, // at the top of a short file
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.padding);

@@ -11,6 +11,7 @@
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
+#include <QDir>
 #include <QMutex>
 #include <QProcess>
 #include <QStandardPaths>
@@ -33,6 +34,7 @@ struct FakeBlock {
     QString path;
     QByteArray mountPoint; // empty: no file system interface
     bool hintSystem = false;
+    quint64 deviceNumber = 0;
 };
 
 // Answers the few calls the formatter makes, and records them.
@@ -71,7 +73,7 @@ public:
                 interfaces[QStringLiteral("org.freedesktop.UDisks2.Block")] = {
                     { QStringLiteral("HintSystem"), block.hintSystem },
                     { QStringLiteral("ReadOnly"), false },
-                    { QStringLiteral("DeviceNumber"), QVariant::fromValue(quint64(0)) },
+                    { QStringLiteral("DeviceNumber"), QVariant::fromValue(block.deviceNumber) },
                 };
                 if (!block.mountPoint.isEmpty()) {
                     interfaces[QStringLiteral("org.freedesktop.UDisks2.Filesystem")] = {
@@ -97,6 +99,9 @@ private:
     QStringList m_calls;
     QVariantList m_formatArguments;
 };
+
+const QByteArray kCardMountInfo = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                                  "30 22 8:17 / /media/user/NO\\040NAME rw - vfat /dev/sdb1 rw\n";
 
 // A message bus of the test's own, with the stand-in service living on a thread of its own
 // (the formatter's calls block the calling thread).
@@ -152,10 +157,14 @@ public:
             Qt::BlockingQueuedConnection);
     }
 
-    platform::UDisksCardFormatter formatter()
+    // The formatter sees a mount table where mountInfo says what is mounted.
+    platform::UDisksCardFormatter formatter(const QByteArray &mountInfo = kCardMountInfo)
     {
+        QDir().mkpath(m_dir.path() + QStringLiteral("/proc/self"));
+        WriteAll(m_dir.path() + QStringLiteral("/proc/self/mountinfo"), mountInfo);
         return platform::UDisksCardFormatter(
-            QDBusConnection::connectToBus(m_address, QStringLiteral("formatter")));
+            QDBusConnection::connectToBus(m_address, QStringLiteral("formatter")),
+            m_dir.path() + QStringLiteral("/proc"));
     }
 
     FakeUDisks *service = nullptr;
@@ -167,16 +176,18 @@ private:
     QThread m_thread;
 };
 
-const QString kCard = QStringLiteral("/media/user/NO NAME");
+const QString kCardRoot = QStringLiteral("/media/user/NO NAME");
+const platform::MountedVolume kCard { kCardRoot, QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"),
+    QStringLiteral("8:17") };
 const QString kCardObject = kRootPath + QStringLiteral("/block_devices/sdb1");
 
 FakeUDisks *CardService()
 {
     auto *fake = new FakeUDisks;
     fake->blocks = {
-        { kRootPath + QStringLiteral("/block_devices/sda"), QByteArray(), false },
-        { kRootPath + QStringLiteral("/block_devices/sda1"), "/", true },
-        { kCardObject, kCard.toUtf8(), false },
+        { kRootPath + QStringLiteral("/block_devices/sda"), QByteArray(), false, (8 << 8) | 0 },
+        { kRootPath + QStringLiteral("/block_devices/sda1"), "/", true, (8 << 8) | 1 },
+        { kCardObject, kCardRoot.toUtf8(), false, (8 << 8) | 17 },
     };
     return fake;
 }
@@ -236,11 +247,51 @@ TEST(UDisksFormatter, OnlyTheCardsOwnBlockDeviceIsEverTouched)
 
     // A folder on the card, a folder elsewhere, and the system disk's root.
     for (const QString &root :
-        { kCard + QStringLiteral("/DCIM"), QStringLiteral("/home/user/card"), QStringLiteral("/") }) {
+        { kCardRoot + QStringLiteral("/DCIM"), QStringLiteral("/home/user/card"), QStringLiteral("/") }) {
+        platform::MountedVolume card = kCard;
+        card.root = root;
         const platform::FormatResult result
-            = formatter.format(root, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+            = formatter.format(card, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
         EXPECT_EQ(result.status, platform::FormatStatus::Unavailable) << root.toStdString();
     }
+    for (const QString &call : bus.service->calls())
+        EXPECT_TRUE(call.endsWith(QStringLiteral("GetManagedObjects"))) << call.toStdString();
+
+    // A folder given as a card never reaches the bus, even where a disk is mounted.
+    const int calls = bus.service->calls().size();
+    const platform::FormatResult folder = formatter.format({ kCardRoot, QString(), QString(), QString() },
+        QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    EXPECT_EQ(folder.status, platform::FormatStatus::Unavailable);
+    EXPECT_EQ(bus.service->calls().size(), calls);
+}
+
+TEST(UDisksFormatter, CardSwappedSinceTheScanIsNotTouched)
+{
+    PrivateBus bus;
+    REQUIRE_BUS(bus);
+    FakeUDisks *fake = CardService();
+    bus.startService(fake);
+
+    // Another device is mounted at the card's root by now.
+    QByteArray swapped = kCardMountInfo;
+    swapped.replace("8:17", "8:33");
+    platform::UDisksCardFormatter formatter = bus.formatter(swapped);
+    platform::FormatResult result
+        = formatter.format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    EXPECT_EQ(result.status, platform::FormatStatus::Failed);
+    EXPECT_TRUE(result.message.contains(QStringLiteral("8:33"))) << result.message.toStdString();
+
+    // The mount table agrees with the scan, but udisks2 has another device at that root.
+    platform::MountedVolume other = kCard;
+    other.deviceNumber = QStringLiteral("8:33");
+    result = formatter.format(other, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    EXPECT_EQ(result.status, platform::FormatStatus::Failed);
+
+    // Nothing mounted there any more.
+    platform::UDisksCardFormatter unmounted = bus.formatter("22 1 8:1 / / rw - ext4 /dev/sda1 rw\n");
+    result = unmounted.format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    EXPECT_EQ(result.status, platform::FormatStatus::Failed);
+
     for (const QString &call : bus.service->calls())
         EXPECT_TRUE(call.endsWith(QStringLiteral("GetManagedObjects"))) << call.toStdString();
 }

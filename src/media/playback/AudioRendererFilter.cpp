@@ -9,6 +9,7 @@ extern "C" {
 
 #include "media/playback/AudioDecoderFilter.h"
 #include "media/playback/PcmPacketReader.h"
+#include "media/playback/PlaybackLog.h"
 #include "media/playback/SourcePin.h"
 
 namespace media {
@@ -104,8 +105,9 @@ void AudioRendererFilter::Join()
         m_thread.join();
 }
 
-void AudioRendererFilter::Fail()
+void AudioRendererFilter::Fail(const char *reason)
 {
+    qCWarning(lcPlayback) << Name() << "plays no sound:" << reason;
     m_active = false;
     // Nobody reads the pin any more: the demuxer must not keep its packets.
     if (m_inputPin)
@@ -134,7 +136,7 @@ void AudioRendererFilter::Run()
     m_format.sampleRate = params->sample_rate > 0 ? params->sample_rate : 48000;
     m_format.channels = std::clamp(params->ch_layout.nb_channels, 1, 2);
     if (!m_output->Open(&m_format) || m_format.sampleRate <= 0 || m_format.channels <= 0) {
-        Fail();
+        Fail("the sound device cannot be opened");
         return;
     }
     m_active = true;
@@ -144,7 +146,7 @@ void AudioRendererFilter::Run()
 
     while (!m_stop) {
         if (m_output->Failed()) {
-            Fail();
+            Fail("the sound device failed");
             return;
         }
         const int current = m_epoch.Current();
@@ -165,6 +167,13 @@ void AudioRendererFilter::Run()
         }
         if (!flowing) {
             m_clock.WaitForChange(std::chrono::milliseconds(20));
+            continue;
+        }
+        if (!m_segments.empty() && m_segments.back().tempo != m_clock.Rate()) {
+            // A new rate: the sound already queued at the old tempo would keep the clock at
+            // the old pace for as long as it plays. It is dropped and the sound goes on from the
+            // clock at the new tempo.
+            RestartAt(m_clock.Now());
             continue;
         }
         ReportHeard(serial);
@@ -230,6 +239,12 @@ void AudioRendererFilter::ReportHeard(int serial)
 
 void AudioRendererFilter::CatchUp(MediaTime now)
 {
+    RestartAt(now);
+    ++m_catchUps;
+}
+
+void AudioRendererFilter::RestartAt(MediaTime now)
+{
     m_tempo.Reset();
     m_output->Reset();
     m_pending.clear();
@@ -240,7 +255,6 @@ void AudioRendererFilter::CatchUp(MediaTime now)
     m_lastPlayedChange = PlaybackClock::Steady::now();
     m_skipUntil = now;
     m_firstInSerial = true;
-    ++m_catchUps;
 }
 
 ffmpeg::FramePtr AudioRendererFilter::TrimBefore(
@@ -304,7 +318,7 @@ bool AudioRendererFilter::Produce(int serial)
     if (!m_tempo.Fits(samples.get(), tempo)) {
         // A new rate or format: what the old filters still hold is a few milliseconds, dropped.
         if (!m_tempo.Configure(samples.get(), tempo, m_format)) {
-            Fail();
+            Fail("the sound cannot be converted for the device");
             return false;
         }
         m_segments.push_back(Segment { m_produced, time, tempo });

@@ -68,7 +68,10 @@ private:
     bool Produce(int serial);
     void ReportHeard(int serial);
     void CatchUp(MediaTime now);
-    void Fail();
+    // Drops what is queued for the device and goes on with the sound from now.
+    void RestartAt(MediaTime now);
+    // The graph plays on without sound; the reason goes to the log.
+    void Fail(const char *reason);
     ffmpeg::FramePtr TrimBefore(
         const AVFrame *samples, MediaTime time, MediaTime target, MediaTime *newTime) const;
 

@@ -9,6 +9,7 @@
 #include "media/playback/ColourConverterFilter.h"
 #include "media/playback/DecoderParameters.h"
 #include "media/playback/FilterNames.h"
+#include "media/playback/PlaybackLog.h"
 #include "media/playback/SourceFilter.h"
 #include "media/playback/VideoDecoderFilter.h"
 #include "media/playback/VideoRendererFilter.h"
@@ -21,7 +22,11 @@ namespace {
     constexpr float kMinRate = 0.5f;
     constexpr float kMaxRate = 2.0f;
     // How long a build waits for its first picture; a healthy file shows it within a few frames.
+    // A file whose pictures cannot be decoded ends its stream long before (see
+    // VideoDecoderFilter); this bound is for a disk that is slow to answer.
     constexpr auto kFirstPictureTimeout = std::chrono::seconds(5);
+    // How long the clock stands at a seek's target before it moves on (see PlaybackClock).
+    constexpr auto kSeekLeadIn = std::chrono::milliseconds(100);
     // The source offers each of its free pins to the next filter, but gives up after this many.
     constexpr int kMaxConnectAttempts = 3;
 
@@ -47,11 +52,12 @@ CVideoGraph::CVideoGraph(const Windows &windows, int windowCount, AudioOutputFac
     , m_windowCount(std::clamp(windowCount, 0, kMaxStreams))
     , m_audioOutputs(std::move(audioOutputs))
 {
+    RouteFfmpegLog();
 }
 
 CVideoGraph::~CVideoGraph()
 {
-    m_windows.fill(nullptr);
+    m_windows.fill({});
     Teardown();
 }
 
@@ -100,10 +106,17 @@ PlaybackResult CVideoGraph::Build(const QString &path)
     const bool multiStream = m_videoPinCount >= 2;
     const int streams = multiStream ? std::min({ m_windowCount, m_videoPinCount, kMaxStreams }) : 1;
     const PlaybackResult built = BuildChains(multiStream, std::max(streams, 1));
-    if (!PlaybackSucceeded(built))
+    if (!PlaybackSucceeded(built)) {
+        qCWarning(lcPlayback) << "refusing" << path << ": no decoder can show its pictures";
         return built;
+    }
 
     StopWhenReady();
+    const VideoRendererFilter *first = m_renderers[0].get();
+    if (first && first->EndedIn(m_epoch.Current()) && !first->ShownIn(m_epoch.Current())) {
+        qCWarning(lcPlayback) << "refusing" << path << ": its video stream gives no picture";
+        return kPlaybackNotLoaded;
+    }
     m_duration = m_source->Duration();
     m_built = true;
     return kPlaybackOk;
@@ -142,14 +155,18 @@ PlaybackResult CVideoGraph::BuildAudio(bool multiStream)
             multiStream ? FilterNames::kAudioDecoderMulti : FilterNames::kAudioDecoderSingle);
     // No sound device: the graph plays on without sound and no audio connection is made.
     std::unique_ptr<AudioOutput> output = m_audioOutputs ? m_audioOutputs() : nullptr;
-    if (!output)
+    if (!output) {
+        qCInfo(lcPlayback) << "no sound device: playing" << m_filePath << "without sound";
         return kPlaybackOk;
+    }
     m_audioRenderer = std::make_unique<AudioRendererFilter>(
         FilterNames::kAudioRenderer, std::move(output), m_epoch, m_clock, m_counters);
     if (compressed) {
         // A codec we cannot decode leaves the recording silent rather than unplayable.
         if (ConnectFromSource(*m_source, [&](SourcePin *pin) { return m_audioDecoder->ConnectInput(pin); }))
             m_audioRenderer->ConnectInput(m_audioDecoder.get());
+        else
+            qCWarning(lcPlayback) << "no decoder for the sound of" << m_filePath << ": it plays silently";
     } else {
         ConnectFromSource(*m_source, [&](SourcePin *pin) { return m_audioRenderer->ConnectInput(pin); });
     }
@@ -166,7 +183,7 @@ PlaybackResult CVideoGraph::BuildVideo(int k, bool multiStream)
     m_renderers[i] = std::make_unique<VideoRendererFilter>(
         FilterNames::Renderer(k, multiStream), m_epoch, m_clock, m_counters);
     // The renderer paints into window k, stretched over its client area.
-    m_renderers[i]->SetWindow(m_windows[i]);
+    m_renderers[i]->SetWindow(m_windows[i].get());
     if (!m_zoomRect)
         m_zoomRect = std::make_unique<QRectF>(0.0, 0.0, 1.0, 1.0);
     m_duration = 0;
@@ -192,7 +209,9 @@ PlaybackResult CVideoGraph::BuildVideo(int k, bool multiStream)
 void CVideoGraph::StopWhenReady()
 {
     m_clock.SetRunning(false);
-    m_clock.Seek(0, HasVideo(), m_epoch.Current());
+    // No lead-in: the graph does not run before Play, and the two channels are opened one after
+    // the other, each waiting for its first picture.
+    m_clock.Seek(0, std::chrono::milliseconds(0), m_epoch.Current());
     m_source->Start();
     for (auto &decoder : m_decoders)
         if (decoder)
@@ -318,12 +337,13 @@ bool CVideoGraph::SetPositions(MediaTime position)
     if (!m_built || !m_source)
         return false;
     position = std::max<MediaTime>(position, 0);
-    if (m_duration > 0)
-        position = std::min(position, m_duration);
+    const MediaTime duration = GetDuration();
+    if (duration > 0)
+        position = std::min(position, duration);
     // The epoch advances first, so that anything in flight is recognised as stale; then the
     // queues are emptied and the demuxer moves.
     const int serial = m_epoch.Advance();
-    m_clock.Seek(position, HasVideo(), serial);
+    m_clock.Seek(position, HasVideo() ? kSeekLeadIn : std::chrono::milliseconds(0), serial);
     for (auto &decoder : m_decoders)
         if (decoder)
             decoder->Output().Flush();
@@ -349,7 +369,7 @@ bool CVideoGraph::SkipForward(double seconds)
     if (m_state != GraphState::Running && m_state != GraphState::Paused)
         return false;
     const MediaTime target = GetPosition() + static_cast<MediaTime>(seconds * kUnitsPerSecond);
-    return SetPositions(std::min(target, m_duration));
+    return SetPositions(std::min(target, GetDuration()));
 }
 
 MediaTime CVideoGraph::GetPosition() const
@@ -357,12 +377,14 @@ MediaTime CVideoGraph::GetPosition() const
     if (!m_built)
         return 0;
     const MediaTime now = std::max<MediaTime>(m_clock.Now(), 0);
-    return m_duration > 0 ? std::min(now, m_duration) : now;
+    const MediaTime duration = GetDuration();
+    return duration > 0 ? std::min(now, duration) : now;
 }
 
 MediaTime CVideoGraph::GetDuration() const
 {
-    return m_duration;
+    // The source raises the length of a recording that runs on past what its headers said.
+    return m_built && m_source ? std::max(m_duration, m_source->Duration()) : m_duration;
 }
 
 PlaybackResult CVideoGraph::Refresh()
@@ -371,7 +393,7 @@ PlaybackResult CVideoGraph::Refresh()
         VideoRendererFilter *renderer = m_renderers[static_cast<size_t>(k)].get();
         if (k >= m_windowCount || k >= m_videoPinCount || !renderer)
             continue;
-        if (VideoSurface *window = m_windows[static_cast<size_t>(k)])
+        if (VideoSurface *window = m_windows[static_cast<size_t>(k)].get())
             renderer->SetVideoPosition(window->ClientSize());
         renderer->RepaintVideo();
     }

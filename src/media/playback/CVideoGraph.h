@@ -16,6 +16,7 @@
 #include "media/playback/PlaybackCounters.h"
 #include "media/playback/PlaybackTypes.h"
 #include "media/playback/SeekEpoch.h"
+#include "media/playback/VideoSurface.h"
 #include "media/telemetry/StreamParseData.h"
 
 namespace media {
@@ -28,7 +29,6 @@ class PlaybackFilter;
 class SourceFilter;
 class VideoDecoderFilter;
 class VideoRendererFilter;
-class VideoSurface;
 
 // One recording's playback graph: source -> video decoder -> brightness -> colour converter ->
 // renderer for each shown video stream, and source -> audio decoder -> audio renderer (or PCM
@@ -38,7 +38,7 @@ class CVideoGraph
 {
 public:
     static constexpr int kMaxStreams = 4;
-    using Windows = std::array<VideoSurface *, kMaxStreams>;
+    using Windows = std::array<VideoSurface::Pointer, kMaxStreams>;
 
     CVideoGraph(const Windows &windows, int windowCount, AudioOutputFactory audioOutputs);
     ~CVideoGraph();

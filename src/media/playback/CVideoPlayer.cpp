@@ -29,7 +29,7 @@ void CVideoPlayer::CreateGraph()
 void CVideoPlayer::SetWindows(VideoSurface *window)
 {
     m_windowCount = 1;
-    m_windows.fill(nullptr);
+    m_windows.fill({});
     m_clientSizes.fill(QSize());
     m_windows[0] = window;
     m_clientSizes[0] = window ? window->ClientSize() : QSize();
@@ -120,8 +120,8 @@ PlaybackResult CVideoPlayer::Refresh()
     if (!m_graph)
         return kPlaybackOk;
     for (int k = 0; k < m_windowCount; ++k)
-        if (m_windows[static_cast<size_t>(k)])
-            m_clientSizes[static_cast<size_t>(k)] = m_windows[static_cast<size_t>(k)]->ClientSize();
+        if (VideoSurface *window = m_windows[static_cast<size_t>(k)].get())
+            m_clientSizes[static_cast<size_t>(k)] = window->ClientSize();
     return m_graph->Refresh();
 }
 
@@ -158,7 +158,8 @@ int CVideoPlayer::RenderedStreamCount() const
 
 VideoSurface *CVideoPlayer::Window(int index) const
 {
-    return index >= 0 && index < CVideoGraph::kMaxStreams ? m_windows[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && index < CVideoGraph::kMaxStreams ? m_windows[static_cast<size_t>(index)].get()
+                                                          : nullptr;
 }
 
 QSize CVideoPlayer::ClientSize(int index) const

@@ -10,11 +10,10 @@
 #include "media/playback/AudioOutput.h"
 #include "media/playback/CVideoGraph.h"
 #include "media/playback/PlaybackTypes.h"
+#include "media/playback/VideoSurface.h"
 #include "media/telemetry/StreamParseData.h"
 
 namespace media {
-
-class VideoSurface;
 
 // One channel's player (front or rear): holds at most one graph and the window it plays into.
 // Every operation acts on the graph and does nothing (reporting success) when there is none.
@@ -31,7 +30,7 @@ public:
     CVideoPlayer &operator=(const CVideoPlayer &) = delete;
 
     // Gives the player its window (one per player here) and creates an empty graph when there
-    // is none.
+    // is none. The window may be destroyed before the player: the player then lets go of it.
     void SetWindows(VideoSurface *window);
     bool Open(const QString &path);
     void Close();
@@ -74,7 +73,7 @@ private:
 
     AudioOutputFactory m_audioOutputs;
     int m_windowCount = 0;
-    std::array<VideoSurface *, CVideoGraph::kMaxStreams> m_windows {};
+    CVideoGraph::Windows m_windows {};
     std::array<QSize, CVideoGraph::kMaxStreams> m_clientSizes {};
     std::unique_ptr<CVideoGraph> m_graph;
     bool m_brightnessFilter = true;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "media/playback/PlaybackLog.h"
+
 namespace media {
 
 namespace {
@@ -78,8 +80,13 @@ QImage ColourConverterFilter::Convert(Scaler &scaler, const AVFrame *picture, QS
     const AVPixelFormat target = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
     scaler.context = sws_getCachedContext(scaler.context, picture->width, picture->height, source,
         size.width(), size.height(), target, flags, nullptr, nullptr, nullptr);
-    if (!scaler.context)
+    if (!scaler.context) {
+        // Every picture would fail the same way: said once.
+        if (!std::exchange(scaler.failureLogged, true))
+            qCWarning(lcPlayback) << "no conversion for pictures of format" << picture->format << "to" << size
+                                  << ": the window stays black";
         return {};
+    }
 
     // High-definition pictures are BT.709 unless they say otherwise; smaller ones BT.601.
     int space = picture->colorspace;

@@ -41,6 +41,7 @@ private:
         // allocating (and faulting in) two megabytes per picture.
         std::array<QImage, 4> images;
         size_t next = 0;
+        bool failureLogged = false;
 
         // An image of that size that only the scaler holds, to be written and then shared.
         QImage &FreeImage(QSize size);

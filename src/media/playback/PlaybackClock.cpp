@@ -6,7 +6,7 @@ namespace media {
 
 MediaTime PlaybackClock::NowLocked(Steady::time_point now) const
 {
-    if (!m_running || m_held)
+    if (!m_running || now <= m_anchorWall)
         return m_anchorMedia;
     const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - m_anchorWall).count();
     return m_anchorMedia + static_cast<MediaTime>(static_cast<double>(elapsed) / 100.0 * m_rate);
@@ -15,7 +15,8 @@ MediaTime PlaybackClock::NowLocked(Steady::time_point now) const
 void PlaybackClock::Reanchor(Steady::time_point now)
 {
     m_anchorMedia = NowLocked(now);
-    m_anchorWall = now;
+    // A lead-in still under way keeps its end.
+    m_anchorWall = std::max(m_anchorWall, now);
 }
 
 MediaTime PlaybackClock::Now() const
@@ -39,13 +40,7 @@ bool PlaybackClock::IsRunning() const
 bool PlaybackClock::IsFlowing() const
 {
     std::lock_guard lock(m_mutex);
-    return m_running && !m_held;
-}
-
-bool PlaybackClock::IsHeld() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_held;
+    return m_running && Steady::now() >= m_anchorWall;
 }
 
 void PlaybackClock::SetRunning(bool running)
@@ -72,27 +67,13 @@ void PlaybackClock::SetRate(double rate)
     m_changed.notify_all();
 }
 
-void PlaybackClock::Seek(MediaTime t, bool hold, int serial)
+void PlaybackClock::Seek(MediaTime t, std::chrono::milliseconds leadIn, int serial)
 {
     {
         std::lock_guard lock(m_mutex);
         m_anchorMedia = t;
-        m_anchorWall = Steady::now();
-        m_held = hold;
+        m_anchorWall = Steady::now() + leadIn;
         m_serial = serial;
-        ChangedLocked();
-    }
-    m_changed.notify_all();
-}
-
-void PlaybackClock::ReleaseHold(int serial)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_held || serial != m_serial)
-            return;
-        m_anchorWall = Steady::now();
-        m_held = false;
         ChangedLocked();
     }
     m_changed.notify_all();
@@ -102,9 +83,9 @@ void PlaybackClock::SyncToAudio(MediaTime heard, int serial)
 {
     {
         std::lock_guard lock(m_mutex);
-        if (!m_running || m_held || serial != m_serial)
-            return;
         const auto now = Steady::now();
+        if (!m_running || now < m_anchorWall || serial != m_serial)
+            return;
         const MediaTime drift = NowLocked(now) - heard;
         if (drift <= kAudioSyncTolerance && drift >= -kAudioSyncTolerance)
             return;
@@ -123,10 +104,11 @@ bool PlaybackClock::WaitUntil(MediaTime t, std::chrono::milliseconds maxWait) co
     if (current >= t)
         return true;
     auto wait = std::chrono::duration_cast<Steady::duration>(maxWait);
-    if (m_running && !m_held) {
+    if (m_running) {
         const double wallUnits = static_cast<double>(t - current) / m_rate;
         const auto untilDue = std::chrono::nanoseconds(static_cast<int64_t>(wallUnits * 100.0) + 1);
-        wait = std::min(wait, std::chrono::duration_cast<Steady::duration>(untilDue));
+        const auto leadIn = std::max(m_anchorWall - now, Steady::duration::zero());
+        wait = std::min(wait, leadIn + std::chrono::duration_cast<Steady::duration>(untilDue));
     }
     const uint64_t changes = m_changes;
     m_changed.wait_for(lock, wait, [&] { return m_changes != changes; });
@@ -137,7 +119,11 @@ void PlaybackClock::WaitForChange(std::chrono::milliseconds maxWait) const
 {
     std::unique_lock lock(m_mutex);
     const uint64_t changes = m_changes;
-    m_changed.wait_for(lock, maxWait, [&] { return m_changes != changes; });
+    auto deadline = Steady::now() + maxWait;
+    // The end of a lead-in is a change too: sound waiting for the clock to flow starts with it.
+    if (m_running && m_anchorWall > Steady::now())
+        deadline = std::min(deadline, m_anchorWall);
+    m_changed.wait_until(lock, deadline, [&] { return m_changes != changes; });
 }
 
 void PlaybackClock::Notify()

@@ -2,6 +2,10 @@
 
 #include <QFile>
 
+#include <algorithm>
+
+#include "media/playback/PlaybackLog.h"
+
 #include <cstring>
 
 namespace media {
@@ -13,6 +17,16 @@ namespace {
     constexpr int kEnoughVideoPackets = 30;
     constexpr int kEnoughAudioPackets = 60;
     constexpr int64_t kMaxQueuedBytes = 24 * 1024 * 1024;
+    // A packet that ends this much past the known length makes the recording longer; less is
+    // the rounding of the headers' lengths.
+    constexpr MediaTime kLengthTolerance = kUnitsPerMs;
+
+    QString ErrorText(int error)
+    {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(error, text, sizeof text);
+        return QString::fromUtf8(text);
+    }
 
 } // namespace
 
@@ -57,6 +71,7 @@ PlaybackResult SourceFilter::Load(const QString &path)
 {
     if (path.isEmpty() || m_format)
         return kPlaybackNotLoaded;
+    m_path = path;
 
     AVFormatContext *ctx = avformat_alloc_context();
     if (!ctx)
@@ -64,16 +79,24 @@ PlaybackResult SourceFilter::Load(const QString &path)
     ctx->interrupt_callback.callback = &SourceFilter::InterruptCallback;
     ctx->interrupt_callback.opaque = this;
     const QByteArray fileName = QFile::encodeName(path);
-    if (avformat_open_input(&ctx, fileName.constData(), nullptr, nullptr) < 0)
-        return kPlaybackNotLoaded; // avformat_open_input frees the context on failure
-    m_format.reset(ctx);
-    if (!HeaderDescribesStreams(ctx) && avformat_find_stream_info(ctx, nullptr) < 0)
+    if (const int opened = avformat_open_input(&ctx, fileName.constData(), nullptr, nullptr); opened < 0) {
+        // avformat_open_input frees the context on failure
+        qCWarning(lcPlayback) << "cannot open" << path << ":" << ErrorText(opened);
         return kPlaybackNotLoaded;
+    }
+    m_format.reset(ctx);
+    if (!HeaderDescribesStreams(ctx)) {
+        if (const int probed = avformat_find_stream_info(ctx, nullptr); probed < 0) {
+            qCWarning(lcPlayback) << "cannot read the streams of" << path << ":" << ErrorText(probed);
+            return kPlaybackNotLoaded;
+        }
+    }
 
     m_startTime
         = ctx->start_time == AV_NOPTS_VALUE ? 0 : ffmpeg::ToMediaTime(ctx->start_time, AV_TIME_BASE_Q);
+    MediaTime duration = 0;
     if (ctx->duration != AV_NOPTS_VALUE && ctx->duration > 0) {
-        m_duration = ffmpeg::ToMediaTime(ctx->duration, AV_TIME_BASE_Q);
+        duration = ffmpeg::ToMediaTime(ctx->duration, AV_TIME_BASE_Q);
     } else {
         // The longest stream, as the probe would have found.
         for (unsigned i = 0; i < ctx->nb_streams; ++i) {
@@ -81,8 +104,8 @@ PlaybackResult SourceFilter::Load(const QString &path)
             if (stream->duration == AV_NOPTS_VALUE)
                 continue;
             const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
-            m_duration = std::max(
-                m_duration, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - m_startTime);
+            duration = std::max(
+                duration, ffmpeg::ToMediaTime(start + stream->duration, stream->time_base) - m_startTime);
         }
     }
 
@@ -101,13 +124,65 @@ PlaybackResult SourceFilter::Load(const QString &path)
             continue;
         m_pins.push_back(std::make_unique<SourcePin>(pinName, stream, m_startTime));
     }
-    if (m_pins.empty())
+    if (m_pins.empty()) {
+        qCWarning(lcPlayback) << "refusing" << path << ": it holds neither pictures nor sound";
         return kPlaybackNotLoaded;
+    }
+    if (duration <= 0) {
+        duration = LengthFromPackets();
+        qCInfo(lcPlayback) << path << "gives no length in its headers; its pictures last"
+                           << duration / kUnitsPerMs << "ms";
+    }
+    m_duration = duration;
 
     auto telemetry = std::make_unique<media::TelemetryReader>();
     if (telemetry->open(path))
         m_telemetry = std::move(telemetry);
     return kPlaybackOk;
+}
+
+// A recorder that loses power leaves every length in the headers at 0: the data present is then
+// the truth. The recording lasts until its last picture ends. Reading the packets once also
+// finds the key frames, which a file without an index does not mark for the demuxer, and
+// leaves the demuxer an index to seek with instead of reading forward from the start.
+MediaTime SourceFilter::LengthFromPackets()
+{
+    AVFormatContext *ctx = m_format.get();
+    const SourcePin *video = nullptr;
+    for (const auto &pin : m_pins) {
+        if (!video && pin->Type() == AVMEDIA_TYPE_VIDEO)
+            video = pin.get();
+        // Every stream is read, so that each one's position is known again after the seek back.
+        ctx->streams[pin->StreamIndex()]->discard = AVDISCARD_DEFAULT;
+    }
+    MediaTime end = 0;
+    ffmpeg::PacketPtr packet = ffmpeg::MakePacket();
+    while (video && av_read_frame(ctx, packet.get()) >= 0) {
+        const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (packet->stream_index == video->StreamIndex() && stamp != AV_NOPTS_VALUE) {
+            end = std::max(end, video->ToMediaTime(stamp) + video->FrameDuration());
+            if (packet->flags & AV_PKT_FLAG_KEY)
+                m_keyFrames.push_back(stamp);
+        }
+        av_packet_unref(packet.get());
+    }
+    for (const auto &pin : m_pins)
+        ctx->streams[pin->StreamIndex()]->discard = AVDISCARD_ALL;
+    std::sort(m_keyFrames.begin(), m_keyFrames.end());
+    if (video && av_seek_frame(ctx, video->StreamIndex(), video->ToStreamTime(0), AVSEEK_FLAG_BACKWARD) < 0)
+        qCWarning(lcPlayback) << "cannot return to the start of" << m_path << "after measuring it";
+    return end;
+}
+
+void SourceFilter::RaiseDuration(const AVPacket *packet, const SourcePin *pin)
+{
+    const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (pin->Type() != AVMEDIA_TYPE_VIDEO || stamp == AV_NOPTS_VALUE)
+        return;
+    const MediaTime end = pin->ToMediaTime(stamp) + pin->FrameDuration();
+    MediaTime known = m_duration.load(std::memory_order_relaxed);
+    while (end > known + kLengthTolerance
+        && !m_duration.compare_exchange_weak(known, end, std::memory_order_relaxed)) { }
 }
 
 SourcePin *SourceFilter::PinForStream(int streamIndex) const
@@ -205,15 +280,20 @@ void SourceFilter::SeekTo(MediaTime target)
             break;
         }
     int result = -1;
-    if (anchor)
-        result = av_seek_frame(
-            m_format.get(), anchor->StreamIndex(), anchor->ToStreamTime(target), AVSEEK_FLAG_BACKWARD);
+    if (anchor) {
+        int64_t ts = anchor->ToStreamTime(target);
+        if (!m_keyFrames.empty()) {
+            const auto after = std::upper_bound(m_keyFrames.begin(), m_keyFrames.end(), ts);
+            ts = after == m_keyFrames.begin() ? m_keyFrames.front() : *(after - 1);
+        }
+        result = av_seek_frame(m_format.get(), anchor->StreamIndex(), ts, AVSEEK_FLAG_BACKWARD);
+    }
     if (result < 0) {
         const int64_t ts = av_rescale(target + m_startTime, AV_TIME_BASE, kUnitsPerSecond);
         result = avformat_seek_file(m_format.get(), -1, INT64_MIN, ts, ts, 0);
     }
-    if (result < 0)
-        avformat_seek_file(m_format.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE);
+    if (result < 0 && avformat_seek_file(m_format.get(), -1, INT64_MIN, 0, 0, AVSEEK_FLAG_BYTE) < 0)
+        qCWarning(lcPlayback) << "cannot seek in" << m_path << ": it plays on from where it was";
 }
 
 void SourceFilter::PushEndOfStream(int serial, MediaTime target)
@@ -255,6 +335,8 @@ void SourceFilter::Run()
             // End of file, or damage the demuxer cannot read past: either way the streams end here.
             if (m_interrupt)
                 return;
+            if (result != AVERROR_EOF && !atEnd)
+                qCWarning(lcPlayback) << "reading" << m_path << "stopped early:" << ErrorText(result);
             PushEndOfStream(serial, target);
             atEnd = true;
             std::lock_guard lock(m_mutex);
@@ -264,6 +346,7 @@ void SourceFilter::Run()
         }
         SourcePin *pin = PinForStream(packet->stream_index);
         if (pin && pin->IsConnected()) {
+            RaiseDuration(packet.get(), pin);
             ffmpeg::PacketPtr queued = ffmpeg::MakePacket();
             av_packet_move_ref(queued.get(), packet.get());
             pin->Queue().Push(QueuedPacket { std::move(queued), serial, target });

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -30,8 +31,10 @@ public:
     int PinCount() const { return static_cast<int>(m_pins.size()); }
     SourcePin *Pin(int index) { return m_pins.at(static_cast<size_t>(index)).get(); }
 
-    // Length of the recording (the longest stream), 0 when unknown.
-    MediaTime Duration() const { return m_duration; }
+    // Length of the recording (the longest stream). Where the headers say nothing (a recording
+    // cut by a power loss), it is where the last picture ends; a file that runs on past its
+    // headers' length has it raised when the reading reaches the end.
+    MediaTime Duration() const { return m_duration.load(std::memory_order_relaxed); }
 
     // The telemetry records of the same file; null before a successful Load. The reader belongs
     // to the source and lives as long as it.
@@ -53,6 +56,8 @@ private:
     void Run();
     void SeekTo(MediaTime target);
     bool QueuesSatisfied() const;
+    MediaTime LengthFromPackets();
+    void RaiseDuration(const AVPacket *packet, const SourcePin *pin);
     void PushEndOfStream(int serial, MediaTime target);
     SourcePin *PinForStream(int streamIndex) const;
     static int InterruptCallback(void *opaque);
@@ -62,7 +67,11 @@ private:
     std::vector<std::unique_ptr<SourcePin>> m_pins;
     std::unique_ptr<media::TelemetryReader> m_telemetry;
     MediaTime m_startTime = 0;
-    MediaTime m_duration = 0;
+    std::atomic<MediaTime> m_duration { 0 };
+    // Stream times of the first video stream's key frames, when the file has no index (a
+    // recording cut by a power loss): the demuxer then takes every picture for a key frame.
+    std::vector<int64_t> m_keyFrames;
+    QString m_path; // for the log
 
     std::thread m_thread;
     mutable std::mutex m_mutex;

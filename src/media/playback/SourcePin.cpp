@@ -1,5 +1,7 @@
 #include "media/playback/SourcePin.h"
 
+#include "media/playback/PlaybackLog.h"
+
 namespace media {
 
 SourcePin::SourcePin(QString name, AVStream *stream, MediaTime startTime)
@@ -60,8 +62,10 @@ void SourcePin::SetConnected(bool connected)
 ffmpeg::CodecContextPtr SourcePin::OpenDecoder(int threads) const
 {
     const AVCodec *codec = avcodec_find_decoder(Parameters()->codec_id);
-    if (!codec)
+    if (!codec) {
+        qCWarning(lcPlayback) << m_name << "has no decoder for" << avcodec_get_name(Parameters()->codec_id);
         return nullptr;
+    }
     ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
     if (!context || avcodec_parameters_to_context(context.get(), Parameters()) < 0)
         return nullptr;
@@ -69,8 +73,10 @@ ffmpeg::CodecContextPtr SourcePin::OpenDecoder(int threads) const
     context->thread_count = threads;
     if (threads != 1)
         context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+    if (avcodec_open2(context.get(), codec, nullptr) < 0) {
+        qCWarning(lcPlayback) << m_name << ": the" << codec->name << "decoder refuses its stream";
         return nullptr;
+    }
     return context;
 }
 

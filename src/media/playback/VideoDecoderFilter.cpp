@@ -1,5 +1,7 @@
 #include "media/playback/VideoDecoderFilter.h"
 
+#include "media/playback/PlaybackLog.h"
+
 namespace media {
 
 namespace {
@@ -11,6 +13,10 @@ namespace {
     // Decode times waiting for their picture; more would mean the decoder lost pictures, and old
     // entries are then forgotten rather than shifting every later time.
     constexpr size_t kMaxPendingTimes = 64;
+    // Packets a stream may take to give its first picture: the decoder's own delay, and a
+    // stream that starts a long group of pictures before its first key frame. Past this the
+    // stream is taken to give no picture at all.
+    constexpr int kMaxPacketsBeforeFirstPicture = 300;
 
 } // namespace
 
@@ -97,7 +103,7 @@ void VideoDecoderFilter::Run()
             continue;
         if (item.serial != m_serial)
             BeginSerial(item);
-        if (item.serial != m_epoch.Current())
+        if (item.serial != m_epoch.Current() || m_gaveUp)
             continue;
 
         if (item.IsEndOfStream()) {
@@ -120,6 +126,12 @@ void VideoDecoderFilter::Run()
                 m_decodeTimes.pop_front();
         }
         DecodePacket(item.packet.get());
+        if (!m_anyPicture && ++m_packetsWithoutPicture >= kMaxPacketsBeforeFirstPicture) {
+            qCWarning(lcPlayback) << Name() << "made no picture from the first" << m_packetsWithoutPicture
+                                  << "packets of its stream; it ends the stream";
+            m_gaveUp = true;
+            Deliver(VideoFrame { nullptr, 0, m_serial });
+        }
     }
 }
 
@@ -169,6 +181,7 @@ void VideoDecoderFilter::ReceiveFrames()
         if (avcodec_receive_frame(m_codec.get(), picture.get()) < 0)
             return;
         ++m_counters.framesDecoded;
+        m_anyPicture = true;
         VideoFrame frame { std::move(picture), 0, m_serial };
         frame.time = TakeTime(frame.picture.get());
         if (m_serial != m_epoch.Current())

@@ -24,6 +24,10 @@ namespace media {
 // time. AVI packets carry no presentation times, only decode times; with B-frames the
 // pictures come out reordered, and since the decode times of a constant-rate stream are exactly
 // the presentation times in order, each picture takes the oldest decode time not yet used.
+//
+// A stream that has not given a single picture after many packets will not give one: the
+// decoder then ends the stream at once rather than read the whole file, so that opening it
+// fails quickly.
 class VideoDecoderFilter final : public PlaybackFilter
 {
 public:
@@ -74,6 +78,9 @@ private:
     std::deque<MediaTime> m_decodeTimes;
     MediaTime m_nextGuess = 0;
     bool m_appliedFast = false;
+    bool m_anyPicture = false; // since the decoder was opened
+    int m_packetsWithoutPicture = 0;
+    bool m_gaveUp = false;
 };
 
 } // namespace media

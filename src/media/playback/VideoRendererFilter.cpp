@@ -34,7 +34,7 @@ VideoRendererFilter::~VideoRendererFilter()
 
 void VideoRendererFilter::SetWindow(VideoSurface *window)
 {
-    if (m_window == window)
+    if (m_window.get() == window)
         return;
     if (m_window)
         m_window->AttachFrames(nullptr);
@@ -108,6 +108,12 @@ bool VideoRendererFilter::WaitForPicture(int serial, std::chrono::milliseconds t
     }) && !m_stop.load();
 }
 
+bool VideoRendererFilter::ShownIn(int serial) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_shownSerial == serial;
+}
+
 void VideoRendererFilter::Show(const VideoFrame &frame, bool always)
 {
     {
@@ -177,8 +183,6 @@ void VideoRendererFilter::Run()
             continue;
         }
         if (frame.IsEndOfStream()) {
-            // Nothing more comes for this position: let the clock run on to the end.
-            m_clock.ReleaseHold(frame.serial);
             MarkPresented(frame.serial, true);
             pending.reset();
             continue;
@@ -189,7 +193,6 @@ void VideoRendererFilter::Run()
             Show(frame, true);
             shownSerial = frame.serial;
             MarkPresented(frame.serial, false);
-            m_clock.ReleaseHold(frame.serial);
             pending.reset();
             continue;
         }

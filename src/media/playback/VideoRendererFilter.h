@@ -17,21 +17,20 @@
 #include "media/playback/PlaybackFilter.h"
 #include "media/playback/SeekEpoch.h"
 #include "media/playback/VideoFrame.h"
+#include "media/playback/VideoSurface.h"
 
 namespace media {
 
 class BrightnessFilter;
 class ColourConverterFilter;
 class VideoDecoderFilter;
-class VideoSurface;
 
 // Presents one video stream: on its own thread it takes the decoder's pictures, waits for each
 // one's time on the graph clock, drops pictures that are already late, runs the brightness and
 // colour conversion stages for the ones it shows and hands the images to the window through a
 // small queue. When the window has not taken the last image yet, the newest picture waits
 // unconverted and the one it replaces is counted as dropped, so a busy UI costs no conversions.
-// The first picture after a build or a seek is shown at once, even while paused, and lets the
-// clock go.
+// The first picture after a build or a seek is shown at once, even while paused.
 class VideoRendererFilter final : public PlaybackFilter
 {
 public:
@@ -39,9 +38,10 @@ public:
         QString name, const SeekEpoch &epoch, PlaybackClock &clock, PlaybackCounters &counters);
     ~VideoRendererFilter() override;
 
-    // The window to paint into (UI thread); null renders without a window.
+    // The window to paint into (UI thread); null renders without a window. A window destroyed
+    // before the renderer is let go of, never called again.
     void SetWindow(VideoSurface *window);
-    VideoSurface *Window() const { return m_window; }
+    VideoSurface *Window() const { return m_window.get(); }
     // The window's client size; pictures are converted to it. Empty: the picture's own size.
     void SetVideoPosition(QSize clientSize);
 
@@ -65,6 +65,8 @@ public:
     // Waits until the first picture of the epoch is on screen or the stream ended in it.
     bool WaitForPicture(int serial, std::chrono::milliseconds timeout) const;
     bool EndedIn(int serial) const { return m_endedSerial.load() == serial; }
+    // Whether a picture of the epoch reached the screen.
+    bool ShownIn(int serial) const;
 
     void Start() override;
     void RequestStop() override;
@@ -86,7 +88,7 @@ private:
     VideoDecoderFilter *m_decoder = nullptr;
     BrightnessFilter *m_brightness = nullptr;
     ColourConverterFilter *m_converter = nullptr;
-    VideoSurface *m_window = nullptr;
+    VideoSurface::Pointer m_window;
     std::shared_ptr<FrameHandoff> m_frames;
 
     std::thread m_thread;

@@ -13,6 +13,8 @@ CPLVVideoView::CPLVVideoView(QWidget *parent)
 
 CPLVVideoView::~CPLVVideoView()
 {
+    // From here on no player reaches this window, even one that outlives it.
+    Detach();
     if (m_frames)
         m_frames->SetListener({});
 }

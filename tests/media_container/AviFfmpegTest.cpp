@@ -1,6 +1,7 @@
 // The container walk on recordings made by Debian's ffmpeg, checked against ffprobe.
 
 #include "FfmpegTools.h"
+#include "support/Process.h"
 
 #include "media/AviFileInfo.h"
 #include "media/AviHeaderReader.h"
@@ -174,25 +175,36 @@ TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
     const std::optional<fftools::Probe> probe = fftools::probe(path);
     ASSERT_TRUE(probe);
 
-    const QString cli = QStringLiteral(TAVIN_BIN_DIR "/tavin-cli");
-    const fftools::RunResult json = fftools::run(cli, { "info", path, "--json" });
-    ASSERT_TRUE(json.ok) << json.err.toStdString();
+    const testsupport::ProcessResult json = testsupport::RunCli({ "info", path, "--json" });
+    ASSERT_TRUE(json.ok()) << json.err.toStdString();
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
     EXPECT_EQ(object.value("mainHeader").toObject().value("TotalFrames").toInteger(), probe->videoFrames);
     EXPECT_EQ(object.value("lengthSeconds").toInt(), expectedLength(probe->videoDuration));
     EXPECT_EQ(object.value("lengthSeconds").toInt(), 2);
     EXPECT_EQ(object.value("videoChunks").toInteger(), probe->videoPackets);
 
-    const fftools::RunResult text = fftools::run(cli, { "info", path, "--trace" });
-    ASSERT_TRUE(text.ok) << text.err.toStdString();
+    const testsupport::ProcessResult text = testsupport::RunCli({ "info", path, "--trace" });
+    ASSERT_TRUE(text.ok()) << text.err.toStdString();
     EXPECT_TRUE(text.out.startsWith("RIFF ")) << text.out.left(200).toStdString();
     EXPECT_TRUE(text.out.contains("          movi\r\n"));
     EXPECT_TRUE(
         text.out.contains(QStringLiteral("mainHeader.TotalFrames: %1\n").arg(probe->videoFrames).toUtf8()));
     EXPECT_TRUE(text.out.contains("lengthSeconds: 2\n"));
 
-    const fftools::RunResult notAvi = fftools::run(cli, { "info", dir.path() });
-    EXPECT_FALSE(notAvi.ok);
+    EXPECT_EQ(testsupport::RunCli({ "info", dir.path() }).exitCode, 1);
+
+    // Cut as by a power loss, the clip keeps its chunks and, from them, its length.
+    const QString cut = dir.filePath(QStringLiteral("cut.avi"));
+    const testsupport::ProcessResult cutting
+        = testsupport::RunCli({ "cut", path, "--output", cut, "--halve-last-chunk" });
+    ASSERT_TRUE(cutting.ok()) << cutting.err.toStdString();
+    const testsupport::ProcessResult cutJson = testsupport::RunCli({ "info", cut, "--json" });
+    ASSERT_TRUE(cutJson.ok()) << cutJson.err.toStdString();
+    const QJsonObject cutObject = QJsonDocument::fromJson(cutJson.out).object();
+    EXPECT_EQ(cutObject.value("mainHeader").toObject().value("TotalFrames").toInteger(), 0);
+    EXPECT_EQ(cutObject.value("moviSize").toInteger(), 0);
+    EXPECT_EQ(cutObject.value("videoChunks").toInteger(), probe->videoPackets);
+    EXPECT_EQ(cutObject.value("lengthSeconds").toInt(), 2);
 }
 
 } // namespace

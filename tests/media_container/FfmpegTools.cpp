@@ -1,33 +1,12 @@
 #include "FfmpegTools.h"
 
+#include "support/Process.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 namespace fftools {
-
-RunResult run(const QString &program, const QStringList &args, int timeoutMs)
-{
-    RunResult result;
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForStarted(10000)) {
-        result.err = QStringLiteral("%1 did not start: %2").arg(program, process.errorString()).toUtf8();
-        return result;
-    }
-    process.closeWriteChannel();
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("%1 timed out").arg(program).toUtf8();
-        return result;
-    }
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    result.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return result;
-}
 
 QString makeAvi(const QString &path, const QStringList &inputs, const QStringList &arguments)
 {
@@ -36,17 +15,17 @@ QString makeAvi(const QString &path, const QStringList &inputs, const QStringLis
     for (const QString &input : inputs)
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i") << input;
     args << arguments << path;
-    const RunResult result = run(QStringLiteral("ffmpeg"), args);
-    return result.ok ? QString()
-                     : QString::fromUtf8(result.err) + QStringLiteral(" (ffmpeg ") + args.join(' ') + ')';
+    const testsupport::ProcessResult result = testsupport::RunProgram(QStringLiteral("ffmpeg"), args);
+    return result.ok() ? QString()
+                       : QString::fromUtf8(result.err) + QStringLiteral(" (ffmpeg ") + args.join(' ') + ')';
 }
 
 std::optional<Probe> probe(const QString &path, QString *error)
 {
-    const RunResult result = run(QStringLiteral("ffprobe"),
+    const testsupport::ProcessResult result = testsupport::RunProgram(QStringLiteral("ffprobe"),
         { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"), QStringLiteral("json"),
             QStringLiteral("-show_streams"), QStringLiteral("-show_packets"), path });
-    if (!result.ok) {
+    if (!result.ok()) {
         if (error)
             *error = QString::fromUtf8(result.err);
         return std::nullopt;

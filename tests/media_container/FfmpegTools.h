@@ -6,16 +6,8 @@
 
 #include <optional>
 
-// Runs Debian's ffmpeg / ffprobe for the container tests.
+// Makes and probes files with Debian's ffmpeg / ffprobe for the container tests.
 namespace fftools {
-
-struct RunResult {
-    bool ok = false; // started, finished in time, exit code 0
-    QByteArray out;
-    QByteArray err;
-};
-
-RunResult run(const QString &program, const QStringList &args, int timeoutMs = 60000);
 
 // Makes an AVI file with ffmpeg from lavfi sources; `arguments` are placed between the inputs
 // and the output path. Returns ffmpeg's error text, empty on success.

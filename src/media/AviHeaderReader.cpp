@@ -1,6 +1,7 @@
 #include "media/AviHeaderReader.h"
 
 #include "media/AviChunkWalker.h"
+#include "media/MediaLog.h"
 #include "media/RecordingLength.h"
 
 namespace media {
@@ -22,11 +23,18 @@ bool ReadAviHeaderInfo(const char *path, AviFileInfo &info, const AviTraceSink &
 int ReadRecordingLength(const char *path)
 {
     AviFileInfo info;
-    if (!ReadAviHeaderInfo(path, info) || info.mainHeader.totalFrames != 0)
+    if (!ReadAviHeaderInfo(path, info)) {
+        qCWarning(lcMedia) << "cannot read the length of" << (path ? path : "(no path)")
+                           << ": it cannot be opened or is not a RIFF AVI file";
+        return 0;
+    }
+    if (info.mainHeader.totalFrames != 0)
         return RecordingLengthSeconds(info.mainHeader);
     // Only a file that its recorder could not finish pays for the walk through its chunks.
     AviFileInfo walked;
     ReadAviFileInfo(path, walked);
+    qCDebug(lcMedia) << path << "says 0 frames in its header; its length comes from" << walked.videoChunks
+                     << "video chunks";
     return RecordingLengthSeconds(walked);
 }
 

@@ -1,5 +1,6 @@
 #include "media/telemetry/TelemetryReader.h"
 
+#include "media/MediaLog.h"
 #include "media/telemetry/TelemetryFormat.h"
 
 #include <QFile>
@@ -257,6 +258,8 @@ bool TelemetryReader::open(const QString &path)
             m_stats = Stats {};
             m_stats.source = ChunkSource::ChunkWalk;
             m_stats.chunks = scan.walkMovi(visit);
+            qCDebug(lcMedia) << path << "has no usable index; the chunk walk found" << m_stats.chunks
+                             << "telemetry chunks";
         }
     }
     finishLoading();

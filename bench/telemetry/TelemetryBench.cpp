@@ -8,6 +8,7 @@
 // them. Set TAVIN_BENCH_RECORDING to a real recording to measure that instead.
 
 #include "media/recorder/AviWriter.h"
+#include "media/recorder/PowerLossCut.h"
 #include "media/recorder/SampleDrive.h"
 #include "media/recorder/SampleRecordingPlan.h"
 #include "media/recorder/SampleTelemetry.h"
@@ -15,8 +16,6 @@
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/telemetry/TelemetryReader.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -74,13 +73,9 @@ QString writeRecording(const QString &path, bool withIndex)
     }
     if (!writer.finish())
         return {};
-    if (!withIndex) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadWrite))
-            return {};
-        QByteArray tail = file.readAll();
-        file.resize(tail.lastIndexOf("idx1"));
-    }
+    // Without the index the file is the one a power loss leaves: no idx1, sizes and counts 0.
+    if (!withIndex && !CutLikePowerLoss(path, {}, nullptr))
+        return {};
     return path;
 }
 

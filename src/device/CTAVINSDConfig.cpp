@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace device {
 namespace {
 
@@ -151,6 +153,13 @@ bool CTAVINSDConfig::Save(const QString &fileName)
     }
     if (!m_document->IsLoaded()) {
         m_error = QStringLiteral("no settings were loaded");
+        return false;
+    }
+    // A card pulled out takes its mount point along; recreating that folder would write the
+    // settings onto the computer's own disk and report success.
+    if (!QFileInfo(GetSelectedDrive()).isDir()) {
+        m_error = QStringLiteral("cannot write %1: %2 (the card is not there any more)")
+                      .arg(path, qt_error_string(ENOENT));
         return false;
     }
     MakeFolders(path);

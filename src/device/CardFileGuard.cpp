@@ -17,6 +17,7 @@ CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes
         return;
     if (!info.isFile()) {
         m_mayReplace = false;
+        m_refusal = QStringLiteral("%1 is a folder, not a file").arg(path);
         return;
     }
     m_dosAttributes = attributes.read(path);
@@ -26,16 +27,18 @@ CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes
     // passes every access test, so the bits are looked at directly.
     const QFileDevice::Permissions permissions = info.permissions();
     const bool readOnly = (m_dosAttributes && (*m_dosAttributes & platform::kFatReadOnly))
-        || !(permissions & QFileDevice::WriteOwner) || !(permissions & QFileDevice::WriteUser);
-    m_mayReplace = !readOnly;
-}
-
-QString CardFileGuard::refusal() const
-{
-    if (m_mayReplace)
-        return QString();
-    return QFileInfo(m_path).isFile() ? QStringLiteral("%1 is read-only").arg(m_path)
-                                      : QStringLiteral("%1 is a folder, not a file").arg(m_path);
+        || !(permissions & QFileDevice::WriteOwner);
+    if (readOnly) {
+        m_mayReplace = false;
+        m_refusal = QStringLiteral("%1 is read-only").arg(path);
+    } else if (!(permissions & QFileDevice::WriteUser)) {
+        // Writable by its bits, yet not for us: the system says why (a write-protected card is
+        // mounted read-only, another user's file refuses us). Opening to append changes nothing.
+        QFile probe(path);
+        m_mayReplace = probe.open(QIODevice::WriteOnly | QIODevice::Append);
+        if (!m_mayReplace)
+            m_refusal = QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
+    }
 }
 
 bool CardFileGuard::wasHidden() const

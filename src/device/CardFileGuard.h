@@ -23,7 +23,7 @@ public:
     // False for a read-only file (permission bits or DOS attribute) and for a folder in the way.
     bool mayReplace() const { return m_mayReplace; }
     // Why the file may not be replaced, for the user; empty when it may.
-    QString refusal() const;
+    const QString &refusal() const { return m_refusal; }
     bool wasHidden() const;
 
     // After the replacement: the old DOS attributes onto the new file; a hidden file also gets its
@@ -35,6 +35,7 @@ private:
     const platform::FileAttributes &m_attributes;
     bool m_exists = false;
     bool m_mayReplace = true;
+    QString m_refusal;
     std::optional<quint32> m_dosAttributes;
     QDateTime m_modified;
     QDateTime m_accessed;

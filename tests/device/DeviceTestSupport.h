@@ -6,6 +6,8 @@
 #include "platform/file_attributes.h"
 #include "platform/volume_source.h"
 
+#include "support/QtPrinters.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
@@ -14,17 +16,6 @@
 #include <vector>
 
 #include <optional>
-#include <ostream>
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray &bytes, std::ostream *out)
-{
-    *out << '"' << bytes.toStdString() << '"';
-}
 
 namespace devicetest {
 

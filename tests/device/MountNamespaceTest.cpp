@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -60,15 +61,69 @@ TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
     values[kItemSpeakerVol] = QStringLiteral("0");
     ASSERT_TRUE(config.Load(QString()));
     EXPECT_FALSE(config.Save(QStringLiteral("setup.xml"))) << "the card is full";
+    EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("No space left")))
+        << config.ErrorString().toStdString();
     EXPECT_EQ(ReadAll(root + QStringLiteral("/setup.xml")), before);
     EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2)
         << QDir(root).entryList(QDir::Files).join(u' ').toStdString();
+
+    // An unreadable file that cannot be kept aside is not replaced either.
+    const QByteArray unreadable = "<setup><item id=\"Name\"";
+    ASSERT_TRUE(WriteAll(root + QStringLiteral("/setup.xml"), unreadable));
+    EXPECT_FALSE(config.Save(QStringLiteral("setup.xml")));
+    EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("unreadable")))
+        << config.ErrorString().toStdString();
+    EXPECT_EQ(ReadAll(root + QStringLiteral("/setup.xml")), unreadable);
+    EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2);
+    ASSERT_TRUE(WriteAll(root + QStringLiteral("/setup.xml"), before));
 
     ASSERT_TRUE(QFile::remove(root + QStringLiteral("/filler.avi")));
     EXPECT_TRUE(config.Save(QStringLiteral("setup.xml")));
     EXPECT_TRUE(
         ReadAll(root + QStringLiteral("/setup.xml")).contains("<item id=\"SpeakerVol\" value=\"0\" />"));
     ::umount(QFile::encodeName(root).constData());
+}
+
+TEST(MountNamespace, WriteFailuresGiveTheSystemsReason)
+{
+    if (!EnterPrivateMountNamespace())
+        GTEST_SKIP() << "no private mount namespace here";
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/card");
+    ASSERT_TRUE(QDir().mkpath(root));
+    ASSERT_TRUE(MountTmpfs(root, "size=64k"));
+
+    CTAVINSDConfig config;
+    ValueStrings values {};
+    config.SetValueStrings(&values);
+    auto volumes = std::make_unique<TestVolumeSource>();
+    volumes->insert(root);
+    config.SetVolumeSource(std::move(volumes));
+    ASSERT_EQ(config.ScanDrives(false), 1);
+    ASSERT_TRUE(config.SelectDrive(0));
+    ASSERT_TRUE(config.Reset(false));
+    ASSERT_TRUE(config.Save(QStringLiteral("setup.xml")));
+
+    // The card's write-protect switch: the system mounts it read-only.
+    ASSERT_EQ(
+        ::mount(nullptr, QFile::encodeName(root).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    EXPECT_FALSE(config.Save(QStringLiteral("setup.xml")));
+    EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("Read-only file system")))
+        << config.ErrorString().toStdString();
+    EXPECT_FALSE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9)) << config.ErrorString().toStdString();
+    EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("Read-only file system")))
+        << config.ErrorString().toStdString();
+
+    // The card pulled out: its mount point goes with it.
+    ASSERT_EQ(::umount2(QFile::encodeName(root).constData(), MNT_DETACH), 0);
+    ASSERT_TRUE(QDir().rmdir(root));
+    EXPECT_FALSE(config.Save(QStringLiteral("setup.xml")));
+    EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("No such file or directory")))
+        << config.ErrorString().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(root)) << "no folder is made in the card's place";
+    EXPECT_FALSE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9));
+    EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("No such file or directory")))
+        << config.ErrorString().toStdString();
 }
 
 TEST(MountNamespace, WatcherReportsMountsAndUnmounts)

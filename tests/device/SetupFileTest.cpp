@@ -256,6 +256,7 @@ TEST_F(SetupFileTest, UnreadableFileGivesOneCompleteDefaultFileAndIsKeptBesideIt
     const QByteArray truncated
         = "<?xml version=\"1.0\"?>\r\n<setup>\r\n<item id=\"PartitionMode\" value=\"3\"/>"
           "\r\n<item id=\"Name\" val";
+    QStringList reported;
     for (const bool keep : { false, true }) {
         SCOPED_TRACE(keep);
         putCard(truncated);
@@ -263,11 +264,15 @@ TEST_F(SetupFileTest, UnreadableFileGivesOneCompleteDefaultFileAndIsKeptBesideIt
         ASSERT_TRUE(m_config.Reset(keep));
         ASSERT_TRUE(writeSettings());
         EXPECT_EQ(card(), kDefaultFile);
+        reported << QFileInfo(m_config.KeptCopyPath()).fileName();
     }
-    // Each replaced file was kept under a name of its own, with its bytes unchanged.
+    // Each replaced file was kept under a name of its own, with its bytes unchanged, where the
+    // caller was told.
     const QStringList kept
         = QDir(m_root).entryList({ kSetup + QStringLiteral(".unreadable-*") }, QDir::Files | QDir::Hidden);
     ASSERT_EQ(kept.size(), 2) << kept.join(u' ').toStdString();
+    reported.sort();
+    EXPECT_EQ(reported, kept);
     const QRegularExpression name(QStringLiteral("^setup\\.xml\\.unreadable-\\d{8}-\\d{6}(-\\d+)?$"));
     for (const QString &copy : kept) {
         EXPECT_TRUE(name.match(copy).hasMatch()) << copy.toStdString();
@@ -278,6 +283,34 @@ TEST_F(SetupFileTest, UnreadableFileGivesOneCompleteDefaultFileAndIsKeptBesideIt
     ASSERT_TRUE(loadCard());
     ASSERT_TRUE(writeSettings());
     EXPECT_EQ(filesOnCard().size(), 3);
+    EXPECT_TRUE(m_config.KeptCopyPath().isEmpty());
+}
+
+TEST_F(SetupFileTest, FailuresSayWhy)
+{
+    EXPECT_FALSE(loadCard());
+    EXPECT_TRUE(m_config.ErrorString().contains(QStringLiteral("No such file")))
+        << m_config.ErrorString().toStdString();
+
+    // The parser's own message and the row where it stopped.
+    putCard("<?xml version=\"1.0\"?>\r\n<setup>\r\n<item id=\"Name\" value=\"x\">\r\n</setup>\r\n");
+    EXPECT_FALSE(loadCard());
+    EXPECT_TRUE(m_config.ErrorString().contains(QStringLiteral("end tag")))
+        << m_config.ErrorString().toStdString();
+    EXPECT_TRUE(m_config.ErrorString().contains(QStringLiteral("row 4")))
+        << m_config.ErrorString().toStdString();
+    EXPECT_TRUE(m_config.ErrorString().contains(path())) << m_config.ErrorString().toStdString();
+
+    putCard(kOddCard);
+    ASSERT_TRUE(loadCard());
+    EXPECT_TRUE(m_config.ErrorString().isEmpty());
+    m_attributes.set(path(), platform::kFatReadOnly);
+    EXPECT_FALSE(writeSettings());
+    EXPECT_TRUE(m_config.ErrorString().contains(QStringLiteral("read-only")))
+        << m_config.ErrorString().toStdString();
+    EXPECT_FALSE(m_config.WriteTimeFile(2024, 2, 30, 0, 0, 0));
+    EXPECT_TRUE(m_config.ErrorString().contains(QStringLiteral("not a valid date")))
+        << m_config.ErrorString().toStdString();
 }
 
 TEST_F(SetupFileTest, NothingHappensWithoutValueStringsOrCard)

@@ -1,69 +1,22 @@
 #include "skin/core/CSkinPackWriter.h"
+#include "support/Files.h"
+#include "support/Process.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+using testsupport::ReadFile;
+using testsupport::RunCli;
+using testsupport::WriteFile;
+
 namespace {
-
-struct CliResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliResult runCli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TAVIN_BIN_DIR "/tavin-cli"), args);
-    CliResult result;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return result;
-    result.exitCode = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QByteArray utf16LeWithBom(const QString &text)
-{
-    QByteArray bytes("\xFF\xFE");
-    for (const QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
-}
 
 class PackCli : public testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_skin_core";
-        static char *argv[] = { name, nullptr };
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
-
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
@@ -78,29 +31,28 @@ const QString kUtf16Page = QStringLiteral("<html>속도 km/h</html>");
 
 TEST_F(PackCli, BuildListExtractRoundTrip)
 {
-    QDir(m_dir.path()).mkdir(QStringLiteral("src"));
-    writeFile(path("src/Main_Small.xml"), kDescription.toUtf8());
-    writeFile(path("src/map.html"), kMapPage.toUtf8());
-    writeFile(path("src/speed.html"), utf16LeWithBom(kUtf16Page));
-    writeFile(path("src/notes.txt"), "not packed");
+    ASSERT_TRUE(WriteFile(path("src/Main_Small.xml"), kDescription.toUtf8()));
+    ASSERT_TRUE(WriteFile(path("src/map.html"), kMapPage.toUtf8()));
+    ASSERT_TRUE(WriteFile(path("src/speed.html"), testsupport::Utf16LeWithBom(kUtf16Page)));
+    ASSERT_TRUE(WriteFile(path("src/notes.txt"), "not packed"));
 
-    const CliResult build = runCli({ "pack", "build", path("src"), path("default.skin") });
+    const auto build = RunCli({ "pack", "build", path("src"), path("default.skin") });
     ASSERT_EQ(build.exitCode, 0) << build.err.toStdString();
 
-    const CliResult list = runCli({ "pack", "list", path("default.skin") });
+    const auto list = RunCli({ "pack", "list", path("default.skin") });
     ASSERT_EQ(list.exitCode, 0) << list.err.toStdString();
     // Lengths count the byte-order mark that every entry starts with.
     const QString expected = QStringLiteral("1\tMain_Small\t%1\n2\tmap\t%2\n2\tspeed\t%3\n")
                                  .arg((kDescription.size() + 1) * 2)
                                  .arg((kMapPage.size() + 1) * 2)
                                  .arg((kUtf16Page.size() + 1) * 2);
-    EXPECT_EQ(list.out, expected);
+    EXPECT_EQ(QString::fromUtf8(list.out), expected);
 
-    const CliResult extract = runCli({ "pack", "extract", path("default.skin"), path("out") });
+    const auto extract = RunCli({ "pack", "extract", path("default.skin"), path("out") });
     ASSERT_EQ(extract.exitCode, 0) << extract.err.toStdString();
-    EXPECT_EQ(readFile(path("out/Main_Small.xml")), kDescription.toUtf8());
-    EXPECT_EQ(readFile(path("out/map.html")), kMapPage.toUtf8());
-    EXPECT_EQ(readFile(path("out/speed.html")), kUtf16Page.toUtf8());
+    EXPECT_EQ(ReadFile(path("out/Main_Small.xml")), kDescription.toUtf8());
+    EXPECT_EQ(ReadFile(path("out/map.html")), kMapPage.toUtf8());
+    EXPECT_EQ(ReadFile(path("out/speed.html")), kUtf16Page.toUtf8());
     EXPECT_FALSE(QFile::exists(path("out/notes.txt")));
     EXPECT_EQ(QDir(path("out")).entryList(QDir::Files).size(), 3);
 }
@@ -108,36 +60,35 @@ TEST_F(PackCli, BuildListExtractRoundTrip)
 TEST_F(PackCli, EmptyFolderGivesAnEmptyPack)
 {
     QDir(m_dir.path()).mkdir(QStringLiteral("empty"));
-    ASSERT_EQ(runCli({ "pack", "build", path("empty"), path("e.skin") }).exitCode, 0);
-    const CliResult list = runCli({ "pack", "list", path("e.skin") });
+    ASSERT_EQ(RunCli({ "pack", "build", path("empty"), path("e.skin") }).exitCode, 0);
+    const auto list = RunCli({ "pack", "list", path("e.skin") });
     EXPECT_EQ(list.exitCode, 0);
     EXPECT_TRUE(list.out.isEmpty());
 }
 
 TEST_F(PackCli, FailuresAreReported)
 {
-    const CliResult missing = runCli({ "pack", "build", path("nowhere"), path("x.skin") });
-    EXPECT_NE(missing.exitCode, 0);
-    EXPECT_TRUE(missing.err.contains(QStringLiteral("nowhere")));
+    const auto missing = RunCli({ "pack", "build", path("nowhere"), path("x.skin") });
+    EXPECT_TRUE(missing.finished && missing.exitCode != 0);
+    EXPECT_TRUE(missing.err.contains("nowhere"));
     EXPECT_FALSE(QFile::exists(path("x.skin")));
 
-    QDir(m_dir.path()).mkdir(QStringLiteral("bad"));
-    writeFile(path("bad/broken.xml"), QByteArray("<a>\xC3\x28</a>"));
-    const CliResult invalid = runCli({ "pack", "build", path("bad"), path("x.skin") });
-    EXPECT_NE(invalid.exitCode, 0);
-    EXPECT_TRUE(invalid.err.contains(QStringLiteral("broken.xml")));
-    EXPECT_TRUE(invalid.err.contains(QStringLiteral("UTF-8")));
+    ASSERT_TRUE(WriteFile(path("bad/broken.xml"), QByteArray("<a>\xC3\x28</a>")));
+    const auto invalid = RunCli({ "pack", "build", path("bad"), path("x.skin") });
+    EXPECT_TRUE(invalid.finished && invalid.exitCode != 0);
+    EXPECT_TRUE(invalid.err.contains("broken.xml"));
+    EXPECT_TRUE(invalid.err.contains("UTF-8"));
 
-    writeFile(path("not-a-pack.skin"), QByteArray(1000, 'x'));
-    const CliResult notPack = runCli({ "pack", "list", path("not-a-pack.skin") });
-    EXPECT_NE(notPack.exitCode, 0);
-    EXPECT_TRUE(notPack.err.contains(QStringLiteral("result 3")));
+    ASSERT_TRUE(WriteFile(path("not-a-pack.skin"), QByteArray(1000, 'x')));
+    const auto notPack = RunCli({ "pack", "list", path("not-a-pack.skin") });
+    EXPECT_TRUE(notPack.finished && notPack.exitCode != 0);
+    EXPECT_TRUE(notPack.err.contains("result 3"));
 
-    const CliResult noFile = runCli({ "pack", "extract", path("none.skin"), path("out") });
-    EXPECT_NE(noFile.exitCode, 0);
-    EXPECT_TRUE(noFile.err.contains(QStringLiteral("result 1")));
+    const auto noFile = RunCli({ "pack", "extract", path("none.skin"), path("out") });
+    EXPECT_TRUE(noFile.finished && noFile.exitCode != 0);
+    EXPECT_TRUE(noFile.err.contains("result 1"));
 
-    EXPECT_EQ(runCli({ "pack", "frobnicate" }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "pack", "frobnicate" }).exitCode, 2);
 }
 
 TEST_F(PackCli, ExtractRefusesNamesThatLeaveTheFolder)
@@ -147,11 +98,11 @@ TEST_F(PackCli, ExtractRefusesNamesThatLeaveTheFolder)
     writer.AddEntry(skin::SkinPackTable::Descriptions, QStringLiteral("fine"), QStringLiteral("<b/>"));
     ASSERT_TRUE(writer.Write(path("evil.skin")));
     QDir(m_dir.path()).mkdir(QStringLiteral("target"));
-    const CliResult extract = runCli({ "pack", "extract", path("evil.skin"), path("target/out") });
-    EXPECT_NE(extract.exitCode, 0);
-    EXPECT_TRUE(extract.err.contains(QStringLiteral("../escaped")));
+    const auto extract = RunCli({ "pack", "extract", path("evil.skin"), path("target/out") });
+    EXPECT_TRUE(extract.finished && extract.exitCode != 0);
+    EXPECT_TRUE(extract.err.contains("../escaped"));
     EXPECT_FALSE(QFile::exists(path("target/escaped.xml")));
-    EXPECT_EQ(readFile(path("target/out/fine.xml")), QByteArray("<b/>"));
+    EXPECT_EQ(ReadFile(path("target/out/fine.xml")), QByteArray("<b/>"));
 }
 
 } // namespace

@@ -6,8 +6,15 @@ namespace testsupport {
 
 ProcessResult RunProgram(const QString &program, const QStringList &args, int timeoutMs)
 {
+    return RunProgram(program, args, QProcessEnvironment::systemEnvironment(), timeoutMs);
+}
+
+ProcessResult RunProgram(
+    const QString &program, const QStringList &args, const QProcessEnvironment &environment, int timeoutMs)
+{
     ProcessResult result;
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, args);
     if (!process.waitForStarted(10000))
         return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,9 @@ struct ProcessResult {
 
 // Runs a program to its end with stdin closed; a program that overruns the timeout is killed.
 ProcessResult RunProgram(const QString &program, const QStringList &args, int timeoutMs = 60000);
+// The same with the given environment instead of the test's own.
+ProcessResult RunProgram(const QString &program, const QStringList &args,
+    const QProcessEnvironment &environment, int timeoutMs = 60000);
 
 // The same, for assertions on the exit code alone: -1 when the program did not start or finish.
 int RunForExitCode(const QString &program, const QStringList &args, QByteArray *out = nullptr,

@@ -2,6 +2,8 @@
 
 #include "device/CTAVINSDConfig.h"
 
+#include "support/Process.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -498,6 +500,24 @@ TEST_F(SetupFileTest, WriteIntoAMissingFolderCreatesIt)
     ASSERT_TRUE(m_config.Reset(false));
     ASSERT_TRUE(m_config.Save(QStringLiteral("SETUP/sub/setup.xml")));
     EXPECT_EQ(ReadAll(m_root + QStringLiteral("/SETUP/sub/setup.xml")), kDefaultFile);
+}
+
+TEST(ConfigCommand, ResetKeepingOnATruncatedFileWritesOneDocumentAndSaysWhereTheOldOneIs)
+{
+    QTemporaryDir dir;
+    const QByteArray truncated
+        = "<?xml version=\"1.0\"?>\r\n<setup>\r\n<item id=\"PartitionMode\" value=\"3\"/>\r\n"
+          "<item id=\"Name\" val";
+    ASSERT_TRUE(WriteAll(dir.filePath(kSetup), truncated));
+    const testsupport::ProcessResult result = testsupport::RunCli(
+        { QStringLiteral("config"), QStringLiteral("reset"), dir.path(), QStringLiteral("--keep") });
+    ASSERT_TRUE(result.ok()) << result.err.toStdString();
+    EXPECT_EQ(ReadAll(dir.filePath(kSetup)), kDefaultFile);
+    const QStringList kept = QDir(dir.path()).entryList({ QStringLiteral("setup.xml.unreadable-*") });
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(ReadAll(dir.filePath(kept[0])), truncated);
+    EXPECT_TRUE(result.err.contains(kept[0].toUtf8())) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains("row 4")) << "the parser's reason: " << result.err.toStdString();
 }
 
 } // namespace

@@ -42,14 +42,23 @@ QString SetupPath(const CTAVINSDConfig &config)
     return CardFilePath(config.GetSelectedDrive(), config.FileName());
 }
 
+// Where an unreadable file that a write replaced was kept, so the user can find it.
+void ReportKeptCopy(const CTAVINSDConfig &config)
+{
+    if (!config.KeptCopyPath().isEmpty())
+        cliErr(QStringLiteral("note: the unreadable %1 was kept as %2\n")
+                   .arg(SetupPath(config), config.KeptCopyPath()));
+}
+
 // The write the settings panel does: the calibration from the raw file, the bindings renewed.
 bool WriteSettings(CTAVINSDConfig &config)
 {
     config.ReadBatteryCalibration();
     if (!config.Load(QString()) || !config.Save(config.FileName())) {
-        cliErr(QStringLiteral("tavin-cli: could not write %1\n").arg(SetupPath(config)));
+        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config.ErrorString()));
         return false;
     }
+    ReportKeptCopy(config);
     return true;
 }
 
@@ -60,7 +69,7 @@ int ConfigShow(const QString &folder)
     if (!config)
         return 1;
     if (!config->Load(config->FileName())) {
-        cliErr(QStringLiteral("tavin-cli: %1 is missing or not well-formed\n").arg(SetupPath(*config)));
+        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
         return 1;
     }
     // Every element the item walk examines, in file order; "-" marks one the viewer ignores
@@ -96,8 +105,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
     if (!config)
         return 1;
     if (!config->Load(config->FileName())) {
-        cliErr(QStringLiteral("tavin-cli: %1 is missing or not well-formed (try: config reset)\n")
-                   .arg(SetupPath(*config)));
+        cliErr(QStringLiteral("tavin-cli: %1 (try: config reset)\n").arg(config->ErrorString()));
         return 1;
     }
     config->ReadBatteryCalibration();
@@ -131,7 +139,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
     for (const auto &[index, value] : changes)
         values[index] = value;
     if (!config->Save(config->FileName())) {
-        cliErr(QStringLiteral("tavin-cli: could not write %1\n").arg(SetupPath(*config)));
+        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
         return 1;
     }
     for (const auto &[index, value] : changes)
@@ -147,8 +155,10 @@ int ConfigReset(const QString &folder, bool keep)
     if (!config)
         return 1;
     // Keeping needs the card's values first; a card without a readable file has none to keep.
-    if (keep && !config->Load(config->FileName()))
-        cliErr(QStringLiteral("note: %1 unreadable, nothing to keep\n").arg(SetupPath(*config)));
+    if (keep && !config->Load(config->FileName())) {
+        cliErr(QStringLiteral("note: nothing to keep: %1\n").arg(config->ErrorString()));
+        keep = false;
+    }
     if (!config->Reset(keep)) {
         cliErr(QStringLiteral("tavin-cli: reset failed\n"));
         return 1;
@@ -259,8 +269,7 @@ int TimeFileCommand(const QStringList &args)
     const QTime clock = time.time();
     if (!config->WriteTimeFile(
             date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second())) {
-        cliErr(QStringLiteral("tavin-cli: could not write the time file on %1\n")
-                   .arg(config->GetSelectedDrive()));
+        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
         return 1;
     }
     cliOut(QStringLiteral("%1\t%2\n")

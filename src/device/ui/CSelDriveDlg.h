@@ -14,7 +14,8 @@ class CSelDriveDlg : public QDialog
     Q_OBJECT
 
 public:
-    // Control id of the drive list in the original resource layout, kept as its object name.
+    // The drive list's control identifier, also its object name, by which tests and accessibility
+    // tools find it.
     static constexpr int kDriveListId = 1069;
 
     explicit CSelDriveDlg(const QStringList &roots, QWidget *parent = nullptr);

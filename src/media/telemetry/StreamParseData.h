@@ -4,8 +4,8 @@
 
 namespace media {
 
-// Result codes of IStreamParseData. They keep the values of the Windows codes that callers
-// compare against: 0 is S_OK, 38 is ERROR_HANDLE_EOF.
+// Result codes of IStreamParseData: 0 when a record was delivered, 38 at the end of the records;
+// any other value means no record this time. The loader's loop ends on exactly these values.
 using StreamParseResult = int32_t;
 
 inline constexpr StreamParseResult kStreamParseOk = 0;

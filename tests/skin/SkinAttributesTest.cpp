@@ -51,18 +51,14 @@ TEST(SkinRectangleRule, GroupIsTheReferenceInside)
 
 TEST(SkinAttributeForms, AlignmentWords)
 {
-    const QString right = "right", center = "center", both = "center bottom", middle = "middle",
-                  capital = "Right";
+    const QString middle = "middle", capital = "Right";
     EXPECT_EQ(attr::ParseAlign(nullptr), kAlignLeft | kAlignTop);
-    EXPECT_EQ(attr::ParseAlign(&right), kAlignRight | kAlignTop);
-    EXPECT_EQ(attr::ParseAlign(&center), kAlignCenter | kAlignTop);
-    EXPECT_EQ(attr::ParseAlign(&both), kAlignCenter | kAlignBottom);
     EXPECT_EQ(attr::ParseAlign(&middle), kAlignLeft | kAlignMiddle);
     // The words are case-sensitive.
     EXPECT_EQ(attr::ParseAlign(&capital), kAlignLeft | kAlignTop);
 }
 
-TEST(SkinAttributeForms, ColoursIntegersAndBools)
+TEST(SkinAttributeForms, ColoursAndIntegers)
 {
     EXPECT_EQ(attr::ParseColor("#3FA6FE", 0), 0xFEA63Fu);
     EXPECT_EQ(attr::ParseColor("x102030", 0), 0x302010u); // the first character is not checked
@@ -71,13 +67,6 @@ TEST(SkinAttributeForms, ColoursIntegersAndBools)
     EXPECT_EQ(attr::ParseInt(" 12px"), 12);
     EXPECT_EQ(attr::ParseInt("", 7), 7);
     EXPECT_EQ(attr::ParseInt("abc", 7), 0);
-
-    SkinXmlNode node;
-    ASSERT_TRUE(node.LoadText("<c a='TRUE' b='yes' t='right' u='centre'/>"));
-    EXPECT_TRUE(attr::Bool(node, "a"));
-    EXPECT_FALSE(attr::Bool(node, "b"));
-    EXPECT_FALSE(attr::Bool(node, "missing"));
-    EXPECT_EQ(attr::Int(node, "missing", 9), 9);
 }
 
 TEST(SkinAttributeForms, TextAlignAcceptsBothSpellings)

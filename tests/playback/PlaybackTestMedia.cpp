@@ -12,7 +12,6 @@
 #include <QProcess>
 
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace playback_test {
@@ -149,15 +148,16 @@ namespace {
 
     QString RecorderPath(char channel)
     {
-        return MadeOnce(QStringLiteral("recorder-%1-seed7.avi").arg(QLatin1Char(channel)), [&](const QString &part) {
-            media::recorder::SampleCardOptions options;
-            options.seed = 7;
-            media::recorder::SampleCardGenerator generator(options);
-            if (generator.generateFile(0, channel, part))
-                return true;
-            qWarning("sample recorder failed: %s", qPrintable(generator.errorString()));
-            return false;
-        });
+        return MadeOnce(
+            QStringLiteral("recorder-%1-seed7.avi").arg(QLatin1Char(channel)), [&](const QString &part) {
+                media::recorder::SampleCardOptions options;
+                options.seed = 7;
+                media::recorder::SampleCardGenerator generator(options);
+                if (generator.generateFile(0, channel, part))
+                    return true;
+                qWarning("sample recorder failed: %s", qPrintable(generator.errorString()));
+                return false;
+            });
     }
 
 } // namespace
@@ -258,20 +258,6 @@ QStringList LogCapture::Messages(const char *category, QtMsgType type) const
         if (message.type == type && message.category == category)
             texts << message.text;
     return texts;
-}
-
-bool WaitUntil(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
 }
 
 } // namespace playback_test

@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+#include "support/Wait.h"
+
 #include <chrono>
 #include <functional>
 
@@ -63,9 +65,6 @@ private:
     static void Handle(QtMsgType type, const QMessageLogContext &context, const QString &text);
 };
 
-// Polls the condition (and the Qt event queue, when there is an application) until it holds or
-// the timeout passes. Returns whether it held.
-bool WaitUntil(const std::function<bool()> &condition,
-    std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+using testsupport::WaitUntil;
 
 } // namespace playback_test

@@ -108,9 +108,8 @@ TEST(GSensorLayout, LanesHoldReadingsUpToHundredTen)
 {
     const PixelRect plot { 100, 10, 354, 145 };
     const auto scale = GSensorGraphLayout::Curves(plot, gsensor_style::kSeparateLanes, 230);
-    const int sixth = 135 / 6;
-    EXPECT_EQ(scale.baseline, (std::array<int, 3> { 10 + sixth, 10 + 3 * sixth, 10 + 5 * sixth }));
-    EXPECT_DOUBLE_EQ(scale.yScale, 2.0 * sixth / 230);
+    const int sixth = 22; // 135 / 6
+    EXPECT_EQ(scale.baseline, (std::array<int, 3> { 32, 76, 120 }));
 
     // The recorder's readings (0 to 110) stay between a lane's baseline and the grid line above;
     // 110 truncates onto that line.
@@ -122,8 +121,8 @@ TEST(GSensorLayout, LanesHoldReadingsUpToHundredTen)
             EXPECT_GE(y, baseline - sixth) << "axis " << axis << " value " << v;
         }
     }
-    EXPECT_EQ(GSensorGraphLayout::CurvePoint(plot, 0, scale.baseline[1], scale.yScale, 0, 110).y(),
-        static_cast<int>(scale.baseline[1] - 110 * scale.yScale));
+    EXPECT_EQ(GSensorGraphLayout::CurvePoint(plot, 0, scale.baseline[1], scale.yScale, 0, 110).y(), 54)
+        << "76 - 110 x 44 / 230 = 54.96, truncated onto the grid line";
 }
 
 TEST(GSensorLayout, CursorPosition)

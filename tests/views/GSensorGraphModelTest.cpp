@@ -51,15 +51,6 @@ TEST(GSensorCursorSearch, SetPositionTracksOffset)
     EXPECT_EQ(model.CursorTimeMs(), 10000);
 }
 
-TEST(GSensorCursorSearch, OneSampleHoldsTheCursor)
-{
-    auto model = modelWithTimes({ 4000 });
-    EXPECT_TRUE(model.SetPosition(9000));
-    EXPECT_EQ(model.CurrentIndex(), 0u);
-    EXPECT_EQ(model.CurrentOffsetMs(), 0);
-    EXPECT_EQ(model.CursorTimeMs(), 4000);
-}
-
 TEST(GSensorCursorSearch, NoSamplesChangeNothing)
 {
     GSensorGraphModel model;

@@ -64,14 +64,13 @@ TEST_F(GSensorGraphWidget, LaysOutOnResizeAndScalesTime)
 
 TEST_F(GSensorGraphWidget, ColoursBeyondTheTableAreIgnored)
 {
+    graph.SetDuration(60000);
+    addFlatSamples(100, 50, 10);
+    graph.SetPosition(30000);
+    const QImage before = views_test::Render(graph);
     graph.SetColour(7, 0x123456);
     graph.SetColour(-1, 0x123456);
-    EXPECT_EQ(graph.Colour(CGSensorGraph::kXColour), 0x00FF4Bu);
-    EXPECT_EQ(graph.Colour(CGSensorGraph::kYColour), 0x4642FFu);
-    EXPECT_EQ(graph.Colour(CGSensorGraph::kZColour), 0xFFBA57u);
-    EXPECT_EQ(graph.Colour(CGSensorGraph::kGridColour), 0x7D7D7Du);
-    graph.SetColour(CGSensorGraph::kXColour, 0x0000FF);
-    EXPECT_EQ(graph.Colour(CGSensorGraph::kXColour), 0x0000FFu);
+    EXPECT_EQ(views_test::Render(graph), before);
 }
 
 TEST_F(GSensorGraphWidget, DrawsLaneCurvesGridAndCursor)
@@ -83,19 +82,17 @@ TEST_F(GSensorGraphWidget, DrawsLaneCurvesGridAndCursor)
     const QImage img = views_test::Render(graph);
 
     const PixelRect plot = graph.Plot();
-    const auto scale = GSensorGraphLayout::Curves(plot, graph.Style(), 230);
-    const int xMid = plot.left + 150;
-    const std::array<uint32_t, 3> values { 100, 50, 10 };
+    // Lanes of 60 pixels with baselines at 30, 90 and 150; 230 readings span two sixths, so
+    // 100, 50 and 10 lie 26, 13 and 2 pixels above them (truncated).
+    const std::array<QPoint, 3> points { QPoint(250, 3), QPoint(250, 76), QPoint(250, 147) };
     for (int axis = 0; axis < 3; ++axis) {
-        const QPoint p = GSensorGraphLayout::CurvePoint(
-            plot, graph.XScale(), scale.baseline[axis], scale.yScale, 15000, values[axis]);
-        EXPECT_EQ(p.x(), xMid);
+        const QPoint p = points[axis];
         EXPECT_TRUE(SameRgb(img.pixel(p), colour(graph, CGSensorGraph::kXColour + axis))) << "axis " << axis;
         EXPECT_FALSE(SameRgb(img.pixel(p.x(), p.y() - 3), colour(graph, CGSensorGraph::kXColour + axis)));
     }
 
-    // Grid lines where no curve crosses, background between them.
-    const auto grid = GSensorGraphLayout::GridLines(plot);
+    // Grid lines every sixth where no curve crosses, background between them.
+    const std::array<int, 5> grid { 30, 60, 90, 120, 150 };
     for (int y : grid)
         EXPECT_TRUE(SameRgb(img.pixel(plot.left + 10, y), colour(graph, CGSensorGraph::kGridColour))) << y;
     EXPECT_TRUE(
@@ -130,11 +127,9 @@ TEST_F(GSensorGraphWidget, SharedBaselineDrawsFromTheMiddle)
     graph.SetDuration(60000);
     addFlatSamples(60, 60, 60);
     const QImage img = views_test::Render(graph);
-    const PixelRect plot = graph.Plot();
-    const int baseline = plot.top + 3 * (plot.height() / 6);
-    const int y = static_cast<int>(baseline - 60 * (plot.height() / 230.0));
-    // Three equal curves on one line: the last drawn (Z) covers the others.
-    EXPECT_TRUE(SameRgb(img.pixel(plot.left + 300, y), colour(graph, CGSensorGraph::kZColour)));
+    // Three equal curves on one line, 60 x 180 / 230 = 47 pixels above the middle (90): the last
+    // drawn (Z) covers the others.
+    EXPECT_TRUE(SameRgb(img.pixel(400, 43), colour(graph, CGSensorGraph::kZColour)));
 }
 
 TEST_F(GSensorGraphWidget, NoSamplesDrawNoCurveAndCursorAtOrigin)
@@ -183,16 +178,10 @@ TEST_F(GSensorGraphWidget, CursorBeforeFirstAndAfterLastSample)
         colour(graph, CGSensorGraph::kCursorColour)));
 }
 
-TEST_F(GSensorGraphWidget, LegendShowsCurrentReadings)
+TEST_F(GSensorGraphWidget, StyleWithoutLegendDrawsNone)
 {
     graph.SetDuration(60000);
-    graph.AddSample(GSensorSample { 11, 22, 33, 0 });
-    graph.AddSample(GSensorSample { 44, 55, 66, 1000 });
-    graph.SetPosition(1500);
-    const auto entries = GSensorGraphLayout::Legend(graph.Style(), graph.Model().CurrentReadings());
-    EXPECT_EQ(entries[0].text, QStringLiteral("X:   44"));
-    EXPECT_EQ(entries[2].text, QStringLiteral("Z:   66"));
-
+    addFlatSamples(100, 50, 10);
     graph.SetStyle(0);
     const QImage img = views_test::Render(graph);
     for (int x = 0; x < graph.Plot().left; ++x)

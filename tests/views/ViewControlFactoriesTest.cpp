@@ -79,12 +79,6 @@ TEST_F(ViewControlFactories, SpeedElementBecomesConfiguredGauge)
                                               "<number src=\"digits.bmp\" width=\"10\" height=\"14\"/><unit "
                                               "src=\"units.bmp\" width=\"20\" height=\"6\"/>"
                                               "</control>"));
-    const SpeedCtrlConfig config = ReadSpeedCtrlConfig(*element, runtime);
-    EXPECT_EQ(config.background, 0x302010u);
-    EXPECT_EQ(config.transColour, 0xFF00FFu);
-    EXPECT_EQ(config.digitImage.size(), QSize(110, 14));
-    EXPECT_EQ(config.unitWidth, 20);
-
     skin::CSkin owner(runtime);
     auto *gauge = qobject_cast<CSpeedCtrl *>(make(skin::kSkinSpeed, *element, owner));
     ASSERT_NE(gauge, nullptr);
@@ -163,7 +157,6 @@ TEST_F(ViewControlFactories, DescriptionBuildsBothControlsAndReloadsReuseThem)
     EXPECT_EQ(gauge->geometry(), QRect(10, 20, 60, 14));
     EXPECT_EQ(graph->geometry(), QRect(0, 768 - 270, 374, 135));
     EXPECT_FALSE(gauge->isHidden());
-    EXPECT_EQ(gauge->Background(), 0x302010u);
     EXPECT_EQ(gauge->DigitImages().Count(), 11);
     EXPECT_GE(owner.GetControlId(skin::kSkinSpeed, QStringLiteral("speed")), 0xE500);
     EXPECT_GE(owner.GetControlId(skin::kSkinGraph, QStringLiteral("gsensor")), 0xE700);

@@ -78,7 +78,7 @@ TEST(ViewsSnapshot, GraphWithRecorderLikeData)
 
     QImage img = views_test::Render(graph);
     expectCurvesThroughSamples(graph, img);
-    EXPECT_EQ(graph.CursorX(), 100 + static_cast<int>(41500 * (254.0 / 60000)));
+    EXPECT_EQ(graph.CursorX(), 275); // 100 + 41.5 s x 254 pixels / 60 s, truncated
     EXPECT_TRUE(SameRgb(
         img.pixel(graph.CursorX(), 60), colorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour))));
     img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("gsensor-shared.png")));

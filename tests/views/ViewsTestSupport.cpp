@@ -1,8 +1,9 @@
 #include "ViewsTestSupport.h"
 
+#include "support/Process.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QWidget>
 
 namespace views_test {
@@ -14,15 +15,11 @@ QImage Render(QWidget &widget)
 
 bool DrawDefaultSkinArt(const QString &dir, QString *error)
 {
-    QProcess draw;
-    draw.start(
-        QStringLiteral(TAVIN_BIN_DIR "/tavin-cli"), { QStringLiteral("skin"), QStringLiteral("draw"), dir });
-    if (!draw.waitForFinished(60000) || draw.exitStatus() != QProcess::NormalExit || draw.exitCode() != 0) {
-        *error = QStringLiteral("tavin-cli skin draw failed: ") + draw.errorString() + QLatin1Char(' ')
-            + QString::fromUtf8(draw.readAllStandardError());
-        return false;
-    }
-    return true;
+    const testsupport::ProcessResult draw
+        = testsupport::RunCli({ QStringLiteral("skin"), QStringLiteral("draw"), dir });
+    if (!draw.ok())
+        *error = QStringLiteral("tavin-cli skin draw failed: ") + QString::fromUtf8(draw.err);
+    return draw.ok();
 }
 
 QString SnapshotDir()

@@ -1,22 +1,11 @@
 #pragma once
 
 #include "platform/settings_backend.h"
+#include "support/QtPrinters.h"
 
-#include <QCoreApplication>
 #include <QStringList>
 
 #include <memory>
-
-// The lock file and the standard paths read the application's name from the application
-// object, as in the program.
-inline void ensureCoreApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char *argv[] = { name, nullptr };
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
 
 // Passes everything to a real backend and logs each read and write as
 // "read <key>\<name>" / "write <key>\<name>".

@@ -1,4 +1,5 @@
 #include "AppTestUtil.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,14 +15,8 @@ namespace {
 class SettingsBackendTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ensureCoreApplication(); }
-
     QString iniPath() const { return m_dir.filePath(QStringLiteral("cfg/settings.ini")); }
-    QByteArray iniText() const
-    {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray iniText() const { return testsupport::ReadFile(iniPath()); }
 
     QTemporaryDir m_dir;
 };
@@ -93,17 +88,9 @@ TEST_F(SettingsBackendTest, KeysExistWithTheirParents)
 
 TEST_F(SettingsBackendTest, AHandEditedFileStillReads)
 {
-    QDir().mkpath(m_dir.filePath(QStringLiteral("cfg")));
-    QFile file(iniPath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("orphan=1\n"
-               "[K]\n"
-               "good=42\n"
-               "garbage line without equals\n"
-               "text=\"quoted, with comma\"\n"
-               "[K/Sub]\n"
-               "last=ok\n");
-    file.close();
+    ASSERT_TRUE(testsupport::WriteFile(iniPath(),
+        "orphan=1\n[K]\ngood=42\ngarbage line without equals\ntext=\"quoted, with "
+        "comma\"\n[K/Sub]\nlast=ok\n"));
     auto settings = CreateSettingsBackend(iniPath());
     EXPECT_EQ(settings->ReadDword(QStringLiteral("K"), QStringLiteral("good")), 42u);
     EXPECT_EQ(settings->ReadString(QStringLiteral("K"), QStringLiteral("text")),

@@ -7,10 +7,11 @@
 #include "app/MainWindowStartup.h"
 #include "app/UserMessages.h"
 #include "platform/single_instance.h"
+#include "support/Files.h"
+#include "support/Process.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -44,18 +45,14 @@ const QString kBrowser = QStringLiteral(
 
 QByteArray shippedLayout()
 {
-    QFile file(QStringLiteral(TAVIN_SOURCE_DIR "/src/app/tavin-viewer.xml"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testsupport::ReadFile(QStringLiteral(TAVIN_SOURCE_DIR "/src/app/tavin-viewer.xml"));
 }
 
 class StartupTest : public testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ensureCoreApplication(); }
-
     void SetUp() override
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("bin"));
         m_program = m_dir.filePath(QStringLiteral("bin/tavin-viewer"));
         writeLayout(shippedLayout());
         m_settings = platform::CreateSettingsBackend(m_dir.filePath(QStringLiteral("cfg/settings.ini")));
@@ -63,9 +60,7 @@ protected:
 
     void writeLayout(const QByteArray &bytes)
     {
-        QFile file(m_dir.filePath(QStringLiteral("bin/tavin-viewer.xml")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        ASSERT_TRUE(testsupport::WriteFile(m_dir.filePath(QStringLiteral("bin/tavin-viewer.xml")), bytes));
     }
 
     AppEnvironment environment()
@@ -206,39 +201,35 @@ TEST_F(StartupTest, ACrashedCopysLockIsTakenOver)
     EXPECT_TRUE(lock.TryAcquire());
 }
 
-TEST_F(StartupTest, MissingLayoutShowsTheErrorAndEnds)
+TEST_F(StartupTest, MissingOrUnreadableLayoutShowsTheErrorAndEnds)
 {
     QFile::remove(m_dir.filePath(QStringLiteral("bin/tavin-viewer.xml")));
-    CTAVINApp app(environment());
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_EQ(app.ExitCode(), 1);
+    {
+        CTAVINApp app(environment());
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.ExitCode(), 1);
+    }
     ASSERT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(m_messages.shown[0].text, QStringLiteral("Fail to load skin file. Please reinstall program."));
     EXPECT_EQ(m_messages.shown[0].caption, QStringLiteral("tavin-viewer"));
     EXPECT_EQ(m_messages.shown[0].icon, UserMessages::Icon::Error);
     EXPECT_FALSE(m_settings->KeyExists(kApp));
-}
 
-TEST_F(StartupTest, LayoutWithoutAnyElementCountsAsUnreadable)
-{
+    // A layout without any element counts as unreadable.
     writeLayout("this is not a layout");
-    CTAVINApp app(environment());
-    app.InitInstance();
-    EXPECT_EQ(app.ExitCode(), 1);
-    ASSERT_EQ(m_messages.shown.size(), 1u);
-    EXPECT_EQ(m_messages.shown[0].text, QStringLiteral("Fail to load skin file. Please reinstall program."));
+    CTAVINApp again(environment());
+    again.InitInstance();
+    EXPECT_EQ(again.ExitCode(), 1);
+    ASSERT_EQ(m_messages.shown.size(), 2u);
+    EXPECT_EQ(m_messages.shown[1].text, m_messages.shown[0].text);
 }
 
 TEST_F(StartupTest, LayoutInUtf16AndUtf8WithByteOrderMarks)
 {
     const QString text
         = QString::fromUtf8(shippedLayout()).replace(QStringLiteral("TAVIN 2CH"), QStringLiteral("모델 2"));
-    QByteArray utf16("\xFF\xFE");
-    for (const QChar c : text) {
-        utf16.append(static_cast<char>(c.unicode() & 0xFF));
-        utf16.append(static_cast<char>(c.unicode() >> 8));
-    }
-    for (const QByteArray &bytes : { utf16, QByteArray("\xEF\xBB\xBF") + text.toUtf8() }) {
+    for (const QByteArray &bytes :
+        { testsupport::Utf16LeWithBom(text), QByteArray("\xEF\xBB\xBF") + text.toUtf8() }) {
         writeLayout(bytes);
         MainWindowSettings variables;
         {
@@ -253,20 +244,17 @@ TEST_F(StartupTest, LayoutInUtf16AndUtf8WithByteOrderMarks)
     EXPECT_TRUE(m_messages.shown.empty());
 }
 
-TEST_F(StartupTest, ValuesAreBoundInTheFixedOrder)
+// Start-up binds every value of the shipped layout, each read once, and writes nothing yet.
+TEST_F(StartupTest, EveryValueOfTheLayoutIsBoundOnce)
 {
     RecordingBackend recorder(*m_settings);
     MainWindowSettings variables;
     CAppRegistry registry(&recorder);
     ASSERT_TRUE(RunMainWindowStartup(m_program, recorder, m_messages, registry, variables));
     QStringList reads = recorder.entries(QStringLiteral("read ") + kApp);
-    for (QString &read : reads)
-        read = read.mid(QStringLiteral("read ").size() + kApp.size() + 1);
-    const QStringList expected { "Model", "Skin", "Version", "LastOpen", "Xml\\Small", "Xml\\Large",
-        "Xml\\Full", "Xml\\Setup", "Xml\\Map", "Xml\\Tool", "Xml\\Title", "Xml\\Storage", "Xml\\Save",
-        "Xml\\BBSetting", "Xml\\ImgControl", "Xml\\Print", "Config\\Volume", "Config\\Brightness",
-        "Config\\SpeedUnit" };
-    EXPECT_EQ(reads, expected);
+    EXPECT_EQ(reads.size(), registry.ValueCount());
+    EXPECT_EQ(reads.removeDuplicates(), 0);
+    EXPECT_GE(registry.ValueCount(), 19);
     EXPECT_TRUE(recorder.entries(QStringLiteral("write ") + kApp).isEmpty());
 }
 
@@ -312,21 +300,17 @@ TEST(StartupNames, FromTheProgramPath)
 // The built program with the layout the build put beside it, on temporary folders.
 TEST(ViewerProcess, StartsBindsAndWritesTheSettingsBack)
 {
-    ensureCoreApplication();
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("run"));
     QFile::setPermissions(dir.filePath(QStringLiteral("run")),
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QProcess viewer;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("run")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    viewer.setProcessEnvironment(env);
-    viewer.start(QStringLiteral(TAVIN_BIN_DIR "/tavin-viewer"), {});
-    ASSERT_TRUE(viewer.waitForFinished(30000));
-    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(viewer.exitCode(), 0) << viewer.readAllStandardError().toStdString();
+    const auto viewer
+        = testsupport::RunProgram(QStringLiteral(TAVIN_BIN_DIR "/tavin-viewer"), {}, env, 30000);
+    EXPECT_TRUE(viewer.ok()) << viewer.err.toStdString();
 
     auto settings
         = platform::CreateSettingsBackend(dir.filePath(QStringLiteral("config/tavin-viewer/settings.ini")));

@@ -17,8 +17,10 @@ namespace {
 
     void LogFfmpegLine(void *avcl, int level, const char *format, va_list args)
     {
-        if (level > AV_LOG_INFO)
-            return; // verbose and debug output: a decoder's every packet
+        // Verbose and debug output (a decoder's every packet) is never wanted; below that the
+        // level set for FFmpeg holds as it would for its own printing.
+        if (level > AV_LOG_INFO || level > av_log_get_level())
+            return;
         // FFmpeg hands a line out in pieces; each thread gathers its own until the line ends.
         thread_local QByteArray line;
         thread_local int printPrefix = 1;

@@ -2,9 +2,9 @@
 #include "skin/core/CSkinPackStore.h"
 #include "skin/core/CSkinPackWriter.h"
 #include "skin/core/SkinPackReader.h"
+#include "support/Files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -63,11 +63,8 @@ class SkinPackFiles : public testing::Test
 protected:
     QString write(const QString &fileName, const QByteArray &bytes)
     {
-        const QString path = m_dir.filePath(fileName);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return path;
+        EXPECT_TRUE(testsupport::WriteFile(m_dir.filePath(fileName), bytes));
+        return m_dir.filePath(fileName);
     }
 
     int load(const QString &fileName, const QByteArray &bytes)

@@ -213,36 +213,27 @@ TEST(SkinXmlLoad, ElementsOpenAtTheEndKeepWhatWasRead)
     EXPECT_EQ(text.node->value, QStringLiteral("v"));
 }
 
-TEST(SkinXmlLoad, DuplicateAttributesAreKept)
+TEST(SkinXmlLoad, DuplicateAndEmptyAttributesAreKept)
 {
-    LoadResult r = loadExact(u"<a x=\"1\" x=\"2\"/>");
-    ASSERT_EQ(r.node->attributes.size(), 2u);
+    LoadResult r = loadExact(u"<a y x=\"1\" x=\"2\"/>");
+    ASSERT_EQ(r.node->attributes.size(), 3u);
+    EXPECT_EQ(r.node->attributes[0]->name, QStringLiteral("y"));
+    EXPECT_TRUE(r.node->attributes[0]->value.isEmpty());
     EXPECT_EQ(*r.node->GetAttrValue(QStringLiteral("x")), QStringLiteral("1"));
     EXPECT_EQ(r.node->GetAttrValue(QStringLiteral("X")), nullptr); // names are case-sensitive
 }
 
-TEST(SkinXmlLoad, AttributeWithoutValue)
+TEST(SkinXmlLoad, EndTags)
 {
-    LoadResult r = loadExact(u"<a x y=\"2\"/>");
-    ASSERT_EQ(r.node->attributes.size(), 2u);
-    EXPECT_EQ(r.node->attributes[0]->name, QStringLiteral("x"));
-    EXPECT_TRUE(r.node->attributes[0]->value.isEmpty());
-    EXPECT_EQ(*r.node->GetAttrValue(QStringLiteral("y")), QStringLiteral("2"));
-}
-
-TEST(SkinXmlLoad, EndTagFirstBelongsToTheCaller)
-{
-    LoadResult r = loadExact(u"  </a><b/>");
-    EXPECT_EQ(r.consumed, 2);
-    EXPECT_TRUE(r.node->name.isEmpty());
-    EXPECT_FALSE(r.info.errorOccurred);
-}
-
-TEST(SkinXmlLoad, EndTagNameEndsAtSpace)
-{
-    LoadResult r = loadExact(u"<a>x</ a >rest");
-    EXPECT_EQ(r.consumed, 9);
-    EXPECT_EQ(r.node->value, QStringLiteral("x"));
+    // An end tag first belongs to the caller.
+    LoadResult first = loadExact(u"  </a><b/>");
+    EXPECT_EQ(first.consumed, 2);
+    EXPECT_TRUE(first.node->name.isEmpty());
+    EXPECT_FALSE(first.info.errorOccurred);
+    // An end tag's name ends at a space.
+    LoadResult spaced = loadExact(u"<a>x</ a >rest");
+    EXPECT_EQ(spaced.consumed, 9);
+    EXPECT_EQ(spaced.node->value, QStringLiteral("x"));
 }
 
 TEST(SkinXmlLoad, ReloadStartsFresh)

@@ -38,20 +38,16 @@ TEST(SkinXmlWrite, NestedWithLineBreaks)
         QStringLiteral("\r\n<a x=\"1\" y=\"&lt;\" >\r\n\t<b>t</b>\r\n\t<c/>\r\n\tv\r\n</a>"));
 }
 
-TEST(SkinXmlWrite, NestedOnOneLine)
+TEST(SkinXmlWrite, OneLineForms)
 {
     SkinWriteOptions options;
     options.newLines = false;
     EXPECT_EQ(parse(kNested)->Write(&options), QStringLiteral("<a x=\"1\" y=\"&lt;\" ><b>t</b><c/>v</a>"));
-}
-
-TEST(SkinXmlWrite, EmptyElements)
-{
-    SkinWriteOptions options;
-    options.newLines = false;
     EXPECT_EQ(parse(QStringLiteral("<e/>"))->Write(&options), QStringLiteral("<e/>"));
     EXPECT_EQ(parse(QStringLiteral("<e k=\"v\"/>"))->Write(&options), QStringLiteral("<e k=\"v\" />"));
     EXPECT_EQ(parse(QStringLiteral("<e>   </e>"))->Write(&options), QStringLiteral("<e/>"));
+    options.quote = u'\'';
+    EXPECT_EQ(parse(QStringLiteral("<a x=\"1\"/>"))->Write(&options), QStringLiteral("<a x='1' />"));
 }
 
 TEST(SkinXmlWrite, CommentsAndCDataStayRaw)
@@ -79,14 +75,6 @@ TEST(SkinXmlWrite, EncodesEntitiesAndDoublesEscapes)
     options.encodeEntities = false;
     options.escapeChar = 0;
     EXPECT_EQ(node.Write(&options), QStringLiteral("<p img=\"Image\\btn.bmp\" >a<b & \"c\" 'd' > e\\f</p>"));
-}
-
-TEST(SkinXmlWrite, QuoteCharacter)
-{
-    SkinWriteOptions options;
-    options.newLines = false;
-    options.quote = u'\'';
-    EXPECT_EQ(parse(QStringLiteral("<a x=\"1\"/>"))->Write(&options), QStringLiteral("<a x='1' />"));
 }
 
 TEST(SkinXmlWrite, StartsAtTheGivenDepthAndRestoresIt)

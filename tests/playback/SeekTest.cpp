@@ -2,6 +2,10 @@
 
 #include "media/recorder/SampleCardGenerator.h"
 
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
 using namespace playback_test;
 using media::GraphState;
 
@@ -171,4 +175,40 @@ TEST(CutRecording, HasTheLengthOfItsPicturesAndPlaysSeeksAndSkips)
     EXPECT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
     // The last whole picture was shown, within a frame of the end.
     EXPECT_GE(test.player.Graph()->Stats().lastShownTime, duration - 2 * kFrame);
+}
+
+// A recording whose headers claim less than its pictures (stale lengths) plays to the end of its
+// pictures: the length grows as the reading passes the old end.
+TEST(CutRecording, LengthGrowsPastStaleHeaders)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("stale.avi"));
+    ASSERT_TRUE(QFile::copy(RecorderFrontPath(), path));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        // Halve TotalFrames and every stream's Length, as a recorder that updates its headers
+        // only now and then leaves them.
+        auto halve = [&](const char *fourCc, int offset) {
+            for (qsizetype at = bytes.indexOf(fourCc); at >= 0; at = bytes.indexOf(fourCc, at + 4)) {
+                char *field = bytes.data() + at + 8 + offset;
+                qToLittleEndian<quint32>(qFromLittleEndian<quint32>(field) / 2, field);
+            }
+        };
+        halve("avih", 16);
+        halve("strh", 32);
+        ASSERT_TRUE(file.seek(0));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    TestPlayer test;
+    ASSERT_TRUE(test.player.Open(path));
+    const int64_t claimed = test.player.GetDuration();
+    const int64_t truth = media::recorder::SampleCardGenerator::kDefaultDurationMs * kUnitsPerMs;
+    ASSERT_LT(claimed, truth * 3 / 4);
+    ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
+    ASSERT_TRUE(WaitUntil([&] { return test.player.Graph()->Stats().videoEnded; }));
+    EXPECT_NEAR(test.player.GetDuration(), truth, 10'000'000 / 30);
+    EXPECT_TRUE(WaitUntil([&] { return test.player.GetPosition() == test.player.GetDuration(); }));
+    EXPECT_GE(test.player.Graph()->Stats().lastShownTime, truth - 2 * 10'000'000 / 30);
 }

@@ -135,25 +135,33 @@ TEST_F(StartupTest, WhitelistTokenIsTheFileNameWithExtension)
     EXPECT_EQ(m_settings->ReadDword(kBrowser, QStringLiteral("viewer.exe")), 6000u);
 }
 
-TEST_F(StartupTest, SecondCopyIsRefused)
+TEST_F(StartupTest, SecondCopyIsRefusedWhileTheFirstRuns)
 {
-    CTAVINApp first(environment());
-    first.InitInstance();
-    ASSERT_EQ(first.ExitCode(), 0);
-    ASSERT_TRUE(m_messages.shown.empty());
-
     auto untouched = platform::CreateSettingsBackend(m_dir.filePath(QStringLiteral("second/settings.ini")));
     RecordingBackend recorder(*untouched);
-    AppEnvironment env = environment();
-    env.settings = &recorder;
-    CTAVINApp second(env);
-    EXPECT_FALSE(second.InitInstance());
-    EXPECT_EQ(second.ExitCode(), 1);
+    {
+        CTAVINApp first(environment());
+        first.InitInstance();
+        ASSERT_EQ(first.ExitCode(), 0);
+        ASSERT_TRUE(m_messages.shown.empty());
+
+        AppEnvironment env = environment();
+        env.settings = &recorder;
+        CTAVINApp second(env);
+        EXPECT_FALSE(second.InitInstance());
+        EXPECT_EQ(second.ExitCode(), 1);
+    }
     ASSERT_EQ(m_messages.shown.size(), 1u);
     EXPECT_EQ(m_messages.shown[0].caption, QStringLiteral("tavin-viewer"));
     EXPECT_EQ(m_messages.shown[0].text, QStringLiteral("이미 실행중입니다."));
     // Nothing else happened: no settings read or written.
     EXPECT_TRUE(recorder.log.isEmpty());
+
+    // Once the first copy has ended, the lock is free again.
+    CTAVINApp again(environment());
+    again.InitInstance();
+    EXPECT_EQ(again.ExitCode(), 0);
+    EXPECT_EQ(m_messages.shown.size(), 1u);
 }
 
 TEST_F(StartupTest, ARunningCopysLockNeverAges)
@@ -168,18 +176,6 @@ TEST_F(StartupTest, ARunningCopysLockNeverAges)
         lockFile.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1), QFileDevice::FileModificationTime));
     lockFile.close();
     EXPECT_FALSE(probe.TryAcquire());
-}
-
-TEST_F(StartupTest, LockIsFreeAgainAfterTheCopyEnds)
-{
-    {
-        CTAVINApp first(environment());
-        first.InitInstance();
-    }
-    CTAVINApp again(environment());
-    again.InitInstance();
-    EXPECT_EQ(again.ExitCode(), 0);
-    EXPECT_TRUE(m_messages.shown.empty());
 }
 
 TEST_F(StartupTest, ACrashedCopysLockIsTakenOver)

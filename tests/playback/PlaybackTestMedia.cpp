@@ -61,7 +61,7 @@ namespace {
                 + QStringList { "-c:a", "aac", "-shortest" };
         case Media::NoPicture:
             return args
-                + QStringList { kCounterPattern.arg(QStringLiteral("160x120")).replace("d=2", "d=10"), "-c:v",
+                + QStringList { kCounterPattern.arg(QStringLiteral("160x120")).replace("d=2", "d=20"), "-c:v",
                       "mjpeg", "-bsf:v", "noise=amount=1" };
         case Media::NotMedia:
             break;

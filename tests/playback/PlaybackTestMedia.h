@@ -26,7 +26,7 @@ enum class Media {
     CounterGaps, // only every fifth picture kept (0, 5, 10, ... at their original times), AAC
     TwoVideo, // two video streams (counter and a test pattern) and AAC
     Pattern, // 640x360 colour test pattern with a moving clock, H.264 and AAC
-    NoPicture, // 10 s of MJPEG whose every picture was replaced by noise: no picture decodes
+    NoPicture, // 20 s of MJPEG whose every picture was replaced by noise: no picture decodes
     NotMedia, // a text file
 };
 

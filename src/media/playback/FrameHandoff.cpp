@@ -14,7 +14,7 @@ bool FrameHandoff::Push(DisplayImage image)
         std::lock_guard lock(m_mutex);
         if (m_queue.size() >= m_capacity) {
             m_queue.pop_front();
-            ++dropped_;
+            ++m_dropped;
             kept = false;
         }
         m_queue.push_back(std::move(image));
@@ -33,7 +33,7 @@ std::optional<DisplayImage> FrameHandoff::TakeLatest()
         return std::nullopt;
     DisplayImage latest = std::move(m_queue.back());
     // Pictures queued behind the newest one were never painted.
-    dropped_ += static_cast<int64_t>(m_queue.size()) - 1;
+    m_dropped += static_cast<int64_t>(m_queue.size()) - 1;
     m_queue.clear();
     return latest;
 }
@@ -53,13 +53,13 @@ int FrameHandoff::Pending() const
 void FrameHandoff::CountDropped()
 {
     std::lock_guard lock(m_mutex);
-    ++dropped_;
+    ++m_dropped;
 }
 
 int64_t FrameHandoff::Dropped() const
 {
     std::lock_guard lock(m_mutex);
-    return dropped_;
+    return m_dropped;
 }
 
 int64_t FrameHandoff::Pushed() const

@@ -53,7 +53,7 @@ private:
     std::mutex m_listenerMutex;
     std::deque<DisplayImage> m_queue;
     std::function<void()> m_listener;
-    int64_t dropped_ = 0;
+    int64_t m_dropped = 0;
     int64_t m_pushed = 0;
 };
 

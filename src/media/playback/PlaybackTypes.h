@@ -11,8 +11,8 @@ inline constexpr MediaTime kUnitsPerSecond = 10'000'000;
 inline constexpr MediaTime kUnitsPerMs = 10'000;
 inline constexpr MediaTime kNoMediaTime = INT64_MIN;
 
-// Results of the graph's commands. The values are those of the Windows codes that callers of a
-// media player compare against, so that the main window's checks read the same on every platform.
+// Results of the graph's commands: 0 and 1 succeed (1: there was nothing to do), negative values
+// fail, each failure with a fixed value of its own so that callers can tell them apart.
 using PlaybackResult = int32_t;
 
 inline constexpr PlaybackResult kPlaybackOk = 0;

@@ -70,7 +70,8 @@ void CPLVVideoView::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // The picture fills the window whatever its proportions, as the recorder's viewer always did.
+    // The picture fills the window whatever its proportions: the skin sizes both video windows to
+    // the cameras' shape, and a letterbox would only shrink the picture.
     painter.drawImage(rect(), m_image);
 }
 

@@ -28,25 +28,35 @@ bool MountTmpfs(const QString &folder, const char *options)
     return ::mount("tavin-test", QFile::encodeName(folder).constData(), "tmpfs", 0, options) == 0;
 }
 
-TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
+// A 64 KiB card of its own, selected, with a default settings file saved on it.
+class MountedCardTest : public testing::Test
 {
-    if (!EnterPrivateMountNamespace())
-        GTEST_SKIP() << "no private mount namespace here";
-    QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/card");
-    ASSERT_TRUE(QDir().mkpath(root));
-    ASSERT_TRUE(MountTmpfs(root, "size=64k"));
+protected:
+    void SetUp() override
+    {
+        if (!EnterPrivateMountNamespace())
+            GTEST_SKIP() << "no private mount namespace here";
+        root = m_dir.path() + QStringLiteral("/card");
+        ASSERT_TRUE(QDir().mkpath(root));
+        ASSERT_TRUE(MountTmpfs(root, "size=64k"));
+        config.SetValueStrings(&values);
+        auto volumes = std::make_unique<TestVolumeSource>();
+        volumes->insert(root);
+        config.SetVolumeSource(std::move(volumes));
+        ASSERT_EQ(config.ScanDrives(false), 1);
+        ASSERT_TRUE(config.SelectDrive(0));
+        ASSERT_TRUE(config.Reset(false));
+        ASSERT_TRUE(config.Save(QStringLiteral("setup.xml")));
+    }
 
-    CTAVINSDConfig config;
+    QTemporaryDir m_dir;
+    QString root;
     ValueStrings values {};
-    config.SetValueStrings(&values);
-    auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insert(root);
-    config.SetVolumeSource(std::move(volumes));
-    ASSERT_EQ(config.ScanDrives(false), 1);
-    ASSERT_TRUE(config.SelectDrive(0));
-    ASSERT_TRUE(config.Reset(false));
-    ASSERT_TRUE(config.Save(QStringLiteral("setup.xml")));
+    CTAVINSDConfig config;
+};
+
+TEST_F(MountedCardTest, FullCardKeepsTheOldSettingsFile)
+{
     const QByteArray before = ReadAll(root + QStringLiteral("/setup.xml"));
     ASSERT_FALSE(before.isEmpty());
 
@@ -84,25 +94,8 @@ TEST(MountNamespace, FullCardKeepsTheOldSettingsFile)
     ::umount(QFile::encodeName(root).constData());
 }
 
-TEST(MountNamespace, WriteFailuresGiveTheSystemsReason)
+TEST_F(MountedCardTest, WriteFailuresGiveTheSystemsReason)
 {
-    if (!EnterPrivateMountNamespace())
-        GTEST_SKIP() << "no private mount namespace here";
-    QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/card");
-    ASSERT_TRUE(QDir().mkpath(root));
-    ASSERT_TRUE(MountTmpfs(root, "size=64k"));
-
-    CTAVINSDConfig config;
-    ValueStrings values {};
-    config.SetValueStrings(&values);
-    auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insert(root);
-    config.SetVolumeSource(std::move(volumes));
-    ASSERT_EQ(config.ScanDrives(false), 1);
-    ASSERT_TRUE(config.SelectDrive(0));
-    ASSERT_TRUE(config.Reset(false));
-    ASSERT_TRUE(config.Save(QStringLiteral("setup.xml")));
 
     // The card's write-protect switch: the system mounts it read-only.
     ASSERT_EQ(

@@ -114,7 +114,7 @@ void AudioRendererFilter::Fail(const char *reason)
         m_inputPin->SetConnected(false);
 }
 
-void AudioRendererFilter::BeginSerial(int /*serial*/)
+void AudioRendererFilter::DropQueuedSound()
 {
     m_tempo.Reset();
     m_output->Reset();
@@ -122,6 +122,11 @@ void AudioRendererFilter::BeginSerial(int /*serial*/)
     m_pendingAt = 0;
     m_produced = 0;
     m_segments.clear();
+}
+
+void AudioRendererFilter::BeginSerial(int /*serial*/)
+{
+    DropQueuedSound();
     m_inputEnded = false;
     m_firstInSerial = true;
     m_ended = false;
@@ -245,12 +250,7 @@ void AudioRendererFilter::CatchUp(MediaTime now)
 
 void AudioRendererFilter::RestartAt(MediaTime now)
 {
-    m_tempo.Reset();
-    m_output->Reset();
-    m_pending.clear();
-    m_pendingAt = 0;
-    m_produced = 0;
-    m_segments.clear();
+    DropQueuedSound();
     m_lastPlayed = -1;
     m_lastPlayedChange = PlaybackClock::Steady::now();
     m_skipUntil = now;

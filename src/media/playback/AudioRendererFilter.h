@@ -65,6 +65,8 @@ private:
 
     void Run();
     void BeginSerial(int serial);
+    // Forgets every sample between the decoder and the device, and the times they stood for.
+    void DropQueuedSound();
     bool Produce(int serial);
     void ReportHeard(int serial);
     void CatchUp(MediaTime now);

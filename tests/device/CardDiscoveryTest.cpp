@@ -72,11 +72,7 @@ public:
     QString sys;
 
 private:
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        ASSERT_TRUE(WriteAll(path, bytes));
-    }
+    static void write(const QString &path, const QByteArray &bytes) { ASSERT_TRUE(WriteFile(path, bytes)); }
 
     // A disk (and optionally one partition) with /sys/dev/block links as the kernel makes them.
     void disk(const QString &diskPath, const QByteArray &removable, const QString &number,
@@ -201,7 +197,7 @@ protected:
         const QString root = m_dir.path() + QLatin1Char('/') + name;
         QDir().mkpath(root);
         if (withSetup)
-            WriteAll(root + QStringLiteral("/setup.xml"), "<setup/>");
+            WriteFile(root + QStringLiteral("/setup.xml"), "<setup/>");
         m_volumes->insert(root);
         return root;
     }
@@ -232,7 +228,7 @@ TEST_F(CardSelectionTest, OnlyCardsWithTheSettingsFileAreOfferedWithTheFlag)
     EXPECT_EQ(m_config.GetSelectedIndex(), 1) << "the index is into all present cards";
 }
 
-TEST_F(CardSelectionTest, InvalidIndicesGiveNothing)
+TEST_F(CardSelectionTest, InvalidIndicesGiveNothingAndARescanClearsTheSelection)
 {
     addCard(QStringLiteral("A"), true);
     ASSERT_EQ(m_config.ScanDrives(true), 1);
@@ -242,12 +238,7 @@ TEST_F(CardSelectionTest, InvalidIndicesGiveNothing)
     }
     EXPECT_TRUE(m_config.GetSelectedDrive().isEmpty());
     EXPECT_EQ(m_config.GetSelectedIndex(), -1);
-}
 
-TEST_F(CardSelectionTest, RescanClearsTheSelection)
-{
-    addCard(QStringLiteral("A"), true);
-    ASSERT_EQ(m_config.ScanDrives(true), 1);
     ASSERT_TRUE(m_config.SelectDrive(0));
     ASSERT_FALSE(m_config.GetSelectedDrive().isEmpty());
     m_volumes->volumes.clear();
@@ -255,22 +246,29 @@ TEST_F(CardSelectionTest, RescanClearsTheSelection)
     EXPECT_TRUE(m_config.GetSelectedDrive().isEmpty());
 }
 
-TEST_F(CardSelectionTest, ChooserIsShownEvenForOneCard)
+TEST_F(CardSelectionTest, NoCardIsReportedWithoutTheChooserWhichIsShownEvenForOneCard)
 {
     addCard(QStringLiteral("A"), false);
-    const QString recorder = addCard(QStringLiteral("B"), true);
     QStringList offered;
     int noCard = 0;
+    int shown = 0;
     CardChooserUi ui;
     ui.reportNoCard = [&] { ++noCard; };
     ui.chooseCard = [&](const QStringList &roots) -> std::optional<int> {
+        ++shown;
         offered = roots;
         return 0;
     };
+    EXPECT_EQ(ChooseCard(m_config, ui), CardChoice::NoCard);
+    EXPECT_EQ(noCard, 1);
+    EXPECT_EQ(shown, 0);
+
+    const QString recorder = addCard(QStringLiteral("B"), true);
     EXPECT_EQ(ChooseCard(m_config, ui), CardChoice::Selected);
     EXPECT_EQ(offered, QStringList { recorder });
     EXPECT_EQ(m_config.GetSelectedDrive(), recorder);
-    EXPECT_EQ(noCard, 0);
+    EXPECT_EQ(noCard, 1);
+    EXPECT_EQ(shown, 1);
 }
 
 TEST_F(CardSelectionTest, ChooserPicksTheChosenOfSeveralOrNone)
@@ -287,22 +285,6 @@ TEST_F(CardSelectionTest, ChooserPicksTheChosenOfSeveralOrNone)
     EXPECT_TRUE(m_config.GetSelectedDrive().isEmpty());
 }
 
-TEST_F(CardSelectionTest, NoCardIsReportedAndNothingIsShown)
-{
-    addCard(QStringLiteral("A"), false);
-    int noCard = 0;
-    bool shown = false;
-    CardChooserUi ui;
-    ui.reportNoCard = [&] { ++noCard; };
-    ui.chooseCard = [&](const QStringList &) -> std::optional<int> {
-        shown = true;
-        return 0;
-    };
-    EXPECT_EQ(ChooseCard(m_config, ui), CardChoice::NoCard);
-    EXPECT_EQ(noCard, 1);
-    EXPECT_FALSE(shown);
-}
-
 // --- Folders along a path --------------------------------------------------------------------
 
 TEST(CardPaths, MakeFoldersCreatesEveryMissingFolder)
@@ -317,7 +299,7 @@ TEST(CardPaths, MakeFoldersCreatesEveryMissingFolder)
     EXPECT_FALSE(QFileInfo::exists(base + QStringLiteral("/a/b/c/file.txt")));
     EXPECT_TRUE(MakeFolders(base + QStringLiteral("/a/b/c/")));
 
-    ASSERT_TRUE(WriteAll(base + QStringLiteral("/plain"), "x"));
+    ASSERT_TRUE(WriteFile(base + QStringLiteral("/plain"), "x"));
     EXPECT_FALSE(MakeFolders(base + QStringLiteral("/plain/sub/file"))) << "a file stands in the way";
 
     EXPECT_EQ(CardFilePath(QString(), QStringLiteral("setup.xml")), QString());

@@ -21,18 +21,6 @@ namespace {
 
 } // namespace
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 std::optional<quint32> FakeFileAttributes::read(const QString &path) const
 {
     const quint64 inode = InodeOf(path);

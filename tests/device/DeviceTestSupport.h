@@ -6,6 +6,7 @@
 #include "platform/file_attributes.h"
 #include "platform/volume_source.h"
 
+#include "support/Files.h"
 #include "support/QtPrinters.h"
 
 #include <QByteArray>
@@ -13,14 +14,13 @@
 #include <QString>
 
 #include <map>
-#include <vector>
-
 #include <optional>
+#include <vector>
 
 namespace devicetest {
 
-QByteArray ReadAll(const QString &path);
-bool WriteAll(const QString &path, const QByteArray &bytes);
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // Cards that are "inserted" by the test.
 class TestVolumeSource : public platform::VolumeSource

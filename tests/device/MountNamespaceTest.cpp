@@ -57,7 +57,7 @@ protected:
 
 TEST_F(MountedCardTest, FullCardKeepsTheOldSettingsFile)
 {
-    const QByteArray before = ReadAll(root + QStringLiteral("/setup.xml"));
+    const QByteArray before = ReadFile(root + QStringLiteral("/setup.xml"));
     ASSERT_FALSE(before.isEmpty());
 
     // Fill the card to the last byte.
@@ -73,24 +73,24 @@ TEST_F(MountedCardTest, FullCardKeepsTheOldSettingsFile)
     EXPECT_FALSE(config.Save(QStringLiteral("setup.xml"))) << "the card is full";
     EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("No space left")))
         << config.ErrorString().toStdString();
-    EXPECT_EQ(ReadAll(root + QStringLiteral("/setup.xml")), before);
+    EXPECT_EQ(ReadFile(root + QStringLiteral("/setup.xml")), before);
     EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2)
         << QDir(root).entryList(QDir::Files).join(u' ').toStdString();
 
     // An unreadable file that cannot be kept aside is not replaced either.
     const QByteArray unreadable = "<setup><item id=\"Name\"";
-    ASSERT_TRUE(WriteAll(root + QStringLiteral("/setup.xml"), unreadable));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/setup.xml"), unreadable));
     EXPECT_FALSE(config.Save(QStringLiteral("setup.xml")));
     EXPECT_TRUE(config.ErrorString().contains(QStringLiteral("unreadable")))
         << config.ErrorString().toStdString();
-    EXPECT_EQ(ReadAll(root + QStringLiteral("/setup.xml")), unreadable);
+    EXPECT_EQ(ReadFile(root + QStringLiteral("/setup.xml")), unreadable);
     EXPECT_EQ(QDir(root).entryList(QDir::Files).size(), 2);
-    ASSERT_TRUE(WriteAll(root + QStringLiteral("/setup.xml"), before));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/setup.xml"), before));
 
     ASSERT_TRUE(QFile::remove(root + QStringLiteral("/filler.avi")));
     EXPECT_TRUE(config.Save(QStringLiteral("setup.xml")));
     EXPECT_TRUE(
-        ReadAll(root + QStringLiteral("/setup.xml")).contains("<item id=\"SpeakerVol\" value=\"0\" />"));
+        ReadFile(root + QStringLiteral("/setup.xml")).contains("<item id=\"SpeakerVol\" value=\"0\" />"));
     ::umount(QFile::encodeName(root).constData());
 }
 
@@ -133,7 +133,7 @@ TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
     ASSERT_TRUE(spy.wait(5000));
 
     // The new mount is visible in the mount table the volume source reads.
-    const QByteArray table = ReadAll(QStringLiteral("/proc/self/mountinfo"));
+    const QByteArray table = ReadFile(QStringLiteral("/proc/self/mountinfo"));
     bool listed = false;
     for (const platform::MountInfoEntry &entry : platform::ParseMountInfo(table))
         listed = listed || entry.mountPoint == QDir(dir.path()).canonicalPath()

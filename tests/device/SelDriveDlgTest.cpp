@@ -78,7 +78,7 @@ TEST(SelDriveDlg, CancelLeavesTheCardUnselected)
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/card");
     ASSERT_TRUE(QDir().mkpath(root));
-    ASSERT_TRUE(WriteAll(root + QStringLiteral("/setup.xml"), "<setup/>"));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/setup.xml"), "<setup/>"));
     CTAVINSDConfig config;
     auto volumes = std::make_unique<TestVolumeSource>();
     volumes->insert(root);

@@ -105,8 +105,8 @@ protected:
     }
 
     QString path() const { return m_root + QLatin1Char('/') + kSetup; }
-    void putCard(const QByteArray &bytes) { ASSERT_TRUE(WriteAll(path(), bytes)); }
-    QByteArray card() const { return ReadAll(path()); }
+    void putCard(const QByteArray &bytes) { ASSERT_TRUE(WriteFile(path(), bytes)); }
+    QByteArray card() const { return ReadFile(path()); }
 
     // The settings panel's read: every value string emptied, then the card's file.
     bool loadCard()
@@ -239,6 +239,7 @@ TEST_F(SetupFileTest, FileWithoutTheRecordersItemsDoesNotLoad)
         "<?xml version=\"1.0\"?><setup/>",
         "<?xml version=\"1.0\"?><setup><!-- nothing --></setup>",
         "<?xml version=\"1.0\"?><setup><item id=\"Mystery\" value=\"1\"/></setup>",
+        "<?xml version=\"1.0\"?><setup><item id=\"name\" value=\"1\"/></setup>", // ids are case-sensitive
         utf16, // UTF-16 without a byte-order mark
         "\xFF\xFE" + utf16,
     };
@@ -278,7 +279,7 @@ TEST_F(SetupFileTest, UnreadableFileGivesOneCompleteDefaultFileAndIsKeptBesideIt
     const QRegularExpression name(QStringLiteral("^setup\\.xml\\.unreadable-\\d{8}-\\d{6}(-\\d+)?$"));
     for (const QString &copy : kept) {
         EXPECT_TRUE(name.match(copy).hasMatch()) << copy.toStdString();
-        EXPECT_EQ(ReadAll(m_root + QLatin1Char('/') + copy), truncated);
+        EXPECT_EQ(ReadFile(m_root + QLatin1Char('/') + copy), truncated);
     }
 
     // A readable file is replaced without a copy.
@@ -335,40 +336,32 @@ TEST_F(SetupFileTest, NothingHappensWithoutValueStringsOrCard)
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(kSetup)));
 }
 
-TEST_F(SetupFileTest, ResetKeepingCardValues)
+TEST_F(SetupFileTest, ResetKeepsThePartitionOnlyWhenAskedAndNeverSetsTheCalibration)
 {
-    putCard(CardWithCalibration(400, "77"));
-    ASSERT_TRUE(loadCard());
-    ASSERT_EQ(m_values[kItemPartitionMode], QStringLiteral("4"));
-    m_values[kItemSpeakerVol] = QStringLiteral("0");
+    for (const bool keep : { true, false }) {
+        SCOPED_TRACE(keep);
+        putCard(CardWithCalibration(400, "77"));
+        ASSERT_TRUE(loadCard());
+        ASSERT_EQ(m_values[kItemPartitionMode], QStringLiteral("4"));
+        m_values[kItemSpeakerVol] = QStringLiteral("0");
 
-    ASSERT_TRUE(m_config.Reset(true));
-    EXPECT_EQ(m_values[kItemPartitionMode], QStringLiteral("4"));
-    EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("77"));
-    EXPECT_EQ(m_values[kItemSpeakerVol], QStringLiteral("2"));
+        ASSERT_TRUE(m_config.Reset(keep));
+        EXPECT_EQ(m_values[kItemPartitionMode], keep ? QStringLiteral("4") : QStringLiteral("5"));
+        EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("77"));
+        EXPECT_EQ(m_values[kItemSpeakerVol], QStringLiteral("2"));
 
-    // Straight after the reset the partition item is not bound: the default text's value goes out.
-    ASSERT_TRUE(m_config.Save(kSetup));
-    EXPECT_EQ(card(), kDefaultFile);
+        // Straight after the reset the partition item is not bound: the default text's value goes out.
+        ASSERT_TRUE(m_config.Save(kSetup));
+        EXPECT_EQ(card(), kDefaultFile);
 
-    // A rebinding load first writes the kept partition; the default text has no calibration item.
-    ASSERT_TRUE(m_config.Load(QString()));
-    ASSERT_TRUE(m_config.Save(kSetup));
-    QByteArray expected = kDefaultFile;
-    expected.replace("\"PartitionMode\" value=\"5\"", "\"PartitionMode\" value=\"4\"");
-    EXPECT_EQ(card(), expected);
-}
-
-TEST_F(SetupFileTest, ResetWithoutKeepingSetsThePartitionButNeverTheCalibration)
-{
-    putCard(CardWithCalibration(400, "77"));
-    ASSERT_TRUE(loadCard());
-    ASSERT_TRUE(m_config.Reset(false));
-    EXPECT_EQ(m_values[kItemPartitionMode], QStringLiteral("5"));
-    EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("77"));
-    ASSERT_TRUE(m_config.Load(QString()));
-    ASSERT_TRUE(m_config.Save(kSetup));
-    EXPECT_EQ(card(), kDefaultFile);
+        // A rebinding load first writes the kept partition; the default text has no calibration item.
+        ASSERT_TRUE(m_config.Load(QString()));
+        ASSERT_TRUE(m_config.Save(kSetup));
+        QByteArray expected = kDefaultFile;
+        if (keep)
+            expected.replace("\"PartitionMode\" value=\"5\"", "\"PartitionMode\" value=\"4\"");
+        EXPECT_EQ(card(), expected);
+    }
 }
 
 TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindowOrStaysAsLoaded)
@@ -383,6 +376,7 @@ TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindowOrStaysAsLoaded
         { 400, "", "" }, // an empty value stays empty
         { 1262, "12", "12" }, // marker, value and quote end inside the window
         { 1266, "12", "12" }, // the value is cut: taken whole from the document
+        { 1262, "123456", "123456" }, // the window ends inside the value: not written truncated
         // Outside the window the card's calibration is kept as the document holds it, never
         // replaced by "0".
         { 299, "1234", "1234" }, // starts one byte early
@@ -414,50 +408,26 @@ TEST_F(SetupFileTest, BatteryCalibrationIsReadJustBeforeTheWrite)
     EXPECT_TRUE(card().contains("value=\"61\""));
 }
 
-TEST_F(SetupFileTest, ValueCutByTheWindowEndIsTakenFromTheDocument)
+TEST_F(SetupFileTest, RewrittenFileKeepsItsAttributesAndOnlyAHiddenOneItsTime)
 {
-    // The value's closing quote lies past byte 1299: the value read is empty, so binding takes
-    // the document's value rather than writing a truncated one.
-    putCard(CardWithCalibration(1262, "123456"));
-    ASSERT_TRUE(loadCard());
-    ASSERT_TRUE(writeSettings());
-    EXPECT_TRUE(card().contains("<item id=\"CarBatVoltCalib\" value=\"123456\" />"));
-}
-
-TEST_F(SetupFileTest, HiddenFileIsRewrittenAndHiddenAgainWithItsTimes)
-{
-    putCard(kOddCard);
     const QDateTime old = QDateTime::fromString(QStringLiteral("2021-06-01T10:00:00Z"), Qt::ISODate);
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    for (const quint32 attributes :
+        { quint32(platform::kFatHidden | platform::kFatArchive), quint32(platform::kFatSystem) }) {
+        SCOPED_TRACE(attributes);
+        putCard(kOddCard);
+        {
+            QFile file(path());
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        m_attributes.set(path(), attributes);
+        ASSERT_TRUE(loadCard());
+        m_values[kItemGSensorSensi] = QStringLiteral("1");
+        ASSERT_TRUE(writeSettings());
+        EXPECT_TRUE(card().contains("<item id=\"GSensorSensi\" value=\"1\" />"));
+        EXPECT_EQ(m_attributes.read(path()), std::optional<quint32>(attributes));
+        EXPECT_EQ(QFileInfo(path()).lastModified().toUTC() == old, bool(attributes & platform::kFatHidden));
     }
-    m_attributes.set(path(), platform::kFatHidden | platform::kFatArchive);
-    ASSERT_TRUE(loadCard());
-    m_values[kItemGSensorSensi] = QStringLiteral("1");
-    ASSERT_TRUE(writeSettings());
-
-    EXPECT_TRUE(card().contains("<item id=\"GSensorSensi\" value=\"1\" />"));
-    EXPECT_EQ(
-        m_attributes.read(path()), std::optional<quint32>(platform::kFatHidden | platform::kFatArchive));
-    EXPECT_EQ(QFileInfo(path()).lastModified().toUTC(), old);
-}
-
-TEST_F(SetupFileTest, VisibleFileKeepsItsAttributesAndGetsANewTime)
-{
-    putCard(kOddCard);
-    const QDateTime old = QDateTime::fromString(QStringLiteral("2021-06-01T10:00:00Z"), Qt::ISODate);
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
-    }
-    m_attributes.set(path(), platform::kFatSystem);
-    ASSERT_TRUE(loadCard());
-    ASSERT_TRUE(writeSettings());
-    EXPECT_EQ(m_attributes.read(path()), std::optional<quint32>(platform::kFatSystem));
-    EXPECT_GT(QFileInfo(path()).lastModified().toUTC(), old);
 }
 
 TEST_F(SetupFileTest, ReadOnlyFileIsNotReplaced)
@@ -499,7 +469,7 @@ TEST_F(SetupFileTest, WriteIntoAMissingFolderCreatesIt)
 {
     ASSERT_TRUE(m_config.Reset(false));
     ASSERT_TRUE(m_config.Save(QStringLiteral("SETUP/sub/setup.xml")));
-    EXPECT_EQ(ReadAll(m_root + QStringLiteral("/SETUP/sub/setup.xml")), kDefaultFile);
+    EXPECT_EQ(ReadFile(m_root + QStringLiteral("/SETUP/sub/setup.xml")), kDefaultFile);
 }
 
 TEST(ConfigCommand, ResetKeepingOnATruncatedFileWritesOneDocumentAndSaysWhereTheOldOneIs)
@@ -508,14 +478,14 @@ TEST(ConfigCommand, ResetKeepingOnATruncatedFileWritesOneDocumentAndSaysWhereThe
     const QByteArray truncated
         = "<?xml version=\"1.0\"?>\r\n<setup>\r\n<item id=\"PartitionMode\" value=\"3\"/>\r\n"
           "<item id=\"Name\" val";
-    ASSERT_TRUE(WriteAll(dir.filePath(kSetup), truncated));
+    ASSERT_TRUE(WriteFile(dir.filePath(kSetup), truncated));
     const testsupport::ProcessResult result = testsupport::RunCli(
         { QStringLiteral("config"), QStringLiteral("reset"), dir.path(), QStringLiteral("--keep") });
     ASSERT_TRUE(result.ok()) << result.err.toStdString();
-    EXPECT_EQ(ReadAll(dir.filePath(kSetup)), kDefaultFile);
+    EXPECT_EQ(ReadFile(dir.filePath(kSetup)), kDefaultFile);
     const QStringList kept = QDir(dir.path()).entryList({ QStringLiteral("setup.xml.unreadable-*") });
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(ReadAll(dir.filePath(kept[0])), truncated);
+    EXPECT_EQ(ReadFile(dir.filePath(kept[0])), truncated);
     EXPECT_TRUE(result.err.contains(kept[0].toUtf8())) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("row 4")) << "the parser's reason: " << result.err.toStdString();
 }

@@ -45,10 +45,12 @@ TEST(TimeFile, ParsesOnlyTheExactForm)
         EXPECT_FALSE(ParseTimeFileText(QString::fromLatin1(bad))) << bad;
 }
 
-TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOne)
+TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOneAndStayingHidden)
 {
     QTemporaryDir dir;
+    FakeFileAttributes attributes;
     CTAVINSDConfig config;
+    config.SetFileAttributes(&attributes);
     auto volumes = std::make_unique<TestVolumeSource>();
     volumes->insert(dir.path());
     config.SetVolumeSource(std::move(volumes));
@@ -58,38 +60,20 @@ TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOne)
     ASSERT_TRUE(config.SelectDrive(0));
 
     const QString path = dir.path() + QStringLiteral("/time.cfg");
-    ASSERT_TRUE(WriteAll(path, "an older and much longer time file\r\n"));
+    ASSERT_TRUE(WriteFile(path, "an older and much longer time file\r\n"));
+    attributes.set(path, platform::kFatHidden);
     ASSERT_TRUE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9));
-    EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09"));
+    EXPECT_EQ(ReadFile(path), QByteArray("2024.03.05-07:08:09"));
+    EXPECT_EQ(attributes.read(path), std::optional<quint32>(platform::kFatHidden));
 
     EXPECT_FALSE(config.WriteTimeFile(2024, 2, 30, 7, 8, 9));
-    EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09")) << "a refused time leaves the file alone";
+    EXPECT_EQ(ReadFile(path), QByteArray("2024.03.05-07:08:09")) << "a refused time leaves the file alone";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { QStringLiteral("time.cfg") });
 
     // A read-only time file is not replaced, and the failure is reported.
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
     EXPECT_FALSE(config.WriteTimeFile(2025, 1, 2, 3, 4, 5));
-    EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09"));
-}
-
-TEST(TimeFile, HiddenTimeFileStaysHidden)
-{
-    QTemporaryDir dir;
-    FakeFileAttributes attributes;
-    CTAVINSDConfig config;
-    config.SetFileAttributes(&attributes);
-    auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insert(dir.path());
-    config.SetVolumeSource(std::move(volumes));
-    ASSERT_EQ(config.ScanDrives(false), 1);
-    ASSERT_TRUE(config.SelectDrive(0));
-
-    const QString path = dir.path() + QStringLiteral("/time.cfg");
-    ASSERT_TRUE(WriteAll(path, "old"));
-    attributes.set(path, platform::kFatHidden);
-    ASSERT_TRUE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9));
-    EXPECT_EQ(ReadAll(path), QByteArray("2024.03.05-07:08:09"));
-    EXPECT_EQ(attributes.read(path), std::optional<quint32>(platform::kFatHidden));
+    EXPECT_EQ(ReadFile(path), QByteArray("2024.03.05-07:08:09"));
 }
 
 } // namespace

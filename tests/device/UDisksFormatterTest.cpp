@@ -161,7 +161,7 @@ public:
     platform::UDisksCardFormatter formatter(const QByteArray &mountInfo = kCardMountInfo)
     {
         QDir().mkpath(m_dir.path() + QStringLiteral("/proc/self"));
-        WriteAll(m_dir.path() + QStringLiteral("/proc/self/mountinfo"), mountInfo);
+        WriteFile(m_dir.path() + QStringLiteral("/proc/self/mountinfo"), mountInfo);
         return platform::UDisksCardFormatter(
             QDBusConnection::connectToBus(m_address, QStringLiteral("formatter")),
             m_dir.path() + QStringLiteral("/proc"));

@@ -1,4 +1,5 @@
 #include "TelemetryTestSupport.h"
+#include "support/Files.h"
 #include "support/Process.h"
 #include "support/SampleCards.h"
 
@@ -82,12 +83,6 @@ const SampleRecordingPlan *findCutPlan()
     return nullptr;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 media::AviFileInfo walk(const QString &path)
 {
     media::AviFileInfo info;
@@ -106,6 +101,16 @@ int largestDeflection(const std::vector<Record> &records)
             largest = std::max(largest, std::abs(int(uint8_t(r.payload[axis])) - 55));
     }
     return largest;
+}
+
+// Every frame and audio packet of the file decodes without a complaint.
+void ExpectCleanDecode(const QString &path)
+{
+    const testsupport::ProcessResult result = testsupport::RunProgram(QStringLiteral("ffmpeg"),
+        { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"), QStringLiteral("-i"),
+            path, QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-") });
+    EXPECT_TRUE(result.ok()) << result.err.toStdString();
+    EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
 }
 
 } // namespace
@@ -132,13 +137,11 @@ TEST(SampleCard, LayoutAndFileNames)
         const QString front = p.relativePath('F');
         const auto match = name.match(front);
         ASSERT_TRUE(match.hasMatch()) << front.toStdString();
-        // The recorder's grammar: kind letter right before the last '.', channel two places before.
-        const qsizetype dot = front.lastIndexOf(QLatin1Char('.'));
-        EXPECT_EQ(front[dot - 1], QLatin1Char(p.kind));
-        EXPECT_EQ(front[dot - 2], QLatin1Char('F'));
+        EXPECT_EQ(match.captured(2), QStringLiteral("F"));
+        EXPECT_EQ(match.captured(3), QString(QLatin1Char(p.kind)));
         EXPECT_TRUE(written.contains(front));
         QString rear = front;
-        rear[dot - 2] = QLatin1Char('R');
+        rear[front.lastIndexOf(QLatin1Char('.')) - 2] = QLatin1Char('R');
         EXPECT_EQ(rear, p.relativePath('R'));
         EXPECT_EQ(written.contains(rear), p.hasRear) << rear.toStdString();
         kinds.insert(p.kind);
@@ -177,9 +180,7 @@ TEST(SampleCard, SettingsFileReadsAsTheViewerExpects)
     EXPECT_EQ(values[device::kItemPartitionMode], QStringLiteral("5"));
 
     // The viewer takes the battery calibration from bytes 300 to 1299 of the raw file.
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray raw = file.readAll();
+    const QByteArray raw = testsupport::ReadFile(path);
     const qsizetype marker = raw.indexOf("<item id=\"CarBatVoltCalib\" value=\"");
     EXPECT_GE(marker, 300);
     EXPECT_LE(marker + 34, 1300);
@@ -272,14 +273,15 @@ TEST(SampleCard, TheSameSeedGivesTheSameCard)
         EXPECT_EQ(original[i].timeMs, repeated[i].timeMs);
         EXPECT_EQ(original[i].payload, repeated[i].payload);
     }
-    EXPECT_TRUE(readAll(testsupport::CardFile(card.plans[3], 'F')) == readAll(copy));
+    EXPECT_TRUE(
+        testsupport::ReadFile(testsupport::CardFile(card.plans[3], 'F')) == testsupport::ReadFile(copy));
 
     // The unfinished event is written again unfinished, cut at the same byte.
     const SampleRecordingPlan *crash = findCutPlan();
     ASSERT_NE(crash, nullptr);
     ASSERT_TRUE(again.generateFile(size_t(crash - card.plans.data()), 'R', copy))
         << again.errorString().toStdString();
-    EXPECT_TRUE(readAll(testsupport::CardFile(*crash, 'R')) == readAll(copy));
+    EXPECT_TRUE(testsupport::ReadFile(testsupport::CardFile(*crash, 'R')) == testsupport::ReadFile(copy));
 }
 
 TEST(SampleCard, ContainerWalkSeesEveryChunk)
@@ -347,15 +349,7 @@ TEST(SampleCard, FfprobeAndFfmpegAcceptTheFiles)
             EXPECT_EQ(audio.value(QStringLiteral("sample_rate")).toString(), QStringLiteral("16000"));
         }
     }
-    // Every frame and audio packet decodes without a complaint.
-    QByteArray err;
-    EXPECT_EQ(testsupport::RunForExitCode(QStringLiteral("ffmpeg"),
-                  { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"),
-                      QStringLiteral("-i"), testsupport::CardFile(*event, 'F'), QStringLiteral("-f"),
-                      QStringLiteral("null"), QStringLiteral("-") },
-                  nullptr, &err),
-        0);
-    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    ExpectCleanDecode(testsupport::CardFile(*event, 'F'));
 }
 
 TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
@@ -410,13 +404,7 @@ TEST(SampleCard, Mpeg4WhenH264IsNotWanted)
         << err.toStdString();
     EXPECT_EQ(out.trimmed(),
         QByteArray("mpeg4,FMP4,") + QByteArray::number(generator.plan()[1].durationMs * 30 / 1000));
-    EXPECT_EQ(
-        testsupport::RunForExitCode(QStringLiteral("ffmpeg"),
-            { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"), QStringLiteral("-i"),
-                path, QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-") },
-            nullptr, &err),
-        0);
-    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    ExpectCleanDecode(path);
 }
 
 // What the recorder writes last is gone after the cut; what it wrote before is all still read.
@@ -426,7 +414,7 @@ TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
     ASSERT_NE(event, nullptr);
     ASSERT_FALSE(event->cutByPowerLoss);
     const QString original = testsupport::CardFile(*event, 'F');
-    const QByteArray before = readAll(original);
+    const QByteArray before = testsupport::ReadFile(original);
     const media::AviFileInfo whole = walk(original);
     ASSERT_GT(whole.mainHeader.totalFrames, 0u);
     const qsizetype index = before.lastIndexOf("idx1");
@@ -439,7 +427,7 @@ TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
         ASSERT_TRUE(QFile::copy(original, copy));
         QString error;
         ASSERT_TRUE(media::recorder::CutLikePowerLoss(copy, { halve }, &error)) << error.toStdString();
-        const QByteArray after = readAll(copy);
+        const QByteArray after = testsupport::ReadFile(copy);
         if (halve) {
             EXPECT_LT(after.size(), index);
         } else {
@@ -466,13 +454,11 @@ TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
     }
 
     const QString text = QDir(temporaryFolder()).filePath(QStringLiteral("text.avi"));
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a recording, only text") > 0);
-    file.close();
+    ASSERT_TRUE(testsupport::WriteFile(text, "not a recording, only text"));
     QString error;
     EXPECT_FALSE(media::recorder::CutLikePowerLoss(text, {}, &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(readAll(text), QByteArray("not a recording, only text"));
+    EXPECT_EQ(testsupport::ReadFile(text), QByteArray("not a recording, only text"));
     EXPECT_FALSE(media::recorder::CutLikePowerLoss(text + QStringLiteral(".missing"), {}, nullptr));
     EXPECT_FALSE(QFile::exists(text + QStringLiteral(".missing")));
 }
@@ -485,12 +471,12 @@ TEST(SampleCard, CommandLineCutsARecordingOrACopy)
     const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("cli-cut.avi"));
     QFile::remove(copy);
     const QString original = testsupport::CardFile(*event, 'R');
-    const QByteArray before = readAll(original);
+    const QByteArray before = testsupport::ReadFile(original);
     const auto cut = testsupport::RunCli({ QStringLiteral("cut"), original, QStringLiteral("--output"), copy,
         QStringLiteral("--halve-last-chunk") });
     ASSERT_TRUE(cut.ok()) << cut.err.toStdString();
-    EXPECT_EQ(readAll(original), before); // the recording itself is left alone
-    EXPECT_LT(readAll(copy).size(), before.lastIndexOf("idx1"));
+    EXPECT_EQ(testsupport::ReadFile(original), before); // the recording itself is left alone
+    EXPECT_LT(testsupport::ReadFile(copy).size(), before.lastIndexOf("idx1"));
 
     // The walk and the length treat it like the card's own unfinished event.
     const auto info = testsupport::RunCli({ QStringLiteral("info"), copy, QStringLiteral("--json") });

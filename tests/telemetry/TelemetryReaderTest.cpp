@@ -1,4 +1,5 @@
 #include "TelemetryTestSupport.h"
+#include "support/Files.h"
 #include "support/Process.h"
 #include "support/SampleCards.h"
 
@@ -197,9 +198,7 @@ TEST(TelemetryReader, FallsBackToTheWalkWhenTheIndexIsDamaged)
     const auto expected = drain(intact);
     ASSERT_GT(expected.size(), 20u);
 
-    QFile file(front);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray data = file.readAll();
+    const QByteArray data = testsupport::ReadFile(front);
     const qsizetype index = data.lastIndexOf("idx1");
     ASSERT_GT(index, 0);
 
@@ -268,9 +267,7 @@ TEST(TelemetryReader, FindsEveryRecordOfAFileThatAPowerLossLeftUnfinished)
     const QString cut = avi.writeCopy(QStringLiteral("power-loss.avi"), avi.bytes());
     QString error;
     ASSERT_TRUE(media::recorder::CutLikePowerLoss(cut, { true }, &error)) << error.toStdString();
-    QFile file(cut);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray zeroSizes = file.readAll();
+    const QByteArray zeroSizes = testsupport::ReadFile(cut);
     ASSERT_EQ(zeroSizes.indexOf("idx1"), -1);
     const qsizetype movi = zeroSizes.indexOf("movi");
     ASSERT_EQ(le32(zeroSizes, movi - 4), 0u);

@@ -1,9 +1,9 @@
 #include "TelemetryTestSupport.h"
 
 #include "media/telemetry/TelemetryFormat.h"
+#include "support/Files.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -62,25 +62,19 @@ SyntheticAvi::SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool 
         data.truncate(index);
         const uint32_t riffSize = static_cast<uint32_t>(data.size() - 8);
         std::memcpy(data.data() + 4, &riffSize, 4);
-        QFile file(m_path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(data);
+        EXPECT_TRUE(testsupport::WriteFile(m_path, data));
     }
 }
 
 QByteArray SyntheticAvi::bytes() const
 {
-    QFile file(m_path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return file.readAll();
+    return testsupport::ReadFile(m_path);
 }
 
 QString SyntheticAvi::writeCopy(const QString &name, const QByteArray &bytes) const
 {
     const QString path = QDir(temporaryFolder()).filePath(name);
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    EXPECT_TRUE(testsupport::WriteFile(path, bytes));
     return path;
 }
 

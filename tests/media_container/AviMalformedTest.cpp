@@ -3,6 +3,7 @@
 
 #include "FfmpegTools.h"
 #include "RiffBuilder.h"
+#include "support/Files.h"
 
 #include "media/AviFileInfo.h"
 #include "media/AviHeaderReader.h"
@@ -28,7 +29,7 @@ protected:
     QByteArray write(const QByteArray &bytes, const char *name = "bad.avi")
     {
         const QString path = m_dir.filePath(QString::fromLatin1(name));
-        EXPECT_TRUE(writeFile(path, bytes));
+        EXPECT_TRUE(testsupport::WriteFile(path, bytes));
         return QFile::encodeName(path);
     }
 

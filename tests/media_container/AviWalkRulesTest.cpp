@@ -1,6 +1,7 @@
 // The chunk walk's rules on hand-made files: counting, padding, short structures, tracing.
 
 #include "RiffBuilder.h"
+#include "support/Files.h"
 
 #include "media/AviFileInfo.h"
 #include "media/AviHeaderReader.h"
@@ -26,7 +27,7 @@ protected:
     bool walk(const QByteArray &bytes, AviFileInfo &info, bool headersOnly = false)
     {
         const QString path = m_dir.filePath(QStringLiteral("walk.avi"));
-        EXPECT_TRUE(writeFile(path, bytes));
+        EXPECT_TRUE(testsupport::WriteFile(path, bytes));
         m_trace.clear();
         const AviTraceSink sink = [this](std::string_view text) { m_trace.append(text); };
         const QByteArray native = QFile::encodeName(path);
@@ -261,7 +262,7 @@ TEST_F(AviWalkTest, UnfinishedRecordingIsWalkedToTheEndOfTheFile)
 TEST_F(AviWalkTest, SilentWithoutSink)
 {
     const QString path = m_dir.filePath(QStringLiteral("silent.avi"));
-    ASSERT_TRUE(writeFile(path, riffAvi(headerList(40000, 3))));
+    ASSERT_TRUE(testsupport::WriteFile(path, riffAvi(headerList(40000, 3))));
     testing::internal::CaptureStdout();
     AviFileInfo info;
     EXPECT_TRUE(ReadAviFileInfo(QFile::encodeName(path).constData(), info));

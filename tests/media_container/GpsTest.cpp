@@ -130,19 +130,12 @@ TEST(Gps, ParseReplacesEarlierFields)
     EXPECT_EQ(fix.timeMs, 10u);
 }
 
-TEST(Gps, DefaultFixIsEmptyAndCopiesKeepEveryField)
+TEST(Gps, DefaultFixIsEmpty)
 {
     const CGps empty;
     EXPECT_EQ(empty.fixTime, 0);
     EXPECT_EQ(empty.timeMs, 0u);
     EXPECT_EQ(empty.valid, 0);
-
-    const CGps fix(250, kExample);
-    CGps copy;
-    copy = fix;
-    EXPECT_EQ(copy.fixTime, kExampleTime);
-    EXPECT_EQ(copy.timeMs, 250u);
-    EXPECT_FLOAT_EQ(copy.longitude, 1131.0f);
 }
 
 TEST(Gps, DecimalDegrees)

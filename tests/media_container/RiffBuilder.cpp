@@ -1,7 +1,5 @@
 #include "RiffBuilder.h"
 
-#include <QFile>
-
 namespace riff {
 
 QByteArray le32(std::uint32_t value)
@@ -86,12 +84,6 @@ QByteArray headerList(std::uint32_t microSecPerFrame, std::uint32_t totalFrames)
         chunk("strh", streamHeader("auds", "\x01\0\0\0", 1, 8000, 8000))
             + chunk("strf", waveFormat(1, 1, 8000, 8)));
     return list("hdrl", chunk("avih", mainHeader(microSecPerFrame, totalFrames)) + video + audio);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 } // namespace riff

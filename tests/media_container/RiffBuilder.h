@@ -27,6 +27,4 @@ QByteArray waveFormat(std::uint16_t tag, std::uint16_t channels, std::uint32_t r
 // The header list of a recording with one video and one audio stream.
 QByteArray headerList(std::uint32_t microSecPerFrame, std::uint32_t totalFrames);
 
-bool writeFile(const QString &path, const QByteArray &bytes);
-
 } // namespace riff

@@ -1,0 +1,81 @@
+// tavin-cli list: the recordings of a card or folder as the recording library lists them.
+
+#include "CliCommand.h"
+
+#include "library/RecordingLibrary.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace library;
+
+namespace {
+
+QString letterText(QChar letter)
+{
+    return letter.isNull() ? QStringLiteral("-") : QString(letter);
+}
+
+int runList(const QStringList &args)
+{
+    bool json = false;
+    QString folder;
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--json"))
+            json = true;
+        else if (arg.startsWith(QLatin1String("--")) || !folder.isEmpty()) {
+            cliErr(QStringLiteral("tavin-cli list: unexpected argument '%1'\n").arg(arg));
+            return 2;
+        } else
+            folder = arg;
+    }
+    if (folder.isEmpty()) {
+        cliErr(QStringLiteral("usage: tavin-cli list DIR [--json]\n"));
+        return 2;
+    }
+
+    RecordingLibrary recordings;
+    const RecordingLibrary::FolderResult result = recordings.ScanFolder(folder, {});
+    if (!result.listed) {
+        cliErr(QStringLiteral("tavin-cli list: %1: cannot be listed\n").arg(folder));
+        return 1;
+    }
+    QJsonArray files;
+    for (const Recording &recording : recordings.Recordings()) {
+        const RecordingName name = ParseRecordingName(recording.path);
+        const QString length = FormatLength(recording.lengthSeconds);
+        if (json) {
+            files.append(QJsonObject {
+                { "path", recording.path },
+                { "kind", letterText(name.kindLetter) },
+                { "channel", letterText(name.channelLetter) },
+                { "normal", recording.normal },
+                { "event", recording.event },
+                { "manual", recording.manual },
+                { "archive", recording.archive },
+                { "lengthSeconds", recording.lengthSeconds },
+                { "length", length },
+            });
+            continue;
+        }
+        cliOut(QStringLiteral("%1\tkind=%2 channel=%3 normal=%4 event=%5 manual=%6 archive=%7 length=%8 %9\n")
+                   .arg(recording.path, letterText(name.kindLetter), letterText(name.channelLetter))
+                   .arg(int(recording.normal))
+                   .arg(int(recording.event))
+                   .arg(int(recording.manual))
+                   .arg(int(recording.archive))
+                   .arg(recording.lengthSeconds)
+                   .arg(length));
+    }
+    if (json)
+        cliOut(QString::fromUtf8(QJsonDocument(files).toJson(QJsonDocument::Indented)));
+    return 0;
+}
+
+} // namespace
+
+TAVIN_CLI_COMMAND(QStringLiteral("list"),
+    QStringLiteral("list DIR [--json]   the recordings of a card or folder in discovery order: kind and "
+                   "channel letters, flags, length"),
+    false, runList);

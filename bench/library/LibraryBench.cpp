@@ -18,6 +18,10 @@
 
 #include <cstdio>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace {
 
 constexpr int kCardFiles = 2000;
@@ -33,6 +37,7 @@ QString makeCard(const QDir &folder)
     QDir(root).removeRecursively();
     const QString source = folder.filePath(QStringLiteral("source"));
     QDir(source).removeRecursively();
+    av_log_set_level(AV_LOG_ERROR); // the encoders' statistics are of no interest here
     media::recorder::SampleCardOptions options;
     options.directory = source;
     media::recorder::SampleCardGenerator generator(options);

@@ -141,9 +141,11 @@ std::vector<Recording> ListRecordings(
     return recordings;
 }
 
-void RecordingLibrary::ListLocation(const QString &location)
+void RecordingLibrary::SetListing(const QString &location, bool isCard, std::vector<Recording> recordings)
 {
-    m_recordings = ListRecordings(location, m_extensions);
+    m_location = location;
+    m_isCard = isCard;
+    m_recordings = std::move(recordings);
     m_ready = true;
     FillList(0);
 }
@@ -152,9 +154,7 @@ void RecordingLibrary::ScanCard(const QString &cardRoot)
 {
     if (cardRoot.isEmpty())
         return;
-    m_location = cardRoot;
-    m_isCard = true;
-    ListLocation(cardRoot);
+    SetListing(cardRoot, true, ListRecordings(cardRoot, m_extensions));
 }
 
 RecordingLibrary::FolderResult RecordingLibrary::ScanFolder(
@@ -162,7 +162,6 @@ RecordingLibrary::FolderResult RecordingLibrary::ScanFolder(
 {
     if (chosenPath.isEmpty())
         return {};
-    m_isCard = false;
     // The chooser gives a root with its trailing separator, the card list keeps none.
     const QString chosen = PortablePath(chosenPath);
     for (int index = 0; index < cardRoots.size(); ++index) {
@@ -171,8 +170,7 @@ RecordingLibrary::FolderResult RecordingLibrary::ScanFolder(
             return { true, index };
         }
     }
-    m_location = chosenPath;
-    ListLocation(chosenPath);
+    SetListing(chosenPath, false, ListRecordings(chosenPath, m_extensions));
     return { true, -1 };
 }
 

@@ -121,6 +121,10 @@ public:
     QString FindRearFile(const QString &frontPath, const RearOpener &open,
         const platform::FileTimes &times = platform::SystemFileTimes()) const;
 
+    // Takes over a listing made by ListRecordings (on a worker, for a card that is slow to read)
+    // as ScanCard and ScanFolder do with their own: the table, the location, and every row.
+    void SetListing(const QString &location, bool isCard, std::vector<Recording> recordings);
+
     // Category changes are carried out only once a listing finished and while no recording is
     // being opened.
     bool CanChangeCategory() const { return m_ready && !m_location.isEmpty(); }
@@ -136,7 +140,6 @@ public:
     int SelectionMark() const { return m_rows.empty() ? -1 : 0; }
 
 private:
-    void ListLocation(const QString &location);
     QString RearFileByCreationTime(const QString &frontPath, const platform::FileTimes &times) const;
 
     VideoExtensions m_extensions;

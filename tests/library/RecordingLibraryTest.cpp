@@ -40,20 +40,13 @@ void MakeFiles(const QString &root, const QStringList &paths)
         ASSERT_TRUE(testsupport::WriteFile(QDir(root).filePath(path), QByteArray()));
 }
 
-QStringList RowNames(const RecordingLibrary &library)
+// One column of the rows, top to bottom.
+QStringList RowTexts(const RecordingLibrary &library, ListColumn column)
 {
-    QStringList names;
+    QStringList texts;
     for (const ListRow &row : library.Rows())
-        names << row.fileName;
-    return names;
-}
-
-QStringList RowNumbers(const RecordingLibrary &library)
-{
-    QStringList numbers;
-    for (const ListRow &row : library.Rows())
-        numbers << row.number;
-    return numbers;
+        texts << row.texts().at(column);
+    return texts;
 }
 
 // File time stamps set by the test: the operating system cannot be told a birth time.
@@ -108,8 +101,7 @@ TEST(RecordingLibrary, ListsTheSampleCardBreadthFirstWithFlagsAndLengths)
     ASSERT_EQ(library.Rows().size(), static_cast<size_t>(fronts));
     EXPECT_EQ(library.SelectionMark(), 0);
     EXPECT_EQ(library.Rows().front().number, QStringLiteral("001"));
-    EXPECT_EQ(library.Rows().front().texts().size(), 5);
-    const QStringList names = RowNames(library);
+    const QStringList names = RowTexts(library, kColumnFileName);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
     for (const ListRow &row : library.Rows()) {
         EXPECT_EQ(library.Recordings().at(row.fileIndex).path.section(QLatin1Char('/'), -1), row.fileName);
@@ -159,29 +151,29 @@ TEST(RecordingLibrary, CategoriesSortingAndRowNumbers)
 
     const QStringList all { "20240101_000001_FS.AVI", "20240101_000002_FP.PVR", "20240101_000009_FU.AVI",
         "20240101_000010_FN.AVI", "20240101_000011_FQ.AVI" };
-    EXPECT_EQ(RowNames(library), all);
-    EXPECT_EQ(RowNumbers(library), QStringList({ "001", "002", "003", "004", "005" }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName), all);
+    EXPECT_EQ(RowTexts(library, kColumnNumber), QStringList({ "001", "002", "003", "004", "005" }));
     EXPECT_TRUE(library.Rows().back().kindText.isEmpty());
 
     library.FillList(kCategoryEvent);
-    EXPECT_EQ(RowNames(library), QStringList({ all[0], all[1] }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName), QStringList({ all[0], all[1] }));
     library.FillList(kCategoryManual);
-    EXPECT_EQ(RowNames(library), QStringList({ all[2] }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName), QStringList({ all[2] }));
     library.FillList(kCategoryArchive);
-    EXPECT_EQ(RowNames(library), QStringList({ all[0] }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName), QStringList({ all[0] }));
     library.FillList(kCategoryNormal);
-    EXPECT_EQ(RowNames(library), QStringList({ all[3] }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName), QStringList({ all[3] }));
     EXPECT_EQ(library.Recordings().size(), 6u); // a category change never re-reads the folder
 
     // Newest first and back: the numbers stay with their rows.
     library.FillList(kCategoryAll);
     library.SortList(false);
     EXPECT_FALSE(library.SortAscending());
-    EXPECT_EQ(RowNumbers(library), QStringList({ "005", "004", "003", "002", "001" }));
-    EXPECT_EQ(RowNames(library).front(), all.back());
+    EXPECT_EQ(RowTexts(library, kColumnNumber), QStringList({ "005", "004", "003", "002", "001" }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName).front(), all.back());
     library.SortList(true);
-    EXPECT_EQ(RowNames(library), all);
-    EXPECT_EQ(RowNumbers(library), QStringList({ "001", "002", "003", "004", "005" }));
+    EXPECT_EQ(RowTexts(library, kColumnFileName), all);
+    EXPECT_EQ(RowTexts(library, kColumnNumber), QStringList({ "001", "002", "003", "004", "005" }));
 
     // A row the list refuses drops its file from the table; the other rows still lead to theirs.
     library.FillList(0, [](const ListRow &row) { return !row.fileName.endsWith(QLatin1String("_FU.AVI")); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -18,6 +19,11 @@ struct AppEnvironment {
     QString settingsLocation; // empty: the platform's place for the user's settings
     platform::SettingsBackend *settings = nullptr; // used instead of settingsLocation when set
     UserMessages *messages = nullptr;
+    // The recordings given to the program, as one command line of double-quoted paths (the
+    // recording library splits it); empty when none were given.
+    QString commandLine;
+    // Folders given with --card: each counts as an inserted card that can never be formatted.
+    QStringList cardFolders;
 };
 
 // The application object: lets only one copy run and runs the main window; when that

@@ -8,7 +8,10 @@
 //   decode throughput       the graph flat out (no clock) into a window painting at 60 Hz,
 //                           against `ffmpeg -i FILE -f null -`, best of three turns each
 //   two channels at 2.0     front and rear in step at rate 2, share of late pictures dropped
-//   CPU at rate 1.0         user + system time per second of playback (getrusage)
+//   convert for display     one 1080p picture to 32-bit RGB at the main view's size, as the
+//                           renderer does for every picture it shows
+//   CPU at rate 1.0         user + system time per second of playback (getrusage), against
+//                           `ffmpeg -re` decoding the same files to null right after
 
 #include <benchmark/benchmark.h>
 
@@ -21,9 +24,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "media/playback/CVideoPlayer.h"
+#include "media/playback/ColourConverterFilter.h"
 #include "media/playback/FrameHandoff.h"
 #include "media/playback/VideoSurface.h"
 #include "media/recorder/PowerLossCut.h"
@@ -207,6 +213,22 @@ RunCost FfmpegNull(const QString &path)
     return { std::chrono::duration<double>(Clock::now() - start).count(), ChildCpuSeconds() - cpuBefore };
 }
 
+// ffmpeg -re decoding every file to nothing at once for the given seconds, one process each.
+RunCost FfmpegRealTime(const QStringList &paths, int seconds)
+{
+    std::vector<std::unique_ptr<QProcess>> processes;
+    const double cpuBefore = ChildCpuSeconds();
+    const auto start = Clock::now();
+    for (const QString &path : paths) {
+        processes.push_back(std::make_unique<QProcess>());
+        processes.back()->start(QStringLiteral("ffmpeg"),
+            { "-v", "error", "-re", "-an", "-t", QString::number(seconds), "-i", path, "-f", "null", "-" });
+    }
+    for (auto &process : processes)
+        process->waitForFinished(-1);
+    return { std::chrono::duration<double>(Clock::now() - start).count(), ChildCpuSeconds() - cpuBefore };
+}
+
 RunCost GraphFlatOut(const QString &path, const QSize &windowSize, int64_t *pictures)
 {
     BenchSurface window(windowSize);
@@ -303,6 +325,31 @@ void TwoChannelsAtRate2(benchmark::State &state)
 }
 BENCHMARK(TwoChannelsAtRate2)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
+void ConvertForDisplay(benchmark::State &state)
+{
+    media::ffmpeg::FramePtr picture = media::ffmpeg::MakeFrame();
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = 1920;
+    picture->height = 1080;
+    if (av_frame_get_buffer(picture.get(), 0) < 0) {
+        state.SkipWithError("no picture");
+        return;
+    }
+    // Something that is not flat, so no shortcut can apply.
+    for (int plane = 0; plane < 3; ++plane) {
+        const int rows = plane == 0 ? 1080 : 540;
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < picture->linesize[plane]; ++x)
+                picture->data[plane][y * picture->linesize[plane] + x] = static_cast<uint8_t>(x * 7 + y * 3);
+    }
+    media::ColourConverterFilter converter(QStringLiteral("converter"));
+    for (auto _ : state) {
+        QImage image = converter.ConvertForDisplay(picture.get(), kMainView);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(ConvertForDisplay)->Unit(benchmark::kMillisecond);
+
 void CpuAtRate1(benchmark::State &state)
 {
     const bool bothChannels = state.range(0) != 0;
@@ -330,6 +377,18 @@ void CpuAtRate1(benchmark::State &state)
         state.counters["cpu_%_of_one_core"] = 100.0 * cpu / wall;
         const media::PlaybackStats a = frontPlayer.Graph()->Stats();
         state.counters["dropped"] = static_cast<double>(a.framesDropped);
+        frontPlayer.Close();
+        rearPlayer.Close();
+
+        // The same files decoded at their own pace by ffmpeg, for the share the graph adds on top
+        // of decoding. The graph has no sound device here, so ffmpeg leaves the sound out too.
+        QStringList files { front };
+        if (bothChannels)
+            files << rear;
+        const RunCost ffmpeg = FfmpegRealTime(files, kSeconds);
+        const double ffmpegShare = 100.0 * ffmpeg.cpuSeconds / ffmpeg.wallSeconds;
+        state.counters["ffmpeg_re_cpu_%_of_one_core"] = ffmpegShare;
+        state.counters["graph_vs_ffmpeg_re_cpu"] = (100.0 * cpu / wall) / ffmpegShare;
     }
 }
 BENCHMARK(CpuAtRate1)

@@ -18,7 +18,7 @@ TEST(Capture, IsAtTheVideoSizeWhateverTheWindow)
     EXPECT_FALSE(test.player.CaptureFrame(0, nullptr));
 }
 
-TEST(Window, GetsPicturesAtItsOwnSizeAndAgainAfterRefresh)
+TEST(Window, GetsPicturesAtItsOwnSizeFollowingResizesAndAgainAfterRefresh)
 {
     TestPlayer test({}, QSize(320, 200));
     ASSERT_TRUE(test.Open(Media::CounterAac));
@@ -28,6 +28,17 @@ TEST(Window, GetsPicturesAtItsOwnSizeAndAgainAfterRefresh)
     EXPECT_EQ(first->image.size(), QSize(320, 200));
     EXPECT_EQ(FrameNumberOf(first->image), 0);
 
+    // The next picture after a resize comes at the new size, without a refresh; a capture
+    // stays at the video's size.
+    test.window.Resize(QSize(240, 136));
+    ASSERT_TRUE(test.SeekAndWait(10 * 40));
+    auto resized = test.window.Frames()->TakeLatest();
+    ASSERT_TRUE(resized.has_value());
+    EXPECT_EQ(resized->image.size(), QSize(240, 136));
+    EXPECT_EQ(FrameNumberOf(resized->image), 10);
+    EXPECT_EQ(test.Capture().size(), QSize(160, 120));
+    EXPECT_EQ(test.window.Repaints(), 0);
+
     test.window.Resize(QSize(200, 100));
     EXPECT_EQ(test.player.Refresh(), media::kPlaybackOk);
     EXPECT_EQ(test.window.Repaints(), 1);
@@ -35,7 +46,7 @@ TEST(Window, GetsPicturesAtItsOwnSizeAndAgainAfterRefresh)
     auto repainted = test.window.Frames()->TakeLatest();
     ASSERT_TRUE(repainted.has_value());
     EXPECT_EQ(repainted->image.size(), QSize(200, 100));
-    EXPECT_EQ(FrameNumberOf(repainted->image), 0);
+    EXPECT_EQ(FrameNumberOf(repainted->image), 10);
 }
 
 TEST(Brightness, ChangesThePictureEvenWhilePaused)

@@ -26,7 +26,13 @@ public:
     void AttachFrames(std::shared_ptr<media::FrameHandoff> frames) override { m_frames = std::move(frames); }
     void RepaintVideo() override { ++m_repaints; }
 
-    void Resize(QSize size) { m_size = size; }
+    // As a real window does, tells its renderer the new size at once.
+    void Resize(QSize size)
+    {
+        m_size = size;
+        if (m_frames)
+            m_frames->SetTargetSize(size);
+    }
     media::FrameHandoff *Frames() const { return m_frames.get(); }
     int Repaints() const { return m_repaints; }
 

@@ -96,6 +96,11 @@ TEST(VideoView, FollowsPlaybackAndResizes)
     ASSERT_TRUE(test.player.Open(MediaPath(Media::CounterAac)));
     ASSERT_EQ(test.player.Play(), media::kPlaybackOk);
     ASSERT_TRUE(WaitUntil([&] { return FrameNumberOf(test.view.CurrentImage()) >= 10; }));
+
+    // While playing, the pictures follow a resize by themselves, still readable.
+    test.view.resize(240, 136);
+    ASSERT_TRUE(WaitUntil([&] { return test.view.CurrentImage().size() == QSize(240, 136); }));
+    EXPECT_GE(FrameNumberOf(test.view.CurrentImage()), 10);
     test.player.Pause();
 
     test.view.resize(200, 100);

@@ -25,6 +25,11 @@ bool BrightnessFilter::Supports(AVPixelFormat format)
     return luma.plane == 0 && luma.depth == 8 && luma.step == 1 && luma.shift == 0 && luma.offset == 0;
 }
 
+bool BrightnessFilter::Adjusts(const AVFrame *picture) const
+{
+    return picture && LumaOffset(Brightness()) != 0 && Supports(static_cast<AVPixelFormat>(picture->format));
+}
+
 ffmpeg::FramePtr BrightnessFilter::Apply(const AVFrame *picture) const
 {
     ffmpeg::FramePtr out = ffmpeg::RefFrame(picture);

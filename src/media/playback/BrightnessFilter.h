@@ -23,6 +23,8 @@ public:
 
     int Brightness() const { return m_settings ? m_settings->EffectiveBrightness() : 0; }
 
+    // Whether Apply would change the picture; when not, the picture can be used as it is.
+    bool Adjusts(const AVFrame *picture) const;
     // The adjusted picture, or a new reference to the same picture when there is nothing to do.
     ffmpeg::FramePtr Apply(const AVFrame *picture) const;
 

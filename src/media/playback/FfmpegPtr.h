@@ -61,6 +61,19 @@ namespace ffmpeg {
         return f;
     }
 
+    // Makes dst refer to the same picture as src, reusing dst's frame when it has one (no
+    // allocation for a holder that is given a new picture many times a second).
+    inline void Rereference(FramePtr &dst, const AVFrame *src)
+    {
+        if (!dst) {
+            dst = RefFrame(src);
+            return;
+        }
+        av_frame_unref(dst.get());
+        if (av_frame_ref(dst.get(), src) < 0)
+            dst.reset();
+    }
+
     // Converts a time stamp in a stream's time base to 100 ns units.
     inline MediaTime ToMediaTime(int64_t ts, AVRational timeBase)
     {

@@ -44,6 +44,18 @@ void FrameHandoff::SetListener(std::function<void()> listener)
     m_listener = std::move(listener);
 }
 
+void FrameHandoff::SetTargetSize(QSize size)
+{
+    std::lock_guard lock(m_mutex);
+    m_targetSize = size;
+}
+
+QSize FrameHandoff::TargetSize() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_targetSize;
+}
+
 int FrameHandoff::Pending() const
 {
     std::lock_guard lock(m_mutex);

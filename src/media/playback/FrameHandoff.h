@@ -39,6 +39,11 @@ public:
     // called again.
     void SetListener(std::function<void()> listener);
 
+    // The size the window shows pictures at, set by the window whenever it changes; the renderer
+    // converts the pictures it hands over to it. Empty: the pictures' own size.
+    void SetTargetSize(QSize size);
+    QSize TargetSize() const;
+
     // Pictures waiting for the UI.
     int Pending() const;
     // Counts a picture the renderer gave up before converting it, because the window had not
@@ -53,6 +58,7 @@ private:
     std::mutex m_listenerMutex;
     std::deque<DisplayImage> m_queue;
     std::function<void()> m_listener;
+    QSize m_targetSize;
     int64_t m_dropped = 0;
     int64_t m_pushed = 0;
 };

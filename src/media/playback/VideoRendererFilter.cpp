@@ -47,8 +47,7 @@ void VideoRendererFilter::SetWindow(VideoSurface *window)
 
 void VideoRendererFilter::SetVideoPosition(QSize clientSize)
 {
-    std::lock_guard lock(m_mutex);
-    m_targetSize = clientSize;
+    m_frames->SetTargetSize(clientSize);
 }
 
 bool VideoRendererFilter::ConnectInput(
@@ -118,7 +117,7 @@ void VideoRendererFilter::Show(const VideoFrame &frame, bool always)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_onScreen = ffmpeg::RefFrame(frame.picture.get());
+        ffmpeg::Rereference(m_onScreen, frame.picture.get());
         m_onScreenTime = frame.time;
     }
     ++m_counters.framesShown;
@@ -141,12 +140,13 @@ void VideoRendererFilter::Show(const VideoFrame &frame, bool always)
 
 void VideoRendererFilter::Deliver(const AVFrame *picture, MediaTime time)
 {
-    ffmpeg::FramePtr adjusted = m_brightness ? m_brightness->Apply(picture) : ffmpeg::RefFrame(picture);
-    QSize size;
-    {
-        std::lock_guard lock(m_mutex);
-        size = m_targetSize;
+    // The window may have changed size since the last picture: this one follows it.
+    const QSize size = m_frames->TargetSize();
+    if (!m_brightness || !m_brightness->Adjusts(picture)) {
+        m_frames->Push(DisplayImage { m_converter->ConvertForDisplay(picture, size), time });
+        return;
     }
+    ffmpeg::FramePtr adjusted = m_brightness->Apply(picture);
     QImage image = adjusted ? m_converter->ConvertForDisplay(adjusted.get(), size) : QImage();
     m_frames->Push(DisplayImage { std::move(image), time });
 }
@@ -225,7 +225,7 @@ ffmpeg::FramePtr VideoRendererFilter::PictureOnScreen(QSize *targetSize, MediaTi
 {
     std::lock_guard lock(m_mutex);
     if (targetSize)
-        *targetSize = m_targetSize;
+        *targetSize = m_frames->TargetSize();
     if (time)
         *time = m_onScreenTime;
     return m_onScreen ? ffmpeg::RefFrame(m_onScreen.get()) : nullptr;

@@ -101,7 +101,6 @@ private:
 
     mutable std::mutex m_mutex; // guards what follows
     mutable std::condition_variable m_presented;
-    QSize m_targetSize;
     ffmpeg::FramePtr m_onScreen; // as decoded, before brightness
     MediaTime m_onScreenTime = 0;
     int m_shownSerial = -1;

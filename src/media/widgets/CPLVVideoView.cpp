@@ -31,6 +31,7 @@ void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
         update();
         return;
     }
+    m_frames->SetTargetSize(size());
     // Runs on the renderer's thread: only posts, and at most one post waits at a time. The
     // listener is removed before the window dies, and Qt drops a post whose window died.
     m_frames->SetListener([this] {
@@ -73,6 +74,15 @@ void CPLVVideoView::paintEvent(QPaintEvent *)
     // The picture fills the window whatever its proportions: the skin sizes both video windows to
     // the cameras' shape, and a letterbox would only shrink the picture.
     painter.drawImage(rect(), m_image);
+}
+
+void CPLVVideoView::resizeEvent(QResizeEvent *event)
+{
+    // The renderer converts the next pictures straight to the new size, so painting never has
+    // to scale them again (view modes resize the windows while they play).
+    if (m_frames)
+        m_frames->SetTargetSize(size());
+    QWidget::resizeEvent(event);
 }
 
 void CPLVVideoView::mouseDoubleClickEvent(QMouseEvent *event)

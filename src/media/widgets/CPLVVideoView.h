@@ -14,7 +14,8 @@ class FrameHandoff;
 
 // A channel's video window. The player's renderer hands it pictures, already converted to the
 // window's size, through a FrameHandoff; the window takes the newest one on the UI thread and
-// paints it stretched over its whole client area. Without a picture it is black.
+// paints it stretched over its whole client area (which only scales the pictures that were
+// converted before a resize). Without a picture it is black.
 class CPLVVideoView : public QWidget, public media::VideoSurface
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:

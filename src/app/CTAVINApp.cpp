@@ -1,11 +1,21 @@
 #include "app/CTAVINApp.h"
 
+#include "app/AppLog.h"
 #include "app/CAppRegistry.h"
+#include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
 #include "app/MainWindowStartup.h"
 #include "app/UserMessages.h"
 #include "platform/settings_backend.h"
 #include "platform/single_instance.h"
+#include "skin/SkinRuntime.h"
+#include "skin/core/SkinPackReader.h"
+#include "views/ViewControlFactories.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 
 const QString CTAVINApp::kAlreadyRunningText = QStringLiteral("이미 실행중입니다.");
 
@@ -47,6 +57,26 @@ bool CTAVINApp::RunMainWindow(platform::SettingsBackend &settings)
     CAppRegistry registry(&settings);
     if (!m_environment.messages)
         return false;
-    return RunMainWindowStartup(
-        m_environment.programPath, settings, *m_environment.messages, registry, variables);
+    if (!RunMainWindowStartup(
+            m_environment.programPath, settings, *m_environment.messages, registry, variables))
+        return false;
+
+    skin::SkinRuntime runtime;
+    const QDir folder = QFileInfo(m_environment.programPath).absoluteDir();
+    runtime.SetBaseFolder(folder.absolutePath());
+    if (runtime.LoadPack(folder.filePath(variables.skin)) != skin::kSkinPackOk)
+        qCWarning(lcApp) << "cannot read the skin pack" << folder.filePath(variables.skin);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        runtime.SetMonitorSize(screen->size());
+    RegisterViewControlFactories(runtime);
+
+    CTAVINDlg::Services services;
+    services.commandLine = m_environment.commandLine;
+    services.cardFolders = m_environment.cardFolders;
+    CTAVINDlg window(runtime, variables, std::move(services));
+    if (!window.Init())
+        return false;
+    window.show();
+    window.exec();
+    return true;
 }

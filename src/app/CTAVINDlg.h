@@ -1,0 +1,164 @@
+#pragma once
+
+#include "app/DualPlayback.h"
+#include "app/ViewLayout.h"
+#include "library/RecordingLibrary.h"
+#include "media/GPSArray.h"
+#include "platform/volume_source.h"
+#include "skin/CSkinDialog.h"
+
+#include <QBasicTimer>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CGSensorGraph;
+class CPLVVideoView;
+class CSpeedCtrl;
+struct MainWindowSettings;
+namespace device {
+class CTAVINSDConfig;
+}
+namespace platform {
+class MountWatcher;
+
+}
+namespace skin {
+class CBitmapSlider;
+class CSkinListCtrl;
+}
+
+// The program's main window: the recording list of the card or folder, the two video windows
+// with their players, the speed gauge and the G-sensor graph, and the transport controls. It
+// turns the clicks of its skin controls, its private messages, its timers and the card changes
+// into playback actions.
+class CTAVINDlg : public skin::CSkinDialog
+{
+    Q_OBJECT
+public:
+    // What the window takes from outside; tests replace the parts that reach the user or the
+    // system.
+    struct Services {
+        media::AudioOutputFactory audioOutputs = media::CVideoPlayer::DefaultAudioOutputs();
+        QString commandLine; // recordings given to the program, double-quoted
+        QStringList cardFolders; // folders that count as inserted cards
+        std::unique_ptr<platform::VolumeSource> volumes; // null: the system's cards and cardFolders
+        // The card chooser at start-up: the chosen index, or nothing on Cancel. Empty: the dialog.
+        std::function<std::optional<int>(const QStringList &roots)> chooseCard;
+        // The folder chooser of `open`; empty result when cancelled. Empty: the system's dialog.
+        std::function<QString()> chooseFolder;
+        bool watchMounts = true;
+    };
+
+    CTAVINDlg(skin::SkinRuntime &runtime, MainWindowSettings &settings, Services services,
+        QWidget *parent = nullptr);
+    ~CTAVINDlg() override;
+
+    // Loads the small layout, lists the command line's files or the chosen card and sets up the
+    // controls. False when the skin cannot be loaded (the user was told, a close is posted).
+    bool Init();
+
+    // A card was inserted or removed somewhere.
+    void OnMountsChanged();
+
+    DualPlayback &Playback() { return m_playback; }
+    const library::RecordingLibrary &Library() const { return m_library; }
+    ViewLayout::Mode ViewMode() const { return m_viewMode; }
+    int MainChannel() const { return m_mainChannel; }
+    CPLVVideoView *VideoView(int channel) const { return m_views[channel == DualPlayback::kRear ? 1 : 0]; }
+    skin::CSkinListCtrl *FileList() const;
+    int64_t PositionMs() const { return m_positionMs; }
+    int CurrentRow() const { return m_currentRow; }
+
+    static const QString kBusyOpeningText;
+    static const QString kCardRemovedText;
+    static const QString kNotAvailableText;
+
+protected:
+    bool WindowProc(skin::WindowMessageEvent &message) override;
+    void OnSkinLoaded() override;
+    void timerEvent(QTimerEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+
+private:
+    // Set-up
+    void RegisterHandlers();
+    void SetUpControls();
+    void ChooseCardAtStart();
+    void ShowKeyed(const QString &messageKey, int flags);
+    void ShowPlain(const QString &text, const QString &caption, int flags);
+
+    // The list
+    void FillListControl();
+    void ChooseCategory(int category);
+    void Sort(bool ascending);
+    void OpenFolder();
+    void EmptyList();
+
+    // Playback
+    void OpenRow(int row);
+    bool OpenRecording(const QString &path);
+    void OnPlay();
+    void OnPause();
+    void OnStopButton();
+    void OnStopped();
+    void OnPlaybackStarted(qintptr positionMs);
+    void UpdatePosition(bool fromSlider, int64_t ms);
+    void ResetPositionViews();
+    void SkipBack();
+    void SkipForward();
+    void SeekFromSlider(qintptr ms);
+    void SeekTo(int64_t ms);
+    void Slower();
+    void Faster();
+    void NormalSpeed();
+    void SetBrightness(int brightness);
+    void OnVolumeSlider(qintptr volume);
+    void ResetVolume();
+    void SetMuted(bool muted);
+    void ResetPicture();
+    void SetRepeat(DualPlayback::RepeatMode mode);
+    void OpenNeighbour(int step);
+
+    // Layouts
+    void SetViewMode(ViewLayout::Mode mode);
+    void PlaceVideoWindows();
+    void ShowSpeedGauge(bool show);
+    void SwapChannels();
+    void RefreshButtons();
+
+    void ShowNotAvailable();
+    void CloseWindow();
+
+    CGSensorGraph *Graph() const;
+    CSpeedCtrl *Gauge() const;
+    skin::CBitmapSlider *Slider(const QString &name) const;
+    QString EntryOf(ViewLayout::Mode mode) const;
+
+    MainWindowSettings &m_settings;
+    Services m_services;
+    DualPlayback m_playback;
+    library::RecordingLibrary m_library;
+    std::unique_ptr<device::CTAVINSDConfig> m_config;
+    platform::MountWatcher *m_mountWatcher = nullptr;
+    std::array<CPLVVideoView *, 2> m_views {};
+    ViewLayout m_layout;
+    ViewLayout::Mode m_viewMode = ViewLayout::kSmall;
+    int m_mainChannel = DualPlayback::kFront;
+    int m_category = library::kCategoryAll;
+    int m_currentRow = -1;
+    int64_t m_positionMs = 0;
+    int64_t m_durationMs = 0;
+    int m_timeTop = 613;
+    media::CGPSArray m_gps;
+    QBasicTimer m_positionTimer;
+    QBasicTimer m_repaintTimer;
+    bool m_closing = false;
+};

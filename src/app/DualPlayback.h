@@ -1,0 +1,94 @@
+#pragma once
+
+#include "media/playback/CVideoPlayer.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// The two players of the main window, front then rear, and the playback settings that hold for
+// both and survive from one recording to the next: rate, volume and mute, brightness, repeat
+// mode. It knows nothing of windows beyond the surfaces it is given.
+class DualPlayback
+{
+public:
+    enum Channel { kFront = 0, kRear = 1 };
+    enum class RepeatMode { One = 0, All = 1 };
+    // What a stop message leads to.
+    enum class StopOutcome {
+        Restarted, // repeat one at the end: the same recording goes on from 0
+        Closed, // both players stopped and closed
+    };
+
+    static constexpr double kSkipSeconds = 5.0;
+    static constexpr int kRearVolume = 100;
+
+    explicit DualPlayback(
+        media::AudioOutputFactory audioOutputs = media::CVideoPlayer::DefaultAudioOutputs());
+
+    void SetSurfaces(media::VideoSurface *front, media::VideoSurface *rear);
+    media::CVideoPlayer &Player(int channel) { return channel == kRear ? m_rear : m_front; }
+
+    // Opens the front file; false when it cannot be played (nothing stays open then).
+    bool OpenFront(const QString &path);
+    // Opens a rear file candidate; true when it opened. The last success makes the rear present.
+    bool OpenRear(const QString &path);
+    // Starts both players with the settings in force (rate, brightness, volume).
+    void Start();
+    // Play on a paused recording resumes it where it stands.
+    void Resume();
+    void Pause();
+    // Stops and closes both players.
+    void Close();
+    // The end-of-recording and stop rules: at the end with repeat one the recording restarts,
+    // otherwise both players close.
+    StopOutcome OnStop();
+
+    void SeekMs(int64_t ms);
+    void SkipBack();
+    void SkipForward();
+
+    // Rate steps of 0.25 between 0.5 and 2.0; false when the step changed nothing.
+    bool Slower();
+    bool Faster();
+    void NormalSpeed();
+    float Rate() const { return 1.0f + m_speedAdjustment; }
+
+    void SetVolume(int volume);
+    int Volume() const { return m_volume; }
+    void SetMuted(bool muted);
+    bool Muted() const { return m_muted; }
+    void SetBrightness(int brightness);
+    int Brightness() const { return m_brightness; }
+    // Toggles one channel's decoder option; the rear only with a rear file.
+    void ToggleDecoderOption(int channel);
+    void Refresh();
+
+    media::GraphState State() const { return m_front.State(); }
+    bool IsRunning() const { return State() == media::GraphState::Running; }
+    bool IsPaused() const { return State() == media::GraphState::Paused; }
+    bool IsLoaded() const { return IsRunning() || IsPaused(); }
+    bool RearPresent() const { return m_rearPresent; }
+    int64_t PositionMs() const;
+    int64_t DurationMs() const;
+
+    bool Ended() const { return m_ended; }
+    void SetEnded(bool ended) { m_ended = ended; }
+    RepeatMode Repeat() const { return m_repeat; }
+    void SetRepeat(RepeatMode mode) { m_repeat = mode; }
+
+private:
+    void ApplyVolumes();
+
+    media::CVideoPlayer m_front;
+    media::CVideoPlayer m_rear;
+    std::array<bool, 2> m_decoderToggles {};
+    bool m_rearPresent = false;
+    bool m_ended = false;
+    bool m_muted = false;
+    RepeatMode m_repeat = RepeatMode::All;
+    float m_speedAdjustment = 0.0f;
+    int m_volume = 50;
+    int m_brightness = 0;
+};

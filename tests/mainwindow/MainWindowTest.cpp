@@ -1,0 +1,293 @@
+#include "app/CTAVINDlg.h"
+#include "app/MainWindowMessages.h"
+#include "app/MainWindowSettings.h"
+#include "media/widgets/CPLVVideoView.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/SkinRuntime.h"
+#include "skin/WindowMessageEvent.h"
+#include "skin/core/SkinPackReader.h"
+#include "support/SampleCards.h"
+#include "support/Wait.h"
+#include "views/CGSensorGraph.h"
+#include "views/ViewControlFactories.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace mainwindow;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Shown {
+    QString text;
+    QString caption;
+};
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")), skin::kSkinPackOk);
+        m_runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
+        m_runtime.SetMonitorSize(QSize(1920, 1080));
+        m_runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &caption, int) {
+            m_shown.push_back({ text, caption });
+            return skin::kIdOk;
+        });
+        RegisterViewControlFactories(m_runtime);
+        m_settings.xmlSmall = QStringLiteral("main_small");
+        m_settings.xmlLarge = QStringLiteral("main_large");
+        m_settings.xmlFull = QStringLiteral("main_full");
+    }
+
+    // Opens the window on the given card folders with the first card chosen.
+    void Open(const QStringList &cards)
+    {
+        CTAVINDlg::Services services;
+        services.audioOutputs = {};
+        services.volumes = std::make_unique<platform::FolderVolumeSource>(cards);
+        services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
+        services.chooseFolder = [] { return QString(); };
+        services.watchMounts = false;
+        m_window = std::make_unique<CTAVINDlg>(m_runtime, m_settings, std::move(services));
+        ASSERT_TRUE(m_window->Init());
+        m_window->show();
+    }
+
+    void Click(const char *name, skin::SkinControlType type = skin::kSkinImgButton)
+    {
+        const int id = m_window->GetControlId(type, QString::fromLatin1(name));
+        ASSERT_NE(id, 0) << name;
+        skin::SendWindowMessage(m_window.get(), skin::kMsgCommand, skin::CommandWParam(id, 0));
+    }
+    void ClickRow(int row)
+    {
+        skin::SkinNotifyInfo info;
+        info.idFrom = m_window->GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
+        info.code = skin::kCodeListClick;
+        info.item = row;
+        skin::SendNotify(m_window.get(), info);
+    }
+    void Post(quint32 message, qintptr l = 0) { skin::PostWindowMessage(m_window.get(), message, 0, l); }
+    // Row of the list that shows a recording of the card.
+    int RowOf(const media::recorder::SampleRecordingPlan &plan)
+    {
+        skin::CSkinListCtrl *list = m_window->FileList();
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            if (list->GetItemText(row, library::kColumnFileName) == plan.fileName('F').toUpper())
+                return row;
+        return -1;
+    }
+    bool Playing() { return m_window->Playback().IsRunning(); }
+    int64_t PlayedPictures(int channel) { return m_window->VideoView(channel)->PicturesTaken(); }
+
+    skin::SkinRuntime m_runtime;
+    MainWindowSettings m_settings;
+    std::vector<Shown> m_shown;
+    std::unique_ptr<CTAVINDlg> m_window;
+    const testsupport::SampleCard &m_card = testsupport::SharedSampleCard();
+};
+
+TEST_F(MainWindowTest, ListsTheCardAndPlaysBothChannelsWithTheirViews)
+{
+    Open({ m_card.root });
+    skin::CSkinListCtrl *list = m_window->FileList();
+    ASSERT_NE(list, nullptr);
+    int fronts = 0;
+    for (const auto &plan : m_card.plans)
+        fronts += RowOf(plan) >= 0;
+    EXPECT_EQ(fronts, int(m_card.plans.size()));
+    EXPECT_EQ(list->GetItemCount(), int(m_card.plans.size()));
+
+    // The event category leaves the continuous recordings out.
+    Click("filelist_category_event");
+    EXPECT_GT(list->GetItemCount(), 0);
+    EXPECT_LT(list->GetItemCount(), int(m_card.plans.size()));
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        EXPECT_FALSE(list->GetItemText(row, library::kColumnFileName).endsWith(QLatin1String("N.AVI")));
+    Click("filelist_category_all");
+    EXPECT_EQ(list->GetItemCount(), int(m_card.plans.size()));
+
+    size_t withRear = 0;
+    while (withRear < m_card.plans.size()
+        && !(m_card.plans[withRear].hasRear && m_card.plans[withRear].gpsFix
+            && !m_card.plans[withRear].cutByPowerLoss))
+        ++withRear;
+    ASSERT_LT(withRear, m_card.plans.size());
+    ClickRow(RowOf(m_card.plans[withRear]));
+    ASSERT_TRUE(Playing());
+    EXPECT_TRUE(m_window->Playback().RearPresent());
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        return m_window->GetControl(skin::kSkinImgButton, QStringLiteral("pause"))->isVisible()
+            && PlayedPictures(0) > 0 && PlayedPictures(1) > 0;
+    }));
+    EXPECT_TRUE(m_window->GetControl(skin::kSkinSpeed, QStringLiteral("speed"))->isVisible());
+    auto *graph = m_window->Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor"));
+    EXPECT_GT(graph->Model().SampleCount(), 1u);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->PositionMs() >= 500; }));
+
+    Click("pause");
+    ASSERT_TRUE(m_window->Playback().IsPaused());
+    const int64_t paused = m_window->PositionMs();
+    testsupport::WaitUntil([] { return false; }, 300ms);
+    EXPECT_EQ(m_window->PositionMs(), paused);
+    // Play resumes where it was paused.
+    Click("play");
+    EXPECT_TRUE(Playing());
+    EXPECT_GE(m_window->Playback().PositionMs(), paused - 100);
+
+    Click("stop");
+    EXPECT_EQ(m_window->Playback().State(), media::GraphState::NotBuilt);
+    EXPECT_EQ(m_window->CurrentRow(), RowOf(m_card.plans[withRear])); // stop never advances
+    EXPECT_FALSE(m_window->VideoView(0)->isVisible());
+    EXPECT_TRUE(m_shown.empty());
+}
+
+TEST_F(MainWindowTest, EndOfRecordingFollowsTheRepeatMode)
+{
+    Open({ m_card.root });
+    const int rows = m_window->FileList()->GetItemCount();
+    ASSERT_GE(rows, 2);
+
+    // Repeat all (the start): the last row ends into row 0.
+    ClickRow(rows - 1);
+    ASSERT_TRUE(Playing());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->CurrentRow() == 0 && Playing(); }, 15s));
+
+    // Repeat one: the same recording restarts without closing.
+    Click("repeat_all");
+    EXPECT_TRUE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("repeat_1"))->isVisible());
+    int64_t latest = 0;
+    bool wentBack = false;
+    testsupport::WaitUntil(
+        [&] {
+            const int64_t now = m_window->PositionMs();
+            wentBack = wentBack || (latest > 2000 && now < latest);
+            latest = std::max(latest, now);
+            return wentBack;
+        },
+        15s);
+    EXPECT_TRUE(wentBack);
+    EXPECT_EQ(m_window->CurrentRow(), 0);
+    EXPECT_TRUE(Playing());
+}
+
+TEST_F(MainWindowTest, SpeedStepsAndMuteHoldAcrossRecordings)
+{
+    Open({ m_card.root });
+    ClickRow(0);
+    ASSERT_TRUE(Playing());
+    std::vector<float> rates;
+    for (int i = 0; i < 5; ++i) {
+        skin::SendWindowMessage(m_window.get(), kMsgFaster);
+        rates.push_back(m_window->Playback().Rate());
+    }
+    EXPECT_EQ(rates, (std::vector<float> { 1.25f, 1.5f, 1.75f, 2.0f, 2.0f }));
+    Click("r_speed");
+    rates.clear();
+    for (int i = 0; i < 3; ++i) {
+        skin::SendWindowMessage(m_window.get(), kMsgSlower);
+        rates.push_back(m_window->Playback().Rate());
+    }
+    EXPECT_EQ(rates, (std::vector<float> { 0.75f, 0.5f, 0.5f }));
+
+    Click("sound_on");
+    EXPECT_TRUE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("sound_off"))->isVisible());
+    Click("next_file");
+    EXPECT_EQ(m_window->CurrentRow(), 1);
+    EXPECT_TRUE(m_window->Playback().Muted());
+    EXPECT_FLOAT_EQ(m_window->Playback().Rate(), 0.5f);
+    EXPECT_TRUE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("sound_off"))->isVisible());
+}
+
+TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
+{
+    Open({ m_card.root });
+    Click("change_view"); // nothing loaded: nothing to swap
+    EXPECT_EQ(m_window->MainChannel(), 0);
+    m_window->Playback().SetRepeat(DualPlayback::RepeatMode::One);
+    ClickRow(0);
+    ASSERT_TRUE(Playing());
+
+    Click("l_view");
+    EXPECT_EQ(m_window->ViewMode(), ViewLayout::kLarge);
+    EXPECT_TRUE(Playing());
+    EXPECT_FALSE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("l_view"))->isEnabled());
+    Click("change_view");
+    EXPECT_EQ(m_window->MainChannel(), 1);
+    EXPECT_EQ(m_window->VideoView(1)->geometry(), QRect(5, 48, 1920 - 386 - 5, 1080 - 174 - 48));
+
+    Click("f_view");
+    EXPECT_TRUE(Playing());
+    Click("change_view"); // no swap in the full view
+    EXPECT_EQ(m_window->MainChannel(), 1);
+    EXPECT_FALSE(m_window->VideoView(0)->isVisible());
+
+    Click("s_view");
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(m_window->VideoView(1)->geometry(), QRect(6, 49, 976, 548));
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->PositionMs() > 0; }));
+}
+
+TEST_F(MainWindowTest, CutRecordingPlaysAndBrokenFileIsRefusedWithTheListUsable)
+{
+    QTemporaryDir card;
+    for (const QString &file : m_card.written)
+        QDir(card.path()).mkpath(QFileInfo(file).path()),
+            QFile::copy(m_card.root + '/' + file, card.filePath(file));
+    const auto cut
+        = std::find_if(m_card.plans.begin(), m_card.plans.end(), [](auto &p) { return p.cutByPowerLoss; });
+    ASSERT_NE(cut, m_card.plans.end());
+    const auto good
+        = std::find_if(m_card.plans.begin(), m_card.plans.end(), [](auto &p) { return !p.cutByPowerLoss; });
+    QFile broken(card.filePath(good->relativePath('F')));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("RIFF\0\0\0\0AVI junk", 17);
+    broken.close();
+    Open({ card.path() });
+
+    ClickRow(RowOf(*good));
+    EXPECT_FALSE(Playing());
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].text, m_window->Skin().Text(QStringLiteral("invalid_video")));
+
+    ClickRow(RowOf(*cut));
+    ASSERT_TRUE(Playing());
+    EXPECT_GT(m_window->Playback().DurationMs(), cut->durationMs / 2);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return PlayedPictures(0) > 0; }));
+}
+
+TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesNothing)
+{
+    QTemporaryDir base;
+    const QString listed = base.filePath(QStringLiteral("A")), other = base.filePath(QStringLiteral("B"));
+    for (const QString &root : { listed, other })
+        for (const QString &file : m_card.written)
+            QDir(root).mkpath(QFileInfo(file).path()),
+                QFile::copy(m_card.root + '/' + file, root + '/' + file);
+    Open({ listed, other });
+    ClickRow(0);
+    ASSERT_TRUE(Playing());
+
+    ASSERT_TRUE(QDir(other).removeRecursively());
+    m_window->OnMountsChanged();
+    EXPECT_TRUE(Playing());
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
+    EXPECT_TRUE(m_shown.empty());
+
+    m_window->Playback().Pause(); // lets the listed card's files go
+    ASSERT_TRUE(QDir(listed).removeRecursively());
+    m_window->OnMountsChanged();
+    EXPECT_EQ(m_window->Playback().State(), media::GraphState::NotBuilt);
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), 0);
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].text, CTAVINDlg::kCardRemovedText);
+}
+
+} // namespace

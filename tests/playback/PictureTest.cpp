@@ -1,6 +1,7 @@
 #include "playback/PlaybackTestPlayer.h"
 
 #include "media/playback/BrightnessFilter.h"
+#include "media/playback/ColourConverterFilter.h"
 #include "media/playback/FrameHandoff.h"
 #include "media/playback/VideoDecoderFilter.h"
 
@@ -47,6 +48,41 @@ TEST(Window, GetsPicturesAtItsOwnSizeFollowingResizesAndAgainAfterRefresh)
     ASSERT_TRUE(repainted.has_value());
     EXPECT_EQ(repainted->image.size(), QSize(200, 100));
     EXPECT_EQ(FrameNumberOf(repainted->image), 10);
+}
+
+// A window much lower than the picture: each colour stays where its brightness is, to the last
+// row, whatever the picture's height.
+TEST(Converter, KeepsColoursInPlaceInAWindowMuchLowerThanThePicture)
+{
+    for (const int height : { 96, 91 }) {
+        media::ffmpeg::FramePtr picture = media::ffmpeg::MakeFrame();
+        picture->format = AV_PIX_FMT_YUV420P;
+        picture->width = 64;
+        picture->height = height;
+        ASSERT_GE(av_frame_get_buffer(picture.get(), 0), 0);
+        // Red above row 48, blue from there down.
+        for (int y = 0; y < height; ++y)
+            memset(picture->data[0] + y * picture->linesize[0], y < 48 ? 81 : 41, 64);
+        for (int y = 0; y < (height + 1) / 2; ++y) {
+            memset(picture->data[1] + y * picture->linesize[1], y < 24 ? 90 : 240, 32);
+            memset(picture->data[2] + y * picture->linesize[2], y < 24 ? 240 : 110, 32);
+        }
+        media::ColourConverterFilter converter(QStringLiteral("c"));
+        for (const QSize size : { QSize(32, 24), QSize(40, 30), QSize(64, 10) }) {
+            const QImage image = converter.ConvertForDisplay(picture.get(), size);
+            ASSERT_EQ(image.size(), size);
+            const int boundary = 48 * size.height() / height;
+            for (int y = 0; y < size.height(); ++y) {
+                if (std::abs(y - boundary) <= 1)
+                    continue;
+                const QRgb pixel = image.pixel(size.width() / 2, y);
+                const bool red = qRed(pixel) > 180 && qBlue(pixel) < 60;
+                const bool blue = qBlue(pixel) > 180 && qRed(pixel) < 60;
+                EXPECT_TRUE(y < boundary ? red : blue)
+                    << height << " rows to " << size.height() << ", row " << y << ": " << std::hex << pixel;
+            }
+        }
+    }
 }
 
 TEST(Brightness, ChangesThePictureEvenWhilePaused)

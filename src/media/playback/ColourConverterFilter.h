@@ -46,7 +46,8 @@ private:
         // An image of that size that only the scaler holds, to be written and then shared.
         QImage &FreeImage(QSize size);
     };
-    static QImage Convert(Scaler &scaler, const AVFrame *picture, QSize size, int flags);
+    // skipRows: a picture shown at half its height or less may be read a row in two (or three...).
+    static QImage Convert(Scaler &scaler, const AVFrame *picture, QSize size, int flags, bool skipRows);
 
     PlaybackFilter *m_upstream = nullptr;
     Scaler m_display;

@@ -60,7 +60,11 @@ bool CTAVINApp::RunMainWindow(platform::SettingsBackend &settings)
     if (!RunMainWindowStartup(
             m_environment.programPath, settings, *m_environment.messages, registry, variables))
         return false;
+    return RunWindow(variables);
+}
 
+bool CTAVINApp::RunWindow(MainWindowSettings &variables)
+{
     skin::SkinRuntime runtime;
     const QDir folder = QFileInfo(m_environment.programPath).absoluteDir();
     runtime.SetBaseFolder(folder.absolutePath());

@@ -6,6 +6,7 @@
 #include <memory>
 
 class UserMessages;
+struct MainWindowSettings;
 namespace platform {
 class SettingsBackend;
 class SingleInstanceLock;
@@ -48,6 +49,9 @@ public:
 protected:
     // Runs the main window to its end; returns false when it could not start.
     virtual bool RunMainWindow(platform::SettingsBackend &settings);
+    // Shows the main window with the start-up's settings and returns when it closed; false when
+    // it could not start.
+    virtual bool RunWindow(MainWindowSettings &variables);
 
     const AppEnvironment &Environment() const { return m_environment; }
 

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,7 +53,7 @@ protected:
         services.audioOutputs = {};
         services.volumes = std::make_unique<platform::FolderVolumeSource>(cards);
         services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
-        services.chooseFolder = [] { return QString(); };
+        services.chooseFolder = [this] { return m_folder; };
         services.watchMounts = false;
         m_window = std::make_unique<CTAVINDlg>(m_runtime, m_settings, std::move(services));
         ASSERT_TRUE(m_window->Init());
@@ -84,11 +85,27 @@ protected:
         return -1;
     }
     bool Playing() { return m_window->Playback().IsRunning(); }
+    // Waits for a fresh picture in the channel's window, then grabs the whole window as a user
+    // sees it (kept beside the test for a look) and tells whether that window shows a picture.
+    bool ShowsPicture(int channel, const QString &shotName)
+    {
+        const int64_t before = PlayedPictures(channel);
+        testsupport::WaitUntil([&] { return PlayedPictures(channel) > before; });
+        const QImage shot = m_window->grab().toImage();
+        shot.save(shotName + QStringLiteral(".png"));
+        const QRect area = m_window->VideoView(channel)->geometry();
+        for (int y = area.top(); y < area.bottom(); y += 7)
+            for (int x = area.left(); x < area.right(); x += 7)
+                if (qGray(shot.pixel(x, y)) > 24)
+                    return m_window->VideoView(channel)->isVisible();
+        return false;
+    }
     int64_t PlayedPictures(int channel) { return m_window->VideoView(channel)->PicturesTaken(); }
 
     skin::SkinRuntime m_runtime;
     MainWindowSettings m_settings;
     std::vector<Shown> m_shown;
+    QString m_folder; // what the folder chooser answers
     std::unique_ptr<CTAVINDlg> m_window;
     const testsupport::SampleCard &m_card = testsupport::SharedSampleCard();
 };
@@ -214,9 +231,13 @@ TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
     ClickRow(0);
     ASSERT_TRUE(Playing());
 
+    EXPECT_TRUE(ShowsPicture(0, QStringLiteral("mainwindow-small")));
+    EXPECT_TRUE(ShowsPicture(1, QStringLiteral("mainwindow-small")));
     Click("l_view");
     EXPECT_EQ(m_window->ViewMode(), ViewLayout::kLarge);
     EXPECT_TRUE(Playing());
+    EXPECT_TRUE(ShowsPicture(0, QStringLiteral("mainwindow-large")));
+    EXPECT_TRUE(ShowsPicture(1, QStringLiteral("mainwindow-large")));
     EXPECT_FALSE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("l_view"))->isEnabled());
     Click("change_view");
     EXPECT_EQ(m_window->MainChannel(), 1);
@@ -224,6 +245,7 @@ TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
 
     Click("f_view");
     EXPECT_TRUE(Playing());
+    EXPECT_TRUE(ShowsPicture(1, QStringLiteral("mainwindow-full")));
     Click("change_view"); // no swap in the full view
     EXPECT_EQ(m_window->MainChannel(), 1);
     EXPECT_FALSE(m_window->VideoView(0)->isVisible());
@@ -233,6 +255,36 @@ TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
     EXPECT_EQ(m_window->VideoView(1)->geometry(), QRect(6, 49, 976, 548));
     EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
     EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->PositionMs() > 0; }));
+}
+
+TEST_F(MainWindowTest, SpaceTogglesPauseAndClosingWritesTheSettingsBack)
+{
+    m_settings.volume = 30;
+    Open({ m_card.root });
+    const auto space = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(m_window->FileList(), &press);
+    };
+    space(); // nothing loaded: nothing happens
+    EXPECT_EQ(m_window->Playback().State(), media::GraphState::NotBuilt);
+    ClickRow(0);
+    space();
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsPaused(); }));
+    space();
+    EXPECT_TRUE(Playing());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(m_window->FileList(), &escape);
+    EXPECT_TRUE(m_window->isVisible());
+
+    skin::SendWindowMessage(m_window.get(), skin::kMsgSliderMoved,
+        m_window->GetControlId(skin::kSkinSlider, QStringLiteral("vol_slider")), 72);
+    skin::SendWindowMessage(m_window.get(), kMsgBrightness, 0, -20);
+    Click("close");
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_EQ(m_window->Playback().State(), media::GraphState::NotBuilt);
+    EXPECT_EQ(m_settings.volume, 72);
+    EXPECT_EQ(m_settings.brightness, -20);
+    EXPECT_EQ(QDir(m_settings.lastOpen), QDir(m_card.root));
 }
 
 TEST_F(MainWindowTest, CutRecordingPlaysAndBrokenFileIsRefusedWithTheListUsable)
@@ -267,7 +319,8 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
 {
     QTemporaryDir base;
     const QString listed = base.filePath(QStringLiteral("A")), other = base.filePath(QStringLiteral("B"));
-    for (const QString &root : { listed, other })
+    const QString folder = base.filePath(QStringLiteral("C"));
+    for (const QString &root : { listed, other, folder })
         for (const QString &file : m_card.written)
             QDir(root).mkpath(QFileInfo(file).path()),
                 QFile::copy(m_card.root + '/' + file, root + '/' + file);
@@ -288,6 +341,14 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     EXPECT_EQ(m_window->FileList()->GetItemCount(), 0);
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].text, CTAVINDlg::kCardRemovedText);
+
+    // A folder that is no card is never taken for a removed one.
+    m_folder = folder;
+    Click("open");
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
+    m_window->OnMountsChanged();
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
+    EXPECT_EQ(m_shown.size(), 1u);
 }
 
 } // namespace

@@ -10,14 +10,13 @@
 #include "platform/single_instance.h"
 #include "skin/WindowMessageEvent.h"
 #include "support/Files.h"
-#include "support/Process.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 

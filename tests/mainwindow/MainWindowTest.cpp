@@ -2,6 +2,7 @@
 #include "app/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
 #include "media/widgets/CPLVVideoView.h"
+#include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
@@ -212,6 +213,17 @@ TEST_F(MainWindowTest, SpeedStepsAndMuteHoldAcrossRecordings)
         rates.push_back(m_window->Playback().Rate());
     }
     EXPECT_EQ(rates, (std::vector<float> { 0.75f, 0.5f, 0.5f }));
+
+    // Seeking and skipping move both the players and the position views.
+    skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 2000);
+    EXPECT_EQ(m_window->PositionMs(), 2000);
+    EXPECT_EQ(
+        m_window->Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("play_slider"))->GetPos(),
+        2000);
+    EXPECT_GE(m_window->Playback().PositionMs(), 1900);
+    Click("rew_10");
+    EXPECT_LT(m_window->Playback().PositionMs(), 1000);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->PositionMs() < 1000; }));
 
     Click("sound_on");
     EXPECT_TRUE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("sound_off"))->isVisible());

@@ -373,9 +373,7 @@ void CTAVINDlg::paintEvent(QPaintEvent *event)
 void CTAVINDlg::mousePressEvent(QMouseEvent *event)
 {
     m_repaintTimer.start(kTimerPeriodMs, this);
-    // Large and full views fill the monitor: they are not dragged.
-    if (m_viewMode == ViewLayout::kSmall)
-        CSkinDialog::mousePressEvent(event);
+    CSkinDialog::mousePressEvent(event);
 }
 
 bool CTAVINDlg::eventFilter(QObject *watched, QEvent *event)

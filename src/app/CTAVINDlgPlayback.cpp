@@ -364,6 +364,9 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
     }
     m_viewMode = mode;
     m_layout.SetMonitor(Runtime().MonitorSize());
+    // Large and full views fill the monitor: they have nothing to be dragged by.
+    if (mode != ViewLayout::kSmall)
+        SetDragRect(skin::SkinRect());
     if (mode == ViewLayout::kSmall) {
         showNormal();
         resize(WindowInfo().rect.toQRect().size());

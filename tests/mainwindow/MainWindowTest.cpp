@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -86,6 +87,19 @@ protected:
         return -1;
     }
     bool Playing() { return m_window->Playback().IsRunning(); }
+    // Whether a press on the title bar's drag area would start moving the window.
+    bool Draggable()
+    {
+        const QPointF at(m_window->DragRect().toQRect().center());
+        QMouseEvent press(QEvent::MouseButtonPress, at, m_window->mapToGlobal(at), Qt::LeftButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_window.get(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, m_window->mapToGlobal(at), Qt::LeftButton,
+            Qt::NoButton, Qt::NoModifier);
+        const bool armed = m_window->IsDragArmed();
+        QApplication::sendEvent(m_window.get(), &release);
+        return armed;
+    }
     // Waits for a fresh picture in the channel's window, then grabs the whole window as a user
     // sees it (kept beside the test for a look) and tells whether that window shows a picture.
     bool ShowsPicture(int channel, const QString &shotName)
@@ -243,11 +257,13 @@ TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
     ClickRow(0);
     ASSERT_TRUE(Playing());
 
+    EXPECT_TRUE(Draggable());
     EXPECT_TRUE(ShowsPicture(0, QStringLiteral("mainwindow-small")));
     EXPECT_TRUE(ShowsPicture(1, QStringLiteral("mainwindow-small")));
     Click("l_view");
     EXPECT_EQ(m_window->ViewMode(), ViewLayout::kLarge);
     EXPECT_TRUE(Playing());
+    EXPECT_FALSE(Draggable());
     EXPECT_TRUE(ShowsPicture(0, QStringLiteral("mainwindow-large")));
     EXPECT_TRUE(ShowsPicture(1, QStringLiteral("mainwindow-large")));
     EXPECT_FALSE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("l_view"))->isEnabled());

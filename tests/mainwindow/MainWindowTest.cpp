@@ -315,6 +315,21 @@ TEST_F(MainWindowTest, SpaceTogglesPauseAndClosingWritesTheSettingsBack)
     EXPECT_EQ(QDir(m_settings.lastOpen), QDir(m_card.root));
 }
 
+TEST_F(MainWindowTest, MissingPanelsSaySoAndPlaybackGoesOn)
+{
+    Open({ m_card.root });
+    ClickRow(0);
+    for (const char *button : { "title_map", "title_logo", "title_tool", "main_image_setting" })
+        Click(button);
+    for (quint32 message : { kMsgPrint, kMsgCapture, kMsgToggleStorage, kMsgShowSave, kMsgTitleSettings,
+             kMsgWriteSettings, kMsgFormatCard, kMsgSaveRecordings })
+        skin::SendWindowMessage(m_window.get(), message);
+    ASSERT_EQ(m_shown.size(), 12u);
+    for (const Shown &box : m_shown)
+        EXPECT_EQ(box.text, CTAVINDlg::kNotAvailableText);
+    EXPECT_TRUE(Playing());
+}
+
 TEST_F(MainWindowTest, CutRecordingPlaysAndBrokenFileIsRefusedWithTheListUsable)
 {
     QTemporaryDir card;

@@ -11,11 +11,13 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 
 class CGSensorGraph;
+class QThread;
 class CPLVVideoView;
 class CSpeedCtrl;
 struct MainWindowSettings;
@@ -92,6 +94,10 @@ private:
     void RegisterHandlers();
     void SetUpControls();
     void ChooseCardAtStart();
+    // Lists the card on a worker; the list fills when it is done. A listing still running is
+    // given up.
+    void ListCard(const QString &root);
+    void StopListing();
     void ShowKeyed(const QString &messageKey, int flags);
     void ShowPlain(const QString &text, const QString &caption, int flags);
 
@@ -158,6 +164,8 @@ private:
     int64_t m_durationMs = 0;
     int m_timeTop = 613;
     media::CGPSArray m_gps;
+    QThread *m_lister = nullptr;
+    std::shared_ptr<std::atomic_bool> m_listingCancel;
     QBasicTimer m_positionTimer;
     QBasicTimer m_repaintTimer;
     bool m_closing = false;

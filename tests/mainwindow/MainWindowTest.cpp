@@ -60,6 +60,8 @@ protected:
         m_window = std::make_unique<CTAVINDlg>(m_runtime, m_settings, std::move(services));
         ASSERT_TRUE(m_window->Init());
         m_window->show();
+        // The card is listed on a worker.
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->FileList()->GetItemCount() > 0; }));
     }
 
     void Click(const char *name, skin::SkinControlType type = skin::kSkinImgButton)

@@ -47,7 +47,8 @@ public:
     virtual QSize ClientSize() const = 0;
 
     // Connects the window to a renderer's hand-off (null disconnects it). The window takes
-    // pictures from it on the UI thread.
+    // pictures from it on the UI thread and tells it its client size whenever that changes, so
+    // the next pictures are converted to the new size.
     virtual void AttachFrames(std::shared_ptr<FrameHandoff> frames) = 0;
 
     // Paints the newest picture now (or the last one again).

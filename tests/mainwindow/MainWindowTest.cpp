@@ -49,9 +49,10 @@ protected:
     }
 
     // Opens the window on the given card folders with the first card chosen.
-    void Open(const QStringList &cards)
+    void Open(const QStringList &cards, const QString &commandLine = QString())
     {
         CTAVINDlg::Services services;
+        services.commandLine = commandLine;
         services.audioOutputs = {};
         services.volumes = std::make_unique<platform::FolderVolumeSource>(cards);
         services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
@@ -315,6 +316,15 @@ TEST_F(MainWindowTest, SpaceTogglesPauseAndClosingWritesTheSettingsBack)
     EXPECT_EQ(m_settings.volume, 72);
     EXPECT_EQ(m_settings.brightness, -20);
     EXPECT_EQ(QDir(m_settings.lastOpen), QDir(m_card.root));
+}
+
+TEST_F(MainWindowTest, RecordingsGivenToTheProgramAreListedAndPlayed)
+{
+    const auto &plan = m_card.plans.back();
+    Open({ m_card.root }, QLatin1Char('"') + testsupport::CardFile(plan, 'F') + QLatin1Char('"'));
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), 1);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return Playing(); }));
+    EXPECT_EQ(m_window->FileList()->GetItemText(0, library::kColumnFileName), plan.fileName('F').toUpper());
 }
 
 TEST_F(MainWindowTest, MissingPanelsSaySoAndPlaybackGoesOn)

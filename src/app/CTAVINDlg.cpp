@@ -21,7 +21,6 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QThread>
 
 using namespace mainwindow;
 using skin::kSkinImgButton;
@@ -63,7 +62,7 @@ CTAVINDlg::CTAVINDlg(
 CTAVINDlg::~CTAVINDlg()
 {
     qApp->removeEventFilter(this);
-    StopListing();
+    EndListings();
     m_playback.Close();
     Runtime().Delegates().RemoveOwner(this);
 }
@@ -108,42 +107,6 @@ void CTAVINDlg::ChooseCardAtStart()
     if (choice != device::CardChoice::Selected)
         return;
     ListCard(m_config->GetSelectedDrive());
-}
-
-void CTAVINDlg::ListCard(const QString &root)
-{
-    StopListing();
-    if (root.isEmpty())
-        return;
-    auto cancel = std::make_shared<std::atomic_bool>(false);
-    auto found = std::make_shared<std::vector<library::Recording>>();
-    const library::VideoExtensions extensions = m_library.Extensions();
-    m_listingCancel = cancel;
-    m_lister = QThread::create([root, extensions, cancel, found] {
-        *found = library::ListRecordings(root, extensions, cancel.get());
-    });
-    connect(m_lister, &QThread::finished, this, [this, root, cancel, found] {
-        // A listing given up was deleted by StopListing; its finish may still be queued.
-        if (*cancel)
-            return;
-        m_lister->deleteLater();
-        m_lister = nullptr;
-        m_library.SetListing(root, true, std::move(*found));
-        m_library.FillList(m_category);
-        FillListControl();
-        RefreshButtons();
-    });
-    m_lister->start();
-}
-
-void CTAVINDlg::StopListing()
-{
-    if (!m_lister)
-        return;
-    *m_listingCancel = true;
-    m_lister->wait();
-    delete m_lister;
-    m_lister = nullptr;
 }
 
 void CTAVINDlg::OnSkinLoaded()

@@ -17,6 +17,7 @@
 #include <optional>
 
 class CGSensorGraph;
+class QProgressDialog;
 class QThread;
 class CPLVVideoView;
 class CSpeedCtrl;
@@ -74,6 +75,8 @@ public:
     skin::CSkinListCtrl *FileList() const;
     int64_t PositionMs() const { return m_positionMs; }
     int CurrentRow() const { return m_currentRow; }
+    // Whether a listing runs on a worker (also one given up that has not ended yet).
+    bool IsListing() const { return !m_listings.empty(); }
 
     static const QString kBusyOpeningText;
     static const QString kCardRemovedText;
@@ -94,10 +97,15 @@ private:
     void RegisterHandlers();
     void SetUpControls();
     void ChooseCardAtStart();
-    // Lists the card on a worker; the list fills when it is done. A listing still running is
-    // given up.
+    // Lists a card or a folder on a worker while a progress dialog offers Cancel; the list fills
+    // when it is done. A listing still running is given up; a cancelled one changes nothing.
     void ListCard(const QString &root);
-    void StopListing();
+    // selectCard: the card to select once the listing arrives, or -1.
+    void StartListing(const QString &location, bool isCard, int selectCard);
+    void OnListingFinished(QThread *worker);
+    void CancelListing();
+    void CloseListingProgress();
+    void EndListings();
     void ShowKeyed(const QString &messageKey, int flags);
     void ShowPlain(const QString &text, const QString &caption, int flags);
 
@@ -164,8 +172,18 @@ private:
     int64_t m_durationMs = 0;
     int m_timeTop = 613;
     media::CGPSArray m_gps;
-    QThread *m_lister = nullptr;
-    std::shared_ptr<std::atomic_bool> m_listingCancel;
+    // The listings on workers: the last one is current, the ones before it were given up and
+    // are still ending.
+    struct Listing {
+        QThread *worker = nullptr;
+        std::shared_ptr<std::atomic_bool> cancel;
+        QString location;
+        bool isCard = false;
+        int selectCard = -1;
+        std::shared_ptr<std::vector<library::Recording>> found;
+    };
+    std::vector<Listing> m_listings;
+    QProgressDialog *m_listingProgress = nullptr;
     QBasicTimer m_positionTimer;
     QBasicTimer m_repaintTimer;
     bool m_closing = false;

@@ -60,25 +60,6 @@ void CTAVINDlg::Sort(bool ascending)
     RefreshButtons();
 }
 
-void CTAVINDlg::OpenFolder()
-{
-    const QString chosen = m_services.chooseFolder
-        ? m_services.chooseFolder()
-        : QFileDialog::getExistingDirectory(this, QString(), m_library.Location());
-    QStringList roots;
-    for (int i = 0; i < m_config->GetMatchingDriveCount(); ++i)
-        roots << m_config->GetDrive(i);
-    const library::RecordingLibrary::FolderResult result = m_library.ScanFolder(chosen, roots);
-    if (!result.listed)
-        return;
-    if (result.cardIndex >= 0)
-        m_config->SelectDrive(result.cardIndex);
-    m_category = library::kCategoryAll;
-    m_library.FillList(m_category);
-    FillListControl();
-    RefreshButtons();
-}
-
 void CTAVINDlg::EmptyList()
 {
     ResetPositionViews();

@@ -397,9 +397,21 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].text, CTAVINDlg::kCardRemovedText);
 
-    // A folder that is no card is never taken for a removed one.
+    // A folder chosen with open is listed on a worker: the window's events go on meanwhile. A
+    // second request gives up the first, whose result never shows.
+    bool listedBeforeEvents = true;
+    QMetaObject::invokeMethod(
+        m_window.get(), [&] { listedBeforeEvents = m_window->FileList()->GetItemCount() > 0; },
+        Qt::QueuedConnection);
+    m_folder = m_card.root;
+    Click("open");
     m_folder = folder;
     Click("open");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsListing(); }));
+    EXPECT_FALSE(listedBeforeEvents);
+    EXPECT_EQ(m_window->Library().Location(), folder);
+    EXPECT_FALSE(m_window->Library().IsCard());
+    // A folder that is no card is never taken for a removed one.
     EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
     m_window->OnMountsChanged();
     EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));

@@ -7,6 +7,7 @@
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
 #include "skin/core/SkinPackReader.h"
+#include "support/QtPrinters.h"
 #include "support/SampleCards.h"
 #include "support/Wait.h"
 #include "views/CGSensorGraph.h"
@@ -16,6 +17,8 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -411,6 +414,14 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     EXPECT_FALSE(listedBeforeEvents);
     EXPECT_EQ(m_window->Library().Location(), folder);
     EXPECT_FALSE(m_window->Library().IsCard());
+    // Cancel in the listing's progress dialog leaves the list as it was.
+    m_folder = m_card.root;
+    Click("open");
+    const auto dialogs = m_window->findChildren<QProgressDialog *>();
+    ASSERT_FALSE(dialogs.isEmpty());
+    dialogs.last()->findChild<QPushButton *>()->click();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsListing(); }));
+    EXPECT_EQ(m_window->Library().Location(), folder);
     // A folder that is no card is never taken for a removed one.
     EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
     m_window->OnMountsChanged();

@@ -165,6 +165,8 @@ private:
     std::array<CPLVVideoView *, 2> m_views {};
     ViewLayout m_layout;
     ViewLayout::Mode m_viewMode = ViewLayout::kSmall;
+    // Where the small window stood before a large or full view took the whole monitor.
+    std::optional<QPoint> m_smallPosition;
     int m_mainChannel = DualPlayback::kFront;
     int m_category = library::kCategoryAll;
     int m_currentRow = -1;

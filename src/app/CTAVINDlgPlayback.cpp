@@ -14,6 +14,7 @@
 #include "views/CSpeedCtrl.h"
 
 #include <QFileDialog>
+#include <QScreen>
 
 using namespace mainwindow;
 using skin::kSkinImgButton;
@@ -343,6 +344,8 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         mode = m_viewMode;
         LoadSkin(EntryOf(mode), true);
     }
+    if (m_viewMode == ViewLayout::kSmall && mode != ViewLayout::kSmall)
+        m_smallPosition = pos();
     m_viewMode = mode;
     m_layout.SetMonitor(Runtime().MonitorSize());
     // Large and full views fill the monitor: they have nothing to be dragged by.
@@ -350,8 +353,14 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         SetDragRect(skin::SkinRect());
     if (mode == ViewLayout::kSmall) {
         showNormal();
+        if (m_smallPosition)
+            move(*m_smallPosition);
         resize(WindowInfo().rect.toQRect().size());
     } else {
+        // The layouts are computed for the whole monitor; without a window manager to carry out
+        // the maximise, the window is placed there itself.
+        const QPoint origin = screen() ? screen()->geometry().topLeft() : QPoint();
+        setGeometry(QRect(origin, Runtime().MonitorSize()));
         showMaximized();
     }
     FillListControl();

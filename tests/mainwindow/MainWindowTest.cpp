@@ -266,8 +266,12 @@ TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
     EXPECT_TRUE(Draggable());
     EXPECT_TRUE(ShowsPicture(0, QStringLiteral("mainwindow-small")));
     EXPECT_TRUE(ShowsPicture(1, QStringLiteral("mainwindow-small")));
+    const QPoint smallAt(40, 30);
+    m_window->move(smallAt);
     Click("l_view");
     EXPECT_EQ(m_window->ViewMode(), ViewLayout::kLarge);
+    // The large view covers the monitor even where no window manager carries out the maximise.
+    EXPECT_EQ(m_window->geometry(), QRect(0, 0, 1920, 1080));
     EXPECT_TRUE(Playing());
     EXPECT_FALSE(Draggable());
     EXPECT_TRUE(ShowsPicture(0, QStringLiteral("mainwindow-large")));
@@ -286,6 +290,7 @@ TEST_F(MainWindowTest, ViewModesKeepPlaybackAndSwapFollowsItsRules)
 
     Click("s_view");
     EXPECT_TRUE(Playing());
+    EXPECT_EQ(m_window->pos(), smallAt);
     EXPECT_EQ(m_window->VideoView(1)->geometry(), QRect(6, 49, 976, 548));
     EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));
     EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->PositionMs() > 0; }));

@@ -107,13 +107,16 @@ protected:
         return armed;
     }
     // Waits for a fresh picture in the channel's window, then grabs the whole window as a user
-    // sees it (kept beside the test for a look) and tells whether that window shows a picture.
+    // sees it (kept in mainwindow-shots beside the test program for a look) and tells whether that window
+    // shows a picture.
     bool ShowsPicture(int channel, const QString &shotName)
     {
         const int64_t before = PlayedPictures(channel);
         testsupport::WaitUntil([&] { return PlayedPictures(channel) > before; });
         const QImage shot = m_window->grab().toImage();
-        shot.save(shotName + QStringLiteral(".png"));
+        const QString shots = QCoreApplication::applicationDirPath() + QStringLiteral("/mainwindow-shots");
+        QDir().mkpath(shots);
+        shot.save(shots + QLatin1Char('/') + shotName + QStringLiteral(".png"));
         const QRect area = m_window->VideoView(channel)->geometry();
         for (int y = area.top(); y < area.bottom(); y += 7)
             for (int x = area.left(); x < area.right(); x += 7)

@@ -306,21 +306,24 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
     case kMsgPrintCancel:
         m_repaintTimer.start(kTimerPeriodMs, this);
         return true;
-    case kMsgPrint:
-    case kMsgCapture:
-    case kMsgShowImageControl:
+    // The recorder's settings and the card's storage panels.
     case kMsgToggleStorage:
     case kMsgTitleStorage:
-    case kMsgShowSave:
-    case kMsgTitleSave:
     case kMsgShowSettings:
     case kMsgTitleSettings:
     case kMsgWriteSettings:
     case kMsgReloadSettings:
     case kMsgFormatCard:
+        ShowNotAvailable();
+        return true;
+    // Save, capture and print, image control and the menus.
+    case kMsgPrint:
+    case kMsgCapture:
+    case kMsgShowImageControl:
+    case kMsgShowSave:
+    case kMsgTitleSave:
     case kMsgPrintSave:
     case kMsgSaveRecordings:
-        // The panels behind these messages are not part of this window yet.
         ShowNotAvailable();
         return true;
     default:

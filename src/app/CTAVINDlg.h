@@ -148,6 +148,12 @@ private:
     void SwapChannels();
     void RefreshButtons();
 
+    // The map window (CTAVINDlgMap.cpp).
+
+    // The recorder's settings and the card's storage panels (CTAVINDlgCardPanels.cpp).
+
+    // Save, capture and print, image control and the menus (CTAVINDlgPanels.cpp).
+
     void ShowNotAvailable();
     void CloseWindow();
 
@@ -189,4 +195,10 @@ private:
     QBasicTimer m_positionTimer;
     QBasicTimer m_repaintTimer;
     bool m_closing = false;
+
+    // The map window's state.
+
+    // The settings and storage panels' state.
+
+    // The save, print, image control and menu panels' state.
 };

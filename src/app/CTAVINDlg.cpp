@@ -88,6 +88,7 @@ bool CTAVINDlg::Init()
         m_mountWatcher = new platform::MountWatcher(this);
         connect(m_mountWatcher, &platform::MountWatcher::mountsChanged, this, &CTAVINDlg::OnMountsChanged);
     }
+    CreateMapWindow();
     ShowSpeedGauge(false);
     PlaceVideoWindows();
     return true;
@@ -122,7 +123,7 @@ void CTAVINDlg::RegisterHandlers()
     const auto button = [this](const char *name, std::function<void()> fn) {
         RegisterEvent(QString::fromLatin1(name), kSkinImgButton, skin::kEventClick, skin::ClickDelegate(fn));
     };
-    button("title_map", [this] { ShowNotAvailable(); });
+    button("title_map", [this] { ToggleMapWindow(); });
     button("title_logo", [this] { ShowNotAvailable(); });
     button("title_tool", [this] { ShowNotAvailable(); });
     button("main_image_setting", [this] { ShowNotAvailable(); });
@@ -406,6 +407,7 @@ void CTAVINDlg::CloseWindow()
         return;
     m_closing = true;
     m_positionTimer.stop();
+    DestroyMapWindow();
     m_playback.Close();
     m_settings.volume = m_playback.Volume();
     m_settings.brightness = m_playback.Brightness();

@@ -17,6 +17,7 @@
 #include <optional>
 
 class CGSensorGraph;
+class CMapDlg;
 class QProgressDialog;
 class QThread;
 class CPLVVideoView;
@@ -73,6 +74,7 @@ public:
     int MainChannel() const { return m_mainChannel; }
     CPLVVideoView *VideoView(int channel) const { return m_views[channel == DualPlayback::kRear ? 1 : 0]; }
     skin::CSkinListCtrl *FileList() const;
+    CMapDlg *MapWindow() const { return m_mapDlg; }
     int64_t PositionMs() const { return m_positionMs; }
     int CurrentRow() const { return m_currentRow; }
     // Whether a listing runs on a worker (also one given up that has not ended yet).
@@ -149,6 +151,13 @@ private:
     void RefreshButtons();
 
     // The map window (CTAVINDlgMap.cpp).
+    void CreateMapWindow();
+    void DestroyMapWindow();
+    void ToggleMapWindow();
+    void HideMapWindow();
+    void HandTrackToMap(qintptr positionMs);
+    void PostMapPosition(int64_t ms);
+    void ClearMapTrack();
 
     // The recorder's settings and the card's storage panels (CTAVINDlgCardPanels.cpp).
 
@@ -197,6 +206,7 @@ private:
     bool m_closing = false;
 
     // The map window's state.
+    CMapDlg *m_mapDlg = nullptr; // a child window; null when it could not be made
 
     // The settings and storage panels' state.
 

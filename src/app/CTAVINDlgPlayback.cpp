@@ -187,11 +187,12 @@ void CTAVINDlg::OnStopped()
         view->hide();
 }
 
-void CTAVINDlg::OnPlaybackStarted(qintptr)
+void CTAVINDlg::OnPlaybackStarted(qintptr positionMs)
 {
     if (!m_playback.IsLoaded())
         return;
     RefreshButtons();
+    HandTrackToMap(positionMs);
     ShowSpeedGauge(!m_gps.IsEmpty() && m_viewMode != ViewLayout::kFull);
     m_positionTimer.start(kTimerPeriodMs, this);
 }
@@ -207,6 +208,7 @@ void CTAVINDlg::UpdatePosition(bool fromSlider, int64_t ms)
     }
     if (CSpeedCtrl *gauge = Gauge(); gauge && gauge->HasItems())
         gauge->SetPosition(ms);
+    PostMapPosition(ms);
     // Once per recording: the timer keeps ticking until the stop is handled.
     if (m_playback.IsLoaded() && !m_playback.Ended() && m_durationMs > 0
         && m_durationMs <= ms + kEndToleranceMs) {
@@ -226,6 +228,7 @@ void CTAVINDlg::ResetPositionViews()
         gauge->Clear();
     if (skin::CBitmapSlider *slider = Slider(QStringLiteral("play_slider")))
         slider->SetPos(0);
+    ClearMapTrack();
     m_gps.RemoveAll();
     m_positionMs = 0;
     update();
@@ -337,6 +340,7 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         m_playback.Pause();
         m_positionTimer.stop();
     }
+    HideMapWindow();
     const int selected = FileList() ? FileList()->GetSelectedItem() : -1;
     const int currentRow = m_currentRow;
     if (!LoadSkin(EntryOf(mode), true)) {

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+// The whole-card backup: every file of the card copied into a folder, each copy read back and
+// compared by SHA-256, and a manifest beside the copy that `sha256sum -c` reads. Runs on any
+// thread; it never touches a window.
+
+namespace device {
+
+inline constexpr const char *kBackupManifestName = "SHA256SUMS";
+
+struct BackupProgress {
+    qint64 bytesDone = 0;
+    qint64 bytesTotal = 0;
+    int filesDone = 0;
+    int filesTotal = 0;
+    QString current; // relative path of the file being copied or checked
+};
+
+struct BackupReport {
+    QString destination;
+    int files = 0; // files copied (or checked) in full
+    qint64 bytes = 0;
+    double seconds = 0;
+    QStringList differing; // relative paths whose copy does not match the card (or the manifest)
+    QStringList failed; // "relative path: reason"
+    QString error; // why the backup could not run at all
+    bool cancelled = false;
+
+    // Everything was copied (or checked) and every copy matches.
+    bool ok() const { return error.isEmpty() && !cancelled && differing.isEmpty() && failed.isEmpty(); }
+};
+
+using BackupProgressFn = std::function<void(const BackupProgress &)>;
+
+// Copies the card's tree into destination, which must not exist yet or be an empty folder (so that
+// nothing there is ever overwritten). With cancel set, everything the backup created is removed
+// again and nothing else is touched.
+BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
+    const std::atomic_bool *cancel = nullptr, const BackupProgressFn &progress = {});
+
+// Checks an earlier copy against its manifest: missing files fail, changed files differ.
+BackupReport VerifyBackup(const QString &destination, const std::atomic_bool *cancel = nullptr,
+    const BackupProgressFn &progress = {});
+
+// "12 files, 35.2 MB" for a size in bytes and a file count.
+QString BackupSizeText(qint64 bytes);
+
+} // namespace device

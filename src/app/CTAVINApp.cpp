@@ -68,8 +68,13 @@ bool CTAVINApp::RunWindow(MainWindowSettings &variables)
     skin::SkinRuntime runtime;
     const QDir folder = QFileInfo(m_environment.programPath).absoluteDir();
     runtime.SetBaseFolder(folder.absolutePath());
-    if (runtime.LoadPack(folder.filePath(variables.skin)) != skin::kSkinPackOk)
+    QStringList broken;
+    if (runtime.LoadPack(folder.filePath(variables.skin), &broken) != skin::kSkinPackOk)
         qCWarning(lcApp) << "cannot read the skin pack" << folder.filePath(variables.skin);
+    // The windows of the intact entries still open; the damaged ones are named for whoever
+    // reinstalls the skin.
+    for (const QString &entry : std::as_const(broken))
+        qCWarning(lcApp) << "the skin pack's entry" << entry << "is damaged and was skipped";
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         runtime.SetMonitorSize(screen->size());
     RegisterViewControlFactories(runtime);

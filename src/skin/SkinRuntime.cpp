@@ -59,9 +59,9 @@ bool SkinRuntime::FindPageText(const QString &name, QString *text) const
     return stored.has_value();
 }
 
-int SkinRuntime::LoadPack(const QString &path)
+int SkinRuntime::LoadPack(const QString &path, QStringList *brokenEntries)
 {
-    return LoadSkinPack(path, m_packStore);
+    return LoadSkinPack(path, m_packStore, brokenEntries);
 }
 
 int SkinRuntime::AddDescriptionFolder(const QString &folder)

@@ -55,7 +55,8 @@ public:
 
     // The program-wide pack store; LoadPack reads a pack file into it (a SkinPackResult).
     CSkinPackStore &PackStore() { return m_packStore; }
-    int LoadPack(const QString &path);
+    // Entries of the pack that are damaged are skipped and named in brokenEntries (when given).
+    int LoadPack(const QString &path, QStringList *brokenEntries = nullptr);
 
     // Descriptions by entry name (case-insensitive). Texts added here are found first, then
     // the pack store's entries.

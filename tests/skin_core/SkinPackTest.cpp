@@ -70,11 +70,13 @@ protected:
     int load(const QString &fileName, const QByteArray &bytes)
     {
         m_store.Clear();
-        return LoadSkinPack(write(fileName, bytes), m_store);
+        m_broken.clear();
+        return LoadSkinPack(write(fileName, bytes), m_store, &m_broken);
     }
 
     QTemporaryDir m_dir;
     CSkinPackStore m_store;
+    QStringList m_broken;
 };
 
 // Offsets of the sample pack's records: two descriptions, then the page text.
@@ -237,41 +239,53 @@ struct Damage {
     const char *label;
     std::function<void(QByteArray &)> apply;
     int result;
-    int descriptionsKept; // entries stored before the failure stay stored
+    int descriptionsKept;
+    const char *broken; // the entry named as damaged, or none
 };
 
 class DamagedPacks : public SkinPackFiles, public testing::WithParamInterface<Damage>
 {
 };
 
+// An entry whose data lies outside the file is skipped and named, and the entries after it are
+// still read; a record that cannot be read ends the reading, keeping what came before.
 TEST_P(DamagedPacks, ReturnTheirResult)
 {
     QByteArray bytes = sampleWriter().Build(QStringLiteral("p.skin"));
     GetParam().apply(bytes);
     EXPECT_EQ(load(QStringLiteral("p.skin"), bytes), GetParam().result);
     EXPECT_EQ(m_store.Count(SkinPackTable::Descriptions), GetParam().descriptionsKept);
+    EXPECT_EQ(
+        m_broken, GetParam().broken ? QStringList { QString::fromLatin1(GetParam().broken) } : QStringList());
+    if (GetParam().broken)
+        EXPECT_TRUE(m_store.FindPageText(QStringLiteral("map")).has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(SkinPack, DamagedPacks,
-    testing::Values(Damage { "length_high_half",
-                        [](QByteArray &b) { put64(b, kRecord1 + 528, quint64(1) << 32 | 4); }, 2, 1 },
-        Damage { "length_past_end", [](QByteArray &b) { put64(b, kRecord1 + 528, u64(b, 552)); }, 2, 1 },
-        Damage { "length_huge", [](QByteArray &b) { put64(b, kRecord0 + 528, 0x7FFFFFFF); }, 2, 0 },
-        Damage { "offset_past_end", [](QByteArray &b) { put64(b, kRecord0 + 520, u64(b, 552) + 1); }, 2, 0 },
-        Damage { "offset_wraps", [](QByteArray &b) { put64(b, kRecord1 + 520, ~quint64(0) - 1); }, 2, 1 },
+    testing::Values(
+        Damage { "length_high_half", [](QByteArray &b) { put64(b, kRecord1 + 528, quint64(1) << 32 | 4); }, 2,
+            1, "setup" },
+        Damage {
+            "length_past_end", [](QByteArray &b) { put64(b, kRecord1 + 528, u64(b, 552)); }, 2, 1, "setup" },
+        Damage {
+            "length_huge", [](QByteArray &b) { put64(b, kRecord0 + 528, 0x7FFFFFFF); }, 2, 1, "Main_Small" },
+        Damage { "offset_past_end", [](QByteArray &b) { put64(b, kRecord0 + 520, u64(b, 552) + 1); }, 2, 1,
+            "Main_Small" },
+        Damage {
+            "offset_wraps", [](QByteArray &b) { put64(b, kRecord1 + 520, ~quint64(0) - 1); }, 2, 1, "setup" },
         Damage { "offset_plus_length_past_end",
-            [](QByteArray &b) { put64(b, kRecord1 + 520, u64(b, 552) - 2); }, 2, 1 },
+            [](QByteArray &b) { put64(b, kRecord1 + 520, u64(b, 552) - 2); }, 2, 1, "setup" },
         // The page text record is then read as a third description before the records run out.
-        Damage { "huge_first_count", [](QByteArray &b) { put32(b, 564, 0x7FFFFFFF); }, 2, 3 },
-        Damage { "huge_second_count", [](QByteArray &b) { put32(b, 568, 0x7FFFFFFF); }, 2, 2 },
-        Damage { "negative_first_count", [](QByteArray &b) { put32(b, 564, -5); }, 2, 0 },
+        Damage { "huge_first_count", [](QByteArray &b) { put32(b, 564, 0x7FFFFFFF); }, 2, 3, nullptr },
+        Damage { "huge_second_count", [](QByteArray &b) { put32(b, 568, 0x7FFFFFFF); }, 2, 2, nullptr },
+        Damage { "negative_first_count", [](QByteArray &b) { put32(b, 564, -5); }, 2, 0, nullptr },
         Damage { "negative_counts",
             [](QByteArray &b) {
                 put32(b, 564, -1);
                 put32(b, 568, -1);
             },
-            0, 0 },
-        Damage { "most_negative_count", [](QByteArray &b) { put32(b, 564, INT32_MIN); }, 2, 0 }),
+            0, 0, nullptr },
+        Damage { "most_negative_count", [](QByteArray &b) { put32(b, 564, INT32_MIN); }, 2, 0, nullptr }),
     [](const testing::TestParamInfo<Damage> &info) { return std::string(info.param.label); });
 
 TEST(SkinPackStore, LaterEntryWithTheSameNameWins)

@@ -76,12 +76,19 @@ int packBuild(const QString &sourceDir, const QString &outFile)
 
 int packList(const QString &packFile)
 {
-    const int result = skin::ReadSkinPack(packFile, [](skin::SkinPackEntry &&entry) {
-        cliOut(QStringLiteral("%1\t%2\t%3\n")
-                   .arg(static_cast<int>(entry.table))
-                   .arg(entry.name)
-                   .arg(entry.bytes.size()));
-    });
+    QStringList broken;
+    const int result = skin::ReadSkinPack(
+        packFile,
+        [](skin::SkinPackEntry &&entry) {
+            cliOut(QStringLiteral("%1\t%2\t%3\n")
+                       .arg(static_cast<int>(entry.table))
+                       .arg(entry.name)
+                       .arg(entry.bytes.size()));
+        },
+        &broken);
+    for (const QString &name : std::as_const(broken))
+        cliErr(
+            QStringLiteral("pack list: entry '%1' is damaged (its data lies outside the file)\n").arg(name));
     if (result != skin::kSkinPackOk) {
         cliErr(QStringLiteral("pack list: %1: %2 (result %3)\n")
                    .arg(packFile, QLatin1String(resultText(result)))

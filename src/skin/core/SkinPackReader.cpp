@@ -39,9 +39,11 @@ namespace {
     class PackFile
     {
     public:
-        PackFile(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry)
+        PackFile(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry,
+            QStringList *brokenEntries)
             : m_file(path)
             , m_onEntry(onEntry)
+            , m_brokenEntries(brokenEntries)
         {
         }
 
@@ -70,8 +72,9 @@ namespace {
                 return result;
             // With a negative first count this base lies before the file and the first
             // record of the second table is a short read.
-            return ReadTable(
+            const int pages = ReadTable(
                 pack::kHeaderSize + pack::kRecordSize * descriptions, pageTexts, SkinPackTable::PageTexts);
+            return pages == kSkinPackOk && m_skipped > 0 ? kSkinPackShortRead : pages;
         }
 
     private:
@@ -97,43 +100,51 @@ namespace {
             if (record.size() < pack::kRecordSize)
                 return kSkinPackShortRead;
 
+            const QString name = readName(record, pack::kRecordNameOffset);
             const quint64 dataOffset = readU64(record, pack::kRecordDataOffset);
             const quint64 length = readU64(record, pack::kRecordLengthOffset);
-            if ((length >> 32) != 0 || length > static_cast<quint64>(std::numeric_limits<qint32>::max()) - 2)
-                return kSkinPackShortRead;
             const auto fileSize = static_cast<quint64>(m_fileSize);
-            if (dataOffset > fileSize || length > fileSize - dataOffset)
-                return kSkinPackShortRead;
-            if (!m_file.seek(static_cast<qint64>(dataOffset)))
-                return kSkinPackShortRead;
-            QByteArray bytes = m_file.read(static_cast<qint64>(length));
-            if (bytes.size() != static_cast<qsizetype>(length))
-                return kSkinPackShortRead;
+            const bool inFile = (length >> 32) == 0
+                && length <= static_cast<quint64>(std::numeric_limits<qint32>::max()) - 2
+                && dataOffset <= fileSize && length <= fileSize - dataOffset;
+            QByteArray bytes;
+            if (inFile && m_file.seek(static_cast<qint64>(dataOffset)))
+                bytes = m_file.read(static_cast<qint64>(length));
+            if (!inFile || bytes.size() != static_cast<qsizetype>(length)) {
+                ++m_skipped;
+                if (m_brokenEntries)
+                    m_brokenEntries->append(name);
+                return kSkinPackOk;
+            }
 
             // Each entry's keystream starts afresh from the header key.
             CRC4().Decode(reinterpret_cast<uint8_t *>(bytes.data()), static_cast<size_t>(bytes.size()), m_key,
                 pack::kKeySize);
-            m_onEntry(SkinPackEntry { table, readName(record, pack::kRecordNameOffset), std::move(bytes) });
+            m_onEntry(SkinPackEntry { table, name, std::move(bytes) });
             return kSkinPackOk;
         }
 
         QFile m_file;
         const std::function<void(SkinPackEntry &&)> &m_onEntry;
+        QStringList *m_brokenEntries = nullptr;
+        int m_skipped = 0;
         qint64 m_fileSize = 0;
         uint8_t m_key[pack::kKeySize] = {};
     };
 
 } // namespace
 
-int ReadSkinPack(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry)
+int ReadSkinPack(
+    const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry, QStringList *brokenEntries)
 {
-    return PackFile(path, onEntry).Read();
+    return PackFile(path, onEntry, brokenEntries).Read();
 }
 
-int LoadSkinPack(const QString &path, CSkinPackStore &store)
+int LoadSkinPack(const QString &path, CSkinPackStore &store, QStringList *brokenEntries)
 {
     return ReadSkinPack(
-        path, [&store](SkinPackEntry &&entry) { store.Insert(entry.table, entry.name, entry.bytes); });
+        path, [&store](SkinPackEntry &&entry) { store.Insert(entry.table, entry.name, entry.bytes); },
+        brokenEntries);
 }
 
 } // namespace skin

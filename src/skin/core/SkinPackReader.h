@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -26,9 +27,13 @@ struct SkinPackEntry {
 
 // Reads and decodes every entry of the pack at `path` in file order, handing each to
 // `onEntry`. Returns a SkinPackResult; entries handed out before a failure stay handed out.
-int ReadSkinPack(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry);
+// An entry whose data lies outside the file is skipped and named in `brokenEntries` (when
+// given), and the others are still read: one damaged window must not cost the whole skin. The
+// result is then kSkinPackShortRead. A record that cannot be read itself ends the reading.
+int ReadSkinPack(const QString &path, const std::function<void(SkinPackEntry &&)> &onEntry,
+    QStringList *brokenEntries = nullptr);
 
 // Reads the pack into `store` (which keeps what it already holds). Returns a SkinPackResult.
-int LoadSkinPack(const QString &path, CSkinPackStore &store);
+int LoadSkinPack(const QString &path, CSkinPackStore &store, QStringList *brokenEntries = nullptr);
 
 } // namespace skin

@@ -89,6 +89,7 @@ bool CTAVINDlg::Init()
         connect(m_mountWatcher, &platform::MountWatcher::mountsChanged, this, &CTAVINDlg::OnMountsChanged);
     }
     CreateMapWindow();
+    CreatePlaybackPanels();
     ShowSpeedGauge(false);
     PlaceVideoWindows();
     return true;
@@ -124,9 +125,9 @@ void CTAVINDlg::RegisterHandlers()
         RegisterEvent(QString::fromLatin1(name), kSkinImgButton, skin::kEventClick, skin::ClickDelegate(fn));
     };
     button("title_map", [this] { ToggleMapWindow(); });
-    button("title_logo", [this] { ShowNotAvailable(); });
-    button("title_tool", [this] { ShowNotAvailable(); });
-    button("main_image_setting", [this] { ShowNotAvailable(); });
+    button("title_logo", [this] { ToggleTitleMenu(); });
+    button("title_tool", [this] { ToggleToolMenu(); });
+    button("main_image_setting", [this] { ShowImageControl(); });
     button("close", [this] { CloseWindow(); });
     button("minimize", [this] { showMinimized(); });
     button("stop", [this] { OnStopButton(); });
@@ -305,8 +306,7 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
     case kMsgHideImageControl:
     case kMsgPrintClose:
     case kMsgPrintCancel:
-        m_repaintTimer.start(kTimerPeriodMs, this);
-        return true;
+        return OnPlaybackPanelMessage(message.message());
     // The recorder's settings and the card's storage panels.
     case kMsgToggleStorage:
     case kMsgTitleStorage:
@@ -325,8 +325,7 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
     case kMsgTitleSave:
     case kMsgPrintSave:
     case kMsgSaveRecordings:
-        ShowNotAvailable();
-        return true;
+        return OnPlaybackPanelMessage(message.message());
     default:
         if (message.message() >= kMsgImageNoAction1 && message.message() <= kMsgImageNoAction3)
             return true;

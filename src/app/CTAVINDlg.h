@@ -4,6 +4,7 @@
 #include "app/ViewLayout.h"
 #include "library/RecordingLibrary.h"
 #include "media/GPSArray.h"
+#include "panels/ToolDialogs.h"
 #include "platform/volume_source.h"
 #include "skin/CSkinDialog.h"
 
@@ -17,6 +18,11 @@
 #include <optional>
 
 class CGSensorGraph;
+class CImageControlDlg;
+class CPrintDlg;
+class CSaveDlg;
+class CTitleMenuDlg;
+class CToolMenuDlg;
 class CMapDlg;
 class QProgressDialog;
 class QThread;
@@ -162,6 +168,30 @@ private:
     // The recorder's settings and the card's storage panels (CTAVINDlgCardPanels.cpp).
 
     // Save, capture and print, image control and the menus (CTAVINDlgPanels.cpp).
+public:
+    CSaveDlg *SavePanel() const { return m_savePanel; }
+    CPrintDlg *PrintPanel() const { return m_printPanel; }
+    CImageControlDlg *ImageControlPanel() const { return m_imageControl; }
+    CTitleMenuDlg *TitleMenu() const { return m_titleMenu; }
+    CToolMenuDlg *ToolMenu() const { return m_toolMenu; }
+    // The system dialogs the tools ask through; tests answer in their place.
+    ToolDialogs &Dialogs() { return m_toolDialogs; }
+    // Whether recordings are being copied into a save folder.
+    bool IsSaving() const { return m_saveCopy != nullptr; }
+
+private:
+    void CreatePlaybackPanels();
+    bool OnPlaybackPanelMessage(quint32 message);
+    void ToggleTitleMenu();
+    void ToggleToolMenu();
+    void ShowImageControl();
+    void ShowSavePanel();
+    void SaveRecordings();
+    void OnSaveFinished();
+    void Capture();
+    void SaveCapture();
+    void Print();
+    QPoint FromTopLeft(int dx, int dy) const;
 
     void ShowNotAvailable();
     void CloseWindow();
@@ -210,5 +240,14 @@ private:
 
     // The settings and storage panels' state.
 
-    // The save, print, image control and menu panels' state.
+    // The save, print, image control and menu panels' state. The panels are child windows; a
+    // panel whose skin is missing stays null.
+    CSaveDlg *m_savePanel = nullptr;
+    CPrintDlg *m_printPanel = nullptr;
+    CImageControlDlg *m_imageControl = nullptr;
+    CTitleMenuDlg *m_titleMenu = nullptr;
+    CToolMenuDlg *m_toolMenu = nullptr;
+    ToolDialogs m_toolDialogs = ToolDialogs::System();
+    struct SaveCopy;
+    std::shared_ptr<SaveCopy> m_saveCopy;
 };

@@ -1,0 +1,43 @@
+#include "panels/CPrintInputDlg.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CPrintInputDlg::CPrintInputDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("출력 정보"));
+    auto *layout = new QVBoxLayout(this);
+    const QStringList prefixes = Prefixes();
+    for (int i = 0; i < 3; ++i) {
+        auto *field = new QLineEdit(prefixes[i], this);
+        field->setObjectName(QStringLiteral("header_line_%1").arg(i + 1));
+        field->setMinimumWidth(320);
+        layout->addWidget(field);
+        m_fields[size_t(i)] = field;
+    }
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("확인"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("취소"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    m_fields[0]->setFocus();
+    m_fields[0]->end(false);
+}
+
+QStringList CPrintInputDlg::Prefixes()
+{
+    return { QStringLiteral("1. 차량번호 : "), QStringLiteral("2. 차량종류 : "),
+        QStringLiteral("3. 사고 발생날짜 : ") };
+}
+
+QStringList CPrintInputDlg::Lines() const
+{
+    QStringList lines;
+    for (const QLineEdit *field : m_fields)
+        lines << field->text();
+    return lines;
+}

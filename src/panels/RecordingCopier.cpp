@@ -1,0 +1,115 @@
+#include "panels/RecordingCopier.h"
+
+#include "library/RecordingName.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace panels {
+
+namespace {
+    constexpr qint64 kBlockBytes = 1 << 20;
+
+    QString Tr(const char *text)
+    {
+        return QCoreApplication::translate("RecordingCopier", text);
+    }
+} // namespace
+
+RecordingCopier::RecordingCopier(std::vector<CopyJob> jobs)
+    : m_jobs(std::move(jobs))
+{
+}
+
+std::vector<CopyJob> RecordingCopier::JobsForSave(const QStringList &paths, const QString &folder)
+{
+    std::vector<CopyJob> jobs;
+    const QDir target(folder);
+    for (const QString &path : paths) {
+        QString name = library::FileNameOf(path);
+        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            name.truncate(dot);
+        jobs.push_back({ path, target.filePath(name + QStringLiteral(".avi")),
+            library::ParseRecordingName(path).isRear() });
+    }
+    return jobs;
+}
+
+void RecordingCopier::Run()
+{
+    qint64 total = 0;
+    for (const CopyJob &job : m_jobs)
+        total += QFileInfo(job.source).size();
+    m_totalBytes = total;
+    for (int i = 0; i < int(m_jobs.size()) && !m_cancel; ++i) {
+        m_currentJob = i;
+        if (CopyOne(m_jobs[size_t(i)]))
+            m_written << m_jobs[size_t(i)].destination;
+    }
+    if (m_cancel) {
+        for (const QString &path : std::as_const(m_created))
+            QFile::remove(path);
+        m_written.clear();
+    }
+}
+
+bool RecordingCopier::CopyOne(const CopyJob &job)
+{
+    const auto fail = [&](const QString &reason) {
+        m_failures.push_back({ job.source, job.destination, reason });
+        return false;
+    };
+    QFile source(job.source);
+    if (!source.exists()) {
+        if (job.optional)
+            return false;
+        return fail(Tr("the recording no longer exists"));
+    }
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(source.errorString());
+    const bool existed = QFileInfo::exists(job.destination);
+    QSaveFile target(job.destination);
+    target.setDirectWriteFallback(false);
+    // Unbuffered, so that a write the disk cannot take fails at once with the system's reason.
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(target.errorString());
+    QByteArray block;
+    while (!source.atEnd()) {
+        if (m_cancel) {
+            target.cancelWriting();
+            return false;
+        }
+        block = source.read(kBlockBytes);
+        if (block.isEmpty() && source.error() != QFileDevice::NoError) {
+            target.cancelWriting();
+            return fail(source.errorString());
+        }
+        // A disk that fills up first takes part of a block; writing the rest tells why it stopped.
+        for (qint64 done = 0; done < block.size();) {
+            const qint64 written = target.write(block.constData() + done, block.size() - done);
+            if (written <= 0) {
+                const QString reason = target.errorString();
+                target.cancelWriting();
+                return fail(reason);
+            }
+            done += written;
+        }
+        m_copiedBytes += block.size();
+    }
+    if (!target.commit())
+        return fail(target.errorString());
+    // The copy keeps the recording's time, as the card shows it.
+    QFile copy(job.destination);
+    if (copy.open(QIODevice::ReadWrite))
+        copy.setFileTime(
+            source.fileTime(QFileDevice::FileModificationTime), QFileDevice::FileModificationTime);
+    if (!existed)
+        m_created << job.destination;
+    return true;
+}
+
+} // namespace panels

@@ -1,0 +1,529 @@
+#include "app/CTAVINDlg.h"
+#include "app/MainWindowMessages.h"
+#include "app/MainWindowSettings.h"
+#include "media/widgets/CPLVVideoView.h"
+#include "panels/CImageControlDlg.h"
+#include "panels/CPrintDlg.h"
+#include "panels/CSaveDlg.h"
+#include "panels/CTitleMenuDlg.h"
+#include "panels/CToolMenuDlg.h"
+#include "panels/RecordingCopier.h"
+#include "skin/CBitmapSlider.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/SkinRuntime.h"
+#include "skin/WindowMessageEvent.h"
+#include "skin/core/SkinPackReader.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/QtPrinters.h"
+#include "support/SampleCards.h"
+#include "support/Wait.h"
+#include "views/ViewControlFactories.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace mainwindow;
+using media::recorder::SampleRecordingPlan;
+
+namespace {
+
+// Every message the main window is posted or sent, in order.
+class MessageLog : public QObject
+{
+public:
+    std::vector<quint32> seen;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == skin::WindowMessageEvent::EventType())
+            seen.push_back(static_cast<skin::WindowMessageEvent *>(event)->message());
+        return false;
+    }
+    bool Saw(quint32 message) const { return std::find(seen.begin(), seen.end(), message) != seen.end(); }
+};
+
+class PanelsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")), skin::kSkinPackOk);
+        m_runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
+        m_runtime.SetMonitorSize(QSize(1920, 1080));
+        m_runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &, int) {
+            m_shown << text;
+            return skin::kIdOk;
+        });
+        RegisterViewControlFactories(m_runtime);
+        m_settings.xmlSmall = QStringLiteral("main_small");
+        m_settings.xmlLarge = QStringLiteral("main_large");
+        m_settings.xmlFull = QStringLiteral("main_full");
+        m_settings.xmlTool = QStringLiteral("tool_menu");
+        m_settings.xmlTitle = QStringLiteral("title_menu");
+        m_settings.xmlSave = QStringLiteral("save");
+        m_settings.xmlImgControl = QStringLiteral("img_control");
+        m_settings.xmlPrint = QStringLiteral("print");
+        // A copy of the sample card that tests may change.
+        ASSERT_TRUE(m_work.isValid());
+        m_cardRoot = m_work.filePath(QStringLiteral("card"));
+        QDirIterator files(m_card.root, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString from = files.next();
+            const QString to = m_cardRoot + from.mid(m_card.root.size());
+            QDir().mkpath(QFileInfo(to).path());
+            ASSERT_TRUE(QFile::copy(from, to)) << from.toStdString();
+        }
+    }
+
+    void Open()
+    {
+        CTAVINDlg::Services services;
+        services.audioOutputs = {};
+        services.volumes = std::make_unique<platform::FolderVolumeSource>(QStringList { m_cardRoot });
+        services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
+        services.chooseFolder = [this] {
+            ++m_folderChoices;
+            return QString();
+        };
+        services.watchMounts = false;
+        m_window = std::make_unique<CTAVINDlg>(m_runtime, m_settings, std::move(services));
+        ASSERT_TRUE(m_window->Init());
+        m_window->show();
+        m_window->installEventFilter(&m_log);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->FileList()->GetItemCount() > 0; }));
+    }
+
+    void Click(skin::CSkinDialog *dialog, const char *name, skin::SkinControlType type = skin::kSkinImgButton)
+    {
+        const int id = dialog->GetControlId(type, QString::fromLatin1(name));
+        ASSERT_NE(id, 0) << name;
+        skin::SendWindowMessage(dialog, skin::kMsgCommand, skin::CommandWParam(id, 0));
+        QCoreApplication::processEvents(); // the panels post to the main window
+        QCoreApplication::processEvents();
+    }
+    void Click(const char *name) { Click(m_window.get(), name); }
+    // Plays the first recording that has both channels and a picture.
+    const SampleRecordingPlan &PlayTwoChannelRecording()
+    {
+        const SampleRecordingPlan *plan = nullptr;
+        for (const auto &p : m_card.plans)
+            if (!plan && p.hasRear && !p.cutByPowerLoss)
+                plan = &p;
+        skin::CSkinListCtrl *list = m_window->FileList();
+        for (int row = 0; row < list->GetItemCount(); ++row) {
+            if (list->GetItemText(row, library::kColumnFileName) == plan->fileName('F').toUpper()) {
+                skin::SkinNotifyInfo info;
+                info.idFrom = m_window->GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
+                info.code = skin::kCodeListClick;
+                info.item = row;
+                skin::SendNotify(m_window.get(), info);
+            }
+        }
+        EXPECT_TRUE(testsupport::WaitUntil([&] {
+            return m_window->Playback().IsRunning() && m_window->VideoView(0)->PicturesTaken() > 0
+                && m_window->VideoView(1)->PicturesTaken() > 0;
+        }));
+        return *plan;
+    }
+    QString CardPath(const SampleRecordingPlan &plan, char channel) const
+    {
+        return m_cardRoot + QLatin1Char('/') + plan.relativePath(channel);
+    }
+    // Row of the save panel's list that shows a recording.
+    int SaveRow(const QString &fileName)
+    {
+        skin::CSkinListCtrl *list = m_window->SavePanel()->List();
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            if (list->GetItemText(row, library::kColumnFileName) == fileName.toUpper())
+                return row;
+        return -1;
+    }
+    // A click as the user makes it: on the row's check mark, or on its file name.
+    void ClickSaveRow(int row, bool onMark)
+    {
+        skin::CSkinListCtrl *list = m_window->SavePanel()->List();
+        QRect rect = list->visualItemRect(list->topLevelItem(row));
+        list->scrollToItem(list->topLevelItem(row));
+        rect = list->visualItemRect(list->topLevelItem(row));
+        const int column = onMark ? library::kColumnNumber : library::kColumnFileName;
+        const QPoint at(
+            list->header()->sectionViewportPosition(column) + (onMark ? 8 : 40), rect.center().y());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+    void SaveInto(const QString &folder)
+    {
+        m_window->Dialogs().chooseSaveFolder = [folder](QWidget *, const QString &) { return folder; };
+        Click(m_window->SavePanel(), "filesave_browse");
+        Click(m_window->SavePanel(), "filesave_OK");
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsSaving(); }));
+    }
+    static QStringList FilesIn(const QString &folder)
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    skin::SkinRuntime m_runtime;
+    MainWindowSettings m_settings;
+    QStringList m_shown;
+    int m_folderChoices = 0;
+    MessageLog m_log;
+    QTemporaryDir m_work;
+    QString m_cardRoot;
+    std::unique_ptr<CTAVINDlg> m_window;
+    const testsupport::SampleCard &m_card = testsupport::SharedSampleCard();
+};
+
+TEST_F(PanelsTest, SaveCopiesTheCheckedRecordingsFrontAndRearAsAvi)
+{
+    // One recording as the recorder's other container type.
+    const SampleRecordingPlan *pvr = nullptr;
+    const SampleRecordingPlan *frontOnly = nullptr;
+    for (const auto &plan : m_card.plans) {
+        if (!pvr && plan.hasRear && !plan.cutByPowerLoss)
+            pvr = &plan;
+        if (!frontOnly && !plan.hasRear)
+            frontOnly = &plan;
+    }
+    ASSERT_TRUE(pvr && frontOnly);
+    const auto pvrName = [&](char channel) {
+        QString name = CardPath(*pvr, channel);
+        return name.left(name.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".PVR");
+    };
+    ASSERT_TRUE(QFile::rename(CardPath(*pvr, 'F'), pvrName('F')));
+    ASSERT_TRUE(QFile::rename(CardPath(*pvr, 'R'), pvrName('R')));
+    Open();
+    Click("title_tool");
+    Click(m_window->ToolMenu(), "tool_menu_save");
+    CSaveDlg *panel = m_window->SavePanel();
+    ASSERT_TRUE(panel->isVisible());
+    skin::CSkinListCtrl *list = panel->List();
+    EXPECT_EQ(list->GetItemCount(), int(m_card.plans.size())); // front recordings only
+    EXPECT_EQ(panel->SaveFolder(), CSaveDlg::DefaultSaveFolder());
+
+    // Marks and selection agree whatever the user does.
+    const auto agree = [list] {
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            if (list->GetCheck(row) != list->topLevelItem(row)->isSelected())
+                return false;
+        return true;
+    };
+    const auto checked = [list] {
+        int n = 0;
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            n += list->GetCheck(row);
+        return n;
+    };
+    Click(panel, "filesave_select_all");
+    EXPECT_EQ(checked(), list->GetItemCount());
+    EXPECT_TRUE(agree());
+    Click(panel, "filesave_deselect_all");
+    EXPECT_EQ(checked(), 0);
+    ClickSaveRow(0, false);
+    ClickSaveRow(1, false); // a click on a name selects that row alone
+    EXPECT_EQ(checked(), 1);
+    EXPECT_TRUE(list->GetCheck(1));
+    ClickSaveRow(1, true); // a click on a mark toggles that row only
+    ClickSaveRow(SaveRow(pvrName('F').section(QLatin1Char('/'), -1)), true);
+    ClickSaveRow(SaveRow(frontOnly->fileName('F')), true);
+    EXPECT_EQ(checked(), 2);
+    EXPECT_TRUE(agree());
+
+    const QString target = m_work.filePath(QStringLiteral("saved"));
+    QDir().mkpath(target);
+    SaveInto(target);
+    EXPECT_FALSE(panel->isVisible());
+    const auto avi = [](const SampleRecordingPlan &plan, char channel) {
+        const QString name = plan.fileName(channel);
+        return name.left(name.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".avi");
+    };
+    QStringList expected { avi(*pvr, 'F'), avi(*pvr, 'R'), avi(*frontOnly, 'F') };
+    expected.sort();
+    EXPECT_EQ(FilesIn(target), expected);
+    EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(*pvr, 'R')),
+        testsupport::ReadFile(pvrName('R')));
+    EXPECT_TRUE(m_shown.isEmpty()) << m_shown.join(QLatin1Char('\n')).toStdString();
+
+    // Saving again replaces the earlier copy.
+    ASSERT_TRUE(testsupport::WriteFile(target + QLatin1Char('/') + avi(*pvr, 'F'), "spoilt"));
+    Click("title_logo");
+    Click(m_window->TitleMenu(), "menu_file_save");
+    ASSERT_TRUE(panel->isVisible());
+    ClickSaveRow(SaveRow(pvrName('F').section(QLatin1Char('/'), -1)), true);
+    SaveInto(target);
+    EXPECT_EQ(FilesIn(target), expected);
+    EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(*pvr, 'F')),
+        testsupport::ReadFile(pvrName('F')));
+    EXPECT_TRUE(m_shown.isEmpty());
+}
+
+TEST_F(PanelsTest, FailedCopiesAreReportedAndLeaveNoPartialFile)
+{
+    Open();
+    SendWindowMessage(m_window.get(), kMsgShowSave);
+    CSaveDlg *panel = m_window->SavePanel();
+    skin::CSkinListCtrl *list = panel->List();
+    Click(panel, "filesave_select_all");
+    const QString first = list->GetItemText(0, library::kColumnFileName);
+
+    // A folder where nothing can be created.
+    SaveInto(QStringLiteral("/proc"));
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].contains(first.left(first.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".avi")))
+        << m_shown[0].toStdString();
+    EXPECT_EQ(m_shown[0].count(QLatin1Char('\n')),
+        2 * list->GetItemCount() - 1); // every file; one recording has no rear file
+
+    // A destination that fills up: writing past the limit fails as on a full disk. The earlier
+    // copy of the same name is kept and no partial file is left beside it.
+    const QString target = m_work.filePath(QStringLiteral("full"));
+    QDir().mkpath(target);
+    const QString earlier = target + QLatin1Char('/') + first.left(first.lastIndexOf(QLatin1Char('.')))
+        + QStringLiteral(".avi");
+    ASSERT_TRUE(testsupport::WriteFile(earlier, "earlier copy"));
+    rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit limited = before;
+    limited.rlim_cur = 16 * 1024;
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    Click(panel, "filesave_select_all");
+    m_shown.clear();
+    SaveInto(target);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].contains(QStringLiteral("too large"), Qt::CaseInsensitive))
+        << m_shown[0].toStdString();
+    EXPECT_EQ(FilesIn(target), QStringList { QFileInfo(earlier).fileName() });
+    EXPECT_EQ(testsupport::ReadFile(earlier), "earlier copy");
+}
+
+TEST_F(PanelsTest, CancelledCopyRemovesWhatItCreated)
+{
+    const QString source = m_work.filePath(QStringLiteral("big_FN.AVI"));
+    QFile big(source);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(4) << 30)); // sparse, reads as zeros
+    big.close();
+    const QString small = CardPath(m_card.plans[0], 'F');
+    const QString target = m_work.filePath(QStringLiteral("cancelled"));
+    QDir().mkpath(target);
+    panels::RecordingCopier copier(panels::RecordingCopier::JobsForSave({ small, source }, target));
+    std::unique_ptr<QThread> worker(QThread::create([&] { copier.Run(); }));
+    worker->start();
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return copier.CurrentJob() == 1 && copier.CopiedBytes() > QFileInfo(small).size(); }));
+    // The first copy is there; the second grows where nobody sees it until it is complete.
+    EXPECT_EQ(FilesIn(target).size(), 1);
+    copier.Cancel();
+    ASSERT_TRUE(worker->wait(10000));
+    EXPECT_TRUE(copier.Cancelled());
+    EXPECT_TRUE(copier.Failures().empty());
+    EXPECT_EQ(FilesIn(target), QStringList());
+}
+
+TEST_F(PanelsTest, CaptureSavesTheDecodedFrameWithItsHeaderLines)
+{
+    Open();
+    SendWindowMessage(m_window.get(), kMsgCapture); // nothing loaded yet
+    ASSERT_EQ(m_shown.size(), 1);
+    m_shown.clear();
+    PlayTwoChannelRecording();
+    Click("pause");
+    ASSERT_TRUE(m_window->Playback().IsPaused());
+
+    const QStringList lines { QStringLiteral("1. 차량번호 : 12가3456"),
+        QStringLiteral("2. 차량종류 : 승용차"), QStringLiteral("3. 사고 발생날짜 : 2024-03-07") };
+    m_window->Dialogs().askHeaderLines = [&](QWidget *) { return std::optional<QStringList>(lines); };
+    QString chosen = m_work.filePath(QStringLiteral("crash.jpg"));
+    m_window->Dialogs().chooseCaptureFile = [&](QWidget *, const QString &) { return chosen; };
+    Click("title_tool");
+    Click(m_window->ToolMenu(), "tool_menu_capture");
+    CPrintDlg *panel = m_window->PrintPanel();
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->pos(), m_window->pos() + QPoint(400, 400));
+    EXPECT_EQ(panel->HeaderText(QStringLiteral("model")), lines[1]);
+    EXPECT_EQ(panel->Image().size(), QSize(1920, 1080)); // the decoded picture, not the window
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
+
+    Click(panel, "print_ok");
+    EXPECT_FALSE(panel->isVisible());
+    const QString saved = m_work.filePath(QStringLiteral("crash_front.jpg"));
+    QImageReader reader(saved);
+    EXPECT_EQ(reader.format(), "jpeg");
+    const QImage picture = reader.read();
+    ASSERT_EQ(picture.size(), QSize(1920, 1080));
+    // The lines stand on white bands at the top left; the scene below them is not white.
+    const auto whiteShare = [&](const QRect &area) {
+        int white = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                white += qGray(picture.pixel(x, y)) > 235;
+        return double(white) / (area.width() * area.height());
+    };
+    EXPECT_GT(whiteShare(QRect(0, 22, 60, 56)), 0.5);
+    EXPECT_LT(whiteShare(QRect(0, 22, 60, 56)), 0.97); // the letters are in it
+    EXPECT_LT(whiteShare(QRect(0, 300, 60, 56)), 0.5);
+
+    // The rear channel in the main area, and a name without extension.
+    Click("change_view");
+    chosen = m_work.filePath(QStringLiteral("report"));
+    SendWindowMessage(m_window.get(), kMsgCapture);
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->Image().size(), QSize(1280, 720));
+    Click(panel, "print_ok");
+    EXPECT_EQ(QImageReader(m_work.filePath(QStringLiteral("report_rear.jpg"))).size(), QSize(1280, 720));
+    EXPECT_TRUE(m_shown.isEmpty());
+}
+
+TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
+{
+    Open();
+    const SampleRecordingPlan &plan = PlayTwoChannelRecording();
+    const QString pdf = m_work.filePath(QStringLiteral("print.pdf"));
+    bool landscape = false;
+    m_window->Dialogs().choosePrinter = [&](QWidget *, QPrinter &printer) {
+        landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    Click("title_tool");
+    Click(m_window->ToolMenu(), "tool_menu_print");
+    EXPECT_TRUE(landscape);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
+
+    const testsupport::ProcessResult info = testsupport::RunProgram(QStringLiteral("pdfinfo"), { pdf });
+    ASSERT_TRUE(info.ok()) << info.err.toStdString();
+    EXPECT_TRUE(info.out.contains("Pages:           1\n")) << info.out.toStdString();
+    const QByteArray size = info.out.mid(info.out.indexOf("Page size:"));
+    const QList<QByteArray> words = size.simplified().split(' ');
+    ASSERT_GE(words.size(), 5);
+    EXPECT_GT(words[2].toDouble(), words[4].toDouble()); // landscape
+    const testsupport::ProcessResult text
+        = testsupport::RunProgram(QStringLiteral("pdftotext"), { pdf, QStringLiteral("-") });
+    EXPECT_TRUE(QString::fromUtf8(text.out).contains(
+        QStringLiteral("Viewer Image-%1 [front]").arg(plan.fileName('F').toUpper())))
+        << text.out.toStdString();
+    // The first page as a picture, kept beside the test program for a look.
+    testsupport::RunProgram(QStringLiteral("pdftoppm"),
+        { QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-singlefile"),
+            pdf, QCoreApplication::applicationDirPath() + QStringLiteral("/panels-print-page") });
+    EXPECT_TRUE(m_shown.isEmpty());
+}
+
+TEST_F(PanelsTest, ImageControlSpeedFollowsTheMainWindowAndBrightnessStartsInRange)
+{
+    m_settings.brightness = 80;
+    Open();
+    PlayTwoChannelRecording();
+    Click("main_image_setting");
+    CImageControlDlg *panel = m_window->ImageControlPanel();
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->pos(), m_window->pos() + QPoint(497, 182));
+    EXPECT_EQ(panel->Slider()->GetPos(), 100);
+    EXPECT_EQ(panel->SpeedText(), QStringLiteral("1.00배"));
+
+    const auto press = [&](const char *button, int times) {
+        for (int i = 0; i < times; ++i)
+            Click(panel, button);
+    };
+    press("image_control_fast", 5);
+    EXPECT_EQ(panel->SpeedText(), QStringLiteral("2.00배"));
+    EXPECT_FLOAT_EQ(m_window->Playback().Rate(), 2.0f);
+    press("image_control_slow", 3);
+    EXPECT_EQ(panel->SpeedText(), QStringLiteral("1.25배"));
+    EXPECT_FLOAT_EQ(m_window->Playback().Rate(), 1.25f);
+    press("image_control_slow", 4);
+    EXPECT_EQ(panel->SpeedText(), QStringLiteral("0.50배"));
+    EXPECT_FLOAT_EQ(m_window->Playback().Rate(), 0.5f);
+    press("image_control_normal", 1);
+    EXPECT_FLOAT_EQ(m_window->Playback().Rate(), 1.0f);
+
+    // Page 2: brightness, set and reset.
+    Click(panel, "image_control_category_02");
+    EXPECT_TRUE(panel->Slider()->isVisible());
+    EXPECT_FALSE(panel->GetControl(skin::kSkinImgButton, QStringLiteral("image_control_fast"))->isVisible());
+    skin::PostWindowMessage(panel, skin::kMsgSliderMoved,
+        quintptr(panel->GetControlId(skin::kSkinSlider, QStringLiteral("image_control_cat2_1_slider"))), 20);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_window->Playback().Brightness(), -30);
+    Click(panel, "image_control_reset");
+    EXPECT_EQ(panel->Slider()->GetPos(), 50);
+    EXPECT_EQ(m_window->Playback().Brightness(), 0);
+
+    Click(panel, "image_control_category_01");
+    const int64_t before = m_window->Playback().PositionMs();
+    Click(panel, "image_control_ff");
+    EXPECT_TRUE(m_log.Saw(kMsgSkipForward));
+    EXPECT_GE(m_window->Playback().PositionMs(),
+        std::min<int64_t>(before + 1000, m_window->Playback().DurationMs() - 500));
+    Click(panel, "image_control_close");
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
+{
+    Open();
+    m_window->move(40, 30);
+    Click("title_logo");
+    CTitleMenuDlg *title = m_window->TitleMenu();
+    ASSERT_TRUE(title->isVisible());
+    EXPECT_EQ(title->pos(), m_window->pos() + QPoint(6, 49));
+    Click("title_tool"); // the tool menu replaces the title menu
+    CToolMenuDlg *tool = m_window->ToolMenu();
+    EXPECT_FALSE(title->isVisible());
+    ASSERT_TRUE(tool->isVisible());
+    EXPECT_EQ(tool->pos(), m_window->pos() + QPoint(132, 71));
+
+    int printers = 0;
+    m_window->Dialogs().choosePrinter = [&](QWidget *, QPrinter &) { return ++printers, false; };
+    PlayTwoChannelRecording();
+    const std::pair<const char *, quint32> tools[]
+        = { { "tool_menu_print", kMsgPrint }, { "tool_menu_capture", kMsgCapture },
+              { "tool_menu_screen_setting", kMsgShowImageControl }, { "tool_menu_drive", kMsgToggleStorage },
+              { "tool_menu_save", kMsgShowSave }, { "tool_menu_bb_setting", kMsgShowSettings } };
+    m_window->Dialogs().askHeaderLines = [](QWidget *) { return std::nullopt; };
+    for (const auto &[button, message] : tools) {
+        Click(tool, button);
+        EXPECT_TRUE(m_log.Saw(message)) << button;
+        EXPECT_TRUE(tool->isVisible()) << button; // the tool menu stays open
+    }
+    EXPECT_EQ(printers, 1);
+    EXPECT_TRUE(m_window->ImageControlPanel()->isVisible());
+    EXPECT_TRUE(m_window->SavePanel()->isVisible());
+    Click(tool, "tool_menu_close");
+    EXPECT_FALSE(tool->isVisible());
+    EXPECT_TRUE(m_log.Saw(kMsgHideToolMenu));
+
+    const std::pair<const char *, quint32> menu[] = { { "menu_file_open", kMsgOpenFolder },
+        { "menu_file_save", kMsgTitleSave }, { "menu_storage_setting", kMsgTitleStorage },
+        { "menu_BB_setting", kMsgTitleSettings }, { "menu_info", kMsgProgramInfo } };
+    for (const auto &[button, message] : menu) {
+        Click("title_logo");
+        ASSERT_TRUE(title->isVisible());
+        Click(title, button);
+        EXPECT_TRUE(m_log.Saw(message)) << button;
+        EXPECT_FALSE(title->isVisible()) << button; // each closes the menu
+    }
+    EXPECT_EQ(m_folderChoices, 1);
+    EXPECT_TRUE(m_shown.filter(QStringLiteral("Model\t")).size() == 1)
+        << m_shown.join(QLatin1Char('|')).toStdString();
+    Click("title_logo");
+    Click(title, "menu_close");
+    EXPECT_FALSE(m_window->isVisible());
+}
+
+} // namespace

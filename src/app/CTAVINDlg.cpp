@@ -90,6 +90,7 @@ bool CTAVINDlg::Init()
     }
     CreateMapWindow();
     CreatePlaybackPanels();
+    CreateCardPanels();
     ShowSpeedGauge(false);
     PlaceVideoWindows();
     return true;
@@ -310,12 +311,20 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
     // The recorder's settings and the card's storage panels.
     case kMsgToggleStorage:
     case kMsgTitleStorage:
+        ToggleStoragePanel();
+        return true;
     case kMsgShowSettings:
     case kMsgTitleSettings:
+        ShowSettingsPanel();
+        return true;
     case kMsgWriteSettings:
+        WriteCardSettings(-1);
+        return true;
     case kMsgReloadSettings:
+        OnCardListed();
+        return true;
     case kMsgFormatCard:
-        ShowNotAvailable();
+        FormatStorageCard();
         return true;
     // Save, capture and print, image control and the menus.
     case kMsgPrint:

@@ -5,6 +5,7 @@
 #include "library/RecordingLibrary.h"
 #include "media/GPSArray.h"
 #include "panels/ToolDialogs.h"
+#include "platform/card_formatter.h"
 #include "platform/volume_source.h"
 #include "skin/CSkinDialog.h"
 
@@ -17,7 +18,9 @@
 #include <memory>
 #include <optional>
 
+class CBBSettingDlg;
 class CGSensorGraph;
+class CStorageDlg;
 class CImageControlDlg;
 class CPrintDlg;
 class CSaveDlg;
@@ -61,6 +64,8 @@ public:
         // The folder chooser of `open`; empty result when cancelled. Empty: the system's dialog.
         std::function<QString()> chooseFolder;
         bool watchMounts = true;
+        // Formats the cards. Null: the system's (udisks2).
+        std::unique_ptr<platform::CardFormatter> cardFormatter;
     };
 
     CTAVINDlg(skin::SkinRuntime &runtime, MainWindowSettings &settings, Services services,
@@ -166,6 +171,25 @@ private:
     void ClearMapTrack();
 
     // The recorder's settings and the card's storage panels (CTAVINDlgCardPanels.cpp).
+public:
+    CBBSettingDlg *SettingsPanel() const { return m_settingsPanel; }
+    CStorageDlg *StoragePanel() const { return m_storagePanel; }
+
+private:
+    void CreateCardPanels();
+    void HideCardPanels();
+    void ToggleStoragePanel();
+    void ShowSettingsPanel();
+    // Runs the settings panel's write (and the format it may ask for) for a card index, -1 for the
+    // selected card; then the storage panel reads that card again.
+    void WriteCardSettings(int driveIndex);
+    void StopPlaybackBeforeFormat();
+    // The storage panel's format request, for the card that panel shows.
+    void FormatStorageCard();
+    // A card was listed, or the user cancelled the settings: the panel shows the card's settings.
+    void OnCardListed();
+    // The index among the offered cards of the listed card, or the first one.
+    int ListedCardIndex() const;
 
     // Save, capture and print, image control and the menus (CTAVINDlgPanels.cpp).
 public:
@@ -239,6 +263,8 @@ private:
     CMapDlg *m_mapDlg = nullptr; // a child window; null when it could not be made
 
     // The settings and storage panels' state.
+    CBBSettingDlg *m_settingsPanel = nullptr;
+    CStorageDlg *m_storagePanel = nullptr;
 
     // The save, print, image control and menu panels' state. The panels are child windows; a
     // panel whose skin is missing stays null.

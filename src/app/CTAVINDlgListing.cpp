@@ -88,6 +88,8 @@ void CTAVINDlg::OnListingFinished(QThread *worker)
     m_library.SetListing(listing.location, listing.isCard, std::move(*listing.found));
     FillListControl();
     RefreshButtons();
+    if (listing.isCard)
+        OnCardListed();
 }
 
 void CTAVINDlg::CancelListing()

@@ -341,6 +341,7 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         m_positionTimer.stop();
     }
     HideMapWindow();
+    HideCardPanels();
     const int selected = FileList() ? FileList()->GetSelectedItem() : -1;
     const int currentRow = m_currentRow;
     if (!LoadSkin(EntryOf(mode), true)) {

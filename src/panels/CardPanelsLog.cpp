@@ -1,0 +1,3 @@
+#include "panels/CardPanelsLog.h"
+
+Q_LOGGING_CATEGORY(lcCardPanels, "tavin.cardpanels")

@@ -1,0 +1,554 @@
+#include "app/CTAVINDlg.h"
+#include "app/MainWindowMessages.h"
+#include "app/MainWindowSettings.h"
+#include "device/CTAVINSDConfig.h"
+#include "device/CardBackup.h"
+#include "panels/CBBSettingDlg.h"
+#include "panels/CStorageDlg.h"
+#include "skin/CBitmapSlider.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/SkinRuntime.h"
+#include "skin/WindowMessageEvent.h"
+#include "skin/core/SkinPackReader.h"
+#include "support/Files.h"
+#include "support/Process.h"
+#include "support/QtPrinters.h"
+#include "support/SampleCards.h"
+#include "support/Wait.h"
+#include "views/ViewControlFactories.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+// The system's side of cards: the test's folders are removable cards with a block device.
+class TestCards : public platform::VolumeSource
+{
+public:
+    explicit TestCards(QStringList roots)
+        : m_roots(std::move(roots))
+    {
+    }
+    std::vector<platform::MountedVolume> removableVolumes() const override
+    {
+        std::vector<platform::MountedVolume> volumes;
+        for (const QString &root : m_roots)
+            volumes.push_back(
+                { root, QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"), QStringLiteral("8:17") });
+        return volumes;
+    }
+
+private:
+    QStringList m_roots;
+};
+
+// The system's formatter: a completed format leaves the card empty.
+class FakeFormatter : public platform::CardFormatter
+{
+public:
+    platform::FormatStatus status = platform::FormatStatus::Formatted;
+    int calls = 0;
+    std::optional<platform::VolumeGeometry> queryGeometry(const QString &) override
+    {
+        return platform::VolumeGeometry { QStringLiteral("FAT32"), 32768, 512 };
+    }
+    platform::FormatResult format(
+        const platform::MountedVolume &card, const QString &, const QString &, quint32) override
+    {
+        ++calls;
+        if (status == platform::FormatStatus::Formatted) {
+            QDir(card.root).removeRecursively();
+            QDir().mkpath(card.root);
+        }
+        return { status, card.root,
+            status == platform::FormatStatus::Failed ? QStringLiteral("I/O error") : QString() };
+    }
+};
+
+// Stands in for the main window: keeps what the panels post to it.
+class Receiver : public QWidget
+{
+public:
+    std::vector<std::pair<quint32, quintptr>> messages;
+    bool got(quint32 message) const
+    {
+        return std::any_of(
+            messages.begin(), messages.end(), [&](const auto &m) { return m.first == message; });
+    }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == skin::WindowMessageEvent::EventType()) {
+            const auto &m = static_cast<skin::WindowMessageEvent &>(*event);
+            messages.emplace_back(m.message(), m.wParam());
+            return true;
+        }
+        return QWidget::event(event);
+    }
+};
+
+struct Shown {
+    QString text;
+    QString caption;
+};
+
+QString ItemValue(const QString &setupPath, const char *id)
+{
+    const QString text = QString::fromUtf8(ReadFile(setupPath));
+    const QString marker = QStringLiteral("id=\"%1\" value=\"").arg(QLatin1String(id));
+    const qsizetype at = text.indexOf(marker);
+    return at < 0 ? QString() : text.mid(at + marker.size()).section(QLatin1Char('"'), 0, 0);
+}
+
+QStringList FilesUnder(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next().mid(root.size() + 1);
+    files.sort();
+    return files;
+}
+
+class CardPanelsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_tmp.isValid());
+        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")), skin::kSkinPackOk);
+        m_runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
+        m_runtime.SetMonitorSize(QSize(1920, 1080));
+        m_runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &caption, int) {
+            m_shown.push_back({ text, caption });
+            return m_answer(text);
+        });
+        m_runtime.SetUrlOpener([this](const QUrl &url) { m_opened.push_back(url); });
+        RegisterViewControlFactories(m_runtime);
+    }
+
+    // A copy of the sample card in the test's own folder.
+    QString CopyCard(const QString &name)
+    {
+        const QString source = testsupport::SharedSampleCard().root;
+        const QString root = m_tmp.filePath(name);
+        for (const QString &file : FilesUnder(source)) {
+            QDir().mkpath(QFileInfo(root + QLatin1Char('/') + file).path());
+            EXPECT_TRUE(QFile::copy(source + QLatin1Char('/') + file, root + QLatin1Char('/') + file));
+        }
+        return root;
+    }
+
+    // A configuration object whose one card is root, selected, with the fake formatter.
+    std::unique_ptr<device::CTAVINSDConfig> Config(const QString &root)
+    {
+        auto config = std::make_unique<device::CTAVINSDConfig>();
+        config->SetVolumeSource(std::make_unique<TestCards>(QStringList { root }));
+        auto formatter = std::make_unique<FakeFormatter>();
+        m_formatter = formatter.get();
+        config->SetCardFormatter(std::move(formatter));
+        EXPECT_EQ(config->ScanDrives(false), 1);
+        EXPECT_TRUE(config->SelectDrive(0));
+        return config;
+    }
+
+    static void Click(QWidget *dialog, skin::CSkinDialog &owner, const QString &name)
+    {
+        const int id = owner.GetControlId(skin::kSkinImgButton, name);
+        ASSERT_NE(id, 0) << name.toStdString();
+        skin::SendWindowMessage(dialog, skin::kMsgCommand, skin::CommandWParam(id, 0));
+    }
+    static void Click(skin::CSkinDialog &dialog, const char *name)
+    {
+        Click(&dialog, dialog, QString::fromLatin1(name));
+    }
+    static void MoveSlider(CBBSettingDlg &panel, int position)
+    {
+        const QString name = QStringLiteral("BB_memory_rate_slider");
+        panel.Control<skin::CBitmapSlider>(skin::kSkinSlider, name)->SetPos(position);
+        skin::SendWindowMessage(
+            &panel, skin::kMsgSliderMoved, quintptr(panel.GetControlId(skin::kSkinSlider, name)), position);
+    }
+    static int SliderPos(CBBSettingDlg &panel)
+    {
+        return panel.Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("BB_memory_rate_slider"))
+            ->GetPos();
+    }
+    static bool Enabled(skin::CSkinDialog &dialog, const QString &name)
+    {
+        return dialog.GetControl(skin::kSkinImgButton, name)->isEnabled();
+    }
+    bool Asked(const QString &part) const
+    {
+        return std::any_of(
+            m_shown.begin(), m_shown.end(), [&](const Shown &s) { return s.text.contains(part); });
+    }
+
+    QTemporaryDir m_tmp;
+    skin::SkinRuntime m_runtime;
+    std::vector<Shown> m_shown;
+    std::vector<QUrl> m_opened;
+    std::function<int(const QString &)> m_answer = [](const QString &) { return int(skin::kIdOk); };
+    FakeFormatter *m_formatter = nullptr;
+    Receiver m_parent;
+};
+
+// The option groups of the panel, buttons in the order of their choices.
+const std::vector<QStringList> kGroups = {
+    { "BB_sensor_drive_shock_low", "BB_sensor_drive_shock_normal", "BB_sensor_drive_shock_high" },
+    { "BB_sensor_parking_shock_low", "BB_sensor_parking_shock_normal", "BB_sensor_parking_shock_high" },
+    { "BB_sensor_parking_motion_low", "BB_sensor_parking_motion_normal", "BB_sensor_parking_motion_high" },
+    { "BB_display_off_15", "BB_display_off_30", "BB_display_off_60", "BB_display_off_5m" },
+    { "BB_display_brightness_dark", "BB_display_brightness_normal", "BB_display_brightness_light" },
+    { "BB_display_sound_record_on", "BB_display_sound_record_off" },
+    { "BB_voice_notice_off", "BB_voice_notice_small", "BB_voice_notice_normal", "BB_voice_notice_large" },
+    { "BB_alarm_off", "BB_alarm_small", "BB_alarm_normal", "BB_alarm_large" },
+    { "BB_block_volt_118", "BB_block_volt_120", "BB_block_volt_122", "BB_block_volt_125" },
+    { "BB_block_battery_temp_70", "BB_block_battery_temp_75", "BB_block_battery_temp_80" },
+    { "BB_block_run_temp_45", "BB_block_run_temp_50", "BB_block_run_temp_55" },
+    { "BB_memory_noti_off", "BB_memory_noti_15", "BB_memory_noti_30" },
+};
+
+TEST_F(CardPanelsTest, EveryOptionIsShownFromTheCardAndWrittenBack)
+{
+    const QString root = CopyCard(QStringLiteral("card"));
+    const QString setup = root + QStringLiteral("/setup.xml");
+    const QString calibration = ItemValue(setup, "CarBatVoltCalib");
+    QByteArray text = ReadFile(setup);
+    text.replace("\"CarBatSafeVoltage\" value=\"120\"", "\"CarBatSafeVoltage\" value=\"75\"");
+    text.replace("\"GSensorSensi\" value=\"1\"", "\"GSensorSensi\" value=\"7\"");
+    ASSERT_TRUE(WriteFile(setup, text));
+    auto config = Config(root);
+    CBBSettingDlg panel(m_runtime, QStringLiteral("bbsetting"), config.get(), &m_parent);
+    ASSERT_TRUE(panel.Init());
+
+    // 75 stands in the second column of the recorder's lookup: the 120 V button shows as chosen.
+    for (const QString &volt : kGroups[8])
+        EXPECT_EQ(Enabled(panel, volt), volt != QLatin1String("BB_block_volt_120")) << volt.toStdString();
+    // 7 is no choice of the group: nothing is shown as chosen, and 7 goes back to the card as it was.
+    for (const QString &shock : kGroups[0])
+        EXPECT_TRUE(Enabled(panel, shock));
+    ASSERT_TRUE(panel.WriteSettings(-1, false));
+    EXPECT_EQ(ItemValue(setup, "GSensorSensi"), QStringLiteral("7"));
+    EXPECT_EQ(ItemValue(setup, "CarBatSafeVoltage"), QStringLiteral("75"));
+    EXPECT_EQ(ItemValue(setup, "CarBatVoltCalib"), calibration);
+    EXPECT_TRUE(m_shown.empty());
+
+    // Each round picks the same place in every group, writes, and reads the card again.
+    for (int round = 0; round < 4; ++round) {
+        for (const QStringList &group : kGroups)
+            if (round < group.size())
+                Click(&panel, panel, group[round]);
+        ASSERT_TRUE(panel.WriteSettings(-1, false));
+        panel.LoadFromCard();
+        for (const QStringList &group : kGroups) {
+            const int chosen = std::min(round, int(group.size()) - 1);
+            for (int i = 0; i < group.size(); ++i)
+                EXPECT_EQ(Enabled(panel, group[i]), i != chosen)
+                    << group[i].toStdString() << " round " << round;
+        }
+        if (round == 2) {
+            EXPECT_EQ(ItemValue(setup, "TempStableValue"), QStringLiteral("55"));
+            EXPECT_EQ(ItemValue(setup, "FormatAlarmPeriod"), QStringLiteral("30"));
+            EXPECT_EQ(ItemValue(setup, "SpeakerVol"), QStringLiteral("2"));
+        }
+        if (round == 3) {
+            EXPECT_EQ(ItemValue(setup, "CarBatSafeVoltage"), QStringLiteral("125"));
+            EXPECT_EQ(ItemValue(setup, "LcdOffTime"), QStringLiteral("3"));
+            EXPECT_EQ(ItemValue(setup, "AudioRecEnable"), QStringLiteral("FALSE"));
+        }
+    }
+    EXPECT_EQ(m_formatter->calls, 0);
+
+    // Pages: the menu button of the shown page is the disabled one, its artwork group the active one.
+    Click(panel, "BB_menu_info");
+    EXPECT_EQ(panel.CurrentPage(), 7);
+    EXPECT_FALSE(Enabled(panel, QStringLiteral("BB_menu_info")));
+    EXPECT_TRUE(Enabled(panel, QStringLiteral("BB_menu_sensor")));
+    for (int group = 4; group <= 10; ++group)
+        EXPECT_EQ(panel.Skin().GetGroup(group)->active, group == 10);
+    EXPECT_FALSE(panel.GetControl(skin::kSkinImgButton, QStringLiteral("BB_reset"))->isVisibleTo(&panel));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_info_fw")), QStringLiteral("펌웨어 버젼: 1.04.22"));
+    Click(panel, "BB_info_update_check");
+    ASSERT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_opened[0].scheme(), QStringLiteral("https"));
+}
+
+TEST_F(CardPanelsTest, ANewPartitionIsWrittenOnlyAfterACompletedFormat)
+{
+    const QString root = CopyCard(QStringLiteral("card"));
+    const QString setup = root + QStringLiteral("/setup.xml");
+    auto config = Config(root);
+    CBBSettingDlg panel(m_runtime, QStringLiteral("bbsetting"), config.get(), &m_parent);
+    ASSERT_TRUE(panel.Init());
+    Click(panel, "BB_menu_memory");
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_memory_rate_N")), QStringLiteral("50"));
+
+    MoveSlider(panel, 9);
+    EXPECT_EQ(panel.Values()[device::kItemPartitionMode], QStringLiteral("1"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_memory_rate_N")), QStringLiteral("90"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_memory_rate_S")), QStringLiteral("10"));
+
+    // The format breaks off: the card keeps its file, the slider goes back to the card's value.
+    m_formatter->status = platform::FormatStatus::Failed;
+    EXPECT_FALSE(panel.WriteSettings(-1, true));
+    EXPECT_EQ(m_formatter->calls, 1);
+    EXPECT_TRUE(Asked(root)); // the question names the card's mount point
+    EXPECT_TRUE(Asked(QStringLiteral("I/O error")));
+    EXPECT_EQ(ItemValue(setup, "PartitionMode"), QStringLiteral("5"));
+    EXPECT_EQ(SliderPos(panel), 5);
+    EXPECT_EQ(panel.Values()[device::kItemPartitionMode], QStringLiteral("5"));
+
+    // A slider move, then Reset, then a declined question: still nothing is written.
+    MoveSlider(panel, 9);
+    Click(panel, "BB_reset");
+    EXPECT_EQ(panel.Values()[device::kItemPartitionMode], QStringLiteral("1"));
+    m_answer = [](const QString &text) {
+        return text.contains(QStringLiteral("포맷")) ? int(skin::kIdCancel) : int(skin::kIdOk);
+    };
+    m_shown.clear();
+    EXPECT_FALSE(panel.WriteSettings(-1, true));
+    EXPECT_TRUE(Asked(root));
+    EXPECT_EQ(m_formatter->calls, 1);
+    EXPECT_EQ(ItemValue(setup, "PartitionMode"), QStringLiteral("5"));
+    EXPECT_EQ(SliderPos(panel), 5);
+
+    // A completed format: the empty card gets the new partition, and the main window hears of it.
+    m_answer = [](const QString &) { return int(skin::kIdOk); };
+    m_formatter->status = platform::FormatStatus::Formatted;
+    MoveSlider(panel, 9);
+    EXPECT_TRUE(panel.WriteSettings(-1, true));
+    EXPECT_EQ(m_formatter->calls, 2);
+    EXPECT_EQ(FilesUnder(root), QStringList { QStringLiteral("setup.xml") });
+    EXPECT_EQ(ItemValue(setup, "PartitionMode"), QStringLiteral("1"));
+    EXPECT_EQ(panel.CommittedPartition(), 1);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_parent.got(mainwindow::kMsgEmptyList); }));
+}
+
+TEST_F(CardPanelsTest, ADateChangeKeepsTheSettingsAndGivesAValidDay)
+{
+    const QString root = CopyCard(QStringLiteral("card"));
+    const QString setup = root + QStringLiteral("/setup.xml");
+    auto config = Config(root);
+    CBBSettingDlg panel(m_runtime, QStringLiteral("bbsetting"), config.get(), &m_parent);
+    ASSERT_TRUE(panel.Init());
+    ASSERT_TRUE(panel.WriteSettings(-1, false));
+    const QByteArray before = ReadFile(setup);
+    EXPECT_TRUE(m_shown.empty());
+
+    Click(panel, "BB_menu_date");
+    for (int i = 0; i < 12; ++i)
+        Click(panel, "BB_date_month_down");
+    for (int i = 0; i < 31; ++i)
+        Click(panel, "BB_date_day_up");
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_date_day")), QStringLiteral("31일"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_date_month")), QStringLiteral("1월"));
+    Click(panel, "BB_date_month_up");
+    const int year = panel.DateValue(CBBSettingDlg::kYear);
+    EXPECT_EQ(panel.DateValue(CBBSettingDlg::kMonth), 2);
+    EXPECT_TRUE(QDate::isValid(year, 2, panel.DateValue(CBBSettingDlg::kDay)));
+    EXPECT_GE(panel.DateValue(CBBSettingDlg::kDay), 28);
+    EXPECT_EQ(panel.ShownText(QStringLiteral("BB_date_year")), QString::number(year) + QStringLiteral("년"));
+
+    ASSERT_TRUE(panel.WriteSettings(-1, false));
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].caption, QStringLiteral("시간 설정"));
+    EXPECT_EQ(ReadFile(setup), before);
+    const QByteArray time = ReadFile(root + QStringLiteral("/time.cfg"));
+    EXPECT_EQ(time.size(), 19);
+    EXPECT_EQ(time.left(8), QStringLiteral("%1.02.").arg(year).toLatin1());
+    EXPECT_EQ(m_formatter->calls, 0);
+}
+
+TEST_F(CardPanelsTest, StorageFiguresFollowTheAreasAndTheFormatRequestClearsThem)
+{
+    const QString root = m_tmp.filePath(QStringLiteral("figures"));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/NORMAL/20240101_000000_N.AVI"), QByteArray(1048575, 'n')));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/EVENT/20240101_000100_S.avi"), QByteArray(3 << 20, 's')));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/Save/20240101_000200_N.AVI"), QByteArray(2 << 20, 'a')));
+    ASSERT_TRUE(WriteFile(root + QStringLiteral("/Save/notes.txt"), QByteArray(5 << 20, 't')));
+    auto config = Config(root);
+    int partition = 5;
+    CStorageDlg panel(
+        m_runtime, QStringLiteral("storage"), config.get(), [&] { return partition; }, 0, &m_parent);
+    panel.SetSpaceQuery([](const QString &) {
+        return std::optional<CStorageDlg::Space>({ qint64(32768) << 20, qint64(16384) << 20 });
+    });
+    ASSERT_TRUE(panel.Init());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !panel.IsWorking(); }));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_N")), QStringLiteral("Total (16.00 GB, 50%)"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_S")), QStringLiteral("Total (16.00 GB, 50%)"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_A")), QStringLiteral("Total (0.32 GB, 1%)"));
+    // 1 048 575 bytes are 0 MB; the N recording in Save counts in N and in A.
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_use_N")), QStringLiteral("In Use (2 MB, 0%)"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_use_S")), QStringLiteral("In Use (3 MB, 0%)"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_use_A")), QStringLiteral("In Use (2 MB, 0%)"));
+    EXPECT_TRUE(
+        panel.ShownText(QStringLiteral("storage_capacity")).contains(QStringLiteral("(16384 MB, 16.0")));
+
+    // PartitionMode 1 leaves nine tenths to the N area, as the settings panel shows it.
+    partition = 1;
+    panel.RefreshDrives(0);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !panel.IsWorking(); }));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_N")), QStringLiteral("Total (28.80 GB, 90%)"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_S")), QStringLiteral("Total (3.20 GB, 10%)"));
+
+    Click(panel, "storage_format");
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_use_S")), QStringLiteral("In Use (0 MB, 100%)"));
+    EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_A")), QStringLiteral("Total (0 GB, 100%)"));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_parent.got(mainwindow::kMsgFormatCard); }));
+    EXPECT_EQ(m_formatter->calls, 0); // the panel only asks; the main window formats
+}
+
+TEST_F(CardPanelsTest, BackupIsVerifiedCancelledCleanlyAndCheckedLater)
+{
+    const QString root = CopyCard(QStringLiteral("card"));
+    const QStringList cardFiles = FilesUnder(root);
+
+    // Cancelled after two files: the folder holds exactly what it held before.
+    const QString existing = m_tmp.filePath(QStringLiteral("existing"));
+    ASSERT_TRUE(WriteFile(existing + QStringLiteral("/keep.txt"), "mine"));
+    std::atomic_bool cancel { false };
+    const device::BackupReport cancelled
+        = device::RunCardBackup(root, existing + QStringLiteral("/copy/of/card"), &cancel,
+            [&](const device::BackupProgress &p) { cancel = cancel || p.filesDone >= 2; });
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(FilesUnder(existing), QStringList { QStringLiteral("keep.txt") });
+    EXPECT_EQ(QDir(existing).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList { QStringLiteral("keep.txt") });
+    // A folder that holds something is never written into.
+    EXPECT_FALSE(device::RunCardBackup(root, existing).error.isEmpty());
+    EXPECT_EQ(FilesUnder(existing), QStringList { QStringLiteral("keep.txt") });
+
+    // The panel's backup: a folder of its own in the chosen one, read back, with its manifest.
+    auto config = Config(root);
+    CStorageDlg panel(
+        m_runtime, QStringLiteral("storage"), config.get(), [] { return 5; }, 0, &m_parent);
+    panel.SetChooseFolder([&] { return existing; });
+    ASSERT_TRUE(panel.Init());
+    Click(panel, "storage_backup");
+    ASSERT_TRUE(panel.IsBackingUp());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !panel.IsBackingUp(); }, std::chrono::seconds(60)));
+    const device::BackupReport &report = panel.LastBackup();
+    ASSERT_TRUE(report.ok()) << report.error.toStdString();
+    EXPECT_EQ(report.files, cardFiles.size());
+    EXPECT_TRUE(Asked(QStringLiteral("%1개 파일").arg(cardFiles.size())));
+    EXPECT_TRUE(Asked(QStringLiteral("검증 완료")));
+    QStringList copied = FilesUnder(report.destination);
+    EXPECT_TRUE(copied.removeOne(QStringLiteral("SHA256SUMS")));
+    EXPECT_EQ(copied, cardFiles);
+    EXPECT_EQ(FilesUnder(existing).filter(QStringLiteral("keep.txt")).size(), 1);
+    const auto sums = testsupport::RunProgram(QStringLiteral("sh"),
+        { QStringLiteral("-c"), QStringLiteral("cd \"$0\" && sha256sum -c --quiet SHA256SUMS"),
+            report.destination });
+    EXPECT_TRUE(sums.ok()) << sums.out.toStdString() << sums.err.toStdString();
+
+    // A copy changed afterwards is named by the check, with a failing exit status.
+    ASSERT_TRUE(
+        testsupport::RunCli({ QStringLiteral("backup"), QStringLiteral("--verify"), report.destination })
+            .ok());
+    const QString changed = cardFiles.filter(QStringLiteral(".AVI")).first();
+    QFile file(report.destination + QLatin1Char('/') + changed);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(100);
+    file.write("X");
+    file.close();
+    const auto verify
+        = testsupport::RunCli({ QStringLiteral("backup"), QStringLiteral("--verify"), report.destination });
+    EXPECT_EQ(verify.exitCode, 1);
+    EXPECT_TRUE(verify.out.contains(("DIFFERS: " + changed).toUtf8())) << verify.out.toStdString();
+    EXPECT_EQ(device::VerifyBackup(report.destination).differing, QStringList { changed });
+
+    // The same backup from the command line.
+    const QString cliCopy = m_tmp.filePath(QStringLiteral("cli-copy"));
+    const auto cli = testsupport::RunCli({ QStringLiteral("backup"), root, cliCopy });
+    EXPECT_TRUE(cli.ok()) << cli.err.toStdString();
+    EXPECT_TRUE(cli.out.contains(QStringLiteral("%1 files").arg(cardFiles.size()).toUtf8()));
+    EXPECT_EQ(ReadFile(cliCopy + QStringLiteral("/SHA256SUMS")).count('\n'), cardFiles.size());
+}
+
+TEST_F(CardPanelsTest, MainWindowShowsBothPanelsAndStopsPlaybackBeforeAFormat)
+{
+    const QString root = CopyCard(QStringLiteral("card"));
+    MainWindowSettings settings;
+    settings.xmlSmall = QStringLiteral("main_small");
+    settings.xmlLarge = QStringLiteral("main_large");
+    settings.xmlFull = QStringLiteral("main_full");
+    settings.xmlBBSetting = QStringLiteral("bbsetting");
+    settings.xmlStorage = QStringLiteral("storage");
+    CTAVINDlg::Services services;
+    services.audioOutputs = {};
+    services.volumes = std::make_unique<TestCards>(QStringList { root });
+    services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
+    services.watchMounts = false;
+    auto formatter = std::make_unique<FakeFormatter>();
+    FakeFormatter *fake = formatter.get();
+    services.cardFormatter = std::move(formatter);
+    CTAVINDlg window(m_runtime, settings, std::move(services));
+    ASSERT_TRUE(window.Init());
+    window.show();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return window.FileList()->GetItemCount() > 0; }));
+    CBBSettingDlg *settingsPanel = window.SettingsPanel();
+    CStorageDlg *storage = window.StoragePanel();
+    ASSERT_TRUE(settingsPanel && storage);
+
+    // Pictures of the panels over the main window, kept beside the test program for a look.
+    const QString shots = QCoreApplication::applicationDirPath() + QStringLiteral("/card-panels-shots");
+    QDir().mkpath(shots);
+    skin::PostWindowMessage(&window, mainwindow::kMsgShowSettings);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return settingsPanel->isVisible(); }));
+    EXPECT_EQ(settingsPanel->geometry().topLeft(), QPoint(5, 48));
+    const char *const menus[] = { "BB_menu_sensor", "BB_menu_display", "BB_menu_audio", "BB_menu_block",
+        "BB_menu_memory", "BB_menu_date", "BB_menu_info" };
+    for (int page = 1; page <= CBBSettingDlg::kPageCount; ++page) {
+        Click(*settingsPanel, menus[page - 1]);
+        EXPECT_EQ(settingsPanel->CurrentPage(), page);
+        window.grab().save(shots + QStringLiteral("/settings-page-%1.png").arg(page));
+    }
+    // Cancel hides the panel and the card's settings come back.
+    Click(*settingsPanel, "BB_menu_memory");
+    MoveSlider(*settingsPanel, 9);
+    Click(*settingsPanel, "BB_cancel");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return settingsPanel->CurrentPartition() == 5; }));
+    EXPECT_FALSE(settingsPanel->isVisible());
+
+    skin::PostWindowMessage(&window, mainwindow::kMsgToggleStorage);
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        return storage->isVisible() && !storage->IsWorking()
+            && storage->ShownText(QStringLiteral("storage_total_A")).startsWith(QLatin1String("Total"));
+    }));
+    EXPECT_EQ(storage->DriveIndex(), 0);
+    window.grab().save(shots + QStringLiteral("/storage.png"));
+
+    // A format while a recording of the card plays: the user is told, playback stops, the card is
+    // formatted and written, and the list is emptied.
+    skin::CSkinListCtrl *list = window.FileList();
+    skin::SkinNotifyInfo row;
+    row.idFrom = window.GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
+    row.code = skin::kCodeListClick;
+    row.item = 0;
+    skin::SendNotify(&window, row);
+    ASSERT_TRUE(window.Playback().IsRunning());
+    Click(*storage, "storage_format");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return fake->calls == 1 && list->GetItemCount() == 0; }));
+    EXPECT_TRUE(Asked(QStringLiteral("재생을 중지합니다")));
+    EXPECT_TRUE(Asked(root));
+    EXPECT_FALSE(window.Playback().IsRunning());
+    EXPECT_EQ(FilesUnder(root), QStringList { QStringLiteral("setup.xml") });
+    EXPECT_EQ(ItemValue(root + QStringLiteral("/setup.xml"), "PartitionMode"), QStringLiteral("5"));
+
+    skin::PostWindowMessage(&window, mainwindow::kMsgToggleStorage);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !storage->isVisible(); }));
+}
+
+} // namespace

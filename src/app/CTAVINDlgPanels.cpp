@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImageWriter>
+#include <QPointer>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScreen>
@@ -59,6 +60,38 @@ struct CTAVINDlg::SaveCopy {
     }
 };
 
+// Keeps the menus with the main window: a shown tool menu follows it when it moves, and a press
+// on its background closes the title menu.
+class PanelFollower : public QObject
+{
+public:
+    PanelFollower(QWidget *window, QWidget *toolMenu, QWidget *titleMenu)
+        : QObject(window)
+        , m_window(window)
+        , m_toolMenu(toolMenu)
+        , m_titleMenu(titleMenu)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_window)
+            return false;
+        if (event->type() == QEvent::Move && m_toolMenu && m_toolMenu->isVisible())
+            m_toolMenu->move(m_window->pos() + QPoint(132, 71));
+        else if (event->type() == QEvent::MouseButtonPress && m_titleMenu)
+            m_titleMenu->hide();
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+    QPointer<QWidget> m_toolMenu;
+    QPointer<QWidget> m_titleMenu;
+};
+
 QPoint CTAVINDlg::FromTopLeft(int dx, int dy) const
 {
     return pos() + QPoint(dx, dy);
@@ -84,6 +117,7 @@ void CTAVINDlg::CreatePlaybackPanels()
         = init(new CImageControlDlg(Runtime(), this, m_playback.Brightness()), m_settings.xmlImgControl);
     m_savePanel = init(new CSaveDlg(Runtime(), this), m_settings.xmlSave);
     m_printPanel = init(new CPrintDlg(Runtime(), this), m_settings.xmlPrint);
+    new PanelFollower(this, m_toolMenu, m_titleMenu);
     if (m_savePanel)
         m_savePanel->SetFolderChooser([this](QWidget *parent, const QString &start) {
             return m_toolDialogs.chooseSaveFolder(parent, start);

@@ -487,6 +487,8 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
     EXPECT_FALSE(title->isVisible());
     ASSERT_TRUE(tool->isVisible());
     EXPECT_EQ(tool->pos(), m_window->pos() + QPoint(132, 71));
+    m_window->move(60, 45); // the shown tool menu goes along
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return tool->pos() == QPoint(60 + 132, 45 + 71); }));
 
     int printers = 0;
     m_window->Dialogs().choosePrinter = [&](QWidget *, QPrinter &) { return ++printers, false; };

@@ -1,0 +1,217 @@
+// Soak run: the real main window plays a sample card again and again (repeat all, rate 2.0)
+// until a given amount of media has played, and samples the process after every pass over
+// the card: resident memory, open file descriptors and threads. After the first pass (which
+// fills caches and pools) none of them may keep growing.
+//
+//   soak_run [--minutes M] [--card-seconds S]   M minutes of media (default 30) over a card of
+//                                                nine recordings of S seconds each (default 30)
+//
+// The card is written once into <temp>/tavin-soak-<S>s and kept. Exit status 0 when the figures
+// stay flat, 1 when one grows, 2 when the run could not be made.
+
+#include "app/CTAVINDlg.h"
+#include "app/MainWindowMessages.h"
+#include "app/MainWindowSettings.h"
+#include "media/recorder/SampleCardGenerator.h"
+#include "media/recorder/SampleCardSetup.h"
+#include "platform/volume_source.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/SkinRuntime.h"
+#include "skin/WindowMessageEvent.h"
+#include "skin/core/SkinPackReader.h"
+#include "views/ViewControlFactories.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace {
+
+struct Sample {
+    int pass = 0;
+    double mediaMinutes = 0;
+    long rssKiB = 0;
+    int fds = 0;
+    int threads = 0;
+};
+
+long ResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+int Entries(const char *folder)
+{
+    return int(QDir(QString::fromLatin1(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+QString MakeCard(int seconds)
+{
+    const QDir folder(QDir::temp().filePath(QStringLiteral("tavin-soak-%1s").arg(seconds)));
+    const QString root = folder.filePath(QStringLiteral("card"));
+    const QString stamp = folder.filePath(QStringLiteral("complete"));
+    if (QFile::exists(stamp))
+        return root;
+    QDir(root).removeRecursively();
+    media::recorder::SampleCardOptions options;
+    options.directory = root;
+    options.seed = 5;
+    options.minutes = seconds / 60.0;
+    options.writeSetup
+        = [](const QString &path, QString *error) { return writeSampleSetupXml(path, 5, error); };
+    std::fprintf(stderr, "writing the soak card to %s\n", qPrintable(root));
+    media::recorder::SampleCardGenerator generator(options);
+    if (!generator.generate()) {
+        std::fprintf(stderr, "sample card: %s\n", qPrintable(generator.errorString()));
+        return {};
+    }
+    QFile(stamp).open(QIODevice::WriteOnly);
+    return root;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    double minutes = 30;
+    int cardSeconds = 30;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--minutes"))
+            minutes = args[i + 1].toDouble();
+        else if (args[i] == QLatin1String("--card-seconds"))
+            cardSeconds = args[i + 1].toInt();
+    }
+    if (minutes <= 0 || cardSeconds < 3 || cardSeconds > 600) {
+        std::fprintf(stderr, "usage: soak_run [--minutes M] [--card-seconds S]\n");
+        return 2;
+    }
+    av_log_set_level(AV_LOG_ERROR);
+    const QString card = MakeCard(cardSeconds);
+    if (card.isEmpty())
+        return 2;
+
+    skin::SkinRuntime runtime;
+    if (runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")) != skin::kSkinPackOk) {
+        std::fprintf(stderr, "cannot load the default skin beside the program\n");
+        return 2;
+    }
+    runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
+    runtime.SetMonitorSize(QSize(1920, 1080));
+    int messages = 0;
+    runtime.SetMessageBoxHandler([&](QWidget *, const QString &text, const QString &, int) {
+        std::fprintf(stderr, "message box: %s\n", qPrintable(text));
+        ++messages;
+        return skin::kIdOk;
+    });
+    RegisterViewControlFactories(runtime);
+    MainWindowSettings settings;
+    settings.xmlSmall = QStringLiteral("main_small");
+    settings.xmlLarge = QStringLiteral("main_large");
+    settings.xmlFull = QStringLiteral("main_full");
+    CTAVINDlg::Services services;
+    services.volumes = std::make_unique<platform::FolderVolumeSource>(QStringList { card });
+    services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
+    services.watchMounts = false;
+    CTAVINDlg window(runtime, settings, std::move(services));
+    if (!window.Init())
+        return 2;
+    window.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (window.FileList()->GetItemCount() == 0 && waited.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const int rows = window.FileList()->GetItemCount();
+    if (rows == 0) {
+        std::fprintf(stderr, "the card lists no recording\n");
+        return 2;
+    }
+    for (int step = 0; step < 4; ++step)
+        skin::SendWindowMessage(&window, mainwindow::kMsgFaster);
+    skin::SkinNotifyInfo click;
+    click.idFrom = window.GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
+    click.code = skin::kCodeListClick;
+    click.item = 0;
+    skin::SendNotify(&window, click);
+    std::printf("rate %.2f, %d recordings of %d s, %.0f minutes of media\n", window.Playback().Rate(), rows,
+        cardSeconds, minutes);
+    std::printf("%5s %8s %9s %5s %8s\n", "pass", "media", "RSS MiB", "fds", "threads");
+
+    std::vector<Sample> samples;
+    double playedMs = 0;
+    int lastRow = window.CurrentRow();
+    int64_t lastPosition = window.PositionMs();
+    int64_t lastDuration = window.Playback().DurationMs();
+    int pass = 0;
+    int idleTicks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const int row = window.CurrentRow();
+        const int64_t position = window.PositionMs();
+        if (row == lastRow && position >= lastPosition) {
+            playedMs += double(position - lastPosition);
+        } else {
+            // The recording ended into the next one.
+            playedMs += double(std::max<int64_t>(0, lastDuration - lastPosition) + position);
+            lastDuration = window.Playback().DurationMs();
+            if (row == 0) {
+                ++pass;
+                const Sample s { pass, playedMs / 60000.0, ResidentKiB(), Entries("/proc/self/fd"),
+                    Entries("/proc/self/task") };
+                samples.push_back(s);
+                std::printf("%5d %7.1fm %9.1f %5d %8d\n", s.pass, s.mediaMinutes, s.rssKiB / 1024.0, s.fds,
+                    s.threads);
+                std::fflush(stdout);
+            }
+        }
+        lastRow = row;
+        lastPosition = position;
+        // Between two recordings the players are briefly closed; only a lasting stop ends the run.
+        idleTicks = window.Playback().IsRunning() ? 0 : idleTicks + 1;
+        if (playedMs >= minutes * 60000.0 || idleTicks > 25)
+            app.quit();
+    });
+    tick.start(200);
+    app.exec();
+
+    if (samples.size() < 2) {
+        std::fprintf(stderr, "fewer than two passes over the card: nothing to compare (%s)\n",
+            window.Playback().IsRunning() ? "too few minutes" : "playback stopped");
+        return 2;
+    }
+    const Sample &first = samples.front();
+    long highest = first.rssKiB;
+    bool descriptorsGrew = false, threadsGrew = false;
+    for (const Sample &s : samples) {
+        highest = std::max(highest, s.rssKiB);
+        descriptorsGrew = descriptorsGrew || s.fds > first.fds;
+        threadsGrew = threadsGrew || s.threads > first.threads;
+    }
+    // Allocator slack moves resident memory by a few MiB either way; a leak grows every pass.
+    const long growthKiB = samples.back().rssKiB - first.rssKiB;
+    const bool memoryGrew = growthKiB > 16 * 1024 && highest == samples.back().rssKiB;
+    std::printf("after pass 1: RSS %.1f MiB; last: %.1f MiB (%+.1f MiB), highest %.1f MiB; fds %d -> %d; "
+                "threads %d -> %d; %d message boxes\n",
+        first.rssKiB / 1024.0, samples.back().rssKiB / 1024.0, growthKiB / 1024.0, highest / 1024.0,
+        first.fds, samples.back().fds, first.threads, samples.back().threads, messages);
+    const bool flat = !memoryGrew && !descriptorsGrew && !threadsGrew && messages == 0;
+    std::printf("%s\n", flat ? "flat" : "GROWING");
+    return flat ? 0 : 1;
+}

@@ -139,8 +139,10 @@ void CTAVINDlg::StopPlaybackBeforeFormat()
 
 void CTAVINDlg::WriteCardSettings(int driveIndex)
 {
-    if (!m_settingsPanel)
+    if (!m_settingsPanel) {
+        ShowNotAvailable();
         return;
+    }
     const bool listed = FileList() && FileList()->GetItemCount() > 0;
     m_settingsPanel->WriteSettings(driveIndex, listed);
     if (m_storagePanel)
@@ -151,7 +153,9 @@ void CTAVINDlg::WriteCardSettings(int driveIndex)
 void CTAVINDlg::FormatStorageCard()
 {
     // The storage panel's own card index names the card to format; without one nothing is erased.
-    if (m_storagePanel && m_storagePanel->DriveIndex() >= 0)
+    if (!m_storagePanel)
+        ShowNotAvailable();
+    else if (m_storagePanel->DriveIndex() >= 0)
         WriteCardSettings(m_storagePanel->DriveIndex());
 }
 

@@ -333,8 +333,10 @@ void CStorageDlg::paintEvent(QPaintEvent *event)
         painter.setFont(font);
         const bool total = QByteArray(name).startsWith("storage_total");
         painter.setPen(total ? QColor(0x9A, 0x9A, 0x9A) : QColor(0xDC, 0xDC, 0xDC));
-        painter.drawText(item->rect.toQRect(),
-            (total ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
-            m_texts.value(QString::fromLatin1(name)));
+        // A long mount point is shortened in its middle so that the figures at the end stay visible.
+        const QRect r = item->rect.toQRect();
+        painter.drawText(r, (total ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
+            painter.fontMetrics().elidedText(
+                m_texts.value(QString::fromLatin1(name)), Qt::ElideMiddle, r.width()));
     }
 }

@@ -3,6 +3,7 @@
 #include "device/DeviceLog.h"
 
 #include "platform/file_attributes.h"
+#include "platform/file_cache.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -164,6 +165,7 @@ namespace {
             result.error = target.errorString();
             return result;
         }
+        platform::DropCachedContent(target);
         target.close();
         // The copy carries the recording's own time, which matters for evidence.
         if (target.open(QIODevice::ReadWrite)) {

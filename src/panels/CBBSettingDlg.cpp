@@ -5,7 +5,6 @@
 #include "device/FormatCard.h"
 #include "device/ui/ChooseCardDialog.h"
 #include "panels/CardPanelMessages.h"
-#include "panels/CardPanelsLog.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
@@ -498,8 +497,11 @@ bool CBBSettingDlg::WriteSettings(int driveIndex, bool notify)
         }
         written = true;
     }
+    // The card's own file could not be read and was replaced: the user learns where its bytes are.
     if (written && !m_config->KeptCopyPath().isEmpty())
-        qCInfo(lcCardPanels) << "the unreadable settings file was kept as" << m_config->KeptCopyPath();
+        Runtime().ShowMessageBox(this,
+            QStringLiteral("읽을 수 없던 설정 파일을 %1 (으)로 보관했습니다.").arg(m_config->KeptCopyPath()),
+            Skin().Text(QStringLiteral("app_title")), skin::kMbIconInformation);
 
     if (writeTime) {
         if (m_config->WriteTimeFile(

@@ -42,6 +42,8 @@ int main(int argc, char *argv[])
     // Qt sees only the program: the arguments are ours, and a file name must never be taken
     // for one of Qt's own options.
     int qtArgc = 1;
+    // The map's web engine shares its graphics contexts with the windows' and must be told first.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(qtArgc, argv);
     QtUserMessages messages;
     AppEnvironment environment;

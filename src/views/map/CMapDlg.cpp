@@ -41,6 +41,8 @@ void CMapDlg::SetTrack(const media::CGPSArray &fixes)
         m_map->AddPoint(fix.timeMs, media::CoordinateToDegrees(fix.latitude),
             media::CoordinateToDegrees(fix.longitude), fix.speed);
     m_map->DrawTrack();
+    // The marker was taken off with the old track: the next position draws it at once.
+    m_drewPosition = false;
 }
 
 bool CMapDlg::WindowProc(skin::WindowMessageEvent &message)

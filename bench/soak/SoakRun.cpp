@@ -204,12 +204,27 @@ int main(int argc, char **argv)
         descriptorsGrew = descriptorsGrew || s.fds > first.fds;
         threadsGrew = threadsGrew || s.threads > first.threads;
     }
-    // Allocator slack moves resident memory by a few MiB either way; a leak grows every pass.
+    // Allocator slack moves resident memory by tens of MiB either way from pass to pass; a leak
+    // shows as a trend. The least-squares slope over the passes after the first, times their
+    // number, is what the run would have grown by; more than 24 MiB of that counts as growth.
+    double trendMiB = 0;
+    if (samples.size() >= 3) {
+        const size_t n = samples.size() - 1;
+        double sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (size_t i = 1; i < samples.size(); ++i) {
+            const double x = double(i), y = samples[i].rssKiB / 1024.0;
+            sx += x, sy += y, sxx += x * x, sxy += x * y;
+        }
+        const double slope = (double(n) * sxy - sx * sy) / (double(n) * sxx - sx * sx);
+        trendMiB = slope * double(n);
+    } else {
+        trendMiB = (samples.back().rssKiB - first.rssKiB) / 1024.0;
+    }
+    const bool memoryGrew = trendMiB > 24;
     const long growthKiB = samples.back().rssKiB - first.rssKiB;
-    const bool memoryGrew = growthKiB > 16 * 1024 && highest == samples.back().rssKiB;
-    std::printf("after pass 1: RSS %.1f MiB; last: %.1f MiB (%+.1f MiB), highest %.1f MiB; fds %d -> %d; "
-                "threads %d -> %d; %d message boxes\n",
-        first.rssKiB / 1024.0, samples.back().rssKiB / 1024.0, growthKiB / 1024.0, highest / 1024.0,
+    std::printf("after pass 1: RSS %.1f MiB; last: %.1f MiB (%+.1f MiB), highest %.1f MiB, trend %+.1f MiB; "
+                "fds %d -> %d; threads %d -> %d; %d message boxes\n",
+        first.rssKiB / 1024.0, samples.back().rssKiB / 1024.0, growthKiB / 1024.0, highest / 1024.0, trendMiB,
         first.fds, samples.back().fds, first.threads, samples.back().threads, messages);
     const bool flat = !memoryGrew && !descriptorsGrew && !threadsGrew && messages == 0;
     std::printf("%s\n", flat ? "flat" : "GROWING");

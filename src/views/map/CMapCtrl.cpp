@@ -293,7 +293,6 @@ void CMapCtrl::OnConnectionTick()
         ShowBrowser(false);
     }
     s_inConnectionTick = false;
-    update();
 }
 
 void CMapCtrl::OnDocumentComplete(const QUrl &url, bool ok)

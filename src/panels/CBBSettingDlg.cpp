@@ -170,12 +170,7 @@ CBBSettingDlg::CBBSettingDlg(
     m_choices.fill(-1);
 }
 
-CBBSettingDlg::~CBBSettingDlg()
-{
-    // The configuration object outlives the panel; it must not keep pointing at these strings.
-    if (m_config && m_config->GetValueStrings() == &m_values)
-        m_config->SetValueStrings(nullptr);
-}
+CBBSettingDlg::~CBBSettingDlg() = default;
 
 bool CBBSettingDlg::Init()
 {

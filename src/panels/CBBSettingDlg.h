@@ -25,6 +25,9 @@ public:
     // Where the update button sends the user.
     static const QUrl kSupportPage;
 
+    // The configuration object keeps pointing at this panel's value strings; it must not be used for
+    // the settings once the panel is gone (the main window's object dies before its child panels,
+    // so the panel never touches it on the way out).
     CBBSettingDlg(
         skin::SkinRuntime &runtime, QString skinFile, device::CTAVINSDConfig *config, QWidget *parent);
     ~CBBSettingDlg() override;

@@ -357,7 +357,6 @@ void CTAVINDlg::Print()
     job.rearChannel = m_mainChannel == DualPlayback::kRear;
     media::CVideoPlayer &player = m_playback.Player(m_mainChannel);
     job.streamCount = player.RenderedStreamCount();
-    job.videoWindow = VideoView(m_mainChannel)->size();
     if (const QScreen *display = screen()) {
         job.screenDpiX = display->logicalDotsPerInchX();
         job.screenDpiY = display->logicalDotsPerInchY();

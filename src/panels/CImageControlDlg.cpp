@@ -20,7 +20,6 @@ CImageControlDlg::CImageControlDlg(skin::SkinRuntime &runtime, QWidget *parent, 
     : CSkinDialog(runtime, parent)
     , m_brightnessPosition(std::min(brightness + 50, 100))
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
 }
 
 bool CImageControlDlg::Init(const QString &entryName)

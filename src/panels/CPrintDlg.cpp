@@ -15,7 +15,6 @@ const QRect kPreview(6, 49, 478 - 6, 268 - 49);
 CPrintDlg::CPrintDlg(skin::SkinRuntime &runtime, QWidget *parent)
     : CSkinDialog(runtime, parent)
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
 }
 
 bool CPrintDlg::Init(const QString &entryName)

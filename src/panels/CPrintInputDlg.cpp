@@ -1,8 +1,10 @@
 #include "panels/CPrintInputDlg.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CPrintInputDlg::CPrintInputDlg(QWidget *parent)
@@ -16,6 +18,7 @@ CPrintInputDlg::CPrintInputDlg(QWidget *parent)
         field->setObjectName(QStringLiteral("header_line_%1").arg(i + 1));
         field->setMinimumWidth(320);
         layout->addWidget(field);
+        field->installEventFilter(this);
         m_fields[size_t(i)] = field;
     }
     auto *buttons = new QDialogButtonBox(this);
@@ -25,7 +28,21 @@ CPrintInputDlg::CPrintInputDlg(QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     m_fields[0]->setFocus();
-    m_fields[0]->end(false);
+}
+
+// A field that takes the focus keeps its prefix: the cursor goes behind the text instead of
+// selecting it, so typing adds to the line.
+bool CPrintInputDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (auto *field = qobject_cast<QLineEdit *>(watched)) {
+            QTimer::singleShot(0, field, [field] {
+                field->deselect();
+                field->end(false);
+            });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QStringList CPrintInputDlg::Prefixes()

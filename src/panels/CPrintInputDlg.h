@@ -22,6 +22,9 @@ public:
 
     static QStringList Prefixes();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     std::array<QLineEdit *, 3> m_fields {};
 };

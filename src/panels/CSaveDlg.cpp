@@ -25,7 +25,6 @@ CSaveDlg::CSaveDlg(skin::SkinRuntime &runtime, QWidget *parent)
     : CSkinDialog(runtime, parent)
     , m_saveFolder(DefaultSaveFolder())
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
 }
 
 QString CSaveDlg::DefaultSaveFolder()
@@ -64,6 +63,11 @@ void CSaveDlg::OnSkinLoaded()
     }
     if (skin::CSkinListCtrl *list = List()) {
         list->SetTextColor(0x656565);
+        // Chosen rows in the colours of the main window's list.
+        list->SetSelectionColor(0x0F53EF);
+        list->SetRowBackColor(0x202020);
+        if (list->Header())
+            list->Header()->SetColors(0x202020, 0xFFFFFF);
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
         list->installEventFilter(this);
         list->viewport()->installEventFilter(this);

@@ -5,7 +5,6 @@
 CTitleMenuDlg::CTitleMenuDlg(skin::SkinRuntime &runtime, QWidget *parent)
     : CSkinDialog(runtime, parent)
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
 }
 
 void CTitleMenuDlg::OnSkinLoaded()

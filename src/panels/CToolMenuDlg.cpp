@@ -5,7 +5,6 @@
 CToolMenuDlg::CToolMenuDlg(skin::SkinRuntime &runtime, QWidget *parent)
     : CSkinDialog(runtime, parent)
 {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
 }
 
 void CToolMenuDlg::OnSkinLoaded()

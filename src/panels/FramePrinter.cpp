@@ -50,12 +50,13 @@ FramePrinter::Result FramePrinter::Print(QPrinter &printer, const Job &job, cons
         QImage frame;
         if (!frames || !frames(stream, &frame))
             continue;
-        // The picture is stretched from the video window's size with a margin of 100 by 300
-        // pixels onto the page's size below the heading; what falls outside the page is cut.
-        const QRectF source(0, 0, job.videoWindow.width() + 100, job.videoWindow.height() + 300);
-        const QRectF target(int(xs * 50), int(ys * 100), page.width(), page.height());
+        // The whole decoded frame, as large as the page allows below the heading, in its own
+        // proportions: stretching a window-sized rectangle of it would cut off part of the scene.
+        const QPoint origin(int(xs * 50), int(ys * 100));
+        const QSize room(page.width() - 2 * origin.x(), page.height() - origin.y() - int(ys * 50));
+        const QSize fitted = frame.size().scaled(room, Qt::KeepAspectRatio);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, frame, source);
+        painter.drawImage(QRect(origin, fitted), frame);
     }
     painter.end();
     return Result::Printed;

@@ -27,7 +27,6 @@ public:
         bool hasRear = false;
         bool rearChannel = false;
         int streamCount = 1;
-        QSize videoWindow; // the selected channel's video window
         double screenDpiX = 96;
         double screenDpiY = 96;
     };

@@ -416,10 +416,25 @@ TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
     EXPECT_TRUE(QString::fromUtf8(text.out).contains(
         QStringLiteral("Viewer Image-%1 [front]").arg(plan.fileName('F').toUpper())))
         << text.out.toStdString();
-    // The first page as a picture, kept beside the test program for a look.
-    testsupport::RunProgram(QStringLiteral("pdftoppm"),
+    // The first page as a picture (kept beside the test program for a look): the whole frame
+    // stands on the page with a white margin at its right and bottom.
+    const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/panels-print-page");
+    ASSERT_TRUE(testsupport::RunProgram(QStringLiteral("pdftoppm"),
         { QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-singlefile"),
-            pdf, QCoreApplication::applicationDirPath() + QStringLiteral("/panels-print-page") });
+            pdf, page })
+                    .ok());
+    const QImage shot(page + QStringLiteral(".png"));
+    ASSERT_FALSE(shot.isNull());
+    const auto blank = [&](const QRect &area) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(shot.pixel(x, y)) < 250)
+                    return false;
+        return true;
+    };
+    EXPECT_TRUE(blank(QRect(shot.width() - 8, 0, 8, shot.height())));
+    EXPECT_TRUE(blank(QRect(0, shot.height() - 8, shot.width(), 8)));
+    EXPECT_FALSE(blank(QRect(shot.width() / 4, shot.height() / 2, 4, 4)));
     EXPECT_TRUE(m_shown.isEmpty());
 }
 

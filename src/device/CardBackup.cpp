@@ -13,6 +13,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <future>
+#include <optional>
 #include <vector>
 
 namespace device {
@@ -254,6 +256,36 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
     state.bytesTotal = total;
     state.filesTotal = int(files.size());
     QByteArray manifest;
+    // Each copy is read back on a second thread while the next file is copied; one read-back is
+    // outstanding at a time, so the copy never runs far ahead of its check.
+    struct ReadBack {
+        QString relative;
+        QString target;
+        QByteArray sourceHash;
+        std::future<std::pair<QByteArray, QString>> hash;
+    };
+    std::optional<ReadBack> pending;
+    const auto collect = [&] {
+        if (!pending)
+            return;
+        const auto [copyHash, readError] = pending->hash.get();
+        if (!Cancelled(cancel)) {
+            if (copyHash.isEmpty())
+                report.failed << QStringLiteral("%1: %2").arg(pending->relative, readError);
+            else if (copyHash != pending->sourceHash)
+                report.differing << pending->relative;
+            else {
+                ++report.files;
+                report.bytes += QFileInfo(pending->target).size();
+            }
+        }
+        pending.reset();
+    };
+    const auto cancelled = [&] {
+        collect();
+        created.undo();
+        return BackupReport { report.destination, 0, 0, clock.elapsed() / 1000.0, {}, {}, {}, true };
+    };
     for (const QString &relative : files) {
         state.current = relative;
         if (progress)
@@ -264,34 +296,27 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
             if (progress)
                 progress(state);
         });
-        if (Cancelled(cancel)) {
-            created.undo();
-            report = BackupReport { report.destination, 0, 0, clock.elapsed() / 1000.0, {}, {}, {}, true };
-            return report;
-        }
+        if (Cancelled(cancel))
+            return cancelled();
         ++state.filesDone;
+        collect();
         if (!copy.error.isEmpty()) {
             report.failed << QStringLiteral("%1: %2").arg(relative, copy.error);
             qCWarning(lcDevice) << "backup: not copied" << relative << copy.error;
             continue;
         }
-        // Read back from the copy: what the backup holds must be what the card held.
-        QString readError;
-        const QByteArray copyHash = HashFile(target, &readError, cancel);
-        if (Cancelled(cancel)) {
-            created.undo();
-            return BackupReport { report.destination, 0, 0, clock.elapsed() / 1000.0, {}, {}, {}, true };
-        }
-        if (copyHash.isEmpty())
-            report.failed << QStringLiteral("%1: %2").arg(relative, readError);
-        else if (copyHash != copy.sourceHash)
-            report.differing << relative;
-        else {
-            ++report.files;
-            report.bytes += QFileInfo(target).size();
-        }
         manifest += ManifestLine(copy.sourceHash, relative);
+        // What the backup holds must be what the card held: the copy is read back from the disk.
+        pending
+            = ReadBack { relative, target, copy.sourceHash, std::async(std::launch::async, [target, cancel] {
+                            QString error;
+                            QByteArray hash = HashFile(target, &error, cancel);
+                            return std::make_pair(hash, error);
+                        }) };
     }
+    collect();
+    if (Cancelled(cancel))
+        return cancelled();
 
     QFile manifestFile(report.destination + QLatin1Char('/') + QLatin1String(kBackupManifestName));
     if (!manifestFile.open(QIODevice::WriteOnly | QIODevice::NewOnly))

@@ -205,6 +205,8 @@ public:
 
 private:
     void CreatePlaybackPanels();
+    // A new layout closes the save panel and the menus, which stood for the old one.
+    void HidePlaybackPanels();
     bool OnPlaybackPanelMessage(quint32 message);
     void ToggleTitleMenu();
     void ToggleToolMenu();

@@ -124,6 +124,16 @@ void CTAVINDlg::CreatePlaybackPanels()
         });
 }
 
+void CTAVINDlg::HidePlaybackPanels()
+{
+    for (QWidget *panel : std::initializer_list<QWidget *> { m_savePanel, m_titleMenu, m_toolMenu }) {
+        if (panel && panel->isVisible()) {
+            panel->hide();
+            m_repaintTimer.start(kTimerPeriodMs, this);
+        }
+    }
+}
+
 bool CTAVINDlg::OnPlaybackPanelMessage(quint32 message)
 {
     switch (message) {

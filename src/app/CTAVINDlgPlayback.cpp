@@ -342,6 +342,7 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
     }
     HideMapWindow();
     HideCardPanels();
+    HidePlaybackPanels();
     const int selected = FileList() ? FileList()->GetSelectedItem() : -1;
     const int currentRow = m_currentRow;
     if (!LoadSkin(EntryOf(mode), true)) {

@@ -521,6 +521,11 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
     EXPECT_EQ(printers, 1);
     EXPECT_TRUE(m_window->ImageControlPanel()->isVisible());
     EXPECT_TRUE(m_window->SavePanel()->isVisible());
+    Click("l_view"); // another layout closes the save panel and the menu
+    EXPECT_FALSE(m_window->SavePanel()->isVisible());
+    EXPECT_FALSE(tool->isVisible());
+    Click("s_view");
+    Click("title_tool");
     Click(tool, "tool_menu_close");
     EXPECT_FALSE(tool->isVisible());
     EXPECT_TRUE(m_log.Saw(kMsgHideToolMenu));

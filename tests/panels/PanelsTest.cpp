@@ -7,6 +7,7 @@
 #include "panels/CSaveDlg.h"
 #include "panels/CTitleMenuDlg.h"
 #include "panels/CToolMenuDlg.h"
+#include "panels/FramePrinter.h"
 #include "panels/RecordingCopier.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
@@ -435,6 +436,19 @@ TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
     EXPECT_TRUE(blank(QRect(shot.width() - 8, 0, 8, shot.height())));
     EXPECT_TRUE(blank(QRect(0, shot.height() - 8, shot.width(), 8)));
     EXPECT_FALSE(blank(QRect(shot.width() / 4, shot.height() / 2, 4, 4)));
+    EXPECT_TRUE(m_shown.isEmpty());
+
+    // A printer that is not there is reported, and playback goes on.
+    m_window->Dialogs().choosePrinter = [&](QWidget *, QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(QStringLiteral("tavin-no-such-printer"));
+        return true;
+    };
+    SendWindowMessage(m_window.get(), kMsgPrint);
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_EQ(m_shown[0], FramePrinter::FailureText(FramePrinter::Result::NotStarted));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
+    m_shown.clear();
     EXPECT_TRUE(m_shown.isEmpty());
 }
 

@@ -491,6 +491,8 @@ TEST_F(CardPanelsTest, MainWindowShowsBothPanelsAndStopsPlaybackBeforeAFormat)
     services.volumes = std::make_unique<TestCards>(QStringList { root });
     services.chooseCard = [](const QStringList &) { return std::optional<int>(0); };
     services.watchMounts = false;
+    const QString folder = CopyCard(QStringLiteral("folder"));
+    services.chooseFolder = [&] { return folder; };
     auto formatter = std::make_unique<FakeFormatter>();
     FakeFormatter *fake = formatter.get();
     services.cardFormatter = std::move(formatter);
@@ -549,6 +551,15 @@ TEST_F(CardPanelsTest, MainWindowShowsBothPanelsAndStopsPlaybackBeforeAFormat)
 
     skin::PostWindowMessage(&window, mainwindow::kMsgToggleStorage);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !storage->isVisible(); }));
+
+    // With a folder listed instead of the card, the settings stay closed and the user is told why.
+    skin::PostWindowMessage(&window, mainwindow::kMsgOpenFolder);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return list->GetItemCount() > 0; }));
+    m_shown.clear();
+    skin::SendWindowMessage(&window, mainwindow::kMsgTitleSettings);
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_TRUE(m_shown[0].text.startsWith(QStringLiteral("SD카드가 연결되어 있지 않습니다")));
+    EXPECT_FALSE(settingsPanel->isVisible());
 }
 
 } // namespace

@@ -147,26 +147,35 @@ namespace {
             return result;
         }
         created.files.push_back(to);
+        // A file that failed leaves nothing half-written in the backup.
+        const auto failed = [&](const QString &reason) {
+            result.error = reason;
+            target.close();
+            if (QFile::remove(to))
+                created.files.pop_back();
+            return result;
+        };
+        // A card pulled out mid-copy can end the reading early without an error: the copy must
+        // then hold as many bytes as the file had when it was opened.
+        const qint64 expected = source.size();
+        qint64 copied = 0;
         QCryptographicHash hash(QCryptographicHash::Sha256);
         while (!source.atEnd()) {
             if (Cancelled(cancel))
                 return result;
             const QByteArray chunk = source.read(kChunkBytes);
-            if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
-                result.error = source.errorString();
-                return result;
-            }
-            if (target.write(chunk) != chunk.size()) {
-                result.error = target.errorString();
-                return result;
-            }
+            if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
+                return failed(source.errorString());
+            if (target.write(chunk) != chunk.size())
+                return failed(target.errorString());
             hash.addData(chunk);
+            copied += chunk.size();
             advanced(chunk.size());
         }
-        if (!platform::SyncFile(target)) {
-            result.error = target.errorString();
-            return result;
-        }
+        if (copied != expected || source.size() != expected)
+            return failed(QStringLiteral("could not be read to its end; was the card removed?"));
+        if (!platform::SyncFile(target))
+            return failed(target.errorString());
         platform::DropCachedContent(target);
         target.close();
         // The copy carries the recording's own time, which matters for evidence.

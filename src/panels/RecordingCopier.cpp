@@ -77,6 +77,10 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
     // Unbuffered, so that a write the disk cannot take fails at once with the system's reason.
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(target.errorString());
+    // A card pulled out mid-copy can end the reading early without an error: the copy must then
+    // have as many bytes as the recording had when it was opened.
+    const qint64 expected = source.size();
+    qint64 copied = 0;
     QByteArray block;
     while (!source.atEnd()) {
         if (m_cancel) {
@@ -99,6 +103,11 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
             done += written;
         }
         m_copiedBytes += block.size();
+        copied += block.size();
+    }
+    if (copied != expected || source.size() != expected) {
+        target.cancelWriting();
+        return fail(Tr("the recording could not be read to its end; was the card removed?"));
     }
     if (!target.commit())
         return fail(target.errorString());

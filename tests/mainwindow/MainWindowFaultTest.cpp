@@ -1,10 +1,15 @@
 // What a user meets after something went wrong: recordings damaged by the recorder or the card,
 // and the card pulled out while a recording plays. The window must keep working and say why.
 
+#include "device/CardBackup.h"
 #include "mainwindow/MainWindowFixture.h"
+#include "panels/RecordingCopier.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QtEndian>
+
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +124,47 @@ TEST_F(MainWindowTest, CardPulledOutDuringPlaybackStopsItWithTheMessage)
     // The window goes on: the play button does nothing harmful with nothing listed.
     Click("play");
     EXPECT_FALSE(Playing());
+}
+
+// A card pulled out mid-copy may end the reading early without an error. Neither the save nor
+// the backup may then keep a short copy as if it were the recording.
+TEST(CopyFaults, CardPulledOutDuringASaveOrABackupLeavesNothingHalfWritten)
+{
+    QTemporaryDir dir;
+    const QString card = dir.filePath(QStringLiteral("card"));
+    QDir().mkpath(card + QStringLiteral("/EVENT"));
+    const QString big = card + QStringLiteral("/EVENT/big.avi");
+    ASSERT_TRUE(testsupport::WriteFile(big, QByteArray(5 << 20, 'x')));
+    ASSERT_TRUE(testsupport::WriteFile(card + QStringLiteral("/setup.xml"), "<setup/>"));
+    bool pulled = false;
+    const device::BackupReport report = device::RunCardBackup(
+        card, dir.filePath(QStringLiteral("backup")), nullptr, [&](const device::BackupProgress &state) {
+            if (state.bytesDone > 0 && state.current.endsWith(QLatin1String("big.avi")) && !pulled)
+                pulled = QFile(big).resize(100);
+        });
+    ASSERT_TRUE(pulled);
+    ASSERT_EQ(report.failed.size(), 1);
+    EXPECT_TRUE(report.failed[0].startsWith(QLatin1String("EVENT/big.avi")))
+        << report.failed[0].toStdString();
+    EXPECT_FALSE(QFile::exists(report.destination + QStringLiteral("/EVENT/big.avi")));
+    EXPECT_EQ(report.files, 1);
+    EXPECT_FALSE(
+        testsupport::ReadFile(report.destination + QStringLiteral("/SHA256SUMS")).contains("big.avi"));
+
+    // The save copies on a worker; the recording shrinks under it.
+    const QString source = dir.filePath(QStringLiteral("long.avi"));
+    QFile sparse(source);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(4) << 30));
+    sparse.close();
+    const QString saved = dir.filePath(QStringLiteral("saved"));
+    QDir().mkpath(saved);
+    panels::RecordingCopier copier({ { source, saved + QStringLiteral("/long.avi"), false } });
+    std::thread worker([&] { copier.Run(); });
+    testsupport::WaitUntil([&] { return copier.CopiedBytes() > (16 << 20); });
+    QFile(source).resize(1 << 20);
+    worker.join();
+    ASSERT_EQ(copier.Failures().size(), 1u);
+    EXPECT_TRUE(QDir(saved).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 } // namespace

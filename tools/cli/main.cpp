@@ -63,10 +63,16 @@ int main(int argc, char *argv[])
         return 2;
     }
     std::unique_ptr<QCoreApplication> app;
-    if (command->needsGui)
+    if (command->needsGui) {
+        // Commands that only draw into pictures (the export's caption) run from a terminal without
+        // a desktop too.
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QApplication>(argc, argv);
-    else
+    } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments().mid(2);
     return command->run(args);
 }

@@ -1,0 +1,3 @@
+#include "media/export/ExportLog.h"
+
+Q_LOGGING_CATEGORY(lcExport, "tavin.export", QtInfoMsg)

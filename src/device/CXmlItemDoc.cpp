@@ -20,6 +20,28 @@ namespace {
     using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
     const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    constexpr qint64 kLargestFile = 1 << 20;
+
+    // The text as the library's own file load hands it to the parser (every CR LF and lone CR
+    // turned into LF), followed by NUL bytes: the library's name reader steps over a UTF-8 lead
+    // byte's whole sequence, so a damaged sequence at the end would step past a single
+    // terminator into memory that is not the file's.
+    QByteArray ParseBuffer(const QByteArray &bytes)
+    {
+        QByteArray text;
+        text.reserve(bytes.size() + 8);
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] != '\r') {
+                text += bytes[i];
+                continue;
+            }
+            text += '\n';
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+        }
+        text.append(QByteArray(8, '\0'));
+        return text;
+    }
 
 } // namespace
 
@@ -61,20 +83,25 @@ bool CXmlItemDoc::OpenFile(const QString &path)
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return Fail(QStringLiteral("%1 is a folder, not a file").arg(path));
-    FilePtr file(std::fopen(QFile::encodeName(path).constData(), "rb"));
-    if (!file)
-        return Fail(QStringLiteral("cannot open %1: %2").arg(path, qt_error_string(errno)));
-    // The library notes a leading byte-order mark but keeps that to itself; the file is written
-    // back with the mark exactly when it came with one.
-    char head[512] = {};
-    const size_t headSize = std::fread(head, 1, sizeof head, file.get());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    // The recorder's file is a few kilobytes; anything this large is not one of its files.
+    if (file.size() > kLargestFile)
+        return Fail(QStringLiteral("%1 is too large to be the recorder's settings file").arg(path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     // The library reads UTF-16 as an empty 8-bit text and reports success; the recorder writes
     // 8-bit text only, so a NUL byte means a file it cannot use.
-    if (std::memchr(head, '\0', headSize))
+    if (bytes.left(512).contains('\0'))
         return Fail(QStringLiteral("%1 is not 8-bit text (UTF-16 or binary data)").arg(path));
-    m_byteOrderMark = headSize >= 3 && std::memcmp(head, kByteOrderMark, 3) == 0;
-    // LoadFile rewinds to the start itself.
-    if (!LoadFile(file.get())) {
+    // The library notes a leading byte-order mark but keeps that to itself; the file is written
+    // back with the mark exactly when it came with one.
+    m_byteOrderMark = bytes.startsWith(kByteOrderMark);
+    // The library's file load, but from a buffer of ours (see ParseBuffer).
+    Parse(ParseBuffer(bytes).constData(), nullptr, TIXML_DEFAULT_ENCODING);
+    if (Error()) {
         const QString where = ErrorRow() > 0
             ? QStringLiteral(" (row %1, column %2)").arg(ErrorRow()).arg(ErrorCol())
             : QString();

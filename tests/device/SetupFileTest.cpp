@@ -316,6 +316,20 @@ TEST_F(SetupFileTest, FailuresSayWhy)
         << m_config.ErrorString().toStdString();
 }
 
+// Inputs that once made the loader read outside its buffer, found by fuzzing (the sanitizer run
+// of the suite catches a return of the fault): they fail to load and say why.
+TEST_F(SetupFileTest, FuzzFindingsFailToLoadCleanly)
+{
+    const QDir regressions(QStringLiteral(TAVIN_SOURCE_DIR "/tests/device/regressions"));
+    const QStringList files = regressions.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &file : files) {
+        putCard(ReadFile(regressions.filePath(file)));
+        EXPECT_FALSE(loadCard()) << file.toStdString();
+        EXPECT_FALSE(m_config.ErrorString().isEmpty()) << file.toStdString();
+    }
+}
+
 TEST_F(SetupFileTest, NothingHappensWithoutValueStringsOrCard)
 {
     putCard(kOddCard);

@@ -6,18 +6,34 @@
 #include "app/MainWindowSettings.h"
 #include "app/MainWindowStartup.h"
 #include "app/UserMessages.h"
+#include "i18n/UiLanguage.h"
 #include "platform/settings_backend.h"
 #include "platform/single_instance.h"
 #include "skin/SkinRuntime.h"
 #include "skin/core/SkinPackReader.h"
 #include "views/ViewControlFactories.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 
-const QString CTAVINApp::kAlreadyRunningText = QStringLiteral("이미 실행중입니다.");
+QString CTAVINApp::AlreadyRunningText()
+{
+    return QCoreApplication::translate("CTAVINApp", "이미 실행중입니다.");
+}
+
+namespace {
+
+// The desktop's language: Qt's default locale, which is the system's (QLocale::system()) unless
+// the program sets another; the test suites set Korean there so that they see a Korean desktop.
+QLocale DesktopLocale()
+{
+    return QLocale();
+}
+
+} // namespace
 
 CTAVINApp::CTAVINApp(AppEnvironment environment)
     : m_environment(std::move(environment))
@@ -29,12 +45,15 @@ CTAVINApp::~CTAVINApp() = default;
 bool CTAVINApp::InitInstance()
 {
     const QString applicationName = ApplicationNameOf(m_environment.programPath);
+    // Until the settings are read, the program speaks the desktop's language.
+    m_translation = std::make_unique<i18n::ProgramTranslation>();
+    ApplyLanguage(QString());
     m_instanceLock
         = std::make_unique<platform::SingleInstanceLock>(applicationName, m_environment.lockFolder);
     if (!m_instanceLock->TryAcquire()) {
         if (m_environment.messages)
             m_environment.messages->ShowMessage(
-                applicationName, kAlreadyRunningText, UserMessages::Icon::None);
+                applicationName, AlreadyRunningText(), UserMessages::Icon::None);
         m_exitCode = 1;
         return false;
     }
@@ -68,9 +87,12 @@ bool CTAVINApp::RunWindow(MainWindowSettings &variables)
     skin::SkinRuntime runtime;
     const QDir folder = QFileInfo(m_environment.programPath).absoluteDir();
     runtime.SetBaseFolder(folder.absolutePath());
+    // The settings' language, else the desktop's: the fixed texts and the skin pack follow it.
+    const QString pack
+        = i18n::SkinPackFor(variables.skin, ApplyLanguage(variables.language), folder.absolutePath());
     QStringList broken;
-    if (runtime.LoadPack(folder.filePath(variables.skin), &broken) != skin::kSkinPackOk)
-        qCWarning(lcApp) << "cannot read the skin pack" << folder.filePath(variables.skin);
+    if (runtime.LoadPack(folder.filePath(pack), &broken) != skin::kSkinPackOk)
+        qCWarning(lcApp) << "cannot read the skin pack" << folder.filePath(pack);
     // The windows of the intact entries still open; the damaged ones are named for whoever
     // reinstalls the skin.
     for (const QString &entry : std::as_const(broken))
@@ -88,4 +110,15 @@ bool CTAVINApp::RunWindow(MainWindowSettings &variables)
     window.show();
     window.exec();
     return true;
+}
+
+i18n::UiLanguage CTAVINApp::ApplyLanguage(const QString &choice)
+{
+    const i18n::UiLanguage language = i18n::ChooseLanguage(choice, DesktopLocale());
+    if (!m_translation)
+        m_translation = std::make_unique<i18n::ProgramTranslation>();
+    QString error;
+    if (!m_translation->Apply(language, QFileInfo(m_environment.programPath).absolutePath(), &error))
+        qCWarning(lcApp) << error << "- the program's texts stay Korean";
+    return language;
 }

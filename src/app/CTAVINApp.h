@@ -6,6 +6,10 @@
 #include <memory>
 
 class UserMessages;
+namespace i18n {
+class ProgramTranslation;
+enum class UiLanguage;
+}
 struct MainWindowSettings;
 namespace platform {
 class SettingsBackend;
@@ -44,7 +48,8 @@ public:
     // 0 after a normal run, 1 when this copy was refused or the main window failed to start.
     int ExitCode() const { return m_exitCode; }
 
-    static const QString kAlreadyRunningText; // "이미 실행중입니다."
+    // "이미 실행중입니다." in the language of the program's texts.
+    static QString AlreadyRunningText();
 
 protected:
     // Runs the main window to its end; returns false when it could not start.
@@ -54,10 +59,13 @@ protected:
     virtual bool RunWindow(MainWindowSettings &variables);
 
     const AppEnvironment &Environment() const { return m_environment; }
+    // Speaks the language of `choice` ("ko", "en", empty: the desktop's); returns it.
+    i18n::UiLanguage ApplyLanguage(const QString &choice);
 
 private:
     AppEnvironment m_environment;
     // Held until the application object ends with the process.
     std::unique_ptr<platform::SingleInstanceLock> m_instanceLock;
+    std::unique_ptr<i18n::ProgramTranslation> m_translation;
     int m_exitCode = 0;
 };

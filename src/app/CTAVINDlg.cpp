@@ -25,6 +25,7 @@
 using namespace mainwindow;
 using skin::kSkinImgButton;
 
+// The Korean texts of the sources; shown through tr() in the chosen language.
 const QString CTAVINDlg::kBusyOpeningText = QStringLiteral("다른 파일이 열리는 중입니다.");
 const QString CTAVINDlg::kCardRemovedText = QStringLiteral("현재 사용중인 SD 카드가 제거 되었습니다.");
 const QString CTAVINDlg::kNotAvailableText = QStringLiteral("이 기능은 이 버전에서 아직 제공되지 않습니다.");
@@ -231,7 +232,7 @@ void CTAVINDlg::ShowPlain(const QString &text, const QString &caption, int flags
 void CTAVINDlg::ShowNotAvailable()
 {
     m_repaintTimer.start(kTimerPeriodMs, this);
-    ShowPlain(kNotAvailableText,
+    ShowPlain(tr(qUtf8Printable(kNotAvailableText)),
         Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()),
         skin::kMbIconInformation);
 }
@@ -294,7 +295,7 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
         m_repaintTimer.start(kTimerPeriodMs, this);
         ShowPlain(
             QStringLiteral("Model\t") + m_settings.model + QStringLiteral("\nVersion\t") + m_settings.version,
-            QStringLiteral("프로그램 정보"), skin::kMbIconInformation);
+            tr("프로그램 정보"), skin::kMbIconInformation);
         return true;
     case kMsgQuit:
     case skin::kMsgClose:

@@ -16,9 +16,11 @@
 using namespace mainwindow;
 
 namespace {
-const QString kNoCardText = QStringLiteral("SD카드가 연결되어 있지 않습니다. SD카드를 확인하여 주세요.");
-const QString kFormatStopsPlayback
-    = QStringLiteral("현재 포맷 대상 드라이브의 영상이 사용 중입니다. 재생을 중지합니다.");
+// Translated where they are shown (CTAVINDlg::tr).
+const char *const kNoCardText
+    = QT_TRANSLATE_NOOP("CTAVINDlg", "SD카드가 연결되어 있지 않습니다. SD카드를 확인하여 주세요.");
+const char *const kFormatStopsPlayback
+    = QT_TRANSLATE_NOOP("CTAVINDlg", "현재 포맷 대상 드라이브의 영상이 사용 중입니다. 재생을 중지합니다.");
 // The settings panel's place in the window, below the title bar.
 constexpr QPoint kSettingsOrigin(5, 48);
 } // namespace
@@ -103,7 +105,7 @@ void CTAVINDlg::ShowSettingsPanel()
     const QString selected = m_config->GetSelectedDrive();
     if (selected.isEmpty() || !m_library.IsCard()
         || platform::NormalizedRoot(selected) != platform::NormalizedRoot(m_library.Location())) {
-        ShowPlain(kNoCardText, Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
+        ShowPlain(tr(kNoCardText), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
         return;
     }
     if (!m_settingsPanel) {
@@ -132,7 +134,8 @@ void CTAVINDlg::StopPlaybackBeforeFormat()
     // The card's files must be closed before it is erased (a card in use cannot be formatted).
     CancelListing();
     if ((m_playback.IsRunning() || m_playback.IsPaused()) && m_library.IsCard()) {
-        ShowPlain(kFormatStopsPlayback, Skin().Text(QStringLiteral("err_title")), skin::kMbIconInformation);
+        ShowPlain(
+            tr(kFormatStopsPlayback), Skin().Text(QStringLiteral("err_title")), skin::kMbIconInformation);
         OnStopButton();
     }
 }

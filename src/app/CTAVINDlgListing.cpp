@@ -13,8 +13,9 @@
 namespace {
 // A listing shorter than this never shows its progress, so a warm card does not flash a dialog.
 constexpr int kProgressDelayMs = 300;
-const QString kListingText = QStringLiteral("녹화 파일을 찾는 중입니다...");
-const QString kCancelText = QStringLiteral("취소");
+// Translated where they are shown (CTAVINDlg::tr).
+const char *const kListingText = QT_TRANSLATE_NOOP("CTAVINDlg", "녹화 파일을 찾는 중입니다...");
+const char *const kCancelText = QT_TRANSLATE_NOOP("CTAVINDlg", "취소");
 } // namespace
 
 void CTAVINDlg::ListCard(const QString &root)
@@ -58,7 +59,7 @@ void CTAVINDlg::StartListing(const QString &location, bool isCard, int selectCar
     connect(worker, &QThread::finished, this, [this, worker] { OnListingFinished(worker); });
     m_listings.push_back(std::move(listing));
 
-    m_listingProgress = new QProgressDialog(kListingText, kCancelText, 0, 0, this);
+    m_listingProgress = new QProgressDialog(tr(kListingText), tr(kCancelText), 0, 0, this);
     m_listingProgress->setWindowModality(Qt::WindowModal);
     m_listingProgress->setAutoReset(false);
     m_listingProgress->setAutoClose(false);

@@ -247,8 +247,8 @@ void CTAVINDlg::SaveRecordings()
     copy->copier = std::make_shared<panels::RecordingCopier>(
         panels::RecordingCopier::JobsForSave(m_savePanel->Result(), m_savePanel->SaveFolder()));
     copy->worker = QThread::create([copier = copy->copier] { copier->Run(); });
-    copy->progress = new QProgressDialog(
-        QStringLiteral("영상을 저장하는 중입니다..."), QStringLiteral("취소"), 0, kProgressSteps, this);
+    copy->progress
+        = new QProgressDialog(tr("영상을 저장하는 중입니다..."), tr("취소"), 0, kProgressSteps, this);
     copy->progress->setWindowModality(Qt::WindowModal);
     copy->progress->setMinimumDuration(kCopyProgressDelayMs);
     copy->progress->setAutoReset(false);
@@ -278,7 +278,7 @@ void CTAVINDlg::OnSaveFinished()
     copy->progress->hide();
     if (copy->copier->Cancelled() || copy->copier->Failures().empty())
         return;
-    QString text = QStringLiteral("다음 파일을 저장하지 못했습니다.");
+    QString text = tr("다음 파일을 저장하지 못했습니다.");
     for (const panels::CopyFailure &failure : copy->copier->Failures()) {
         text += QStringLiteral("\n%1 → %2: %3")
                     .arg(QDir::toNativeSeparators(failure.source),
@@ -342,7 +342,7 @@ void CTAVINDlg::SaveCapture()
             m_playback.RearPresent(), m_mainChannel == DualPlayback::kRear);
     QImageWriter writer(path);
     if (!writer.write(m_printPanel->Image())) {
-        ShowPlain(QStringLiteral("이미지를 저장하지 못했습니다.\n%1: %2")
+        ShowPlain(tr("이미지를 저장하지 못했습니다.\n%1: %2")
                       .arg(QDir::toNativeSeparators(path), writer.errorString()),
             Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
     }

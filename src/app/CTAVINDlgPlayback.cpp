@@ -71,7 +71,8 @@ void CTAVINDlg::EmptyList()
 void CTAVINDlg::OpenRow(int row)
 {
     if (!m_library.IsReady()) {
-        ShowPlain(kBusyOpeningText, Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
+        ShowPlain(tr(qUtf8Printable(kBusyOpeningText)), Skin().Text(QStringLiteral("err_title")),
+            skin::kMbIconWarning);
         return;
     }
     skin::CSkinListCtrl *list = FileList();
@@ -436,5 +437,6 @@ void CTAVINDlg::OnMountsChanged()
     OnStopButton();
     SendMessage(kMsgEmptyList);
     m_library.SetLocation(QString());
-    ShowPlain(kCardRemovedText, Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
+    ShowPlain(
+        tr(qUtf8Printable(kCardRemovedText)), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
 }

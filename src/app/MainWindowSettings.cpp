@@ -23,4 +23,5 @@ void MainWindowSettings::BindTo(CAppRegistry &registry)
     registry.BindValue(QStringLiteral("\\Config\\Volume"), &volume);
     registry.BindValue(QStringLiteral("\\Config\\Brightness"), &brightness);
     registry.BindValue(QStringLiteral("\\Config\\SpeedUnit"), &speedUnit);
+    registry.BindValue(QStringLiteral("\\Config\\Language"), &language);
 }

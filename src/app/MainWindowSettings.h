@@ -29,6 +29,7 @@ struct MainWindowSettings {
     int volume = 50; // 0..100
     int brightness = 0; // brightness step
     int speedUnit = 0; // 0 km/h, otherwise mph
+    QString language; // "ko", "en", or empty: the desktop's language
 
     // Binds every variable to its value, in the fixed order; each reads its value at once.
     void BindTo(CAppRegistry &registry);

@@ -1,5 +1,6 @@
 #include "device/CardDescription.h"
 
+#include <QCoreApplication>
 #include <QStorageInfo>
 
 namespace device {
@@ -9,7 +10,7 @@ QString DescribeCard(const QString &root)
     const QStorageInfo storage(root);
     QStringList parts;
     const QString label = storage.isValid() ? storage.name() : QString();
-    parts << (label.isEmpty() ? QStringLiteral("(이름 없음)") : label);
+    parts << (label.isEmpty() ? QCoreApplication::translate("DescribeCard", "(이름 없음)") : label);
     if (storage.isValid() && storage.bytesTotal() > 0)
         parts << QString::asprintf("%.1f GB", double(storage.bytesTotal()) / (1024.0 * 1024.0 * 1024.0));
     parts << root;

@@ -1,5 +1,6 @@
 #include "library/RecordingName.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace library {
@@ -26,15 +27,15 @@ QString KindText(QChar kindLetter)
 {
     switch (kindLetter.unicode()) {
     case 'N':
-        return QStringLiteral("상시 녹화");
+        return QCoreApplication::translate("RecordingName", "상시 녹화");
     case 'U':
-        return QStringLiteral("수동 녹화");
+        return QCoreApplication::translate("RecordingName", "수동 녹화");
     case 'S':
-        return QStringLiteral("상시 이벤트");
+        return QCoreApplication::translate("RecordingName", "상시 이벤트");
     case 'P':
-        return QStringLiteral("주차 이벤트");
+        return QCoreApplication::translate("RecordingName", "주차 이벤트");
     case 'M':
-        return QStringLiteral("주차 모션");
+        return QCoreApplication::translate("RecordingName", "주차 모션");
     default:
         return QString();
     }

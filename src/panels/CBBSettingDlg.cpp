@@ -82,14 +82,19 @@ const char *const kMenuButtons[CBBSettingDlg::kPageCount] = { "BB_menu_sensor", 
     "BB_menu_audio", "BB_menu_block", "BB_menu_memory", "BB_menu_date", "BB_menu_info" };
 const char *const kDateNames[CBBSettingDlg::kDateFieldCount]
     = { "BB_date_year", "BB_date_month", "BB_date_day", "BB_date_hour", "BB_date_min", "BB_date_sec" };
-const char *const kDateUnits[CBBSettingDlg::kDateFieldCount] = { "년", "월", "일", "시", "분", "초" };
+// The fixed texts below are translated where they are shown (CBBSettingDlg::tr).
+const char *const kDateFormats[CBBSettingDlg::kDateFieldCount]
+    = { QT_TRANSLATE_NOOP("CBBSettingDlg", "%1년"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1월"),
+          QT_TRANSLATE_NOOP("CBBSettingDlg", "%1일"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1시"),
+          QT_TRANSLATE_NOOP("CBBSettingDlg", "%1분"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1초") };
 const char *const kSlider = "BB_memory_rate_slider";
 const char *const kInfoRows[3] = { "BB_info_name", "BB_info_fw", "BB_info_micom" };
-const char *const kInfoLabels[3] = { "모델명: ", "펌웨어 버젼: ", "MICOM: " };
-const QString kTimeQuestion = QStringLiteral("설정된 시간을 저장하시겠습니까?");
-const QString kTimeCaption = QStringLiteral("시간 설정");
-const QString kFormatWarningFallback
-    = QStringLiteral("SD 카드를 포맷하면 카드에 저장된 모든 영상이 지워집니다.\n포맷하시겠습니까?");
+const char *const kInfoLabels[3] = { QT_TRANSLATE_NOOP("CBBSettingDlg", "모델명: "),
+    QT_TRANSLATE_NOOP("CBBSettingDlg", "펌웨어 버젼: "), QT_TRANSLATE_NOOP("CBBSettingDlg", "MICOM: ") };
+const char *const kTimeQuestion = QT_TRANSLATE_NOOP("CBBSettingDlg", "설정된 시간을 저장하시겠습니까?");
+const char *const kTimeCaption = QT_TRANSLATE_NOOP("CBBSettingDlg", "시간 설정");
+const char *const kFormatWarningFallback = QT_TRANSLATE_NOOP(
+    "CBBSettingDlg", "SD 카드를 포맷하면 카드에 저장된 모든 영상이 지워집니다.\n포맷하시겠습니까?");
 
 // The image buttons of a page besides its option buttons.
 QStringList PageButtons(int page)
@@ -127,10 +132,11 @@ public:
     }
     bool confirmFormat(const QString &root) override
     {
-        const QString text = m_dialog.Skin().Text(QStringLiteral("format_warning"), kFormatWarningFallback)
+        const QString text = m_dialog.Skin().Text(
+                                 QStringLiteral("format_warning"), CBBSettingDlg::tr(kFormatWarningFallback))
             + QStringLiteral("\n\n") + DescribeCard(root);
         const bool yes = m_dialog.Runtime().ShowMessageBox(&m_dialog, text,
-                             m_dialog.Skin().Text(QStringLiteral("warning_title"), QStringLiteral("경고")),
+                             m_dialog.Skin().Text(QStringLiteral("warning_title"), CBBSettingDlg::tr("경고")),
                              skin::kMbOkCancel | skin::kMbIconWarning)
             == skin::kIdOk;
         if (yes && m_dialog.m_beforeFormat)
@@ -139,13 +145,13 @@ public:
     }
     void deviceInUse() override
     {
-        m_dialog.Runtime().ShowMessageBox(&m_dialog, QString::fromUtf8(kCardInUseMessage),
+        m_dialog.Runtime().ShowMessageBox(&m_dialog, CBBSettingDlg::tr(kCardInUseMessage),
             m_dialog.Skin().Text(QStringLiteral("error_title")), skin::kMbIconError);
     }
     void formatFailed(const QString &reason) override
     {
         m_dialog.Runtime().ShowMessageBox(&m_dialog,
-            QStringLiteral("SD 카드를 포맷하지 못했습니다.\n") + reason,
+            CBBSettingDlg::tr("SD 카드를 포맷하지 못했습니다.\n") + reason,
             m_dialog.Skin().Text(QStringLiteral("error_title")), skin::kMbIconError);
     }
     void formatNotDone() override { m_dialog.SetPartition(m_dialog.m_committedPartition); }
@@ -465,7 +471,7 @@ bool CBBSettingDlg::WriteSettings(int driveIndex, bool notify)
     const bool timeChanged = m_date != m_savedDate;
     const bool writeTime = timeChanged
         && Runtime().ShowMessageBox(
-               this, kTimeQuestion, kTimeCaption, skin::kMbOkCancel | skin::kMbIconQuestion)
+               this, tr(kTimeQuestion), tr(kTimeCaption), skin::kMbOkCancel | skin::kMbIconQuestion)
             == skin::kIdOk;
     m_config->ReadBatteryCalibration();
 
@@ -495,7 +501,7 @@ bool CBBSettingDlg::WriteSettings(int driveIndex, bool notify)
     // The card's own file could not be read and was replaced: the user learns where its bytes are.
     if (written && !m_config->KeptCopyPath().isEmpty())
         Runtime().ShowMessageBox(this,
-            QStringLiteral("읽을 수 없던 설정 파일을 %1 (으)로 보관했습니다.").arg(m_config->KeptCopyPath()),
+            tr("읽을 수 없던 설정 파일을 %1 (으)로 보관했습니다.").arg(m_config->KeptCopyPath()),
             Skin().Text(QStringLiteral("app_title")), skin::kMbIconInformation);
 
     if (writeTime) {
@@ -512,14 +518,14 @@ QString CBBSettingDlg::ShownText(const QString &name) const
 {
     for (int field = 0; field < kDateFieldCount; ++field)
         if (name == QLatin1String(kDateNames[field]))
-            return QString::number(m_date[field]) + QString::fromUtf8(kDateUnits[field]);
+            return tr(kDateFormats[field]).arg(m_date[field]);
     if (name == QLatin1String("BB_memory_rate_N"))
         return QString::number((10 - m_partition) * 10);
     if (name == QLatin1String("BB_memory_rate_S"))
         return QString::number(m_partition * 10);
     for (int row = 0; row < 3; ++row)
         if (name == QLatin1String(kInfoRows[row]))
-            return QString::fromUtf8(kInfoLabels[row]) + m_info[row];
+            return tr(kInfoLabels[row]) + m_info[row];
     return QString();
 }
 
@@ -561,8 +567,8 @@ void CBBSettingDlg::paintEvent(QPaintEvent *event)
             painter.setFont(font);
             const QRect inner = r.adjusted(12, 0, -12, 0);
             painter.setPen(QColor(63, 166, 254));
-            painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                QString::fromUtf8(kInfoLabels[row]));
+            painter.drawText(
+                inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, tr(kInfoLabels[row]));
             painter.setPen(QColor(203, 203, 203));
             painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_info[row]);
         }

@@ -100,7 +100,7 @@ void CImageControlDlg::ChangeSpeed(quint32 message)
 
 QString CImageControlDlg::SpeedText() const
 {
-    return QString::number(1.0 + double(m_speedDelta), 'f', 2) + QStringLiteral("배");
+    return tr("%1배").arg(1.0 + double(m_speedDelta), 0, 'f', 2);
 }
 
 void CImageControlDlg::OnSlider(qintptr position)
@@ -134,6 +134,6 @@ void CImageControlDlg::paintEvent(QPaintEvent *event)
     painter.setFont(font);
     painter.setPen(QColor(63, 166, 254));
     const QRect line(kSpeedArea.left(), kSpeedArea.top(), kSpeedArea.width(), kSpeedArea.height());
-    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("재생 속도 : "));
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, tr("재생 속도 : "));
     painter.drawText(line.adjusted(220 - 140, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, SpeedText());
 }

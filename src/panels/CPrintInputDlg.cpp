@@ -10,7 +10,7 @@
 CPrintInputDlg::CPrintInputDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("출력 정보"));
+    setWindowTitle(tr("출력 정보"));
     auto *layout = new QVBoxLayout(this);
     const QStringList prefixes = Prefixes();
     for (int i = 0; i < 3; ++i) {
@@ -22,8 +22,8 @@ CPrintInputDlg::CPrintInputDlg(QWidget *parent)
         m_fields[size_t(i)] = field;
     }
     auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("확인"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("취소"), QDialogButtonBox::RejectRole);
+    buttons->addButton(tr("확인"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(tr("취소"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -47,8 +47,7 @@ bool CPrintInputDlg::eventFilter(QObject *watched, QEvent *event)
 
 QStringList CPrintInputDlg::Prefixes()
 {
-    return { QStringLiteral("1. 차량번호 : "), QStringLiteral("2. 차량종류 : "),
-        QStringLiteral("3. 사고 발생날짜 : ") };
+    return { tr("1. 차량번호 : "), tr("2. 차량종류 : "), tr("3. 사고 발생날짜 : ") };
 }
 
 QStringList CPrintInputDlg::Lines() const

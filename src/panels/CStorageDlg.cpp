@@ -26,10 +26,11 @@ namespace {
 const char *const kTextNames[] = { "storage_capacity", "storage_use_N", "storage_total_N", "storage_use_S",
     "storage_total_S", "storage_use_A", "storage_total_A" };
 const char *const kGauges[] = { "storage_slider_N", "storage_slider_S", "storage_slider_A" };
-const QString kBrowseTitle = QStringLiteral("백업 폴더 선택");
-const QString kBackupText = QStringLiteral("SD 카드를 백업하는 중입니다...");
-const QString kCancelText = QStringLiteral("취소");
-const QString kBackupCaption = QStringLiteral("백업");
+// Translated where they are shown (tr), in the panel's context.
+const char *const kBrowseTitle = QT_TRANSLATE_NOOP("CStorageDlg", "백업 폴더 선택");
+const char *const kBackupText = QT_TRANSLATE_NOOP("CStorageDlg", "SD 카드를 백업하는 중입니다...");
+const char *const kCancelText = QT_TRANSLATE_NOOP("CStorageDlg", "취소");
+const char *const kBackupCaption = QT_TRANSLATE_NOOP("CStorageDlg", "백업");
 
 std::optional<CStorageDlg::Space> SystemSpace(const QString &root)
 {
@@ -193,9 +194,9 @@ void CStorageDlg::ApplyTexts(const device::StorageTexts &texts)
 
 void CStorageDlg::OnBrowse()
 {
-    const QString chosen = m_chooseFolder
-        ? m_chooseFolder()
-        : QFileDialog::getExistingDirectory(this, kBrowseTitle, m_backupFolder, QFileDialog::ShowDirsOnly);
+    const QString chosen = m_chooseFolder ? m_chooseFolder()
+                                          : QFileDialog::getExistingDirectory(this, tr(kBrowseTitle),
+                                              m_backupFolder, QFileDialog::ShowDirsOnly);
     if (!chosen.isEmpty())
         m_backupFolder = QDir::cleanPath(chosen);
 }
@@ -227,8 +228,8 @@ void CStorageDlg::OnBackup()
     });
     connect(backup->worker, &QThread::finished, this, &CStorageDlg::OnBackupFinished);
 
-    backup->progress = new QProgressDialog(kBackupText, kCancelText, 0, 1000, this);
-    backup->progress->setWindowTitle(kBackupCaption);
+    backup->progress = new QProgressDialog(tr(kBackupText), tr(kCancelText), 0, 1000, this);
+    backup->progress->setWindowTitle(tr(kBackupCaption));
     backup->progress->setWindowModality(Qt::WindowModal);
     backup->progress->setAutoClose(false);
     backup->progress->setAutoReset(false);
@@ -258,7 +259,7 @@ void CStorageDlg::OnBackupProgress()
     }
     const int value = state.bytesTotal > 0 ? int(state.bytesDone * 1000 / state.bytesTotal) : 0;
     m_backup->progress->setLabelText(QStringLiteral("%1\n%2 / %3 · %4")
-                                         .arg(kBackupText)
+                                         .arg(tr(kBackupText))
                                          .arg(state.filesDone)
                                          .arg(state.filesTotal)
                                          .arg(state.current));
@@ -285,23 +286,23 @@ void CStorageDlg::OnBackupFinished()
     QString text;
     int icon = skin::kMbIconInformation;
     if (!report.error.isEmpty()) {
-        text = QStringLiteral("백업하지 못했습니다.\n%1").arg(report.error);
+        text = tr("백업하지 못했습니다.\n%1").arg(report.error);
         icon = skin::kMbIconError;
     } else if (report.ok()) {
-        text = QStringLiteral("%1개 파일, %2, 검증 완료\n%3")
+        text = tr("%1개 파일, %2, 검증 완료\n%3")
                    .arg(report.files)
                    .arg(BackupSizeText(report.bytes), QDir::toNativeSeparators(report.destination));
     } else {
         QStringList lines;
         for (const QString &path : report.differing)
-            lines << QStringLiteral("다름: %1").arg(path);
+            lines << tr("다름: %1").arg(path);
         for (const QString &failure : report.failed)
-            lines << QStringLiteral("실패: %1").arg(failure);
-        text = QStringLiteral("백업한 파일 중 카드와 다른 파일이 있습니다.\n%1\n\n%2")
+            lines << tr("실패: %1").arg(failure);
+        text = tr("백업한 파일 중 카드와 다른 파일이 있습니다.\n%1\n\n%2")
                    .arg(QDir::toNativeSeparators(report.destination), lines.join(QLatin1Char('\n')));
         icon = skin::kMbIconWarning;
     }
-    Runtime().ShowMessageBox(this, text, kBackupCaption, icon);
+    Runtime().ShowMessageBox(this, text, tr(kBackupCaption), icon);
 }
 
 void CStorageDlg::OnFormat()

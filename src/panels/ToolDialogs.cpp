@@ -2,6 +2,7 @@
 
 #include "panels/CPrintInputDlg.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -10,7 +11,8 @@ ToolDialogs ToolDialogs::System()
 {
     ToolDialogs dialogs;
     dialogs.chooseSaveFolder = [](QWidget *parent, const QString &start) {
-        return QFileDialog::getExistingDirectory(parent, QStringLiteral("저장 폴더 선택"), start,
+        return QFileDialog::getExistingDirectory(parent,
+            QCoreApplication::translate("ToolDialogs", "저장 폴더 선택"), start,
             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     };
     dialogs.askHeaderLines = [](QWidget *parent) -> std::optional<QStringList> {

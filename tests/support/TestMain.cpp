@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
+
 #ifdef TAVIN_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -18,6 +20,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+    // The program takes the desktop's language from Qt's default locale: the suites check the
+    // texts of a Korean desktop, whatever the machine's; tests of English choose it themselves.
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     TestApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

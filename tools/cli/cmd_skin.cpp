@@ -1,11 +1,13 @@
 // tavin-cli skin draw: draws every bitmap of the default skin into a folder.
 // tavin-cli skin gallery: opens every window of a skin pack and saves a picture of each.
+// tavin-cli skin translate: writes the English descriptions of the default skin.
 
 #include "CliCommand.h"
 #include "skinart/ArtPainter.h"
 #include "skinart/DefaultSkin.h"
 #include "skinart/Gallery.h"
 #include "skinart/SkinReferences.h"
+#include "skinart/SkinTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,7 +18,7 @@ namespace {
 
 // With a description folder, every bitmap the descriptions name must be one the catalogue
 // draws, in the folder the program loads skin bitmaps from.
-bool checkReferences(const skinart::ArtCatalog &catalog, const QString &skinDir)
+bool checkReferences(const skinart::ArtCatalog &catalog, const QString &skinDir, const char *folder)
 {
     QStringList references;
     QString error;
@@ -24,7 +26,7 @@ bool checkReferences(const skinart::ArtCatalog &catalog, const QString &skinDir)
         cliErr(QStringLiteral("skin draw: %1\n").arg(error));
         return false;
     }
-    const QString prefix = QString::fromLatin1(skinart::kDefaultSkinBitmapFolder) + QLatin1Char('/');
+    const QString prefix = QString::fromLatin1(folder) + QLatin1Char('/');
     bool ok = true;
     for (const QString &reference : references) {
         if (!reference.startsWith(prefix)) {
@@ -45,25 +47,37 @@ bool checkReferences(const skinart::ArtCatalog &catalog, const QString &skinDir)
     return ok;
 }
 
-int runDraw(const QStringList &args)
+int runDraw(QStringList args)
 {
-    if (args.isEmpty() || args.size() > 2) {
-        cliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR]\n"));
+    // --english TABLE: the English bitmaps, checked against English descriptions.
+    skinart::TextTable english;
+    const qsizetype englishAt = args.indexOf(QStringLiteral("--english"));
+    QString tablePath;
+    if (englishAt >= 0) {
+        tablePath = args.value(englishAt + 1);
+        args.remove(englishAt, qMin<qsizetype>(2, args.size() - englishAt));
+    }
+    if (args.isEmpty() || args.size() > 2 || (englishAt >= 0 && tablePath.isEmpty())) {
+        cliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] [--english TABLE]\n"));
         return 2;
     }
     skinart::ArtPainter art;
     QString error;
-    if (!art.loadFonts(&error)) {
+    if (!art.loadFonts(&error) || (!tablePath.isEmpty() && !english.load(tablePath, &error))) {
         cliErr(QStringLiteral("skin draw: %1\n").arg(error));
         return 1;
     }
+    if (!tablePath.isEmpty())
+        art.setEnglish(&english);
+    const char *folder
+        = tablePath.isEmpty() ? skinart::kDefaultSkinBitmapFolder : skinart::kEnglishSkinBitmapFolder;
     const skinart::ArtCatalog catalog = skinart::defaultSkinArt();
     if (!catalog.conflicts().isEmpty()) {
         cliErr(QStringLiteral("skin draw: one file, two sizes: %1\n")
                    .arg(catalog.conflicts().join(QStringLiteral("; "))));
         return 1;
     }
-    if (args.size() == 2 && !checkReferences(catalog, args[1]))
+    if (args.size() == 2 && !checkReferences(catalog, args[1], folder))
         return 1;
 
     QDir out(args[0]);
@@ -94,6 +108,11 @@ int runDraw(const QStringList &args)
         cliErr(QStringLiteral("skin draw: the icon font lacks %1\n").arg(codes.join(QLatin1Char(' '))));
         return 1;
     }
+    for (const QString &text : art.overflowingTexts())
+        cliErr(QStringLiteral("skin draw: note: \"%1\" is wider than its place\n").arg(text));
+    // Drawn in Korean meanwhile; the English pack's test names them too.
+    for (const QString &text : art.missingTexts())
+        cliErr(QStringLiteral("skin draw: warning: no English text in %1 for %2\n").arg(tablePath, text));
     cliOut(QStringLiteral("%1 bitmaps in %2\n")
                .arg(catalog.entries().size())
                .arg(QFileInfo(args[0]).absoluteFilePath()));
@@ -106,19 +125,56 @@ int runGallery(const QStringList &args)
         cliErr(QStringLiteral("usage: tavin-cli skin gallery OUT_DIR [PACK]\n"));
         return 2;
     }
-    // Bitmaps are found relative to the pack's folder, as the program finds them relative to its own.
-    const QString pack = args.size() == 2
-        ? args[1]
-        : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("default.skin"));
-    skinart::SkinGallery gallery(pack, QFileInfo(pack).absolutePath());
+    // One pack into OUT_DIR, or both default packs into OUT_DIR/ko and OUT_DIR/en. An English
+    // pack ("..._en.skin") is drawn with the program's English texts.
+    struct Gallery {
+        QString pack;
+        QString outDir;
+    };
+    std::vector<Gallery> galleries;
+    if (args.size() == 2) {
+        galleries.push_back({ args[1], args[0] });
+    } else {
+        const QDir bin(QCoreApplication::applicationDirPath());
+        galleries.push_back(
+            { bin.filePath(QStringLiteral("default.skin")), QDir(args[0]).filePath(QStringLiteral("ko")) });
+        galleries.push_back({ bin.filePath(QStringLiteral("default_en.skin")),
+            QDir(args[0]).filePath(QStringLiteral("en")) });
+    }
+    for (const Gallery &one : galleries) {
+        // Bitmaps are found relative to the pack's folder, as the program finds them relative to its own.
+        skinart::SkinGallery gallery(one.pack, QFileInfo(one.pack).absolutePath());
+        QString error;
+        QStringList written;
+        const bool english = QFileInfo(one.pack).completeBaseName().endsWith(QLatin1String("_en"));
+        if (!gallery.Open(&error) || !gallery.SetEnglish(english, &error)
+            || !gallery.Run(one.outDir, &written, &error)) {
+            cliErr(QStringLiteral("skin gallery: %1\n").arg(error));
+            return 1;
+        }
+        for (const QString &file : written)
+            cliOut(QDir(one.outDir).filePath(file) + QLatin1Char('\n'));
+    }
+    return 0;
+}
+
+int runTranslate(const QStringList &args)
+{
+    if (args.size() != 2) {
+        cliErr(QStringLiteral("usage: tavin-cli skin translate SKIN_DIR OUT_DIR\n"));
+        return 2;
+    }
+    skinart::TextTable table;
     QString error;
-    QStringList written;
-    if (!gallery.Open(&error) || !gallery.Run(args[0], &written, &error)) {
-        cliErr(QStringLiteral("skin gallery: %1\n").arg(error));
+    QStringList missing;
+    if (!table.load(QDir(args[0]).filePath(QString::fromLatin1(skinart::kEnglishTextTable)), &error)
+        || !skinart::translateDescriptions(args[0], table, args[1], &missing, &error)) {
+        cliErr(QStringLiteral("skin translate: %1\n").arg(error));
         return 1;
     }
-    for (const QString &file : written)
-        cliOut(QDir(args[0]).filePath(file) + QLatin1Char('\n'));
+    for (const QString &text : std::as_const(missing))
+        cliErr(QStringLiteral("skin translate: warning: no English text in %1 for %2\n")
+                   .arg(QString::fromLatin1(skinart::kEnglishTextTable), text));
     return 0;
 }
 
@@ -134,15 +190,24 @@ int runSkin(const QStringList &args)
         return runDraw(args.mid(1));
     if (sub == QLatin1String("gallery"))
         return runGallery(args.mid(1));
-    cliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] | skin gallery OUT_DIR [PACK]\n"));
+    if (sub == QLatin1String("translate"))
+        return runTranslate(args.mid(1));
+    cliErr(QStringLiteral(
+        "usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] [--english TABLE] | skin gallery OUT_DIR "
+        "[PACK] | skin translate SKIN_DIR OUT_DIR\n"));
     return 2;
 }
 
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("skin"),
-    QStringLiteral("skin draw OUT_DIR [SKIN_DIR]   draw the default skin's bitmaps (and check that the\n"
-                   "                               descriptions in SKIN_DIR name only drawn ones)\n"
-                   "skin gallery OUT_DIR [PACK]    open every window of the pack (default: default.skin\n"
-                   "                               beside tavin-cli) and save one PNG per window"),
+    QStringLiteral("skin draw OUT_DIR [SKIN_DIR] [--english TABLE]\n"
+                   "                               draw the default skin's bitmaps, in English with the\n"
+                   "                               table (and check that the descriptions in SKIN_DIR\n"
+                   "                               name only drawn ones)\n"
+                   "skin translate SKIN_DIR OUT_DIR write the English descriptions of SKIN_DIR (with its\n"
+                   "                               texts_en.tsv) into OUT_DIR\n"
+                   "skin gallery OUT_DIR [PACK]    open every window of the pack and save one PNG per\n"
+                   "                               window (default: default.skin and default_en.skin\n"
+                   "                               beside tavin-cli, into OUT_DIR/ko and OUT_DIR/en)"),
     true, runSkin);

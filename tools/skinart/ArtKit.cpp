@@ -190,7 +190,7 @@ void ArtKit::textButton(const TextButtonDesc &desc)
 
             const int glyphPx = desc.textPx + 6;
             const QFontMetricsF metrics(art.textFont(desc.textPx, face.weight));
-            const qreal textWidth = desc.text.isEmpty() ? 0 : metrics.horizontalAdvance(desc.text);
+            const qreal textWidth = desc.text.isEmpty() ? 0 : metrics.horizontalAdvance(art.text(desc.text));
             const qreal glyphWidth = desc.glyph ? glyphPx : 0;
             const qreal gap = desc.glyph && !desc.text.isEmpty() ? 8 : 0;
             qreal x = row ? 18 : (desc.size.width() - (textWidth + glyphWidth + gap)) / 2.0;

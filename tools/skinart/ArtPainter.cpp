@@ -1,9 +1,11 @@
 #include "skinart/ArtPainter.h"
 
+#include "skinart/SkinTexts.h"
 #include "skinart/Style.h"
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -108,8 +110,23 @@ void ArtPainter::drawText(QPainter &painter, const QRectF &box, const QString &t
     painter.save();
     painter.setFont(textFont(pixelSize, weight));
     painter.setPen(colour);
-    painter.drawText(box, flags | Qt::TextSingleLine, text);
+    const QString shown = this->text(text);
+    if (QFontMetricsF(painter.font()).horizontalAdvance(shown) > box.width() + 0.5)
+        m_overflowing.insert(shown);
+    painter.drawText(box, flags | Qt::TextSingleLine, shown);
     painter.restore();
+}
+
+QString ArtPainter::text(const QString &korean) const
+{
+    if (!m_english || !containsHangul(korean))
+        return korean;
+    const QString english = m_english->find(korean);
+    if (english.isNull()) {
+        m_missingTexts.insert(korean);
+        return korean;
+    }
+    return english;
 }
 
 void ArtPainter::fillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill)

@@ -11,6 +11,8 @@ class QPainter;
 
 namespace skinart {
 
+class TextTable;
+
 // Drawing primitives shared by every bitmap of the default skin: the two fonts (Material
 // icons and Noto Sans CJK for Hangul), icon glyphs, rounded plates and single-line labels.
 class ArtPainter
@@ -43,11 +45,24 @@ public:
     // Icons asked for that the font does not have (drawn as nothing).
     const QSet<char16_t> &missingGlyphs() const { return m_missing; }
 
+    // With a table, every text is drawn in English: the bitmaps of the English skin come from
+    // the same drawing code as the Korean ones. The table must outlive the painter.
+    void setEnglish(const TextTable *table) { m_english = table; }
+    // The text as drawn: the Korean text itself, or its English one when a table is set.
+    QString text(const QString &korean) const;
+    // Korean texts drawn with a table that lacks them (drawn in Korean).
+    const QSet<QString> &missingTexts() const { return m_missingTexts; }
+    // Texts wider than the box they were drawn in (cut off on the bitmap).
+    const QSet<QString> &overflowingTexts() const { return m_overflowing; }
+
 private:
     QString m_iconFamily;
     QString m_textFamily;
     QRawFont m_iconRaw;
     mutable QSet<char16_t> m_missing;
+    const TextTable *m_english = nullptr;
+    mutable QSet<QString> m_missingTexts;
+    mutable QSet<QString> m_overflowing;
 };
 
 } // namespace skinart

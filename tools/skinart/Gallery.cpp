@@ -1,5 +1,6 @@
 #include "skinart/Gallery.h"
 
+#include "i18n/UiLanguage.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinDialog.h"
 #include "skin/CSkinHeaderCtrl.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QPainter>
@@ -28,6 +30,18 @@ namespace {
     const QSize kMonitor(1920, 1080);
     const QColor kAccent(0x3f, 0xa6, 0xfe);
     const QColor kValueGrey(0xcb, 0xcb, 0xcb);
+
+    // The language of the gallery being drawn: the program's texts come through its translation,
+    // the sample data (a folder, a licence plate) is written for it here.
+    bool g_english = false;
+    QString sample(const char *korean, const char *english)
+    {
+        return g_english ? QString::fromUtf8(english) : QString::fromUtf8(korean);
+    }
+    QString programText(const char *context, const char *text)
+    {
+        return QCoreApplication::translate(context, text);
+    }
 
     // Text the program paints into the rectangle of a text item, in the item's font.
     void paintKeyed(const CSkinDialog &dialog, QPainter &painter, const QString &key, const QString &text,
@@ -89,7 +103,7 @@ namespace {
                     .arg(minute, 2, 10, QLatin1Char('0'))
                     .arg(row * 7 % 60, 2, 10, QLatin1Char('0'))
                     .arg(QLatin1Char(kindLetters[k])));
-            list.SetItemText(row, 3, QString::fromUtf8(kinds[k]));
+            list.SetItemText(row, 3, programText("RecordingName", kinds[k]));
             list.SetItemText(row, 4, k == 3 ? QStringLiteral("00:00:30") : QStringLiteral("00:01:00"));
             if (checks)
                 list.SetCheck(row, row % 4 == 1);
@@ -218,17 +232,18 @@ namespace {
         } else if (page == 6) {
             const QStringList keys { QStringLiteral("year"), QStringLiteral("month"), QStringLiteral("day"),
                 QStringLiteral("hour"), QStringLiteral("min"), QStringLiteral("sec") };
-            const QStringList values { QStringLiteral("2024년"), QStringLiteral("6월"),
-                QStringLiteral("12일"), QStringLiteral("14시"), QStringLiteral("30분"),
-                QStringLiteral("5초") };
+            const QStringList values { programText("CBBSettingDlg", "%1년").arg(2024),
+                programText("CBBSettingDlg", "%1월").arg(6), programText("CBBSettingDlg", "%1일").arg(12),
+                programText("CBBSettingDlg", "%1시").arg(14), programText("CBBSettingDlg", "%1분").arg(30),
+                programText("CBBSettingDlg", "%1초").arg(5) };
             for (int i = 0; i < keys.size(); ++i)
                 paintKeyed(dialog, painter, QStringLiteral("BB_date_") + keys[i], values[i], kValueGrey,
                     Qt::AlignCenter);
         } else if (page == 7) {
             const QStringList keys { QStringLiteral("BB_info_name"), QStringLiteral("BB_info_fw"),
                 QStringLiteral("BB_info_micom") };
-            const QStringList labels { QStringLiteral("모델명: "), QStringLiteral("펌웨어 버젼: "),
-                QStringLiteral("MICOM: ") };
+            const QStringList labels { programText("CBBSettingDlg", "모델명: "),
+                programText("CBBSettingDlg", "펌웨어 버젼: "), programText("CBBSettingDlg", "MICOM: ") };
             const QStringList values { QStringLiteral("TAVIN 2CH"), QStringLiteral("1.02.07"),
                 QStringLiteral("0.9.3") };
             for (int i = 0; i < keys.size(); ++i) {
@@ -253,6 +268,15 @@ SkinGallery::SkinGallery(const QString &packPath, const QString &baseFolder)
 }
 
 SkinGallery::~SkinGallery() = default;
+
+bool SkinGallery::SetEnglish(bool english, QString *error)
+{
+    if (!m_translation)
+        m_translation = std::make_unique<i18n::ProgramTranslation>();
+    m_english = english;
+    return m_translation->Apply(
+        english ? i18n::UiLanguage::English : i18n::UiLanguage::Korean, m_baseFolder, error);
+}
 
 bool SkinGallery::Open(QString *error)
 {
@@ -307,6 +331,7 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
         *error = QStringLiteral("cannot create %1").arg(outDir);
         return false;
     }
+    g_english = m_english;
     struct Shot {
         QString entry;
         QString file;
@@ -378,15 +403,18 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
          },
             [](const CSkinDialog &d, QPainter &p) {
                 paintKeyed(d, p, QStringLiteral("filesave_savepath"),
-                    QStringLiteral("/home/tavin/블랙박스 백업"), QColor(0xd6, 0xd6, 0xd6));
+                    sample("/home/tavin/블랙박스 백업", "/home/tavin/Dashcam backup"),
+                    QColor(0xd6, 0xd6, 0xd6));
             } } });
     shots.push_back({ QStringLiteral("print"), QStringLiteral("print.png"),
         { {}, [](const CSkinDialog &d, QPainter &p) {
              const QColor text(0xd6, 0xd6, 0xd6);
-             paintKeyed(d, p, QStringLiteral("car_number"), QStringLiteral("1. 차량번호 : 12가 3456"), text);
-             paintKeyed(d, p, QStringLiteral("model"), QStringLiteral("2. 차량종류 : 승용차"), text);
+             paintKeyed(d, p, QStringLiteral("car_number"),
+                 programText("CPrintInputDlg", "1. 차량번호 : ") + sample("12가 3456", "AB12 CDE"), text);
+             paintKeyed(d, p, QStringLiteral("model"),
+                 programText("CPrintInputDlg", "2. 차량종류 : ") + sample("승용차", "Car"), text);
              paintKeyed(d, p, QStringLiteral("accident_date"),
-                 QStringLiteral("3. 사고 발생날짜 : 2024-06-12"), text);
+                 programText("CPrintInputDlg", "3. 사고 발생날짜 : ") + QStringLiteral("2024-06-12"), text);
          } } });
     shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_1.png"),
         { [](CSkinDialog &d) { disable(d, QStringLiteral("image_control_category_01")); },
@@ -396,9 +424,9 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
                 p.setFont(font);
                 p.setPen(kAccent);
                 p.drawText(QRect(140, 280, 80, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                    QStringLiteral("재생 속도 : "));
-                p.drawText(
-                    QRect(220, 280, 140, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("1.25배"));
+                    programText("CImageControlDlg", "재생 속도 : "));
+                p.drawText(QRect(220, 280, 140, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                    programText("CImageControlDlg", "%1배").arg(QStringLiteral("1.25")));
                 (void)d;
             } } });
     shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_2.png"),

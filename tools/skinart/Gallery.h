@@ -8,6 +8,9 @@
 
 class QPainter;
 
+namespace i18n {
+class ProgramTranslation;
+}
 namespace skin {
 class CSkinDialog;
 class SkinRuntime;
@@ -26,6 +29,8 @@ public:
     ~SkinGallery();
 
     bool Open(QString *error);
+    // Draws the program's own texts in English (its translation beside the pack) or Korean.
+    bool SetEnglish(bool english, QString *error);
     // Writes the pictures into `outDir`; returns the file names written, in order.
     bool Run(const QString &outDir, QStringList *written, QString *error);
 
@@ -42,6 +47,8 @@ private:
     QString m_packPath;
     QString m_baseFolder;
     std::unique_ptr<skin::SkinRuntime> m_runtime;
+    std::unique_ptr<i18n::ProgramTranslation> m_translation;
+    bool m_english = false;
 };
 
 } // namespace skinart

@@ -33,9 +33,9 @@ CSelDriveDlg::CSelDriveDlg(const QStringList &roots, QWidget *parent)
         { QStringLiteral("Arial Narrow"), QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Sans") });
     font.setPointSize(10);
     setFont(font);
-    setWindowTitle(QStringLiteral("SD 카드 드라이브 선택"));
+    setWindowTitle(tr("SD 카드 드라이브 선택"));
 
-    auto *prompt = new QLabel(QStringLiteral("SD 카드를 선택해주세요."), this);
+    auto *prompt = new QLabel(tr("SD 카드를 선택해주세요."), this);
     m_driveList = new QComboBox(this);
     m_driveList->setObjectName(QString::number(kDriveListId));
     // Roots arrive sorted; the list keeps the given order so that its index is the caller's index.

@@ -1,0 +1,266 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_GB" sourcelanguage="ko_KR">
+<context>
+    <name>CBBSettingDlg</name>
+    <message>
+        <source>%1년</source>
+        <translation>Year %1</translation>
+    </message>
+    <message>
+        <source>%1월</source>
+        <translation>Month %1</translation>
+    </message>
+    <message>
+        <source>%1일</source>
+        <translation>Day %1</translation>
+    </message>
+    <message>
+        <source>%1시</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1분</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1초</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>모델명: </source>
+        <translation>Model: </translation>
+    </message>
+    <message>
+        <source>펌웨어 버젼: </source>
+        <translation>Firmware: </translation>
+    </message>
+    <message>
+        <source>MICOM: </source>
+        <translation>MICOM: </translation>
+    </message>
+    <message>
+        <source>설정된 시간을 저장하시겠습니까?</source>
+        <translation>Save the time you set?</translation>
+    </message>
+    <message>
+        <source>시간 설정</source>
+        <translation>Set the time</translation>
+    </message>
+    <message>
+        <source>SD 카드를 포맷하면 카드에 저장된 모든 영상이 지워집니다.
+포맷하시겠습니까?</source>
+        <translation>Formatting the SD card erases every video on it.
+Format the card?</translation>
+    </message>
+    <message>
+        <source>경고</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>저장 장치가 사용 중입니다!</source>
+        <translation>The storage device is in use!</translation>
+    </message>
+    <message>
+        <source>SD 카드를 포맷하지 못했습니다.
+</source>
+        <translation>Could not format the SD card.
+</translation>
+    </message>
+    <message>
+        <source>읽을 수 없던 설정 파일을 %1 (으)로 보관했습니다.</source>
+        <translation>The settings file could not be read; it was kept as %1.</translation>
+    </message>
+</context>
+<context>
+    <name>CImageControlDlg</name>
+    <message>
+        <source>%1배</source>
+        <translation>%1x</translation>
+    </message>
+    <message>
+        <source>재생 속도 : </source>
+        <translation>Playback speed: </translation>
+    </message>
+</context>
+<context>
+    <name>CPrintInputDlg</name>
+    <message>
+        <source>출력 정보</source>
+        <translation>Print details</translation>
+    </message>
+    <message>
+        <source>확인</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>1. 차량번호 : </source>
+        <translation>1. Licence plate: </translation>
+    </message>
+    <message>
+        <source>2. 차량종류 : </source>
+        <translation>2. Vehicle type: </translation>
+    </message>
+    <message>
+        <source>3. 사고 발생날짜 : </source>
+        <translation>3. Date of the accident: </translation>
+    </message>
+</context>
+<context>
+    <name>CSelDriveDlg</name>
+    <message>
+        <source>SD 카드 드라이브 선택</source>
+        <translation>Choose the SD card drive</translation>
+    </message>
+    <message>
+        <source>SD 카드를 선택해주세요.</source>
+        <translation>Choose the SD card.</translation>
+    </message>
+</context>
+<context>
+    <name>CStorageDlg</name>
+    <message>
+        <source>백업 폴더 선택</source>
+        <translation>Choose the backup folder</translation>
+    </message>
+    <message>
+        <source>SD 카드를 백업하는 중입니다...</source>
+        <translation>Backing up the SD card...</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>백업</source>
+        <translation>Backup</translation>
+    </message>
+    <message>
+        <source>백업하지 못했습니다.
+%1</source>
+        <translation>The backup failed.
+%1</translation>
+    </message>
+    <message>
+        <source>%1개 파일, %2, 검증 완료
+%3</source>
+        <translation>%1 files, %2, verified
+%3</translation>
+    </message>
+    <message>
+        <source>다름: %1</source>
+        <translation>Differs: %1</translation>
+    </message>
+    <message>
+        <source>실패: %1</source>
+        <translation>Failed: %1</translation>
+    </message>
+    <message>
+        <source>백업한 파일 중 카드와 다른 파일이 있습니다.
+%1
+
+%2</source>
+        <translation>Some backed-up files differ from the card.
+%1
+
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>CTAVINApp</name>
+    <message>
+        <source>이미 실행중입니다.</source>
+        <translation>The program is already running.</translation>
+    </message>
+</context>
+<context>
+    <name>CTAVINDlg</name>
+    <message>
+        <source>다른 파일이 열리는 중입니다.</source>
+        <translation>Another file is being opened.</translation>
+    </message>
+    <message>
+        <source>현재 사용중인 SD 카드가 제거 되었습니다.</source>
+        <translation>The SD card in use was removed.</translation>
+    </message>
+    <message>
+        <source>이 기능은 이 버전에서 아직 제공되지 않습니다.</source>
+        <translation>This feature is not available in this version yet.</translation>
+    </message>
+    <message>
+        <source>프로그램 정보</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>SD카드가 연결되어 있지 않습니다. SD카드를 확인하여 주세요.</source>
+        <translation>No SD card is connected. Please check the SD card.</translation>
+    </message>
+    <message>
+        <source>현재 포맷 대상 드라이브의 영상이 사용 중입니다. 재생을 중지합니다.</source>
+        <translation>A video on the drive to be formatted is in use. Playback stops.</translation>
+    </message>
+    <message>
+        <source>녹화 파일을 찾는 중입니다...</source>
+        <translation>Looking for recordings...</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>영상을 저장하는 중입니다...</source>
+        <translation>Saving the videos...</translation>
+    </message>
+    <message>
+        <source>다음 파일을 저장하지 못했습니다.</source>
+        <translation>These files could not be saved:</translation>
+    </message>
+    <message>
+        <source>이미지를 저장하지 못했습니다.
+%1: %2</source>
+        <translation>The image could not be saved.
+%1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DescribeCard</name>
+    <message>
+        <source>(이름 없음)</source>
+        <translation>(no name)</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingName</name>
+    <message>
+        <source>상시 녹화</source>
+        <translation>Continuous</translation>
+    </message>
+    <message>
+        <source>수동 녹화</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>상시 이벤트</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>주차 이벤트</source>
+        <translation>Park event</translation>
+    </message>
+    <message>
+        <source>주차 모션</source>
+        <translation>Park motion</translation>
+    </message>
+</context>
+<context>
+    <name>ToolDialogs</name>
+    <message>
+        <source>저장 폴더 선택</source>
+        <translation>Choose the folder to save to</translation>
+    </message>
+</context>
+</TS>

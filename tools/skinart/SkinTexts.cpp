@@ -1,0 +1,114 @@
+#include "skinart/SkinTexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace skinart {
+
+bool containsHangul(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // Syllables, and the compatibility jamo a text may hold on its own.
+        if ((u >= 0xAC00 && u <= 0xD7A3) || (u >= 0x3130 && u <= 0x318F))
+            return true;
+    }
+    return false;
+}
+
+bool TextTable::load(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    m_texts.clear();
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        const QString korean = line.left(tab).trimmed();
+        const QString english = tab < 0 ? QString() : line.mid(tab + 1).trimmed();
+        // An English text that still holds Hangul would pass for a translation and is none.
+        if (tab < 0 || korean.isEmpty() || english.isEmpty() || containsHangul(english)) {
+            *error = QStringLiteral("%1:%2: not \"Korean<TAB>English\"").arg(path).arg(i + 1);
+            return false;
+        }
+        if (m_texts.contains(korean) && m_texts.value(korean) != english) {
+            *error = QStringLiteral("%1:%2: a second English text for %3").arg(path).arg(i + 1).arg(korean);
+            return false;
+        }
+        m_texts.insert(korean, english);
+    }
+    return true;
+}
+
+namespace {
+
+    QString escaped(QString text)
+    {
+        return text.replace(QLatin1Char('&'), QLatin1String("&amp;"))
+            .replace(QLatin1Char('<'), QLatin1String("&lt;"))
+            .replace(QLatin1Char('>'), QLatin1String("&gt;"))
+            .replace(QLatin1Char('"'), QLatin1String("&quot;"));
+    }
+
+} // namespace
+
+bool translateDescriptions(const QString &skinDir, const TextTable &table, const QString &outDir,
+    QStringList *missing, QString *error)
+{
+    const QDir in(skinDir);
+    if (!QDir().mkpath(outDir)) {
+        *error = QStringLiteral("cannot create %1").arg(outDir);
+        return false;
+    }
+    // Element text between tags, or an attribute value.
+    static const QRegularExpression textPattern(QStringLiteral(R"re(>([^<]*)<|="([^"]*)")re"));
+    const QString koreanFolder = QStringLiteral("\"skin/default/");
+    const QString englishFolder = QStringLiteral("\"%1/").arg(QLatin1String(kEnglishSkinBitmapFolder));
+    const QStringList files
+        = in.entryList({ QStringLiteral("*.xml"), QStringLiteral("*.html") }, QDir::Files, QDir::Name);
+    for (const QString &name : files) {
+        QFile source(in.filePath(name));
+        if (!source.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("cannot read %1: %2").arg(source.fileName(), source.errorString());
+            return false;
+        }
+        const QString text = QString::fromUtf8(source.readAll());
+        QString out;
+        out.reserve(text.size());
+        qsizetype done = 0;
+        for (auto it = textPattern.globalMatch(text); it.hasNext();) {
+            const QRegularExpressionMatch match = it.next();
+            const int group = match.capturedStart(1) >= 0 ? 1 : 2;
+            const QString korean = match.captured(group);
+            if (!containsHangul(korean))
+                continue;
+            QString english = table.find(korean);
+            if (english.isNull()) {
+                missing->append(QStringLiteral("%1: %2").arg(name, korean));
+                continue;
+            }
+            out += QStringView(text).mid(done, match.capturedStart(group) - done);
+            out += escaped(english);
+            done = match.capturedEnd(group);
+        }
+        out += QStringView(text).mid(done);
+        out.replace(koreanFolder, englishFolder);
+
+        QFile target(QDir(outDir).filePath(name));
+        const QByteArray bytes = out.toUtf8();
+        if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate) || target.write(bytes) != bytes.size()) {
+            *error = QStringLiteral("cannot write %1: %2").arg(target.fileName(), target.errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace skinart

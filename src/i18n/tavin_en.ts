@@ -111,17 +111,6 @@ Format the card?</translation>
     </message>
 </context>
 <context>
-    <name>CSelDriveDlg</name>
-    <message>
-        <source>SD 카드 드라이브 선택</source>
-        <translation>Choose the SD card drive</translation>
-    </message>
-    <message>
-        <source>SD 카드를 선택해주세요.</source>
-        <translation>Choose the SD card.</translation>
-    </message>
-</context>
-<context>
     <name>CStorageDlg</name>
     <message>
         <source>백업 폴더 선택</source>
@@ -225,6 +214,18 @@ Format the card?</translation>
         <translation>The image could not be saved.
 %1: %2</translation>
     </message>
+    <message>
+        <source>충격 시각과 세기</source>
+        <translation>Impact times and strengths</translation>
+    </message>
+    <message>
+        <source>충격 없음</source>
+        <translation>No impacts</translation>
+    </message>
+    <message>
+        <source>충격 %1건</source>
+        <translation>Impacts: %1</translation>
+    </message>
 </context>
 <context>
     <name>DescribeCard</name>
@@ -261,6 +262,17 @@ Format the card?</translation>
     <message>
         <source>저장 폴더 선택</source>
         <translation>Choose the folder to save to</translation>
+    </message>
+</context>
+<context>
+    <name>device::CSelDriveDlg</name>
+    <message>
+        <source>SD 카드 드라이브 선택</source>
+        <translation>Choose the SD card drive</translation>
+    </message>
+    <message>
+        <source>SD 카드를 선택해주세요.</source>
+        <translation>Choose the SD card.</translation>
     </message>
 </context>
 </TS>

@@ -117,6 +117,7 @@ void CTAVINDlg::OnSkinLoaded()
 {
     RegisterHandlers();
     SetUpControls();
+    SetUpImpactControls();
     if (const skin::CSkinArea *area = Skin().GetArea(QStringLiteral("time_display")))
         m_timeTop = area->rect.top;
 }
@@ -406,6 +407,8 @@ bool CTAVINDlg::eventFilter(QObject *watched, QEvent *event)
             OnPlay();
         return true;
     default:
+        if (HandleImpactKey(*static_cast<QKeyEvent *>(event)))
+            return true;
         return CSkinDialog::eventFilter(watched, event);
     }
 }

@@ -4,6 +4,7 @@
 #include "app/ViewLayout.h"
 #include "library/RecordingLibrary.h"
 #include "media/GPSArray.h"
+#include "media/telemetry/ImpactDetector.h"
 #include "panels/ToolDialogs.h"
 #include "platform/card_formatter.h"
 #include "platform/volume_source.h"
@@ -27,6 +28,8 @@ class CSaveDlg;
 class CTitleMenuDlg;
 class CToolMenuDlg;
 class CMapDlg;
+class QComboBox;
+class QKeyEvent;
 class QProgressDialog;
 class QThread;
 class CPLVVideoView;
@@ -219,6 +222,20 @@ private:
     void Print();
     QPoint FromTopLeft(int dx, int dy) const;
 
+    // Impact events of the open recording (CTAVINDlgImpacts.cpp).
+public:
+    const std::vector<media::Impact> &Impacts() const { return m_impacts; }
+    QComboBox *ImpactList() const { return m_impactList; }
+
+private:
+    void SetUpImpactControls();
+    void LoadImpacts();
+    void ClearImpacts();
+    void ShowImpacts();
+    // step 1: the next impact after the playback position, -1: the previous one.
+    void JumpToImpact(int step);
+    bool HandleImpactKey(const QKeyEvent &event);
+
     void ShowNotAvailable();
     void CloseWindow();
 
@@ -278,4 +295,8 @@ private:
     ToolDialogs m_toolDialogs = ToolDialogs::System();
     struct SaveCopy;
     std::shared_ptr<SaveCopy> m_saveCopy;
+
+    // The impacts of the open recording and their list (a plain drop-down beside the buttons).
+    std::vector<media::Impact> m_impacts;
+    QComboBox *m_impactList = nullptr;
 };

@@ -123,6 +123,7 @@ bool CTAVINDlg::OpenRecording(const QString &path)
         graph->SetDuration(int(m_durationMs));
         graph->AddSamples(samples);
     }
+    LoadImpacts();
     m_positionMs = 0;
     if (m_viewMode != ViewLayout::kFull && Gauge() && Gauge()->HasItems())
         ShowSpeedGauge(true);
@@ -230,6 +231,7 @@ void CTAVINDlg::ResetPositionViews()
     if (skin::CBitmapSlider *slider = Slider(QStringLiteral("play_slider")))
         slider->SetPos(0);
     ClearMapTrack();
+    ClearImpacts();
     m_gps.RemoveAll();
     m_positionMs = 0;
     update();

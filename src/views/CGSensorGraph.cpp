@@ -117,8 +117,21 @@ void CGSensorGraph::SetPosition(int64_t timeMs)
 void CGSensorGraph::Clear()
 {
     m_model.Clear();
+    m_impacts.clear();
     m_xScale = 0;
     update();
+}
+
+void CGSensorGraph::SetImpacts(std::vector<media::Impact> impacts)
+{
+    m_impacts = std::move(impacts);
+    update();
+}
+
+int CGSensorGraph::ImpactX(const media::Impact &impact) const
+{
+    SyncLayout();
+    return GSensorGraphLayout::CurvePoint(m_plot, m_xScale, 0, 0, impact.timeMs, 0).x();
 }
 
 void CGSensorGraph::SetStyle(uint32_t style)
@@ -227,6 +240,16 @@ void CGSensorGraph::Paint(QPainter &painter) const
             }
             painter.setPen(linePen(m_colours[static_cast<std::size_t>(kXColour + axis)]));
             painter.drawPolyline(line);
+        }
+    }
+
+    // Impacts: a red line over the plot's height with a small flag at its top, under the cursor.
+    if (m_xScale > 0) {
+        const QColor mark(0xFF, 0x4D, 0x4D);
+        for (const media::Impact &impact : m_impacts) {
+            const int ix = std::min(ImpactX(impact), m_plot.right - 1);
+            painter.fillRect(ix - 1, m_plot.top + 2, 2, m_plot.bottom - m_plot.top - 4, mark);
+            painter.fillRect(ix - 1, m_plot.top + 2, 7, 5, mark);
         }
     }
 

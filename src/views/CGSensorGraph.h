@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/telemetry/ImpactDetector.h"
 #include "views/ColorRef.h"
 #include "views/GSensorGraphLayout.h"
 #include "views/GSensorGraphModel.h"
@@ -9,7 +10,9 @@
 #include <array>
 
 // The G-sensor graph: the three axes of the recording's samples as polylines over the whole
-// recording, a legend, and a vertical cursor at the playback time.
+// recording, a legend, a vertical cursor at the playback time, and a mark at each impact found in
+// all of the recording's readings (the curves show only one reading per second, so a jolt may
+// fall between them).
 class CGSensorGraph : public QWidget
 {
     Q_OBJECT
@@ -39,7 +42,14 @@ public:
     // Appends what the telemetry loader collected, in its (time) order.
     void AddSamples(const std::vector<media::GSensorSample> &samples);
     void SetPosition(int64_t timeMs);
+    // Empties the samples and the impact marks.
     void Clear();
+
+    // The impacts to mark, in time order; replaces the previous ones.
+    void SetImpacts(std::vector<media::Impact> impacts);
+    const std::vector<media::Impact> &Impacts() const { return m_impacts; }
+    // The x of an impact's mark: where the curves stand at its time.
+    int ImpactX(const media::Impact &impact) const;
 
     void SetStyle(uint32_t style);
     void SetLegendAlign(uint32_t align);
@@ -67,6 +77,7 @@ private:
     void SyncLayout() const;
 
     GSensorGraphModel m_model;
+    std::vector<media::Impact> m_impacts;
     GSensorGraphLayout::Params m_params;
     mutable QSize m_layoutSize;
     mutable PixelRect m_plot;

@@ -46,8 +46,13 @@ int runSampleRecording(const QStringList &args)
             channel = { 'R', channel.width, channel.height, false, false };
         } else if (arg == QLatin1String("--impact-ms") && i + 1 < args.size()) {
             plan.impactMs = args[++i].toInt(&ok);
-            plan.impactStrength = 45;
+            if (plan.impactStrength <= 0)
+                plan.impactStrength = 45;
             ok = ok && plan.impactMs >= 0;
+        } else if (arg == QLatin1String("--impact-strength") && i + 1 < args.size()) {
+            // Peak deflection of the jolt in sensor counts; a weak knock is about 25.
+            plan.impactStrength = args[++i].toDouble(&ok);
+            ok = ok && plan.impactStrength > 0 && plan.impactStrength <= 255;
         } else if (arg == QLatin1String("--no-fix")) {
             plan.gpsFix = false;
         } else if (arg == QLatin1String("--cut")) {
@@ -66,7 +71,7 @@ int runSampleRecording(const QStringList &args)
     }
     if (output.isEmpty()) {
         cliErr(QStringLiteral("usage: tavin-cli sample-recording OUT [--seconds S] [--size WxH] [--rear] "
-                              "[--impact-ms T] [--no-fix] [--cut] [--seed N]\n"));
+                              "[--impact-ms T] [--impact-strength S] [--no-fix] [--cut] [--seed N]\n"));
         return 2;
     }
     if (plan.impactMs >= plan.durationMs)
@@ -90,6 +95,7 @@ int runSampleRecording(const QStringList &args)
 
 TAVIN_CLI_COMMAND(QStringLiteral("sample-recording"),
     QStringLiteral(
-        "sample-recording OUT [--seconds S] [--size WxH] [--rear] [--impact-ms T] [--no-fix] [--cut]\n"
-        "    [--seed N]   write one small recording (default 3 s of 320x180 front camera)"),
+        "sample-recording OUT [--seconds S] [--size WxH] [--rear] [--impact-ms T] [--impact-strength S]\n"
+        "    [--no-fix] [--cut] [--seed N]   write one small recording (default 3 s of 320x180 front "
+        "camera)"),
     false, runSampleRecording);

@@ -100,6 +100,10 @@ void addMainWindowArt(ArtCatalog &catalog)
     kit.iconButton({ QStringLiteral("sound_off"), small, icon::volumeOff, 22, bg, ButtonLook::Plain,
         colour::textMuted });
 
+    // Previous and next impact, under the speed gauge beside the G-sensor graph.
+    kit.iconButton({ QStringLiteral("impact_prev"), QSize(28, 28), icon::navigateBefore, 22, bg });
+    kit.iconButton({ QStringLiteral("impact_next"), QSize(28, 28), icon::navigateNext, 22, bg });
+
     // Sliders (play position and volume).
     kit.sliderTrack(QStringLiteral("slider_channel.bmp"), 12, 4, bg, colour::track);
     kit.sliderTrack(QStringLiteral("slider_active.bmp"), 12, 4, bg, colour::accent);

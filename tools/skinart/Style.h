@@ -117,6 +117,8 @@ namespace icon {
     constexpr char16_t thermostat = 0xf076;
     constexpr char16_t mic = 0xe029;
     constexpr char16_t notifications = 0xe7f4;
+    constexpr char16_t navigateBefore = 0xe408;
+    constexpr char16_t navigateNext = 0xe409;
 } // namespace icon
 
 } // namespace skinart

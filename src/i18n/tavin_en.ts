@@ -238,7 +238,7 @@ Format the card?</translation>
     <name>RecordingName</name>
     <message>
         <source>상시 녹화</source>
-        <translation>Continuous</translation>
+        <translation>Normal</translation>
     </message>
     <message>
         <source>수동 녹화</source>

@@ -134,6 +134,9 @@ void CImageControlDlg::paintEvent(QPaintEvent *event)
     painter.setFont(font);
     painter.setPen(QColor(63, 166, 254));
     const QRect line(kSpeedArea.left(), kSpeedArea.top(), kSpeedArea.width(), kSpeedArea.height());
-    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, tr("재생 속도 : "));
-    painter.drawText(line.adjusted(220 - 140, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, SpeedText());
+    const QString label = tr("재생 속도 : ");
+    // A label longer than its place (English) moves the value along instead of running into it.
+    const int valueLeft = qMax(220 - 140, painter.fontMetrics().horizontalAdvance(label));
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, label);
+    painter.drawText(line.adjusted(valueLeft, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, SpeedText());
 }

@@ -423,9 +423,11 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
                 font.setPixelSize(13);
                 p.setFont(font);
                 p.setPen(kAccent);
-                p.drawText(QRect(140, 280, 80, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                    programText("CImageControlDlg", "재생 속도 : "));
-                p.drawText(QRect(220, 280, 140, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                // As the panel paints it: the value after the label, at least 80 pixels in.
+                const QString label = programText("CImageControlDlg", "재생 속도 : ");
+                const int valueLeft = 140 + qMax(80, p.fontMetrics().horizontalAdvance(label));
+                p.drawText(QRect(140, 280, valueLeft - 140, 20), Qt::AlignLeft | Qt::AlignVCenter, label);
+                p.drawText(QRect(valueLeft, 280, 140, 20), Qt::AlignLeft | Qt::AlignVCenter,
                     programText("CImageControlDlg", "%1배").arg(QStringLiteral("1.25")));
                 (void)d;
             } } });

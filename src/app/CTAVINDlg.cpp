@@ -64,6 +64,7 @@ CTAVINDlg::~CTAVINDlg()
 {
     qApp->removeEventFilter(this);
     EndListings();
+    EndExport();
     m_playback.Close();
     Runtime().Delegates().RemoveOwner(this);
 }
@@ -118,6 +119,7 @@ void CTAVINDlg::OnSkinLoaded()
     RegisterHandlers();
     SetUpControls();
     SetUpImpactControls();
+    SetUpExportControls();
     if (const skin::CSkinArea *area = Skin().GetArea(QStringLiteral("time_display")))
         m_timeTop = area->rect.top;
 }
@@ -329,6 +331,9 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
         FormatStorageCard();
         return true;
     // Save, capture and print, image control and the menus.
+    case kMsgExportClip:
+        ExportClip();
+        return true;
     case kMsgPrint:
     case kMsgCapture:
     case kMsgShowImageControl:
@@ -408,6 +413,8 @@ bool CTAVINDlg::eventFilter(QObject *watched, QEvent *event)
         return true;
     default:
         if (HandleImpactKey(*static_cast<QKeyEvent *>(event)))
+            return true;
+        if (HandleExportKey(*static_cast<QKeyEvent *>(event)))
             return true;
         return CSkinDialog::eventFilter(watched, event);
     }

@@ -236,6 +236,25 @@ private:
     void JumpToImpact(int step);
     bool HandleImpactKey(const QKeyEvent &event);
 
+    // Evidence clip export and the span marks on the play slider (CTAVINDlgExport.cpp).
+public:
+    int64_t MarkInMs() const { return m_markInMs; }
+    int64_t MarkOutMs() const { return m_markOutMs; }
+    bool IsExporting() const { return m_export != nullptr; }
+    QProgressDialog *ExportProgress() const { return m_exportProgress; }
+
+private:
+    struct ExportJob;
+    void SetUpExportControls();
+    // A recording was opened: its files are what an export takes; the marks start afresh.
+    void ResetExportSpan(const QString &frontPath, const QString &rearPath);
+    void SetSpanMark(bool in);
+    void ShowSpanMarks();
+    bool HandleExportKey(const QKeyEvent &event);
+    void ExportClip();
+    void OnExportFinished(const std::shared_ptr<ExportJob> &job);
+    void EndExport();
+
     void ShowNotAvailable();
     void CloseWindow();
 
@@ -299,4 +318,14 @@ private:
     // The impacts of the open recording and their list (a plain drop-down beside the buttons).
     std::vector<media::Impact> m_impacts;
     QComboBox *m_impactList = nullptr;
+
+    // The export's state: the open recording's files, the marks (-1 when not set), the running
+    // export and its progress window.
+    QString m_exportFront;
+    QString m_exportRear;
+    int64_t m_markInMs = -1;
+    int64_t m_markOutMs = -1;
+    QWidget *m_spanMarks = nullptr;
+    std::shared_ptr<ExportJob> m_export;
+    QProgressDialog *m_exportProgress = nullptr;
 };

@@ -107,7 +107,9 @@ bool CTAVINDlg::OpenRecording(const QString &path)
 {
     if (!m_playback.OpenFront(path))
         return false;
-    m_library.FindRearFile(path, [this](const QString &rear) { return m_playback.OpenRear(rear); });
+    const QString rear
+        = m_library.FindRearFile(path, [this](const QString &rear) { return m_playback.OpenRear(rear); });
+    ResetExportSpan(path, rear);
     PlaceVideoWindows();
     m_playback.Refresh();
     m_durationMs = m_playback.DurationMs();

@@ -20,6 +20,7 @@ constexpr quint32 kMsgToggleStorage = 0x8035;
 constexpr quint32 kMsgShowSave = 0x8036;
 constexpr quint32 kMsgShowSettings = 0x8037;
 constexpr quint32 kMsgHideToolMenu = 0x8038;
+constexpr quint32 kMsgExportClip = 0x8039;
 constexpr quint32 kMsgOpenFolder = 0x8064;
 constexpr quint32 kMsgTitleSave = 0x8065;
 constexpr quint32 kMsgTitleStorage = 0x8066;

@@ -2,8 +2,8 @@
 
 #include "skin/CSkinDialog.h"
 
-// The menu under the tool button: print, capture, image control, storage, save and the
-// recorder's settings report to the main window and leave the menu open; close reports and
+// The menu under the tool button: print, capture, clip export, image control, storage, save and
+// the recorder's settings report to the main window and leave the menu open; close reports and
 // closes it.
 class CToolMenuDlg : public skin::CSkinDialog
 {
@@ -16,6 +16,7 @@ public:
     static constexpr quint32 kMsgSave = 0x8036;
     static constexpr quint32 kMsgSettings = 0x8037;
     static constexpr quint32 kMsgClose = 0x8038;
+    static constexpr quint32 kMsgExport = 0x8039;
 
     CToolMenuDlg(skin::SkinRuntime &runtime, QWidget *parent);
 

@@ -104,6 +104,10 @@ void addMainWindowArt(ArtCatalog &catalog)
     kit.iconButton({ QStringLiteral("impact_prev"), QSize(28, 28), icon::navigateBefore, 22, bg });
     kit.iconButton({ QStringLiteral("impact_next"), QSize(28, 28), icon::navigateNext, 22, bg });
 
+    // In and out marks of the span to export, left of the transport.
+    kit.iconButton({ QStringLiteral("mark_in"), QSize(30, 30), icon::firstPage, 22, bg });
+    kit.iconButton({ QStringLiteral("mark_out"), QSize(30, 30), icon::lastPage, 22, bg });
+
     // Sliders (play position and volume).
     kit.sliderTrack(QStringLiteral("slider_channel.bmp"), 12, 4, bg, colour::track);
     kit.sliderTrack(QStringLiteral("slider_active.bmp"), 12, 4, bg, colour::accent);

@@ -81,6 +81,7 @@ namespace {
         item("menu_close", QStringLiteral("종료"), icon::exitToApp);
         item("tool_print", QStringLiteral("인쇄"), icon::print);
         item("tool_capture", QStringLiteral("화면 캡처"), icon::photoCamera);
+        item("tool_export", QStringLiteral("영상 내보내기"), icon::movie);
         item("tool_screen", QStringLiteral("화면 설정"), icon::tune);
         item("tool_close", QStringLiteral("닫기"), icon::close);
     }

@@ -119,6 +119,8 @@ namespace icon {
     constexpr char16_t notifications = 0xe7f4;
     constexpr char16_t navigateBefore = 0xe408;
     constexpr char16_t navigateNext = 0xe409;
+    constexpr char16_t firstPage = 0xe5dc;
+    constexpr char16_t lastPage = 0xe5dd;
 } // namespace icon
 
 } // namespace skinart

@@ -1,8 +1,10 @@
 // Arbitrary bytes as a recording's telemetry: the reader (index or chunk walk) and the loader
-// that turns its records into the GPS track, the G-sensor samples and the gauge's speeds.
+// that turns its records into the GPS track, the G-sensor samples and the gauge's speeds, and the
+// impact detection over all of the G-sensor readings.
 
 #include "FuzzFile.h"
 #include "media/GPSArray.h"
+#include "media/telemetry/ImpactDetector.h"
 #include "media/telemetry/SpeedItem.h"
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/telemetry/TelemetryReader.h"
@@ -38,5 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     media::TelemetryLoader::Load(&reader, 60'000, track, samples, &speed);
     for (uint32_t t = 0; t <= 60'000; t += 7'500)
         track.FindIndexAt(t);
+    reader.SetRecordRange(0, -1);
+    const auto impacts = media::ImpactDetector::Detect(media::ImpactDetector::CollectSamples(reader));
+    for (int64_t t = 0; t <= 60'000; t += 7'500) {
+        media::ImpactDetector::Next(impacts, t);
+        media::ImpactDetector::Previous(impacts, t);
+    }
     return 0;
 }

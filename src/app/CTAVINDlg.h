@@ -229,6 +229,7 @@ public:
 
 private:
     void SetUpImpactControls();
+    void PlaceImpactList();
     void LoadImpacts();
     void ClearImpacts();
     void ShowImpacts();

@@ -49,6 +49,16 @@ void CTAVINDlg::SetUpImpactControls()
                 SeekTo(media::ImpactDetector::JumpTarget(m_impacts[size_t(index)]));
         });
     }
+    // The skin shows its new controls only after this returns: place the list once it has.
+    QMetaObject::invokeMethod(
+        this, [this] { PlaceImpactList(); }, Qt::QueuedConnection);
+    ShowImpacts();
+}
+
+void CTAVINDlg::PlaceImpactList()
+{
+    if (!m_impactList)
+        return;
     // The list stands right of the next button of the layout; a layout without the buttons has
     // no room for it.
     QWidget *next = Control<QWidget>(kSkinImgButton, kImpactNext);
@@ -60,7 +70,6 @@ void CTAVINDlg::SetUpImpactControls()
     } else {
         m_impactList->hide();
     }
-    ShowImpacts();
 }
 
 void CTAVINDlg::LoadImpacts()

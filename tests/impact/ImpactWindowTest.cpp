@@ -53,11 +53,11 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     ASSERT_EQ(graph->Impacts().size(), 1u);
     const int markX = graph->ImpactX(impact);
     EXPECT_NEAR(markX, graph->Plot().left + (graph->Plot().right - graph->Plot().left) * 12.43 / 20, 3);
-    // The mark is drawn in its red over the plot's middle, where no curve of a calm drive runs.
+    // The mark is drawn in its red below the curves' baseline, where nothing else is drawn.
     const QImage drawn = graph->grab().toImage();
-    const QColor markColour = drawn.pixelColor(markX, graph->Plot().top + 20);
-    EXPECT_GT(markColour.red(), 200);
-    EXPECT_LT(markColour.green(), 120);
+    const int markY = graph->Plot().bottom - 15;
+    EXPECT_EQ(drawn.pixelColor(markX, markY), QColor(0xFF, 0x4D, 0x4D));
+    EXPECT_NE(drawn.pixelColor(markX + 12, markY), QColor(0xFF, 0x4D, 0x4D));
 
     QComboBox *list = m_window->ImpactList();
     ASSERT_NE(list, nullptr);
@@ -68,6 +68,7 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     const QWidget *next = m_window->GetControl(skin::kSkinImgButton, QStringLiteral("impact_next"));
     ASSERT_NE(next, nullptr);
     EXPECT_TRUE(next->isEnabled());
+    EXPECT_EQ(next->mapTo(m_window.get(), QPoint(0, 0)), next->geometry().topLeft());
     EXPECT_GT(list->geometry().left(), next->geometry().right());
     EXPECT_EQ(list->geometry().top(), next->geometry().top());
 
@@ -103,13 +104,24 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     list->activated(0);
     EXPECT_EQ(m_window->PositionMs(), target);
 
+    // Another layout brings its own buttons: the list follows them, with the impacts kept.
+    for (const char *layout : { "l_view", "s_view" }) {
+        Click(layout);
+        QApplication::processEvents();
+        const QWidget *shownNext = m_window->GetControl(skin::kSkinImgButton, QStringLiteral("impact_next"));
+        ASSERT_NE(shownNext, nullptr);
+        EXPECT_TRUE(list->isVisible()) << layout;
+        EXPECT_EQ(list->geometry().top(), shownNext->geometry().top()) << layout;
+        EXPECT_EQ(list->count(), 1) << layout;
+    }
+
     ClickRow(1 - eventRow);
     ASSERT_TRUE(m_window->Playback().IsLoaded());
     EXPECT_TRUE(m_window->Impacts().empty());
     EXPECT_TRUE(graph->Impacts().empty());
     EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(list->isEnabled());
-    EXPECT_FALSE(next->isEnabled());
+    EXPECT_FALSE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("impact_next"))->isEnabled());
 }
 
 } // namespace mainwindow::test

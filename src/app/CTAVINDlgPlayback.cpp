@@ -180,6 +180,7 @@ void CTAVINDlg::OnStopped()
     }
     m_positionTimer.stop();
     ResetPositionViews();
+    ResetExportSpan({}, {});
     RefreshButtons();
     skin::CSkinListCtrl *list = FileList();
     const int rows = list ? list->GetItemCount() : 0;

@@ -114,6 +114,14 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsExporting(); }, 30s));
     EXPECT_EQ(m_shown.size(), 2u);
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), before);
+
+    // Stopping closes the recording and takes its marks away.
+    Key(Qt::Key_I);
+    EXPECT_TRUE(marks->isVisible());
+    Click("stop");
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(m_window->MarkInMs(), -1);
+    EXPECT_FALSE(marks->isVisible());
 }
 
 } // namespace mainwindow::test

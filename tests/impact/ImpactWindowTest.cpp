@@ -68,7 +68,6 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     const QWidget *next = m_window->GetControl(skin::kSkinImgButton, QStringLiteral("impact_next"));
     ASSERT_NE(next, nullptr);
     EXPECT_TRUE(next->isEnabled());
-    EXPECT_EQ(next->mapTo(m_window.get(), QPoint(0, 0)), next->geometry().topLeft());
     EXPECT_GT(list->geometry().left(), next->geometry().right());
     EXPECT_EQ(list->geometry().top(), next->geometry().top());
 
@@ -94,10 +93,6 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     Post(kMsgPosition, 18000);
     QApplication::processEvents();
     key(Qt::Key_Left);
-    EXPECT_EQ(m_window->PositionMs(), target);
-    Post(kMsgPosition, 1000);
-    QApplication::processEvents();
-    Click("impact_next");
     EXPECT_EQ(m_window->PositionMs(), target);
     Post(kMsgPosition, 1000);
     QApplication::processEvents();

@@ -64,20 +64,23 @@ bool CXInfoTip::IsTimerActive() const
 
 bool CXInfoTip::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *widget = qobject_cast<QWidget *>(watched);
-    if (!widget || !m_owner || (widget != m_owner && !m_owner->isAncestorOf(widget)))
-        return QWidget::eventFilter(watched, event);
+    // This filter sees every event of the program, the web engine's internal objects included:
+    // only mouse events are looked at, before the receiver is touched at all.
     switch (event->type()) {
     case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick: {
+    case QEvent::MouseButtonDblClick:
+        break;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+    if (!watched->isWidgetType() || !m_owner)
+        return QWidget::eventFilter(watched, event);
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget == m_owner || m_owner->isAncestorOf(widget)) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         RelayEvent(event->type(), mouse->buttons(), mouse->globalPosition().toPoint());
-        break;
-    }
-    default:
-        break;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #include "media/export/ClipCaption.h"
 #include "media/export/ClipExporter.h"
+#include "media/recorder/PowerLossCut.h"
 #include "media/recorder/SampleDrive.h"
 #include "media/recorder/SampleRecordingWriter.h"
 #include "media/telemetry/TelemetryExport.h"
@@ -206,6 +207,18 @@ TEST(ClipExport, CancelLeavesNoFile)
     EXPECT_EQ(exporter.run(options), ClipExporter::Outcome::Failed);
     EXPECT_FALSE(exporter.errorString().isEmpty());
     EXPECT_EQ(QDir(source.dir.path()).entryList(QDir::Files).size(), 2);
+
+    // A recording cut by a power loss (the crash itself, often) says nothing of its length in its
+    // headers: without marks the whole of it is exported.
+    QString error;
+    ASSERT_TRUE(media::recorder::CutLikePowerLoss(source.front, {}, &error)) << error.toStdString();
+    options.fromMs = 0;
+    options.rearPath.clear();
+    options.outputPath = source.dir.filePath(QStringLiteral("crash.mp4"));
+    ASSERT_EQ(exporter.run(options), ClipExporter::Outcome::Done) << exporter.errorString().toStdString();
+    EXPECT_NEAR(
+        probe(options.outputPath)[QStringLiteral("format")][QStringLiteral("duration")].toString().toDouble(),
+        4.0, 0.1);
 }
 
 // The caption's clock: the GPS fix's UTC in the desktop's time zone; without a fix, the file name.

@@ -119,6 +119,28 @@ namespace {
 
         AVStream *stream(int index) const { return format->streams[index]; }
 
+        // The end of the last picture, from the packets: a recording cut by a power loss says
+        // nothing of its length in its headers. Reads to the end of the file; -1 when no picture
+        // has a time.
+        int64_t lengthFromPackets()
+        {
+            const AVStream *s = stream(videoIndex);
+            int64_t endUs = -1;
+            while (av_read_frame(format.get(), packet.get()) >= 0) {
+                if (packet->stream_index == videoIndex) {
+                    int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+                    if (ts != AV_NOPTS_VALUE) {
+                        if (s->start_time != AV_NOPTS_VALUE)
+                            ts -= s->start_time;
+                        ts += std::max<int64_t>(packet->duration, 1);
+                        endUs = std::max(endUs, av_rescale_q(ts, s->time_base, kMicroseconds));
+                    }
+                }
+                av_packet_unref(packet.get());
+            }
+            return endUs;
+        }
+
         // Microseconds from the start of the recording of a decoded frame of a stream.
         int64_t frameTimeUs(const AVFrame *frame, int index) const
         {
@@ -266,6 +288,13 @@ bool ClipExporter::Session::openInputs()
         lengthUs = av_rescale_q(video->duration, video->time_base, kMicroseconds);
     else if (m_front.format->duration > 0)
         lengthUs = m_front.format->duration;
+    if (lengthUs <= 0) {
+        // A second opening, so that the first one stays at the start.
+        Input probe;
+        QString probeError;
+        if (probe.open(m_options.frontPath, false, &probeError))
+            lengthUs = probe.lengthFromPackets();
+    }
     m_fromUs = std::max<int64_t>(0, m_options.fromMs) * 1000;
     m_toUs = m_options.toMs < 0 ? lengthUs : m_options.toMs * 1000;
     if (lengthUs > 0)

@@ -263,6 +263,10 @@ Format the card?</translation>
         <source>저장 폴더 선택</source>
         <translation>Choose the folder to save to</translation>
     </message>
+    <message>
+        <source>다음 파일이 이미 있습니다. 바꾸시겠습니까?</source>
+        <translation>These files exist already. Replace them?</translation>
+    </message>
 </context>
 <context>
     <name>device::CSelDriveDlg</name>

@@ -3,7 +3,10 @@
 #include "panels/CPrintInputDlg.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -22,7 +25,14 @@ ToolDialogs ToolDialogs::System()
         return input.Lines();
     };
     dialogs.chooseCaptureFile = [](QWidget *parent, const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, QString(), QString(), filter);
+        return QFileDialog::getSaveFileName(
+            parent, QString(), QString(), filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    };
+    dialogs.confirmOverwrite = [](QWidget *parent, const QStringList &existing) {
+        const QString text = QCoreApplication::translate("ToolDialogs", "다음 파일이 이미 있습니다. 바꾸시겠습니까?")
+            + QStringLiteral("\n\n") + existing.join(QLatin1Char('\n'));
+        return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            == QMessageBox::Yes;
     };
     dialogs.choosePrinter = [](QWidget *parent, QPrinter &printer) {
         QPrintDialog dialog(&printer, parent);
@@ -34,4 +44,14 @@ ToolDialogs ToolDialogs::System()
         return dialog.exec() == QDialog::Accepted;
     };
     return dialogs;
+}
+
+bool ToolDialogs::mayWrite(QWidget *parent, const QStringList &paths) const
+{
+    QStringList existing;
+    for (const QString &path : paths) {
+        if (QFileInfo::exists(path))
+            existing << QDir::toNativeSeparators(path);
+    }
+    return existing.isEmpty() || (confirmOverwrite && confirmOverwrite(parent, existing));
 }

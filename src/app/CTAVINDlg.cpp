@@ -29,6 +29,9 @@ using skin::kSkinImgButton;
 const QString CTAVINDlg::kBusyOpeningText = QStringLiteral("다른 파일이 열리는 중입니다.");
 const QString CTAVINDlg::kCardRemovedText = QStringLiteral("현재 사용중인 SD 카드가 제거 되었습니다.");
 const QString CTAVINDlg::kNotAvailableText = QStringLiteral("이 기능은 이 버전에서 아직 제공되지 않습니다.");
+const QString CTAVINDlg::kNoRearPictureText = QStringLiteral("이 영상에는 후방 카메라 화면이 없습니다.");
+const QString CTAVINDlg::kRenamedCopiesText
+    = QStringLiteral("같은 이름의 파일이 있어 다음 파일은 번호를 붙인 이름으로 저장했습니다.");
 
 namespace {
 const char *const kCategoryButtons[] = { "filelist_category_all", "filelist_category_normal",

@@ -97,6 +97,8 @@ public:
     static const QString kBusyOpeningText;
     static const QString kCardRemovedText;
     static const QString kNotAvailableText;
+    static const QString kNoRearPictureText;
+    static const QString kRenamedCopiesText;
 
 protected:
     bool WindowProc(skin::WindowMessageEvent &message) override;
@@ -220,6 +222,9 @@ private:
     void Capture();
     void SaveCapture();
     void Print();
+    // False, after telling the user, when the main area shows the rear channel of a recording
+    // that has none.
+    bool HasPictureToTake();
     QPoint FromTopLeft(int dx, int dy) const;
 
     // Impact events of the open recording (CTAVINDlgImpacts.cpp).

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QPointer>
 #include <QPrinter>
@@ -276,15 +277,40 @@ void CTAVINDlg::OnSaveFinished()
     const std::shared_ptr<SaveCopy> copy = std::move(m_saveCopy);
     copy->poll->stop();
     copy->progress->hide();
-    if (copy->copier->Cancelled() || copy->copier->Failures().empty())
+    const panels::RecordingCopier &copier = *copy->copier;
+    if (copier.Cancelled())
         return;
-    QString text = tr("다음 파일을 저장하지 못했습니다.");
-    for (const panels::CopyFailure &failure : copy->copier->Failures()) {
-        text += QStringLiteral("\n%1 → %2: %3")
-                    .arg(QDir::toNativeSeparators(failure.source),
-                        QDir::toNativeSeparators(failure.destination), failure.reason);
+    if (!copier.Failures().empty()) {
+        QString text = tr("다음 파일을 저장하지 못했습니다.");
+        for (const panels::CopyFailure &failure : copier.Failures()) {
+            text += QStringLiteral("\n%1 → %2: %3")
+                        .arg(QDir::toNativeSeparators(failure.source),
+                            QDir::toNativeSeparators(failure.destination), failure.reason);
+        }
+        ShowPlain(text, Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
     }
-    ShowPlain(text, Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+    // Copies that got a numbered name would otherwise pass for missing ones.
+    QStringList renamed;
+    for (const panels::CopyJob &job : copier.Jobs()) {
+        if (job.renamed && copier.Written().contains(job.destination))
+            renamed << QStringLiteral("%1 → %2").arg(
+                QDir::toNativeSeparators(job.source), QFileInfo(job.destination).fileName());
+    }
+    if (!renamed.isEmpty()) {
+        ShowPlain(
+            tr(qUtf8Printable(kRenamedCopiesText)) + QLatin1Char('\n') + renamed.join(QLatin1Char('\n')),
+            Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()),
+            skin::kMbIconInformation);
+    }
+}
+
+bool CTAVINDlg::HasPictureToTake()
+{
+    if (m_mainChannel != DualPlayback::kRear || m_playback.RearPresent())
+        return true;
+    ShowPlain(tr(qUtf8Printable(kNoRearPictureText)),
+        Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()), skin::kMbIconError);
+    return false;
 }
 
 void CTAVINDlg::Capture()
@@ -293,15 +319,19 @@ void CTAVINDlg::Capture()
         return ShowNotAvailable();
     if (m_printPanel->isVisible())
         return;
-    if (m_playback.IsRunning()) {
-        m_playback.Pause();
-        m_positionTimer.stop();
-    } else if (!m_playback.IsLoaded()) {
+    if (!m_playback.IsLoaded()) {
         MessageBox(QStringLiteral("error_capture"), QStringLiteral("app_title"), skin::kMbIconError);
         return;
     }
+    if (!HasPictureToTake())
+        return;
+    if (m_playback.IsRunning()) {
+        m_playback.Pause();
+        m_positionTimer.stop();
+    }
     m_playback.Refresh();
     const int channel = m_mainChannel;
+    const CPrintDlg::Source source { m_playback.RearPresent(), channel == DualPlayback::kRear };
     media::CVideoPlayer &player = m_playback.Player(channel);
     const int streams = player.RenderedStreamCount();
     for (int stream = 0; stream < streams; ++stream) {
@@ -310,7 +340,7 @@ void CTAVINDlg::Capture()
             qCWarning(lcApp) << "no picture to capture in video stream" << stream << "of channel" << channel;
             continue;
         }
-        m_printPanel->SetImage(frame);
+        m_printPanel->SetImage(frame, source);
         const std::optional<QStringList> lines = m_toolDialogs.askHeaderLines(this);
         if (!lines)
             continue;
@@ -337,9 +367,15 @@ void CTAVINDlg::SaveCapture()
         m_printPanel->ReleaseImage();
         return;
     }
+    const CPrintDlg::Source &source = m_printPanel->ImageSource();
     const QString path
         = CPrintDlg::SaveName(chosen, Skin().Text(QStringLiteral("capture_ext"), QStringLiteral("jpg")),
-            m_playback.RearPresent(), m_mainChannel == DualPlayback::kRear);
+            source.hasRear, source.rearChannel);
+    // The chooser saw the name before the channel was added to it; ask about the file itself.
+    if (!m_toolDialogs.mayWrite(this, { path })) {
+        m_printPanel->ReleaseImage();
+        return;
+    }
     QImageWriter writer(path);
     if (!writer.write(m_printPanel->Image())) {
         ShowPlain(tr("이미지를 저장하지 못했습니다.\n%1: %2")
@@ -353,12 +389,12 @@ void CTAVINDlg::Print()
 {
     if (!m_printPanel)
         return ShowNotAvailable();
+    if (!m_playback.IsLoaded() || !HasPictureToTake())
+        return;
     const bool wasRunning = m_playback.IsRunning();
     if (wasRunning) {
         m_playback.Pause();
         m_positionTimer.stop();
-    } else if (!m_playback.IsPaused()) {
-        return;
     }
     FramePrinter::Job job;
     if (skin::CSkinListCtrl *list = FileList(); list && list->GetSelectedItem() >= 0)

@@ -215,6 +215,14 @@ Format the card?</translation>
 %1: %2</translation>
     </message>
     <message>
+        <source>같은 이름의 파일이 있어 다음 파일은 번호를 붙인 이름으로 저장했습니다.</source>
+        <translation>Files of the same name were chosen; these were saved under a numbered name:</translation>
+    </message>
+    <message>
+        <source>이 영상에는 후방 카메라 화면이 없습니다.</source>
+        <translation>This recording has no rear camera picture.</translation>
+    </message>
+    <message>
         <source>충격 시각과 세기</source>
         <translation>Impact times and strengths</translation>
     </message>

@@ -40,9 +40,10 @@ void CPrintDlg::Report(quint32 message)
     hide();
 }
 
-void CPrintDlg::SetImage(const QImage &image)
+void CPrintDlg::SetImage(const QImage &image, Source source)
 {
     m_image = image;
+    m_source = source;
     update(kPreview);
 }
 
@@ -65,6 +66,7 @@ QString CPrintDlg::HeaderText(const QString &textName) const
 void CPrintDlg::ReleaseImage()
 {
     m_image = QImage();
+    m_source = {};
     update(kPreview);
 }
 

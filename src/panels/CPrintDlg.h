@@ -20,9 +20,17 @@ public:
 
     bool Init(const QString &entryName);
 
+    // The camera a picture was taken from. The saved file is named after it, whatever the main
+    // window shows by the time the user saves.
+    struct Source {
+        bool hasRear = false; // the recording had both channels
+        bool rearChannel = false;
+    };
+
     // Attaches a new picture and repaints the preview.
-    void SetImage(const QImage &image);
+    void SetImage(const QImage &image, Source source);
     const QImage &Image() const { return m_image; }
+    const Source &ImageSource() const { return m_source; }
     // Shows the three lines on the panel and writes them into the picture, from its left edge
     // at 20, 40 and 60 pixels from its top.
     void SetHeaderLines(const QStringList &lines);
@@ -44,4 +52,5 @@ private:
     void Report(quint32 message);
 
     QImage m_image;
+    Source m_source;
 };

@@ -217,18 +217,18 @@ void CSaveDlg::OnOk()
         for (int row = 0; row < list->GetItemCount(); ++row) {
             if (!list->GetCheck(row))
                 continue;
-            const QString name = list->GetItemText(row, library::kColumnFileName);
-            for (const library::Recording &recording : m_recordings) {
-                if (library::FileNameOf(recording.path).toUpper() != name)
-                    continue;
-                // The rear file has the channel letter R in the front file's place; the rest of
-                // the path keeps its case, which matters on case-sensitive file systems.
-                QString rear = recording.path;
-                const int dot = rear.lastIndexOf(QLatin1Char('.'));
-                if (dot >= 2)
-                    rear[dot - 2] = rear[dot - 2].isLower() ? QLatin1Char('r') : QLatin1Char('R');
-                m_result << recording.path << rear;
-            }
+            // The row's own recording: another folder may hold one of the same name.
+            const qint64 index = list->GetItemData(row);
+            if (index < 0 || index >= qint64(m_recordings.size()))
+                continue;
+            const library::Recording &recording = m_recordings[size_t(index)];
+            // The rear file has the channel letter R in the front file's place; the rest of the
+            // path keeps its case, which matters on case-sensitive file systems.
+            QString rear = recording.path;
+            const int dot = rear.lastIndexOf(QLatin1Char('.'));
+            if (dot >= 2)
+                rear[dot - 2] = rear[dot - 2].isLower() ? QLatin1Char('r') : QLatin1Char('R');
+            m_result << recording.path << rear;
         }
     }
     if (QWidget *owner = parentWidget())

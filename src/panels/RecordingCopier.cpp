@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 namespace panels {
 
@@ -28,13 +29,20 @@ std::vector<CopyJob> RecordingCopier::JobsForSave(const QStringList &paths, cons
 {
     std::vector<CopyJob> jobs;
     const QDir target(folder);
+    QSet<QString> taken;
     for (const QString &path : paths) {
-        QString name = library::FileNameOf(path);
-        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        QString base = library::FileNameOf(path);
+        const int dot = base.lastIndexOf(QLatin1Char('.'));
         if (dot >= 0)
-            name.truncate(dot);
-        jobs.push_back({ path, target.filePath(name + QStringLiteral(".avi")),
-            library::ParseRecordingName(path).isRear() });
+            base.truncate(dot);
+        QString name = base + QStringLiteral(".avi");
+        bool renamed = false;
+        for (int n = 2; taken.contains(name.toCaseFolded()); ++n) {
+            name = QStringLiteral("%1 (%2).avi").arg(base).arg(n);
+            renamed = true;
+        }
+        taken.insert(name.toCaseFolded());
+        jobs.push_back({ path, target.filePath(name), library::ParseRecordingName(path).isRear(), renamed });
     }
     return jobs;
 }

@@ -13,6 +13,7 @@ struct CopyJob {
     QString source;
     QString destination;
     bool optional = false; // a rear-channel file that may not exist: skipped quietly when missing
+    bool renamed = false; // numbered, because an earlier file of the same copy has its name
 };
 
 // A copy that did not happen, with the reason in the system's words.
@@ -32,7 +33,10 @@ public:
     explicit RecordingCopier(std::vector<CopyJob> jobs);
 
     // The jobs for the save panel's paths: each file keeps its name with the extension ".avi".
-    // Rear-channel files are optional.
+    // Rear-channel files are optional. When an earlier path of the list already gets a name
+    // (in any case, as the save folder may not tell case apart), the later one is numbered
+    // "name (2).avi", "name (3).avi"... so that both are kept; a front file and its rear file,
+    // numbered alike, stay a pair.
     static std::vector<CopyJob> JobsForSave(const QStringList &paths, const QString &folder);
 
     void Run();

@@ -34,6 +34,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 #include <sys/resource.h>
 
 using namespace mainwindow;
@@ -103,6 +104,11 @@ protected:
         ASSERT_TRUE(m_window->Init());
         m_window->show();
         m_window->installEventFilter(&m_log);
+        // A test that lets a file be replaced says so; the real question would wait for a click.
+        m_window->Dialogs().confirmOverwrite = [](QWidget *, const QStringList &existing) {
+            ADD_FAILURE() << "unexpected question about " << existing.join(QLatin1Char(' ')).toStdString();
+            return false;
+        };
         ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->FileList()->GetItemCount() > 0; }));
     }
 
@@ -122,9 +128,15 @@ protected:
         for (const auto &p : m_card.plans)
             if (!plan && p.hasRear && !p.cutByPowerLoss)
                 plan = &p;
+        PlayRecording(*plan);
+        return *plan;
+    }
+    // Plays a recording from the main window's list until each of its channels shows a picture.
+    void PlayRecording(const SampleRecordingPlan &plan)
+    {
         skin::CSkinListCtrl *list = m_window->FileList();
         for (int row = 0; row < list->GetItemCount(); ++row) {
-            if (list->GetItemText(row, library::kColumnFileName) == plan->fileName('F').toUpper()) {
+            if (list->GetItemText(row, library::kColumnFileName) == plan.fileName('F').toUpper()) {
                 skin::SkinNotifyInfo info;
                 info.idFrom = m_window->GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
                 info.code = skin::kCodeListClick;
@@ -134,13 +146,26 @@ protected:
         }
         EXPECT_TRUE(testsupport::WaitUntil([&] {
             return m_window->Playback().IsRunning() && m_window->VideoView(0)->PicturesTaken() > 0
-                && m_window->VideoView(1)->PicturesTaken() > 0;
+                && (!plan.hasRear || m_window->VideoView(1)->PicturesTaken() > 0);
         }));
-        return *plan;
     }
     QString CardPath(const SampleRecordingPlan &plan, char channel) const
     {
         return m_cardRoot + QLatin1Char('/') + plan.relativePath(channel);
+    }
+    // The rows of the save panel's list that show a recording of this name, by the recording's path.
+    std::map<QString, int> SaveRowsByPath(const QString &fileName)
+    {
+        std::map<QString, int> rows;
+        skin::CSkinListCtrl *list = m_window->SavePanel()->List();
+        const std::vector<library::Recording> &recordings = m_window->Library().Recordings();
+        for (int row = 0; row < list->GetItemCount(); ++row) {
+            const qint64 index = list->GetItemData(row);
+            if (list->GetItemText(row, library::kColumnFileName) == fileName.toUpper() && index >= 0
+                && index < qint64(recordings.size()))
+                rows[recordings[size_t(index)].path] = row;
+        }
+        return rows;
     }
     // Row of the save panel's list that shows a recording.
     int SaveRow(const QString &fileName)
@@ -334,6 +359,104 @@ TEST_F(PanelsTest, CancelledCopyRemovesWhatItCreated)
     EXPECT_EQ(FilesIn(target), QStringList());
 }
 
+// Two recordings of one name in different folders are two rows; each row saves its own files,
+// and when both are saved the later pair gets a numbered name instead of replacing the first.
+TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApart)
+{
+    std::vector<const SampleRecordingPlan *> twoChannel;
+    for (const auto &plan : m_card.plans)
+        if (plan.hasRear && !plan.cutByPowerLoss)
+            twoChannel.push_back(&plan);
+    ASSERT_GE(twoChannel.size(), 2u);
+    const SampleRecordingPlan *named = twoChannel[0];
+    const SampleRecordingPlan *other = twoChannel[1];
+    // Another recording's pictures under the first one's names, in a folder of its own.
+    const QString copyFolder = m_cardRoot + QStringLiteral("/COPY/");
+    QDir().mkpath(copyFolder);
+    ASSERT_TRUE(QFile::copy(CardPath(*other, 'F'), copyFolder + named->fileName('F')));
+    ASSERT_TRUE(QFile::copy(CardPath(*other, 'R'), copyFolder + named->fileName('R')));
+    ASSERT_NE(testsupport::ReadFile(CardPath(*other, 'F')), testsupport::ReadFile(CardPath(*named, 'F')));
+    Open();
+    SendWindowMessage(m_window.get(), kMsgShowSave);
+    CSaveDlg *panel = m_window->SavePanel();
+    ASSERT_TRUE(panel->isVisible());
+    const std::map<QString, int> rows = SaveRowsByPath(named->fileName('F'));
+    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.count(CardPath(*named, 'F')), 1u);
+    ASSERT_EQ(rows.count(copyFolder + named->fileName('F')), 1u);
+
+    const auto avi = [](const QString &fileName, const QString &suffix = QString()) {
+        return fileName.left(fileName.lastIndexOf(QLatin1Char('.'))) + suffix + QStringLiteral(".avi");
+    };
+    const auto rearOf = [](QString front) {
+        front[front.lastIndexOf(QLatin1Char('.')) - 2] = QLatin1Char('R');
+        return front;
+    };
+    // Each row alone: its own front and rear, nothing of the other.
+    int n = 0;
+    for (const auto &[path, row] : rows) {
+        SCOPED_TRACE(path.toStdString());
+        Click(panel, "filesave_deselect_all");
+        ClickSaveRow(row, true);
+        const QString target = m_work.filePath(QStringLiteral("alone%1").arg(++n));
+        QDir().mkpath(target);
+        SaveInto(target);
+        QStringList expected { avi(named->fileName('F')), avi(named->fileName('R')) };
+        expected.sort();
+        EXPECT_EQ(FilesIn(target), expected);
+        EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(named->fileName('F'))),
+            testsupport::ReadFile(path));
+        EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(named->fileName('R'))),
+            testsupport::ReadFile(rearOf(path)));
+        EXPECT_TRUE(m_shown.isEmpty()) << m_shown.join(QLatin1Char('\n')).toStdString();
+        SendWindowMessage(m_window.get(), kMsgShowSave);
+    }
+
+    // Both: the row higher in the list keeps the name, the other pair is numbered, and the user
+    // is told which files got which name.
+    Click(panel, "filesave_deselect_all");
+    for (const auto &[path, row] : rows)
+        ClickSaveRow(row, true);
+    const QString first
+        = rows.begin()->second < rows.rbegin()->second ? rows.begin()->first : rows.rbegin()->first;
+    const QString second = first == rows.begin()->first ? rows.rbegin()->first : rows.begin()->first;
+    const QString both = m_work.filePath(QStringLiteral("both"));
+    QDir().mkpath(both);
+    SaveInto(both);
+    const QString numbered = QStringLiteral(" (2)");
+    QStringList expected { avi(named->fileName('F')), avi(named->fileName('R')),
+        avi(named->fileName('F'), numbered), avi(named->fileName('R'), numbered) };
+    expected.sort();
+    EXPECT_EQ(FilesIn(both), expected);
+    const auto saved = [&](char channel, const QString &suffix) {
+        return testsupport::ReadFile(both + QLatin1Char('/') + avi(named->fileName(channel), suffix));
+    };
+    EXPECT_EQ(saved('F', QString()), testsupport::ReadFile(first));
+    EXPECT_EQ(saved('R', QString()), testsupport::ReadFile(rearOf(first)));
+    EXPECT_EQ(saved('F', numbered), testsupport::ReadFile(second));
+    EXPECT_EQ(saved('R', numbered), testsupport::ReadFile(rearOf(second)));
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].startsWith(CTAVINDlg::kRenamedCopiesText)) << m_shown[0].toStdString();
+    EXPECT_TRUE(m_shown[0].contains(avi(named->fileName('F'), numbered))) << m_shown[0].toStdString();
+    EXPECT_TRUE(m_shown[0].contains(avi(named->fileName('R'), numbered))) << m_shown[0].toStdString();
+    EXPECT_EQ(m_shown[0].count(QLatin1Char('\n')), 2) << m_shown[0].toStdString();
+
+    // Names that differ in case or extension only still meet in a folder that ignores case.
+    const std::vector<panels::CopyJob> jobs = panels::RecordingCopier::JobsForSave(
+        { QStringLiteral("/a/X_FN.AVI"), QStringLiteral("/b/x_fn.avi"), QStringLiteral("/c/X_FN.PVR"),
+            QStringLiteral("/c/X_RN.PVR") },
+        QStringLiteral("/out"));
+    ASSERT_EQ(jobs.size(), 4u);
+    EXPECT_EQ(jobs[0].destination, QStringLiteral("/out/X_FN.avi"));
+    EXPECT_FALSE(jobs[0].renamed);
+    EXPECT_EQ(jobs[1].destination, QStringLiteral("/out/x_fn (2).avi"));
+    EXPECT_TRUE(jobs[1].renamed);
+    EXPECT_EQ(jobs[2].destination, QStringLiteral("/out/X_FN (3).avi"));
+    EXPECT_TRUE(jobs[2].renamed);
+    EXPECT_EQ(jobs[3].destination, QStringLiteral("/out/X_RN.avi"));
+    EXPECT_FALSE(jobs[3].renamed);
+}
+
 TEST_F(PanelsTest, CaptureSavesTheDecodedFrameWithItsHeaderLines)
 {
     Open();
@@ -386,6 +509,117 @@ TEST_F(PanelsTest, CaptureSavesTheDecodedFrameWithItsHeaderLines)
     Click(panel, "print_ok");
     EXPECT_EQ(QImageReader(m_work.filePath(QStringLiteral("report_rear.jpg"))).size(), QSize(1280, 720));
     EXPECT_TRUE(m_shown.isEmpty());
+}
+
+// The saved picture is named after the channel it was taken from, and the question about
+// replacing a file is about the file really written, not the name typed into the chooser.
+TEST_F(PanelsTest, CaptureIsNamedAfterItsChannelAndAsksAboutTheFileItWrites)
+{
+    Open();
+    PlayTwoChannelRecording();
+    m_window->Dialogs().askHeaderLines
+        = [](QWidget *) { return std::optional<QStringList>(QStringList { QStringLiteral("1.") }); };
+    const QString chosen = m_work.filePath(QStringLiteral("crash.jpg"));
+    m_window->Dialogs().chooseCaptureFile = [&](QWidget *, const QString &) { return chosen; };
+    std::vector<QStringList> asked;
+    bool replace = false;
+    m_window->Dialogs().confirmOverwrite = [&](QWidget *, const QStringList &existing) {
+        asked.push_back(existing);
+        return replace;
+    };
+    ASSERT_TRUE(testsupport::WriteFile(chosen, "typed name"));
+    CPrintDlg *panel = m_window->PrintPanel();
+
+    // Taken from the front, saved after the rear came to the main area.
+    ASSERT_EQ(m_window->MainChannel(), DualPlayback::kFront);
+    SendWindowMessage(m_window.get(), kMsgCapture);
+    ASSERT_TRUE(panel->isVisible());
+    Click("change_view");
+    ASSERT_EQ(m_window->MainChannel(), DualPlayback::kRear);
+    Click(panel, "print_ok");
+    const QString front = m_work.filePath(QStringLiteral("crash_front.jpg"));
+    const QString rear = m_work.filePath(QStringLiteral("crash_rear.jpg"));
+    EXPECT_EQ(QImageReader(front).size(), QSize(1920, 1080));
+    EXPECT_FALSE(QFileInfo::exists(rear));
+    EXPECT_EQ(testsupport::ReadFile(chosen), "typed name");
+    EXPECT_TRUE(asked.empty()); // the typed name's file is not written, so not asked about
+
+    // A rear picture whose file exists: declined, the file stays; accepted, it is replaced.
+    ASSERT_TRUE(testsupport::WriteFile(rear, "earlier"));
+    SendWindowMessage(m_window.get(), kMsgCapture);
+    ASSERT_TRUE(panel->isVisible());
+    Click(panel, "print_ok");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], QStringList { QDir::toNativeSeparators(rear) });
+    EXPECT_EQ(testsupport::ReadFile(rear), "earlier");
+    EXPECT_TRUE(panel->Image().isNull());
+    replace = true;
+    SendWindowMessage(m_window.get(), kMsgCapture);
+    ASSERT_TRUE(panel->isVisible());
+    Click(panel, "print_ok");
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(QImageReader(rear).size(), QSize(1280, 720));
+    EXPECT_TRUE(m_shown.isEmpty()) << m_shown.join(QLatin1Char('\n')).toStdString();
+}
+
+// With the rear channel in the main area of a recording that has no rear file, capture and print
+// say there is no picture instead of doing nothing or printing an empty page.
+TEST_F(PanelsTest, CaptureAndPrintOfAMissingRearPictureAreRefused)
+{
+    const SampleRecordingPlan *frontOnly = nullptr;
+    for (const auto &plan : m_card.plans)
+        if (!frontOnly && !plan.hasRear && !plan.cutByPowerLoss)
+            frontOnly = &plan;
+    ASSERT_TRUE(frontOnly);
+    // In a folder of its own: beside other recordings, one made just before it would be taken
+    // for its rear file.
+    const QString alone = m_cardRoot + QStringLiteral("/ALONE/");
+    QDir().mkpath(alone);
+    ASSERT_TRUE(QFile::rename(CardPath(*frontOnly, 'F'), alone + frontOnly->fileName('F')));
+    Open();
+    PlayRecording(*frontOnly);
+    ASSERT_FALSE(m_window->Playback().RearPresent());
+    Click("change_view");
+    ASSERT_EQ(m_window->MainChannel(), DualPlayback::kRear);
+    int headerQuestions = 0;
+    m_window->Dialogs().askHeaderLines = [&](QWidget *) {
+        ++headerQuestions;
+        return std::optional<QStringList>(QStringList { QStringLiteral("1.") });
+    };
+    const QString pdf = m_work.filePath(QStringLiteral("rear.pdf"));
+    int printers = 0;
+    m_window->Dialogs().choosePrinter = [&](QWidget *, QPrinter &printer) {
+        ++printers;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+
+    SendWindowMessage(m_window.get(), kMsgCapture);
+    EXPECT_EQ(m_shown, QStringList { CTAVINDlg::kNoRearPictureText });
+    EXPECT_FALSE(m_window->PrintPanel()->isVisible());
+    EXPECT_EQ(headerQuestions, 0);
+    EXPECT_TRUE(m_window->Playback().IsRunning());
+    m_shown.clear();
+    SendWindowMessage(m_window.get(), kMsgPrint);
+    EXPECT_EQ(m_shown, QStringList { CTAVINDlg::kNoRearPictureText });
+    EXPECT_EQ(printers, 0);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(m_window->Playback().IsRunning());
+
+    // The front channel of the same recording is captured and printed as before.
+    m_shown.clear();
+    Click("change_view");
+    ASSERT_EQ(m_window->MainChannel(), DualPlayback::kFront);
+    SendWindowMessage(m_window.get(), kMsgCapture);
+    EXPECT_TRUE(m_window->PrintPanel()->isVisible());
+    EXPECT_EQ(headerQuestions, 1);
+    Click(m_window->PrintPanel(), "print_cancel");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
+    SendWindowMessage(m_window.get(), kMsgPrint);
+    EXPECT_EQ(printers, 1);
+    EXPECT_TRUE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(m_shown.isEmpty()) << m_shown.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)

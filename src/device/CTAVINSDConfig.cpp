@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 
 namespace device {
 namespace {
@@ -61,10 +62,67 @@ bool CTAVINSDConfig::Load(const QString &fileName)
     return true;
 }
 
+TiXmlElement *CTAVINSDConfig::FindItem(int index) const
+{
+    // The first element of that id, as binding takes it.
+    const char *id = ConfigItems()[index].id;
+    for (TiXmlElement *element = m_document->FirstItem(); element; element = element->NextSiblingElement()) {
+        const char *elementId = element->Attribute("id");
+        if (elementId && std::strcmp(elementId, id) == 0)
+            return element;
+    }
+    return nullptr;
+}
+
+std::optional<QByteArray> CTAVINSDConfig::KeptValue(int index) const
+{
+    const QString &value = (*m_values)[index];
+    const TiXmlElement *element = m_document->IsLoaded() ? FindItem(index) : nullptr;
+    const char *current = element ? element->Attribute("value") : nullptr;
+    if (current) {
+        // The bytes the card holds, unless the value string says otherwise (an empty string was
+        // never filled and takes the element's value, as binding does).
+        if (value.isEmpty() || ValueFromFile(current) == value)
+            return QByteArray(current);
+        return ValueToFile(value);
+    }
+    // An item the card does not have is kept only when a value was chosen for it.
+    if (value.isEmpty())
+        return std::nullopt;
+    return ValueToFile(value);
+}
+
 bool CTAVINSDConfig::Reset(bool keepCardValues)
 {
-    if (!m_values || !m_document->ParseDefault())
+    if (!m_values)
         return false;
+    // What the card's document holds now goes into the default one: a value the program does not
+    // understand is the card's all the same, and the recorder's battery calibration, which the
+    // default text lacks, must survive a reset that keeps the card's values.
+    std::optional<QByteArray> partition;
+    std::optional<QByteArray> calibration;
+    if (keepCardValues) {
+        partition = KeptValue(kItemPartitionMode);
+        calibration = KeptValue(kItemCarBatVoltCalib);
+    }
+    if (!m_document->ParseDefault() || !m_document->FindFirstItem())
+        return false;
+    if (partition) {
+        if (TiXmlElement *element = FindItem(kItemPartitionMode))
+            element->SetAttribute("value", partition->constData());
+    }
+    if (calibration) {
+        TiXmlElement item("item");
+        item.SetAttribute("id", ConfigItems()[kItemCarBatVoltCalib].id);
+        item.SetAttribute("value", calibration->constData());
+        // In its table place, where the recorder writes it too.
+        TiXmlElement *before = FindItem(kItemPmMotionSensi);
+        TiXmlNode *setup = m_document->FirstChildElement("setup");
+        if (before)
+            setup->InsertAfterChild(before, item);
+        else
+            setup->InsertEndChild(item);
+    }
     BindAll(keepCardValues);
     SetDefaultValues(keepCardValues);
     return true;

@@ -5,6 +5,7 @@
 #include "device/ConfigItems.h"
 
 #include <memory>
+#include <optional>
 
 namespace device {
 
@@ -34,7 +35,8 @@ public:
     // with "-2", "-3" ... when that name is taken), or empty when it replaced none.
     const QString &KeptCopyPath() const { return m_keptCopy; }
     // Replaces the document by the default text and the values by the built-in defaults; with the
-    // flag, PartitionMode and CarBatVoltCalib keep their current values.
+    // flag, PartitionMode and CarBatVoltCalib keep their current values, and the new document holds
+    // them as the card's did (the calibration, which the default text lacks, after PmMotionSensi).
     bool Reset(bool keepCardValues);
     // Value string 10 := CarBatVoltCalib as the card's file holds it now (looked for in bytes 300
     // to 1299), then bound. When it is not found there, the document's value is kept: the item may
@@ -46,6 +48,11 @@ public:
 
 private:
     void BindAll(bool keepCardValues);
+    // The document's first item of that index, or null.
+    TiXmlElement *FindItem(int index) const;
+    // The bytes item index would be written with now, or nothing when neither the document nor the
+    // value string has a value for it.
+    std::optional<QByteArray> KeptValue(int index) const;
     bool KeepUnreadableFile(const QString &path);
 
     std::unique_ptr<CXmlItemDoc> m_document;

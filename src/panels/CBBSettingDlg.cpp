@@ -154,7 +154,7 @@ public:
             CBBSettingDlg::tr("SD 카드를 포맷하지 못했습니다.\n") + reason,
             m_dialog.Skin().Text(QStringLiteral("error_title")), skin::kMbIconError);
     }
-    void formatNotDone() override { m_dialog.SetPartition(m_dialog.m_committedPartition); }
+    void formatNotDone() override { m_dialog.RestoreCommittedPartition(); }
     void setBusy(bool busy) override
     {
         if (busy)
@@ -244,6 +244,7 @@ void CBBSettingDlg::LoadFromCard()
     // Only what the card's file says is the committed partition: a choice shown later (after a
     // slider move and Reset) must still be formatted before it is written.
     m_committedPartition = m_partition;
+    m_committedPartitionText = m_values[kItemPartitionMode];
     InitDateFields();
     update();
 }
@@ -279,8 +280,9 @@ void CBBSettingDlg::ApplyItem(int item)
         m_flags[item] = value == QLatin1String("TRUE");
         break;
     case kItemPartitionMode:
-        m_partition = value.toInt();
-        SetPartition(m_partition);
+        // Only shown: the card's text goes back as it was (even one that is no number) until the
+        // user moves the slider.
+        ShowPartition(value.toInt());
         break;
     case kItemCarBatSafeVoltage:
     case kItemTempSafeValue:
@@ -333,10 +335,9 @@ void CBBSettingDlg::OnOption(int item, int choice)
             button->setEnabled(int(i) + 1 != choice);
 }
 
-void CBBSettingDlg::SetPartition(int partition)
+void CBBSettingDlg::ShowPartition(int partition)
 {
     m_partition = partition;
-    m_values[kItemPartitionMode] = QString::number(partition);
     if (auto *slider = Control<skin::CBitmapSlider>(skin::kSkinSlider, QString::fromLatin1(kSlider))) {
         slider->SetRange(1, 9);
         slider->SetPos(10 - qBound(1, partition, 9));
@@ -344,11 +345,19 @@ void CBBSettingDlg::SetPartition(int partition)
     update();
 }
 
+void CBBSettingDlg::RestoreCommittedPartition()
+{
+    m_values[kItemPartitionMode] = m_committedPartitionText;
+    ShowPartition(m_committedPartition);
+}
+
 void CBBSettingDlg::OnSlider(qintptr position)
 {
     const int p = qBound(1, int(position), 9);
     m_partition = 10 - p;
-    m_values[kItemPartitionMode] = QString::number(m_partition);
+    // Back at the card's partition, the card's own text is written, as if the slider never moved.
+    m_values[kItemPartitionMode]
+        = m_partition == m_committedPartition ? m_committedPartitionText : QString::number(m_partition);
     update();
 }
 
@@ -491,6 +500,7 @@ bool CBBSettingDlg::WriteSettings(int driveIndex, bool notify)
                 skin::PostWindowMessage(parentWidget(), cardpanels::kMsgFormatDone);
         }
         m_committedPartition = m_partition;
+        m_committedPartitionText = m_values[kItemPartitionMode];
     } else {
         if (!m_config->Load(QString()) || !m_config->Save(QString::fromLatin1(kSetupFileName))) {
             ShowWriteError();

@@ -76,7 +76,10 @@ private:
     void OnOk();
     void OnCancel();
     void StepDate(DateField field, int step);
-    void SetPartition(int partition);
+    // The slider at partition, the value string untouched.
+    void ShowPartition(int partition);
+    // The partition and its value string back as the card's file has them.
+    void RestoreCommittedPartition();
     void ShowWriteError();
     void PaintText(QPainter &painter, const QString &name, const QString &text, const QColor &colour);
 
@@ -86,6 +89,7 @@ private:
     device::ValueStrings m_values;
     int m_page = 0;
     int m_committedPartition = 5;
+    QString m_committedPartitionText = QStringLiteral("5"); // its text, as the file holds it
     std::array<int, device::kItemCount> m_choices;
     std::array<QString, 3> m_info;
     int m_partition = 5;

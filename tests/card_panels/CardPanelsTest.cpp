@@ -335,6 +335,57 @@ TEST_F(CardPanelsTest, ANewPartitionIsWrittenOnlyAfterACompletedFormat)
     EXPECT_TRUE(testsupport::WaitUntil([&] { return m_parent.got(mainwindow::kMsgEmptyList); }));
 }
 
+// What the panel does not change goes back as the card had it: a partition that is no number, and
+// the recorder's battery calibration, also through Reset then OK.
+TEST_F(CardPanelsTest, ThePartitionTextAndTheCalibrationStayUnlessTheUserChangesThem)
+{
+    for (const QString &partition : { QString(), QStringLiteral("abc"), QStringLiteral(" 5") }) {
+        SCOPED_TRACE(partition.toStdString());
+        const QString root = CopyCard(QStringLiteral("card") + QString::number(partition.size()));
+        const QString setup = root + QStringLiteral("/setup.xml");
+        const QString calibration = ItemValue(setup, "CarBatVoltCalib");
+        ASSERT_FALSE(calibration.isEmpty());
+        QByteArray text = ReadFile(setup);
+        ASSERT_TRUE(text.contains("\"PartitionMode\" value=\"5\""));
+        text.replace(
+            "\"PartitionMode\" value=\"5\"", "\"PartitionMode\" value=\"" + partition.toLatin1() + '"');
+        ASSERT_TRUE(WriteFile(setup, text));
+        auto config = Config(root);
+        CBBSettingDlg panel(m_runtime, QStringLiteral("bbsetting"), config.get(), &m_parent);
+        ASSERT_TRUE(panel.Init());
+
+        // Another item changed, then OK.
+        Click(panel, "BB_sensor_drive_shock_high");
+        ASSERT_TRUE(panel.WriteSettings(-1, false));
+        EXPECT_EQ(ItemValue(setup, "GSensorSensi"), QStringLiteral("2"));
+        EXPECT_EQ(ItemValue(setup, "PartitionMode"), partition);
+        EXPECT_EQ(ItemValue(setup, "CarBatVoltCalib"), calibration);
+
+        // Reset then OK: the defaults, but the card's partition and calibration.
+        Click(panel, "BB_reset");
+        ASSERT_TRUE(panel.WriteSettings(-1, false));
+        EXPECT_EQ(ItemValue(setup, "GSensorSensi"), QStringLiteral("1"));
+        EXPECT_EQ(ItemValue(setup, "PartitionMode"), partition);
+        EXPECT_EQ(ItemValue(setup, "CarBatVoltCalib"), calibration);
+
+        EXPECT_EQ(m_formatter->calls, 0);
+        EXPECT_TRUE(m_shown.empty());
+
+        // The slider moved away and back to the card's partition (" 5" reads as 5): not a change.
+        if (partition == QLatin1String(" 5")) {
+            panel.LoadFromCard();
+            Click(panel, "BB_menu_memory");
+            ASSERT_EQ(SliderPos(panel), 5);
+            MoveSlider(panel, 3);
+            EXPECT_EQ(panel.Values()[device::kItemPartitionMode], QStringLiteral("7"));
+            MoveSlider(panel, 5);
+            ASSERT_TRUE(panel.WriteSettings(-1, false));
+            EXPECT_EQ(ItemValue(setup, "PartitionMode"), partition);
+            EXPECT_EQ(m_formatter->calls, 0);
+        }
+    }
+}
+
 TEST_F(CardPanelsTest, ADateChangeKeepsTheSettingsAndGivesAValidDay)
 {
     const QString root = CopyCard(QStringLiteral("card"));

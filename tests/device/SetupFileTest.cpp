@@ -350,10 +350,19 @@ TEST_F(SetupFileTest, NothingHappensWithoutValueStringsOrCard)
     EXPECT_FALSE(QFileInfo::exists(QDir::current().filePath(kSetup)));
 }
 
-TEST_F(SetupFileTest, ResetKeepsThePartitionOnlyWhenAskedAndNeverSetsTheCalibration)
+TEST_F(SetupFileTest, ResetKeepsThePartitionAndTheCalibrationOnlyWhenAsked)
 {
+    // Keeping: the card's partition in its place, its calibration in the table's place after
+    // PmMotionSensi (the default text has none).
+    QByteArray kept = kDefaultFile;
+    kept.replace("\"PartitionMode\" value=\"5\"", "\"PartitionMode\" value=\"4\"");
+    const QByteArray motion = "    <item id=\"PmMotionSensi\" value=\"1\" />\r\n";
+    ASSERT_TRUE(kept.contains(motion));
+    kept.replace(motion, motion + "    <item id=\"CarBatVoltCalib\" value=\"77\" />\r\n");
+
     for (const bool keep : { true, false }) {
         SCOPED_TRACE(keep);
+        const QByteArray expected = keep ? kept : kDefaultFile;
         putCard(CardWithCalibration(400, "77"));
         ASSERT_TRUE(loadCard());
         ASSERT_EQ(m_values[kItemPartitionMode], QStringLiteral("4"));
@@ -364,18 +373,36 @@ TEST_F(SetupFileTest, ResetKeepsThePartitionOnlyWhenAskedAndNeverSetsTheCalibrat
         EXPECT_EQ(m_values[kItemCarBatVoltCalib], QStringLiteral("77"));
         EXPECT_EQ(m_values[kItemSpeakerVol], QStringLiteral("2"));
 
-        // Straight after the reset the partition item is not bound: the default text's value goes out.
+        // Straight after the reset, and after the rebinding load of a write, the same file goes out.
         ASSERT_TRUE(m_config.Save(kSetup));
-        EXPECT_EQ(card(), kDefaultFile);
-
-        // A rebinding load first writes the kept partition; the default text has no calibration item.
+        EXPECT_EQ(card(), expected);
         ASSERT_TRUE(m_config.Load(QString()));
         ASSERT_TRUE(m_config.Save(kSetup));
-        QByteArray expected = kDefaultFile;
-        if (keep)
-            expected.replace("\"PartitionMode\" value=\"5\"", "\"PartitionMode\" value=\"4\"");
+        EXPECT_EQ(card(), expected);
+
+        // A second reset (Reset pressed again) keeps what the first one kept, and the settings
+        // panel's write finds the calibration in the file it wrote.
+        ASSERT_TRUE(m_config.Reset(keep));
+        ASSERT_TRUE(writeSettings());
         EXPECT_EQ(card(), expected);
     }
+
+    // Nothing to keep: a card without calibration gets none, one without a partition the default.
+    putCard("<?xml version=\"1.0\"?><setup><item id=\"SpeakerVol\" value=\"0\"/></setup>");
+    ASSERT_TRUE(loadCard());
+    ASSERT_TRUE(m_config.Reset(true));
+    ASSERT_TRUE(writeSettings());
+    EXPECT_EQ(card(), kDefaultFile);
+
+    // An empty calibration and an empty partition are kept empty.
+    putCard(CardWithCalibration(400, "").replace("value=\"4\"", "value=\"\""));
+    ASSERT_TRUE(loadCard());
+    ASSERT_TRUE(m_config.Reset(true));
+    ASSERT_TRUE(writeSettings());
+    QByteArray empty = kept;
+    empty.replace("value=\"77\"", "value=\"\"");
+    empty.replace("\"PartitionMode\" value=\"4\"", "\"PartitionMode\" value=\"\"");
+    EXPECT_EQ(card(), empty);
 }
 
 TEST_F(SetupFileTest, BatteryCalibrationComesFromTheRawFileWindowOrStaysAsLoaded)
@@ -502,6 +529,44 @@ TEST(ConfigCommand, ResetKeepingOnATruncatedFileWritesOneDocumentAndSaysWhereThe
     EXPECT_EQ(ReadFile(dir.filePath(kept[0])), truncated);
     EXPECT_TRUE(result.err.contains(kept[0].toUtf8())) << result.err.toStdString();
     EXPECT_TRUE(result.err.contains("row 4")) << "the parser's reason: " << result.err.toStdString();
+}
+
+// A partition that is no number is the card's business: only a change of the partition itself
+// replaces it; any other write, and a reset that keeps the card's values, write it back as it was.
+TEST(ConfigCommand, PartitionTextAndCalibrationSurviveEveryWriteButTheirOwnChange)
+{
+    const auto run = [](const QStringList &args) {
+        const testsupport::ProcessResult result
+            = testsupport::RunCli(QStringList { QStringLiteral("config") } + args);
+        EXPECT_TRUE(result.ok()) << args.join(u' ').toStdString() << ": " << result.err.toStdString();
+    };
+    for (const QByteArray &partition : { QByteArray(""), QByteArray("abc"), QByteArray(" 5") }) {
+        SCOPED_TRACE(partition.toStdString());
+        QTemporaryDir dir;
+        const QString file = dir.filePath(kSetup);
+        const QByteArray partitionItem = "<item id=\"PartitionMode\" value=\"" + partition + "\" />";
+        // The recorder's own file, its calibration at the end.
+        QByteArray text = kDefaultFile;
+        text.replace("<item id=\"PartitionMode\" value=\"5\" />", partitionItem);
+        text.replace("</setup>", "    <item id=\"CarBatVoltCalib\" value=\"-2\" />\r\n</setup>");
+        ASSERT_TRUE(WriteFile(file, text));
+
+        run({ QStringLiteral("set"), dir.path(), QStringLiteral("GSensorSensi=2") });
+        EXPECT_TRUE(ReadFile(file).contains(partitionItem)) << ReadFile(file).toStdString();
+
+        run({ QStringLiteral("reset"), dir.path(), QStringLiteral("--keep") });
+        const QByteArray reset = ReadFile(file);
+        EXPECT_TRUE(reset.contains(partitionItem)) << reset.toStdString();
+        EXPECT_TRUE(reset.contains("<item id=\"CarBatVoltCalib\" value=\"-2\" />")) << reset.toStdString();
+        EXPECT_TRUE(reset.contains("<item id=\"GSensorSensi\" value=\"1\" />")) << "the rest is reset";
+
+        run({ QStringLiteral("set"), dir.path(), QStringLiteral("PartitionMode=3") });
+        EXPECT_TRUE(ReadFile(file).contains("<item id=\"PartitionMode\" value=\"3\" />"));
+
+        // Without keeping, the defaults: partition 5 and no calibration.
+        run({ QStringLiteral("reset"), dir.path() });
+        EXPECT_EQ(ReadFile(file), kDefaultFile);
+    }
 }
 
 } // namespace

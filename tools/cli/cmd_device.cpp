@@ -166,7 +166,8 @@ int ConfigReset(const QString &folder, bool keep)
     if (!WriteSettings(*config))
         return 1;
     cliOut(QStringLiteral("wrote %1 (defaults%2, PartitionMode=%3)\n")
-               .arg(SetupPath(*config), keep ? QStringLiteral(" keeping the card's partition") : QString(),
+               .arg(SetupPath(*config),
+                   keep ? QStringLiteral(" keeping the card's partition and calibration") : QString(),
                    values[kItemPartitionMode]));
     return 0;
 }
@@ -284,7 +285,7 @@ TAVIN_CLI_COMMAND(QStringLiteral("config"),
     QStringLiteral(
         "config show CARD_DIR            items of the card's setup.xml: id, value, item index\n"
         "config set CARD_DIR ID=VALUE...  change items and write setup.xml as the viewer does\n"
-        "config reset CARD_DIR [--keep]   write the default setup.xml (--keep: keep PartitionMode)"),
+        "config reset CARD_DIR [--keep]   write defaults (--keep: keep PartitionMode, CarBatVoltCalib)"),
     false, ConfigCommand);
 TAVIN_CLI_COMMAND(QStringLiteral("cards"),
     QStringLiteral(

@@ -334,4 +334,5 @@ private:
     QWidget *m_spanMarks = nullptr;
     std::shared_ptr<ExportJob> m_export;
     QProgressDialog *m_exportProgress = nullptr;
+    ExportChoices m_exportChoices; // the last ones made, offered again
 };

@@ -89,6 +89,7 @@ struct CTAVINDlg::ExportJob {
     media::ClipExportOptions options;
     media::ClipExporter::Outcome outcome = media::ClipExporter::Outcome::Failed;
     QString error;
+    int trackPoints = 0;
 };
 
 void CTAVINDlg::SetUpExportControls()
@@ -154,6 +155,10 @@ void CTAVINDlg::ExportClip()
     }
     const int64_t fromMs = std::max<int64_t>(0, m_markInMs);
     const int64_t toMs = m_markOutMs > fromMs ? m_markOutMs : -1;
+    const std::optional<ExportChoices> choices = m_toolDialogs.askExportChoices(this, m_exportChoices);
+    if (!choices)
+        return;
+    m_exportChoices = *choices;
     QString path = m_toolDialogs.chooseCaptureFile(
         this, Skin().Text(QStringLiteral("export_filter"), QStringLiteral("MP4 (*.mp4)")));
     if (path.isEmpty())
@@ -167,8 +172,21 @@ void CTAVINDlg::ExportClip()
     job->options.outputPath = path;
     job->options.fromMs = fromMs;
     job->options.toMs = toMs;
+    job->options.audio = choices->audio;
+    job->options.withSources = choices->withSources;
+    job->options.layout = choices->stacked ? media::ClipLayout::Stacked : media::ClipLayout::PictureInPicture;
     job->options.speedUnit
         = m_settings.speedUnit != 0 ? media::ExportSpeedUnit::Mph : media::ExportSpeedUnit::Kmh;
+    // Refused before anything is written: a clip over its own recording or on the card.
+    QString refused;
+    if (!media::ClipExporter::checkOutputs(job->options, &refused)) {
+        ShowPlain(Skin().Text(QStringLiteral("export_failed")) + QStringLiteral("\n") + refused,
+            Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+        return;
+    }
+    // The question is about the files that will really be written, not the name as typed.
+    if (!m_toolDialogs.mayWrite(this, media::ClipExporter::outputFiles(job->options)))
+        return;
     job->worker = QThread::create([job] {
         media::ClipExporter exporter;
         job->outcome = exporter.run(job->options, &job->cancel, [job](int64_t done, int64_t total) {
@@ -176,6 +194,7 @@ void CTAVINDlg::ExportClip()
             job->totalMs = total;
         });
         job->error = exporter.errorString();
+        job->trackPoints = exporter.trackPoints();
     });
     m_export = job;
 
@@ -219,7 +238,10 @@ void CTAVINDlg::OnExportFinished(const std::shared_ptr<ExportJob> &job)
         return;
     case media::ClipExporter::Outcome::Done:
         ShowPlain(Skin().Text(QStringLiteral("export_done")) + QStringLiteral("\n")
-                + QDir::toNativeSeparators(job->options.outputPath),
+                + QDir::toNativeSeparators(job->options.outputPath)
+                + (job->trackPoints > 0
+                        ? QString()
+                        : QStringLiteral("\n\n") + Skin().Text(QStringLiteral("export_no_gps"))),
             Skin().Text(QStringLiteral("app_title")), skin::kMbIconInformation);
         return;
     case media::ClipExporter::Outcome::Failed:

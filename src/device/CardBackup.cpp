@@ -196,6 +196,28 @@ QString BackupSizeText(qint64 bytes)
     return QString::asprintf("%.1f MB", double(bytes) / double(1 << 20));
 }
 
+QByteArray CopyFileVerified(
+    const QString &from, const QString &to, const std::atomic_bool *cancel, QString *error)
+{
+    Created created;
+    const CopyResult copy = CopyFile(from, to, created, cancel, [](qint64) {});
+    QString reason = copy.error;
+    QByteArray copyHash;
+    if (reason.isEmpty() && !Cancelled(cancel)) {
+        copyHash = HashFile(to, &reason, cancel);
+        if (reason.isEmpty() && copyHash != copy.sourceHash)
+            reason = QStringLiteral("the copy read back differs from %1").arg(from);
+    }
+    if (Cancelled(cancel) && reason.isEmpty())
+        reason = QStringLiteral("cancelled");
+    if (!reason.isEmpty()) {
+        created.undo();
+        *error = reason;
+        return {};
+    }
+    return copy.sourceHash;
+}
+
 BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
     const std::atomic_bool *cancel, const BackupProgressFn &progress)
 {

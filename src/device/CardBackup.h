@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,12 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
 // Checks an earlier copy against its manifest: missing files fail, changed files differ.
 BackupReport VerifyBackup(const QString &destination, const std::atomic_bool *cancel = nullptr,
     const BackupProgressFn &progress = {});
+
+// Copies one file as the backup does: the copy must not exist yet, keeps the source's time, is
+// synced and read back from the disk and compared by SHA-256 with what was read from the source.
+// The hex SHA-256 on success; otherwise empty with the reason, and no copy left behind.
+QByteArray CopyFileVerified(
+    const QString &from, const QString &to, const std::atomic_bool *cancel, QString *error);
 
 // "12 files, 35.2 MB" for a size in bytes and a file count.
 QString BackupSizeText(qint64 bytes);

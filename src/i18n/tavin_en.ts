@@ -266,6 +266,41 @@ Format the card?</translation>
     </message>
 </context>
 <context>
+    <name>ExportChoicesDlg</name>
+    <message>
+        <source>영상 내보내기</source>
+        <translation>Export a clip</translation>
+    </message>
+    <message>
+        <source>후방 영상 위치</source>
+        <translation>Rear picture</translation>
+    </message>
+    <message>
+        <source>전방 영상의 오른쪽 위</source>
+        <translation>Over the front picture's top right corner</translation>
+    </message>
+    <message>
+        <source>전방 영상 아래 (전방 영상을 가리지 않음)</source>
+        <translation>Below the front picture (covers nothing of it)</translation>
+    </message>
+    <message>
+        <source>차량 내 소리 포함</source>
+        <translation>Include the sound from inside the car</translation>
+    </message>
+    <message>
+        <source>원본 영상을 검증하여 함께 복사 (sources 폴더)</source>
+        <translation>Copy the source recordings too, verified (sources folder)</translation>
+    </message>
+    <message>
+        <source>확인</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>ToolDialogs</name>
     <message>
         <source>저장 폴더 선택</source>

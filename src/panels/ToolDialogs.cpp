@@ -29,10 +29,19 @@ ToolDialogs ToolDialogs::System()
             parent, QString(), QString(), filter, nullptr, QFileDialog::DontConfirmOverwrite);
     };
     dialogs.confirmOverwrite = [](QWidget *parent, const QStringList &existing) {
-        const QString text = QCoreApplication::translate("ToolDialogs", "다음 파일이 이미 있습니다. 바꾸시겠습니까?")
+        const QString text
+            = QCoreApplication::translate("ToolDialogs", "다음 파일이 이미 있습니다. 바꾸시겠습니까?")
             + QStringLiteral("\n\n") + existing.join(QLatin1Char('\n'));
-        return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        return QMessageBox::question(
+                   parent, QString(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
+    };
+    dialogs.askExportChoices
+        = [](QWidget *parent, const ExportChoices &initial) -> std::optional<ExportChoices> {
+        ExportChoicesDlg dialog(initial, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.Choices();
     };
     dialogs.choosePrinter = [](QWidget *parent, QPrinter &printer) {
         QPrintDialog dialog(&printer, parent);

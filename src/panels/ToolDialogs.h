@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panels/ExportChoicesDlg.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,9 @@ struct ToolDialogs {
     std::function<QString(QWidget *parent, const QString &filter)> chooseCaptureFile;
     // Whether the files that exist already (native paths) may be replaced.
     std::function<bool(QWidget *parent, const QStringList &existing)> confirmOverwrite;
+    // The choices for an evidence clip, starting from the given ones; nothing when cancelled.
+    std::function<std::optional<ExportChoices>(QWidget *parent, const ExportChoices &initial)>
+        askExportChoices;
     // Sets the printer up (landscape preset); false when cancelled.
     std::function<bool(QWidget *parent, QPrinter &printer)> choosePrinter;
 

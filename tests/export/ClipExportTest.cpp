@@ -5,12 +5,14 @@
 #include "media/recorder/SampleRecordingWriter.h"
 #include "media/telemetry/TelemetryExport.h"
 #include "media/telemetry/TelemetryReader.h"
+#include "support/Files.h"
 #include "support/Process.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -26,17 +28,22 @@ using testsupport::RunProgram;
 namespace {
 
 // Four seconds of a 320x180 front camera (sound, telemetry) and a rear camera that shows nothing
-// but a magenta test card, so that its picture is easy to find in the clip.
+// but a magenta test card, so that its picture is easy to find in the clip. The recordings lie in
+// a folder of their own; clips go to "out" beside it.
 struct Recordings {
     QTemporaryDir dir;
     QString front;
     QString rear;
+    QString out;
 
     explicit Recordings(bool withFix = true)
     {
         using namespace media::recorder;
-        front = dir.filePath(QStringLiteral("20240307_180530_FN.AVI"));
-        rear = dir.filePath(QStringLiteral("20240307_180530_RN.AVI"));
+        EXPECT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("NORMAL")));
+        EXPECT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("out")));
+        out = dir.filePath(QStringLiteral("out"));
+        front = dir.filePath(QStringLiteral("NORMAL/20240307_180530_FN.AVI"));
+        rear = dir.filePath(QStringLiteral("NORMAL/20240307_180530_RN.AVI"));
         SampleRecordingPlan plan;
         plan.kind = 'N';
         plan.durationMs = 4000;
@@ -51,6 +58,28 @@ struct Recordings {
         EXPECT_TRUE(made.ok()) << made.err.toStdString();
     }
 };
+
+QString outPath(const Recordings &source, const char *name)
+{
+    return source.out + QLatin1Char('/') + QLatin1String(name);
+}
+
+QByteArray sha256Of(const QString &path)
+{
+    const auto result = RunProgram(QStringLiteral("sha256sum"), { path });
+    EXPECT_TRUE(result.ok()) << result.err.toStdString();
+    return result.out.left(64);
+}
+
+// Copies a folder elsewhere, as a recipient gets it, and checks its sums there.
+testsupport::ProcessResult checkSumsElsewhere(const QString &folder)
+{
+    QTemporaryDir elsewhere;
+    const auto copied = RunProgram(QStringLiteral("cp"), { "-r", folder, elsewhere.filePath("received") });
+    EXPECT_TRUE(copied.ok()) << copied.err.toStdString();
+    return RunProgram(QStringLiteral("sh"),
+        { "-c", QStringLiteral("cd '%1' && sha256sum -c SHA256SUMS").arg(elsewhere.filePath("received")) });
+}
 
 QJsonObject probe(const QString &path)
 {
@@ -89,12 +118,12 @@ double difference(const QImage &a, const QImage &b, const QRect &area)
 
 } // namespace
 
-// The whole clip as the command line writes it: streams, span, picture in the picture, caption,
-// track, sums, and progress on the terminal.
+// The whole clip as the command line writes it: streams, span, picture in the picture, a caption
+// below the recorder's pictures, track, provenance, sums, and progress on the terminal.
 TEST(ClipExport, CommandLineWritesAVerifiableClip)
 {
     Recordings source;
-    const QString clip = source.dir.filePath(QStringLiteral("clip.mp4"));
+    const QString clip = outPath(source, "clip.mp4");
     const auto run = testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "3" });
     ASSERT_TRUE(run.ok()) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("100 %")) << run.err.toStdString();
@@ -118,7 +147,8 @@ TEST(ClipExport, CommandLineWritesAVerifiableClip)
     // The rear's magenta fills a quarter of the width in the top right corner, inside a light
     // border, and nowhere else.
     const QImage withAll = frameAt(clip, 1.0);
-    ASSERT_EQ(withAll.size(), QSize(320, 180));
+    ASSERT_EQ(withAll.width(), 320);
+    ASSERT_GT(withAll.height(), 180 + 20) << "no band for the caption below the picture";
     const int row = 180 / 8;
     int first = -1, last = -1;
     for (int x = 0; x < 320; ++x) {
@@ -134,18 +164,31 @@ TEST(ClipExport, CommandLineWritesAVerifiableClip)
         << "no light border left of the picture in the picture";
     EXPECT_FALSE(isMagenta(withAll.pixel(60, 90)));
 
-    // The same span without rear and caption: no magenta, the bottom band differs, the rest agrees.
-    const QString plain = source.dir.filePath(QStringLiteral("plain.mp4"));
+    // The same span without rear and caption: the recorder's own picture, its stamp in the bottom
+    // left corner included, is the same in both; the caption lies wholly below it.
+    const QString plain = outPath(source, "plain.mp4");
     ASSERT_TRUE(testsupport::RunCli(
         { "export", source.front, plain, "--from", "1", "--to", "3", "--rear", "none", "--no-overlay" })
                     .ok());
     const QImage bare = frameAt(plain, 1.0);
+    ASSERT_EQ(bare.size(), QSize(320, 180));
     EXPECT_FALSE(isMagenta(bare.pixel((first + last) / 2, row)));
-    EXPECT_GT(difference(withAll, bare, QRect(0, 170, 320, 10)), 15.0) << "no caption along the bottom";
+    EXPECT_LT(difference(withAll, bare, QRect(0, 150, 200, 30)), 6.0) << "the recorder's stamp is covered";
     EXPECT_LT(difference(withAll, bare, QRect(20, 60, 120, 60)), 6.0);
+    int light = 0;
+    qint64 grey = 0;
+    const QRect band(0, 181, 320, withAll.height() - 181);
+    for (int y = band.top(); y <= band.bottom(); ++y) {
+        for (int x = band.left(); x <= band.right(); ++x) {
+            light += qGray(withAll.pixel(x, y)) > 180 ? 1 : 0;
+            grey += qGray(withAll.pixel(x, y));
+        }
+    }
+    EXPECT_GT(light, 100) << "no text in the caption band";
+    EXPECT_LT(grey / (band.width() * band.height()), 90) << "the caption band is not dark";
 
     // The track holds the fixes of the span, in time order.
-    QFile gpx(source.dir.filePath(QStringLiteral("clip.gpx")));
+    QFile gpx(outPath(source, "clip.gpx"));
     ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
     QXmlStreamReader xml(&gpx);
     QStringList times;
@@ -169,14 +212,31 @@ TEST(ClipExport, CommandLineWritesAVerifiableClip)
     sorted.sort();
     EXPECT_EQ(times, sorted);
 
-    // The sums check out with the standard tool and name the clip, its track and both recordings;
-    // the second export replaced no line of the first.
-    const auto check = RunProgram(QStringLiteral("sh"),
-        { "-c", QStringLiteral("cd '%1' && sha256sum -c SHA256SUMS").arg(source.dir.path()) });
+    // The folder checks with the standard tool wherever it is copied to: the sums name the clips,
+    // tracks and provenance texts relative to it; the second export replaced no line of the first.
+    const auto check = checkSumsElsewhere(source.out);
     EXPECT_TRUE(check.ok()) << check.out.toStdString() << check.err.toStdString();
     EXPECT_EQ(check.out.count(": OK"), 6) << check.out.toStdString();
-    for (const char *name : { "clip.mp4: OK", "clip.gpx: OK", "plain.mp4: OK", "_FN.AVI: OK", "_RN.AVI: OK" })
+    for (const char *name : { "clip.mp4: OK", "clip.gpx: OK", "clip.provenance.txt: OK", "plain.mp4: OK" })
         EXPECT_TRUE(check.out.contains(name)) << name;
+
+    // The provenance ties the clip to both recordings by name, size and SHA-256, says the span in
+    // the recorder's time and how that time was found.
+    const QString provenance
+        = QString::fromUtf8(testsupport::ReadFile(outPath(source, "clip.provenance.txt")));
+    for (const QString &recording : { source.front, source.rear }) {
+        const QFileInfo info(recording);
+        EXPECT_TRUE(provenance.contains(QStringLiteral("%1  %2  %3")
+                                            .arg(info.fileName())
+                                            .arg(info.size())
+                                            .arg(QString::fromLatin1(sha256Of(recording)))))
+            << provenance.toStdString();
+    }
+    // The GPS's whole seconds against the recorder's: within a second of the name's time.
+    EXPECT_TRUE(provenance.contains(QRegularExpression(
+        QStringLiteral("Recorder time: 2024-03-07 18:05:3[01] \\+09:00 to 2024-03-07 18:05:3[23] \\+09:00"))))
+        << provenance.toStdString();
+    EXPECT_TRUE(provenance.contains(QStringLiteral("UTC+09:00"))) << provenance.toStdString();
 }
 
 // A cancelled export leaves nothing: no clip, no part of one, no track, no sums.
@@ -187,7 +247,7 @@ TEST(ClipExport, CancelLeavesNoFile)
     options.frontPath = source.front;
     options.rearPath = ClipExporter::rearFileFor(source.front);
     EXPECT_EQ(options.rearPath, source.rear);
-    options.outputPath = source.dir.filePath(QStringLiteral("cancelled.mp4"));
+    options.outputPath = outPath(source, "cancelled.mp4");
     std::atomic_bool cancel = false;
     int calls = 0;
     ClipExporter exporter;
@@ -199,14 +259,13 @@ TEST(ClipExport, CancelLeavesNoFile)
     });
     EXPECT_EQ(outcome, ClipExporter::Outcome::Cancelled);
     EXPECT_EQ(calls, 20);
-    EXPECT_EQ(QDir(source.dir.path()).entryList(QDir::Files),
-        QStringList({ "20240307_180530_FN.AVI", "20240307_180530_RN.AVI" }));
+    EXPECT_TRUE(QDir(source.out).isEmpty());
 
     // An empty span is refused, not written as an empty clip.
     options.fromMs = 5000;
     EXPECT_EQ(exporter.run(options), ClipExporter::Outcome::Failed);
     EXPECT_FALSE(exporter.errorString().isEmpty());
-    EXPECT_EQ(QDir(source.dir.path()).entryList(QDir::Files).size(), 2);
+    EXPECT_TRUE(QDir(source.out).isEmpty());
 
     // A recording cut by a power loss (the crash itself, often) says nothing of its length in its
     // headers: without marks the whole of it is exported.
@@ -214,39 +273,131 @@ TEST(ClipExport, CancelLeavesNoFile)
     ASSERT_TRUE(media::recorder::CutLikePowerLoss(source.front, {}, &error)) << error.toStdString();
     options.fromMs = 0;
     options.rearPath.clear();
-    options.outputPath = source.dir.filePath(QStringLiteral("crash.mp4"));
+    options.outputPath = outPath(source, "crash.mp4");
     ASSERT_EQ(exporter.run(options), ClipExporter::Outcome::Done) << exporter.errorString().toStdString();
     EXPECT_NEAR(
         probe(options.outputPath)[QStringLiteral("format")][QStringLiteral("duration")].toString().toDouble(),
         4.0, 0.1);
 }
 
-// The caption's clock: the GPS fix's UTC in the desktop's time zone; without a fix, the file name.
-TEST(ClipExport, CaptionTimeFromFixElseFromName)
+// An export never writes over a recording or into the card, however the output is spelled, and
+// never over an earlier clip unless told to: refused before anything is written, exit code 1.
+TEST(ClipExport, NeverWritesOverTheCardOrAnEarlierClip)
 {
-    qputenv("TZ", "Europe/Berlin");
-    for (const bool withFix : { true, false }) {
-        Recordings source(withFix);
-        media::TelemetryReader reader;
-        ASSERT_TRUE(reader.open(source.front));
-        std::vector<media::CGps> fixes;
-        for (const auto &entry : media::TelemetryExport::collect(reader))
-            fixes.push_back(entry.fix);
-        const media::ClipCaption kmh(source.front, fixes, media::ExportSpeedUnit::Kmh);
-        const media::ClipCaption mph(source.front, fixes, media::ExportSpeedUnit::Mph);
-        const auto texts = kmh.at(2500);
-        if (withFix) {
-            // 09:05:30 UTC at the start is 10:05:30 in Berlin, whatever the name says.
-            EXPECT_EQ(texts.when, QStringLiteral("2024-03-07 10:05:32"));
-            EXPECT_TRUE(texts.speed.endsWith(QStringLiteral(" km/h"))) << texts.speed.toStdString();
-            EXPECT_TRUE(mph.at(2500).speed.endsWith(QStringLiteral(" mph")));
-            EXPECT_LT(mph.at(2500).speed.split(' ')[0].toInt(), texts.speed.split(' ')[0].toInt());
-            EXPECT_TRUE(texts.position.contains(QLatin1Char('N'))) << texts.position.toStdString();
-        } else {
-            // The name's time, as the recorder wrote it, plus the time into the recording.
-            EXPECT_EQ(texts.when, QStringLiteral("2024-03-07 18:05:32"));
-            EXPECT_EQ(texts.speed, QStringLiteral("-- km/h"));
-            EXPECT_TRUE(texts.position.isEmpty());
-        }
+    Recordings source;
+    // The folder above the recordings holds the recorder's settings: it is the card.
+    ASSERT_TRUE(testsupport::WriteFile(source.dir.filePath(QStringLiteral("setup.xml")), "<setup/>"));
+    const QStringList cardFiles = { source.front, source.rear };
+    const QByteArray frontSum = sha256Of(source.front);
+    const QByteArray rearSum = sha256Of(source.rear);
+    QTemporaryDir other;
+    const QString hardLinkedTrack = other.filePath(QStringLiteral("rec.gpx"));
+    ASSERT_TRUE(RunProgram(QStringLiteral("ln"), { source.front, hardLinkedTrack }).ok());
+    ASSERT_TRUE(QFile::link(source.rear, other.filePath(QStringLiteral("alias.mp4"))));
+    const struct {
+        QString output;
+        const char *said;
+    } refused[] = {
+        { source.front, "itself" },
+        { source.rear, "itself" },
+        { source.dir.filePath(QStringLiteral("NORMAL/../NORMAL/x_FN.AVI")), "card" },
+        { source.dir.filePath(QStringLiteral("clip.mp4")), "card" },
+        { source.dir.filePath(QStringLiteral("EVENT/new/clip.mp4")), "card" },
+        { other.filePath(QStringLiteral("rec.mp4")), "itself" }, // its track would be the recording
+        { other.filePath(QStringLiteral("alias.mp4")), "itself" },
+    };
+    for (const auto &[output, said] : refused) {
+        const auto run = testsupport::RunCli({ "export", source.front, output, "--force" });
+        EXPECT_EQ(run.exitCode, 1) << output.toStdString();
+        EXPECT_TRUE(run.err.contains(said)) << output.toStdString() << ": " << run.err.toStdString();
     }
+    EXPECT_EQ(sha256Of(source.front), frontSum);
+    EXPECT_EQ(sha256Of(source.rear), rearSum);
+    EXPECT_EQ(QDir(source.dir.filePath(QStringLiteral("NORMAL"))).entryList(QDir::Files),
+        QStringList({ "20240307_180530_FN.AVI", "20240307_180530_RN.AVI" }));
+    EXPECT_EQ(QDir(source.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList({ "NORMAL", "out", "setup.xml" }));
+    EXPECT_EQ(
+        QDir(other.path()).entryList(QDir::Files | QDir::System), QStringList({ "alias.mp4", "rec.gpx" }));
+
+    // An earlier clip stays unless --force says to replace it.
+    const QString clip = other.filePath(QStringLiteral("clip.mp4"));
+    ASSERT_TRUE(testsupport::RunCli({ "export", source.front, clip, "--to", "1" }).ok());
+    const QByteArray first = sha256Of(clip);
+    const auto again = testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "2" });
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains("--force")) << again.err.toStdString();
+    EXPECT_EQ(sha256Of(clip), first);
+    ASSERT_TRUE(
+        testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "2", "--force" }).ok());
+    EXPECT_NE(sha256Of(clip), first);
+}
+
+// The rear picture below the front, no sound, the recordings copied: a taller clip whose folder
+// checks on its own; the rear file given as the front is said to carry no GPS track.
+TEST(ClipExport, StackedWithoutSoundWithItsSources)
+{
+    Recordings source;
+    const QString clip = outPath(source, "stacked.mp4");
+    const auto run = testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "3",
+        "--layout", "stacked", "--no-audio", "--with-sources" });
+    ASSERT_TRUE(run.ok()) << run.err.toStdString();
+    QStringList codecs;
+    for (const QJsonValue &stream : probe(clip)[QStringLiteral("streams")].toArray())
+        codecs << stream[QStringLiteral("codec_name")].toString();
+    EXPECT_EQ(codecs, QStringList({ "h264" }));
+
+    // 256x144 rear at the front's width is 320x180, below the 320x180 front, then the caption.
+    const QImage frame = frameAt(clip, 1.0);
+    ASSERT_EQ(frame.width(), 320);
+    ASSERT_GT(frame.height(), 360);
+    for (const int x : { 5, 160, 314 }) {
+        EXPECT_TRUE(isMagenta(frame.pixel(x, 270))) << x;
+        EXPECT_FALSE(isMagenta(frame.pixel(x, 20))) << x;
+        EXPECT_FALSE(isMagenta(frame.pixel(x, 175))) << x;
+        EXPECT_FALSE(isMagenta(frame.pixel(x, 365))) << x;
+    }
+
+    EXPECT_EQ(QDir(source.out + QStringLiteral("/sources")).entryList(QDir::Files),
+        QStringList({ "20240307_180530_FN.AVI", "20240307_180530_RN.AVI" }));
+    EXPECT_EQ(
+        sha256Of(source.out + QStringLiteral("/sources/20240307_180530_FN.AVI")), sha256Of(source.front));
+    const auto check = checkSumsElsewhere(source.out);
+    EXPECT_TRUE(check.ok()) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.out.contains("sources/20240307_180530_RN.AVI: OK")) << check.out.toStdString();
+    EXPECT_FALSE(testsupport::ReadFile(source.out + QStringLiteral("/SHA256SUMS"))
+                     .contains(source.dir.path().toUtf8()));
+
+    const auto rearAsFront
+        = testsupport::RunCli({ "export", source.rear, outPath(source, "rear.mp4"), "--to", "1" });
+    ASSERT_TRUE(rearAsFront.ok()) << rearAsFront.err.toStdString();
+    EXPECT_TRUE(rearAsFront.err.contains("carries no GPS track")) << rearAsFront.err.toStdString();
+    EXPECT_FALSE(run.err.contains("carries no GPS track"));
+}
+
+// Sound that starts half a second after the picture keeps its delay in the clip, as the player
+// plays it: times count from the file's common start, not from each stream's own.
+TEST(ClipExport, LateSoundKeepsItsDelay)
+{
+    QTemporaryDir dir;
+    const QString late = dir.filePath(QStringLiteral("late.mkv"));
+    const auto made = RunProgram(QStringLiteral("ffmpeg"),
+        { "-v", "error", "-f", "lavfi", "-i", "testsrc=s=320x240:r=25:d=3", "-itsoffset", "0.5", "-f",
+            "lavfi", "-i", "sine=f=1000:d=2.5:sample_rate=48000", "-map", "0:v", "-map", "1:a", "-c:v",
+            "mjpeg", "-c:a", "pcm_s16le", late });
+    ASSERT_TRUE(made.ok()) << made.err.toStdString();
+    QTemporaryDir out;
+    const QString clip = out.filePath(QStringLiteral("late.mp4"));
+    const auto run = testsupport::RunCli({ "export", late, clip, "--rear", "none", "--no-overlay" });
+    ASSERT_TRUE(run.ok()) << run.err.toStdString();
+    const auto sound = RunProgram(QStringLiteral("ffmpeg"),
+        { "-v", "error", "-i", clip, "-vn", "-ac", "1", "-ar", "8000", "-f", "s16le", "-" });
+    ASSERT_TRUE(sound.ok()) << sound.err.toStdString();
+    const auto *samples = reinterpret_cast<const int16_t *>(sound.out.constData());
+    const qsizetype count = sound.out.size() / 2;
+    qsizetype firstLoud = -1;
+    for (qsizetype i = 0; i < count && firstLoud < 0; ++i)
+        firstLoud = std::abs(samples[i]) > 3000 ? i : -1;
+    ASSERT_GE(firstLoud, 0) << "no sound in the clip";
+    EXPECT_NEAR(firstLoud / 8000.0, 0.5, 0.05);
 }

@@ -1,7 +1,9 @@
 #include "mainwindow/MainWindowFixture.h"
 #include "panels/CToolMenuDlg.h"
+#include "support/Files.h"
 #include "support/Process.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -50,6 +52,11 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     m_window->Dialogs().chooseCaptureFile = [&](QWidget *, const QString &filter) {
         EXPECT_TRUE(filter.contains(QStringLiteral("*.mp4")));
         return chosen;
+    };
+    m_window->Dialogs().askExportChoices = [](QWidget *, const ExportChoices &initial) { return initial; };
+    m_window->Dialogs().confirmOverwrite = [](QWidget *, const QStringList &) {
+        ADD_FAILURE() << "asked about replacing files that do not exist";
+        return false;
     };
 
     // Nothing open: nothing to export, and no dialog asked.
@@ -122,6 +129,84 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(m_window->MarkInMs(), -1);
     EXPECT_FALSE(marks->isVisible());
+}
+
+// The window asks about the files it will really write, offers sound, layout and the sources,
+// and refuses to write into the card before anything is written.
+TEST_F(ExportWindowTest, AsksAboutTheRealFilesAndOffersTheChoices)
+{
+    m_settings.xmlTool = QStringLiteral("tool_menu");
+    Open({ m_card.root });
+    QTemporaryDir out;
+    // "evidence" as typed, while evidence.mp4 and evidence.gpx exist from an earlier export.
+    QString chosen = out.filePath(QStringLiteral("evidence"));
+    ASSERT_TRUE(testsupport::WriteFile(out.filePath(QStringLiteral("evidence.mp4")), "earlier clip"));
+    ASSERT_TRUE(testsupport::WriteFile(out.filePath(QStringLiteral("evidence.gpx")), "earlier track"));
+    m_window->Dialogs().chooseCaptureFile = [&](QWidget *, const QString &) { return chosen; };
+    ExportChoices offered;
+    ExportChoices answer { false, true, true };
+    int asked = 0;
+    m_window->Dialogs().askExportChoices = [&](QWidget *, const ExportChoices &initial) {
+        ++asked;
+        offered = initial;
+        return std::optional<ExportChoices>(answer);
+    };
+    QStringList askedAbout;
+    bool replace = false;
+    m_window->Dialogs().confirmOverwrite = [&](QWidget *, const QStringList &existing) {
+        askedAbout = existing;
+        return replace;
+    };
+    ClickRow(RowWithRear());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing() && PlayedPictures(0) > 0; }));
+    Click("pause");
+    skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 0);
+    Key(Qt::Key_I);
+    skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 1000);
+    Key(Qt::Key_O);
+
+    const size_t shownBefore = m_shown.size();
+    ClickExport();
+    EXPECT_EQ(askedAbout,
+        QStringList({ QDir::toNativeSeparators(out.filePath(QStringLiteral("evidence.mp4"))),
+            QDir::toNativeSeparators(out.filePath(QStringLiteral("evidence.gpx"))) }));
+    EXPECT_FALSE(m_window->IsExporting());
+    EXPECT_EQ(
+        testsupport::ReadFile(out.filePath(QStringLiteral("evidence.mp4"))), QByteArray("earlier clip"));
+
+    // Agreed: the choices are honoured, and offered again next time.
+    replace = true;
+    ClickExport();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsExporting(); }, 60s));
+    ASSERT_EQ(m_shown.size(), shownBefore + 1);
+    EXPECT_TRUE(m_shown.back().text.contains(QDir::toNativeSeparators(chosen + QStringLiteral(".mp4"))))
+        << m_shown.back().text.toStdString();
+    const auto probe = testsupport::RunProgram(QStringLiteral("ffprobe"),
+        { "-v", "error", "-print_format", "json", "-show_streams", chosen + QStringLiteral(".mp4") });
+    ASSERT_TRUE(probe.ok()) << probe.err.toStdString();
+    const QJsonArray streams = QJsonDocument::fromJson(probe.out)["streams"].toArray();
+    ASSERT_EQ(streams.size(), 1) << "the sound was left in";
+    EXPECT_GT(streams[0].toObject()["height"].toInt(), 2 * streams[0].toObject()["width"].toInt() * 9 / 16)
+        << "the rear picture is not below the front";
+    EXPECT_EQ(QDir(out.filePath(QStringLiteral("sources"))).entryList(QDir::Files).size(), 2);
+    const auto check = testsupport::RunProgram(
+        QStringLiteral("sh"), { "-c", QStringLiteral("cd '%1' && sha256sum -c SHA256SUMS").arg(out.path()) });
+    EXPECT_TRUE(check.ok()) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.out.contains("sources/")) << check.out.toStdString();
+    answer = {};
+    askedAbout.clear();
+    chosen = QDir(m_card.root).filePath(QStringLiteral("NORMAL/evidence.mp4"));
+    ClickExport();
+    EXPECT_EQ(asked, 3);
+    EXPECT_FALSE(offered.audio);
+    EXPECT_TRUE(offered.withSources && offered.stacked);
+
+    // Into the card: refused with the reason, nothing asked, nothing written.
+    ASSERT_EQ(m_shown.size(), shownBefore + 2);
+    EXPECT_TRUE(m_shown.back().text.contains(QStringLiteral("card"))) << m_shown.back().text.toStdString();
+    EXPECT_FALSE(m_window->IsExporting());
+    EXPECT_TRUE(askedAbout.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(chosen));
 }
 
 } // namespace mainwindow::test

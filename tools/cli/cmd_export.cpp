@@ -18,6 +18,7 @@ int runExport(const QStringList &args)
     media::ClipExportOptions options;
     QStringList paths;
     QString rear = QStringLiteral("auto");
+    bool force = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
         bool ok = true;
@@ -30,6 +31,17 @@ int runExport(const QStringList &args)
             ok = rear == QLatin1String("auto") || rear == QLatin1String("none");
         } else if (arg == QLatin1String("--no-overlay")) {
             options.caption = false;
+        } else if (arg == QLatin1String("--no-audio")) {
+            options.audio = false;
+        } else if (arg == QLatin1String("--with-sources")) {
+            options.withSources = true;
+        } else if (arg == QLatin1String("--force")) {
+            force = true;
+        } else if (arg == QLatin1String("--layout") && i + 1 < args.size()) {
+            const QString layout = args[++i];
+            ok = layout == QLatin1String("pip") || layout == QLatin1String("stacked");
+            options.layout = layout == QLatin1String("stacked") ? media::ClipLayout::Stacked
+                                                                : media::ClipLayout::PictureInPicture;
         } else if (arg == QLatin1String("--unit") && i + 1 < args.size()) {
             const QString unit = args[++i];
             ok = unit == QLatin1String("kmh") || unit == QLatin1String("mph");
@@ -47,7 +59,8 @@ int runExport(const QStringList &args)
     }
     if (paths.size() != 2) {
         cliErr(QStringLiteral("usage: tavin-cli export FRONT_FILE OUT.mp4 [--from SECONDS] [--to SECONDS] "
-                              "[--rear auto|none] [--no-overlay] [--unit kmh|mph]\n"));
+                              "[--rear auto|none] [--layout pip|stacked] [--no-overlay] [--no-audio] "
+                              "[--with-sources] [--unit kmh|mph] [--force]\n"));
         return 2;
     }
     if (options.toMs >= 0 && options.toMs <= options.fromMs) {
@@ -58,6 +71,23 @@ int runExport(const QStringList &args)
     options.outputPath = paths[1];
     if (rear == QLatin1String("auto"))
         options.rearPath = ClipExporter::rearFileFor(options.frontPath);
+    QString refused;
+    if (!ClipExporter::checkOutputs(options, &refused)) {
+        cliErr(QStringLiteral("export: %1\n").arg(refused));
+        return 1;
+    }
+    if (!force) {
+        QStringList existing;
+        for (const QString &file : ClipExporter::outputFiles(options)) {
+            if (QFileInfo::exists(file))
+                existing << file;
+        }
+        if (!existing.isEmpty()) {
+            cliErr(QStringLiteral("export: these files exist already (give --force to replace them): %1\n")
+                       .arg(existing.join(QStringLiteral(", "))));
+            return 1;
+        }
+    }
     av_log_set_level(AV_LOG_ERROR);
 
     int shown = -1;
@@ -81,14 +111,16 @@ int runExport(const QStringList &args)
         cliErr(QStringLiteral("export: %1\n").arg(exporter.errorString()));
         return 1;
     }
-    cliOut(QStringLiteral("%1: %2 frames, %3 s%4\n%5\n%6\n")
+    for (const QString &note : exporter.notes())
+        cliErr(QStringLiteral("export: note: %1\n").arg(note));
+    cliOut(QStringLiteral("%1: %2 frames, %3 s%4\n%5\n%6\n%7\n")
                .arg(options.outputPath)
                .arg(exporter.frames())
                .arg(exporter.writtenMs() / 1000.0, 0, 'f', 3)
                .arg(options.rearPath.isEmpty()
                        ? QString()
                        : QStringLiteral(", rear ") + QFileInfo(options.rearPath).fileName())
-               .arg(exporter.gpxPath(), exporter.sumsPath()));
+               .arg(exporter.gpxPath(), exporter.provenancePath(), exporter.sumsPath()));
     return 0;
 }
 
@@ -96,7 +128,10 @@ int runExport(const QStringList &args)
 
 TAVIN_CLI_COMMAND(QStringLiteral("export"),
     QStringLiteral(
-        "export FRONT_FILE OUT.mp4 [--from SECONDS] [--to SECONDS] [--rear auto|none] [--no-overlay]\n"
-        "    [--unit kmh|mph]   write an evidence clip (H.264/AAC MP4 with the rear camera and\n"
-        "    the time, speed and position burnt in), its GPX track and SHA256SUMS"),
+        "export FRONT_FILE OUT.mp4 [--from SECONDS] [--to SECONDS] [--rear auto|none]\n"
+        "    [--layout pip|stacked] [--no-overlay] [--no-audio] [--with-sources] [--unit kmh|mph] [--force]\n"
+        "    write an evidence clip (H.264/AAC MP4 with the rear camera over or below the front and\n"
+        "    the recorder's time, speed and position in a band below), its GPX track, a provenance\n"
+        "    text and SHA256SUMS; --with-sources copies the recordings, verified, into sources/.\n"
+        "    Refuses to write into the card or over existing files (unless --force)"),
     true, runExport);

@@ -1,10 +1,13 @@
 #include "media/export/ClipExporter.h"
 
+#include "device/CardBackup.h"
+#include "media/RecorderClock.h"
 #include "media/export/EvidenceFiles.h"
 #include "media/export/ExportLog.h"
 #include "media/playback/FfmpegPtr.h"
 #include "media/telemetry/TelemetryExport.h"
 #include "media/telemetry/TelemetryReader.h"
+#include "platform/file_identity.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,6 +69,9 @@ namespace {
         CodecContextPtr audio;
         PacketPtr packet = MakePacket();
         bool endOfFile = false;
+        // The file's common start, which every stream's times count from, as the player counts
+        // them: a stream that starts later than the others keeps its delay.
+        int64_t startUs = 0;
 
         bool open(const QString &path, bool withAudio, QString *error)
         {
@@ -81,6 +87,7 @@ namespace {
                 *error = QStringLiteral("cannot read %1: %2").arg(path, avError(rc));
                 return false;
             }
+            startUs = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
             videoIndex = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
             if (videoIndex < 0 || !openDecoder(videoIndex, video, error)) {
                 if (error->isEmpty())
@@ -130,10 +137,8 @@ namespace {
                 if (packet->stream_index == videoIndex) {
                     int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
                     if (ts != AV_NOPTS_VALUE) {
-                        if (s->start_time != AV_NOPTS_VALUE)
-                            ts -= s->start_time;
                         ts += std::max<int64_t>(packet->duration, 1);
-                        endUs = std::max(endUs, av_rescale_q(ts, s->time_base, kMicroseconds));
+                        endUs = std::max(endUs, av_rescale_q(ts, s->time_base, kMicroseconds) - startUs);
                     }
                 }
                 av_packet_unref(packet.get());
@@ -149,17 +154,14 @@ namespace {
                 ts = frame->pts;
             if (ts == AV_NOPTS_VALUE)
                 return -1;
-            const AVStream *s = stream(index);
-            if (s->start_time != AV_NOPTS_VALUE)
-                ts -= s->start_time;
-            return av_rescale_q(ts, s->time_base, kMicroseconds);
+            return av_rescale_q(ts, stream(index)->time_base, kMicroseconds) - startUs;
         }
 
         void seek(int64_t us)
         {
             if (us <= 0)
                 return;
-            const int64_t ts = av_rescale_q(us, kMicroseconds, stream(videoIndex)->time_base);
+            const int64_t ts = av_rescale_q(us + startUs, kMicroseconds, stream(videoIndex)->time_base);
             if (av_seek_frame(format.get(), videoIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
                 qCWarning(lcExport) << "seek failed, reading from the start";
         }
@@ -236,6 +238,11 @@ private:
     int64_t m_framePeriodUs = 33333;
     int64_t m_lastPts = -1;
     int m_frames = 0;
+    // The clip's picture: the front's own size, the rear below it when stacked, then the caption.
+    int m_pictureWidth = 0;
+    int m_pictureHeight = 0;
+    int m_stackHeight = 0;
+    int m_bandHeight = 0;
     bool m_pictureDone = false;
     bool m_soundDone = false;
 
@@ -266,7 +273,7 @@ private:
 
 bool ClipExporter::Session::openInputs()
 {
-    if (!m_front.open(m_options.frontPath, true, &m_error))
+    if (!m_front.open(m_options.frontPath, m_options.audio, &m_error))
         return false;
     if (!m_options.rearPath.isEmpty()) {
         m_rear.emplace();
@@ -284,9 +291,10 @@ bool ClipExporter::Session::openInputs()
     m_framePeriodUs = av_rescale_q(1, av_inv_q(rate), kMicroseconds);
 
     int64_t lengthUs = -1;
-    if (video->duration > 0)
-        lengthUs = av_rescale_q(video->duration, video->time_base, kMicroseconds);
-    else if (m_front.format->duration > 0)
+    if (video->duration > 0) {
+        const int64_t start = video->start_time == AV_NOPTS_VALUE ? 0 : video->start_time;
+        lengthUs = av_rescale_q(start + video->duration, video->time_base, kMicroseconds) - m_front.startUs;
+    } else if (m_front.format->duration > 0)
         lengthUs = m_front.format->duration;
     if (lengthUs <= 0) {
         // A second opening, so that the first one stays at the start.
@@ -316,7 +324,7 @@ bool ClipExporter::Session::openInputs()
                     fixes.push_back(e.fix);
             }
         }
-        m_caption.emplace(m_options.frontPath, std::move(fixes), m_options.speedUnit);
+        m_caption.emplace(m_options.frontPath, fixes, m_options.speedUnit);
     }
     return true;
 }
@@ -339,8 +347,17 @@ bool ClipExporter::Session::openOutput()
         return fail(QStringLiteral("no H.264 encoder in this FFmpeg"));
     m_videoEncoder.reset(avcodec_alloc_context3(h264));
     AVCodecContext *venc = m_videoEncoder.get();
-    venc->width = front->width & ~1;
-    venc->height = front->height & ~1;
+    m_pictureWidth = front->width & ~1;
+    m_pictureHeight = front->height & ~1;
+    if (m_rear && m_options.layout == ClipLayout::Stacked) {
+        const AVCodecParameters *rear = m_rear->stream(m_rear->videoIndex)->codecpar;
+        if (rear->width > 0 && rear->height > 0)
+            m_stackHeight
+                = std::max(2, int(std::lround(double(m_pictureWidth) * rear->height / rear->width)) & ~1);
+    }
+    m_bandHeight = m_caption ? ClipCaption::bandHeight(m_pictureWidth, m_pictureHeight) : 0;
+    venc->width = m_pictureWidth;
+    venc->height = m_pictureHeight + m_stackHeight + m_bandHeight;
     venc->pix_fmt = AV_PIX_FMT_YUV420P;
     venc->time_base = av_inv_q(m_frameRate);
     venc->framerate = m_frameRate;
@@ -413,8 +430,8 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
 {
     m_graph.reset(avfilter_graph_alloc());
     AVFilterGraph *graph = m_graph.get();
-    const int width = m_videoEncoder->width;
-    const int height = m_videoEncoder->height;
+    const int width = m_pictureWidth;
+    const int height = m_pictureHeight;
     const AVRational tb = m_videoEncoder->time_base;
     auto source = [&](const char *name, int w, int h, int format, AVFilterContext **context) {
         const QByteArray args = QStringLiteral("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=1/1")
@@ -436,9 +453,23 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
         return fail(QStringLiteral("cannot set up the picture filters"));
 
     // The graph between the sources and the sink, in FFmpeg's filter language.
-    QString description = QStringLiteral("[front]scale=%1:%2[main];").arg(width).arg(height);
+    // The front keeps its pixels; the canvas grows below it for the rear and the caption.
+    QString description = QStringLiteral("[front]scale=%1:%2,pad=%1:%3:0:0:color=0x101010[main];")
+                              .arg(width)
+                              .arg(height)
+                              .arg(m_videoEncoder->height);
     QString last = QStringLiteral("main");
-    if (rear) {
+    if (rear && m_stackHeight > 0) {
+        if (!source("rear", rear->width, rear->height, rear->format, &m_rearSource))
+            return fail(QStringLiteral("cannot set up the picture filters"));
+        description
+            += QStringLiteral("[rear]scale=%1:%2[stack];[%3][stack]overlay=x=0:y=%4:format=yuv420[withrear];")
+                   .arg(width)
+                   .arg(m_stackHeight)
+                   .arg(last)
+                   .arg(height);
+        last = QStringLiteral("withrear");
+    } else if (rear) {
         if (!source("rear", rear->width, rear->height, rear->format, &m_rearSource))
             return fail(QStringLiteral("cannot set up the picture filters"));
         // A quarter of the width, the rear's own proportions, a thin light border, clear of the
@@ -461,12 +492,11 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
         last = QStringLiteral("withpip");
     }
     if (m_caption) {
-        const int bandHeight = ClipCaption::bandHeight(width, height);
-        if (!source("caption", width, bandHeight, AV_PIX_FMT_RGBA, &m_captionSource))
+        if (!source("caption", width, m_bandHeight, AV_PIX_FMT_RGBA, &m_captionSource))
             return fail(QStringLiteral("cannot set up the picture filters"));
         description += QStringLiteral("[%1][caption]overlay=x=0:y=%2:format=yuv420[captioned];")
                            .arg(last)
-                           .arg(height - bandHeight);
+                           .arg(height + m_stackHeight);
         last = QStringLiteral("captioned");
     }
     description += QStringLiteral("[%1]format=yuv420p[out]").arg(last);
@@ -506,7 +536,7 @@ bool ClipExporter::Session::pushCaption(int64_t pts, int64_t timeMs)
     const ClipCaption::Texts texts = m_caption->at(timeMs);
     if (!m_captionFrame || !(texts == m_captionTexts)) {
         m_captionTexts = texts;
-        const QImage band = ClipCaption::render(texts, m_videoEncoder->width, m_videoEncoder->height);
+        const QImage band = ClipCaption::render(texts, m_pictureWidth, m_pictureHeight);
         m_captionFrame = MakeFrame();
         m_captionFrame->format = AV_PIX_FMT_RGBA;
         m_captionFrame->width = band.width();
@@ -755,6 +785,104 @@ ClipExporter::Outcome ClipExporter::Session::run(QString *error, int *frames, in
     return give(Outcome::Done);
 }
 
+namespace {
+
+    std::vector<CGps> readFixes(const QString &path)
+    {
+        std::vector<CGps> fixes;
+        TelemetryReader reader;
+        if (reader.open(path)) {
+            for (const TelemetryExportEntry &e : TelemetryExport::collect(reader)) {
+                if (e.kind == telemetry::RecordKind::Gps && e.fix.IsValid())
+                    fixes.push_back(e.fix);
+            }
+        }
+        return fixes;
+    }
+
+    QStringList sourcesOf(const ClipExportOptions &options)
+    {
+        QStringList sources { options.frontPath };
+        if (!options.rearPath.isEmpty() && QFileInfo::exists(options.rearPath))
+            sources << options.rearPath;
+        return sources;
+    }
+
+    QString sourceCopyPath(const QString &clipPath, const QString &source)
+    {
+        return QFileInfo(clipPath).dir().filePath(QStringLiteral("sources/") + QFileInfo(source).fileName());
+    }
+
+    // The folder itself or one above it is the given folder (by identity, not by spelling).
+    bool liesInside(const QString &path, const QString &folder)
+    {
+        for (QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());;) {
+            if (platform::SameFile(at, folder))
+                return true;
+            const QString up = QFileInfo(at).path();
+            if (up == at)
+                return false;
+            at = up;
+        }
+    }
+
+} // namespace
+
+QStringList ClipExporter::outputFiles(const ClipExportOptions &options)
+{
+    QStringList files { options.outputPath, EvidenceFiles::gpxPathFor(options.outputPath),
+        EvidenceFiles::provenancePathFor(options.outputPath) };
+    if (options.withSources) {
+        for (const QString &source : sourcesOf(options))
+            files << sourceCopyPath(options.outputPath, source);
+    }
+    return files;
+}
+
+QString ClipExporter::protectedFolderFor(const QString &recordingPath)
+{
+    // The recorder keeps its settings file at the card's root, a folder or two above the
+    // recordings.
+    QDir folder = QFileInfo(recordingPath).absoluteDir();
+    const QString own = folder.absolutePath();
+    for (int level = 0; level < 3; ++level) {
+        if (QFileInfo::exists(folder.filePath(QStringLiteral("setup.xml"))))
+            return folder.absolutePath();
+        if (!folder.cdUp())
+            break;
+    }
+    return own;
+}
+
+bool ClipExporter::checkOutputs(const ClipExportOptions &options, QString *error)
+{
+    const QStringList sources = sourcesOf(options);
+    QStringList outputs = outputFiles(options);
+    outputs << options.outputPath + QStringLiteral(".part") << EvidenceFiles::sumsPathFor(options.outputPath);
+    for (const QString &output : outputs) {
+        for (const QString &source : sources) {
+            if (platform::SameFile(output, source)) {
+                *error = QStringLiteral("%1 is the recording %2 itself; nothing was written")
+                             .arg(QDir::toNativeSeparators(output), QDir::toNativeSeparators(source));
+                return false;
+            }
+        }
+    }
+    for (const QString &source : sources) {
+        const QString folder = protectedFolderFor(source);
+        if (liesInside(QFileInfo(options.outputPath).absolutePath(), folder)) {
+            *error = QStringLiteral("%1 lies in the card's folder %2; choose a folder outside the card")
+                         .arg(QDir::toNativeSeparators(options.outputPath), QDir::toNativeSeparators(folder));
+            return false;
+        }
+    }
+    if (QFileInfo(options.outputPath).fileName().isEmpty()) {
+        *error = QStringLiteral("no file name for the clip");
+        return false;
+    }
+    return true;
+}
+
 ClipExporter::Outcome ClipExporter::run(
     const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress)
 {
@@ -763,6 +891,13 @@ ClipExporter::Outcome ClipExporter::run(
     m_writtenMs = 0;
     m_gpxPath.clear();
     m_sumsPath.clear();
+    m_provenancePath.clear();
+    m_notes.clear();
+    m_trackPoints = 0;
+    if (!checkOutputs(options, &m_error)) {
+        qCWarning(lcExport) << "export of" << options.frontPath << "refused:" << m_error;
+        return Outcome::Failed;
+    }
     Session session(options, cancel, progress);
     const Outcome outcome = session.run(&m_error, &m_frames, &m_writtenMs);
     if (outcome != Outcome::Done) {
@@ -770,22 +905,97 @@ ClipExporter::Outcome ClipExporter::run(
             qCWarning(lcExport) << "export of" << options.frontPath << "failed:" << m_error;
         return outcome;
     }
-    // The track and the sums belong to the clip: without them it is not finished.
-    const QString gpx = EvidenceFiles::gpxPathFor(options.outputPath);
-    const QString sums = EvidenceFiles::sumsPathFor(options.outputPath);
+
+    // The clip is not finished without the files that tie it to the card: whatever of them
+    // cannot be made takes the clip away again.
+    QStringList made { options.outputPath };
+    bool madeSourcesFolder = false;
+    const auto undo = [&](Outcome result) {
+        for (const QString &path : made)
+            QFile::remove(path);
+        if (madeSourcesFolder)
+            QDir(QFileInfo(options.outputPath).dir()).rmdir(QStringLiteral("sources"));
+        if (result == Outcome::Failed)
+            qCWarning(lcExport) << "export of" << options.frontPath << "failed:" << m_error;
+        return result;
+    };
     const int64_t fromMs = std::max<int64_t>(0, options.fromMs);
-    QStringList files { options.outputPath, gpx, options.frontPath };
-    if (!options.rearPath.isEmpty() && QFileInfo::exists(options.rearPath))
-        files << options.rearPath;
-    if (!EvidenceFiles::writeGpx(options.frontPath, fromMs, fromMs + m_writtenMs, gpx, &m_error)
-        || !EvidenceFiles::writeSums(sums, files, &m_error)) {
-        QFile::remove(options.outputPath);
-        QFile::remove(gpx);
-        qCWarning(lcExport) << "export of" << options.frontPath << "failed:" << m_error;
-        return Outcome::Failed;
+    const std::vector<CGps> fixes = readFixes(options.frontPath);
+    const RecorderClock clock(options.frontPath, fixes);
+
+    const QString gpx = EvidenceFiles::gpxPathFor(options.outputPath);
+    int points = 0;
+    if (!EvidenceFiles::writeGpx(options.frontPath, fromMs, fromMs + m_writtenMs, gpx, &m_error, &points))
+        return undo(Outcome::Failed);
+    made << gpx;
+    m_trackPoints = points;
+    if (points == 0)
+        m_notes << QStringLiteral("%1 carries no GPS track for this span: the GPX file holds no points")
+                       .arg(QFileInfo(options.frontPath).fileName());
+
+    QList<EvidenceFiles::Source> sources;
+    QStringList sums { options.outputPath, gpx };
+    for (const QString &path : sourcesOf(options)) {
+        EvidenceFiles::Source source { path, QFileInfo(path).size(), {} };
+        if (options.withSources) {
+            const QString copy = sourceCopyPath(options.outputPath, path);
+            if (!QFileInfo(copy).dir().exists()) {
+                if (!QFileInfo(options.outputPath).dir().mkdir(QStringLiteral("sources"))) {
+                    m_error = QStringLiteral("cannot create %1").arg(QFileInfo(copy).path());
+                    return undo(Outcome::Failed);
+                }
+                madeSourcesFolder = true;
+            }
+            QFile::remove(copy); // the user agreed to replace it
+            QString reason;
+            source.sha256 = device::CopyFileVerified(path, copy, cancel, &reason);
+            if (cancel && cancel->load())
+                return undo(Outcome::Cancelled);
+            if (source.sha256.isEmpty()) {
+                m_error = QStringLiteral("cannot copy %1: %2").arg(QDir::toNativeSeparators(path), reason);
+                return undo(Outcome::Failed);
+            }
+            made << copy;
+            sums << copy;
+        } else {
+            source.sha256 = EvidenceFiles::sha256(path);
+            if (source.sha256.isEmpty()) {
+                m_error = QStringLiteral("cannot read %1").arg(QDir::toNativeSeparators(path));
+                return undo(Outcome::Failed);
+            }
+        }
+        sources << source;
     }
+
+    EvidenceFiles::Provenance provenance;
+    provenance.clipPath = options.outputPath;
+    provenance.folder = protectedFolderFor(options.frontPath);
+    provenance.sources = sources;
+    provenance.fromMs = fromMs;
+    provenance.toMs = fromMs + m_writtenMs;
+    provenance.startText = clock.textAt(fromMs);
+    provenance.endText = clock.textAt(fromMs + m_writtenMs);
+    provenance.timeRule = clock.ruleText();
+    provenance.settings
+        = QStringLiteral("layout %1, rear camera %2, caption %3, sound %4, speed in %5, "
+                         "sources copied %6; H.264 (x264 veryfast, CRF 23), AAC 64 kb/s "
+                         "per channel")
+              .arg(options.layout == ClipLayout::Stacked ? "stacked" : "picture in picture",
+                  options.rearPath.isEmpty() ? "no" : "yes", options.caption ? "yes" : "no",
+                  options.audio ? "yes" : "no", options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
+                  options.withSources ? "yes" : "no");
+    const QString provenancePath = EvidenceFiles::provenancePathFor(options.outputPath);
+    if (!EvidenceFiles::writeProvenance(provenancePath, provenance, &m_error))
+        return undo(Outcome::Failed);
+    made << provenancePath;
+    sums << provenancePath;
+
+    const QString sumsPath = EvidenceFiles::sumsPathFor(options.outputPath);
+    if (!EvidenceFiles::writeSums(sumsPath, sums, &m_error))
+        return undo(Outcome::Failed);
     m_gpxPath = gpx;
-    m_sumsPath = sums;
+    m_sumsPath = sumsPath;
+    m_provenancePath = provenancePath;
     return Outcome::Done;
 }
 

@@ -3,12 +3,17 @@
 #include "media/export/ClipCaption.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 
 namespace media {
+
+// Where the rear picture goes: over the front's top right corner, or below the front at its width
+// (no pixel of either camera covered).
+enum class ClipLayout { PictureInPicture, Stacked };
 
 // What to export: a span of a front recording, with or without its rear channel and caption.
 struct ClipExportOptions {
@@ -18,17 +23,24 @@ struct ClipExportOptions {
     int64_t fromMs = 0;
     int64_t toMs = -1; // -1: to the end of the recording
     bool caption = true;
+    bool audio = true; // false leaves the cabin's sound out
+    bool withSources = false; // copies the recordings, verified, into "sources/" beside the clip
+    ClipLayout layout = ClipLayout::PictureInPicture;
     ExportSpeedUnit speedUnit = ExportSpeedUnit::Kmh;
 };
 
 // Turns a span of a recording into an evidence clip: an MP4 (H.264 and AAC, index at the front for
 // streaming) of the front camera with the rear camera as a bordered picture in the picture in the
-// top right corner, the date, time, speed and position burnt in along the bottom, and beside it
-// the GPX track of the span and the SHA-256 sums of the clip and its source recordings.
+// top right corner or below the front, and the date, time, speed and position in a band added
+// below the pictures. Beside it go the GPX track of the span, a provenance text (program,
+// recordings with their sizes and SHA-256, span, time rule, settings) and SHA256SUMS with names
+// relative to its folder, so that the folder checks on any machine; with withSources the
+// recordings themselves are copied into "sources/" and listed there too.
 //
-// The clip is written under a temporary name and renamed only when complete, so a failed or
-// cancelled export leaves no file behind. Runs on the caller's thread; the progress callback is
-// called from it.
+// Nothing is written when an output would be a source recording or lie in the card's folders.
+// The clip is written under a temporary name and renamed only when complete, and a failed or
+// cancelled export takes away every file it made. Runs on the caller's thread; the progress
+// callback is called from it.
 class ClipExporter
 {
 public:
@@ -46,6 +58,21 @@ public:
     int frames() const { return m_frames; }
     QString gpxPath() const { return m_gpxPath; }
     QString sumsPath() const { return m_sumsPath; }
+    QString provenancePath() const { return m_provenancePath; }
+    // What the user should know about a finished clip ("... carries no GPS track").
+    QStringList notes() const { return m_notes; }
+    // Track points in the clip's GPX; 0 when the recording carries no GPS track for the span.
+    int trackPoints() const { return m_trackPoints; }
+
+    // The files an export writes in place of whatever is there (the clip, its track, its
+    // provenance, copied sources); SHA256SUMS is not among them, its other lines are kept.
+    static QStringList outputFiles(const ClipExportOptions &options);
+    // False with the reason when an output (the temporary clip and SHA256SUMS included) is one of
+    // the source recordings, however it is spelled, or lies inside the card's folders.
+    static bool checkOutputs(const ClipExportOptions &options, QString *error);
+    // The folder an export must stay out of: the card holding the recording (the nearest folder
+    // above it with the recorder's settings file), else the recording's own folder.
+    static QString protectedFolderFor(const QString &recordingPath);
 
     // The rear recording that goes with a front one: the same name with the channel letter "R"
     // (two places before the extension), when it exists. Empty otherwise.
@@ -61,6 +88,9 @@ private:
     int m_frames = 0;
     QString m_gpxPath;
     QString m_sumsPath;
+    QString m_provenancePath;
+    QStringList m_notes;
+    int m_trackPoints = 0;
 };
 
 } // namespace media

@@ -1,9 +1,11 @@
 #include "media/export/EvidenceFiles.h"
 
 #include "media/telemetry/TelemetryExport.h"
+#include "media/telemetry/TelemetryFormat.h"
 #include "media/telemetry/TelemetryReader.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,8 +26,14 @@ QString EvidenceFiles::sumsPathFor(const QString &clipPath)
     return QFileInfo(clipPath).dir().filePath(QStringLiteral("SHA256SUMS"));
 }
 
-bool EvidenceFiles::writeGpx(
-    const QString &recordingPath, int64_t fromMs, int64_t toMs, const QString &gpxPath, QString *error)
+QString EvidenceFiles::provenancePathFor(const QString &clipPath)
+{
+    const QFileInfo info(clipPath);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".provenance.txt"));
+}
+
+bool EvidenceFiles::writeGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs,
+    const QString &gpxPath, QString *error, int *points)
 {
     TelemetryReader reader;
     std::vector<TelemetryExportEntry> span;
@@ -34,6 +42,11 @@ bool EvidenceFiles::writeGpx(
             if (int64_t(entry.timeMs) >= fromMs && int64_t(entry.timeMs) <= toMs)
                 span.push_back(std::move(entry));
         }
+    }
+    if (points) {
+        *points = int(std::count_if(span.begin(), span.end(), [](const TelemetryExportEntry &entry) {
+            return entry.kind == telemetry::RecordKind::Gps && entry.fix.IsValid();
+        }));
     }
     QSaveFile file(gpxPath);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -64,8 +77,11 @@ bool EvidenceFiles::writeSums(const QString &sumsPath, const QStringList &files,
     const QDir folder = QFileInfo(sumsPath).absoluteDir();
     QList<QPair<QString, QByteArray>> fresh;
     for (const QString &path : files) {
-        const QFileInfo info(path);
-        const QString name = info.absoluteDir() == folder ? info.fileName() : info.absoluteFilePath();
+        const QString name = folder.relativeFilePath(QFileInfo(path).absoluteFilePath());
+        if (name.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(name)) {
+            *error = QStringLiteral("%1 lies outside the folder of %2").arg(path, sumsPath);
+            return false;
+        }
         const QByteArray sum = sha256(path);
         if (sum.isEmpty()) {
             *error = QStringLiteral("cannot read %1").arg(path);
@@ -90,6 +106,48 @@ bool EvidenceFiles::writeSums(const QString &sumsPath, const QStringList &files,
         out += sum + "  " + name.toUtf8() + '\n';
     QSaveFile file(sumsPath);
     if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool EvidenceFiles::writeProvenance(const QString &path, const Provenance &provenance, QString *error)
+{
+    QString text;
+    const auto line = [&text](const QString &label, const QString &value) {
+        text += label + QStringLiteral(": ") + value + QLatin1Char('\n');
+    };
+    text += QStringLiteral("Evidence clip made by TAVIN Viewer %1\n\n").arg(QStringLiteral(TAVIN_VERSION));
+    line(QStringLiteral("Clip"), QFileInfo(provenance.clipPath).fileName());
+    line(QStringLiteral("Made"),
+        QDateTime::currentDateTime()
+                .toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
+                .toString(Qt::ISODate)
+            + QStringLiteral(" (this computer's clock)"));
+    line(QStringLiteral("Card or folder"), QDir::toNativeSeparators(provenance.folder));
+    text += QStringLiteral("Source recordings (name, bytes, SHA-256):\n");
+    for (const Source &source : provenance.sources) {
+        text += QStringLiteral("  %1  %2  %3\n")
+                    .arg(QFileInfo(source.path).fileName())
+                    .arg(source.size)
+                    .arg(QString::fromLatin1(source.sha256));
+    }
+    line(QStringLiteral("Span"),
+        QStringLiteral("%1 s to %2 s of %3 (%4 s)")
+            .arg(provenance.fromMs / 1000.0, 0, 'f', 3)
+            .arg(provenance.toMs / 1000.0, 0, 'f', 3)
+            .arg(provenance.sources.isEmpty() ? QString()
+                                              : QFileInfo(provenance.sources.front().path).fileName())
+            .arg((provenance.toMs - provenance.fromMs) / 1000.0, 0, 'f', 3));
+    if (!provenance.startText.isEmpty())
+        line(QStringLiteral("Recorder time"),
+            provenance.startText + QStringLiteral(" to ") + provenance.endText);
+    line(QStringLiteral("Time rule"), provenance.timeRule);
+    line(QStringLiteral("Export settings"), provenance.settings);
+    QSaveFile file(path);
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = file.errorString();
         return false;
     }

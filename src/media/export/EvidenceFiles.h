@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -9,26 +10,50 @@
 namespace media {
 
 // The files written beside an exported clip so that it can be tied to the card: the GPX track of
-// the clip's span, and the SHA-256 sums of the clip and of the recordings it was made from.
+// the clip's span, a provenance text naming the recordings it was made from with their SHA-256,
+// and SHA256SUMS over the files of the clip's folder.
 class EvidenceFiles
 {
 public:
+    struct Source {
+        QString path;
+        qint64 size = 0;
+        QByteArray sha256; // hex
+    };
+    // What the provenance text tells about a clip.
+    struct Provenance {
+        QString clipPath;
+        QString folder; // the card or folder the recordings came from
+        QList<Source> sources;
+        int64_t fromMs = 0; // the span, in ms of the front recording
+        int64_t toMs = 0;
+        QString startText; // the span in the recorder's time, as the caption shows it
+        QString endText;
+        QString timeRule;
+        QString settings;
+    };
+
     // "clip.gpx" beside "clip.mp4".
     static QString gpxPathFor(const QString &clipPath);
     // "SHA256SUMS" in the clip's folder.
     static QString sumsPathFor(const QString &clipPath);
+    // "clip.provenance.txt" beside "clip.mp4".
+    static QString provenancePathFor(const QString &clipPath);
 
     // The GPX 1.1 track of the recording's valid fixes between fromMs and toMs (ms from the
     // recording's start), named after the clip. False with a reason when the file cannot be written.
-    static bool writeGpx(
-        const QString &recordingPath, int64_t fromMs, int64_t toMs, const QString &gpxPath, QString *error);
+    // points receives the number of track points written.
+    static bool writeGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs, const QString &gpxPath,
+        QString *error, int *points = nullptr);
+
+    static bool writeProvenance(const QString &path, const Provenance &provenance, QString *error);
 
     // Hex SHA-256 of a file's contents; empty when it cannot be read.
     static QByteArray sha256(const QString &path);
 
-    // Adds a line per file to the folder's SHA256SUMS in the form sha256sum checks: the clip's
-    // own files by name (they sit beside the sums), the recordings by their absolute path (they
-    // stay on the card). A line for the same name written earlier is replaced, others are kept.
+    // Adds a line per file to the folder's SHA256SUMS in the form sha256sum checks, each named
+    // relative to that folder so that the folder checks wherever it is copied to; a file outside
+    // the folder is refused. A line for the same name written earlier is replaced, others are kept.
     static bool writeSums(const QString &sumsPath, const QStringList &files, QString *error);
 };
 

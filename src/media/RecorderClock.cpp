@@ -1,0 +1,102 @@
+#include "media/RecorderClock.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cmath>
+
+namespace media {
+
+namespace {
+
+    constexpr int kQuarterHourS = 15 * 60;
+    // Real zones lie between -12:00 and +14:00.
+    constexpr int kWidestOffsetS = 14 * 3600;
+    const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+} // namespace
+
+RecorderClock::RecorderClock(const QString &recordingPath, const std::vector<CGps> &fixes)
+    : m_nameTime(nameTime(recordingPath))
+{
+    for (const CGps &fix : fixes) {
+        if (fix.IsValid() && fix.month >= 1 && fix.month <= 12 && fix.day >= 1)
+            m_fixes.push_back(fix);
+    }
+    std::stable_sort(
+        m_fixes.begin(), m_fixes.end(), [](const CGps &a, const CGps &b) { return a.timeMs < b.timeMs; });
+    if (m_fixes.empty() || !m_nameTime.isValid())
+        return;
+    // Each fix tells the offset once; the median holds against a fix or two with a wrong time.
+    std::vector<int64_t> offsets;
+    const int64_t nameMs = m_nameTime.toMSecsSinceEpoch();
+    for (const CGps &fix : m_fixes)
+        offsets.push_back(nameMs + int64_t(fix.timeMs) - fix.GetFixTime() * 1000);
+    std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
+    const double seconds = offsets[offsets.size() / 2] / 1000.0;
+    const int rounded = int(std::lround(seconds / kQuarterHourS)) * kQuarterHourS;
+    if (std::abs(rounded) <= kWidestOffsetS)
+        m_offsetS = rounded;
+}
+
+QDateTime RecorderClock::nameTime(const QString &path)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{8}_\\d{6})"));
+    const QRegularExpressionMatch match = pattern.match(QFileInfo(path).fileName());
+    if (!match.hasMatch())
+        return {};
+    // Read as a wall clock: the same digits, free of the desktop's daylight saving gaps.
+    const QDate date = QDate::fromString(match.captured(1).left(8), QStringLiteral("yyyyMMdd"));
+    const QTime time = QTime::fromString(match.captured(1).mid(9), QStringLiteral("HHmmss"));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, QTimeZone::utc());
+}
+
+const CGps *RecorderClock::fixAt(int64_t timeMs) const
+{
+    if (m_fixes.empty())
+        return nullptr;
+    auto next = std::upper_bound(m_fixes.begin(), m_fixes.end(), timeMs,
+        [](int64_t t, const CGps &fix) { return t < int64_t(fix.timeMs); });
+    return next == m_fixes.begin() ? &m_fixes.front() : &*std::prev(next);
+}
+
+QString RecorderClock::textAt(int64_t timeMs) const
+{
+    if (const CGps *fix = fixAt(timeMs)) {
+        const int offset = m_offsetS.value_or(0);
+        const int64_t utcMs = fix->GetFixTime() * 1000 + (timeMs - int64_t(fix->timeMs));
+        return QDateTime::fromMSecsSinceEpoch(utcMs + int64_t(offset) * 1000, QTimeZone::utc()).toString(kFormat)
+            + QLatin1Char(' ') + offsetText(offset);
+    }
+    if (m_nameTime.isValid())
+        return m_nameTime.addMSecs(timeMs).toString(kFormat) + QStringLiteral(" (recorder clock)");
+    return {};
+}
+
+QString RecorderClock::offsetText(int seconds)
+{
+    const int minutes = std::abs(seconds) / 60;
+    return QStringLiteral("%1%2:%3")
+        .arg(seconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString RecorderClock::ruleText() const
+{
+    if (!m_fixes.empty() && m_offsetS)
+        return QStringLiteral("GPS time shown in the recorder's local time, UTC%1 (the GPS time against the "
+                              "file name's time, rounded to 15 minutes)")
+            .arg(offsetText(*m_offsetS));
+    if (!m_fixes.empty())
+        return QStringLiteral("GPS time shown in UTC: the file name gives no recorder time within 14 hours of it");
+    if (m_nameTime.isValid())
+        return QStringLiteral("no GPS fix: the recorder's clock, from the file name's time");
+    return QStringLiteral("no GPS fix and no time in the file name: no time shown");
+}
+
+} // namespace media

@@ -69,7 +69,8 @@ QString RecorderClock::textAt(int64_t timeMs) const
     if (const CGps *fix = fixAt(timeMs)) {
         const int offset = m_offsetS.value_or(0);
         const int64_t utcMs = fix->GetFixTime() * 1000 + (timeMs - int64_t(fix->timeMs));
-        return QDateTime::fromMSecsSinceEpoch(utcMs + int64_t(offset) * 1000, QTimeZone::utc()).toString(kFormat)
+        return QDateTime::fromMSecsSinceEpoch(utcMs + int64_t(offset) * 1000, QTimeZone::utc())
+                   .toString(kFormat)
             + QLatin1Char(' ') + offsetText(offset);
     }
     if (m_nameTime.isValid())
@@ -93,7 +94,8 @@ QString RecorderClock::ruleText() const
                               "file name's time, rounded to 15 minutes)")
             .arg(offsetText(*m_offsetS));
     if (!m_fixes.empty())
-        return QStringLiteral("GPS time shown in UTC: the file name gives no recorder time within 14 hours of it");
+        return QStringLiteral(
+            "GPS time shown in UTC: the file name gives no recorder time within 14 hours of it");
     if (m_nameTime.isValid())
         return QStringLiteral("no GPS fix: the recorder's clock, from the file name's time");
     return QStringLiteral("no GPS fix and no time in the file name: no time shown");

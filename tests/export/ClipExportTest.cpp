@@ -12,9 +12,9 @@
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
-#include <QRegularExpression>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 

@@ -35,10 +35,12 @@ RecorderClock::RecorderClock(const QString &recordingPath, const std::vector<CGp
     for (const CGps &fix : m_fixes)
         offsets.push_back(nameMs + int64_t(fix.timeMs) - fix.GetFixTime() * 1000);
     std::nth_element(offsets.begin(), offsets.begin() + offsets.size() / 2, offsets.end());
-    const double seconds = offsets[offsets.size() / 2] / 1000.0;
-    const int rounded = int(std::lround(seconds / kQuarterHourS)) * kQuarterHourS;
-    if (std::abs(rounded) <= kWidestOffsetS)
+    const int64_t medianMs = offsets[offsets.size() / 2];
+    const int rounded = int(std::lround(medianMs / 1000.0 / kQuarterHourS)) * kQuarterHourS;
+    if (std::abs(rounded) <= kWidestOffsetS) {
         m_offsetS = rounded;
+        m_driftMs = medianMs - int64_t(rounded) * 1000;
+    }
 }
 
 QDateTime RecorderClock::nameTime(const QString &path)
@@ -66,12 +68,14 @@ const CGps *RecorderClock::fixAt(int64_t timeMs) const
 
 QString RecorderClock::textAt(int64_t timeMs) const
 {
+    // The recorder's own clock, as its stamp in the same picture reads, placed by the GPS.
+    if (m_offsetS)
+        return m_nameTime.addMSecs(timeMs).toString(kFormat) + QLatin1Char(' ') + offsetText(*m_offsetS);
+    // A clock that was never set: the GPS tells the true time, in UTC.
     if (const CGps *fix = fixAt(timeMs)) {
-        const int offset = m_offsetS.value_or(0);
         const int64_t utcMs = fix->GetFixTime() * 1000 + (timeMs - int64_t(fix->timeMs));
-        return QDateTime::fromMSecsSinceEpoch(utcMs + int64_t(offset) * 1000, QTimeZone::utc())
-                   .toString(kFormat)
-            + QLatin1Char(' ') + offsetText(offset);
+        return QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone::utc()).toString(kFormat)
+            + QStringLiteral(" +00:00");
     }
     if (m_nameTime.isValid())
         return m_nameTime.addMSecs(timeMs).toString(kFormat) + QStringLiteral(" (recorder clock)");
@@ -89,13 +93,14 @@ QString RecorderClock::offsetText(int seconds)
 
 QString RecorderClock::ruleText() const
 {
-    if (!m_fixes.empty() && m_offsetS)
-        return QStringLiteral("GPS time shown in the recorder's local time, UTC%1 (the GPS time against the "
-                              "file name's time, rounded to 15 minutes)")
-            .arg(offsetText(*m_offsetS));
-    if (!m_fixes.empty())
+    if (m_offsetS)
         return QStringLiteral(
-            "GPS time shown in UTC: the file name gives no recorder time within 14 hours of it");
+            "the recorder's clock (its file name's time and the time into the recording, as "
+            "its stamp shows), UTC%1 found from the recording's GPS time against the file "
+            "name's time, rounded to 15 minutes; the recorder's clock ran %2 s from GPS time")
+            .arg(offsetText(*m_offsetS), QString::asprintf("%+.0f", double(m_driftMs) / 1000.0));
+    if (!m_fixes.empty())
+        return QStringLiteral("GPS time in UTC: the file name gives no recorder time within 14 hours of it");
     if (m_nameTime.isValid())
         return QStringLiteral("no GPS fix: the recorder's clock, from the file name's time");
     return QStringLiteral("no GPS fix and no time in the file name: no time shown");

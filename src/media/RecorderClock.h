@@ -13,9 +13,10 @@ namespace media {
 
 // The recorder's own clock, which is the user's time: its file names and the stamp it burns into
 // the picture are its local time, while GPS times are UTC. Everything this program shows or
-// exports as a time of day is in the recorder's time with its UTC offset written out; the offset
-// is found from a recording's GPS times against the time in its file name, rounded to the quarter
-// hour that time zones use. The desktop's own zone never enters.
+// exports as a time of day is in the recorder's time with its UTC offset written out, so that it
+// agrees with the stamp in the picture; the offset is found from a recording's GPS times against
+// the time in its file name, rounded to the quarter hour that time zones use. The desktop's own
+// zone never enters.
 class RecorderClock
 {
 public:
@@ -35,10 +36,14 @@ public:
     // The fix that tells the time at a moment: the last one not after it, or the first one.
     const CGps *fixAt(int64_t timeMs) const;
 
+    // How far the recorder's clock ran from GPS time once its zone is taken away (positive: ahead),
+    // when an offset was found.
+    int64_t clockDriftMs() const { return m_driftMs; }
+
     // The time at a moment of the recording (ms from its start), as a caption shows it:
-    //   "2024-03-07 08:53:17 +09:00"            from the GPS, in the recorder's zone;
-    //   "2024-03-06 23:53:17 +00:00"            from the GPS where no offset could be found;
-    //   "2024-03-07 08:53:17 (recorder clock)"  from the file name, without a fix;
+    //   "2024-03-07 08:53:17 +09:00"            the recorder's clock, its offset found by the GPS;
+    //   "2024-03-06 23:53:17 +00:00"            the GPS time where no offset could be found;
+    //   "2024-03-07 08:53:17 (recorder clock)"  the recorder's clock, without a fix;
     //   empty when neither tells.
     QString textAt(int64_t timeMs) const;
 
@@ -51,6 +56,7 @@ private:
     std::vector<CGps> m_fixes; // valid fixes in time order
     QDateTime m_nameTime;
     std::optional<int> m_offsetS;
+    int64_t m_driftMs = 0;
 };
 
 } // namespace media

@@ -40,9 +40,13 @@ TEST(RecorderClock, ShowsTheRecordersTimeWithItsOffset)
     ASSERT_TRUE(seoul.utcOffsetSeconds().has_value());
     EXPECT_EQ(seoul.textAt(2500), QStringLiteral("2024-03-07 18:05:32 +09:00"));
 
-    // A recorder clock a few seconds off still gives the zone's offset; the time is the GPS's.
+    EXPECT_EQ(seoul.clockDriftMs(), 0);
+    // A recorder clock some seconds off still gives the zone's offset; the time stays the
+    // recorder's, as its stamp shows it, and the difference is told.
     const RecorderClock drifted(QStringLiteral("20240307_180547_FN.AVI"), kFixes);
-    EXPECT_EQ(drifted.textAt(2500), QStringLiteral("2024-03-07 18:05:32 +09:00"));
+    EXPECT_EQ(drifted.textAt(2500), QStringLiteral("2024-03-07 18:05:49 +09:00"));
+    EXPECT_EQ(drifted.clockDriftMs(), 17000);
+    EXPECT_TRUE(drifted.ruleText().contains(QStringLiteral("+17 s"))) << drifted.ruleText().toStdString();
     // Half-hour zones, and zones west of Greenwich.
     EXPECT_EQ(RecorderClock(QStringLiteral("20240307_143530_FN.AVI"), kFixes).textAt(0),
         QStringLiteral("2024-03-07 14:35:30 +05:30"));

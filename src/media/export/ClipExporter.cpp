@@ -473,7 +473,7 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
         if (!source("rear", rear->width, rear->height, rear->format, &m_rearSource))
             return fail(QStringLiteral("cannot set up the picture filters"));
         // A quarter of the width, the rear's own proportions, a thin light border, clear of the
-        // corner by a margin, at the top right where the caption never reaches.
+        // corner by a margin, at the top right, away from the recorder's own stamp at the bottom left.
         const int pipWidth = (width / 4) & ~1;
         const int pipHeight
             = std::max(2, int(std::lround(double(pipWidth) * rear->height / rear->width)) & ~1);

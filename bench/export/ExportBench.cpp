@@ -100,7 +100,10 @@ void Export(benchmark::State &state, const QString &front, const QString &rear)
     media::ClipExportOptions options;
     options.frontPath = front;
     options.rearPath = rear;
-    options.outputPath = MediaFolder().filePath(QStringLiteral("clip.mp4"));
+    // Clips never go into the recordings' own folder.
+    const QDir clips(QDir::temp().filePath(QStringLiteral("tavin-export-bench-clips")));
+    clips.mkpath(QStringLiteral("."));
+    options.outputPath = clips.filePath(QStringLiteral("clip.mp4"));
     double seconds = 0;
     for (auto _ : state) {
         QElapsedTimer timer;

@@ -11,6 +11,12 @@
 
 #include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "media/recorder/SampleCardGenerator.h"
 #include "media/recorder/SampleCardSetup.h"
 #include "media/widgets/CPLVVideoView.h"
@@ -147,7 +153,7 @@ struct Fixture {
         if (!window->Init())
             return false;
         window->show();
-        if (!RunUntil([&] { return !window->IsListing(); }))
+        if (!RunUntil([&] { return !window->ListFeature().IsListing(); }))
             return false;
         skin::CSkinListCtrl *list = window->FileList();
         for (const SampleRecordingPlan &plan : card.plans) {

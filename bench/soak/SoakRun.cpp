@@ -10,7 +10,7 @@
 // stay flat, 1 when one grows, 2 when the run could not be made.
 
 #include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
+#include "panels/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
 #include "media/recorder/SampleCardGenerator.h"
 #include "media/recorder/SampleCardSetup.h"

@@ -1,42 +1,44 @@
 #include "app/CTAVINDlg.h"
 
 #include "app/AppLog.h"
-#include "app/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MainWindowTexts.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "device/CTAVINSDConfig.h"
-#include "device/CardChooser.h"
-#include "device/ui/CSelDriveDlg.h"
 #include "media/widgets/CPLVVideoView.h"
-#include "platform/mount_watcher.h"
-#include "platform/volume_source.h"
+#include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
-#include "skin/CSkinHeaderCtrl.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
 #include "views/CGSensorGraph.h"
 #include "views/CSpeedCtrl.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
-#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 using namespace mainwindow;
 using skin::kSkinImgButton;
 
-// The Korean texts of the sources; shown through tr() in the chosen language.
-const QString CTAVINDlg::kBusyOpeningText = QStringLiteral("다른 파일이 열리는 중입니다.");
-const QString CTAVINDlg::kCardRemovedText = QStringLiteral("현재 사용중인 SD 카드가 제거 되었습니다.");
-const QString CTAVINDlg::kNotAvailableText = QStringLiteral("이 기능은 이 버전에서 아직 제공되지 않습니다.");
-const QString CTAVINDlg::kNoRearPictureText = QStringLiteral("이 영상에는 후방 카메라 화면이 없습니다.");
-const QString CTAVINDlg::kRenamedCopiesText
-    = QStringLiteral("같은 이름의 파일이 있어 다음 파일은 번호를 붙인 이름으로 저장했습니다.");
-
 namespace {
-const char *const kCategoryButtons[] = { "filelist_category_all", "filelist_category_normal",
-    "filelist_category_event", "filelist_category_user", "filelist_category_arch" };
 const char *const kViewButtons[] = { "s_view", "l_view", "f_view" };
+
+// Keys typed into a text or date field of a panel belong to that field, not to the transport.
+bool TakesTyping(const QObject *target)
+{
+    return qobject_cast<const QLineEdit *>(target) || qobject_cast<const QAbstractSpinBox *>(target)
+        || qobject_cast<const QTextEdit *>(target) || qobject_cast<const QPlainTextEdit *>(target);
+}
 } // namespace
 
 CTAVINDlg::CTAVINDlg(
@@ -60,14 +62,37 @@ CTAVINDlg::CTAVINDlg(
     m_playback.SetSurfaces(m_views[0], m_views[1]);
     m_playback.SetVolume(m_settings.volume);
     m_playback.SetBrightness(m_settings.brightness);
+
+    m_config = std::make_unique<device::CTAVINSDConfig>();
+    m_config->SetVolumeSource(m_services.volumes
+            ? std::move(m_services.volumes)
+            : platform::CreateSystemVolumeSource(m_services.cardFolders));
+    m_list = AddFeature<RecordingListController>(RecordingListController::Services {
+        m_services.commandLine, m_services.chooseCard, m_services.chooseFolder, m_services.watchMounts });
+    m_map = AddFeature<MapController>();
+    m_toolPanels = AddFeature<ToolPanelsController>();
+    m_cardPanels = AddFeature<CardPanelsController>(
+        CardPanelsController::Services { std::move(m_services.cardFormatter),
+            [this] { return m_list->ListedCardIndex(); }, [this] { m_list->CancelListing(); } });
+    m_impacts = AddFeature<ImpactsController>();
+    m_export = AddFeature<ExportController>();
+    m_list->SetOnCardListed([this] { m_cardPanels->OnCardListed(); });
     qApp->installEventFilter(this);
+}
+
+template <class Feature, class... Args> Feature *CTAVINDlg::AddFeature(Args &&...args)
+{
+    auto feature = std::make_unique<Feature>(*this, std::forward<Args>(args)...);
+    Feature *raw = feature.get();
+    m_features.push_back(std::move(feature));
+    return raw;
 }
 
 CTAVINDlg::~CTAVINDlg()
 {
     qApp->removeEventFilter(this);
-    EndListings();
-    EndExport();
+    // Workers end before the players and the library they read go away.
+    m_features.clear();
     m_playback.Close();
     Runtime().Delegates().RemoveOwner(this);
 }
@@ -76,55 +101,24 @@ bool CTAVINDlg::Init()
 {
     if (!InitSkin(EntryOf(ViewLayout::kSmall)))
         return false;
-    m_library.SetVideoExtensions(library::VideoExtensions(
-        Skin().Text(QStringLiteral("video_ext")), Skin().Text(QStringLiteral("video_ext2"))));
-    m_library.SetLocation(m_settings.lastOpen);
-
-    m_config = std::make_unique<device::CTAVINSDConfig>();
-    m_config->SetVolumeSource(m_services.volumes
-            ? std::move(m_services.volumes)
-            : platform::CreateSystemVolumeSource(m_services.cardFolders));
-    if (!m_services.commandLine.isEmpty())
-        PostMessage(kMsgOpenCommandLine);
-    else
-        ChooseCardAtStart();
-
-    if (m_services.watchMounts) {
-        m_mountWatcher = new platform::MountWatcher(this);
-        connect(m_mountWatcher, &platform::MountWatcher::mountsChanged, this, &CTAVINDlg::OnMountsChanged);
-    }
-    CreateMapWindow();
-    CreatePlaybackPanels();
-    CreateCardPanels();
+    for (const auto &feature : m_features)
+        feature->OnStart();
     ShowSpeedGauge(false);
     PlaceVideoWindows();
     return true;
 }
 
-void CTAVINDlg::ChooseCardAtStart()
+void CTAVINDlg::OnMountsChanged()
 {
-    device::CardChooserUi ui;
-    ui.reportNoCard = [this] { ShowKeyed(QStringLiteral("no_card"), skin::kMbIconError); };
-    ui.chooseCard = m_services.chooseCard ? m_services.chooseCard : [this](const QStringList &roots) {
-        device::CSelDriveDlg dialog(roots, this);
-        return dialog.exec() == QDialog::Accepted ? std::optional<int>(dialog.chosenIndex()) : std::nullopt;
-    };
-    const device::CardChoice choice = device::ChooseCard(*m_config, ui);
-    if (choice == device::CardChoice::Cancelled)
-        m_config->Reset(false);
-    if (choice != device::CardChoice::Selected)
-        return;
-    ListCard(m_config->GetSelectedDrive());
+    m_list->OnMountsChanged();
 }
 
 void CTAVINDlg::OnSkinLoaded()
 {
     RegisterHandlers();
     SetUpControls();
-    SetUpImpactControls();
-    SetUpExportControls();
-    if (const skin::CSkinArea *area = Skin().GetArea(QStringLiteral("time_display")))
-        m_timeTop = area->rect.top;
+    for (const auto &feature : m_features)
+        feature->OnSkinLoaded();
 }
 
 void CTAVINDlg::RegisterHandlers()
@@ -132,13 +126,9 @@ void CTAVINDlg::RegisterHandlers()
     const auto button = [this](const char *name, std::function<void()> fn) {
         RegisterEvent(QString::fromLatin1(name), kSkinImgButton, skin::kEventClick, skin::ClickDelegate(fn));
     };
-    button("title_map", [this] { ToggleMapWindow(); });
-    button("title_logo", [this] { ToggleTitleMenu(); });
-    button("title_tool", [this] { ToggleToolMenu(); });
-    button("main_image_setting", [this] { ShowImageControl(); });
     button("close", [this] { CloseWindow(); });
     button("minimize", [this] { showMinimized(); });
-    button("stop", [this] { OnStopButton(); });
+    button("stop", [this] { StopPlayback(); });
     button("prev_file", [this] { OpenNeighbour(-1); });
     button("next_file", [this] { OpenNeighbour(1); });
     button("rew_10", [this] { SkipBack(); });
@@ -146,8 +136,7 @@ void CTAVINDlg::RegisterHandlers()
     button("forw_step", [this] { SkipForward(); });
     button("forw_10", [this] { SkipForward(); });
     button("play", [this] { OnPlay(); });
-    button("pause", [this] { OnPause(); });
-    button("open", [this] { OpenFolder(); });
+    button("pause", [this] { PausePlayback(); });
     button("sound_on", [this] { SetMuted(true); });
     button("sound_off", [this] { SetMuted(false); });
     button("s_view", [this] { SetViewMode(ViewLayout::kSmall); });
@@ -156,45 +145,29 @@ void CTAVINDlg::RegisterHandlers()
     button("reset", [this] { ResetPicture(); });
     button("r_bright", [] {});
     button("r_volume", [this] { ResetVolume(); });
-    button("r_speed", [this] { NormalSpeed(); });
-    button("sort_new", [this] { Sort(false); });
-    button("sort_old", [this] { Sort(true); });
+    button("r_speed", [this] { m_playback.NormalSpeed(); });
     button("change_view", [this] { SwapChannels(); });
     button("repeat_1", [this] { SetRepeat(DualPlayback::RepeatMode::All); });
     button("repeat_all", [this] { SetRepeat(DualPlayback::RepeatMode::One); });
-    for (int k = 0; k < 5; ++k)
-        button(kCategoryButtons[k], [this, k] { ChooseCategory(library::kCategoryAll + k); });
     RegisterEvent(QStringLiteral("play_slider"), skin::kSkinSlider, skin::kEventClick,
         skin::ValueDelegate([this](qintptr v) { SeekFromSlider(v); }));
     RegisterEvent(QStringLiteral("vol_slider"), skin::kSkinSlider, skin::kEventClick,
-        skin::ValueDelegate([this](qintptr v) { OnVolumeSlider(v); }));
-    RegisterEvent(QStringLiteral("file_list"), skin::kSkinListCtrl, skin::kEventClick,
-        skin::ItemDelegate([this](int item, int) {
-            if (item >= 0)
-                OpenRow(item);
-        }));
+        skin::ValueDelegate([this](qintptr v) { m_playback.SetVolume(int(v)); }));
 }
 
 void CTAVINDlg::SetUpControls()
 {
-    if (skin::CSkinListCtrl *list = FileList()) {
-        list->SetTextColor(0x656565);
-        list->SetSelectionColor(0x0F53EF);
-        list->SetRowBackColor(0x202020);
-        if (list->Header())
-            list->Header()->SetColors(0x202020, 0xFFFFFF);
-    }
-    if (skin::CBitmapSlider *volume = Slider(QStringLiteral("vol_slider"))) {
+    if (auto *volume = Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("vol_slider"))) {
         volume->SetRange(1, 99);
         volume->SetPos(m_playback.Volume());
     }
-    if (skin::CBitmapSlider *play = Slider(QStringLiteral("play_slider"))) {
+    if (auto *play = Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("play_slider"))) {
         play->SetRange(0, int(m_durationMs));
         play->SetPos(int(m_positionMs));
     }
-    if (CSpeedCtrl *gauge = Gauge())
+    if (auto *gauge = Control<CSpeedCtrl>(skin::kSkinSpeed, QStringLiteral("speed")))
         gauge->SetUnit(m_settings.speedUnit != 0 ? SpeedUnit::Mph : SpeedUnit::Kmh);
-    if (CGSensorGraph *graph = Graph()) {
+    if (auto *graph = Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor"))) {
         graph->SetColour(1, 0x121212);
         graph->SetColour(4, 0x00FF4B);
         graph->SetColour(5, 0x4642FF);
@@ -213,16 +186,11 @@ void CTAVINDlg::RefreshButtons()
     const bool repeatOne = m_playback.Repeat() == DualPlayback::RepeatMode::One;
     ShowControl(kSkinImgButton, QStringLiteral("repeat_1"), repeatOne);
     ShowControl(kSkinImgButton, QStringLiteral("repeat_all"), !repeatOne);
-    ShowControl(kSkinImgButton, QStringLiteral("sort_new"), m_library.SortAscending());
-    ShowControl(kSkinImgButton, QStringLiteral("sort_old"), !m_library.SortAscending());
-    for (int k = 0; k < 5; ++k) {
-        if (QWidget *b = GetControl(kSkinImgButton, QString::fromLatin1(kCategoryButtons[k])))
-            b->setEnabled(library::kCategoryAll + k != m_category);
-    }
     for (int mode = 0; mode < 3; ++mode) {
         if (QWidget *b = GetControl(kSkinImgButton, QString::fromLatin1(kViewButtons[mode])))
             b->setEnabled(mode != m_viewMode);
     }
+    m_list->RefreshButtons();
 }
 
 void CTAVINDlg::ShowKeyed(const QString &messageKey, int flags)
@@ -237,10 +205,15 @@ void CTAVINDlg::ShowPlain(const QString &text, const QString &caption, int flags
 
 void CTAVINDlg::ShowNotAvailable()
 {
-    m_repaintTimer.start(kTimerPeriodMs, this);
-    ShowPlain(tr(qUtf8Printable(kNotAvailableText)),
+    RequestRepaint();
+    ShowPlain(Translated(kNotAvailableText),
         Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()),
         skin::kMbIconInformation);
+}
+
+void CTAVINDlg::RequestRepaint()
+{
+    m_repaintTimer.start(kTimerPeriodMs, this);
 }
 
 bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
@@ -255,18 +228,10 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
         OnPlaybackStarted(l);
         return true;
     case kMsgPause:
-        OnPause();
+        PausePlayback();
         return true;
     case kMsgPosition:
         UpdatePosition(message.wParam() == 1, l);
-        return true;
-    case kMsgOpenCommandLine:
-        m_library.OpenCommandLine(m_services.commandLine);
-        FillListControl();
-        if (FileList() && FileList()->GetItemCount() > 0)
-            OpenRow(0);
-        else
-            OpenFolder();
         return true;
     case kMsgSeekTo:
         SeekTo(l);
@@ -280,74 +245,35 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
         SkipForward();
         return true;
     case kMsgSlower:
-        Slower();
+        m_playback.Slower();
         return true;
     case kMsgNormalSpeed:
-        NormalSpeed();
+        m_playback.NormalSpeed();
         return true;
     case kMsgFaster:
-        Faster();
+        m_playback.Faster();
         return true;
     case kMsgBrightness:
-        SetBrightness(int(l));
+        m_playback.SetBrightness(int(l));
         return true;
     case kMsgBrightnessZero:
-        SetBrightness(0);
-        return true;
-    case kMsgOpenFolder:
-        OpenFolder();
+        m_playback.SetBrightness(0);
         return true;
     case kMsgProgramInfo:
-        m_repaintTimer.start(kTimerPeriodMs, this);
+        RequestRepaint();
         ShowPlain(
             QStringLiteral("Model\t") + m_settings.model + QStringLiteral("\nVersion\t") + m_settings.version,
-            tr("프로그램 정보"), skin::kMbIconInformation);
+            Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "프로그램 정보")), skin::kMbIconInformation);
         return true;
     case kMsgQuit:
     case skin::kMsgClose:
         CloseWindow();
         return true;
-    case kMsgEmptyList:
-        EmptyList();
-        return true;
-    case kMsgHideToolMenu:
-    case kMsgHideImageControl:
-    case kMsgPrintClose:
-    case kMsgPrintCancel:
-        return OnPlaybackPanelMessage(message.message());
-    // The recorder's settings and the card's storage panels.
-    case kMsgToggleStorage:
-    case kMsgTitleStorage:
-        ToggleStoragePanel();
-        return true;
-    case kMsgShowSettings:
-    case kMsgTitleSettings:
-        ShowSettingsPanel();
-        return true;
-    case kMsgWriteSettings:
-        WriteCardSettings(-1);
-        return true;
-    case kMsgReloadSettings:
-        OnCardListed();
-        return true;
-    case kMsgFormatCard:
-        FormatStorageCard();
-        return true;
-    // Save, capture and print, image control and the menus.
-    case kMsgExportClip:
-        ExportClip();
-        return true;
-    case kMsgPrint:
-    case kMsgCapture:
-    case kMsgShowImageControl:
-    case kMsgShowSave:
-    case kMsgTitleSave:
-    case kMsgPrintSave:
-    case kMsgSaveRecordings:
-        return OnPlaybackPanelMessage(message.message());
     default:
-        if (message.message() >= kMsgImageNoAction1 && message.message() <= kMsgImageNoAction3)
-            return true;
+        for (const auto &feature : m_features) {
+            if (feature->OnMessage(message.message(), message.wParam(), l))
+                return true;
+        }
         return CSkinDialog::WindowProc(message);
     }
 }
@@ -367,13 +293,19 @@ void CTAVINDlg::timerEvent(QTimerEvent *event)
     CSkinDialog::timerEvent(event);
 }
 
+QRect CTAVINDlg::TimeDisplayRect() const
+{
+    const skin::CSkinArea *area = Skin().GetArea(QStringLiteral("time_display"));
+    return area ? area->rect.toQRect() : QRect();
+}
+
 void CTAVINDlg::paintEvent(QPaintEvent *event)
 {
     CSkinDialog::paintEvent(event);
-    if (isMinimized())
+    const QRect whole = TimeDisplayRect();
+    if (isMinimized() || whole.isEmpty())
         return;
     QPainter painter(this);
-    const QRect whole(508, m_timeTop, 656 - 508, 44);
     painter.fillRect(whole, QColor(0x12, 0x12, 0x12));
     const auto hms = [](int64_t ms) {
         const int64_t s = ms / 1000;
@@ -382,18 +314,20 @@ void CTAVINDlg::paintEvent(QPaintEvent *event)
     QFont font(QStringLiteral("Noto Sans CJK KR"));
     font.setPixelSize(13);
     painter.setFont(font);
+    // The position ends at the middle of the display, the duration starts just after it.
+    const int half = whole.width() / 2;
     painter.setPen(QColor(0x3F, 0xA6, 0xFE));
-    painter.drawText(QRect(508, m_timeTop, 582 - 508, 44),
+    painter.drawText(QRect(whole.left(), whole.top(), half, whole.height()),
         Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, hms(m_positionMs) + QStringLiteral(" /"));
     painter.setPen(QColor(0x79, 0x79, 0x79));
-    painter.drawText(QRect(586, m_timeTop, 656 - 586, 44),
+    painter.drawText(QRect(whole.left() + half + 4, whole.top(), whole.width() - half - 4, whole.height()),
         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, hms(m_durationMs));
-    m_repaintTimer.start(kTimerPeriodMs, this);
+    RequestRepaint();
 }
 
 void CTAVINDlg::mousePressEvent(QMouseEvent *event)
 {
-    m_repaintTimer.start(kTimerPeriodMs, this);
+    RequestRepaint();
     CSkinDialog::mousePressEvent(event);
 }
 
@@ -402,11 +336,14 @@ bool CTAVINDlg::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType()
         || static_cast<QWidget *>(watched)->window() != this)
         return CSkinDialog::eventFilter(watched, event);
-    const int key = static_cast<QKeyEvent *>(event)->key();
-    switch (key) {
+    const auto &key = *static_cast<QKeyEvent *>(event);
+    if (key.key() == Qt::Key_Escape)
+        return true;
+    if (TakesTyping(watched))
+        return CSkinDialog::eventFilter(watched, event);
+    switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
         return true;
     case Qt::Key_Space:
         if (m_playback.IsRunning())
@@ -415,10 +352,10 @@ bool CTAVINDlg::eventFilter(QObject *watched, QEvent *event)
             OnPlay();
         return true;
     default:
-        if (HandleImpactKey(*static_cast<QKeyEvent *>(event)))
-            return true;
-        if (HandleExportKey(*static_cast<QKeyEvent *>(event)))
-            return true;
+        for (const auto &feature : m_features) {
+            if (feature->OnKey(key))
+                return true;
+        }
         return CSkinDialog::eventFilter(watched, event);
     }
 }
@@ -429,7 +366,8 @@ void CTAVINDlg::CloseWindow()
         return;
     m_closing = true;
     m_positionTimer.stop();
-    DestroyMapWindow();
+    for (const auto &feature : m_features)
+        feature->OnClosing();
     m_playback.Close();
     m_settings.volume = m_playback.Volume();
     m_settings.brightness = m_playback.Brightness();
@@ -452,22 +390,17 @@ void CTAVINDlg::reject()
 
 skin::CSkinListCtrl *CTAVINDlg::FileList() const
 {
-    return Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"));
+    return m_list->FileList();
 }
 
-CGSensorGraph *CTAVINDlg::Graph() const
+int CTAVINDlg::CurrentRow() const
 {
-    return Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor"));
+    return m_list->PlayingRow();
 }
 
-CSpeedCtrl *CTAVINDlg::Gauge() const
+QRect CTAVINDlg::MainVideoRect() const
 {
-    return Control<CSpeedCtrl>(skin::kSkinSpeed, QStringLiteral("speed"));
-}
-
-skin::CBitmapSlider *CTAVINDlg::Slider(const QString &name) const
-{
-    return Control<skin::CBitmapSlider>(skin::kSkinSlider, name);
+    return VideoView(m_mainChannel)->geometry();
 }
 
 QString CTAVINDlg::EntryOf(ViewLayout::Mode mode) const

@@ -1,11 +1,13 @@
-// The main window's list, playback and layout handlers.
+// The main window's playback, transport and layout handlers.
 #include "app/AppLog.h"
 #include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/MainWindowTexts.h"
+#include "app/features/RecordingListController.h"
 #include "device/CTAVINSDConfig.h"
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/widgets/CPLVVideoView.h"
+#include "panels/MainWindowMessages.h"
 #include "platform/volume_source.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
@@ -21,58 +23,28 @@ using skin::kSkinImgButton;
 
 namespace {
 constexpr int kGraphValueRange = 230;
+
+CGSensorGraph *GraphOf(const skin::CSkinDialog &window)
+{
+    return window.Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor"));
+}
+CSpeedCtrl *GaugeOf(const skin::CSkinDialog &window)
+{
+    return window.Control<CSpeedCtrl>(skin::kSkinSpeed, QStringLiteral("speed"));
+}
+skin::CBitmapSlider *SliderOf(const skin::CSkinDialog &window, const QString &name)
+{
+    return window.Control<skin::CBitmapSlider>(skin::kSkinSlider, name);
+}
 // The end is reached a little before the last millisecond: the position timer never lands on it.
 constexpr int64_t kEndToleranceMs = 20;
 } // namespace
 
-void CTAVINDlg::FillListControl()
-{
-    skin::CSkinListCtrl *list = FileList();
-    if (!list)
-        return;
-    list->DeleteAllItems();
-    const std::vector<library::ListRow> &rows = m_library.Rows();
-    for (int row = 0; row < int(rows.size()); ++row) {
-        const QStringList texts = rows[size_t(row)].texts();
-        list->InsertItem(row, texts.value(0));
-        for (int column = 1; column < texts.size(); ++column)
-            list->SetItemText(row, column, texts[column]);
-        list->SetItemData(row, rows[size_t(row)].fileIndex);
-    }
-    m_currentRow = -1;
-    if (!rows.empty())
-        list->SetSelectedItem(0);
-}
-
-void CTAVINDlg::ChooseCategory(int category)
-{
-    if (!m_library.CanChangeCategory())
-        return;
-    m_category = category;
-    m_library.FillList(category);
-    FillListControl();
-    RefreshButtons();
-}
-
-void CTAVINDlg::Sort(bool ascending)
-{
-    m_library.SortList(ascending);
-    FillListControl();
-    RefreshButtons();
-}
-
-void CTAVINDlg::EmptyList()
-{
-    ResetPositionViews();
-    m_library.SetListing(m_library.Location(), m_library.IsCard(), {});
-    FillListControl();
-}
-
 void CTAVINDlg::OpenRow(int row)
 {
     if (!m_library.IsReady()) {
-        ShowPlain(tr(qUtf8Printable(kBusyOpeningText)), Skin().Text(QStringLiteral("err_title")),
-            skin::kMbIconWarning);
+        ShowPlain(
+            Translated(kBusyOpeningText), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
         return;
     }
     skin::CSkinListCtrl *list = FileList();
@@ -81,7 +53,7 @@ void CTAVINDlg::OpenRow(int row)
     if (m_playback.State() != media::GraphState::NotBuilt) {
         m_positionTimer.stop();
         m_playback.Close();
-        ResetPositionViews();
+        ClearPositionViews();
     }
     const qint64 fileIndex = list->GetItemData(row);
     if (fileIndex < 0 || fileIndex >= qint64(m_library.Recordings().size())) {
@@ -92,7 +64,7 @@ void CTAVINDlg::OpenRow(int row)
     if (OpenRecording(m_library.Recordings()[size_t(fileIndex)].path)) {
         PostMessage(kMsgPlaybackStarted, 0, qintptr(m_positionMs));
         list->SetSelectedItem(row);
-        m_currentRow = row;
+        m_list->SetPlayingRow(row);
     } else {
         m_durationMs = 0;
         for (CPLVVideoView *view : m_views)
@@ -109,25 +81,25 @@ bool CTAVINDlg::OpenRecording(const QString &path)
         return false;
     const QString rear
         = m_library.FindRearFile(path, [this](const QString &rear) { return m_playback.OpenRear(rear); });
-    ResetExportSpan(path, rear);
     PlaceVideoWindows();
     m_playback.Refresh();
     m_durationMs = m_playback.DurationMs();
-    if (skin::CBitmapSlider *slider = Slider(QStringLiteral("play_slider")))
+    if (skin::CBitmapSlider *slider = SliderOf(*this, QStringLiteral("play_slider")))
         slider->SetRange(0, int(m_durationMs));
 
-    CGSensorGraph *graph = Graph();
+    CGSensorGraph *graph = GraphOf(*this);
     std::vector<media::GSensorSample> samples;
-    media::TelemetryLoader::Load(
-        m_playback.Player(DualPlayback::kFront).GetStreamParseData(), m_durationMs, m_gps, samples, Gauge());
+    media::TelemetryLoader::Load(m_playback.Player(DualPlayback::kFront).GetStreamParseData(), m_durationMs,
+        m_gps, samples, GaugeOf(*this));
     if (graph) {
         graph->SetValueRange(kGraphValueRange);
         graph->SetDuration(int(m_durationMs));
         graph->AddSamples(samples);
     }
-    LoadImpacts();
+    for (const auto &feature : m_features)
+        feature->OnRecordingOpened(path, rear);
     m_positionMs = 0;
-    if (m_viewMode != ViewLayout::kFull && Gauge() && Gauge()->HasItems())
+    if (m_viewMode != ViewLayout::kFull && GaugeOf(*this) && GaugeOf(*this)->HasItems())
         ShowSpeedGauge(true);
     m_playback.Start();
     PlaceVideoWindows();
@@ -152,10 +124,10 @@ void CTAVINDlg::OnPlay()
     else if (list->GetItemCount() > 0)
         OpenRow(0);
     else
-        OpenFolder();
+        m_list->OpenFolder();
 }
 
-void CTAVINDlg::OnPause()
+void CTAVINDlg::PausePlayback()
 {
     m_playback.Pause();
     m_positionMs = m_playback.PositionMs();
@@ -163,8 +135,9 @@ void CTAVINDlg::OnPause()
     RefreshButtons();
 }
 
-void CTAVINDlg::OnStopButton()
+void CTAVINDlg::StopPlayback()
 {
+    m_positionTimer.stop();
     m_playback.Pause();
     m_playback.SetEnded(false);
     SendMessage(kMsgStopped);
@@ -179,13 +152,13 @@ void CTAVINDlg::OnStopped()
         return;
     }
     m_positionTimer.stop();
-    ResetPositionViews();
-    ResetExportSpan({}, {});
+    ClearPositionViews();
     RefreshButtons();
     skin::CSkinListCtrl *list = FileList();
     const int rows = list ? list->GetItemCount() : 0;
     if (ended && rows > 0) {
-        OpenRow(m_currentRow + 1 < rows ? m_currentRow + 1 : 0);
+        const int playing = m_list->PlayingRow();
+        OpenRow(playing + 1 < rows ? playing + 1 : 0);
         return;
     }
     for (CPLVVideoView *view : m_views)
@@ -197,23 +170,25 @@ void CTAVINDlg::OnPlaybackStarted(qintptr positionMs)
     if (!m_playback.IsLoaded())
         return;
     RefreshButtons();
-    HandTrackToMap(positionMs);
+    for (const auto &feature : m_features)
+        feature->OnPlaybackStarted(positionMs);
     ShowSpeedGauge(!m_gps.IsEmpty() && m_viewMode != ViewLayout::kFull);
     m_positionTimer.start(kTimerPeriodMs, this);
 }
 
 void CTAVINDlg::UpdatePosition(bool fromSlider, int64_t ms)
 {
-    CGSensorGraph *graph = Graph();
+    CGSensorGraph *graph = GraphOf(*this);
     if (graph && graph->Model().SampleCount() > 1)
         graph->SetPosition(ms);
     if (!fromSlider) {
-        if (skin::CBitmapSlider *slider = Slider(QStringLiteral("play_slider")))
+        if (skin::CBitmapSlider *slider = SliderOf(*this, QStringLiteral("play_slider")))
             slider->SetPos(int(ms));
     }
-    if (CSpeedCtrl *gauge = Gauge(); gauge && gauge->HasItems())
+    if (CSpeedCtrl *gauge = GaugeOf(*this); gauge && gauge->HasItems())
         gauge->SetPosition(ms);
-    PostMapPosition(ms);
+    for (const auto &feature : m_features)
+        feature->OnPosition(ms);
     // Once per recording: the timer keeps ticking until the stop is handled.
     if (m_playback.IsLoaded() && !m_playback.Ended() && m_durationMs > 0
         && m_durationMs <= ms + kEndToleranceMs) {
@@ -222,19 +197,19 @@ void CTAVINDlg::UpdatePosition(bool fromSlider, int64_t ms)
         PostMessage(kMsgStopped);
     }
     m_positionMs = ms;
-    update(QRect(508, m_timeTop, 656 - 508, 44));
+    update(TimeDisplayRect());
 }
 
-void CTAVINDlg::ResetPositionViews()
+void CTAVINDlg::ClearPositionViews()
 {
-    if (CGSensorGraph *graph = Graph())
+    if (CGSensorGraph *graph = GraphOf(*this))
         graph->Clear();
-    if (CSpeedCtrl *gauge = Gauge())
+    if (CSpeedCtrl *gauge = GaugeOf(*this))
         gauge->Clear();
-    if (skin::CBitmapSlider *slider = Slider(QStringLiteral("play_slider")))
+    if (skin::CBitmapSlider *slider = SliderOf(*this, QStringLiteral("play_slider")))
         slider->SetPos(0);
-    ClearMapTrack();
-    ClearImpacts();
+    for (const auto &feature : m_features)
+        feature->OnRecordingClosed();
     m_gps.RemoveAll();
     m_positionMs = 0;
     update();
@@ -274,35 +249,10 @@ void CTAVINDlg::SeekTo(int64_t ms)
     UpdatePosition(false, ms);
 }
 
-void CTAVINDlg::Slower()
-{
-    m_playback.Slower();
-}
-
-void CTAVINDlg::Faster()
-{
-    m_playback.Faster();
-}
-
-void CTAVINDlg::NormalSpeed()
-{
-    m_playback.NormalSpeed();
-}
-
-void CTAVINDlg::SetBrightness(int brightness)
-{
-    m_playback.SetBrightness(brightness);
-}
-
-void CTAVINDlg::OnVolumeSlider(qintptr volume)
-{
-    m_playback.SetVolume(int(volume));
-}
-
 void CTAVINDlg::ResetVolume()
 {
     m_playback.SetVolume(50);
-    if (skin::CBitmapSlider *slider = Slider(QStringLiteral("vol_slider"))) {
+    if (skin::CBitmapSlider *slider = SliderOf(*this, QStringLiteral("vol_slider"))) {
         slider->SetRange(1, 99);
         slider->SetPos(50);
     }
@@ -316,8 +266,8 @@ void CTAVINDlg::SetMuted(bool muted)
 
 void CTAVINDlg::ResetPicture()
 {
-    NormalSpeed();
-    SetBrightness(0);
+    m_playback.NormalSpeed();
+    m_playback.SetBrightness(0);
     ResetVolume();
 }
 
@@ -346,11 +296,8 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         m_playback.Pause();
         m_positionTimer.stop();
     }
-    HideMapWindow();
-    HideCardPanels();
-    HidePlaybackPanels();
-    const int selected = FileList() ? FileList()->GetSelectedItem() : -1;
-    const int currentRow = m_currentRow;
+    for (const auto &feature : m_features)
+        feature->OnLayoutChanging();
     if (!LoadSkin(EntryOf(mode), true)) {
         ShowPlain(SkinFailureText(), Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
         mode = m_viewMode;
@@ -375,13 +322,10 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         setGeometry(QRect(origin, Runtime().MonitorSize()));
         showMaximized();
     }
-    FillListControl();
-    if (selected >= 0 && FileList())
-        FileList()->SetSelectedItem(selected);
-    m_currentRow = currentRow;
     PlaceVideoWindows();
     m_playback.Refresh();
-    ShowSpeedGauge(mode != ViewLayout::kFull && Gauge() && (Gauge()->HasItems() || !m_gps.IsEmpty()));
+    ShowSpeedGauge(
+        mode != ViewLayout::kFull && GaugeOf(*this) && (GaugeOf(*this)->HasItems() || !m_gps.IsEmpty()));
     if (wasRunning) {
         m_playback.Resume();
         m_positionTimer.start(kTimerPeriodMs, this);
@@ -422,26 +366,4 @@ void CTAVINDlg::SwapChannels()
     m_mainChannel = 1 - m_mainChannel;
     PlaceVideoWindows();
     m_playback.Refresh();
-}
-
-void CTAVINDlg::OnMountsChanged()
-{
-    const QString location = platform::NormalizedRoot(m_library.Location());
-    m_config->ScanDrives(true);
-    // Only a listed card can go away; a listed folder stays where it is.
-    if (!m_library.IsCard() || m_library.Location().isEmpty())
-        return;
-    for (int i = 0; i < m_config->GetMatchingDriveCount(); ++i) {
-        if (platform::NormalizedRoot(m_config->GetDrive(i)) == location) {
-            m_config->SelectDrive(i);
-            return;
-        }
-    }
-    m_positionTimer.stop();
-    m_playback.SetEnded(false);
-    OnStopButton();
-    SendMessage(kMsgEmptyList);
-    m_library.SetLocation(QString());
-    ShowPlain(
-        tr(qUtf8Printable(kCardRemovedText)), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
 }

@@ -4,7 +4,7 @@
 #include "device/CardDescription.h"
 #include "device/FormatCard.h"
 #include "device/ui/ChooseCardDialog.h"
-#include "panels/CardPanelMessages.h"
+#include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
@@ -374,14 +374,14 @@ void CBBSettingDlg::OnReset()
 
 void CBBSettingDlg::OnOk()
 {
-    skin::PostWindowMessage(parentWidget(), cardpanels::kMsgWriteSettings);
+    skin::PostWindowMessage(parentWidget(), mainwindow::kMsgWriteSettings);
     m_visible = false;
     hide();
 }
 
 void CBBSettingDlg::OnCancel()
 {
-    skin::PostWindowMessage(parentWidget(), cardpanels::kMsgReloadSettings);
+    skin::PostWindowMessage(parentWidget(), mainwindow::kMsgReloadSettings);
     m_visible = false;
     hide();
 }
@@ -497,7 +497,7 @@ bool CBBSettingDlg::WriteSettings(int driveIndex, bool notify)
             }
             written = true;
             if (notify)
-                skin::PostWindowMessage(parentWidget(), cardpanels::kMsgFormatDone);
+                skin::PostWindowMessage(parentWidget(), mainwindow::kMsgEmptyList);
         }
         m_committedPartition = m_partition;
         m_committedPartitionText = m_values[kItemPartitionMode];

@@ -1,4 +1,5 @@
 #include "panels/CImageControlDlg.h"
+#include "panels/MainWindowMessages.h"
 
 #include "skin/CBitmapSlider.h"
 #include "skin/WindowMessageEvent.h"
@@ -41,18 +42,18 @@ void CImageControlDlg::OnSkinLoaded()
             QString::fromLatin1(name), kSkinImgButton, skin::kEventClick, skin::ClickDelegate(std::move(fn)));
     };
     button("image_control_close", [this] {
-        Post(kMsgClose);
+        Post(mainwindow::kMsgHideImageControl);
         hide();
     });
     button("image_control_category_01", [this] { ShowPage(1); });
     button("image_control_category_02", [this] { ShowPage(2); });
-    button("image_control_rew", [this] { Post(kMsgSkipBackStep); });
-    button("image_control_prev_frame", [this] { Post(kMsgSkipBack); });
-    button("image_control_next", [this] { Post(kMsgSkipForwardStep); });
-    button("image_control_ff", [this] { Post(kMsgSkipForward); });
-    button("image_control_slow", [this] { ChangeSpeed(kMsgSlower); });
-    button("image_control_normal", [this] { ChangeSpeed(kMsgNormalSpeed); });
-    button("image_control_fast", [this] { ChangeSpeed(kMsgFaster); });
+    button("image_control_rew", [this] { Post(mainwindow::kMsgSkipBackStep); });
+    button("image_control_prev_frame", [this] { Post(mainwindow::kMsgSkipBack); });
+    button("image_control_next", [this] { Post(mainwindow::kMsgSkipForwardStep); });
+    button("image_control_ff", [this] { Post(mainwindow::kMsgSkipForward); });
+    button("image_control_slow", [this] { ChangeSpeed(mainwindow::kMsgSlower); });
+    button("image_control_normal", [this] { ChangeSpeed(mainwindow::kMsgNormalSpeed); });
+    button("image_control_fast", [this] { ChangeSpeed(mainwindow::kMsgFaster); });
     button("image_control_reset", [this] { ResetBrightness(); });
     RegisterEvent(QStringLiteral("image_control_cat2_1_slider"), skin::kSkinSlider, skin::kEventClick,
         skin::ValueDelegate([this](qintptr position) { OnSlider(position); }));
@@ -88,11 +89,11 @@ void CImageControlDlg::ChangeSpeed(quint32 message)
 {
     // The thresholds sit a little inside the limits so that float steps of 0.25 stop exactly
     // at 0.5 and 2.0.
-    if (message == kMsgSlower && m_speedDelta >= -0.49f)
+    if (message == mainwindow::kMsgSlower && m_speedDelta >= -0.49f)
         m_speedDelta -= 0.25f;
-    else if (message == kMsgNormalSpeed)
+    else if (message == mainwindow::kMsgNormalSpeed)
         m_speedDelta = 0.0f;
-    else if (message == kMsgFaster && m_speedDelta <= 0.76f)
+    else if (message == mainwindow::kMsgFaster && m_speedDelta <= 0.76f)
         m_speedDelta += 0.25f;
     update(kSpeedArea);
     Post(message);
@@ -106,7 +107,7 @@ QString CImageControlDlg::SpeedText() const
 void CImageControlDlg::OnSlider(qintptr position)
 {
     m_brightnessPosition = int(position);
-    Post(kMsgBrightness, m_brightnessPosition - 50);
+    Post(mainwindow::kMsgBrightness, m_brightnessPosition - 50);
 }
 
 void CImageControlDlg::ResetBrightness()
@@ -114,7 +115,7 @@ void CImageControlDlg::ResetBrightness()
     m_brightnessPosition = 50;
     if (skin::CBitmapSlider *slider = Slider())
         slider->SetPos(50);
-    Post(kMsgBrightnessZero);
+    Post(mainwindow::kMsgBrightnessZero);
 }
 
 void CImageControlDlg::Post(quint32 message, qintptr lParam)

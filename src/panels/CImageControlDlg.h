@@ -13,17 +13,6 @@ class CImageControlDlg : public skin::CSkinDialog
 {
     Q_OBJECT
 public:
-    static constexpr quint32 kMsgClose = 0x8096;
-    static constexpr quint32 kMsgSkipBackStep = 0x8099;
-    static constexpr quint32 kMsgSkipBack = 0x809A;
-    static constexpr quint32 kMsgSkipForwardStep = 0x809B;
-    static constexpr quint32 kMsgSkipForward = 0x809C;
-    static constexpr quint32 kMsgSlower = 0x809D;
-    static constexpr quint32 kMsgNormalSpeed = 0x809E;
-    static constexpr quint32 kMsgFaster = 0x809F;
-    static constexpr quint32 kMsgBrightness = 0x80A0; // lParam: slider position - 50
-    static constexpr quint32 kMsgBrightnessZero = 0x80A4;
-
     // `brightness`: the main window's brightness (-50 to 50) the slider starts at.
     CImageControlDlg(skin::SkinRuntime &runtime, QWidget *parent, int brightness);
 

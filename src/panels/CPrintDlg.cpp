@@ -1,4 +1,5 @@
 #include "panels/CPrintDlg.h"
+#include "panels/MainWindowMessages.h"
 
 #include "skin/WindowMessageEvent.h"
 
@@ -28,9 +29,9 @@ void CPrintDlg::OnSkinLoaded()
         RegisterEvent(QString::fromLatin1(name), skin::kSkinImgButton, skin::kEventClick,
             skin::ClickDelegate([this, message] { Report(message); }));
     };
-    button("print_ok", kMsgSave);
-    button("print_cancel", kMsgCancel);
-    button("print_close", kMsgClose);
+    button("print_ok", mainwindow::kMsgPrintSave);
+    button("print_cancel", mainwindow::kMsgPrintCancel);
+    button("print_close", mainwindow::kMsgPrintClose);
 }
 
 void CPrintDlg::Report(quint32 message)

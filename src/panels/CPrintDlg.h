@@ -12,10 +12,6 @@ class CPrintDlg : public skin::CSkinDialog
 {
     Q_OBJECT
 public:
-    static constexpr quint32 kMsgClose = 0x812C;
-    static constexpr quint32 kMsgSave = 0x812D;
-    static constexpr quint32 kMsgCancel = 0x812E;
-
     CPrintDlg(skin::SkinRuntime &runtime, QWidget *parent);
 
     bool Init(const QString &entryName);

@@ -1,4 +1,5 @@
 #include "panels/CSaveDlg.h"
+#include "panels/MainWindowMessages.h"
 
 #include "library/RecordingName.h"
 #include "skin/CSkinHeaderCtrl.h"
@@ -232,7 +233,7 @@ void CSaveDlg::OnOk()
         }
     }
     if (QWidget *owner = parentWidget())
-        skin::PostWindowMessage(owner, kMsgSaveOk);
+        skin::PostWindowMessage(owner, mainwindow::kMsgSaveRecordings);
     accept();
 }
 

@@ -21,8 +21,6 @@ class CSaveDlg : public skin::CSkinDialog
 {
     Q_OBJECT
 public:
-    static constexpr quint32 kMsgSaveOk = 0x815E; // posted to the parent with the result ready
-
     // Answers the chosen folder, or an empty string when the user cancelled.
     using FolderChooser = std::function<QString(QWidget *parent, const QString &start)>;
 

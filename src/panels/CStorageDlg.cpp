@@ -1,8 +1,8 @@
 #include "panels/CStorageDlg.h"
 
 #include "device/CTAVINSDConfig.h"
-#include "panels/CardPanelMessages.h"
 #include "panels/CardPanelsLog.h"
+#include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
@@ -99,7 +99,7 @@ bool CStorageDlg::Init()
     click("storage_format", &CStorageDlg::OnFormat);
     RegisterEvent(QStringLiteral("close"), skin::kSkinImgButton, skin::kEventClick,
         skin::ClickDelegate(
-            [this] { skin::PostWindowMessage(parentWidget(), cardpanels::kMsgToggleStorage); }));
+            [this] { skin::PostWindowMessage(parentWidget(), mainwindow::kMsgToggleStorage); }));
     RegisterEvent(QStringLiteral("storage_combobox"), skin::kSkinComboBox, skin::kEventChange,
         skin::ValueDelegate([this](qintptr) { OnDriveList(); }));
     for (const char *gauge : kGauges) {
@@ -313,7 +313,7 @@ void CStorageDlg::OnFormat()
     if (auto *list = Control<QComboBox>(skin::kSkinComboBox, QStringLiteral("storage_combobox")))
         list->setCurrentIndex(-1);
     ApplyTexts(ClearedStorageTexts());
-    skin::PostWindowMessage(parentWidget(), cardpanels::kMsgFormatCard, quintptr(m_driveIndex));
+    skin::PostWindowMessage(parentWidget(), mainwindow::kMsgFormatCard, quintptr(m_driveIndex));
 }
 
 bool CStorageDlg::IsWorking() const

@@ -1,4 +1,5 @@
 #include "panels/CTitleMenuDlg.h"
+#include "panels/MainWindowMessages.h"
 
 #include "skin/WindowMessageEvent.h"
 
@@ -9,9 +10,11 @@ CTitleMenuDlg::CTitleMenuDlg(skin::SkinRuntime &runtime, QWidget *parent)
 
 void CTitleMenuDlg::OnSkinLoaded()
 {
-    const std::pair<const char *, quint32> buttons[] = { { "menu_file_open", kMsgOpen },
-        { "menu_file_save", kMsgSave }, { "menu_storage_setting", kMsgStorage },
-        { "menu_BB_setting", kMsgSettings }, { "menu_info", kMsgInfo }, { "menu_close", kMsgQuit } };
+    const std::pair<const char *, quint32> buttons[]
+        = { { "menu_file_open", mainwindow::kMsgOpenFolder }, { "menu_file_save", mainwindow::kMsgTitleSave },
+              { "menu_storage_setting", mainwindow::kMsgTitleStorage },
+              { "menu_BB_setting", mainwindow::kMsgTitleSettings },
+              { "menu_info", mainwindow::kMsgProgramInfo }, { "menu_close", mainwindow::kMsgQuit } };
     for (const auto &[name, message] : buttons) {
         RegisterEvent(QString::fromLatin1(name), skin::kSkinImgButton, skin::kEventClick,
             skin::ClickDelegate([this, message = message] {

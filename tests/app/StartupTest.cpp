@@ -3,7 +3,7 @@
 #include "app/CAppRegistry.h"
 #include "app/CTAVINApp.h"
 #include "app/DecoderRegistry.h"
-#include "app/MainWindowMessages.h"
+#include "panels/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
 #include "app/MainWindowStartup.h"
 #include "app/UserMessages.h"

@@ -1,10 +1,16 @@
 #include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "device/CTAVINSDConfig.h"
 #include "device/CardBackup.h"
 #include "panels/CBBSettingDlg.h"
 #include "panels/CStorageDlg.h"
+#include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
@@ -551,8 +557,8 @@ TEST_F(CardPanelsTest, MainWindowShowsBothPanelsAndStopsPlaybackBeforeAFormat)
     ASSERT_TRUE(window.Init());
     window.show();
     ASSERT_TRUE(testsupport::WaitUntil([&] { return window.FileList()->GetItemCount() > 0; }));
-    CBBSettingDlg *settingsPanel = window.SettingsPanel();
-    CStorageDlg *storage = window.StoragePanel();
+    CBBSettingDlg *settingsPanel = window.CardPanelsFeature().SettingsPanel();
+    CStorageDlg *storage = window.CardPanelsFeature().StoragePanel();
     ASSERT_TRUE(settingsPanel && storage);
 
     // Pictures of the panels over the main window, kept beside the test program for a look.

@@ -1,3 +1,9 @@
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "panels/CToolMenuDlg.h"
 #include "support/Files.h"
@@ -22,7 +28,7 @@ protected:
     // The tool menu's export button, as a click on it reaches the main window.
     void ClickExport()
     {
-        CToolMenuDlg *menu = m_window->ToolMenu();
+        CToolMenuDlg *menu = m_window->ToolPanelsFeature().ToolMenu();
         ASSERT_NE(menu, nullptr);
         const int id = menu->GetControlId(skin::kSkinImgButton, QStringLiteral("tool_menu_export"));
         ASSERT_NE(id, 0);
@@ -71,8 +77,8 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     Key(Qt::Key_I);
     skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 1500);
     Click("mark_out");
-    EXPECT_EQ(m_window->MarkInMs(), 500);
-    EXPECT_EQ(m_window->MarkOutMs(), 1500);
+    EXPECT_EQ(m_window->ExportFeature().MarkInMs(), 500);
+    EXPECT_EQ(m_window->ExportFeature().MarkOutMs(), 1500);
     auto *marks = m_window->findChild<QWidget *>(QStringLiteral("export_span_marks"));
     ASSERT_NE(marks, nullptr);
     EXPECT_TRUE(marks->isVisible());
@@ -81,18 +87,18 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     // An in mark after the out mark starts a new span from it.
     skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 2500);
     Key(Qt::Key_I);
-    EXPECT_EQ(m_window->MarkInMs(), 2500);
-    EXPECT_EQ(m_window->MarkOutMs(), -1);
+    EXPECT_EQ(m_window->ExportFeature().MarkInMs(), 2500);
+    EXPECT_EQ(m_window->ExportFeature().MarkOutMs(), -1);
     skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 500);
     Key(Qt::Key_I);
     skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, 1500);
     Key(Qt::Key_O);
 
     ClickExport();
-    EXPECT_TRUE(m_window->IsExporting());
-    ASSERT_NE(m_window->ExportProgress(), nullptr);
-    EXPECT_TRUE(m_window->ExportProgress()->isVisible());
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsExporting(); }, 60s));
+    EXPECT_TRUE(m_window->ExportFeature().IsExporting());
+    ASSERT_NE(m_window->ExportFeature().Progress(), nullptr);
+    EXPECT_TRUE(m_window->ExportFeature().Progress()->isVisible());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ExportFeature().IsExporting(); }, 60s));
     ASSERT_EQ(m_shown.size(), 2u);
     EXPECT_TRUE(m_shown[1].text.contains(QDir::toNativeSeparators(chosen + QStringLiteral(".mp4"))))
         << m_shown[1].text.toStdString();
@@ -108,17 +114,17 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     // A new recording clears the marks; its whole length is exported, and cancelled at once.
     ClickRow(RowWithRear());
     ASSERT_TRUE(testsupport::WaitUntil([&] { return Playing(); }));
-    EXPECT_EQ(m_window->MarkInMs(), -1);
+    EXPECT_EQ(m_window->ExportFeature().MarkInMs(), -1);
     EXPECT_FALSE(marks->isVisible());
     const QStringList before = QDir(out.path()).entryList(QDir::Files);
     chosen = out.filePath(QStringLiteral("cancelled.mp4"));
     ClickExport();
-    QProgressDialog *progress = m_window->ExportProgress();
+    QProgressDialog *progress = m_window->ExportFeature().Progress();
     ASSERT_NE(progress, nullptr);
     QPushButton *cancel = progress->findChild<QPushButton *>();
     ASSERT_NE(cancel, nullptr);
     cancel->click();
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsExporting(); }, 30s));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ExportFeature().IsExporting(); }, 30s));
     EXPECT_EQ(m_shown.size(), 2u);
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), before);
 
@@ -127,7 +133,7 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     EXPECT_TRUE(marks->isVisible());
     Click("stop");
     QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(m_window->MarkInMs(), -1);
+    EXPECT_EQ(m_window->ExportFeature().MarkInMs(), -1);
     EXPECT_FALSE(marks->isVisible());
 }
 
@@ -170,14 +176,14 @@ TEST_F(ExportWindowTest, AsksAboutTheRealFilesAndOffersTheChoices)
     EXPECT_EQ(askedAbout,
         QStringList({ QDir::toNativeSeparators(out.filePath(QStringLiteral("evidence.mp4"))),
             QDir::toNativeSeparators(out.filePath(QStringLiteral("evidence.gpx"))) }));
-    EXPECT_FALSE(m_window->IsExporting());
+    EXPECT_FALSE(m_window->ExportFeature().IsExporting());
     EXPECT_EQ(
         testsupport::ReadFile(out.filePath(QStringLiteral("evidence.mp4"))), QByteArray("earlier clip"));
 
     // Agreed: the choices are honoured, and offered again next time.
     replace = true;
     ClickExport();
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsExporting(); }, 60s));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ExportFeature().IsExporting(); }, 60s));
     ASSERT_EQ(m_shown.size(), shownBefore + 1);
     EXPECT_TRUE(m_shown.back().text.contains(QDir::toNativeSeparators(chosen + QStringLiteral(".mp4"))))
         << m_shown.back().text.toStdString();
@@ -204,7 +210,7 @@ TEST_F(ExportWindowTest, AsksAboutTheRealFilesAndOffersTheChoices)
     // Into the card: refused with the reason, nothing asked, nothing written.
     ASSERT_EQ(m_shown.size(), shownBefore + 2);
     EXPECT_TRUE(m_shown.back().text.contains(QStringLiteral("card"))) << m_shown.back().text.toStdString();
-    EXPECT_FALSE(m_window->IsExporting());
+    EXPECT_FALSE(m_window->ExportFeature().IsExporting());
     EXPECT_TRUE(askedAbout.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(chosen));
 }

@@ -1,3 +1,9 @@
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "support/Process.h"
 
@@ -43,8 +49,8 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     ClickRow(eventRow);
     ASSERT_TRUE(m_window->Playback().IsLoaded());
     Click("pause");
-    ASSERT_EQ(m_window->Impacts().size(), 1u);
-    const media::Impact impact = m_window->Impacts()[0];
+    ASSERT_EQ(m_window->ImpactsFeature().Impacts().size(), 1u);
+    const media::Impact impact = m_window->ImpactsFeature().Impacts()[0];
     EXPECT_EQ(impact.timeMs / 1000, 12u);
     EXPECT_GE(impact.timeMs, 12430u);
 
@@ -59,7 +65,7 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
     EXPECT_EQ(drawn.pixelColor(markX, markY), QColor(0xFF, 0x4D, 0x4D));
     EXPECT_NE(drawn.pixelColor(markX + 12, markY), QColor(0xFF, 0x4D, 0x4D));
 
-    QComboBox *list = m_window->ImpactList();
+    QComboBox *list = m_window->ImpactsFeature().ImpactList();
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->isVisible());
     EXPECT_TRUE(list->isEnabled());
@@ -112,7 +118,7 @@ TEST_F(MainWindowTest, MarksListsAndJumpsToImpacts)
 
     ClickRow(1 - eventRow);
     ASSERT_TRUE(m_window->Playback().IsLoaded());
-    EXPECT_TRUE(m_window->Impacts().empty());
+    EXPECT_TRUE(m_window->ImpactsFeature().Impacts().empty());
     EXPECT_TRUE(graph->Impacts().empty());
     EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(list->isEnabled());

@@ -1,6 +1,7 @@
 // What a user meets after something went wrong: recordings damaged by the recorder or the card,
 // and the card pulled out while a recording plays. The window must keep working and say why.
 
+#include "app/features/MainWindowTexts.h"
 #include "device/CardBackup.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "panels/RecordingCopier.h"
@@ -120,7 +121,7 @@ TEST_F(MainWindowTest, CardPulledOutDuringPlaybackStopsItWithTheMessage)
     EXPECT_FALSE(Playing());
     EXPECT_EQ(m_window->FileList()->GetItemCount(), 0);
     ASSERT_EQ(m_shown.size(), 1u);
-    EXPECT_EQ(m_shown[0].text, CTAVINDlg::kCardRemovedText);
+    EXPECT_EQ(m_shown[0].text, mainwindow::kCardRemovedText);
     // The window goes on: the play button does nothing harmful with nothing listed.
     Click("play");
     EXPECT_FALSE(Playing());

@@ -4,9 +4,15 @@
 // messages; what it shows in message boxes is recorded instead.
 
 #include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "media/widgets/CPLVVideoView.h"
+#include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"

@@ -1,3 +1,4 @@
+#include "app/features/MainWindowTexts.h"
 #include "mainwindow/MainWindowFixture.h"
 
 #include <gtest/gtest.h>
@@ -223,7 +224,7 @@ TEST_F(MainWindowTest, MissingPanelsSaySoAndPlaybackGoesOn)
         skin::SendWindowMessage(m_window.get(), message);
     ASSERT_EQ(m_shown.size(), 12u);
     for (const Shown &box : m_shown)
-        EXPECT_EQ(box.text, CTAVINDlg::kNotAvailableText);
+        EXPECT_EQ(box.text, mainwindow::kNotAvailableText);
     EXPECT_TRUE(Playing());
 }
 
@@ -280,7 +281,7 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     EXPECT_EQ(m_window->Playback().State(), media::GraphState::NotBuilt);
     EXPECT_EQ(m_window->FileList()->GetItemCount(), 0);
     ASSERT_EQ(m_shown.size(), 1u);
-    EXPECT_EQ(m_shown[0].text, CTAVINDlg::kCardRemovedText);
+    EXPECT_EQ(m_shown[0].text, mainwindow::kCardRemovedText);
 
     // A folder chosen with open is listed on a worker: the window's events go on meanwhile. A
     // second request gives up the first, whose result never shows.
@@ -292,7 +293,7 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     Click("open");
     m_folder = folder;
     Click("open");
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsListing(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ListFeature().IsListing(); }));
     EXPECT_FALSE(listedBeforeEvents);
     EXPECT_EQ(m_window->Library().Location(), folder);
     EXPECT_FALSE(m_window->Library().IsCard());
@@ -302,7 +303,7 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     const auto dialogs = m_window->findChildren<QProgressDialog *>();
     ASSERT_FALSE(dialogs.isEmpty());
     dialogs.last()->findChild<QPushButton *>()->click();
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsListing(); }));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ListFeature().IsListing(); }));
     EXPECT_EQ(m_window->Library().Location(), folder);
     // A folder that is no card is never taken for a removed one.
     EXPECT_EQ(m_window->FileList()->GetItemCount(), int(m_card.plans.size()));

@@ -1,5 +1,11 @@
 #include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "media/GPSArray.h"
 #include "platform/connection_check.h"
 #include "skin/CSkinListCtrl.h"
@@ -122,7 +128,7 @@ TEST_F(MapViewTest, MainWindowHandsTheCardsTrackToThePageAndTellsWhenARecordingH
     ASSERT_TRUE(window.Init());
     window.show();
     ASSERT_TRUE(testsupport::WaitUntil([&] { return window.FileList()->GetItemCount() > 0; }));
-    CMapDlg *dialog = window.MapWindow();
+    CMapDlg *dialog = window.MapFeature().MapWindow();
     ASSERT_NE(dialog, nullptr);
     CMapCtrl *map = dialog->MapCtrl();
     ASSERT_NE(map, nullptr);

@@ -1,6 +1,12 @@
 #include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/CardPanelsController.h"
+#include "app/features/ExportController.h"
+#include "app/features/ImpactsController.h"
+#include "app/features/MainWindowTexts.h"
+#include "app/features/MapController.h"
+#include "app/features/RecordingListController.h"
+#include "app/features/ToolPanelsController.h"
 #include "media/widgets/CPLVVideoView.h"
 #include "panels/CImageControlDlg.h"
 #include "panels/CPrintDlg.h"
@@ -8,6 +14,7 @@
 #include "panels/CTitleMenuDlg.h"
 #include "panels/CToolMenuDlg.h"
 #include "panels/FramePrinter.h"
+#include "panels/MainWindowMessages.h"
 #include "panels/RecordingCopier.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
@@ -157,7 +164,7 @@ protected:
     std::map<QString, int> SaveRowsByPath(const QString &fileName)
     {
         std::map<QString, int> rows;
-        skin::CSkinListCtrl *list = m_window->SavePanel()->List();
+        skin::CSkinListCtrl *list = m_window->ToolPanelsFeature().SavePanel()->List();
         const std::vector<library::Recording> &recordings = m_window->Library().Recordings();
         for (int row = 0; row < list->GetItemCount(); ++row) {
             const qint64 index = list->GetItemData(row);
@@ -170,7 +177,7 @@ protected:
     // Row of the save panel's list that shows a recording.
     int SaveRow(const QString &fileName)
     {
-        skin::CSkinListCtrl *list = m_window->SavePanel()->List();
+        skin::CSkinListCtrl *list = m_window->ToolPanelsFeature().SavePanel()->List();
         for (int row = 0; row < list->GetItemCount(); ++row)
             if (list->GetItemText(row, library::kColumnFileName) == fileName.toUpper())
                 return row;
@@ -179,7 +186,7 @@ protected:
     // A click as the user makes it: on the row's check mark, or on its file name.
     void ClickSaveRow(int row, bool onMark)
     {
-        skin::CSkinListCtrl *list = m_window->SavePanel()->List();
+        skin::CSkinListCtrl *list = m_window->ToolPanelsFeature().SavePanel()->List();
         QRect rect = list->visualItemRect(list->topLevelItem(row));
         list->scrollToItem(list->topLevelItem(row));
         rect = list->visualItemRect(list->topLevelItem(row));
@@ -191,9 +198,9 @@ protected:
     void SaveInto(const QString &folder)
     {
         m_window->Dialogs().chooseSaveFolder = [folder](QWidget *, const QString &) { return folder; };
-        Click(m_window->SavePanel(), "filesave_browse");
-        Click(m_window->SavePanel(), "filesave_OK");
-        ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->IsSaving(); }));
+        Click(m_window->ToolPanelsFeature().SavePanel(), "filesave_browse");
+        Click(m_window->ToolPanelsFeature().SavePanel(), "filesave_OK");
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ToolPanelsFeature().IsSaving(); }));
     }
     static QStringList FilesIn(const QString &folder)
     {
@@ -231,8 +238,8 @@ TEST_F(PanelsTest, SaveCopiesTheCheckedRecordingsFrontAndRearAsAvi)
     ASSERT_TRUE(QFile::rename(CardPath(*pvr, 'R'), pvrName('R')));
     Open();
     Click("title_tool");
-    Click(m_window->ToolMenu(), "tool_menu_save");
-    CSaveDlg *panel = m_window->SavePanel();
+    Click(m_window->ToolPanelsFeature().ToolMenu(), "tool_menu_save");
+    CSaveDlg *panel = m_window->ToolPanelsFeature().SavePanel();
     ASSERT_TRUE(panel->isVisible());
     skin::CSkinListCtrl *list = panel->List();
     EXPECT_EQ(list->GetItemCount(), int(m_card.plans.size())); // front recordings only
@@ -284,7 +291,7 @@ TEST_F(PanelsTest, SaveCopiesTheCheckedRecordingsFrontAndRearAsAvi)
     // Saving again replaces the earlier copy.
     ASSERT_TRUE(testsupport::WriteFile(target + QLatin1Char('/') + avi(*pvr, 'F'), "spoilt"));
     Click("title_logo");
-    Click(m_window->TitleMenu(), "menu_file_save");
+    Click(m_window->ToolPanelsFeature().TitleMenu(), "menu_file_save");
     ASSERT_TRUE(panel->isVisible());
     ClickSaveRow(SaveRow(pvrName('F').section(QLatin1Char('/'), -1)), true);
     SaveInto(target);
@@ -298,7 +305,7 @@ TEST_F(PanelsTest, FailedCopiesAreReportedAndLeaveNoPartialFile)
 {
     Open();
     SendWindowMessage(m_window.get(), kMsgShowSave);
-    CSaveDlg *panel = m_window->SavePanel();
+    CSaveDlg *panel = m_window->ToolPanelsFeature().SavePanel();
     skin::CSkinListCtrl *list = panel->List();
     Click(panel, "filesave_select_all");
     const QString first = list->GetItemText(0, library::kColumnFileName);
@@ -378,7 +385,7 @@ TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApa
     ASSERT_NE(testsupport::ReadFile(CardPath(*other, 'F')), testsupport::ReadFile(CardPath(*named, 'F')));
     Open();
     SendWindowMessage(m_window.get(), kMsgShowSave);
-    CSaveDlg *panel = m_window->SavePanel();
+    CSaveDlg *panel = m_window->ToolPanelsFeature().SavePanel();
     ASSERT_TRUE(panel->isVisible());
     const std::map<QString, int> rows = SaveRowsByPath(named->fileName('F'));
     ASSERT_EQ(rows.size(), 2u);
@@ -436,7 +443,7 @@ TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApa
     EXPECT_EQ(saved('F', numbered), testsupport::ReadFile(second));
     EXPECT_EQ(saved('R', numbered), testsupport::ReadFile(rearOf(second)));
     ASSERT_EQ(m_shown.size(), 1);
-    EXPECT_TRUE(m_shown[0].startsWith(CTAVINDlg::kRenamedCopiesText)) << m_shown[0].toStdString();
+    EXPECT_TRUE(m_shown[0].startsWith(mainwindow::kRenamedCopiesText)) << m_shown[0].toStdString();
     EXPECT_TRUE(m_shown[0].contains(avi(named->fileName('F'), numbered))) << m_shown[0].toStdString();
     EXPECT_TRUE(m_shown[0].contains(avi(named->fileName('R'), numbered))) << m_shown[0].toStdString();
     EXPECT_EQ(m_shown[0].count(QLatin1Char('\n')), 2) << m_shown[0].toStdString();
@@ -473,8 +480,8 @@ TEST_F(PanelsTest, CaptureSavesTheDecodedFrameWithItsHeaderLines)
     QString chosen = m_work.filePath(QStringLiteral("crash.jpg"));
     m_window->Dialogs().chooseCaptureFile = [&](QWidget *, const QString &) { return chosen; };
     Click("title_tool");
-    Click(m_window->ToolMenu(), "tool_menu_capture");
-    CPrintDlg *panel = m_window->PrintPanel();
+    Click(m_window->ToolPanelsFeature().ToolMenu(), "tool_menu_capture");
+    CPrintDlg *panel = m_window->ToolPanelsFeature().PrintPanel();
     ASSERT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->pos(), m_window->pos() + QPoint(400, 400));
     EXPECT_EQ(panel->HeaderText(QStringLiteral("model")), lines[1]);
@@ -528,7 +535,7 @@ TEST_F(PanelsTest, CaptureIsNamedAfterItsChannelAndAsksAboutTheFileItWrites)
         return replace;
     };
     ASSERT_TRUE(testsupport::WriteFile(chosen, "typed name"));
-    CPrintDlg *panel = m_window->PrintPanel();
+    CPrintDlg *panel = m_window->ToolPanelsFeature().PrintPanel();
 
     // Taken from the front, saved after the rear came to the main area.
     ASSERT_EQ(m_window->MainChannel(), DualPlayback::kFront);
@@ -596,13 +603,13 @@ TEST_F(PanelsTest, CaptureAndPrintOfAMissingRearPictureAreRefused)
     };
 
     SendWindowMessage(m_window.get(), kMsgCapture);
-    EXPECT_EQ(m_shown, QStringList { CTAVINDlg::kNoRearPictureText });
-    EXPECT_FALSE(m_window->PrintPanel()->isVisible());
+    EXPECT_EQ(m_shown, QStringList { mainwindow::kNoRearPictureText });
+    EXPECT_FALSE(m_window->ToolPanelsFeature().PrintPanel()->isVisible());
     EXPECT_EQ(headerQuestions, 0);
     EXPECT_TRUE(m_window->Playback().IsRunning());
     m_shown.clear();
     SendWindowMessage(m_window.get(), kMsgPrint);
-    EXPECT_EQ(m_shown, QStringList { CTAVINDlg::kNoRearPictureText });
+    EXPECT_EQ(m_shown, QStringList { mainwindow::kNoRearPictureText });
     EXPECT_EQ(printers, 0);
     EXPECT_FALSE(QFileInfo::exists(pdf));
     EXPECT_TRUE(m_window->Playback().IsRunning());
@@ -612,9 +619,9 @@ TEST_F(PanelsTest, CaptureAndPrintOfAMissingRearPictureAreRefused)
     Click("change_view");
     ASSERT_EQ(m_window->MainChannel(), DualPlayback::kFront);
     SendWindowMessage(m_window.get(), kMsgCapture);
-    EXPECT_TRUE(m_window->PrintPanel()->isVisible());
+    EXPECT_TRUE(m_window->ToolPanelsFeature().PrintPanel()->isVisible());
     EXPECT_EQ(headerQuestions, 1);
-    Click(m_window->PrintPanel(), "print_cancel");
+    Click(m_window->ToolPanelsFeature().PrintPanel(), "print_cancel");
     ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
     SendWindowMessage(m_window.get(), kMsgPrint);
     EXPECT_EQ(printers, 1);
@@ -635,7 +642,7 @@ TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
         return true;
     };
     Click("title_tool");
-    Click(m_window->ToolMenu(), "tool_menu_print");
+    Click(m_window->ToolPanelsFeature().ToolMenu(), "tool_menu_print");
     EXPECT_TRUE(landscape);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
 
@@ -692,7 +699,7 @@ TEST_F(PanelsTest, ImageControlSpeedFollowsTheMainWindowAndBrightnessStartsInRan
     Open();
     PlayTwoChannelRecording();
     Click("main_image_setting");
-    CImageControlDlg *panel = m_window->ImageControlPanel();
+    CImageControlDlg *panel = m_window->ToolPanelsFeature().ImageControlPanel();
     ASSERT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->pos(), m_window->pos() + QPoint(497, 182));
     EXPECT_EQ(panel->Slider()->GetPos(), 100);
@@ -742,11 +749,11 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
     Open();
     m_window->move(40, 30);
     Click("title_logo");
-    CTitleMenuDlg *title = m_window->TitleMenu();
+    CTitleMenuDlg *title = m_window->ToolPanelsFeature().TitleMenu();
     ASSERT_TRUE(title->isVisible());
     EXPECT_EQ(title->pos(), m_window->pos() + QPoint(6, 49));
     Click("title_tool"); // the tool menu replaces the title menu
-    CToolMenuDlg *tool = m_window->ToolMenu();
+    CToolMenuDlg *tool = m_window->ToolPanelsFeature().ToolMenu();
     EXPECT_FALSE(title->isVisible());
     ASSERT_TRUE(tool->isVisible());
     EXPECT_EQ(tool->pos(), m_window->pos() + QPoint(132, 71));
@@ -767,10 +774,10 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
         EXPECT_TRUE(tool->isVisible()) << button; // the tool menu stays open
     }
     EXPECT_EQ(printers, 1);
-    EXPECT_TRUE(m_window->ImageControlPanel()->isVisible());
-    EXPECT_TRUE(m_window->SavePanel()->isVisible());
+    EXPECT_TRUE(m_window->ToolPanelsFeature().ImageControlPanel()->isVisible());
+    EXPECT_TRUE(m_window->ToolPanelsFeature().SavePanel()->isVisible());
     Click("l_view"); // another layout closes the save panel and the menu
-    EXPECT_FALSE(m_window->SavePanel()->isVisible());
+    EXPECT_FALSE(m_window->ToolPanelsFeature().SavePanel()->isVisible());
     EXPECT_FALSE(tool->isVisible());
     Click("s_view");
     Click("title_tool");

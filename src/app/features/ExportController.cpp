@@ -1,12 +1,16 @@
 // The main window's evidence clip export: the span is set with in and out marks (the mark
 // buttons or the I and O keys) that are drawn on the play slider; the tool menu's export button
 // writes it on a worker while a progress window offers Cancel. A cancelled export leaves no file.
+#include "app/features/ExportController.h"
+
 #include "app/AppLog.h"
-#include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
+#include "app/DualPlayback.h"
 #include "app/MainWindowSettings.h"
 #include "media/export/ClipExporter.h"
+#include "panels/MainWindowMessages.h"
+#include "panels/ToolDialogs.h"
 #include "skin/CBitmapSlider.h"
+#include "skin/CSkinDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,7 +21,6 @@
 #include <QThread>
 #include <QTimer>
 
-using namespace mainwindow;
 using skin::kSkinImgButton;
 
 namespace {
@@ -81,7 +84,7 @@ private:
 };
 } // namespace
 
-struct CTAVINDlg::ExportJob {
+struct ExportController::Job {
     QThread *worker = nullptr;
     std::atomic_bool cancel = false;
     std::atomic<int64_t> doneMs = 0;
@@ -92,83 +95,80 @@ struct CTAVINDlg::ExportJob {
     int trackPoints = 0;
 };
 
-void CTAVINDlg::SetUpExportControls()
+void ExportController::OnSkinLoaded()
 {
-    RegisterEvent(
-        kMarkIn, kSkinImgButton, skin::kEventClick, skin::ClickDelegate([this] { SetSpanMark(true); }));
-    RegisterEvent(
-        kMarkOut, kSkinImgButton, skin::kEventClick, skin::ClickDelegate([this] { SetSpanMark(false); }));
-    if (!m_spanMarks)
-        m_spanMarks = new SpanMarksView(this);
-    ShowSpanMarks();
+    m_window.Window().RegisterEvent(
+        kMarkIn, kSkinImgButton, skin::kEventClick, skin::ClickDelegate([this] { SetMark(true); }));
+    m_window.Window().RegisterEvent(
+        kMarkOut, kSkinImgButton, skin::kEventClick, skin::ClickDelegate([this] { SetMark(false); }));
+    if (!m_marks)
+        m_marks = new SpanMarksView(&m_window.Window());
+    ShowMarks();
 }
 
-void CTAVINDlg::ResetExportSpan(const QString &frontPath, const QString &rearPath)
+void ExportController::ResetSpan(const QString &frontPath, const QString &rearPath)
 {
-    m_exportFront = frontPath;
-    m_exportRear = rearPath;
+    m_front = frontPath;
+    m_rear = rearPath;
     m_markInMs = -1;
     m_markOutMs = -1;
-    ShowSpanMarks();
+    ShowMarks();
 }
 
-void CTAVINDlg::SetSpanMark(bool in)
+void ExportController::SetMark(bool in)
 {
-    if (!m_playback.IsLoaded())
+    if (!m_window.Playback().IsLoaded())
         return;
-    const int64_t at = std::clamp<int64_t>(m_positionMs, 0, m_durationMs);
+    const int64_t at = std::clamp<int64_t>(m_window.PositionMs(), 0, m_window.DurationMs());
     (in ? m_markInMs : m_markOutMs) = at;
     // A mark set on the wrong side of the other one starts the span afresh from it.
     if (m_markInMs >= 0 && m_markOutMs >= 0 && m_markOutMs <= m_markInMs)
         (in ? m_markOutMs : m_markInMs) = -1;
-    ShowSpanMarks();
+    ShowMarks();
 }
 
-void CTAVINDlg::ShowSpanMarks()
+void ExportController::ShowMarks()
 {
-    if (m_spanMarks)
-        static_cast<SpanMarksView *>(m_spanMarks)
-            ->Show(Slider(QStringLiteral("play_slider")), m_markInMs, m_markOutMs);
+    if (m_marks)
+        static_cast<SpanMarksView *>(m_marks)->Show(
+            m_window.Window().Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("play_slider")),
+            m_markInMs, m_markOutMs);
 }
 
-bool CTAVINDlg::HandleExportKey(const QKeyEvent &event)
+bool ExportController::OnKey(const QKeyEvent &event)
 {
     if (event.modifiers() != Qt::NoModifier || (event.key() != Qt::Key_I && event.key() != Qt::Key_O))
         return false;
-    // Letters typed into a field of a panel stay there.
-    const QWidget *focus = QApplication::focusWidget();
-    if (focus
-        && (focus->inherits("QLineEdit") || focus->inherits("QAbstractSpinBox")
-            || focus->inherits("QTextEdit")))
-        return false;
-    SetSpanMark(event.key() == Qt::Key_I);
+    SetMark(event.key() == Qt::Key_I);
     return true;
 }
 
-void CTAVINDlg::ExportClip()
+void ExportController::ExportClip()
 {
-    if (m_export)
+    if (m_job)
         return;
-    if (!m_playback.IsLoaded() || m_exportFront.isEmpty()) {
-        MessageBox(QStringLiteral("export_nothing"), QStringLiteral("app_title"), skin::kMbIconError);
+    if (!m_window.Playback().IsLoaded() || m_front.isEmpty()) {
+        m_window.Window().MessageBox(
+            QStringLiteral("export_nothing"), QStringLiteral("app_title"), skin::kMbIconError);
         return;
     }
     const int64_t fromMs = std::max<int64_t>(0, m_markInMs);
     const int64_t toMs = m_markOutMs > fromMs ? m_markOutMs : -1;
-    const std::optional<ExportChoices> choices = m_toolDialogs.askExportChoices(this, m_exportChoices);
+    const std::optional<ExportChoices> choices
+        = m_window.Dialogs().askExportChoices(&m_window.Window(), m_choices);
     if (!choices)
         return;
-    m_exportChoices = *choices;
-    QString path = m_toolDialogs.chooseCaptureFile(
-        this, Skin().Text(QStringLiteral("export_filter"), QStringLiteral("MP4 (*.mp4)")));
+    m_choices = *choices;
+    QString path = m_window.Dialogs().chooseCaptureFile(&m_window.Window(),
+        m_window.Window().Skin().Text(QStringLiteral("export_filter"), QStringLiteral("MP4 (*.mp4)")));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().compare(QLatin1String("mp4"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".mp4");
 
-    auto job = std::make_shared<ExportJob>();
-    job->options.frontPath = m_exportFront;
-    job->options.rearPath = m_exportRear;
+    auto job = std::make_shared<Job>();
+    job->options.frontPath = m_front;
+    job->options.rearPath = m_rear;
     job->options.outputPath = path;
     job->options.fromMs = fromMs;
     job->options.toMs = toMs;
@@ -176,16 +176,17 @@ void CTAVINDlg::ExportClip()
     job->options.withSources = choices->withSources;
     job->options.layout = choices->stacked ? media::ClipLayout::Stacked : media::ClipLayout::PictureInPicture;
     job->options.speedUnit
-        = m_settings.speedUnit != 0 ? media::ExportSpeedUnit::Mph : media::ExportSpeedUnit::Kmh;
+        = m_window.Settings().speedUnit != 0 ? media::ExportSpeedUnit::Mph : media::ExportSpeedUnit::Kmh;
     // Refused before anything is written: a clip over its own recording or on the card.
     QString refused;
     if (!media::ClipExporter::checkOutputs(job->options, &refused)) {
-        ShowPlain(Skin().Text(QStringLiteral("export_failed")) + QStringLiteral("\n") + refused,
-            Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+        m_window.ShowPlain(
+            m_window.Window().Skin().Text(QStringLiteral("export_failed")) + QStringLiteral("\n") + refused,
+            m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
         return;
     }
     // The question is about the files that will really be written, not the name as typed.
-    if (!m_toolDialogs.mayWrite(this, media::ClipExporter::outputFiles(job->options)))
+    if (!m_window.Dialogs().mayWrite(&m_window.Window(), media::ClipExporter::outputFiles(job->options)))
         return;
     job->worker = QThread::create([job] {
         media::ClipExporter exporter;
@@ -196,18 +197,19 @@ void CTAVINDlg::ExportClip()
         job->error = exporter.errorString();
         job->trackPoints = exporter.trackPoints();
     });
-    m_export = job;
+    m_job = job;
 
-    auto *progress = new QProgressDialog(Skin().Text(QStringLiteral("export_progress")),
-        Skin().Text(QStringLiteral("export_cancel")), 0, kProgressSteps, this);
+    auto *progress = new QProgressDialog(m_window.Window().Skin().Text(QStringLiteral("export_progress")),
+        m_window.Window().Skin().Text(QStringLiteral("export_cancel")), 0, kProgressSteps,
+        &m_window.Window());
     progress->setObjectName(QStringLiteral("export_progress"));
-    progress->setWindowTitle(Skin().Text(QStringLiteral("app_title")));
+    progress->setWindowTitle(m_window.Window().Skin().Text(QStringLiteral("app_title")));
     progress->setWindowModality(Qt::WindowModal);
     progress->setAutoClose(false);
     progress->setAutoReset(false);
     progress->setMinimumDuration(0);
     progress->setValue(0);
-    m_exportProgress = progress;
+    m_progress = progress;
     connect(progress, &QProgressDialog::canceled, this, [job] { job->cancel = true; });
     auto *poll = new QTimer(progress);
     connect(poll, &QTimer::timeout, progress, [progress, job] {
@@ -216,49 +218,79 @@ void CTAVINDlg::ExportClip()
             progress->setValue(int(std::min<int64_t>(kProgressSteps, job->doneMs * kProgressSteps / total)));
     });
     poll->start(kProgressPollMs);
-    connect(job->worker, &QThread::finished, this, [this, job] { OnExportFinished(job); });
+    connect(job->worker, &QThread::finished, this, [this, job] { OnFinished(job); });
     progress->show();
     job->worker->start();
 }
 
-void CTAVINDlg::OnExportFinished(const std::shared_ptr<ExportJob> &job)
+void ExportController::OnFinished(const std::shared_ptr<Job> &job)
 {
     job->worker->deleteLater();
-    if (m_export == job)
-        m_export.reset();
-    if (m_exportProgress) {
-        m_exportProgress->deleteLater();
-        m_exportProgress = nullptr;
+    if (m_job == job)
+        m_job.reset();
+    if (m_progress) {
+        m_progress->deleteLater();
+        m_progress = nullptr;
     }
     if (m_closing)
         return;
-    m_repaintTimer.start(kTimerPeriodMs, this);
+    m_window.RequestRepaint();
     switch (job->outcome) {
     case media::ClipExporter::Outcome::Cancelled:
         return;
     case media::ClipExporter::Outcome::Done:
-        ShowPlain(Skin().Text(QStringLiteral("export_done")) + QStringLiteral("\n")
+        m_window.ShowPlain(m_window.Window().Skin().Text(QStringLiteral("export_done")) + QStringLiteral("\n")
                 + QDir::toNativeSeparators(job->options.outputPath)
-                + (job->trackPoints > 0
-                        ? QString()
-                        : QStringLiteral("\n\n") + Skin().Text(QStringLiteral("export_no_gps"))),
-            Skin().Text(QStringLiteral("app_title")), skin::kMbIconInformation);
+                + (job->trackPoints > 0 ? QString()
+                                        : QStringLiteral("\n\n")
+                            + m_window.Window().Skin().Text(QStringLiteral("export_no_gps"))),
+            m_window.Window().Skin().Text(QStringLiteral("app_title")), skin::kMbIconInformation);
         return;
     case media::ClipExporter::Outcome::Failed:
         qCWarning(lcApp) << "export failed:" << job->error;
-        ShowPlain(Skin().Text(QStringLiteral("export_failed")) + QStringLiteral("\n") + job->error,
-            Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+        m_window.ShowPlain(m_window.Window().Skin().Text(QStringLiteral("export_failed"))
+                + QStringLiteral("\n") + job->error,
+            m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
         return;
     }
 }
 
-void CTAVINDlg::EndExport()
+void ExportController::End()
 {
-    if (!m_export)
+    if (!m_job)
         return;
     // The window goes away: the export is cancelled (its file removed) before the worker ends.
-    m_export->cancel = true;
-    m_export->worker->wait();
-    delete m_export->worker;
-    m_export.reset();
+    m_job->cancel = true;
+    m_job->worker->wait();
+    delete m_job->worker;
+    m_job.reset();
+}
+
+ExportController::~ExportController()
+{
+    End();
+}
+
+bool ExportController::OnMessage(quint32 message, quintptr, qintptr)
+{
+    if (message != mainwindow::kMsgExportClip)
+        return false;
+    ExportClip();
+    return true;
+}
+
+void ExportController::OnRecordingOpened(const QString &frontPath, const QString &rearPath)
+{
+    ResetSpan(frontPath, rearPath);
+}
+
+void ExportController::OnRecordingClosed()
+{
+    ResetSpan({}, {});
+}
+
+void ExportController::OnClosing()
+{
+    m_closing = true;
+    End();
 }

@@ -1,9 +1,10 @@
-// The main window's side of the save, capture and print tools, the image control panel and the
-// two menus.
+#include "app/features/ToolPanelsController.h"
+
 #include "app/AppLog.h"
-#include "app/CTAVINDlg.h"
-#include "app/MainWindowMessages.h"
+#include "app/DualPlayback.h"
 #include "app/MainWindowSettings.h"
+#include "app/features/MainWindowTexts.h"
+#include "library/RecordingLibrary.h"
 #include "media/widgets/CPLVVideoView.h"
 #include "panels/CImageControlDlg.h"
 #include "panels/CPrintDlg.h"
@@ -11,7 +12,10 @@
 #include "panels/CTitleMenuDlg.h"
 #include "panels/CToolMenuDlg.h"
 #include "panels/FramePrinter.h"
+#include "panels/MainWindowMessages.h"
 #include "panels/RecordingCopier.h"
+#include "panels/ToolDialogs.h"
+#include "skin/CSkinDialog.h"
 #include "skin/CSkinListCtrl.h"
 
 #include <QApplication>
@@ -27,23 +31,21 @@
 
 using namespace mainwindow;
 
-static_assert(CSaveDlg::kMsgSaveOk == kMsgSaveRecordings);
-static_assert(CPrintDlg::kMsgSave == kMsgPrintSave && CPrintDlg::kMsgClose == kMsgPrintClose
-    && CPrintDlg::kMsgCancel == kMsgPrintCancel);
-static_assert(
-    CToolMenuDlg::kMsgClose == kMsgHideToolMenu && CToolMenuDlg::kMsgImageControl == kMsgShowImageControl);
-static_assert(
-    CImageControlDlg::kMsgClose == kMsgHideImageControl && CImageControlDlg::kMsgFaster == kMsgFaster);
-static_assert(CTitleMenuDlg::kMsgSave == kMsgTitleSave && CTitleMenuDlg::kMsgQuit == kMsgQuit);
-
 namespace {
+// Where the panels open from the main window's top-left corner, where no control of the skin
+// tells: the tool menu reaches down into the video, the others stand over it.
+constexpr QPoint kToolMenuOffset(132, 71);
+constexpr QPoint kTitleMenuOffset(6, 49);
+constexpr int kMenuGap = 5;
+constexpr QPoint kImageControlOffset(497, 182);
+constexpr QPoint kPrintOffset(400, 400);
 // Copies that end sooner than this never show their progress.
 constexpr int kCopyProgressDelayMs = 1500;
 constexpr int kProgressSteps = 1000;
 } // namespace
 
 // A copy of recordings into the save folder, running on a worker while the window goes on.
-struct CTAVINDlg::SaveCopy {
+struct ToolPanelsController::SaveCopy {
     std::shared_ptr<panels::RecordingCopier> copier;
     QThread *worker = nullptr;
     QProgressDialog *progress = nullptr;
@@ -66,11 +68,12 @@ struct CTAVINDlg::SaveCopy {
 class PanelFollower : public QObject
 {
 public:
-    PanelFollower(QWidget *window, QWidget *toolMenu, QWidget *titleMenu)
+    PanelFollower(QWidget *window, QWidget *toolMenu, QWidget *titleMenu, QPoint toolMenuOffset)
         : QObject(window)
         , m_window(window)
         , m_toolMenu(toolMenu)
         , m_titleMenu(titleMenu)
+        , m_toolMenuOffset(toolMenuOffset)
     {
         window->installEventFilter(this);
     }
@@ -81,7 +84,7 @@ protected:
         if (watched != m_window)
             return false;
         if (event->type() == QEvent::Move && m_toolMenu && m_toolMenu->isVisible())
-            m_toolMenu->move(m_window->pos() + QPoint(132, 71));
+            m_toolMenu->move(m_window->pos() + m_toolMenuOffset);
         else if (event->type() == QEvent::MouseButtonPress && m_titleMenu)
             m_titleMenu->hide();
         return false;
@@ -91,14 +94,12 @@ private:
     QWidget *m_window;
     QPointer<QWidget> m_toolMenu;
     QPointer<QWidget> m_titleMenu;
+    QPoint m_toolMenuOffset;
 };
 
-QPoint CTAVINDlg::FromTopLeft(int dx, int dy) const
-{
-    return pos() + QPoint(dx, dy);
-}
+ToolPanelsController::~ToolPanelsController() = default;
 
-void CTAVINDlg::CreatePlaybackPanels()
+void ToolPanelsController::OnStart()
 {
     // A panel whose skin entry is not named or cannot be loaded is left out; its commands then
     // say that the tool is not available.
@@ -112,30 +113,59 @@ void CTAVINDlg::CreatePlaybackPanels()
         panel->hide();
         return panel;
     };
-    m_titleMenu = init(new CTitleMenuDlg(Runtime(), this), m_settings.xmlTitle);
-    m_toolMenu = init(new CToolMenuDlg(Runtime(), this), m_settings.xmlTool);
-    m_imageControl
-        = init(new CImageControlDlg(Runtime(), this, m_playback.Brightness()), m_settings.xmlImgControl);
-    m_savePanel = init(new CSaveDlg(Runtime(), this), m_settings.xmlSave);
-    m_printPanel = init(new CPrintDlg(Runtime(), this), m_settings.xmlPrint);
-    new PanelFollower(this, m_toolMenu, m_titleMenu);
+    skin::CSkinDialog *window = &m_window.Window();
+    skin::SkinRuntime &runtime = window->Runtime();
+    const MainWindowSettings &settings = m_window.Settings();
+    m_titleMenu = init(new CTitleMenuDlg(runtime, window), settings.xmlTitle);
+    m_toolMenu = init(new CToolMenuDlg(runtime, window), settings.xmlTool);
+    m_imageControl = init(
+        new CImageControlDlg(runtime, window, m_window.Playback().Brightness()), settings.xmlImgControl);
+    m_savePanel = init(new CSaveDlg(runtime, window), settings.xmlSave);
+    m_printPanel = init(new CPrintDlg(runtime, window), settings.xmlPrint);
+    new PanelFollower(window, m_toolMenu, m_titleMenu, ToolMenuOffset());
     if (m_savePanel)
         m_savePanel->SetFolderChooser([this](QWidget *parent, const QString &start) {
-            return m_toolDialogs.chooseSaveFolder(parent, start);
+            return m_window.Dialogs().chooseSaveFolder(parent, start);
         });
 }
 
-void CTAVINDlg::HidePlaybackPanels()
+void ToolPanelsController::OnSkinLoaded()
+{
+    skin::CSkinDialog &window = m_window.Window();
+    const auto button = [&window](const char *name, std::function<void()> fn) {
+        window.RegisterEvent(QString::fromLatin1(name), skin::kSkinImgButton, skin::kEventClick,
+            skin::ClickDelegate(std::move(fn)));
+    };
+    button("title_logo", [this] { ToggleTitleMenu(); });
+    button("title_tool", [this] { ToggleToolMenu(); });
+    button("main_image_setting", [this] { ShowImageControl(); });
+}
+
+QPoint ToolPanelsController::ToolMenuOffset() const
+{
+    // Under the tool button of the title bar, reaching down into the video.
+    const QWidget *button = m_window.Window().GetControl(skin::kSkinImgButton, QStringLiteral("title_tool"));
+    return QPoint(button ? button->x() : kToolMenuOffset.x(), kToolMenuOffset.y());
+}
+
+QPoint ToolPanelsController::TitleMenuOffset() const
+{
+    // Right under the logo button that opens it.
+    const QWidget *button = m_window.Window().GetControl(skin::kSkinImgButton, QStringLiteral("title_logo"));
+    return button ? QPoint(button->x(), button->geometry().bottom() + 1 + kMenuGap) : kTitleMenuOffset;
+}
+
+void ToolPanelsController::OnLayoutChanging()
 {
     for (QWidget *panel : std::initializer_list<QWidget *> { m_savePanel, m_titleMenu, m_toolMenu }) {
         if (panel && panel->isVisible()) {
             panel->hide();
-            m_repaintTimer.start(kTimerPeriodMs, this);
+            m_window.RequestRepaint();
         }
     }
 }
 
-bool CTAVINDlg::OnPlaybackPanelMessage(quint32 message)
+bool ToolPanelsController::OnMessage(quint32 message, quintptr, qintptr)
 {
     switch (message) {
     case kMsgHideToolMenu:
@@ -175,73 +205,75 @@ bool CTAVINDlg::OnPlaybackPanelMessage(quint32 message)
     default:
         return false;
     }
-    m_repaintTimer.start(kTimerPeriodMs, this);
+    m_window.RequestRepaint();
     return true;
 }
 
-void CTAVINDlg::ToggleTitleMenu()
+void ToolPanelsController::ToggleTitleMenu()
 {
     if (!m_titleMenu)
-        return ShowNotAvailable();
-    m_repaintTimer.start(kTimerPeriodMs, this);
+        return m_window.ShowNotAvailable();
+    m_window.RequestRepaint();
     if (m_titleMenu->isVisible()) {
         m_titleMenu->hide();
         return;
     }
-    m_titleMenu->move(FromTopLeft(6, 49));
+    m_titleMenu->move(m_window.Window().pos() + TitleMenuOffset());
     m_titleMenu->show();
     m_titleMenu->raise();
     if (m_toolMenu)
         m_toolMenu->hide();
 }
 
-void CTAVINDlg::ToggleToolMenu()
+void ToolPanelsController::ToggleToolMenu()
 {
     if (m_titleMenu)
         m_titleMenu->hide();
     if (!m_toolMenu)
-        return ShowNotAvailable();
-    m_repaintTimer.start(kTimerPeriodMs, this);
+        return m_window.ShowNotAvailable();
+    m_window.RequestRepaint();
     if (m_toolMenu->isVisible()) {
         m_toolMenu->hide();
         return;
     }
-    m_toolMenu->move(FromTopLeft(132, 71));
+    m_toolMenu->move(m_window.Window().pos() + ToolMenuOffset());
     m_toolMenu->show();
     m_toolMenu->raise();
 }
 
-void CTAVINDlg::ShowImageControl()
+void ToolPanelsController::ShowImageControl()
 {
     if (!m_imageControl)
-        return ShowNotAvailable();
-    m_repaintTimer.start(kTimerPeriodMs, this);
+        return m_window.ShowNotAvailable();
+    m_window.RequestRepaint();
     if (m_imageControl->isVisible())
         return;
-    m_imageControl->move(FromTopLeft(497, 182));
+    m_imageControl->move(m_window.FromTopLeft(kImageControlOffset.x(), kImageControlOffset.y()));
     m_imageControl->show();
     m_imageControl->raise();
 }
 
-void CTAVINDlg::ShowSavePanel()
+void ToolPanelsController::ShowSavePanel()
 {
     if (m_titleMenu)
         m_titleMenu->hide();
     if (!m_savePanel)
-        return ShowNotAvailable();
-    m_repaintTimer.start(kTimerPeriodMs, this);
-    m_savePanel->SetRecordings(m_library.Recordings(), m_library.Location());
+        return m_window.ShowNotAvailable();
+    m_window.RequestRepaint();
+    m_savePanel->SetRecordings(m_window.Library().Recordings(), m_window.Library().Location());
     // Over the middle of the main window.
     const QSize size = m_savePanel->size();
-    m_savePanel->move(FromTopLeft((width() - size.width()) / 2, (height() - size.height()) / 2));
+    const QWidget &window = m_window.Window();
+    m_savePanel->move(
+        m_window.FromTopLeft((window.width() - size.width()) / 2, (window.height() - size.height()) / 2));
     m_savePanel->show();
     m_savePanel->raise();
 }
 
-void CTAVINDlg::SaveRecordings()
+void ToolPanelsController::SaveRecordings()
 {
     if (!m_savePanel)
-        return ShowNotAvailable();
+        return m_window.ShowNotAvailable();
     if (m_saveCopy)
         return; // one copy at a time; its progress window keeps the user from asking twice
     auto copy = std::make_shared<SaveCopy>();
@@ -249,7 +281,8 @@ void CTAVINDlg::SaveRecordings()
         panels::RecordingCopier::JobsForSave(m_savePanel->Result(), m_savePanel->SaveFolder()));
     copy->worker = QThread::create([copier = copy->copier] { copier->Run(); });
     copy->progress
-        = new QProgressDialog(tr("영상을 저장하는 중입니다..."), tr("취소"), 0, kProgressSteps, this);
+        = new QProgressDialog(Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "영상을 저장하는 중입니다...")),
+            Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "취소")), 0, kProgressSteps, &m_window.Window());
     copy->progress->setWindowModality(Qt::WindowModal);
     copy->progress->setMinimumDuration(kCopyProgressDelayMs);
     copy->progress->setAutoReset(false);
@@ -264,13 +297,14 @@ void CTAVINDlg::SaveRecordings()
         const qint64 total = std::max<qint64>(copier.TotalBytes(), 1);
         m_saveCopy->progress->setValue(int(copier.CopiedBytes() * (kProgressSteps - 1) / total));
     });
-    connect(copy->worker, &QThread::finished, this, &CTAVINDlg::OnSaveFinished, Qt::QueuedConnection);
+    connect(
+        copy->worker, &QThread::finished, this, &ToolPanelsController::OnSaveFinished, Qt::QueuedConnection);
     m_saveCopy = copy;
     copy->poll->start(kTimerPeriodMs);
     copy->worker->start();
 }
 
-void CTAVINDlg::OnSaveFinished()
+void ToolPanelsController::OnSaveFinished()
 {
     if (!m_saveCopy)
         return;
@@ -281,13 +315,14 @@ void CTAVINDlg::OnSaveFinished()
     if (copier.Cancelled())
         return;
     if (!copier.Failures().empty()) {
-        QString text = tr("다음 파일을 저장하지 못했습니다.");
+        QString text = Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "다음 파일을 저장하지 못했습니다."));
         for (const panels::CopyFailure &failure : copier.Failures()) {
             text += QStringLiteral("\n%1 → %2: %3")
                         .arg(QDir::toNativeSeparators(failure.source),
                             QDir::toNativeSeparators(failure.destination), failure.reason);
         }
-        ShowPlain(text, Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+        m_window.ShowPlain(
+            text, m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
     }
     // Copies that got a numbered name would otherwise pass for missing ones.
     QStringList renamed;
@@ -297,42 +332,44 @@ void CTAVINDlg::OnSaveFinished()
                 QDir::toNativeSeparators(job.source), QFileInfo(job.destination).fileName());
     }
     if (!renamed.isEmpty()) {
-        ShowPlain(
-            tr(qUtf8Printable(kRenamedCopiesText)) + QLatin1Char('\n') + renamed.join(QLatin1Char('\n')),
-            Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()),
+        m_window.ShowPlain(
+            Translated(kRenamedCopiesText) + QLatin1Char('\n') + renamed.join(QLatin1Char('\n')),
+            m_window.Window().Skin().Text(
+                QStringLiteral("app_title"), QApplication::applicationDisplayName()),
             skin::kMbIconInformation);
     }
 }
 
-bool CTAVINDlg::HasPictureToTake()
+bool ToolPanelsController::HasPictureToTake()
 {
-    if (m_mainChannel != DualPlayback::kRear || m_playback.RearPresent())
+    if (m_window.MainChannel() != DualPlayback::kRear || m_window.Playback().RearPresent())
         return true;
-    ShowPlain(tr(qUtf8Printable(kNoRearPictureText)),
-        Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()), skin::kMbIconError);
+    m_window.ShowPlain(Translated(kNoRearPictureText),
+        m_window.Window().Skin().Text(QStringLiteral("app_title"), QApplication::applicationDisplayName()),
+        skin::kMbIconError);
     return false;
 }
 
-void CTAVINDlg::Capture()
+void ToolPanelsController::Capture()
 {
     if (!m_printPanel)
-        return ShowNotAvailable();
+        return m_window.ShowNotAvailable();
     if (m_printPanel->isVisible())
         return;
-    if (!m_playback.IsLoaded()) {
-        MessageBox(QStringLiteral("error_capture"), QStringLiteral("app_title"), skin::kMbIconError);
+    if (!m_window.Playback().IsLoaded()) {
+        m_window.Window().MessageBox(
+            QStringLiteral("error_capture"), QStringLiteral("app_title"), skin::kMbIconError);
         return;
     }
     if (!HasPictureToTake())
         return;
-    if (m_playback.IsRunning()) {
-        m_playback.Pause();
-        m_positionTimer.stop();
+    if (m_window.Playback().IsRunning()) {
+        m_window.PausePlayback();
     }
-    m_playback.Refresh();
-    const int channel = m_mainChannel;
-    const CPrintDlg::Source source { m_playback.RearPresent(), channel == DualPlayback::kRear };
-    media::CVideoPlayer &player = m_playback.Player(channel);
+    m_window.Playback().Refresh();
+    const int channel = m_window.MainChannel();
+    const CPrintDlg::Source source { m_window.Playback().RearPresent(), channel == DualPlayback::kRear };
+    media::CVideoPlayer &player = m_window.Playback().Player(channel);
     const int streams = player.RenderedStreamCount();
     for (int stream = 0; stream < streams; ++stream) {
         QImage frame;
@@ -341,87 +378,88 @@ void CTAVINDlg::Capture()
             continue;
         }
         m_printPanel->SetImage(frame, source);
-        const std::optional<QStringList> lines = m_toolDialogs.askHeaderLines(this);
+        const std::optional<QStringList> lines = m_window.Dialogs().askHeaderLines(&m_window.Window());
         if (!lines)
             continue;
-        m_printPanel->move(FromTopLeft(400, 400));
+        m_printPanel->move(m_window.FromTopLeft(kPrintOffset.x(), kPrintOffset.y()));
         m_printPanel->SetHeaderLines(*lines);
         m_printPanel->show();
         m_printPanel->raise();
     }
     // Playback goes on after a capture, also when it was paused before.
-    if (m_playback.IsPaused()) {
-        m_playback.Resume();
-        PostMessage(kMsgPlaybackStarted, 0, qintptr(m_positionMs));
+    if (m_window.Playback().IsPaused()) {
+        m_window.Playback().Resume();
+        m_window.Window().PostMessage(kMsgPlaybackStarted, 0, qintptr(m_window.PositionMs()));
     }
 }
 
-void CTAVINDlg::SaveCapture()
+void ToolPanelsController::SaveCapture()
 {
     if (!m_printPanel)
-        return ShowNotAvailable();
+        return m_window.ShowNotAvailable();
     m_printPanel->hide();
-    const QString chosen
-        = m_toolDialogs.chooseCaptureFile(this, Skin().Text(QStringLiteral("capture_filter")));
+    const QString chosen = m_window.Dialogs().chooseCaptureFile(
+        &m_window.Window(), m_window.Window().Skin().Text(QStringLiteral("capture_filter")));
     if (chosen.isEmpty()) {
         m_printPanel->ReleaseImage();
         return;
     }
     const CPrintDlg::Source &source = m_printPanel->ImageSource();
-    const QString path
-        = CPrintDlg::SaveName(chosen, Skin().Text(QStringLiteral("capture_ext"), QStringLiteral("jpg")),
-            source.hasRear, source.rearChannel);
+    const QString path = CPrintDlg::SaveName(chosen,
+        m_window.Window().Skin().Text(QStringLiteral("capture_ext"), QStringLiteral("jpg")), source.hasRear,
+        source.rearChannel);
     // The chooser saw the name before the channel was added to it; ask about the file itself.
-    if (!m_toolDialogs.mayWrite(this, { path })) {
+    if (!m_window.Dialogs().mayWrite(&m_window.Window(), { path })) {
         m_printPanel->ReleaseImage();
         return;
     }
     QImageWriter writer(path);
     if (!writer.write(m_printPanel->Image())) {
-        ShowPlain(tr("이미지를 저장하지 못했습니다.\n%1: %2")
-                      .arg(QDir::toNativeSeparators(path), writer.errorString()),
-            Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+        m_window.ShowPlain(Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "이미지를 저장하지 못했습니다.\n%1: %2"))
+                               .arg(QDir::toNativeSeparators(path), writer.errorString()),
+            m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
     }
     m_printPanel->ReleaseImage();
 }
 
-void CTAVINDlg::Print()
+void ToolPanelsController::Print()
 {
     if (!m_printPanel)
-        return ShowNotAvailable();
-    if (!m_playback.IsLoaded() || !HasPictureToTake())
+        return m_window.ShowNotAvailable();
+    if (!m_window.Playback().IsLoaded() || !HasPictureToTake())
         return;
-    const bool wasRunning = m_playback.IsRunning();
+    const bool wasRunning = m_window.Playback().IsRunning();
     if (wasRunning) {
-        m_playback.Pause();
-        m_positionTimer.stop();
+        m_window.PausePlayback();
     }
     FramePrinter::Job job;
-    if (skin::CSkinListCtrl *list = FileList(); list && list->GetSelectedItem() >= 0)
+    if (skin::CSkinListCtrl *list
+        = m_window.Window().Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"));
+        list && list->GetSelectedItem() >= 0)
         job.title = list->GetItemText(list->GetSelectedItem(), library::kColumnFileName);
-    job.hasRear = m_playback.RearPresent();
-    job.rearChannel = m_mainChannel == DualPlayback::kRear;
-    media::CVideoPlayer &player = m_playback.Player(m_mainChannel);
+    job.hasRear = m_window.Playback().RearPresent();
+    job.rearChannel = m_window.MainChannel() == DualPlayback::kRear;
+    media::CVideoPlayer &player = m_window.Playback().Player(m_window.MainChannel());
     job.streamCount = player.RenderedStreamCount();
-    if (const QScreen *display = screen()) {
+    if (const QScreen *display = m_window.Window().screen()) {
         job.screenDpiX = display->logicalDotsPerInchX();
         job.screenDpiY = display->logicalDotsPerInchY();
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
-    if (m_toolDialogs.choosePrinter(this, printer)) {
+    if (m_window.Dialogs().choosePrinter(&m_window.Window(), printer)) {
         const FramePrinter::Result result = FramePrinter::Print(printer, job,
             [&player](int stream, QImage *frame) { return player.CaptureFrame(stream, frame); });
         if (result != FramePrinter::Result::Printed) {
-            ShowPlain(FramePrinter::FailureText(result), Skin().Text(QStringLiteral("app_title")),
-                skin::kMbIconError);
+            m_window.ShowPlain(FramePrinter::FailureText(result),
+                m_window.Window().Skin().Text(QStringLiteral("app_title")), skin::kMbIconError);
             // Without a printer the recording stays paused.
             if (result == FramePrinter::Result::NoPrinter)
                 return;
         }
     }
     if (wasRunning) {
-        m_playback.Resume();
-        PostMessage(kMsgPlaybackStarted, 0, qintptr(m_positionMs));
+        m_window.Playback().Resume();
+        m_window.Window().PostMessage(kMsgPlaybackStarted, 0, qintptr(m_window.PositionMs()));
     }
 }

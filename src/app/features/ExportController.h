@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/features/MainWindowFeature.h"
+#include "panels/ExportChoicesDlg.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+// The evidence clip export: the span is set with in and out marks (the mark buttons or the I and
+// O keys) drawn on the play slider; the tool menu's export writes it on a worker while a progress
+// window offers Cancel. A cancelled export leaves no file.
+class ExportController : public QObject, public MainWindowFeature
+{
+    Q_OBJECT
+public:
+    using MainWindowFeature::MainWindowFeature;
+    ~ExportController() override;
+
+    int64_t MarkInMs() const { return m_markInMs; }
+    int64_t MarkOutMs() const { return m_markOutMs; }
+    bool IsExporting() const { return m_job != nullptr; }
+    QProgressDialog *Progress() const { return m_progress; }
+
+    void OnSkinLoaded() override;
+    bool OnMessage(quint32 message, quintptr wParam, qintptr lParam) override;
+    bool OnKey(const QKeyEvent &event) override;
+    void OnRecordingOpened(const QString &frontPath, const QString &rearPath) override;
+    void OnRecordingClosed() override;
+    void OnClosing() override;
+
+private:
+    struct Job;
+    // A recording was opened (or closed): its files are what an export takes; the marks start afresh.
+    void ResetSpan(const QString &frontPath, const QString &rearPath);
+    void SetMark(bool in);
+    void ShowMarks();
+    void ExportClip();
+    void OnFinished(const std::shared_ptr<Job> &job);
+    // Cancels a running export (its file removed) and waits for its worker.
+    void End();
+
+    QString m_front;
+    QString m_rear;
+    int64_t m_markInMs = -1; // -1 when not set
+    int64_t m_markOutMs = -1;
+    QWidget *m_marks = nullptr; // painted over the play slider
+    std::shared_ptr<Job> m_job;
+    QProgressDialog *m_progress = nullptr;
+    ExportChoices m_choices; // the last ones made, offered again
+    bool m_closing = false;
+};

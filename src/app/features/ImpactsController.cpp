@@ -1,0 +1,139 @@
+#include "app/features/ImpactsController.h"
+
+#include "app/DualPlayback.h"
+#include "app/features/MainWindowTexts.h"
+#include "skin/CSkinDialog.h"
+#include "views/CGSensorGraph.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+
+using skin::kSkinImgButton;
+
+namespace {
+const QString kImpactPrev = QStringLiteral("impact_prev");
+const QString kImpactNext = QStringLiteral("impact_next");
+constexpr int kListWidth = 106;
+constexpr int kListGap = 4;
+
+QString impactText(const media::Impact &impact)
+{
+    const uint32_t seconds = impact.timeMs / 1000;
+    return QStringLiteral("%1:%2  %3")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+        .arg(qRound(impact.strength));
+}
+} // namespace
+
+void ImpactsController::OnSkinLoaded()
+{
+    skin::CSkinDialog &window = m_window.Window();
+    window.RegisterEvent(
+        kImpactPrev, kSkinImgButton, skin::kEventClick, skin::ClickDelegate([this] { Jump(-1); }));
+    window.RegisterEvent(
+        kImpactNext, kSkinImgButton, skin::kEventClick, skin::ClickDelegate([this] { Jump(1); }));
+    if (!m_list) {
+        m_list = new QComboBox(&window);
+        m_list->setObjectName(QStringLiteral("impact_list"));
+        m_list->setFocusPolicy(Qt::NoFocus);
+        m_list->setToolTip(mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 시각과 세기")));
+        m_list->setStyleSheet(QStringLiteral(
+            "QComboBox { background: #202020; color: #C8C8C8; border: 1px solid #2A2A2A; padding: 0 4px;"
+            " font-size: 12px; }"
+            "QComboBox:disabled { color: #656565; }"
+            "QComboBox QAbstractItemView { background: #202020; color: #C8C8C8;"
+            " selection-background-color: #3FA6FE; }"));
+        connect(m_list, &QComboBox::activated, this, [this](int index) {
+            if (index >= 0 && size_t(index) < m_impacts.size())
+                m_window.SeekTo(media::ImpactDetector::JumpTarget(m_impacts[size_t(index)]));
+        });
+    }
+    // The skin shows its new controls only after this returns: place the list once it has.
+    QMetaObject::invokeMethod(
+        this, [this] { PlaceList(); }, Qt::QueuedConnection);
+    Show();
+}
+
+void ImpactsController::PlaceList()
+{
+    if (!m_list)
+        return;
+    // The list stands right of the next button of the layout; a layout without the buttons has
+    // no room for it.
+    QWidget *next = m_window.Window().Control<QWidget>(kSkinImgButton, kImpactNext);
+    if (next && !next->isHidden()) {
+        const QRect r = next->geometry();
+        m_list->setGeometry(r.right() + 1 + kListGap, r.top(), kListWidth, r.height());
+        m_list->show();
+        m_list->raise();
+    } else {
+        m_list->hide();
+    }
+}
+
+void ImpactsController::OnRecordingOpened(const QString &, const QString &)
+{
+    m_impacts.clear();
+    if (media::IStreamParseData *source
+        = m_window.Playback().Player(DualPlayback::kFront).GetStreamParseData()) {
+        // The loader has drained the source for the graph; read all readings again from the start.
+        source->SetRecordRange(0, -1);
+        m_impacts = media::ImpactDetector::Detect(media::ImpactDetector::CollectSamples(*source));
+    }
+    Show();
+}
+
+void ImpactsController::OnRecordingClosed()
+{
+    m_impacts.clear();
+    Show();
+}
+
+void ImpactsController::Show()
+{
+    skin::CSkinDialog &window = m_window.Window();
+    if (CGSensorGraph *graph = window.Control<CGSensorGraph>(skin::kSkinGraph, QStringLiteral("gsensor")))
+        graph->SetImpacts(m_impacts);
+    for (const QString &name : { kImpactPrev, kImpactNext }) {
+        if (QWidget *button = window.Control<QWidget>(kSkinImgButton, name))
+            button->setEnabled(!m_impacts.empty());
+    }
+    if (!m_list)
+        return;
+    m_list->clear();
+    for (const media::Impact &impact : m_impacts)
+        m_list->addItem(impactText(impact));
+    m_list->setCurrentIndex(-1);
+    m_list->setPlaceholderText(m_impacts.empty()
+            ? mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 없음"))
+            : mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 %1건")).arg(m_impacts.size()));
+    m_list->setEnabled(!m_impacts.empty());
+}
+
+void ImpactsController::Jump(int step)
+{
+    if (!m_window.Playback().IsLoaded())
+        return;
+    const int64_t position = m_window.PositionMs();
+    const std::optional<size_t> index = step > 0 ? media::ImpactDetector::Next(m_impacts, position)
+                                                 : media::ImpactDetector::Previous(m_impacts, position);
+    if (!index)
+        return;
+    m_window.SeekTo(media::ImpactDetector::JumpTarget(m_impacts[*index]));
+    if (m_list)
+        m_list->setCurrentIndex(int(*index));
+}
+
+bool ImpactsController::OnKey(const QKeyEvent &event)
+{
+    if (event.modifiers() != Qt::ControlModifier)
+        return false;
+    if (event.key() == Qt::Key_Right)
+        Jump(1);
+    else if (event.key() == Qt::Key_Left)
+        Jump(-1);
+    else
+        return false;
+    return true;
+}

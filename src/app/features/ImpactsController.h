@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/features/MainWindowFeature.h"
+#include "media/telemetry/ImpactDetector.h"
+
+#include <QObject>
+
+#include <vector>
+
+class QComboBox;
+
+// The impacts of the open recording: found in all its G-sensor readings, marked on the graph,
+// listed in a compact drop-down beside the impact buttons, and reached with those buttons or
+// Ctrl+Left and Ctrl+Right.
+class ImpactsController : public QObject, public MainWindowFeature
+{
+    Q_OBJECT
+public:
+    using MainWindowFeature::MainWindowFeature;
+
+    const std::vector<media::Impact> &Impacts() const { return m_impacts; }
+    QComboBox *ImpactList() const { return m_list; }
+
+    void OnSkinLoaded() override;
+    bool OnKey(const QKeyEvent &event) override;
+    void OnRecordingOpened(const QString &frontPath, const QString &rearPath) override;
+    void OnRecordingClosed() override;
+
+private:
+    void PlaceList();
+    void Show();
+    // step 1: the next impact after the playback position, -1: the previous one.
+    void Jump(int step);
+
+    std::vector<media::Impact> m_impacts;
+    QComboBox *m_list = nullptr; // a plain drop-down beside the buttons, a child of the window
+};

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "app/features/MainWindowFeature.h"
+#include "library/RecordingLibrary.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QProgressDialog;
+class QThread;
+namespace platform {
+class MountWatcher;
+}
+namespace skin {
+class CSkinListCtrl;
+}
+
+// The recording list: the card or folder it shows, the listings that run on workers, the
+// categories and the sort order, the card changes, and which row plays. Refilling the list keeps
+// the playing recording's row.
+class RecordingListController : public QObject, public MainWindowFeature
+{
+    Q_OBJECT
+public:
+    struct Services {
+        QString commandLine; // recordings given to the program, double-quoted
+        // The card chooser at start-up: the chosen index, or nothing on Cancel. Empty: the dialog.
+        std::function<std::optional<int>(const QStringList &roots)> chooseCard;
+        // The folder chooser of `open`; empty result when cancelled. Empty: the system's dialog.
+        std::function<QString()> chooseFolder;
+        bool watchMounts = true;
+    };
+
+    RecordingListController(MainWindowContext &window, Services services);
+    ~RecordingListController() override;
+
+    // A card was listed (the settings panel then reads it).
+    void SetOnCardListed(std::function<void()> handler) { m_onCardListed = std::move(handler); }
+
+    void OnStart() override;
+    void OnSkinLoaded() override;
+    void OnLayoutChanging() override;
+    bool OnMessage(quint32 message, quintptr wParam, qintptr lParam) override;
+    void OnClosing() override;
+
+    skin::CSkinListCtrl *FileList() const;
+    // The row of the playing recording, -1 when none plays or its row is not listed.
+    int PlayingRow() const { return m_playingRow; }
+    void SetPlayingRow(int row);
+    // Whether a listing runs on a worker (also one given up that has not ended yet).
+    bool IsListing() const { return !m_listings.empty(); }
+    // The index among the offered cards of the listed card, or the first one; -1 without cards.
+    int ListedCardIndex() const;
+    // Gives up a running listing (a card about to be formatted must not be read).
+    void CancelListing();
+    // A card was inserted or removed somewhere.
+    void OnMountsChanged();
+    void OpenFolder();
+    // Refreshes the category and sort buttons.
+    void RefreshButtons();
+
+private:
+    struct Listing {
+        QThread *worker = nullptr;
+        std::shared_ptr<std::atomic_bool> cancel;
+        QString location;
+        bool isCard = false;
+        std::shared_ptr<std::vector<library::Recording>> found;
+    };
+
+    void ChooseCardAtStart();
+    void StartListing(const QString &location, bool isCard);
+    void OnListingFinished(QThread *worker);
+    void CloseListingProgress();
+    void EndListings();
+    // Selects the offered card at root, wherever a rescan has put it; false when it is not offered.
+    bool SelectCard(const QString &root);
+    void FillListControl();
+    void ChooseCategory(int category);
+    void Sort(bool ascending);
+    void EmptyList();
+    void OpenCommandLine();
+
+    Services m_services;
+    platform::MountWatcher *m_mountWatcher = nullptr;
+    int m_category = library::kCategoryAll;
+    int m_playingRow = -1;
+    int m_selectedBeforeLayout = -1;
+    qint64 m_playingFile = -1; // the playing recording's index in the library
+    // The listings on workers: the last one is current, the ones before it were given up and
+    // are still ending.
+    std::vector<Listing> m_listings;
+    QProgressDialog *m_listingProgress = nullptr;
+    std::function<void()> m_onCardListed;
+};

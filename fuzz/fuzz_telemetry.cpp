@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (path.isEmpty())
         return 0;
     media::TelemetryReader reader;
-    if (!reader.open(path))
+    if (!reader.Open(path))
         return 0;
     media::CGPSArray track;
     std::vector<media::GSensorSample> samples;

@@ -67,7 +67,7 @@ QString MakeSample(char channel)
     plan.kind = 'N';
     plan.durationMs = 60000;
     plan.startUtcMs = 1'709'802'330'000;
-    const QString path = MediaFolder().filePath(plan.fileName(channel));
+    const QString path = MediaFolder().filePath(plan.FileName(channel));
     if (QFileInfo(path).size() > 0)
         return path;
     const SampleDrive drive(7, 61);
@@ -75,8 +75,8 @@ QString MakeSample(char channel)
     const SampleRecordingWriter::Channel format = channel == 'F'
         ? SampleRecordingWriter::Channel { 'F', 1920, 1080, true, true }
         : SampleRecordingWriter::Channel { 'R', 1280, 720, false, false };
-    if (!writer.write(path, format)) {
-        fprintf(stderr, "sample recorder failed: %s\n", qPrintable(writer.errorString()));
+    if (!writer.Write(path, format)) {
+        fprintf(stderr, "sample recorder failed: %s\n", qPrintable(writer.ErrorString()));
         return {};
     }
     return path;
@@ -110,12 +110,12 @@ void Export(benchmark::State &state, const QString &front, const QString &rear)
         timer.start();
         const double cpuBefore = ProcessorSeconds();
         media::ClipExporter exporter;
-        if (exporter.run(options) != media::ClipExporter::Outcome::Done) {
-            state.SkipWithError(qPrintable(exporter.errorString()));
+        if (exporter.Run(options) != media::ClipExporter::Outcome::Done) {
+            state.SkipWithError(qPrintable(exporter.ErrorString()));
             return;
         }
         state.SetIterationTime(timer.nsecsElapsed() / 1e9);
-        seconds = exporter.writtenMs() / 1000.0;
+        seconds = exporter.WrittenMs() / 1000.0;
         state.counters["realtime"] = seconds / (timer.nsecsElapsed() / 1e9);
         state.counters["cpu_per_s"] = (ProcessorSeconds() - cpuBefore) / seconds;
         state.counters["MB_per_min"] = QFileInfo(options.outputPath).size() / 1e6 / (seconds / 60);

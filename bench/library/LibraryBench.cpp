@@ -41,11 +41,11 @@ QString makeCard(const QDir &folder)
     media::recorder::SampleCardOptions options;
     options.directory = source;
     media::recorder::SampleCardGenerator generator(options);
-    if (!generator.generate()) {
-        std::fprintf(stderr, "sample recorder: %s\n", qPrintable(generator.errorString()));
+    if (!generator.Generate()) {
+        std::fprintf(stderr, "sample recorder: %s\n", qPrintable(generator.ErrorString()));
         return QString();
     }
-    const QStringList files = generator.writtenFiles().filter(QStringLiteral(".AVI"));
+    const QStringList files = generator.WrittenFiles().filter(QStringLiteral(".AVI"));
     for (int i = 0; i < kCardFiles; ++i) {
         const QString from = files.at(i % files.size());
         const QFileInfo original(QDir(source).filePath(from));

@@ -68,16 +68,16 @@ Card MakeCard()
     options.directory = card.root;
     options.seed = kSeed;
     options.writeSetup
-        = [](const QString &path, QString *error) { return writeSampleSetupXml(path, kSeed, error); };
+        = [](const QString &path, QString *error) { return WriteSampleSetupXml(path, kSeed, error); };
     SampleCardGenerator generator(options);
-    card.plans = generator.plan();
+    card.plans = generator.Plan();
     const QString stamp = folder.filePath(QStringLiteral("complete"));
     if (QFile::exists(stamp))
         return card;
     QDir(card.root).removeRecursively();
     std::fprintf(stderr, "writing the sample card to %s\n", qPrintable(card.root));
-    if (!generator.generate()) {
-        std::fprintf(stderr, "sample card: %s\n", qPrintable(generator.errorString()));
+    if (!generator.Generate()) {
+        std::fprintf(stderr, "sample card: %s\n", qPrintable(generator.ErrorString()));
         return {};
     }
     QFile(stamp).open(QIODevice::WriteOnly);
@@ -160,7 +160,7 @@ struct Fixture {
             if (!plan.hasRear || plan.cutByPowerLoss)
                 continue;
             for (int row = 0; row < list->GetItemCount(); ++row)
-                if (list->GetItemText(row, library::kColumnFileName) == plan.fileName('F').toUpper())
+                if (list->GetItemText(row, library::kColumnFileName) == plan.FileName('F').toUpper())
                     rows.push_back(row);
         }
         return rows.size() >= 2;

@@ -121,7 +121,7 @@ int FirstShow()
     map->SetConnectionCheck(std::make_unique<Connected>());
     const media::recorder::SampleDrive drive(7, 600);
     for (int s = 0; s <= kTrackSeconds; ++s) {
-        const media::recorder::DriveState state = drive.at(120 + s);
+        const media::recorder::DriveState state = drive.At(120 + s);
         map->AddPoint(uint32_t(s * 1000), state.latitude, state.longitude, state.speedKmh);
     }
     QCoreApplication::processEvents();

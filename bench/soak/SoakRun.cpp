@@ -74,11 +74,11 @@ QString MakeCard(int seconds)
     options.seed = 5;
     options.minutes = seconds / 60.0;
     options.writeSetup
-        = [](const QString &path, QString *error) { return writeSampleSetupXml(path, 5, error); };
+        = [](const QString &path, QString *error) { return WriteSampleSetupXml(path, 5, error); };
     std::fprintf(stderr, "writing the soak card to %s\n", qPrintable(root));
     media::recorder::SampleCardGenerator generator(options);
-    if (!generator.generate()) {
-        std::fprintf(stderr, "sample card: %s\n", qPrintable(generator.errorString()));
+    if (!generator.Generate()) {
+        std::fprintf(stderr, "sample card: %s\n", qPrintable(generator.ErrorString()));
         return {};
     }
     QFile(stamp).open(QIODevice::WriteOnly);

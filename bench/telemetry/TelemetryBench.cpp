@@ -46,7 +46,7 @@ QString writeRecording(const QString &path, bool withIndex)
     plan.impactMs = 20000;
     plan.impactStrength = 40;
     const SampleDrive drive(11, 70);
-    const std::vector<SampleTelemetryRecord> records = SampleTelemetry::build(plan, drive, 5);
+    const std::vector<SampleTelemetryRecord> records = SampleTelemetry::Build(plan, drive, 5);
 
     AviWriter writer;
     AviWriter::VideoFormat video;
@@ -54,7 +54,7 @@ QString writeRecording(const QString &path, bool withIndex)
     video.height = 1080;
     AviWriter::AudioFormat audio;
     audio.extraData = { 0x14, 0x08 };
-    if (!writer.open(path, video, audio))
+    if (!writer.Open(path, video, audio))
         return {};
     const std::vector<uint8_t> frame(40 * 1024, 0x5A);
     const std::vector<uint8_t> audioFrame(256, 0x21);
@@ -66,12 +66,12 @@ QString writeRecording(const QString &path, bool withIndex)
         for (; nextRecord < records.size() && records[nextRecord].timeMs <= t; ++nextRecord)
             telemetry::appendRecord(body, records[nextRecord].timeMs, records[nextRecord].payload);
         if (!body.empty())
-            writer.writeChunk(telemetry::kChunkId, body.data(), body.size(), 0);
+            writer.WriteChunk(telemetry::kChunkId, body.data(), body.size(), 0);
         for (; audioFrames * 64.0 <= t; ++audioFrames)
-            writer.writeAudio(audioFrame.data(), audioFrame.size());
-        writer.writeVideo(frame.data(), frame.size(), i % 30 == 0);
+            writer.WriteAudio(audioFrame.data(), audioFrame.size());
+        writer.WriteVideo(frame.data(), frame.size(), i % 30 == 0);
     }
-    if (!writer.finish())
+    if (!writer.Finish())
         return {};
     // Without the index the file is the one a power loss leaves: no idx1, sizes and counts 0.
     if (!withIndex && !CutLikePowerLoss(path, {}, nullptr))
@@ -108,13 +108,13 @@ void openReader(benchmark::State &state, const QString &path, TelemetryReader::C
     }
     for (auto _ : state) {
         TelemetryReader reader;
-        if (!reader.open(path)) {
+        if (!reader.Open(path)) {
             state.SkipWithError("open failed");
             return;
         }
-        benchmark::DoNotOptimize(reader.recordCount());
-        state.counters["records"] = double(reader.recordCount());
-        if (reader.stats().source != expected && !std::getenv("TAVIN_BENCH_RECORDING")) {
+        benchmark::DoNotOptimize(reader.RecordCount());
+        state.counters["records"] = double(reader.RecordCount());
+        if (reader.Stats().source != expected && !std::getenv("TAVIN_BENCH_RECORDING")) {
             state.SkipWithError("unexpected chunk source");
             return;
         }
@@ -143,7 +143,7 @@ void BM_LoadTelemetryOneMinute(benchmark::State &state)
     }
     for (auto _ : state) {
         TelemetryReader reader;
-        reader.open(path);
+        reader.Open(path);
         CGPSArray track;
         std::vector<GSensorSample> samples;
         CountingGauge gauge;

@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB" sourcelanguage="ko_KR">
 <context>
+    <name>BackgroundJob</name>
+    <message>
+        <source>취소</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>이 작업은 시작된 뒤에는 취소할 수 없습니다.</source>
+        <translation>This cannot be cancelled once it has started.</translation>
+    </message>
+</context>
+<context>
     <name>CBBSettingDlg</name>
     <message>
         <source>%1년</source>

@@ -1,6 +1,7 @@
 #include "panels/CStorageDlg.h"
 
 #include "device/CTAVINSDConfig.h"
+#include "panels/BackgroundJob.h"
 #include "panels/CardPanelsLog.h"
 #include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
@@ -12,12 +13,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMutex>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QStorageInfo>
-#include <QThread>
-#include <QTimer>
 
 using namespace device;
 
@@ -31,6 +28,8 @@ const char *const kBrowseTitle = QT_TRANSLATE_NOOP("CStorageDlg", "백업 폴더
 const char *const kBackupText = QT_TRANSLATE_NOOP("CStorageDlg", "SD 카드를 백업하는 중입니다...");
 const char *const kCancelText = QT_TRANSLATE_NOOP("CStorageDlg", "취소");
 const char *const kBackupCaption = QT_TRANSLATE_NOOP("CStorageDlg", "백업");
+// A backup that fails at once (a folder it may not write into) never flashes its progress.
+constexpr int kBackupProgressDelayMs = 300;
 
 std::optional<CStorageDlg::Space> SystemSpace(const QString &root)
 {
@@ -40,25 +39,20 @@ std::optional<CStorageDlg::Space> SystemSpace(const QString &root)
     return CStorageDlg::Space { storage.bytesTotal(), storage.bytesAvailable() };
 }
 
-} // namespace
-
-// One card walk on a worker; a newer refresh gives the old walk up.
-struct CStorageDlg::Walk {
-    QThread *worker = nullptr;
-    std::atomic_bool cancel { false };
+// What a card walk's worker reads and writes; the job keeps it.
+struct UsageWalkData {
+    QString root;
+    CStorageDlg::UsageWalk walk;
     RecordingSums sums;
 };
 
-// The backup on its worker, with what the progress window reads from it.
-struct CStorageDlg::Backup {
-    QThread *worker = nullptr;
-    QProgressDialog *progress = nullptr;
-    QTimer *poll = nullptr;
-    std::atomic_bool cancel { false };
-    QMutex mutex;
-    BackupProgress state; // guarded by mutex
+struct BackupData {
+    QString root;
+    QString destination;
     BackupReport report;
 };
+
+} // namespace
 
 CStorageDlg::CStorageDlg(skin::SkinRuntime &runtime, QString skinFile, device::CTAVINSDConfig *config,
     std::function<int()> partition, int driveIndex, QWidget *parent)
@@ -68,23 +62,13 @@ CStorageDlg::CStorageDlg(skin::SkinRuntime &runtime, QString skinFile, device::C
     , m_partition(std::move(partition))
     , m_driveIndex(driveIndex)
     , m_spaceQuery(SystemSpace)
+    , m_usageWalk(
+          [](const QString &root, const std::atomic_bool *cancel) { return SumRecordings(root, cancel); })
 {
 }
 
-CStorageDlg::~CStorageDlg()
-{
-    // The walks' reports die with this window; their workers are ended here.
-    if (m_walk) {
-        m_walk->cancel = true;
-        m_walk->worker->wait();
-        delete m_walk->worker;
-    }
-    if (m_backup) {
-        m_backup->cancel = true;
-        m_backup->worker->wait();
-        delete m_backup->worker;
-    }
-}
+// The jobs are cancelled and waited for as they go, the given-up walks with this window's children.
+CStorageDlg::~CStorageDlg() = default;
 
 bool CStorageDlg::Init()
 {
@@ -142,10 +126,8 @@ void CStorageDlg::OnDriveList()
 
 void CStorageDlg::StopWalk()
 {
-    // The walk ends on its own and its worker is deleted when it reports; its sums are dropped.
-    if (m_walk)
-        m_walk->cancel = true;
-    m_walk.reset();
+    // The walk ends on its own; its sums are dropped.
+    BackgroundJob::GiveUp(std::move(m_walk));
 }
 
 void CStorageDlg::QueryCapacity()
@@ -159,24 +141,21 @@ void CStorageDlg::QueryCapacity()
         qCWarning(lcCardPanels) << "no size for" << root << "; the storage figures stay";
         return;
     }
-    if (m_walk)
-        m_walk->cancel = true;
-    auto walk = std::make_shared<Walk>();
-    const int partition = m_partition ? m_partition() : 5;
-    walk->worker
-        = QThread::create([walk = walk.get(), root] { walk->sums = SumRecordings(root, &walk->cancel); });
-    connect(walk->worker, &QThread::finished, this, [this, walk, root, space = *space, partition] {
-        walk->worker->deleteLater();
-        const bool current = m_walk == walk;
-        if (current)
-            m_walk.reset();
-        if (!current || walk->cancel)
-            return;
-        ApplyTexts(ComposeStorageTexts(root, space.totalBytes, space.freeBytes, partition, walk->sums));
-    });
     // The walk before this one ends on its own; its result is dropped.
-    m_walk = walk;
-    walk->worker->start();
+    StopWalk();
+    const int partition = m_partition ? m_partition() : 5;
+    m_walk = std::make_unique<BackgroundJob>(this);
+    m_walk->Start(
+        UsageWalkData { root, m_usageWalk, {} },
+        [](UsageWalkData &walk, BackgroundJob::Progress &progress) {
+            walk.sums = walk.walk(walk.root, progress.CancelFlag());
+        },
+        [this, space = *space, partition](UsageWalkData &walk, bool cancelled) {
+            m_walk.reset();
+            if (!cancelled)
+                ApplyTexts(
+                    ComposeStorageTexts(walk.root, space.totalBytes, space.freeBytes, partition, walk.sums));
+        });
 }
 
 void CStorageDlg::ApplyTexts(const device::StorageTexts &texts)
@@ -218,67 +197,36 @@ void CStorageDlg::OnBackup()
     const QString destination = m_backupFolder + QLatin1Char('/') + name + QStringLiteral("_backup_")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
 
-    m_backup = std::make_unique<Backup>();
-    Backup *backup = m_backup.get();
-    backup->worker = QThread::create([backup, root, destination] {
-        backup->report = RunCardBackup(root, destination, &backup->cancel, [backup](const BackupProgress &p) {
-            QMutexLocker lock(&backup->mutex);
-            backup->state = p;
+    BackgroundJob::Options options;
+    options.text = tr(kBackupText);
+    options.title = tr(kBackupCaption);
+    options.cancelText = tr(kCancelText);
+    options.delayMs = kBackupProgressDelayMs;
+    m_backup = std::make_unique<BackgroundJob>(this, options);
+    m_backup->Start(
+        BackupData { root, destination, {} },
+        [](BackupData &backup, BackgroundJob::Progress &progress) {
+            backup.report = RunCardBackup(
+                backup.root, backup.destination, progress.CancelFlag(), [&progress](const BackupProgress &p) {
+                    progress.Report(p.bytesDone, p.bytesTotal,
+                        QStringLiteral("%1 / %2 · %3").arg(p.filesDone).arg(p.filesTotal).arg(p.current));
+                });
+        },
+        [this](BackupData &backup, bool) {
+            m_backup.reset();
+            OnBackupFinished(backup.report);
         });
-    });
-    connect(backup->worker, &QThread::finished, this, &CStorageDlg::OnBackupFinished);
-
-    backup->progress = new QProgressDialog(tr(kBackupText), tr(kCancelText), 0, 1000, this);
-    backup->progress->setWindowTitle(tr(kBackupCaption));
-    backup->progress->setWindowModality(Qt::WindowModal);
-    backup->progress->setAutoClose(false);
-    backup->progress->setAutoReset(false);
-    backup->progress->setMinimumDuration(0);
-    connect(backup->progress, &QProgressDialog::canceled, this, &CStorageDlg::CancelBackup);
-    backup->poll = new QTimer(this);
-    connect(backup->poll, &QTimer::timeout, this, &CStorageDlg::OnBackupProgress);
-    backup->poll->start(100);
-    backup->progress->setValue(0);
-    backup->worker->start();
 }
 
 void CStorageDlg::CancelBackup()
 {
     if (m_backup)
-        m_backup->cancel = true;
+        m_backup->Cancel();
 }
 
-void CStorageDlg::OnBackupProgress()
+void CStorageDlg::OnBackupFinished(const BackupReport &finished)
 {
-    if (!m_backup || !m_backup->progress)
-        return;
-    BackupProgress state;
-    {
-        QMutexLocker lock(&m_backup->mutex);
-        state = m_backup->state;
-    }
-    const int value = state.bytesTotal > 0 ? int(state.bytesDone * 1000 / state.bytesTotal) : 0;
-    m_backup->progress->setLabelText(QStringLiteral("%1\n%2 / %3 · %4")
-                                         .arg(tr(kBackupText))
-                                         .arg(state.filesDone)
-                                         .arg(state.filesTotal)
-                                         .arg(state.current));
-    m_backup->progress->setValue(qBound(0, value, 999));
-}
-
-void CStorageDlg::OnBackupFinished()
-{
-    if (!m_backup)
-        return;
-    std::unique_ptr<Backup> backup = std::move(m_backup);
-    backup->poll->stop();
-    backup->poll->deleteLater();
-    backup->progress->disconnect(this);
-    backup->progress->hide();
-    backup->progress->deleteLater();
-    backup->worker->wait();
-    delete backup->worker;
-    m_lastBackup = backup->report;
+    m_lastBackup = finished;
     const BackupReport &report = m_lastBackup;
     // A cancelled backup has taken away what it made; there is nothing to tell.
     if (report.cancelled)

@@ -11,9 +11,7 @@
 #include <memory>
 #include <optional>
 
-class QProgressDialog;
-class QThread;
-class QTimer;
+class BackgroundJob;
 
 namespace device {
 class CTAVINSDConfig;
@@ -21,7 +19,7 @@ class CTAVINSDConfig;
 
 // The card's storage panel: free space and how full each recording area is, a verified backup of
 // the whole card into a folder, and the format request (carried out by the settings panel). The
-// card walks and the backup run on workers; the panel never waits for them.
+// card walks and the backup run as background jobs; the panel waits for them only when it goes.
 class CStorageDlg : public skin::CSkinDialog
 {
     Q_OBJECT
@@ -31,6 +29,9 @@ public:
         qint64 freeBytes = 0; // available to the user
     };
     using SpaceQuery = std::function<std::optional<Space>(const QString &root)>;
+    // Sums a card's recordings; runs on a worker and stops early when cancel is set.
+    using UsageWalk
+        = std::function<device::RecordingSums(const QString &root, const std::atomic_bool *cancel)>;
 
     // partition: the card's committed PartitionMode, read at every refresh.
     CStorageDlg(skin::SkinRuntime &runtime, QString skinFile, device::CTAVINSDConfig *config,
@@ -51,9 +52,10 @@ public:
     const device::BackupReport &LastBackup() const { return m_lastBackup; }
     QString BackupFolder() const { return m_backupFolder; }
 
-    // The edges to the system, replaced by tests: the card's size and free space, and the folder
-    // chooser (an empty answer means Cancel).
+    // The edges to the system, replaced by tests: the card's size and free space, the walk over the
+    // card's folders (a slow card), and the folder chooser (an empty answer means Cancel).
     void SetSpaceQuery(SpaceQuery query) { m_spaceQuery = std::move(query); }
+    void SetUsageWalk(UsageWalk walk) { m_usageWalk = std::move(walk); }
     void SetChooseFolder(std::function<QString()> choose) { m_chooseFolder = std::move(choose); }
     // Cancels a running backup as the progress window's Cancel does.
     void CancelBackup();
@@ -62,17 +64,13 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    struct Walk;
-    struct Backup;
-
     void OnDriveList();
     void QueryCapacity();
     void ApplyTexts(const device::StorageTexts &texts);
     void OnBrowse();
     void OnBackup();
     void OnFormat();
-    void OnBackupProgress();
-    void OnBackupFinished();
+    void OnBackupFinished(const device::BackupReport &report);
     void StopWalk();
     QString SelectedRoot() const;
 
@@ -84,8 +82,9 @@ private:
     QString m_backupFolder; // chosen once, kept for the next backups
     QMap<QString, QString> m_texts;
     SpaceQuery m_spaceQuery;
+    UsageWalk m_usageWalk;
     std::function<QString()> m_chooseFolder;
-    std::shared_ptr<Walk> m_walk; // the current card walk, if any
-    std::unique_ptr<Backup> m_backup;
+    std::unique_ptr<BackgroundJob> m_walk; // the current card walk, if any
+    std::unique_ptr<BackgroundJob> m_backup;
     device::BackupReport m_lastBackup;
 };

@@ -23,6 +23,7 @@
 #include "support/Wait.h"
 #include "views/ViewControlFactories.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -30,6 +31,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using testsupport::ReadFile;
 using testsupport::WriteFile;
@@ -465,6 +468,124 @@ TEST_F(CardPanelsTest, StorageFiguresFollowTheAreasAndTheFormatRequestClearsThem
     EXPECT_EQ(panel.ShownText(QStringLiteral("storage_total_A")), QStringLiteral("Total (0 GB, 100%)"));
     ASSERT_TRUE(testsupport::WaitUntil([&] { return m_parent.got(mainwindow::kMsgFormatCard); }));
     EXPECT_EQ(m_formatter->calls, 0); // the panel only asks; the main window formats
+}
+
+// A slow card under the storage panel's walk: reading the slow card's folders holds the walk,
+// whatever its cancel flag says, until the test lets it go; other cards are read at once.
+class SlowCard
+{
+public:
+    explicit SlowCard(QString root)
+        : m_root(std::move(root))
+    {
+    }
+    CStorageDlg::UsageWalk Walk()
+    {
+        return [this](const QString &root, const std::atomic_bool *cancel) {
+            ++running;
+            if (root == m_root)
+                m_released.wait(false);
+            const device::RecordingSums sums = device::SumRecordings(root, cancel);
+            --running;
+            return sums;
+        };
+    }
+    void Release()
+    {
+        m_released = true;
+        m_released.notify_all();
+    }
+    std::atomic_int running { 0 };
+
+private:
+    QString m_root;
+    std::atomic_bool m_released { false };
+};
+
+// Two cards, the first of them slow, with different recordings; the panel reads the slow one first.
+class StorageWalkTest : public CardPanelsTest
+{
+protected:
+    void SetUp() override
+    {
+        CardPanelsTest::SetUp();
+        ASSERT_TRUE(
+            WriteFile(m_slow + QStringLiteral("/NORMAL/20240101_000000_N.AVI"), QByteArray(3 << 20, 'n')));
+        ASSERT_TRUE(
+            WriteFile(m_fast + QStringLiteral("/EVENT/20240101_000100_S.avi"), QByteArray(2 << 20, 's')));
+        m_config = std::make_unique<device::CTAVINSDConfig>();
+        m_config->SetVolumeSource(std::make_unique<TestCards>(QStringList { m_slow, m_fast }));
+        ASSERT_EQ(m_config->ScanDrives(false), 2);
+        ASSERT_TRUE(m_config->SelectDrive(0));
+    }
+    void TearDown() override
+    {
+        // Whatever a failed check left running ends before the cards' folders go.
+        m_card.Release();
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return m_card.running == 0; }));
+    }
+
+    std::unique_ptr<CStorageDlg> Panel()
+    {
+        auto panel = std::make_unique<CStorageDlg>(
+            m_runtime, QStringLiteral("storage"), m_config.get(), [] { return 5; }, 0, &m_parent);
+        panel->SetSpaceQuery([](const QString &) {
+            return std::optional<CStorageDlg::Space>({ qint64(32768) << 20, qint64(16384) << 20 });
+        });
+        panel->SetUsageWalk(m_card.Walk());
+        return panel;
+    }
+    // The user picks the other card in the panel's list.
+    static void PickCard(CStorageDlg &panel, int index)
+    {
+        auto *list = panel.Control<QComboBox>(skin::kSkinComboBox, QStringLiteral("storage_combobox"));
+        ASSERT_NE(list, nullptr);
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+
+    const QString m_slow = m_tmp.filePath(QStringLiteral("slow"));
+    const QString m_fast = m_tmp.filePath(QStringLiteral("fast"));
+    SlowCard m_card { m_slow };
+    std::unique_ptr<device::CTAVINSDConfig> m_config;
+};
+
+TEST_F(StorageWalkTest, AWalkGivenUpForAnotherCardNeverShowsItsFigures)
+{
+    const auto panel = Panel();
+    ASSERT_TRUE(panel->Init());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_card.running == 1; }));
+    PickCard(*panel, 1);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !panel->IsWorking(); }));
+    EXPECT_EQ(panel->ShownText(QStringLiteral("storage_use_S")), QStringLiteral("In Use (2 MB, 0%)"));
+    EXPECT_EQ(panel->ShownText(QStringLiteral("storage_use_N")), QStringLiteral("In Use (0 MB, 0%)"));
+
+    // The slow card's walk ends later; the figures stay those of the card now chosen.
+    m_card.Release();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_card.running == 0; }));
+    for (int round = 0; round < 5; ++round)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(panel->ShownText(QStringLiteral("storage_use_N")), QStringLiteral("In Use (0 MB, 0%)"));
+    EXPECT_TRUE(panel->ShownText(QStringLiteral("storage_capacity")).contains(m_fast));
+}
+
+TEST_F(StorageWalkTest, ClosingThePanelWaitsForAWalkGivenUpForAnotherCard)
+{
+    auto panel = Panel();
+    ASSERT_TRUE(panel->Init());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_card.running == 1; }));
+    PickCard(*panel, 1);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !panel->IsWorking(); }));
+    ASSERT_EQ(m_card.running, 1); // the slow card's walk, given up, still runs
+
+    // The program closes while the slow card is still being read; the read ends a little later.
+    std::thread slowRead([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        m_card.Release();
+    });
+    panel.reset();
+    EXPECT_EQ(m_card.running, 0);
+    slowRead.join();
 }
 
 TEST_F(CardPanelsTest, BackupIsVerifiedCancelledCleanlyAndCheckedLater)

@@ -50,7 +50,7 @@ struct Recordings {
         plan.gpsFix = withFix;
         const SampleDrive drive(17, 5);
         SampleRecordingWriter writer(plan, drive, 1, SampleVideoCodec::Automatic, 1);
-        EXPECT_TRUE(writer.write(front, { 'F', 320, 180, true, true })) << writer.errorString().toStdString();
+        EXPECT_TRUE(writer.Write(front, { 'F', 320, 180, true, true })) << writer.ErrorString().toStdString();
         const auto made = RunProgram(QStringLiteral("ffmpeg"),
             { "-v", "error", "-f", "lavfi", "-i", "color=c=0xFF00FF:s=256x144:r=30:d=4", "-c:v", "mjpeg",
                 "-q:v", "2", rear });
@@ -243,13 +243,13 @@ TEST(ClipExport, CancelLeavesNoFile)
     Recordings source;
     media::ClipExportOptions options;
     options.frontPath = source.front;
-    options.rearPath = ClipExporter::rearFileFor(source.front);
+    options.rearPath = ClipExporter::RearFileFor(source.front);
     EXPECT_EQ(options.rearPath, source.rear);
     options.outputPath = outPath(source, "cancelled.mp4");
     std::atomic_bool cancel = false;
     int calls = 0;
     ClipExporter exporter;
-    const auto outcome = exporter.run(options, &cancel, [&](int64_t doneMs, int64_t totalMs) {
+    const auto outcome = exporter.Run(options, &cancel, [&](int64_t doneMs, int64_t totalMs) {
         EXPECT_EQ(totalMs, 4000);
         EXPECT_LT(doneMs, totalMs);
         if (++calls == 20)
@@ -261,8 +261,8 @@ TEST(ClipExport, CancelLeavesNoFile)
 
     // An empty span is refused, not written as an empty clip.
     options.fromMs = 5000;
-    EXPECT_EQ(exporter.run(options), ClipExporter::Outcome::Failed);
-    EXPECT_FALSE(exporter.errorString().isEmpty());
+    EXPECT_EQ(exporter.Run(options), ClipExporter::Outcome::Failed);
+    EXPECT_FALSE(exporter.ErrorString().isEmpty());
     EXPECT_TRUE(QDir(source.out).isEmpty());
 
     // A recording cut by a power loss (the crash itself, often) says nothing of its length in its
@@ -272,7 +272,7 @@ TEST(ClipExport, CancelLeavesNoFile)
     options.fromMs = 0;
     options.rearPath.clear();
     options.outputPath = outPath(source, "crash.mp4");
-    ASSERT_EQ(exporter.run(options), ClipExporter::Outcome::Done) << exporter.errorString().toStdString();
+    ASSERT_EQ(exporter.Run(options), ClipExporter::Outcome::Done) << exporter.ErrorString().toStdString();
     EXPECT_NEAR(
         probe(options.outputPath)[QStringLiteral("format")][QStringLiteral("duration")].toString().toDouble(),
         4.0, 0.1);

@@ -74,14 +74,14 @@ TEST(RecorderClock, CaptionTexts)
         QStringLiteral("/card/NORMAL/20240307_180530_FN.AVI"), kFixes, media::ExportSpeedUnit::Kmh);
     const media::ClipCaption mph(
         QStringLiteral("/card/NORMAL/20240307_180530_FN.AVI"), kFixes, media::ExportSpeedUnit::Mph);
-    const auto texts = kmh.at(1500);
+    const auto texts = kmh.At(1500);
     EXPECT_EQ(texts.when, QStringLiteral("2024-03-07 18:05:31 +09:00"));
     EXPECT_EQ(texts.speed, QStringLiteral("50 km/h"));
-    EXPECT_EQ(mph.at(1500).speed, QStringLiteral("31 mph"));
+    EXPECT_EQ(mph.At(1500).speed, QStringLiteral("31 mph"));
     EXPECT_EQ(texts.position, QStringLiteral("37.55833 N  126.97500 E"));
     EXPECT_EQ(texts.source, QStringLiteral("20240307_180530_FN.AVI"));
     // Long after the last fix the time runs on, but speed and place are no longer known.
-    const auto stale = kmh.at(9000);
+    const auto stale = kmh.At(9000);
     EXPECT_EQ(stale.when, QStringLiteral("2024-03-07 18:05:39 +09:00"));
     EXPECT_EQ(stale.speed, QStringLiteral("-- km/h"));
     EXPECT_TRUE(stale.position.isEmpty());

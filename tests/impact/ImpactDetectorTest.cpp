@@ -18,7 +18,7 @@ namespace {
 std::vector<Impact> ImpactsOf(const QString &path)
 {
     media::TelemetryReader reader;
-    EXPECT_TRUE(reader.open(path)) << path.toStdString();
+    EXPECT_TRUE(reader.Open(path)) << path.toStdString();
     return ImpactDetector::Detect(ImpactDetector::CollectSamples(reader));
 }
 
@@ -48,7 +48,7 @@ TEST(ImpactDetector, FindsTheSampleCardsJoltsAndNothingElse)
     int withImpact = 0;
     for (const auto &plan : card.plans) {
         const std::vector<Impact> impacts = ImpactsOf(testsupport::CardFile(plan, 'F'));
-        SCOPED_TRACE(plan.fileName('F').toStdString());
+        SCOPED_TRACE(plan.FileName('F').toStdString());
         if (plan.impactMs < 0 || plan.impactStrength < 10) {
             EXPECT_TRUE(impacts.empty()) << impacts.front().timeMs << " " << impacts.front().strength;
             continue;

@@ -61,11 +61,11 @@ TEST_F(MainWindowTest, DamagedRecordingsPlayOnAndEndNormally)
     // The card lost the second half of both channels' data: the headers still promise the whole
     // length, and the index is gone with the end of the file.
     for (char channel : { 'F', 'R' }) {
-        QFile file(card.filePath(cut->relativePath(channel)));
+        QFile file(card.filePath(cut->RelativePath(channel)));
         ASSERT_TRUE(file.resize(file.size() / 2));
     }
     // One picture in the middle of the other recording holds garbage.
-    const QString damagedPath = card.filePath(damaged->relativePath('F'));
+    const QString damagedPath = card.filePath(damaged->RelativePath('F'));
     QFile file(damagedPath);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     const auto chunks = VideoChunks(file.readAll());

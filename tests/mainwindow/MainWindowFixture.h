@@ -96,7 +96,7 @@ protected:
     {
         skin::CSkinListCtrl *list = m_window->FileList();
         for (int row = 0; row < list->GetItemCount(); ++row)
-            if (list->GetItemText(row, library::kColumnFileName) == plan.fileName('F').toUpper())
+            if (list->GetItemText(row, library::kColumnFileName) == plan.FileName('F').toUpper())
                 return row;
         return -1;
     }

@@ -210,7 +210,7 @@ TEST_F(MainWindowTest, RecordingsGivenToTheProgramAreListedAndPlayed)
     Open({ m_card.root }, QLatin1Char('"') + testsupport::CardFile(plan, 'F') + QLatin1Char('"'));
     EXPECT_EQ(m_window->FileList()->GetItemCount(), 1);
     EXPECT_TRUE(testsupport::WaitUntil([&] { return Playing(); }));
-    EXPECT_EQ(m_window->FileList()->GetItemText(0, library::kColumnFileName), plan.fileName('F').toUpper());
+    EXPECT_EQ(m_window->FileList()->GetItemText(0, library::kColumnFileName), plan.FileName('F').toUpper());
 }
 
 TEST_F(MainWindowTest, MissingPanelsSaySoAndPlaybackGoesOn)
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, CutRecordingPlaysAndBrokenFileIsRefusedWithTheListUsable)
     ASSERT_NE(cut, m_card.plans.end());
     const auto good
         = std::find_if(m_card.plans.begin(), m_card.plans.end(), [](auto &p) { return !p.cutByPowerLoss; });
-    QFile broken(card.filePath(good->relativePath('F')));
+    QFile broken(card.filePath(good->RelativePath('F')));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
     broken.write("RIFF\0\0\0\0AVI junk", 17);
     broken.close();

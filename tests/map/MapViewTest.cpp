@@ -143,7 +143,7 @@ TEST_F(MapViewTest, MainWindowHandsTheCardsTrackToThePageAndTellsWhenARecordingH
     const auto play = [&](const media::recorder::SampleRecordingPlan &plan) {
         skin::CSkinListCtrl *list = window.FileList();
         for (int row = 0; row < list->GetItemCount(); ++row) {
-            if (list->GetItemText(row, library::kColumnFileName) != plan.fileName('F').toUpper())
+            if (list->GetItemText(row, library::kColumnFileName) != plan.FileName('F').toUpper())
                 continue;
             skin::SkinNotifyInfo info;
             info.idFrom = window.GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));

@@ -143,7 +143,7 @@ protected:
     {
         skin::CSkinListCtrl *list = m_window->FileList();
         for (int row = 0; row < list->GetItemCount(); ++row) {
-            if (list->GetItemText(row, library::kColumnFileName) == plan.fileName('F').toUpper()) {
+            if (list->GetItemText(row, library::kColumnFileName) == plan.FileName('F').toUpper()) {
                 skin::SkinNotifyInfo info;
                 info.idFrom = m_window->GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
                 info.code = skin::kCodeListClick;
@@ -158,7 +158,7 @@ protected:
     }
     QString CardPath(const SampleRecordingPlan &plan, char channel) const
     {
-        return m_cardRoot + QLatin1Char('/') + plan.relativePath(channel);
+        return m_cardRoot + QLatin1Char('/') + plan.RelativePath(channel);
     }
     // The rows of the save panel's list that show a recording of this name, by the recording's path.
     std::map<QString, int> SaveRowsByPath(const QString &fileName)
@@ -269,7 +269,7 @@ TEST_F(PanelsTest, SaveCopiesTheCheckedRecordingsFrontAndRearAsAvi)
     EXPECT_TRUE(list->GetCheck(1));
     ClickSaveRow(1, true); // a click on a mark toggles that row only
     ClickSaveRow(SaveRow(pvrName('F').section(QLatin1Char('/'), -1)), true);
-    ClickSaveRow(SaveRow(frontOnly->fileName('F')), true);
+    ClickSaveRow(SaveRow(frontOnly->FileName('F')), true);
     EXPECT_EQ(checked(), 2);
     EXPECT_TRUE(agree());
 
@@ -278,7 +278,7 @@ TEST_F(PanelsTest, SaveCopiesTheCheckedRecordingsFrontAndRearAsAvi)
     SaveInto(target);
     EXPECT_FALSE(panel->isVisible());
     const auto avi = [](const SampleRecordingPlan &plan, char channel) {
-        const QString name = plan.fileName(channel);
+        const QString name = plan.FileName(channel);
         return name.left(name.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".avi");
     };
     QStringList expected { avi(*pvr, 'F'), avi(*pvr, 'R'), avi(*frontOnly, 'F') };
@@ -380,17 +380,17 @@ TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApa
     // Another recording's pictures under the first one's names, in a folder of its own.
     const QString copyFolder = m_cardRoot + QStringLiteral("/COPY/");
     QDir().mkpath(copyFolder);
-    ASSERT_TRUE(QFile::copy(CardPath(*other, 'F'), copyFolder + named->fileName('F')));
-    ASSERT_TRUE(QFile::copy(CardPath(*other, 'R'), copyFolder + named->fileName('R')));
+    ASSERT_TRUE(QFile::copy(CardPath(*other, 'F'), copyFolder + named->FileName('F')));
+    ASSERT_TRUE(QFile::copy(CardPath(*other, 'R'), copyFolder + named->FileName('R')));
     ASSERT_NE(testsupport::ReadFile(CardPath(*other, 'F')), testsupport::ReadFile(CardPath(*named, 'F')));
     Open();
     SendWindowMessage(m_window.get(), kMsgShowSave);
     CSaveDlg *panel = m_window->ToolPanelsFeature().SavePanel();
     ASSERT_TRUE(panel->isVisible());
-    const std::map<QString, int> rows = SaveRowsByPath(named->fileName('F'));
+    const std::map<QString, int> rows = SaveRowsByPath(named->FileName('F'));
     ASSERT_EQ(rows.size(), 2u);
     ASSERT_EQ(rows.count(CardPath(*named, 'F')), 1u);
-    ASSERT_EQ(rows.count(copyFolder + named->fileName('F')), 1u);
+    ASSERT_EQ(rows.count(copyFolder + named->FileName('F')), 1u);
 
     const auto avi = [](const QString &fileName, const QString &suffix = QString()) {
         return fileName.left(fileName.lastIndexOf(QLatin1Char('.'))) + suffix + QStringLiteral(".avi");
@@ -408,12 +408,12 @@ TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApa
         const QString target = m_work.filePath(QStringLiteral("alone%1").arg(++n));
         QDir().mkpath(target);
         SaveInto(target);
-        QStringList expected { avi(named->fileName('F')), avi(named->fileName('R')) };
+        QStringList expected { avi(named->FileName('F')), avi(named->FileName('R')) };
         expected.sort();
         EXPECT_EQ(FilesIn(target), expected);
-        EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(named->fileName('F'))),
+        EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(named->FileName('F'))),
             testsupport::ReadFile(path));
-        EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(named->fileName('R'))),
+        EXPECT_EQ(testsupport::ReadFile(target + QLatin1Char('/') + avi(named->FileName('R'))),
             testsupport::ReadFile(rearOf(path)));
         EXPECT_TRUE(m_shown.isEmpty()) << m_shown.join(QLatin1Char('\n')).toStdString();
         SendWindowMessage(m_window.get(), kMsgShowSave);
@@ -431,12 +431,12 @@ TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApa
     QDir().mkpath(both);
     SaveInto(both);
     const QString numbered = QStringLiteral(" (2)");
-    QStringList expected { avi(named->fileName('F')), avi(named->fileName('R')),
-        avi(named->fileName('F'), numbered), avi(named->fileName('R'), numbered) };
+    QStringList expected { avi(named->FileName('F')), avi(named->FileName('R')),
+        avi(named->FileName('F'), numbered), avi(named->FileName('R'), numbered) };
     expected.sort();
     EXPECT_EQ(FilesIn(both), expected);
     const auto saved = [&](char channel, const QString &suffix) {
-        return testsupport::ReadFile(both + QLatin1Char('/') + avi(named->fileName(channel), suffix));
+        return testsupport::ReadFile(both + QLatin1Char('/') + avi(named->FileName(channel), suffix));
     };
     EXPECT_EQ(saved('F', QString()), testsupport::ReadFile(first));
     EXPECT_EQ(saved('R', QString()), testsupport::ReadFile(rearOf(first)));
@@ -444,8 +444,8 @@ TEST_F(PanelsTest, SaveCopiesExactlyTheCheckedRecordingsAndKeepsSameNamedOnesApa
     EXPECT_EQ(saved('R', numbered), testsupport::ReadFile(rearOf(second)));
     ASSERT_EQ(m_shown.size(), 1);
     EXPECT_TRUE(m_shown[0].startsWith(mainwindow::kRenamedCopiesText)) << m_shown[0].toStdString();
-    EXPECT_TRUE(m_shown[0].contains(avi(named->fileName('F'), numbered))) << m_shown[0].toStdString();
-    EXPECT_TRUE(m_shown[0].contains(avi(named->fileName('R'), numbered))) << m_shown[0].toStdString();
+    EXPECT_TRUE(m_shown[0].contains(avi(named->FileName('F'), numbered))) << m_shown[0].toStdString();
+    EXPECT_TRUE(m_shown[0].contains(avi(named->FileName('R'), numbered))) << m_shown[0].toStdString();
     EXPECT_EQ(m_shown[0].count(QLatin1Char('\n')), 2) << m_shown[0].toStdString();
 
     // Names that differ in case or extension only still meet in a folder that ignores case.
@@ -582,7 +582,7 @@ TEST_F(PanelsTest, CaptureAndPrintOfAMissingRearPictureAreRefused)
     // for its rear file.
     const QString alone = m_cardRoot + QStringLiteral("/ALONE/");
     QDir().mkpath(alone);
-    ASSERT_TRUE(QFile::rename(CardPath(*frontOnly, 'F'), alone + frontOnly->fileName('F')));
+    ASSERT_TRUE(QFile::rename(CardPath(*frontOnly, 'F'), alone + frontOnly->FileName('F')));
     Open();
     PlayRecording(*frontOnly);
     ASSERT_FALSE(m_window->Playback().RearPresent());
@@ -656,7 +656,7 @@ TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
     const testsupport::ProcessResult text
         = testsupport::RunProgram(QStringLiteral("pdftotext"), { pdf, QStringLiteral("-") });
     EXPECT_TRUE(QString::fromUtf8(text.out).contains(
-        QStringLiteral("Viewer Image-%1 [front]").arg(plan.fileName('F').toUpper())))
+        QStringLiteral("Viewer Image-%1 [front]").arg(plan.FileName('F').toUpper())))
         << text.out.toStdString();
     // The first page as a picture (kept beside the test program for a look): the whole frame
     // stands on the page with a white margin at its right and bottom.

@@ -153,9 +153,9 @@ namespace {
                 media::recorder::SampleCardOptions options;
                 options.seed = 7;
                 media::recorder::SampleCardGenerator generator(options);
-                if (generator.generateFile(0, channel, part))
+                if (generator.GenerateFile(0, channel, part))
                     return true;
-                qWarning("sample recorder failed: %s", qPrintable(generator.errorString()));
+                qWarning("sample recorder failed: %s", qPrintable(generator.ErrorString()));
                 return false;
             });
     }

@@ -45,9 +45,9 @@ namespace {
         options.directory = card.root;
         options.seed = card.seed;
         options.writeSetup
-            = [](const QString &path, QString *error) { return writeSampleSetupXml(path, kCardSeed, error); };
+            = [](const QString &path, QString *error) { return WriteSampleSetupXml(path, kCardSeed, error); };
         media::recorder::SampleCardGenerator generator(options);
-        card.plans = generator.plan();
+        card.plans = generator.Plan();
 
         QDir().mkpath(base);
         QLockFile lock(base + QStringLiteral("/lock"));
@@ -70,11 +70,11 @@ namespace {
 
         QElapsedTimer timer;
         timer.start();
-        const bool ok = generator.generate();
+        const bool ok = generator.Generate();
         card.secondsTaken = timer.elapsed() / 1000.0;
-        card.written = generator.writtenFiles();
+        card.written = generator.WrittenFiles();
         if (!ok) {
-            ADD_FAILURE() << "sample card: " << generator.errorString().toStdString();
+            ADD_FAILURE() << "sample card: " << generator.ErrorString().toStdString();
             return card;
         }
         QFile list(base + QStringLiteral("/files"));
@@ -96,7 +96,7 @@ const SampleCard &SharedSampleCard()
 
 QString CardFile(const media::recorder::SampleRecordingPlan &plan, char channel)
 {
-    return QDir(SharedSampleCard().root).filePath(plan.relativePath(channel));
+    return QDir(SharedSampleCard().root).filePath(plan.RelativePath(channel));
 }
 
 } // namespace testsupport

@@ -44,7 +44,7 @@ struct Record {
 std::vector<Record> readRecords(const QString &path)
 {
     media::TelemetryReader reader;
-    EXPECT_TRUE(reader.open(path)) << path.toStdString();
+    EXPECT_TRUE(reader.Open(path)) << path.toStdString();
     std::vector<Record> records;
     uint8_t buffer[1024];
     uint32_t length = sizeof buffer, timeMs = 0;
@@ -134,7 +134,7 @@ TEST(SampleCard, LayoutAndFileNames)
     int withoutRear = 0;
     int withoutFix = 0;
     for (const SampleRecordingPlan &p : card.plans) {
-        const QString front = p.relativePath('F');
+        const QString front = p.RelativePath('F');
         const auto match = name.match(front);
         ASSERT_TRUE(match.hasMatch()) << front.toStdString();
         EXPECT_EQ(match.captured(2), QStringLiteral("F"));
@@ -142,7 +142,7 @@ TEST(SampleCard, LayoutAndFileNames)
         EXPECT_TRUE(written.contains(front));
         QString rear = front;
         rear[front.lastIndexOf(QLatin1Char('.')) - 2] = QLatin1Char('R');
-        EXPECT_EQ(rear, p.relativePath('R'));
+        EXPECT_EQ(rear, p.RelativePath('R'));
         EXPECT_EQ(written.contains(rear), p.hasRear) << rear.toStdString();
         kinds.insert(p.kind);
         withoutRear += p.hasRear ? 0 : 1;
@@ -190,7 +190,7 @@ TEST(SampleCard, TelemetryIsPlausible)
 {
     const SampleCard &card = testsupport::SharedSampleCard();
     for (const SampleRecordingPlan &p : card.plans) {
-        SCOPED_TRACE(p.relativePath('F').toStdString());
+        SCOPED_TRACE(p.RelativePath('F').toStdString());
         const auto records = readRecords(testsupport::CardFile(p, 'F'));
         // One sentence per second, ten sensor readings per second, in time order.
         int gps = 0, sensor = 0;
@@ -212,13 +212,13 @@ TEST(SampleCard, TelemetryIsPlausible)
             const qsizetype star = sentence.lastIndexOf('*');
             ASSERT_GT(star, 0);
             EXPECT_EQ(sentence.mid(star + 1).toInt(nullptr, 16),
-                media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
+                media::recorder::NmeaChecksum(sentence.mid(1, star - 1).toStdString()));
             EXPECT_EQ(sentence.split(',')[1].size(), 9);
             const media::CGps fix(records[i].timeMs, sentence.constData());
             EXPECT_EQ(fix.IsValid(), p.gpsFix);
             // UTC of the fix: the file name's local (Korean) time minus nine hours, plus the second.
             const QDateTime local
-                = QDateTime::fromString(p.fileName('F').left(15), QStringLiteral("yyyyMMdd_HHmmss"));
+                = QDateTime::fromString(p.FileName('F').left(15), QStringLiteral("yyyyMMdd_HHmmss"));
             const QDateTime expected
                 = QDateTime(local.date(), local.time(), QTimeZone::utc()).addSecs(-9 * 3600);
             EXPECT_EQ(fix.GetFixTime(), expected.toSecsSinceEpoch() + records[i].timeMs / 1000);
@@ -254,18 +254,18 @@ TEST(SampleCard, TheSameSeedGivesTheSameCard)
     const auto names = [](const std::vector<SampleRecordingPlan> &plans) {
         QStringList list;
         for (const SampleRecordingPlan &p : plans)
-            list << p.relativePath('F') << (p.hasRear ? p.relativePath('R') : QString());
+            list << p.RelativePath('F') << (p.hasRear ? p.RelativePath('R') : QString());
         return list;
     };
-    EXPECT_EQ(names(SampleCardGenerator(options).plan()), names(card.plans));
+    EXPECT_EQ(names(SampleCardGenerator(options).Plan()), names(card.plans));
     options.seed = card.seed + 1;
-    EXPECT_NE(names(SampleCardGenerator(options).plan()), names(card.plans));
+    EXPECT_NE(names(SampleCardGenerator(options).Plan()), names(card.plans));
 
     // Writing one recording again gives the same telemetry and, here, the same bytes.
     options.seed = card.seed;
     SampleCardGenerator again(options);
     const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("again.avi"));
-    ASSERT_TRUE(again.generateFile(3, 'F', copy)) << again.errorString().toStdString();
+    ASSERT_TRUE(again.GenerateFile(3, 'F', copy)) << again.ErrorString().toStdString();
     const auto original = readRecords(testsupport::CardFile(card.plans[3], 'F'));
     const auto repeated = readRecords(copy);
     ASSERT_EQ(original.size(), repeated.size());
@@ -279,8 +279,8 @@ TEST(SampleCard, TheSameSeedGivesTheSameCard)
     // The unfinished event is written again unfinished, cut at the same byte.
     const SampleRecordingPlan *crash = findCutPlan();
     ASSERT_NE(crash, nullptr);
-    ASSERT_TRUE(again.generateFile(size_t(crash - card.plans.data()), 'R', copy))
-        << again.errorString().toStdString();
+    ASSERT_TRUE(again.GenerateFile(size_t(crash - card.plans.data()), 'R', copy))
+        << again.ErrorString().toStdString();
     EXPECT_TRUE(testsupport::ReadFile(testsupport::CardFile(*crash, 'R')) == testsupport::ReadFile(copy));
 }
 
@@ -291,7 +291,7 @@ TEST(SampleCard, ContainerWalkSeesEveryChunk)
         for (const char channel : { 'F', 'R' }) {
             if (channel == 'R' && !p.hasRear)
                 continue;
-            SCOPED_TRACE(p.relativePath(channel).toStdString());
+            SCOPED_TRACE(p.RelativePath(channel).toStdString());
             const QString path = testsupport::CardFile(p, channel);
             const media::AviFileInfo info = walk(path);
             const uint32_t frames = uint32_t(p.durationMs * 30 / 1000);
@@ -366,11 +366,11 @@ TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
     options.seed = 3;
     options.minutes = 0.01;
     QStringList expected { QStringLiteral("setup.xml") };
-    for (const SampleRecordingPlan &p : SampleCardGenerator(options).plan()) {
+    for (const SampleRecordingPlan &p : SampleCardGenerator(options).Plan()) {
         EXPECT_EQ(p.durationMs, 600);
-        expected << p.relativePath('F');
+        expected << p.RelativePath('F');
         if (p.hasRear)
-            expected << p.relativePath('R');
+            expected << p.RelativePath('R');
     }
     expected.sort();
     EXPECT_EQ(
@@ -392,7 +392,7 @@ TEST(SampleCard, Mpeg4WhenH264IsNotWanted)
     options.codec = media::recorder::SampleVideoCodec::Mpeg4;
     SampleCardGenerator generator(options);
     const QString path = QDir(temporaryFolder()).filePath(QStringLiteral("mpeg4.avi"));
-    ASSERT_TRUE(generator.generateFile(1, 'R', path)) << generator.errorString().toStdString();
+    ASSERT_TRUE(generator.GenerateFile(1, 'R', path)) << generator.ErrorString().toStdString();
     QByteArray out, err;
     ASSERT_EQ(testsupport::RunForExitCode(QStringLiteral("ffprobe"),
                   { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
@@ -403,7 +403,7 @@ TEST(SampleCard, Mpeg4WhenH264IsNotWanted)
         0)
         << err.toStdString();
     EXPECT_EQ(out.trimmed(),
-        QByteArray("mpeg4,FMP4,") + QByteArray::number(generator.plan()[1].durationMs * 30 / 1000));
+        QByteArray("mpeg4,FMP4,") + QByteArray::number(generator.Plan()[1].durationMs * 30 / 1000));
     ExpectCleanDecode(path);
 }
 
@@ -445,8 +445,8 @@ TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
         EXPECT_EQ(media::RecordingLengthSeconds(info), media::RecordingLengthSeconds(whole));
 
         media::TelemetryReader reader;
-        ASSERT_TRUE(reader.open(copy));
-        EXPECT_EQ(reader.stats().source, media::TelemetryReader::ChunkSource::ChunkWalk);
+        ASSERT_TRUE(reader.Open(copy));
+        EXPECT_EQ(reader.Stats().source, media::TelemetryReader::ChunkSource::ChunkWalk);
         const auto records = readRecords(copy);
         const auto expected = readRecords(original);
         ASSERT_EQ(records.size(), expected.size());

@@ -22,7 +22,7 @@ namespace {
 std::vector<TelemetryExportEntry> entriesOf(const QString &path)
 {
     media::TelemetryReader reader;
-    EXPECT_TRUE(reader.open(path));
+    EXPECT_TRUE(reader.Open(path));
     return TelemetryExport::collect(reader);
 }
 
@@ -140,7 +140,7 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
             fixes.push_back(&e);
     }
     ASSERT_EQ(fixes.size(), size_t(drive.durationMs / 1000));
-    const QString name = drive.fileName('F');
+    const QString name = drive.FileName('F');
 
     const XmlSummary gpx = parseXml(TelemetryExport::toGpx(entries, name), QStringLiteral("time"));
     ASSERT_TRUE(gpx.wellFormed) << gpx.error.toStdString();
@@ -189,7 +189,7 @@ TEST(TelemetryExport, NmeaPrintsTheSentences)
         const QByteArray sentence = line.chopped(1);
         const qsizetype star = sentence.lastIndexOf('*');
         EXPECT_EQ(sentence.mid(star + 1).toInt(nullptr, 16),
-            media::recorder::nmeaChecksum(sentence.mid(1, star - 1).toStdString()));
+            media::recorder::NmeaChecksum(sentence.mid(1, star - 1).toStdString()));
     }
 }
 

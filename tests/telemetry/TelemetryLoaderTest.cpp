@@ -253,13 +253,13 @@ TEST(TelemetryLoader, LoadsSampleRecordingsFinishedOrCutByPowerLoss)
     for (const auto &plan : card.plans) {
         if (plan.folder != QLatin1String("EVENT"))
             continue;
-        SCOPED_TRACE(plan.relativePath('F').toStdString());
+        SCOPED_TRACE(plan.RelativePath('F').toStdString());
         const QString path = testsupport::CardFile(plan, 'F');
         const int64_t durationMs
             = int64_t(media::ReadRecordingLength(QFile::encodeName(path).constData())) * 1000;
         EXPECT_EQ(durationMs, plan.durationMs);
         media::TelemetryReader reader;
-        ASSERT_TRUE(reader.open(path));
+        ASSERT_TRUE(reader.Open(path));
         CGPSArray track;
         std::vector<GSensorSample> samples;
         GaugeItems gauge;

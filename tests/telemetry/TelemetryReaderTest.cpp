@@ -69,8 +69,8 @@ TEST(TelemetryReader, HandsOutTaggedRecordsInTimeOrder)
     SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(55, 56, 58) }, { 40, gpsPayload(kRmc) } }),
         chunkBody({ { 100, gsensorPayload(54, 57, 60) } }) });
     TelemetryReader reader;
-    ASSERT_TRUE(reader.open(avi.path()));
-    EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
+    ASSERT_TRUE(reader.Open(avi.path()));
+    EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
     const auto records = drain(reader);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(times(records), (std::vector<uint32_t> { 0, 40, 100 }));
@@ -97,8 +97,8 @@ TEST(TelemetryReader, SortsRecordsStoredOutOfOrder)
     SyntheticAvi avi({ chunkBody({ { 2000, gsensorPayload(1, 1, 1) }, { 500, gsensorPayload(2, 2, 2) } }),
         chunkBody({ { 1000, gsensorPayload(3, 3, 3) }, { 1000, gsensorPayload(4, 4, 4) } }) });
     TelemetryReader reader;
-    ASSERT_TRUE(reader.open(avi.path()));
-    EXPECT_TRUE(reader.stats().outOfOrder);
+    ASSERT_TRUE(reader.Open(avi.path()));
+    EXPECT_TRUE(reader.Stats().outOfOrder);
     const auto records = drain(reader);
     EXPECT_EQ(times(records), (std::vector<uint32_t> { 500, 1000, 1000, 2000 }));
     // Records with the same time keep their stored order.
@@ -121,11 +121,11 @@ TEST(TelemetryReader, ToleratesDamagedRecords)
     SyntheticAvi avi({ damaged, tooLong, good });
 
     TelemetryReader reader;
-    ASSERT_TRUE(reader.open(avi.path()));
+    ASSERT_TRUE(reader.Open(avi.path()));
     EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 200, 400, 700 }));
-    EXPECT_EQ(reader.stats().zeroLengthRecords, 1u);
-    EXPECT_EQ(reader.stats().cutRecords, 2u);
-    EXPECT_EQ(reader.stats().chunks, 3u);
+    EXPECT_EQ(reader.Stats().zeroLengthRecords, 1u);
+    EXPECT_EQ(reader.Stats().cutRecords, 2u);
+    EXPECT_EQ(reader.Stats().chunks, 3u);
 }
 
 TEST(TelemetryReader, FindsChunksWithoutTheIndex)
@@ -135,10 +135,10 @@ TEST(TelemetryReader, FindsChunksWithoutTheIndex)
     SyntheticAvi indexed(chunks, true);
     SyntheticAvi unindexed(chunks, false);
     TelemetryReader a, b;
-    ASSERT_TRUE(a.open(indexed.path()));
-    ASSERT_TRUE(b.open(unindexed.path()));
-    EXPECT_EQ(a.stats().source, TelemetryReader::ChunkSource::Index);
-    EXPECT_EQ(b.stats().source, TelemetryReader::ChunkSource::ChunkWalk);
+    ASSERT_TRUE(a.Open(indexed.path()));
+    ASSERT_TRUE(b.Open(unindexed.path()));
+    EXPECT_EQ(a.Stats().source, TelemetryReader::ChunkSource::Index);
+    EXPECT_EQ(b.Stats().source, TelemetryReader::ChunkSource::ChunkWalk);
     const auto fromIndex = drain(a);
     const auto fromWalk = drain(b);
     ASSERT_EQ(fromWalk.size(), 2u);
@@ -159,9 +159,9 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
     for (uint32_t i = 0; i < entries; ++i)
         putLe32(absolute, index + 8 + i * 16 + 8, le32(data, index + 8 + i * 16 + 8) + uint32_t(movi));
     TelemetryReader reader;
-    ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("absolute.avi"), absolute)));
-    EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
-    EXPECT_EQ(reader.recordCount(), 3u);
+    ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("absolute.avi"), absolute)));
+    EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
+    EXPECT_EQ(reader.RecordCount(), 3u);
 
     // An entry whose size disagrees with its chunk: the chunk's own header decides.
     QByteArray wrongSize = data;
@@ -170,8 +170,8 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
         if (wrongSize.mid(entry, 4) == "tlm0")
             putLe32(wrongSize, entry + 12, le32(wrongSize, entry + 12) + 2);
     }
-    ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("wrongsize.avi"), wrongSize)));
-    EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
+    ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("wrongsize.avi"), wrongSize)));
+    EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 100, 200 }));
 
     // One telemetry entry pointing into a video chunk: that chunk is passed over, the index kept.
@@ -182,9 +182,9 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
         if (oneBad.mid(entry, 4) == "tlm0" && ++telemetrySeen == 2)
             putLe32(oneBad, entry + 8, 4); // the first chunk of "movi", a video frame
     }
-    ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("onebad.avi"), oneBad)));
-    EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::Index);
-    EXPECT_EQ(reader.stats().unreadableChunks, 1u);
+    ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("onebad.avi"), oneBad)));
+    EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
+    EXPECT_EQ(reader.Stats().unreadableChunks, 1u);
     EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 200 }));
 }
 
@@ -193,8 +193,8 @@ TEST(TelemetryReader, FallsBackToTheWalkWhenTheIndexIsDamaged)
     const auto &card = testsupport::SharedSampleCard();
     const QString front = testsupport::CardFile(card.plans[1], 'F');
     TelemetryReader intact;
-    ASSERT_TRUE(intact.open(front));
-    ASSERT_EQ(intact.stats().source, TelemetryReader::ChunkSource::Index);
+    ASSERT_TRUE(intact.Open(front));
+    ASSERT_EQ(intact.Stats().source, TelemetryReader::ChunkSource::Index);
     const auto expected = drain(intact);
     ASSERT_GT(expected.size(), 20u);
 
@@ -217,8 +217,8 @@ TEST(TelemetryReader, FallsBackToTheWalkWhenTheIndexIsDamaged)
              std::pair { "renamed.avi", renamed }, std::pair { "cutindex.avi", cut } }) {
         SCOPED_TRACE(name);
         TelemetryReader reader;
-        ASSERT_TRUE(reader.open(helper.writeCopy(QString::fromLatin1(name), bytes)));
-        EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::ChunkWalk);
+        ASSERT_TRUE(reader.Open(helper.writeCopy(QString::fromLatin1(name), bytes)));
+        EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::ChunkWalk);
         const auto records = drain(reader);
         ASSERT_EQ(records.size(), expected.size());
         EXPECT_EQ(times(records), times(expected));
@@ -235,19 +235,19 @@ TEST(TelemetryReader, TruncatedFilesNeverReadPastTheEnd)
     SyntheticAvi avi(chunks);
     const QByteArray data = avi.bytes();
     TelemetryReader full;
-    ASSERT_TRUE(full.open(avi.path()));
-    const size_t all = full.recordCount();
+    ASSERT_TRUE(full.Open(avi.path()));
+    const size_t all = full.RecordCount();
     ASSERT_EQ(all, 12u);
 
     size_t previous = 0;
     for (qsizetype length = 0; length <= data.size(); length += 7) {
         TelemetryReader reader;
-        const bool opened = reader.open(avi.writeCopy(QStringLiteral("cut.avi"), data.left(length)));
+        const bool opened = reader.Open(avi.writeCopy(QStringLiteral("cut.avi"), data.left(length)));
         EXPECT_EQ(opened, length >= 12) << length;
         // A longer piece of the file never yields fewer records, and never more than the whole.
-        EXPECT_LE(reader.recordCount(), all) << length;
-        EXPECT_GE(reader.recordCount(), previous) << length;
-        previous = reader.recordCount();
+        EXPECT_LE(reader.RecordCount(), all) << length;
+        EXPECT_GE(reader.RecordCount(), previous) << length;
+        previous = reader.RecordCount();
         if (opened) {
             for (const Delivered &d : drain(reader))
                 EXPECT_TRUE(d.payload == gpsPayload(kRmc) || d.payload.startsWith('M')) << length;
@@ -280,8 +280,8 @@ TEST(TelemetryReader, FindsEveryRecordOfAFileThatAPowerLossLeftUnfinished)
     for (const auto &[name, bytes] :
         { std::pair { "sizes 0", zeroSizes }, std::pair { "stale sizes", stale } }) {
         TelemetryReader reader;
-        ASSERT_TRUE(reader.open(avi.writeCopy(QStringLiteral("power-loss-copy.avi"), bytes))) << name;
-        EXPECT_EQ(reader.stats().source, TelemetryReader::ChunkSource::ChunkWalk) << name;
+        ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("power-loss-copy.avi"), bytes))) << name;
+        EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::ChunkWalk) << name;
         EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 1000, 2000, 3000, 4000, 5000 })) << name;
     }
 }
@@ -290,18 +290,18 @@ TEST(TelemetryReader, RefusesWhatIsNotAnAviFile)
 {
     SyntheticAvi helper({});
     TelemetryReader reader;
-    EXPECT_FALSE(reader.open(QDir(temporaryFolder()).filePath(QStringLiteral("missing.avi"))));
+    EXPECT_FALSE(reader.Open(QDir(temporaryFolder()).filePath(QStringLiteral("missing.avi"))));
     EXPECT_FALSE(
-        reader.open(helper.writeCopy(QStringLiteral("wave.avi"), QByteArray("RIFF\x04\0\0\0WAVE", 12))));
-    EXPECT_FALSE(reader.isOpen());
+        reader.Open(helper.writeCopy(QStringLiteral("wave.avi"), QByteArray("RIFF\x04\0\0\0WAVE", 12))));
+    EXPECT_FALSE(reader.IsOpen());
     uint8_t buffer[8];
     uint32_t length = 8, timeMs = 0;
     EXPECT_EQ(reader.GetNextRecord(buffer, &length, &timeMs), media::kStreamParseNotReady);
     EXPECT_EQ(reader.GetNextRecord(nullptr, &length, &timeMs), media::kStreamParseInvalidArg);
 
     // A RIFF AVI without any telemetry opens and has no records.
-    ASSERT_TRUE(reader.open(helper.path()));
-    EXPECT_EQ(reader.recordCount(), 0u);
+    ASSERT_TRUE(reader.Open(helper.path()));
+    EXPECT_EQ(reader.RecordCount(), 0u);
     EXPECT_EQ(reader.GetNextRecord(buffer, &length, &timeMs), media::kStreamParseEndOfFile);
 }
 
@@ -310,7 +310,7 @@ TEST(TelemetryReader, ConfigurationRangeAndBufferSize)
     SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(1, 1, 1) }, { 1000, gpsPayload(kRmc) } }),
         chunkBody({ { 2000, gsensorPayload(2, 2, 2) }, { 3000, gsensorPayload(3, 3, 3) } }) });
     TelemetryReader reader;
-    ASSERT_TRUE(reader.open(avi.path()));
+    ASSERT_TRUE(reader.Open(avi.path()));
 
     EXPECT_EQ(reader.Configure(0), media::kStreamParseOk);
     EXPECT_TRUE(drain(reader).empty());

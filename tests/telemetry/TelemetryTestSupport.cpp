@@ -46,15 +46,15 @@ SyntheticAvi::SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool 
     media::recorder::AviWriter::VideoFormat format;
     format.width = 64;
     format.height = 48;
-    EXPECT_TRUE(writer.open(m_path, format, std::nullopt));
+    EXPECT_TRUE(writer.Open(m_path, format, std::nullopt));
     const uint8_t frame[37] = { 0, 0, 0, 1, 0x65 }; // odd size: exercises the pad byte
     for (const QByteArray &chunk : telemetryChunks) {
-        writer.writeVideo(frame, sizeof frame, true);
-        writer.writeChunk(media::telemetry::kChunkId, reinterpret_cast<const uint8_t *>(chunk.constData()),
+        writer.WriteVideo(frame, sizeof frame, true);
+        writer.WriteChunk(media::telemetry::kChunkId, reinterpret_cast<const uint8_t *>(chunk.constData()),
             static_cast<size_t>(chunk.size()), 0);
     }
-    writer.writeVideo(frame, sizeof frame, true);
-    EXPECT_TRUE(writer.finish()) << writer.errorString().toStdString();
+    writer.WriteVideo(frame, sizeof frame, true);
+    EXPECT_TRUE(writer.Finish()) << writer.ErrorString().toStdString();
     if (!withIndex) {
         QByteArray data = bytes();
         const qsizetype index = data.lastIndexOf("idx1");

@@ -39,7 +39,7 @@ int runEvents(const QStringList &args)
         return 2;
     }
     media::TelemetryReader reader;
-    if (!reader.open(path)) {
+    if (!reader.Open(path)) {
         cliErr(QStringLiteral("events: %1 is not a readable AVI recording\n").arg(path));
         return 1;
     }

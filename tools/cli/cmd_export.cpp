@@ -70,15 +70,15 @@ int runExport(const QStringList &args)
     options.frontPath = paths[0];
     options.outputPath = paths[1];
     if (rear == QLatin1String("auto"))
-        options.rearPath = ClipExporter::rearFileFor(options.frontPath);
+        options.rearPath = ClipExporter::RearFileFor(options.frontPath);
     QString refused;
-    if (!ClipExporter::checkOutputs(options, &refused)) {
+    if (!ClipExporter::CheckOutputs(options, &refused)) {
         cliErr(QStringLiteral("export: %1\n").arg(refused));
         return 1;
     }
     if (!force) {
         QStringList existing;
-        for (const QString &file : ClipExporter::outputFiles(options)) {
+        for (const QString &file : ClipExporter::OutputFiles(options)) {
             if (QFileInfo::exists(file))
                 existing << file;
         }
@@ -102,25 +102,25 @@ int runExport(const QStringList &args)
                    .arg(totalMs / 1000.0, 0, 'f', 1));
     };
     ClipExporter exporter;
-    const ClipExporter::Outcome outcome = exporter.run(options, nullptr, progress);
+    const ClipExporter::Outcome outcome = exporter.Run(options, nullptr, progress);
     if (outcome == ClipExporter::Outcome::Done)
         cliErr(QStringLiteral("\rexport: 100 %\n"));
     else if (shown >= 0)
         cliErr(QStringLiteral("\n"));
     if (outcome != ClipExporter::Outcome::Done) {
-        cliErr(QStringLiteral("export: %1\n").arg(exporter.errorString()));
+        cliErr(QStringLiteral("export: %1\n").arg(exporter.ErrorString()));
         return 1;
     }
-    for (const QString &note : exporter.notes())
+    for (const QString &note : exporter.Notes())
         cliErr(QStringLiteral("export: note: %1\n").arg(note));
     cliOut(QStringLiteral("%1: %2 frames, %3 s%4\n%5\n%6\n%7\n")
                .arg(options.outputPath)
-               .arg(exporter.frames())
-               .arg(exporter.writtenMs() / 1000.0, 0, 'f', 3)
+               .arg(exporter.Frames())
+               .arg(exporter.WrittenMs() / 1000.0, 0, 'f', 3)
                .arg(options.rearPath.isEmpty()
                        ? QString()
                        : QStringLiteral(", rear ") + QFileInfo(options.rearPath).fileName())
-               .arg(exporter.gpxPath(), exporter.provenancePath(), exporter.sumsPath()));
+               .arg(exporter.GpxPath(), exporter.ProvenancePath(), exporter.SumsPath()));
     return 0;
 }
 

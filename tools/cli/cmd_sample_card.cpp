@@ -51,20 +51,20 @@ int runSampleCard(const QStringList &args)
     }
     const uint64_t seed = options.seed;
     options.writeSetup
-        = [seed](const QString &path, QString *error) { return writeSampleSetupXml(path, seed, error); };
+        = [seed](const QString &path, QString *error) { return WriteSampleSetupXml(path, seed, error); };
     if (!quiet)
         options.progress = [](const QString &file) { cliOut(file + QLatin1Char('\n')); };
 
     // The encoders report statistics per file; only their errors matter here.
     av_log_set_level(AV_LOG_ERROR);
     SampleCardGenerator generator(options);
-    if (!generator.generate()) {
-        cliErr(QStringLiteral("sample-card: %1\n").arg(generator.errorString()));
+    if (!generator.Generate()) {
+        cliErr(QStringLiteral("sample-card: %1\n").arg(generator.ErrorString()));
         return 1;
     }
     if (!quiet)
         cliOut(QStringLiteral("%1 files written to %2\n")
-                   .arg(generator.writtenFiles().size())
+                   .arg(generator.WrittenFiles().size())
                    .arg(QDir::toNativeSeparators(options.directory)));
     return 0;
 }

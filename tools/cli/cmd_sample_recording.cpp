@@ -79,8 +79,8 @@ int runSampleRecording(const QStringList &args)
     av_log_set_level(AV_LOG_ERROR);
     const SampleDrive drive(seed * 7919 + 17, int(std::ceil(plan.durationMs / 1000.0)) + 1);
     SampleRecordingWriter writer(plan, drive, seed, SampleVideoCodec::Automatic, 1);
-    if (!writer.write(output, channel)) {
-        cliErr(QStringLiteral("sample-recording: %1\n").arg(writer.errorString()));
+    if (!writer.Write(output, channel)) {
+        cliErr(QStringLiteral("sample-recording: %1\n").arg(writer.ErrorString()));
         return 1;
     }
     QString error;

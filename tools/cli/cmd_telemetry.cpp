@@ -43,7 +43,7 @@ int runTelemetry(const QStringList &args)
     }
 
     media::TelemetryReader reader;
-    if (!reader.open(path)) {
+    if (!reader.Open(path)) {
         cliErr(QStringLiteral("telemetry: %1 is not a readable AVI recording\n").arg(path));
         return 1;
     }

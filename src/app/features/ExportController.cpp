@@ -179,23 +179,23 @@ void ExportController::ExportClip()
         = m_window.Settings().speedUnit != 0 ? media::ExportSpeedUnit::Mph : media::ExportSpeedUnit::Kmh;
     // Refused before anything is written: a clip over its own recording or on the card.
     QString refused;
-    if (!media::ClipExporter::checkOutputs(job->options, &refused)) {
+    if (!media::ClipExporter::CheckOutputs(job->options, &refused)) {
         m_window.ShowPlain(
             m_window.Window().Skin().Text(QStringLiteral("export_failed")) + QStringLiteral("\n") + refused,
             m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
         return;
     }
     // The question is about the files that will really be written, not the name as typed.
-    if (!m_window.Dialogs().mayWrite(&m_window.Window(), media::ClipExporter::outputFiles(job->options)))
+    if (!m_window.Dialogs().mayWrite(&m_window.Window(), media::ClipExporter::OutputFiles(job->options)))
         return;
     job->worker = QThread::create([job] {
         media::ClipExporter exporter;
-        job->outcome = exporter.run(job->options, &job->cancel, [job](int64_t done, int64_t total) {
+        job->outcome = exporter.Run(job->options, &job->cancel, [job](int64_t done, int64_t total) {
             job->doneMs = done;
             job->totalMs = total;
         });
-        job->error = exporter.errorString();
-        job->trackPoints = exporter.trackPoints();
+        job->error = exporter.ErrorString();
+        job->trackPoints = exporter.TrackPoints();
     });
     m_job = job;
 

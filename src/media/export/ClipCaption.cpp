@@ -16,7 +16,7 @@ namespace {
     constexpr int64_t kFixStaleMs = 2500;
     constexpr double kMilesPerKilometre = 0.621371;
 
-    QString coordinate(float stored, char positive, char negative)
+    QString Coordinate(float stored, char positive, char negative)
     {
         const double degrees = CoordinateToDegrees(stored);
         return QString::number(std::abs(degrees), 'f', 5) + QLatin1Char(' ')
@@ -26,7 +26,7 @@ namespace {
     // The text's pixel height: about a twenty-second of the picture's height, so that it stays
     // readable when a 1080p clip fills a phone's width; narrow pictures are limited by the width
     // so that a whole line fits.
-    int textHeight(int pictureWidth, int pictureHeight)
+    int TextHeight(int pictureWidth, int pictureHeight)
     {
         return std::max(10, std::min(pictureHeight / 22, pictureWidth / 34));
     }
@@ -40,7 +40,7 @@ ClipCaption::ClipCaption(const QString &frontPath, const std::vector<CGps> &fixe
 {
 }
 
-ClipCaption::Texts ClipCaption::at(int64_t timeMs) const
+ClipCaption::Texts ClipCaption::At(int64_t timeMs) const
 {
     const QString unitText = m_unit == ExportSpeedUnit::Mph ? QStringLiteral("mph") : QStringLiteral("km/h");
     Texts texts;
@@ -51,21 +51,21 @@ ClipCaption::Texts ClipCaption::at(int64_t timeMs) const
     if (fix && std::abs(timeMs - int64_t(fix->timeMs)) <= kFixStaleMs) {
         const double speed = m_unit == ExportSpeedUnit::Mph ? fix->speed * kMilesPerKilometre : fix->speed;
         texts.speed = QString::number(std::lround(speed)) + QLatin1Char(' ') + unitText;
-        texts.position = coordinate(fix->latitude, 'N', 'S') + QStringLiteral("  ")
-            + coordinate(fix->longitude, 'E', 'W');
+        texts.position = Coordinate(fix->latitude, 'N', 'S') + QStringLiteral("  ")
+            + Coordinate(fix->longitude, 'E', 'W');
     }
     return texts;
 }
 
-int ClipCaption::bandHeight(int pictureWidth, int pictureHeight)
+int ClipCaption::BandHeight(int pictureWidth, int pictureHeight)
 {
     // Two lines with half a line of air around and between them.
-    return (textHeight(pictureWidth, pictureHeight) * 36 / 10 + 1) & ~1;
+    return (TextHeight(pictureWidth, pictureHeight) * 36 / 10 + 1) & ~1;
 }
 
-QImage ClipCaption::render(const Texts &texts, int pictureWidth, int pictureHeight)
+QImage ClipCaption::Render(const Texts &texts, int pictureWidth, int pictureHeight)
 {
-    const int height = bandHeight(pictureWidth, pictureHeight);
+    const int height = BandHeight(pictureWidth, pictureHeight);
     QImage band(pictureWidth, height, QImage::Format_RGBA8888);
     band.fill(QColor(16, 16, 16));
     QPainter painter(&band);
@@ -73,7 +73,7 @@ QImage ClipCaption::render(const Texts &texts, int pictureWidth, int pictureHeig
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setBold(true);
-    const int text = textHeight(pictureWidth, pictureHeight);
+    const int text = TextHeight(pictureWidth, pictureHeight);
     font.setPixelSize(text);
     painter.setFont(font);
     painter.setPen(Qt::white);

@@ -29,13 +29,13 @@ public:
         QString source; // the recording's file name
         bool operator==(const Texts &) const = default;
     };
-    Texts at(int64_t timeMs) const;
-    const RecorderClock &clock() const { return m_clock; }
+    Texts At(int64_t timeMs) const;
+    const RecorderClock &Clock() const { return m_clock; }
 
     // The band added below the picture (it never covers the recording's own pixels): white text on
     // a dark strip in two lines, sized for a phone screen. RGBA, not premultiplied.
-    static QImage render(const Texts &texts, int pictureWidth, int pictureHeight);
-    static int bandHeight(int pictureWidth, int pictureHeight);
+    static QImage Render(const Texts &texts, int pictureWidth, int pictureHeight);
+    static int BandHeight(int pictureWidth, int pictureHeight);
 
 private:
     RecorderClock m_clock;

@@ -51,7 +51,7 @@ namespace {
     };
     using OutputPtr = std::unique_ptr<AVFormatContext, OutputDeleter>;
 
-    QString avError(int code)
+    QString AvError(int code)
     {
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
         av_strerror(code, text, sizeof text);
@@ -73,23 +73,23 @@ namespace {
         // them: a stream that starts later than the others keeps its delay.
         int64_t startUs = 0;
 
-        bool open(const QString &path, bool withAudio, QString *error)
+        bool Open(const QString &path, bool withAudio, QString *error)
         {
             AVFormatContext *raw = nullptr;
             const QByteArray name = QFile::encodeName(path);
             int rc = avformat_open_input(&raw, name.constData(), nullptr, nullptr);
             if (rc < 0) {
-                *error = QStringLiteral("cannot open %1: %2").arg(path, avError(rc));
+                *error = QStringLiteral("cannot open %1: %2").arg(path, AvError(rc));
                 return false;
             }
             format.reset(raw);
             if ((rc = avformat_find_stream_info(raw, nullptr)) < 0) {
-                *error = QStringLiteral("cannot read %1: %2").arg(path, avError(rc));
+                *error = QStringLiteral("cannot read %1: %2").arg(path, AvError(rc));
                 return false;
             }
             startUs = raw->start_time == AV_NOPTS_VALUE ? 0 : raw->start_time;
             videoIndex = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-            if (videoIndex < 0 || !openDecoder(videoIndex, video, error)) {
+            if (videoIndex < 0 || !OpenDecoder(videoIndex, video, error)) {
                 if (error->isEmpty())
                     *error = QStringLiteral("%1 holds no picture").arg(path);
                 return false;
@@ -97,7 +97,7 @@ namespace {
             if (withAudio) {
                 audioIndex = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
                 QString audioError;
-                if (audioIndex >= 0 && !openDecoder(audioIndex, audio, &audioError)) {
+                if (audioIndex >= 0 && !OpenDecoder(audioIndex, audio, &audioError)) {
                     qCWarning(lcExport) << "exporting without sound:" << audioError;
                     audioIndex = -1;
                 }
@@ -105,7 +105,7 @@ namespace {
             return true;
         }
 
-        bool openDecoder(int index, CodecContextPtr &context, QString *error)
+        bool OpenDecoder(int index, CodecContextPtr &context, QString *error)
         {
             const AVCodecParameters *par = format->streams[index]->codecpar;
             const AVCodec *codec = avcodec_find_decoder(par->codec_id);
@@ -118,20 +118,20 @@ namespace {
             context->thread_count = 0;
             const int rc = avcodec_open2(context.get(), codec, nullptr);
             if (rc < 0) {
-                *error = QStringLiteral("cannot open the decoder: %1").arg(avError(rc));
+                *error = QStringLiteral("cannot open the decoder: %1").arg(AvError(rc));
                 return false;
             }
             return true;
         }
 
-        AVStream *stream(int index) const { return format->streams[index]; }
+        AVStream *Stream(int index) const { return format->streams[index]; }
 
         // The end of the last picture, from the packets: a recording cut by a power loss says
         // nothing of its length in its headers. Reads to the end of the file; -1 when no picture
         // has a time.
-        int64_t lengthFromPackets()
+        int64_t LengthFromPackets()
         {
-            const AVStream *s = stream(videoIndex);
+            const AVStream *s = Stream(videoIndex);
             int64_t endUs = -1;
             while (av_read_frame(format.get(), packet.get()) >= 0) {
                 if (packet->stream_index == videoIndex) {
@@ -147,27 +147,27 @@ namespace {
         }
 
         // Microseconds from the start of the recording of a decoded frame of a stream.
-        int64_t frameTimeUs(const AVFrame *frame, int index) const
+        int64_t FrameTimeUs(const AVFrame *frame, int index) const
         {
             int64_t ts = frame->best_effort_timestamp;
             if (ts == AV_NOPTS_VALUE)
                 ts = frame->pts;
             if (ts == AV_NOPTS_VALUE)
                 return -1;
-            return av_rescale_q(ts, stream(index)->time_base, kMicroseconds) - startUs;
+            return av_rescale_q(ts, Stream(index)->time_base, kMicroseconds) - startUs;
         }
 
-        void seek(int64_t us)
+        void Seek(int64_t us)
         {
             if (us <= 0)
                 return;
-            const int64_t ts = av_rescale_q(us + startUs, kMicroseconds, stream(videoIndex)->time_base);
+            const int64_t ts = av_rescale_q(us + startUs, kMicroseconds, Stream(videoIndex)->time_base);
             if (av_seek_frame(format.get(), videoIndex, ts, AVSEEK_FLAG_BACKWARD) < 0)
                 qCWarning(lcExport) << "seek failed, reading from the start";
         }
 
         // The next decoded picture of the video stream alone (the rear channel); false at the end.
-        bool nextPicture(AVFrame *frame)
+        bool NextPicture(AVFrame *frame)
         {
             while (true) {
                 const int rc = avcodec_receive_frame(video.get(), frame);
@@ -201,25 +201,25 @@ public:
     {
     }
 
-    Outcome run(QString *error, int *frames, int64_t *writtenMs);
+    Outcome Run(QString *error, int *frames, int64_t *writtenMs);
 
 private:
-    bool openInputs();
-    bool openOutput();
-    bool buildGraph(const AVFrame *front, const AVFrame *rear);
-    bool handlePicture(AVFrame *frame);
-    bool handleSound(const AVFrame *frame);
-    bool pushCaption(int64_t pts, int64_t timeMs);
-    bool pullPictures(bool draining);
-    bool encodeSound(bool draining);
-    bool encode(AVCodecContext *encoder, AVStream *stream, const AVFrame *frame);
-    bool fail(const QString &text)
+    bool OpenInputs();
+    bool OpenOutput();
+    bool BuildGraph(const AVFrame *front, const AVFrame *rear);
+    bool HandlePicture(AVFrame *frame);
+    bool HandleSound(const AVFrame *frame);
+    bool PushCaption(int64_t pts, int64_t timeMs);
+    bool PullPictures(bool draining);
+    bool EncodeSound(bool draining);
+    bool Encode(AVCodecContext *encoder, AVStream *stream, const AVFrame *frame);
+    bool Fail(const QString &text)
     {
         if (m_error.isEmpty())
             m_error = text;
         return false;
     }
-    bool cancelled() const { return m_cancel && m_cancel->load(); }
+    bool Cancelled() const { return m_cancel && m_cancel->load(); }
 
     const ClipExportOptions &m_options;
     const std::atomic_bool *m_cancel;
@@ -271,19 +271,19 @@ private:
     FramePtr m_filtered = MakeFrame();
 };
 
-bool ClipExporter::Session::openInputs()
+bool ClipExporter::Session::OpenInputs()
 {
-    if (!m_front.open(m_options.frontPath, m_options.audio, &m_error))
+    if (!m_front.Open(m_options.frontPath, m_options.audio, &m_error))
         return false;
     if (!m_options.rearPath.isEmpty()) {
         m_rear.emplace();
         QString rearError;
-        if (!m_rear->open(m_options.rearPath, false, &rearError)) {
+        if (!m_rear->Open(m_options.rearPath, false, &rearError)) {
             qCWarning(lcExport) << "exporting without the rear channel:" << rearError;
             m_rear.reset();
         }
     }
-    const AVStream *video = m_front.stream(m_front.videoIndex);
+    const AVStream *video = m_front.Stream(m_front.videoIndex);
     AVRational rate = video->avg_frame_rate.num > 0 ? video->avg_frame_rate : video->r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0 || av_q2d(rate) > 240)
         rate = { 30, 1 };
@@ -300,25 +300,25 @@ bool ClipExporter::Session::openInputs()
         // A second opening, so that the first one stays at the start.
         Input probe;
         QString probeError;
-        if (probe.open(m_options.frontPath, false, &probeError))
-            lengthUs = probe.lengthFromPackets();
+        if (probe.Open(m_options.frontPath, false, &probeError))
+            lengthUs = probe.LengthFromPackets();
     }
     m_fromUs = std::max<int64_t>(0, m_options.fromMs) * 1000;
     m_toUs = m_options.toMs < 0 ? lengthUs : m_options.toMs * 1000;
     if (lengthUs > 0)
         m_toUs = std::min(m_toUs, lengthUs);
     if (m_toUs <= m_fromUs)
-        return fail(QStringLiteral("the span from %1 s to %2 s is empty")
+        return Fail(QStringLiteral("the span from %1 s to %2 s is empty")
                         .arg(m_fromUs / 1e6)
                         .arg(m_options.toMs < 0 ? lengthUs / 1e6 : m_options.toMs / 1e3));
-    m_front.seek(m_fromUs);
+    m_front.Seek(m_fromUs);
     if (m_rear)
-        m_rear->seek(m_fromUs);
+        m_rear->Seek(m_fromUs);
 
     if (m_options.caption) {
         TelemetryReader reader;
         std::vector<CGps> fixes;
-        if (reader.open(m_options.frontPath)) {
+        if (reader.Open(m_options.frontPath)) {
             for (const TelemetryExportEntry &e : TelemetryExport::collect(reader)) {
                 if (e.kind == telemetry::RecordKind::Gps)
                     fixes.push_back(e.fix);
@@ -329,33 +329,33 @@ bool ClipExporter::Session::openInputs()
     return true;
 }
 
-bool ClipExporter::Session::openOutput()
+bool ClipExporter::Session::OpenOutput()
 {
     AVFormatContext *raw = nullptr;
     const QByteArray name = QFile::encodeName(m_tempPath);
     int rc = avformat_alloc_output_context2(&raw, nullptr, "mp4", name.constData());
     if (rc < 0 || !raw)
-        return fail(QStringLiteral("cannot make an MP4: %1").arg(avError(rc)));
+        return Fail(QStringLiteral("cannot make an MP4: %1").arg(AvError(rc)));
     m_output.reset(raw);
     const bool globalHeader = raw->oformat->flags & AVFMT_GLOBALHEADER;
 
-    const AVCodecParameters *front = m_front.stream(m_front.videoIndex)->codecpar;
+    const AVCodecParameters *front = m_front.Stream(m_front.videoIndex)->codecpar;
     const AVCodec *h264 = avcodec_find_encoder_by_name("libx264");
     if (!h264)
         h264 = avcodec_find_encoder(AV_CODEC_ID_H264);
     if (!h264)
-        return fail(QStringLiteral("no H.264 encoder in this FFmpeg"));
+        return Fail(QStringLiteral("no H.264 encoder in this FFmpeg"));
     m_videoEncoder.reset(avcodec_alloc_context3(h264));
     AVCodecContext *venc = m_videoEncoder.get();
     m_pictureWidth = front->width & ~1;
     m_pictureHeight = front->height & ~1;
     if (m_rear && m_options.layout == ClipLayout::Stacked) {
-        const AVCodecParameters *rear = m_rear->stream(m_rear->videoIndex)->codecpar;
+        const AVCodecParameters *rear = m_rear->Stream(m_rear->videoIndex)->codecpar;
         if (rear->width > 0 && rear->height > 0)
             m_stackHeight
                 = std::max(2, int(std::lround(double(m_pictureWidth) * rear->height / rear->width)) & ~1);
     }
-    m_bandHeight = m_caption ? ClipCaption::bandHeight(m_pictureWidth, m_pictureHeight) : 0;
+    m_bandHeight = m_caption ? ClipCaption::BandHeight(m_pictureWidth, m_pictureHeight) : 0;
     venc->width = m_pictureWidth;
     venc->height = m_pictureHeight + m_stackHeight + m_bandHeight;
     venc->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -374,7 +374,7 @@ bool ClipExporter::Session::openOutput()
     rc = avcodec_open2(venc, h264, &options);
     av_dict_free(&options);
     if (rc < 0)
-        return fail(QStringLiteral("cannot open the H.264 encoder: %1").arg(avError(rc)));
+        return Fail(QStringLiteral("cannot open the H.264 encoder: %1").arg(AvError(rc)));
     m_videoStream = avformat_new_stream(raw, nullptr);
     avcodec_parameters_from_context(m_videoStream->codecpar, venc);
     m_videoStream->time_base = venc->time_base;
@@ -384,7 +384,7 @@ bool ClipExporter::Session::openOutput()
         const AVCodec *aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
         const AVCodecContext *dec = m_front.audio.get();
         if (!aac)
-            return fail(QStringLiteral("no AAC encoder in this FFmpeg"));
+            return Fail(QStringLiteral("no AAC encoder in this FFmpeg"));
         m_audioEncoder.reset(avcodec_alloc_context3(aac));
         AVCodecContext *aenc = m_audioEncoder.get();
         aenc->sample_fmt = AV_SAMPLE_FMT_FLTP;
@@ -398,13 +398,13 @@ bool ClipExporter::Session::openOutput()
         if (globalHeader)
             aenc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         if ((rc = avcodec_open2(aenc, aac, nullptr)) < 0)
-            return fail(QStringLiteral("cannot open the AAC encoder: %1").arg(avError(rc)));
+            return Fail(QStringLiteral("cannot open the AAC encoder: %1").arg(AvError(rc)));
         SwrContext *swr = nullptr;
         rc = swr_alloc_set_opts2(&swr, &aenc->ch_layout, aenc->sample_fmt, aenc->sample_rate,
             const_cast<AVChannelLayout *>(&dec->ch_layout), dec->sample_fmt, dec->sample_rate, 0, nullptr);
         m_resampler.reset(swr);
         if (rc < 0 || swr_init(swr) < 0)
-            return fail(QStringLiteral("cannot convert the sound for AAC"));
+            return Fail(QStringLiteral("cannot convert the sound for AAC"));
         m_fifo.reset(av_audio_fifo_alloc(aenc->sample_fmt, aenc->ch_layout.nb_channels, 4096));
         m_spanSamples = av_rescale(m_toUs - m_fromUs, aenc->sample_rate, 1000000);
         m_audioStream = avformat_new_stream(raw, nullptr);
@@ -415,18 +415,18 @@ bool ClipExporter::Session::openOutput()
     }
 
     if ((rc = avio_open(&raw->pb, name.constData(), AVIO_FLAG_WRITE)) < 0)
-        return fail(QStringLiteral("cannot write %1: %2").arg(m_tempPath, avError(rc)));
+        return Fail(QStringLiteral("cannot write %1: %2").arg(m_tempPath, AvError(rc)));
     AVDictionary *muxOptions = nullptr;
     // The index goes to the front so the clip plays at once when streamed or opened on a phone.
     av_dict_set(&muxOptions, "movflags", "+faststart", 0);
     rc = avformat_write_header(raw, &muxOptions);
     av_dict_free(&muxOptions);
     if (rc < 0)
-        return fail(QStringLiteral("cannot write %1: %2").arg(m_tempPath, avError(rc)));
+        return Fail(QStringLiteral("cannot write %1: %2").arg(m_tempPath, AvError(rc)));
     return true;
 }
 
-bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear)
+bool ClipExporter::Session::BuildGraph(const AVFrame *front, const AVFrame *rear)
 {
     m_graph.reset(avfilter_graph_alloc());
     AVFilterGraph *graph = m_graph.get();
@@ -446,11 +446,11 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
             >= 0;
     };
     if (!source("front", front->width, front->height, front->format, &m_frontSource))
-        return fail(QStringLiteral("cannot set up the picture filters"));
+        return Fail(QStringLiteral("cannot set up the picture filters"));
     if (avfilter_graph_create_filter(
             &m_sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr, graph)
         < 0)
-        return fail(QStringLiteral("cannot set up the picture filters"));
+        return Fail(QStringLiteral("cannot set up the picture filters"));
 
     // The graph between the sources and the sink, in FFmpeg's filter language.
     // The front keeps its pixels; the canvas grows below it for the rear and the caption.
@@ -461,7 +461,7 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
     QString last = QStringLiteral("main");
     if (rear && m_stackHeight > 0) {
         if (!source("rear", rear->width, rear->height, rear->format, &m_rearSource))
-            return fail(QStringLiteral("cannot set up the picture filters"));
+            return Fail(QStringLiteral("cannot set up the picture filters"));
         description
             += QStringLiteral("[rear]scale=%1:%2[stack];[%3][stack]overlay=x=0:y=%4:format=yuv420[withrear];")
                    .arg(width)
@@ -471,7 +471,7 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
         last = QStringLiteral("withrear");
     } else if (rear) {
         if (!source("rear", rear->width, rear->height, rear->format, &m_rearSource))
-            return fail(QStringLiteral("cannot set up the picture filters"));
+            return Fail(QStringLiteral("cannot set up the picture filters"));
         // A quarter of the width, the rear's own proportions, a thin light border, clear of the
         // corner by a margin, at the top right, away from the recorder's own stamp at the bottom left.
         const int pipWidth = (width / 4) & ~1;
@@ -493,7 +493,7 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
     }
     if (m_caption) {
         if (!source("caption", width, m_bandHeight, AV_PIX_FMT_RGBA, &m_captionSource))
-            return fail(QStringLiteral("cannot set up the picture filters"));
+            return Fail(QStringLiteral("cannot set up the picture filters"));
         description += QStringLiteral("[%1][caption]overlay=x=0:y=%2:format=yuv420[captioned];")
                            .arg(last)
                            .arg(height + m_stackHeight);
@@ -527,22 +527,22 @@ bool ClipExporter::Session::buildGraph(const AVFrame *front, const AVFrame *rear
     if (rc >= 0)
         rc = avfilter_graph_config(graph, nullptr);
     if (rc < 0)
-        return fail(QStringLiteral("cannot set up the picture filters: %1").arg(avError(rc)));
+        return Fail(QStringLiteral("cannot set up the picture filters: %1").arg(AvError(rc)));
     return true;
 }
 
-bool ClipExporter::Session::pushCaption(int64_t pts, int64_t timeMs)
+bool ClipExporter::Session::PushCaption(int64_t pts, int64_t timeMs)
 {
-    const ClipCaption::Texts texts = m_caption->at(timeMs);
+    const ClipCaption::Texts texts = m_caption->At(timeMs);
     if (!m_captionFrame || !(texts == m_captionTexts)) {
         m_captionTexts = texts;
-        const QImage band = ClipCaption::render(texts, m_pictureWidth, m_pictureHeight);
+        const QImage band = ClipCaption::Render(texts, m_pictureWidth, m_pictureHeight);
         m_captionFrame = MakeFrame();
         m_captionFrame->format = AV_PIX_FMT_RGBA;
         m_captionFrame->width = band.width();
         m_captionFrame->height = band.height();
         if (av_frame_get_buffer(m_captionFrame.get(), 0) < 0)
-            return fail(QStringLiteral("out of memory"));
+            return Fail(QStringLiteral("out of memory"));
         for (int y = 0; y < band.height(); ++y)
             std::memcpy(m_captionFrame->data[0] + y * m_captionFrame->linesize[0], band.constScanLine(y),
                 size_t(band.width()) * 4);
@@ -552,9 +552,9 @@ bool ClipExporter::Session::pushCaption(int64_t pts, int64_t timeMs)
     return copy && av_buffersrc_add_frame(m_captionSource, copy.get()) >= 0;
 }
 
-bool ClipExporter::Session::handlePicture(AVFrame *frame)
+bool ClipExporter::Session::HandlePicture(AVFrame *frame)
 {
-    const int64_t timeUs = m_front.frameTimeUs(frame, m_front.videoIndex);
+    const int64_t timeUs = m_front.FrameTimeUs(frame, m_front.videoIndex);
     // A frame counts for the span when its moment lies in it, give or take a quarter frame of
     // rounding in the container's time stamps.
     const int64_t slack = m_framePeriodUs / 4;
@@ -572,55 +572,55 @@ bool ClipExporter::Session::handlePicture(AVFrame *frame)
     if (m_rear) {
         if (!m_rearCurrent && !m_rearNext) {
             m_rearNext = MakeFrame();
-            if (!m_rear->nextPicture(m_rearNext.get()))
+            if (!m_rear->NextPicture(m_rearNext.get()))
                 m_rearNext.reset();
             else
-                m_rearNextUs = m_rear->frameTimeUs(m_rearNext.get(), m_rear->videoIndex);
+                m_rearNextUs = m_rear->FrameTimeUs(m_rearNext.get(), m_rear->videoIndex);
         }
         while (m_rearNext && (!m_rearCurrent || m_rearNextUs <= timeUs + slack)) {
             m_rearCurrent = std::move(m_rearNext);
             m_rearNext = MakeFrame();
-            if (!m_rear->nextPicture(m_rearNext.get()))
+            if (!m_rear->NextPicture(m_rearNext.get()))
                 m_rearNext.reset();
             else
-                m_rearNextUs = m_rear->frameTimeUs(m_rearNext.get(), m_rear->videoIndex);
+                m_rearNextUs = m_rear->FrameTimeUs(m_rearNext.get(), m_rear->videoIndex);
         }
         if (!m_rearCurrent) {
             qCWarning(lcExport) << "the rear recording gave no picture; exporting the front alone";
             m_rear.reset();
         }
     }
-    if (!m_graph && !buildGraph(frame, m_rear ? m_rearCurrent.get() : nullptr))
+    if (!m_graph && !BuildGraph(frame, m_rear ? m_rearCurrent.get() : nullptr))
         return false;
 
     frame->pts = pts;
     if (av_buffersrc_add_frame_flags(m_frontSource, frame, AV_BUFFERSRC_FLAG_KEEP_REF) < 0)
-        return fail(QStringLiteral("the picture filters refused a frame"));
+        return Fail(QStringLiteral("the picture filters refused a frame"));
     if (m_rearSource) {
         FramePtr copy = m_rearCurrent ? RefFrame(m_rearCurrent.get()) : nullptr;
         if (copy) {
             copy->pts = pts;
             if (av_buffersrc_add_frame(m_rearSource, copy.get()) < 0)
-                return fail(QStringLiteral("the picture filters refused a frame"));
+                return Fail(QStringLiteral("the picture filters refused a frame"));
         }
     }
-    if (m_captionSource && !pushCaption(pts, timeUs / 1000))
-        return fail(QStringLiteral("the picture filters refused the caption"));
+    if (m_captionSource && !PushCaption(pts, timeUs / 1000))
+        return Fail(QStringLiteral("the picture filters refused the caption"));
     if (m_progress)
         m_progress((timeUs - m_fromUs) / 1000, (m_toUs - m_fromUs) / 1000);
-    return pullPictures(false);
+    return PullPictures(false);
 }
 
-bool ClipExporter::Session::pullPictures(bool draining)
+bool ClipExporter::Session::PullPictures(bool draining)
 {
     while (true) {
         const int rc = av_buffersink_get_frame(m_sink, m_filtered.get());
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             return true;
         if (rc < 0)
-            return fail(QStringLiteral("the picture filters failed: %1").arg(avError(rc)));
+            return Fail(QStringLiteral("the picture filters failed: %1").arg(AvError(rc)));
         m_filtered->pict_type = AV_PICTURE_TYPE_NONE;
-        const bool ok = encode(m_videoEncoder.get(), m_videoStream, m_filtered.get());
+        const bool ok = Encode(m_videoEncoder.get(), m_videoStream, m_filtered.get());
         av_frame_unref(m_filtered.get());
         if (!ok)
             return false;
@@ -629,12 +629,12 @@ bool ClipExporter::Session::pullPictures(bool draining)
     }
 }
 
-bool ClipExporter::Session::handleSound(const AVFrame *frame)
+bool ClipExporter::Session::HandleSound(const AVFrame *frame)
 {
     if (m_soundDone)
         return true;
     const AVCodecContext *enc = m_audioEncoder.get();
-    const int64_t timeUs = m_front.frameTimeUs(frame, m_front.audioIndex);
+    const int64_t timeUs = m_front.FrameTimeUs(frame, m_front.audioIndex);
     if (timeUs < 0)
         return true;
     if (timeUs >= m_toUs) {
@@ -649,7 +649,7 @@ bool ClipExporter::Session::handleSound(const AVFrame *frame)
     if (av_samples_alloc_array_and_samples(
             &converted, nullptr, enc->ch_layout.nb_channels, capacity, enc->sample_fmt, 0)
         < 0)
-        return fail(QStringLiteral("out of memory"));
+        return Fail(QStringLiteral("out of memory"));
     const int count = swr_convert(m_resampler.get(), converted, capacity,
         const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples);
     bool ok = count >= 0;
@@ -675,13 +675,13 @@ bool ClipExporter::Session::handleSound(const AVFrame *frame)
     av_freep(&converted[0]);
     av_freep(&converted);
     if (!ok)
-        return fail(QStringLiteral("cannot convert the sound"));
+        return Fail(QStringLiteral("cannot convert the sound"));
     if (m_samplesQueued >= m_spanSamples)
         m_soundDone = true;
-    return encodeSound(false);
+    return EncodeSound(false);
 }
 
-bool ClipExporter::Session::encodeSound(bool draining)
+bool ClipExporter::Session::EncodeSound(bool draining)
 {
     AVCodecContext *enc = m_audioEncoder.get();
     const bool smallLast = enc->codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME;
@@ -694,37 +694,37 @@ bool ClipExporter::Session::encodeSound(bool draining)
         frame->sample_rate = enc->sample_rate;
         av_channel_layout_copy(&frame->ch_layout, &enc->ch_layout);
         if (av_frame_get_buffer(frame.get(), 0) < 0)
-            return fail(QStringLiteral("out of memory"));
+            return Fail(QStringLiteral("out of memory"));
         av_samples_set_silence(
             frame->extended_data, 0, frame->nb_samples, enc->ch_layout.nb_channels, enc->sample_fmt);
         av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void **>(frame->extended_data),
             std::min(available, frame->nb_samples));
         frame->pts = m_samplesEncoded;
         m_samplesEncoded += frame->nb_samples;
-        if (!encode(enc, m_audioStream, frame.get()))
+        if (!Encode(enc, m_audioStream, frame.get()))
             return false;
     }
     return true;
 }
 
-bool ClipExporter::Session::encode(AVCodecContext *encoder, AVStream *stream, const AVFrame *frame)
+bool ClipExporter::Session::Encode(AVCodecContext *encoder, AVStream *stream, const AVFrame *frame)
 {
     int rc = avcodec_send_frame(encoder, frame);
     if (rc < 0 && !(frame == nullptr && rc == AVERROR_EOF))
-        return fail(QStringLiteral("the encoder failed: %1").arg(avError(rc)));
+        return Fail(QStringLiteral("the encoder failed: %1").arg(AvError(rc)));
     while ((rc = avcodec_receive_packet(encoder, m_packet.get())) == 0) {
         av_packet_rescale_ts(m_packet.get(), encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
         rc = av_interleaved_write_frame(m_output.get(), m_packet.get());
         if (rc < 0)
-            return fail(QStringLiteral("cannot write the clip: %1").arg(avError(rc)));
+            return Fail(QStringLiteral("cannot write the clip: %1").arg(AvError(rc)));
     }
     if (rc != AVERROR(EAGAIN) && rc != AVERROR_EOF)
-        return fail(QStringLiteral("the encoder failed: %1").arg(avError(rc)));
+        return Fail(QStringLiteral("the encoder failed: %1").arg(AvError(rc)));
     return true;
 }
 
-ClipExporter::Outcome ClipExporter::Session::run(QString *error, int *frames, int64_t *writtenMs)
+ClipExporter::Outcome ClipExporter::Session::Run(QString *error, int *frames, int64_t *writtenMs)
 {
     m_tempPath = m_options.outputPath + QStringLiteral(".part");
     auto give = [&](Outcome outcome) {
@@ -734,14 +734,14 @@ ClipExporter::Outcome ClipExporter::Session::run(QString *error, int *frames, in
         *error = m_error;
         return outcome;
     };
-    if (!openInputs() || !openOutput())
+    if (!OpenInputs() || !OpenOutput())
         return give(Outcome::Failed);
 
     FramePtr decoded = MakeFrame();
     AVPacket *packet = m_front.packet.get();
     bool flushed = false;
     while (!(m_pictureDone && m_soundDone) && !flushed) {
-        if (cancelled())
+        if (Cancelled())
             return give(Outcome::Cancelled);
         const int rc = av_read_frame(m_front.format.get(), packet);
         flushed = rc < 0;
@@ -753,7 +753,7 @@ ClipExporter::Outcome ClipExporter::Session::run(QString *error, int *frames, in
             if (avcodec_send_packet(decoder, flushed ? nullptr : packet) < 0 && !flushed)
                 qCWarning(lcExport) << "a damaged packet was passed over at" << packet->pos;
             while (avcodec_receive_frame(decoder, decoded.get()) == 0) {
-                const bool ok = video ? handlePicture(decoded.get()) : handleSound(decoded.get());
+                const bool ok = video ? HandlePicture(decoded.get()) : HandleSound(decoded.get());
                 av_frame_unref(decoded.get());
                 if (!ok)
                     return give(Outcome::Failed);
@@ -762,36 +762,36 @@ ClipExporter::Outcome ClipExporter::Session::run(QString *error, int *frames, in
         av_packet_unref(packet);
     }
     if (!m_graph)
-        return fail(QStringLiteral("the span holds no picture")), give(Outcome::Failed);
+        return Fail(QStringLiteral("the span holds no picture")), give(Outcome::Failed);
     for (AVFilterContext *source : { m_frontSource, m_rearSource, m_captionSource }) {
         if (source)
             av_buffersrc_close(source, m_lastPts + 1, 0);
     }
-    if (!pullPictures(true) || !encode(m_videoEncoder.get(), m_videoStream, nullptr))
+    if (!PullPictures(true) || !Encode(m_videoEncoder.get(), m_videoStream, nullptr))
         return give(Outcome::Failed);
-    if (m_audioEncoder && (!encodeSound(true) || !encode(m_audioEncoder.get(), m_audioStream, nullptr)))
+    if (m_audioEncoder && (!EncodeSound(true) || !Encode(m_audioEncoder.get(), m_audioStream, nullptr)))
         return give(Outcome::Failed);
-    if (cancelled())
+    if (Cancelled())
         return give(Outcome::Cancelled);
     const int rc = av_write_trailer(m_output.get());
     if (rc < 0)
-        return fail(QStringLiteral("cannot finish the clip: %1").arg(avError(rc))), give(Outcome::Failed);
+        return Fail(QStringLiteral("cannot finish the clip: %1").arg(AvError(rc))), give(Outcome::Failed);
     m_output.reset();
     *frames = m_frames;
     *writtenMs = av_rescale_q(m_lastPts + 1, m_videoEncoder->time_base, { 1, 1000 });
     QFile::remove(m_options.outputPath);
     if (!QFile::rename(m_tempPath, m_options.outputPath))
-        return fail(QStringLiteral("cannot write %1").arg(m_options.outputPath)), give(Outcome::Failed);
+        return Fail(QStringLiteral("cannot write %1").arg(m_options.outputPath)), give(Outcome::Failed);
     return give(Outcome::Done);
 }
 
 namespace {
 
-    std::vector<CGps> readFixes(const QString &path)
+    std::vector<CGps> ReadFixes(const QString &path)
     {
         std::vector<CGps> fixes;
         TelemetryReader reader;
-        if (reader.open(path)) {
+        if (reader.Open(path)) {
             for (const TelemetryExportEntry &e : TelemetryExport::collect(reader)) {
                 if (e.kind == telemetry::RecordKind::Gps && e.fix.IsValid())
                     fixes.push_back(e.fix);
@@ -800,7 +800,7 @@ namespace {
         return fixes;
     }
 
-    QStringList sourcesOf(const ClipExportOptions &options)
+    QStringList SourcesOf(const ClipExportOptions &options)
     {
         QStringList sources { options.frontPath };
         if (!options.rearPath.isEmpty() && QFileInfo::exists(options.rearPath))
@@ -808,13 +808,13 @@ namespace {
         return sources;
     }
 
-    QString sourceCopyPath(const QString &clipPath, const QString &source)
+    QString SourceCopyPath(const QString &clipPath, const QString &source)
     {
         return QFileInfo(clipPath).dir().filePath(QStringLiteral("sources/") + QFileInfo(source).fileName());
     }
 
     // The folder itself or one above it is the given folder (by identity, not by spelling).
-    bool liesInside(const QString &path, const QString &folder)
+    bool LiesInside(const QString &path, const QString &folder)
     {
         for (QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());;) {
             if (platform::SameFile(at, folder))
@@ -828,18 +828,18 @@ namespace {
 
 } // namespace
 
-QStringList ClipExporter::outputFiles(const ClipExportOptions &options)
+QStringList ClipExporter::OutputFiles(const ClipExportOptions &options)
 {
-    QStringList files { options.outputPath, EvidenceFiles::gpxPathFor(options.outputPath),
-        EvidenceFiles::provenancePathFor(options.outputPath) };
+    QStringList files { options.outputPath, EvidenceFiles::GpxPathFor(options.outputPath),
+        EvidenceFiles::ProvenancePathFor(options.outputPath) };
     if (options.withSources) {
-        for (const QString &source : sourcesOf(options))
-            files << sourceCopyPath(options.outputPath, source);
+        for (const QString &source : SourcesOf(options))
+            files << SourceCopyPath(options.outputPath, source);
     }
     return files;
 }
 
-QString ClipExporter::protectedFolderFor(const QString &recordingPath)
+QString ClipExporter::ProtectedFolderFor(const QString &recordingPath)
 {
     // The recorder keeps its settings file at the card's root, a folder or two above the
     // recordings.
@@ -854,11 +854,11 @@ QString ClipExporter::protectedFolderFor(const QString &recordingPath)
     return own;
 }
 
-bool ClipExporter::checkOutputs(const ClipExportOptions &options, QString *error)
+bool ClipExporter::CheckOutputs(const ClipExportOptions &options, QString *error)
 {
-    const QStringList sources = sourcesOf(options);
-    QStringList outputs = outputFiles(options);
-    outputs << options.outputPath + QStringLiteral(".part") << EvidenceFiles::sumsPathFor(options.outputPath);
+    const QStringList sources = SourcesOf(options);
+    QStringList outputs = OutputFiles(options);
+    outputs << options.outputPath + QStringLiteral(".part") << EvidenceFiles::SumsPathFor(options.outputPath);
     for (const QString &output : outputs) {
         for (const QString &source : sources) {
             if (platform::SameFile(output, source)) {
@@ -869,8 +869,8 @@ bool ClipExporter::checkOutputs(const ClipExportOptions &options, QString *error
         }
     }
     for (const QString &source : sources) {
-        const QString folder = protectedFolderFor(source);
-        if (liesInside(QFileInfo(options.outputPath).absolutePath(), folder)) {
+        const QString folder = ProtectedFolderFor(source);
+        if (LiesInside(QFileInfo(options.outputPath).absolutePath(), folder)) {
             *error = QStringLiteral("%1 lies in the card's folder %2; choose a folder outside the card")
                          .arg(QDir::toNativeSeparators(options.outputPath), QDir::toNativeSeparators(folder));
             return false;
@@ -883,7 +883,7 @@ bool ClipExporter::checkOutputs(const ClipExportOptions &options, QString *error
     return true;
 }
 
-ClipExporter::Outcome ClipExporter::run(
+ClipExporter::Outcome ClipExporter::Run(
     const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress)
 {
     m_error.clear();
@@ -894,12 +894,12 @@ ClipExporter::Outcome ClipExporter::run(
     m_provenancePath.clear();
     m_notes.clear();
     m_trackPoints = 0;
-    if (!checkOutputs(options, &m_error)) {
+    if (!CheckOutputs(options, &m_error)) {
         qCWarning(lcExport) << "export of" << options.frontPath << "refused:" << m_error;
         return Outcome::Failed;
     }
     Session session(options, cancel, progress);
-    const Outcome outcome = session.run(&m_error, &m_frames, &m_writtenMs);
+    const Outcome outcome = session.Run(&m_error, &m_frames, &m_writtenMs);
     if (outcome != Outcome::Done) {
         if (outcome == Outcome::Failed)
             qCWarning(lcExport) << "export of" << options.frontPath << "failed:" << m_error;
@@ -920,12 +920,12 @@ ClipExporter::Outcome ClipExporter::run(
         return result;
     };
     const int64_t fromMs = std::max<int64_t>(0, options.fromMs);
-    const std::vector<CGps> fixes = readFixes(options.frontPath);
+    const std::vector<CGps> fixes = ReadFixes(options.frontPath);
     const RecorderClock clock(options.frontPath, fixes);
 
-    const QString gpx = EvidenceFiles::gpxPathFor(options.outputPath);
+    const QString gpx = EvidenceFiles::GpxPathFor(options.outputPath);
     int points = 0;
-    if (!EvidenceFiles::writeGpx(options.frontPath, fromMs, fromMs + m_writtenMs, gpx, &m_error, &points))
+    if (!EvidenceFiles::WriteGpx(options.frontPath, fromMs, fromMs + m_writtenMs, gpx, &m_error, &points))
         return undo(Outcome::Failed);
     made << gpx;
     m_trackPoints = points;
@@ -935,10 +935,10 @@ ClipExporter::Outcome ClipExporter::run(
 
     QList<EvidenceFiles::Source> sources;
     QStringList sums { options.outputPath, gpx };
-    for (const QString &path : sourcesOf(options)) {
+    for (const QString &path : SourcesOf(options)) {
         EvidenceFiles::Source source { path, QFileInfo(path).size(), {} };
         if (options.withSources) {
-            const QString copy = sourceCopyPath(options.outputPath, path);
+            const QString copy = SourceCopyPath(options.outputPath, path);
             if (!QFileInfo(copy).dir().exists()) {
                 if (!QFileInfo(options.outputPath).dir().mkdir(QStringLiteral("sources"))) {
                     m_error = QStringLiteral("cannot create %1").arg(QFileInfo(copy).path());
@@ -958,7 +958,7 @@ ClipExporter::Outcome ClipExporter::run(
             made << copy;
             sums << copy;
         } else {
-            source.sha256 = EvidenceFiles::sha256(path);
+            source.sha256 = EvidenceFiles::Sha256(path);
             if (source.sha256.isEmpty()) {
                 m_error = QStringLiteral("cannot read %1").arg(QDir::toNativeSeparators(path));
                 return undo(Outcome::Failed);
@@ -969,7 +969,7 @@ ClipExporter::Outcome ClipExporter::run(
 
     EvidenceFiles::Provenance provenance;
     provenance.clipPath = options.outputPath;
-    provenance.folder = protectedFolderFor(options.frontPath);
+    provenance.folder = ProtectedFolderFor(options.frontPath);
     provenance.sources = sources;
     provenance.fromMs = fromMs;
     provenance.toMs = fromMs + m_writtenMs;
@@ -984,14 +984,14 @@ ClipExporter::Outcome ClipExporter::run(
                   options.rearPath.isEmpty() ? "no" : "yes", options.caption ? "yes" : "no",
                   options.audio ? "yes" : "no", options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
                   options.withSources ? "yes" : "no");
-    const QString provenancePath = EvidenceFiles::provenancePathFor(options.outputPath);
-    if (!EvidenceFiles::writeProvenance(provenancePath, provenance, &m_error))
+    const QString provenancePath = EvidenceFiles::ProvenancePathFor(options.outputPath);
+    if (!EvidenceFiles::WriteProvenance(provenancePath, provenance, &m_error))
         return undo(Outcome::Failed);
     made << provenancePath;
     sums << provenancePath;
 
-    const QString sumsPath = EvidenceFiles::sumsPathFor(options.outputPath);
-    if (!EvidenceFiles::writeSums(sumsPath, sums, &m_error))
+    const QString sumsPath = EvidenceFiles::SumsPathFor(options.outputPath);
+    if (!EvidenceFiles::WriteSums(sumsPath, sums, &m_error))
         return undo(Outcome::Failed);
     m_gpxPath = gpx;
     m_sumsPath = sumsPath;
@@ -999,7 +999,7 @@ ClipExporter::Outcome ClipExporter::run(
     return Outcome::Done;
 }
 
-QString ClipExporter::rearFileFor(const QString &frontPath)
+QString ClipExporter::RearFileFor(const QString &frontPath)
 {
     const QFileInfo info(frontPath);
     QString name = info.fileName();
@@ -1011,13 +1011,13 @@ QString ClipExporter::rearFileFor(const QString &frontPath)
     return QFileInfo::exists(rear) ? rear : QString();
 }
 
-int64_t ClipExporter::durationMs(const QString &path)
+int64_t ClipExporter::DurationMs(const QString &path)
 {
     Input input;
     QString error;
-    if (!input.open(path, false, &error))
+    if (!input.Open(path, false, &error))
         return -1;
-    const AVStream *video = input.stream(input.videoIndex);
+    const AVStream *video = input.Stream(input.videoIndex);
     if (video->duration > 0)
         return av_rescale_q(video->duration, video->time_base, { 1, 1000 });
     return input.format->duration > 0 ? input.format->duration / 1000 : -1;

@@ -49,36 +49,36 @@ public:
     // Milliseconds of the span done so far and in all.
     using Progress = std::function<void(int64_t doneMs, int64_t totalMs)>;
 
-    Outcome run(const ClipExportOptions &options, const std::atomic_bool *cancel = nullptr,
+    Outcome Run(const ClipExportOptions &options, const std::atomic_bool *cancel = nullptr,
         const Progress &progress = {});
 
-    QString errorString() const { return m_error; }
+    QString ErrorString() const { return m_error; }
     // Set after Done: the span actually written and the files beside the clip.
-    int64_t writtenMs() const { return m_writtenMs; }
-    int frames() const { return m_frames; }
-    QString gpxPath() const { return m_gpxPath; }
-    QString sumsPath() const { return m_sumsPath; }
-    QString provenancePath() const { return m_provenancePath; }
+    int64_t WrittenMs() const { return m_writtenMs; }
+    int Frames() const { return m_frames; }
+    QString GpxPath() const { return m_gpxPath; }
+    QString SumsPath() const { return m_sumsPath; }
+    QString ProvenancePath() const { return m_provenancePath; }
     // What the user should know about a finished clip ("... carries no GPS track").
-    QStringList notes() const { return m_notes; }
+    QStringList Notes() const { return m_notes; }
     // Track points in the clip's GPX; 0 when the recording carries no GPS track for the span.
-    int trackPoints() const { return m_trackPoints; }
+    int TrackPoints() const { return m_trackPoints; }
 
     // The files an export writes in place of whatever is there (the clip, its track, its
     // provenance, copied sources); SHA256SUMS is not among them, its other lines are kept.
-    static QStringList outputFiles(const ClipExportOptions &options);
+    static QStringList OutputFiles(const ClipExportOptions &options);
     // False with the reason when an output (the temporary clip and SHA256SUMS included) is one of
     // the source recordings, however it is spelled, or lies inside the card's folders.
-    static bool checkOutputs(const ClipExportOptions &options, QString *error);
+    static bool CheckOutputs(const ClipExportOptions &options, QString *error);
     // The folder an export must stay out of: the card holding the recording (the nearest folder
     // above it with the recorder's settings file), else the recording's own folder.
-    static QString protectedFolderFor(const QString &recordingPath);
+    static QString ProtectedFolderFor(const QString &recordingPath);
 
     // The rear recording that goes with a front one: the same name with the channel letter "R"
     // (two places before the extension), when it exists. Empty otherwise.
-    static QString rearFileFor(const QString &frontPath);
+    static QString RearFileFor(const QString &frontPath);
     // The length of a recording in milliseconds as its container tells; -1 when it cannot be read.
-    static int64_t durationMs(const QString &path);
+    static int64_t DurationMs(const QString &path);
 
 private:
     class Session;

@@ -15,29 +15,29 @@
 
 namespace media {
 
-QString EvidenceFiles::gpxPathFor(const QString &clipPath)
+QString EvidenceFiles::GpxPathFor(const QString &clipPath)
 {
     const QFileInfo info(clipPath);
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".gpx"));
 }
 
-QString EvidenceFiles::sumsPathFor(const QString &clipPath)
+QString EvidenceFiles::SumsPathFor(const QString &clipPath)
 {
     return QFileInfo(clipPath).dir().filePath(QStringLiteral("SHA256SUMS"));
 }
 
-QString EvidenceFiles::provenancePathFor(const QString &clipPath)
+QString EvidenceFiles::ProvenancePathFor(const QString &clipPath)
 {
     const QFileInfo info(clipPath);
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".provenance.txt"));
 }
 
-bool EvidenceFiles::writeGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs,
+bool EvidenceFiles::WriteGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs,
     const QString &gpxPath, QString *error, int *points)
 {
     TelemetryReader reader;
     std::vector<TelemetryExportEntry> span;
-    if (reader.open(recordingPath)) {
+    if (reader.Open(recordingPath)) {
         for (TelemetryExportEntry &entry : TelemetryExport::collect(reader)) {
             if (int64_t(entry.timeMs) >= fromMs && int64_t(entry.timeMs) <= toMs)
                 span.push_back(std::move(entry));
@@ -61,7 +61,7 @@ bool EvidenceFiles::writeGpx(const QString &recordingPath, int64_t fromMs, int64
     return true;
 }
 
-QByteArray EvidenceFiles::sha256(const QString &path)
+QByteArray EvidenceFiles::Sha256(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -72,7 +72,7 @@ QByteArray EvidenceFiles::sha256(const QString &path)
     return hash.result().toHex();
 }
 
-bool EvidenceFiles::writeSums(const QString &sumsPath, const QStringList &files, QString *error)
+bool EvidenceFiles::WriteSums(const QString &sumsPath, const QStringList &files, QString *error)
 {
     const QDir folder = QFileInfo(sumsPath).absoluteDir();
     QList<QPair<QString, QByteArray>> fresh;
@@ -82,7 +82,7 @@ bool EvidenceFiles::writeSums(const QString &sumsPath, const QStringList &files,
             *error = QStringLiteral("%1 lies outside the folder of %2").arg(path, sumsPath);
             return false;
         }
-        const QByteArray sum = sha256(path);
+        const QByteArray sum = Sha256(path);
         if (sum.isEmpty()) {
             *error = QStringLiteral("cannot read %1").arg(path);
             return false;
@@ -112,7 +112,7 @@ bool EvidenceFiles::writeSums(const QString &sumsPath, const QStringList &files,
     return true;
 }
 
-bool EvidenceFiles::writeProvenance(const QString &path, const Provenance &provenance, QString *error)
+bool EvidenceFiles::WriteProvenance(const QString &path, const Provenance &provenance, QString *error)
 {
     QString text;
     const auto line = [&text](const QString &label, const QString &value) {

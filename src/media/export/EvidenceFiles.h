@@ -34,27 +34,27 @@ public:
     };
 
     // "clip.gpx" beside "clip.mp4".
-    static QString gpxPathFor(const QString &clipPath);
+    static QString GpxPathFor(const QString &clipPath);
     // "SHA256SUMS" in the clip's folder.
-    static QString sumsPathFor(const QString &clipPath);
+    static QString SumsPathFor(const QString &clipPath);
     // "clip.provenance.txt" beside "clip.mp4".
-    static QString provenancePathFor(const QString &clipPath);
+    static QString ProvenancePathFor(const QString &clipPath);
 
     // The GPX 1.1 track of the recording's valid fixes between fromMs and toMs (ms from the
     // recording's start), named after the clip. False with a reason when the file cannot be written.
     // points receives the number of track points written.
-    static bool writeGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs, const QString &gpxPath,
+    static bool WriteGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs, const QString &gpxPath,
         QString *error, int *points = nullptr);
 
-    static bool writeProvenance(const QString &path, const Provenance &provenance, QString *error);
+    static bool WriteProvenance(const QString &path, const Provenance &provenance, QString *error);
 
     // Hex SHA-256 of a file's contents; empty when it cannot be read.
-    static QByteArray sha256(const QString &path);
+    static QByteArray Sha256(const QString &path);
 
     // Adds a line per file to the folder's SHA256SUMS in the form sha256sum checks, each named
     // relative to that folder so that the folder checks wherever it is copied to; a file outside
     // the folder is refused. A line for the same name written earlier is replaced, others are kept.
-    static bool writeSums(const QString &sumsPath, const QStringList &files, QString *error);
+    static bool WriteSums(const QString &sumsPath, const QStringList &files, QString *error);
 };
 
 } // namespace media

@@ -136,7 +136,7 @@ PlaybackResult SourceFilter::Load(const QString &path)
     m_duration = duration;
 
     auto telemetry = std::make_unique<media::TelemetryReader>();
-    if (telemetry->open(path))
+    if (telemetry->Open(path))
         m_telemetry = std::move(telemetry);
     return kPlaybackOk;
 }

@@ -19,48 +19,48 @@ namespace {
     class Bytes
     {
     public:
-        void id(const char *fourcc) { m_data.append(fourcc, 4); }
-        void u16(uint16_t v)
+        void Id(const char *fourcc) { m_data.append(fourcc, 4); }
+        void U16(uint16_t v)
         {
             char b[2];
             qToLittleEndian(v, b);
             m_data.append(b, 2);
         }
-        void u32(uint32_t v)
+        void U32(uint32_t v)
         {
             char b[4];
             qToLittleEndian(v, b);
             m_data.append(b, 4);
         }
-        void raw(const void *p, size_t n)
+        void Raw(const void *p, size_t n)
         {
             m_data.append(static_cast<const char *>(p), static_cast<qsizetype>(n));
         }
-        qsizetype size() const { return m_data.size(); }
+        qsizetype Size() const { return m_data.size(); }
         // Fills in a size field written earlier as a placeholder.
-        void patch32(qsizetype at, uint32_t v) { qToLittleEndian(v, m_data.data() + at); }
-        const QByteArray &data() const { return m_data; }
+        void Patch32(qsizetype at, uint32_t v) { qToLittleEndian(v, m_data.data() + at); }
+        const QByteArray &Data() const { return m_data; }
 
     private:
         QByteArray m_data;
     };
 
     // Starts a chunk or list and returns the position of its size field.
-    qsizetype begin(Bytes &b, const char *id, const char *listType = nullptr)
+    qsizetype Begin(Bytes &b, const char *id, const char *listType = nullptr)
     {
-        b.id(id);
-        const qsizetype at = b.size();
-        b.u32(0);
+        b.Id(id);
+        const qsizetype at = b.Size();
+        b.U32(0);
         if (listType)
-            b.id(listType);
+            b.Id(listType);
         return at;
     }
 
-    void end(Bytes &b, qsizetype sizeAt)
+    void End(Bytes &b, qsizetype sizeAt)
     {
-        b.patch32(sizeAt, static_cast<uint32_t>(b.size() - sizeAt - 4));
-        if ((b.size() - sizeAt - 4) & 1)
-            b.raw("", 1);
+        b.Patch32(sizeAt, static_cast<uint32_t>(b.Size() - sizeAt - 4));
+        if ((b.Size() - sizeAt - 4) & 1)
+            b.Raw("", 1);
     }
 
 } // namespace
@@ -71,7 +71,7 @@ AviWriter::~AviWriter()
         m_file.close();
 }
 
-bool AviWriter::fail(const QString &message)
+bool AviWriter::Fail(const QString &message)
 {
     if (!m_failed)
         m_error = message;
@@ -79,7 +79,7 @@ bool AviWriter::fail(const QString &message)
     return false;
 }
 
-QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) const
+QByteArray AviWriter::BuildHeader(uint32_t moviListSize, uint32_t riffSize) const
 {
     const uint32_t streams = m_audio ? 2 : 1;
     const uint32_t microSecPerFrame
@@ -89,98 +89,98 @@ QByteArray AviWriter::buildHeader(uint32_t moviListSize, uint32_t riffSize) cons
     const uint32_t maxBytesPerSecond = seconds > 0 ? static_cast<uint32_t>(moviBytes / seconds) : 0;
 
     Bytes b;
-    const qsizetype riff = begin(b, "RIFF", "AVI ");
-    const qsizetype hdrl = begin(b, "LIST", "hdrl");
+    const qsizetype riff = Begin(b, "RIFF", "AVI ");
+    const qsizetype hdrl = Begin(b, "LIST", "hdrl");
 
-    const qsizetype avih = begin(b, "avih");
-    b.u32(microSecPerFrame);
-    b.u32(maxBytesPerSecond);
-    b.u32(0); // padding granularity
-    b.u32(kAvifHasIndex | kAvifIsInterleaved | kAvifTrustChunkType);
-    b.u32(m_videoFrames);
-    b.u32(0); // initial frames
-    b.u32(streams);
-    b.u32(std::max<uint32_t>(m_maxChunk + 8, 1024 * 1024));
-    b.u32(m_video.width);
-    b.u32(m_video.height);
+    const qsizetype avih = Begin(b, "avih");
+    b.U32(microSecPerFrame);
+    b.U32(maxBytesPerSecond);
+    b.U32(0); // padding granularity
+    b.U32(kAvifHasIndex | kAvifIsInterleaved | kAvifTrustChunkType);
+    b.U32(m_videoFrames);
+    b.U32(0); // initial frames
+    b.U32(streams);
+    b.U32(std::max<uint32_t>(m_maxChunk + 8, 1024 * 1024));
+    b.U32(m_video.width);
+    b.U32(m_video.height);
     for (int i = 0; i < 4; ++i)
-        b.u32(0);
-    end(b, avih);
+        b.U32(0);
+    End(b, avih);
 
-    const qsizetype videoList = begin(b, "LIST", "strl");
-    const qsizetype videoHeader = begin(b, "strh");
-    b.id("vids");
-    b.raw(m_video.fourcc, 4);
-    b.u32(0); // flags
-    b.u16(0); // priority
-    b.u16(0); // language
-    b.u32(0); // initial frames
-    b.u32(m_video.scale);
-    b.u32(m_video.rate);
-    b.u32(0); // start
-    b.u32(m_videoFrames);
-    b.u32(m_maxVideoChunk);
-    b.u32(0xFFFFFFFF); // quality: default
-    b.u32(0); // sample size: frames vary
-    b.u16(0);
-    b.u16(0);
-    b.u16(static_cast<uint16_t>(m_video.width));
-    b.u16(static_cast<uint16_t>(m_video.height));
-    end(b, videoHeader);
-    const qsizetype videoFormat = begin(b, "strf");
-    b.u32(40);
-    b.u32(m_video.width);
-    b.u32(m_video.height);
-    b.u16(1); // planes
-    b.u16(24); // bit count of the decoded picture
-    b.raw(m_video.fourcc, 4);
-    b.u32(m_video.width * m_video.height * 3);
+    const qsizetype videoList = Begin(b, "LIST", "strl");
+    const qsizetype videoHeader = Begin(b, "strh");
+    b.Id("vids");
+    b.Raw(m_video.fourcc, 4);
+    b.U32(0); // flags
+    b.U16(0); // priority
+    b.U16(0); // language
+    b.U32(0); // initial frames
+    b.U32(m_video.scale);
+    b.U32(m_video.rate);
+    b.U32(0); // start
+    b.U32(m_videoFrames);
+    b.U32(m_maxVideoChunk);
+    b.U32(0xFFFFFFFF); // quality: default
+    b.U32(0); // sample size: frames vary
+    b.U16(0);
+    b.U16(0);
+    b.U16(static_cast<uint16_t>(m_video.width));
+    b.U16(static_cast<uint16_t>(m_video.height));
+    End(b, videoHeader);
+    const qsizetype videoFormat = Begin(b, "strf");
+    b.U32(40);
+    b.U32(m_video.width);
+    b.U32(m_video.height);
+    b.U16(1); // planes
+    b.U16(24); // bit count of the decoded picture
+    b.Raw(m_video.fourcc, 4);
+    b.U32(m_video.width * m_video.height * 3);
     for (int i = 0; i < 4; ++i)
-        b.u32(0);
-    end(b, videoFormat);
-    end(b, videoList);
+        b.U32(0);
+    End(b, videoFormat);
+    End(b, videoList);
 
     if (m_audio) {
         const AudioFormat &a = *m_audio;
-        const qsizetype audioList = begin(b, "LIST", "strl");
-        const qsizetype audioHeader = begin(b, "strh");
-        b.id("auds");
-        b.u32(0); // handler
-        b.u32(0); // flags
-        b.u16(0);
-        b.u16(0);
-        b.u32(0);
-        b.u32(a.samplesPerFrame); // scale and rate: one chunk is one encoded frame
-        b.u32(a.sampleRate);
-        b.u32(0);
-        b.u32(m_audioFrames);
-        b.u32(m_maxAudioChunk);
-        b.u32(0xFFFFFFFF);
-        b.u32(0); // sample size 0: variable-size frames
+        const qsizetype audioList = Begin(b, "LIST", "strl");
+        const qsizetype audioHeader = Begin(b, "strh");
+        b.Id("auds");
+        b.U32(0); // handler
+        b.U32(0); // flags
+        b.U16(0);
+        b.U16(0);
+        b.U32(0);
+        b.U32(a.samplesPerFrame); // scale and rate: one chunk is one encoded frame
+        b.U32(a.sampleRate);
+        b.U32(0);
+        b.U32(m_audioFrames);
+        b.U32(m_maxAudioChunk);
+        b.U32(0xFFFFFFFF);
+        b.U32(0); // sample size 0: variable-size frames
         for (int i = 0; i < 4; ++i)
-            b.u16(0);
-        end(b, audioHeader);
-        const qsizetype audioFormat = begin(b, "strf");
-        b.u16(a.formatTag);
-        b.u16(a.channels);
-        b.u32(a.sampleRate);
-        b.u32(a.averageBytesPerSecond);
-        b.u16(a.blockAlign);
-        b.u16(a.bitsPerSample);
-        b.u16(static_cast<uint16_t>(a.extraData.size()));
-        b.raw(a.extraData.data(), a.extraData.size());
-        end(b, audioFormat);
-        end(b, audioList);
+            b.U16(0);
+        End(b, audioHeader);
+        const qsizetype audioFormat = Begin(b, "strf");
+        b.U16(a.formatTag);
+        b.U16(a.channels);
+        b.U32(a.sampleRate);
+        b.U32(a.averageBytesPerSecond);
+        b.U16(a.blockAlign);
+        b.U16(a.bitsPerSample);
+        b.U16(static_cast<uint16_t>(a.extraData.size()));
+        b.Raw(a.extraData.data(), a.extraData.size());
+        End(b, audioFormat);
+        End(b, audioList);
     }
-    end(b, hdrl);
+    End(b, hdrl);
 
-    const qsizetype movi = begin(b, "LIST", "movi");
-    b.patch32(movi, moviListSize);
-    b.patch32(riff, riffSize);
-    return b.data();
+    const qsizetype movi = Begin(b, "LIST", "movi");
+    b.Patch32(movi, moviListSize);
+    b.Patch32(riff, riffSize);
+    return b.Data();
 }
 
-bool AviWriter::open(const QString &path, const VideoFormat &video, const std::optional<AudioFormat> &audio)
+bool AviWriter::Open(const QString &path, const VideoFormat &video, const std::optional<AudioFormat> &audio)
 {
     m_video = video;
     m_audio = audio;
@@ -190,35 +190,35 @@ bool AviWriter::open(const QString &path, const VideoFormat &video, const std::o
     m_error.clear();
     m_videoFrames = m_audioFrames = m_maxVideoChunk = m_maxAudioChunk = m_maxChunk = 0;
     if (video.width == 0 || video.height == 0 || video.rate == 0 || video.scale == 0)
-        return fail(QStringLiteral("invalid video format"));
+        return Fail(QStringLiteral("invalid video format"));
     if (audio && audio->extraData.size() > 0xFFFF)
-        return fail(QStringLiteral("invalid audio format"));
+        return Fail(QStringLiteral("invalid audio format"));
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(QStringLiteral("cannot create %1: %2").arg(path, m_file.errorString()));
+        return Fail(QStringLiteral("cannot create %1: %2").arg(path, m_file.errorString()));
     // The header has a fixed size for a given format; it is written again with the final counts.
-    QByteArray header = buildHeader(4, 0);
+    QByteArray header = BuildHeader(4, 0);
     m_moviFourcc = header.size() - 4;
     qToLittleEndian(static_cast<uint32_t>(header.size() - 8), header.data() + 4);
     if (m_file.write(header) != header.size())
-        return fail(QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));
+        return Fail(QStringLiteral("cannot write %1: %2").arg(path, m_file.errorString()));
     return true;
 }
 
-bool AviWriter::writeChunk(const char id[4], const uint8_t *data, size_t size, uint32_t indexFlags)
+bool AviWriter::WriteChunk(const char id[4], const uint8_t *data, size_t size, uint32_t indexFlags)
 {
     if (m_failed || !m_file.isOpen())
         return false;
     const int64_t position = m_file.pos();
     if (position + int64_t(size) + 8 + int64_t(m_index.size() + 1) * 16 > kMaxFileSize)
-        return fail(QStringLiteral("recording too large for an AVI file"));
+        return Fail(QStringLiteral("recording too large for an AVI file"));
     char header[8];
     std::memcpy(header, id, 4);
     qToLittleEndian(static_cast<uint32_t>(size), header + 4);
     if (m_file.write(header, 8) != 8
         || (size && m_file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
         || ((size & 1) && m_file.write("", 1) != 1))
-        return fail(QStringLiteral("cannot write: %1").arg(m_file.errorString()));
+        return Fail(QStringLiteral("cannot write: %1").arg(m_file.errorString()));
     IndexEntry entry;
     std::memcpy(entry.id, id, 4);
     entry.flags = indexFlags;
@@ -229,27 +229,27 @@ bool AviWriter::writeChunk(const char id[4], const uint8_t *data, size_t size, u
     return true;
 }
 
-bool AviWriter::writeVideo(const uint8_t *data, size_t size, bool keyFrame)
+bool AviWriter::WriteVideo(const uint8_t *data, size_t size, bool keyFrame)
 {
-    if (!writeChunk("00dc", data, size, keyFrame ? kIndexKeyFrame : 0))
+    if (!WriteChunk("00dc", data, size, keyFrame ? kIndexKeyFrame : 0))
         return false;
     ++m_videoFrames;
     m_maxVideoChunk = std::max(m_maxVideoChunk, static_cast<uint32_t>(size));
     return true;
 }
 
-bool AviWriter::writeAudio(const uint8_t *data, size_t size)
+bool AviWriter::WriteAudio(const uint8_t *data, size_t size)
 {
     if (!m_audio)
-        return fail(QStringLiteral("audio written to a file without an audio stream"));
-    if (!writeChunk("01wb", data, size, kIndexKeyFrame))
+        return Fail(QStringLiteral("audio written to a file without an audio stream"));
+    if (!WriteChunk("01wb", data, size, kIndexKeyFrame))
         return false;
     ++m_audioFrames;
     m_maxAudioChunk = std::max(m_maxAudioChunk, static_cast<uint32_t>(size));
     return true;
 }
 
-bool AviWriter::finish()
+bool AviWriter::Finish()
 {
     if (m_failed || !m_file.isOpen()) {
         m_file.close();
@@ -270,13 +270,13 @@ bool AviWriter::finish()
         }
     }
     if (m_file.write(index) != index.size())
-        return fail(QStringLiteral("cannot write the index: %1").arg(m_file.errorString()));
+        return Fail(QStringLiteral("cannot write the index: %1").arg(m_file.errorString()));
 
     // The header's "movi" size ends where the index begins; RIFF covers everything.
-    const QByteArray header = buildHeader(
+    const QByteArray header = BuildHeader(
         static_cast<uint32_t>(moviEnd - m_moviFourcc), static_cast<uint32_t>(m_file.size() - 8));
     if (!m_file.seek(0) || m_file.write(header) != header.size())
-        return fail(QStringLiteral("cannot finish the header: %1").arg(m_file.errorString()));
+        return Fail(QStringLiteral("cannot finish the header: %1").arg(m_file.errorString()));
     m_file.close();
     return true;
 }

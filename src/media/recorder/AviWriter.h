@@ -43,17 +43,17 @@ public:
     AviWriter(const AviWriter &) = delete;
     AviWriter &operator=(const AviWriter &) = delete;
 
-    bool open(const QString &path, const VideoFormat &video, const std::optional<AudioFormat> &audio);
-    bool writeVideo(const uint8_t *data, size_t size, bool keyFrame);
-    bool writeAudio(const uint8_t *data, size_t size);
+    bool Open(const QString &path, const VideoFormat &video, const std::optional<AudioFormat> &audio);
+    bool WriteVideo(const uint8_t *data, size_t size, bool keyFrame);
+    bool WriteAudio(const uint8_t *data, size_t size);
     // Any other chunk of the "movi" list, indexed with the given flags.
-    bool writeChunk(const char id[4], const uint8_t *data, size_t size, uint32_t indexFlags);
+    bool WriteChunk(const char id[4], const uint8_t *data, size_t size, uint32_t indexFlags);
     // Writes the index and the final header sizes and closes the file.
-    bool finish();
+    bool Finish();
 
-    QString errorString() const { return m_error; }
-    uint32_t videoFrames() const { return m_videoFrames; }
-    uint32_t audioFrames() const { return m_audioFrames; }
+    QString ErrorString() const { return m_error; }
+    uint32_t VideoFrames() const { return m_videoFrames; }
+    uint32_t AudioFrames() const { return m_audioFrames; }
 
 private:
     struct IndexEntry {
@@ -64,8 +64,8 @@ private:
     };
 
     // The header up to and including the "movi" list type; its size depends only on the formats.
-    QByteArray buildHeader(uint32_t moviListSize, uint32_t riffSize) const;
-    bool fail(const QString &message);
+    QByteArray BuildHeader(uint32_t moviListSize, uint32_t riffSize) const;
+    bool Fail(const QString &message);
 
     QFile m_file;
     VideoFormat m_video;

@@ -13,7 +13,7 @@ namespace {
     constexpr double kKmhToKnots = 1.0 / 1.852;
 
     // ddmm.mmmm (or dddmm.mmmm) with the hemisphere letter.
-    std::string formatCoordinate(double degrees, int degreeDigits, char positive, char negative)
+    std::string FormatCoordinate(double degrees, int degreeDigits, char positive, char negative)
     {
         const double magnitude = std::fabs(degrees);
         int whole = static_cast<int>(magnitude);
@@ -31,7 +31,7 @@ namespace {
 
 } // namespace
 
-uint8_t nmeaChecksum(std::string_view body)
+uint8_t NmeaChecksum(std::string_view body)
 {
     uint8_t sum = 0;
     for (char c : body)
@@ -39,7 +39,7 @@ uint8_t nmeaChecksum(std::string_view body)
     return sum;
 }
 
-std::string makeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view talker)
+std::string MakeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view talker)
 {
     const QDateTime utc = QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone::utc());
     const QDate date = utc.date();
@@ -54,13 +54,13 @@ std::string makeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view t
     if (fix) {
         char motion[32];
         std::snprintf(motion, sizeof motion, "%.2f,%.2f", fix->speedKmh * kKmhToKnots, fix->courseDeg);
-        body += ",A," + formatCoordinate(fix->latitude, 2, 'N', 'S') + ","
-            + formatCoordinate(fix->longitude, 3, 'E', 'W') + "," + motion + "," + dateField + ",,,A";
+        body += ",A," + FormatCoordinate(fix->latitude, 2, 'N', 'S') + ","
+            + FormatCoordinate(fix->longitude, 3, 'E', 'W') + "," + motion + "," + dateField + ",,,A";
     } else {
         body += std::string(",V,,,,,,,") + dateField + ",,,N";
     }
     char checksum[4];
-    std::snprintf(checksum, sizeof checksum, "*%02X", nmeaChecksum(body));
+    std::snprintf(checksum, sizeof checksum, "*%02X", NmeaChecksum(body));
     return "$" + body + checksum;
 }
 

@@ -14,12 +14,12 @@ struct RmcFix {
 };
 
 // The NMEA checksum: XOR of the characters between '$' and '*'.
-uint8_t nmeaChecksum(std::string_view body);
+uint8_t NmeaChecksum(std::string_view body);
 
 // A recommended-minimum sentence as GPS receivers in recorders write it: time with two decimals
 // (hhmmss.ss), ddmm.mmmm / dddmm.mmmm, speed in knots, course, date, empty magnetic variation,
 // the mode letter and the checksum, without a line end. Without a fix (null) the status is 'V'
 // and the position fields are empty; the receiver's clock still gives time and date.
-std::string makeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view talker = "GP");
+std::string MakeRmcSentence(int64_t utcMs, const RmcFix *fix, std::string_view talker = "GP");
 
 } // namespace media::recorder

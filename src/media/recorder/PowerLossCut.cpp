@@ -23,7 +23,7 @@ namespace {
         char listType[4] = {}; // only for "LIST"
     };
 
-    bool isId(const char *id, const char *text)
+    bool IsId(const char *id, const char *text)
     {
         return std::memcmp(id, text, 4) == 0;
     }
@@ -36,60 +36,60 @@ namespace {
         {
         }
 
-        bool open()
+        bool Open()
         {
             if (!m_file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-                return fail(
+                return Fail(
                     QStringLiteral("cannot open %1: %2").arg(m_file.fileName(), m_file.errorString()));
             m_size = m_file.size();
             return true;
         }
 
-        qint64 size() const { return m_size; }
+        qint64 Size() const { return m_size; }
 
-        bool readAt(qint64 position, void *destination, qint64 count)
+        bool ReadAt(qint64 position, void *destination, qint64 count)
         {
             return position >= 0 && count <= m_size - position && m_file.seek(position)
                 && m_file.read(static_cast<char *>(destination), count) == count;
         }
 
-        bool readChunkHeader(qint64 position, ChunkHeader &header)
+        bool ReadChunkHeader(qint64 position, ChunkHeader &header)
         {
             char bytes[12];
-            if (!readAt(position, bytes, 8))
+            if (!ReadAt(position, bytes, 8))
                 return false;
             std::memcpy(header.id, bytes, 4);
             header.size = qFromLittleEndian<quint32>(bytes + 4);
-            return !isId(header.id, "LIST") || readAt(position + 8, header.listType, 4);
+            return !IsId(header.id, "LIST") || ReadAt(position + 8, header.listType, 4);
         }
 
-        bool writeAt(qint64 position, const void *data, qint64 count)
+        bool WriteAt(qint64 position, const void *data, qint64 count)
         {
             if (m_file.seek(position) && m_file.write(static_cast<const char *>(data), count) == count)
                 return true;
-            return fail(QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString()));
+            return Fail(QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString()));
         }
 
-        bool zero32At(qint64 position)
+        bool Zero32At(qint64 position)
         {
             const char zero[4] = {};
-            return writeAt(position, zero, 4);
+            return WriteAt(position, zero, 4);
         }
 
-        bool truncate(qint64 length)
+        bool Truncate(qint64 length)
         {
             if (m_file.resize(length))
                 return true;
-            return fail(QStringLiteral("cannot shorten %1: %2").arg(m_file.fileName(), m_file.errorString()));
+            return Fail(QStringLiteral("cannot shorten %1: %2").arg(m_file.fileName(), m_file.errorString()));
         }
 
-        bool fail(const QString &message)
+        bool Fail(const QString &message)
         {
             m_error = message;
             return false;
         }
 
-        const QString &error() const { return m_error; }
+        const QString &Error() const { return m_error; }
 
     private:
         QFile m_file;
@@ -97,48 +97,48 @@ namespace {
         QString m_error;
     };
 
-    qint64 paddedEnd(qint64 position, quint32 size)
+    qint64 PaddedEnd(qint64 position, quint32 size)
     {
         return position + 8 + qint64(size) + (size & 1);
     }
 
     // Zeroes TotalFrames in "avih" and Length in every "strh" of the header list.
-    bool clearHeaderCounts(CutFile &file, qint64 bodyStart, qint64 bodyEnd)
+    bool ClearHeaderCounts(CutFile &file, qint64 bodyStart, qint64 bodyEnd)
     {
         qint64 position = bodyStart;
         ChunkHeader chunk;
-        while (position + 8 <= bodyEnd && file.readChunkHeader(position, chunk)) {
-            if (isId(chunk.id, "LIST")) {
+        while (position + 8 <= bodyEnd && file.ReadChunkHeader(position, chunk)) {
+            if (IsId(chunk.id, "LIST")) {
                 position += 12; // the stream lists' chunks are visited like the others
                 continue;
             }
-            if (isId(chunk.id, "avih") && chunk.size >= kMainHeaderTotalFrames + 4) {
-                if (!file.zero32At(position + 8 + kMainHeaderTotalFrames))
+            if (IsId(chunk.id, "avih") && chunk.size >= kMainHeaderTotalFrames + 4) {
+                if (!file.Zero32At(position + 8 + kMainHeaderTotalFrames))
                     return false;
-            } else if (isId(chunk.id, "strh") && chunk.size >= kStreamHeaderLength + 4) {
-                if (!file.zero32At(position + 8 + kStreamHeaderLength))
+            } else if (IsId(chunk.id, "strh") && chunk.size >= kStreamHeaderLength + 4) {
+                if (!file.Zero32At(position + 8 + kStreamHeaderLength))
                     return false;
             }
-            position = paddedEnd(position, chunk.size);
+            position = PaddedEnd(position, chunk.size);
         }
         return true;
     }
 
     // Where the last chunk of the "movi" data starts, and how many of its body bytes are in the
     // file; -1 when the list holds no chunk.
-    qint64 findLastChunk(CutFile &file, qint64 dataStart, qint64 dataEnd, qint64 &bodyBytes)
+    qint64 FindLastChunk(CutFile &file, qint64 dataStart, qint64 dataEnd, qint64 &bodyBytes)
     {
         qint64 last = -1;
         qint64 position = dataStart;
         ChunkHeader chunk;
-        while (position + 8 <= dataEnd && file.readChunkHeader(position, chunk)) {
-            if (isId(chunk.id, "LIST")) {
+        while (position + 8 <= dataEnd && file.ReadChunkHeader(position, chunk)) {
+            if (IsId(chunk.id, "LIST")) {
                 position += 12;
                 continue;
             }
             last = position;
             bodyBytes = std::min<qint64>(chunk.size, dataEnd - (position + 8));
-            position = paddedEnd(position, chunk.size);
+            position = PaddedEnd(position, chunk.size);
         }
         return last;
     }
@@ -150,55 +150,55 @@ bool CutLikePowerLoss(const QString &path, const PowerLossCutOptions &options, Q
     CutFile file(path);
     const auto finish = [&](bool ok) {
         if (!ok && error)
-            *error = file.error();
+            *error = file.Error();
         return ok;
     };
-    if (!file.open())
+    if (!file.Open())
         return finish(false);
 
     char riff[12];
-    if (!file.readAt(0, riff, 12) || !isId(riff, "RIFF") || !isId(riff + 8, "AVI "))
-        return finish(file.fail(QStringLiteral("%1 is not a RIFF AVI file").arg(path)));
+    if (!file.ReadAt(0, riff, 12) || !IsId(riff, "RIFF") || !IsId(riff + 8, "AVI "))
+        return finish(file.Fail(QStringLiteral("%1 is not a RIFF AVI file").arg(path)));
 
     qint64 headerList = -1;
     quint32 headerListSize = 0;
     qint64 movi = -1;
     quint32 moviSize = 0;
     ChunkHeader chunk;
-    for (qint64 position = 12; position + 8 <= file.size() && file.readChunkHeader(position, chunk);
-         position = paddedEnd(position, chunk.size)) {
-        if (isId(chunk.id, "LIST") && isId(chunk.listType, "hdrl") && headerList < 0) {
+    for (qint64 position = 12; position + 8 <= file.Size() && file.ReadChunkHeader(position, chunk);
+         position = PaddedEnd(position, chunk.size)) {
+        if (IsId(chunk.id, "LIST") && IsId(chunk.listType, "hdrl") && headerList < 0) {
             headerList = position;
             headerListSize = chunk.size;
-        } else if (isId(chunk.id, "LIST") && isId(chunk.listType, "movi")) {
+        } else if (IsId(chunk.id, "LIST") && IsId(chunk.listType, "movi")) {
             movi = position;
             moviSize = chunk.size;
             break;
         }
     }
     if (movi < 0)
-        return finish(file.fail(QStringLiteral("%1 has no movi list").arg(path)));
+        return finish(file.Fail(QStringLiteral("%1 has no movi list").arg(path)));
 
     // A file cut before keeps its data up to its end.
     const qint64 dataStart = movi + 12;
     const qint64 declaredEnd = movi + 8 + qint64(moviSize);
-    qint64 dataEnd = moviSize >= 4 && declaredEnd <= file.size() ? declaredEnd : file.size();
+    qint64 dataEnd = moviSize >= 4 && declaredEnd <= file.Size() ? declaredEnd : file.Size();
 
     if (options.halveLastChunk) {
         qint64 bodyBytes = 0;
-        const qint64 last = findLastChunk(file, dataStart, dataEnd, bodyBytes);
+        const qint64 last = FindLastChunk(file, dataStart, dataEnd, bodyBytes);
         if (last < 0)
-            return finish(file.fail(QStringLiteral("%1 has no chunk to cut").arg(path)));
+            return finish(file.Fail(QStringLiteral("%1 has no chunk to cut").arg(path)));
         dataEnd = last + 8 + bodyBytes / 2;
     }
 
     if (headerList >= 0) {
         const qint64 bodyEnd = std::min<qint64>(
-            { headerList + 8 + qint64(headerListSize), file.size(), headerList + 12 + kMaxHeaderListBytes });
-        if (!clearHeaderCounts(file, headerList + 12, bodyEnd))
+            { headerList + 8 + qint64(headerListSize), file.Size(), headerList + 12 + kMaxHeaderListBytes });
+        if (!ClearHeaderCounts(file, headerList + 12, bodyEnd))
             return finish(false);
     }
-    return finish(file.zero32At(4) && file.zero32At(movi + 4) && file.truncate(dataEnd));
+    return finish(file.Zero32At(4) && file.Zero32At(movi + 4) && file.Truncate(dataEnd));
 }
 
 } // namespace media::recorder

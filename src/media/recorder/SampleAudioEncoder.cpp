@@ -24,7 +24,7 @@ namespace {
 
 } // namespace
 
-bool SampleAudioEncoder::encode(const std::vector<float> &samples, std::vector<EncodedPacket> &packets)
+bool SampleAudioEncoder::Encode(const std::vector<float> &samples, std::vector<EncodedPacket> &packets)
 {
     const AVCodec *encoder = avcodec_find_encoder(AV_CODEC_ID_AAC);
     if (!encoder) {

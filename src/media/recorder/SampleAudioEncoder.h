@@ -18,11 +18,11 @@ public:
     static constexpr int kBitRate = 32000;
 
     // Encodes the whole track; false (with errorString) when the encoder is missing or fails.
-    bool encode(const std::vector<float> &samples, std::vector<EncodedPacket> &packets);
+    bool Encode(const std::vector<float> &samples, std::vector<EncodedPacket> &packets);
 
-    int frameSize() const { return m_frameSize; }
-    const std::vector<uint8_t> &extraData() const { return m_extraData; }
-    QString errorString() const { return m_error; }
+    int FrameSize() const { return m_frameSize; }
+    const std::vector<uint8_t> &ExtraData() const { return m_extraData; }
+    QString ErrorString() const { return m_error; }
 
 private:
     int m_frameSize = 1024;

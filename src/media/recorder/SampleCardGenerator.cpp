@@ -29,7 +29,7 @@ SampleCardGenerator::SampleCardGenerator(SampleCardOptions options)
 {
 }
 
-std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
+std::vector<SampleRecordingPlan> SampleCardGenerator::Plan() const
 {
     SampleRandom random(m_options.seed);
     const int duration = m_options.minutes > 0 ? static_cast<int>(std::lround(m_options.minutes * 60000.0))
@@ -37,7 +37,7 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     // A morning drive on 7 March 2024, starting between 08:50 and 09:00 local time.
     const int64_t localStartMs
         = QDateTime(QDate(2024, 3, 7), QTime(8, 50, 0), QTimeZone::utc()).toMSecsSinceEpoch()
-        + int64_t(random.between(0, 599)) * 1000;
+        + int64_t(random.Between(0, 599)) * 1000;
     const int64_t driveStartUtcMs = localStartMs - int64_t(kKoreaUtcOffsetMinutes) * 60000;
 
     std::vector<SampleRecordingPlan> plans;
@@ -54,12 +54,12 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
         plans.push_back(p);
         return plans.back();
     };
-    const auto impactTime = [&]() { return duration * 2 / 5 + random.between(-200, 200); };
+    const auto impactTime = [&]() { return duration * 2 / 5 + random.Between(-200, 200); };
 
     // An event early in the drive that the driver kept in the protected folder.
     SampleRecordingPlan &saved = add("SAVE", 'S', driveStartUtcMs, 0);
     saved.impactMs = impactTime();
-    saved.impactStrength = random.uniform(35, 50);
+    saved.impactStrength = random.Uniform(35, 50);
 
     // Then the recorder's back-to-back segments: continuous, a driving event, a manual recording,
     // and a last continuous one after the rear camera's cable came loose.
@@ -74,7 +74,7 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     driveS += segmentS;
     SampleRecordingPlan &event = add("EVENT", 'S', nextUtc(), driveS);
     event.impactMs = impactTime();
-    event.impactStrength = random.uniform(35, 50);
+    event.impactStrength = random.Uniform(35, 50);
     driveS += segmentS;
     add("MANUAL", 'U', nextUtc(), driveS);
     driveS += segmentS;
@@ -83,7 +83,7 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     // A crash that cut the recorder's power while it was writing the event.
     SampleRecordingPlan &crash = add("EVENT", 'S', nextUtc(), driveS);
     crash.impactMs = impactTime();
-    crash.impactStrength = random.uniform(50, 60);
+    crash.impactStrength = random.Uniform(50, 60);
     crash.cutByPowerLoss = true;
     driveS += segmentS;
 
@@ -93,17 +93,17 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::plan() const
     SampleRecordingPlan &knock = add("PARKING", 'P', parkedUtc, driveS);
     knock.parked = true;
     knock.impactMs = impactTime();
-    knock.impactStrength = random.uniform(25, 40);
+    knock.impactStrength = random.Uniform(25, 40);
     SampleRecordingPlan &motion
-        = add("PARKING", 'M', parkedUtc + 13 * 60 * 1000 + random.between(0, 59) * 1000, driveS);
+        = add("PARKING", 'M', parkedUtc + 13 * 60 * 1000 + random.Between(0, 59) * 1000, driveS);
     motion.parked = true;
     motion.gpsFix = false;
     motion.impactMs = impactTime();
-    motion.impactStrength = random.uniform(4, 8);
+    motion.impactStrength = random.Uniform(4, 8);
     return plans;
 }
 
-bool SampleCardGenerator::generate()
+bool SampleCardGenerator::Generate()
 {
     m_written.clear();
     m_error.clear();
@@ -113,7 +113,7 @@ bool SampleCardGenerator::generate()
         return false;
     }
 
-    const std::vector<SampleRecordingPlan> plans = plan();
+    const std::vector<SampleRecordingPlan> plans = Plan();
     if (m_options.writeSetup) {
         if (m_options.progress)
             m_options.progress(QString::fromLatin1(kSetupFileName));
@@ -134,10 +134,10 @@ bool SampleCardGenerator::generate()
         for (const char channel : { 'F', 'R' }) {
             if (channel == 'R' && !p.hasRear)
                 continue;
-            const QString relative = p.relativePath(channel);
+            const QString relative = p.RelativePath(channel);
             if (m_options.progress)
                 m_options.progress(relative);
-            if (!writeFile(plans, i, channel, root.filePath(relative)))
+            if (!WriteFile(plans, i, channel, root.filePath(relative)))
                 return false;
             m_written << relative;
         }
@@ -145,19 +145,19 @@ bool SampleCardGenerator::generate()
     return true;
 }
 
-bool SampleCardGenerator::generateFile(size_t planIndex, char channel, const QString &path)
+bool SampleCardGenerator::GenerateFile(size_t planIndex, char channel, const QString &path)
 {
     m_error.clear();
-    const std::vector<SampleRecordingPlan> plans = plan();
+    const std::vector<SampleRecordingPlan> plans = Plan();
     if (planIndex >= plans.size() || (channel != 'F' && channel != 'R')
         || (channel == 'R' && !plans[planIndex].hasRear)) {
         m_error = QStringLiteral("the card has no such file");
         return false;
     }
-    return writeFile(plans, planIndex, channel, path);
+    return WriteFile(plans, planIndex, channel, path);
 }
 
-bool SampleCardGenerator::writeFile(
+bool SampleCardGenerator::WriteFile(
     const std::vector<SampleRecordingPlan> &plans, size_t index, char channel, const QString &path)
 {
     // One drive covers every recording, so that back-to-back segments join up.
@@ -171,13 +171,13 @@ bool SampleCardGenerator::writeFile(
         p, drive, m_options.seed * 1000003 + index, m_options.codec, m_options.threads);
     const SampleRecordingWriter::Channel front { 'F', kFrontWidth, kFrontHeight, true, true };
     const SampleRecordingWriter::Channel rear { 'R', kRearWidth, kRearHeight, false, false };
-    if (!writer.write(path, channel == 'F' ? front : rear)) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(p.relativePath(channel), writer.errorString());
+    if (!writer.Write(path, channel == 'F' ? front : rear)) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(p.RelativePath(channel), writer.ErrorString());
         return false;
     }
     QString cutError;
     if (p.cutByPowerLoss && !CutLikePowerLoss(path, PowerLossCutOptions { true }, &cutError)) {
-        m_error = QStringLiteral("cannot cut %1: %2").arg(p.relativePath(channel), cutError);
+        m_error = QStringLiteral("cannot cut %1: %2").arg(p.RelativePath(channel), cutError);
         return false;
     }
     return true;

@@ -41,20 +41,20 @@ public:
     explicit SampleCardGenerator(SampleCardOptions options);
 
     // The recordings the card will hold, in the order they are written.
-    std::vector<SampleRecordingPlan> plan() const;
+    std::vector<SampleRecordingPlan> Plan() const;
 
-    bool generate();
+    bool Generate();
     // Writes one file of the card again ('F' or 'R' of the recording at planIndex) to path: the
     // bytes equal those generate() writes for it.
-    bool generateFile(size_t planIndex, char channel, const QString &path);
-    QString errorString() const { return m_error; }
+    bool GenerateFile(size_t planIndex, char channel, const QString &path);
+    QString ErrorString() const { return m_error; }
     // Paths below the root of every file written, in writing order.
-    const QStringList &writtenFiles() const { return m_written; }
+    const QStringList &WrittenFiles() const { return m_written; }
 
     static const char *const kSetupFileName;
 
 private:
-    bool writeFile(
+    bool WriteFile(
         const std::vector<SampleRecordingPlan> &plans, size_t index, char channel, const QString &path);
 
     SampleCardOptions m_options;

@@ -9,7 +9,7 @@
 
 namespace {
 
-TiXmlElement *findItem(device::CXmlItemDoc &doc, const char *id)
+TiXmlElement *FindItem(device::CXmlItemDoc &doc, const char *id)
 {
     for (TiXmlElement *e = doc.FirstItem(); e; e = e->NextSiblingElement()) {
         const char *itemId = e->Attribute("id");
@@ -21,7 +21,7 @@ TiXmlElement *findItem(device::CXmlItemDoc &doc, const char *id)
 
 } // namespace
 
-bool writeSampleSetupXml(const QString &path, uint64_t seed, QString *error)
+bool WriteSampleSetupXml(const QString &path, uint64_t seed, QString *error)
 {
     device::CXmlItemDoc doc;
     if (!doc.ParseDefault() || !doc.FindFirstItem()) {
@@ -40,11 +40,11 @@ bool writeSampleSetupXml(const QString &path, uint64_t seed, QString *error)
         { "RealUsedDays", QByteArray::number(static_cast<int>(seed % 30) + 38) },
     };
     for (const auto &v : recorderValues) {
-        if (TiXmlElement *item = findItem(doc, v.id))
+        if (TiXmlElement *item = FindItem(doc, v.id))
             item->SetAttribute("value", v.value.constData());
     }
     // The calibration item stands in its table place, after the parking motion sensitivity.
-    if (TiXmlElement *before = findItem(doc, "PmMotionSensi")) {
+    if (TiXmlElement *before = FindItem(doc, "PmMotionSensi")) {
         TiXmlElement calibration("item");
         calibration.SetAttribute("id", "CarBatVoltCalib");
         calibration.SetAttribute("value", QByteArray::number(static_cast<int>(seed % 7) - 3).constData());

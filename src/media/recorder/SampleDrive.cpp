@@ -28,15 +28,15 @@ namespace {
         { 37.50450, 127.02500 }, // Sinnonhyeon
     };
 
-    double metresPerDegreeLongitude(double latitude)
+    double MetresPerDegreeLongitude(double latitude)
     {
         return 111320.0 * std::cos(latitude * kPi / 180.0);
     }
 
-    double bearing(double lat1, double lon1, double lat2, double lon2)
+    double Bearing(double lat1, double lon1, double lat2, double lon2)
     {
         const double north = (lat2 - lat1) * kMetresPerDegreeLatitude;
-        const double east = (lon2 - lon1) * metresPerDegreeLongitude(lat1);
+        const double east = (lon2 - lon1) * MetresPerDegreeLongitude(lat1);
         double degrees = std::atan2(east, north) * 180.0 / kPi;
         return degrees < 0 ? degrees + 360.0 : degrees;
     }
@@ -52,32 +52,32 @@ SampleDrive::SampleDrive(uint64_t seed, int durationSeconds)
     for (size_t i = 1; i < m_route.size(); ++i) {
         const double north = (m_route[i].latitude - m_route[i - 1].latitude) * kMetresPerDegreeLatitude;
         const double east = (m_route[i].longitude - m_route[i - 1].longitude)
-            * metresPerDegreeLongitude(m_route[i - 1].latitude);
+            * MetresPerDegreeLongitude(m_route[i - 1].latitude);
         m_routeDistance.push_back(m_routeDistance.back() + std::hypot(north, east));
     }
     m_loopLength = m_routeDistance.back();
 
     SampleRandom random(seed);
-    m_startOffsetM = random.uniform(0, m_loopLength);
+    m_startOffsetM = random.Uniform(0, m_loopLength);
 
     // Speeds second by second: cruise at a target for a while, sometimes stop at a light. The car
     // speeds up by at most 8 km/h and brakes by at most 11 km/h per second.
     const int seconds = std::max(durationSeconds, 1);
     m_speedKmh.assign(static_cast<size_t>(seconds) + 1, 0.0);
     m_distanceM.assign(static_cast<size_t>(seconds) + 1, 0.0);
-    double speed = random.uniform(20, 45);
-    double target = random.uniform(30, 60);
-    int phaseLeft = random.between(15, 40);
+    double speed = random.Uniform(20, 45);
+    double target = random.Uniform(30, 60);
+    int phaseLeft = random.Between(15, 40);
     bool stopped = false;
     m_speedKmh[0] = speed;
     for (int s = 1; s <= seconds; ++s) {
         if (--phaseLeft <= 0) {
-            stopped = !stopped && random.uniform() < 0.35;
-            target = stopped ? 0.0 : random.uniform(25, 65);
-            phaseLeft = stopped ? random.between(12, 35) : random.between(15, 50);
+            stopped = !stopped && random.Uniform() < 0.35;
+            target = stopped ? 0.0 : random.Uniform(25, 65);
+            phaseLeft = stopped ? random.Between(12, 35) : random.Between(15, 50);
         }
         const double step = target - speed;
-        speed += std::clamp(step, -11.0, 8.0) + (target > 0 ? random.uniform(-0.6, 0.6) : 0.0);
+        speed += std::clamp(step, -11.0, 8.0) + (target > 0 ? random.Uniform(-0.6, 0.6) : 0.0);
         speed = std::max(0.0, speed);
         m_speedKmh[static_cast<size_t>(s)] = speed;
         m_distanceM[static_cast<size_t>(s)] = m_distanceM[static_cast<size_t>(s - 1)]
@@ -85,7 +85,7 @@ SampleDrive::SampleDrive(uint64_t seed, int durationSeconds)
     }
 }
 
-void SampleDrive::position(double distanceM, DriveState &state) const
+void SampleDrive::Position(double distanceM, DriveState &state) const
 {
     double along = std::fmod(m_startOffsetM + distanceM, m_loopLength);
     if (along < 0)
@@ -99,13 +99,13 @@ void SampleDrive::position(double distanceM, DriveState &state) const
     const Point &b = m_route[i];
     state.latitude = a.latitude + (b.latitude - a.latitude) * f;
     state.longitude = a.longitude + (b.longitude - a.longitude) * f;
-    state.courseDeg = bearing(a.latitude, a.longitude, b.latitude, b.longitude);
+    state.courseDeg = Bearing(a.latitude, a.longitude, b.latitude, b.longitude);
 
     // Near a corner the car turns: spread the heading change over 30 m for the sideways pull.
     const double toCorner = m_routeDistance[i] - along;
     if (toCorner < 15.0 && i + 1 < m_route.size()) {
         const Point &c = m_route[i + 1];
-        double turn = bearing(b.latitude, b.longitude, c.latitude, c.longitude) - state.courseDeg;
+        double turn = Bearing(b.latitude, b.longitude, c.latitude, c.longitude) - state.courseDeg;
         turn = std::remainder(turn, 360.0);
         const double metresPerSecond = state.speedKmh / 3.6;
         // Drivers take corners gently; the pull is limited to what a passenger feels as firm.
@@ -114,7 +114,7 @@ void SampleDrive::position(double distanceM, DriveState &state) const
     }
 }
 
-DriveState SampleDrive::at(double seconds) const
+DriveState SampleDrive::At(double seconds) const
 {
     const double last = static_cast<double>(m_speedKmh.size() - 1);
     const double t = std::clamp(seconds, 0.0, last);
@@ -126,11 +126,11 @@ DriveState SampleDrive::at(double seconds) const
     state.speedKmh = m_speedKmh[i] + (m_speedKmh[j] - m_speedKmh[i]) * f;
     state.distanceM = m_distanceM[i] + (m_speedKmh[i] + state.speedKmh) / 2.0 / 3.6 * f;
     state.accelerationMs2 = (m_speedKmh[j] - m_speedKmh[i]) / 3.6;
-    position(state.distanceM, state);
+    Position(state.distanceM, state);
     return state;
 }
 
-DriveState SampleDrive::parked() const
+DriveState SampleDrive::Parked() const
 {
     DriveState state;
     // A lot on a side street north of Teheran-ro near Seolleung station.

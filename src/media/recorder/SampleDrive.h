@@ -25,19 +25,19 @@ public:
     SampleDrive(uint64_t seed, int durationSeconds);
 
     // State at t seconds from the start of the drive (clamped to the simulated span).
-    DriveState at(double seconds) const;
+    DriveState At(double seconds) const;
 
     // Where the car stands after the drive: a parking space off the loop.
-    DriveState parked() const;
+    DriveState Parked() const;
 
-    int durationSeconds() const { return static_cast<int>(m_speedKmh.size()) - 1; }
+    int DurationSeconds() const { return static_cast<int>(m_speedKmh.size()) - 1; }
 
 private:
     struct Point {
         double latitude;
         double longitude;
     };
-    void position(double distanceM, DriveState &state) const;
+    void Position(double distanceM, DriveState &state) const;
 
     std::vector<Point> m_route;
     std::vector<double> m_routeDistance; // cumulative metres at each route point

@@ -14,7 +14,7 @@ public:
     {
     }
 
-    uint64_t next()
+    uint64_t Next()
     {
         uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -23,16 +23,16 @@ public:
     }
 
     // Uniform in [0, 1).
-    double uniform() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
-    double uniform(double low, double high) { return low + (high - low) * uniform(); }
+    double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
+    double Uniform(double low, double high) { return low + (high - low) * Uniform(); }
     // Uniform integer in [low, high].
-    int between(int low, int high)
+    int Between(int low, int high)
     {
-        return low + static_cast<int>(next() % static_cast<uint64_t>(high - low + 1));
+        return low + static_cast<int>(Next() % static_cast<uint64_t>(high - low + 1));
     }
 
     // A generator for a sub-task, so that adding draws in one place leaves the others unchanged.
-    SampleRandom fork(uint64_t salt) { return SampleRandom(next() ^ (salt * 0xD1B54A32D192ED03ull)); }
+    SampleRandom Fork(uint64_t salt) { return SampleRandom(Next() ^ (salt * 0xD1B54A32D192ED03ull)); }
 
 private:
     uint64_t m_state;

@@ -5,7 +5,7 @@
 
 namespace media::recorder {
 
-QString SampleRecordingPlan::fileName(char channel) const
+QString SampleRecordingPlan::FileName(char channel) const
 {
     const QDateTime local
         = QDateTime::fromMSecsSinceEpoch(startUtcMs + int64_t(utcOffsetMinutes) * 60000, QTimeZone::utc());

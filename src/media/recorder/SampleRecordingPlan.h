@@ -25,9 +25,9 @@ struct SampleRecordingPlan {
 
     // The recorder's file name for a channel ('F' or 'R'): local start time, channel and kind,
     // e.g. "20240307_090530_FN.AVI".
-    QString fileName(char channel) const;
+    QString FileName(char channel) const;
     // Path below the card's root.
-    QString relativePath(char channel) const { return folder + QLatin1Char('/') + fileName(channel); }
+    QString RelativePath(char channel) const { return folder + QLatin1Char('/') + FileName(channel); }
 };
 
 } // namespace media::recorder

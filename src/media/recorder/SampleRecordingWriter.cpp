@@ -32,7 +32,7 @@ SampleRecordingWriter::SampleRecordingWriter(const SampleRecordingPlan &plan, co
 {
 }
 
-std::vector<float> SampleRecordingWriter::soundtrack(
+std::vector<float> SampleRecordingWriter::Soundtrack(
     const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed, int sampleRate)
 {
     SampleRandom noise(seed);
@@ -42,24 +42,24 @@ std::vector<float> SampleRecordingWriter::soundtrack(
     double phase = 0;
     for (int64_t i = 0; i < count; ++i) {
         const double t = double(i) / sampleRate;
-        double value = noise.uniform(-1, 1) * 0.004;
+        double value = noise.Uniform(-1, 1) * 0.004;
         if (!plan.parked) {
-            const double speed = SampleTelemetry::stateAt(plan, drive, t * 1000.0).speedKmh;
+            const double speed = SampleTelemetry::StateAt(plan, drive, t * 1000.0).speedKmh;
             phase += 2 * kPi * (28.0 + speed * 0.9) / sampleRate;
             value += 0.05 * std::sin(phase) + 0.02 * std::sin(2.0 * phase)
-                + noise.uniform(-1, 1) * speed * 0.0004;
+                + noise.Uniform(-1, 1) * speed * 0.0004;
         }
         if (plan.impactMs >= 0) {
             const double since = t * 1000.0 - plan.impactMs;
             if (since >= 0 && since < 400)
-                value += 0.5 * std::exp(-since / 60.0) * noise.uniform(-1, 1);
+                value += 0.5 * std::exp(-since / 60.0) * noise.Uniform(-1, 1);
         }
         samples[static_cast<size_t>(i)] = static_cast<float>(value);
     }
     return samples;
 }
 
-std::string SampleRecordingWriter::caption(
+std::string SampleRecordingWriter::Caption(
     const SampleRecordingPlan &plan, const DriveState &state, double timeMs, char channel)
 {
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(
@@ -73,11 +73,11 @@ std::string SampleRecordingWriter::caption(
     return when + " " + speed + " " + channel;
 }
 
-bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
+bool SampleRecordingWriter::Write(const QString &path, const Channel &channel)
 {
     SampleVideoEncoder video;
-    if (!video.open(channel.width, channel.height, kFramesPerSecond, m_codec, m_threads)) {
-        m_error = video.errorString();
+    if (!video.Open(channel.width, channel.height, kFramesPerSecond, m_codec, m_threads)) {
+        m_error = video.ErrorString();
         return false;
     }
 
@@ -85,33 +85,33 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
     std::optional<AviWriter::AudioFormat> audioFormat;
     if (channel.withAudio) {
         SampleAudioEncoder audio;
-        if (!audio.encode(soundtrack(m_plan, m_drive, m_seed ^ 0xA0D10ull, SampleAudioEncoder::kSampleRate),
+        if (!audio.Encode(Soundtrack(m_plan, m_drive, m_seed ^ 0xA0D10ull, SampleAudioEncoder::kSampleRate),
                 audioPackets)) {
-            m_error = audio.errorString();
+            m_error = audio.ErrorString();
             return false;
         }
         AviWriter::AudioFormat format;
         format.sampleRate = SampleAudioEncoder::kSampleRate;
-        format.samplesPerFrame = static_cast<uint32_t>(audio.frameSize());
+        format.samplesPerFrame = static_cast<uint32_t>(audio.FrameSize());
         format.averageBytesPerSecond = SampleAudioEncoder::kBitRate / 8;
-        format.extraData = audio.extraData();
+        format.extraData = audio.ExtraData();
         audioFormat = format;
     }
 
     std::vector<SampleTelemetryRecord> records;
     if (channel.withTelemetry)
-        records = SampleTelemetry::build(m_plan, m_drive, m_seed);
+        records = SampleTelemetry::Build(m_plan, m_drive, m_seed);
 
     AviWriter::VideoFormat videoFormat;
     videoFormat.width = static_cast<uint32_t>(channel.width);
     videoFormat.height = static_cast<uint32_t>(channel.height);
     videoFormat.rate = kFramesPerSecond;
     videoFormat.scale = 1;
-    std::copy_n(video.fourcc(), 4, videoFormat.fourcc);
+    std::copy_n(video.Fourcc(), 4, videoFormat.fourcc);
 
     AviWriter avi;
-    if (!avi.open(path, videoFormat, audioFormat)) {
-        m_error = avi.errorString();
+    if (!avi.Open(path, videoFormat, audioFormat)) {
+        m_error = avi.ErrorString();
         return false;
     }
 
@@ -127,18 +127,18 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
             telemetry::appendRecord(body, records[nextRecord].timeMs, records[nextRecord].payload);
             ++nextRecord;
         }
-        if (!body.empty() && !avi.writeChunk(telemetry::kChunkId, body.data(), body.size(), 0))
+        if (!body.empty() && !avi.WriteChunk(telemetry::kChunkId, body.data(), body.size(), 0))
             return false;
         while (nextAudio < audioPackets.size() && double(nextAudio) * audioFrameMs <= timeMs) {
             const EncodedPacket &packet = audioPackets[nextAudio++];
-            if (!avi.writeAudio(packet.data.data(), packet.data.size()))
+            if (!avi.WriteAudio(packet.data.data(), packet.data.size()))
                 return false;
         }
         return true;
     };
     const auto writeVideo = [&](const EncodedPacket &packet) -> bool {
         return writeUpTo(packet.index * 1000.0 / kFramesPerSecond)
-            && avi.writeVideo(packet.data.data(), packet.data.size(), packet.keyFrame);
+            && avi.WriteVideo(packet.data.data(), packet.data.size(), packet.keyFrame);
     };
 
     const SampleScene scene(channel.letter == 'R', m_seed ^ static_cast<uint64_t>(channel.letter));
@@ -146,16 +146,16 @@ bool SampleRecordingWriter::write(const QString &path, const Channel &channel)
     bool ok = true;
     for (int frame = 0; ok && frame < frames; ++frame) {
         const double timeMs = frame * 1000.0 / kFramesPerSecond;
-        const DriveState state = SampleTelemetry::stateAt(m_plan, m_drive, timeMs);
-        YuvPicture picture = video.picture();
-        scene.render(
-            picture, state.distanceM, state.courseDeg, caption(m_plan, state, timeMs, channel.letter));
-        ok = video.encode(writeVideo);
+        const DriveState state = SampleTelemetry::StateAt(m_plan, m_drive, timeMs);
+        YuvPicture picture = video.Picture();
+        scene.Render(
+            picture, state.distanceM, state.courseDeg, Caption(m_plan, state, timeMs, channel.letter));
+        ok = video.Encode(writeVideo);
     }
-    ok = ok && video.flush(writeVideo) && writeUpTo(std::numeric_limits<double>::infinity()) && avi.finish();
+    ok = ok && video.Flush(writeVideo) && writeUpTo(std::numeric_limits<double>::infinity()) && avi.Finish();
     if (!ok) {
-        m_error = !avi.errorString().isEmpty() ? avi.errorString() : video.errorString();
-        avi.finish();
+        m_error = !avi.ErrorString().isEmpty() ? avi.ErrorString() : video.ErrorString();
+        avi.Finish();
         QFile::remove(path);
         return false;
     }

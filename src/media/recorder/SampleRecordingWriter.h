@@ -29,14 +29,14 @@ public:
     SampleRecordingWriter(const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed,
         SampleVideoCodec codec, int threads);
 
-    bool write(const QString &path, const Channel &channel);
-    QString errorString() const { return m_error; }
+    bool Write(const QString &path, const Channel &channel);
+    QString ErrorString() const { return m_error; }
 
     // The microphone: engine hum that follows the speed, road noise, and the thump of a jolt.
-    static std::vector<float> soundtrack(
+    static std::vector<float> Soundtrack(
         const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed, int sampleRate);
     // The caption burnt into the picture, e.g. "2024/03/07 09:05:30 045KM/H F".
-    static std::string caption(
+    static std::string Caption(
         const SampleRecordingPlan &plan, const DriveState &state, double timeMs, char channel);
 
 private:

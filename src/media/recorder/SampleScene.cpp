@@ -46,7 +46,7 @@ namespace {
         { 'T', { 0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04 } },
     };
 
-    const Glyph *findGlyph(char c)
+    const Glyph *FindGlyph(char c)
     {
         for (const Glyph &g : kGlyphs) {
             if (g.c == c)
@@ -55,7 +55,7 @@ namespace {
         return nullptr;
     }
 
-    void fillLuma(YuvPicture &p, int x0, int x1, int y, uint8_t value)
+    void FillLuma(YuvPicture &p, int x0, int x1, int y, uint8_t value)
     {
         x0 = std::clamp(x0, 0, p.width);
         x1 = std::clamp(x1, 0, p.width);
@@ -64,7 +64,7 @@ namespace {
                 p.y + static_cast<std::ptrdiff_t>(y) * p.yStride + x0, value, static_cast<size_t>(x1 - x0));
     }
 
-    void fillChroma(YuvPicture &p, int x0, int x1, int cy, uint8_t u, uint8_t v)
+    void FillChroma(YuvPicture &p, int x0, int x1, int cy, uint8_t u, uint8_t v)
     {
         const int w = p.width / 2;
         x0 = std::clamp(x0 / 2, 0, w);
@@ -85,18 +85,18 @@ SampleScene::SampleScene(bool rear, uint64_t seed)
 {
 }
 
-void SampleScene::drawText(YuvPicture &picture, int x, int y, int scale, std::string_view text, uint8_t luma)
+void SampleScene::DrawText(YuvPicture &picture, int x, int y, int scale, std::string_view text, uint8_t luma)
 {
     int penX = x;
     for (char c : text) {
-        const Glyph *glyph = findGlyph(c);
+        const Glyph *glyph = FindGlyph(c);
         if (glyph) {
             for (int row = 0; row < 7; ++row) {
                 for (int col = 0; col < 5; ++col) {
                     if (!(glyph->rows[row] & (0x10 >> col)))
                         continue;
                     for (int dy = 0; dy < scale; ++dy)
-                        fillLuma(picture, penX + col * scale, penX + (col + 1) * scale, y + row * scale + dy,
+                        FillLuma(picture, penX + col * scale, penX + (col + 1) * scale, y + row * scale + dy,
                             luma);
                 }
             }
@@ -105,7 +105,7 @@ void SampleScene::drawText(YuvPicture &picture, int x, int y, int scale, std::st
     }
 }
 
-void SampleScene::render(YuvPicture &p, double distanceM, double headingDeg, std::string_view caption) const
+void SampleScene::Render(YuvPicture &p, double distanceM, double headingDeg, std::string_view caption) const
 {
     const int w = p.width;
     const int h = p.height;
@@ -114,23 +114,23 @@ void SampleScene::render(YuvPicture &p, double distanceM, double headingDeg, std
 
     // Sky: lighter towards the horizon.
     for (int y = 0; y < horizon; ++y)
-        fillLuma(p, 0, w, y, static_cast<uint8_t>(120 + 70 * y / std::max(horizon, 1)));
+        FillLuma(p, 0, w, y, static_cast<uint8_t>(120 + 70 * y / std::max(horizon, 1)));
     for (int cy = 0; cy < horizon / 2; ++cy)
-        fillChroma(p, 0, w, cy, 150, 112);
+        FillChroma(p, 0, w, cy, 150, 112);
 
     // Buildings on the horizon, drifting sideways as the heading changes.
     SampleRandom skyline(m_buildingSeed);
     const int shift = static_cast<int>(std::fmod(headingDeg * w / 90.0, double(w)));
     for (int x = 0; x < w;) {
-        const int width = skyline.between(w / 40, w / 12);
-        const int height = skyline.between(h / 30, h / 6);
-        const uint8_t luma = static_cast<uint8_t>(skyline.between(60, 130));
+        const int width = skyline.Between(w / 40, w / 12);
+        const int height = skyline.Between(h / 30, h / 6);
+        const uint8_t luma = static_cast<uint8_t>(skyline.Between(60, 130));
         const int left = ((x + shift) % w + w) % w;
         for (int y = horizon - height; y < horizon; ++y) {
-            fillLuma(p, left, left + width, y, luma);
-            fillLuma(p, left - w, left + width - w, y, luma); // the part that wraps round
+            FillLuma(p, left, left + width, y, luma);
+            FillLuma(p, left - w, left + width - w, y, luma); // the part that wraps round
         }
-        x += width + skyline.between(0, w / 50);
+        x += width + skyline.Between(0, w / 50);
     }
 
     // Ground: roadside, then the road widening towards the bottom of the picture.
@@ -138,23 +138,23 @@ void SampleScene::render(YuvPicture &p, double distanceM, double headingDeg, std
     for (int y = horizon; y < h; ++y) {
         const double depth = double(y - horizon + 1) / double(h - horizon); // 0 far, 1 near
         const double half = w * (0.04 + 0.46 * depth);
-        fillLuma(p, 0, w, y, 96);
-        fillLuma(p, int(centre - half), int(centre + half), y, 72);
+        FillLuma(p, 0, w, y, 96);
+        FillLuma(p, int(centre - half), int(centre + half), y, 72);
         // Lane markings: dashes every 12 m, 4 m long, running with the distance driven.
         const double metresAhead = 2.5 / depth;
         const double phase = std::fmod(metresAhead + direction * distanceM, 12.0);
         const int line = std::max(1, int(w * 0.006 * depth));
         if ((phase < 0 ? phase + 12.0 : phase) < 4.0) {
-            fillLuma(p, int(centre - line), int(centre + line), y, 210);
+            FillLuma(p, int(centre - line), int(centre + line), y, 210);
         }
-        fillLuma(p, int(centre - half * 0.92) - line, int(centre - half * 0.92) + line, y, 200);
-        fillLuma(p, int(centre + half * 0.92) - line, int(centre + half * 0.92) + line, y, 200);
+        FillLuma(p, int(centre - half * 0.92) - line, int(centre - half * 0.92) + line, y, 200);
+        FillLuma(p, int(centre + half * 0.92) - line, int(centre + half * 0.92) + line, y, 200);
     }
     for (int cy = horizon / 2; cy < h / 2; ++cy) {
-        fillChroma(p, 0, w, cy, 118, 124);
+        FillChroma(p, 0, w, cy, 118, 124);
         const double depth = double(2 * cy - horizon + 1) / double(h - horizon);
         const double half = w * (0.04 + 0.46 * std::clamp(depth, 0.0, 1.0));
-        fillChroma(p, int(centre - half), int(centre + half), cy, 128, 128);
+        FillChroma(p, int(centre - half), int(centre + half), cy, 128, 128);
     }
 
     // The recorder's caption on a dark band.
@@ -162,10 +162,10 @@ void SampleScene::render(YuvPicture &p, double distanceM, double headingDeg, std
     const int band = 9 * scale;
     const int top = h - band - scale * 2;
     for (int y = top; y < top + band; ++y)
-        fillLuma(p, 0, int(caption.size() + 2) * 6 * scale, y, 16);
+        FillLuma(p, 0, int(caption.size() + 2) * 6 * scale, y, 16);
     for (int cy = top / 2; cy < (top + band) / 2; ++cy)
-        fillChroma(p, 0, int(caption.size() + 2) * 6 * scale, cy, 128, 128);
-    drawText(p, 6 * scale, top + scale, scale, caption, 235);
+        FillChroma(p, 0, int(caption.size() + 2) * 6 * scale, cy, 128, 128);
+    DrawText(p, 6 * scale, top + scale, scale, caption, 235);
 }
 
 } // namespace media::recorder

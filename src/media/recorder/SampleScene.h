@@ -24,10 +24,10 @@ class SampleScene
 public:
     SampleScene(bool rear, uint64_t seed);
 
-    void render(YuvPicture &picture, double distanceM, double headingDeg, std::string_view caption) const;
+    void Render(YuvPicture &picture, double distanceM, double headingDeg, std::string_view caption) const;
 
     // Caption drawing on its own: 5 x 7 glyphs for digits, a few capitals and / : - . space.
-    static void drawText(YuvPicture &picture, int x, int y, int scale, std::string_view text, uint8_t luma);
+    static void DrawText(YuvPicture &picture, int x, int y, int scale, std::string_view text, uint8_t luma);
 
 private:
     bool m_rear;

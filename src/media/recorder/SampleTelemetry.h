@@ -20,14 +20,14 @@ struct SampleTelemetryRecord {
 class SampleTelemetry
 {
 public:
-    static std::vector<SampleTelemetryRecord> build(
+    static std::vector<SampleTelemetryRecord> Build(
         const SampleRecordingPlan &plan, const SampleDrive &drive, uint64_t seed);
 
     // The car's state at t ms into the recording.
-    static DriveState stateAt(const SampleRecordingPlan &plan, const SampleDrive &drive, double timeMs);
+    static DriveState StateAt(const SampleRecordingPlan &plan, const SampleDrive &drive, double timeMs);
 
     // Deflection of the jolt t ms after it (0 before it and once it has rung out).
-    static double jolt(double sinceImpactMs);
+    static double Jolt(double sinceImpactMs);
 };
 
 } // namespace media::recorder

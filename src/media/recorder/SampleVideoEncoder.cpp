@@ -18,7 +18,7 @@ SampleVideoEncoder::~SampleVideoEncoder()
     avcodec_free_context(&m_context);
 }
 
-bool SampleVideoEncoder::open(int width, int height, int framesPerSecond, SampleVideoCodec codec, int threads)
+bool SampleVideoEncoder::Open(int width, int height, int framesPerSecond, SampleVideoCodec codec, int threads)
 {
     const AVCodec *encoder = nullptr;
     if (codec != SampleVideoCodec::Mpeg4)
@@ -74,7 +74,7 @@ bool SampleVideoEncoder::open(int width, int height, int framesPerSecond, Sample
     return true;
 }
 
-YuvPicture SampleVideoEncoder::picture()
+YuvPicture SampleVideoEncoder::Picture()
 {
     // The encoder may still hold the previous picture's buffer.
     av_frame_make_writable(m_frame);
@@ -89,7 +89,7 @@ YuvPicture SampleVideoEncoder::picture()
     return p;
 }
 
-bool SampleVideoEncoder::drain(const std::function<bool(const EncodedPacket &)> &sink)
+bool SampleVideoEncoder::Drain(const std::function<bool(const EncodedPacket &)> &sink)
 {
     EncodedPacket out;
     while (true) {
@@ -109,23 +109,23 @@ bool SampleVideoEncoder::drain(const std::function<bool(const EncodedPacket &)> 
     }
 }
 
-bool SampleVideoEncoder::encode(const std::function<bool(const EncodedPacket &)> &sink)
+bool SampleVideoEncoder::Encode(const std::function<bool(const EncodedPacket &)> &sink)
 {
     m_frame->pts = m_nextPts++;
     if (avcodec_send_frame(m_context, m_frame) < 0) {
         m_error = QStringLiteral("video encoding failed");
         return false;
     }
-    return drain(sink);
+    return Drain(sink);
 }
 
-bool SampleVideoEncoder::flush(const std::function<bool(const EncodedPacket &)> &sink)
+bool SampleVideoEncoder::Flush(const std::function<bool(const EncodedPacket &)> &sink)
 {
     if (avcodec_send_frame(m_context, nullptr) < 0) {
         m_error = QStringLiteral("video encoding failed");
         return false;
     }
-    return drain(sink);
+    return Drain(sink);
 }
 
 } // namespace media::recorder

@@ -35,18 +35,18 @@ public:
     SampleVideoEncoder(const SampleVideoEncoder &) = delete;
     SampleVideoEncoder &operator=(const SampleVideoEncoder &) = delete;
 
-    bool open(int width, int height, int framesPerSecond, SampleVideoCodec codec, int threads);
+    bool Open(int width, int height, int framesPerSecond, SampleVideoCodec codec, int threads);
     // The picture to draw the next frame into.
-    YuvPicture picture();
+    YuvPicture Picture();
     // Encodes the picture drawn last; finished packets go to the sink in decoding order.
-    bool encode(const std::function<bool(const EncodedPacket &)> &sink);
-    bool flush(const std::function<bool(const EncodedPacket &)> &sink);
+    bool Encode(const std::function<bool(const EncodedPacket &)> &sink);
+    bool Flush(const std::function<bool(const EncodedPacket &)> &sink);
 
-    const char *fourcc() const { return m_fourcc; }
-    QString errorString() const { return m_error; }
+    const char *Fourcc() const { return m_fourcc; }
+    QString ErrorString() const { return m_error; }
 
 private:
-    bool drain(const std::function<bool(const EncodedPacket &)> &sink);
+    bool Drain(const std::function<bool(const EncodedPacket &)> &sink);
 
     AVCodecContext *m_context = nullptr;
     AVFrame *m_frame = nullptr;

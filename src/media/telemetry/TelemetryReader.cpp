@@ -20,18 +20,18 @@ namespace {
     constexpr uint32_t kMaxChunkBytes = 16 * 1024 * 1024;
     constexpr size_t kMaxTotalPayload = 64 * 1024 * 1024;
 
-    bool isId(const uint8_t *p, const char (&id)[5])
+    bool IsId(const uint8_t *p, const char (&id)[5])
     {
         return std::memcmp(p, id, 4) == 0;
     }
 
-    bool isTelemetryId(const uint8_t *p)
+    bool IsTelemetryId(const uint8_t *p)
     {
         return std::memcmp(p, telemetry::kChunkId, 4) == 0;
     }
 
     // A chunk id of four printable ASCII characters; anything else means the walk has lost its way.
-    bool isPlausibleId(const uint8_t *p)
+    bool IsPlausibleId(const uint8_t *p)
     {
         for (int i = 0; i < 4; ++i) {
             if (p[i] < 0x20 || p[i] > 0x7E)
@@ -50,9 +50,9 @@ namespace {
         {
         }
 
-        int64_t size() const { return m_size; }
+        int64_t Size() const { return m_size; }
 
-        bool readAt(int64_t position, void *destination, int64_t count)
+        bool ReadAt(int64_t position, void *destination, int64_t count)
         {
             if (position < 0 || count < 0 || position > m_size || count > m_size - position)
                 return false;
@@ -75,20 +75,20 @@ namespace {
         }
 
         // Walks the top level of the RIFF body for the "movi" list and the "idx1" chunk.
-        void findTopLevel()
+        void FindTopLevel()
         {
-            const int64_t end = m_file.size();
+            const int64_t end = m_file.Size();
             int64_t position = 12;
             uint8_t header[12];
-            while (position + 8 <= end && m_file.readAt(position, header, 8)) {
+            while (position + 8 <= end && m_file.ReadAt(position, header, 8)) {
                 const uint32_t size = telemetry::readLe32(header + 4);
-                if (isId(header, "LIST") && m_file.readAt(position + 8, header + 8, 4)
-                    && isId(header + 8, "movi")) {
+                if (IsId(header, "LIST") && m_file.ReadAt(position + 8, header + 8, 4)
+                    && IsId(header + 8, "movi")) {
                     m_moviFourcc = position + 8;
                     // A recording cut short by a power loss may still carry a placeholder size.
                     if (size < 4)
                         return;
-                } else if (isId(header, "idx1")) {
+                } else if (IsId(header, "idx1")) {
                     m_indexPosition = position + 8;
                     m_indexSize = size;
                     m_indexComplete = m_indexPosition + size <= end;
@@ -100,19 +100,19 @@ namespace {
             }
         }
 
-        bool hasMovi() const { return m_moviFourcc >= 0; }
+        bool HasMovi() const { return m_moviFourcc >= 0; }
 
         // Reads the telemetry chunks listed in the index. Returns false when the index is missing,
         // lists no telemetry or does not match the file, so that the caller walks the chunks instead.
-        bool scanIndex(const ChunkVisitor &visit, uint32_t &chunks, uint32_t &unreadable)
+        bool ScanIndex(const ChunkVisitor &visit, uint32_t &chunks, uint32_t &unreadable)
         {
             if (m_indexPosition < 0 || !m_indexComplete || m_indexSize < 16 || m_indexSize > kMaxIndexBytes)
                 return false;
             std::vector<uint8_t> index(static_cast<size_t>(m_indexSize / 16) * 16);
-            if (!m_file.readAt(m_indexPosition, index.data(), static_cast<int64_t>(index.size())))
+            if (!m_file.ReadAt(m_indexPosition, index.data(), static_cast<int64_t>(index.size())))
                 return false;
             const size_t entries = index.size() / 16;
-            const int64_t base = findOffsetBase(index, entries);
+            const int64_t base = FindOffsetBase(index, entries);
             if (base < 0)
                 return false;
 
@@ -120,11 +120,11 @@ namespace {
             std::vector<uint8_t> body;
             for (size_t i = 0; i < entries; ++i) {
                 const uint8_t *entry = index.data() + i * 16;
-                if (!isTelemetryId(entry))
+                if (!IsTelemetryId(entry))
                     continue;
                 ++listed;
                 const int64_t position = base + telemetry::readLe32(entry + 8);
-                if (readChunk(position, body, telemetry::readLe32(entry + 12)))
+                if (ReadChunk(position, body, telemetry::readLe32(entry + 12)))
                     visit(body.data(), static_cast<uint32_t>(body.size()));
                 else
                     ++unreadable;
@@ -139,23 +139,23 @@ namespace {
         // trust the list's size: a recorder that lost power leaves it 0 or at the value of an
         // earlier update, while its chunks go on to the end of the file. The index, when there is
         // one, is what follows the data.
-        uint32_t walkMovi(const ChunkVisitor &visit)
+        uint32_t WalkMovi(const ChunkVisitor &visit)
         {
             uint32_t chunks = 0;
-            if (!hasMovi())
+            if (!HasMovi())
                 return 0;
             int64_t position = m_moviFourcc + 4;
             uint8_t header[8];
             std::vector<uint8_t> body;
-            while (position + 8 <= m_file.size() && m_file.readAt(position, header, 8)) {
-                if (!isPlausibleId(header) || isId(header, "idx1"))
+            while (position + 8 <= m_file.Size() && m_file.ReadAt(position, header, 8)) {
+                if (!IsPlausibleId(header) || IsId(header, "idx1"))
                     break;
                 const uint32_t size = telemetry::readLe32(header + 4);
-                if (isId(header, "LIST")) {
+                if (IsId(header, "LIST")) {
                     position += 12; // "rec " groups: their chunks are walked like the others
                     continue;
                 }
-                if (isTelemetryId(header) && readChunk(position, body)) {
+                if (IsTelemetryId(header) && ReadChunk(position, body)) {
                     visit(body.data(), static_cast<uint32_t>(body.size()));
                     ++chunks;
                 }
@@ -167,7 +167,7 @@ namespace {
     private:
         // Index offsets are either relative to the "movi" fourcc (the usual form) or absolute; the
         // first entries decide which, by whether their chunk ids are found where the entries say.
-        int64_t findOffsetBase(const std::vector<uint8_t> &index, size_t entries)
+        int64_t FindOffsetBase(const std::vector<uint8_t> &index, size_t entries)
         {
             const size_t probe = std::min<size_t>(entries, 8);
             int64_t best = -1;
@@ -179,7 +179,7 @@ namespace {
                 uint8_t id[4];
                 for (size_t i = 0; i < probe; ++i) {
                     const uint8_t *entry = index.data() + i * 16;
-                    if (m_file.readAt(base + telemetry::readLe32(entry + 8), id, 4)
+                    if (m_file.ReadAt(base + telemetry::readLe32(entry + 8), id, 4)
                         && std::memcmp(id, entry, 4) == 0)
                         ++matches;
                 }
@@ -194,15 +194,15 @@ namespace {
         // Reads a telemetry chunk whose header is at position; a chunk that runs past the end of the
         // file yields the bytes that are there. sizeHint, when known from the index, lets header and
         // body come in one read.
-        bool readChunk(int64_t position, std::vector<uint8_t> &body, int64_t sizeHint = -1)
+        bool ReadChunk(int64_t position, std::vector<uint8_t> &body, int64_t sizeHint = -1)
         {
-            const int64_t available = m_file.size() - (position + 8);
+            const int64_t available = m_file.Size() - (position + 8);
             if (available < 0)
                 return false;
             if (sizeHint >= 0) {
                 const int64_t size = std::min<int64_t>({ sizeHint, available, kMaxChunkBytes });
                 m_buffer.resize(static_cast<size_t>(size) + 8);
-                if (!m_file.readAt(position, m_buffer.data(), size + 8) || !isTelemetryId(m_buffer.data()))
+                if (!m_file.ReadAt(position, m_buffer.data(), size + 8) || !IsTelemetryId(m_buffer.data()))
                     return false;
                 if (telemetry::readLe32(m_buffer.data() + 4) == sizeHint) {
                     body.assign(m_buffer.begin() + 8, m_buffer.end());
@@ -211,12 +211,12 @@ namespace {
                 // The index disagrees with the chunk about its size: the chunk's own header wins.
             }
             uint8_t header[8];
-            if (!m_file.readAt(position, header, 8) || !isTelemetryId(header))
+            if (!m_file.ReadAt(position, header, 8) || !IsTelemetryId(header))
                 return false;
             const int64_t size
                 = std::min<int64_t>({ telemetry::readLe32(header + 4), available, kMaxChunkBytes });
             body.resize(static_cast<size_t>(size));
-            return size == 0 || m_file.readAt(position + 8, body.data(), size);
+            return size == 0 || m_file.ReadAt(position + 8, body.data(), size);
         }
 
         BoundedFile &m_file;
@@ -229,25 +229,25 @@ namespace {
 
 } // namespace
 
-bool TelemetryReader::open(const QString &path)
+bool TelemetryReader::Open(const QString &path)
 {
-    close();
+    Close();
     QFile file(path);
     // Reads are small and far apart: a read buffer would only copy bytes that are never used.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     BoundedFile bounded(file);
     uint8_t riff[12];
-    if (!bounded.readAt(0, riff, 12) || !isId(riff, "RIFF") || !isId(riff + 8, "AVI "))
+    if (!bounded.ReadAt(0, riff, 12) || !IsId(riff, "RIFF") || !IsId(riff + 8, "AVI "))
         return false;
 
     AviTelemetryScan scan(bounded);
-    scan.findTopLevel();
-    const ChunkVisitor visit = [this](const uint8_t *body, uint32_t size) { addChunkBody(body, size); };
+    scan.FindTopLevel();
+    const ChunkVisitor visit = [this](const uint8_t *body, uint32_t size) { AddChunkBody(body, size); };
     uint32_t chunks = 0;
     uint32_t unreadable = 0;
-    if (scan.hasMovi()) {
-        if (scan.scanIndex(visit, chunks, unreadable)) {
+    if (scan.HasMovi()) {
+        if (scan.ScanIndex(visit, chunks, unreadable)) {
             m_stats.source = ChunkSource::Index;
             m_stats.chunks = chunks;
             m_stats.unreadableChunks = unreadable;
@@ -255,19 +255,19 @@ bool TelemetryReader::open(const QString &path)
             // Whatever the index gave is dropped, so that no chunk is counted twice.
             m_payloads.clear();
             m_records.clear();
-            m_stats = Stats {};
+            m_stats = ReadStats {};
             m_stats.source = ChunkSource::ChunkWalk;
-            m_stats.chunks = scan.walkMovi(visit);
+            m_stats.chunks = scan.WalkMovi(visit);
             qCDebug(lcMedia) << path << "has no usable index; the chunk walk found" << m_stats.chunks
                              << "telemetry chunks";
         }
     }
-    finishLoading();
+    FinishLoading();
     m_open = true;
     return true;
 }
 
-void TelemetryReader::close()
+void TelemetryReader::Close()
 {
     m_open = false;
     m_cursor = 0;
@@ -275,10 +275,10 @@ void TelemetryReader::close()
     m_rangeEnd = -1;
     m_payloads.clear();
     m_records.clear();
-    m_stats = Stats {};
+    m_stats = ReadStats {};
 }
 
-void TelemetryReader::addChunkBody(const uint8_t *body, uint32_t size)
+void TelemetryReader::AddChunkBody(const uint8_t *body, uint32_t size)
 {
     uint32_t position = 0;
     while (size - position >= telemetry::kRecordHeaderSize) {
@@ -304,7 +304,7 @@ void TelemetryReader::addChunkBody(const uint8_t *body, uint32_t size)
     }
 }
 
-void TelemetryReader::finishLoading()
+void TelemetryReader::FinishLoading()
 {
     const auto byTime = [](const RecordRef &a, const RecordRef &b) { return a.timeMs < b.timeMs; };
     if (!std::is_sorted(m_records.begin(), m_records.end(), byTime)) {

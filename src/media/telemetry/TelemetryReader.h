@@ -23,7 +23,7 @@ class TelemetryReader final : public IStreamParseData
 public:
     enum class ChunkSource { None, Index, ChunkWalk };
 
-    struct Stats {
+    struct ReadStats {
         ChunkSource source = ChunkSource::None;
         uint32_t chunks = 0; // telemetry chunks read
         uint32_t unreadableChunks = 0; // listed in the index but not found where it says
@@ -37,12 +37,12 @@ public:
 
     // Reads the telemetry of the file. False when the file cannot be opened or is not a RIFF
     // "AVI " file; an AVI without telemetry opens with no records.
-    bool open(const QString &path);
-    void close();
-    bool isOpen() const { return m_open; }
+    bool Open(const QString &path);
+    void Close();
+    bool IsOpen() const { return m_open; }
 
-    const Stats &stats() const { return m_stats; }
-    size_t recordCount() const { return m_records.size(); }
+    const ReadStats &Stats() const { return m_stats; }
+    size_t RecordCount() const { return m_records.size(); }
 
     StreamParseResult Configure(uint8_t enable) override;
     StreamParseResult SetRecordRange(int64_t startMs, int64_t endMs) override;
@@ -55,8 +55,8 @@ private:
         uint16_t length;
     };
 
-    void addChunkBody(const uint8_t *body, uint32_t size);
-    void finishLoading();
+    void AddChunkBody(const uint8_t *body, uint32_t size);
+    void FinishLoading();
 
     bool m_open = false;
     bool m_enabled = true;
@@ -65,7 +65,7 @@ private:
     size_t m_cursor = 0;
     std::vector<uint8_t> m_payloads;
     std::vector<RecordRef> m_records;
-    Stats m_stats;
+    ReadStats m_stats;
 };
 
 } // namespace media

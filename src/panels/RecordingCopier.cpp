@@ -47,18 +47,21 @@ std::vector<CopyJob> RecordingCopier::JobsForSave(const QStringList &paths, cons
     return jobs;
 }
 
-void RecordingCopier::Run()
+void RecordingCopier::Run(const std::atomic_bool *stop, const std::function<void(qint64, qint64)> &progress)
 {
+    m_stop = stop;
+    m_progress = progress;
     qint64 total = 0;
     for (const CopyJob &job : m_jobs)
         total += QFileInfo(job.source).size();
     m_totalBytes = total;
-    for (int i = 0; i < int(m_jobs.size()) && !m_cancel; ++i) {
+    for (int i = 0; i < int(m_jobs.size()) && !Stopped(); ++i) {
         m_currentJob = i;
         if (CopyOne(m_jobs[size_t(i)]))
             m_written << m_jobs[size_t(i)].destination;
     }
-    if (m_cancel) {
+    if (Stopped()) {
+        m_cancel = true;
         for (const QString &path : std::as_const(m_created))
             QFile::remove(path);
         m_written.clear();
@@ -91,7 +94,7 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
     qint64 copied = 0;
     QByteArray block;
     while (!source.atEnd()) {
-        if (m_cancel) {
+        if (Stopped()) {
             target.cancelWriting();
             return false;
         }
@@ -111,6 +114,8 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
             done += written;
         }
         m_copiedBytes += block.size();
+        if (m_progress)
+            m_progress(m_copiedBytes, m_totalBytes);
         copied += block.size();
     }
     if (copied != expected || source.size() != expected) {

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
 #include <vector>
 
 namespace panels {
@@ -39,7 +40,9 @@ public:
     // numbered alike, stay a pair.
     static std::vector<CopyJob> JobsForSave(const QStringList &paths, const QString &folder);
 
-    void Run();
+    // stop, when given, cancels as Cancel() does; progress is told the bytes copied after each block.
+    void Run(const std::atomic_bool *stop = nullptr,
+        const std::function<void(qint64 done, qint64 total)> &progress = {});
     // Stops at the next block; the file being written and the files this run created are removed.
     void Cancel() { m_cancel = true; }
 
@@ -55,9 +58,12 @@ public:
 
 private:
     bool CopyOne(const CopyJob &job);
+    bool Stopped() const { return m_cancel || (m_stop && m_stop->load()); }
 
     std::vector<CopyJob> m_jobs;
     std::atomic_bool m_cancel { false };
+    const std::atomic_bool *m_stop = nullptr;
+    std::function<void(qint64, qint64)> m_progress;
     std::atomic<qint64> m_totalBytes { 0 };
     std::atomic<qint64> m_copiedBytes { 0 };
     std::atomic_int m_currentJob { -1 };

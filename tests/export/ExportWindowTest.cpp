@@ -96,7 +96,8 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
 
     ClickExport();
     EXPECT_TRUE(m_window->ExportFeature().IsExporting());
-    ASSERT_NE(m_window->ExportFeature().Progress(), nullptr);
+    // The progress window comes up as soon as the window's events run.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->ExportFeature().Progress() != nullptr; }));
     EXPECT_TRUE(m_window->ExportFeature().Progress()->isVisible());
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->ExportFeature().IsExporting(); }, 60s));
     ASSERT_EQ(m_shown.size(), 2u);
@@ -119,6 +120,7 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
     const QStringList before = QDir(out.path()).entryList(QDir::Files);
     chosen = out.filePath(QStringLiteral("cancelled.mp4"));
     ClickExport();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->ExportFeature().Progress() != nullptr; }));
     QProgressDialog *progress = m_window->ExportFeature().Progress();
     ASSERT_NE(progress, nullptr);
     QPushButton *cancel = progress->findChild<QPushButton *>();

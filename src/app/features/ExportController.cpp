@@ -7,6 +7,7 @@
 #include "app/DualPlayback.h"
 #include "app/MainWindowSettings.h"
 #include "media/export/ClipExporter.h"
+#include "panels/BackgroundJob.h"
 #include "panels/MainWindowMessages.h"
 #include "panels/ToolDialogs.h"
 #include "skin/CBitmapSlider.h"
@@ -18,16 +19,12 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QProgressDialog>
-#include <QThread>
-#include <QTimer>
 
 using skin::kSkinImgButton;
 
 namespace {
 const QString kMarkIn = QStringLiteral("mark_in");
 const QString kMarkOut = QStringLiteral("mark_out");
-constexpr int kProgressSteps = 1000;
-constexpr int kProgressPollMs = 100;
 
 // The marks, painted over the play slider; clicks go through to the slider below.
 class SpanMarksView : public QWidget
@@ -84,11 +81,8 @@ private:
 };
 } // namespace
 
+// What an export takes to its worker and brings back.
 struct ExportController::Job {
-    QThread *worker = nullptr;
-    std::atomic_bool cancel = false;
-    std::atomic<int64_t> doneMs = 0;
-    std::atomic<int64_t> totalMs = 0;
     media::ClipExportOptions options;
     media::ClipExporter::Outcome outcome = media::ClipExporter::Outcome::Failed;
     QString error;
@@ -166,7 +160,7 @@ void ExportController::ExportClip()
     if (QFileInfo(path).suffix().compare(QLatin1String("mp4"), Qt::CaseInsensitive) != 0)
         path += QStringLiteral(".mp4");
 
-    auto job = std::make_shared<Job>();
+    auto job = std::make_unique<Job>();
     job->options.frontPath = m_front;
     job->options.rearPath = m_rear;
     job->options.outputPath = path;
@@ -188,68 +182,50 @@ void ExportController::ExportClip()
     // The question is about the files that will really be written, not the name as typed.
     if (!m_window.Dialogs().mayWrite(&m_window.Window(), media::ClipExporter::OutputFiles(job->options)))
         return;
-    job->worker = QThread::create([job] {
-        media::ClipExporter exporter;
-        job->outcome = exporter.Run(job->options, &job->cancel, [job](int64_t done, int64_t total) {
-            job->doneMs = done;
-            job->totalMs = total;
+    skin::CSkin &skin = m_window.Window().Skin();
+    BackgroundJob::Options options;
+    options.text = skin.Text(QStringLiteral("export_progress"));
+    options.cancelText = skin.Text(QStringLiteral("export_cancel"));
+    options.title = skin.Text(QStringLiteral("app_title"));
+    options.delayMs = 0; // an export always takes a while
+    options.windowName = QStringLiteral("export_progress");
+    m_job = std::make_unique<BackgroundJob>(&m_window.Window(), options);
+    m_job->Start(
+        std::move(*job),
+        [](Job &export_, BackgroundJob::Progress &progress) {
+            media::ClipExporter exporter;
+            export_.outcome = exporter.Run(export_.options, progress.CancelFlag(),
+                [&progress](int64_t done, int64_t total) { progress.Report(done, total); });
+            export_.error = exporter.ErrorString();
+            export_.trackPoints = exporter.TrackPoints();
+        },
+        [this](Job &export_, bool cancelled) {
+            m_job.reset();
+            if (!cancelled)
+                OnFinished(export_);
         });
-        job->error = exporter.ErrorString();
-        job->trackPoints = exporter.TrackPoints();
-    });
-    m_job = job;
-
-    auto *progress = new QProgressDialog(m_window.Window().Skin().Text(QStringLiteral("export_progress")),
-        m_window.Window().Skin().Text(QStringLiteral("export_cancel")), 0, kProgressSteps,
-        &m_window.Window());
-    progress->setObjectName(QStringLiteral("export_progress"));
-    progress->setWindowTitle(m_window.Window().Skin().Text(QStringLiteral("app_title")));
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setAutoClose(false);
-    progress->setAutoReset(false);
-    progress->setMinimumDuration(0);
-    progress->setValue(0);
-    m_progress = progress;
-    connect(progress, &QProgressDialog::canceled, this, [job] { job->cancel = true; });
-    auto *poll = new QTimer(progress);
-    connect(poll, &QTimer::timeout, progress, [progress, job] {
-        const int64_t total = job->totalMs;
-        if (total > 0 && !job->cancel)
-            progress->setValue(int(std::min<int64_t>(kProgressSteps, job->doneMs * kProgressSteps / total)));
-    });
-    poll->start(kProgressPollMs);
-    connect(job->worker, &QThread::finished, this, [this, job] { OnFinished(job); });
-    progress->show();
-    job->worker->start();
 }
 
-void ExportController::OnFinished(const std::shared_ptr<Job> &job)
+void ExportController::OnFinished(const Job &job)
 {
-    job->worker->deleteLater();
-    if (m_job == job)
-        m_job.reset();
-    if (m_progress) {
-        m_progress->deleteLater();
-        m_progress = nullptr;
-    }
     if (m_closing)
         return;
     m_window.RequestRepaint();
-    switch (job->outcome) {
+    switch (job.outcome) {
     case media::ClipExporter::Outcome::Cancelled:
         return;
     case media::ClipExporter::Outcome::Done:
         m_window.ShowPlain(m_window.Window().Skin().Text(QStringLiteral("export_done")) + QStringLiteral("\n")
-                + QDir::toNativeSeparators(job->options.outputPath)
-                + (job->trackPoints > 0 ? QString()
-                                        : QStringLiteral("\n\n")
+                + QDir::toNativeSeparators(job.options.outputPath)
+                + (job.trackPoints > 0 ? QString()
+                                       : QStringLiteral("\n\n")
                             + m_window.Window().Skin().Text(QStringLiteral("export_no_gps"))),
             m_window.Window().Skin().Text(QStringLiteral("app_title")), skin::kMbIconInformation);
         return;
     case media::ClipExporter::Outcome::Failed:
-        qCWarning(lcApp) << "export failed:" << job->error;
-        m_window.ShowPlain(m_window.Window().Skin().Text(QStringLiteral("export_failed"))
-                + QStringLiteral("\n") + job->error,
+        qCWarning(lcApp) << "export failed:" << job.error;
+        m_window.ShowPlain(
+            m_window.Window().Skin().Text(QStringLiteral("export_failed")) + QStringLiteral("\n") + job.error,
             m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
         return;
     }
@@ -257,13 +233,13 @@ void ExportController::OnFinished(const std::shared_ptr<Job> &job)
 
 void ExportController::End()
 {
-    if (!m_job)
-        return;
     // The window goes away: the export is cancelled (its file removed) before the worker ends.
-    m_job->cancel = true;
-    m_job->worker->wait();
-    delete m_job->worker;
     m_job.reset();
+}
+
+ExportController::ExportController(MainWindowContext &window)
+    : MainWindowFeature(window)
+{
 }
 
 ExportController::~ExportController()
@@ -293,4 +269,9 @@ void ExportController::OnClosing()
 {
     m_closing = true;
     End();
+}
+
+QProgressDialog *ExportController::Progress() const
+{
+    return m_job ? m_job->ProgressWindow() : nullptr;
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class BackgroundJob;
 class QProgressDialog;
 class QWidget;
 
@@ -18,13 +19,14 @@ class ExportController : public QObject, public MainWindowFeature
 {
     Q_OBJECT
 public:
-    using MainWindowFeature::MainWindowFeature;
+    explicit ExportController(MainWindowContext &window);
     ~ExportController() override;
 
     int64_t MarkInMs() const { return m_markInMs; }
     int64_t MarkOutMs() const { return m_markOutMs; }
     bool IsExporting() const { return m_job != nullptr; }
-    QProgressDialog *Progress() const { return m_progress; }
+    // The progress window, once it is shown.
+    QProgressDialog *Progress() const;
 
     void OnSkinLoaded() override;
     bool OnMessage(quint32 message, quintptr wParam, qintptr lParam) override;
@@ -40,7 +42,7 @@ private:
     void SetMark(bool in);
     void ShowMarks();
     void ExportClip();
-    void OnFinished(const std::shared_ptr<Job> &job);
+    void OnFinished(const Job &job);
     // Cancels a running export (its file removed) and waits for its worker.
     void End();
 
@@ -49,8 +51,7 @@ private:
     int64_t m_markInMs = -1; // -1 when not set
     int64_t m_markOutMs = -1;
     QWidget *m_marks = nullptr; // painted over the play slider
-    std::shared_ptr<Job> m_job;
-    QProgressDialog *m_progress = nullptr;
+    std::unique_ptr<BackgroundJob> m_job;
     ExportChoices m_choices; // the last ones made, offered again
     bool m_closing = false;
 };

@@ -3,12 +3,13 @@
 #include "app/features/RecordingListController.h"
 
 #include "app/AppLog.h"
-#include "app/MainWindowSettings.h"
 #include "app/DualPlayback.h"
+#include "app/MainWindowSettings.h"
 #include "app/features/MainWindowTexts.h"
 #include "device/CTAVINSDConfig.h"
 #include "device/CardChooser.h"
 #include "device/ui/CSelDriveDlg.h"
+#include "panels/BackgroundJob.h"
 #include "panels/MainWindowMessages.h"
 #include "platform/mount_watcher.h"
 #include "platform/volume_source.h"
@@ -18,8 +19,6 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QProgressDialog>
-#include <QThread>
 
 #include <algorithm>
 
@@ -41,10 +40,7 @@ RecordingListController::RecordingListController(MainWindowContext &window, Serv
 {
 }
 
-RecordingListController::~RecordingListController()
-{
-    EndListings();
-}
+RecordingListController::~RecordingListController() = default;
 
 void RecordingListController::OnStart()
 {
@@ -194,51 +190,39 @@ void RecordingListController::OpenFolder()
 
 void RecordingListController::StartListing(const QString &location, bool isCard)
 {
-    CancelListing();
-    Listing listing;
-    listing.cancel = std::make_shared<std::atomic_bool>(false);
-    listing.found = std::make_shared<std::vector<library::Recording>>();
-    listing.location = location;
-    listing.isCard = isCard;
-    listing.worker = QThread::create(
-        [location, extensions = m_window.Library().Extensions(), cancel = listing.cancel,
-            found = listing.found] { *found = library::ListRecordings(location, extensions, cancel.get()); });
-    QThread *worker = listing.worker;
-    connect(worker, &QThread::finished, this, [this, worker] { OnListingFinished(worker); });
-    m_listings.push_back(std::move(listing));
-
-    m_listingProgress
-        = new QProgressDialog(Translated(kListingText), Translated(kCancelText), 0, 0, &m_window.Window());
-    m_listingProgress->setWindowModality(Qt::WindowModal);
-    m_listingProgress->setAutoReset(false);
-    m_listingProgress->setAutoClose(false);
-    m_listingProgress->setMinimumDuration(kProgressDelayMs);
-    connect(m_listingProgress, &QProgressDialog::canceled, this, &RecordingListController::CancelListing);
-    // The first value starts the dialog's delay; a busy bar needs no further values.
-    m_listingProgress->setValue(0);
-    worker->start();
+    // A newer request replaces a listing still running; the old one's result never shows.
+    if (m_listing)
+        BackgroundJob::GiveUp(std::move(m_listing));
+    BackgroundJob::Options options;
+    options.text = Translated(kListingText);
+    options.cancelText = Translated(kCancelText);
+    options.delayMs = kProgressDelayMs;
+    options.windowName = QStringLiteral("listing_progress");
+    m_listing = std::make_unique<BackgroundJob>(&m_window.Window(), options);
+    m_listingCard = isCard ? location : QString();
+    m_listing->Start(
+        Listing { location, isCard, m_window.Library().Extensions(), {} },
+        [](Listing &listing, BackgroundJob::Progress &progress) {
+            listing.found
+                = library::ListRecordings(listing.location, listing.extensions, progress.CancelFlag());
+        },
+        [this](Listing &listing, bool cancelled) {
+            m_listing.reset();
+            // A cancelled listing leaves the list as it was.
+            if (!cancelled)
+                OnListingFinished(listing);
+        });
 }
 
-void RecordingListController::OnListingFinished(QThread *worker)
+void RecordingListController::OnListingFinished(Listing &listing)
 {
-    const auto found = std::find_if(
-        m_listings.begin(), m_listings.end(), [worker](const Listing &l) { return l.worker == worker; });
-    if (found == m_listings.end())
-        return;
-    const Listing listing = *found;
-    m_listings.erase(found);
-    worker->deleteLater();
-    // A listing given up (by Cancel or by a newer request) leaves the list as it was.
-    if (*listing.cancel)
-        return;
-    CloseListingProgress();
     // By its root: a card change during the listing may have moved it among the offered cards.
     if (listing.isCard)
         SelectCard(listing.location);
     m_category = library::kCategoryAll;
     m_playingRow = -1;
     m_playingFile = -1;
-    m_window.Library().SetListing(listing.location, listing.isCard, std::move(*listing.found));
+    m_window.Library().SetListing(listing.location, listing.isCard, std::move(listing.found));
     FillListControl();
     RefreshButtons();
     if (listing.isCard && m_onCardListed)
@@ -258,30 +242,8 @@ bool RecordingListController::SelectCard(const QString &root)
 
 void RecordingListController::CancelListing()
 {
-    for (Listing &listing : m_listings)
-        *listing.cancel = true;
-    CloseListingProgress();
-}
-
-void RecordingListController::CloseListingProgress()
-{
-    if (!m_listingProgress)
-        return;
-    // Cancel arrives from the dialog's own signal: it may not be deleted right away.
-    m_listingProgress->disconnect(this);
-    m_listingProgress->hide();
-    m_listingProgress->deleteLater();
-    m_listingProgress = nullptr;
-}
-
-void RecordingListController::EndListings()
-{
-    for (Listing &listing : m_listings) {
-        *listing.cancel = true;
-        listing.worker->wait();
-        delete listing.worker;
-    }
-    m_listings.clear();
+    if (m_listing)
+        m_listing->Cancel();
 }
 
 int RecordingListController::ListedCardIndex() const
@@ -358,8 +320,8 @@ void RecordingListController::OnMountsChanged()
     const QString location = platform::NormalizedRoot(library.Location());
     config.ScanDrives(true);
     // A card still being listed keeps its selection.
-    if (!m_listings.empty() && !*m_listings.back().cancel && m_listings.back().isCard) {
-        SelectCard(m_listings.back().location);
+    if (m_listing && !m_listing->IsCancelled() && !m_listingCard.isEmpty()) {
+        SelectCard(m_listingCard);
         return;
     }
     // Only a listed card can go away; a listed folder stays where it is.

@@ -5,14 +5,12 @@
 
 #include <QObject>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class QProgressDialog;
-class QThread;
+class BackgroundJob;
 namespace platform {
 class MountWatcher;
 }
@@ -52,8 +50,9 @@ public:
     // The row of the playing recording, -1 when none plays or its row is not listed.
     int PlayingRow() const { return m_playingRow; }
     void SetPlayingRow(int row);
-    // Whether a listing runs on a worker (also one given up that has not ended yet).
-    bool IsListing() const { return !m_listings.empty(); }
+    // Whether a listing runs on a worker.
+    bool IsListing() const { return m_listing != nullptr; }
+    BackgroundJob *ListingJob() const { return m_listing.get(); }
     // The index among the offered cards of the listed card, or the first one; -1 without cards.
     int ListedCardIndex() const;
     // Gives up a running listing (a card about to be formatted must not be read).
@@ -65,19 +64,17 @@ public:
     void RefreshButtons();
 
 private:
+    // A card or folder being listed, and what was found there.
     struct Listing {
-        QThread *worker = nullptr;
-        std::shared_ptr<std::atomic_bool> cancel;
         QString location;
         bool isCard = false;
-        std::shared_ptr<std::vector<library::Recording>> found;
+        library::VideoExtensions extensions;
+        std::vector<library::Recording> found;
     };
 
     void ChooseCardAtStart();
     void StartListing(const QString &location, bool isCard);
-    void OnListingFinished(QThread *worker);
-    void CloseListingProgress();
-    void EndListings();
+    void OnListingFinished(Listing &listing);
     // Selects the offered card at root, wherever a rescan has put it; false when it is not offered.
     bool SelectCard(const QString &root);
     void FillListControl();
@@ -92,9 +89,8 @@ private:
     int m_playingRow = -1;
     int m_selectedBeforeLayout = -1;
     qint64 m_playingFile = -1; // the playing recording's index in the library
-    // The listings on workers: the last one is current, the ones before it were given up and
-    // are still ending.
-    std::vector<Listing> m_listings;
-    QProgressDialog *m_listingProgress = nullptr;
+    // The listing running on a worker; one given up for a newer request ends on its own.
+    std::unique_ptr<BackgroundJob> m_listing;
+    QString m_listingCard; // the root of the card it lists, empty for a folder
     std::function<void()> m_onCardListed;
 };

@@ -6,6 +6,7 @@
 #include "app/features/MainWindowTexts.h"
 #include "library/RecordingLibrary.h"
 #include "media/widgets/CPLVVideoView.h"
+#include "panels/BackgroundJob.h"
 #include "panels/CImageControlDlg.h"
 #include "panels/CPrintDlg.h"
 #include "panels/CSaveDlg.h"
@@ -24,10 +25,7 @@
 #include <QImageWriter>
 #include <QPointer>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QScreen>
-#include <QThread>
-#include <QTimer>
 
 using namespace mainwindow;
 
@@ -41,27 +39,7 @@ constexpr QPoint kImageControlOffset(497, 182);
 constexpr QPoint kPrintOffset(400, 400);
 // Copies that end sooner than this never show their progress.
 constexpr int kCopyProgressDelayMs = 1500;
-constexpr int kProgressSteps = 1000;
 } // namespace
-
-// A copy of recordings into the save folder, running on a worker while the window goes on.
-struct ToolPanelsController::SaveCopy {
-    std::shared_ptr<panels::RecordingCopier> copier;
-    QThread *worker = nullptr;
-    QProgressDialog *progress = nullptr;
-    QTimer *poll = nullptr;
-
-    ~SaveCopy()
-    {
-        if (worker) {
-            copier->Cancel();
-            worker->wait();
-            delete worker;
-        }
-        delete progress;
-        delete poll;
-    }
-};
 
 // Keeps the menus with the main window: a shown tool menu follows it when it moves, and a press
 // on its background closes the title menu.
@@ -96,6 +74,11 @@ private:
     QPointer<QWidget> m_titleMenu;
     QPoint m_toolMenuOffset;
 };
+
+ToolPanelsController::ToolPanelsController(MainWindowContext &window)
+    : MainWindowFeature(window)
+{
+}
 
 ToolPanelsController::~ToolPanelsController() = default;
 
@@ -276,42 +259,27 @@ void ToolPanelsController::SaveRecordings()
         return m_window.ShowNotAvailable();
     if (m_saveCopy)
         return; // one copy at a time; its progress window keeps the user from asking twice
-    auto copy = std::make_shared<SaveCopy>();
-    copy->copier = std::make_shared<panels::RecordingCopier>(
-        panels::RecordingCopier::JobsForSave(m_savePanel->Result(), m_savePanel->SaveFolder()));
-    copy->worker = QThread::create([copier = copy->copier] { copier->Run(); });
-    copy->progress
-        = new QProgressDialog(Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "영상을 저장하는 중입니다...")),
-            Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "취소")), 0, kProgressSteps, &m_window.Window());
-    copy->progress->setWindowModality(Qt::WindowModal);
-    copy->progress->setMinimumDuration(kCopyProgressDelayMs);
-    copy->progress->setAutoReset(false);
-    copy->progress->setAutoClose(false);
-    copy->progress->setValue(0);
-    connect(copy->progress, &QProgressDialog::canceled, this, [copier = copy->copier] { copier->Cancel(); });
-    copy->poll = new QTimer;
-    connect(copy->poll, &QTimer::timeout, this, [this] {
-        if (!m_saveCopy || !m_saveCopy->progress)
-            return;
-        const panels::RecordingCopier &copier = *m_saveCopy->copier;
-        const qint64 total = std::max<qint64>(copier.TotalBytes(), 1);
-        m_saveCopy->progress->setValue(int(copier.CopiedBytes() * (kProgressSteps - 1) / total));
-    });
-    connect(
-        copy->worker, &QThread::finished, this, &ToolPanelsController::OnSaveFinished, Qt::QueuedConnection);
-    m_saveCopy = copy;
-    copy->poll->start(kTimerPeriodMs);
-    copy->worker->start();
+    BackgroundJob::Options options;
+    options.text = Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "영상을 저장하는 중입니다..."));
+    options.cancelText = Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "취소"));
+    options.delayMs = kCopyProgressDelayMs;
+    options.windowName = QStringLiteral("save_progress");
+    m_saveCopy = std::make_unique<BackgroundJob>(&m_window.Window(), options);
+    m_saveCopy->Start(
+        std::make_unique<panels::RecordingCopier>(
+            panels::RecordingCopier::JobsForSave(m_savePanel->Result(), m_savePanel->SaveFolder())),
+        [](std::unique_ptr<panels::RecordingCopier> &copier, BackgroundJob::Progress &progress) {
+            copier->Run(progress.CancelFlag(),
+                [&progress](qint64 done, qint64 total) { progress.Report(done, total); });
+        },
+        [this](std::unique_ptr<panels::RecordingCopier> &copier, bool) {
+            m_saveCopy.reset();
+            OnSaveFinished(*copier);
+        });
 }
 
-void ToolPanelsController::OnSaveFinished()
+void ToolPanelsController::OnSaveFinished(const panels::RecordingCopier &copier)
 {
-    if (!m_saveCopy)
-        return;
-    const std::shared_ptr<SaveCopy> copy = std::move(m_saveCopy);
-    copy->poll->stop();
-    copy->progress->hide();
-    const panels::RecordingCopier &copier = *copy->copier;
     if (copier.Cancelled())
         return;
     if (!copier.Failures().empty()) {

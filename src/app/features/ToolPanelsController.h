@@ -7,11 +7,15 @@
 
 #include <memory>
 
+class BackgroundJob;
 class CImageControlDlg;
 class CPrintDlg;
 class CSaveDlg;
 class CTitleMenuDlg;
 class CToolMenuDlg;
+namespace panels {
+class RecordingCopier;
+}
 
 // The tools over the video: the title and tool menus, the image control panel, saving recordings
 // to a folder on a worker, and capturing and printing the picture. The panels are child windows;
@@ -20,7 +24,7 @@ class ToolPanelsController : public QObject, public MainWindowFeature
 {
     Q_OBJECT
 public:
-    using MainWindowFeature::MainWindowFeature;
+    explicit ToolPanelsController(MainWindowContext &window);
     ~ToolPanelsController() override;
 
     CSaveDlg *SavePanel() const { return m_savePanel; }
@@ -38,13 +42,12 @@ public:
     bool OnMessage(quint32 message, quintptr wParam, qintptr lParam) override;
 
 private:
-    struct SaveCopy;
     void ToggleTitleMenu();
     void ToggleToolMenu();
     void ShowImageControl();
     void ShowSavePanel();
     void SaveRecordings();
-    void OnSaveFinished();
+    void OnSaveFinished(const panels::RecordingCopier &copier);
     void Capture();
     void SaveCapture();
     void Print();
@@ -60,5 +63,5 @@ private:
     CTitleMenuDlg *m_titleMenu = nullptr;
     CToolMenuDlg *m_toolMenu = nullptr;
     // A running copy; ending with the window cancels it and waits for its worker.
-    std::shared_ptr<SaveCopy> m_saveCopy;
+    std::unique_ptr<BackgroundJob> m_saveCopy;
 };

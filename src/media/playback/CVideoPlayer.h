@@ -35,6 +35,12 @@ public:
     bool Open(const QString &path);
     void Close();
 
+    // Opening on a worker: a new graph for this player's window (null without one), prepared
+    // elsewhere with CVideoGraph::Prepare at its WindowSizes(), then handed back with Adopt,
+    // which puts it in place of the current graph and attaches the window. UI thread.
+    std::unique_ptr<CVideoGraph> NewGraph() const;
+    void Adopt(std::unique_ptr<CVideoGraph> graph);
+
     PlaybackResult Play();
     void Pause();
     PlaybackResult Stop();
@@ -70,6 +76,7 @@ public:
 
 private:
     void CreateGraph();
+    std::unique_ptr<CVideoGraph> MakeGraph() const;
 
     AudioOutputFactory m_audioOutputs;
     int m_windowCount = 0;

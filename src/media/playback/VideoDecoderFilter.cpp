@@ -125,7 +125,11 @@ void VideoDecoderFilter::Run()
             if (m_decodeTimes.size() > kMaxPendingTimes)
                 m_decodeTimes.pop_front();
         }
+        const bool firstOfSerial = !m_packetInSerial;
+        m_packetInSerial = true;
         DecodePacket(item.packet.get());
+        if (firstOfSerial && !m_deliveredInSerial && StartsAtTarget(*item.packet))
+            ShowKeyFrameAtOnce(item.packet.get());
         if (!m_anyPicture && ++m_packetsWithoutPicture >= kMaxPacketsBeforeFirstPicture) {
             qCWarning(lcPlayback) << Name() << "made no picture from the first" << m_packetsWithoutPicture
                                   << "packets of its stream; it ends the stream";
@@ -144,6 +148,42 @@ void VideoDecoderFilter::BeginSerial(const QueuedPacket &item)
     m_candidate = VideoFrame {};
     m_decodeTimes.clear();
     m_nextGuess = m_target;
+    m_packetInSerial = false;
+    m_shownKeyFrame = kNoMediaTime;
+}
+
+bool VideoDecoderFilter::StartsAtTarget(const AVPacket &packet) const
+{
+    if (!(packet.flags & AV_PKT_FLAG_KEY))
+        return false;
+    const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+    if (stamp == AV_NOPTS_VALUE)
+        return false;
+    const MediaTime time = m_pin->ToMediaTime(stamp);
+    return time <= m_target && m_target < time + m_pin->FrameDuration();
+}
+
+// A decoder of pictures that come out reordered (B-frames) holds the key frame back until it has
+// decoded the pictures that follow it; at 1080p that is two more pictures' decoding before
+// anything is shown. When the key frame is itself the picture at the target (an opening, a seek
+// to the start), it is drained out at once, and decoding starts again from it for the rest: the
+// picture appears after one picture's decoding, the repeat is decoded while it is on screen.
+void VideoDecoderFilter::ShowKeyFrameAtOnce(const AVPacket *packet)
+{
+    avcodec_send_packet(m_codec.get(), nullptr);
+    ReceiveFrames();
+    avcodec_flush_buffers(m_codec.get());
+    m_decodeTimes.clear();
+    if (!m_deliveredInSerial) {
+        // It did not come out as the target's picture: decode on as if nothing happened.
+        m_candidate = VideoFrame {};
+        m_nextGuess = m_target;
+    } else {
+        m_shownKeyFrame = m_lastDelivered;
+    }
+    if (packet->pts == AV_NOPTS_VALUE)
+        m_decodeTimes.push_back(m_pin->ToMediaTime(packet->dts));
+    DecodePacket(packet);
 }
 
 void VideoDecoderFilter::DecodePacket(const AVPacket *packet)
@@ -180,10 +220,18 @@ void VideoDecoderFilter::ReceiveFrames()
         ffmpeg::FramePtr picture = ffmpeg::MakeFrame();
         if (avcodec_receive_frame(m_codec.get(), picture.get()) < 0)
             return;
-        ++m_counters.framesDecoded;
         m_anyPicture = true;
         VideoFrame frame { std::move(picture), 0, m_serial };
         frame.time = TakeTime(frame.picture.get());
+        if (m_shownKeyFrame != kNoMediaTime) {
+            // The key frame drained out early comes again from the second decoding: it is on
+            // screen already and counts once.
+            const bool repeat = frame.time <= m_shownKeyFrame;
+            m_shownKeyFrame = kNoMediaTime;
+            if (repeat)
+                continue;
+        }
+        ++m_counters.framesDecoded;
         if (m_serial != m_epoch.Current())
             continue;
         if (!m_deliveredInSerial) {
@@ -207,8 +255,10 @@ void VideoDecoderFilter::ReceiveFrames()
 
 void VideoDecoderFilter::Deliver(VideoFrame &&frame)
 {
-    if (!frame.IsEndOfStream())
+    if (!frame.IsEndOfStream()) {
         m_deliveredInSerial = true;
+        m_lastDelivered = frame.time;
+    }
     while (!m_stop) {
         const auto result = m_output.Push(std::move(frame), kWaitStep);
         if (result != FrameQueue::Result::Timeout)

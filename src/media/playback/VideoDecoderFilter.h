@@ -25,6 +25,9 @@ namespace media {
 // pictures come out reordered, and since the decode times of a constant-rate stream are exactly
 // the presentation times in order, each picture takes the oldest decode time not yet used.
 //
+// When a position starts with its key frame (an opening), that picture is drained out of the
+// decoder at once instead of waiting for the pictures that follow it (see ShowKeyFrameAtOnce).
+//
 // A stream that has not given a single picture after many packets will not give one: the
 // decoder then ends the stream at once rather than read the whole file, so that opening it
 // fails quickly.
@@ -55,6 +58,8 @@ private:
     void Run();
     void BeginSerial(const QueuedPacket &item);
     void DecodePacket(const AVPacket *packet);
+    bool StartsAtTarget(const AVPacket &packet) const;
+    void ShowKeyFrameAtOnce(const AVPacket *packet);
     void ReceiveFrames();
     void Deliver(VideoFrame &&frame);
     MediaTime TakeTime(const AVFrame *picture);
@@ -74,6 +79,9 @@ private:
     int m_serial = -1;
     MediaTime m_target = 0;
     bool m_deliveredInSerial = false;
+    bool m_packetInSerial = false;
+    MediaTime m_lastDelivered = kNoMediaTime;
+    MediaTime m_shownKeyFrame = kNoMediaTime; // drained early, decoded again: dropped once
     VideoFrame m_candidate; // the latest picture not after the target, until a later one comes
     std::deque<MediaTime> m_decodeTimes;
     MediaTime m_nextGuess = 0;

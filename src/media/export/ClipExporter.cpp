@@ -179,14 +179,7 @@ ClipExporter::Outcome ClipExporter::WriteClip(
     const AVRational frameRate = front.FrameRate();
     const int64_t framePeriodUs = av_rescale_q(1, av_inv_q(frameRate), InputRecording::kTimeBase);
 
-    int64_t lengthUs = front.HeaderLengthUs();
-    if (lengthUs <= 0) {
-        // A second opening, so that the first one stays at the start.
-        InputRecording probe;
-        QString probeError;
-        if (probe.Open(options.frontPath, false, &probeError))
-            lengthUs = probe.LengthFromPackets();
-    }
+    const int64_t lengthUs = front.LengthUs();
     const int64_t fromUs = std::max<int64_t>(0, options.fromMs) * 1000;
     int64_t toUs = options.toMs < 0 ? lengthUs : options.toMs * 1000;
     if (lengthUs > 0)

@@ -13,6 +13,7 @@ using namespace media::ffmpeg;
 
 bool InputRecording::Open(const QString &path, bool withSound, QString *error)
 {
+    m_path = path;
     AVFormatContext *raw = nullptr;
     const QByteArray name = QFile::encodeName(path);
     int rc = avformat_open_input(&raw, name.constData(), nullptr, nullptr);
@@ -79,6 +80,16 @@ int64_t InputRecording::HeaderLengthUs() const
         return av_rescale_q(start + video->duration, video->time_base, kTimeBase) - m_startUs;
     }
     return m_format->duration > 0 ? m_format->duration : -1;
+}
+
+int64_t InputRecording::LengthUs() const
+{
+    const int64_t fromHeaders = HeaderLengthUs();
+    if (fromHeaders > 0)
+        return fromHeaders;
+    InputRecording probe;
+    QString error;
+    return probe.Open(m_path, false, &error) ? probe.LengthFromPackets() : fromHeaders;
 }
 
 int64_t InputRecording::LengthFromPackets()

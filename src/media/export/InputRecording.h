@@ -33,12 +33,10 @@ public:
 
     // The picture rate the container tells; 30 per second when it tells nothing believable.
     AVRational FrameRate() const;
-    // The end of the picture as the headers tell it; -1 when they tell nothing.
-    int64_t HeaderLengthUs() const;
-    // The end of the last picture, from the packets: a recording cut by a power loss says
-    // nothing of its length in its headers. Reads to the end of the file; -1 when no picture
-    // has a time.
-    int64_t LengthFromPackets();
+    // The end of the picture: as the headers tell it, else from the packets of a second opening
+    // of the file (a recording cut by a power loss tells nothing of its length in its headers),
+    // so that this one stays where it is. -1 when no picture has a time.
+    int64_t LengthUs() const;
 
     void Seek(int64_t us);
     // Reads the next packet and hands its decoded frames to the sink; at the end of the file the
@@ -53,10 +51,14 @@ public:
     const AVFrame *PictureAt(int64_t timeUs);
 
 private:
+    int64_t HeaderLengthUs() const;
+    // Reads to the end of the file.
+    int64_t LengthFromPackets();
     bool OpenDecoder(int index, ffmpeg::CodecContextPtr &context, QString *error);
     bool NextPicture(AVFrame *frame);
     void ReadAhead();
 
+    QString m_path;
     ffmpeg::FormatContextPtr m_format;
     int m_videoIndex = -1;
     int m_audioIndex = -1;

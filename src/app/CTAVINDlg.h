@@ -3,7 +3,7 @@
 #include "app/DualPlayback.h"
 #include "app/ViewLayout.h"
 #include "library/RecordingLibrary.h"
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 #include "media/telemetry/ImpactDetector.h"
 #include "panels/ToolDialogs.h"
 #include "platform/card_formatter.h"

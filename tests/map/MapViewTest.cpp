@@ -1,6 +1,6 @@
 #include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 #include "platform/connection_check.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"

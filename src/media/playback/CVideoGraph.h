@@ -18,7 +18,7 @@
 #include "media/playback/PlaybackTypes.h"
 #include "media/playback/SeekEpoch.h"
 #include "media/playback/VideoSurface.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 namespace media {
 

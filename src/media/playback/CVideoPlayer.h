@@ -11,7 +11,7 @@
 #include "media/playback/CVideoGraph.h"
 #include "media/playback/PlaybackTypes.h"
 #include "media/playback/VideoSurface.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 namespace media {
 

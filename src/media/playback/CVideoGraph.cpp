@@ -145,6 +145,8 @@ PlaybackResult CVideoGraph::Prepare(const QString &path, const PictureSizes &siz
 
 void CVideoGraph::LoadTelemetry()
 {
+    if (!m_readsTelemetry)
+        return;
     m_source->LoadTelemetry();
     if (media::IStreamParseData *telemetry = m_source->StreamParseData()) {
         telemetry->Configure(m_sourceOption);
@@ -160,9 +162,12 @@ void CVideoGraph::ReserveSound()
 
 void CVideoGraph::Attach()
 {
-    for (size_t i = 0; i < kMaxStreams; ++i)
+    for (size_t i = 0; i < kMaxStreams; ++i) {
         if (m_renderers[i])
             m_renderers[i]->SetWindow(m_windows[i].get());
+        if (m_decoders[i])
+            m_decoders[i]->Release();
+    }
 }
 
 PlaybackResult CVideoGraph::BuildChains(bool multiStream, int streams)
@@ -263,8 +268,11 @@ void CVideoGraph::StopWhenReady()
     m_clock.Seek(0, std::chrono::milliseconds(0), m_epoch.Current());
     m_source->Start();
     for (auto &decoder : m_decoders)
-        if (decoder)
+        if (decoder) {
+            // Until Attach: a graph prepared beside the other channel's leaves it the cores.
+            decoder->HoldAfterFirstPicture();
             decoder->Start();
+        }
     for (auto &renderer : m_renderers)
         if (renderer)
             renderer->Start();

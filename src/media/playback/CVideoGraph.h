@@ -50,6 +50,8 @@ public:
     // The defaults a player gives a new graph: ready, nothing built, whether to add brightness
     // stages and the flag for the source's telemetry hand-out.
     void SetDefaults(bool brightnessFilter, uint8_t sourceOption);
+    // Off: the graph reads no telemetry and GetStreamParseData gives null. Before a build.
+    void SetReadsTelemetry(bool reads) { m_readsTelemetry = reads; }
 
     using PictureSizes = std::array<QSize, kMaxStreams>;
 
@@ -145,6 +147,7 @@ private:
     bool m_built = false;
     bool m_brightnessFilter = true;
     uint8_t m_sourceOption = 1;
+    bool m_readsTelemetry = true;
     float m_rate = 1.0f;
     MediaTime m_duration = 0;
     QSize m_nativeSize;

@@ -24,6 +24,7 @@ std::unique_ptr<CVideoGraph> CVideoPlayer::MakeGraph() const
 {
     auto graph = std::make_unique<CVideoGraph>(m_windows, m_windowCount, m_audioOutputs);
     graph->SetDefaults(m_brightnessFilter, m_sourceOption);
+    graph->SetReadsTelemetry(m_readsTelemetry);
     return graph;
 }
 

@@ -73,6 +73,10 @@ public:
     // Whether new graphs get a brightness stage after their decoders. Our decoders have no
     // picture controls of their own, so it is on by default.
     void SetBrightnessFilter(bool enabled) { m_brightnessFilter = enabled; }
+    // Whether new graphs read the recording's telemetry. A channel whose telemetry nobody reads
+    // (the rear camera's) is spared the pass over its file, which for a file without telemetry
+    // in its index walks every chunk.
+    void SetReadsTelemetry(bool reads) { m_readsTelemetry = reads; }
 
 private:
     void CreateGraph();
@@ -84,6 +88,7 @@ private:
     std::array<QSize, CVideoGraph::kMaxStreams> m_clientSizes {};
     std::unique_ptr<CVideoGraph> m_graph;
     bool m_brightnessFilter = true;
+    bool m_readsTelemetry = true;
     uint8_t m_sourceOption = 1;
 };
 

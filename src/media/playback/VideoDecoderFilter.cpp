@@ -84,6 +84,28 @@ void VideoDecoderFilter::RequestStop()
 {
     m_stop = true;
     m_output.Abort();
+    std::lock_guard lock(m_holdMutex);
+    m_holdChanged.notify_all();
+}
+
+void VideoDecoderFilter::HoldAfterFirstPicture()
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held = true;
+}
+
+void VideoDecoderFilter::Release()
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held = false;
+    m_holdChanged.notify_all();
+}
+
+bool VideoDecoderFilter::WaitWhileHeld()
+{
+    std::unique_lock lock(m_holdMutex);
+    m_holdChanged.wait(lock, [this] { return !m_held || m_stop; });
+    return !m_stop;
 }
 
 void VideoDecoderFilter::Join()
@@ -95,6 +117,13 @@ void VideoDecoderFilter::Join()
 void VideoDecoderFilter::Run()
 {
     while (!m_stop) {
+        if (m_deliveredInSerial && !WaitWhileHeld())
+            break;
+        if (m_resend) {
+            const ffmpeg::PacketPtr resend = std::move(m_resend);
+            DecodePacket(resend.get());
+            continue;
+        }
         QueuedPacket item;
         const auto result = m_pin->Queue().Pop(&item, kWaitStep);
         if (result == PacketQueue::PopResult::Aborted)
@@ -150,6 +179,7 @@ void VideoDecoderFilter::BeginSerial(const QueuedPacket &item)
     m_nextGuess = m_target;
     m_packetInSerial = false;
     m_shownKeyFrame = kNoMediaTime;
+    m_resend.reset();
 }
 
 bool VideoDecoderFilter::StartsAtTarget(const AVPacket &packet) const
@@ -167,7 +197,8 @@ bool VideoDecoderFilter::StartsAtTarget(const AVPacket &packet) const
 // decoded the pictures that follow it; at 1080p that is two more pictures' decoding before
 // anything is shown. When the key frame is itself the picture at the target (an opening, a seek
 // to the start), it is drained out at once, and decoding starts again from it for the rest: the
-// picture appears after one picture's decoding, the repeat is decoded while it is on screen.
+// picture appears after one picture's decoding, the repeat is decoded while it is on screen (once
+// the graph is released, see HoldAfterFirstPicture).
 void VideoDecoderFilter::ShowKeyFrameAtOnce(const AVPacket *packet)
 {
     avcodec_send_packet(m_codec.get(), nullptr);
@@ -183,7 +214,10 @@ void VideoDecoderFilter::ShowKeyFrameAtOnce(const AVPacket *packet)
     }
     if (packet->pts == AV_NOPTS_VALUE)
         m_decodeTimes.push_back(m_pin->ToMediaTime(packet->dts));
-    DecodePacket(packet);
+    // Sent again at the top of the loop, which waits first while the graph is held.
+    m_resend = ffmpeg::MakePacket();
+    if (av_packet_ref(m_resend.get(), packet) < 0)
+        m_resend.reset();
 }
 
 void VideoDecoderFilter::DecodePacket(const AVPacket *packet)

@@ -3,7 +3,9 @@
 #include <QSize>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <thread>
 
 #include "media/playback/DecoderParameters.h"
@@ -50,12 +52,19 @@ public:
     const PictureSettings &Picture() const { return m_picture; }
     bool FastDecoding() const { return m_optionsEnabled && m_fastDecoding; }
 
+    // Until Release, decoding stops once the first picture is delivered: a graph being prepared
+    // on a worker leaves the cores to the other channel's first picture. Called before Start.
+    void HoldAfterFirstPicture();
+    // Any thread.
+    void Release();
+
     void Start() override;
     void RequestStop() override;
     void Join() override;
 
 private:
     void Run();
+    bool WaitWhileHeld();
     void BeginSerial(const QueuedPacket &item);
     void DecodePacket(const AVPacket *packet);
     bool StartsAtTarget(const AVPacket &packet) const;
@@ -74,6 +83,9 @@ private:
     std::atomic<bool> m_fastDecoding { false };
     std::atomic<bool> m_stop { false };
     std::thread m_thread;
+    std::mutex m_holdMutex;
+    std::condition_variable m_holdChanged;
+    bool m_held = false;
 
     // Decode thread only.
     int m_serial = -1;
@@ -82,6 +94,7 @@ private:
     bool m_packetInSerial = false;
     MediaTime m_lastDelivered = kNoMediaTime;
     MediaTime m_shownKeyFrame = kNoMediaTime; // drained early, decoded again: dropped once
+    ffmpeg::PacketPtr m_resend; // that key frame, sent again once decoding goes on
     VideoFrame m_candidate; // the latest picture not after the target, until a later one comes
     std::deque<MediaTime> m_decodeTimes;
     MediaTime m_nextGuess = 0;

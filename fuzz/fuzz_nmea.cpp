@@ -1,7 +1,7 @@
 // Arbitrary text as the recommended-minimum sentence of a GPS record, and as the record text
 // the gauge's speed is re-read from.
 
-#include "media/Gps.h"
+#include "media/CGps.h"
 #include "media/telemetry/TelemetryLoader.h"
 
 #include <string>

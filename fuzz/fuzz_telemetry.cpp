@@ -3,9 +3,9 @@
 // impact detection over all of the G-sensor readings.
 
 #include "FuzzFile.h"
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
+#include "media/telemetry/CSpeedItem.h"
 #include "media/telemetry/ImpactDetector.h"
-#include "media/telemetry/SpeedItem.h"
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/telemetry/TelemetryReader.h"
 

@@ -5,6 +5,9 @@
 //   open to first picture   Open() of the front file until its first picture is on screen
 //   open cut recording      the same for a copy cut as by a power loss (no index, no lengths),
 //                           whose pictures are counted at opening
+//   open both channels      front and rear until both first pictures are ready: one after the
+//                           other on the calling thread (Open), or prepared side by side on two
+//                           workers and attached afterwards (NewGraph, Prepare, Adopt)
 //   decode throughput       the graph flat out (no clock) into a window painting at 60 Hz,
 //                           against `ffmpeg -i FILE -f null -`, best of three turns each
 //   two channels at 2.0     front and rear in step at rate 2, share of late pictures dropped
@@ -192,6 +195,61 @@ BENCHMARK_CAPTURE(OpenToFirstPicture, Whole, &Front)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
 BENCHMARK_CAPTURE(OpenToFirstPicture, Cut, &CutFront)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+// Front then rear on this thread, or both prepared at once on two workers as the main window's
+// opening does; the figure ends when both players hold their first pictures.
+void OpenBothChannels(benchmark::State &state, bool sideBySide)
+{
+    const QString front = Front();
+    const QString rear = Rear();
+    if (front.isEmpty() || rear.isEmpty()) {
+        state.SkipWithError("no recording");
+        return;
+    }
+    BenchSurface frontWindow(kMainView);
+    BenchSurface rearWindow(kSecondView);
+    for (auto _ : state) {
+        media::CVideoPlayer frontPlayer(media::AudioOutputFactory {});
+        media::CVideoPlayer rearPlayer(media::AudioOutputFactory {});
+        frontPlayer.SetWindows(&frontWindow);
+        rearPlayer.SetWindows(&rearWindow);
+        rearPlayer.SetReadsTelemetry(false); // as the main window's rear player
+        const auto start = Clock::now();
+        bool opened = false;
+        if (sideBySide) {
+            std::unique_ptr<media::CVideoGraph> frontGraph = frontPlayer.NewGraph();
+            std::unique_ptr<media::CVideoGraph> rearGraph = rearPlayer.NewGraph();
+            media::PlaybackResult frontBuilt = media::kPlaybackFail;
+            std::thread rearWorker([&] {
+                const media::PlaybackResult rearBuilt = rearGraph->Prepare(rear, { kSecondView });
+                if (!media::PlaybackSucceeded(rearBuilt))
+                    rearGraph.reset();
+            });
+            frontBuilt = frontGraph->Prepare(front, { kMainView });
+            rearWorker.join();
+            opened = media::PlaybackSucceeded(frontBuilt) && rearGraph;
+            frontPlayer.Adopt(std::move(frontGraph));
+            rearPlayer.Adopt(std::move(rearGraph));
+        } else {
+            opened = frontPlayer.Open(front) && rearPlayer.Open(rear);
+        }
+        const auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        if (!opened || frontPlayer.Graph()->Stats().framesShown < 1
+            || rearPlayer.Graph()->Stats().framesShown < 1) {
+            state.SkipWithError("open failed");
+            return;
+        }
+        state.SetIterationTime(elapsed);
+    }
+}
+BENCHMARK_CAPTURE(OpenBothChannels, OneAfterTheOther, false)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+BENCHMARK_CAPTURE(OpenBothChannels, SideBySide, true)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);

@@ -15,12 +15,38 @@ DualPlayback::DualPlayback(media::AudioOutputFactory audioOutputs)
     : m_front(audioOutputs)
     , m_rear(audioOutputs)
 {
+    // The recorder keeps its telemetry in the front file; the window reads only the front's.
+    m_rear.SetReadsTelemetry(false);
 }
 
 void DualPlayback::SetSurfaces(media::VideoSurface *front, media::VideoSurface *rear)
 {
     m_front.SetWindows(front);
     m_rear.SetWindows(rear);
+}
+
+bool DualPlayback::OpenAsync(const QString &frontPath, RecordingOpener::RearFinder findRear, OpenDone done)
+{
+    if (IsOpening())
+        return false;
+    Close();
+    // The graphs are made here, where their windows and sound devices live, and come back here
+    // prepared.
+    RecordingOpener::RearGraphs rear;
+    for (std::unique_ptr<media::CVideoGraph> &candidate : rear)
+        candidate = m_rear.NewGraph();
+    return m_opener.Start(frontPath, m_front.NewGraph(), std::move(rear), std::move(findRear),
+        [this, done = std::move(done)](RecordingOpener::Prepared prepared) {
+            if (prepared.front) {
+                m_front.Adopt(std::move(prepared.front));
+                if (prepared.rear) {
+                    m_rear.Adopt(std::move(prepared.rear));
+                    m_rearPresent = true;
+                }
+            }
+            if (done)
+                done(prepared.recording);
+        });
 }
 
 bool DualPlayback::OpenFront(const QString &path)
@@ -75,6 +101,7 @@ void DualPlayback::Pause()
 
 void DualPlayback::Close()
 {
+    m_opener.Cancel();
     m_front.Stop();
     m_front.Close();
     m_rear.Stop();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/RecordingOpener.h"
 #include "media/playback/CVideoPlayer.h"
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 // The two players of the main window, front then rear, and the playback settings that hold for
 // both and survive from one recording to the next: rate, volume and mute, brightness, repeat
@@ -30,6 +32,21 @@ public:
     void SetSurfaces(media::VideoSurface *front, media::VideoSurface *rear);
     media::CVideoPlayer &Player(int channel) { return channel == kRear ? m_rear : m_front; }
 
+    using OpenDone = std::function<void(const OpenedRecording &recording)>;
+
+    // Opens a recording without making the UI thread wait: the current one is closed, then the
+    // front file is read and its first picture decoded on a worker, together with its telemetry,
+    // while another worker searches for the rear file with findRear (which runs there, see
+    // RecordingOpener::RearSearch) and decodes its first picture. done is called on the UI thread
+    // when both players hold their first pictures, or when the front cannot be played (nothing
+    // is open then). The players are started with Start as after OpenFront. False, and nothing
+    // changes, while another opening runs. Needs the UI thread's event loop.
+    bool OpenAsync(const QString &frontPath, RecordingOpener::RearFinder findRear, OpenDone done);
+    // While OpenAsync works; a second opening is refused meanwhile.
+    bool IsOpening() const { return m_opener.IsBusy(); }
+    // Gives up the opening in progress: its done is never called and nothing opens.
+    void CancelOpen() { m_opener.Cancel(); }
+
     // Opens the front file; false when it cannot be played (nothing stays open then).
     bool OpenFront(const QString &path);
     // Opens a rear file candidate; true when it opened. The last success makes the rear present.
@@ -39,7 +56,7 @@ public:
     // Play on a paused recording resumes it where it stands.
     void Resume();
     void Pause();
-    // Stops and closes both players.
+    // Stops and closes both players, giving up an opening in progress.
     void Close();
     // The end-of-recording and stop rules: at the end with repeat one the recording restarts,
     // otherwise both players close.
@@ -91,4 +108,6 @@ private:
     float m_speedAdjustment = 0.0f;
     int m_volume = 50;
     int m_brightness = 0;
+    // Last, so that it goes first: its workers are stopped while the players still stand.
+    RecordingOpener m_opener;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/Gps.h"
+#include "media/CGps.h"
 
 #include <QDateTime>
 #include <QString>

@@ -3,6 +3,7 @@
 
 #include "skin/CBitmapSlider.h"
 #include "skin/WindowMessageEvent.h"
+#include "skin/fonts/FontFamilies.h"
 
 #include <QPainter>
 
@@ -130,7 +131,7 @@ void CImageControlDlg::paintEvent(QPaintEvent *event)
     if (m_page != 1)
         return;
     QPainter painter(this);
-    QFont font(QStringLiteral("Noto Sans CJK KR"));
+    QFont font(skin::fonts::kKorean);
     font.setPixelSize(13);
     painter.setFont(font);
     painter.setPen(QColor(63, 166, 254));

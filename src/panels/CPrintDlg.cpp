@@ -2,6 +2,7 @@
 #include "panels/MainWindowMessages.h"
 
 #include "skin/WindowMessageEvent.h"
+#include "skin/fonts/FontFamilies.h"
 
 #include <QDir>
 #include <QPainter>
@@ -92,7 +93,7 @@ void CPrintDlg::BurnHeaderLines(QImage &image, const QStringList &lines)
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image = image.convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
-    QFont font(QStringLiteral("Noto Sans CJK KR"));
+    QFont font(skin::fonts::kKorean);
     font.setPixelSize(16);
     painter.setFont(font);
     painter.setBackgroundMode(Qt::OpaqueMode);
@@ -125,7 +126,7 @@ void CPrintDlg::paintEvent(QPaintEvent *event)
         const skin::CSkinText *text = Skin().GetText(QString::fromLatin1(name));
         if (!text)
             continue;
-        QFont font(text->fontFace.isEmpty() ? QStringLiteral("Noto Sans CJK KR") : text->fontFace);
+        QFont font(text->fontFace.isEmpty() ? QString(skin::fonts::kKorean) : text->fontFace);
         font.setPixelSize(text->fontSize > 0 ? text->fontSize : 13);
         painter.setFont(font);
         painter.drawText(

@@ -5,6 +5,7 @@
 #include "skin/CSkinHeaderCtrl.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/WindowMessageEvent.h"
+#include "skin/fonts/FontFamilies.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -244,7 +245,7 @@ void CSaveDlg::paintEvent(QPaintEvent *event)
     if (!path)
         return;
     QPainter painter(this);
-    QFont font(path->fontFace.isEmpty() ? QStringLiteral("Noto Sans CJK KR") : path->fontFace);
+    QFont font(path->fontFace.isEmpty() ? QString(skin::fonts::kKorean) : path->fontFace);
     font.setPixelSize(path->fontSize > 0 ? path->fontSize : 13);
     painter.setFont(font);
     painter.setPen(QColor(0xE6, 0xE6, 0xE6));

@@ -1,5 +1,7 @@
 #include "views/CGSensorGraph.h"
 
+#include "skin/fonts/FontFamilies.h"
+
 #include <QPainter>
 #include <QPen>
 
@@ -29,8 +31,7 @@ QFont legendFont(int pixelHeight)
 {
     QFont font;
     // A fixed-pitch face keeps "%4d" columns lined up; the CJK mono face is what Debian ships.
-    font.setFamilies({ QStringLiteral("MS Gothic"), QStringLiteral("Noto Sans Mono CJK KR"),
-        QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace") });
+    font.setFamilies(skin::fonts::MonospaceFamilies());
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(std::max(1, pixelHeight));
     font.setWeight(QFont::Normal);

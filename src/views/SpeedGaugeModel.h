@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/telemetry/SpeedItem.h"
+#include "media/telemetry/CSpeedItem.h"
 
 #include <array>
 #include <cstddef>

@@ -6,7 +6,7 @@
 #include "app/features/MapController.h"
 #include "app/features/RecordingListController.h"
 #include "app/features/ToolPanelsController.h"
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 #include "platform/connection_check.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"

@@ -1,6 +1,6 @@
 // Matching a playback time to the fix that is shown.
 
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 
 #include <gtest/gtest.h>
 

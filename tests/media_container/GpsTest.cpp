@@ -1,6 +1,6 @@
 // NMEA RMC parsing, coordinate conversion and the UTC fix time.
 
-#include "media/Gps.h"
+#include "media/CGps.h"
 #include "media/NmeaTokenizer.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "device/ConfigItems.h"
 #include "media/AviFileInfo.h"
 #include "media/AviHeaderReader.h"
-#include "media/Gps.h"
+#include "media/CGps.h"
 #include "media/RecordingLength.h"
 #include "media/recorder/NmeaRmc.h"
 #include "media/recorder/PowerLossCut.h"

@@ -1,5 +1,6 @@
 #include "skinart/ArtPainter.h"
 
+#include "skin/fonts/FontFamilies.h"
 #include "skinart/SkinTexts.h"
 #include "skinart/Style.h"
 
@@ -16,7 +17,8 @@ namespace {
         "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf",
         "/usr/share/fonts/truetype/material-design-icons/MaterialIcons-Regular.ttf",
     };
-    const char *const kHangulFamilies[] = { "Noto Sans CJK KR", "Noto Sans KR", "Noto Sans CJK" };
+    const QLatin1StringView kHangulFamilies[]
+        = { skin::fonts::kKorean, QLatin1StringView("Noto Sans KR"), QLatin1StringView("Noto Sans CJK") };
 } // namespace
 
 bool ArtPainter::loadFonts(QString *error)
@@ -43,9 +45,9 @@ bool ArtPainter::loadFonts(QString *error)
     m_iconRaw = QRawFont(iconPath, 24);
 
     const QStringList installed = QFontDatabase::families();
-    for (const char *family : kHangulFamilies) {
-        if (installed.contains(QString::fromLatin1(family))) {
-            m_textFamily = QString::fromLatin1(family);
+    for (const QLatin1StringView family : kHangulFamilies) {
+        if (installed.contains(family)) {
+            m_textFamily = family;
             break;
         }
     }

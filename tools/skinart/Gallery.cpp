@@ -7,6 +7,7 @@
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/core/SkinPackReader.h"
+#include "skin/fonts/FontFamilies.h"
 #include "views/CGSensorGraph.h"
 #include "views/CSpeedCtrl.h"
 #include "views/ViewControlFactories.h"
@@ -50,7 +51,7 @@ namespace {
         const skin::CSkinText *item = dialog.Skin().GetText(key);
         if (!item)
             return;
-        QFont font(item->fontFace.isEmpty() ? QStringLiteral("Noto Sans CJK KR") : item->fontFace);
+        QFont font(item->fontFace.isEmpty() ? QString(skin::fonts::kKorean) : item->fontFace);
         font.setPixelSize(item->fontSize > 0 ? item->fontSize : 13);
         painter.setFont(font);
         painter.setPen(colour);
@@ -164,7 +165,7 @@ namespace {
         if (!area)
             return;
         const QRect r = area->rect.toQRect();
-        QFont font(QStringLiteral("Noto Sans CJK KR"));
+        QFont font(skin::fonts::kKorean);
         font.setPixelSize(13);
         painter.setFont(font);
         painter.setPen(kAccent);
@@ -419,7 +420,7 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
     shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_1.png"),
         { [](CSkinDialog &d) { disable(d, QStringLiteral("image_control_category_01")); },
             [](const CSkinDialog &d, QPainter &p) {
-                QFont font(QStringLiteral("Noto Sans CJK KR"));
+                QFont font(skin::fonts::kKorean);
                 font.setPixelSize(13);
                 p.setFont(font);
                 p.setPen(kAccent);

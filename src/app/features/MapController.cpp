@@ -2,7 +2,7 @@
 
 #include "app/AppLog.h"
 #include "app/MainWindowSettings.h"
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 #include "skin/CSkinDialog.h"
 #include "views/map/CMapDlg.h"
 

@@ -1,5 +1,7 @@
 #include "device/ui/CSelDriveDlg.h"
 
+#include "skin/fonts/FontFamilies.h"
+
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -29,8 +31,7 @@ CSelDriveDlg::CSelDriveDlg(const QStringList &roots, QWidget *parent)
     : QDialog(parent)
 {
     QFont font;
-    font.setFamilies(
-        { QStringLiteral("Arial Narrow"), QStringLiteral("Noto Sans CJK KR"), QStringLiteral("Sans") });
+    font.setFamilies({ QStringLiteral("Arial Narrow"), skin::fonts::kKorean, QStringLiteral("Sans") });
     font.setPointSize(10);
     setFont(font);
     setWindowTitle(tr("SD 카드 드라이브 선택"));

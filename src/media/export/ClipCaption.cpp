@@ -1,5 +1,7 @@
 #include "media/export/ClipCaption.h"
 
+#include "skin/fonts/FontFamilies.h"
+
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -70,7 +72,7 @@ QImage ClipCaption::Render(const Texts &texts, int pictureWidth, int pictureHeig
     band.fill(QColor(16, 16, 16));
     QPainter painter(&band);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(skin::fonts::kLatin);
     font.setStyleHint(QFont::SansSerif);
     font.setBold(true);
     const int text = TextHeight(pictureWidth, pictureHeight);

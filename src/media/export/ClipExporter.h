@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/export/ClipCaption.h"
+#include "media/export/ClipExportOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,24 +10,6 @@
 #include <functional>
 
 namespace media {
-
-// Where the rear picture goes: over the front's top right corner, or below the front at its width
-// (no pixel of either camera covered).
-enum class ClipLayout { PictureInPicture, Stacked };
-
-// What to export: a span of a front recording, with or without its rear channel and caption.
-struct ClipExportOptions {
-    QString frontPath;
-    QString rearPath; // empty: front only
-    QString outputPath; // the MP4 to write; the GPX and SHA256SUMS go beside it
-    int64_t fromMs = 0;
-    int64_t toMs = -1; // -1: to the end of the recording
-    bool caption = true;
-    bool audio = true; // false leaves the cabin's sound out
-    bool withSources = false; // copies the recordings, verified, into "sources/" beside the clip
-    ClipLayout layout = ClipLayout::PictureInPicture;
-    ExportSpeedUnit speedUnit = ExportSpeedUnit::Kmh;
-};
 
 // Turns a span of a recording into an evidence clip: an MP4 (H.264 and AAC, index at the front for
 // streaming) of the front camera with the rear camera as a bordered picture in the picture in the
@@ -81,7 +63,12 @@ public:
     static int64_t DurationMs(const QString &path);
 
 private:
-    class Session;
+    // The MP4 alone, under a temporary name until it is complete.
+    Outcome WriteClip(
+        const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress);
+    // The track, the provenance, the sums and the copied sources beside a written clip; takes the
+    // clip away again when one of them cannot be made.
+    Outcome WriteCompanionFiles(const ClipExportOptions &options, const std::atomic_bool *cancel);
 
     QString m_error;
     int64_t m_writtenMs = 0;

@@ -27,6 +27,8 @@ namespace {
     constexpr auto kFirstPictureTimeout = std::chrono::seconds(5);
     // How long the clock stands at a seek's target before it moves on (see PlaybackClock).
     constexpr auto kSeekLeadIn = std::chrono::milliseconds(100);
+    // How often a first-picture wait looks whether its preparation was cancelled.
+    constexpr auto kCancelCheck = std::chrono::milliseconds(10);
     // The source offers each of its free pins to the next filter, but gives up after this many.
     constexpr int kMaxConnectAttempts = 3;
 
@@ -77,6 +79,23 @@ int CVideoGraph::VolumeLevel(int volume)
 
 PlaybackResult CVideoGraph::Build(const QString &path)
 {
+    const PlaybackResult result = Prepare(path, WindowSizes());
+    if (PlaybackSucceeded(result))
+        Attach();
+    return result;
+}
+
+CVideoGraph::PictureSizes CVideoGraph::WindowSizes() const
+{
+    PictureSizes sizes {};
+    for (int k = 0; k < m_windowCount; ++k)
+        if (VideoSurface *window = m_windows[static_cast<size_t>(k)].get())
+            sizes[static_cast<size_t>(k)] = window->ClientSize();
+    return sizes;
+}
+
+PlaybackResult CVideoGraph::Prepare(const QString &path, const PictureSizes &sizes)
+{
     if (m_built)
         Teardown();
     if (path.isEmpty())
@@ -88,20 +107,20 @@ PlaybackResult CVideoGraph::Build(const QString &path)
     }
 
     m_filePath = path;
+    m_pictureSizes = sizes;
     m_source = std::make_unique<SourceFilter>(FilterNames::kSource);
+    m_source->SetCancelFlag(&m_cancelled);
     if (m_source->Load(path) != kPlaybackOk)
         return kPlaybackNotLoaded;
-    if (media::IStreamParseData *telemetry = m_source->StreamParseData()) {
-        telemetry->Configure(m_sourceOption);
-        telemetry->SetRecordRange(0, -1);
-    }
 
     m_videoPinCount = 0;
     for (int i = 0; i < m_source->PinCount(); ++i)
         if (m_source->Pin(i)->Name().contains(QLatin1String("Video")))
             ++m_videoPinCount;
-    if (m_videoPinCount == 0)
+    if (m_videoPinCount == 0) {
+        LoadTelemetry();
         return kPlaybackOk; // nothing to show: the graph stays unbuilt
+    }
 
     const bool multiStream = m_videoPinCount >= 2;
     const int streams = multiStream ? std::min({ m_windowCount, m_videoPinCount, kMaxStreams }) : 1;
@@ -112,6 +131,8 @@ PlaybackResult CVideoGraph::Build(const QString &path)
     }
 
     StopWhenReady();
+    if (m_cancelled)
+        return kPlaybackNotLoaded;
     const VideoRendererFilter *first = m_renderers[0].get();
     if (first && first->EndedIn(m_epoch.Current()) && !first->ShownIn(m_epoch.Current())) {
         qCWarning(lcPlayback) << "refusing" << path << ": its video stream gives no picture";
@@ -120,6 +141,33 @@ PlaybackResult CVideoGraph::Build(const QString &path)
     m_duration = m_source->Duration();
     m_built = true;
     return kPlaybackOk;
+}
+
+void CVideoGraph::LoadTelemetry()
+{
+    if (!m_readsTelemetry)
+        return;
+    m_source->LoadTelemetry();
+    if (media::IStreamParseData *telemetry = m_source->StreamParseData()) {
+        telemetry->Configure(m_sourceOption);
+        telemetry->SetRecordRange(0, -1);
+    }
+}
+
+void CVideoGraph::ReserveSound()
+{
+    m_reservedSound = m_audioOutputs ? m_audioOutputs() : nullptr;
+    m_soundReserved = true;
+}
+
+void CVideoGraph::Attach()
+{
+    for (size_t i = 0; i < kMaxStreams; ++i) {
+        if (m_renderers[i])
+            m_renderers[i]->SetWindow(m_windows[i].get());
+        if (m_decoders[i])
+            m_decoders[i]->Release();
+    }
 }
 
 PlaybackResult CVideoGraph::BuildChains(bool multiStream, int streams)
@@ -154,7 +202,12 @@ PlaybackResult CVideoGraph::BuildAudio(bool multiStream)
         m_audioDecoder = std::make_unique<AudioDecoderFilter>(
             multiStream ? FilterNames::kAudioDecoderMulti : FilterNames::kAudioDecoderSingle);
     // No sound device: the graph plays on without sound and no audio connection is made.
-    std::unique_ptr<AudioOutput> output = m_audioOutputs ? m_audioOutputs() : nullptr;
+    // A graph prepared on a worker was given its device on the UI thread beforehand.
+    std::unique_ptr<AudioOutput> output;
+    if (m_soundReserved)
+        output = std::move(m_reservedSound);
+    else if (m_audioOutputs)
+        output = m_audioOutputs();
     if (!output) {
         qCInfo(lcPlayback) << "no sound device: playing" << m_filePath << "without sound";
         return kPlaybackOk;
@@ -182,8 +235,9 @@ PlaybackResult CVideoGraph::BuildVideo(int k, bool multiStream)
     m_converters[i] = std::make_unique<ColourConverterFilter>(FilterNames::ColourConverter(k));
     m_renderers[i] = std::make_unique<VideoRendererFilter>(
         FilterNames::Renderer(k, multiStream), m_epoch, m_clock, m_counters);
-    // The renderer paints into window k, stretched over its client area.
-    m_renderers[i]->SetWindow(m_windows[i].get());
+    // The renderer paints into window k, stretched over its client area; until the window is
+    // attached it converts at the size the window had when the graph was prepared.
+    m_renderers[i]->SetVideoPosition(m_pictureSizes[i]);
     if (!m_zoomRect)
         m_zoomRect = std::make_unique<QRectF>(0.0, 0.0, 1.0, 1.0);
     m_duration = 0;
@@ -214,14 +268,21 @@ void CVideoGraph::StopWhenReady()
     m_clock.Seek(0, std::chrono::milliseconds(0), m_epoch.Current());
     m_source->Start();
     for (auto &decoder : m_decoders)
-        if (decoder)
+        if (decoder) {
+            // Until Attach: a graph prepared beside the other channel's leaves it the cores.
+            decoder->HoldAfterFirstPicture();
             decoder->Start();
+        }
     for (auto &renderer : m_renderers)
         if (renderer)
             renderer->Start();
     if (m_audioRenderer)
         m_audioRenderer->Start();
-    WaitForPicture(kFirstPictureTimeout);
+    // The telemetry is a pass over the file of its own: it is read while the first picture
+    // decodes.
+    LoadTelemetry();
+    const auto deadline = std::chrono::steady_clock::now() + kFirstPictureTimeout;
+    while (!m_cancelled && !WaitForPicture(kCancelCheck) && std::chrono::steady_clock::now() < deadline) { }
     m_state = GraphState::Stopped;
     m_built = true;
 }

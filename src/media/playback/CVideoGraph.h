@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -17,7 +18,7 @@
 #include "media/playback/PlaybackTypes.h"
 #include "media/playback/SeekEpoch.h"
 #include "media/playback/VideoSurface.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 namespace media {
 
@@ -33,7 +34,8 @@ class VideoRendererFilter;
 // One recording's playback graph: source -> video decoder -> brightness -> colour converter ->
 // renderer for each shown video stream, and source -> audio decoder -> audio renderer (or PCM
 // straight to the renderer). The filters run on their own threads; every method here is called
-// from the UI thread, which only issues commands and reads the position.
+// from the UI thread, which only issues commands and reads the position, except Prepare and
+// CancelPrepare (see there).
 class CVideoGraph
 {
 public:
@@ -48,10 +50,32 @@ public:
     // The defaults a player gives a new graph: ready, nothing built, whether to add brightness
     // stages and the flag for the source's telemetry hand-out.
     void SetDefaults(bool brightnessFilter, uint8_t sourceOption);
+    // Off: the graph reads no telemetry and GetStreamParseData gives null. Before a build.
+    void SetReadsTelemetry(bool reads) { m_readsTelemetry = reads; }
+
+    using PictureSizes = std::array<QSize, kMaxStreams>;
 
     // Builds the graph for a file and shows its first picture. kPlaybackNotLoaded when there is
     // nothing to play; another failure when a filter of the chain could not be made.
+    // It is Prepare at the windows' sizes followed by Attach.
     PlaybackResult Build(const QString &path);
+
+    // Build's first part, for a graph prepared on a worker: opens the file, makes and starts the
+    // filters, reads the telemetry and waits for the first picture, converted at the given sizes
+    // of the windows. It touches no window, so it may run on any thread while nothing else uses
+    // the graph, provided the sound device was reserved first. Results as for Build.
+    PlaybackResult Prepare(const QString &path, const PictureSizes &sizes);
+    // On the UI thread, before a Prepare elsewhere: makes the sound device (the factory's output,
+    // which may be none) now, for Prepare to use.
+    void ReserveSound();
+    // Build's second part, on the UI thread: the renderers get their windows, which then take the
+    // first picture.
+    void Attach();
+    // Makes a Prepare running on another thread give up at its next read or wait. Any thread.
+    // A graph whose preparation was cancelled can only be destroyed.
+    void CancelPrepare() { m_cancelled = true; }
+    // The windows' sizes, to prepare a graph at. UI thread.
+    PictureSizes WindowSizes() const;
     void Teardown();
 
     PlaybackResult Play();
@@ -110,6 +134,7 @@ private:
     PlaybackResult BuildAudio(bool multiStream);
     PlaybackResult BuildVideo(int k, bool multiStream);
     void StopWhenReady();
+    void LoadTelemetry();
     bool SetPositions(MediaTime position);
     void ApplyRate(double rate);
     bool HasVideo() const;
@@ -122,6 +147,7 @@ private:
     bool m_built = false;
     bool m_brightnessFilter = true;
     uint8_t m_sourceOption = 1;
+    bool m_readsTelemetry = true;
     float m_rate = 1.0f;
     MediaTime m_duration = 0;
     QSize m_nativeSize;
@@ -131,6 +157,10 @@ private:
     QString m_filePath;
     GraphState m_state = GraphState::NotBuilt;
     std::unique_ptr<QRectF> m_zoomRect;
+    PictureSizes m_pictureSizes {};
+    bool m_soundReserved = false;
+    std::unique_ptr<AudioOutput> m_reservedSound;
+    std::atomic<bool> m_cancelled { false };
 
     SeekEpoch m_epoch;
     PlaybackClock m_clock;

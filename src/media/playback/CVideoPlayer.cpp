@@ -20,10 +20,38 @@ CVideoPlayer::~CVideoPlayer()
     Close();
 }
 
+std::unique_ptr<CVideoGraph> CVideoPlayer::MakeGraph() const
+{
+    auto graph = std::make_unique<CVideoGraph>(m_windows, m_windowCount, m_audioOutputs);
+    graph->SetDefaults(m_brightnessFilter, m_sourceOption);
+    graph->SetReadsTelemetry(m_readsTelemetry);
+    return graph;
+}
+
 void CVideoPlayer::CreateGraph()
 {
-    m_graph = std::make_unique<CVideoGraph>(m_windows, m_windowCount, m_audioOutputs);
-    m_graph->SetDefaults(m_brightnessFilter, m_sourceOption);
+    m_graph = MakeGraph();
+}
+
+std::unique_ptr<CVideoGraph> CVideoPlayer::NewGraph() const
+{
+    if (!m_windows[0])
+        return nullptr;
+    std::unique_ptr<CVideoGraph> graph = MakeGraph();
+    graph->ReserveSound();
+    return graph;
+}
+
+void CVideoPlayer::Adopt(std::unique_ptr<CVideoGraph> graph)
+{
+    if (!graph)
+        return;
+    if (m_graph) {
+        m_graph->Stop();
+        Close();
+    }
+    m_graph = std::move(graph);
+    m_graph->Attach();
 }
 
 void CVideoPlayer::SetWindows(VideoSurface *window)

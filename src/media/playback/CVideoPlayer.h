@@ -11,7 +11,7 @@
 #include "media/playback/CVideoGraph.h"
 #include "media/playback/PlaybackTypes.h"
 #include "media/playback/VideoSurface.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 namespace media {
 
@@ -34,6 +34,12 @@ public:
     void SetWindows(VideoSurface *window);
     bool Open(const QString &path);
     void Close();
+
+    // Opening on a worker: a new graph for this player's window (null without one), prepared
+    // elsewhere with CVideoGraph::Prepare at its WindowSizes(), then handed back with Adopt,
+    // which puts it in place of the current graph and attaches the window. UI thread.
+    std::unique_ptr<CVideoGraph> NewGraph() const;
+    void Adopt(std::unique_ptr<CVideoGraph> graph);
 
     PlaybackResult Play();
     void Pause();
@@ -67,9 +73,14 @@ public:
     // Whether new graphs get a brightness stage after their decoders. Our decoders have no
     // picture controls of their own, so it is on by default.
     void SetBrightnessFilter(bool enabled) { m_brightnessFilter = enabled; }
+    // Whether new graphs read the recording's telemetry. A channel whose telemetry nobody reads
+    // (the rear camera's) is spared the pass over its file, which for a file without telemetry
+    // in its index walks every chunk.
+    void SetReadsTelemetry(bool reads) { m_readsTelemetry = reads; }
 
 private:
     void CreateGraph();
+    std::unique_ptr<CVideoGraph> MakeGraph() const;
 
     AudioOutputFactory m_audioOutputs;
     int m_windowCount = 0;
@@ -77,6 +88,7 @@ private:
     std::array<QSize, CVideoGraph::kMaxStreams> m_clientSizes {};
     std::unique_ptr<CVideoGraph> m_graph;
     bool m_brightnessFilter = true;
+    bool m_readsTelemetry = true;
     uint8_t m_sourceOption = 1;
 };
 

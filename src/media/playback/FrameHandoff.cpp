@@ -42,6 +42,10 @@ void FrameHandoff::SetListener(std::function<void()> listener)
 {
     std::lock_guard lock(m_listenerMutex);
     m_listener = std::move(listener);
+    // A window that attaches after the first picture was handed over (a graph prepared on a
+    // worker) is told at once that it waits.
+    if (m_listener && Pending() > 0)
+        m_listener();
 }
 
 void FrameHandoff::SetTargetSize(QSize size)

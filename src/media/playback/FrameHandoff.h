@@ -36,7 +36,7 @@ public:
 
     // The listener is told that a picture is waiting; it must only post to the UI thread.
     // Setting an empty listener detaches the window; after it returns the old listener is never
-    // called again.
+    // called again. A new listener is called at once when pictures are waiting.
     void SetListener(std::function<void()> listener);
 
     // The size the window shows pictures at, set by the window whenever it changes; the renderer

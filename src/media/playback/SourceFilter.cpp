@@ -1,5 +1,7 @@
 #include "media/playback/SourceFilter.h"
 
+#include "media/ffmpeg/FfmpegError.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -21,12 +23,7 @@ namespace {
     // the rounding of the headers' lengths.
     constexpr MediaTime kLengthTolerance = kUnitsPerMs;
 
-    QString ErrorText(int error)
-    {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(error, text, sizeof text);
-        return QString::fromUtf8(text);
-    }
+    using ffmpeg::ErrorText;
 
 } // namespace
 
@@ -64,7 +61,9 @@ SourceFilter::~SourceFilter()
 
 int SourceFilter::InterruptCallback(void *opaque)
 {
-    return static_cast<SourceFilter *>(opaque)->m_interrupt.load(std::memory_order_relaxed) ? 1 : 0;
+    const auto *source = static_cast<const SourceFilter *>(opaque);
+    const bool cancelled = source->m_cancel && source->m_cancel->load(std::memory_order_relaxed);
+    return source->m_interrupt.load(std::memory_order_relaxed) || cancelled ? 1 : 0;
 }
 
 PlaybackResult SourceFilter::Load(const QString &path)
@@ -130,15 +129,22 @@ PlaybackResult SourceFilter::Load(const QString &path)
     }
     if (duration <= 0) {
         duration = LengthFromPackets();
+        if (m_cancel && m_cancel->load())
+            return kPlaybackNotLoaded; // measured only in part: given up
         qCInfo(lcPlayback) << path << "gives no length in its headers; its pictures last"
                            << duration / kUnitsPerMs << "ms";
     }
     m_duration = duration;
-
-    auto telemetry = std::make_unique<media::TelemetryReader>();
-    if (telemetry->Open(path))
-        m_telemetry = std::move(telemetry);
     return kPlaybackOk;
+}
+
+void SourceFilter::LoadTelemetry()
+{
+    if (!m_format || m_telemetry)
+        return;
+    auto telemetry = std::make_unique<media::TelemetryReader>();
+    if (telemetry->Open(m_path))
+        m_telemetry = std::move(telemetry);
 }
 
 // A recorder that loses power leaves every length in the headers at 0: the data present is then

@@ -26,7 +26,15 @@ public:
     ~SourceFilter() override;
 
     // Opens the file. kPlaybackNotLoaded when it cannot be opened or holds no stream at all.
+    // The telemetry is read apart (LoadTelemetry), so that it can be read while the first
+    // picture decodes.
     PlaybackResult Load(const QString &path);
+    // Reads the telemetry records of the loaded file: a pass of its own over the file's index or
+    // chunks. Called once, before the graph is handed to the UI thread.
+    void LoadTelemetry();
+    // A flag that, once set, makes a Load in progress (a recording measured packet by packet can
+    // take seconds on a slow card) give up at the next read. It must outlive the source.
+    void SetCancelFlag(const std::atomic<bool> *cancel) { m_cancel = cancel; }
 
     int PinCount() const { return static_cast<int>(m_pins.size()); }
     SourcePin *Pin(int index) { return m_pins.at(static_cast<size_t>(index)).get(); }
@@ -78,6 +86,7 @@ private:
     std::condition_variable m_wake;
     bool m_stopRequested = false;
     std::atomic<bool> m_interrupt { false };
+    const std::atomic<bool> *m_cancel = nullptr;
     bool m_seekPending = false;
     MediaTime m_seekTarget = 0;
     int m_seekSerial = 0;

@@ -84,6 +84,28 @@ void VideoDecoderFilter::RequestStop()
 {
     m_stop = true;
     m_output.Abort();
+    std::lock_guard lock(m_holdMutex);
+    m_holdChanged.notify_all();
+}
+
+void VideoDecoderFilter::HoldAfterFirstPicture()
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held = true;
+}
+
+void VideoDecoderFilter::Release()
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held = false;
+    m_holdChanged.notify_all();
+}
+
+bool VideoDecoderFilter::WaitWhileHeld()
+{
+    std::unique_lock lock(m_holdMutex);
+    m_holdChanged.wait(lock, [this] { return !m_held || m_stop; });
+    return !m_stop;
 }
 
 void VideoDecoderFilter::Join()
@@ -95,6 +117,13 @@ void VideoDecoderFilter::Join()
 void VideoDecoderFilter::Run()
 {
     while (!m_stop) {
+        if (m_deliveredInSerial && !WaitWhileHeld())
+            break;
+        if (m_resend) {
+            const ffmpeg::PacketPtr resend = std::move(m_resend);
+            DecodePacket(resend.get());
+            continue;
+        }
         QueuedPacket item;
         const auto result = m_pin->Queue().Pop(&item, kWaitStep);
         if (result == PacketQueue::PopResult::Aborted)
@@ -125,7 +154,11 @@ void VideoDecoderFilter::Run()
             if (m_decodeTimes.size() > kMaxPendingTimes)
                 m_decodeTimes.pop_front();
         }
+        const bool firstOfSerial = !m_packetInSerial;
+        m_packetInSerial = true;
         DecodePacket(item.packet.get());
+        if (firstOfSerial && !m_deliveredInSerial && StartsAtTarget(*item.packet))
+            ShowKeyFrameAtOnce(item.packet.get());
         if (!m_anyPicture && ++m_packetsWithoutPicture >= kMaxPacketsBeforeFirstPicture) {
             qCWarning(lcPlayback) << Name() << "made no picture from the first" << m_packetsWithoutPicture
                                   << "packets of its stream; it ends the stream";
@@ -144,6 +177,47 @@ void VideoDecoderFilter::BeginSerial(const QueuedPacket &item)
     m_candidate = VideoFrame {};
     m_decodeTimes.clear();
     m_nextGuess = m_target;
+    m_packetInSerial = false;
+    m_shownKeyFrame = kNoMediaTime;
+    m_resend.reset();
+}
+
+bool VideoDecoderFilter::StartsAtTarget(const AVPacket &packet) const
+{
+    if (!(packet.flags & AV_PKT_FLAG_KEY))
+        return false;
+    const int64_t stamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+    if (stamp == AV_NOPTS_VALUE)
+        return false;
+    const MediaTime time = m_pin->ToMediaTime(stamp);
+    return time <= m_target && m_target < time + m_pin->FrameDuration();
+}
+
+// A decoder of pictures that come out reordered (B-frames) holds the key frame back until it has
+// decoded the pictures that follow it; at 1080p that is two more pictures' decoding before
+// anything is shown. When the key frame is itself the picture at the target (an opening, a seek
+// to the start), it is drained out at once, and decoding starts again from it for the rest: the
+// picture appears after one picture's decoding, the repeat is decoded while it is on screen (once
+// the graph is released, see HoldAfterFirstPicture).
+void VideoDecoderFilter::ShowKeyFrameAtOnce(const AVPacket *packet)
+{
+    avcodec_send_packet(m_codec.get(), nullptr);
+    ReceiveFrames();
+    avcodec_flush_buffers(m_codec.get());
+    m_decodeTimes.clear();
+    if (!m_deliveredInSerial) {
+        // It did not come out as the target's picture: decode on as if nothing happened.
+        m_candidate = VideoFrame {};
+        m_nextGuess = m_target;
+    } else {
+        m_shownKeyFrame = m_lastDelivered;
+    }
+    if (packet->pts == AV_NOPTS_VALUE)
+        m_decodeTimes.push_back(m_pin->ToMediaTime(packet->dts));
+    // Sent again at the top of the loop, which waits first while the graph is held.
+    m_resend = ffmpeg::MakePacket();
+    if (av_packet_ref(m_resend.get(), packet) < 0)
+        m_resend.reset();
 }
 
 void VideoDecoderFilter::DecodePacket(const AVPacket *packet)
@@ -180,10 +254,18 @@ void VideoDecoderFilter::ReceiveFrames()
         ffmpeg::FramePtr picture = ffmpeg::MakeFrame();
         if (avcodec_receive_frame(m_codec.get(), picture.get()) < 0)
             return;
-        ++m_counters.framesDecoded;
         m_anyPicture = true;
         VideoFrame frame { std::move(picture), 0, m_serial };
         frame.time = TakeTime(frame.picture.get());
+        if (m_shownKeyFrame != kNoMediaTime) {
+            // The key frame drained out early comes again from the second decoding: it is on
+            // screen already and counts once.
+            const bool repeat = frame.time <= m_shownKeyFrame;
+            m_shownKeyFrame = kNoMediaTime;
+            if (repeat)
+                continue;
+        }
+        ++m_counters.framesDecoded;
         if (m_serial != m_epoch.Current())
             continue;
         if (!m_deliveredInSerial) {
@@ -207,8 +289,10 @@ void VideoDecoderFilter::ReceiveFrames()
 
 void VideoDecoderFilter::Deliver(VideoFrame &&frame)
 {
-    if (!frame.IsEndOfStream())
+    if (!frame.IsEndOfStream()) {
         m_deliveredInSerial = true;
+        m_lastDelivered = frame.time;
+    }
     while (!m_stop) {
         const auto result = m_output.Push(std::move(frame), kWaitStep);
         if (result != FrameQueue::Result::Timeout)

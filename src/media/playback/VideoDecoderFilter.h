@@ -3,7 +3,9 @@
 #include <QSize>
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
 #include <thread>
 
 #include "media/playback/DecoderParameters.h"
@@ -24,6 +26,9 @@ namespace media {
 // time. AVI packets carry no presentation times, only decode times; with B-frames the
 // pictures come out reordered, and since the decode times of a constant-rate stream are exactly
 // the presentation times in order, each picture takes the oldest decode time not yet used.
+//
+// When a position starts with its key frame (an opening), that picture is drained out of the
+// decoder at once instead of waiting for the pictures that follow it (see ShowKeyFrameAtOnce).
 //
 // A stream that has not given a single picture after many packets will not give one: the
 // decoder then ends the stream at once rather than read the whole file, so that opening it
@@ -47,14 +52,23 @@ public:
     const PictureSettings &Picture() const { return m_picture; }
     bool FastDecoding() const { return m_optionsEnabled && m_fastDecoding; }
 
+    // Until Release, decoding stops once the first picture is delivered: a graph being prepared
+    // on a worker leaves the cores to the other channel's first picture. Called before Start.
+    void HoldAfterFirstPicture();
+    // Any thread.
+    void Release();
+
     void Start() override;
     void RequestStop() override;
     void Join() override;
 
 private:
     void Run();
+    bool WaitWhileHeld();
     void BeginSerial(const QueuedPacket &item);
     void DecodePacket(const AVPacket *packet);
+    bool StartsAtTarget(const AVPacket &packet) const;
+    void ShowKeyFrameAtOnce(const AVPacket *packet);
     void ReceiveFrames();
     void Deliver(VideoFrame &&frame);
     MediaTime TakeTime(const AVFrame *picture);
@@ -69,11 +83,18 @@ private:
     std::atomic<bool> m_fastDecoding { false };
     std::atomic<bool> m_stop { false };
     std::thread m_thread;
+    std::mutex m_holdMutex;
+    std::condition_variable m_holdChanged;
+    bool m_held = false;
 
     // Decode thread only.
     int m_serial = -1;
     MediaTime m_target = 0;
     bool m_deliveredInSerial = false;
+    bool m_packetInSerial = false;
+    MediaTime m_lastDelivered = kNoMediaTime;
+    MediaTime m_shownKeyFrame = kNoMediaTime; // drained early, decoded again: dropped once
+    ffmpeg::PacketPtr m_resend; // that key frame, sent again once decoding goes on
     VideoFrame m_candidate; // the latest picture not after the target, until a later one comes
     std::deque<MediaTime> m_decodeTimes;
     MediaTime m_nextGuess = 0;

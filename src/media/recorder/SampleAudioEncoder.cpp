@@ -1,28 +1,16 @@
 #include "media/recorder/SampleAudioEncoder.h"
 
+#include "media/ffmpeg/FfmpegPtr.h"
+
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
 }
 
 #include <algorithm>
-#include <memory>
 
 namespace media::recorder {
 
-namespace {
-
-    struct ContextDeleter {
-        void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-    };
-    struct FrameDeleter {
-        void operator()(AVFrame *f) const { av_frame_free(&f); }
-    };
-    struct PacketDeleter {
-        void operator()(AVPacket *p) const { av_packet_free(&p); }
-    };
-
-} // namespace
+using namespace media::ffmpeg;
 
 bool SampleAudioEncoder::Encode(const std::vector<float> &samples, std::vector<EncodedPacket> &packets)
 {
@@ -31,9 +19,9 @@ bool SampleAudioEncoder::Encode(const std::vector<float> &samples, std::vector<E
         m_error = QStringLiteral("this FFmpeg has no AAC encoder");
         return false;
     }
-    std::unique_ptr<AVCodecContext, ContextDeleter> context(avcodec_alloc_context3(encoder));
-    std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
+    CodecContextPtr context(avcodec_alloc_context3(encoder));
+    FramePtr frame = MakeFrame();
+    PacketPtr packet = MakePacket();
     if (!context || !frame || !packet) {
         m_error = QStringLiteral("out of memory");
         return false;

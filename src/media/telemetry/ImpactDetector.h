@@ -1,7 +1,7 @@
 #pragma once
 
 #include "media/telemetry/GSensorSample.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "media/Gps.h"
+#include "media/CGps.h"
 #include "media/telemetry/GSensorSample.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 #include "media/telemetry/TelemetryFormat.h"
 
 #include <QByteArray>

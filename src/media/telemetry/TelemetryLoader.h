@@ -1,9 +1,9 @@
 #pragma once
 
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
+#include "media/telemetry/CSpeedItem.h"
 #include "media/telemetry/GSensorSample.h"
-#include "media/telemetry/SpeedItem.h"
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 #include <cstdint>
 #include <vector>

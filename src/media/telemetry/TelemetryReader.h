@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/telemetry/StreamParseData.h"
+#include "media/telemetry/IStreamParseData.h"
 
 #include <QString>
 

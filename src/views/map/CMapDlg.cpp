@@ -1,6 +1,6 @@
 #include "views/map/CMapDlg.h"
 
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
 #include "views/ViewsLog.h"

@@ -1,4 +1,4 @@
-#include "media/GPSArray.h"
+#include "media/CGPSArray.h"
 
 namespace media {
 

@@ -1,4 +1,4 @@
-#include "media/Gps.h"
+#include "media/CGps.h"
 
 #include "media/NmeaTokenizer.h"
 

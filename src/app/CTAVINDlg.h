@@ -113,7 +113,7 @@ protected:
 private:
     void RegisterHandlers();
     void SetUpControls();
-    bool OpenRecording(const QString &path);
+    void OnRecordingOpened(qint64 fileIndex, const OpenedRecording &recording);
     void OnPlay();
     void OnStopped();
     void OnPlaybackStarted(qintptr positionMs);

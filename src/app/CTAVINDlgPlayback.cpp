@@ -2,6 +2,7 @@
 #include "app/AppLog.h"
 #include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
+#include "app/RecordingOpener.h"
 #include "app/features/MainWindowTexts.h"
 #include "app/features/RecordingListController.h"
 #include "device/CTAVINSDConfig.h"
@@ -42,7 +43,8 @@ constexpr int64_t kEndToleranceMs = 20;
 
 void CTAVINDlg::OpenRow(int row)
 {
-    if (!m_library.IsReady()) {
+    // One opening at a time: the files are read on workers while the window goes on.
+    if (!m_library.IsReady() || m_playback.IsOpening()) {
         ShowPlain(
             Translated(kBusyOpeningText), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
         return;
@@ -60,50 +62,46 @@ void CTAVINDlg::OpenRow(int row)
         qCWarning(lcApp) << "list row" << row << "names no recording:" << fileIndex;
         return;
     }
-    m_library.SetReady(false);
-    if (OpenRecording(m_library.Recordings()[size_t(fileIndex)].path)) {
-        PostMessage(kMsgPlaybackStarted, 0, qintptr(m_positionMs));
-        list->SetSelectedItem(row);
-        m_list->SetPlayingRow(row);
-    } else {
+    list->SetSelectedItem(row);
+    m_playback.OpenAsync(m_library.Recordings()[size_t(fileIndex)].path,
+        RecordingOpener::RearSearch(m_library),
+        [this, fileIndex](const OpenedRecording &recording) { OnRecordingOpened(fileIndex, recording); });
+}
+
+void CTAVINDlg::OnRecordingOpened(qint64 fileIndex, const OpenedRecording &recording)
+{
+    if (!recording.opened) {
         m_durationMs = 0;
         for (CPLVVideoView *view : m_views)
             view->hide();
         ShowKeyed(QStringLiteral("invalid_video"), skin::kMbIconError);
+        update();
+        return;
     }
-    m_library.SetReady(true);
-    update();
-}
-
-bool CTAVINDlg::OpenRecording(const QString &path)
-{
-    if (!m_playback.OpenFront(path))
-        return false;
-    const QString rear
-        = m_library.FindRearFile(path, [this](const QString &rear) { return m_playback.OpenRear(rear); });
+    // The pictures were made at the windows' sizes already: no refresh before the start.
     PlaceVideoWindows();
-    m_playback.Refresh();
-    m_durationMs = m_playback.DurationMs();
+    m_durationMs = recording.durationMs;
     if (skin::CBitmapSlider *slider = SliderOf(*this, QStringLiteral("play_slider")))
         slider->SetRange(0, int(m_durationMs));
-
-    CGSensorGraph *graph = GraphOf(*this);
-    std::vector<media::GSensorSample> samples;
-    media::TelemetryLoader::Load(m_playback.Player(DualPlayback::kFront).GetStreamParseData(), m_durationMs,
-        m_gps, samples, GaugeOf(*this));
-    if (graph) {
+    m_gps = recording.gps;
+    if (CSpeedCtrl *gauge = GaugeOf(*this))
+        recording.speeds.ReplayInto(*gauge);
+    if (CGSensorGraph *graph = GraphOf(*this)) {
         graph->SetValueRange(kGraphValueRange);
         graph->SetDuration(int(m_durationMs));
-        graph->AddSamples(samples);
+        graph->AddSamples(recording.samples);
     }
     for (const auto &feature : m_features)
-        feature->OnRecordingOpened(path, rear);
+        feature->OnRecordingOpened(recording);
     m_positionMs = 0;
     if (m_viewMode != ViewLayout::kFull && GaugeOf(*this) && GaugeOf(*this)->HasItems())
         ShowSpeedGauge(true);
     m_playback.Start();
     PlaceVideoWindows();
-    return true;
+    PostMessage(kMsgPlaybackStarted, 0, 0);
+    // Its row, wherever a sort put it meanwhile.
+    m_list->SetPlayingFile(fileIndex);
+    update();
 }
 
 void CTAVINDlg::OnPlay()

@@ -718,6 +718,8 @@ TEST_F(CardPanelsTest, MainWindowShowsBothPanelsAndStopsPlaybackBeforeAFormat)
     row.code = skin::kCodeListClick;
     row.item = 0;
     skin::SendNotify(&window, row);
+    // The recording opens on workers.
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !window.Playback().IsOpening(); }));
     ASSERT_TRUE(window.Playback().IsRunning());
     Click(*storage, "storage_format");
     ASSERT_TRUE(testsupport::WaitUntil([&] { return fake->calls == 1 && list->GetItemCount() == 0; }));

@@ -81,6 +81,13 @@ protected:
         const int id = m_window->GetControlId(type, QString::fromLatin1(name));
         ASSERT_NE(id, 0) << name;
         skin::SendWindowMessage(m_window.get(), skin::kMsgCommand, skin::CommandWParam(id, 0));
+        WaitForOpening();
+    }
+    // A recording is opened on workers: what a click started has arrived once this returns.
+    void WaitForOpening()
+    {
+        if (m_window->Playback().IsOpening())
+            ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->Playback().IsOpening(); }));
     }
     void ClickRow(int row)
     {
@@ -89,6 +96,7 @@ protected:
         info.code = skin::kCodeListClick;
         info.item = row;
         skin::SendNotify(m_window.get(), info);
+        WaitForOpening();
     }
     void Post(quint32 message, qintptr l = 0) { skin::PostWindowMessage(m_window.get(), message, 0, l); }
     // Row of the list that shows a recording of the card.

@@ -6,6 +6,7 @@
 #include "app/AppLog.h"
 #include "app/DualPlayback.h"
 #include "app/MainWindowSettings.h"
+#include "app/RecordingOpener.h"
 #include "media/export/ClipExporter.h"
 #include "panels/BackgroundJob.h"
 #include "panels/MainWindowMessages.h"
@@ -255,9 +256,9 @@ bool ExportController::OnMessage(quint32 message, quintptr, qintptr)
     return true;
 }
 
-void ExportController::OnRecordingOpened(const QString &frontPath, const QString &rearPath)
+void ExportController::OnRecordingOpened(const OpenedRecording &recording)
 {
-    ResetSpan(frontPath, rearPath);
+    ResetSpan(recording.frontPath, recording.rearPath);
 }
 
 void ExportController::OnRecordingClosed()

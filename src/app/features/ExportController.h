@@ -31,7 +31,7 @@ public:
     void OnSkinLoaded() override;
     bool OnMessage(quint32 message, quintptr wParam, qintptr lParam) override;
     bool OnKey(const QKeyEvent &event) override;
-    void OnRecordingOpened(const QString &frontPath, const QString &rearPath) override;
+    void OnRecordingOpened(const OpenedRecording &recording) override;
     void OnRecordingClosed() override;
     void OnClosing() override;
 

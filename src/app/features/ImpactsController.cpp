@@ -1,6 +1,7 @@
 #include "app/features/ImpactsController.h"
 
 #include "app/DualPlayback.h"
+#include "app/RecordingOpener.h"
 #include "app/features/MainWindowTexts.h"
 #include "skin/CSkinDialog.h"
 #include "views/CGSensorGraph.h"
@@ -72,15 +73,9 @@ void ImpactsController::PlaceList()
     }
 }
 
-void ImpactsController::OnRecordingOpened(const QString &, const QString &)
+void ImpactsController::OnRecordingOpened(const OpenedRecording &recording)
 {
-    m_impacts.clear();
-    if (media::IStreamParseData *source
-        = m_window.Playback().Player(DualPlayback::kFront).GetStreamParseData()) {
-        // The loader has drained the source for the graph; read all readings again from the start.
-        source->SetRecordRange(0, -1);
-        m_impacts = media::ImpactDetector::Detect(media::ImpactDetector::CollectSamples(*source));
-    }
+    m_impacts = recording.impacts;
     Show();
 }
 

@@ -23,7 +23,7 @@ public:
 
     void OnSkinLoaded() override;
     bool OnKey(const QKeyEvent &event) override;
-    void OnRecordingOpened(const QString &frontPath, const QString &rearPath) override;
+    void OnRecordingOpened(const OpenedRecording &recording) override;
     void OnRecordingClosed() override;
 
 private:

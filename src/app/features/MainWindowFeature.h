@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class DualPlayback;
+struct OpenedRecording;
 class QKeyEvent;
 struct MainWindowSettings;
 struct ToolDialogs;
@@ -96,11 +97,8 @@ public:
         (void)event;
         return false;
     }
-    // A recording was opened (its front and rear file) and is about to play.
-    virtual void OnRecordingOpened(const QString &frontPath, const QString &rearPath)
-    {
-        (void)frontPath, (void)rearPath;
-    }
+    // A recording was opened (its files, length, track and impacts) and is about to play.
+    virtual void OnRecordingOpened(const OpenedRecording &recording) { (void)recording; }
     // The recording was closed, or its position views were reset.
     virtual void OnRecordingClosed() { }
     virtual void OnPlaybackStarted(int64_t positionMs) { (void)positionMs; }

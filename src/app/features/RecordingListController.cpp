@@ -124,11 +124,18 @@ skin::CSkinListCtrl *RecordingListController::FileList() const
     return m_window.Window().Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"));
 }
 
-void RecordingListController::SetPlayingRow(int row)
+void RecordingListController::SetPlayingFile(qint64 fileIndex)
 {
-    m_playingRow = row;
+    m_playingFile = fileIndex;
+    m_playingRow = -1;
     skin::CSkinListCtrl *list = FileList();
-    m_playingFile = list && row >= 0 && row < list->GetItemCount() ? list->GetItemData(row) : -1;
+    for (int row = 0; list && row < list->GetItemCount(); ++row) {
+        if (list->GetItemData(row) == fileIndex) {
+            m_playingRow = row;
+            list->SetSelectedItem(row);
+            break;
+        }
+    }
 }
 
 void RecordingListController::RefreshButtons()
@@ -288,7 +295,8 @@ void RecordingListController::FillListControl()
 
 void RecordingListController::ChooseCategory(int category)
 {
-    if (!m_window.Library().CanChangeCategory())
+    // Not while a recording opens: its row is found in the list it opened from.
+    if (!m_window.Library().CanChangeCategory() || m_window.Playback().IsOpening())
         return;
     m_category = category;
     m_window.Library().FillList(category);

@@ -49,7 +49,8 @@ public:
     skin::CSkinListCtrl *FileList() const;
     // The row of the playing recording, -1 when none plays or its row is not listed.
     int PlayingRow() const { return m_playingRow; }
-    void SetPlayingRow(int row);
+    // The recording of the library that plays now; its row is highlighted when listed.
+    void SetPlayingFile(qint64 fileIndex);
     // Whether a listing runs on a worker.
     bool IsListing() const { return m_listing != nullptr; }
     BackgroundJob *ListingJob() const { return m_listing.get(); }

@@ -31,9 +31,10 @@
 // - BackgroundJob::GiveUp(std::move(job)) cancels a job without waiting for it (a newer request
 //   replaces it): its finished handler never runs; it frees itself once its worker has ended and
 //   belongs until then to the owner (or to the application without one), whose destruction waits.
-// - Tests drive it deterministically: Wait() ends the job at once, the work can block on
-//   progress.CancelFlag()->wait(false) or a latch of the test's own, and the progress window is
-//   reached through ProgressWindow().
+// - Cancel(), Wait() and GiveUp() belong to the thread that made the job; Progress to the worker.
+// - Tests need no sleeps: Wait() blocks until the worker has ended and runs the handler there and
+//   then; a work can block on progress.CancelFlag()->wait(false) or on a latch of the test's own;
+//   progressChanged tells when a report has arrived, and ProgressWindow() gives the shown window.
 
 #include <QMutex>
 #include <QObject>

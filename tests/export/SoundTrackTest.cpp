@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 extern "C" {
@@ -36,7 +37,7 @@ struct Formats {
     }
 };
 
-// count samples of one level, as a decoder hands them out.
+// A frame of count samples at one level, as a decoder hands it out.
 FramePtr Samples(int count, float level)
 {
     FramePtr frame = MakeFrame();

@@ -444,16 +444,10 @@ TEST(BackgroundJob, AJobGivenUpBeforeItStartedOrOnceItsWorkerEndedNeverReports)
 
     auto job = std::make_unique<BackgroundJob>(&owner);
     bool handled = false;
-    std::atomic_bool workEnded { false };
+    Latch workEnded;
     job->Start(
-        0,
-        [&](int &, Progress &) {
-            workEnded = true;
-            // A waiter is only woken by a notification, not by the store alone.
-            workEnded.notify_all();
-        },
-        [&](int &, bool) { handled = true; });
-    workEnded.wait(false);
+        0, [&](int &, Progress &) { workEnded.Open(); }, [&](int &, bool) { handled = true; });
+    workEnded.Wait();
     BackgroundJob::GiveUp(std::move(job));
     Settle();
     EXPECT_TRUE(owner.findChildren<BackgroundJob *>().isEmpty());

@@ -10,10 +10,10 @@
 // stay flat, 1 when one grows, 2 when the run could not be made.
 
 #include "app/CTAVINDlg.h"
-#include "panels/MainWindowMessages.h"
 #include "app/MainWindowSettings.h"
 #include "media/recorder/SampleCardGenerator.h"
 #include "media/recorder/SampleCardSetup.h"
+#include "panels/MainWindowMessages.h"
 #include "platform/volume_source.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"

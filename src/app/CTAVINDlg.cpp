@@ -16,6 +16,7 @@
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
+#include "skin/fonts/FontFamilies.h"
 #include "views/CGSensorGraph.h"
 #include "views/CSpeedCtrl.h"
 
@@ -311,7 +312,7 @@ void CTAVINDlg::paintEvent(QPaintEvent *event)
         const int64_t s = ms / 1000;
         return QString::asprintf("%02d:%02d:%02d", int(s / 3600), int(s / 60 % 60), int(s % 60));
     };
-    QFont font(QStringLiteral("Noto Sans CJK KR"));
+    QFont font(QString(skin::fonts::kKorean));
     font.setPixelSize(13);
     painter.setFont(font);
     // The position ends at the middle of the display, the duration starts just after it.

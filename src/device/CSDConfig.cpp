@@ -148,9 +148,11 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
             FormatOutcome::Unavailable, QStringLiteral("formatting is not available on this system"));
 
     prompt.setBusy(true);
-    const FormatParameters parameters = ChooseFormatParameters(m_formatter->queryGeometry(root));
-    const platform::FormatResult result
-        = m_formatter->format(card, parameters.fileSystem, parameters.label, parameters.clusterBytes);
+    platform::CardFormatter *formatter = m_formatter.get();
+    const platform::FormatResult result = prompt.runFormat([formatter, card, root] {
+        const FormatParameters parameters = ChooseFormatParameters(formatter->queryGeometry(root));
+        return formatter->format(card, parameters.fileSystem, parameters.label, parameters.clusterBytes);
+    });
     prompt.setBusy(false);
 
     if (!result.root.isEmpty() && result.root != root) {

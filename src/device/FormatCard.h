@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // What formatting a card needs from its caller, and how its parameters are chosen.
@@ -28,6 +29,13 @@ public:
     virtual void formatNotDone() { }
     // Wait cursor on and off around the work.
     virtual void setBusy(bool busy) { (void)busy; }
+    // Runs the system's format, which can take minutes. Here it runs on the caller's thread; a
+    // window runs it on a worker and goes on answering meanwhile. The work touches nothing the
+    // caller's thread uses.
+    virtual platform::FormatResult runFormat(const std::function<platform::FormatResult()> &work)
+    {
+        return work();
+    }
 };
 
 enum class FormatOutcome {

@@ -82,6 +82,10 @@ Format the card?</translation>
         <source>읽을 수 없던 설정 파일을 %1 (으)로 보관했습니다.</source>
         <translation>The settings file could not be read; it was kept as %1.</translation>
     </message>
+    <message>
+        <source>SD 카드를 포맷하는 중입니다...</source>
+        <translation>Formatting the SD card...</translation>
+    </message>
 </context>
 <context>
     <name>CImageControlDlg</name>

@@ -4,6 +4,7 @@
 #include "device/CardDescription.h"
 #include "device/FormatCard.h"
 #include "device/ui/ChooseCardDialog.h"
+#include "panels/BackgroundJob.h"
 #include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/SkinRuntime.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QPainter>
 
 using namespace device;
@@ -88,6 +90,8 @@ const char *const kDateFormats[CBBSettingDlg::kDateFieldCount]
           QT_TRANSLATE_NOOP("CBBSettingDlg", "%1일"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1시"),
           QT_TRANSLATE_NOOP("CBBSettingDlg", "%1분"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1초") };
 const char *const kSlider = "BB_memory_rate_slider";
+// A format shorter than this shows no progress window.
+constexpr int kFormatProgressDelayMs = 300;
 const char *const kInfoRows[3] = { "BB_info_name", "BB_info_fw", "BB_info_micom" };
 const char *const kInfoLabels[3] = { QT_TRANSLATE_NOOP("CBBSettingDlg", "모델명: "),
     QT_TRANSLATE_NOOP("CBBSettingDlg", "펌웨어 버젼: "), QT_TRANSLATE_NOOP("CBBSettingDlg", "MICOM: ") };
@@ -161,6 +165,33 @@ public:
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
+    }
+    // The system may take minutes to format a card: the work runs on a worker while the window
+    // goes on painting and answering, behind a progress window that cannot cancel it.
+    platform::FormatResult runFormat(const std::function<platform::FormatResult()> &work) override
+    {
+        BackgroundJob::Options options;
+        options.text = CBBSettingDlg::tr("SD 카드를 포맷하는 중입니다...");
+        options.title = m_dialog.Skin().Text(QStringLiteral("app_title"));
+        options.cancellable = false;
+        options.delayMs = kFormatProgressDelayMs;
+        options.windowName = QStringLiteral("format_progress");
+        BackgroundJob job(m_dialog.window(), options);
+        struct Format {
+            std::function<platform::FormatResult()> work;
+            platform::FormatResult result;
+        };
+        platform::FormatResult result { platform::FormatStatus::Failed, QString(), QString() };
+        QEventLoop loop;
+        job.Start(
+            Format { work, result },
+            [](Format &format, BackgroundJob::Progress &) { format.result = format.work(); },
+            [&](Format &format, bool) {
+                result = format.result;
+                loop.quit();
+            });
+        loop.exec();
+        return result;
     }
 
 private:

@@ -326,6 +326,8 @@ void RecordingListController::OnMountsChanged()
     library::RecordingLibrary &library = m_window.Library();
     device::CTAVINSDConfig &config = m_window.Config();
     const QString location = platform::NormalizedRoot(library.Location());
+    // A format that remounted the card elsewhere has moved the selection with it.
+    const QString selected = config.GetSelectedDrive();
     config.ScanDrives(true);
     // A card still being listed keeps its selection.
     if (m_listing && !m_listing->IsCancelled() && !m_listingCard.isEmpty()) {
@@ -337,6 +339,10 @@ void RecordingListController::OnMountsChanged()
         return;
     if (SelectCard(location))
         return;
+    if (!selected.isEmpty() && platform::NormalizedRoot(selected) != location && SelectCard(selected)) {
+        StartListing(config.GetSelectedDrive(), true);
+        return;
+    }
     m_window.StopPlayback();
     m_window.Window().SendMessage(kMsgEmptyList);
     library.SetLocation(QString());

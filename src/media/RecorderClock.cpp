@@ -19,7 +19,7 @@ namespace {
 } // namespace
 
 RecorderClock::RecorderClock(const QString &recordingPath, const std::vector<CGps> &fixes)
-    : m_nameTime(nameTime(recordingPath))
+    : m_nameTime(NameTime(recordingPath))
 {
     for (const CGps &fix : fixes) {
         if (fix.IsValid() && fix.month >= 1 && fix.month <= 12 && fix.day >= 1)
@@ -43,7 +43,7 @@ RecorderClock::RecorderClock(const QString &recordingPath, const std::vector<CGp
     }
 }
 
-QDateTime RecorderClock::nameTime(const QString &path)
+QDateTime RecorderClock::NameTime(const QString &path)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{8}_\\d{6})"));
     const QRegularExpressionMatch match = pattern.match(QFileInfo(path).fileName());
@@ -57,7 +57,7 @@ QDateTime RecorderClock::nameTime(const QString &path)
     return QDateTime(date, time, QTimeZone::utc());
 }
 
-const CGps *RecorderClock::fixAt(int64_t timeMs) const
+const CGps *RecorderClock::FixAt(int64_t timeMs) const
 {
     if (m_fixes.empty())
         return nullptr;
@@ -66,13 +66,13 @@ const CGps *RecorderClock::fixAt(int64_t timeMs) const
     return next == m_fixes.begin() ? &m_fixes.front() : &*std::prev(next);
 }
 
-QString RecorderClock::textAt(int64_t timeMs) const
+QString RecorderClock::TextAt(int64_t timeMs) const
 {
     // The recorder's own clock, as its stamp in the same picture reads, placed by the GPS.
     if (m_offsetS)
-        return m_nameTime.addMSecs(timeMs).toString(kFormat) + QLatin1Char(' ') + offsetText(*m_offsetS);
+        return m_nameTime.addMSecs(timeMs).toString(kFormat) + QLatin1Char(' ') + OffsetText(*m_offsetS);
     // A clock that was never set: the GPS tells the true time, in UTC.
-    if (const CGps *fix = fixAt(timeMs)) {
+    if (const CGps *fix = FixAt(timeMs)) {
         const int64_t utcMs = fix->GetFixTime() * 1000 + (timeMs - int64_t(fix->timeMs));
         return QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone::utc()).toString(kFormat)
             + QStringLiteral(" +00:00");
@@ -82,7 +82,7 @@ QString RecorderClock::textAt(int64_t timeMs) const
     return {};
 }
 
-QString RecorderClock::offsetText(int seconds)
+QString RecorderClock::OffsetText(int seconds)
 {
     const int minutes = std::abs(seconds) / 60;
     return QStringLiteral("%1%2:%3")
@@ -91,14 +91,14 @@ QString RecorderClock::offsetText(int seconds)
         .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
-QString RecorderClock::ruleText() const
+QString RecorderClock::RuleText() const
 {
     if (m_offsetS)
         return QStringLiteral(
             "the recorder's clock (its file name's time and the time into the recording, as "
             "its stamp shows), UTC%1 found from the recording's GPS time against the file "
             "name's time, rounded to 15 minutes; the recorder's clock ran %2 s from GPS time")
-            .arg(offsetText(*m_offsetS), QString::asprintf("%+.0f", double(m_driftMs) / 1000.0));
+            .arg(OffsetText(*m_offsetS), QString::asprintf("%+.0f", double(m_driftMs) / 1000.0));
     if (!m_fixes.empty())
         return QStringLiteral("GPS time in UTC: the file name gives no recorder time within 14 hours of it");
     if (m_nameTime.isValid())

@@ -26,31 +26,31 @@ public:
 
     // The start of a recording's name as the recorder's clock read it, with the UTC time spec so
     // that no zone rule bends it; invalid without one.
-    static QDateTime nameTime(const QString &path);
+    static QDateTime NameTime(const QString &path);
 
     // The recorder's offset from UTC in seconds, when the recording has a fix and a name time
     // within 14 hours of it (farther means the recorder's clock was not set, and no offset holds).
-    std::optional<int> utcOffsetSeconds() const { return m_offsetS; }
-    bool hasFix() const { return !m_fixes.empty(); }
+    std::optional<int> UtcOffsetSeconds() const { return m_offsetS; }
+    bool HasFix() const { return !m_fixes.empty(); }
 
     // The fix that tells the time at a moment: the last one not after it, or the first one.
-    const CGps *fixAt(int64_t timeMs) const;
+    const CGps *FixAt(int64_t timeMs) const;
 
     // How far the recorder's clock ran from GPS time once its zone is taken away (positive: ahead),
     // when an offset was found.
-    int64_t clockDriftMs() const { return m_driftMs; }
+    int64_t ClockDriftMs() const { return m_driftMs; }
 
     // The time at a moment of the recording (ms from its start), as a caption shows it:
     //   "2024-03-07 08:53:17 +09:00"            the recorder's clock, its offset found by the GPS;
     //   "2024-03-06 23:53:17 +00:00"            the GPS time where no offset could be found;
     //   "2024-03-07 08:53:17 (recorder clock)"  the recorder's clock, without a fix;
     //   empty when neither tells.
-    QString textAt(int64_t timeMs) const;
+    QString TextAt(int64_t timeMs) const;
 
     // "+09:00", "-03:30", "+00:00".
-    static QString offsetText(int seconds);
+    static QString OffsetText(int seconds);
     // One line saying which of the rules above gives this recording's times.
-    QString ruleText() const;
+    QString RuleText() const;
 
 private:
     std::vector<CGps> m_fixes; // valid fixes in time order

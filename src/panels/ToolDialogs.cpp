@@ -55,7 +55,7 @@ ToolDialogs ToolDialogs::System()
     return dialogs;
 }
 
-bool ToolDialogs::mayWrite(QWidget *parent, const QStringList &paths) const
+bool ToolDialogs::MayWrite(QWidget *parent, const QStringList &paths) const
 {
     QStringList existing;
     for (const QString &path : paths) {

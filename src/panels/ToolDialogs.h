@@ -34,5 +34,5 @@ struct ToolDialogs {
 
     // The files of a list that exist already; asks about them when there are any. True when
     // none exists or the user agreed to replace them.
-    bool mayWrite(QWidget *parent, const QStringList &paths) const;
+    bool MayWrite(QWidget *parent, const QStringList &paths) const;
 };

@@ -9,7 +9,7 @@ using media::RecorderClock;
 namespace {
 
 // A fix at a moment of the recording telling a UTC time.
-CGps fixAt(uint32_t timeMs, int hour, int minute, int second)
+CGps FixAt(uint32_t timeMs, int hour, int minute, int second)
 {
     CGps fix;
     fix.valid = 1;
@@ -27,7 +27,7 @@ CGps fixAt(uint32_t timeMs, int hour, int minute, int second)
     return fix;
 }
 
-const std::vector<CGps> kFixes = { fixAt(0, 9, 5, 30), fixAt(1000, 9, 5, 31), fixAt(2000, 9, 5, 32) };
+const std::vector<CGps> kFixes = { FixAt(0, 9, 5, 30), FixAt(1000, 9, 5, 31), FixAt(2000, 9, 5, 32) };
 
 } // namespace
 
@@ -37,32 +37,32 @@ TEST(RecorderClock, ShowsTheRecordersTimeWithItsOffset)
 {
     qputenv("TZ", "Europe/Berlin");
     const RecorderClock seoul(QStringLiteral("/card/NORMAL/20240307_180530_FN.AVI"), kFixes);
-    ASSERT_TRUE(seoul.utcOffsetSeconds().has_value());
-    EXPECT_EQ(seoul.textAt(2500), QStringLiteral("2024-03-07 18:05:32 +09:00"));
+    ASSERT_TRUE(seoul.UtcOffsetSeconds().has_value());
+    EXPECT_EQ(seoul.TextAt(2500), QStringLiteral("2024-03-07 18:05:32 +09:00"));
 
-    EXPECT_EQ(seoul.clockDriftMs(), 0);
+    EXPECT_EQ(seoul.ClockDriftMs(), 0);
     // A recorder clock some seconds off still gives the zone's offset; the time stays the
     // recorder's, as its stamp shows it, and the difference is told.
     const RecorderClock drifted(QStringLiteral("20240307_180547_FN.AVI"), kFixes);
-    EXPECT_EQ(drifted.textAt(2500), QStringLiteral("2024-03-07 18:05:49 +09:00"));
-    EXPECT_EQ(drifted.clockDriftMs(), 17000);
-    EXPECT_TRUE(drifted.ruleText().contains(QStringLiteral("+17 s"))) << drifted.ruleText().toStdString();
+    EXPECT_EQ(drifted.TextAt(2500), QStringLiteral("2024-03-07 18:05:49 +09:00"));
+    EXPECT_EQ(drifted.ClockDriftMs(), 17000);
+    EXPECT_TRUE(drifted.RuleText().contains(QStringLiteral("+17 s"))) << drifted.RuleText().toStdString();
     // Half-hour zones, and zones west of Greenwich.
-    EXPECT_EQ(RecorderClock(QStringLiteral("20240307_143530_FN.AVI"), kFixes).textAt(0),
+    EXPECT_EQ(RecorderClock(QStringLiteral("20240307_143530_FN.AVI"), kFixes).TextAt(0),
         QStringLiteral("2024-03-07 14:35:30 +05:30"));
-    EXPECT_EQ(RecorderClock(QStringLiteral("20240307_060530_FN.AVI"), kFixes).textAt(0),
+    EXPECT_EQ(RecorderClock(QStringLiteral("20240307_060530_FN.AVI"), kFixes).TextAt(0),
         QStringLiteral("2024-03-07 06:05:30 -03:00"));
     // A recorder whose clock was never set tells no offset: the GPS time is shown as UTC.
     const RecorderClock unset(QStringLiteral("20000101_000012_FN.AVI"), kFixes);
-    EXPECT_FALSE(unset.utcOffsetSeconds().has_value());
-    EXPECT_EQ(unset.textAt(1000), QStringLiteral("2024-03-07 09:05:31 +00:00"));
+    EXPECT_FALSE(unset.UtcOffsetSeconds().has_value());
+    EXPECT_EQ(unset.TextAt(1000), QStringLiteral("2024-03-07 09:05:31 +00:00"));
 
     // Without a fix, the name's time runs on, marked as the recorder's clock.
     const RecorderClock noFix(QStringLiteral("20240307_180530_FN.AVI"), {});
-    EXPECT_EQ(noFix.textAt(2500), QStringLiteral("2024-03-07 18:05:32 (recorder clock)"));
-    EXPECT_TRUE(RecorderClock(QStringLiteral("clip.avi"), {}).textAt(0).isEmpty());
+    EXPECT_EQ(noFix.TextAt(2500), QStringLiteral("2024-03-07 18:05:32 (recorder clock)"));
+    EXPECT_TRUE(RecorderClock(QStringLiteral("clip.avi"), {}).TextAt(0).isEmpty());
     // A time the name cannot hold (a day of daylight saving's gap in Berlin) is still read.
-    EXPECT_EQ(RecorderClock(QStringLiteral("20240331_023000_FN.AVI"), {}).textAt(0),
+    EXPECT_EQ(RecorderClock(QStringLiteral("20240331_023000_FN.AVI"), {}).TextAt(0),
         QStringLiteral("2024-03-31 02:30:00 (recorder clock)"));
 }
 

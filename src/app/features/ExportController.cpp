@@ -181,7 +181,7 @@ void ExportController::ExportClip()
         return;
     }
     // The question is about the files that will really be written, not the name as typed.
-    if (!m_window.Dialogs().mayWrite(&m_window.Window(), media::ClipExporter::OutputFiles(job->options)))
+    if (!m_window.Dialogs().MayWrite(&m_window.Window(), media::ClipExporter::OutputFiles(job->options)))
         return;
     skin::CSkin &skin = m_window.Window().Skin();
     BackgroundJob::Options options;

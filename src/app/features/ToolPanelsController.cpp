@@ -377,7 +377,7 @@ void ToolPanelsController::SaveCapture()
         m_window.Window().Skin().Text(QStringLiteral("capture_ext"), QStringLiteral("jpg")), source.hasRear,
         source.rearChannel);
     // The chooser saw the name before the channel was added to it; ask about the file itself.
-    if (!m_window.Dialogs().mayWrite(&m_window.Window(), { path })) {
+    if (!m_window.Dialogs().MayWrite(&m_window.Window(), { path })) {
         m_printPanel->ReleaseImage();
         return;
     }

@@ -48,8 +48,8 @@ ClipCaption::Texts ClipCaption::At(int64_t timeMs) const
     Texts texts;
     texts.speed = QStringLiteral("-- ") + unitText;
     texts.source = m_source;
-    texts.when = m_clock.textAt(timeMs);
-    const CGps *fix = m_clock.fixAt(timeMs);
+    texts.when = m_clock.TextAt(timeMs);
+    const CGps *fix = m_clock.FixAt(timeMs);
     if (fix && std::abs(timeMs - int64_t(fix->timeMs)) <= kFixStaleMs) {
         const double speed = m_unit == ExportSpeedUnit::Mph ? fix->speed * kMilesPerKilometre : fix->speed;
         texts.speed = QString::number(std::lround(speed)) + QLatin1Char(' ') + unitText;

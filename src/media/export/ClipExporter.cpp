@@ -371,9 +371,9 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
     provenance.sources = sources;
     provenance.fromMs = fromMs;
     provenance.toMs = fromMs + m_writtenMs;
-    provenance.startText = clock.textAt(fromMs);
-    provenance.endText = clock.textAt(fromMs + m_writtenMs);
-    provenance.timeRule = clock.ruleText();
+    provenance.startText = clock.TextAt(fromMs);
+    provenance.endText = clock.TextAt(fromMs + m_writtenMs);
+    provenance.timeRule = clock.RuleText();
     provenance.settings
         = QStringLiteral("layout %1, rear camera %2, caption %3, sound %4, speed in %5, "
                          "sources copied %6; H.264 (x264 veryfast, CRF 23), AAC 64 kb/s "

@@ -1,20 +1,17 @@
 #pragma once
 
 #include "app/DualPlayback.h"
+#include "app/MainWindowServices.h"
 #include "app/ViewLayout.h"
 #include "app/features/MainWindowFeature.h"
 #include "library/RecordingLibrary.h"
 #include "media/CGPSArray.h"
-#include "media/telemetry/ImpactDetector.h"
 #include "panels/ToolDialogs.h"
-#include "platform/card_formatter.h"
-#include "platform/volume_source.h"
 #include "skin/CSkinDialog.h"
 
 #include <QBasicTimer>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -40,20 +37,7 @@ class CTAVINDlg : public skin::CSkinDialog, public MainWindowContext
 {
     Q_OBJECT
 public:
-    // What the window takes from outside; tests replace the parts that reach the user or the
-    // system.
-    struct Services {
-        media::AudioOutputFactory audioOutputs = media::CVideoPlayer::DefaultAudioOutputs();
-        QString commandLine; // recordings given to the program, double-quoted
-        QStringList cardFolders; // folders that count as inserted cards
-        std::unique_ptr<platform::VolumeSource> volumes; // null: the system's cards and cardFolders
-        // The card chooser at start-up: the chosen index, or nothing on Cancel. Empty: the dialog.
-        std::function<std::optional<int>(const QStringList &roots)> chooseCard;
-        // The folder chooser of `open`; empty result when cancelled. Empty: the system's dialog.
-        std::function<QString()> chooseFolder;
-        bool watchMounts = true;
-        std::unique_ptr<platform::CardFormatter> cardFormatter; // null: the system's (udisks2)
-    };
+    using Services = MainWindowServices;
 
     CTAVINDlg(skin::SkinRuntime &runtime, MainWindowSettings &settings, Services services,
         QWidget *parent = nullptr);

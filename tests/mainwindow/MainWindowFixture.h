@@ -17,12 +17,11 @@
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
-#include "skin/core/SkinPackReader.h"
+#include "support/DefaultSkin.h"
 #include "support/QtPrinters.h"
 #include "support/SampleCards.h"
 #include "support/Wait.h"
 #include "views/CGSensorGraph.h"
-#include "views/ViewControlFactories.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,24 +35,12 @@
 
 namespace mainwindow::test {
 
-struct Shown {
-    QString text;
-    QString caption;
-};
-
 class MainWindowTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")), skin::kSkinPackOk);
-        m_runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
-        m_runtime.SetMonitorSize(QSize(1920, 1080));
-        m_runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &caption, int) {
-            m_shown.push_back({ text, caption });
-            return skin::kIdOk;
-        });
-        RegisterViewControlFactories(m_runtime);
+        ASSERT_TRUE(testsupport::UseDefaultSkin(m_runtime, m_shown));
         m_settings.xmlSmall = QStringLiteral("main_small");
         m_settings.xmlLarge = QStringLiteral("main_large");
         m_settings.xmlFull = QStringLiteral("main_full");
@@ -110,13 +97,7 @@ protected:
     }
     bool Playing() { return m_window->Playback().IsRunning(); }
     // A copy of the shared card at root, for tests that change or remove its files.
-    void CopyCardTo(const QString &root) const
-    {
-        for (const QString &file : m_card.written) {
-            QDir(root).mkpath(QFileInfo(file).path());
-            QFile::copy(m_card.root + QLatin1Char('/') + file, root + QLatin1Char('/') + file);
-        }
-    }
+    void CopyCardTo(const QString &root) const { testsupport::CopySampleCard(m_card, root); }
     // Whether a press on the title bar's drag area would start moving the window.
     bool Draggable()
     {
@@ -152,7 +133,7 @@ protected:
 
     skin::SkinRuntime m_runtime;
     MainWindowSettings m_settings;
-    std::vector<Shown> m_shown;
+    std::vector<testsupport::ShownBox> m_shown;
     QString m_folder; // what the folder chooser answers
     std::unique_ptr<CTAVINDlg> m_window;
     const testsupport::SampleCard &m_card = testsupport::SharedSampleCard();

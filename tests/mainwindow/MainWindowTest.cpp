@@ -224,7 +224,7 @@ TEST_F(MainWindowTest, MissingPanelsSaySoAndPlaybackGoesOn)
              kMsgWriteSettings, kMsgFormatCard, kMsgSaveRecordings })
         skin::SendWindowMessage(m_window.get(), message);
     ASSERT_EQ(m_shown.size(), 12u);
-    for (const Shown &box : m_shown)
+    for (const testsupport::ShownBox &box : m_shown)
         EXPECT_EQ(box.text, mainwindow::kNotAvailableText);
     EXPECT_TRUE(Playing());
 }
@@ -232,9 +232,7 @@ TEST_F(MainWindowTest, MissingPanelsSaySoAndPlaybackGoesOn)
 TEST_F(MainWindowTest, CutRecordingPlaysAndBrokenFileIsRefusedWithTheListUsable)
 {
     QTemporaryDir card;
-    for (const QString &file : m_card.written)
-        QDir(card.path()).mkpath(QFileInfo(file).path()),
-            QFile::copy(m_card.root + '/' + file, card.filePath(file));
+    CopyCardTo(card.path());
     const auto cut
         = std::find_if(m_card.plans.begin(), m_card.plans.end(), [](auto &p) { return p.cutByPowerLoss; });
     ASSERT_NE(cut, m_card.plans.end());
@@ -263,9 +261,7 @@ TEST_F(MainWindowTest, RemovingTheListedCardEmptiesTheListAndAnotherCardChangesN
     const QString listed = base.filePath(QStringLiteral("A")), other = base.filePath(QStringLiteral("B"));
     const QString folder = base.filePath(QStringLiteral("C"));
     for (const QString &root : { listed, other, folder })
-        for (const QString &file : m_card.written)
-            QDir(root).mkpath(QFileInfo(file).path()),
-                QFile::copy(m_card.root + '/' + file, root + '/' + file);
+        CopyCardTo(root);
     Open({ listed, other });
     ClickRow(0);
     ASSERT_TRUE(Playing());

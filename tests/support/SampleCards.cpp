@@ -99,4 +99,18 @@ QString CardFile(const media::recorder::SampleRecordingPlan &plan, char channel)
     return QDir(SharedSampleCard().root).filePath(plan.RelativePath(channel));
 }
 
+bool CopySampleCard(const SampleCard &card, const QString &root)
+{
+    bool copied = true;
+    for (const QString &file : card.written) {
+        const QString to = QDir(root).filePath(file);
+        if (!QDir().mkpath(QFileInfo(to).path()) || !QFile::copy(QDir(card.root).filePath(file), to)) {
+            ADD_FAILURE() << "cannot copy " << file.toStdString() << " of the sample card to "
+                          << root.toStdString();
+            copied = false;
+        }
+    }
+    return copied;
+}
+
 } // namespace testsupport

@@ -24,4 +24,8 @@ const SampleCard &SharedSampleCard();
 // Absolute path of one channel's file of a recording of the shared card.
 QString CardFile(const media::recorder::SampleRecordingPlan &plan, char channel);
 
+// Copies every file of the card to the same place under root, for tests that change or remove
+// them. False, with a test failure naming the file, when one cannot be copied.
+bool CopySampleCard(const SampleCard &card, const QString &root);
+
 } // namespace testsupport

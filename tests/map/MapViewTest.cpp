@@ -11,10 +11,9 @@
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
-#include "skin/core/SkinPackReader.h"
+#include "support/DefaultSkin.h"
 #include "support/SampleCards.h"
 #include "support/Wait.h"
-#include "views/ViewControlFactories.h"
 #include "views/map/CMapCtrl.h"
 #include "views/map/CMapDlg.h"
 #include "views/map/SimpleBrowser.h"
@@ -77,17 +76,7 @@ QVariant PageValue(CMapCtrl *map, const QString &code)
 class MapViewTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")), skin::kSkinPackOk);
-        m_runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
-        m_runtime.SetMonitorSize(QSize(1920, 1080));
-        m_runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &, int) {
-            m_shown.push_back(text);
-            return skin::kIdOk;
-        });
-        RegisterViewControlFactories(m_runtime);
-    }
+    void SetUp() override { ASSERT_TRUE(testsupport::UseDefaultSkin(m_runtime, m_shown)); }
 
     // A map window of the default skin on the set connection, shown, with its page loaded when
     // online.
@@ -107,7 +96,7 @@ protected:
     }
 
     skin::SkinRuntime m_runtime;
-    std::vector<QString> m_shown;
+    std::vector<testsupport::ShownBox> m_shown;
     std::shared_ptr<Reachability> m_reach = std::make_shared<Reachability>();
 };
 
@@ -212,7 +201,7 @@ TEST_F(MapViewTest, MainWindowHandsTheCardsTrackToThePageAndTellsWhenARecordingH
     ASSERT_TRUE(testsupport::WaitUntil([&] { return map->IsBrowserVisible() && map->GetPointCount() > 0; }));
     click("title_map");
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(m_shown.empty()) << m_shown.front().toStdString();
+    EXPECT_TRUE(m_shown.empty()) << m_shown.front().text.toStdString();
 }
 
 TEST_F(MapViewTest, MarkerMovesAtMostOncePerSecondAndNeverTwiceToOnePoint)

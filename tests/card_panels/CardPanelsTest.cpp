@@ -12,26 +12,29 @@
 #include "panels/CStorageDlg.h"
 #include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
+#include "skin/CImgButton.h"
 #include "skin/CSkinListCtrl.h"
 #include "skin/SkinRuntime.h"
 #include "skin/WindowMessageEvent.h"
-#include "skin/core/SkinPackReader.h"
+#include "support/DefaultSkin.h"
 #include "support/Files.h"
 #include "support/Process.h"
 #include "support/QtPrinters.h"
 #include "support/SampleCards.h"
 #include "support/Wait.h"
-#include "views/ViewControlFactories.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
 #include <thread>
 
 using testsupport::ReadFile;
@@ -106,11 +109,6 @@ protected:
     }
 };
 
-struct Shown {
-    QString text;
-    QString caption;
-};
-
 QString ItemValue(const QString &setupPath, const char *id)
 {
     const QString text = QString::fromUtf8(ReadFile(setupPath));
@@ -135,26 +133,16 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_tmp.isValid());
-        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default.skin")), skin::kSkinPackOk);
-        m_runtime.SetBaseFolder(QStringLiteral(TAVIN_BIN_DIR));
-        m_runtime.SetMonitorSize(QSize(1920, 1080));
-        m_runtime.SetMessageBoxHandler([this](QWidget *, const QString &text, const QString &caption, int) {
-            m_shown.push_back({ text, caption });
-            return m_answer(text);
-        });
+        ASSERT_TRUE(testsupport::UseDefaultSkin(
+            m_runtime, m_shown, [this](const testsupport::ShownBox &box) { return m_answer(box.text); }));
         m_runtime.SetUrlOpener([this](const QUrl &url) { m_opened.push_back(url); });
-        RegisterViewControlFactories(m_runtime);
     }
 
     // A copy of the sample card in the test's own folder.
     QString CopyCard(const QString &name)
     {
-        const QString source = testsupport::SharedSampleCard().root;
         const QString root = m_tmp.filePath(name);
-        for (const QString &file : FilesUnder(source)) {
-            QDir().mkpath(QFileInfo(root + QLatin1Char('/') + file).path());
-            EXPECT_TRUE(QFile::copy(source + QLatin1Char('/') + file, root + QLatin1Char('/') + file));
-        }
+        testsupport::CopySampleCard(testsupport::SharedSampleCard(), root);
         return root;
     }
 
@@ -199,34 +187,51 @@ protected:
     }
     bool Asked(const QString &part) const
     {
-        return std::any_of(
-            m_shown.begin(), m_shown.end(), [&](const Shown &s) { return s.text.contains(part); });
+        return std::any_of(m_shown.begin(), m_shown.end(),
+            [&](const testsupport::ShownBox &s) { return s.text.contains(part); });
     }
 
     QTemporaryDir m_tmp;
     skin::SkinRuntime m_runtime;
-    std::vector<Shown> m_shown;
+    std::vector<testsupport::ShownBox> m_shown;
     std::vector<QUrl> m_opened;
     std::function<int(const QString &)> m_answer = [](const QString &) { return int(skin::kIdOk); };
     FakeFormatter *m_formatter = nullptr;
     Receiver m_parent;
 };
 
-// The option groups of the panel, buttons in the order of their choices.
-const std::vector<QStringList> kGroups = {
-    { "BB_sensor_drive_shock_low", "BB_sensor_drive_shock_normal", "BB_sensor_drive_shock_high" },
-    { "BB_sensor_parking_shock_low", "BB_sensor_parking_shock_normal", "BB_sensor_parking_shock_high" },
-    { "BB_sensor_parking_motion_low", "BB_sensor_parking_motion_normal", "BB_sensor_parking_motion_high" },
-    { "BB_display_off_15", "BB_display_off_30", "BB_display_off_60", "BB_display_off_5m" },
-    { "BB_display_brightness_dark", "BB_display_brightness_normal", "BB_display_brightness_light" },
-    { "BB_display_sound_record_on", "BB_display_sound_record_off" },
-    { "BB_voice_notice_off", "BB_voice_notice_small", "BB_voice_notice_normal", "BB_voice_notice_large" },
-    { "BB_alarm_off", "BB_alarm_small", "BB_alarm_normal", "BB_alarm_large" },
-    { "BB_block_volt_118", "BB_block_volt_120", "BB_block_volt_122", "BB_block_volt_125" },
-    { "BB_block_battery_temp_70", "BB_block_battery_temp_75", "BB_block_battery_temp_80" },
-    { "BB_block_run_temp_45", "BB_block_run_temp_50", "BB_block_run_temp_55" },
-    { "BB_memory_noti_off", "BB_memory_noti_15", "BB_memory_noti_30" },
-};
+// The settings file's items by id.
+std::map<QString, QString> Items(const QString &setupPath)
+{
+    static const QRegularExpression item(QStringLiteral("<item id=\"([^\"]*)\" value=\"([^\"]*)\""));
+    std::map<QString, QString> items;
+    QRegularExpressionMatchIterator it = item.globalMatch(QString::fromUtf8(ReadFile(setupPath)));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        items[match.captured(1)] = match.captured(2);
+    }
+    return items;
+}
+
+// The panel's image buttons that choose a value, by name: all but the page buttons, the clock's
+// steps, the update check and the three that act on all settings at once.
+QStringList ChoiceButtons(const CBBSettingDlg &panel)
+{
+    const QStringList commands = { QStringLiteral("BB_ok"), QStringLiteral("BB_cancel"),
+        QStringLiteral("BB_reset"), QStringLiteral("BB_info_update_check") };
+    QStringList names;
+    for (const skin::CImgButton *button : panel.findChildren<skin::CImgButton *>()) {
+        const QString name = button->objectName();
+        if (!name.startsWith(QLatin1String("BB_menu_")) && !name.startsWith(QLatin1String("BB_date_"))
+            && !commands.contains(name))
+            names << name;
+    }
+    names.sort();
+    return names;
+}
+
+// What a choice button writes: the item's id and its value.
+using Written = std::pair<QString, QString>;
 
 TEST_F(CardPanelsTest, EveryOptionIsShownFromTheCardAndWrittenBack)
 {
@@ -240,43 +245,103 @@ TEST_F(CardPanelsTest, EveryOptionIsShownFromTheCardAndWrittenBack)
     auto config = Config(root);
     CBBSettingDlg panel(m_runtime, QStringLiteral("bbsetting"), config.get(), &m_parent);
     ASSERT_TRUE(panel.Init());
+    const QStringList buttons = ChoiceButtons(panel);
+    ASSERT_FALSE(buttons.isEmpty());
+    // A choice shown as the card's is the disabled button of its setting.
+    std::map<QString, bool> chosenFromCard;
+    for (const QString &button : buttons)
+        chosenFromCard[button] = !Enabled(panel, button);
 
-    // 75 stands in the second column of the recorder's lookup: the 120 V button shows as chosen.
-    for (const QString &volt : kGroups[8])
-        EXPECT_EQ(Enabled(panel, volt), volt != QLatin1String("BB_block_volt_120")) << volt.toStdString();
-    // 7 is no choice of the group: nothing is shown as chosen, and 7 goes back to the card as it was.
-    for (const QString &shock : kGroups[0])
-        EXPECT_TRUE(Enabled(panel, shock));
+    // A value that is no choice goes back to the card as it was.
     ASSERT_TRUE(panel.WriteSettings(-1, false));
     EXPECT_EQ(ItemValue(setup, "GSensorSensi"), QStringLiteral("7"));
     EXPECT_EQ(ItemValue(setup, "CarBatSafeVoltage"), QStringLiteral("75"));
     EXPECT_EQ(ItemValue(setup, "CarBatVoltCalib"), calibration);
     EXPECT_TRUE(m_shown.empty());
 
-    // Each round picks the same place in every group, writes, and reads the card again.
-    for (int round = 0; round < 4; ++round) {
-        for (const QStringList &group : kGroups)
-            if (round < group.size())
-                Click(&panel, panel, group[round]);
-        ASSERT_TRUE(panel.WriteSettings(-1, false));
-        panel.LoadFromCard();
-        for (const QStringList &group : kGroups) {
-            const int chosen = std::min(round, int(group.size()) - 1);
-            for (int i = 0; i < group.size(); ++i)
-                EXPECT_EQ(Enabled(panel, group[i]), i != chosen)
-                    << group[i].toStdString() << " round " << round;
-        }
-        if (round == 2) {
-            EXPECT_EQ(ItemValue(setup, "TempStableValue"), QStringLiteral("55"));
-            EXPECT_EQ(ItemValue(setup, "FormatAlarmPeriod"), QStringLiteral("30"));
-            EXPECT_EQ(ItemValue(setup, "SpeakerVol"), QStringLiteral("2"));
-        }
-        if (round == 3) {
-            EXPECT_EQ(ItemValue(setup, "CarBatSafeVoltage"), QStringLiteral("125"));
-            EXPECT_EQ(ItemValue(setup, "LcdOffTime"), QStringLiteral("3"));
-            EXPECT_EQ(ItemValue(setup, "AudioRecEnable"), QStringLiteral("FALSE"));
+    // What each button writes, learnt from the card: every button that is not the shown choice
+    // (which would change nothing) is clicked and the settings written; exactly one item may change.
+    // A second pass takes the buttons that were shown as chosen, as the first one chose others since.
+    std::map<QString, Written> writes;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const QString &button : buttons) {
+            if (writes.count(button) || !Enabled(panel, button))
+                continue;
+            const std::map<QString, QString> before = Items(setup);
+            Click(&panel, panel, button);
+            ASSERT_TRUE(panel.WriteSettings(-1, false));
+            const std::map<QString, QString> after = Items(setup);
+            EXPECT_EQ(after.size(), before.size()) << button.toStdString();
+            QStringList changed;
+            for (const auto &[id, value] : after)
+                if (!before.count(id) || before.at(id) != value)
+                    changed << id;
+            ASSERT_EQ(changed.size(), 1)
+                << button.toStdString() << ": " << changed.join(QLatin1Char(' ')).toStdString();
+            writes[button] = { changed[0], after.at(changed[0]) };
         }
     }
+    for (const QString &button : buttons)
+        EXPECT_TRUE(writes.count(button)) << button.toStdString() << " wrote nothing";
+
+    // The buttons of each setting, and every one of them writes a value of its own.
+    std::map<QString, QStringList> settings;
+    for (const auto &[button, written] : writes)
+        settings[written.first] << button;
+    for (const auto &[item, group] : settings) {
+        std::set<QString> values;
+        for (const QString &button : group)
+            values.insert(writes[button].second);
+        EXPECT_GE(group.size(), 2) << item.toStdString();
+        EXPECT_EQ(values.size(), size_t(group.size())) << item.toStdString();
+    }
+
+    // 75 stands in the second column of the recorder's lookup: the 12.0 V choice shows as the card's.
+    // The G-sensor's 7 is no choice at all.
+    ASSERT_FALSE(settings[QStringLiteral("CarBatSafeVoltage")].isEmpty());
+    for (const QString &button : settings[QStringLiteral("CarBatSafeVoltage")])
+        EXPECT_EQ(chosenFromCard[button], writes[button].second == QLatin1String("120"))
+            << button.toStdString();
+    EXPECT_TRUE(chosenFromCard[QStringLiteral("BB_block_volt_120")]);
+    ASSERT_FALSE(settings[QStringLiteral("GSensorSensi")].isEmpty());
+    for (const QString &button : settings[QStringLiteral("GSensorSensi")])
+        EXPECT_FALSE(chosenFromCard[button]) << button.toStdString();
+
+    // Some choices in the recorder's own terms.
+    EXPECT_EQ(writes[QStringLiteral("BB_block_volt_125")], Written("CarBatSafeVoltage", "125"));
+    EXPECT_EQ(writes[QStringLiteral("BB_block_run_temp_55")], Written("TempStableValue", "55"));
+    EXPECT_EQ(writes[QStringLiteral("BB_memory_noti_30")], Written("FormatAlarmPeriod", "30"));
+    EXPECT_EQ(writes[QStringLiteral("BB_voice_notice_normal")], Written("SpeakerVol", "2"));
+    EXPECT_EQ(writes[QStringLiteral("BB_display_off_5m")], Written("LcdOffTime", "3"));
+    EXPECT_EQ(writes[QStringLiteral("BB_display_sound_record_off")], Written("AudioRecEnable", "FALSE"));
+
+    // Read again from the card, the last choice of each setting is the one shown as chosen, and the
+    // choices of the other settings stay: one choice at a time, then one of every setting at once.
+    std::map<QString, QString> chosen; // item: button
+    const auto expectShown = [&](const QString &after) {
+        for (const auto &[item, button] : chosen) {
+            EXPECT_EQ(Items(setup)[item], writes[button].second) << item.toStdString();
+            for (const QString &other : settings[item])
+                EXPECT_EQ(Enabled(panel, other), other != button)
+                    << other.toStdString() << " after " << after.toStdString();
+        }
+    };
+    for (const auto &[item, group] : settings) {
+        for (const QString &button : group) {
+            Click(&panel, panel, button);
+            ASSERT_TRUE(panel.WriteSettings(-1, false));
+            panel.LoadFromCard();
+            chosen[item] = button;
+            expectShown(button);
+        }
+    }
+    for (const auto &[item, group] : settings) {
+        Click(&panel, panel, group.front());
+        chosen[item] = group.front();
+    }
+    ASSERT_TRUE(panel.WriteSettings(-1, false));
+    panel.LoadFromCard();
+    expectShown(QStringLiteral("the first choice of every setting"));
     EXPECT_EQ(m_formatter->calls, 0);
 
     // Pages: the menu button of the shown page is the disabled one, its artwork group the active one.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace library;
 using namespace tripstest;
 
@@ -121,4 +123,54 @@ TEST(TripTimeline, ASingleRecordingIsATimelineOfOne)
     ASSERT_TRUE(position);
     EXPECT_EQ(position->recording, 0);
     EXPECT_EQ(position->recordingMs, 44'000);
+}
+
+TEST(TripTimeline, RandomListingsKeepEveryRecordingAndAWholeTimeline)
+{
+    std::mt19937 random(3);
+    const char kinds[] = { 'N', 'N', 'N', 'S', 'U', 'P', 'M' };
+    for (int round = 0; round < 20; ++round) {
+        std::vector<Recording> listing;
+        for (int i = 0; i < 300; ++i) {
+            const char kind = kinds[random() % sizeof(kinds)];
+            listing.push_back(At("CARD", int64_t(random() % 20000), int(random() % 90), kind));
+        }
+        TripModel model;
+        model.Build(listing);
+        size_t recordings = 0;
+        for (const Trip &trip : model.Trips()) {
+            recordings += trip.recordings.size();
+            int64_t at = 0;
+            int gaps = 0;
+            for (size_t s = 0; s < trip.timeline.size(); ++s) {
+                const TripSegment &segment = trip.timeline[s];
+                ASSERT_EQ(segment.tripMs, at);
+                at += segment.lengthMs;
+                gaps += segment.IsGap() ? 1 : 0;
+                const std::optional<TripPosition> position = trip.Locate(segment.tripMs);
+                ASSERT_TRUE(position);
+                EXPECT_EQ(position->segment, int(s));
+                if (segment.IsGap())
+                    continue;
+                const TripRecording &played = trip.recordings[size_t(segment.recording)];
+                EXPECT_EQ(played.segment, int(s));
+                // A recording plays at the moment of the trip its name says.
+                EXPECT_EQ(played.startMs + segment.recordingMs, segment.tripMs);
+                if (trip.kind == TripKind::Drive) {
+                    EXPECT_NE(played.kind, QLatin1Char('P'));
+                    EXPECT_NE(played.kind, QLatin1Char('M'));
+                } else {
+                    EXPECT_TRUE(played.kind == QLatin1Char('P') || played.kind == QLatin1Char('M'));
+                }
+            }
+            EXPECT_EQ(at, trip.DurationMs());
+            EXPECT_EQ(gaps, trip.gaps);
+            EXPECT_EQ(trip.start.msecsTo(trip.end), trip.DurationMs());
+            for (size_t r = 1; r < trip.recordings.size(); ++r)
+                EXPECT_LE(trip.recordings[r - 1].startMs, trip.recordings[r].startMs);
+        }
+        EXPECT_EQ(recordings, listing.size());
+        for (size_t t = 1; t < model.Trips().size(); ++t)
+            EXPECT_LE(model.Trips()[t - 1].start, model.Trips()[t].start);
+    }
 }

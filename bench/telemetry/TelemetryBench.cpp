@@ -64,7 +64,7 @@ QString writeRecording(const QString &path, bool withIndex)
         const double t = i * 1000.0 / 30;
         std::vector<uint8_t> body;
         for (; nextRecord < records.size() && records[nextRecord].timeMs <= t; ++nextRecord)
-            telemetry::appendRecord(body, records[nextRecord].timeMs, records[nextRecord].payload);
+            telemetry::AppendRecord(body, records[nextRecord].timeMs, records[nextRecord].payload);
         if (!body.empty())
             writer.WriteChunk(telemetry::kChunkId, body.data(), body.size(), 0);
         for (; audioFrames * 64.0 <= t; ++audioFrames)

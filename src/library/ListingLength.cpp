@@ -13,16 +13,16 @@ int ReadListingLength(const QString &path, media::AviReadStats *stats)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     media::AviFileSource source(kListingFirstRead);
-    if (!source.open(nativePath.constData())) {
+    if (!source.Open(nativePath.constData())) {
         qCWarning(lcLibrary) << "listed with length 0:" << path << "cannot be opened";
         return 0;
     }
     media::AviFileInfo info;
     const media::AviTraceSink noTrace;
     media::AviChunkWalker walker(source, info, noTrace);
-    const bool isAvi = walker.walk(media::AviWalkScope::HeadersOnly);
+    const bool isAvi = walker.Walk(media::AviWalkScope::HeadersOnly);
     if (stats)
-        *stats = source.stats();
+        *stats = source.Stats();
     if (!isAvi) {
         qCWarning(lcLibrary) << "listed with length 0:" << path << "is not a RIFF AVI file";
         return 0;

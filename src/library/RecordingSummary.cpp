@@ -74,7 +74,7 @@ RecordingSummary SummarizeRecording(const QString &frontPath)
         return summary;
     }
     summary.read = true;
-    const std::vector<media::TelemetryExportEntry> entries = media::TelemetryExport::collect(reader);
+    const std::vector<media::TelemetryExportEntry> entries = media::TelemetryExport::Collect(reader);
     reader.Close();
 
     std::vector<media::CGps> fixes;

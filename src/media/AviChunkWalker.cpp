@@ -108,7 +108,7 @@ AviChunkWalker::AviChunkWalker(AviFileSource &source, AviFileInfo &info, const A
 {
 }
 
-void AviChunkWalker::trace(const char *format, ...)
+void AviChunkWalker::Trace(const char *format, ...)
 {
     if (!m_trace)
         return;
@@ -122,14 +122,14 @@ void AviChunkWalker::trace(const char *format, ...)
             std::string_view(text, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof text - 1)));
 }
 
-bool AviChunkWalker::walk(AviWalkScope scope)
+bool AviChunkWalker::Walk(AviWalkScope scope)
 {
     unsigned char header[12];
-    if (!m_source.read(header, sizeof header))
+    if (!m_source.Read(header, sizeof header))
         return false;
     const char *id = reinterpret_cast<const char *>(header);
     const char *form = id + 8;
-    trace("%c%c%c%c %d %c%c%c%c \r\n", id[0], id[1], id[2], id[3],
+    Trace("%c%c%c%c %d %c%c%c%c \r\n", id[0], id[1], id[2], id[3],
         static_cast<std::int32_t>(le32(header + 4)), form[0], form[1], form[2], form[3]);
     if (!isFourCc(id, "RIFF") || !isFourCc(form, "AVI "))
         return false;
@@ -138,24 +138,24 @@ bool AviChunkWalker::walk(AviWalkScope scope)
 
     // Every chunk moves the position forward by at least its 8-byte header, so the walk ends
     // on its own; the cap is a second guard should that ever stop holding.
-    const std::int64_t chunkLimit = m_source.size() / 8 + 2;
+    const std::int64_t chunkLimit = m_source.Size() / 8 + 2;
     for (std::int64_t visited = 0; visited < chunkLimit; ++visited) {
-        const std::int64_t start = m_source.position();
-        if (visitChunk(scope) == Step::Stop || m_source.position() <= start)
+        const std::int64_t start = m_source.Position();
+        if (VisitChunk(scope) == Step::Stop || m_source.Position() <= start)
             break;
     }
     return true;
 }
 
-AviChunkWalker::Step AviChunkWalker::visitChunk(AviWalkScope scope)
+AviChunkWalker::Step AviChunkWalker::VisitChunk(AviWalkScope scope)
 {
-    trace("%8lld: ", static_cast<long long>(m_source.position()));
+    Trace("%8lld: ", static_cast<long long>(m_source.Position()));
     unsigned char header[8];
-    if (!m_source.read(header, sizeof header))
+    if (!m_source.Read(header, sizeof header))
         return Step::Stop;
     const char *id = reinterpret_cast<const char *>(header);
     const std::int32_t size = static_cast<std::int32_t>(le32(header + 4));
-    trace("<%c%c%c%c> %d \r\n", id[0], id[1], id[2], id[3], size);
+    Trace("<%c%c%c%c> %d \r\n", id[0], id[1], id[2], id[3], size);
     ++m_chunksVisited;
 
     if (le32(header) == 0)
@@ -166,13 +166,13 @@ AviChunkWalker::Step AviChunkWalker::visitChunk(AviWalkScope scope)
 
     if (isList) {
         char listType[4];
-        if (!m_source.read(listType, sizeof listType))
+        if (!m_source.Read(listType, sizeof listType))
             return Step::Stop;
         // A recorder writes the "movi" size only when it finishes the file; after a power loss it
         // stays 0 while the chunks are there up to the end of the file, so the walk goes on.
         if (size < 1 && !isFourCc(listType, "movi"))
             return Step::Stop;
-        trace("          %c%c%c%c\r\n", listType[0], listType[1], listType[2], listType[3]);
+        Trace("          %c%c%c%c\r\n", listType[0], listType[1], listType[2], listType[3]);
         if (isFourCc(listType, "movi")) {
             m_info.moviSize = static_cast<std::uint32_t>(size);
             if (scope == AviWalkScope::HeadersOnly)
@@ -181,10 +181,10 @@ AviChunkWalker::Step AviChunkWalker::visitChunk(AviWalkScope scope)
         // The list is entered: its first sub-chunk comes next.
         return Step::Continue;
     }
-    return visitLeaf(id, size);
+    return VisitLeaf(id, size);
 }
 
-AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t size)
+AviChunkWalker::Step AviChunkWalker::VisitLeaf(const char id[4], std::int32_t size)
 {
     // 64-bit, so that the pad step cannot overflow for a size near the 32-bit limit.
     std::int64_t consumed = size; // an ordinary chunk is not read
@@ -192,15 +192,15 @@ AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t si
     unsigned char body[kMainHeaderBytes];
 
     if (isFourCc(id, "avih")) {
-        if (!m_source.read(body, kMainHeaderBytes))
+        if (!m_source.Read(body, kMainHeaderBytes))
             return Step::Stop;
         m_info.mainHeader = decodeMainHeader(body);
         consumed = kMainHeaderBytes;
         skip = size - consumed;
     } else if (isFourCc(id, "strh")) {
-        if (!m_source.read(body, kStreamHeaderBytes))
+        if (!m_source.Read(body, kStreamHeaderBytes))
             return Step::Stop;
-        trace("          %c%c%c%c:%c%c%c%c\r\n", body[0], body[1], body[2], body[3], body[4], body[5],
+        Trace("          %c%c%c%c:%c%c%c%c\r\n", body[0], body[1], body[2], body[3], body[4], body[5],
             body[6], body[7]);
         const char *type = reinterpret_cast<const char *>(body);
         if (isFourCc(type, "vids")) {
@@ -219,12 +219,12 @@ AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t si
     } else if (isFourCc(id, "strf")) {
         consumed = 0;
         if (m_kind == StreamKind::Video) {
-            if (!m_source.read(body, kVideoFormatBytes))
+            if (!m_source.Read(body, kVideoFormatBytes))
                 return Step::Stop;
             m_info.videoFormat = decodeBitmapInfoHeader(body);
             consumed = kVideoFormatBytes;
         } else if (m_kind == StreamKind::Audio) {
-            if (!m_source.read(body, kAudioFormatBytes))
+            if (!m_source.Read(body, kAudioFormatBytes))
                 return Step::Stop;
             m_info.audioFormat = decodeWaveFormat(body);
             consumed = kAudioFormatBytes;
@@ -245,11 +245,11 @@ AviChunkWalker::Step AviChunkWalker::visitLeaf(const char id[4], std::int32_t si
 
     if (skip != 0) {
         if (consumed != size)
-            trace("          # data_size(%d) != size(%d)\r\n", static_cast<int>(consumed), size);
+            Trace("          # data_size(%d) != size(%d)\r\n", static_cast<int>(consumed), size);
         // RIFF pads odd chunks to an even offset. The remainder keeps the sign of the skip, so
         // a chunk that declared less than its structure moves one byte further back when odd.
         skip += skip % 2;
-        if (!m_source.skip(skip))
+        if (!m_source.Skip(skip))
             return Step::Stop;
     }
     return Step::Continue;

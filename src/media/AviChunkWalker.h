@@ -17,17 +17,17 @@ public:
     AviChunkWalker(AviFileSource &source, AviFileInfo &info, const AviTraceSink &trace);
 
     // False when the file does not start with a RIFF "AVI " header; true otherwise.
-    bool walk(AviWalkScope scope);
+    bool Walk(AviWalkScope scope);
 
-    int chunksVisited() const { return m_chunksVisited; }
+    int ChunksVisited() const { return m_chunksVisited; }
 
 private:
     enum class StreamKind { None, Video, Audio };
     enum class Step { Continue, Stop };
 
-    Step visitChunk(AviWalkScope scope);
-    Step visitLeaf(const char id[4], std::int32_t size);
-    void trace(const char *format, ...) __attribute__((format(printf, 2, 3)));
+    Step VisitChunk(AviWalkScope scope);
+    Step VisitLeaf(const char id[4], std::int32_t size);
+    void Trace(const char *format, ...) __attribute__((format(printf, 2, 3)));
 
     AviFileSource &m_source;
     AviFileInfo &m_info;

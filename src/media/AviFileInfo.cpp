@@ -15,13 +15,13 @@ namespace {
 bool ReadAviFileInfo(const char *path, AviFileInfo &info, const AviTraceSink &trace, AviReadStats *stats)
 {
     AviFileSource source(kWholeFileWindow);
-    if (!source.open(path))
+    if (!source.Open(path))
         return false;
     AviChunkWalker walker(source, info, trace);
-    const bool isAvi = walker.walk(AviWalkScope::WholeFile);
+    const bool isAvi = walker.Walk(AviWalkScope::WholeFile);
     if (stats) {
-        *stats = source.stats();
-        stats->chunksVisited = walker.chunksVisited();
+        *stats = source.Stats();
+        stats->chunksVisited = walker.ChunksVisited();
     }
     return isAvi;
 }

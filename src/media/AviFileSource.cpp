@@ -12,7 +12,7 @@ AviFileSource::AviFileSource(std::size_t windowSize)
 {
 }
 
-bool AviFileSource::open(const char *path)
+bool AviFileSource::Open(const char *path)
 {
     if (!path)
         return false;
@@ -32,7 +32,7 @@ bool AviFileSource::open(const char *path)
     return true;
 }
 
-bool AviFileSource::fillWindow(std::size_t atLeast)
+bool AviFileSource::FillWindow(std::size_t atLeast)
 {
     // Nothing to gain from reading a tail that cannot hold what is asked for.
     if (m_position < 0 || m_position + static_cast<std::int64_t>(atLeast) > m_size)
@@ -52,21 +52,21 @@ bool AviFileSource::fillWindow(std::size_t atLeast)
     return m_windowLength >= atLeast;
 }
 
-bool AviFileSource::read(void *destination, std::size_t count)
+bool AviFileSource::Read(void *destination, std::size_t count)
 {
     if (!m_file.is_open())
         return false;
     const bool inWindow = m_position >= m_windowStart
         && m_position + static_cast<std::int64_t>(count)
             <= m_windowStart + static_cast<std::int64_t>(m_windowLength);
-    if (!inWindow && !fillWindow(count))
+    if (!inWindow && !FillWindow(count))
         return false;
     std::memcpy(destination, m_window.data() + (m_position - m_windowStart), count);
     m_position += static_cast<std::int64_t>(count);
     return true;
 }
 
-bool AviFileSource::skip(std::int64_t delta)
+bool AviFileSource::Skip(std::int64_t delta)
 {
     if (delta < 0 ? m_position + delta < 0 : m_position > INT64_MAX - delta)
         return false;

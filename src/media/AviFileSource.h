@@ -19,21 +19,21 @@ public:
     explicit AviFileSource(std::size_t windowSize);
 
     // Opens a regular file for reading; a null path, a directory or a device fails.
-    bool open(const char *path);
+    bool Open(const char *path);
 
     // Reads exactly `count` bytes at the position and moves past them; false (and nothing
     // moved) when the file ends first.
-    bool read(void *destination, std::size_t count);
+    bool Read(void *destination, std::size_t count);
 
     // Moves the position by `delta` bytes; fails only for a position before the start.
-    bool skip(std::int64_t delta);
+    bool Skip(std::int64_t delta);
 
-    std::int64_t position() const { return m_position; }
-    std::int64_t size() const { return m_size; }
-    const AviReadStats &stats() const { return m_stats; }
+    std::int64_t Position() const { return m_position; }
+    std::int64_t Size() const { return m_size; }
+    const AviReadStats &Stats() const { return m_stats; }
 
 private:
-    bool fillWindow(std::size_t atLeast);
+    bool FillWindow(std::size_t atLeast);
 
     std::ifstream m_file;
     std::vector<char> m_window;

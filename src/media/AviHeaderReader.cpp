@@ -9,13 +9,13 @@ namespace media {
 bool ReadAviHeaderInfo(const char *path, AviFileInfo &info, const AviTraceSink &trace, AviReadStats *stats)
 {
     AviFileSource source(kAviHeaderWindow);
-    if (!source.open(path))
+    if (!source.Open(path))
         return false;
     AviChunkWalker walker(source, info, trace);
-    const bool isAvi = walker.walk(AviWalkScope::HeadersOnly);
+    const bool isAvi = walker.Walk(AviWalkScope::HeadersOnly);
     if (stats) {
-        *stats = source.stats();
-        stats->chunksVisited = walker.chunksVisited();
+        *stats = source.Stats();
+        stats->chunksVisited = walker.ChunksVisited();
     }
     return isAvi;
 }

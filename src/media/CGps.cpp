@@ -102,14 +102,14 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
 
     const std::string_view text(sentence ? sentence : "", sentence ? strnlen(sentence, kSentenceLimit) : 0);
     NmeaTokenizer tokens(text);
-    if (!tokens.next()) // the sentence identifier ($GPRMC, $GNRMC, ...) is not examined
+    if (!tokens.Next()) // the sentence identifier ($GPRMC, $GNRMC, ...) is not examined
         return false;
 
     // The nine fields up to the date, stored as they are read so that a short sentence keeps
     // what came before; running out of fields before the date voids the fix.
     std::string_view field;
     const auto nextField = [&tokens, &field]() {
-        const std::optional<std::string_view> token = tokens.next();
+        const std::optional<std::string_view> token = tokens.Next();
         field = token.value_or(std::string_view());
         return token.has_value();
     };

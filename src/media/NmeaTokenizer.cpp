@@ -7,7 +7,7 @@ NmeaTokenizer::NmeaTokenizer(std::string_view text)
 {
 }
 
-std::optional<std::string_view> NmeaTokenizer::next()
+std::optional<std::string_view> NmeaTokenizer::Next()
 {
     if (m_finished)
         return std::nullopt;

@@ -16,7 +16,7 @@ public:
     explicit NmeaTokenizer(std::string_view text);
 
     // The next field, or nothing once the last field (the rest of the text) was returned.
-    std::optional<std::string_view> next();
+    std::optional<std::string_view> Next();
 
 private:
     std::string_view m_text;

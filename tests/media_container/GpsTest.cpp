@@ -195,19 +195,19 @@ TEST(NmeaTokenizer, EmptyFieldsComeBackEmpty)
     for (const auto &c : cases) {
         NmeaTokenizer tokens(c.text);
         std::vector<std::string> fields;
-        while (const std::optional<std::string_view> field = tokens.next())
+        while (const std::optional<std::string_view> field = tokens.Next())
             fields.emplace_back(*field);
         EXPECT_EQ(fields, c.fields) << '"' << c.text << '"';
-        EXPECT_FALSE(tokens.next());
+        EXPECT_FALSE(tokens.Next());
     }
 
     // Two sentences split side by side keep their own positions.
     NmeaTokenizer first("1,2");
     NmeaTokenizer second("x,y");
-    EXPECT_EQ(*first.next(), "1");
-    EXPECT_EQ(*second.next(), "x");
-    EXPECT_EQ(*first.next(), "2");
-    EXPECT_EQ(*second.next(), "y");
+    EXPECT_EQ(*first.Next(), "1");
+    EXPECT_EQ(*second.Next(), "x");
+    EXPECT_EQ(*first.Next(), "2");
+    EXPECT_EQ(*second.Next(), "y");
 }
 
 } // namespace

@@ -23,7 +23,7 @@ std::vector<TelemetryExportEntry> entriesOf(const QString &path)
 {
     media::TelemetryReader reader;
     EXPECT_TRUE(reader.Open(path));
-    return TelemetryExport::collect(reader);
+    return TelemetryExport::Collect(reader);
 }
 
 const SampleRecordingPlan &planOf(char kind, bool fix)
@@ -77,7 +77,7 @@ TEST(TelemetryExport, CsvHasOneRowPerRecordInTimeOrder)
 {
     const SampleRecordingPlan &drive = planOf('S', true);
     const auto entries = entriesOf(testsupport::CardFile(drive, 'F'));
-    const QList<QByteArray> lines = TelemetryExport::toCsv(entries).split('\n');
+    const QList<QByteArray> lines = TelemetryExport::ToCsv(entries).split('\n');
     ASSERT_EQ(lines.first(), QByteArray("time_ms,kind,latitude,longitude,speed_kmh,course,utc,fix,x,y,z"));
     ASSERT_EQ(lines.size(), qsizetype(entries.size()) + 2); // header and the empty piece after the last '\n'
     EXPECT_TRUE(lines.last().isEmpty());
@@ -116,7 +116,7 @@ TEST(TelemetryExport, CsvHasOneRowPerRecordInTimeOrder)
 TEST(TelemetryExport, CsvMarksFixlessSentencesInsteadOfDroppingThem)
 {
     const auto entries = entriesOf(testsupport::CardFile(planOf('M', false), 'F'));
-    const QByteArray csv = TelemetryExport::toCsv(entries);
+    const QByteArray csv = TelemetryExport::ToCsv(entries);
     int invalid = 0;
     for (const QByteArray &line : csv.split('\n')) {
         if (!line.contains(",gps,"))
@@ -142,7 +142,7 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
     ASSERT_EQ(fixes.size(), size_t(drive.durationMs / 1000));
     const QString name = drive.FileName('F');
 
-    const XmlSummary gpx = parseXml(TelemetryExport::toGpx(entries, name), QStringLiteral("time"));
+    const XmlSummary gpx = parseXml(TelemetryExport::ToGpx(entries, name), QStringLiteral("time"));
     ASSERT_TRUE(gpx.wellFormed) << gpx.error.toStdString();
     EXPECT_EQ(gpx.rootName, QStringLiteral("gpx"));
     EXPECT_EQ(gpx.rootNamespace, QStringLiteral("http://www.topografix.com/GPX/1/1"));
@@ -156,7 +156,7 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
                 + QString::number(media::CoordinateToDegrees(fixes[i]->fix.longitude), 'f', 6));
     }
 
-    const XmlSummary kml = parseXml(TelemetryExport::toKml(entries, name), QStringLiteral("gx:coord"));
+    const XmlSummary kml = parseXml(TelemetryExport::ToKml(entries, name), QStringLiteral("gx:coord"));
     ASSERT_TRUE(kml.wellFormed) << kml.error.toStdString();
     EXPECT_EQ(kml.rootName, QStringLiteral("kml"));
     EXPECT_EQ(kml.rootNamespace, QStringLiteral("http://www.opengis.net/kml/2.2"));
@@ -167,19 +167,19 @@ TEST(TelemetryExport, GpxAndKmlCarryTheTrackOfValidFixes)
 
     // Without a fix the documents stay valid and hold no points.
     const auto fixless = entriesOf(testsupport::CardFile(planOf('M', false), 'F'));
-    const XmlSummary emptyGpx = parseXml(TelemetryExport::toGpx(fixless, name), QString());
+    const XmlSummary emptyGpx = parseXml(TelemetryExport::ToGpx(fixless, name), QString());
     EXPECT_TRUE(emptyGpx.wellFormed);
     EXPECT_EQ(emptyGpx.counts.value(QStringLiteral("trkpt")), 0);
     EXPECT_EQ(emptyGpx.counts.value(QStringLiteral("trkseg")), 1);
-    EXPECT_TRUE(parseXml(TelemetryExport::toKml(fixless, name), QString()).wellFormed);
+    EXPECT_TRUE(parseXml(TelemetryExport::ToKml(fixless, name), QString()).wellFormed);
     // Names that need escaping stay well-formed.
-    EXPECT_TRUE(parseXml(TelemetryExport::toGpx(entries, QStringLiteral("a<b&\"c\"")), QString()).wellFormed);
+    EXPECT_TRUE(parseXml(TelemetryExport::ToGpx(entries, QStringLiteral("a<b&\"c\"")), QString()).wellFormed);
 }
 
 TEST(TelemetryExport, NmeaPrintsTheSentences)
 {
     const auto entries = entriesOf(testsupport::CardFile(planOf('U', true), 'F'));
-    const QByteArray nmea = TelemetryExport::toNmea(entries);
+    const QByteArray nmea = TelemetryExport::ToNmea(entries);
     QList<QByteArray> lines = nmea.split('\n');
     ASSERT_TRUE(lines.last().isEmpty());
     lines.removeLast();
@@ -202,9 +202,9 @@ TEST(TelemetryExport, CommandLineMatchesTheLibrary)
     const struct {
         const char *format;
         QByteArray expected;
-    } cases[] = { { nullptr, TelemetryExport::toCsv(entries) }, { "csv", TelemetryExport::toCsv(entries) },
-        { "gpx", TelemetryExport::toGpx(entries, name) }, { "kml", TelemetryExport::toKml(entries, name) },
-        { "nmea", TelemetryExport::toNmea(entries) } };
+    } cases[] = { { nullptr, TelemetryExport::ToCsv(entries) }, { "csv", TelemetryExport::ToCsv(entries) },
+        { "gpx", TelemetryExport::ToGpx(entries, name) }, { "kml", TelemetryExport::ToKml(entries, name) },
+        { "nmea", TelemetryExport::ToNmea(entries) } };
     for (const auto &c : cases) {
         QStringList args { QStringLiteral("telemetry"), path };
         if (c.format)

@@ -54,7 +54,7 @@ const char kRmc[] = "$GPRMC,001530.00,A,3729.8772,N,12701.6560,E,13.65,84.40,070
 
 uint32_t le32(const QByteArray &data, qsizetype at)
 {
-    return media::telemetry::readLe32(reinterpret_cast<const uint8_t *>(data.constData()) + at);
+    return media::telemetry::ReadLe32(reinterpret_cast<const uint8_t *>(data.constData()) + at);
 }
 
 void putLe32(QByteArray &data, qsizetype at, uint32_t value)
@@ -78,7 +78,7 @@ TEST(TelemetryReader, HandsOutTaggedRecordsInTimeOrder)
     EXPECT_EQ(records[1].payload, gpsPayload(kRmc));
     using media::telemetry::RecordKind;
     const auto kind = [](const QByteArray &p) {
-        return media::telemetry::classifyRecord(
+        return media::telemetry::ClassifyRecord(
             reinterpret_cast<const uint8_t *>(p.constData()), static_cast<uint32_t>(p.size()));
     };
     EXPECT_EQ(kind(records[0].payload), RecordKind::GSensor);

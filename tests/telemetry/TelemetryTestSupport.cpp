@@ -33,7 +33,7 @@ QByteArray chunkBody(const std::vector<RawRecord> &records)
     std::vector<uint8_t> body;
     for (const RawRecord &r : records) {
         const auto *p = reinterpret_cast<const uint8_t *>(r.payload.constData());
-        media::telemetry::appendRecord(body, r.timeMs, std::vector<uint8_t>(p, p + r.payload.size()));
+        media::telemetry::AppendRecord(body, r.timeMs, std::vector<uint8_t>(p, p + r.payload.size()));
     }
     return QByteArray(reinterpret_cast<const char *>(body.data()), static_cast<qsizetype>(body.size()));
 }

@@ -47,8 +47,8 @@ int runTelemetry(const QStringList &args)
         cliErr(QStringLiteral("telemetry: %1 is not a readable AVI recording\n").arg(path));
         return 1;
     }
-    const auto entries = TelemetryExport::collect(reader);
-    const QByteArray out = TelemetryExport::render(format, entries, QFileInfo(path).fileName());
+    const auto entries = TelemetryExport::Collect(reader);
+    const QByteArray out = TelemetryExport::Render(format, entries, QFileInfo(path).fileName());
     std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -29,7 +29,7 @@ namespace {
         std::vector<CGps> fixes;
         TelemetryReader reader;
         if (reader.Open(path)) {
-            for (const TelemetryExportEntry &e : TelemetryExport::collect(reader)) {
+            for (const TelemetryExportEntry &e : TelemetryExport::Collect(reader)) {
                 if (e.kind == telemetry::RecordKind::Gps)
                     fixes.push_back(e.fix);
             }

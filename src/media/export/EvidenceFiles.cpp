@@ -38,7 +38,7 @@ bool EvidenceFiles::WriteGpx(const QString &recordingPath, int64_t fromMs, int64
     TelemetryReader reader;
     std::vector<TelemetryExportEntry> span;
     if (reader.Open(recordingPath)) {
-        for (TelemetryExportEntry &entry : TelemetryExport::collect(reader)) {
+        for (TelemetryExportEntry &entry : TelemetryExport::Collect(reader)) {
             if (int64_t(entry.timeMs) >= fromMs && int64_t(entry.timeMs) <= toMs)
                 span.push_back(std::move(entry));
         }
@@ -53,7 +53,7 @@ bool EvidenceFiles::WriteGpx(const QString &recordingPath, int64_t fromMs, int64
         *error = file.errorString();
         return false;
     }
-    file.write(TelemetryExport::toGpx(span, QFileInfo(gpxPath).completeBaseName()));
+    file.write(TelemetryExport::ToGpx(span, QFileInfo(gpxPath).completeBaseName()));
     if (!file.commit()) {
         *error = file.errorString();
         return false;

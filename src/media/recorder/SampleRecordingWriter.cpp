@@ -124,7 +124,7 @@ bool SampleRecordingWriter::Write(const QString &path, const Channel &channel)
     const auto writeUpTo = [&](double timeMs) -> bool {
         std::vector<uint8_t> body;
         while (nextRecord < records.size() && records[nextRecord].timeMs <= timeMs) {
-            telemetry::appendRecord(body, records[nextRecord].timeMs, records[nextRecord].payload);
+            telemetry::AppendRecord(body, records[nextRecord].timeMs, records[nextRecord].payload);
             ++nextRecord;
         }
         if (!body.empty() && !avi.WriteChunk(telemetry::kChunkId, body.data(), body.size(), 0))

@@ -55,7 +55,7 @@ std::vector<SampleTelemetryRecord> SampleTelemetry::Build(
         fix.speedKmh = plan.parked ? gpsNoise.Uniform(0.0, 0.3) : state.speedKmh;
         fix.courseDeg = state.courseDeg;
         const std::string sentence = MakeRmcSentence(fixUtcMs, plan.gpsFix ? &fix : nullptr);
-        records.push_back({ timeMs, telemetry::makeGpsPayload(sentence) });
+        records.push_back({ timeMs, telemetry::MakeGpsPayload(sentence) });
     }
 
     // G-sensor at 10 Hz.
@@ -81,7 +81,7 @@ std::vector<SampleTelemetryRecord> SampleTelemetry::Build(
             z += 0.8 * Jolt(t - impactAt + 40) * plan.impactStrength;
         }
         records.push_back(
-            { static_cast<uint32_t>(t), telemetry::makeGSensorPayload(Reading(x), Reading(y), Reading(z)) });
+            { static_cast<uint32_t>(t), telemetry::MakeGSensorPayload(Reading(x), Reading(y), Reading(z)) });
     }
 
     std::stable_sort(records.begin(), records.end(),

@@ -30,7 +30,7 @@ namespace {
 std::vector<GSensorSample> ImpactDetector::CollectSamples(IStreamParseData &source)
 {
     std::vector<GSensorSample> samples;
-    for (const TelemetryExportEntry &entry : TelemetryExport::collect(source)) {
+    for (const TelemetryExportEntry &entry : TelemetryExport::Collect(source)) {
         if (entry.kind == telemetry::RecordKind::GSensor)
             samples.push_back(entry.sample);
     }

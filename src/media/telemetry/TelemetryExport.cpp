@@ -29,7 +29,7 @@ namespace {
 
 } // namespace
 
-std::vector<TelemetryExportEntry> TelemetryExport::collect(IStreamParseData &source)
+std::vector<TelemetryExportEntry> TelemetryExport::Collect(IStreamParseData &source)
 {
     std::vector<TelemetryExportEntry> entries;
     std::array<uint8_t, kStreamParseMaxRecord + 1> buffer;
@@ -50,7 +50,7 @@ std::vector<TelemetryExportEntry> TelemetryExport::collect(IStreamParseData &sou
         buffer[length] = 0;
         TelemetryExportEntry entry;
         entry.timeMs = timeMs;
-        entry.kind = telemetry::classifyRecord(buffer.data(), length);
+        entry.kind = telemetry::ClassifyRecord(buffer.data(), length);
         if (entry.kind == telemetry::RecordKind::Gps) {
             const char *sentence = reinterpret_cast<const char *>(buffer.data()) + 1;
             entry.sentence = sentence;
@@ -63,7 +63,7 @@ std::vector<TelemetryExportEntry> TelemetryExport::collect(IStreamParseData &sou
     return entries;
 }
 
-QString TelemetryExport::utcText(const CGps &fix)
+QString TelemetryExport::UtcText(const CGps &fix)
 {
     if (fix.month < 1 || fix.month > 12 || fix.day < 1)
         return {};
@@ -71,7 +71,7 @@ QString TelemetryExport::utcText(const CGps &fix)
         .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss'Z'"));
 }
 
-QByteArray TelemetryExport::toCsv(const std::vector<TelemetryExportEntry> &entries)
+QByteArray TelemetryExport::ToCsv(const std::vector<TelemetryExportEntry> &entries)
 {
     QByteArray out = "time_ms,kind,latitude,longitude,speed_kmh,course,utc,fix,x,y,z\n";
     for (const TelemetryExportEntry &e : entries) {
@@ -81,11 +81,11 @@ QByteArray TelemetryExport::toCsv(const std::vector<TelemetryExportEntry> &entri
             if (e.fix.IsValid()) {
                 row << QStringLiteral("gps") << degrees(e.fix.latitude) << degrees(e.fix.longitude)
                     << QString::number(e.fix.speed, 'f', 2) << QString::number(e.fix.course, 'f', 2)
-                    << utcText(e.fix) << QStringLiteral("valid");
+                    << UtcText(e.fix) << QStringLiteral("valid");
             } else {
                 // A fix the receiver marked void keeps its row; only its time is worth showing.
                 row << QStringLiteral("gps") << QString() << QString() << QString() << QString()
-                    << utcText(e.fix) << QStringLiteral("invalid");
+                    << UtcText(e.fix) << QStringLiteral("invalid");
             }
             row << QString() << QString() << QString();
             break;
@@ -105,7 +105,7 @@ QByteArray TelemetryExport::toCsv(const std::vector<TelemetryExportEntry> &entri
     return out;
 }
 
-QByteArray TelemetryExport::toGpx(const std::vector<TelemetryExportEntry> &entries, const QString &name)
+QByteArray TelemetryExport::ToGpx(const std::vector<TelemetryExportEntry> &entries, const QString &name)
 {
     QByteArray out;
     QXmlStreamWriter xml(&out);
@@ -125,7 +125,7 @@ QByteArray TelemetryExport::toGpx(const std::vector<TelemetryExportEntry> &entri
         xml.writeStartElement(QStringLiteral("trkpt"));
         xml.writeAttribute(QStringLiteral("lat"), degrees(e->fix.latitude));
         xml.writeAttribute(QStringLiteral("lon"), degrees(e->fix.longitude));
-        const QString when = utcText(e->fix);
+        const QString when = UtcText(e->fix);
         if (!when.isEmpty())
             xml.writeTextElement(QStringLiteral("time"), when);
         xml.writeEndElement();
@@ -137,7 +137,7 @@ QByteArray TelemetryExport::toGpx(const std::vector<TelemetryExportEntry> &entri
     return out;
 }
 
-QByteArray TelemetryExport::toKml(const std::vector<TelemetryExportEntry> &entries, const QString &name)
+QByteArray TelemetryExport::ToKml(const std::vector<TelemetryExportEntry> &entries, const QString &name)
 {
     const auto fixes = validFixes(entries);
     QByteArray out;
@@ -169,7 +169,7 @@ QByteArray TelemetryExport::toKml(const std::vector<TelemetryExportEntry> &entri
     xml.writeTextElement(QStringLiteral("name"), QStringLiteral("Track"));
     xml.writeStartElement(gx, QStringLiteral("Track"));
     for (const TelemetryExportEntry *e : fixes)
-        xml.writeTextElement(QStringLiteral("when"), utcText(e->fix));
+        xml.writeTextElement(QStringLiteral("when"), UtcText(e->fix));
     for (const TelemetryExportEntry *e : fixes)
         xml.writeTextElement(gx, QStringLiteral("coord"),
             degrees(e->fix.longitude) + QLatin1Char(' ') + degrees(e->fix.latitude) + QStringLiteral(" 0"));
@@ -181,7 +181,7 @@ QByteArray TelemetryExport::toKml(const std::vector<TelemetryExportEntry> &entri
     return out;
 }
 
-QByteArray TelemetryExport::toNmea(const std::vector<TelemetryExportEntry> &entries)
+QByteArray TelemetryExport::ToNmea(const std::vector<TelemetryExportEntry> &entries)
 {
     QByteArray out;
     for (const TelemetryExportEntry &e : entries) {
@@ -191,18 +191,18 @@ QByteArray TelemetryExport::toNmea(const std::vector<TelemetryExportEntry> &entr
     return out;
 }
 
-QByteArray TelemetryExport::render(
+QByteArray TelemetryExport::Render(
     Format format, const std::vector<TelemetryExportEntry> &entries, const QString &name)
 {
     switch (format) {
     case Format::Csv:
-        return toCsv(entries);
+        return ToCsv(entries);
     case Format::Gpx:
-        return toGpx(entries, name);
+        return ToGpx(entries, name);
     case Format::Kml:
-        return toKml(entries, name);
+        return ToKml(entries, name);
     case Format::Nmea:
-        return toNmea(entries);
+        return ToNmea(entries);
     }
     return {};
 }

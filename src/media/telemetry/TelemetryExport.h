@@ -31,17 +31,17 @@ public:
 
     // Every record of the source in the order it hands them out. Gives up, like the loader, on a
     // source that keeps answering neither a record nor the end.
-    static std::vector<TelemetryExportEntry> collect(IStreamParseData &source);
+    static std::vector<TelemetryExportEntry> Collect(IStreamParseData &source);
 
-    static QByteArray toCsv(const std::vector<TelemetryExportEntry> &entries);
-    static QByteArray toGpx(const std::vector<TelemetryExportEntry> &entries, const QString &name);
-    static QByteArray toKml(const std::vector<TelemetryExportEntry> &entries, const QString &name);
-    static QByteArray toNmea(const std::vector<TelemetryExportEntry> &entries);
-    static QByteArray render(
+    static QByteArray ToCsv(const std::vector<TelemetryExportEntry> &entries);
+    static QByteArray ToGpx(const std::vector<TelemetryExportEntry> &entries, const QString &name);
+    static QByteArray ToKml(const std::vector<TelemetryExportEntry> &entries, const QString &name);
+    static QByteArray ToNmea(const std::vector<TelemetryExportEntry> &entries);
+    static QByteArray Render(
         Format format, const std::vector<TelemetryExportEntry> &entries, const QString &name);
 
     // "2024-03-07T00:05:30Z" for a fix's UTC time; empty when the sentence had no date and time.
-    static QString utcText(const CGps &fix);
+    static QString UtcText(const CGps &fix);
 };
 
 } // namespace media

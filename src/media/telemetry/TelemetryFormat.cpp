@@ -2,7 +2,7 @@
 
 namespace media::telemetry {
 
-RecordKind classifyRecord(const uint8_t *payload, uint32_t length)
+RecordKind ClassifyRecord(const uint8_t *payload, uint32_t length)
 {
     if (!payload || length == 0)
         return RecordKind::Unknown;
@@ -13,12 +13,12 @@ RecordKind classifyRecord(const uint8_t *payload, uint32_t length)
     return RecordKind::Unknown;
 }
 
-std::vector<uint8_t> makeGSensorPayload(uint8_t x, uint8_t y, uint8_t z)
+std::vector<uint8_t> MakeGSensorPayload(uint8_t x, uint8_t y, uint8_t z)
 {
     return { kGSensorTag, 0, 0, 0, x, y, z };
 }
 
-std::vector<uint8_t> makeGpsPayload(std::string_view sentence)
+std::vector<uint8_t> MakeGpsPayload(std::string_view sentence)
 {
     std::vector<uint8_t> payload;
     payload.reserve(sentence.size() + 1);
@@ -27,7 +27,7 @@ std::vector<uint8_t> makeGpsPayload(std::string_view sentence)
     return payload;
 }
 
-bool appendRecord(std::vector<uint8_t> &chunkBody, uint32_t timeMs, const std::vector<uint8_t> &payload)
+bool AppendRecord(std::vector<uint8_t> &chunkBody, uint32_t timeMs, const std::vector<uint8_t> &payload)
 {
     if (payload.empty() || payload.size() > kMaxPayload)
         return false;

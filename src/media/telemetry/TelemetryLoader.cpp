@@ -97,7 +97,7 @@ TelemetryLoader::Result TelemetryLoader::Load(IStreamParseData *source, int64_t 
         buffer[length] = 0;
 
         const int64_t second = timeMs / 1000;
-        switch (telemetry::classifyRecord(buffer.data(), length)) {
+        switch (telemetry::ClassifyRecord(buffer.data(), length)) {
         case telemetry::RecordKind::GSensor:
             ++result.gsensorRecords;
             if (second != lastGSensorSecond) {

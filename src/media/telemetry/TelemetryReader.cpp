@@ -81,7 +81,7 @@ namespace {
             int64_t position = 12;
             uint8_t header[12];
             while (position + 8 <= end && m_file.ReadAt(position, header, 8)) {
-                const uint32_t size = telemetry::readLe32(header + 4);
+                const uint32_t size = telemetry::ReadLe32(header + 4);
                 if (IsId(header, "LIST") && m_file.ReadAt(position + 8, header + 8, 4)
                     && IsId(header + 8, "movi")) {
                     m_moviFourcc = position + 8;
@@ -123,8 +123,8 @@ namespace {
                 if (!IsTelemetryId(entry))
                     continue;
                 ++listed;
-                const int64_t position = base + telemetry::readLe32(entry + 8);
-                if (ReadChunk(position, body, telemetry::readLe32(entry + 12)))
+                const int64_t position = base + telemetry::ReadLe32(entry + 8);
+                if (ReadChunk(position, body, telemetry::ReadLe32(entry + 12)))
                     visit(body.data(), static_cast<uint32_t>(body.size()));
                 else
                     ++unreadable;
@@ -150,7 +150,7 @@ namespace {
             while (position + 8 <= m_file.Size() && m_file.ReadAt(position, header, 8)) {
                 if (!IsPlausibleId(header) || IsId(header, "idx1"))
                     break;
-                const uint32_t size = telemetry::readLe32(header + 4);
+                const uint32_t size = telemetry::ReadLe32(header + 4);
                 if (IsId(header, "LIST")) {
                     position += 12; // "rec " groups: their chunks are walked like the others
                     continue;
@@ -179,7 +179,7 @@ namespace {
                 uint8_t id[4];
                 for (size_t i = 0; i < probe; ++i) {
                     const uint8_t *entry = index.data() + i * 16;
-                    if (m_file.ReadAt(base + telemetry::readLe32(entry + 8), id, 4)
+                    if (m_file.ReadAt(base + telemetry::ReadLe32(entry + 8), id, 4)
                         && std::memcmp(id, entry, 4) == 0)
                         ++matches;
                 }
@@ -204,7 +204,7 @@ namespace {
                 m_buffer.resize(static_cast<size_t>(size) + 8);
                 if (!m_file.ReadAt(position, m_buffer.data(), size + 8) || !IsTelemetryId(m_buffer.data()))
                     return false;
-                if (telemetry::readLe32(m_buffer.data() + 4) == sizeHint) {
+                if (telemetry::ReadLe32(m_buffer.data() + 4) == sizeHint) {
                     body.assign(m_buffer.begin() + 8, m_buffer.end());
                     return true;
                 }
@@ -214,7 +214,7 @@ namespace {
             if (!m_file.ReadAt(position, header, 8) || !IsTelemetryId(header))
                 return false;
             const int64_t size
-                = std::min<int64_t>({ telemetry::readLe32(header + 4), available, kMaxChunkBytes });
+                = std::min<int64_t>({ telemetry::ReadLe32(header + 4), available, kMaxChunkBytes });
             body.resize(static_cast<size_t>(size));
             return size == 0 || m_file.ReadAt(position + 8, body.data(), size);
         }
@@ -282,8 +282,8 @@ void TelemetryReader::AddChunkBody(const uint8_t *body, uint32_t size)
 {
     uint32_t position = 0;
     while (size - position >= telemetry::kRecordHeaderSize) {
-        const uint32_t timeMs = telemetry::readLe32(body + position);
-        const uint32_t length = telemetry::readLe16(body + position + 4);
+        const uint32_t timeMs = telemetry::ReadLe32(body + position);
+        const uint32_t length = telemetry::ReadLe16(body + position + 4);
         position += telemetry::kRecordHeaderSize;
         if (length == 0) {
             ++m_stats.zeroLengthRecords;

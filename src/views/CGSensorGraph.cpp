@@ -21,7 +21,7 @@ constexpr std::array<ColorRef, CGSensorGraph::kColourCount> kDefaultColours = {
 // the plot as window rectangles count it.
 QPen linePen(ColorRef colour)
 {
-    QPen pen(colorFromColorRef(colour));
+    QPen pen(ColorFromColorRef(colour));
     pen.setWidth(1);
     pen.setCapStyle(Qt::FlatCap);
     return pen;
@@ -180,7 +180,7 @@ int CGSensorGraph::CursorX() const
 
 void CGSensorGraph::Relayout() const
 {
-    const auto areas = GSensorGraphLayout::Compute(PixelRect::fromQRect(rect()), m_params, m_legend);
+    const auto areas = GSensorGraphLayout::Compute(PixelRect::FromQRect(rect()), m_params, m_legend);
     m_legend = areas.legend;
     m_plot = areas.plot;
     m_xScale = GSensorGraphLayout::XScale(m_plot, m_model.DurationMs());
@@ -209,7 +209,7 @@ void CGSensorGraph::Paint(QPainter &painter) const
 {
     SyncLayout();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(rect(), colorFromColorRef(m_colours[kBackgroundColour]));
+    painter.fillRect(rect(), ColorFromColorRef(m_colours[kBackgroundColour]));
 
     painter.setPen(linePen(m_colours[kGridColour]));
     for (int y : GSensorGraphLayout::GridLines(m_plot))
@@ -221,7 +221,7 @@ void CGSensorGraph::Paint(QPainter &painter) const
         const QRect box = m_legend.toQRect();
         for (int axis = 0; axis < 3; ++axis) {
             const auto &entry = entries[static_cast<std::size_t>(axis)];
-            painter.setPen(colorFromColorRef(m_colours[static_cast<std::size_t>(kXColour + axis)]));
+            painter.setPen(ColorFromColorRef(m_colours[static_cast<std::size_t>(kXColour + axis)]));
             painter.drawText(
                 box, static_cast<int>(entry.align) | Qt::TextSingleLine | Qt::TextDontClip, entry.text);
         }

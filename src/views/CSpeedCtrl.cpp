@@ -88,7 +88,7 @@ QSize CSpeedCtrl::sizeHint() const
 void CSpeedCtrl::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), colorFromColorRef(m_background));
+    painter.fillRect(rect(), ColorFromColorRef(m_background));
 
     if (!m_digits.IsEmpty()) {
         const auto &digits = m_model.Digits();

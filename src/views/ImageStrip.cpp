@@ -5,7 +5,7 @@ ImageStrip::ImageStrip(const QImage &bitmap, int width, int height, ColorRef mas
     if (bitmap.isNull() || width <= 0 || height <= 0)
         return;
     const QImage source = bitmap.convertToFormat(QImage::Format_ARGB32);
-    const QRgb mask = colorFromColorRef(maskColour).rgb() & RGB_MASK;
+    const QRgb mask = ColorFromColorRef(maskColour).rgb() & RGB_MASK;
     const int count = source.width() / width;
     m_cells.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {

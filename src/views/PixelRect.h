@@ -14,7 +14,7 @@ struct PixelRect {
     int width() const { return right - left; }
     int height() const { return bottom - top; }
     QRect toQRect() const { return QRect(left, top, width(), height()); }
-    static PixelRect fromQRect(const QRect &r)
+    static PixelRect FromQRect(const QRect &r)
     {
         return { r.x(), r.y(), r.x() + r.width(), r.y() + r.height() };
     }

@@ -13,7 +13,7 @@ namespace {
 
 QColor colour(const CGSensorGraph &g, int index)
 {
-    return colorFromColorRef(g.Colour(index));
+    return ColorFromColorRef(g.Colour(index));
 }
 
 class GSensorGraphWidget : public ::testing::Test

@@ -91,7 +91,7 @@ TEST_F(SpeedCtrlWidget, DrawsDigitsUnitAndBackground)
     ASSERT_EQ(img.size(), QSize(3 * kDigitW + kUnitW, kDigitH));
     expectDigits(img, 0, 4, 5);
 
-    const QColor background = colorFromColorRef(kBackground);
+    const QColor background = ColorFromColorRef(kBackground);
     EXPECT_TRUE(SameRgb(img.pixel(0, 0), background)) << "magenta frame shows the background";
     EXPECT_TRUE(SameRgb(img.pixel(kDigitW + 1, kDigitH - 1), background));
 
@@ -118,7 +118,7 @@ TEST_F(SpeedCtrlWidget, GapSpacesTheDigits)
     gauge.SetPosition(0);
     const QImage img = views_test::Render(gauge);
     expectDigits(img, 1, 2, 3);
-    EXPECT_TRUE(SameRgb(img.pixel(kDigitW + 2, kDigitH / 2), colorFromColorRef(kBackground)))
+    EXPECT_TRUE(SameRgb(img.pixel(kDigitW + 2, kDigitH / 2), ColorFromColorRef(kBackground)))
         << "inside the gap";
 }
 
@@ -147,7 +147,7 @@ TEST_F(SpeedCtrlWidget, WithoutBitmapsOnlyTheBackgroundIsDrawn)
     const QImage img = views_test::Render(bare);
     for (int y = 0; y < img.height(); y += 3)
         for (int x = 0; x < img.width(); x += 3)
-            ASSERT_TRUE(SameRgb(img.pixel(x, y), colorFromColorRef(kBackground))) << x << "," << y;
+            ASSERT_TRUE(SameRgb(img.pixel(x, y), ColorFromColorRef(kBackground))) << x << "," << y;
 }
 
 TEST_F(SpeedCtrlWidget, FedThroughTheTelemetrySink)

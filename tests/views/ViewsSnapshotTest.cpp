@@ -34,7 +34,7 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
     const PixelRect plot = graph.Plot();
     const auto scale = GSensorGraphLayout::Curves(plot, graph.Style(), graph.Model().ValueRange());
     const auto &samples = graph.Model().Samples();
-    const QColor cursor = colorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour));
+    const QColor cursor = ColorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour));
     int own = 0;
     int covered = 0;
     // The polyline's last point is left out, as every line end is.
@@ -44,7 +44,7 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
             const QPoint p = GSensorGraphLayout::CurvePoint(
                 plot, graph.XScale(), scale.baseline[axis], scale.yScale, samples[i].timeMs, v);
             const QRgb pixel = img.pixel(p);
-            const QColor colour = colorFromColorRef(graph.Colour(CGSensorGraph::kXColour + axis));
+            const QColor colour = ColorFromColorRef(graph.Colour(CGSensorGraph::kXColour + axis));
             if (SameRgb(pixel, colour)) {
                 ++own;
                 continue;
@@ -54,7 +54,7 @@ void expectCurvesThroughSamples(const CGSensorGraph &graph, const QImage &img)
             bool later = SameRgb(pixel, cursor);
             for (int over = axis + 1; over < 3; ++over)
                 later = later
-                    || SameRgb(pixel, colorFromColorRef(graph.Colour(CGSensorGraph::kXColour + over)));
+                    || SameRgb(pixel, ColorFromColorRef(graph.Colour(CGSensorGraph::kXColour + over)));
             EXPECT_TRUE(later) << "sample " << i << " axis " << axis << " at " << p.x() << "," << p.y();
             ++covered;
         }
@@ -80,7 +80,7 @@ TEST(ViewsSnapshot, GraphWithRecorderLikeData)
     expectCurvesThroughSamples(graph, img);
     EXPECT_EQ(graph.CursorX(), 275); // 100 + 41.5 s x 254 pixels / 60 s, truncated
     EXPECT_TRUE(SameRgb(
-        img.pixel(graph.CursorX(), 60), colorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour))));
+        img.pixel(graph.CursorX(), 60), ColorFromColorRef(graph.Colour(CGSensorGraph::kCursorColour))));
     img.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("gsensor-shared.png")));
 
     graph.SetStyle(gsensor_style::kDefault | gsensor_style::kSeparateLanes);

@@ -37,9 +37,9 @@ namespace {
         Recording recording;
         recording.path = path;
         recording.archive = archive;
-        recording.normal = name.isNormal();
-        recording.event = name.isEvent();
-        recording.manual = name.isManual();
+        recording.normal = name.IsNormal();
+        recording.event = name.IsEvent();
+        recording.manual = name.IsManual();
         recording.lengthSeconds = ReadListingLength(path);
         return recording;
     }
@@ -70,7 +70,7 @@ bool InCategory(const Recording &recording, int category)
     }
 }
 
-QStringList ListRow::texts() const
+QStringList ListRow::Texts() const
 {
     return { QString(), number, fileName, kindText, lengthText };
 }
@@ -133,7 +133,7 @@ std::vector<Recording> ListRecordings(
             if (entry.isDir()) {
                 if (!entry.isSymLink())
                     folders.push_back(path);
-            } else if (extensions.matches(entry.fileName())) {
+            } else if (extensions.Matches(entry.fileName())) {
                 recordings.push_back(MakeRecording(path, IsInArchive(path, location)));
             }
         }
@@ -181,7 +181,7 @@ void RecordingLibrary::OpenCommandLine(const QString &commandLine, const RowInse
         // The path keeps its case: on a case-sensitive file system the upper-cased one is another file.
         const bool duplicate = std::any_of(paths.cbegin(), paths.cend(),
             [&](const QString &kept) { return kept.compare(path, Qt::CaseInsensitive) == 0; });
-        if (!duplicate && m_extensions.matches(path) && ParseRecordingName(path).isFront())
+        if (!duplicate && m_extensions.Matches(path) && ParseRecordingName(path).IsFront())
             paths.append(path);
     }
     m_recordings.clear();
@@ -196,7 +196,7 @@ bool RecordingLibrary::AddRow(int fileIndex, const RowInserter &insert)
     Q_ASSERT(fileIndex >= 0 && static_cast<size_t>(fileIndex) < m_recordings.size());
     const Recording &recording = m_recordings.at(static_cast<size_t>(fileIndex));
     const RecordingName name = ParseRecordingName(recording.path);
-    if (!name.isFront())
+    if (!name.IsFront())
         return true;
     ListRow row;
     row.fileIndex = fileIndex;
@@ -274,7 +274,7 @@ QString RecordingLibrary::RearFileByCreationTime(
     const QFileInfoList entries = folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo &entry : entries) {
         const QString path = JoinPath(front.path(), entry.fileName());
-        if (!ParseRecordingName(path).isRear() || !m_extensions.matches(path))
+        if (!ParseRecordingName(path).IsRear() || !m_extensions.Matches(path))
             continue;
         const std::optional<std::int64_t> created = CreationSeconds(path, times);
         if (created && *frontCreated - *created >= 0 && *frontCreated - *created <= kRearStartWindowSeconds)

@@ -52,7 +52,7 @@ struct ListRow {
     QString lengthText; // "%02d:%02d:%02d"
 
     // The row's texts for every list column, the hidden one first.
-    QStringList texts() const;
+    QStringList Texts() const;
 };
 
 // Whether the archive holds a file reached through a location (the card root or the chosen

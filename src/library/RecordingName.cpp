@@ -54,7 +54,7 @@ VideoExtensions::VideoExtensions(const QString &first, const QString &second)
     }
 }
 
-bool VideoExtensions::matches(const QString &path) const
+bool VideoExtensions::Matches(const QString &path) const
 {
     const QString name = FileNameOf(path).toUpper();
     for (const QString &text : m_texts) {

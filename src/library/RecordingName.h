@@ -12,15 +12,15 @@ struct RecordingName {
     QChar kindLetter; // the character before the last "."; null when there is none
     QChar channelLetter; // two places before the last "."; 'F' front, 'R' rear; null when none
 
-    bool isFront() const { return channelLetter == QLatin1Char('F'); }
-    bool isRear() const { return channelLetter == QLatin1Char('R'); }
-    bool isNormal() const { return kindLetter == QLatin1Char('N'); }
-    bool isEvent() const
+    bool IsFront() const { return channelLetter == QLatin1Char('F'); }
+    bool IsRear() const { return channelLetter == QLatin1Char('R'); }
+    bool IsNormal() const { return kindLetter == QLatin1Char('N'); }
+    bool IsEvent() const
     {
         return kindLetter == QLatin1Char('S') || kindLetter == QLatin1Char('P')
             || kindLetter == QLatin1Char('M');
     }
-    bool isManual() const { return kindLetter == QLatin1Char('U'); }
+    bool IsManual() const { return kindLetter == QLatin1Char('U'); }
 };
 
 // The part of a path after its last separator ('/' or the system's own).
@@ -41,8 +41,8 @@ public:
 
     // True when the upper-cased file name contains one of the texts anywhere. An empty text
     // matches nothing: a skin that lacks one must not make every file a recording.
-    bool matches(const QString &path) const;
-    const QStringList &texts() const { return m_texts; }
+    bool Matches(const QString &path) const;
+    const QStringList &Texts() const { return m_texts; }
 
 private:
     QStringList m_texts;

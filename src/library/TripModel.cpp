@@ -139,11 +139,11 @@ void TripModel::Build(const std::vector<Recording> &listing)
         const Recording &recording = listing[i];
         const RecordingName name = ParseRecordingName(recording.path);
         const QDateTime time = media::RecorderClock::NameTime(recording.path);
-        if (!time.isValid() || !isKnownKind(name.kindLetter) || !(name.isFront() || name.isRear())) {
+        if (!time.isValid() || !isKnownKind(name.kindLetter) || !(name.IsFront() || name.IsRear())) {
             ++m_skipped;
             continue;
         }
-        if (name.isRear()) {
+        if (name.IsRear()) {
             rearByKey.insert(pairKey(recording.path), int(i)); // a later copy of the same name wins
             continue;
         }

@@ -118,7 +118,7 @@ void CSaveDlg::FillList()
     for (int i = 0; i < int(m_recordings.size()); ++i) {
         const library::Recording &recording = m_recordings[size_t(i)];
         const library::RecordingName name = library::ParseRecordingName(recording.path);
-        if (!name.isFront() || !library::InCategory(recording, m_category))
+        if (!name.IsFront() || !library::InCategory(recording, m_category))
             continue;
         list->InsertItem(row);
         list->SetItemText(row, library::kColumnNumber, QString::asprintf("%03d", row + 1));

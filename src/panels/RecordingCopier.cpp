@@ -42,7 +42,7 @@ std::vector<CopyJob> RecordingCopier::JobsForSave(const QStringList &paths, cons
             renamed = true;
         }
         taken.insert(name.toCaseFolded());
-        jobs.push_back({ path, target.filePath(name), library::ParseRecordingName(path).isRear(), renamed });
+        jobs.push_back({ path, target.filePath(name), library::ParseRecordingName(path).IsRear(), renamed });
     }
     return jobs;
 }

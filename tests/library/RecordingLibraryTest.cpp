@@ -45,7 +45,7 @@ QStringList RowTexts(const RecordingLibrary &library, ListColumn column)
 {
     QStringList texts;
     for (const ListRow &row : library.Rows())
-        texts << row.texts().at(column);
+        texts << row.Texts().at(column);
     return texts;
 }
 

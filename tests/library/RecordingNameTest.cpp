@@ -29,9 +29,9 @@ TEST(RecordingName, ReadsTheKindAndChannelLettersBeforeTheLastDot)
         const RecordingName name = ParseRecordingName(QString::fromLatin1(c.path));
         EXPECT_EQ(name.kindLetter, c.kind ? QChar(QLatin1Char(c.kind)) : QChar());
         EXPECT_EQ(name.channelLetter, c.channel ? QChar(QLatin1Char(c.channel)) : QChar());
-        EXPECT_EQ(name.isNormal(), c.normal);
-        EXPECT_EQ(name.isEvent(), c.event);
-        EXPECT_EQ(name.isManual(), c.manual);
+        EXPECT_EQ(name.IsNormal(), c.normal);
+        EXPECT_EQ(name.IsEvent(), c.event);
+        EXPECT_EQ(name.IsManual(), c.manual);
     }
     EXPECT_EQ(KindText(QLatin1Char('N')), QStringLiteral("상시 녹화"));
     EXPECT_EQ(KindText(QLatin1Char('M')), QStringLiteral("주차 모션"));
@@ -41,15 +41,15 @@ TEST(RecordingName, ReadsTheKindAndChannelLettersBeforeTheLastDot)
 TEST(RecordingName, ExtensionTextsMatchAnywhereInTheNameAndAnEmptyOneMatchesNothing)
 {
     const VideoExtensions defaults;
-    EXPECT_TRUE(defaults.matches(QStringLiteral("/c/a_fn.avi")));
-    EXPECT_TRUE(defaults.matches(QStringLiteral("/c/A_FN.AVI.BAK")));
-    EXPECT_TRUE(defaults.matches(QStringLiteral("/c/A_FN.PVR")));
-    EXPECT_FALSE(defaults.matches(QStringLiteral("/c.avi/A_FN.MP4"))); // only the name counts
+    EXPECT_TRUE(defaults.Matches(QStringLiteral("/c/a_fn.avi")));
+    EXPECT_TRUE(defaults.Matches(QStringLiteral("/c/A_FN.AVI.BAK")));
+    EXPECT_TRUE(defaults.Matches(QStringLiteral("/c/A_FN.PVR")));
+    EXPECT_FALSE(defaults.Matches(QStringLiteral("/c.avi/A_FN.MP4"))); // only the name counts
 
     // A skin without its second extension text must not turn setup.xml into a recording.
     const VideoExtensions oneText(QStringLiteral(".avi"), QString());
-    EXPECT_TRUE(oneText.matches(QStringLiteral("/c/A_FN.AVI")));
-    EXPECT_FALSE(oneText.matches(QStringLiteral("/c/setup.xml")));
+    EXPECT_TRUE(oneText.Matches(QStringLiteral("/c/A_FN.AVI")));
+    EXPECT_FALSE(oneText.Matches(QStringLiteral("/c/setup.xml")));
 }
 
 TEST(RecordingName, LengthTextIsHoursMinutesSeconds)

@@ -276,7 +276,7 @@ void RecordingListController::FillListControl()
     const std::vector<library::ListRow> &rows = m_window.Library().Rows();
     int playing = -1;
     for (int row = 0; row < int(rows.size()); ++row) {
-        const QStringList texts = rows[size_t(row)].texts();
+        const QStringList texts = rows[size_t(row)].Texts();
         list->InsertItem(row, texts.value(0));
         for (int column = 1; column < texts.size(); ++column)
             list->SetItemText(row, column, texts[column]);

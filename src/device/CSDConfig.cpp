@@ -104,15 +104,15 @@ bool CSDConfig::WriteTimeFile(int year, int month, int day, int hour, int minute
     if (!m_error.isEmpty())
         return false;
     const CardFileGuard guard(path, *m_attributes);
-    if (!guard.mayReplace()) {
-        m_error = guard.refusal();
+    if (!guard.MayReplace()) {
+        m_error = guard.Refusal();
         return false;
     }
-    if (!m_writer->write(path, *text)) {
-        m_error = QStringLiteral("cannot write %1: %2").arg(path, m_writer->errorString());
+    if (!m_writer->Write(path, *text)) {
+        m_error = QStringLiteral("cannot write %1: %2").arg(path, m_writer->ErrorString());
         return false;
     }
-    guard.restore(false);
+    guard.Restore(false);
     return true;
 }
 
@@ -120,9 +120,9 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
 {
     auto finish = [&](FormatOutcome result, const QString &reason = QString()) {
         if (!reason.isEmpty())
-            prompt.formatFailed(reason);
+            prompt.FormatFailed(reason);
         if (result != FormatOutcome::Formatted)
-            prompt.formatNotDone();
+            prompt.FormatNotDone();
         if (outcome)
             *outcome = result;
         return FormatResultCode(result);
@@ -141,19 +141,19 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
             QStringLiteral("%1 is a folder given as a card; only a removable card can be formatted")
                 .arg(root));
 
-    if (!prompt.confirmFormat(root))
+    if (!prompt.ConfirmFormat(root))
         return finish(FormatOutcome::Declined);
     if (!m_formatter)
         return finish(
             FormatOutcome::Unavailable, QStringLiteral("formatting is not available on this system"));
 
-    prompt.setBusy(true);
+    prompt.SetBusy(true);
     platform::CardFormatter *formatter = m_formatter.get();
-    const platform::FormatResult result = prompt.runFormat([formatter, card, root] {
+    const platform::FormatResult result = prompt.RunFormat([formatter, card, root] {
         const FormatParameters parameters = ChooseFormatParameters(formatter->queryGeometry(root));
         return formatter->format(card, parameters.fileSystem, parameters.label, parameters.clusterBytes);
     });
-    prompt.setBusy(false);
+    prompt.SetBusy(false);
 
     if (!result.root.isEmpty() && result.root != root) {
         for (QString &known : m_driveRoots) {
@@ -172,7 +172,7 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
     case platform::FormatStatus::Formatted:
         return finish(FormatOutcome::Formatted);
     case platform::FormatStatus::InUse:
-        prompt.deviceInUse();
+        prompt.DeviceInUse();
         return finish(FormatOutcome::InUse);
     case platform::FormatStatus::Failed:
         return finish(FormatOutcome::Failed,

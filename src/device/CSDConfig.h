@@ -50,7 +50,7 @@ public:
     // cannot be written; ErrorString() then says which.
     bool WriteTimeFile(int year, int month, int day, int hour, int minute, int second);
 
-    // Formats the card at root after prompt.confirmFormat() said yes. Returns 0 only when the format
+    // Formats the card at root after prompt.ConfirmFormat() said yes. Returns 0 only when the format
     // completed; 1 when the user declined, the card was busy, the system refused or broke off, or
     // formatting is not available (the prompt has told the user why). Only a removable card of the
     // last scan is ever formatted, never a folder given as a card. When the card comes back at

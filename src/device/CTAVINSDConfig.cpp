@@ -223,16 +223,16 @@ bool CTAVINSDConfig::Save(const QString &fileName)
     MakeFolders(path);
 
     const CardFileGuard guard(path, *m_attributes);
-    if (!guard.mayReplace()) {
-        m_error = guard.refusal();
+    if (!guard.MayReplace()) {
+        m_error = guard.Refusal();
         return false;
     }
     // The file about to be replaced may be one that did not load (the defaults stand in for it):
     // its bytes stay on the card where the user can find them.
-    if (guard.exists() && !CXmlItemDoc().OpenFile(path) && !KeepUnreadableFile(path))
+    if (guard.Exists() && !CXmlItemDoc().OpenFile(path) && !KeepUnreadableFile(path))
         return false;
     if (!m_document->WriteFile(path, *m_writer)) {
-        const QString reason = m_writer->errorString();
+        const QString reason = m_writer->ErrorString();
         m_error
             = QStringLiteral("cannot write %1: %2")
                   .arg(path, reason.isEmpty() ? QStringLiteral("the settings could not be printed") : reason);
@@ -240,7 +240,7 @@ bool CTAVINSDConfig::Save(const QString &fileName)
     }
     // The new file replaced the old one and carries none of its DOS attributes yet; a hidden file
     // is hidden again with its old time stamps, as it was before the write.
-    guard.restore(true);
+    guard.Restore(true);
     return true;
 }
 

@@ -206,7 +206,7 @@ bool CXmlItemDoc::WriteFile(const QString &path, SafeFileWriter &writer)
     const QByteArray bytes = Render();
     if (bytes.isEmpty())
         return false;
-    return writer.write(path, bytes);
+    return writer.Write(path, bytes);
 }
 
 } // namespace device

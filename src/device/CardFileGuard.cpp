@@ -41,17 +41,17 @@ CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes
     }
 }
 
-bool CardFileGuard::wasHidden() const
+bool CardFileGuard::WasHidden() const
 {
     return m_dosAttributes && (*m_dosAttributes & platform::kFatHidden);
 }
 
-void CardFileGuard::restore(bool keepTimesOfHiddenFile) const
+void CardFileGuard::Restore(bool keepTimesOfHiddenFile) const
 {
     if (!m_dosAttributes)
         return;
     m_attributes.write(m_path, *m_dosAttributes);
-    if (keepTimesOfHiddenFile && wasHidden()) {
+    if (keepTimesOfHiddenFile && WasHidden()) {
         QFile file(m_path);
         if (file.open(QIODevice::ReadWrite)) {
             file.setFileTime(m_modified, QFileDevice::FileModificationTime);

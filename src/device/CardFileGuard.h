@@ -19,16 +19,16 @@ class CardFileGuard
 public:
     CardFileGuard(const QString &path, const platform::FileAttributes &attributes);
 
-    bool exists() const { return m_exists; }
+    bool Exists() const { return m_exists; }
     // False for a read-only file (permission bits or DOS attribute) and for a folder in the way.
-    bool mayReplace() const { return m_mayReplace; }
+    bool MayReplace() const { return m_mayReplace; }
     // Why the file may not be replaced, for the user; empty when it may.
-    const QString &refusal() const { return m_refusal; }
-    bool wasHidden() const;
+    const QString &Refusal() const { return m_refusal; }
+    bool WasHidden() const;
 
     // After the replacement: the old DOS attributes onto the new file; a hidden file also gets its
     // old time stamps back when keepTimesOfHiddenFile is set.
-    void restore(bool keepTimesOfHiddenFile) const;
+    void Restore(bool keepTimesOfHiddenFile) const;
 
 private:
     QString m_path;

@@ -12,27 +12,27 @@
 namespace device {
 
 // The user's side of a format. Formatting erases the card, so it is only reachable through an
-// object that asks: there is no way to format without a confirmFormat() that answered true.
+// object that asks: there is no way to format without a ConfirmFormat() that answered true.
 class FormatPrompt
 {
 public:
     virtual ~FormatPrompt() = default;
 
     // The OK/Cancel question (skin texts `format_warning` / `warning_title`); true only on OK.
-    virtual bool confirmFormat(const QString &root) = 0;
+    virtual bool ConfirmFormat(const QString &root) = 0;
     // The card was busy: "저장 장치가 사용 중입니다!".
-    virtual void deviceInUse() = 0;
+    virtual void DeviceInUse() = 0;
     // The format was refused or did not complete; reason says why, in the system's words.
-    virtual void formatFailed(const QString &reason) = 0;
+    virtual void FormatFailed(const QString &reason) = 0;
     // The card was not formatted (declined, refused, busy or failed): the settings panel puts its
     // memory partition choice back.
-    virtual void formatNotDone() { }
+    virtual void FormatNotDone() { }
     // Wait cursor on and off around the work.
-    virtual void setBusy(bool busy) { (void)busy; }
+    virtual void SetBusy(bool busy) { (void)busy; }
     // Runs the system's format, which can take minutes. Here it runs on the caller's thread; a
     // window runs it on a worker and goes on answering meanwhile. The work touches nothing the
     // caller's thread uses.
-    virtual platform::FormatResult runFormat(const std::function<platform::FormatResult()> &work)
+    virtual platform::FormatResult RunFormat(const std::function<platform::FormatResult()> &work)
     {
         return work();
     }

@@ -13,12 +13,12 @@ namespace {
     constexpr qint64 kBlockSize = 4096;
 }
 
-qint64 SafeFileWriter::writeBlock(QFileDevice &file, const char *data, qint64 size)
+qint64 SafeFileWriter::WriteBlock(QFileDevice &file, const char *data, qint64 size)
 {
     return file.write(data, size);
 }
 
-bool SafeFileWriter::write(const QString &path, const QByteArray &bytes)
+bool SafeFileWriter::Write(const QString &path, const QByteArray &bytes)
 {
     m_error.clear();
     QSaveFile file(path);
@@ -30,7 +30,7 @@ bool SafeFileWriter::write(const QString &path, const QByteArray &bytes)
     }
     for (qint64 offset = 0; offset < bytes.size(); offset += kBlockSize) {
         const qint64 size = std::min(kBlockSize, bytes.size() - offset);
-        if (writeBlock(file, bytes.constData() + offset, size) != size) {
+        if (WriteBlock(file, bytes.constData() + offset, size) != size) {
             m_error = file.errorString().isEmpty() ? QStringLiteral("write failed") : file.errorString();
             file.cancelWriting();
             return false;

@@ -15,13 +15,13 @@ class SafeFileWriter
 public:
     virtual ~SafeFileWriter() = default;
 
-    bool write(const QString &path, const QByteArray &bytes);
+    bool Write(const QString &path, const QByteArray &bytes);
     // The reason of the last failure, for logs and tests.
-    QString errorString() const { return m_error; }
+    QString ErrorString() const { return m_error; }
 
 protected:
     // Writes one block to the temporary file; returns the number of bytes written or -1.
-    virtual qint64 writeBlock(QFileDevice &file, const char *data, qint64 size);
+    virtual qint64 WriteBlock(QFileDevice &file, const char *data, qint64 size);
 
 private:
     QString m_error;

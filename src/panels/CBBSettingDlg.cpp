@@ -134,7 +134,7 @@ public:
         : m_dialog(dialog)
     {
     }
-    bool confirmFormat(const QString &root) override
+    bool ConfirmFormat(const QString &root) override
     {
         const QString text = m_dialog.Skin().Text(
                                  QStringLiteral("format_warning"), CBBSettingDlg::tr(kFormatWarningFallback))
@@ -147,19 +147,19 @@ public:
             m_dialog.m_beforeFormat();
         return yes;
     }
-    void deviceInUse() override
+    void DeviceInUse() override
     {
         m_dialog.Runtime().ShowMessageBox(&m_dialog, CBBSettingDlg::tr(kCardInUseMessage),
             m_dialog.Skin().Text(QStringLiteral("error_title")), skin::kMbIconError);
     }
-    void formatFailed(const QString &reason) override
+    void FormatFailed(const QString &reason) override
     {
         m_dialog.Runtime().ShowMessageBox(&m_dialog,
             CBBSettingDlg::tr("SD 카드를 포맷하지 못했습니다.\n") + reason,
             m_dialog.Skin().Text(QStringLiteral("error_title")), skin::kMbIconError);
     }
-    void formatNotDone() override { m_dialog.RestoreCommittedPartition(); }
-    void setBusy(bool busy) override
+    void FormatNotDone() override { m_dialog.RestoreCommittedPartition(); }
+    void SetBusy(bool busy) override
     {
         if (busy)
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -168,7 +168,7 @@ public:
     }
     // The system may take minutes to format a card: the work runs on a worker while the window
     // goes on painting and answering, behind a progress window that cannot cancel it.
-    platform::FormatResult runFormat(const std::function<platform::FormatResult()> &work) override
+    platform::FormatResult RunFormat(const std::function<platform::FormatResult()> &work) override
     {
         BackgroundJob::Options options;
         options.text = CBBSettingDlg::tr("SD 카드를 포맷하는 중입니다...");

@@ -42,7 +42,7 @@ bool FakeFileAttributes::write(const QString &path, quint32 attributes) const
     return true;
 }
 
-qint64 InterruptedWriter::writeBlock(QFileDevice &file, const char *data, qint64 size)
+qint64 InterruptedWriter::WriteBlock(QFileDevice &file, const char *data, qint64 size)
 {
     file.write(data, size / 2);
     return -1;

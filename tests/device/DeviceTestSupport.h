@@ -55,7 +55,7 @@ private:
 class InterruptedWriter : public device::SafeFileWriter
 {
 protected:
-    qint64 writeBlock(QFileDevice &file, const char *data, qint64 size) override;
+    qint64 WriteBlock(QFileDevice &file, const char *data, qint64 size) override;
 };
 
 // The values array with every string empty, as the settings panel hands it over before a load.

@@ -22,15 +22,15 @@ struct RecordingPrompt : FormatPrompt {
     int inUse = 0;
     QStringList failures;
     std::vector<bool> busy;
-    bool confirmFormat(const QString &) override
+    bool ConfirmFormat(const QString &) override
     {
         ++asked;
         return answer;
     }
-    void deviceInUse() override { ++inUse; }
-    void formatFailed(const QString &reason) override { failures << reason; }
-    void formatNotDone() override { ++notDone; }
-    void setBusy(bool on) override { busy.push_back(on); }
+    void DeviceInUse() override { ++inUse; }
+    void FormatFailed(const QString &reason) override { failures << reason; }
+    void FormatNotDone() override { ++notDone; }
+    void SetBusy(bool on) override { busy.push_back(on); }
 };
 
 struct FakeFormatter : platform::CardFormatter {

@@ -6,7 +6,7 @@ namespace {
 
     // Deliberately not std::swap: with a == b (the same element) this zeroes it, which is
     // what the packs were coded with.
-    void exchangeByXor(uint8_t &a, uint8_t &b)
+    void ExchangeByXor(uint8_t &a, uint8_t &b)
     {
         a ^= b;
         b ^= a;
@@ -26,7 +26,7 @@ void CRC4::Decode(uint8_t *buffer, size_t length, const uint8_t *key, int keyLen
     unsigned j = 0;
     for (unsigned i = 0; i < 256; ++i) {
         j = (j + m_s[i] + m_k[i]) & 0xFF;
-        exchangeByXor(m_s[i], m_s[j]);
+        ExchangeByXor(m_s[i], m_s[j]);
     }
 
     unsigned i = 0;
@@ -34,7 +34,7 @@ void CRC4::Decode(uint8_t *buffer, size_t length, const uint8_t *key, int keyLen
     for (size_t n = 0; n < length; ++n) {
         i = (i + 1) & 0xFF;
         j = (j + m_s[i]) & 0xFF;
-        exchangeByXor(m_s[i], m_s[j]);
+        ExchangeByXor(m_s[i], m_s[j]);
         buffer[n] ^= m_s[(m_s[i] + m_s[j]) & 0xFF];
     }
 }

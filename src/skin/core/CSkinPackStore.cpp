@@ -8,12 +8,12 @@ void CSkinPackStore::Insert(SkinPackTable table, const QString &name, const QByt
 {
     QByteArray buffer = entryBytes;
     buffer.append(2, '\0'); // the UTF-16 NUL that readers of the text rely on
-    map(table)[name.toLower()] = std::move(buffer);
+    Map(table)[name.toLower()] = std::move(buffer);
 }
 
 const QByteArray *CSkinPackStore::FindData(SkinPackTable table, const QString &name) const
 {
-    const EntryMap &entries = map(table);
+    const EntryMap &entries = Map(table);
     const auto found = entries.find(name.toLower());
     return found == entries.end() ? nullptr : &found->second;
 }
@@ -29,14 +29,14 @@ std::optional<QString> CSkinPackStore::FindText(SkinPackTable table, const QStri
 QStringList CSkinPackStore::Names(SkinPackTable table) const
 {
     QStringList names;
-    for (const auto &entry : map(table))
+    for (const auto &entry : Map(table))
         names.append(entry.first);
     return names;
 }
 
 int CSkinPackStore::Count(SkinPackTable table) const
 {
-    return static_cast<int>(map(table).size());
+    return static_cast<int>(Map(table).size());
 }
 
 void CSkinPackStore::Clear()
@@ -45,12 +45,12 @@ void CSkinPackStore::Clear()
     m_pageTexts.clear();
 }
 
-CSkinPackStore::EntryMap &CSkinPackStore::map(SkinPackTable table)
+CSkinPackStore::EntryMap &CSkinPackStore::Map(SkinPackTable table)
 {
     return table == SkinPackTable::Descriptions ? m_descriptions : m_pageTexts;
 }
 
-const CSkinPackStore::EntryMap &CSkinPackStore::map(SkinPackTable table) const
+const CSkinPackStore::EntryMap &CSkinPackStore::Map(SkinPackTable table) const
 {
     return table == SkinPackTable::Descriptions ? m_descriptions : m_pageTexts;
 }

@@ -40,8 +40,8 @@ public:
 
 private:
     using EntryMap = std::map<QString, QByteArray>;
-    EntryMap &map(SkinPackTable table);
-    const EntryMap &map(SkinPackTable table) const;
+    EntryMap &Map(SkinPackTable table);
+    const EntryMap &Map(SkinPackTable table) const;
 
     EntryMap m_descriptions;
     EntryMap m_pageTexts;

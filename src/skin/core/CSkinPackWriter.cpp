@@ -13,7 +13,7 @@ namespace skin {
 
 namespace {
 
-    bool checkName(const QString &name, const QString &what, QString *error)
+    bool CheckName(const QString &name, const QString &what, QString *error)
     {
         QString reason;
         if (name.isEmpty())
@@ -31,13 +31,13 @@ namespace {
         return false;
     }
 
-    void putName(QByteArray &out, qsizetype offset, const QString &name)
+    void PutName(QByteArray &out, qsizetype offset, const QString &name)
     {
         for (qsizetype i = 0; i < name.size(); ++i)
             qToLittleEndian<quint16>(name[i].unicode(), out.data() + offset + 2 * i);
     }
 
-    QByteArray toUtf16LeWithBom(const QString &text)
+    QByteArray ToUtf16LeWithBom(const QString &text)
     {
         const bool hasBom = text.startsWith(QChar(0xFEFF));
         const qsizetype units = text.size() + (hasBom ? 0 : 1);
@@ -54,7 +54,7 @@ namespace {
 
 bool CSkinPackWriter::AddEntry(SkinPackTable table, const QString &name, const QString &text, QString *error)
 {
-    if (!checkName(name, QStringLiteral("entry name"), error))
+    if (!CheckName(name, QStringLiteral("entry name"), error))
         return false;
     const QString lower = name.toLower();
     const bool duplicate = std::any_of(m_entries.begin(), m_entries.end(),
@@ -67,7 +67,7 @@ bool CSkinPackWriter::AddEntry(SkinPackTable table, const QString &name, const Q
                       .arg(static_cast<int>(table));
         return false;
     }
-    m_entries.push_back(Entry { table, name, toUtf16LeWithBom(text) });
+    m_entries.push_back(Entry { table, name, ToUtf16LeWithBom(text) });
     return true;
 }
 
@@ -79,7 +79,7 @@ int CSkinPackWriter::Count(SkinPackTable table) const
 
 QByteArray CSkinPackWriter::Build(const QString &packName, QString *error) const
 {
-    if (!checkName(packName, QStringLiteral("pack file name"), error))
+    if (!CheckName(packName, QStringLiteral("pack file name"), error))
         return {};
 
     Key key;
@@ -110,7 +110,7 @@ QByteArray CSkinPackWriter::Build(const QString &packName, QString *error) const
     char *data = out.data();
     std::copy_n(pack::kMagic, pack::kMagicSize, data);
     data[pack::kMarkerOffset] = pack::kMarker;
-    putName(out, pack::kPackNameOffset, packName);
+    PutName(out, pack::kPackNameOffset, packName);
     qToLittleEndian<quint64>(static_cast<quint64>(total), data + pack::kTotalLengthOffset);
     qToLittleEndian<qint32>(Count(SkinPackTable::Descriptions), data + pack::kDescriptionCountOffset);
     qToLittleEndian<qint32>(Count(SkinPackTable::PageTexts), data + pack::kPageTextCountOffset);
@@ -119,7 +119,7 @@ QByteArray CSkinPackWriter::Build(const QString &packName, QString *error) const
     qint64 record = pack::kHeaderSize;
     qint64 dataOffset = tablesEnd;
     for (const Entry *entry : ordered) {
-        putName(out, record + pack::kRecordNameOffset, entry->name);
+        PutName(out, record + pack::kRecordNameOffset, entry->name);
         qToLittleEndian<quint64>(static_cast<quint64>(dataOffset), data + record + pack::kRecordDataOffset);
         qToLittleEndian<quint64>(
             static_cast<quint64>(entry->bytes.size()), data + record + pack::kRecordLengthOffset);

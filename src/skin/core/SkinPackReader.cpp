@@ -13,18 +13,18 @@ namespace skin {
 
 namespace {
 
-    quint64 readU64(const QByteArray &bytes, int offset)
+    quint64 ReadU64(const QByteArray &bytes, int offset)
     {
         return qFromLittleEndian<quint64>(bytes.constData() + offset);
     }
 
-    qint32 readI32(const QByteArray &bytes, int offset)
+    qint32 ReadI32(const QByteArray &bytes, int offset)
     {
         return qFromLittleEndian<qint32>(bytes.constData() + offset);
     }
 
     // A NUL-terminated name of up to 260 UTF-16 units.
-    QString readName(const QByteArray &bytes, int offset)
+    QString ReadName(const QByteArray &bytes, int offset)
     {
         QString name;
         for (int unit = 0; unit < pack::kNameUnits; ++unit) {
@@ -57,16 +57,16 @@ namespace {
             m_fileSize = m_file.size();
 
             // A pack is valid only under the file name it was built for, and only complete.
-            if (readU64(header, pack::kTotalLengthOffset) != static_cast<quint64>(m_fileSize))
+            if (ReadU64(header, pack::kTotalLengthOffset) != static_cast<quint64>(m_fileSize))
                 return kSkinPackBadHeader;
-            if (readName(header, pack::kPackNameOffset) != QFileInfo(m_file.fileName()).fileName())
+            if (ReadName(header, pack::kPackNameOffset) != QFileInfo(m_file.fileName()).fileName())
                 return kSkinPackBadHeader;
 
             for (int i = 0; i < pack::kKeySize; ++i)
                 m_key[i] = static_cast<uint8_t>(header[pack::kKeyOffset + i]);
 
-            const qint32 descriptions = readI32(header, pack::kDescriptionCountOffset);
-            const qint32 pageTexts = readI32(header, pack::kPageTextCountOffset);
+            const qint32 descriptions = ReadI32(header, pack::kDescriptionCountOffset);
+            const qint32 pageTexts = ReadI32(header, pack::kPageTextCountOffset);
             const int result = ReadTable(pack::kHeaderSize, descriptions, SkinPackTable::Descriptions);
             if (result != kSkinPackOk)
                 return result;
@@ -100,9 +100,9 @@ namespace {
             if (record.size() < pack::kRecordSize)
                 return kSkinPackShortRead;
 
-            const QString name = readName(record, pack::kRecordNameOffset);
-            const quint64 dataOffset = readU64(record, pack::kRecordDataOffset);
-            const quint64 length = readU64(record, pack::kRecordLengthOffset);
+            const QString name = ReadName(record, pack::kRecordNameOffset);
+            const quint64 dataOffset = ReadU64(record, pack::kRecordDataOffset);
+            const quint64 length = ReadU64(record, pack::kRecordLengthOffset);
             const auto fileSize = static_cast<quint64>(m_fileSize);
             const bool inFile = (length >> 32) == 0
                 && length <= static_cast<quint64>(std::numeric_limits<qint32>::max()) - 2

@@ -7,7 +7,7 @@ namespace skin {
 
 namespace {
 
-    bool fail(QString *error, const QString &reason)
+    bool Fail(QString *error, const QString &reason)
     {
         if (error)
             *error = reason;
@@ -31,13 +31,13 @@ bool DecodeSkinText(const QByteArray &bytes, QString *text, QString *error)
     }
     const QByteArrayView body = QByteArrayView(bytes).sliced(bomSize);
     if (encoding != QStringConverter::Utf8 && body.size() % 2 != 0)
-        return fail(error, QStringLiteral("UTF-16 text with an odd number of bytes"));
+        return Fail(error, QStringLiteral("UTF-16 text with an odd number of bytes"));
 
     QStringDecoder decoder(
         encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString decoded = decoder.decode(body);
     if (decoder.hasError())
-        return fail(error,
+        return Fail(error,
             encoding == QStringConverter::Utf8 ? QStringLiteral("not valid UTF-8 text")
                                                : QStringLiteral("not valid UTF-16 text"));
     *text = std::move(decoded);
@@ -58,13 +58,13 @@ bool ReadSkinTextFile(const QString &path, QString *text, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return Fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return Fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
     QString reason;
     if (!DecodeSkinText(bytes, text, &reason))
-        return fail(error, QStringLiteral("%1: %2").arg(path, reason));
+        return Fail(error, QStringLiteral("%1: %2").arg(path, reason));
     return true;
 }
 

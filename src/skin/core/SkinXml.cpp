@@ -30,33 +30,33 @@ namespace {
     };
 
     // The reader's own white space between tokens (not the wider class used for trimming).
-    bool isTagSpace(char16_t c)
+    bool IsTagSpace(char16_t c)
     {
         return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
     }
 
-    const char16_t *skipSpace(const char16_t *p, const char16_t *end)
+    const char16_t *SkipSpace(const char16_t *p, const char16_t *end)
     {
-        while (p < end && isTagSpace(*p))
+        while (p < end && IsTagSpace(*p))
             ++p;
         return p;
     }
 
-    bool isOneOf(char16_t c, std::u16string_view set)
+    bool IsOneOf(char16_t c, std::u16string_view set)
     {
         return set.find(c) != std::u16string_view::npos;
     }
 
     // First character of `set` at or after p; `end` when there is none.
-    const char16_t *findAny(const char16_t *p, const char16_t *end, std::u16string_view set)
+    const char16_t *FindAny(const char16_t *p, const char16_t *end, std::u16string_view set)
     {
-        while (p < end && !isOneOf(*p, set))
+        while (p < end && !IsOneOf(*p, set))
             ++p;
         return p;
     }
 
-    // Like findAny, but the character after an escape never counts as a delimiter.
-    const char16_t *findUnescaped(
+    // Like FindAny, but the character after an escape never counts as a delimiter.
+    const char16_t *FindUnescaped(
         const char16_t *p, const char16_t *end, std::u16string_view set, char16_t escape)
     {
         while (p < end) {
@@ -64,14 +64,14 @@ namespace {
                 p += (end - p >= 2) ? 2 : 1;
                 continue;
             }
-            if (isOneOf(*p, set))
+            if (IsOneOf(*p, set))
                 return p;
             ++p;
         }
         return end;
     }
 
-    bool startsWith(const char16_t *p, const char16_t *end, std::u16string_view literal, bool ignoreCase)
+    bool StartsWith(const char16_t *p, const char16_t *end, std::u16string_view literal, bool ignoreCase)
     {
         if (end - p < static_cast<ptrdiff_t>(literal.size()))
             return false;
@@ -80,7 +80,7 @@ namespace {
     }
 
     // Start of the first occurrence of `literal` at or after p, or nullptr.
-    const char16_t *findSequence(const char16_t *p, const char16_t *end, std::u16string_view literal)
+    const char16_t *FindSequence(const char16_t *p, const char16_t *end, std::u16string_view literal)
     {
         const auto size = static_cast<ptrdiff_t>(literal.size());
         for (; end - p >= size; ++p) {
@@ -90,7 +90,7 @@ namespace {
         return nullptr;
     }
 
-    QString decodeEntities(const QString &text, const SkinEntity *table)
+    QString DecodeEntities(const QString &text, const SkinEntity *table)
     {
         if (!table || !text.contains(QLatin1Char('&')))
             return text;
@@ -116,7 +116,7 @@ namespace {
         return out;
     }
 
-    QString encodeEntities(const QString &text, const SkinEntity *table)
+    QString EncodeEntities(const QString &text, const SkinEntity *table)
     {
         if (!table)
             return text;
@@ -139,7 +139,7 @@ namespace {
 
     // Copies [begin, end) into target: trim, drop escapes, decode references. A stretch that
     // is empty after trimming leaves the target as it was.
-    void copyValue(const char16_t *begin, const char16_t *end, const SkinParseInfo &info, QString &target)
+    void CopyValue(const char16_t *begin, const char16_t *end, const SkinParseInfo &info, QString &target)
     {
         if (info.trimValue) {
             while (begin < end && QChar::isSpace(*begin))
@@ -158,11 +158,11 @@ namespace {
             }
             out += QChar(*p);
         }
-        target = info.decodeEntities ? decodeEntities(out, info.entities) : out;
+        target = info.decodeEntities ? DecodeEntities(out, info.entities) : out;
     }
 
     // Only the first error of a parse is kept.
-    void recordError(SkinParseInfo &info, const char16_t *position, int code, const QString &text)
+    void RecordError(SkinParseInfo &info, const char16_t *position, int code, const QString &text)
     {
         if (info.errorOccurred)
             return;
@@ -172,25 +172,25 @@ namespace {
         info.errorText = text;
     }
 
-    void appendTabs(QString &out, int count)
+    void AppendTabs(QString &out, int count)
     {
         for (int i = 0; i < count; ++i)
             out += QLatin1Char('\t');
     }
 
-    QString outputValue(const QString &value, const SkinWriteOptions &options)
+    QString OutputValue(const QString &value, const SkinWriteOptions &options)
     {
         QString text = value;
         if (options.escapeChar != 0) {
             const QString escape(QChar(options.escapeChar));
             text.replace(escape, escape + escape);
         }
-        return options.encodeEntities ? encodeEntities(text, options.entities) : text;
+        return options.encodeEntities ? EncodeEntities(text, options.entities) : text;
     }
 
 } // namespace
 
-const SkinEntity *defaultEntities()
+const SkinEntity *DefaultEntities()
 {
     return kEntities;
 }
@@ -210,32 +210,32 @@ const char16_t *SkinXmlNode::LoadAt(
     name.clear();
     value.clear();
     if (depth > kMaxSkinXmlDepth) {
-        recordError(info, position, kErrorTooDeep, QStringLiteral("Elements are nested too deeply."));
+        RecordError(info, position, kErrorTooDeep, QStringLiteral("Elements are nested too deeply."));
         return nullptr;
     }
 
     // Processing instructions, comments and CDATA sections ahead of the element.
     const char16_t *p = position;
     for (;;) {
-        p = findAny(p, end, u"<");
+        p = FindAny(p, end, u"<");
         if (p == end)
             return nullptr;
         if (end - p >= 2 && p[1] == u'/')
             return p; // an end tag belongs to the caller
 
         bool consumed = false;
-        if (startsWith(p, end, u"<?", true)) {
-            const char16_t *close = findSequence(p + 2, end, u"?>");
+        if (StartsWith(p, end, u"<?", true)) {
+            const char16_t *close = FindSequence(p + 2, end, u"?>");
             if (!close)
                 return nullptr;
-            p = skipSpace(close + 2, end);
+            p = SkipSpace(close + 2, end);
             consumed = true;
         }
         for (const SpecialNode &special : kSpecialNodes) {
-            if (!startsWith(p, end, special.open, false))
+            if (!StartsWith(p, end, special.open, false))
                 continue;
             const char16_t *textBegin = p + special.open.size();
-            const char16_t *close = findSequence(textBegin, end, special.close);
+            const char16_t *close = FindSequence(textBegin, end, special.close);
             if (!close)
                 return nullptr;
             p = close + special.close.size();
@@ -251,26 +251,26 @@ const char16_t *SkinXmlNode::LoadAt(
                 parent->children.push_back(std::move(node));
                 return p;
             }
-            p = skipSpace(p, end);
+            p = SkipSpace(p, end);
         }
         if (!consumed)
             break;
     }
 
     // p stands at the "<" of a start tag.
-    const char16_t *nameEnd = findAny(p + 1, end, u" />\t\r\n");
+    const char16_t *nameEnd = FindAny(p + 1, end, u" />\t\r\n");
     name = QString(reinterpret_cast<const QChar *>(p + 1), nameEnd - (p + 1));
     p = nameEnd;
 
     for (;;) {
-        p = skipSpace(p, end);
+        p = SkipSpace(p, end);
         if (p == end)
             return nullptr;
         if (*p == u'>' || *p == u'/')
             break;
-        const char16_t *attrNameEnd = findAny(p, end, u" =");
+        const char16_t *attrNameEnd = FindAny(p, end, u" =");
         if (attrNameEnd == end) {
-            recordError(info, p, kErrorAttribute, QStringLiteral("<%1> attribute has error ").arg(name));
+            RecordError(info, p, kErrorAttribute, QStringLiteral("<%1> attribute has error ").arg(name));
             return nullptr;
         }
         auto attr = std::make_unique<SkinXmlAttr>();
@@ -279,19 +279,19 @@ const char16_t *SkinXmlNode::LoadAt(
         SkinXmlAttr &added = *attr;
         attributes.push_back(std::move(attr));
 
-        p = skipSpace(attrNameEnd, end);
+        p = SkipSpace(attrNameEnd, end);
         if (p < end && *p == u'=') {
-            p = skipSpace(p + 1, end);
+            p = SkipSpace(p + 1, end);
             if (p < end && (*p == u'"' || *p == u'\'')) {
                 const char16_t quote[1] = { *p };
                 ++p;
                 const char16_t *valueEnd
-                    = findUnescaped(p, end, std::u16string_view(quote, 1), info.escapeChar);
-                copyValue(p, valueEnd, info, added.value);
+                    = FindUnescaped(p, end, std::u16string_view(quote, 1), info.escapeChar);
+                CopyValue(p, valueEnd, info, added.value);
                 p = valueEnd < end ? valueEnd + 1 : end;
             } else {
-                const char16_t *valueEnd = findUnescaped(p, end, u"\t >", info.escapeChar);
-                copyValue(p, valueEnd, info, added.value);
+                const char16_t *valueEnd = FindUnescaped(p, end, u"\t >", info.escapeChar);
+                CopyValue(p, valueEnd, info, added.value);
                 p = valueEnd;
             }
         }
@@ -300,7 +300,7 @@ const char16_t *SkinXmlNode::LoadAt(
     if (*p == u'/') {
         if (end - p >= 2 && p[1] == u'>')
             return p + 2;
-        recordError(info, p + 1, kErrorElementNotClosed, QStringLiteral("Element must be closed."));
+        RecordError(info, p + 1, kErrorElementNotClosed, QStringLiteral("Element must be closed."));
         return nullptr;
     }
 
@@ -313,11 +313,11 @@ const char16_t *SkinXmlNode::LoadAt(
         if (*p != u'<') {
             // The first run of text is the value; later runs are passed over.
             if (value.isEmpty()) {
-                const char16_t *runEnd = findUnescaped(p, end, u"<", info.escapeChar);
-                copyValue(p, runEnd, info, value);
+                const char16_t *runEnd = FindUnescaped(p, end, u"<", info.escapeChar);
+                CopyValue(p, runEnd, info, value);
                 p = runEnd;
             } else {
-                p = findAny(p, end, u"<");
+                p = FindAny(p, end, u"<");
             }
             continue;
         }
@@ -336,10 +336,10 @@ const char16_t *SkinXmlNode::LoadAt(
                 continue;
         }
 
-        const char16_t *tagName = skipSpace(p + 2, end);
-        const char16_t *tagNameEnd = findAny(tagName, end, u" >");
+        const char16_t *tagName = SkipSpace(p + 2, end);
+        const char16_t *tagNameEnd = FindAny(tagName, end, u" >");
         if (tagNameEnd == end) {
-            recordError(
+            RecordError(
                 info, p, kErrorEndTagUnterminated, QStringLiteral("it must be closed with </%1>").arg(name));
             return nullptr;
         }
@@ -347,7 +347,7 @@ const char16_t *SkinXmlNode::LoadAt(
         if (endName == name)
             return tagNameEnd + 1;
         if (!info.forceParse) {
-            recordError(info, p, kErrorEndTagMismatch,
+            RecordError(info, p, kErrorEndTagMismatch,
                 QStringLiteral("'<%1> ... </%2>' is not wel-formed.").arg(name, endName.toString()));
             return nullptr;
         }
@@ -428,7 +428,7 @@ void SkinXmlNode::WriteTo(QString &out, SkinWriteOptions &options) const
     const QChar quote(options.quote);
     auto writeAttributes = [&] {
         for (const auto &attr : attributes)
-            out += attr->name + QLatin1Char('=') + quote + outputValue(attr->value, options) + quote
+            out += attr->name + QLatin1Char('=') + quote + OutputValue(attr->value, options) + quote
                 + QLatin1Char(' ');
     };
 
@@ -456,7 +456,7 @@ void SkinXmlNode::WriteTo(QString &out, SkinWriteOptions &options) const
 
     if (options.newLines) {
         out += QLatin1String("\r\n");
-        appendTabs(out, options.tabDepth);
+        AppendTabs(out, options.tabDepth);
     }
     out += QLatin1Char('<') + name;
     if (!attributes.empty())
@@ -476,13 +476,13 @@ void SkinXmlNode::WriteTo(QString &out, SkinWriteOptions &options) const
     if (!value.isEmpty()) {
         if (indent) {
             out += QLatin1String("\r\n");
-            appendTabs(out, options.tabDepth);
+            AppendTabs(out, options.tabDepth);
         }
-        out += outputValue(value, options);
+        out += OutputValue(value, options);
     }
     if (indent) {
         out += QLatin1String("\r\n");
-        appendTabs(out, options.tabDepth - 1);
+        AppendTabs(out, options.tabDepth - 1);
         --options.tabDepth;
     }
     out += QLatin1String("</") + name + QLatin1Char('>');

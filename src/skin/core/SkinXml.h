@@ -18,7 +18,7 @@ struct SkinEntity {
 };
 
 // The five references in matching order: &amp; &quot; &apos; &lt; &gt;
-const SkinEntity *defaultEntities();
+const SkinEntity *DefaultEntities();
 constexpr int kEntityCount = 5;
 
 enum class SkinNodeType { Element = 0, ProcessingInstruction = 1, Comment = 2, CData = 3, Document = 4 };
@@ -38,7 +38,7 @@ constexpr int kMaxSkinXmlDepth = 512;
 struct SkinParseInfo {
     bool trimValue = true;
     bool decodeEntities = true;
-    const SkinEntity *entities = defaultEntities();
+    const SkinEntity *entities = DefaultEntities();
     char16_t escapeChar = u'\\';
     bool forceParse = false;
 
@@ -52,7 +52,7 @@ struct SkinWriteOptions {
     bool newLines = true;
     bool encodeEntities = true;
     char16_t quote = u'"';
-    const SkinEntity *entities = defaultEntities();
+    const SkinEntity *entities = DefaultEntities();
     int tabDepth = 0; // raised and lowered while nested elements are written
     // Doubled in written values so that the reader, which drops a single escape, gets the
     // text back unchanged. 0 writes values as they stand.

@@ -16,6 +16,8 @@ namespace {
 
     constexpr double kEarthRadiusM = 6371008.8; // mean radius
     constexpr double kPi = 3.14159265358979323846;
+    // Below this both fixes of a step say the car stands: the step is the receiver's noise.
+    constexpr double kStandingKmh = 2.0;
 
     double radians(double degrees)
     {
@@ -107,7 +109,10 @@ RecordingSummary SummarizeRecording(const QString &frontPath)
         if (previous) {
             const double step = HaversineMetres(previousLatitude, previousLongitude, latitude, longitude);
             const double seconds = (double(fix.timeMs) - double(previous->timeMs)) / 1000.0;
-            if (seconds > 0 && step / seconds * 3.6 <= kPlausibleSpeedKmh)
+            // The receiver's speed comes from the carrier's Doppler shift and holds still when
+            // the car does; its position wanders a few metres all the same.
+            const bool standing = fix.speed < kStandingKmh && previous->speed < kStandingKmh;
+            if (seconds > 0 && !standing && step / seconds * 3.6 <= kPlausibleSpeedKmh)
                 summary.distanceM += step;
         }
         summary.track.push_back({ int64_t(fix.timeMs), summary.distanceM });

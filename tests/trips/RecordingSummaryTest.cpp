@@ -38,6 +38,22 @@ TEST(RecordingSummary, ADrivenRecordingHasDistanceAndSpeed)
     EXPECT_TRUE(summary.impactsMs.empty());
 }
 
+// A parked car's receiver wanders by a few metres while its speed says it stands: that is no
+// distance driven.
+TEST(RecordingSummary, AParkedCarWithAFixDrivesNoDistance)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    media::recorder::SampleRecordingPlan plan = ShortPlan("PARKING", 'P', 0, 8000, 400);
+    plan.parked = true;
+    const QString path = WriteRecording(dir.path(), plan, false);
+    ASSERT_FALSE(path.isEmpty());
+    const RecordingSummary summary = SummarizeRecording(path);
+    EXPECT_GE(summary.fixes, 6);
+    EXPECT_LT(summary.maxSpeedKmh, 1.0);
+    EXPECT_EQ(summary.distanceM, 0);
+}
+
 TEST(RecordingSummary, WithoutAFixThereIsNoDistance)
 {
     QTemporaryDir dir;

@@ -44,7 +44,7 @@ int CSDConfig::EnumRemovableDrives(QStringList &roots) const
     roots.clear();
     if (!m_volumes)
         return 0;
-    for (const platform::MountedVolume &volume : m_volumes->removableVolumes())
+    for (const platform::MountedVolume &volume : m_volumes->RemovableVolumes())
         roots.append(volume.root);
     return static_cast<int>(roots.size());
 }
@@ -53,7 +53,7 @@ int CSDConfig::ScanDrives(bool onlyWithConfigFile)
 {
     m_selectedIndex = -1;
     m_matchingDrives.clear();
-    m_driveVolumes = m_volumes ? m_volumes->removableVolumes() : std::vector<platform::MountedVolume>();
+    m_driveVolumes = m_volumes ? m_volumes->RemovableVolumes() : std::vector<platform::MountedVolume>();
     m_driveRoots.clear();
     for (const platform::MountedVolume &volume : m_driveVolumes)
         m_driveRoots.append(volume.root);
@@ -150,8 +150,8 @@ int CSDConfig::FormatCard(const QString &root, FormatPrompt &prompt, FormatOutco
     prompt.SetBusy(true);
     platform::CardFormatter *formatter = m_formatter.get();
     const platform::FormatResult result = prompt.RunFormat([formatter, card, root] {
-        const FormatParameters parameters = ChooseFormatParameters(formatter->queryGeometry(root));
-        return formatter->format(card, parameters.fileSystem, parameters.label, parameters.clusterBytes);
+        const FormatParameters parameters = ChooseFormatParameters(formatter->QueryGeometry(root));
+        return formatter->Format(card, parameters.fileSystem, parameters.label, parameters.clusterBytes);
     });
     prompt.SetBusy(false);
 

@@ -20,7 +20,7 @@ CardFileGuard::CardFileGuard(const QString &path, const platform::FileAttributes
         m_refusal = QStringLiteral("%1 is a folder, not a file").arg(path);
         return;
     }
-    m_dosAttributes = attributes.read(path);
+    m_dosAttributes = attributes.Read(path);
     m_modified = info.lastModified();
     m_accessed = info.lastRead();
     // The rename that replaces the file would pass over a read-only one, and a privileged user
@@ -50,7 +50,7 @@ void CardFileGuard::Restore(bool keepTimesOfHiddenFile) const
 {
     if (!m_dosAttributes)
         return;
-    m_attributes.write(m_path, *m_dosAttributes);
+    m_attributes.Write(m_path, *m_dosAttributes);
     if (keepTimesOfHiddenFile && WasHidden()) {
         QFile file(m_path);
         if (file.open(QIODevice::ReadWrite)) {

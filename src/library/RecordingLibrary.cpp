@@ -46,7 +46,7 @@ namespace {
 
     std::optional<std::int64_t> CreationSeconds(const QString &path, const platform::FileTimes &times)
     {
-        const std::optional<platform::FileTimeStamps> stamps = times.read(path);
+        const std::optional<platform::FileTimeStamps> stamps = times.Read(path);
         if (!stamps)
             return std::nullopt;
         return stamps->birthSeconds ? *stamps->birthSeconds : stamps->modifiedSeconds;

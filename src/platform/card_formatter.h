@@ -38,11 +38,11 @@ public:
     virtual ~CardFormatter() = default;
 
     // The file system and cluster size of the card mounted at root, or nothing when unknown.
-    virtual std::optional<VolumeGeometry> queryGeometry(const QString &root) = 0;
+    virtual std::optional<VolumeGeometry> QueryGeometry(const QString &root) = 0;
     // Quick-formats the card as the last scan found it. Only that card's own block device is ever
     // touched: a given folder (no device number) is refused, and so is a root where another device
     // is mounted by now. Blocks until done.
-    virtual FormatResult format(
+    virtual FormatResult Format(
         const MountedVolume &card, const QString &fileSystem, const QString &label, quint32 clusterBytes)
         = 0;
 };

@@ -147,7 +147,7 @@ UDisksCardFormatter::UDisksCardFormatter(QDBusConnection bus, QString procRoot, 
 {
 }
 
-std::optional<VolumeGeometry> UDisksCardFormatter::queryGeometry(const QString &root)
+std::optional<VolumeGeometry> UDisksCardFormatter::QueryGeometry(const QString &root)
 {
     struct statvfs info {
     };
@@ -173,7 +173,7 @@ std::optional<VolumeGeometry> UDisksCardFormatter::queryGeometry(const QString &
     return geometry;
 }
 
-FormatResult UDisksCardFormatter::format(
+FormatResult UDisksCardFormatter::Format(
     const MountedVolume &card, const QString &fileSystem, const QString &label, quint32 clusterBytes)
 {
     FormatResult result;

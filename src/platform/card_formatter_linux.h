@@ -26,8 +26,8 @@ public:
     explicit UDisksCardFormatter(QDBusConnection bus, QString procRoot = QStringLiteral("/proc"),
         QString sysRoot = QStringLiteral("/sys"));
 
-    std::optional<VolumeGeometry> queryGeometry(const QString &root) override;
-    FormatResult format(const MountedVolume &card, const QString &fileSystem, const QString &label,
+    std::optional<VolumeGeometry> QueryGeometry(const QString &root) override;
+    FormatResult Format(const MountedVolume &card, const QString &fileSystem, const QString &label,
         quint32 clusterBytes) override;
 
 private:

@@ -23,9 +23,9 @@ public:
     virtual ~FileAttributes() = default;
 
     // The file's attribute bits, or nothing where the file system has none (or the file is missing).
-    virtual std::optional<quint32> read(const QString &path) const = 0;
+    virtual std::optional<quint32> Read(const QString &path) const = 0;
     // Sets the attribute bits; false where the file system has none or refuses.
-    virtual bool write(const QString &path, quint32 attributes) const = 0;
+    virtual bool Write(const QString &path, quint32 attributes) const = 0;
 };
 
 // The operating system's attributes (FAT attribute ioctls on Linux).

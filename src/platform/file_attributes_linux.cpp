@@ -17,7 +17,7 @@ namespace {
     class LinuxFileAttributes final : public FileAttributes
     {
     public:
-        std::optional<quint32> read(const QString &path) const override
+        std::optional<quint32> Read(const QString &path) const override
         {
             const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
             if (fd < 0)
@@ -30,7 +30,7 @@ namespace {
             return static_cast<quint32>(attributes);
         }
 
-        bool write(const QString &path, quint32 attributes) const override
+        bool Write(const QString &path, quint32 attributes) const override
         {
             const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
             if (fd < 0)

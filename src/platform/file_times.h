@@ -20,7 +20,7 @@ public:
     virtual ~FileTimes() = default;
 
     // The file's time stamps, or nothing when the file cannot be examined.
-    virtual std::optional<FileTimeStamps> read(const QString &path) const = 0;
+    virtual std::optional<FileTimeStamps> Read(const QString &path) const = 0;
 };
 
 // The operating system's time stamps (statx on Linux, which reports a birth time only where the

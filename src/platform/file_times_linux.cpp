@@ -12,7 +12,7 @@ namespace {
     class LinuxFileTimes final : public FileTimes
     {
     public:
-        std::optional<FileTimeStamps> read(const QString &path) const override
+        std::optional<FileTimeStamps> Read(const QString &path) const override
         {
             const QByteArray nativePath = QFile::encodeName(path);
             struct statx status {

@@ -19,14 +19,14 @@ public:
     MountWatcher(const QString &mountTablePath, QObject *parent);
     ~MountWatcher() override;
 
-    bool isWatching() const;
+    bool IsWatching() const;
 
 signals:
     void mountsChanged();
 
 private:
-    void start(const QString &mountTablePath);
-    void onActivated();
+    void Start(const QString &mountTablePath);
+    void OnActivated();
 
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;

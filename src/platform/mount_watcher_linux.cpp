@@ -24,13 +24,13 @@ namespace {
 MountWatcher::MountWatcher(QObject *parent)
     : QObject(parent)
 {
-    start(QStringLiteral("/proc/self/mountinfo"));
+    Start(QStringLiteral("/proc/self/mountinfo"));
 }
 
 MountWatcher::MountWatcher(const QString &mountTablePath, QObject *parent)
     : QObject(parent)
 {
-    start(mountTablePath);
+    Start(mountTablePath);
 }
 
 MountWatcher::~MountWatcher()
@@ -40,22 +40,22 @@ MountWatcher::~MountWatcher()
         ::close(m_fd);
 }
 
-bool MountWatcher::isWatching() const
+bool MountWatcher::IsWatching() const
 {
     return m_notifier != nullptr;
 }
 
-void MountWatcher::start(const QString &mountTablePath)
+void MountWatcher::Start(const QString &mountTablePath)
 {
     m_fd = ::open(QFile::encodeName(mountTablePath).constData(), O_RDONLY | O_CLOEXEC);
     if (m_fd < 0)
         return;
     DrainMountTable(m_fd);
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Exception);
-    connect(m_notifier, &QSocketNotifier::activated, this, &MountWatcher::onActivated);
+    connect(m_notifier, &QSocketNotifier::activated, this, &MountWatcher::OnActivated);
 }
 
-void MountWatcher::onActivated()
+void MountWatcher::OnActivated()
 {
     DrainMountTable(m_fd);
     emit mountsChanged();

@@ -8,12 +8,12 @@ namespace platform {
 
 namespace {
 
-    QStringList partsOf(const QString &keyPath)
+    QStringList PartsOf(const QString &keyPath)
     {
         return keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     }
 
-    QString findIgnoringCase(const QStringList &names, const QString &wanted)
+    QString FindIgnoringCase(const QStringList &names, const QString &wanted)
     {
         for (const QString &name : names) {
             if (name.compare(wanted, Qt::CaseInsensitive) == 0)
@@ -33,15 +33,15 @@ QSettingsBackend::QSettingsBackend(std::unique_ptr<QSettings> settings, bool isS
                               << "could not be read; starting from defaults";
 }
 
-QString QSettingsBackend::storedGroup(const QString &keyPath, bool *found) const
+QString QSettingsBackend::StoredGroup(const QString &keyPath, bool *found) const
 {
     QStringList stored;
     bool allFound = true;
-    for (const QString &part : partsOf(keyPath)) {
+    for (const QString &part : PartsOf(keyPath)) {
         QString name;
         if (allFound) {
             m_settings->beginGroup(stored.join(QLatin1Char('/')));
-            name = findIgnoringCase(m_settings->childGroups(), part);
+            name = FindIgnoringCase(m_settings->childGroups(), part);
             m_settings->endGroup();
         }
         if (name.isEmpty()) {
@@ -55,10 +55,10 @@ QString QSettingsBackend::storedGroup(const QString &keyPath, bool *found) const
     return stored.join(QLatin1Char('/'));
 }
 
-QString QSettingsBackend::storedValueName(const QString &group, const QString &valueName) const
+QString QSettingsBackend::StoredValueName(const QString &group, const QString &valueName) const
 {
     m_settings->beginGroup(group);
-    const QString stored = findIgnoringCase(m_settings->childKeys(), valueName);
+    const QString stored = FindIgnoringCase(m_settings->childKeys(), valueName);
     m_settings->endGroup();
     return stored.isEmpty() ? valueName : stored;
 }
@@ -66,7 +66,7 @@ QString QSettingsBackend::storedValueName(const QString &group, const QString &v
 bool QSettingsBackend::KeyExists(const QString &keyPath) const
 {
     bool found = false;
-    const QString group = storedGroup(keyPath, &found);
+    const QString group = StoredGroup(keyPath, &found);
     if (found)
         return true;
     const QString lower = group.toLower();
@@ -86,18 +86,18 @@ bool QSettingsBackend::CreateKey(const QString &keyPath)
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError || !m_settings->isWritable())
         return false;
-    m_emptyKeys.insert(storedGroup(keyPath, nullptr).toLower());
+    m_emptyKeys.insert(StoredGroup(keyPath, nullptr).toLower());
     return true;
 }
 
-std::optional<QVariant> QSettingsBackend::read(const QString &keyPath, const QString &valueName) const
+std::optional<QVariant> QSettingsBackend::Read(const QString &keyPath, const QString &valueName) const
 {
     bool found = false;
-    const QString group = storedGroup(keyPath, &found);
-    if (!found && !partsOf(keyPath).isEmpty())
+    const QString group = StoredGroup(keyPath, &found);
+    if (!found && !PartsOf(keyPath).isEmpty())
         return std::nullopt;
     const QString key
-        = (group.isEmpty() ? QString() : group + QLatin1Char('/')) + storedValueName(group, valueName);
+        = (group.isEmpty() ? QString() : group + QLatin1Char('/')) + StoredValueName(group, valueName);
     const QVariant value = m_settings->value(key);
     if (!value.isValid())
         return std::nullopt;
@@ -106,7 +106,7 @@ std::optional<QVariant> QSettingsBackend::read(const QString &keyPath, const QSt
 
 std::optional<quint32> QSettingsBackend::ReadDword(const QString &keyPath, const QString &valueName) const
 {
-    const std::optional<QVariant> value = read(keyPath, valueName);
+    const std::optional<QVariant> value = Read(keyPath, valueName);
     if (!value)
         return std::nullopt;
     // The registry keeps the type; an INI file keeps the number as its decimal text.
@@ -119,17 +119,17 @@ std::optional<quint32> QSettingsBackend::ReadDword(const QString &keyPath, const
 
 std::optional<QString> QSettingsBackend::ReadString(const QString &keyPath, const QString &valueName) const
 {
-    const std::optional<QVariant> value = read(keyPath, valueName);
+    const std::optional<QVariant> value = Read(keyPath, valueName);
     if (!value || !value->canConvert<QString>())
         return std::nullopt;
     return value->toString();
 }
 
-bool QSettingsBackend::write(const QString &keyPath, const QString &valueName, const QVariant &value)
+bool QSettingsBackend::Write(const QString &keyPath, const QString &valueName, const QVariant &value)
 {
-    const QString group = storedGroup(keyPath, nullptr);
+    const QString group = StoredGroup(keyPath, nullptr);
     const QString key
-        = (group.isEmpty() ? QString() : group + QLatin1Char('/')) + storedValueName(group, valueName);
+        = (group.isEmpty() ? QString() : group + QLatin1Char('/')) + StoredValueName(group, valueName);
     const QVariant before = m_settings->value(key);
     // Most values are written back unchanged when the program ends: spare the disk.
     if (before.isValid() && before.toString() == value.toString())
@@ -149,12 +149,12 @@ bool QSettingsBackend::write(const QString &keyPath, const QString &valueName, c
 
 bool QSettingsBackend::WriteDword(const QString &keyPath, const QString &valueName, quint32 value)
 {
-    return write(keyPath, valueName, QVariant::fromValue(value));
+    return Write(keyPath, valueName, QVariant::fromValue(value));
 }
 
 bool QSettingsBackend::WriteString(const QString &keyPath, const QString &valueName, const QString &value)
 {
-    return write(keyPath, valueName, value);
+    return Write(keyPath, valueName, value);
 }
 
 } // namespace platform

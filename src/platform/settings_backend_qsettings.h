@@ -28,10 +28,10 @@ public:
 private:
     // The stored spelling of a key path ("A/B/C"), or of as much of it as exists; `found` tells
     // whether every part exists.
-    QString storedGroup(const QString &keyPath, bool *found) const;
-    QString storedValueName(const QString &group, const QString &valueName) const;
-    std::optional<QVariant> read(const QString &keyPath, const QString &valueName) const;
-    bool write(const QString &keyPath, const QString &valueName, const QVariant &value);
+    QString StoredGroup(const QString &keyPath, bool *found) const;
+    QString StoredValueName(const QString &group, const QString &valueName) const;
+    std::optional<QVariant> Read(const QString &keyPath, const QString &valueName) const;
+    bool Write(const QString &keyPath, const QString &valueName, const QVariant &value);
 
     std::unique_ptr<QSettings> m_settings;
     bool m_isSystemRegistry;

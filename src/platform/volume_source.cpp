@@ -17,7 +17,7 @@ FolderVolumeSource::FolderVolumeSource(QStringList folders)
 {
 }
 
-std::vector<MountedVolume> FolderVolumeSource::removableVolumes() const
+std::vector<MountedVolume> FolderVolumeSource::RemovableVolumes() const
 {
     std::vector<MountedVolume> volumes;
     for (const QString &folder : m_folders) {

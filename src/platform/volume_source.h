@@ -25,7 +25,7 @@ public:
     virtual ~VolumeSource() = default;
 
     // Every present card, ordered by root; a reader without a medium has no mount and is absent.
-    virtual std::vector<MountedVolume> removableVolumes() const = 0;
+    virtual std::vector<MountedVolume> RemovableVolumes() const = 0;
 };
 
 // The folders given by the user, those that exist, in the given order.
@@ -33,7 +33,7 @@ class FolderVolumeSource : public VolumeSource
 {
 public:
     explicit FolderVolumeSource(QStringList folders);
-    std::vector<MountedVolume> removableVolumes() const override;
+    std::vector<MountedVolume> RemovableVolumes() const override;
 
 private:
     QStringList m_folders;

@@ -70,12 +70,12 @@ LinuxVolumeSource::LinuxVolumeSource(QStringList cardFolders, QString procRoot, 
 {
 }
 
-QString LinuxVolumeSource::mountInfoPath() const
+QString LinuxVolumeSource::MountInfoPath() const
 {
     return m_procRoot + QStringLiteral("/self/mountinfo");
 }
 
-bool LinuxVolumeSource::isCardBlockDevice(const QString &deviceNumber) const
+bool LinuxVolumeSource::IsCardBlockDevice(const QString &deviceNumber) const
 {
     const QString link = m_sysRoot + QStringLiteral("/dev/block/") + deviceNumber;
     QString disk = QFileInfo(link).canonicalFilePath();
@@ -96,10 +96,10 @@ bool LinuxVolumeSource::isCardBlockDevice(const QString &deviceNumber) const
     return bus.fileName() == QLatin1String("mmc") && ReadSmallFile(card + QStringLiteral("/type")) == "SD";
 }
 
-std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
+std::vector<MountedVolume> LinuxVolumeSource::RemovableVolumes() const
 {
     std::vector<MountedVolume> volumes;
-    QFile file(mountInfoPath());
+    QFile file(MountInfoPath());
     if (file.open(QIODevice::ReadOnly)) {
         QStringList seenDevices;
         std::vector<MountInfoEntry> entries = ParseMountInfo(file.readAll());
@@ -109,14 +109,14 @@ std::vector<MountedVolume> LinuxVolumeSource::removableVolumes() const
             // A bind mount of a folder inside the card is not the card's root.
             if (entry.fsRoot != QLatin1String("/") || seenDevices.contains(entry.deviceNumber))
                 continue;
-            if (!isCardBlockDevice(entry.deviceNumber))
+            if (!IsCardBlockDevice(entry.deviceNumber))
                 continue;
             seenDevices.append(entry.deviceNumber);
             volumes.push_back(MountedVolume {
                 NormalizedRoot(entry.mountPoint), entry.source, entry.fileSystem, entry.deviceNumber });
         }
     }
-    for (MountedVolume &volume : FolderVolumeSource(m_cardFolders).removableVolumes()) {
+    for (MountedVolume &volume : FolderVolumeSource(m_cardFolders).RemovableVolumes()) {
         const bool known = std::any_of(
             volumes.begin(), volumes.end(), [&](const MountedVolume &v) { return v.root == volume.root; });
         if (!known)

@@ -27,14 +27,14 @@ public:
     explicit LinuxVolumeSource(QStringList cardFolders = {}, QString procRoot = QStringLiteral("/proc"),
         QString sysRoot = QStringLiteral("/sys"));
 
-    std::vector<MountedVolume> removableVolumes() const override;
+    std::vector<MountedVolume> RemovableVolumes() const override;
 
     // True for a block device ("major:minor") on a memory card: a disk that reports itself
     // removable (card readers), or an SD card in a reader on the MMC bus (built-in readers, whose
     // disks report removable 0). A fixed disk is never a card, wherever it is plugged in.
-    bool isCardBlockDevice(const QString &deviceNumber) const;
+    bool IsCardBlockDevice(const QString &deviceNumber) const;
 
-    QString mountInfoPath() const;
+    QString MountInfoPath() const;
 
 private:
     QStringList m_cardFolders;

@@ -43,7 +43,7 @@ public:
         : m_roots(std::move(roots))
     {
     }
-    std::vector<platform::MountedVolume> removableVolumes() const override
+    std::vector<platform::MountedVolume> RemovableVolumes() const override
     {
         std::vector<platform::MountedVolume> volumes;
         for (const QString &root : *m_roots)
@@ -65,11 +65,11 @@ public:
         : m_newRoot(std::move(newRoot))
     {
     }
-    std::optional<platform::VolumeGeometry> queryGeometry(const QString &) override
+    std::optional<platform::VolumeGeometry> QueryGeometry(const QString &) override
     {
         return platform::VolumeGeometry { QStringLiteral("FAT32"), 32768, 512 };
     }
-    platform::FormatResult format(
+    platform::FormatResult Format(
         const platform::MountedVolume &card, const QString &, const QString &, quint32) override
     {
         started = true;

@@ -129,16 +129,16 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
     const platform::LinuxVolumeSource source(
         { folder + QLatin1Char('/'), system.dir.path() + QStringLiteral("/gone") }, system.proc, system.sys);
 
-    EXPECT_TRUE(source.isCardBlockDevice(QStringLiteral("8:32"))) << "card reader";
-    EXPECT_TRUE(source.isCardBlockDevice(QStringLiteral("179:1"))) << "built-in SD reader";
-    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("8:17"))) << "USB hard disk";
-    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("179:257"))) << "eMMC";
-    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("8:1")));
-    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("8:48")));
-    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("7:0")));
-    EXPECT_FALSE(source.isCardBlockDevice(QStringLiteral("0:40")));
+    EXPECT_TRUE(source.IsCardBlockDevice(QStringLiteral("8:32"))) << "card reader";
+    EXPECT_TRUE(source.IsCardBlockDevice(QStringLiteral("179:1"))) << "built-in SD reader";
+    EXPECT_FALSE(source.IsCardBlockDevice(QStringLiteral("8:17"))) << "USB hard disk";
+    EXPECT_FALSE(source.IsCardBlockDevice(QStringLiteral("179:257"))) << "eMMC";
+    EXPECT_FALSE(source.IsCardBlockDevice(QStringLiteral("8:1")));
+    EXPECT_FALSE(source.IsCardBlockDevice(QStringLiteral("8:48")));
+    EXPECT_FALSE(source.IsCardBlockDevice(QStringLiteral("7:0")));
+    EXPECT_FALSE(source.IsCardBlockDevice(QStringLiteral("0:40")));
 
-    const std::vector<platform::MountedVolume> volumes = source.removableVolumes();
+    const std::vector<platform::MountedVolume> volumes = source.RemovableVolumes();
     QStringList roots;
     for (const platform::MountedVolume &volume : volumes)
         roots << volume.root;
@@ -163,7 +163,7 @@ TEST(VolumeSourceLinux, ListsMountedRemovableMediaAndGivenFolders)
 
     // A folder given as a card that is the mount point of a fixed disk stays a mere folder.
     const std::vector<platform::MountedVolume> disk
-        = platform::LinuxVolumeSource({ QStringLiteral("/") }, system.proc, system.sys).removableVolumes();
+        = platform::LinuxVolumeSource({ QStringLiteral("/") }, system.proc, system.sys).RemovableVolumes();
     ASSERT_EQ(disk.size(), 3u);
     EXPECT_EQ(disk[0].root, QStringLiteral("/"));
     EXPECT_TRUE(disk[0].deviceNumber.isEmpty());
@@ -174,7 +174,7 @@ TEST(VolumeSourceLinux, MissingMountTableStillListsFolders)
     QTemporaryDir dir;
     const platform::LinuxVolumeSource source(
         { dir.path() }, dir.path() + QStringLiteral("/noproc"), dir.path() + QStringLiteral("/nosys"));
-    const std::vector<platform::MountedVolume> volumes = source.removableVolumes();
+    const std::vector<platform::MountedVolume> volumes = source.RemovableVolumes();
     ASSERT_EQ(volumes.size(), 1u);
     EXPECT_EQ(volumes[0].root, QDir::cleanPath(dir.path()));
 }

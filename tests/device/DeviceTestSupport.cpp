@@ -21,7 +21,7 @@ namespace {
 
 } // namespace
 
-std::optional<quint32> FakeFileAttributes::read(const QString &path) const
+std::optional<quint32> FakeFileAttributes::Read(const QString &path) const
 {
     const quint64 inode = InodeOf(path);
     if (inode == 0)
@@ -32,7 +32,7 @@ std::optional<quint32> FakeFileAttributes::read(const QString &path) const
     return found->second.second;
 }
 
-bool FakeFileAttributes::write(const QString &path, quint32 attributes) const
+bool FakeFileAttributes::Write(const QString &path, quint32 attributes) const
 {
     const quint64 inode = InodeOf(path);
     if (inode == 0)

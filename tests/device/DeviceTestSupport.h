@@ -27,7 +27,7 @@ class TestVolumeSource : public platform::VolumeSource
 {
 public:
     std::vector<platform::MountedVolume> volumes;
-    std::vector<platform::MountedVolume> removableVolumes() const override { return volumes; }
+    std::vector<platform::MountedVolume> RemovableVolumes() const override { return volumes; }
     void insert(const QString &root)
     {
         volumes.push_back(
@@ -42,9 +42,9 @@ public:
 class FakeFileAttributes : public platform::FileAttributes
 {
 public:
-    std::optional<quint32> read(const QString &path) const override;
-    bool write(const QString &path, quint32 attributes) const override;
-    void set(const QString &path, quint32 attributes) const { write(path, attributes); }
+    std::optional<quint32> Read(const QString &path) const override;
+    bool Write(const QString &path, quint32 attributes) const override;
+    void set(const QString &path, quint32 attributes) const { Write(path, attributes); }
     mutable int writes = 0;
 
 private:

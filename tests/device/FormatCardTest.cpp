@@ -41,8 +41,8 @@ struct FakeFormatter : platform::CardFormatter {
     QString fileSystem, label;
     quint32 clusterBytes = 0;
 
-    std::optional<platform::VolumeGeometry> queryGeometry(const QString &) override { return geometry; }
-    platform::FormatResult format(
+    std::optional<platform::VolumeGeometry> QueryGeometry(const QString &) override { return geometry; }
+    platform::FormatResult Format(
         const platform::MountedVolume &c, const QString &fs, const QString &l, quint32 cluster) override
     {
         ++formats;
@@ -111,7 +111,7 @@ TEST(UDisksFormatter, WithoutASystemBusFormattingIsUnavailable)
 {
     QTemporaryDir dir;
     platform::UDisksCardFormatter formatter(QDBusConnection(QStringLiteral("no-such-connection")));
-    const platform::FormatResult result = formatter.format(
+    const platform::FormatResult result = formatter.Format(
         { dir.path(), QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"), QStringLiteral("8:17") },
         QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Unavailable);
@@ -136,10 +136,10 @@ TEST(UDisksFormatter, GeometryOfAFolderComesFromItsFileSystem)
 {
     QTemporaryDir dir;
     platform::UDisksCardFormatter formatter(QDBusConnection(QStringLiteral("no-such-connection")));
-    const std::optional<platform::VolumeGeometry> geometry = formatter.queryGeometry(dir.path());
+    const std::optional<platform::VolumeGeometry> geometry = formatter.QueryGeometry(dir.path());
     ASSERT_TRUE(geometry);
     EXPECT_GT(geometry->clusterBytes, 0u);
-    EXPECT_FALSE(formatter.queryGeometry(dir.path() + QStringLiteral("/missing")));
+    EXPECT_FALSE(formatter.QueryGeometry(dir.path() + QStringLiteral("/missing")));
 }
 
 class FormatCardTest : public ::testing::Test

@@ -126,7 +126,7 @@ TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
         GTEST_SKIP() << "no private mount namespace here";
     QTemporaryDir dir;
     platform::MountWatcher watcher;
-    ASSERT_TRUE(watcher.isWatching());
+    ASSERT_TRUE(watcher.IsWatching());
     QSignalSpy spy(&watcher, &platform::MountWatcher::mountsChanged);
 
     ASSERT_TRUE(MountTmpfs(dir.path(), "size=16k"));
@@ -148,7 +148,7 @@ TEST(MountNamespace, WatcherReportsMountsAndUnmounts)
 TEST(MountWatcher, MissingTableIsNotWatched)
 {
     platform::MountWatcher watcher(QStringLiteral("/nonexistent/mountinfo"), nullptr);
-    EXPECT_FALSE(watcher.isWatching());
+    EXPECT_FALSE(watcher.IsWatching());
 }
 
 } // namespace

@@ -466,7 +466,7 @@ TEST_F(SetupFileTest, RewrittenFileKeepsItsAttributesAndOnlyAHiddenOneItsTime)
         m_values[kItemGSensorSensi] = QStringLiteral("1");
         ASSERT_TRUE(writeSettings());
         EXPECT_TRUE(card().contains("<item id=\"GSensorSensi\" value=\"1\" />"));
-        EXPECT_EQ(m_attributes.read(path()), std::optional<quint32>(attributes));
+        EXPECT_EQ(m_attributes.Read(path()), std::optional<quint32>(attributes));
         EXPECT_EQ(QFileInfo(path()).lastModified().toUTC() == old, bool(attributes & platform::kFatHidden));
     }
 }

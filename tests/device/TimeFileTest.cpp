@@ -64,7 +64,7 @@ TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOneAndStayingHidden)
     attributes.set(path, platform::kFatHidden);
     ASSERT_TRUE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9));
     EXPECT_EQ(ReadFile(path), QByteArray("2024.03.05-07:08:09"));
-    EXPECT_EQ(attributes.read(path), std::optional<quint32>(platform::kFatHidden));
+    EXPECT_EQ(attributes.Read(path), std::optional<quint32>(platform::kFatHidden));
 
     EXPECT_FALSE(config.WriteTimeFile(2024, 2, 30, 7, 8, 9));
     EXPECT_EQ(ReadFile(path), QByteArray("2024.03.05-07:08:09")) << "a refused time leaves the file alone";

@@ -204,7 +204,7 @@ TEST(UDisksFormatter, FormatsTheBlockMountedAtTheCardRoot)
     platform::UDisksCardFormatter formatter = bus.formatter();
 
     const platform::FormatResult result
-        = formatter.format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+        = formatter.Format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Formatted) << result.message.toStdString();
     EXPECT_EQ(result.root, QStringLiteral("/media/user/TAVIN"));
     EXPECT_EQ(bus.service->calls(),
@@ -233,7 +233,7 @@ TEST(UDisksFormatter, BusyCardIsInUseAndNotFormatted)
     platform::UDisksCardFormatter formatter = bus.formatter();
 
     const platform::FormatResult result
-        = formatter.format(kCard, QStringLiteral("exFAT"), QStringLiteral("TAVIN"), 131072);
+        = formatter.Format(kCard, QStringLiteral("exFAT"), QStringLiteral("TAVIN"), 131072);
     EXPECT_EQ(result.status, platform::FormatStatus::InUse);
     EXPECT_FALSE(bus.service->calls().contains(kCardObject + QStringLiteral(" Format")));
 }
@@ -251,7 +251,7 @@ TEST(UDisksFormatter, OnlyTheCardsOwnBlockDeviceIsEverTouched)
         platform::MountedVolume card = kCard;
         card.root = root;
         const platform::FormatResult result
-            = formatter.format(card, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+            = formatter.Format(card, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
         EXPECT_EQ(result.status, platform::FormatStatus::Unavailable) << root.toStdString();
     }
     for (const QString &call : bus.service->calls())
@@ -259,7 +259,7 @@ TEST(UDisksFormatter, OnlyTheCardsOwnBlockDeviceIsEverTouched)
 
     // A folder given as a card never reaches the bus, even where a disk is mounted.
     const int calls = bus.service->calls().size();
-    const platform::FormatResult folder = formatter.format({ kCardRoot, QString(), QString(), QString() },
+    const platform::FormatResult folder = formatter.Format({ kCardRoot, QString(), QString(), QString() },
         QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(folder.status, platform::FormatStatus::Unavailable);
     EXPECT_EQ(bus.service->calls().size(), calls);
@@ -277,19 +277,19 @@ TEST(UDisksFormatter, CardSwappedSinceTheScanIsNotTouched)
     swapped.replace("8:17", "8:33");
     platform::UDisksCardFormatter formatter = bus.formatter(swapped);
     platform::FormatResult result
-        = formatter.format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+        = formatter.Format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Failed);
     EXPECT_TRUE(result.message.contains(QStringLiteral("8:33"))) << result.message.toStdString();
 
     // The mount table agrees with the scan, but udisks2 has another device at that root.
     platform::MountedVolume other = kCard;
     other.deviceNumber = QStringLiteral("8:33");
-    result = formatter.format(other, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    result = formatter.Format(other, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Failed);
 
     // Nothing mounted there any more.
     platform::UDisksCardFormatter unmounted = bus.formatter("22 1 8:1 / / rw - ext4 /dev/sda1 rw\n");
-    result = unmounted.format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+    result = unmounted.Format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Failed);
 
     for (const QString &call : bus.service->calls())
@@ -302,7 +302,7 @@ TEST(UDisksFormatter, BusWithoutTheServiceIsUnavailable)
     REQUIRE_BUS(bus);
     platform::UDisksCardFormatter formatter = bus.formatter();
     const platform::FormatResult result
-        = formatter.format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
+        = formatter.Format(kCard, QStringLiteral("FAT32"), QStringLiteral("TAVIN"), 32768);
     EXPECT_EQ(result.status, platform::FormatStatus::Unavailable);
     EXPECT_FALSE(result.message.isEmpty());
 }

@@ -54,7 +54,7 @@ class FixedFileTimes final : public platform::FileTimes
 {
 public:
     std::map<QString, platform::FileTimeStamps> stamps;
-    std::optional<platform::FileTimeStamps> read(const QString &path) const override
+    std::optional<platform::FileTimeStamps> Read(const QString &path) const override
     {
         const auto it = stamps.find(QFileInfo(path).fileName());
         return it == stamps.end() ? std::nullopt : std::optional(it->second);

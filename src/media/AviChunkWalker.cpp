@@ -14,23 +14,23 @@ namespace {
     constexpr std::size_t kVideoFormatBytes = 40;
     constexpr std::size_t kAudioFormatBytes = 20;
 
-    bool isFourCc(const char id[4], const char *text)
+    bool IsFourCc(const char id[4], const char *text)
     {
         return std::memcmp(id, text, 4) == 0;
     }
 
-    std::uint16_t le16(const unsigned char *bytes)
+    std::uint16_t Le16(const unsigned char *bytes)
     {
         return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
     }
 
-    std::uint32_t le32(const unsigned char *bytes)
+    std::uint32_t Le32(const unsigned char *bytes)
     {
         return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8
             | static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     }
 
-    AviMainHeader decodeMainHeader(const unsigned char *bytes)
+    AviMainHeader DecodeMainHeader(const unsigned char *bytes)
     {
         AviMainHeader header;
         std::uint32_t *fields[] = { &header.microSecPerFrame, &header.maxBytesPerSec,
@@ -38,62 +38,62 @@ namespace {
             &header.streams, &header.suggestedBufferSize, &header.width, &header.height, &header.reserved[0],
             &header.reserved[1], &header.reserved[2], &header.reserved[3] };
         for (std::uint32_t *field : fields) {
-            *field = le32(bytes);
+            *field = Le32(bytes);
             bytes += 4;
         }
         return header;
     }
 
-    AviStreamHeader decodeStreamHeader(const unsigned char *bytes)
+    AviStreamHeader DecodeStreamHeader(const unsigned char *bytes)
     {
         AviStreamHeader header;
         std::memcpy(header.type, bytes, 4);
         std::memcpy(header.handler, bytes + 4, 4);
-        header.flags = le32(bytes + 8);
-        header.priority = le16(bytes + 12);
-        header.language = le16(bytes + 14);
-        header.initialFrames = le32(bytes + 16);
-        header.scale = le32(bytes + 20);
-        header.rate = le32(bytes + 24);
-        header.start = le32(bytes + 28);
-        header.length = le32(bytes + 32);
-        header.suggestedBufferSize = le32(bytes + 36);
-        header.quality = le32(bytes + 40);
-        header.sampleSize = le32(bytes + 44);
-        header.frameLeft = static_cast<std::int16_t>(le16(bytes + 48));
-        header.frameTop = static_cast<std::int16_t>(le16(bytes + 50));
-        header.frameRight = static_cast<std::int16_t>(le16(bytes + 52));
-        header.frameBottom = static_cast<std::int16_t>(le16(bytes + 54));
+        header.flags = Le32(bytes + 8);
+        header.priority = Le16(bytes + 12);
+        header.language = Le16(bytes + 14);
+        header.initialFrames = Le32(bytes + 16);
+        header.scale = Le32(bytes + 20);
+        header.rate = Le32(bytes + 24);
+        header.start = Le32(bytes + 28);
+        header.length = Le32(bytes + 32);
+        header.suggestedBufferSize = Le32(bytes + 36);
+        header.quality = Le32(bytes + 40);
+        header.sampleSize = Le32(bytes + 44);
+        header.frameLeft = static_cast<std::int16_t>(Le16(bytes + 48));
+        header.frameTop = static_cast<std::int16_t>(Le16(bytes + 50));
+        header.frameRight = static_cast<std::int16_t>(Le16(bytes + 52));
+        header.frameBottom = static_cast<std::int16_t>(Le16(bytes + 54));
         return header;
     }
 
-    AviBitmapInfoHeader decodeBitmapInfoHeader(const unsigned char *bytes)
+    AviBitmapInfoHeader DecodeBitmapInfoHeader(const unsigned char *bytes)
     {
         AviBitmapInfoHeader header;
-        header.size = le32(bytes);
-        header.width = static_cast<std::int32_t>(le32(bytes + 4));
-        header.height = static_cast<std::int32_t>(le32(bytes + 8));
-        header.planes = le16(bytes + 12);
-        header.bitCount = le16(bytes + 14);
-        header.compression = le32(bytes + 16);
-        header.sizeImage = le32(bytes + 20);
-        header.xPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 24));
-        header.yPelsPerMeter = static_cast<std::int32_t>(le32(bytes + 28));
-        header.clrUsed = le32(bytes + 32);
-        header.clrImportant = le32(bytes + 36);
+        header.size = Le32(bytes);
+        header.width = static_cast<std::int32_t>(Le32(bytes + 4));
+        header.height = static_cast<std::int32_t>(Le32(bytes + 8));
+        header.planes = Le16(bytes + 12);
+        header.bitCount = Le16(bytes + 14);
+        header.compression = Le32(bytes + 16);
+        header.sizeImage = Le32(bytes + 20);
+        header.xPelsPerMeter = static_cast<std::int32_t>(Le32(bytes + 24));
+        header.yPelsPerMeter = static_cast<std::int32_t>(Le32(bytes + 28));
+        header.clrUsed = Le32(bytes + 32);
+        header.clrImportant = Le32(bytes + 36);
         return header;
     }
 
-    AviWaveFormat decodeWaveFormat(const unsigned char *bytes)
+    AviWaveFormat DecodeWaveFormat(const unsigned char *bytes)
     {
         AviWaveFormat format;
-        format.formatTag = le16(bytes);
-        format.channels = le16(bytes + 2);
-        format.samplesPerSec = le32(bytes + 4);
-        format.avgBytesPerSec = le32(bytes + 8);
-        format.blockAlign = le16(bytes + 12);
-        format.bitsPerSample = le16(bytes + 14);
-        format.extraSize = le16(bytes + 16);
+        format.formatTag = Le16(bytes);
+        format.channels = Le16(bytes + 2);
+        format.samplesPerSec = Le32(bytes + 4);
+        format.avgBytesPerSec = Le32(bytes + 8);
+        format.blockAlign = Le16(bytes + 12);
+        format.bitsPerSample = Le16(bytes + 14);
+        format.extraSize = Le16(bytes + 16);
         format.extra[0] = bytes[18];
         format.extra[1] = bytes[19];
         return format;
@@ -130,10 +130,10 @@ bool AviChunkWalker::Walk(AviWalkScope scope)
     const char *id = reinterpret_cast<const char *>(header);
     const char *form = id + 8;
     Trace("%c%c%c%c %d %c%c%c%c \r\n", id[0], id[1], id[2], id[3],
-        static_cast<std::int32_t>(le32(header + 4)), form[0], form[1], form[2], form[3]);
-    if (!isFourCc(id, "RIFF") || !isFourCc(form, "AVI "))
+        static_cast<std::int32_t>(Le32(header + 4)), form[0], form[1], form[2], form[3]);
+    if (!IsFourCc(id, "RIFF") || !IsFourCc(form, "AVI "))
         return false;
-    m_info.riffSize = le32(header + 4);
+    m_info.riffSize = Le32(header + 4);
     m_kind = StreamKind::None;
 
     // Every chunk moves the position forward by at least its 8-byte header, so the walk ends
@@ -154,13 +154,13 @@ AviChunkWalker::Step AviChunkWalker::VisitChunk(AviWalkScope scope)
     if (!m_source.Read(header, sizeof header))
         return Step::Stop;
     const char *id = reinterpret_cast<const char *>(header);
-    const std::int32_t size = static_cast<std::int32_t>(le32(header + 4));
+    const std::int32_t size = static_cast<std::int32_t>(Le32(header + 4));
     Trace("<%c%c%c%c> %d \r\n", id[0], id[1], id[2], id[3], size);
     ++m_chunksVisited;
 
-    if (le32(header) == 0)
+    if (Le32(header) == 0)
         return Step::Stop;
-    const bool isList = isFourCc(id, "LIST");
+    const bool isList = IsFourCc(id, "LIST");
     if (size < 1 && !isList)
         return Step::Stop;
 
@@ -170,10 +170,10 @@ AviChunkWalker::Step AviChunkWalker::VisitChunk(AviWalkScope scope)
             return Step::Stop;
         // A recorder writes the "movi" size only when it finishes the file; after a power loss it
         // stays 0 while the chunks are there up to the end of the file, so the walk goes on.
-        if (size < 1 && !isFourCc(listType, "movi"))
+        if (size < 1 && !IsFourCc(listType, "movi"))
             return Step::Stop;
         Trace("          %c%c%c%c\r\n", listType[0], listType[1], listType[2], listType[3]);
-        if (isFourCc(listType, "movi")) {
+        if (IsFourCc(listType, "movi")) {
             m_info.moviSize = static_cast<std::uint32_t>(size);
             if (scope == AviWalkScope::HeadersOnly)
                 return Step::Stop;
@@ -191,42 +191,42 @@ AviChunkWalker::Step AviChunkWalker::VisitLeaf(const char id[4], std::int32_t si
     std::int64_t skip = size;
     unsigned char body[kMainHeaderBytes];
 
-    if (isFourCc(id, "avih")) {
+    if (IsFourCc(id, "avih")) {
         if (!m_source.Read(body, kMainHeaderBytes))
             return Step::Stop;
-        m_info.mainHeader = decodeMainHeader(body);
+        m_info.mainHeader = DecodeMainHeader(body);
         consumed = kMainHeaderBytes;
         skip = size - consumed;
-    } else if (isFourCc(id, "strh")) {
+    } else if (IsFourCc(id, "strh")) {
         if (!m_source.Read(body, kStreamHeaderBytes))
             return Step::Stop;
         Trace("          %c%c%c%c:%c%c%c%c\r\n", body[0], body[1], body[2], body[3], body[4], body[5],
             body[6], body[7]);
         const char *type = reinterpret_cast<const char *>(body);
-        if (isFourCc(type, "vids")) {
+        if (IsFourCc(type, "vids")) {
             m_kind = StreamKind::Video;
-            m_info.videoStreamHeader = decodeStreamHeader(body);
+            m_info.videoStreamHeader = DecodeStreamHeader(body);
             m_info.hasVideo = 1;
-        } else if (isFourCc(type, "auds")) {
+        } else if (IsFourCc(type, "auds")) {
             m_kind = StreamKind::Audio;
-            m_info.audioStreamHeader = decodeStreamHeader(body);
+            m_info.audioStreamHeader = DecodeStreamHeader(body);
             m_info.hasAudio = 1;
         } else {
             m_kind = StreamKind::None;
         }
         consumed = kStreamHeaderBytes;
         skip = size - consumed;
-    } else if (isFourCc(id, "strf")) {
+    } else if (IsFourCc(id, "strf")) {
         consumed = 0;
         if (m_kind == StreamKind::Video) {
             if (!m_source.Read(body, kVideoFormatBytes))
                 return Step::Stop;
-            m_info.videoFormat = decodeBitmapInfoHeader(body);
+            m_info.videoFormat = DecodeBitmapInfoHeader(body);
             consumed = kVideoFormatBytes;
         } else if (m_kind == StreamKind::Audio) {
             if (!m_source.Read(body, kAudioFormatBytes))
                 return Step::Stop;
-            m_info.audioFormat = decodeWaveFormat(body);
+            m_info.audioFormat = DecodeWaveFormat(body);
             consumed = kAudioFormatBytes;
         }
         skip = size - consumed;

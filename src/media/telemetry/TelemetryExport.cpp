@@ -12,12 +12,12 @@ namespace media {
 
 namespace {
 
-    QString degrees(float stored)
+    QString Degrees(float stored)
     {
         return QString::number(CoordinateToDegrees(stored), 'f', 6);
     }
 
-    std::vector<const TelemetryExportEntry *> validFixes(const std::vector<TelemetryExportEntry> &entries)
+    std::vector<const TelemetryExportEntry *> ValidFixes(const std::vector<TelemetryExportEntry> &entries)
     {
         std::vector<const TelemetryExportEntry *> fixes;
         for (const TelemetryExportEntry &e : entries) {
@@ -79,7 +79,7 @@ QByteArray TelemetryExport::ToCsv(const std::vector<TelemetryExportEntry> &entri
         switch (e.kind) {
         case telemetry::RecordKind::Gps:
             if (e.fix.IsValid()) {
-                row << QStringLiteral("gps") << degrees(e.fix.latitude) << degrees(e.fix.longitude)
+                row << QStringLiteral("gps") << Degrees(e.fix.latitude) << Degrees(e.fix.longitude)
                     << QString::number(e.fix.speed, 'f', 2) << QString::number(e.fix.course, 'f', 2)
                     << UtcText(e.fix) << QStringLiteral("valid");
             } else {
@@ -121,10 +121,10 @@ QByteArray TelemetryExport::ToGpx(const std::vector<TelemetryExportEntry> &entri
     xml.writeStartElement(QStringLiteral("trk"));
     xml.writeTextElement(QStringLiteral("name"), name);
     xml.writeStartElement(QStringLiteral("trkseg"));
-    for (const TelemetryExportEntry *e : validFixes(entries)) {
+    for (const TelemetryExportEntry *e : ValidFixes(entries)) {
         xml.writeStartElement(QStringLiteral("trkpt"));
-        xml.writeAttribute(QStringLiteral("lat"), degrees(e->fix.latitude));
-        xml.writeAttribute(QStringLiteral("lon"), degrees(e->fix.longitude));
+        xml.writeAttribute(QStringLiteral("lat"), Degrees(e->fix.latitude));
+        xml.writeAttribute(QStringLiteral("lon"), Degrees(e->fix.longitude));
         const QString when = UtcText(e->fix);
         if (!when.isEmpty())
             xml.writeTextElement(QStringLiteral("time"), when);
@@ -139,7 +139,7 @@ QByteArray TelemetryExport::ToGpx(const std::vector<TelemetryExportEntry> &entri
 
 QByteArray TelemetryExport::ToKml(const std::vector<TelemetryExportEntry> &entries, const QString &name)
 {
-    const auto fixes = validFixes(entries);
+    const auto fixes = ValidFixes(entries);
     QByteArray out;
     QXmlStreamWriter xml(&out);
     xml.setAutoFormatting(true);
@@ -158,7 +158,7 @@ QByteArray TelemetryExport::ToKml(const std::vector<TelemetryExportEntry> &entri
     xml.writeTextElement(QStringLiteral("tessellate"), QStringLiteral("1"));
     QStringList coordinates;
     for (const TelemetryExportEntry *e : fixes)
-        coordinates << degrees(e->fix.longitude) + QLatin1Char(',') + degrees(e->fix.latitude)
+        coordinates << Degrees(e->fix.longitude) + QLatin1Char(',') + Degrees(e->fix.latitude)
                 + QStringLiteral(",0");
     xml.writeTextElement(QStringLiteral("coordinates"), coordinates.join(QLatin1Char(' ')));
     xml.writeEndElement(); // LineString
@@ -172,7 +172,7 @@ QByteArray TelemetryExport::ToKml(const std::vector<TelemetryExportEntry> &entri
         xml.writeTextElement(QStringLiteral("when"), UtcText(e->fix));
     for (const TelemetryExportEntry *e : fixes)
         xml.writeTextElement(gx, QStringLiteral("coord"),
-            degrees(e->fix.longitude) + QLatin1Char(' ') + degrees(e->fix.latitude) + QStringLiteral(" 0"));
+            Degrees(e->fix.longitude) + QLatin1Char(' ') + Degrees(e->fix.latitude) + QStringLiteral(" 0"));
     xml.writeEndElement(); // gx:Track
     xml.writeEndElement(); // Placemark
     xml.writeEndElement(); // Document

@@ -12,7 +12,7 @@ const QString kSoftwareKey = QStringLiteral("Software\\");
 
 // A layout default read as a decimal integer the way atoi does: leading blanks, a sign,
 // digits up to the first other character; 0 when there are none.
-int parseDefault(const QString *text)
+int ParseDefault(const QString *text)
 {
     if (!text)
         return 0;
@@ -88,7 +88,7 @@ void CAppRegistry::LoadKeys(const skin::SkinXmlNode &node, const QString &path)
         if (type && type->compare(QLatin1String("string"), Qt::CaseInsensitive) == 0)
             value = std::make_unique<CRegString>(m_root, fullPath, defaultText ? *defaultText : QString());
         else
-            value = std::make_unique<CRegDWORD>(m_root, fullPath, parseDefault(defaultText));
+            value = std::make_unique<CRegDWORD>(m_root, fullPath, ParseDefault(defaultText));
         m_values.emplace(mapKey, std::move(value));
     }
     for (const skin::SkinXmlNode *section : node.GetChildren(QStringLiteral("section"))) {

@@ -29,7 +29,7 @@ namespace {
 
 // UTF-16 with its byte-order mark, otherwise 8-bit text (UTF-8 here); only a file that
 // cannot be read at all fails.
-bool readLayout(const QString &path, QString *text)
+bool ReadLayout(const QString &path, QString *text)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -58,7 +58,7 @@ bool RunMainWindowStartup(const QString &programPath, platform::SettingsBackend 
 
     QString layout;
     const QString layoutPath = LayoutPathOf(programPath);
-    bool loaded = readLayout(layoutPath, &layout);
+    bool loaded = ReadLayout(layoutPath, &layout);
     if (loaded && !registry.LoadLayout(layout)) {
         qCWarning(lcApp) << "the settings layout" << layoutPath << "holds no readable markup";
         loaded = false;

@@ -17,7 +17,7 @@ const QString kImpactNext = QStringLiteral("impact_next");
 constexpr int kListWidth = 106;
 constexpr int kListGap = 4;
 
-QString impactText(const media::Impact &impact)
+QString ImpactText(const media::Impact &impact)
 {
     const uint32_t seconds = impact.timeMs / 1000;
     return QStringLiteral("%1:%2  %3")
@@ -98,7 +98,7 @@ void ImpactsController::Show()
         return;
     m_list->clear();
     for (const media::Impact &impact : m_impacts)
-        m_list->addItem(impactText(impact));
+        m_list->addItem(ImpactText(impact));
     m_list->setCurrentIndex(-1);
     m_list->setPlaceholderText(m_impacts.empty()
             ? mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 없음"))

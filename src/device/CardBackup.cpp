@@ -101,7 +101,7 @@ namespace {
         std::vector<QString> folders; // in creation order
         std::vector<QString> files;
 
-        void undo() const
+        void Undo() const
         {
             for (auto it = files.rbegin(); it != files.rend(); ++it)
                 QFile::remove(*it);
@@ -211,7 +211,7 @@ QByteArray CopyFileVerified(
     if (Cancelled(cancel) && reason.isEmpty())
         reason = QStringLiteral("cancelled");
     if (!reason.isEmpty()) {
-        created.undo();
+        created.Undo();
         *error = reason;
         return {};
     }
@@ -271,7 +271,7 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
 
     Created created;
     const auto giveUp = [&](const QString &error) {
-        created.undo();
+        created.Undo();
         report.error = error;
         report.seconds = clock.elapsed() / 1000.0;
         return report;
@@ -314,7 +314,7 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
     };
     const auto cancelled = [&] {
         collect();
-        created.undo();
+        created.Undo();
         return BackupReport { report.destination, 0, 0, clock.elapsed() / 1000.0, {}, {}, {}, true };
     };
     for (const QString &relative : files) {

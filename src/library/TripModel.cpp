@@ -17,20 +17,20 @@ namespace {
         QChar kind;
     };
 
-    bool isParkingKind(QChar kind)
+    bool IsParkingKind(QChar kind)
     {
         return kind == QLatin1Char('P') || kind == QLatin1Char('M');
     }
 
-    bool isKnownKind(QChar kind)
+    bool IsKnownKind(QChar kind)
     {
         return kind == QLatin1Char('N') || kind == QLatin1Char('S') || kind == QLatin1Char('U')
-            || isParkingKind(kind);
+            || IsParkingKind(kind);
     }
 
     // The path with its channel letter made 'F' and in upper case, which a front file and its rear
     // file share.
-    QString pairKey(const QString &path)
+    QString PairKey(const QString &path)
     {
         QString key = path.toUpper();
         const qsizetype channel = key.lastIndexOf(QLatin1Char('.')) - 2;
@@ -41,7 +41,7 @@ namespace {
 
     // Start order; at the same second a normal recording first, so that it plays and the event
     // recording made meanwhile becomes a mark, then the longer one, then the listing's order.
-    bool playsFirst(const Listed &a, const Listed &b)
+    bool PlaysFirst(const Listed &a, const Listed &b)
     {
         if (a.startMs != b.startMs)
             return a.startMs < b.startMs;
@@ -54,12 +54,12 @@ namespace {
         return a.index < b.index;
     }
 
-    QDateTime nameClock(int64_t ms)
+    QDateTime NameClock(int64_t ms)
     {
         return QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc());
     }
 
-    Trip makeTrip(TripKind kind, const std::vector<Listed> &members, const std::vector<Recording> &listing,
+    Trip MakeTrip(TripKind kind, const std::vector<Listed> &members, const std::vector<Recording> &listing,
         const QHash<QString, int> &rearByKey)
     {
         Trip trip;
@@ -70,7 +70,7 @@ namespace {
             TripRecording recording;
             recording.listingIndex = member.index;
             recording.path = listing[size_t(member.index)].path;
-            const int rear = rearByKey.value(pairKey(recording.path), -1);
+            const int rear = rearByKey.value(PairKey(recording.path), -1);
             if (rear >= 0)
                 recording.rearPath = listing[size_t(rear)].path;
             recording.kind = member.kind;
@@ -103,12 +103,12 @@ namespace {
             }
             trip.recordings.push_back(std::move(recording));
         }
-        trip.start = nameClock(origin);
-        trip.end = nameClock(covered);
+        trip.start = NameClock(origin);
+        trip.end = NameClock(covered);
         return trip;
     }
 
-    void addSummary(Trip &trip, const TripRecording &recording)
+    void AddSummary(Trip &trip, const TripRecording &recording)
     {
         const RecordingSummary &summary = *recording.summary;
         ++trip.summarized;
@@ -139,12 +139,12 @@ void TripModel::Build(const std::vector<Recording> &listing)
         const Recording &recording = listing[i];
         const RecordingName name = ParseRecordingName(recording.path);
         const QDateTime time = media::RecorderClock::NameTime(recording.path);
-        if (!time.isValid() || !isKnownKind(name.kindLetter) || !(name.IsFront() || name.IsRear())) {
+        if (!time.isValid() || !IsKnownKind(name.kindLetter) || !(name.IsFront() || name.IsRear())) {
             ++m_skipped;
             continue;
         }
         if (name.IsRear()) {
-            rearByKey.insert(pairKey(recording.path), int(i)); // a later copy of the same name wins
+            rearByKey.insert(PairKey(recording.path), int(i)); // a later copy of the same name wins
             continue;
         }
         Listed listed;
@@ -152,17 +152,17 @@ void TripModel::Build(const std::vector<Recording> &listing)
         listed.startMs = time.toMSecsSinceEpoch();
         listed.lengthMs = int64_t(std::max(0, recording.lengthSeconds)) * 1000;
         listed.kind = name.kindLetter;
-        (isParkingKind(listed.kind) ? parking : drives).push_back(listed);
+        (IsParkingKind(listed.kind) ? parking : drives).push_back(listed);
     }
-    std::sort(drives.begin(), drives.end(), playsFirst);
-    std::sort(parking.begin(), parking.end(), playsFirst);
+    std::sort(drives.begin(), drives.end(), PlaysFirst);
+    std::sort(parking.begin(), parking.end(), PlaysFirst);
 
     std::vector<Trip> driveTrips;
     std::vector<Listed> members;
     int64_t reach = 0; // where the drive's recordings so far end
     for (const Listed &listed : drives) {
         if (!members.empty() && listed.startMs > reach + kJoinToleranceMs) {
-            driveTrips.push_back(makeTrip(TripKind::Drive, members, listing, rearByKey));
+            driveTrips.push_back(MakeTrip(TripKind::Drive, members, listing, rearByKey));
             members.clear();
         }
         reach = members.empty() ? listed.startMs + listed.lengthMs
@@ -170,7 +170,7 @@ void TripModel::Build(const std::vector<Recording> &listing)
         members.push_back(listed);
     }
     if (!members.empty())
-        driveTrips.push_back(makeTrip(TripKind::Drive, members, listing, rearByKey));
+        driveTrips.push_back(MakeTrip(TripKind::Drive, members, listing, rearByKey));
     members.clear();
 
     // A parking session ends where a drive starts.
@@ -184,13 +184,13 @@ void TripModel::Build(const std::vector<Recording> &listing)
             droveMeanwhile = true;
         }
         if (!members.empty() && droveMeanwhile) {
-            parkingTrips.push_back(makeTrip(TripKind::Parking, members, listing, rearByKey));
+            parkingTrips.push_back(MakeTrip(TripKind::Parking, members, listing, rearByKey));
             members.clear();
         }
         members.push_back(listed);
     }
     if (!members.empty())
-        parkingTrips.push_back(makeTrip(TripKind::Parking, members, listing, rearByKey));
+        parkingTrips.push_back(MakeTrip(TripKind::Parking, members, listing, rearByKey));
 
     m_trips.reserve(driveTrips.size() + parkingTrips.size());
     std::merge(std::make_move_iterator(driveTrips.begin()), std::make_move_iterator(driveTrips.end()),
@@ -220,7 +220,7 @@ int TripModel::MergeSummary(const QString &frontPath, const RecordingSummary &su
     const bool replacing = recording.summary.has_value();
     recording.summary = summary;
     if (!replacing) {
-        addSummary(trip, recording);
+        AddSummary(trip, recording);
         return place.trip;
     }
     // The totals cannot take a summary back (the maximum), so they are summed again.
@@ -231,7 +231,7 @@ int TripModel::MergeSummary(const QString &frontPath, const RecordingSummary &su
     trip.utcOffsetSeconds.reset();
     for (const TripRecording &each : trip.recordings) {
         if (each.summary)
-            addSummary(trip, each);
+            AddSummary(trip, each);
     }
     return place.trip;
 }

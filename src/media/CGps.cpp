@@ -15,7 +15,7 @@ namespace {
     constexpr std::size_t kSentenceLimit = 1023;
     constexpr double kKmPerHourPerKnot = 1.852;
 
-    std::string_view skipLeadingBlanksAndPlus(std::string_view text)
+    std::string_view SkipLeadingBlanksAndPlus(std::string_view text)
     {
         while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
             text.remove_prefix(1);
@@ -27,9 +27,9 @@ namespace {
     // A decimal number read up to the first character that cannot belong to it; 0 when there is
     // none. Independent of the C locale, which a desktop program may have set to one with a
     // decimal comma.
-    double readDecimal(std::string_view field)
+    double ReadDecimal(std::string_view field)
     {
-        field = skipLeadingBlanksAndPlus(field);
+        field = SkipLeadingBlanksAndPlus(field);
         double value = 0;
         const auto result
             = std::from_chars(field.data(), field.data() + field.size(), value, std::chars_format::fixed);
@@ -40,17 +40,17 @@ namespace {
 
     // The decimal value of the two characters at `offset` (fewer if the field is shorter), read
     // the same way: a receiver that writes "1235" for the time still gives hour 12, minute 35.
-    int readTwoDigits(std::string_view field, std::size_t offset)
+    int ReadTwoDigits(std::string_view field, std::size_t offset)
     {
         if (offset >= field.size())
             return 0;
-        std::string_view digits = skipLeadingBlanksAndPlus(field.substr(offset, 2));
+        std::string_view digits = SkipLeadingBlanksAndPlus(field.substr(offset, 2));
         int value = 0;
         const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
         return result.ec == std::errc() ? value : 0;
     }
 
-    std::int64_t daysFromCivil(std::int64_t year, int month, int day)
+    std::int64_t DaysFromCivil(std::int64_t year, int month, int day)
     {
         // Days since 1970-01-01 in the Gregorian calendar; years are counted from March so that
         // the leap day is the last day of a year and needs no special case.
@@ -73,7 +73,7 @@ std::int64_t UtcToEpochSeconds(int year, int month, int day, int hour, int minut
     std::int64_t monthIndex = static_cast<std::int64_t>(month) - 1;
     fullYear += monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12;
     monthIndex -= (monthIndex >= 0 ? monthIndex / 12 : (monthIndex - 11) / 12) * 12;
-    const std::int64_t days = daysFromCivil(fullYear, static_cast<int>(monthIndex) + 1, 1) + day - 1;
+    const std::int64_t days = DaysFromCivil(fullYear, static_cast<int>(monthIndex) + 1, 1) + day - 1;
     return days * 86400 + static_cast<std::int64_t>(hour) * 3600 + static_cast<std::int64_t>(minute) * 60
         + second;
 }
@@ -120,9 +120,9 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
 
     if (!nextField()) // hhmmss or hhmmss.ss
         return voidFix();
-    hour = static_cast<std::int8_t>(readTwoDigits(field, 0));
-    minute = static_cast<std::int8_t>(readTwoDigits(field, 2));
-    second = static_cast<std::int8_t>(readTwoDigits(field, 4));
+    hour = static_cast<std::int8_t>(ReadTwoDigits(field, 0));
+    minute = static_cast<std::int8_t>(ReadTwoDigits(field, 2));
+    second = static_cast<std::int8_t>(ReadTwoDigits(field, 4));
 
     if (!nextField())
         return voidFix();
@@ -130,7 +130,7 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
 
     if (!nextField())
         return voidFix();
-    latitude = static_cast<float>(readDecimal(field));
+    latitude = static_cast<float>(ReadDecimal(field));
     if (!nextField())
         return voidFix();
     if (field.empty() || field.front() != 'N')
@@ -138,7 +138,7 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
 
     if (!nextField())
         return voidFix();
-    longitude = static_cast<float>(readDecimal(field));
+    longitude = static_cast<float>(ReadDecimal(field));
     if (!nextField())
         return voidFix();
     if (field.empty() || field.front() != 'E')
@@ -146,16 +146,16 @@ bool CGps::Parse(std::uint32_t stamp, const char *sentence)
 
     if (!nextField())
         return voidFix();
-    speed = static_cast<float>(readDecimal(field) * kKmPerHourPerKnot);
+    speed = static_cast<float>(ReadDecimal(field) * kKmPerHourPerKnot);
     if (!nextField())
         return voidFix();
-    course = static_cast<float>(readDecimal(field));
+    course = static_cast<float>(ReadDecimal(field));
 
     if (!nextField()) // ddmmyy
         return voidFix();
-    day = static_cast<std::int8_t>(readTwoDigits(field, 0));
-    month = static_cast<std::int8_t>(readTwoDigits(field, 2));
-    year = static_cast<std::int8_t>(readTwoDigits(field, 4));
+    day = static_cast<std::int8_t>(ReadTwoDigits(field, 0));
+    month = static_cast<std::int8_t>(ReadTwoDigits(field, 2));
+    year = static_cast<std::int8_t>(ReadTwoDigits(field, 4));
 
     // Two-digit years 70..99 are 1970..1999, 00..69 are 2000..2069.
     const int calendarYear = 1900 + (year + 30) % 100 + 70;

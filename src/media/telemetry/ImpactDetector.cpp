@@ -14,7 +14,7 @@ namespace {
     constexpr int64_t kNextToleranceMs = 300;
     constexpr int64_t kPreviousToleranceMs = 1000;
 
-    double median(std::vector<uint32_t> values)
+    double Median(std::vector<uint32_t> values)
     {
         const size_t middle = values.size() / 2;
         std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(middle), values.end());
@@ -49,7 +49,7 @@ std::array<double, 3> ImpactDetector::RestingLevel(const std::vector<GSensorSamp
         axes[1].push_back(s.y);
         axes[2].push_back(s.z);
     }
-    return { median(std::move(axes[0])), median(std::move(axes[1])), median(std::move(axes[2])) };
+    return { Median(std::move(axes[0])), Median(std::move(axes[1])), Median(std::move(axes[2])) };
 }
 
 std::vector<Impact> ImpactDetector::Detect(const std::vector<GSensorSample> &samples, double threshold)

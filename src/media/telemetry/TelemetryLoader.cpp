@@ -18,7 +18,7 @@ namespace {
     // user's locale, so the conversion must not follow the locale (where the decimal sign is a
     // comma, the C library would read "22.40" as 22). A field without a number reads as 0, as
     // in the C library; one beyond the range of a double reads as NaN.
-    double readDecimal(const char *begin, const char *end)
+    double ReadDecimal(const char *begin, const char *end)
     {
         while (begin < end && (*begin == ' ' || *begin == '+'))
             ++begin;
@@ -56,7 +56,7 @@ bool TelemetryLoader::ReadSpeedFromRecordText(const char *text, float &speedKmh)
     const char *speedEnd = std::strchr(speedField, ',');
     if (!speedEnd)
         return false;
-    const double kmh = std::trunc(readDecimal(speedField, speedEnd) * kKnotsToKmh);
+    const double kmh = std::trunc(ReadDecimal(speedField, speedEnd) * kKnotsToKmh);
     // Damaged text ("nan", a hundred digits) gives no speed rather than an undefined conversion.
     if (!(kmh >= std::numeric_limits<int>::min() && kmh <= std::numeric_limits<int>::max()))
         return false;

@@ -74,7 +74,7 @@ struct SkinRect {
     int height() const { return bottom - top; }
     bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     QRect toQRect() const { return QRect(left, top, width(), height()); }
-    static SkinRect fromQRect(const QRect &r)
+    static SkinRect FromQRect(const QRect &r)
     {
         return { r.left(), r.top(), r.left() + r.width(), r.top() + r.height() };
     }

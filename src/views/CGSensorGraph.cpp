@@ -19,7 +19,7 @@ constexpr std::array<ColorRef, CGSensorGraph::kColourCount> kDefaultColours = {
 
 // One-pixel lines that leave out their end point, so that a line "to plot right" stops inside
 // the plot as window rectangles count it.
-QPen linePen(ColorRef colour)
+QPen LinePen(ColorRef colour)
 {
     QPen pen(ColorFromColorRef(colour));
     pen.setWidth(1);
@@ -27,7 +27,7 @@ QPen linePen(ColorRef colour)
     return pen;
 }
 
-QFont legendFont(int pixelHeight)
+QFont LegendFont(int pixelHeight)
 {
     QFont font;
     // A fixed-pitch face keeps "%4d" columns lined up; the CJK mono face is what Debian ships.
@@ -43,7 +43,7 @@ QFont legendFont(int pixelHeight)
 CGSensorGraph::CGSensorGraph(QWidget *parent)
     : QWidget(parent)
     , m_colours(kDefaultColours)
-    , m_font(legendFont(m_params.fontHeight))
+    , m_font(LegendFont(m_params.fontHeight))
 {
     // Every paint covers the whole client area, so the background need not be erased first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -152,7 +152,7 @@ void CGSensorGraph::SetLegendAlign(uint32_t align)
 void CGSensorGraph::SetFontHeight(int height)
 {
     m_params.fontHeight = height;
-    m_font = legendFont(height);
+    m_font = LegendFont(height);
     Relayout();
     update();
 }
@@ -211,7 +211,7 @@ void CGSensorGraph::Paint(QPainter &painter) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(rect(), ColorFromColorRef(m_colours[kBackgroundColour]));
 
-    painter.setPen(linePen(m_colours[kGridColour]));
+    painter.setPen(LinePen(m_colours[kGridColour]));
     for (int y : GSensorGraphLayout::GridLines(m_plot))
         painter.drawLine(m_plot.left, y, m_plot.right, y);
 
@@ -239,7 +239,7 @@ void CGSensorGraph::Paint(QPainter &painter) const
                 line[static_cast<int>(i)] = GSensorGraphLayout::CurvePoint(
                     m_plot, m_xScale, baseline, scale.yScale, s.timeMs, value);
             }
-            painter.setPen(linePen(m_colours[static_cast<std::size_t>(kXColour + axis)]));
+            painter.setPen(LinePen(m_colours[static_cast<std::size_t>(kXColour + axis)]));
             painter.drawPolyline(line);
         }
     }
@@ -254,7 +254,7 @@ void CGSensorGraph::Paint(QPainter &painter) const
         }
     }
 
-    painter.setPen(linePen(m_colours[kCursorColour]));
+    painter.setPen(LinePen(m_colours[kCursorColour]));
     const int x = CursorX();
     painter.drawLine(x, m_plot.top + GSensorGraphLayout::kCursorTopInset, x,
         m_plot.bottom - GSensorGraphLayout::kCursorBottomInset);

@@ -7,7 +7,7 @@ namespace {
 
 // Keeps a computed coordinate inside what an int and the painter can take; samples far beyond
 // the duration would otherwise overflow the conversion.
-int truncateCoordinate(double v)
+int TruncateCoordinate(double v)
 {
     if (std::isnan(v))
         return 0;
@@ -104,7 +104,7 @@ QPoint GSensorGraphLayout::CurvePoint(
     const PixelRect &plot, double xScale, int baseline, double yScale, uint32_t timeMs, uint32_t value)
 {
     return QPoint(
-        truncateCoordinate(plot.left + timeMs * xScale), truncateCoordinate(baseline - value * yScale));
+        TruncateCoordinate(plot.left + timeMs * xScale), TruncateCoordinate(baseline - value * yScale));
 }
 
 int GSensorGraphLayout::CursorX(
@@ -112,7 +112,7 @@ int GSensorGraphLayout::CursorX(
 {
     int x = cursorOrigin;
     if (cursorTimeMs)
-        x = truncateCoordinate(cursorOrigin + static_cast<double>(*cursorTimeMs) * xScale);
+        x = TruncateCoordinate(cursorOrigin + static_cast<double>(*cursorTimeMs) * xScale);
     return std::min(x, plot.right);
 }
 

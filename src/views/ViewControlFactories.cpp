@@ -14,7 +14,7 @@ struct Strip {
     int height = 0;
 };
 
-Strip readStrip(const skin::SkinXmlNode *part, const skin::SkinRuntime &runtime, ColorRef transColour)
+Strip ReadStrip(const skin::SkinXmlNode *part, const skin::SkinRuntime &runtime, ColorRef transColour)
 {
     Strip strip;
     if (!part)
@@ -32,7 +32,7 @@ Strip readStrip(const skin::SkinXmlNode *part, const skin::SkinRuntime &runtime,
     return strip;
 }
 
-QWidget *hiddenChild(QWidget *widget, const skin::SkinControlContext &context)
+QWidget *HiddenChild(QWidget *widget, const skin::SkinControlContext &context)
 {
     widget->setObjectName(context.name);
     widget->hide();
@@ -46,11 +46,11 @@ SpeedCtrlConfig ReadSpeedCtrlConfig(const skin::SkinXmlNode &element, const skin
     SpeedCtrlConfig config;
     config.background = skin::attr::Color(element, QStringLiteral("backcolor"), 0);
     config.transColour = skin::attr::Color(element, QStringLiteral("transcolor"), skin::kDefaultTransColor);
-    const Strip digits = readStrip(element.GetChild(QStringLiteral("number")), runtime, config.transColour);
+    const Strip digits = ReadStrip(element.GetChild(QStringLiteral("number")), runtime, config.transColour);
     config.digitImage = digits.image;
     config.digitWidth = digits.width;
     config.digitHeight = digits.height;
-    const Strip units = readStrip(element.GetChild(QStringLiteral("unit")), runtime, config.transColour);
+    const Strip units = ReadStrip(element.GetChild(QStringLiteral("unit")), runtime, config.transColour);
     config.unitImage = units.image;
     config.unitWidth = units.width;
     config.unitHeight = units.height;
@@ -61,7 +61,7 @@ void RegisterViewControlFactories(skin::SkinRuntime &runtime)
 {
     skin::SkinControlFactory speed;
     speed.create = [](const skin::SkinControlContext &context) -> QWidget * {
-        return hiddenChild(new CSpeedCtrl(context.dialog), context);
+        return HiddenChild(new CSpeedCtrl(context.dialog), context);
     };
     speed.configure = [](QWidget *widget, const skin::SkinControlContext &context) {
         if (auto *gauge = qobject_cast<CSpeedCtrl *>(widget))
@@ -72,7 +72,7 @@ void RegisterViewControlFactories(skin::SkinRuntime &runtime)
     // A graph element carries no settings: the main window sets its colours, range and duration.
     skin::SkinControlFactory graph;
     graph.create = [](const skin::SkinControlContext &context) -> QWidget * {
-        return hiddenChild(new CGSensorGraph(context.dialog), context);
+        return HiddenChild(new CGSensorGraph(context.dialog), context);
     };
     graph.configure = [](QWidget *, const skin::SkinControlContext &) {};
     runtime.RegisterControlFactory(skin::kSkinGraph, std::move(graph));

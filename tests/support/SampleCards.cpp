@@ -25,7 +25,7 @@ namespace {
     // CTest runs every test in a process of its own; the card is therefore kept in the build tree and
     // made again only when the sample recorder was built anew. Every suite sees the same stamp, so
     // suites that run side by side never write the card under each other.
-    QString cardStamp()
+    QString CardStamp()
     {
         const QFileInfo self(QStringLiteral(TAVIN_RECORDER_LIBRARY));
         return QStringLiteral("%1 %2 %3")
@@ -34,7 +34,7 @@ namespace {
             .arg(kCardSeed);
     }
 
-    SampleCard generateCard()
+    SampleCard GenerateCard()
     {
         av_log_set_level(AV_LOG_ERROR); // the encoders' statistics are of no interest here
         SampleCard card;
@@ -57,7 +57,7 @@ namespace {
             return card;
         }
         QFile stampFile(base + QStringLiteral("/complete"));
-        if (stampFile.open(QIODevice::ReadOnly) && QString::fromUtf8(stampFile.readAll()) == cardStamp()) {
+        if (stampFile.open(QIODevice::ReadOnly) && QString::fromUtf8(stampFile.readAll()) == CardStamp()) {
             QFile list(base + QStringLiteral("/files"));
             if (list.open(QIODevice::ReadOnly)) {
                 card.written = QString::fromUtf8(list.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -82,7 +82,7 @@ namespace {
             list.write(card.written.join(QLatin1Char('\n')).toUtf8());
         list.close();
         if (stampFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            stampFile.write(cardStamp().toUtf8());
+            stampFile.write(CardStamp().toUtf8());
         return card;
     }
 
@@ -90,7 +90,7 @@ namespace {
 
 const SampleCard &SharedSampleCard()
 {
-    static const SampleCard card = generateCard();
+    static const SampleCard card = GenerateCard();
     return card;
 }
 

@@ -17,17 +17,17 @@ struct CliCommand {
 class CliCommandTable
 {
 public:
-    static CliCommandTable &instance();
-    void add(CliCommand command);
-    const CliCommand *find(const QString &name) const;
-    const std::vector<CliCommand> &commands() const { return m_commands; }
+    static CliCommandTable &Instance();
+    void Add(CliCommand command);
+    const CliCommand *Find(const QString &name) const;
+    const std::vector<CliCommand> &Commands() const { return m_commands; }
 
 private:
     std::vector<CliCommand> m_commands;
 };
 
 struct CliCommandRegistrar {
-    explicit CliCommandRegistrar(CliCommand command) { CliCommandTable::instance().add(std::move(command)); }
+    explicit CliCommandRegistrar(CliCommand command) { CliCommandTable::Instance().Add(std::move(command)); }
 };
 
 #define TAVIN_CLI_CONCAT_INNER(a, b) a##b
@@ -42,5 +42,5 @@ struct CliCommandRegistrar {
     }
 
 // Output helpers shared by the commands: UTF-8 on stdout/stderr.
-void cliOut(const QString &text);
-void cliErr(const QString &text);
+void CliOut(const QString &text);
+void CliErr(const QString &text);

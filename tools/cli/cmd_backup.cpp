@@ -19,7 +19,7 @@ BackupProgressFn TerminalProgress(const char *verb)
             return;
         shown->start();
         const int percent = p.bytesTotal > 0 ? int(p.bytesDone * 100 / p.bytesTotal) : 100;
-        cliErr(QStringLiteral("\r%1 %2% %3/%4 files  %5\x1b[K")
+        CliErr(QStringLiteral("\r%1 %2% %3/%4 files  %5\x1b[K")
                    .arg(QLatin1String(verb))
                    .arg(percent, 3)
                    .arg(p.filesDone)
@@ -30,17 +30,17 @@ BackupProgressFn TerminalProgress(const char *verb)
 
 int Report(const BackupReport &report, const char *done)
 {
-    cliErr(QStringLiteral("\r\x1b[K"));
+    CliErr(QStringLiteral("\r\x1b[K"));
     if (!report.error.isEmpty()) {
-        cliErr(QStringLiteral("tavin-cli: %1\n").arg(report.error));
+        CliErr(QStringLiteral("tavin-cli: %1\n").arg(report.error));
         return 1;
     }
     for (const QString &path : report.differing)
-        cliOut(QStringLiteral("DIFFERS: %1\n").arg(path));
+        CliOut(QStringLiteral("DIFFERS: %1\n").arg(path));
     for (const QString &failure : report.failed)
-        cliOut(QStringLiteral("FAILED: %1\n").arg(failure));
+        CliOut(QStringLiteral("FAILED: %1\n").arg(failure));
     const double rate = report.seconds > 0 ? double(report.bytes) / double(1 << 20) / report.seconds : 0.0;
-    cliOut(QStringLiteral("%1 files, %2, %3 (%4 s, %5 MB/s)\n")
+    CliOut(QStringLiteral("%1 files, %2, %3 (%4 s, %5 MB/s)\n")
                .arg(report.files)
                .arg(BackupSizeText(report.bytes))
                .arg(report.ok() ? QLatin1String(done) : QStringLiteral("NOT verified"))
@@ -54,12 +54,12 @@ int RunBackup(const QStringList &args)
     if (args.size() == 2 && args[0] == QLatin1String("--verify"))
         return Report(VerifyBackup(args[1], nullptr, TerminalProgress("checking")), "verified");
     if (args.size() != 2 || args[0].startsWith(QLatin1String("--"))) {
-        cliErr(QStringLiteral("usage: tavin-cli backup CARD_DIR DEST_DIR | backup --verify DEST_DIR\n"));
+        CliErr(QStringLiteral("usage: tavin-cli backup CARD_DIR DEST_DIR | backup --verify DEST_DIR\n"));
         return 2;
     }
     const BackupReport report = RunCardBackup(args[0], args[1], nullptr, TerminalProgress("copying"));
     if (report.error.isEmpty())
-        cliOut(QStringLiteral("%1\n").arg(report.destination));
+        CliOut(QStringLiteral("%1\n").arg(report.destination));
     return Report(report, "verified");
 }
 

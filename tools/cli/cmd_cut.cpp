@@ -10,7 +10,7 @@ namespace {
 
 const QString kUsage = QStringLiteral("usage: tavin-cli cut FILE [--output OUT] [--halve-last-chunk]\n");
 
-int runCut(const QStringList &args)
+int RunCut(const QStringList &args)
 {
     media::recorder::PowerLossCutOptions options;
     QString path;
@@ -24,29 +24,29 @@ int runCut(const QStringList &args)
         } else if (!arg.startsWith(QLatin1String("--")) && path.isEmpty()) {
             path = arg;
         } else {
-            cliErr(QStringLiteral("cut: bad argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("cut: bad argument '%1'\n").arg(arg));
             return 2;
         }
     }
     if (path.isEmpty()) {
-        cliErr(kUsage);
+        CliErr(kUsage);
         return 2;
     }
     if (!output.isEmpty()) {
         // The copy is cut; the recording itself stays as it is.
         if (QFile::exists(output) && !QFile::remove(output)) {
-            cliErr(QStringLiteral("cut: cannot replace %1\n").arg(output));
+            CliErr(QStringLiteral("cut: cannot replace %1\n").arg(output));
             return 1;
         }
         if (!QFile::copy(path, output)) {
-            cliErr(QStringLiteral("cut: cannot copy %1 to %2\n").arg(path, output));
+            CliErr(QStringLiteral("cut: cannot copy %1 to %2\n").arg(path, output));
             return 1;
         }
         path = output;
     }
     QString error;
     if (!media::recorder::CutLikePowerLoss(path, options, &error)) {
-        cliErr(QStringLiteral("cut: %1\n").arg(error));
+        CliErr(QStringLiteral("cut: %1\n").arg(error));
         return 1;
     }
     return 0;
@@ -58,4 +58,4 @@ TAVIN_CLI_COMMAND(QStringLiteral("cut"),
     QStringLiteral("cut FILE [--output OUT] [--halve-last-chunk]\n"
                    "    leave a recording as a power loss does: no index, sizes and frame counts 0\n"
                    "    (in place, or in a copy OUT); optionally cut its last chunk in half"),
-    false, runCut);
+    false, RunCut);

@@ -24,14 +24,14 @@ namespace {
 std::unique_ptr<CTAVINSDConfig> OpenCard(const QString &folder, ValueStrings &values)
 {
     if (!QFileInfo(folder).isDir()) {
-        cliErr(QStringLiteral("tavin-cli: %1 is not a folder\n").arg(folder));
+        CliErr(QStringLiteral("tavin-cli: %1 is not a folder\n").arg(folder));
         return nullptr;
     }
     auto config = std::make_unique<CTAVINSDConfig>();
     config->SetVolumeSource(std::make_unique<platform::FolderVolumeSource>(QStringList { folder }));
     config->SetValueStrings(&values);
     if (config->ScanDrives(false) != 1 || !config->SelectDrive(0)) {
-        cliErr(QStringLiteral("tavin-cli: cannot use %1 as a card\n").arg(folder));
+        CliErr(QStringLiteral("tavin-cli: cannot use %1 as a card\n").arg(folder));
         return nullptr;
     }
     return config;
@@ -46,7 +46,7 @@ QString SetupPath(const CTAVINSDConfig &config)
 void ReportKeptCopy(const CTAVINSDConfig &config)
 {
     if (!config.KeptCopyPath().isEmpty())
-        cliErr(QStringLiteral("note: the unreadable %1 was kept as %2\n")
+        CliErr(QStringLiteral("note: the unreadable %1 was kept as %2\n")
                    .arg(SetupPath(config), config.KeptCopyPath()));
 }
 
@@ -55,7 +55,7 @@ bool WriteSettings(CTAVINSDConfig &config)
 {
     config.ReadBatteryCalibration();
     if (!config.Load(QString()) || !config.Save(config.FileName())) {
-        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config.ErrorString()));
+        CliErr(QStringLiteral("tavin-cli: %1\n").arg(config.ErrorString()));
         return false;
     }
     ReportKeptCopy(config);
@@ -69,7 +69,7 @@ int ConfigShow(const QString &folder)
     if (!config)
         return 1;
     if (!config->Load(config->FileName())) {
-        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
+        CliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
         return 1;
     }
     // Every element the item walk examines, in file order; "-" marks one the viewer ignores
@@ -79,7 +79,7 @@ int ConfigShow(const QString &folder)
     for (const TiXmlElement *element = first; element; element = element->NextSiblingElement()) {
         const QString id = ValueFromFile(element->Attribute("id"));
         const int index = document.IsBound(element) ? ItemIndexOf(id) : -1;
-        cliOut(QStringLiteral("%1\t%2\t%3\n")
+        CliOut(QStringLiteral("%1\t%2\t%3\n")
                    .arg(id, ValueFromFile(element->Attribute("value")),
                        index < 0 ? QStringLiteral("-") : QString::number(index)));
     }
@@ -89,7 +89,7 @@ int ConfigShow(const QString &folder)
              element = element->NextSiblingElement())
             present = document.IsBound(element) && ItemIndexOf(ValueFromFile(element->Attribute("id"))) == i;
         if (!present)
-            cliErr(QStringLiteral("missing: %1 (item %2)\n").arg(QLatin1String(ConfigItems()[i].id)).arg(i));
+            CliErr(QStringLiteral("missing: %1 (item %2)\n").arg(QLatin1String(ConfigItems()[i].id)).arg(i));
     }
     return 0;
 }
@@ -97,7 +97,7 @@ int ConfigShow(const QString &folder)
 int ConfigSet(const QString &folder, const QStringList &assignments)
 {
     if (assignments.isEmpty()) {
-        cliErr(QStringLiteral("tavin-cli: config set needs ID=VALUE\n"));
+        CliErr(QStringLiteral("tavin-cli: config set needs ID=VALUE\n"));
         return 2;
     }
     ValueStrings values {};
@@ -105,7 +105,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
     if (!config)
         return 1;
     if (!config->Load(config->FileName())) {
-        cliErr(QStringLiteral("tavin-cli: %1 (try: config reset)\n").arg(config->ErrorString()));
+        CliErr(QStringLiteral("tavin-cli: %1 (try: config reset)\n").arg(config->ErrorString()));
         return 1;
     }
     config->ReadBatteryCalibration();
@@ -115,7 +115,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
         const qsizetype equals = assignment.indexOf(QLatin1Char('='));
         const int index = equals > 0 ? ItemIndexOf(assignment.left(equals)) : -1;
         if (index < 0) {
-            cliErr(QStringLiteral("tavin-cli: '%1' is not ID=VALUE with a known item id\n").arg(assignment));
+            CliErr(QStringLiteral("tavin-cli: '%1' is not ID=VALUE with a known item id\n").arg(assignment));
             return 2;
         }
         changes.emplace_back(index, assignment.mid(equals + 1));
@@ -131,7 +131,7 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
                 && ValueFromFile(element->Attribute("id")) == QLatin1String(ConfigItems()[index].id)
                 && element->Attribute("value");
         if (!bound) {
-            cliErr(QStringLiteral("tavin-cli: %1 has no value in the card's file; nothing written\n")
+            CliErr(QStringLiteral("tavin-cli: %1 has no value in the card's file; nothing written\n")
                        .arg(QLatin1String(ConfigItems()[index].id)));
             return 1;
         }
@@ -139,12 +139,12 @@ int ConfigSet(const QString &folder, const QStringList &assignments)
     for (const auto &[index, value] : changes)
         values[index] = value;
     if (!config->Save(config->FileName())) {
-        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
+        CliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
         return 1;
     }
     for (const auto &[index, value] : changes)
-        cliOut(QStringLiteral("%1=%2\n").arg(QLatin1String(ConfigItems()[index].id), value));
-    cliOut(QStringLiteral("wrote %1\n").arg(SetupPath(*config)));
+        CliOut(QStringLiteral("%1=%2\n").arg(QLatin1String(ConfigItems()[index].id), value));
+    CliOut(QStringLiteral("wrote %1\n").arg(SetupPath(*config)));
     return 0;
 }
 
@@ -156,16 +156,16 @@ int ConfigReset(const QString &folder, bool keep)
         return 1;
     // Keeping needs the card's values first; a card without a readable file has none to keep.
     if (keep && !config->Load(config->FileName())) {
-        cliErr(QStringLiteral("note: nothing to keep: %1\n").arg(config->ErrorString()));
+        CliErr(QStringLiteral("note: nothing to keep: %1\n").arg(config->ErrorString()));
         keep = false;
     }
     if (!config->Reset(keep)) {
-        cliErr(QStringLiteral("tavin-cli: reset failed\n"));
+        CliErr(QStringLiteral("tavin-cli: reset failed\n"));
         return 1;
     }
     if (!WriteSettings(*config))
         return 1;
-    cliOut(QStringLiteral("wrote %1 (defaults%2, PartitionMode=%3)\n")
+    CliOut(QStringLiteral("wrote %1 (defaults%2, PartitionMode=%3)\n")
                .arg(SetupPath(*config),
                    keep ? QStringLiteral(" keeping the card's partition and calibration") : QString(),
                    values[kItemPartitionMode]));
@@ -182,7 +182,7 @@ int ConfigCommand(const QStringList &args)
     if (verb == QLatin1String("reset")
         && (args.size() == 2 || (args.size() == 3 && args[2] == QLatin1String("--keep"))))
         return ConfigReset(args[1], args.size() == 3);
-    cliErr(QStringLiteral(
+    CliErr(QStringLiteral(
         "usage: tavin-cli config show CARD_DIR | set CARD_DIR ID=VALUE... | reset CARD_DIR [--keep]\n"));
     return 2;
 }
@@ -206,16 +206,16 @@ int CardsCommand(const QStringList &args)
     QStringList folders;
     bool all = false;
     if (!CardOptions(args, folders, all)) {
-        cliErr(QStringLiteral("usage: tavin-cli cards [--card DIR]... [--all]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli cards [--card DIR]... [--all]\n"));
         return 2;
     }
     CTAVINSDConfig config;
     config.SetVolumeSource(platform::CreateSystemVolumeSource(folders));
     const int count = config.ScanDrives(!all);
     for (int i = 0; i < count; ++i)
-        cliOut(config.GetDrive(i) + QLatin1Char('\n'));
+        CliOut(config.GetDrive(i) + QLatin1Char('\n'));
     if (count == 0) {
-        cliErr(all ? QStringLiteral("no removable card found\n")
+        CliErr(all ? QStringLiteral("no removable card found\n")
                    : QStringLiteral("no card holding setup.xml found\n"));
         return 1;
     }
@@ -227,14 +227,14 @@ int ChooseCardCommand(const QStringList &args)
     QStringList folders;
     bool all = false;
     if (!CardOptions(args, folders, all)) {
-        cliErr(QStringLiteral("usage: tavin-cli choose-card [--card DIR]... [--all]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli choose-card [--card DIR]... [--all]\n"));
         return 2;
     }
     CTAVINSDConfig config;
     config.SetVolumeSource(platform::CreateSystemVolumeSource(folders));
     const int count = config.ScanDrives(!all);
     if (count == 0) {
-        cliErr(QStringLiteral("no card holding setup.xml found\n"));
+        CliErr(QStringLiteral("no card holding setup.xml found\n"));
         return 1;
     }
     QStringList roots;
@@ -243,21 +243,21 @@ int ChooseCardCommand(const QStringList &args)
     CSelDriveDlg dialog(roots);
     if (dialog.exec() != QDialog::Accepted || !config.SelectDrive(dialog.chosenIndex()))
         return 1;
-    cliOut(config.GetSelectedDrive() + QLatin1Char('\n'));
+    CliOut(config.GetSelectedDrive() + QLatin1Char('\n'));
     return 0;
 }
 
 int TimeFileCommand(const QStringList &args)
 {
     if (args.isEmpty() || args.size() > 2) {
-        cliErr(QStringLiteral("usage: tavin-cli timefile CARD_DIR [YYYY.MM.DD-hh:mm:ss]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli timefile CARD_DIR [YYYY.MM.DD-hh:mm:ss]\n"));
         return 2;
     }
     QDateTime time = QDateTime::currentDateTime();
     if (args.size() == 2) {
         const std::optional<QDateTime> given = ParseTimeFileText(args[1]);
         if (!given) {
-            cliErr(QStringLiteral("tavin-cli: '%1' is not a valid YYYY.MM.DD-hh:mm:ss time\n").arg(args[1]));
+            CliErr(QStringLiteral("tavin-cli: '%1' is not a valid YYYY.MM.DD-hh:mm:ss time\n").arg(args[1]));
             return 2;
         }
         time = *given;
@@ -270,10 +270,10 @@ int TimeFileCommand(const QStringList &args)
     const QTime clock = time.time();
     if (!config->WriteTimeFile(
             date.year(), date.month(), date.day(), clock.hour(), clock.minute(), clock.second())) {
-        cliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
+        CliErr(QStringLiteral("tavin-cli: %1\n").arg(config->ErrorString()));
         return 1;
     }
-    cliOut(QStringLiteral("%1\t%2\n")
+    CliOut(QStringLiteral("%1\t%2\n")
                .arg(QString::fromLatin1(*TimeFileText(time)),
                    CardFilePath(config->GetSelectedDrive(), QString::fromLatin1(kTimeFileName))));
     return 0;

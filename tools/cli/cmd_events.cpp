@@ -11,7 +11,7 @@
 
 namespace {
 
-QString clockText(uint32_t ms)
+QString ClockText(uint32_t ms)
 {
     const uint32_t seconds = ms / 1000;
     return QStringLiteral("%1:%2.%3")
@@ -20,7 +20,7 @@ QString clockText(uint32_t ms)
         .arg(ms % 1000 / 100);
 }
 
-int runEvents(const QStringList &args)
+int RunEvents(const QStringList &args)
 {
     QString path;
     bool json = false;
@@ -30,17 +30,17 @@ int runEvents(const QStringList &args)
         } else if (!arg.startsWith(QLatin1String("--")) && path.isEmpty()) {
             path = arg;
         } else {
-            cliErr(QStringLiteral("events: bad argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("events: bad argument '%1'\n").arg(arg));
             return 2;
         }
     }
     if (path.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli events FILE [--json]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli events FILE [--json]\n"));
         return 2;
     }
     media::TelemetryReader reader;
     if (!reader.Open(path)) {
-        cliErr(QStringLiteral("events: %1 is not a readable AVI recording\n").arg(path));
+        CliErr(QStringLiteral("events: %1 is not a readable AVI recording\n").arg(path));
         return 1;
     }
     using media::ImpactDetector;
@@ -58,10 +58,10 @@ int runEvents(const QStringList &args)
             { QStringLiteral("resting_level"), QJsonArray { rest[0], rest[1], rest[2] } },
             { QStringLiteral("threshold"), ImpactDetector::kDefaultThreshold },
             { QStringLiteral("impacts"), list } };
-        cliOut(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented)));
+        CliOut(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented)));
         return 0;
     }
-    cliOut(QStringLiteral("%1: %2 G-sensor readings, resting level %3/%4/%5, %6 impact(s)\n")
+    CliOut(QStringLiteral("%1: %2 G-sensor readings, resting level %3/%4/%5, %6 impact(s)\n")
                .arg(path)
                .arg(samples.size())
                .arg(rest[0])
@@ -69,8 +69,8 @@ int runEvents(const QStringList &args)
                .arg(rest[2])
                .arg(impacts.size()));
     for (const media::Impact &impact : impacts)
-        cliOut(QStringLiteral("%1  %2 ms  strength %3\n")
-                   .arg(clockText(impact.timeMs))
+        CliOut(QStringLiteral("%1  %2 ms  strength %3\n")
+                   .arg(ClockText(impact.timeMs))
                    .arg(impact.timeMs, 8)
                    .arg(impact.strength, 0, 'f', 1));
     return 0;
@@ -81,4 +81,4 @@ int runEvents(const QStringList &args)
 TAVIN_CLI_COMMAND(QStringLiteral("events"),
     QStringLiteral("events FILE [--json]\n"
                    "    list the impacts found in a recording's G-sensor readings (time and strength)"),
-    false, runEvents);
+    false, RunEvents);

@@ -12,7 +12,7 @@ extern "C" {
 
 namespace {
 
-int runExport(const QStringList &args)
+int RunExport(const QStringList &args)
 {
     using media::ClipExporter;
     media::ClipExportOptions options;
@@ -53,18 +53,18 @@ int runExport(const QStringList &args)
             ok = false;
         }
         if (!ok) {
-            cliErr(QStringLiteral("export: bad argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("export: bad argument '%1'\n").arg(arg));
             return 2;
         }
     }
     if (paths.size() != 2) {
-        cliErr(QStringLiteral("usage: tavin-cli export FRONT_FILE OUT.mp4 [--from SECONDS] [--to SECONDS] "
+        CliErr(QStringLiteral("usage: tavin-cli export FRONT_FILE OUT.mp4 [--from SECONDS] [--to SECONDS] "
                               "[--rear auto|none] [--layout pip|stacked] [--no-overlay] [--no-audio] "
                               "[--with-sources] [--unit kmh|mph] [--force]\n"));
         return 2;
     }
     if (options.toMs >= 0 && options.toMs <= options.fromMs) {
-        cliErr(QStringLiteral("export: --to must lie after --from\n"));
+        CliErr(QStringLiteral("export: --to must lie after --from\n"));
         return 2;
     }
     options.frontPath = paths[0];
@@ -73,7 +73,7 @@ int runExport(const QStringList &args)
         options.rearPath = ClipExporter::RearFileFor(options.frontPath);
     QString refused;
     if (!ClipExporter::CheckOutputs(options, &refused)) {
-        cliErr(QStringLiteral("export: %1\n").arg(refused));
+        CliErr(QStringLiteral("export: %1\n").arg(refused));
         return 1;
     }
     if (!force) {
@@ -83,7 +83,7 @@ int runExport(const QStringList &args)
                 existing << file;
         }
         if (!existing.isEmpty()) {
-            cliErr(QStringLiteral("export: these files exist already (give --force to replace them): %1\n")
+            CliErr(QStringLiteral("export: these files exist already (give --force to replace them): %1\n")
                        .arg(existing.join(QStringLiteral(", "))));
             return 1;
         }
@@ -96,7 +96,7 @@ int runExport(const QStringList &args)
         if (percent == shown)
             return;
         shown = percent;
-        cliErr(QStringLiteral("\rexport: %1 % (%2 s of %3 s)")
+        CliErr(QStringLiteral("\rexport: %1 % (%2 s of %3 s)")
                    .arg(percent, 3)
                    .arg(doneMs / 1000.0, 0, 'f', 1)
                    .arg(totalMs / 1000.0, 0, 'f', 1));
@@ -104,16 +104,16 @@ int runExport(const QStringList &args)
     ClipExporter exporter;
     const ClipExporter::Outcome outcome = exporter.Run(options, nullptr, progress);
     if (outcome == ClipExporter::Outcome::Done)
-        cliErr(QStringLiteral("\rexport: 100 %\n"));
+        CliErr(QStringLiteral("\rexport: 100 %\n"));
     else if (shown >= 0)
-        cliErr(QStringLiteral("\n"));
+        CliErr(QStringLiteral("\n"));
     if (outcome != ClipExporter::Outcome::Done) {
-        cliErr(QStringLiteral("export: %1\n").arg(exporter.ErrorString()));
+        CliErr(QStringLiteral("export: %1\n").arg(exporter.ErrorString()));
         return 1;
     }
     for (const QString &note : exporter.Notes())
-        cliErr(QStringLiteral("export: note: %1\n").arg(note));
-    cliOut(QStringLiteral("%1: %2 frames, %3 s%4\n%5\n%6\n%7\n")
+        CliErr(QStringLiteral("export: note: %1\n").arg(note));
+    CliOut(QStringLiteral("%1: %2 frames, %3 s%4\n%5\n%6\n%7\n")
                .arg(options.outputPath)
                .arg(exporter.Frames())
                .arg(exporter.WrittenMs() / 1000.0, 0, 'f', 3)
@@ -134,4 +134,4 @@ TAVIN_CLI_COMMAND(QStringLiteral("export"),
         "    the recorder's time, speed and position in a band below), its GPX track, a provenance\n"
         "    text and SHA256SUMS; --with-sources copies the recordings, verified, into sources/.\n"
         "    Refuses to write into the card or over existing files (unless --force)"),
-    true, runExport);
+    true, RunExport);

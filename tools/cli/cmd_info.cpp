@@ -17,7 +17,7 @@ using namespace media;
 
 namespace {
 
-QString fourCc(const char code[4])
+QString FourCc(const char code[4])
 {
     QString text;
     for (int i = 0; i < 4; ++i) {
@@ -27,14 +27,14 @@ QString fourCc(const char code[4])
     return text;
 }
 
-QString fourCc(std::uint32_t code)
+QString FourCc(std::uint32_t code)
 {
     const char bytes[4] = { static_cast<char>(code & 0xff), static_cast<char>(code >> 8 & 0xff),
         static_cast<char>(code >> 16 & 0xff), static_cast<char>(code >> 24 & 0xff) };
-    return fourCc(bytes);
+    return FourCc(bytes);
 }
 
-QJsonObject mainHeaderJson(const AviMainHeader &h)
+QJsonObject MainHeaderJson(const AviMainHeader &h)
 {
     return QJsonObject {
         { "MicroSecPerFrame", qint64(h.microSecPerFrame) },
@@ -53,11 +53,11 @@ QJsonObject mainHeaderJson(const AviMainHeader &h)
     };
 }
 
-QJsonObject streamHeaderJson(const AviStreamHeader &h)
+QJsonObject StreamHeaderJson(const AviStreamHeader &h)
 {
     return QJsonObject {
-        { "Type", fourCc(h.type) },
-        { "Handler", fourCc(h.handler) },
+        { "Type", FourCc(h.type) },
+        { "Handler", FourCc(h.handler) },
         { "Flags", qint64(h.flags) },
         { "Priority", h.priority },
         { "Language", h.language },
@@ -73,7 +73,7 @@ QJsonObject streamHeaderJson(const AviStreamHeader &h)
     };
 }
 
-QJsonObject videoFormatJson(const AviBitmapInfoHeader &f)
+QJsonObject VideoFormatJson(const AviBitmapInfoHeader &f)
 {
     return QJsonObject {
         { "Size", qint64(f.size) },
@@ -81,7 +81,7 @@ QJsonObject videoFormatJson(const AviBitmapInfoHeader &f)
         { "Height", f.height },
         { "Planes", f.planes },
         { "BitCount", f.bitCount },
-        { "Compression", fourCc(f.compression) },
+        { "Compression", FourCc(f.compression) },
         { "SizeImage", qint64(f.sizeImage) },
         { "XPelsPerMeter", f.xPelsPerMeter },
         { "YPelsPerMeter", f.yPelsPerMeter },
@@ -90,7 +90,7 @@ QJsonObject videoFormatJson(const AviBitmapInfoHeader &f)
     };
 }
 
-QJsonObject audioFormatJson(const AviWaveFormat &f)
+QJsonObject AudioFormatJson(const AviWaveFormat &f)
 {
     return QJsonObject {
         { "FormatTag", f.formatTag },
@@ -103,7 +103,7 @@ QJsonObject audioFormatJson(const AviWaveFormat &f)
     };
 }
 
-QJsonObject infoJson(const AviFileInfo &info)
+QJsonObject InfoJson(const AviFileInfo &info)
 {
     return QJsonObject {
         { "hasVideo", qint64(info.hasVideo) },
@@ -114,15 +114,15 @@ QJsonObject infoJson(const AviFileInfo &info)
         { "audioChunks", qint64(info.audioChunks) },
         { "videoBytes", qint64(info.videoBytes) },
         { "videoChunks", qint64(info.videoChunks) },
-        { "mainHeader", mainHeaderJson(info.mainHeader) },
-        { "videoStreamHeader", streamHeaderJson(info.videoStreamHeader) },
-        { "videoFormat", videoFormatJson(info.videoFormat) },
-        { "audioStreamHeader", streamHeaderJson(info.audioStreamHeader) },
-        { "audioFormat", audioFormatJson(info.audioFormat) },
+        { "mainHeader", MainHeaderJson(info.mainHeader) },
+        { "videoStreamHeader", StreamHeaderJson(info.videoStreamHeader) },
+        { "videoFormat", VideoFormatJson(info.videoFormat) },
+        { "audioStreamHeader", StreamHeaderJson(info.audioStreamHeader) },
+        { "audioFormat", AudioFormatJson(info.audioFormat) },
     };
 }
 
-QString valueText(const QJsonValue &value)
+QString ValueText(const QJsonValue &value)
 {
     if (value.isString())
         return value.toString();
@@ -135,17 +135,17 @@ QString valueText(const QJsonValue &value)
 
 // "name: value" lines; the fields of a nested record are prefixed with its name. The record's
 // order is kept, not the alphabetical order of a JSON object.
-void printText(const QJsonObject &object, const QStringList &order, const QString &prefix)
+void PrintText(const QJsonObject &object, const QStringList &order, const QString &prefix)
 {
     for (const QString &key : order) {
         const QJsonValue value = object.value(key);
         if (value.isObject())
             continue;
-        cliOut(QStringLiteral("%1%2: %3\n").arg(prefix, key, valueText(value)));
+        CliOut(QStringLiteral("%1%2: %3\n").arg(prefix, key, ValueText(value)));
     }
 }
 
-int runInfo(const QStringList &args)
+int RunInfo(const QStringList &args)
 {
     bool json = false;
     bool trace = false;
@@ -159,13 +159,13 @@ int runInfo(const QStringList &args)
         else if (arg == QLatin1String("--headers-only"))
             headersOnly = true;
         else if (arg.startsWith(QLatin1String("--")) || !path.isEmpty()) {
-            cliErr(QStringLiteral("tavin-cli info: unexpected argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("tavin-cli info: unexpected argument '%1'\n").arg(arg));
             return 2;
         } else
             path = arg;
     }
     if (path.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli info FILE [--json] [--trace] [--headers-only]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli info FILE [--json] [--trace] [--headers-only]\n"));
         return 2;
     }
 
@@ -183,11 +183,11 @@ int runInfo(const QStringList &args)
                                    : ReadAviFileInfo(nativePath.constData(), info, sink, &stats);
     std::fflush(stdout);
     if (!isAvi) {
-        cliErr(QStringLiteral("tavin-cli info: %1: cannot be opened or is not a RIFF AVI file\n").arg(path));
+        CliErr(QStringLiteral("tavin-cli info: %1: cannot be opened or is not a RIFF AVI file\n").arg(path));
         return 1;
     }
 
-    QJsonObject object = infoJson(info);
+    QJsonObject object = InfoJson(info);
     // The length the recording is listed with; for a header that says 0 frames that takes the
     // chunk walk, which --headers-only leaves to the length reader.
     const int lengthSeconds
@@ -196,11 +196,11 @@ int runInfo(const QStringList &args)
     object.insert("bytesRead", qint64(stats.bytesRead));
 
     if (json) {
-        cliOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
+        CliOut(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
         return 0;
     }
-    cliOut(QStringLiteral("file: %1\n").arg(path));
-    printText(object,
+    CliOut(QStringLiteral("file: %1\n").arg(path));
+    PrintText(object,
         { "hasVideo", "hasAudio", "riffSize", "moviSize", "audioBytes", "audioChunks", "videoBytes",
             "videoChunks" },
         QString());
@@ -208,21 +208,21 @@ int runInfo(const QStringList &args)
         "TotalFrames", "InitialFrames", "Streams", "SuggestedBufferSize", "Width", "Height", "Reserved" };
     const QStringList streamOrder { "Type", "Handler", "Flags", "Priority", "Language", "InitialFrames",
         "Scale", "Rate", "Start", "Length", "SuggestedBufferSize", "Quality", "SampleSize", "Frame" };
-    printText(object.value("mainHeader").toObject(), mainOrder, QStringLiteral("mainHeader."));
-    printText(
+    PrintText(object.value("mainHeader").toObject(), mainOrder, QStringLiteral("mainHeader."));
+    PrintText(
         object.value("videoStreamHeader").toObject(), streamOrder, QStringLiteral("videoStreamHeader."));
-    printText(object.value("videoFormat").toObject(),
+    PrintText(object.value("videoFormat").toObject(),
         { "Size", "Width", "Height", "Planes", "BitCount", "Compression", "SizeImage", "XPelsPerMeter",
             "YPelsPerMeter", "ClrUsed", "ClrImportant" },
         QStringLiteral("videoFormat."));
-    printText(
+    PrintText(
         object.value("audioStreamHeader").toObject(), streamOrder, QStringLiteral("audioStreamHeader."));
-    printText(object.value("audioFormat").toObject(),
+    PrintText(object.value("audioFormat").toObject(),
         { "FormatTag", "Channels", "SamplesPerSec", "AvgBytesPerSec", "BlockAlign", "BitsPerSample",
             "ExtraSize" },
         QStringLiteral("audioFormat."));
-    cliOut(QStringLiteral("lengthSeconds: %1\n").arg(lengthSeconds));
-    cliOut(QStringLiteral("bytesRead: %1\n").arg(stats.bytesRead));
+    CliOut(QStringLiteral("lengthSeconds: %1\n").arg(lengthSeconds));
+    CliOut(QStringLiteral("bytesRead: %1\n").arg(stats.bytesRead));
     return 0;
 }
 
@@ -231,4 +231,4 @@ int runInfo(const QStringList &args)
 TAVIN_CLI_COMMAND(QStringLiteral("info"),
     QStringLiteral("info FILE [--json] [--trace] [--headers-only]   container walk of a recording "
                    "and its length in seconds"),
-    false, runInfo);
+    false, RunInfo);

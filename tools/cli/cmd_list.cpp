@@ -12,12 +12,12 @@ using namespace library;
 
 namespace {
 
-QString letterText(QChar letter)
+QString LetterText(QChar letter)
 {
     return letter.isNull() ? QStringLiteral("-") : QString(letter);
 }
 
-int runList(const QStringList &args)
+int RunList(const QStringList &args)
 {
     bool json = false;
     QString folder;
@@ -25,20 +25,20 @@ int runList(const QStringList &args)
         if (arg == QLatin1String("--json"))
             json = true;
         else if (arg.startsWith(QLatin1String("--")) || !folder.isEmpty()) {
-            cliErr(QStringLiteral("tavin-cli list: unexpected argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("tavin-cli list: unexpected argument '%1'\n").arg(arg));
             return 2;
         } else
             folder = arg;
     }
     if (folder.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli list DIR [--json]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli list DIR [--json]\n"));
         return 2;
     }
 
     RecordingLibrary recordings;
     const RecordingLibrary::FolderResult result = recordings.ScanFolder(folder, {});
     if (!result.listed) {
-        cliErr(QStringLiteral("tavin-cli list: %1: cannot be listed\n").arg(folder));
+        CliErr(QStringLiteral("tavin-cli list: %1: cannot be listed\n").arg(folder));
         return 1;
     }
     QJsonArray files;
@@ -48,8 +48,8 @@ int runList(const QStringList &args)
         if (json) {
             files.append(QJsonObject {
                 { "path", recording.path },
-                { "kind", letterText(name.kindLetter) },
-                { "channel", letterText(name.channelLetter) },
+                { "kind", LetterText(name.kindLetter) },
+                { "channel", LetterText(name.channelLetter) },
                 { "normal", recording.normal },
                 { "event", recording.event },
                 { "manual", recording.manual },
@@ -59,8 +59,8 @@ int runList(const QStringList &args)
             });
             continue;
         }
-        cliOut(QStringLiteral("%1\tkind=%2 channel=%3 normal=%4 event=%5 manual=%6 archive=%7 length=%8 %9\n")
-                   .arg(recording.path, letterText(name.kindLetter), letterText(name.channelLetter))
+        CliOut(QStringLiteral("%1\tkind=%2 channel=%3 normal=%4 event=%5 manual=%6 archive=%7 length=%8 %9\n")
+                   .arg(recording.path, LetterText(name.kindLetter), LetterText(name.channelLetter))
                    .arg(int(recording.normal))
                    .arg(int(recording.event))
                    .arg(int(recording.manual))
@@ -69,7 +69,7 @@ int runList(const QStringList &args)
                    .arg(length));
     }
     if (json)
-        cliOut(QString::fromUtf8(QJsonDocument(files).toJson(QJsonDocument::Indented)));
+        CliOut(QString::fromUtf8(QJsonDocument(files).toJson(QJsonDocument::Indented)));
     return 0;
 }
 
@@ -78,4 +78,4 @@ int runList(const QStringList &args)
 TAVIN_CLI_COMMAND(QStringLiteral("list"),
     QStringLiteral("list DIR [--json]   the recordings of a card or folder in discovery order: kind and "
                    "channel letters, flags, length"),
-    false, runList);
+    false, RunList);

@@ -14,7 +14,7 @@ namespace {
 
 using skin::SkinPackTable;
 
-const char *resultText(int result)
+const char *ResultText(int result)
 {
     switch (result) {
     case skin::kSkinPackCannotOpen:
@@ -28,16 +28,16 @@ const char *resultText(int result)
     }
 }
 
-QString entrySuffix(SkinPackTable table)
+QString EntrySuffix(SkinPackTable table)
 {
     return table == SkinPackTable::Descriptions ? QStringLiteral(".xml") : QStringLiteral(".html");
 }
 
-int packBuild(const QString &sourceDir, const QString &outFile)
+int PackBuild(const QString &sourceDir, const QString &outFile)
 {
     const QDir dir(sourceDir);
     if (!dir.exists()) {
-        cliErr(QStringLiteral("pack build: no such folder: %1\n").arg(sourceDir));
+        CliErr(QStringLiteral("pack build: no such folder: %1\n").arg(sourceDir));
         return 1;
     }
     skin::CSkinPackWriter writer;
@@ -54,44 +54,44 @@ int packBuild(const QString &sourceDir, const QString &outFile)
         QString text;
         QString error;
         if (!skin::ReadSkinTextFile(file.filePath(), &text, &error)) {
-            cliErr(QStringLiteral("pack build: %1\n").arg(error));
+            CliErr(QStringLiteral("pack build: %1\n").arg(error));
             return 1;
         }
         if (!writer.AddEntry(table, file.completeBaseName(), text, &error)) {
-            cliErr(QStringLiteral("pack build: %1: %2\n").arg(file.filePath(), error));
+            CliErr(QStringLiteral("pack build: %1: %2\n").arg(file.filePath(), error));
             return 1;
         }
     }
     QString error;
     if (!writer.Write(outFile, &error)) {
-        cliErr(QStringLiteral("pack build: %1\n").arg(error));
+        CliErr(QStringLiteral("pack build: %1\n").arg(error));
         return 1;
     }
-    cliOut(QStringLiteral("%1: %2 descriptions, %3 page texts\n")
+    CliOut(QStringLiteral("%1: %2 descriptions, %3 page texts\n")
                .arg(outFile)
                .arg(writer.Count(SkinPackTable::Descriptions))
                .arg(writer.Count(SkinPackTable::PageTexts)));
     return 0;
 }
 
-int packList(const QString &packFile)
+int PackList(const QString &packFile)
 {
     QStringList broken;
     const int result = skin::ReadSkinPack(
         packFile,
         [](skin::SkinPackEntry &&entry) {
-            cliOut(QStringLiteral("%1\t%2\t%3\n")
+            CliOut(QStringLiteral("%1\t%2\t%3\n")
                        .arg(static_cast<int>(entry.table))
                        .arg(entry.name)
                        .arg(entry.bytes.size()));
         },
         &broken);
     for (const QString &name : std::as_const(broken))
-        cliErr(
+        CliErr(
             QStringLiteral("pack list: entry '%1' is damaged (its data lies outside the file)\n").arg(name));
     if (result != skin::kSkinPackOk) {
-        cliErr(QStringLiteral("pack list: %1: %2 (result %3)\n")
-                   .arg(packFile, QLatin1String(resultText(result)))
+        CliErr(QStringLiteral("pack list: %1: %2 (result %3)\n")
+                   .arg(packFile, QLatin1String(ResultText(result)))
                    .arg(result));
         return 1;
     }
@@ -99,56 +99,56 @@ int packList(const QString &packFile)
 }
 
 // Entry names become file names: refuse any that would leave the target folder.
-bool isSafeFileName(const QString &name)
+bool IsSafeFileName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
         && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
-int packExtract(const QString &packFile, const QString &targetDir)
+int PackExtract(const QString &packFile, const QString &targetDir)
 {
     if (!QDir().mkpath(targetDir)) {
-        cliErr(QStringLiteral("pack extract: cannot create folder %1\n").arg(targetDir));
+        CliErr(QStringLiteral("pack extract: cannot create folder %1\n").arg(targetDir));
         return 1;
     }
     const QDir dir(targetDir);
     bool failed = false;
     const int result = skin::ReadSkinPack(packFile, [&](skin::SkinPackEntry &&entry) {
-        if (!isSafeFileName(entry.name)) {
-            cliErr(QStringLiteral("pack extract: skipped entry with unusable name '%1'\n").arg(entry.name));
+        if (!IsSafeFileName(entry.name)) {
+            CliErr(QStringLiteral("pack extract: skipped entry with unusable name '%1'\n").arg(entry.name));
             failed = true;
             return;
         }
         QString text = skin::TextFromUtf16Le(entry.bytes);
         if (text.startsWith(QChar(0xFEFF)))
             text.remove(0, 1);
-        const QString path = dir.filePath(entry.name + entrySuffix(entry.table));
+        const QString path = dir.filePath(entry.name + EntrySuffix(entry.table));
         QSaveFile file(path);
         const QByteArray utf8 = text.toUtf8();
         if (!file.open(QIODevice::WriteOnly) || file.write(utf8) != utf8.size() || !file.commit()) {
-            cliErr(QStringLiteral("pack extract: cannot write %1: %2\n").arg(path, file.errorString()));
+            CliErr(QStringLiteral("pack extract: cannot write %1: %2\n").arg(path, file.errorString()));
             failed = true;
         }
     });
     if (result != skin::kSkinPackOk) {
-        cliErr(QStringLiteral("pack extract: %1: %2 (result %3)\n")
-                   .arg(packFile, QLatin1String(resultText(result)))
+        CliErr(QStringLiteral("pack extract: %1: %2 (result %3)\n")
+                   .arg(packFile, QLatin1String(ResultText(result)))
                    .arg(result));
         return 1;
     }
     return failed ? 1 : 0;
 }
 
-int runPack(const QStringList &args)
+int RunPack(const QStringList &args)
 {
     const QString sub = args.value(0);
     if (sub == QLatin1String("build") && args.size() == 3)
-        return packBuild(args[1], args[2]);
+        return PackBuild(args[1], args[2]);
     if (sub == QLatin1String("list") && args.size() == 2)
-        return packList(args[1]);
+        return PackList(args[1]);
     if (sub == QLatin1String("extract") && args.size() == 3)
-        return packExtract(args[1], args[2]);
-    cliErr(QStringLiteral(
+        return PackExtract(args[1], args[2]);
+    CliErr(QStringLiteral(
         "usage: tavin-cli pack build SRC_DIR OUT_FILE | pack list FILE | pack extract FILE DIR\n"));
     return 2;
 }
@@ -159,4 +159,4 @@ TAVIN_CLI_COMMAND(QStringLiteral("pack"),
     QStringLiteral("pack build SRC_DIR OUT_FILE   pack *.xml (descriptions) and *.html (page texts)\n"
                    "pack list FILE                table, name and length of every entry\n"
                    "pack extract FILE DIR         write the entries back as UTF-8 files"),
-    false, runPack);
+    false, RunPack);

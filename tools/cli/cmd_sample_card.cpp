@@ -11,7 +11,7 @@ extern "C" {
 
 namespace {
 
-int runSampleCard(const QStringList &args)
+int RunSampleCard(const QStringList &args)
 {
     using namespace media::recorder;
     SampleCardOptions options;
@@ -40,12 +40,12 @@ int runSampleCard(const QStringList &args)
             ok = false;
         }
         if (!ok) {
-            cliErr(QStringLiteral("sample-card: bad argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("sample-card: bad argument '%1'\n").arg(arg));
             return 2;
         }
     }
     if (options.directory.isEmpty()) {
-        cliErr(QStringLiteral(
+        CliErr(QStringLiteral(
             "usage: tavin-cli sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4]\n"));
         return 2;
     }
@@ -53,17 +53,17 @@ int runSampleCard(const QStringList &args)
     options.writeSetup
         = [seed](const QString &path, QString *error) { return WriteSampleSetupXml(path, seed, error); };
     if (!quiet)
-        options.progress = [](const QString &file) { cliOut(file + QLatin1Char('\n')); };
+        options.progress = [](const QString &file) { CliOut(file + QLatin1Char('\n')); };
 
     // The encoders report statistics per file; only their errors matter here.
     av_log_set_level(AV_LOG_ERROR);
     SampleCardGenerator generator(options);
     if (!generator.Generate()) {
-        cliErr(QStringLiteral("sample-card: %1\n").arg(generator.ErrorString()));
+        CliErr(QStringLiteral("sample-card: %1\n").arg(generator.ErrorString()));
         return 1;
     }
     if (!quiet)
-        cliOut(QStringLiteral("%1 files written to %2\n")
+        CliOut(QStringLiteral("%1 files written to %2\n")
                    .arg(generator.WrittenFiles().size())
                    .arg(QDir::toNativeSeparators(options.directory)));
     return 0;
@@ -74,4 +74,4 @@ int runSampleCard(const QStringList &args)
 TAVIN_CLI_COMMAND(QStringLiteral("sample-card"),
     QStringLiteral("sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4] [--quiet]\n"
                    "    write a recorder's memory card with recordings of every kind"),
-    false, runSampleCard);
+    false, RunSampleCard);

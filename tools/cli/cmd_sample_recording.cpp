@@ -14,7 +14,7 @@ extern "C" {
 namespace {
 
 // One small recording, for seed corpora and quick experiments where a whole card is too much.
-int runSampleRecording(const QStringList &args)
+int RunSampleRecording(const QStringList &args)
 {
     using namespace media::recorder;
     SampleRecordingPlan plan;
@@ -65,12 +65,12 @@ int runSampleRecording(const QStringList &args)
             ok = false;
         }
         if (!ok) {
-            cliErr(QStringLiteral("sample-recording: bad argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("sample-recording: bad argument '%1'\n").arg(arg));
             return 2;
         }
     }
     if (output.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli sample-recording OUT [--seconds S] [--size WxH] [--rear] "
+        CliErr(QStringLiteral("usage: tavin-cli sample-recording OUT [--seconds S] [--size WxH] [--rear] "
                               "[--impact-ms T] [--impact-strength S] [--no-fix] [--cut] [--seed N]\n"));
         return 2;
     }
@@ -80,12 +80,12 @@ int runSampleRecording(const QStringList &args)
     const SampleDrive drive(seed * 7919 + 17, int(std::ceil(plan.durationMs / 1000.0)) + 1);
     SampleRecordingWriter writer(plan, drive, seed, SampleVideoCodec::Automatic, 1);
     if (!writer.Write(output, channel)) {
-        cliErr(QStringLiteral("sample-recording: %1\n").arg(writer.ErrorString()));
+        CliErr(QStringLiteral("sample-recording: %1\n").arg(writer.ErrorString()));
         return 1;
     }
     QString error;
     if (cut && !CutLikePowerLoss(output, PowerLossCutOptions { true }, &error)) {
-        cliErr(QStringLiteral("sample-recording: %1\n").arg(error));
+        CliErr(QStringLiteral("sample-recording: %1\n").arg(error));
         return 1;
     }
     return 0;
@@ -98,4 +98,4 @@ TAVIN_CLI_COMMAND(QStringLiteral("sample-recording"),
         "sample-recording OUT [--seconds S] [--size WxH] [--rear] [--impact-ms T] [--impact-strength S]\n"
         "    [--no-fix] [--cut] [--seed N]   write one small recording (default 3 s of 320x180 front "
         "camera)"),
-    false, runSampleRecording);
+    false, RunSampleRecording);

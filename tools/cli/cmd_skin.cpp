@@ -18,36 +18,36 @@ namespace {
 
 // With a description folder, every bitmap the descriptions name must be one the catalogue
 // draws, in the folder the program loads skin bitmaps from.
-bool checkReferences(const skinart::ArtCatalog &catalog, const QString &skinDir, const char *folder)
+bool CheckReferences(const skinart::ArtCatalog &catalog, const QString &skinDir, const char *folder)
 {
     QStringList references;
     QString error;
     if (!skinart::folderBitmapReferences(skinDir, &references, &error)) {
-        cliErr(QStringLiteral("skin draw: %1\n").arg(error));
+        CliErr(QStringLiteral("skin draw: %1\n").arg(error));
         return false;
     }
     const QString prefix = QString::fromLatin1(folder) + QLatin1Char('/');
     bool ok = true;
     for (const QString &reference : references) {
         if (!reference.startsWith(prefix)) {
-            cliErr(QStringLiteral("skin draw: %1 is not in %2\n").arg(reference, prefix));
+            CliErr(QStringLiteral("skin draw: %1 is not in %2\n").arg(reference, prefix));
             ok = false;
             continue;
         }
         if (!catalog.find(reference.mid(prefix.size()))) {
-            cliErr(QStringLiteral("skin draw: no drawing for %1\n").arg(reference));
+            CliErr(QStringLiteral("skin draw: no drawing for %1\n").arg(reference));
             ok = false;
         }
     }
     for (const auto &entry : catalog.entries()) {
         if (!references.contains(prefix + entry.file, Qt::CaseInsensitive))
-            cliErr(
+            CliErr(
                 QStringLiteral("skin draw: note: %1 is drawn but no description uses it\n").arg(entry.file));
     }
     return ok;
 }
 
-int runDraw(QStringList args)
+int RunDraw(QStringList args)
 {
     // --english TABLE: the English bitmaps, checked against English descriptions.
     skinart::TextTable english;
@@ -58,13 +58,13 @@ int runDraw(QStringList args)
         args.remove(englishAt, qMin<qsizetype>(2, args.size() - englishAt));
     }
     if (args.isEmpty() || args.size() > 2 || (englishAt >= 0 && tablePath.isEmpty())) {
-        cliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] [--english TABLE]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] [--english TABLE]\n"));
         return 2;
     }
     skinart::ArtPainter art;
     QString error;
     if (!art.loadFonts(&error) || (!tablePath.isEmpty() && !english.load(tablePath, &error))) {
-        cliErr(QStringLiteral("skin draw: %1\n").arg(error));
+        CliErr(QStringLiteral("skin draw: %1\n").arg(error));
         return 1;
     }
     if (!tablePath.isEmpty())
@@ -73,22 +73,22 @@ int runDraw(QStringList args)
         = tablePath.isEmpty() ? skinart::kDefaultSkinBitmapFolder : skinart::kEnglishSkinBitmapFolder;
     const skinart::ArtCatalog catalog = skinart::defaultSkinArt();
     if (!catalog.conflicts().isEmpty()) {
-        cliErr(QStringLiteral("skin draw: one file, two sizes: %1\n")
+        CliErr(QStringLiteral("skin draw: one file, two sizes: %1\n")
                    .arg(catalog.conflicts().join(QStringLiteral("; "))));
         return 1;
     }
-    if (args.size() == 2 && !checkReferences(catalog, args[1], folder))
+    if (args.size() == 2 && !CheckReferences(catalog, args[1], folder))
         return 1;
 
     QDir out(args[0]);
     if (!out.mkpath(QStringLiteral("."))) {
-        cliErr(QStringLiteral("skin draw: cannot create %1\n").arg(args[0]));
+        CliErr(QStringLiteral("skin draw: cannot create %1\n").arg(args[0]));
         return 1;
     }
     for (const auto &entry : catalog.entries()) {
         const QImage image = entry.draw(art);
         if (image.size() != entry.size) {
-            cliErr(QStringLiteral("skin draw: %1 drew %2x%3, expected %4x%5\n")
+            CliErr(QStringLiteral("skin draw: %1 drew %2x%3, expected %4x%5\n")
                        .arg(entry.file)
                        .arg(image.width())
                        .arg(image.height())
@@ -97,7 +97,7 @@ int runDraw(QStringList args)
             return 1;
         }
         if (!image.convertToFormat(QImage::Format_RGB888).save(out.filePath(entry.file), "BMP")) {
-            cliErr(QStringLiteral("skin draw: cannot write %1\n").arg(out.filePath(entry.file)));
+            CliErr(QStringLiteral("skin draw: cannot write %1\n").arg(out.filePath(entry.file)));
             return 1;
         }
     }
@@ -105,24 +105,24 @@ int runDraw(QStringList args)
         QStringList codes;
         for (char16_t code : art.missingGlyphs())
             codes.append(QString::number(code, 16));
-        cliErr(QStringLiteral("skin draw: the icon font lacks %1\n").arg(codes.join(QLatin1Char(' '))));
+        CliErr(QStringLiteral("skin draw: the icon font lacks %1\n").arg(codes.join(QLatin1Char(' '))));
         return 1;
     }
     for (const QString &text : art.overflowingTexts())
-        cliErr(QStringLiteral("skin draw: note: \"%1\" is wider than its place\n").arg(text));
+        CliErr(QStringLiteral("skin draw: note: \"%1\" is wider than its place\n").arg(text));
     // Drawn in Korean meanwhile; the English pack's test names them too.
     for (const QString &text : art.missingTexts())
-        cliErr(QStringLiteral("skin draw: warning: no English text in %1 for %2\n").arg(tablePath, text));
-    cliOut(QStringLiteral("%1 bitmaps in %2\n")
+        CliErr(QStringLiteral("skin draw: warning: no English text in %1 for %2\n").arg(tablePath, text));
+    CliOut(QStringLiteral("%1 bitmaps in %2\n")
                .arg(catalog.entries().size())
                .arg(QFileInfo(args[0]).absoluteFilePath()));
     return 0;
 }
 
-int runGallery(const QStringList &args)
+int RunGallery(const QStringList &args)
 {
     if (args.isEmpty() || args.size() > 2) {
-        cliErr(QStringLiteral("usage: tavin-cli skin gallery OUT_DIR [PACK]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli skin gallery OUT_DIR [PACK]\n"));
         return 2;
     }
     // One pack into OUT_DIR, or both default packs into OUT_DIR/ko and OUT_DIR/en. An English
@@ -149,19 +149,19 @@ int runGallery(const QStringList &args)
         const bool english = QFileInfo(one.pack).completeBaseName().endsWith(QLatin1String("_en"));
         if (!gallery.Open(&error) || !gallery.SetEnglish(english, &error)
             || !gallery.Run(one.outDir, &written, &error)) {
-            cliErr(QStringLiteral("skin gallery: %1\n").arg(error));
+            CliErr(QStringLiteral("skin gallery: %1\n").arg(error));
             return 1;
         }
         for (const QString &file : written)
-            cliOut(QDir(one.outDir).filePath(file) + QLatin1Char('\n'));
+            CliOut(QDir(one.outDir).filePath(file) + QLatin1Char('\n'));
     }
     return 0;
 }
 
-int runTranslate(const QStringList &args)
+int RunTranslate(const QStringList &args)
 {
     if (args.size() != 2) {
-        cliErr(QStringLiteral("usage: tavin-cli skin translate SKIN_DIR OUT_DIR\n"));
+        CliErr(QStringLiteral("usage: tavin-cli skin translate SKIN_DIR OUT_DIR\n"));
         return 2;
     }
     skinart::TextTable table;
@@ -169,30 +169,30 @@ int runTranslate(const QStringList &args)
     QStringList missing;
     if (!table.load(QDir(args[0]).filePath(QString::fromLatin1(skinart::kEnglishTextTable)), &error)
         || !skinart::translateDescriptions(args[0], table, args[1], &missing, &error)) {
-        cliErr(QStringLiteral("skin translate: %1\n").arg(error));
+        CliErr(QStringLiteral("skin translate: %1\n").arg(error));
         return 1;
     }
     for (const QString &text : std::as_const(missing))
-        cliErr(QStringLiteral("skin translate: warning: no English text in %1 for %2\n")
+        CliErr(QStringLiteral("skin translate: warning: no English text in %1 for %2\n")
                    .arg(QString::fromLatin1(skinart::kEnglishTextTable), text));
     return 0;
 }
 
-int runSkin(const QStringList &args)
+int RunSkin(const QStringList &args)
 {
     const QString sub = args.value(0);
     // Both draw text and pictures, so they run inside the GUI application (offscreen is fine).
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        cliErr(QStringLiteral("skin: needs the GUI application\n"));
+        CliErr(QStringLiteral("skin: needs the GUI application\n"));
         return 1;
     }
     if (sub == QLatin1String("draw"))
-        return runDraw(args.mid(1));
+        return RunDraw(args.mid(1));
     if (sub == QLatin1String("gallery"))
-        return runGallery(args.mid(1));
+        return RunGallery(args.mid(1));
     if (sub == QLatin1String("translate"))
-        return runTranslate(args.mid(1));
-    cliErr(QStringLiteral(
+        return RunTranslate(args.mid(1));
+    CliErr(QStringLiteral(
         "usage: tavin-cli skin draw OUT_DIR [SKIN_DIR] [--english TABLE] | skin gallery OUT_DIR "
         "[PACK] | skin translate SKIN_DIR OUT_DIR\n"));
     return 2;
@@ -210,4 +210,4 @@ TAVIN_CLI_COMMAND(QStringLiteral("skin"),
                    "skin gallery OUT_DIR [PACK]    open every window of the pack and save one PNG per\n"
                    "                               window (default: default.skin and default_en.skin\n"
                    "                               beside tavin-cli, into OUT_DIR/ko and OUT_DIR/en)"),
-    true, runSkin);
+    true, RunSkin);

@@ -9,7 +9,7 @@
 
 namespace {
 
-int runTelemetry(const QStringList &args)
+int RunTelemetry(const QStringList &args)
 {
     using media::TelemetryExport;
     QString path;
@@ -27,24 +27,24 @@ int runTelemetry(const QStringList &args)
             else if (name == QLatin1String("nmea"))
                 format = TelemetryExport::Format::Nmea;
             else {
-                cliErr(QStringLiteral("telemetry: unknown format '%1'\n").arg(name));
+                CliErr(QStringLiteral("telemetry: unknown format '%1'\n").arg(name));
                 return 2;
             }
         } else if (!arg.startsWith(QLatin1String("--")) && path.isEmpty()) {
             path = arg;
         } else {
-            cliErr(QStringLiteral("telemetry: bad argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("telemetry: bad argument '%1'\n").arg(arg));
             return 2;
         }
     }
     if (path.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli telemetry FILE [--format csv|gpx|kml|nmea]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli telemetry FILE [--format csv|gpx|kml|nmea]\n"));
         return 2;
     }
 
     media::TelemetryReader reader;
     if (!reader.Open(path)) {
-        cliErr(QStringLiteral("telemetry: %1 is not a readable AVI recording\n").arg(path));
+        CliErr(QStringLiteral("telemetry: %1 is not a readable AVI recording\n").arg(path));
         return 1;
     }
     const auto entries = TelemetryExport::Collect(reader);
@@ -58,4 +58,4 @@ int runTelemetry(const QStringList &args)
 TAVIN_CLI_COMMAND(QStringLiteral("telemetry"),
     QStringLiteral("telemetry FILE [--format csv|gpx|kml|nmea]\n"
                    "    print a recording's GPS and G-sensor records"),
-    false, runTelemetry);
+    false, RunTelemetry);

@@ -23,13 +23,13 @@ using namespace library;
 namespace {
 
 // One decimal is all a distance in metres or a speed in km/h can claim from a recorder's GPS.
-double oneDecimal(double value)
+double OneDecimal(double value)
 {
     return std::round(value * 10.0) / 10.0;
 }
 
 // Every front recording's summary, read on a few workers as the main window will.
-std::vector<RecordingSummary> summarize(const QStringList &paths)
+std::vector<RecordingSummary> Summarize(const QStringList &paths)
 {
     std::vector<RecordingSummary> summaries(size_t(paths.size()));
     std::atomic<qsizetype> next { 0 };
@@ -47,7 +47,7 @@ std::vector<RecordingSummary> summarize(const QStringList &paths)
     return summaries;
 }
 
-int runTrips(const QStringList &args)
+int RunTrips(const QStringList &args)
 {
     bool json = false;
     QString folder;
@@ -55,17 +55,17 @@ int runTrips(const QStringList &args)
         if (arg == QLatin1String("--json"))
             json = true;
         else if (arg.startsWith(QLatin1String("--")) || !folder.isEmpty()) {
-            cliErr(QStringLiteral("tavin-cli trips: unexpected argument '%1'\n").arg(arg));
+            CliErr(QStringLiteral("tavin-cli trips: unexpected argument '%1'\n").arg(arg));
             return 2;
         } else
             folder = arg;
     }
     if (folder.isEmpty()) {
-        cliErr(QStringLiteral("usage: tavin-cli trips DIR [--json]\n"));
+        CliErr(QStringLiteral("usage: tavin-cli trips DIR [--json]\n"));
         return 2;
     }
     if (!QFileInfo(folder).isDir()) {
-        cliErr(QStringLiteral("tavin-cli trips: %1: not a folder\n").arg(folder));
+        CliErr(QStringLiteral("tavin-cli trips: %1: not a folder\n").arg(folder));
         return 1;
     }
 
@@ -77,7 +77,7 @@ int runTrips(const QStringList &args)
         for (const TripRecording &recording : trip.recordings)
             fronts << recording.path;
     }
-    const std::vector<RecordingSummary> summaries = summarize(fronts);
+    const std::vector<RecordingSummary> summaries = Summarize(fronts);
     for (qsizetype i = 0; i < fronts.size(); ++i)
         model.MergeSummary(fronts[i], summaries[size_t(i)]);
 
@@ -103,8 +103,8 @@ int runTrips(const QStringList &args)
                 { "overlapped", int(trip.marks.size()) },
                 { "events", trip.events },
                 { "impacts", trip.impacts },
-                { "distance_m", oneDecimal(trip.distanceM) },
-                { "max_speed_kmh", oneDecimal(trip.maxSpeedKmh) },
+                { "distance_m", OneDecimal(trip.distanceM) },
+                { "max_speed_kmh", OneDecimal(trip.maxSpeedKmh) },
             };
             object.insert(QStringLiteral("utc_offset"),
                 trip.utcOffsetSeconds ? QJsonValue(media::RecorderClock::OffsetText(*trip.utcOffsetSeconds))
@@ -112,7 +112,7 @@ int runTrips(const QStringList &args)
             out.append(object);
             continue;
         }
-        cliOut(QStringLiteral(
+        CliOut(QStringLiteral(
             "%1\t%2 - %3\t%4\t%5 recordings, %6 gaps, %7 events, %8 impacts, %9 km, max %10 km/h\n")
                    .arg(kind, trip.StartText(), trip.EndText(), FormatLength(int(trip.DurationMs() / 1000)))
                    .arg(trip.recordings.size())
@@ -122,12 +122,12 @@ int runTrips(const QStringList &args)
                    .arg(trip.distanceM / 1000.0, 0, 'f', 2)
                    .arg(trip.maxSpeedKmh, 0, 'f', 0));
         for (const TripRecording &recording : trip.recordings)
-            cliOut(QStringLiteral("\t%1\n").arg(recording.path));
+            CliOut(QStringLiteral("\t%1\n").arg(recording.path));
     }
     if (json)
-        cliOut(QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented)));
+        CliOut(QString::fromUtf8(QJsonDocument(out).toJson(QJsonDocument::Indented)));
     if (model.SkippedCount() > 0 && !json)
-        cliErr(
+        CliErr(
             QStringLiteral("tavin-cli trips: %1 files with names that tell no recorder time were left out\n")
                 .arg(model.SkippedCount()));
     return 0;
@@ -139,4 +139,4 @@ TAVIN_CLI_COMMAND(QStringLiteral("trips"),
     QStringLiteral(
         "trips DIR [--json]   the drives and parking sessions of a card or folder: start and end in "
         "the recorder's time, recordings, gaps, events, distance and top speed"),
-    false, runTrips);
+    false, RunTrips);

@@ -7,20 +7,20 @@
 #include <cstdio>
 #include <memory>
 
-CliCommandTable &CliCommandTable::instance()
+CliCommandTable &CliCommandTable::Instance()
 {
     static CliCommandTable table;
     return table;
 }
 
-void CliCommandTable::add(CliCommand command)
+void CliCommandTable::Add(CliCommand command)
 {
     m_commands.push_back(std::move(command));
     std::sort(m_commands.begin(), m_commands.end(),
         [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
 }
 
-const CliCommand *CliCommandTable::find(const QString &name) const
+const CliCommand *CliCommandTable::Find(const QString &name) const
 {
     for (const CliCommand &command : m_commands) {
         if (command.name == name)
@@ -29,37 +29,37 @@ const CliCommand *CliCommandTable::find(const QString &name) const
     return nullptr;
 }
 
-void cliOut(const QString &text)
+void CliOut(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
 }
 
-void cliErr(const QString &text)
+void CliErr(const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
 }
 
-static void printUsage()
+static void PrintUsage()
 {
-    cliErr(QStringLiteral("usage: tavin-cli COMMAND [ARGS...]\n\ncommands:\n"));
-    for (const CliCommand &command : CliCommandTable::instance().commands()) {
+    CliErr(QStringLiteral("usage: tavin-cli COMMAND [ARGS...]\n\ncommands:\n"));
+    for (const CliCommand &command : CliCommandTable::Instance().Commands()) {
         for (const QString &line : command.usage.split(QLatin1Char('\n')))
-            cliErr(QStringLiteral("  %1\n").arg(line));
+            CliErr(QStringLiteral("  %1\n").arg(line));
     }
 }
 
 int main(int argc, char *argv[])
 {
     if (argc < 2 || QByteArray(argv[1]) == "help" || QByteArray(argv[1]) == "--help") {
-        printUsage();
+        PrintUsage();
         return argc < 2 ? 2 : 0;
     }
-    const CliCommand *command = CliCommandTable::instance().find(QString::fromLocal8Bit(argv[1]));
+    const CliCommand *command = CliCommandTable::Instance().Find(QString::fromLocal8Bit(argv[1]));
     if (!command) {
-        cliErr(QStringLiteral("tavin-cli: unknown command '%1'\n").arg(QString::fromLocal8Bit(argv[1])));
-        printUsage();
+        CliErr(QStringLiteral("tavin-cli: unknown command '%1'\n").arg(QString::fromLocal8Bit(argv[1])));
+        PrintUsage();
         return 2;
     }
     std::unique_ptr<QCoreApplication> app;

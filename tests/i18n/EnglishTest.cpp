@@ -54,7 +54,7 @@ QStringList windowEntries()
 QStringList hangulLines(const QString &text)
 {
     QStringList lines = text.split(QLatin1Char('\n'));
-    lines.removeIf([](const QString &line) { return !skinart::containsHangul(line); });
+    lines.removeIf([](const QString &line) { return !skinart::ContainsHangul(line); });
     return lines;
 }
 
@@ -89,7 +89,7 @@ TEST(EnglishSkin, EveryTextOfEveryWindowHasItsEnglishValue)
         collectTexts(enRoot, &en);
         ASSERT_EQ(en.keyed.size(), ko.keyed.size());
         for (const auto &[name, text] : ko.keyed) {
-            koreanTexts += skinart::containsHangul(text) ? 1 : 0;
+            koreanTexts += skinart::ContainsHangul(text) ? 1 : 0;
             ASSERT_EQ(en.keyed.count(name), 1u) << name.toStdString();
             EXPECT_EQ(en.keyed[name].isEmpty(), text.isEmpty()) << name.toStdString();
         }
@@ -167,7 +167,7 @@ TEST(EnglishProgram, EveryMarkedTextOfTheSourcesHasItsEnglish)
             const QString source = xml.readElementText();
             const QString translated
                 = english.translate(context.toUtf8().constData(), source.toUtf8().constData());
-            EXPECT_FALSE(translated.isEmpty() || skinart::containsHangul(translated))
+            EXPECT_FALSE(translated.isEmpty() || skinart::ContainsHangul(translated))
                 << context.toStdString() << ": " << source.toStdString();
             ++texts;
         }
@@ -240,7 +240,7 @@ TEST_F(LanguageMainWindow, EnglishChosenInTheSettingsOnAKoreanDesktop)
     // Fixed texts of the program through the translation: the list's kinds and a message box.
     const QString kind = m_window->FileList()->GetItemText(0, library::kColumnKind);
     EXPECT_FALSE(kind.isEmpty());
-    EXPECT_FALSE(skinart::containsHangul(kind)) << kind.toStdString();
+    EXPECT_FALSE(skinart::ContainsHangul(kind)) << kind.toStdString();
     EXPECT_EQ(AboutCaption(), QStringLiteral("About"));
     // The window's picture was drawn from the English bitmaps (they exist and differ from the Korean).
     EXPECT_NE(testsupport::ReadFile(kBinDir + QStringLiteral("/skin/default_en/category_all_n.bmp")),
@@ -252,6 +252,6 @@ TEST_F(LanguageMainWindow, KoreanStaysKoreanWhenChosenOnAnEnglishDesktop)
     Choose(QStringLiteral("ko"), QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(m_window->Skin().Text(QStringLiteral("err_title")), QStringLiteral("오류"));
     EXPECT_EQ(Tooltip("stop"), QStringLiteral("정지"));
-    EXPECT_TRUE(skinart::containsHangul(m_window->FileList()->GetItemText(0, library::kColumnKind)));
+    EXPECT_TRUE(skinart::ContainsHangul(m_window->FileList()->GetItemText(0, library::kColumnKind)));
     EXPECT_EQ(AboutCaption(), QStringLiteral("프로그램 정보"));
 }

@@ -22,7 +22,7 @@ bool CheckReferences(const skinart::ArtCatalog &catalog, const QString &skinDir,
 {
     QStringList references;
     QString error;
-    if (!skinart::folderBitmapReferences(skinDir, &references, &error)) {
+    if (!skinart::FolderBitmapReferences(skinDir, &references, &error)) {
         CliErr(QStringLiteral("skin draw: %1\n").arg(error));
         return false;
     }
@@ -34,12 +34,12 @@ bool CheckReferences(const skinart::ArtCatalog &catalog, const QString &skinDir,
             ok = false;
             continue;
         }
-        if (!catalog.find(reference.mid(prefix.size()))) {
+        if (!catalog.Find(reference.mid(prefix.size()))) {
             CliErr(QStringLiteral("skin draw: no drawing for %1\n").arg(reference));
             ok = false;
         }
     }
-    for (const auto &entry : catalog.entries()) {
+    for (const auto &entry : catalog.Entries()) {
         if (!references.contains(prefix + entry.file, Qt::CaseInsensitive))
             CliErr(
                 QStringLiteral("skin draw: note: %1 is drawn but no description uses it\n").arg(entry.file));
@@ -63,18 +63,18 @@ int RunDraw(QStringList args)
     }
     skinart::ArtPainter art;
     QString error;
-    if (!art.loadFonts(&error) || (!tablePath.isEmpty() && !english.load(tablePath, &error))) {
+    if (!art.LoadFonts(&error) || (!tablePath.isEmpty() && !english.Load(tablePath, &error))) {
         CliErr(QStringLiteral("skin draw: %1\n").arg(error));
         return 1;
     }
     if (!tablePath.isEmpty())
-        art.setEnglish(&english);
+        art.SetEnglish(&english);
     const char *folder
         = tablePath.isEmpty() ? skinart::kDefaultSkinBitmapFolder : skinart::kEnglishSkinBitmapFolder;
-    const skinart::ArtCatalog catalog = skinart::defaultSkinArt();
-    if (!catalog.conflicts().isEmpty()) {
+    const skinart::ArtCatalog catalog = skinart::DefaultSkinArt();
+    if (!catalog.Conflicts().isEmpty()) {
         CliErr(QStringLiteral("skin draw: one file, two sizes: %1\n")
-                   .arg(catalog.conflicts().join(QStringLiteral("; "))));
+                   .arg(catalog.Conflicts().join(QStringLiteral("; "))));
         return 1;
     }
     if (args.size() == 2 && !CheckReferences(catalog, args[1], folder))
@@ -85,7 +85,7 @@ int RunDraw(QStringList args)
         CliErr(QStringLiteral("skin draw: cannot create %1\n").arg(args[0]));
         return 1;
     }
-    for (const auto &entry : catalog.entries()) {
+    for (const auto &entry : catalog.Entries()) {
         const QImage image = entry.draw(art);
         if (image.size() != entry.size) {
             CliErr(QStringLiteral("skin draw: %1 drew %2x%3, expected %4x%5\n")
@@ -101,20 +101,20 @@ int RunDraw(QStringList args)
             return 1;
         }
     }
-    if (!art.missingGlyphs().isEmpty()) {
+    if (!art.MissingGlyphs().isEmpty()) {
         QStringList codes;
-        for (char16_t code : art.missingGlyphs())
+        for (char16_t code : art.MissingGlyphs())
             codes.append(QString::number(code, 16));
         CliErr(QStringLiteral("skin draw: the icon font lacks %1\n").arg(codes.join(QLatin1Char(' '))));
         return 1;
     }
-    for (const QString &text : art.overflowingTexts())
+    for (const QString &text : art.OverflowingTexts())
         CliErr(QStringLiteral("skin draw: note: \"%1\" is wider than its place\n").arg(text));
     // Drawn in Korean meanwhile; the English pack's test names them too.
-    for (const QString &text : art.missingTexts())
+    for (const QString &text : art.MissingTexts())
         CliErr(QStringLiteral("skin draw: warning: no English text in %1 for %2\n").arg(tablePath, text));
     CliOut(QStringLiteral("%1 bitmaps in %2\n")
-               .arg(catalog.entries().size())
+               .arg(catalog.Entries().size())
                .arg(QFileInfo(args[0]).absoluteFilePath()));
     return 0;
 }
@@ -167,8 +167,8 @@ int RunTranslate(const QStringList &args)
     skinart::TextTable table;
     QString error;
     QStringList missing;
-    if (!table.load(QDir(args[0]).filePath(QString::fromLatin1(skinart::kEnglishTextTable)), &error)
-        || !skinart::translateDescriptions(args[0], table, args[1], &missing, &error)) {
+    if (!table.Load(QDir(args[0]).filePath(QString::fromLatin1(skinart::kEnglishTextTable)), &error)
+        || !skinart::TranslateDescriptions(args[0], table, args[1], &missing, &error)) {
         CliErr(QStringLiteral("skin translate: %1\n").arg(error));
         return 1;
     }

@@ -2,9 +2,9 @@
 
 namespace skinart {
 
-void ArtCatalog::add(const QString &file, QSize size, DrawFunction draw)
+void ArtCatalog::Add(const QString &file, QSize size, DrawFunction draw)
 {
-    if (const Entry *known = find(file)) {
+    if (const Entry *known = Find(file)) {
         if (known->size != size)
             m_conflicts.append(QStringLiteral("%1: %2x%3 and %4x%5")
                                    .arg(file)
@@ -17,7 +17,7 @@ void ArtCatalog::add(const QString &file, QSize size, DrawFunction draw)
     m_entries.push_back(Entry { file, size, std::move(draw) });
 }
 
-const ArtCatalog::Entry *ArtCatalog::find(const QString &file) const
+const ArtCatalog::Entry *ArtCatalog::Find(const QString &file) const
 {
     for (const Entry &entry : m_entries) {
         if (entry.file.compare(file, Qt::CaseInsensitive) == 0)

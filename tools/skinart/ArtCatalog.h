@@ -26,11 +26,11 @@ public:
 
     // A second entry under a known name is dropped when it has the same size (shared art);
     // with another size it is recorded as a conflict.
-    void add(const QString &file, QSize size, DrawFunction draw);
+    void Add(const QString &file, QSize size, DrawFunction draw);
 
-    const std::vector<Entry> &entries() const { return m_entries; }
-    const Entry *find(const QString &file) const;
-    const QStringList &conflicts() const { return m_conflicts; }
+    const std::vector<Entry> &Entries() const { return m_entries; }
+    const Entry *Find(const QString &file) const;
+    const QStringList &Conflicts() const { return m_conflicts; }
 
 private:
     std::vector<Entry> m_entries;

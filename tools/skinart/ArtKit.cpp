@@ -139,19 +139,19 @@ namespace {
 
 } // namespace
 
-QString ArtKit::stateFile(const QString &base, int state)
+QString ArtKit::StateFile(const QString &base, int state)
 {
     static const char *const suffix[] = { "_n", "_h", "_c", "_d" };
     return base + QLatin1String(suffix[state]) + QStringLiteral(".bmp");
 }
 
-void ArtKit::iconButton(const IconButtonDesc &desc)
+void ArtKit::IconButton(const IconButtonDesc &desc)
 {
     for (int state = 0; state < 4; ++state) {
-        m_catalog.add(stateFile(desc.base, state), desc.size, [desc, state](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(desc.size.width(), desc.size.height(), desc.background);
+        m_catalog.Add(StateFile(desc.base, state), desc.size, [desc, state](const ArtPainter &art) {
+            QImage image = ArtPainter::Canvas(desc.size.width(), desc.size.height(), desc.background);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
+            ArtPainter::BeginAntialiased(painter);
             const Face face = iconFace(desc.look, state, desc.background, desc.tint);
             const QRectF box(0, 0, desc.size.width(), desc.size.height());
             if (face.plate.isValid()) {
@@ -160,91 +160,91 @@ void ArtKit::iconButton(const IconButtonDesc &desc)
                     painter.setBrush(face.plate);
                     painter.drawEllipse(box.adjusted(1, 1, -1, -1));
                 } else {
-                    ArtPainter::fillRounded(painter, box.adjusted(2, 2, -2, -2), 6, face.plate);
+                    ArtPainter::FillRounded(painter, box.adjusted(2, 2, -2, -2), 6, face.plate);
                 }
             }
-            art.drawIcon(painter, box, desc.glyph, desc.glyphPx, face.glyph);
+            art.DrawIcon(painter, box, desc.glyph, desc.glyphPx, face.glyph);
             return image;
         });
     }
 }
 
-void ArtKit::textButton(const TextButtonDesc &desc)
+void ArtKit::TextButton(const TextButtonDesc &desc)
 {
     for (int state = 0; state < 4; ++state) {
-        m_catalog.add(stateFile(desc.base, state), desc.size, [desc, state](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(desc.size.width(), desc.size.height(), desc.background);
+        m_catalog.Add(StateFile(desc.base, state), desc.size, [desc, state](const ArtPainter &art) {
+            QImage image = ArtPainter::Canvas(desc.size.width(), desc.size.height(), desc.background);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
+            ArtPainter::BeginAntialiased(painter);
             const Face face = textFace(desc.look, state, desc.background);
             const QRectF box(0, 0, desc.size.width(), desc.size.height());
             const bool row = desc.look == TextLook::Menu || desc.look == TextLook::Nav;
             const QRectF plateBox = row ? box.adjusted(4, 1, -4, -1) : box.adjusted(1, 1, -1, -1);
             if (face.plate.isValid())
-                ArtPainter::fillRounded(painter, plateBox, row ? 5 : 6, face.plate);
+                ArtPainter::FillRounded(painter, plateBox, row ? 5 : 6, face.plate);
             if (face.stroke.isValid())
-                ArtPainter::strokeRounded(painter, plateBox, 6, face.stroke);
+                ArtPainter::StrokeRounded(painter, plateBox, 6, face.stroke);
             if (face.bar)
-                ArtPainter::fillRounded(
+                ArtPainter::FillRounded(
                     painter, QRectF(4, 9, 3, desc.size.height() - 18), 1.5, colour::accent);
 
             const int glyphPx = desc.textPx + 6;
-            const QFontMetricsF metrics(art.textFont(desc.textPx, face.weight));
-            const qreal textWidth = desc.text.isEmpty() ? 0 : metrics.horizontalAdvance(art.text(desc.text));
+            const QFontMetricsF metrics(art.TextFont(desc.textPx, face.weight));
+            const qreal textWidth = desc.text.isEmpty() ? 0 : metrics.horizontalAdvance(art.Text(desc.text));
             const qreal glyphWidth = desc.glyph ? glyphPx : 0;
             const qreal gap = desc.glyph && !desc.text.isEmpty() ? 8 : 0;
             qreal x = row ? 18 : (desc.size.width() - (textWidth + glyphWidth + gap)) / 2.0;
             if (desc.glyph) {
-                art.drawIcon(
+                art.DrawIcon(
                     painter, QRectF(x, 0, glyphWidth, desc.size.height()), desc.glyph, glyphPx, face.glyph);
                 x += glyphWidth + gap;
             }
             if (!desc.text.isEmpty())
-                art.drawText(painter, QRectF(x, 0, desc.size.width() - x, desc.size.height()), desc.text,
+                art.DrawText(painter, QRectF(x, 0, desc.size.width() - x, desc.size.height()), desc.text,
                     desc.textPx, face.text, Qt::AlignLeft | Qt::AlignVCenter, face.weight);
             return image;
         });
     }
 }
 
-void ArtKit::label(const LabelDesc &desc)
+void ArtKit::Label(const LabelDesc &desc)
 {
-    m_catalog.add(desc.file, desc.size, [desc](const ArtPainter &art) {
-        QImage image = ArtPainter::canvas(desc.size.width(), desc.size.height(), desc.background);
+    m_catalog.Add(desc.file, desc.size, [desc](const ArtPainter &art) {
+        QImage image = ArtPainter::Canvas(desc.size.width(), desc.size.height(), desc.background);
         QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
+        ArtPainter::BeginAntialiased(painter);
         QRectF box(0, 0, desc.size.width(), desc.size.height());
         if (desc.glyph) {
             const int glyphPx = desc.textPx + 6;
-            art.drawIcon(painter, QRectF(box.left(), 0, glyphPx, box.height()), desc.glyph, glyphPx,
+            art.DrawIcon(painter, QRectF(box.left(), 0, glyphPx, box.height()), desc.glyph, glyphPx,
                 desc.glyphColour.isValid() ? desc.glyphColour : desc.colour);
             box.setLeft(box.left() + glyphPx + 8);
         }
-        art.drawText(painter, box, desc.text, desc.textPx, desc.colour, desc.align, desc.weight);
+        art.DrawText(painter, box, desc.text, desc.textPx, desc.colour, desc.align, desc.weight);
         return image;
     });
 }
 
-void ArtKit::sliderTrack(
+void ArtKit::SliderTrack(
     const QString &file, int height, int trackHeight, const QColor &background, const QColor &trackColour)
 {
     const int width = 16;
-    m_catalog.add(file, QSize(width, height), [=](const ArtPainter &) {
-        QImage image = ArtPainter::canvas(width, height, background);
+    m_catalog.Add(file, QSize(width, height), [=](const ArtPainter &) {
+        QImage image = ArtPainter::Canvas(width, height, background);
         QPainter painter(&image);
         painter.fillRect(QRect(0, (height - trackHeight) / 2, width, trackHeight), trackColour);
         return image;
     });
 }
 
-void ArtKit::sliderThumb(
+void ArtKit::SliderThumb(
     const QString &file, int diameter, const QColor &fill, const QColor &ring, const QColor &under)
 {
-    m_catalog.add(file, QSize(diameter, diameter), [=](const ArtPainter &) {
+    m_catalog.Add(file, QSize(diameter, diameter), [=](const ArtPainter &) {
         QImage argb(diameter, diameter, QImage::Format_ARGB32_Premultiplied);
         argb.fill(Qt::transparent);
         QPainter painter(&argb);
-        ArtPainter::beginAntialiased(painter);
+        ArtPainter::BeginAntialiased(painter);
         painter.setPen(Qt::NoPen);
         painter.setBrush(ring);
         painter.drawEllipse(QRectF(0, 0, diameter, diameter));
@@ -252,35 +252,35 @@ void ArtKit::sliderThumb(
         const qreal inset = diameter >= 14 ? 3.0 : 2.5;
         painter.drawEllipse(QRectF(inset, inset, diameter - 2 * inset, diameter - 2 * inset));
         painter.end();
-        return ArtPainter::keyed(argb, under);
+        return ArtPainter::Keyed(argb, under);
     });
 }
 
-void ArtKit::scrollBar(const QString &base, int width, const QColor &background)
+void ArtKit::ScrollBar(const QString &base, int width, const QColor &background)
 {
     const QColor thumb(0x4e, 0x4e, 0x4e);
     const QColor arrow(0x9a, 0x9a, 0x9a);
     const qreal thumbWidth = 6;
     const qreal thumbLeft = (width - thumbWidth) / 2.0;
-    m_catalog.add(base + QStringLiteral("_span.bmp"), QSize(width, 8),
-        [=](const ArtPainter &) { return ArtPainter::canvas(width, 8, background); });
+    m_catalog.Add(base + QStringLiteral("_span.bmp"), QSize(width, 8),
+        [=](const ArtPainter &) { return ArtPainter::Canvas(width, 8, background); });
     const auto cap = [=](qreal top) {
         return [=](const ArtPainter &) {
-            QImage image = ArtPainter::canvas(width, 8, background);
+            QImage image = ArtPainter::Canvas(width, 8, background);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
-            ArtPainter::fillRounded(painter, QRectF(thumbLeft, top, thumbWidth, 20), thumbWidth / 2.0, thumb);
+            ArtPainter::BeginAntialiased(painter);
+            ArtPainter::FillRounded(painter, QRectF(thumbLeft, top, thumbWidth, 20), thumbWidth / 2.0, thumb);
             return image;
         };
     };
-    m_catalog.add(base + QStringLiteral("_thumbtop.bmp"), QSize(width, 8), cap(1));
-    m_catalog.add(base + QStringLiteral("_thumbmid.bmp"), QSize(width, 8), cap(-6));
-    m_catalog.add(base + QStringLiteral("_thumbbottom.bmp"), QSize(width, 8), cap(-13));
+    m_catalog.Add(base + QStringLiteral("_thumbtop.bmp"), QSize(width, 8), cap(1));
+    m_catalog.Add(base + QStringLiteral("_thumbmid.bmp"), QSize(width, 8), cap(-6));
+    m_catalog.Add(base + QStringLiteral("_thumbbottom.bmp"), QSize(width, 8), cap(-13));
     const auto arrowPart = [=](bool up) {
         return [=](const ArtPainter &) {
-            QImage image = ArtPainter::canvas(width, 21, background);
+            QImage image = ArtPainter::Canvas(width, 21, background);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
+            ArtPainter::BeginAntialiased(painter);
             const qreal cx = width / 2.0;
             const qreal cy = 10.5;
             QPainterPath path;
@@ -298,17 +298,17 @@ void ArtKit::scrollBar(const QString &base, int width, const QColor &background)
             return image;
         };
     };
-    m_catalog.add(base + QStringLiteral("_up.bmp"), QSize(width, 21), arrowPart(true));
-    m_catalog.add(base + QStringLiteral("_down.bmp"), QSize(width, 21), arrowPart(false));
+    m_catalog.Add(base + QStringLiteral("_up.bmp"), QSize(width, 21), arrowPart(true));
+    m_catalog.Add(base + QStringLiteral("_down.bmp"), QSize(width, 21), arrowPart(false));
 }
 
-void ArtKit::checkMarks(const QString &onFile, const QString &offFile, const QColor &background)
+void ArtKit::CheckMarks(const QString &onFile, const QString &offFile, const QColor &background)
 {
-    m_catalog.add(onFile, QSize(12, 12), [=](const ArtPainter &) {
-        QImage image = ArtPainter::canvas(12, 12, background);
+    m_catalog.Add(onFile, QSize(12, 12), [=](const ArtPainter &) {
+        QImage image = ArtPainter::Canvas(12, 12, background);
         QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
-        ArtPainter::fillRounded(painter, QRectF(0, 0, 12, 12), 2.5, colour::accent);
+        ArtPainter::BeginAntialiased(painter);
+        ArtPainter::FillRounded(painter, QRectF(0, 0, 12, 12), 2.5, colour::accent);
         QPainterPath tick;
         tick.moveTo(2.8, 6.2);
         tick.lineTo(5.0, 8.4);
@@ -317,22 +317,22 @@ void ArtKit::checkMarks(const QString &onFile, const QString &offFile, const QCo
         painter.drawPath(tick);
         return image;
     });
-    m_catalog.add(offFile, QSize(12, 12), [=](const ArtPainter &) {
-        QImage image = ArtPainter::canvas(12, 12, background);
+    m_catalog.Add(offFile, QSize(12, 12), [=](const ArtPainter &) {
+        QImage image = ArtPainter::Canvas(12, 12, background);
         QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
-        ArtPainter::strokeRounded(painter, QRectF(0, 0, 12, 12), 2.5, QColor(0x70, 0x70, 0x70), 1.2);
+        ArtPainter::BeginAntialiased(painter);
+        ArtPainter::StrokeRounded(painter, QRectF(0, 0, 12, 12), 2.5, QColor(0x70, 0x70, 0x70), 1.2);
         return image;
     });
 }
 
-void ArtKit::digitStrip(const QString &file, QSize cell, const QColor &background, const QColor &digit)
+void ArtKit::DigitStrip(const QString &file, QSize cell, const QColor &background, const QColor &digit)
 {
-    m_catalog.add(file, QSize(cell.width() * 11, cell.height()), [=](const ArtPainter &art) {
-        QImage image = ArtPainter::canvas(cell.width() * 11, cell.height(), background);
+    m_catalog.Add(file, QSize(cell.width() * 11, cell.height()), [=](const ArtPainter &art) {
+        QImage image = ArtPainter::Canvas(cell.width() * 11, cell.height(), background);
         QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
-        QFont font = art.textFont(cell.height(), QFont::Bold);
+        ArtPainter::BeginAntialiased(painter);
+        QFont font = art.TextFont(cell.height(), QFont::Bold);
         const QFontMetricsF metrics(font);
         // Scale the face so that a digit's ink fills the cell height whatever the font's
         // ascent and descent are.
@@ -352,15 +352,15 @@ void ArtKit::digitStrip(const QString &file, QSize cell, const QColor &backgroun
     });
 }
 
-void ArtKit::unitStrip(const QString &file, QSize cell, const QColor &background, const QColor &colourText)
+void ArtKit::UnitStrip(const QString &file, QSize cell, const QColor &background, const QColor &colourText)
 {
-    m_catalog.add(file, QSize(cell.width() * 2, cell.height()), [=](const ArtPainter &art) {
-        QImage image = ArtPainter::canvas(cell.width() * 2, cell.height(), background);
+    m_catalog.Add(file, QSize(cell.width() * 2, cell.height()), [=](const ArtPainter &art) {
+        QImage image = ArtPainter::Canvas(cell.width() * 2, cell.height(), background);
         QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
+        ArtPainter::BeginAntialiased(painter);
         const QStringList units { QStringLiteral("km/h"), QStringLiteral("mph") };
         for (int i = 0; i < 2; ++i)
-            art.drawText(painter, QRectF(cell.width() * i + 6, 0, cell.width() - 6, cell.height()), units[i],
+            art.DrawText(painter, QRectF(cell.width() * i + 6, 0, cell.width() - 6, cell.height()), units[i],
                 cell.height() - 3, colourText, Qt::AlignLeft | Qt::AlignBottom, QFont::DemiBold);
         return image;
     });

@@ -111,28 +111,28 @@ public:
     {
     }
 
-    static QString stateFile(const QString &base, int state); // state 0..3 -> _n _h _c _d
+    static QString StateFile(const QString &base, int state); // state 0..3 -> _n _h _c _d
 
-    void iconButton(const IconButtonDesc &desc);
-    void textButton(const TextButtonDesc &desc);
-    void label(const LabelDesc &desc);
+    void IconButton(const IconButtonDesc &desc);
+    void TextButton(const TextButtonDesc &desc);
+    void Label(const LabelDesc &desc);
 
     // Slider channel and active parts: a flat track centred in `height`, meant to be stretched.
-    void sliderTrack(const QString &file, int height, int trackHeight, const QColor &background,
+    void SliderTrack(const QString &file, int height, int trackHeight, const QColor &background,
         const QColor &trackColour);
     // A round thumb keyed with magenta, laid on `under` at its edge.
-    void sliderThumb(
+    void SliderThumb(
         const QString &file, int diameter, const QColor &fill, const QColor &ring, const QColor &under);
 
     // The six parts of a list's scroll bar: base_span, _thumbtop, _thumbmid, _thumbbottom, _up, _down.
-    void scrollBar(const QString &base, int width, const QColor &background);
-    void checkMarks(const QString &onFile, const QString &offFile, const QColor &background);
+    void ScrollBar(const QString &base, int width, const QColor &background);
+    void CheckMarks(const QString &onFile, const QString &offFile, const QColor &background);
 
     // Digit strip: cells 0..9, then a blank cell; unit strip: km/h, then mph.
-    void digitStrip(const QString &file, QSize cell, const QColor &background, const QColor &digit);
-    void unitStrip(const QString &file, QSize cell, const QColor &background, const QColor &colour);
+    void DigitStrip(const QString &file, QSize cell, const QColor &background, const QColor &digit);
+    void UnitStrip(const QString &file, QSize cell, const QColor &background, const QColor &colour);
 
-    ArtCatalog &catalog() { return m_catalog; }
+    ArtCatalog &Catalog() { return m_catalog; }
 
 private:
     ArtCatalog &m_catalog;

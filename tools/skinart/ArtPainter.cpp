@@ -21,7 +21,7 @@ namespace {
         = { skin::fonts::kKorean, QLatin1StringView("Noto Sans KR"), QLatin1StringView("Noto Sans CJK") };
 } // namespace
 
-bool ArtPainter::loadFonts(QString *error)
+bool ArtPainter::LoadFonts(QString *error)
 {
     QString iconPath;
     for (const char *path : kIconFontPaths) {
@@ -58,7 +58,7 @@ bool ArtPainter::loadFonts(QString *error)
     return true;
 }
 
-QFont ArtPainter::iconFont(int pixelSize) const
+QFont ArtPainter::IconFont(int pixelSize) const
 {
     QFont font(m_iconFamily);
     font.setPixelSize(pixelSize);
@@ -66,7 +66,7 @@ QFont ArtPainter::iconFont(int pixelSize) const
     return font;
 }
 
-QFont ArtPainter::textFont(int pixelSize, int weight) const
+QFont ArtPainter::TextFont(int pixelSize, int weight) const
 {
     QFont font(m_textFamily);
     font.setPixelSize(pixelSize);
@@ -75,55 +75,55 @@ QFont ArtPainter::textFont(int pixelSize, int weight) const
     return font;
 }
 
-bool ArtPainter::hasGlyph(char16_t codepoint) const
+bool ArtPainter::HasGlyph(char16_t codepoint) const
 {
     return m_iconRaw.isValid() && m_iconRaw.supportsCharacter(QChar(codepoint));
 }
 
-QImage ArtPainter::canvas(int width, int height, const QColor &background)
+QImage ArtPainter::Canvas(int width, int height, const QColor &background)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(background);
     return image;
 }
 
-void ArtPainter::beginAntialiased(QPainter &painter)
+void ArtPainter::BeginAntialiased(QPainter &painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
-void ArtPainter::drawIcon(
+void ArtPainter::DrawIcon(
     QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize, const QColor &colour) const
 {
-    if (!hasGlyph(codepoint))
+    if (!HasGlyph(codepoint))
         m_missing.insert(codepoint);
     painter.save();
-    painter.setFont(iconFont(pixelSize));
+    painter.setFont(IconFont(pixelSize));
     painter.setPen(colour);
     painter.drawText(box, Qt::AlignCenter, QString(QChar(codepoint)));
     painter.restore();
 }
 
-void ArtPainter::drawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
+void ArtPainter::DrawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
     const QColor &colour, int flags, int weight) const
 {
     painter.save();
-    painter.setFont(textFont(pixelSize, weight));
+    painter.setFont(TextFont(pixelSize, weight));
     painter.setPen(colour);
-    const QString shown = this->text(text);
+    const QString shown = this->Text(text);
     if (QFontMetricsF(painter.font()).horizontalAdvance(shown) > box.width() + 0.5)
         m_overflowing.insert(shown);
     painter.drawText(box, flags | Qt::TextSingleLine, shown);
     painter.restore();
 }
 
-QString ArtPainter::text(const QString &korean) const
+QString ArtPainter::Text(const QString &korean) const
 {
-    if (!m_english || !containsHangul(korean))
+    if (!m_english || !ContainsHangul(korean))
         return korean;
-    const QString english = m_english->find(korean);
+    const QString english = m_english->Find(korean);
     if (english.isNull()) {
         m_missingTexts.insert(korean);
         return korean;
@@ -131,7 +131,7 @@ QString ArtPainter::text(const QString &korean) const
     return english;
 }
 
-void ArtPainter::fillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill)
+void ArtPainter::FillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill)
 {
     painter.save();
     painter.setPen(Qt::NoPen);
@@ -140,7 +140,7 @@ void ArtPainter::fillRounded(QPainter &painter, const QRectF &box, qreal radius,
     painter.restore();
 }
 
-void ArtPainter::strokeRounded(
+void ArtPainter::StrokeRounded(
     QPainter &painter, const QRectF &box, qreal radius, const QColor &pen, qreal width)
 {
     painter.save();
@@ -151,7 +151,7 @@ void ArtPainter::strokeRounded(
     painter.restore();
 }
 
-QImage ArtPainter::keyed(const QImage &argb, const QColor &under)
+QImage ArtPainter::Keyed(const QImage &argb, const QColor &under)
 {
     const QImage source = argb.convertToFormat(QImage::Format_ARGB32);
     QImage out(source.size(), QImage::Format_RGB32);

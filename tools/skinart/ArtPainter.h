@@ -20,40 +20,40 @@ class ArtPainter
 public:
     // Registers the icon font and checks that a Hangul face is present. Returns false with a
     // reason when either is missing: a skin drawn with fallback boxes is worse than none.
-    bool loadFonts(QString *error);
+    bool LoadFonts(QString *error);
 
-    QFont iconFont(int pixelSize) const;
-    QFont textFont(int pixelSize, int weight = QFont::Normal) const;
-    bool hasGlyph(char16_t codepoint) const;
+    QFont IconFont(int pixelSize) const;
+    QFont TextFont(int pixelSize, int weight = QFont::Normal) const;
+    bool HasGlyph(char16_t codepoint) const;
 
     // An opaque canvas filled with `background`; the skin engine reads plain 24-bit BMPs.
-    static QImage canvas(int width, int height, const QColor &background);
-    static void beginAntialiased(QPainter &painter);
+    static QImage Canvas(int width, int height, const QColor &background);
+    static void BeginAntialiased(QPainter &painter);
 
-    void drawIcon(
+    void DrawIcon(
         QPainter &painter, const QRectF &box, char16_t codepoint, int pixelSize, const QColor &colour) const;
-    void drawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
+    void DrawText(QPainter &painter, const QRectF &box, const QString &text, int pixelSize,
         const QColor &colour, int flags, int weight = QFont::Normal) const;
-    static void fillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill);
-    static void strokeRounded(
+    static void FillRounded(QPainter &painter, const QRectF &box, qreal radius, const QColor &fill);
+    static void StrokeRounded(
         QPainter &painter, const QRectF &box, qreal radius, const QColor &pen, qreal width = 1.0);
 
     // Turns an image drawn on transparency into one keyed with magenta for the engine's
     // transparent-colour rule: clear pixels become the key, the others are laid on `under`.
-    static QImage keyed(const QImage &argb, const QColor &under);
+    static QImage Keyed(const QImage &argb, const QColor &under);
 
     // Icons asked for that the font does not have (drawn as nothing).
-    const QSet<char16_t> &missingGlyphs() const { return m_missing; }
+    const QSet<char16_t> &MissingGlyphs() const { return m_missing; }
 
     // With a table, every text is drawn in English: the bitmaps of the English skin come from
     // the same drawing code as the Korean ones. The table must outlive the painter.
-    void setEnglish(const TextTable *table) { m_english = table; }
+    void SetEnglish(const TextTable *table) { m_english = table; }
     // The text as drawn: the Korean text itself, or its English one when a table is set.
-    QString text(const QString &korean) const;
+    QString Text(const QString &korean) const;
     // Korean texts drawn with a table that lacks them (drawn in Korean).
-    const QSet<QString> &missingTexts() const { return m_missingTexts; }
+    const QSet<QString> &MissingTexts() const { return m_missingTexts; }
     // Texts wider than the box they were drawn in (cut off on the bitmap).
-    const QSet<QString> &overflowingTexts() const { return m_overflowing; }
+    const QSet<QString> &OverflowingTexts() const { return m_overflowing; }
 
 private:
     QString m_iconFamily;

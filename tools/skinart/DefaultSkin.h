@@ -9,11 +9,11 @@ namespace skinart {
 inline constexpr const char *kDefaultSkinBitmapFolder = "skin/default";
 
 // Every bitmap of the default skin.
-ArtCatalog defaultSkinArt();
+ArtCatalog DefaultSkinArt();
 
 // Parts of the catalogue, one per group of windows (skinart_DefaultSkin*.cpp).
-void addMainWindowArt(ArtCatalog &catalog);
-void addPanelArt(ArtCatalog &catalog);
-void addSettingsArt(ArtCatalog &catalog);
+void AddMainWindowArt(ArtCatalog &catalog);
+void AddPanelArt(ArtCatalog &catalog);
+void AddSettingsArt(ArtCatalog &catalog);
 
 } // namespace skinart

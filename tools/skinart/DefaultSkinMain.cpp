@@ -16,23 +16,23 @@ namespace {
     {
         const QSize size(120, 40);
         for (int state = 0; state < 4; ++state) {
-            catalog.add(
-                ArtKit::stateFile(QStringLiteral("title_logo"), state), size, [=](const ArtPainter &art) {
-                    QImage image = ArtPainter::canvas(size.width(), size.height(), colour::titleBar);
+            catalog.Add(
+                ArtKit::StateFile(QStringLiteral("title_logo"), state), size, [=](const ArtPainter &art) {
+                    QImage image = ArtPainter::Canvas(size.width(), size.height(), colour::titleBar);
                     QPainter painter(&image);
-                    ArtPainter::beginAntialiased(painter);
+                    ArtPainter::BeginAntialiased(painter);
                     if (state == 1)
-                        ArtPainter::fillRounded(painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6,
+                        ArtPainter::FillRounded(painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6,
                             QColor(0x2c, 0x2c, 0x2c));
                     else if (state == 2)
-                        ArtPainter::fillRounded(
+                        ArtPainter::FillRounded(
                             painter, QRectF(2, 2, size.width() - 4, size.height() - 4), 6, colour::plateDown);
-                    ArtPainter::fillRounded(painter, QRectF(10, 9, 22, 22), 5, colour::accent);
-                    art.drawIcon(painter, QRectF(10, 9, 22, 22), icon::videocam, 16, colour::onAccent);
-                    art.drawText(painter, QRectF(39, 0, 60, 40), QStringLiteral("TAVIN"), 17,
+                    ArtPainter::FillRounded(painter, QRectF(10, 9, 22, 22), 5, colour::accent);
+                    art.DrawIcon(painter, QRectF(10, 9, 22, 22), icon::videocam, 16, colour::onAccent);
+                    art.DrawText(painter, QRectF(39, 0, 60, 40), QStringLiteral("TAVIN"), 17,
                         state == 2 ? colour::accent : QColor(0xf2, 0xf2, 0xf2),
                         Qt::AlignLeft | Qt::AlignVCenter, QFont::Bold);
-                    art.drawIcon(painter, QRectF(94, 0, 22, 40), icon::arrowDropDown, 22,
+                    art.DrawIcon(painter, QRectF(94, 0, 22, 40), icon::arrowDropDown, 22,
                         state == 0 || state == 3 ? colour::textMuted : colour::iconBright);
                     return image;
                 });
@@ -43,15 +43,15 @@ namespace {
     void addVideoIdle(
         ArtCatalog &catalog, const QString &file, QSize size, int glyphPx, const QString &text, int textPx)
     {
-        catalog.add(file, size, [=](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(size.width(), size.height(), colour::videoWell);
+        catalog.Add(file, size, [=](const ArtPainter &art) {
+            QImage image = ArtPainter::Canvas(size.width(), size.height(), colour::videoWell);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
+            ArtPainter::BeginAntialiased(painter);
             const qreal textHeight = textPx * 1.6;
             const qreal top = (size.height() - glyphPx - 6 - textHeight) / 2.0;
-            art.drawIcon(painter, QRectF(0, top, size.width(), glyphPx), icon::videocam, glyphPx,
+            art.DrawIcon(painter, QRectF(0, top, size.width(), glyphPx), icon::videocam, glyphPx,
                 QColor(0x33, 0x33, 0x33));
-            art.drawText(painter, QRectF(0, top + glyphPx + 6, size.width(), textHeight), text, textPx,
+            art.DrawText(painter, QRectF(0, top + glyphPx + 6, size.width(), textHeight), text, textPx,
                 QColor(0x5e, 0x5e, 0x5e), Qt::AlignHCenter | Qt::AlignVCenter);
             return image;
         });
@@ -59,89 +59,89 @@ namespace {
 
 } // namespace
 
-void addMainWindowArt(ArtCatalog &catalog)
+void AddMainWindowArt(ArtCatalog &catalog)
 {
     ArtKit kit(catalog);
     addLogo(catalog);
 
     // Title bar.
     const QSize titleButton(40, 40);
-    kit.iconButton({ QStringLiteral("title_tool"), titleButton, icon::build, 22, colour::titleBar });
-    kit.iconButton({ QStringLiteral("title_map"), titleButton, icon::map, 22, colour::titleBar });
-    kit.iconButton({ QStringLiteral("title_minimize"), titleButton, icon::remove, 22, colour::titleBar });
-    kit.iconButton({ QStringLiteral("title_close"), titleButton, icon::close, 22, colour::titleBar,
+    kit.IconButton({ QStringLiteral("title_tool"), titleButton, icon::build, 22, colour::titleBar });
+    kit.IconButton({ QStringLiteral("title_map"), titleButton, icon::map, 22, colour::titleBar });
+    kit.IconButton({ QStringLiteral("title_minimize"), titleButton, icon::remove, 22, colour::titleBar });
+    kit.IconButton({ QStringLiteral("title_close"), titleButton, icon::close, 22, colour::titleBar,
         ButtonLook::Danger });
 
     // Transport row and the buttons around the time display.
     const QSize small(36, 36);
     const QSize medium(40, 40);
     const QColor bg = colour::window;
-    kit.iconButton({ QStringLiteral("view_small"), small, icon::viewQuilt, 22, bg, ButtonLook::Selector });
-    kit.iconButton({ QStringLiteral("view_large"), small, icon::crop169, 22, bg, ButtonLook::Selector });
-    kit.iconButton({ QStringLiteral("view_full"), small, icon::fullscreen, 24, bg, ButtonLook::Selector });
-    kit.iconButton({ QStringLiteral("change_view"), small, icon::swapHoriz, 22, bg });
-    kit.iconButton({ QStringLiteral("stop"), medium, icon::stop, 26, bg });
-    kit.iconButton({ QStringLiteral("prev_file"), medium, icon::skipPrevious, 26, bg });
-    kit.iconButton({ QStringLiteral("rew_step"), medium, icon::replay5, 26, bg });
-    kit.iconButton({ QStringLiteral("rew_10"), medium, icon::fastRewind, 26, bg });
-    kit.iconButton({ QStringLiteral("play"), QSize(44, 44), icon::playArrow, 30, bg, ButtonLook::Primary });
-    kit.iconButton({ QStringLiteral("pause"), QSize(44, 44), icon::pause, 28, bg, ButtonLook::Primary });
-    kit.iconButton({ QStringLiteral("forw_step"), medium, icon::forward5, 26, bg });
-    kit.iconButton({ QStringLiteral("forw_10"), medium, icon::fastForward, 26, bg });
-    kit.iconButton({ QStringLiteral("next_file"), medium, icon::skipNext, 26, bg });
-    kit.iconButton({ QStringLiteral("repeat_1"), small, icon::repeatOne, 22, bg });
-    kit.iconButton({ QStringLiteral("repeat_all"), small, icon::repeat, 22, bg });
-    kit.iconButton({ QStringLiteral("image_setting"), small, icon::tune, 22, bg });
-    kit.iconButton({ QStringLiteral("reset_all"), small, icon::settingsBackupRestore, 22, bg });
-    kit.iconButton({ QStringLiteral("reset_speed"), small, icon::speed, 22, bg });
-    kit.iconButton({ QStringLiteral("reset_volume"), small, icon::volumeUp, 22, bg });
-    kit.iconButton({ QStringLiteral("reset_bright"), small, icon::brightness, 22, bg });
-    kit.iconButton({ QStringLiteral("sound_on"), small, icon::volumeUp, 22, bg });
-    kit.iconButton({ QStringLiteral("sound_off"), small, icon::volumeOff, 22, bg, ButtonLook::Plain,
+    kit.IconButton({ QStringLiteral("view_small"), small, icon::viewQuilt, 22, bg, ButtonLook::Selector });
+    kit.IconButton({ QStringLiteral("view_large"), small, icon::crop169, 22, bg, ButtonLook::Selector });
+    kit.IconButton({ QStringLiteral("view_full"), small, icon::fullscreen, 24, bg, ButtonLook::Selector });
+    kit.IconButton({ QStringLiteral("change_view"), small, icon::swapHoriz, 22, bg });
+    kit.IconButton({ QStringLiteral("stop"), medium, icon::stop, 26, bg });
+    kit.IconButton({ QStringLiteral("prev_file"), medium, icon::skipPrevious, 26, bg });
+    kit.IconButton({ QStringLiteral("rew_step"), medium, icon::replay5, 26, bg });
+    kit.IconButton({ QStringLiteral("rew_10"), medium, icon::fastRewind, 26, bg });
+    kit.IconButton({ QStringLiteral("play"), QSize(44, 44), icon::playArrow, 30, bg, ButtonLook::Primary });
+    kit.IconButton({ QStringLiteral("pause"), QSize(44, 44), icon::pause, 28, bg, ButtonLook::Primary });
+    kit.IconButton({ QStringLiteral("forw_step"), medium, icon::forward5, 26, bg });
+    kit.IconButton({ QStringLiteral("forw_10"), medium, icon::fastForward, 26, bg });
+    kit.IconButton({ QStringLiteral("next_file"), medium, icon::skipNext, 26, bg });
+    kit.IconButton({ QStringLiteral("repeat_1"), small, icon::repeatOne, 22, bg });
+    kit.IconButton({ QStringLiteral("repeat_all"), small, icon::repeat, 22, bg });
+    kit.IconButton({ QStringLiteral("image_setting"), small, icon::tune, 22, bg });
+    kit.IconButton({ QStringLiteral("reset_all"), small, icon::settingsBackupRestore, 22, bg });
+    kit.IconButton({ QStringLiteral("reset_speed"), small, icon::speed, 22, bg });
+    kit.IconButton({ QStringLiteral("reset_volume"), small, icon::volumeUp, 22, bg });
+    kit.IconButton({ QStringLiteral("reset_bright"), small, icon::brightness, 22, bg });
+    kit.IconButton({ QStringLiteral("sound_on"), small, icon::volumeUp, 22, bg });
+    kit.IconButton({ QStringLiteral("sound_off"), small, icon::volumeOff, 22, bg, ButtonLook::Plain,
         colour::textMuted });
 
     // Previous and next impact, under the speed gauge beside the G-sensor graph.
-    kit.iconButton({ QStringLiteral("impact_prev"), QSize(28, 28), icon::navigateBefore, 22, bg });
-    kit.iconButton({ QStringLiteral("impact_next"), QSize(28, 28), icon::navigateNext, 22, bg });
+    kit.IconButton({ QStringLiteral("impact_prev"), QSize(28, 28), icon::navigateBefore, 22, bg });
+    kit.IconButton({ QStringLiteral("impact_next"), QSize(28, 28), icon::navigateNext, 22, bg });
 
     // In and out marks of the span to export, left of the transport.
-    kit.iconButton({ QStringLiteral("mark_in"), QSize(30, 30), icon::firstPage, 22, bg });
-    kit.iconButton({ QStringLiteral("mark_out"), QSize(30, 30), icon::lastPage, 22, bg });
+    kit.IconButton({ QStringLiteral("mark_in"), QSize(30, 30), icon::firstPage, 22, bg });
+    kit.IconButton({ QStringLiteral("mark_out"), QSize(30, 30), icon::lastPage, 22, bg });
 
     // Sliders (play position and volume).
-    kit.sliderTrack(QStringLiteral("slider_channel.bmp"), 12, 4, bg, colour::track);
-    kit.sliderTrack(QStringLiteral("slider_active.bmp"), 12, 4, bg, colour::accent);
-    kit.sliderThumb(
+    kit.SliderTrack(QStringLiteral("slider_channel.bmp"), 12, 4, bg, colour::track);
+    kit.SliderTrack(QStringLiteral("slider_active.bmp"), 12, 4, bg, colour::accent);
+    kit.SliderThumb(
         QStringLiteral("slider_thumb.bmp"), 12, QColor(0xf4, 0xf4, 0xf4), colour::accent, colour::accentDark);
 
     // Speed gauge and its status pictures.
-    kit.iconButton(
+    kit.IconButton(
         { QStringLiteral("speed_on"), small, icon::speed, 26, bg, ButtonLook::Indicator, colour::accent });
     // Shown instead of the gauge for a recording without GPS: it says so in words.
     for (int state = 0; state < 4; ++state)
-        kit.label({ ArtKit::stateFile(QStringLiteral("speed_off"), state), QSize(170, 36),
+        kit.Label({ ArtKit::StateFile(QStringLiteral("speed_off"), state), QSize(170, 36),
             QStringLiteral("GPS 정보 없음"), 13, QColor(0x6a, 0x6a, 0x6a), bg,
             Qt::AlignLeft | Qt::AlignVCenter, QFont::Normal, icon::gpsOff, QColor(0x55, 0x55, 0x55) });
-    kit.digitStrip(QStringLiteral("speed_digits.bmp"), QSize(26, 40), bg, QColor(0xf2, 0xf2, 0xf2));
-    kit.unitStrip(QStringLiteral("speed_units.bmp"), QSize(48, 16), bg, colour::textMuted);
+    kit.DigitStrip(QStringLiteral("speed_digits.bmp"), QSize(26, 40), bg, QColor(0xf2, 0xf2, 0xf2));
+    kit.UnitStrip(QStringLiteral("speed_units.bmp"), QSize(48, 16), bg, colour::textMuted);
 
     // Recording list: categories, sort and open, the list's scroll bar and check marks.
     const QSize category(72, 30);
-    kit.textButton({ QStringLiteral("category_all"), category, QStringLiteral("전체"), 0, 13, bg });
-    kit.textButton({ QStringLiteral("category_normal"), category, QStringLiteral("상시"), 0, 13, bg });
-    kit.textButton({ QStringLiteral("category_event"), category, QStringLiteral("이벤트"), 0, 13, bg });
-    kit.textButton({ QStringLiteral("category_user"), category, QStringLiteral("수동"), 0, 13, bg });
-    kit.textButton({ QStringLiteral("category_arch"), category, QStringLiteral("보관"), 0, 13, bg });
-    kit.textButton({ QStringLiteral("list_open"), QSize(62, 28), QStringLiteral("열기"), icon::folderOpen, 13,
+    kit.TextButton({ QStringLiteral("category_all"), category, QStringLiteral("전체"), 0, 13, bg });
+    kit.TextButton({ QStringLiteral("category_normal"), category, QStringLiteral("상시"), 0, 13, bg });
+    kit.TextButton({ QStringLiteral("category_event"), category, QStringLiteral("이벤트"), 0, 13, bg });
+    kit.TextButton({ QStringLiteral("category_user"), category, QStringLiteral("수동"), 0, 13, bg });
+    kit.TextButton({ QStringLiteral("category_arch"), category, QStringLiteral("보관"), 0, 13, bg });
+    kit.TextButton({ QStringLiteral("list_open"), QSize(62, 28), QStringLiteral("열기"), icon::folderOpen, 13,
         bg, TextLook::Secondary });
-    kit.textButton({ QStringLiteral("sort_new"), QSize(80, 28), QStringLiteral("최신순"), icon::arrowDown, 13,
+    kit.TextButton({ QStringLiteral("sort_new"), QSize(80, 28), QStringLiteral("최신순"), icon::arrowDown, 13,
         bg, TextLook::Secondary });
-    kit.textButton({ QStringLiteral("sort_old"), QSize(80, 28), QStringLiteral("과거순"), icon::arrowUp, 13,
+    kit.TextButton({ QStringLiteral("sort_old"), QSize(80, 28), QStringLiteral("과거순"), icon::arrowUp, 13,
         bg, TextLook::Secondary });
-    kit.label({ QStringLiteral("list_caption.bmp"), QSize(130, 28), QStringLiteral("녹화 목록"), 14,
+    kit.Label({ QStringLiteral("list_caption.bmp"), QSize(130, 28), QStringLiteral("녹화 목록"), 14,
         colour::text, bg, Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, icon::movie, colour::accent });
-    kit.scrollBar(QStringLiteral("list_scroll"), 12, QColor(0x1a, 0x1a, 0x1a));
-    kit.checkMarks(
+    kit.ScrollBar(QStringLiteral("list_scroll"), 12, QColor(0x1a, 0x1a, 0x1a));
+    kit.CheckMarks(
         QStringLiteral("list_check_on.bmp"), QStringLiteral("list_check_off.bmp"), QColor(0x20, 0x20, 0x20));
 
     // Empty video areas.
@@ -151,12 +151,12 @@ void addMainWindowArt(ArtCatalog &catalog)
         catalog, QStringLiteral("video_idle_rear.bmp"), QSize(200, 90), 40, QStringLiteral("후방 영상"), 13);
 }
 
-ArtCatalog defaultSkinArt()
+ArtCatalog DefaultSkinArt()
 {
     ArtCatalog catalog;
-    addMainWindowArt(catalog);
-    addPanelArt(catalog);
-    addSettingsArt(catalog);
+    AddMainWindowArt(catalog);
+    AddPanelArt(catalog);
+    AddSettingsArt(catalog);
     return catalog;
 }
 

@@ -13,7 +13,7 @@ namespace {
 
     void addPanelTitle(ArtKit &kit, const QString &file, const QString &text, char16_t glyph)
     {
-        kit.label({ file, QSize(260, 40), text, 15, colour::text, colour::titleBar,
+        kit.Label({ file, QSize(260, 40), text, 15, colour::text, colour::titleBar,
             Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, glyph, colour::accent });
     }
 
@@ -22,15 +22,15 @@ namespace {
         const QString &hint)
     {
         const QSize size(320, 150);
-        catalog.add(file, size, [=](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(size.width(), size.height(), colour::panel);
+        catalog.Add(file, size, [=](const ArtPainter &art) {
+            QImage image = ArtPainter::Canvas(size.width(), size.height(), colour::panel);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
-            ArtPainter::fillRounded(painter, QRectF(0, 0, size.width(), size.height()), 10, colour::card);
-            art.drawIcon(painter, QRectF(0, 18, size.width(), 48), glyph, 44, QColor(0x6a, 0x6a, 0x6a));
-            art.drawText(painter, QRectF(10, 74, size.width() - 20, 26), headline, 15, colour::text,
+            ArtPainter::BeginAntialiased(painter);
+            ArtPainter::FillRounded(painter, QRectF(0, 0, size.width(), size.height()), 10, colour::card);
+            art.DrawIcon(painter, QRectF(0, 18, size.width(), 48), glyph, 44, QColor(0x6a, 0x6a, 0x6a));
+            art.DrawText(painter, QRectF(10, 74, size.width() - 20, 26), headline, 15, colour::text,
                 Qt::AlignHCenter | Qt::AlignVCenter, QFont::DemiBold);
-            art.drawText(painter, QRectF(10, 102, size.width() - 20, 22), hint, 12, colour::textMuted,
+            art.DrawText(painter, QRectF(10, 102, size.width() - 20, 22), hint, 12, colour::textMuted,
                 Qt::AlignHCenter | Qt::AlignVCenter);
             return image;
         });
@@ -40,12 +40,12 @@ namespace {
     void addCard(ArtCatalog &catalog, const QString &file, QSize size, const QString &heading,
         const std::function<void(QPainter &, const ArtPainter &)> &extra = {})
     {
-        catalog.add(file, size, [=](const ArtPainter &art) {
-            QImage image = ArtPainter::canvas(size.width(), size.height(), colour::panel);
+        catalog.Add(file, size, [=](const ArtPainter &art) {
+            QImage image = ArtPainter::Canvas(size.width(), size.height(), colour::panel);
             QPainter painter(&image);
-            ArtPainter::beginAntialiased(painter);
-            ArtPainter::fillRounded(painter, QRectF(0, 0, size.width(), size.height()), 8, colour::card);
-            art.drawText(painter, QRectF(14, 6, size.width() - 28, 22), heading, 13, colour::textMuted,
+            ArtPainter::BeginAntialiased(painter);
+            ArtPainter::FillRounded(painter, QRectF(0, 0, size.width(), size.height()), 8, colour::card);
+            art.DrawText(painter, QRectF(14, 6, size.width() - 28, 22), heading, 13, colour::textMuted,
                 Qt::AlignLeft | Qt::AlignVCenter);
             if (extra)
                 extra(painter, art);
@@ -56,8 +56,8 @@ namespace {
     void addMapArt(ArtCatalog &catalog, ArtKit &kit)
     {
         addPanelTitle(kit, QStringLiteral("map_title.bmp"), QStringLiteral("지도"), icon::map);
-        catalog.add(QStringLiteral("map_background.bmp"), QSize(472, 354),
-            [](const ArtPainter &) { return ArtPainter::canvas(472, 354, colour::panel); });
+        catalog.Add(QStringLiteral("map_background.bmp"), QSize(472, 354),
+            [](const ArtPainter &) { return ArtPainter::Canvas(472, 354, colour::panel); });
         addMapNotice(catalog, QStringLiteral("map_noconnect.bmp"), icon::cloudOff,
             QStringLiteral("인터넷에 연결되어 있지 않습니다"),
             QStringLiteral("연결되면 지도가 자동으로 표시됩니다"));
@@ -71,7 +71,7 @@ namespace {
         const QSize row(218, 40);
         const QColor bg = colour::card;
         const auto item = [&](const char *base, const QString &text, char16_t glyph) {
-            kit.textButton({ QString::fromLatin1(base), row, text, glyph, 14, bg, TextLook::Menu });
+            kit.TextButton({ QString::fromLatin1(base), row, text, glyph, 14, bg, TextLook::Menu });
         };
         item("menu_open", QStringLiteral("폴더 열기"), icon::folderOpen);
         item("menu_save", QStringLiteral("영상 저장"), icon::save);
@@ -90,27 +90,27 @@ namespace {
     {
         const QColor bg = colour::panel;
         addPanelTitle(kit, QStringLiteral("storage_title.bmp"), QStringLiteral("저장 공간"), icon::sdStorage);
-        kit.label({ QStringLiteral("storage_drive_label.bmp"), QSize(64, 28), QStringLiteral("SD 카드"), 13,
+        kit.Label({ QStringLiteral("storage_drive_label.bmp"), QSize(64, 28), QStringLiteral("SD 카드"), 13,
             colour::textMuted, bg });
         const auto areaLabel = [&](const char *file, const QString &text, const QColor &dot) {
-            kit.label({ QString::fromLatin1(file), QSize(240, 22), text, 14, colour::text, bg,
+            kit.Label({ QString::fromLatin1(file), QSize(240, 22), text, 14, colour::text, bg,
                 Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, 0xe061 /* fiber_manual_record */, dot });
         };
         areaLabel("storage_label_n.bmp", QStringLiteral("상시 녹화 영역"), colour::gaugeNormal);
         areaLabel("storage_label_s.bmp", QStringLiteral("이벤트 녹화 영역"), colour::gaugeEvent);
         areaLabel("storage_label_a.bmp", QStringLiteral("보관 영상 (SAVE 폴더)"), colour::gaugeArchive);
         const auto gauge = [&](const char *file, const QColor &fill) {
-            kit.sliderTrack(QString::fromLatin1(file), 10, 10, bg, fill);
+            kit.SliderTrack(QString::fromLatin1(file), 10, 10, bg, fill);
         };
         gauge("storage_gauge_track.bmp", QColor(0x2c, 0x2c, 0x2c));
         gauge("storage_gauge_n.bmp", colour::gaugeNormal);
         gauge("storage_gauge_s.bmp", colour::gaugeEvent);
         gauge("storage_gauge_a.bmp", colour::gaugeArchive);
-        kit.textButton({ QStringLiteral("storage_browse"), QSize(124, 34), QStringLiteral("백업 폴더"),
+        kit.TextButton({ QStringLiteral("storage_browse"), QSize(124, 34), QStringLiteral("백업 폴더"),
             icon::folderOpen, 13, bg, TextLook::Secondary });
-        kit.textButton({ QStringLiteral("storage_backup"), QSize(100, 34), QStringLiteral("백업"),
+        kit.TextButton({ QStringLiteral("storage_backup"), QSize(100, 34), QStringLiteral("백업"),
             icon::backup, 13, bg, TextLook::Secondary });
-        kit.textButton({ QStringLiteral("storage_format"), QSize(100, 34), QStringLiteral("포맷"),
+        kit.TextButton({ QStringLiteral("storage_format"), QSize(100, 34), QStringLiteral("포맷"),
             icon::deleteForever, 13, bg, TextLook::Secondary });
     }
 
@@ -119,31 +119,31 @@ namespace {
         const QColor bg = colour::panel;
         addPanelTitle(kit, QStringLiteral("save_title.bmp"), QStringLiteral("영상 저장"), icon::save);
         const QSize category(80, 30);
-        kit.textButton({ QStringLiteral("save_category_all"), category, QStringLiteral("전체"), 0, 13, bg });
-        kit.textButton(
+        kit.TextButton({ QStringLiteral("save_category_all"), category, QStringLiteral("전체"), 0, 13, bg });
+        kit.TextButton(
             { QStringLiteral("save_category_normal"), category, QStringLiteral("상시"), 0, 13, bg });
-        kit.textButton(
+        kit.TextButton(
             { QStringLiteral("save_category_event"), category, QStringLiteral("이벤트"), 0, 13, bg });
-        kit.textButton({ QStringLiteral("save_category_user"), category, QStringLiteral("수동"), 0, 13, bg });
-        kit.textButton({ QStringLiteral("save_category_arch"), category, QStringLiteral("보관"), 0, 13, bg });
-        kit.textButton({ QStringLiteral("save_select_all"), QSize(84, 30), QStringLiteral("전체 선택"), 0, 13,
+        kit.TextButton({ QStringLiteral("save_category_user"), category, QStringLiteral("수동"), 0, 13, bg });
+        kit.TextButton({ QStringLiteral("save_category_arch"), category, QStringLiteral("보관"), 0, 13, bg });
+        kit.TextButton({ QStringLiteral("save_select_all"), QSize(84, 30), QStringLiteral("전체 선택"), 0, 13,
             bg, TextLook::Secondary });
-        kit.textButton({ QStringLiteral("save_deselect_all"), QSize(84, 30), QStringLiteral("선택 해제"), 0,
+        kit.TextButton({ QStringLiteral("save_deselect_all"), QSize(84, 30), QStringLiteral("선택 해제"), 0,
             13, bg, TextLook::Secondary });
-        kit.label({ QStringLiteral("save_path_label.bmp"), QSize(70, 30), QStringLiteral("저장 위치"), 13,
+        kit.Label({ QStringLiteral("save_path_label.bmp"), QSize(70, 30), QStringLiteral("저장 위치"), 13,
             colour::textMuted, bg });
-        kit.textButton({ QStringLiteral("save_browse"), QSize(100, 30), QStringLiteral("찾아보기"),
+        kit.TextButton({ QStringLiteral("save_browse"), QSize(100, 30), QStringLiteral("찾아보기"),
             icon::folderOpen, 13, bg, TextLook::Secondary });
     }
 
     void addDialogButtons(ArtKit &kit)
     {
         const QColor bg = colour::panel;
-        kit.textButton({ QStringLiteral("dialog_save"), QSize(100, 34), QStringLiteral("저장"), 0, 14, bg,
+        kit.TextButton({ QStringLiteral("dialog_save"), QSize(100, 34), QStringLiteral("저장"), 0, 14, bg,
             TextLook::Primary });
-        kit.textButton({ QStringLiteral("dialog_cancel"), QSize(100, 34), QStringLiteral("취소"), 0, 14, bg,
+        kit.TextButton({ QStringLiteral("dialog_cancel"), QSize(100, 34), QStringLiteral("취소"), 0, 14, bg,
             TextLook::Secondary });
-        kit.iconButton({ QStringLiteral("panel_close"), QSize(32, 32), icon::close, 20, colour::titleBar,
+        kit.IconButton({ QStringLiteral("panel_close"), QSize(32, 32), icon::close, 20, colour::titleBar,
             ButtonLook::Danger });
     }
 
@@ -157,50 +157,50 @@ namespace {
     {
         const QColor bg = colour::panel;
         addPanelTitle(kit, QStringLiteral("imgctl_title.bmp"), QStringLiteral("화면 설정"), icon::tune);
-        kit.textButton({ QStringLiteral("imgctl_tab_play"), QSize(180, 32), QStringLiteral("재생"),
+        kit.TextButton({ QStringLiteral("imgctl_tab_play"), QSize(180, 32), QStringLiteral("재생"),
             icon::playArrow, 14, bg });
-        kit.textButton({ QStringLiteral("imgctl_tab_bright"), QSize(180, 32), QStringLiteral("밝기"),
+        kit.TextButton({ QStringLiteral("imgctl_tab_bright"), QSize(180, 32), QStringLiteral("밝기"),
             icon::brightness, 14, bg });
         addCard(
             catalog, QStringLiteral("imgctl_bg_move.bmp"), QSize(368, 84), QStringLiteral("구간 이동 (5초)"));
         addCard(catalog, QStringLiteral("imgctl_bg_speed.bmp"), QSize(368, 84), QStringLiteral("속도 조절"));
         addCard(catalog, QStringLiteral("imgctl_bg_bright.bmp"), QSize(368, 176), QStringLiteral("영상 밝기"),
             [](QPainter &painter, const ArtPainter &art) {
-                art.drawIcon(painter, QRectF(14, 54, 28, 28), icon::brightnessLow, 22, colour::textMuted);
-                art.drawIcon(painter, QRectF(326, 54, 28, 28), icon::brightnessHigh, 22, colour::text);
-                art.drawText(painter, QRectF(44, 78, 80, 20), QStringLiteral("어둡게"), 12, colour::textMuted,
+                art.DrawIcon(painter, QRectF(14, 54, 28, 28), icon::brightnessLow, 22, colour::textMuted);
+                art.DrawIcon(painter, QRectF(326, 54, 28, 28), icon::brightnessHigh, 22, colour::text);
+                art.DrawText(painter, QRectF(44, 78, 80, 20), QStringLiteral("어둡게"), 12, colour::textMuted,
                     Qt::AlignLeft | Qt::AlignVCenter);
-                art.drawText(painter, QRectF(244, 78, 80, 20), QStringLiteral("밝게"), 12, colour::textMuted,
+                art.DrawText(painter, QRectF(244, 78, 80, 20), QStringLiteral("밝게"), 12, colour::textMuted,
                     Qt::AlignRight | Qt::AlignVCenter);
             });
         const QColor card = colour::card;
         const QSize step(64, 40);
-        kit.textButton(
+        kit.TextButton(
             { QStringLiteral("imgctl_rew"), step, QString(), icon::fastRewind, 20, card, TextLook::Stepper });
-        kit.textButton(
+        kit.TextButton(
             { QStringLiteral("imgctl_back"), step, QString(), icon::replay5, 20, card, TextLook::Stepper });
-        kit.textButton({ QStringLiteral("imgctl_forward"), step, QString(), icon::forward5, 20, card,
+        kit.TextButton({ QStringLiteral("imgctl_forward"), step, QString(), icon::forward5, 20, card,
             TextLook::Stepper });
-        kit.textButton(
+        kit.TextButton(
             { QStringLiteral("imgctl_ff"), step, QString(), icon::fastForward, 20, card, TextLook::Stepper });
         const QSize speed(104, 36);
-        kit.textButton({ QStringLiteral("imgctl_slow"), speed, QStringLiteral("느리게"), 0, 14, card,
+        kit.TextButton({ QStringLiteral("imgctl_slow"), speed, QStringLiteral("느리게"), 0, 14, card,
             TextLook::Secondary });
-        kit.textButton({ QStringLiteral("imgctl_normal"), speed, QStringLiteral("보통"), 0, 14, card,
+        kit.TextButton({ QStringLiteral("imgctl_normal"), speed, QStringLiteral("보통"), 0, 14, card,
             TextLook::Secondary });
-        kit.textButton({ QStringLiteral("imgctl_fast"), speed, QStringLiteral("빠르게"), 0, 14, card,
+        kit.TextButton({ QStringLiteral("imgctl_fast"), speed, QStringLiteral("빠르게"), 0, 14, card,
             TextLook::Secondary });
-        kit.textButton({ QStringLiteral("imgctl_reset"), QSize(110, 32), QStringLiteral("기본값"),
+        kit.TextButton({ QStringLiteral("imgctl_reset"), QSize(110, 32), QStringLiteral("기본값"),
             icon::refresh, 13, card, TextLook::Secondary });
-        kit.sliderTrack(QStringLiteral("imgctl_slider_channel.bmp"), 16, 4, card, colour::track);
-        kit.sliderTrack(QStringLiteral("imgctl_slider_active.bmp"), 16, 4, card, colour::accent);
-        kit.sliderThumb(QStringLiteral("imgctl_slider_thumb.bmp"), 16, QColor(0xf4, 0xf4, 0xf4),
+        kit.SliderTrack(QStringLiteral("imgctl_slider_channel.bmp"), 16, 4, card, colour::track);
+        kit.SliderTrack(QStringLiteral("imgctl_slider_active.bmp"), 16, 4, card, colour::accent);
+        kit.SliderThumb(QStringLiteral("imgctl_slider_thumb.bmp"), 16, QColor(0xf4, 0xf4, 0xf4),
             colour::accent, colour::accentDark);
     }
 
 } // namespace
 
-void addPanelArt(ArtCatalog &catalog)
+void AddPanelArt(ArtCatalog &catalog)
 {
     ArtKit kit(catalog);
     addDialogButtons(kit);

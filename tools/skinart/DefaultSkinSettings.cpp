@@ -52,17 +52,17 @@ namespace {
 
     QImage drawPage(const ArtPainter &art, const Page &page)
     {
-        QImage image = ArtPainter::canvas(kPageSize.width(), kPageSize.height(), colour::panel);
+        QImage image = ArtPainter::Canvas(kPageSize.width(), kPageSize.height(), colour::panel);
         QPainter painter(&image);
-        ArtPainter::beginAntialiased(painter);
-        art.drawText(painter, QRectF(28, 14, 700, 32), page.heading, 20, QColor(0xf0, 0xf0, 0xf0),
+        ArtPainter::BeginAntialiased(painter);
+        art.DrawText(painter, QRectF(28, 14, 700, 32), page.heading, 20, QColor(0xf0, 0xf0, 0xf0),
             Qt::AlignLeft | Qt::AlignVCenter, QFont::Bold);
-        art.drawText(painter, QRectF(28, 46, 740, 22), page.hint, 13, colour::textMuted,
+        art.DrawText(painter, QRectF(28, 46, 740, 22), page.hint, 13, colour::textMuted,
             Qt::AlignLeft | Qt::AlignVCenter);
         for (const Card &card : page.cards) {
-            ArtPainter::fillRounded(
+            ArtPainter::FillRounded(
                 painter, QRectF(kCardLeft, card.top, kCardWidth, card.height), 8, colour::card);
-            art.drawText(painter, QRectF(kLabelLeft, card.top, 240, qMin(card.height, 120)), card.label, 15,
+            art.DrawText(painter, QRectF(kLabelLeft, card.top, 240, qMin(card.height, 120)), card.label, 15,
                 colour::text, Qt::AlignLeft | Qt::AlignVCenter);
         }
         // The panel fills these rectangles with its own background before it writes a value,
@@ -70,7 +70,7 @@ namespace {
         for (const PageWell &well : page.wells)
             painter.fillRect(well.rect, colour::well);
         for (const PageText &text : page.texts)
-            art.drawText(painter, QRectF(text.rect), text.text, text.px, text.colour, text.align);
+            art.DrawText(painter, QRectF(text.rect), text.text, text.px, text.colour, text.align);
         return image;
     }
 
@@ -128,9 +128,9 @@ namespace {
         constexpr int thumb = 20;
         const auto draw = [=](const QColor &bar) {
             return [=](const ArtPainter &) {
-                QImage image = ArtPainter::canvas(size.width(), size.height(), colour::card);
+                QImage image = ArtPainter::Canvas(size.width(), size.height(), colour::card);
                 QPainter painter(&image);
-                ArtPainter::beginAntialiased(painter);
+                ArtPainter::BeginAntialiased(painter);
                 painter.fillRect(QRectF(0, 8, size.width(), 4), bar);
                 for (int p = 1; p <= 9; ++p) {
                     const int x = thumb / 2 + static_cast<int>((p - 1) / 8.0 * (size.width() - thumb));
@@ -139,25 +139,25 @@ namespace {
                 return image;
             };
         };
-        catalog.add(QStringLiteral("bb_rate_channel.bmp"), size, draw(colour::gaugeEvent.darker(150)));
-        catalog.add(QStringLiteral("bb_rate_active.bmp"), size, draw(colour::gaugeNormal));
+        catalog.Add(QStringLiteral("bb_rate_channel.bmp"), size, draw(colour::gaugeEvent.darker(150)));
+        catalog.Add(QStringLiteral("bb_rate_active.bmp"), size, draw(colour::gaugeNormal));
     }
 
 } // namespace
 
-void addSettingsArt(ArtCatalog &catalog)
+void AddSettingsArt(ArtCatalog &catalog)
 {
     ArtKit kit(catalog);
-    kit.label({ QStringLiteral("bb_title.bmp"), QSize(260, 44), QStringLiteral("기기 설정"), 16, colour::text,
+    kit.Label({ QStringLiteral("bb_title.bmp"), QSize(260, 44), QStringLiteral("기기 설정"), 16, colour::text,
         colour::titleBar, Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, icon::settings,
         colour::accent });
-    kit.label({ QStringLiteral("bb_hint.bmp"), QSize(520, 44),
+    kit.Label({ QStringLiteral("bb_hint.bmp"), QSize(520, 44),
         QStringLiteral("바꾼 설정은 [확인]을 누르면 SD 카드에 저장됩니다"), 12, colour::textMuted,
         colour::titleBar, Qt::AlignRight | Qt::AlignVCenter });
 
     const QSize nav(180, 48);
     const auto navItem = [&](const char *base, const QString &text, char16_t glyph) {
-        kit.textButton({ QString::fromLatin1(base), nav, text, glyph, 15, kNavBackground, TextLook::Nav });
+        kit.TextButton({ QString::fromLatin1(base), nav, text, glyph, 15, kNavBackground, TextLook::Nav });
     };
     navItem("bb_menu_sensor", QStringLiteral("충격 감도"), icon::vibration);
     navItem("bb_menu_display", QStringLiteral("화면"), icon::tv);
@@ -168,19 +168,19 @@ void addSettingsArt(ArtCatalog &catalog)
     navItem("bb_menu_info", QStringLiteral("정보"), icon::info);
 
     const QColor bg = colour::panel;
-    kit.textButton(
+    kit.TextButton(
         { QStringLiteral("bb_ok"), QSize(104, 36), QStringLiteral("확인"), 0, 14, bg, TextLook::Primary });
-    kit.textButton({ QStringLiteral("bb_cancel"), QSize(104, 36), QStringLiteral("취소"), 0, 14, bg,
+    kit.TextButton({ QStringLiteral("bb_cancel"), QSize(104, 36), QStringLiteral("취소"), 0, 14, bg,
         TextLook::Secondary });
-    kit.textButton({ QStringLiteral("bb_reset"), QSize(132, 36), QStringLiteral("기본값으로"),
+    kit.TextButton({ QStringLiteral("bb_reset"), QSize(132, 36), QStringLiteral("기본값으로"),
         icon::settingsBackupRestore, 13, bg, TextLook::Secondary });
-    kit.textButton({ QStringLiteral("bb_update_check"), QSize(160, 36), QStringLiteral("업데이트 확인"),
+    kit.TextButton({ QStringLiteral("bb_update_check"), QSize(160, 36), QStringLiteral("업데이트 확인"),
         icon::systemUpdate, 13, bg, TextLook::Secondary });
 
     // Option buttons: one picture set per distinct caption.
     const QSize option(104, 36);
     const auto opt = [&](const char *base, const QString &text) {
-        kit.textButton({ QString::fromLatin1(base), option, text, 0, 14, colour::card, TextLook::Tab });
+        kit.TextButton({ QString::fromLatin1(base), option, text, 0, 14, colour::card, TextLook::Tab });
     };
     opt("bb_opt_low", QStringLiteral("낮음"));
     opt("bb_opt_normal", QStringLiteral("보통"));
@@ -208,19 +208,19 @@ void addSettingsArt(ArtCatalog &catalog)
     opt("bb_opt_15d", QStringLiteral("15일"));
     opt("bb_opt_30d", QStringLiteral("30일"));
 
-    kit.textButton({ QStringLiteral("bb_step_up"), QSize(104, 28), QString(), icon::keyboardUp, 18,
+    kit.TextButton({ QStringLiteral("bb_step_up"), QSize(104, 28), QString(), icon::keyboardUp, 18,
         colour::card, TextLook::Stepper });
-    kit.textButton({ QStringLiteral("bb_step_down"), QSize(104, 28), QString(), icon::keyboardDown, 18,
+    kit.TextButton({ QStringLiteral("bb_step_down"), QSize(104, 28), QString(), icon::keyboardDown, 18,
         colour::card, TextLook::Stepper });
 
     addRateSlider(catalog);
-    kit.sliderThumb(
+    kit.SliderThumb(
         QStringLiteral("bb_rate_thumb.bmp"), 20, QColor(0xf4, 0xf4, 0xf4), colour::accent, colour::card);
 
     const std::vector<Page> list = pages();
     for (size_t i = 0; i < list.size(); ++i) {
         const Page page = list[i];
-        catalog.add(QStringLiteral("bb_page_%1.bmp").arg(i + 1), kPageSize,
+        catalog.Add(QStringLiteral("bb_page_%1.bmp").arg(i + 1), kPageSize,
             [page](const ArtPainter &art) { return drawPage(art, page); });
     }
 }

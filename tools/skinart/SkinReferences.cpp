@@ -22,7 +22,7 @@ namespace {
 
 } // namespace
 
-bool bitmapReferences(const QString &markup, QStringList *files, QString *error)
+bool BitmapReferences(const QString &markup, QStringList *files, QString *error)
 {
     skin::SkinXmlNode root;
     skin::SkinParseInfo info;
@@ -38,7 +38,7 @@ bool bitmapReferences(const QString &markup, QStringList *files, QString *error)
     return true;
 }
 
-bool folderBitmapReferences(const QString &folder, QStringList *files, QString *error)
+bool FolderBitmapReferences(const QString &folder, QStringList *files, QString *error)
 {
     const QDir dir(folder);
     const QStringList names = dir.entryList({ QStringLiteral("*.xml") }, QDir::Files, QDir::Name);
@@ -53,7 +53,7 @@ bool folderBitmapReferences(const QString &folder, QStringList *files, QString *
             return false;
         }
         QString reason;
-        if (!bitmapReferences(QString::fromUtf8(file.readAll()), files, &reason)) {
+        if (!BitmapReferences(QString::fromUtf8(file.readAll()), files, &reason)) {
             *error = QStringLiteral("%1: %2").arg(name, reason);
             return false;
         }

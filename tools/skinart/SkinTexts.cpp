@@ -6,7 +6,7 @@
 
 namespace skinart {
 
-bool containsHangul(const QString &text)
+bool ContainsHangul(const QString &text)
 {
     for (const QChar c : text) {
         const char16_t u = c.unicode();
@@ -17,7 +17,7 @@ bool containsHangul(const QString &text)
     return false;
 }
 
-bool TextTable::load(const QString &path, QString *error)
+bool TextTable::Load(const QString &path, QString *error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -34,7 +34,7 @@ bool TextTable::load(const QString &path, QString *error)
         const QString korean = line.left(tab).trimmed();
         const QString english = tab < 0 ? QString() : line.mid(tab + 1).trimmed();
         // An English text that still holds Hangul would pass for a translation and is none.
-        if (tab < 0 || korean.isEmpty() || english.isEmpty() || containsHangul(english)) {
+        if (tab < 0 || korean.isEmpty() || english.isEmpty() || ContainsHangul(english)) {
             *error = QStringLiteral("%1:%2: not \"Korean<TAB>English\"").arg(path).arg(i + 1);
             return false;
         }
@@ -59,7 +59,7 @@ namespace {
 
 } // namespace
 
-bool translateDescriptions(const QString &skinDir, const TextTable &table, const QString &outDir,
+bool TranslateDescriptions(const QString &skinDir, const TextTable &table, const QString &outDir,
     QStringList *missing, QString *error)
 {
     const QDir in(skinDir);
@@ -87,9 +87,9 @@ bool translateDescriptions(const QString &skinDir, const TextTable &table, const
             const QRegularExpressionMatch match = it.next();
             const int group = match.capturedStart(1) >= 0 ? 1 : 2;
             const QString korean = match.captured(group);
-            if (!containsHangul(korean))
+            if (!ContainsHangul(korean))
                 continue;
-            QString english = table.find(korean);
+            QString english = table.Find(korean);
             if (english.isNull()) {
                 missing->append(QStringLiteral("%1: %2").arg(name, korean));
                 continue;

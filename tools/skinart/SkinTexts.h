@@ -12,7 +12,7 @@ inline constexpr const char *kEnglishSkinBitmapFolder = "skin/default_en";
 // The English text table of the default skin, in its description folder.
 inline constexpr const char *kEnglishTextTable = "texts_en.tsv";
 
-bool containsHangul(const QString &text);
+bool ContainsHangul(const QString &text);
 
 // The default skin's English texts, keyed by the Korean text they replace (one table serves
 // the descriptions and the bitmaps). File: UTF-8 lines "Korean<TAB>English"; '#' starts a
@@ -20,9 +20,9 @@ bool containsHangul(const QString &text);
 class TextTable
 {
 public:
-    bool load(const QString &path, QString *error);
+    bool Load(const QString &path, QString *error);
     // The English text of `korean`; a null string when the table lacks it.
-    QString find(const QString &korean) const { return m_texts.value(korean); }
+    QString Find(const QString &korean) const { return m_texts.value(korean); }
     int size() const { return int(m_texts.size()); }
 
 private:
@@ -33,7 +33,7 @@ private:
 // (element text or attribute value) replaced by its English one and every bitmap taken from the English
 // bitmap folder. Korean texts the table lacks stay Korean and are listed in `missing` (the
 // English pack's test fails on them; the build goes on, so that a new text never stops it).
-bool translateDescriptions(const QString &skinDir, const TextTable &table, const QString &outDir,
+bool TranslateDescriptions(const QString &skinDir, const TextTable &table, const QString &outDir,
     QStringList *missing, QString *error);
 
 } // namespace skinart

@@ -11,7 +11,7 @@ namespace skinart {
 
 namespace {
 
-    QColor mix(const QColor &a, const QColor &b, qreal t)
+    QColor Mix(const QColor &a, const QColor &b, qreal t)
     {
         return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
             a.greenF() + (b.greenF() - a.greenF()) * t, a.blueF() + (b.blueF() - a.blueF()) * t);
@@ -28,7 +28,7 @@ namespace {
         bool bar = false; // accent bar at the left edge (current settings page)
     };
 
-    Face iconFace(ButtonLook look, int state, const QColor &bg, const QColor &tint)
+    Face IconFace(ButtonLook look, int state, const QColor &bg, const QColor &tint)
     {
         Face face;
         switch (look) {
@@ -56,7 +56,7 @@ namespace {
             face.glyph = tint.isValid() ? tint : colour::icon;
             break;
         case 1:
-            face.plate = mix(bg, kWhite, 0.09);
+            face.plate = Mix(bg, kWhite, 0.09);
             face.glyph = kWhite;
             break;
         case 2:
@@ -75,7 +75,7 @@ namespace {
         return face;
     }
 
-    Face textFace(TextLook look, int state, const QColor &bg)
+    Face TextFace(TextLook look, int state, const QColor &bg)
     {
         Face face;
         switch (look) {
@@ -89,18 +89,18 @@ namespace {
             break;
         case TextLook::Secondary:
         case TextLook::Stepper:
-            face.plate = state == 0 ? mix(bg, kWhite, look == TextLook::Stepper ? 0.05 : 0.09)
-                : state == 1        ? mix(bg, kWhite, 0.16)
+            face.plate = state == 0 ? Mix(bg, kWhite, look == TextLook::Stepper ? 0.05 : 0.09)
+                : state == 1        ? Mix(bg, kWhite, 0.16)
                 : state == 2        ? colour::plateDown
-                                    : mix(bg, kWhite, 0.04);
+                                    : Mix(bg, kWhite, 0.04);
             face.text = face.glyph = state == 0 ? colour::text
                 : state == 1                    ? kWhite
                 : state == 2                    ? colour::accent
                                                 : colour::iconDisabled;
             break;
         case TextLook::Tab:
-            face.plate = state == 0 ? mix(bg, kWhite, 0.06)
-                : state == 1        ? mix(bg, kWhite, 0.12)
+            face.plate = state == 0 ? Mix(bg, kWhite, 0.06)
+                : state == 1        ? Mix(bg, kWhite, 0.12)
                 : state == 2        ? colour::plateDown
                                     : colour::plateSelected;
             face.text = face.glyph = state == 0 ? QColor(0xb4, 0xb4, 0xb4)
@@ -113,7 +113,7 @@ namespace {
             }
             break;
         case TextLook::Menu:
-            face.plate = state == 1 ? mix(bg, kWhite, 0.08) : state == 2 ? colour::plateDown : QColor();
+            face.plate = state == 1 ? Mix(bg, kWhite, 0.08) : state == 2 ? colour::plateDown : QColor();
             face.text = state == 0 ? colour::text
                 : state == 1       ? kWhite
                 : state == 2       ? colour::accent
@@ -121,7 +121,7 @@ namespace {
             face.glyph = state == 0 ? colour::textMuted : state == 3 ? colour::iconDisabled : colour::accent;
             break;
         case TextLook::Nav:
-            face.plate = state == 1 ? mix(bg, kWhite, 0.06)
+            face.plate = state == 1 ? Mix(bg, kWhite, 0.06)
                 : state == 2        ? colour::plateDown
                 : state == 3        ? QColor(0x1c, 0x27, 0x33)
                                     : QColor();
@@ -152,7 +152,7 @@ void ArtKit::IconButton(const IconButtonDesc &desc)
             QImage image = ArtPainter::Canvas(desc.size.width(), desc.size.height(), desc.background);
             QPainter painter(&image);
             ArtPainter::BeginAntialiased(painter);
-            const Face face = iconFace(desc.look, state, desc.background, desc.tint);
+            const Face face = IconFace(desc.look, state, desc.background, desc.tint);
             const QRectF box(0, 0, desc.size.width(), desc.size.height());
             if (face.plate.isValid()) {
                 if (desc.look == ButtonLook::Primary) {
@@ -176,7 +176,7 @@ void ArtKit::TextButton(const TextButtonDesc &desc)
             QImage image = ArtPainter::Canvas(desc.size.width(), desc.size.height(), desc.background);
             QPainter painter(&image);
             ArtPainter::BeginAntialiased(painter);
-            const Face face = textFace(desc.look, state, desc.background);
+            const Face face = TextFace(desc.look, state, desc.background);
             const QRectF box(0, 0, desc.size.width(), desc.size.height());
             const bool row = desc.look == TextLook::Menu || desc.look == TextLook::Nav;
             const QRectF plateBox = row ? box.adjusted(4, 1, -4, -1) : box.adjusted(1, 1, -1, -1);

@@ -12,7 +12,7 @@ namespace skinart {
 
 namespace {
 
-    void addLogo(ArtCatalog &catalog)
+    void AddLogo(ArtCatalog &catalog)
     {
         const QSize size(120, 40);
         for (int state = 0; state < 4; ++state) {
@@ -40,7 +40,7 @@ namespace {
     }
 
     // The picture shown in an empty video area, centred by its group.
-    void addVideoIdle(
+    void AddVideoIdle(
         ArtCatalog &catalog, const QString &file, QSize size, int glyphPx, const QString &text, int textPx)
     {
         catalog.Add(file, size, [=](const ArtPainter &art) {
@@ -62,7 +62,7 @@ namespace {
 void AddMainWindowArt(ArtCatalog &catalog)
 {
     ArtKit kit(catalog);
-    addLogo(catalog);
+    AddLogo(catalog);
 
     // Title bar.
     const QSize titleButton(40, 40);
@@ -145,9 +145,9 @@ void AddMainWindowArt(ArtCatalog &catalog)
         QStringLiteral("list_check_on.bmp"), QStringLiteral("list_check_off.bmp"), QColor(0x20, 0x20, 0x20));
 
     // Empty video areas.
-    addVideoIdle(catalog, QStringLiteral("video_idle.bmp"), QSize(360, 150), 72,
+    AddVideoIdle(catalog, QStringLiteral("video_idle.bmp"), QSize(360, 150), 72,
         QStringLiteral("목록에서 영상을 선택하세요"), 15);
-    addVideoIdle(
+    AddVideoIdle(
         catalog, QStringLiteral("video_idle_rear.bmp"), QSize(200, 90), 40, QStringLiteral("후방 영상"), 13);
 }
 

@@ -11,14 +11,14 @@ namespace skinart {
 
 namespace {
 
-    void addPanelTitle(ArtKit &kit, const QString &file, const QString &text, char16_t glyph)
+    void AddPanelTitle(ArtKit &kit, const QString &file, const QString &text, char16_t glyph)
     {
         kit.Label({ file, QSize(260, 40), text, 15, colour::text, colour::titleBar,
             Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, glyph, colour::accent });
     }
 
     // A status picture of the map: icon, headline and hint on a rounded card.
-    void addMapNotice(ArtCatalog &catalog, const QString &file, char16_t glyph, const QString &headline,
+    void AddMapNotice(ArtCatalog &catalog, const QString &file, char16_t glyph, const QString &headline,
         const QString &hint)
     {
         const QSize size(320, 150);
@@ -37,7 +37,7 @@ namespace {
     }
 
     // A card with a small heading, drawn behind a group of controls of the image control panel.
-    void addCard(ArtCatalog &catalog, const QString &file, QSize size, const QString &heading,
+    void AddCard(ArtCatalog &catalog, const QString &file, QSize size, const QString &heading,
         const std::function<void(QPainter &, const ArtPainter &)> &extra = {})
     {
         catalog.Add(file, size, [=](const ArtPainter &art) {
@@ -53,20 +53,20 @@ namespace {
         });
     }
 
-    void addMapArt(ArtCatalog &catalog, ArtKit &kit)
+    void AddMapArt(ArtCatalog &catalog, ArtKit &kit)
     {
-        addPanelTitle(kit, QStringLiteral("map_title.bmp"), QStringLiteral("지도"), icon::map);
+        AddPanelTitle(kit, QStringLiteral("map_title.bmp"), QStringLiteral("지도"), icon::map);
         catalog.Add(QStringLiteral("map_background.bmp"), QSize(472, 354),
             [](const ArtPainter &) { return ArtPainter::Canvas(472, 354, colour::panel); });
-        addMapNotice(catalog, QStringLiteral("map_noconnect.bmp"), icon::cloudOff,
+        AddMapNotice(catalog, QStringLiteral("map_noconnect.bmp"), icon::cloudOff,
             QStringLiteral("인터넷에 연결되어 있지 않습니다"),
             QStringLiteral("연결되면 지도가 자동으로 표시됩니다"));
-        addMapNotice(catalog, QStringLiteral("map_nogps.bmp"), icon::locationOff,
+        AddMapNotice(catalog, QStringLiteral("map_nogps.bmp"), icon::locationOff,
             QStringLiteral("GPS 정보가 없는 영상입니다"),
             QStringLiteral("위치가 기록된 영상에서 주행 경로가 표시됩니다"));
     }
 
-    void addMenuArt(ArtKit &kit)
+    void AddMenuArt(ArtKit &kit)
     {
         const QSize row(218, 40);
         const QColor bg = colour::card;
@@ -86,10 +86,10 @@ namespace {
         item("tool_close", QStringLiteral("닫기"), icon::close);
     }
 
-    void addStorageArt(ArtKit &kit)
+    void AddStorageArt(ArtKit &kit)
     {
         const QColor bg = colour::panel;
-        addPanelTitle(kit, QStringLiteral("storage_title.bmp"), QStringLiteral("저장 공간"), icon::sdStorage);
+        AddPanelTitle(kit, QStringLiteral("storage_title.bmp"), QStringLiteral("저장 공간"), icon::sdStorage);
         kit.Label({ QStringLiteral("storage_drive_label.bmp"), QSize(64, 28), QStringLiteral("SD 카드"), 13,
             colour::textMuted, bg });
         const auto areaLabel = [&](const char *file, const QString &text, const QColor &dot) {
@@ -114,10 +114,10 @@ namespace {
             icon::deleteForever, 13, bg, TextLook::Secondary });
     }
 
-    void addSaveArt(ArtKit &kit)
+    void AddSaveArt(ArtKit &kit)
     {
         const QColor bg = colour::panel;
-        addPanelTitle(kit, QStringLiteral("save_title.bmp"), QStringLiteral("영상 저장"), icon::save);
+        AddPanelTitle(kit, QStringLiteral("save_title.bmp"), QStringLiteral("영상 저장"), icon::save);
         const QSize category(80, 30);
         kit.TextButton({ QStringLiteral("save_category_all"), category, QStringLiteral("전체"), 0, 13, bg });
         kit.TextButton(
@@ -136,7 +136,7 @@ namespace {
             icon::folderOpen, 13, bg, TextLook::Secondary });
     }
 
-    void addDialogButtons(ArtKit &kit)
+    void AddDialogButtons(ArtKit &kit)
     {
         const QColor bg = colour::panel;
         kit.TextButton({ QStringLiteral("dialog_save"), QSize(100, 34), QStringLiteral("저장"), 0, 14, bg,
@@ -147,24 +147,24 @@ namespace {
             ButtonLook::Danger });
     }
 
-    void addPrintArt(ArtKit &kit)
+    void AddPrintArt(ArtKit &kit)
     {
-        addPanelTitle(
+        AddPanelTitle(
             kit, QStringLiteral("print_title.bmp"), QStringLiteral("캡처 미리보기"), icon::photoCamera);
     }
 
-    void addImageControlArt(ArtCatalog &catalog, ArtKit &kit)
+    void AddImageControlArt(ArtCatalog &catalog, ArtKit &kit)
     {
         const QColor bg = colour::panel;
-        addPanelTitle(kit, QStringLiteral("imgctl_title.bmp"), QStringLiteral("화면 설정"), icon::tune);
+        AddPanelTitle(kit, QStringLiteral("imgctl_title.bmp"), QStringLiteral("화면 설정"), icon::tune);
         kit.TextButton({ QStringLiteral("imgctl_tab_play"), QSize(180, 32), QStringLiteral("재생"),
             icon::playArrow, 14, bg });
         kit.TextButton({ QStringLiteral("imgctl_tab_bright"), QSize(180, 32), QStringLiteral("밝기"),
             icon::brightness, 14, bg });
-        addCard(
+        AddCard(
             catalog, QStringLiteral("imgctl_bg_move.bmp"), QSize(368, 84), QStringLiteral("구간 이동 (5초)"));
-        addCard(catalog, QStringLiteral("imgctl_bg_speed.bmp"), QSize(368, 84), QStringLiteral("속도 조절"));
-        addCard(catalog, QStringLiteral("imgctl_bg_bright.bmp"), QSize(368, 176), QStringLiteral("영상 밝기"),
+        AddCard(catalog, QStringLiteral("imgctl_bg_speed.bmp"), QSize(368, 84), QStringLiteral("속도 조절"));
+        AddCard(catalog, QStringLiteral("imgctl_bg_bright.bmp"), QSize(368, 176), QStringLiteral("영상 밝기"),
             [](QPainter &painter, const ArtPainter &art) {
                 art.DrawIcon(painter, QRectF(14, 54, 28, 28), icon::brightnessLow, 22, colour::textMuted);
                 art.DrawIcon(painter, QRectF(326, 54, 28, 28), icon::brightnessHigh, 22, colour::text);
@@ -203,13 +203,13 @@ namespace {
 void AddPanelArt(ArtCatalog &catalog)
 {
     ArtKit kit(catalog);
-    addDialogButtons(kit);
-    addMapArt(catalog, kit);
-    addMenuArt(kit);
-    addStorageArt(kit);
-    addSaveArt(kit);
-    addPrintArt(kit);
-    addImageControlArt(catalog, kit);
+    AddDialogButtons(kit);
+    AddMapArt(catalog, kit);
+    AddMenuArt(kit);
+    AddStorageArt(kit);
+    AddSaveArt(kit);
+    AddPrintArt(kit);
+    AddImageControlArt(catalog, kit);
 }
 
 } // namespace skinart

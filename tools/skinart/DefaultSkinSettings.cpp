@@ -50,7 +50,7 @@ namespace {
         std::vector<PageText> texts;
     };
 
-    QImage drawPage(const ArtPainter &art, const Page &page)
+    QImage DrawPage(const ArtPainter &art, const Page &page)
     {
         QImage image = ArtPainter::Canvas(kPageSize.width(), kPageSize.height(), colour::panel);
         QPainter painter(&image);
@@ -74,7 +74,7 @@ namespace {
         return image;
     }
 
-    std::vector<Page> pages()
+    std::vector<Page> Pages()
     {
         std::vector<Page> list;
         list.push_back({ QStringLiteral("충격 감도"),
@@ -122,7 +122,7 @@ namespace {
 
     // The memory page's slider: channel and active parts of the same size, with a tick for each
     // of the nine positions placed by the slider's own position-to-pixel rule.
-    void addRateSlider(ArtCatalog &catalog)
+    void AddRateSlider(ArtCatalog &catalog)
     {
         const QSize size(440, 20);
         constexpr int thumb = 20;
@@ -213,15 +213,15 @@ void AddSettingsArt(ArtCatalog &catalog)
     kit.TextButton({ QStringLiteral("bb_step_down"), QSize(104, 28), QString(), icon::keyboardDown, 18,
         colour::card, TextLook::Stepper });
 
-    addRateSlider(catalog);
+    AddRateSlider(catalog);
     kit.SliderThumb(
         QStringLiteral("bb_rate_thumb.bmp"), 20, QColor(0xf4, 0xf4, 0xf4), colour::accent, colour::card);
 
-    const std::vector<Page> list = pages();
+    const std::vector<Page> list = Pages();
     for (size_t i = 0; i < list.size(); ++i) {
         const Page page = list[i];
         catalog.Add(QStringLiteral("bb_page_%1.bmp").arg(i + 1), kPageSize,
-            [page](const ArtPainter &art) { return drawPage(art, page); });
+            [page](const ArtPainter &art) { return DrawPage(art, page); });
     }
 }
 

@@ -35,17 +35,17 @@ namespace {
     // The language of the gallery being drawn: the program's texts come through its translation,
     // the sample data (a folder, a licence plate) is written for it here.
     bool g_english = false;
-    QString sample(const char *korean, const char *english)
+    QString Sample(const char *korean, const char *english)
     {
         return g_english ? QString::fromUtf8(english) : QString::fromUtf8(korean);
     }
-    QString programText(const char *context, const char *text)
+    QString ProgramText(const char *context, const char *text)
     {
         return QCoreApplication::translate(context, text);
     }
 
     // Text the program paints into the rectangle of a text item, in the item's font.
-    void paintKeyed(const CSkinDialog &dialog, QPainter &painter, const QString &key, const QString &text,
+    void PaintKeyed(const CSkinDialog &dialog, QPainter &painter, const QString &key, const QString &text,
         const QColor &colour, int align = Qt::AlignLeft | Qt::AlignVCenter)
     {
         const skin::CSkinText *item = dialog.Skin().GetText(key);
@@ -58,20 +58,20 @@ namespace {
         painter.drawText(item->rect.toQRect(), align | Qt::TextSingleLine, text);
     }
 
-    void show(
+    void Show(
         CSkinDialog &dialog, const QString &name, bool on, skin::SkinControlType type = skin::kSkinImgButton)
     {
         dialog.ShowControl(type, name, on);
     }
 
-    void disable(CSkinDialog &dialog, const QString &name)
+    void Disable(CSkinDialog &dialog, const QString &name)
     {
         if (QWidget *control = dialog.GetControl(skin::kSkinImgButton, name))
             control->setEnabled(false);
     }
 
     // The main window's own set-up of its list, graph and gauge (colours as the program sets them).
-    void mainWindowSetUp(CSkinDialog &dialog, const QString &viewButton)
+    void MainWindowSetUp(CSkinDialog &dialog, const QString &viewButton)
     {
         if (auto *list
             = dialog.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"))) {
@@ -85,11 +85,11 @@ namespace {
             graph->SetColour(5, 0x4642FF);
             graph->SetColour(6, 0xFFBA57);
         }
-        disable(dialog, QStringLiteral("filelist_category_all"));
-        disable(dialog, viewButton);
+        Disable(dialog, QStringLiteral("filelist_category_all"));
+        Disable(dialog, viewButton);
     }
 
-    void fillRecordings(skin::CSkinListCtrl &list, bool checks)
+    void FillRecordings(skin::CSkinListCtrl &list, bool checks)
     {
         static const char *const kinds[]
             = { "상시 녹화", "상시 녹화", "상시 이벤트", "수동 녹화", "주차 이벤트", "주차 모션" };
@@ -104,7 +104,7 @@ namespace {
                     .arg(minute, 2, 10, QLatin1Char('0'))
                     .arg(row * 7 % 60, 2, 10, QLatin1Char('0'))
                     .arg(QLatin1Char(kindLetters[k])));
-            list.SetItemText(row, 3, programText("RecordingName", kinds[k]));
+            list.SetItemText(row, 3, ProgramText("RecordingName", kinds[k]));
             list.SetItemText(row, 4, k == 3 ? QStringLiteral("00:00:30") : QStringLiteral("00:01:00"));
             if (checks)
                 list.SetCheck(row, row % 4 == 1);
@@ -112,18 +112,18 @@ namespace {
     }
 
     // A recording in playback: list filled and a row chosen, pause shown, speed and G-sensor live.
-    void playing(CSkinDialog &dialog, bool full)
+    void Playing(CSkinDialog &dialog, bool full)
     {
         if (auto *list
             = dialog.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"))) {
-            fillRecordings(*list, false);
+            FillRecordings(*list, false);
             list->SetSelectedItem(3);
         }
-        show(dialog, QStringLiteral("play"), false);
-        show(dialog, QStringLiteral("pause"), true);
-        show(dialog, QStringLiteral("speed_off"), false);
-        show(dialog, QStringLiteral("speed_on"), true);
-        show(dialog, QStringLiteral("speed"), true, skin::kSkinSpeed);
+        Show(dialog, QStringLiteral("play"), false);
+        Show(dialog, QStringLiteral("pause"), true);
+        Show(dialog, QStringLiteral("speed_off"), false);
+        Show(dialog, QStringLiteral("speed_on"), true);
+        Show(dialog, QStringLiteral("speed"), true, skin::kSkinSpeed);
         if (auto *gauge = dialog.Control<CSpeedCtrl>(skin::kSkinSpeed, QStringLiteral("speed"))) {
             gauge->Add(media::CSpeedItem { 0, 1718200000, 47.4f, 1 });
             gauge->SetPosition(100);
@@ -159,7 +159,7 @@ namespace {
     }
 
     // The time display the main window paints over its own background.
-    void paintTime(const CSkinDialog &dialog, QPainter &painter)
+    void PaintTime(const CSkinDialog &dialog, QPainter &painter)
     {
         const skin::CSkinArea *area = dialog.Skin().GetArea(QStringLiteral("time_display"));
         if (!area)
@@ -195,7 +195,7 @@ namespace {
 
     // The settings panel on page `page` (1 to 7): its controls shown, the others hidden, the
     // current choices disabled, and only that page's artwork group drawn.
-    void settingsPage(CSkinDialog &dialog, int page)
+    void ShowSettingsPage(CSkinDialog &dialog, int page)
     {
         const SettingsPage &pageInfo = kPages[page - 1];
         const QRegularExpression all(QStringLiteral(
@@ -213,8 +213,8 @@ namespace {
                     controls.At(i)->control->setEnabled(false);
             }
         }
-        disable(dialog, QString::fromLatin1(pageInfo.menu));
-        show(dialog, QStringLiteral("BB_reset"), page != 7);
+        Disable(dialog, QString::fromLatin1(pageInfo.menu));
+        Show(dialog, QStringLiteral("BB_reset"), page != 7);
         // The panel marks one of the groups 4 to 10 active; the others are not drawn.
         for (int g = 4; g <= 10; ++g)
             dialog.Skin().SetGroupActive(g, g == page + 3);
@@ -225,26 +225,26 @@ namespace {
         }
     }
 
-    void paintSettingsPage(const CSkinDialog &dialog, QPainter &painter, int page)
+    void PaintSettingsPage(const CSkinDialog &dialog, QPainter &painter, int page)
     {
         if (page == 5) {
-            paintKeyed(dialog, painter, QStringLiteral("BB_memory_rate_N"), QStringLiteral("50"), kValueGrey);
-            paintKeyed(dialog, painter, QStringLiteral("BB_memory_rate_S"), QStringLiteral("50"), kValueGrey);
+            PaintKeyed(dialog, painter, QStringLiteral("BB_memory_rate_N"), QStringLiteral("50"), kValueGrey);
+            PaintKeyed(dialog, painter, QStringLiteral("BB_memory_rate_S"), QStringLiteral("50"), kValueGrey);
         } else if (page == 6) {
             const QStringList keys { QStringLiteral("year"), QStringLiteral("month"), QStringLiteral("day"),
                 QStringLiteral("hour"), QStringLiteral("min"), QStringLiteral("sec") };
-            const QStringList values { programText("CBBSettingDlg", "%1년").arg(2024),
-                programText("CBBSettingDlg", "%1월").arg(6), programText("CBBSettingDlg", "%1일").arg(12),
-                programText("CBBSettingDlg", "%1시").arg(14), programText("CBBSettingDlg", "%1분").arg(30),
-                programText("CBBSettingDlg", "%1초").arg(5) };
+            const QStringList values { ProgramText("CBBSettingDlg", "%1년").arg(2024),
+                ProgramText("CBBSettingDlg", "%1월").arg(6), ProgramText("CBBSettingDlg", "%1일").arg(12),
+                ProgramText("CBBSettingDlg", "%1시").arg(14), ProgramText("CBBSettingDlg", "%1분").arg(30),
+                ProgramText("CBBSettingDlg", "%1초").arg(5) };
             for (int i = 0; i < keys.size(); ++i)
-                paintKeyed(dialog, painter, QStringLiteral("BB_date_") + keys[i], values[i], kValueGrey,
+                PaintKeyed(dialog, painter, QStringLiteral("BB_date_") + keys[i], values[i], kValueGrey,
                     Qt::AlignCenter);
         } else if (page == 7) {
             const QStringList keys { QStringLiteral("BB_info_name"), QStringLiteral("BB_info_fw"),
                 QStringLiteral("BB_info_micom") };
-            const QStringList labels { programText("CBBSettingDlg", "모델명: "),
-                programText("CBBSettingDlg", "펌웨어 버젼: "), programText("CBBSettingDlg", "MICOM: ") };
+            const QStringList labels { ProgramText("CBBSettingDlg", "모델명: "),
+                ProgramText("CBBSettingDlg", "펌웨어 버젼: "), ProgramText("CBBSettingDlg", "MICOM: ") };
             const QStringList values { QStringLiteral("TAVIN 2CH"), QStringLiteral("1.02.07"),
                 QStringLiteral("0.9.3") };
             for (int i = 0; i < keys.size(); ++i) {
@@ -253,8 +253,8 @@ namespace {
                     continue;
                 const QRect r = item->rect.toQRect();
                 painter.fillRect(r, QColor(23, 23, 23));
-                paintKeyed(dialog, painter, keys[i], QStringLiteral("  ") + labels[i], QColor(63, 166, 254));
-                paintKeyed(dialog, painter, keys[i], values[i] + QStringLiteral("  "), kValueGrey,
+                PaintKeyed(dialog, painter, keys[i], QStringLiteral("  ") + labels[i], QColor(63, 166, 254));
+                PaintKeyed(dialog, painter, keys[i], values[i] + QStringLiteral("  "), kValueGrey,
                     Qt::AlignRight | Qt::AlignVCenter);
             }
         }
@@ -339,25 +339,25 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
         Scene scene;
     };
     std::vector<Shot> shots;
-    const auto timePaint = [](const CSkinDialog &dialog, QPainter &painter) { paintTime(dialog, painter); };
+    const auto timePaint = [](const CSkinDialog &dialog, QPainter &painter) { PaintTime(dialog, painter); };
     shots.push_back({ QStringLiteral("main_small"), QStringLiteral("main_small.png"),
-        { [](CSkinDialog &d) { mainWindowSetUp(d, QStringLiteral("s_view")); }, {} } });
+        { [](CSkinDialog &d) { MainWindowSetUp(d, QStringLiteral("s_view")); }, {} } });
     shots.push_back({ QStringLiteral("main_small"), QStringLiteral("main_small_playing.png"),
         { [](CSkinDialog &d) {
-             mainWindowSetUp(d, QStringLiteral("s_view"));
-             playing(d, false);
+             MainWindowSetUp(d, QStringLiteral("s_view"));
+             Playing(d, false);
          },
             timePaint } });
     shots.push_back({ QStringLiteral("main_large"), QStringLiteral("main_large_playing.png"),
         { [](CSkinDialog &d) {
-             mainWindowSetUp(d, QStringLiteral("l_view"));
-             playing(d, false);
+             MainWindowSetUp(d, QStringLiteral("l_view"));
+             Playing(d, false);
          },
             timePaint } });
     shots.push_back({ QStringLiteral("main_full"), QStringLiteral("main_full_playing.png"),
         { [](CSkinDialog &d) {
-             mainWindowSetUp(d, QStringLiteral("f_view"));
-             playing(d, true);
+             MainWindowSetUp(d, QStringLiteral("f_view"));
+             Playing(d, true);
          },
             timePaint } });
     shots.push_back({ QStringLiteral("map"), QStringLiteral("map.png"), {} });
@@ -379,7 +379,7 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
          },
             [](const CSkinDialog &d, QPainter &p) {
                 const QColor grey(0xb0, 0xb0, 0xb0);
-                paintKeyed(d, p, QStringLiteral("storage_capacity"),
+                PaintKeyed(d, p, QStringLiteral("storage_capacity"),
                     QStringLiteral("Storage Capacity: /media/tavin/TAVIN (12890 MB, 12.587891 GB)"), grey);
                 const char *const areas[] = { "N", "S", "A" };
                 const char *const use[]
@@ -387,61 +387,61 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
                 const char *const total[]
                     = { "Total (14.50 GB, 50%)", "Total (14.50 GB, 50%)", "Total (0.29 GB, 1%)" };
                 for (int i = 0; i < 3; ++i) {
-                    paintKeyed(d, p, QStringLiteral("storage_use_") + QLatin1String(areas[i]),
+                    PaintKeyed(d, p, QStringLiteral("storage_use_") + QLatin1String(areas[i]),
                         QString::fromLatin1(use[i]), grey);
-                    paintKeyed(d, p, QStringLiteral("storage_total_") + QLatin1String(areas[i]),
+                    PaintKeyed(d, p, QStringLiteral("storage_total_") + QLatin1String(areas[i]),
                         QString::fromLatin1(total[i]), grey, Qt::AlignRight | Qt::AlignVCenter);
                 }
             } } });
     shots.push_back({ QStringLiteral("save"), QStringLiteral("save.png"),
         { [](CSkinDialog &d) {
-             disable(d, QStringLiteral("filelist_category_all"));
+             Disable(d, QStringLiteral("filelist_category_all"));
              if (auto *list
                  = d.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("filesave_list"))) {
                  list->SetColors(0x656565, 0x0F53EF, 0x202020, 0x202020, 0x181818);
-                 fillRecordings(*list, true);
+                 FillRecordings(*list, true);
              }
          },
             [](const CSkinDialog &d, QPainter &p) {
-                paintKeyed(d, p, QStringLiteral("filesave_savepath"),
-                    sample("/home/tavin/블랙박스 백업", "/home/tavin/Dashcam backup"),
+                PaintKeyed(d, p, QStringLiteral("filesave_savepath"),
+                    Sample("/home/tavin/블랙박스 백업", "/home/tavin/Dashcam backup"),
                     QColor(0xd6, 0xd6, 0xd6));
             } } });
     shots.push_back({ QStringLiteral("print"), QStringLiteral("print.png"),
         { {}, [](const CSkinDialog &d, QPainter &p) {
              const QColor text(0xd6, 0xd6, 0xd6);
-             paintKeyed(d, p, QStringLiteral("car_number"),
-                 programText("CPrintInputDlg", "1. 차량번호 : ") + sample("12가 3456", "AB12 CDE"), text);
-             paintKeyed(d, p, QStringLiteral("model"),
-                 programText("CPrintInputDlg", "2. 차량종류 : ") + sample("승용차", "Car"), text);
-             paintKeyed(d, p, QStringLiteral("accident_date"),
-                 programText("CPrintInputDlg", "3. 사고 발생날짜 : ") + QStringLiteral("2024-06-12"), text);
+             PaintKeyed(d, p, QStringLiteral("car_number"),
+                 ProgramText("CPrintInputDlg", "1. 차량번호 : ") + Sample("12가 3456", "AB12 CDE"), text);
+             PaintKeyed(d, p, QStringLiteral("model"),
+                 ProgramText("CPrintInputDlg", "2. 차량종류 : ") + Sample("승용차", "Car"), text);
+             PaintKeyed(d, p, QStringLiteral("accident_date"),
+                 ProgramText("CPrintInputDlg", "3. 사고 발생날짜 : ") + QStringLiteral("2024-06-12"), text);
          } } });
     shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_1.png"),
-        { [](CSkinDialog &d) { disable(d, QStringLiteral("image_control_category_01")); },
+        { [](CSkinDialog &d) { Disable(d, QStringLiteral("image_control_category_01")); },
             [](const CSkinDialog &d, QPainter &p) {
                 QFont font(skin::fonts::kKorean);
                 font.setPixelSize(13);
                 p.setFont(font);
                 p.setPen(kAccent);
                 // As the panel paints it: the value after the label, at least 80 pixels in.
-                const QString label = programText("CImageControlDlg", "재생 속도 : ");
+                const QString label = ProgramText("CImageControlDlg", "재생 속도 : ");
                 const int valueLeft = 140 + qMax(80, p.fontMetrics().horizontalAdvance(label));
                 p.drawText(QRect(140, 280, valueLeft - 140, 20), Qt::AlignLeft | Qt::AlignVCenter, label);
                 p.drawText(QRect(valueLeft, 280, 140, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                    programText("CImageControlDlg", "%1배").arg(QStringLiteral("1.25")));
+                    ProgramText("CImageControlDlg", "%1배").arg(QStringLiteral("1.25")));
                 (void)d;
             } } });
     shots.push_back({ QStringLiteral("img_control"), QStringLiteral("img_control_2.png"),
         { [](CSkinDialog &d) {
-             disable(d, QStringLiteral("image_control_category_02"));
+             Disable(d, QStringLiteral("image_control_category_02"));
              const char *const page1[] = { "image_control_rew", "image_control_prev_frame",
                  "image_control_next", "image_control_ff", "image_control_slow", "image_control_normal",
                  "image_control_fast" };
              for (const char *name : page1)
-                 show(d, QString::fromLatin1(name), false);
-             show(d, QStringLiteral("image_control_reset"), true);
-             show(d, QStringLiteral("image_control_cat2_1_slider"), true, skin::kSkinSlider);
+                 Show(d, QString::fromLatin1(name), false);
+             Show(d, QStringLiteral("image_control_reset"), true);
+             Show(d, QStringLiteral("image_control_cat2_1_slider"), true, skin::kSkinSlider);
              if (auto *s = d.Control<skin::CBitmapSlider>(
                      skin::kSkinSlider, QStringLiteral("image_control_cat2_1_slider"))) {
                  s->SetRange(0, 100);
@@ -457,8 +457,8 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
             {} } });
     for (int page = 1; page <= 7; ++page)
         shots.push_back({ QStringLiteral("bbsetting"), QStringLiteral("bbsetting_%1.png").arg(page),
-            { [page](CSkinDialog &d) { settingsPage(d, page); },
-                [page](const CSkinDialog &d, QPainter &p) { paintSettingsPage(d, p, page); } } });
+            { [page](CSkinDialog &d) { ShowSettingsPage(d, page); },
+                [page](const CSkinDialog &d, QPainter &p) { PaintSettingsPage(d, p, page); } } });
 
     for (const Shot &shot : shots) {
         if (!Shoot(shot.entry, shot.file, shot.scene, outDir, written, error))

@@ -9,7 +9,7 @@ namespace skinart {
 
 namespace {
 
-    void collect(const skin::SkinXmlNode &node, QStringList *files)
+    void Collect(const skin::SkinXmlNode &node, QStringList *files)
     {
         for (const auto &attribute : node.attributes) {
             if (attribute->value.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)
@@ -17,7 +17,7 @@ namespace {
                 files->append(attribute->value);
         }
         for (const auto &child : node.children)
-            collect(*child, files);
+            Collect(*child, files);
     }
 
 } // namespace
@@ -34,7 +34,7 @@ bool BitmapReferences(const QString &markup, QStringList *files, QString *error)
         *error = info.errorText;
         return false;
     }
-    collect(root, files);
+    Collect(root, files);
     return true;
 }
 

@@ -49,7 +49,7 @@ bool TextTable::Load(const QString &path, QString *error)
 
 namespace {
 
-    QString escaped(QString text)
+    QString Escaped(QString text)
     {
         return text.replace(QLatin1Char('&'), QLatin1String("&amp;"))
             .replace(QLatin1Char('<'), QLatin1String("&lt;"))
@@ -95,7 +95,7 @@ bool TranslateDescriptions(const QString &skinDir, const TextTable &table, const
                 continue;
             }
             out += QStringView(text).mid(done, match.capturedStart(group) - done);
-            out += escaped(english);
+            out += Escaped(english);
             done = match.capturedEnd(group);
         }
         out += QStringView(text).mid(done);

@@ -27,7 +27,7 @@ using namespace media;
 
 namespace {
 
-bool runFfmpeg(const QStringList &args)
+bool RunFfmpeg(const QStringList &args)
 {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"), QStringList { "-nostdin", "-v", "error", "-y" } + args);
@@ -41,12 +41,12 @@ bool runFfmpeg(const QStringList &args)
 }
 
 // Returns the path of a 1080p recording of the given length, making it when needed.
-QString recording(const QDir &folder, int seconds)
+QString Recording(const QDir &folder, int seconds)
 {
     const QString clip = folder.filePath(QStringLiteral("clip-10s.avi"));
     if (!QFileInfo::exists(clip)) {
         const QString partial = clip + QStringLiteral(".part.avi");
-        if (!runFfmpeg({ "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30", "-f", "lavfi", "-i",
+        if (!RunFfmpeg({ "-f", "lavfi", "-i", "testsrc2=s=1920x1080:r=30", "-f", "lavfi", "-i",
                 "sine=r=16000", "-t", "10", "-c:v", "mpeg4", "-b:v", "200k", "-g", "300", "-c:a", "pcm_s16le",
                 "-ac", "1", partial })
             || !QFile::rename(partial, clip))
@@ -57,7 +57,7 @@ QString recording(const QDir &folder, int seconds)
     const QString path = folder.filePath(QStringLiteral("clip-%1s.avi").arg(seconds));
     if (!QFileInfo::exists(path)) {
         const QString partial = path + QStringLiteral(".part.avi");
-        if (!runFfmpeg(
+        if (!RunFfmpeg(
                 { "-stream_loop", QString::number(seconds / 10 - 1), "-i", clip, "-c", "copy", partial })
             || !QFile::rename(partial, path))
             return QString();
@@ -65,7 +65,7 @@ QString recording(const QDir &folder, int seconds)
     return path;
 }
 
-void headerRead(benchmark::State &state, const QByteArray &path)
+void HeaderRead(benchmark::State &state, const QByteArray &path)
 {
     AviReadStats stats;
     int length = 0;
@@ -88,7 +88,7 @@ void headerRead(benchmark::State &state, const QByteArray &path)
 }
 
 // A copy of the recording cut the way a power loss cuts it.
-QString cutCopy(const QString &path)
+QString CutCopy(const QString &path)
 {
     const QString cut = path.left(path.size() - 4) + QStringLiteral("-cut.avi");
     if (QFileInfo::exists(cut))
@@ -105,7 +105,7 @@ QString cutCopy(const QString &path)
 }
 
 // The length a listing shows: one header read, and for a 0-frame header the whole walk.
-void listingLength(benchmark::State &state, const QByteArray &path)
+void ListingLength(benchmark::State &state, const QByteArray &path)
 {
     int length = 0;
     for (auto _ : state) {
@@ -118,7 +118,7 @@ void listingLength(benchmark::State &state, const QByteArray &path)
     state.counters["file_MB"] = static_cast<double>(QFileInfo(QFile::decodeName(path)).size()) / 1e6;
 }
 
-void wholeWalk(benchmark::State &state, const QByteArray &path)
+void WholeWalk(benchmark::State &state, const QByteArray &path)
 {
     AviReadStats stats;
     AviFileInfo info;
@@ -148,21 +148,21 @@ int main(int argc, char **argv)
         return 1;
     }
     for (int seconds : { 10, 60, 600 }) {
-        const QString path = recording(folder, seconds);
+        const QString path = Recording(folder, seconds);
         if (path.isEmpty()) {
             std::fprintf(stderr, "cannot make the %d s recording\n", seconds);
             return 1;
         }
         const QByteArray native = QFile::encodeName(path);
         const std::string suffix = "/1080p_" + std::to_string(seconds) + "s";
-        benchmark::RegisterBenchmark(("HeaderRead" + suffix).c_str(), headerRead, native);
-        benchmark::RegisterBenchmark(("WholeWalk" + suffix).c_str(), wholeWalk, native);
-        const QString cut = cutCopy(path);
+        benchmark::RegisterBenchmark(("HeaderRead" + suffix).c_str(), HeaderRead, native);
+        benchmark::RegisterBenchmark(("WholeWalk" + suffix).c_str(), WholeWalk, native);
+        const QString cut = CutCopy(path);
         if (cut.isEmpty())
             return 1;
-        benchmark::RegisterBenchmark(("ListingLength" + suffix).c_str(), listingLength, native);
+        benchmark::RegisterBenchmark(("ListingLength" + suffix).c_str(), ListingLength, native);
         benchmark::RegisterBenchmark(
-            ("ListingLengthPowerLoss" + suffix).c_str(), listingLength, QFile::encodeName(cut));
+            ("ListingLengthPowerLoss" + suffix).c_str(), ListingLength, QFile::encodeName(cut));
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -28,7 +28,7 @@ constexpr int kCardFiles = 2000;
 constexpr int kProbedFiles = 20;
 
 // Makes the card of kCardFiles recordings below folder/card; returns its root or an empty string.
-QString makeCard(const QDir &folder)
+QString MakeCard(const QDir &folder)
 {
     const QString root = folder.filePath(QStringLiteral("card"));
     const QString stamp = folder.filePath(QStringLiteral("complete"));
@@ -65,7 +65,7 @@ QString makeCard(const QDir &folder)
     return root;
 }
 
-void listCard(benchmark::State &state, const QString &root)
+void ListCard(benchmark::State &state, const QString &root)
 {
     size_t files = 0;
     qint64 totalSeconds = 0;
@@ -87,7 +87,7 @@ void listCard(benchmark::State &state, const QString &root)
 }
 
 // ffprobe for kProbedFiles files per iteration; the counter scales its time to the whole card.
-void probeFiles(benchmark::State &state, const QStringList &paths)
+void ProbeFiles(benchmark::State &state, const QStringList &paths)
 {
     double seconds = 0;
     for (auto _ : state) {
@@ -120,7 +120,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
         return 1;
     }
-    const QString root = makeCard(folder);
+    const QString root = MakeCard(folder);
     if (root.isEmpty())
         return 1;
     // One listing before the measurement brings the files into the page cache.
@@ -129,9 +129,9 @@ int main(int argc, char **argv)
     for (size_t i = 0; i < warm.size() && probed.size() < kProbedFiles; i += warm.size() / kProbedFiles)
         probed << warm[i].path;
 
-    benchmark::RegisterBenchmark("ListCard/2000_recordings_cached", listCard, root)
+    benchmark::RegisterBenchmark("ListCard/2000_recordings_cached", ListCard, root)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("FfprobePerFile/20_recordings", probeFiles, probed)
+    benchmark::RegisterBenchmark("FfprobePerFile/20_recordings", ProbeFiles, probed)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
     benchmark::RunSpecifiedBenchmarks();

@@ -38,7 +38,7 @@ public:
     int items = 0;
 };
 
-QString writeRecording(const QString &path, bool withIndex)
+QString WriteRecording(const QString &path, bool withIndex)
 {
     SampleRecordingPlan plan;
     plan.kind = 'S';
@@ -89,18 +89,18 @@ struct Recordings {
             indexed = unindexed = QString::fromLocal8Bit(real);
             return;
         }
-        indexed = writeRecording(dir.filePath(QStringLiteral("indexed.avi")), true);
-        unindexed = writeRecording(dir.filePath(QStringLiteral("unindexed.avi")), false);
+        indexed = WriteRecording(dir.filePath(QStringLiteral("indexed.avi")), true);
+        unindexed = WriteRecording(dir.filePath(QStringLiteral("unindexed.avi")), false);
     }
 };
 
-const Recordings &recordings()
+const Recordings &SharedRecordings()
 {
     static const Recordings r;
     return r;
 }
 
-void openReader(benchmark::State &state, const QString &path, TelemetryReader::ChunkSource expected)
+void OpenReader(benchmark::State &state, const QString &path, TelemetryReader::ChunkSource expected)
 {
     if (path.isEmpty()) {
         state.SkipWithError("could not write the recording");
@@ -123,20 +123,20 @@ void openReader(benchmark::State &state, const QString &path, TelemetryReader::C
 
 void BM_OpenThroughIndex(benchmark::State &state)
 {
-    openReader(state, recordings().indexed, TelemetryReader::ChunkSource::Index);
+    OpenReader(state, SharedRecordings().indexed, TelemetryReader::ChunkSource::Index);
 }
 BENCHMARK(BM_OpenThroughIndex)->Unit(benchmark::kMillisecond);
 
 void BM_OpenThroughChunkWalk(benchmark::State &state)
 {
-    openReader(state, recordings().unindexed, TelemetryReader::ChunkSource::ChunkWalk);
+    OpenReader(state, SharedRecordings().unindexed, TelemetryReader::ChunkSource::ChunkWalk);
 }
 BENCHMARK(BM_OpenThroughChunkWalk)->Unit(benchmark::kMillisecond);
 
 // What the main window pays: open and load into track, samples and gauge.
 void BM_LoadTelemetryOneMinute(benchmark::State &state)
 {
-    const QString path = recordings().indexed;
+    const QString path = SharedRecordings().indexed;
     if (path.isEmpty()) {
         state.SkipWithError("could not write the recording");
         return;

@@ -14,7 +14,7 @@
 
 namespace {
 
-std::vector<library::Recording> weekOfRecordings(int files)
+std::vector<library::Recording> WeekOfRecordings(int files)
 {
     std::mt19937 random(11);
     std::vector<library::Recording> listing;
@@ -54,7 +54,7 @@ std::vector<library::Recording> weekOfRecordings(int files)
 
 void groupTrips(benchmark::State &state)
 {
-    const std::vector<library::Recording> listing = weekOfRecordings(int(state.range(0)));
+    const std::vector<library::Recording> listing = WeekOfRecordings(int(state.range(0)));
     size_t trips = 0;
     for (auto _ : state) {
         library::TripModel model;

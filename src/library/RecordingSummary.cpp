@@ -19,12 +19,12 @@ namespace {
     // Below this both fixes of a step say the car stands: the step is the receiver's noise.
     constexpr double kStandingKmh = 2.0;
 
-    double radians(double degrees)
+    double Radians(double degrees)
     {
         return degrees * kPi / 180.0;
     }
 
-    bool plausiblePosition(double latitude, double longitude)
+    bool PlausiblePosition(double latitude, double longitude)
     {
         return std::isfinite(latitude) && std::isfinite(longitude) && std::abs(latitude) <= 90.0
             && std::abs(longitude) <= 180.0;
@@ -34,10 +34,10 @@ namespace {
 
 double HaversineMetres(double latitude1, double longitude1, double latitude2, double longitude2)
 {
-    const double dLat = radians(latitude2 - latitude1);
-    const double dLon = radians(longitude2 - longitude1);
+    const double dLat = Radians(latitude2 - latitude1);
+    const double dLon = Radians(longitude2 - longitude1);
     const double a = std::sin(dLat / 2) * std::sin(dLat / 2)
-        + std::cos(radians(latitude1)) * std::cos(radians(latitude2)) * std::sin(dLon / 2)
+        + std::cos(Radians(latitude1)) * std::cos(Radians(latitude2)) * std::sin(dLon / 2)
             * std::sin(dLon / 2);
     return 2 * kEarthRadiusM * std::atan2(std::sqrt(a), std::sqrt(std::max(0.0, 1 - a)));
 }
@@ -101,7 +101,7 @@ RecordingSummary SummarizeRecording(const QString &frontPath)
     for (const media::CGps &fix : fixes) {
         const double latitude = media::CoordinateToDegrees(fix.latitude);
         const double longitude = media::CoordinateToDegrees(fix.longitude);
-        if (!plausiblePosition(latitude, longitude))
+        if (!PlausiblePosition(latitude, longitude))
             continue;
         ++summary.fixes;
         if (std::isfinite(fix.speed) && fix.speed <= kPlausibleSpeedKmh)

@@ -49,12 +49,12 @@ TEST(SelDriveDlg, ShowsTheRootsInOrderWithTheFirstChosen)
     ASSERT_NE(Button(dialog, QStringLiteral("OK")), nullptr);
     ASSERT_NE(Button(dialog, QStringLiteral("Cancel")), nullptr);
 
-    QComboBox *list = dialog.driveList();
+    QComboBox *list = dialog.DriveList();
     ASSERT_EQ(list->count(), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(list->itemText(i), roots[i]);
     EXPECT_EQ(list->currentIndex(), 0);
-    EXPECT_EQ(dialog.chosenIndex(), 0);
+    EXPECT_EQ(dialog.ChosenIndex(), 0);
     EXPECT_EQ(list->objectName(), QStringLiteral("1069"));
 
     dialog.show();
@@ -66,10 +66,10 @@ TEST(SelDriveDlg, ShowsTheRootsInOrderWithTheFirstChosen)
     // The user picks the last entry with the keyboard and presses OK.
     list->setFocus();
     QTest::keyClick(list, Qt::Key_End);
-    EXPECT_EQ(dialog.chosenIndex(), 2);
+    EXPECT_EQ(dialog.ChosenIndex(), 2);
     QTest::mouseClick(Button(dialog, QStringLiteral("OK")), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.chosenIndex(), 2);
+    EXPECT_EQ(dialog.ChosenIndex(), 2);
 }
 
 TEST(SelDriveDlg, CancelLeavesTheCardUnselected)
@@ -88,7 +88,7 @@ TEST(SelDriveDlg, CancelLeavesTheCardUnselected)
         QTimer::singleShot(0, [text] {
             auto *dialog = qobject_cast<CSelDriveDlg *>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->driveList()->count(), 1) << "shown also for a single card";
+            EXPECT_EQ(dialog->DriveList()->count(), 1) << "shown also for a single card";
             QTest::mouseClick(Button(*dialog, text), Qt::LeftButton);
         });
     };

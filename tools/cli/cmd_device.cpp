@@ -241,7 +241,7 @@ int ChooseCardCommand(const QStringList &args)
     for (int i = 0; i < count; ++i)
         roots << config.GetDrive(i);
     CSelDriveDlg dialog(roots);
-    if (dialog.exec() != QDialog::Accepted || !config.SelectDrive(dialog.chosenIndex()))
+    if (dialog.exec() != QDialog::Accepted || !config.SelectDrive(dialog.ChosenIndex()))
         return 1;
     CliOut(config.GetSelectedDrive() + QLatin1Char('\n'));
     return 0;

@@ -156,7 +156,7 @@ void RecordingListController::ChooseCardAtStart()
     ui.reportNoCard = [this] { m_window.ShowKeyed(QStringLiteral("no_card"), skin::kMbIconError); };
     ui.chooseCard = m_services.chooseCard ? m_services.chooseCard : [this](const QStringList &roots) {
         device::CSelDriveDlg dialog(roots, &m_window.Window());
-        return dialog.exec() == QDialog::Accepted ? std::optional<int>(dialog.chosenIndex()) : std::nullopt;
+        return dialog.exec() == QDialog::Accepted ? std::optional<int>(dialog.ChosenIndex()) : std::nullopt;
     };
     device::CTAVINSDConfig &config = m_window.Config();
     const device::CardChoice choice = device::ChooseCard(config, ui);

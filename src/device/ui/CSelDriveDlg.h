@@ -20,8 +20,8 @@ public:
 
     explicit CSelDriveDlg(const QStringList &roots, QWidget *parent = nullptr);
 
-    int chosenIndex() const { return m_chosenIndex; }
-    QComboBox *driveList() const { return m_driveList; }
+    int ChosenIndex() const { return m_chosenIndex; }
+    QComboBox *DriveList() const { return m_driveList; }
 
 private:
     QComboBox *m_driveList = nullptr;

@@ -12,7 +12,7 @@ CardChoice ChooseCardWithDialog(CSDConfig &config, QWidget *parent, const std::f
         CSelDriveDlg dialog(roots, parent);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return dialog.chosenIndex();
+        return dialog.ChosenIndex();
     };
     return ChooseCard(config, ui);
 }

@@ -53,7 +53,7 @@ void VerifiedBackup(benchmark::State &state)
     for (auto _ : state) {
         QDir(copy).removeRecursively();
         const device::BackupReport report = device::RunCardBackup(card, copy);
-        if (!report.ok())
+        if (!report.Ok())
             state.SkipWithError("the backup failed");
     }
     state.SetBytesProcessed(state.iterations() * kFiles * kFileBytes);
@@ -67,7 +67,7 @@ void CheckAgainstManifest(benchmark::State &state)
     QDir(copy).removeRecursively();
     device::RunCardBackup(card, copy);
     for (auto _ : state) {
-        if (!device::VerifyBackup(copy).ok())
+        if (!device::VerifyBackup(copy).Ok())
             state.SkipWithError("the check failed");
     }
     state.SetBytesProcessed(state.iterations() * kFiles * kFileBytes);

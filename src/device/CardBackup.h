@@ -34,7 +34,7 @@ struct BackupReport {
     bool cancelled = false;
 
     // Everything was copied (or checked) and every copy matches.
-    bool ok() const { return error.isEmpty() && !cancelled && differing.isEmpty() && failed.isEmpty(); }
+    bool Ok() const { return error.isEmpty() && !cancelled && differing.isEmpty() && failed.isEmpty(); }
 };
 
 using BackupProgressFn = std::function<void(const BackupProgress &)>;

@@ -236,7 +236,7 @@ void CStorageDlg::OnBackupFinished(const BackupReport &finished)
     if (!report.error.isEmpty()) {
         text = tr("백업하지 못했습니다.\n%1").arg(report.error);
         icon = skin::kMbIconError;
-    } else if (report.ok()) {
+    } else if (report.Ok()) {
         text = tr("%1개 파일, %2, 검증 완료\n%3")
                    .arg(report.files)
                    .arg(BackupSizeText(report.bytes), QDir::toNativeSeparators(report.destination));

@@ -84,11 +84,11 @@ TEST(ViewerProcess, HelpAndVersionWithoutADisplay)
     const QString viewer = QStringLiteral(TAVIN_BIN_DIR "/tavin-viewer");
 
     const auto help = testsupport::RunProgram(viewer, { QStringLiteral("--help") }, env, 30000);
-    EXPECT_TRUE(help.ok()) << help.err.toStdString();
+    EXPECT_TRUE(help.Ok()) << help.err.toStdString();
     EXPECT_TRUE(help.out.startsWith("Usage: tavin-viewer ")) << help.out.toStdString();
 
     const auto version = testsupport::RunProgram(viewer, { QStringLiteral("--version") }, env, 30000);
-    EXPECT_TRUE(version.ok()) << version.err.toStdString();
+    EXPECT_TRUE(version.Ok()) << version.err.toStdString();
     EXPECT_EQ(version.out, QByteArray("tavin-viewer " TAVIN_EXPECTED_VERSION "\n"));
 
     const auto unknown = testsupport::RunProgram(viewer, { QStringLiteral("--bogus") }, env, 30000);

@@ -683,7 +683,7 @@ TEST_F(CardPanelsTest, BackupIsVerifiedCancelledCleanlyAndCheckedLater)
     ASSERT_TRUE(panel.IsBackingUp());
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !panel.IsBackingUp(); }, std::chrono::seconds(60)));
     const device::BackupReport &report = panel.LastBackup();
-    ASSERT_TRUE(report.ok()) << report.error.toStdString();
+    ASSERT_TRUE(report.Ok()) << report.error.toStdString();
     EXPECT_EQ(report.files, cardFiles.size());
     EXPECT_TRUE(Asked(QStringLiteral("%1개 파일").arg(cardFiles.size())));
     EXPECT_TRUE(Asked(QStringLiteral("검증 완료")));
@@ -694,12 +694,12 @@ TEST_F(CardPanelsTest, BackupIsVerifiedCancelledCleanlyAndCheckedLater)
     const auto sums = testsupport::RunProgram(QStringLiteral("sh"),
         { QStringLiteral("-c"), QStringLiteral("cd \"$0\" && sha256sum -c --quiet SHA256SUMS"),
             report.destination });
-    EXPECT_TRUE(sums.ok()) << sums.out.toStdString() << sums.err.toStdString();
+    EXPECT_TRUE(sums.Ok()) << sums.out.toStdString() << sums.err.toStdString();
 
     // A copy changed afterwards is named by the check, with a failing exit status.
     ASSERT_TRUE(
         testsupport::RunCli({ QStringLiteral("backup"), QStringLiteral("--verify"), report.destination })
-            .ok());
+            .Ok());
     const QString changed = cardFiles.filter(QStringLiteral(".AVI")).first();
     QFile file(report.destination + QLatin1Char('/') + changed);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
@@ -715,7 +715,7 @@ TEST_F(CardPanelsTest, BackupIsVerifiedCancelledCleanlyAndCheckedLater)
     // The same backup from the command line.
     const QString cliCopy = m_tmp.filePath(QStringLiteral("cli-copy"));
     const auto cli = testsupport::RunCli({ QStringLiteral("backup"), root, cliCopy });
-    EXPECT_TRUE(cli.ok()) << cli.err.toStdString();
+    EXPECT_TRUE(cli.Ok()) << cli.err.toStdString();
     EXPECT_TRUE(cli.out.contains(QStringLiteral("%1 files").arg(cardFiles.size()).toUtf8()));
     EXPECT_EQ(ReadFile(cliCopy + QStringLiteral("/SHA256SUMS")).count('\n'), cardFiles.size());
 }

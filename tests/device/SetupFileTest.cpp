@@ -522,7 +522,7 @@ TEST(ConfigCommand, ResetKeepingOnATruncatedFileWritesOneDocumentAndSaysWhereThe
     ASSERT_TRUE(WriteFile(dir.filePath(kSetup), truncated));
     const testsupport::ProcessResult result = testsupport::RunCli(
         { QStringLiteral("config"), QStringLiteral("reset"), dir.path(), QStringLiteral("--keep") });
-    ASSERT_TRUE(result.ok()) << result.err.toStdString();
+    ASSERT_TRUE(result.Ok()) << result.err.toStdString();
     EXPECT_EQ(ReadFile(dir.filePath(kSetup)), kDefaultFile);
     const QStringList kept = QDir(dir.path()).entryList({ QStringLiteral("setup.xml.unreadable-*") });
     ASSERT_EQ(kept.size(), 1);
@@ -538,7 +538,7 @@ TEST(ConfigCommand, PartitionTextAndCalibrationSurviveEveryWriteButTheirOwnChang
     const auto run = [](const QStringList &args) {
         const testsupport::ProcessResult result
             = testsupport::RunCli(QStringList { QStringLiteral("config") } + args);
-        EXPECT_TRUE(result.ok()) << args.join(u' ').toStdString() << ": " << result.err.toStdString();
+        EXPECT_TRUE(result.Ok()) << args.join(u' ').toStdString() << ": " << result.err.toStdString();
     };
     for (const QByteArray &partition : { QByteArray(""), QByteArray("abc"), QByteArray(" 5") }) {
         SCOPED_TRACE(partition.toStdString());

@@ -54,7 +54,7 @@ struct Recordings {
         const auto made = RunProgram(QStringLiteral("ffmpeg"),
             { "-v", "error", "-f", "lavfi", "-i", "color=c=0xFF00FF:s=256x144:r=30:d=4", "-c:v", "mjpeg",
                 "-q:v", "2", rear });
-        EXPECT_TRUE(made.ok()) << made.err.toStdString();
+        EXPECT_TRUE(made.Ok()) << made.err.toStdString();
     }
 };
 
@@ -66,7 +66,7 @@ QString outPath(const Recordings &source, const char *name)
 QByteArray sha256Of(const QString &path)
 {
     const auto result = RunProgram(QStringLiteral("sha256sum"), { path });
-    EXPECT_TRUE(result.ok()) << result.err.toStdString();
+    EXPECT_TRUE(result.Ok()) << result.err.toStdString();
     return result.out.left(64);
 }
 
@@ -75,7 +75,7 @@ testsupport::ProcessResult checkSumsElsewhere(const QString &folder)
 {
     QTemporaryDir elsewhere;
     const auto copied = RunProgram(QStringLiteral("cp"), { "-r", folder, elsewhere.filePath("received") });
-    EXPECT_TRUE(copied.ok()) << copied.err.toStdString();
+    EXPECT_TRUE(copied.Ok()) << copied.err.toStdString();
     return RunProgram(QStringLiteral("sh"),
         { "-c", QStringLiteral("cd '%1' && sha256sum -c SHA256SUMS").arg(elsewhere.filePath("received")) });
 }
@@ -84,7 +84,7 @@ QJsonObject probe(const QString &path)
 {
     const auto result = RunProgram(QStringLiteral("ffprobe"),
         { "-v", "error", "-print_format", "json", "-show_streams", "-show_format", path });
-    EXPECT_TRUE(result.ok()) << result.err.toStdString();
+    EXPECT_TRUE(result.Ok()) << result.err.toStdString();
     return QJsonDocument::fromJson(result.out).object();
 }
 
@@ -94,7 +94,7 @@ QImage frameAt(const QString &clip, double seconds)
     const QString png = clip + QStringLiteral(".png");
     const auto result = RunProgram(QStringLiteral("ffmpeg"),
         { "-v", "error", "-y", "-ss", QString::number(seconds), "-i", clip, "-frames:v", "1", png });
-    EXPECT_TRUE(result.ok()) << result.err.toStdString();
+    EXPECT_TRUE(result.Ok()) << result.err.toStdString();
     QImage image(png);
     QFile::remove(png);
     return image.convertToFormat(QImage::Format_RGB32);
@@ -124,7 +124,7 @@ TEST(ClipExport, CommandLineWritesAVerifiableClip)
     Recordings source;
     const QString clip = outPath(source, "clip.mp4");
     const auto run = testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "3" });
-    ASSERT_TRUE(run.ok()) << run.err.toStdString();
+    ASSERT_TRUE(run.Ok()) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("100 %")) << run.err.toStdString();
 
     const QJsonObject info = probe(clip);
@@ -168,7 +168,7 @@ TEST(ClipExport, CommandLineWritesAVerifiableClip)
     const QString plain = outPath(source, "plain.mp4");
     ASSERT_TRUE(testsupport::RunCli(
         { "export", source.front, plain, "--from", "1", "--to", "3", "--rear", "none", "--no-overlay" })
-                    .ok());
+                    .Ok());
     const QImage bare = frameAt(plain, 1.0);
     ASSERT_EQ(bare.size(), QSize(320, 180));
     EXPECT_FALSE(isMagenta(bare.pixel((first + last) / 2, row)));
@@ -214,7 +214,7 @@ TEST(ClipExport, CommandLineWritesAVerifiableClip)
     // The folder checks with the standard tool wherever it is copied to: the sums name the clips,
     // tracks and provenance texts relative to it; the second export replaced no line of the first.
     const auto check = checkSumsElsewhere(source.out);
-    EXPECT_TRUE(check.ok()) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.Ok()) << check.out.toStdString() << check.err.toStdString();
     EXPECT_EQ(check.out.count(": OK"), 6) << check.out.toStdString();
     for (const char *name : { "clip.mp4: OK", "clip.gpx: OK", "clip.provenance.txt: OK", "plain.mp4: OK" })
         EXPECT_TRUE(check.out.contains(name)) << name;
@@ -290,7 +290,7 @@ TEST(ClipExport, NeverWritesOverTheCardOrAnEarlierClip)
     const QByteArray rearSum = sha256Of(source.rear);
     QTemporaryDir other;
     const QString hardLinkedTrack = other.filePath(QStringLiteral("rec.gpx"));
-    ASSERT_TRUE(RunProgram(QStringLiteral("ln"), { source.front, hardLinkedTrack }).ok());
+    ASSERT_TRUE(RunProgram(QStringLiteral("ln"), { source.front, hardLinkedTrack }).Ok());
     ASSERT_TRUE(QFile::link(source.rear, other.filePath(QStringLiteral("alias.mp4"))));
     const struct {
         QString output;
@@ -320,14 +320,14 @@ TEST(ClipExport, NeverWritesOverTheCardOrAnEarlierClip)
 
     // An earlier clip stays unless --force says to replace it.
     const QString clip = other.filePath(QStringLiteral("clip.mp4"));
-    ASSERT_TRUE(testsupport::RunCli({ "export", source.front, clip, "--to", "1" }).ok());
+    ASSERT_TRUE(testsupport::RunCli({ "export", source.front, clip, "--to", "1" }).Ok());
     const QByteArray first = sha256Of(clip);
     const auto again = testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "2" });
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_TRUE(again.err.contains("--force")) << again.err.toStdString();
     EXPECT_EQ(sha256Of(clip), first);
     ASSERT_TRUE(
-        testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "2", "--force" }).ok());
+        testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "2", "--force" }).Ok());
     EXPECT_NE(sha256Of(clip), first);
 }
 
@@ -339,7 +339,7 @@ TEST(ClipExport, StackedWithoutSoundWithItsSources)
     const QString clip = outPath(source, "stacked.mp4");
     const auto run = testsupport::RunCli({ "export", source.front, clip, "--from", "1", "--to", "3",
         "--layout", "stacked", "--no-audio", "--with-sources" });
-    ASSERT_TRUE(run.ok()) << run.err.toStdString();
+    ASSERT_TRUE(run.Ok()) << run.err.toStdString();
     QStringList codecs;
     for (const QJsonValue &stream : probe(clip)[QStringLiteral("streams")].toArray())
         codecs << stream[QStringLiteral("codec_name")].toString();
@@ -361,14 +361,14 @@ TEST(ClipExport, StackedWithoutSoundWithItsSources)
     EXPECT_EQ(
         sha256Of(source.out + QStringLiteral("/sources/20240307_180530_FN.AVI")), sha256Of(source.front));
     const auto check = checkSumsElsewhere(source.out);
-    EXPECT_TRUE(check.ok()) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.Ok()) << check.out.toStdString() << check.err.toStdString();
     EXPECT_TRUE(check.out.contains("sources/20240307_180530_RN.AVI: OK")) << check.out.toStdString();
     EXPECT_FALSE(testsupport::ReadFile(source.out + QStringLiteral("/SHA256SUMS"))
                      .contains(source.dir.path().toUtf8()));
 
     const auto rearAsFront
         = testsupport::RunCli({ "export", source.rear, outPath(source, "rear.mp4"), "--to", "1" });
-    ASSERT_TRUE(rearAsFront.ok()) << rearAsFront.err.toStdString();
+    ASSERT_TRUE(rearAsFront.Ok()) << rearAsFront.err.toStdString();
     EXPECT_TRUE(rearAsFront.err.contains("carries no GPS track")) << rearAsFront.err.toStdString();
     EXPECT_FALSE(run.err.contains("carries no GPS track"));
 }
@@ -383,14 +383,14 @@ TEST(ClipExport, LateSoundKeepsItsDelay)
         { "-v", "error", "-f", "lavfi", "-i", "testsrc=s=320x240:r=25:d=3", "-itsoffset", "0.5", "-f",
             "lavfi", "-i", "sine=f=1000:d=2.5:sample_rate=48000", "-map", "0:v", "-map", "1:a", "-c:v",
             "mjpeg", "-c:a", "pcm_s16le", late });
-    ASSERT_TRUE(made.ok()) << made.err.toStdString();
+    ASSERT_TRUE(made.Ok()) << made.err.toStdString();
     QTemporaryDir out;
     const QString clip = out.filePath(QStringLiteral("late.mp4"));
     const auto run = testsupport::RunCli({ "export", late, clip, "--rear", "none", "--no-overlay" });
-    ASSERT_TRUE(run.ok()) << run.err.toStdString();
+    ASSERT_TRUE(run.Ok()) << run.err.toStdString();
     const auto sound = RunProgram(QStringLiteral("ffmpeg"),
         { "-v", "error", "-i", clip, "-vn", "-ac", "1", "-ar", "8000", "-f", "s16le", "-" });
-    ASSERT_TRUE(sound.ok()) << sound.err.toStdString();
+    ASSERT_TRUE(sound.Ok()) << sound.err.toStdString();
     const auto *samples = reinterpret_cast<const int16_t *>(sound.out.constData());
     const qsizetype count = sound.out.size() / 2;
     qsizetype firstLoud = -1;

@@ -105,7 +105,7 @@ TEST_F(ExportWindowTest, MarksBoundTheSpanAndCancelLeavesNothing)
         << m_shown[1].text.toStdString();
     const auto probe = testsupport::RunProgram(QStringLiteral("ffprobe"),
         { "-v", "error", "-print_format", "json", "-show_format", chosen + QStringLiteral(".mp4") });
-    ASSERT_TRUE(probe.ok()) << probe.err.toStdString();
+    ASSERT_TRUE(probe.Ok()) << probe.err.toStdString();
     const double seconds
         = QJsonDocument::fromJson(probe.out)["format"].toObject()["duration"].toString().toDouble();
     EXPECT_NEAR(seconds, 1.0, 0.1);
@@ -191,7 +191,7 @@ TEST_F(ExportWindowTest, AsksAboutTheRealFilesAndOffersTheChoices)
         << m_shown.back().text.toStdString();
     const auto probe = testsupport::RunProgram(QStringLiteral("ffprobe"),
         { "-v", "error", "-print_format", "json", "-show_streams", chosen + QStringLiteral(".mp4") });
-    ASSERT_TRUE(probe.ok()) << probe.err.toStdString();
+    ASSERT_TRUE(probe.Ok()) << probe.err.toStdString();
     const QJsonArray streams = QJsonDocument::fromJson(probe.out)["streams"].toArray();
     ASSERT_EQ(streams.size(), 1) << "the sound was left in";
     EXPECT_GT(streams[0].toObject()["height"].toInt(), 2 * streams[0].toObject()["width"].toInt() * 9 / 16)
@@ -199,7 +199,7 @@ TEST_F(ExportWindowTest, AsksAboutTheRealFilesAndOffersTheChoices)
     EXPECT_EQ(QDir(out.filePath(QStringLiteral("sources"))).entryList(QDir::Files).size(), 2);
     const auto check = testsupport::RunProgram(
         QStringLiteral("sh"), { "-c", QStringLiteral("cd '%1' && sha256sum -c SHA256SUMS").arg(out.path()) });
-    EXPECT_TRUE(check.ok()) << check.out.toStdString() << check.err.toStdString();
+    EXPECT_TRUE(check.Ok()) << check.out.toStdString() << check.err.toStdString();
     EXPECT_TRUE(check.out.contains("sources/")) << check.out.toStdString();
     answer = {};
     askedAbout.clear();

@@ -132,7 +132,7 @@ TEST(EnglishSkin, ATextWithoutEnglishIsNamedAndKeptForTheTestToFind)
 
     const auto translated = testsupport::RunCli({ QStringLiteral("skin"), QStringLiteral("translate"),
         dir.path(), dir.filePath(QStringLiteral("en")) });
-    ASSERT_TRUE(translated.ok()) << translated.err.toStdString();
+    ASSERT_TRUE(translated.Ok()) << translated.err.toStdString();
     EXPECT_TRUE(QString::fromUtf8(translated.err).contains(QStringLiteral("tool_menu.xml: 아직 번역 없음")))
         << translated.err.toStdString();
     const QString english
@@ -151,7 +151,7 @@ TEST(EnglishProgram, EveryMarkedTextOfTheSourcesHasItsEnglish)
         = testsupport::RunProgram(QLibraryInfo::path(QLibraryInfo::BinariesPath) + QStringLiteral("/lupdate"),
             { QStringLiteral("-silent"), QStringLiteral(TAVIN_SOURCE_DIR "/src"), QStringLiteral("-ts"), ts },
             120000);
-    ASSERT_TRUE(found.ok()) << found.err.toStdString();
+    ASSERT_TRUE(found.Ok()) << found.err.toStdString();
     QTranslator english;
     ASSERT_TRUE(english.load(kBinDir + QStringLiteral("/tavin_en.qm")));
 

@@ -34,7 +34,7 @@ QString Record(const QTemporaryDir &dir, const QString &name, int seconds, uint6
         args << QStringLiteral("--impact-ms") << QString::number(impactMs)
              << QStringLiteral("--impact-strength") << QString::number(strength);
     const auto run = testsupport::RunCli(args);
-    EXPECT_TRUE(run.ok()) << run.err.toStdString();
+    EXPECT_TRUE(run.Ok()) << run.err.toStdString();
     return path;
 }
 
@@ -80,12 +80,12 @@ TEST(ImpactDetector, WeakKnockWhileDrivingAndTheCommandLine)
 
     const QString event = Record(dir, QStringLiteral("event.avi"), 30, 5, 17420, 45);
     const auto text = testsupport::RunCli({ QStringLiteral("events"), event });
-    ASSERT_TRUE(text.ok()) << text.err.toStdString();
+    ASSERT_TRUE(text.Ok()) << text.err.toStdString();
     EXPECT_TRUE(text.out.contains("1 impact(s)")) << text.out.toStdString();
     EXPECT_TRUE(text.out.contains("00:17.")) << text.out.toStdString();
 
     const auto json = testsupport::RunCli({ QStringLiteral("events"), event, QStringLiteral("--json") });
-    ASSERT_TRUE(json.ok());
+    ASSERT_TRUE(json.Ok());
     const QJsonObject root = QJsonDocument::fromJson(json.out).object();
     EXPECT_EQ(root[QStringLiteral("samples")].toInt(), 300);
     const QJsonArray impacts = root[QStringLiteral("impacts")].toArray();

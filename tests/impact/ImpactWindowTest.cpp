@@ -20,7 +20,7 @@ namespace {
             QStringList { QStringLiteral("sample-recording"), path, QStringLiteral("--seconds"),
                 QStringLiteral("20"), QStringLiteral("--size"), QStringLiteral("160x90") }
             + extra);
-        ASSERT_TRUE(run.ok()) << run.err.toStdString();
+        ASSERT_TRUE(run.Ok()) << run.err.toStdString();
     }
 
 } // namespace

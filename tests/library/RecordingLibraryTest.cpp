@@ -285,7 +285,7 @@ TEST(RecordingLibrary, ListCommandPrintsEveryFileInDiscoveryOrder)
     library.ScanCard(card.root);
 
     const testsupport::ProcessResult text = testsupport::RunCli({ "list", card.root });
-    ASSERT_TRUE(text.ok()) << text.err.constData();
+    ASSERT_TRUE(text.Ok()) << text.err.constData();
     const QStringList lines = QString::fromUtf8(text.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), static_cast<qsizetype>(library.Recordings().size()));
     EXPECT_TRUE(lines.front().startsWith(library.Recordings().front().path + QLatin1Char('\t')));
@@ -294,7 +294,7 @@ TEST(RecordingLibrary, ListCommandPrintsEveryFileInDiscoveryOrder)
         + QStringLiteral("\tkind=S channel=F normal=0 event=1 manual=0 archive=1 length=3 00:00:03")));
 
     const testsupport::ProcessResult json = testsupport::RunCli({ "list", card.root, "--json" });
-    ASSERT_TRUE(json.ok()) << json.err.constData();
+    ASSERT_TRUE(json.Ok()) << json.err.constData();
     const QJsonArray files = QJsonDocument::fromJson(json.out).array();
     ASSERT_EQ(files.size(), lines.size());
     for (int i = 0; i < files.size(); ++i) {

@@ -176,7 +176,7 @@ TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
     ASSERT_TRUE(probe);
 
     const testsupport::ProcessResult json = testsupport::RunCli({ "info", path, "--json" });
-    ASSERT_TRUE(json.ok()) << json.err.toStdString();
+    ASSERT_TRUE(json.Ok()) << json.err.toStdString();
     const QJsonObject object = QJsonDocument::fromJson(json.out).object();
     EXPECT_EQ(object.value("mainHeader").toObject().value("TotalFrames").toInteger(), probe->videoFrames);
     EXPECT_EQ(object.value("lengthSeconds").toInt(), expectedLength(probe->videoDuration));
@@ -184,7 +184,7 @@ TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
     EXPECT_EQ(object.value("videoChunks").toInteger(), probe->videoPackets);
 
     const testsupport::ProcessResult text = testsupport::RunCli({ "info", path, "--trace" });
-    ASSERT_TRUE(text.ok()) << text.err.toStdString();
+    ASSERT_TRUE(text.Ok()) << text.err.toStdString();
     EXPECT_TRUE(text.out.startsWith("RIFF ")) << text.out.left(200).toStdString();
     EXPECT_TRUE(text.out.contains("          movi\r\n"));
     EXPECT_TRUE(
@@ -197,9 +197,9 @@ TEST(AviInfoCommand, ReportsFfprobesFrameCountAndLength)
     const QString cut = dir.filePath(QStringLiteral("cut.avi"));
     const testsupport::ProcessResult cutting
         = testsupport::RunCli({ "cut", path, "--output", cut, "--halve-last-chunk" });
-    ASSERT_TRUE(cutting.ok()) << cutting.err.toStdString();
+    ASSERT_TRUE(cutting.Ok()) << cutting.err.toStdString();
     const testsupport::ProcessResult cutJson = testsupport::RunCli({ "info", cut, "--json" });
-    ASSERT_TRUE(cutJson.ok()) << cutJson.err.toStdString();
+    ASSERT_TRUE(cutJson.Ok()) << cutJson.err.toStdString();
     const QJsonObject cutObject = QJsonDocument::fromJson(cutJson.out).object();
     EXPECT_EQ(cutObject.value("mainHeader").toObject().value("TotalFrames").toInteger(), 0);
     EXPECT_EQ(cutObject.value("moviSize").toInteger(), 0);

@@ -16,7 +16,7 @@ QString makeAvi(const QString &path, const QStringList &inputs, const QStringLis
         args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i") << input;
     args << arguments << path;
     const testsupport::ProcessResult result = testsupport::RunProgram(QStringLiteral("ffmpeg"), args);
-    return result.ok() ? QString()
+    return result.Ok() ? QString()
                        : QString::fromUtf8(result.err) + QStringLiteral(" (ffmpeg ") + args.join(' ') + ')';
 }
 
@@ -25,7 +25,7 @@ std::optional<Probe> probe(const QString &path, QString *error)
     const testsupport::ProcessResult result = testsupport::RunProgram(QStringLiteral("ffprobe"),
         { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"), QStringLiteral("json"),
             QStringLiteral("-show_streams"), QStringLiteral("-show_packets"), path });
-    if (!result.ok()) {
+    if (!result.Ok()) {
         if (error)
             *error = QString::fromUtf8(result.err);
         return std::nullopt;

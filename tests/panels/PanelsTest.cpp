@@ -636,7 +636,7 @@ TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
     EXPECT_TRUE(testsupport::WaitUntil([&] { return m_window->Playback().IsRunning(); }));
 
     const testsupport::ProcessResult info = testsupport::RunProgram(QStringLiteral("pdfinfo"), { pdf });
-    ASSERT_TRUE(info.ok()) << info.err.toStdString();
+    ASSERT_TRUE(info.Ok()) << info.err.toStdString();
     EXPECT_TRUE(info.out.contains("Pages:           1\n")) << info.out.toStdString();
     const QByteArray size = info.out.mid(info.out.indexOf("Page size:"));
     const QList<QByteArray> words = size.simplified().split(' ');
@@ -653,7 +653,7 @@ TEST_F(PanelsTest, PrintingToPdfGivesOnePagePerVideoStreamWithTheHeading)
     ASSERT_TRUE(testsupport::RunProgram(QStringLiteral("pdftoppm"),
         { QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-singlefile"),
             pdf, page })
-                    .ok());
+                    .Ok());
     const QImage shot(page + QStringLiteral(".png"));
     ASSERT_FALSE(shot.isNull());
     const auto blank = [&](const QRect &area) {

@@ -477,7 +477,7 @@ TEST(DefaultSkinDrawTool, RefusesDescriptionsThatNameABitmapItDoesNotDraw)
     EXPECT_FALSE(refused.err.contains("no drawing for skin/default/play_n.bmp")) << refused.err.toStdString();
     // Without descriptions to check, the same tool draws the whole skin.
     const auto drawn = testsupport::RunCli({ QStringLiteral("skin"), QStringLiteral("draw"), out });
-    EXPECT_TRUE(drawn.ok()) << drawn.err.toStdString();
+    EXPECT_TRUE(drawn.Ok()) << drawn.err.toStdString();
     EXPECT_FALSE(QImage(dir.filePath(QStringLiteral("out/play_n.bmp"))).isNull());
 }
 
@@ -488,7 +488,7 @@ TEST_F(DefaultSkin, GallerySavesPicturesOfEveryWindowAtItsSize)
     QTemporaryDir dir;
     const auto gallery = testsupport::RunCli({ QStringLiteral("skin"), QStringLiteral("gallery"), dir.path(),
         kBinDir + QStringLiteral("/default.skin") });
-    ASSERT_TRUE(gallery.ok()) << gallery.err.toStdString();
+    ASSERT_TRUE(gallery.Ok()) << gallery.err.toStdString();
     const QStringList files
         = QDir(dir.path()).entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name);
     const QStringList entries = windows();

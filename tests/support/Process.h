@@ -14,7 +14,7 @@ struct ProcessResult {
     QByteArray out;
     QByteArray err;
 
-    bool ok() const { return finished && exitCode == 0; }
+    bool Ok() const { return finished && exitCode == 0; }
 };
 
 // Runs a program to its end with stdin closed; a program that overruns the timeout is killed.

@@ -109,7 +109,7 @@ void ExpectCleanDecode(const QString &path)
     const testsupport::ProcessResult result = testsupport::RunProgram(QStringLiteral("ffmpeg"),
         { QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"), QStringLiteral("-i"),
             path, QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-") });
-    EXPECT_TRUE(result.ok()) << result.err.toStdString();
+    EXPECT_TRUE(result.Ok()) << result.err.toStdString();
     EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
 }
 
@@ -474,19 +474,19 @@ TEST(SampleCard, CommandLineCutsARecordingOrACopy)
     const QByteArray before = testsupport::ReadFile(original);
     const auto cut = testsupport::RunCli({ QStringLiteral("cut"), original, QStringLiteral("--output"), copy,
         QStringLiteral("--halve-last-chunk") });
-    ASSERT_TRUE(cut.ok()) << cut.err.toStdString();
+    ASSERT_TRUE(cut.Ok()) << cut.err.toStdString();
     EXPECT_EQ(testsupport::ReadFile(original), before); // the recording itself is left alone
     EXPECT_LT(testsupport::ReadFile(copy).size(), before.lastIndexOf("idx1"));
 
     // The walk and the length treat it like the card's own unfinished event.
     const auto info = testsupport::RunCli({ QStringLiteral("info"), copy, QStringLiteral("--json") });
-    ASSERT_TRUE(info.ok()) << info.err.toStdString();
+    ASSERT_TRUE(info.Ok()) << info.err.toStdString();
     const QJsonObject object = QJsonDocument::fromJson(info.out).object();
     EXPECT_EQ(object.value(QStringLiteral("videoChunks")).toInt(), event->durationMs * 30 / 1000);
     EXPECT_EQ(object.value(QStringLiteral("lengthSeconds")).toInt(), event->durationMs / 1000);
     const auto headers = testsupport::RunCli(
         { QStringLiteral("info"), testsupport::CardFile(*crash, 'F'), QStringLiteral("--headers-only") });
-    ASSERT_TRUE(headers.ok()) << headers.err.toStdString();
+    ASSERT_TRUE(headers.Ok()) << headers.err.toStdString();
     EXPECT_TRUE(
         headers.out.contains("\nlengthSeconds: " + QByteArray::number(crash->durationMs / 1000) + "\n"))
         << headers.out.toStdString();

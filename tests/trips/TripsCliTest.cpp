@@ -65,7 +65,7 @@ TEST(TripsCli, ListsTheDrivesAndParkingSessionsOfACard)
     ASSERT_TRUE(testsupport::WriteFile(QDir(root).filePath(QStringLiteral("NORMAL/NOTES.AVI")), "notes"));
 
     const testsupport::ProcessResult result = testsupport::RunCli({ "trips", root, "--json" });
-    ASSERT_TRUE(result.ok()) << result.err.constData();
+    ASSERT_TRUE(result.Ok()) << result.err.constData();
     QJsonParseError error;
     const QJsonArray trips = QJsonDocument::fromJson(result.out, &error).array();
     ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out.constData();
@@ -110,7 +110,7 @@ TEST(TripsCli, ListsTheDrivesAndParkingSessionsOfACard)
     EXPECT_TRUE(parking["utc_offset"].isNull());
 
     const testsupport::ProcessResult text = testsupport::RunCli({ "trips", root });
-    ASSERT_TRUE(text.ok());
+    ASSERT_TRUE(text.Ok());
     EXPECT_TRUE(text.out.contains(RecorderTime(0).toUtf8() + " +09:00"));
     EXPECT_TRUE(text.err.contains("1 files"));
 }

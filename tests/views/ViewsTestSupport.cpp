@@ -17,9 +17,9 @@ bool DrawDefaultSkinArt(const QString &dir, QString *error)
 {
     const testsupport::ProcessResult draw
         = testsupport::RunCli({ QStringLiteral("skin"), QStringLiteral("draw"), dir });
-    if (!draw.ok())
+    if (!draw.Ok())
         *error = QStringLiteral("tavin-cli skin draw failed: ") + QString::fromUtf8(draw.err);
-    return draw.ok();
+    return draw.Ok();
 }
 
 QString SnapshotDir()

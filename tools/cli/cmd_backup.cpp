@@ -43,10 +43,10 @@ int Report(const BackupReport &report, const char *done)
     CliOut(QStringLiteral("%1 files, %2, %3 (%4 s, %5 MB/s)\n")
                .arg(report.files)
                .arg(BackupSizeText(report.bytes))
-               .arg(report.ok() ? QLatin1String(done) : QStringLiteral("NOT verified"))
+               .arg(report.Ok() ? QLatin1String(done) : QStringLiteral("NOT verified"))
                .arg(report.seconds, 0, 'f', 2)
                .arg(rate, 0, 'f', 1));
-    return report.ok() ? 0 : 1;
+    return report.Ok() ? 0 : 1;
 }
 
 int RunBackup(const QStringList &args)

@@ -219,9 +219,9 @@ void CTAVINDlg::RequestRepaint()
 
 bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
 {
-    const qintptr l = message.lParam();
+    const qintptr l = message.LParam();
     message.result = 0;
-    switch (message.message()) {
+    switch (message.Message()) {
     case kMsgStopped:
         OnStopped();
         return true;
@@ -232,7 +232,7 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
         PausePlayback();
         return true;
     case kMsgPosition:
-        UpdatePosition(message.wParam() == 1, l);
+        UpdatePosition(message.WParam() == 1, l);
         return true;
     case kMsgSeekTo:
         SeekTo(l);
@@ -272,7 +272,7 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
         return true;
     default:
         for (const auto &feature : m_features) {
-            if (feature->OnMessage(message.message(), message.wParam(), l))
+            if (feature->OnMessage(message.Message(), message.WParam(), l))
                 return true;
         }
         return CSkinDialog::WindowProc(message);

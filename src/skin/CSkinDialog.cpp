@@ -190,9 +190,9 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
     int item = 0;
     int subItem = 0;
 
-    if (message.message() == kMsgCommand) {
-        const int id = CommandId(message.wParam());
-        const int code = CommandCode(message.wParam());
+    if (message.Message() == kMsgCommand) {
+        const int id = CommandId(message.WParam());
+        const int code = CommandCode(message.WParam());
         if (InIdentifierRange(kKindImgBtn, id) && code == 0) {
             op = kClick;
         } else if (InIdentifierRange(kKindStatic, id) && (code == 0 || code == 1)) {
@@ -201,18 +201,18 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
             op = kClick;
         } else if (InIdentifierRange(kKindEdit, id) && code == kCodeEditChange) {
             op = kValue;
-            value = message.lParam();
+            value = message.LParam();
         } else if (InIdentifierRange(kKindComboBox, id) && code == kCodeComboSelChange) {
             op = kValue;
-            value = message.lParam();
+            value = message.LParam();
         }
         key = SkinDelegateMap::Key(id, code);
-    } else if (message.message() == kMsgSliderMoving || message.message() == kMsgSliderMoved) {
+    } else if (message.Message() == kMsgSliderMoving || message.Message() == kMsgSliderMoved) {
         op = kValue;
-        key = SkinDelegateMap::Key(int(message.wParam()), 0);
-        value = message.lParam();
-    } else if (message.message() == kMsgNotify && message.notify()) {
-        const SkinNotifyInfo &n = *message.notify();
+        key = SkinDelegateMap::Key(int(message.WParam()), 0);
+        value = message.LParam();
+    } else if (message.Message() == kMsgNotify && message.Notify()) {
+        const SkinNotifyInfo &n = *message.Notify();
         if (InIdentifierRange(kKindDateTime, n.idFrom) && n.code == kCodeDateTimeChange) {
             op = kValue;
             value = reinterpret_cast<qintptr>(n.from);
@@ -248,7 +248,7 @@ bool CSkinDialog::RouteMessage(WindowMessageEvent &message)
 
 bool CSkinDialog::WindowProc(WindowMessageEvent &message)
 {
-    if (message.message() == kMsgClose) {
+    if (message.Message() == kMsgClose) {
         if (isWindow())
             reject();
         else

@@ -27,10 +27,10 @@ public:
     // A notify message: wParam is the sender's identifier, lParam points at the details.
     explicit WindowMessageEvent(const SkinNotifyInfo &notify);
 
-    quint32 message() const { return m_message; }
-    quintptr wParam() const { return m_wParam; }
-    qintptr lParam() const { return m_lParam; }
-    const SkinNotifyInfo *notify() const { return m_hasNotify ? &m_notify : nullptr; }
+    quint32 Message() const { return m_message; }
+    quintptr WParam() const { return m_wParam; }
+    qintptr LParam() const { return m_lParam; }
+    const SkinNotifyInfo *Notify() const { return m_hasNotify ? &m_notify : nullptr; }
 
     // The answer of the receiver, for sent messages.
     qintptr result = 0;

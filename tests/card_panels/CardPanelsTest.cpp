@@ -102,7 +102,7 @@ protected:
     {
         if (event->type() == skin::WindowMessageEvent::EventType()) {
             const auto &m = static_cast<skin::WindowMessageEvent &>(*event);
-            messages.emplace_back(m.message(), m.wParam());
+            messages.emplace_back(m.Message(), m.WParam());
             return true;
         }
         return QWidget::event(event);

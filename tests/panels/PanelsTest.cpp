@@ -57,7 +57,7 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == skin::WindowMessageEvent::EventType())
-            seen.push_back(static_cast<skin::WindowMessageEvent *>(event)->message());
+            seen.push_back(static_cast<skin::WindowMessageEvent *>(event)->Message());
         return false;
     }
     bool Saw(quint32 message) const { return std::find(seen.begin(), seen.end(), message) != seen.end(); }

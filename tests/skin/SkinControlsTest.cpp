@@ -30,7 +30,7 @@ protected:
     {
         if (event->type() == WindowMessageEvent::EventType()) {
             auto *m = static_cast<WindowMessageEvent *>(event);
-            messages.push_back({ m->message(), m->lParam() });
+            messages.push_back({ m->Message(), m->LParam() });
             return true;
         }
         return QWidget::event(event);

@@ -31,7 +31,7 @@ public:
 protected:
     bool WindowProc(WindowMessageEvent &message) override
     {
-        own.push_back(message.message());
+        own.push_back(message.Message());
         return CSkinDialog::WindowProc(message);
     }
 };

@@ -201,7 +201,7 @@ bool CMapCtrl::event(QEvent *event)
 {
     if (event->type() == skin::WindowMessageEvent::EventType()) {
         auto *message = static_cast<skin::WindowMessageEvent *>(event);
-        if (message->message() == kMsgNavigate) {
+        if (message->Message() == kMsgNavigate) {
             OnNavigate();
             return true;
         }

@@ -47,7 +47,7 @@ void CMapDlg::SetTrack(const media::CGPSArray &fixes)
 
 bool CMapDlg::WindowProc(skin::WindowMessageEvent &message)
 {
-    switch (message.message()) {
+    switch (message.Message()) {
     case kMsgTrackCleared:
         if (m_map && m_map->GetPointCount() > 0)
             m_map->ClearTrack();
@@ -64,7 +64,7 @@ bool CMapDlg::WindowProc(skin::WindowMessageEvent &message)
             m_map->SetNoGpsState(false);
         return true;
     case kMsgPosition: {
-        const auto ms = std::uint32_t(message.lParam());
+        const auto ms = std::uint32_t(message.LParam());
         // Unsigned, so that a step back in time always draws.
         if (m_map && m_map->GetPointCount() > 0
             && (!m_drewPosition || ms - m_lastDrawnMs >= kDrawIntervalMs)) {

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const skin::SkinBitmap bitmap = skin::SkinBitmap::Load(path);
     // Large pictures only cost time: the skin's own are at most a screen wide.
-    if (bitmap.isNull() || qint64(bitmap.width()) * bitmap.height() > 4'000'000)
+    if (bitmap.IsNull() || qint64(bitmap.Width()) * bitmap.Height() > 4'000'000)
         return 0;
     const skin::SkinColor magenta = skin::SkinColor(0xFF00FF);
     bitmap.Masked(magenta);

@@ -297,7 +297,7 @@ void CTAVINDlg::timerEvent(QTimerEvent *event)
 QRect CTAVINDlg::TimeDisplayRect() const
 {
     const skin::CSkinArea *area = Skin().GetArea(QStringLiteral("time_display"));
-    return area ? area->rect.toQRect() : QRect();
+    return area ? area->rect.ToQRect() : QRect();
 }
 
 void CTAVINDlg::paintEvent(QPaintEvent *event)

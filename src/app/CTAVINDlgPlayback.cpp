@@ -312,7 +312,7 @@ void CTAVINDlg::SetViewMode(ViewLayout::Mode mode)
         showNormal();
         if (m_smallPosition)
             move(*m_smallPosition);
-        resize(WindowInfo().rect.toQRect().size());
+        resize(WindowInfo().rect.ToQRect().size());
     } else {
         // The layouts are computed for the whole monitor; without a window manager to carry out
         // the maximise, the window is placed there itself.

@@ -580,7 +580,7 @@ void CBBSettingDlg::PaintText(
     font.setPixelSize(item->fontSize > 0 ? item->fontSize : 13);
     painter.setFont(font);
     painter.setPen(colour);
-    painter.drawText(item->rect.toQRect(), Qt::AlignCenter | Qt::TextSingleLine, text);
+    painter.drawText(item->rect.ToQRect(), Qt::AlignCenter | Qt::TextSingleLine, text);
 }
 
 void CBBSettingDlg::paintEvent(QPaintEvent *event)
@@ -601,7 +601,7 @@ void CBBSettingDlg::paintEvent(QPaintEvent *event)
             const skin::CSkinText *item = Skin().GetText(QString::fromLatin1(kInfoRows[row]));
             if (!item)
                 continue;
-            const QRect r = item->rect.toQRect();
+            const QRect r = item->rect.ToQRect();
             painter.fillRect(r, QColor(23, 23, 23));
             QFont font(item->fontFace.isEmpty() ? this->font().family() : item->fontFace);
             font.setPixelSize(item->fontSize > 0 ? item->fontSize : 13);

@@ -130,6 +130,6 @@ void CPrintDlg::paintEvent(QPaintEvent *event)
         font.setPixelSize(text->fontSize > 0 ? text->fontSize : 13);
         painter.setFont(font);
         painter.drawText(
-            text->rect.toQRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text->text);
+            text->rect.ToQRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text->text);
     }
 }

@@ -249,7 +249,7 @@ void CSaveDlg::paintEvent(QPaintEvent *event)
     font.setPixelSize(path->fontSize > 0 ? path->fontSize : 13);
     painter.setFont(font);
     painter.setPen(QColor(0xE6, 0xE6, 0xE6));
-    const QRect area = path->rect.toQRect();
+    const QRect area = path->rect.ToQRect();
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
         painter.fontMetrics().elidedText(
             QDir::toNativeSeparators(m_saveFolder), Qt::ElideMiddle, area.width()));

@@ -283,7 +283,7 @@ void CStorageDlg::paintEvent(QPaintEvent *event)
         const bool total = QByteArray(name).startsWith("storage_total");
         painter.setPen(total ? QColor(0x9A, 0x9A, 0x9A) : QColor(0xDC, 0xDC, 0xDC));
         // A long mount point is shortened in its middle so that the figures at the end stay visible.
-        const QRect r = item->rect.toQRect();
+        const QRect r = item->rect.ToQRect();
         painter.drawText(r, (total ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter | Qt::TextSingleLine,
             painter.fontMetrics().elidedText(
                 m_texts.value(QString::fromLatin1(name)), Qt::ElideMiddle, r.width()));

@@ -18,7 +18,7 @@ bool CBitmapDialog::SetBackground(const QString &path)
 {
     m_background = SkinBitmap::Load(path);
     update();
-    return !m_background.isNull();
+    return !m_background.IsNull();
 }
 
 void CBitmapDialog::ClearBackground()
@@ -29,7 +29,7 @@ void CBitmapDialog::ClearBackground()
 
 bool CBitmapDialog::SetShape(SkinColor transColor)
 {
-    if (m_background.isNull()) {
+    if (m_background.IsNull()) {
         ClearShape();
         return false;
     }
@@ -80,17 +80,17 @@ void CBitmapDialog::DrawCentered(QPainter &painter, const QImage &picture, const
 
 void CBitmapDialog::paintEvent(QPaintEvent *)
 {
-    if (m_background.isNull())
+    if (m_background.IsNull())
         return;
     QPainter painter(this);
-    painter.drawImage(0, 0, m_background.image());
+    painter.drawImage(0, 0, m_background.Image());
 }
 
 void CBitmapDialog::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
-        m_dragArmed = m_dragRect.contains(p.x(), p.y());
+        m_dragArmed = m_dragRect.Contains(p.x(), p.y());
         m_movePressGlobal = event->globalPosition().toPoint();
         m_moveWindowOrigin = pos();
     }

@@ -16,9 +16,9 @@ namespace {
     // Pictures drawn with their transparent colour left out when transparency is on.
     QImage Prepare(const SkinBitmap &bitmap, bool transparent, SkinColor transColor)
     {
-        if (bitmap.isNull())
+        if (bitmap.IsNull())
             return QImage();
-        return transparent ? bitmap.Masked(transColor) : bitmap.image().convertToFormat(QImage::Format_RGB32);
+        return transparent ? bitmap.Masked(transColor) : bitmap.Image().convertToFormat(QImage::Format_RGB32);
     }
 } // namespace
 
@@ -87,17 +87,17 @@ bool CBitmapSlider::SetBitmapChannel(const QString &channel, const QString &acti
     m_channel = Prepare(channelBitmap, transparent, transColor);
     m_active = active.isEmpty() ? QImage() : Prepare(SkinBitmap::Load(active), transparent, transColor);
     update();
-    return !channelBitmap.isNull();
+    return !channelBitmap.IsNull();
 }
 
 bool CBitmapSlider::SetBitmapThumb(const QString &thumb, bool transparent, SkinColor transColor)
 {
     const SkinBitmap bitmap = SkinBitmap::Load(thumb);
     m_thumb = Prepare(bitmap, transparent, transColor);
-    m_thumbWidth = bitmap.width();
-    m_thumbHeight = bitmap.height();
+    m_thumbWidth = bitmap.Width();
+    m_thumbHeight = bitmap.Height();
     update();
-    return !bitmap.isNull();
+    return !bitmap.IsNull();
 }
 
 void CBitmapSlider::SetThumbAutoDisplay(bool on)

@@ -16,15 +16,15 @@ bool CImageNumber::LoadStrip(const QString &path, int digitWidth, SkinColor tran
 {
     const SkinBitmap bitmap = SkinBitmap::Load(path);
     m_digitWidth = digitWidth;
-    if (bitmap.isNull() || digitWidth <= 0) {
+    if (bitmap.IsNull() || digitWidth <= 0) {
         m_strip = QImage();
         m_stripCells = 0;
         m_digitHeight = 0;
         return false;
     }
     m_strip = bitmap.Masked(transColor);
-    m_digitHeight = bitmap.height();
-    m_stripCells = bitmap.width() / digitWidth;
+    m_digitHeight = bitmap.Height();
+    m_stripCells = bitmap.Width() / digitWidth;
     update();
     return true;
 }

@@ -27,7 +27,7 @@ bool CImgButton::SetStateImage(int state, const QString &path, SkinColor transCo
         return false;
     const SkinBitmap bitmap = SkinBitmap::Load(path);
     SetStateBitmap(state, bitmap, transColor);
-    return !bitmap.isNull();
+    return !bitmap.IsNull();
 }
 
 void CImgButton::SetStateBitmap(int state, const SkinBitmap &bitmap, SkinColor transColor)
@@ -36,14 +36,14 @@ void CImgButton::SetStateBitmap(int state, const SkinBitmap &bitmap, SkinColor t
         return;
     StateImage &s = m_states[state];
     s.bitmap = bitmap;
-    s.picture = bitmap.isNull() ? QImage() : bitmap.Masked(transColor);
-    s.region = bitmap.isNull() ? QRegion() : bitmap.Region(transColor);
+    s.picture = bitmap.IsNull() ? QImage() : bitmap.Masked(transColor);
+    s.region = bitmap.IsNull() ? QRegion() : bitmap.Region(transColor);
     ApplyState();
 }
 
 bool CImgButton::HasStateImage(int state) const
 {
-    return state >= 0 && state <= 3 && !m_states[state].bitmap.isNull();
+    return state >= 0 && state <= 3 && !m_states[state].bitmap.IsNull();
 }
 
 int CImgButton::CurrentState() const
@@ -71,9 +71,9 @@ void CImgButton::ApplyState()
         return;
     m_applying = true;
     const StateImage &s = m_states[ShownState()];
-    if (!s.bitmap.isNull()) {
-        if (size() != s.bitmap.size())
-            resize(s.bitmap.size());
+    if (!s.bitmap.IsNull()) {
+        if (size() != s.bitmap.Size())
+            resize(s.bitmap.Size());
         if (!s.region.isEmpty())
             setMask(s.region);
         else
@@ -96,7 +96,7 @@ void CImgButton::PlaceAt(const QRect &rect)
 QSize CImgButton::sizeHint() const
 {
     const StateImage &s = m_states[ShownState()];
-    return s.bitmap.isNull() ? QSize(1, 1) : s.bitmap.size();
+    return s.bitmap.IsNull() ? QSize(1, 1) : s.bitmap.Size();
 }
 
 void CImgButton::paintEvent(QPaintEvent *)

@@ -81,7 +81,7 @@ bool CSkin::SetGroupActive(int index, bool active)
     if (group->active != active) {
         group->active = active;
         if (group->owner)
-            group->owner->update(group->rect.toQRect());
+            group->owner->update(group->rect.ToQRect());
     }
     return true;
 }

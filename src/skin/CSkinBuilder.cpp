@@ -45,8 +45,8 @@ SkinWindowInfo CSkinBuilder::ReadWindowInfo(
     info.hasBackColor = attr::Has(root, QStringLiteral("backcolor"));
     info.backColor = attr::Color(root, QStringLiteral("backcolor"), 0);
     info.border = attr::Bool(root, QStringLiteral("border"));
-    const int w = attr::Extent(root, QStringLiteral("width"), monitor.width());
-    const int h = attr::Extent(root, QStringLiteral("height"), monitor.height());
+    const int w = attr::Extent(root, QStringLiteral("width"), monitor.Width());
+    const int h = attr::Extent(root, QStringLiteral("height"), monitor.Height());
     info.rect = attr::PlaceRect(attr::Int(root, QStringLiteral("x")), attr::Int(root, QStringLiteral("y")), w,
         h, kAlignLeft | kAlignTop, monitor);
     if (attr::Bool(root, QStringLiteral("autosize")) || w <= 0 || h <= 0) {
@@ -138,13 +138,13 @@ void CSkinBuilder::ReadImage(const SkinXmlNode &node, const SkinRect &reference)
     auto image = std::make_unique<CSkinImage>();
     image->path = Path(node, QStringLiteral("src"));
     image->bitmap = SkinBitmap::Load(image->path);
-    if (image->bitmap.isNull())
+    if (image->bitmap.IsNull())
         return;
     image->sizeFromBitmap = attr::Bool(node, QStringLiteral("autosize"));
     image->rect = attr::Rect(node, reference);
-    if (image->sizeFromBitmap || image->rect.width() == 0 || image->rect.height() == 0) {
-        image->rect.right = image->rect.left + image->bitmap.width();
-        image->rect.bottom = image->rect.top + image->bitmap.height();
+    if (image->sizeFromBitmap || image->rect.Width() == 0 || image->rect.Height() == 0) {
+        image->rect.right = image->rect.left + image->bitmap.Width();
+        image->rect.bottom = image->rect.top + image->bitmap.Height();
     }
     image->transparent = attr::Has(node, QStringLiteral("transcolor"));
     image->transColor = attr::Color(node, QStringLiteral("transcolor"), kDefaultTransColor);

@@ -138,7 +138,7 @@ QWidget *CSkinBuilder::CreateControl(SkinControlType type, const SkinXmlNode &no
     control->setObjectName(name);
     SetControlId(control, id);
     if (type == kSkinImgButton || type == kSkinImgCheckBox) {
-        if (rect.width() == 0 || rect.height() == 0)
+        if (rect.Width() == 0 || rect.Height() == 0)
             control->resize(1, 1);
     }
     return control;
@@ -148,11 +148,11 @@ void CSkinBuilder::PlaceControl(SkinControlType type, QWidget *control, const Sk
 {
     if ((type == kSkinImgButton || type == kSkinImgCheckBox)) {
         if (auto *button = qobject_cast<CImgButton *>(control)) {
-            button->PlaceAt(rect.toQRect());
+            button->PlaceAt(rect.ToQRect());
             return;
         }
     }
-    control->setGeometry(rect.toQRect());
+    control->setGeometry(rect.ToQRect());
 }
 
 void CSkinBuilder::ConfigureControl(SkinControlType type, QWidget *control, const SkinXmlNode &node,

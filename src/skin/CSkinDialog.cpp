@@ -90,7 +90,7 @@ void CSkinDialog::ApplyWindowInfo()
         setWindowTitle(title->text);
 
     ApplyControlPalette();
-    resize(m_info.rect.width(), m_info.rect.height());
+    resize(m_info.rect.Width(), m_info.rect.Height());
     update();
 }
 
@@ -277,23 +277,23 @@ void CSkinDialog::paintEvent(QPaintEvent *)
     for (const auto &group : m_skin->Items().groups) {
         if (group->owner != this || !group->active)
             continue;
-        const QRect r = group->rect.toQRect();
+        const QRect r = group->rect.ToQRect();
         if (group->hasBackColor)
             painter.fillRect(r, ToQColor(group->backColor));
         if (group->hasBackgroundImage) {
             const SkinBitmap picture = SkinBitmap::Load(group->backgroundPath);
             if (group->stretch)
-                DrawStretched(painter, picture.image(), r);
+                DrawStretched(painter, picture.Image(), r);
             else
-                DrawCentered(painter, picture.image(), r);
+                DrawCentered(painter, picture.Image(), r);
         }
     }
     for (const auto &entry : m_skin->Items().images) {
         const CSkinImage &image = *entry.second;
         if (image.owner != this || !image.inUse || !image.visible)
             continue;
-        const QImage &picture = image.transparent ? image.masked : image.bitmap.image();
-        DrawStretched(painter, picture, image.rect.toQRect());
+        const QImage &picture = image.transparent ? image.masked : image.bitmap.Image();
+        DrawStretched(painter, picture, image.rect.ToQRect());
     }
     if (m_info.border) {
         painter.setPen(QColor(0x80, 0x80, 0x80));
@@ -305,7 +305,7 @@ const CSkinArea *CSkinDialog::LinkAreaAt(const QPoint &point) const
 {
     for (const auto &entry : m_skin->Items().areas) {
         const CSkinArea &area = *entry.second;
-        if (area.inUse && area.hasLink && area.rect.contains(point.x(), point.y()))
+        if (area.inUse && area.hasLink && area.rect.Contains(point.x(), point.y()))
             return &area;
     }
     return nullptr;

@@ -340,8 +340,8 @@ bool CSkinListCtrl::SetScrollBar(const QString &span, const QString &thumbTop, c
 
 bool CSkinListCtrl::SetCheckBitmaps(const QString &on, const QString &off)
 {
-    m_checkOn = SkinBitmap::Load(on).image();
-    m_checkOff = SkinBitmap::Load(off).image();
+    m_checkOn = SkinBitmap::Load(on).Image();
+    m_checkOff = SkinBitmap::Load(off).Image();
     viewport()->update();
     return !m_checkOn.isNull() && !m_checkOff.isNull();
 }

@@ -21,7 +21,7 @@ CSkinVScrollbar::~CSkinVScrollbar() = default;
 bool CSkinVScrollbar::SetBitmaps(const QString &span, const QString &thumbTop, const QString &thumbMid,
     const QString &thumbBottom, const QString &up, const QString &down)
 {
-    auto load = [](const QString &path) { return SkinBitmap::Load(path).image(); };
+    auto load = [](const QString &path) { return SkinBitmap::Load(path).Image(); };
     m_span = load(span);
     m_thumbTopBmp = load(thumbTop);
     m_thumbMidBmp = load(thumbMid);

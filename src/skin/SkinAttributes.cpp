@@ -124,14 +124,14 @@ SkinRect PlaceRect(int x, int y, int w, int h, int align, const SkinRect &r)
 {
     int left;
     if (align & kAlignCenter)
-        left = r.left + (r.width() - w) / 2 + x;
+        left = r.left + (r.Width() - w) / 2 + x;
     else if (align & kAlignRight)
         left = r.right - w + x;
     else
         left = r.left + x;
     int top;
     if (align & kAlignMiddle)
-        top = r.top + (r.height() - h) / 2 + y;
+        top = r.top + (r.Height() - h) / 2 + y;
     else if (align & kAlignBottom)
         top = r.bottom - h + y;
     else
@@ -141,8 +141,8 @@ SkinRect PlaceRect(int x, int y, int w, int h, int align, const SkinRect &r)
 
 SkinRect Rect(const SkinXmlNode &node, const SkinRect &reference)
 {
-    const int w = Extent(node, QStringLiteral("width"), reference.width());
-    const int h = Extent(node, QStringLiteral("height"), reference.height());
+    const int w = Extent(node, QStringLiteral("width"), reference.Width());
+    const int h = Extent(node, QStringLiteral("height"), reference.Height());
     return PlaceRect(
         Int(node, QStringLiteral("x")), Int(node, QStringLiteral("y")), w, h, Align(node), reference);
 }

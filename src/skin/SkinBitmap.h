@@ -17,12 +17,12 @@ public:
     static SkinBitmap Load(const QString &filePath);
     static SkinBitmap FromImage(const QImage &image, int fileDepth = 32);
 
-    bool isNull() const { return m_image.isNull(); }
-    int width() const { return m_image.width(); }
-    int height() const { return m_image.height(); }
-    QSize size() const { return m_image.size(); }
-    const QImage &image() const { return m_image; }
-    int fileDepth() const { return m_depth; }
+    bool IsNull() const { return m_image.isNull(); }
+    int Width() const { return m_image.width(); }
+    int Height() const { return m_image.height(); }
+    QSize Size() const { return m_image.size(); }
+    const QImage &Image() const { return m_image; }
+    int FileDepth() const { return m_depth; }
 
     bool IsTransparent(QRgb pixel, SkinColor transColor) const;
     // Every maximal run of pixels in a row that differ from the transparent colour is one

@@ -71,7 +71,7 @@ public:
     SkinControlArray(const SkinControlArray &) = delete;
     SkinControlArray &operator=(const SkinControlArray &) = delete;
 
-    SkinControlKind kind() const { return m_kind; }
+    SkinControlKind Kind() const { return m_kind; }
     QWidget *Control(const QString &name) const;
     void HideAll();
     void DestroyAll();

@@ -70,10 +70,10 @@ struct SkinRect {
     int right = 0;
     int bottom = 0;
 
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-    QRect toQRect() const { return QRect(left, top, width(), height()); }
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    QRect ToQRect() const { return QRect(left, top, Width(), Height()); }
     static SkinRect FromQRect(const QRect &r)
     {
         return { r.left(), r.top(), r.left() + r.width(), r.top() + r.height() };

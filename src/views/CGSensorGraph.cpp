@@ -218,7 +218,7 @@ void CGSensorGraph::Paint(QPainter &painter) const
     if (m_params.style & gsensor_style::kShowLegend) {
         painter.setFont(m_font);
         const auto entries = GSensorGraphLayout::Legend(m_params.style, m_model.CurrentReadings());
-        const QRect box = m_legend.toQRect();
+        const QRect box = m_legend.ToQRect();
         for (int axis = 0; axis < 3; ++axis) {
             const auto &entry = entries[static_cast<std::size_t>(axis)];
             painter.setPen(ColorFromColorRef(m_colours[static_cast<std::size_t>(kXColour + axis)]));

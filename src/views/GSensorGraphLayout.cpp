@@ -25,7 +25,7 @@ GSensorGraphLayout::Areas GSensorGraphLayout::Compute(
     PixelRect rest = client;
 
     if (params.style & gsensor_style::kShowLegend) {
-        const int height = std::min(kLegendLines * params.fontHeight, client.height());
+        const int height = std::min(kLegendLines * params.fontHeight, client.Height());
         const int width
             = (params.style & gsensor_style::kLegendValues) ? kLegendValuesWidth : kLegendLettersWidth;
         const uint32_t align = params.legendAlign;
@@ -39,7 +39,7 @@ GSensorGraphLayout::Areas GSensorGraphLayout::Compute(
             box.top = rest.bottom - height;
             rest.bottom -= height;
         } else if (align & legend_align::kMiddle) {
-            box.top = rest.top + (rest.height() - height) / 2;
+            box.top = rest.top + (rest.Height() - height) / 2;
         } else {
             box.top = rest.top;
         }
@@ -52,7 +52,7 @@ GSensorGraphLayout::Areas GSensorGraphLayout::Compute(
             box.left = rest.right - width;
             rest.right -= width;
         } else if (align & legend_align::kCentre) {
-            box.left = rest.left + (rest.width() - width) / 2;
+            box.left = rest.left + (rest.Width() - width) / 2;
         } else {
             box.left = rest.left;
         }
@@ -72,12 +72,12 @@ double GSensorGraphLayout::XScale(const PixelRect &plot, int durationMs)
 {
     if (durationMs <= 0)
         return 0;
-    return static_cast<double>(plot.width()) / durationMs;
+    return static_cast<double>(plot.Width()) / durationMs;
 }
 
 std::array<int, 5> GSensorGraphLayout::GridLines(const PixelRect &plot)
 {
-    const int step = plot.height() / 6;
+    const int step = plot.Height() / 6;
     std::array<int, 5> lines {};
     for (int k = 1; k <= 5; ++k)
         lines[k - 1] = plot.top + k * step;
@@ -87,7 +87,7 @@ std::array<int, 5> GSensorGraphLayout::GridLines(const PixelRect &plot)
 GSensorGraphLayout::CurveScale GSensorGraphLayout::Curves(
     const PixelRect &plot, uint32_t style, int valueRange)
 {
-    const int sixth = plot.height() / 6;
+    const int sixth = plot.Height() / 6;
     CurveScale scale;
     if (style & gsensor_style::kSeparateLanes) {
         scale.baseline = { plot.top + sixth, plot.top + 3 * sixth, plot.top + 5 * sixth };
@@ -95,7 +95,7 @@ GSensorGraphLayout::CurveScale GSensorGraphLayout::Curves(
     } else {
         const int middle = plot.top + 3 * sixth;
         scale.baseline = { middle, middle, middle };
-        scale.yScale = valueRange > 0 ? static_cast<double>(plot.height()) / valueRange : 0;
+        scale.yScale = valueRange > 0 ? static_cast<double>(plot.Height()) / valueRange : 0;
     }
     return scale;
 }

@@ -11,9 +11,9 @@ struct PixelRect {
     int right = 0;
     int bottom = 0;
 
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    QRect toQRect() const { return QRect(left, top, width(), height()); }
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    QRect ToQRect() const { return QRect(left, top, Width(), Height()); }
     static PixelRect FromQRect(const QRect &r)
     {
         return { r.x(), r.y(), r.x() + r.width(), r.y() + r.height() };

@@ -27,7 +27,7 @@ Strip ReadStrip(const skin::SkinXmlNode *part, const skin::SkinRuntime &runtime,
     const skin::SkinBitmap bitmap = skin::SkinBitmap::Load(runtime.ResolvePath(src));
     // The engine cuts the transparent colour in the file's own pixel format, which an exact
     // 8-bit comparison would miss for 16-bit files.
-    if (!bitmap.isNull())
+    if (!bitmap.IsNull())
         strip.image = bitmap.Masked(transColour);
     return strip;
 }

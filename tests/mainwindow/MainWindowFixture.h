@@ -101,7 +101,7 @@ protected:
     // Whether a press on the title bar's drag area would start moving the window.
     bool Draggable()
     {
-        const QPointF at(m_window->DragRect().toQRect().center());
+        const QPointF at(m_window->DragRect().ToQRect().center());
         QMouseEvent press(QEvent::MouseButtonPress, at, m_window->mapToGlobal(at), Qt::LeftButton,
             Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m_window.get(), &press);

@@ -124,7 +124,7 @@ QImage bitmap(const QString &path)
 bool hasGroupAt(const skin::CSkinDialog &dialog, const QRect &rect)
 {
     for (const auto &group : dialog.Skin().Items().groups) {
-        if (group->rect.toQRect() == rect)
+        if (group->rect.ToQRect() == rect)
             return true;
     }
     return false;
@@ -326,7 +326,7 @@ TEST_F(DefaultSkin, MainLayoutsPlaceTheVideoAreasWhereTheProgramPutsTheVideo)
         SCOPED_TRACE(layout.entry);
         const auto dialog = open(QString::fromLatin1(layout.entry));
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->WindowInfo().rect.toQRect().size(), layout.window);
+        EXPECT_EQ(dialog->WindowInfo().rect.ToQRect().size(), layout.window);
         for (const QRect &video : layout.videos)
             EXPECT_TRUE(hasGroupAt(*dialog, video))
                 << "no area drawn behind the video at " << video.x() << "," << video.y();
@@ -335,7 +335,7 @@ TEST_F(DefaultSkin, MainLayoutsPlaceTheVideoAreasWhereTheProgramPutsTheVideo)
         ASSERT_NE(time, nullptr);
         EXPECT_EQ(time->rect.left, 508);
         EXPECT_EQ(time->rect.right, 656);
-        EXPECT_EQ(time->rect.height(), 44);
+        EXPECT_EQ(time->rect.Height(), 44);
         if (QString::fromLatin1(layout.entry) == QLatin1String("main_small")) {
             EXPECT_EQ(time->rect.top, 613);
         }
@@ -343,7 +343,7 @@ TEST_F(DefaultSkin, MainLayoutsPlaceTheVideoAreasWhereTheProgramPutsTheVideo)
         const skin::CSkinArea *drag = dialog->Skin().GetArea(QStringLiteral("drag"));
         ASSERT_NE(drag, nullptr);
         EXPECT_EQ(drag->rect.top, 0);
-        EXPECT_EQ(drag->rect.height(), 48);
+        EXPECT_EQ(drag->rect.Height(), 48);
     }
 }
 
@@ -353,7 +353,7 @@ TEST_F(DefaultSkin, ShownControlsStayInsideTheirWindowAndDoNotOverlap)
         SCOPED_TRACE(entry.toStdString());
         const auto dialog = open(entry);
         ASSERT_NE(dialog, nullptr);
-        const QRect bounds(QPoint(0, 0), dialog->WindowInfo().rect.toQRect().size());
+        const QRect bounds(QPoint(0, 0), dialog->WindowInfo().rect.ToQRect().size());
         std::vector<std::pair<QString, QRect>> shown;
         for (int kind = 0; kind < skin::kSkinControlKindCount; ++kind) {
             const skin::SkinControlArray &controls
@@ -385,7 +385,7 @@ TEST_F(DefaultSkin, PanelsLeaveRoomForWhatThePanelsPaint)
     const auto images = open(QStringLiteral("img_control"));
     ASSERT_NE(images, nullptr);
     const QRect speedText(QPoint(140, 280), QPoint(359, 299));
-    EXPECT_TRUE(QRect(QPoint(0, 0), images->WindowInfo().rect.toQRect().size()).contains(speedText));
+    EXPECT_TRUE(QRect(QPoint(0, 0), images->WindowInfo().rect.ToQRect().size()).contains(speedText));
     // Every control, also those the other page shows.
     for (const QWidget *control : images->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         EXPECT_FALSE(control->geometry().intersects(speedText)) << control->objectName().toStdString();
@@ -394,7 +394,7 @@ TEST_F(DefaultSkin, PanelsLeaveRoomForWhatThePanelsPaint)
     // the seven pages' artwork in one place.
     const auto settings = open(QStringLiteral("bbsetting"));
     ASSERT_NE(settings, nullptr);
-    const QSize size = settings->WindowInfo().rect.toQRect().size();
+    const QSize size = settings->WindowInfo().rect.ToQRect().size();
     EXPECT_LE(5 + size.width(), 1366);
     EXPECT_LE(48 + size.height(), 768);
     const auto &groups = settings->Skin().Items().groups;
@@ -506,7 +506,7 @@ TEST_F(DefaultSkin, GallerySavesPicturesOfEveryWindowAtItsSize)
                    }))
                 continue;
             drawn.append(entry);
-            EXPECT_EQ(QImage(dir.filePath(file)).size(), dialog->WindowInfo().rect.toQRect().size())
+            EXPECT_EQ(QImage(dir.filePath(file)).size(), dialog->WindowInfo().rect.ToQRect().size())
                 << file.toStdString();
         }
     }

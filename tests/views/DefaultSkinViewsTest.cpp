@@ -70,7 +70,7 @@ TEST(DefaultSkinViews, SmallLayoutHostsTheGaugeAndTheGraph)
     gauge->SetPosition(25000);
     gauge->show();
 
-    dialog.resize(info.rect.toQRect().size());
+    dialog.resize(info.rect.ToQRect().size());
     const QImage window = views_test::Render(dialog);
     window.save(QDir(views_test::SnapshotDir()).filePath(QStringLiteral("main-small.png")));
 

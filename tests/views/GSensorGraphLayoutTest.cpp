@@ -25,7 +25,7 @@ TEST(GSensorLayout, DefaultsPutLegendLeftAndPlotAtHundred)
 TEST(GSensorLayout, LegendHeightLimitedToClient)
 {
     const auto areas = layout({ 0, 0, 300, 40 });
-    EXPECT_EQ(areas.legend.height(), 40);
+    EXPECT_EQ(areas.legend.Height(), 40);
     EXPECT_EQ(areas.legend.top, 0);
 }
 
@@ -52,7 +52,7 @@ TEST(GSensorLayout, LegendWidthAndHiddenLegend)
     Params p;
     p.style = gsensor_style::kShowLegend | gsensor_style::kLegendStacked;
     auto areas = layout({ 0, 0, 400, 200 }, p);
-    EXPECT_EQ(areas.legend.width(), 20);
+    EXPECT_EQ(areas.legend.Width(), 20);
     EXPECT_EQ(areas.plot.left, 70);
 
     p.style = 0;

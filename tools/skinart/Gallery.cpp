@@ -55,7 +55,7 @@ namespace {
         font.setPixelSize(item->fontSize > 0 ? item->fontSize : 13);
         painter.setFont(font);
         painter.setPen(colour);
-        painter.drawText(item->rect.toQRect(), align | Qt::TextSingleLine, text);
+        painter.drawText(item->rect.ToQRect(), align | Qt::TextSingleLine, text);
     }
 
     void Show(
@@ -164,7 +164,7 @@ namespace {
         const skin::CSkinArea *area = dialog.Skin().GetArea(QStringLiteral("time_display"));
         if (!area)
             return;
-        const QRect r = area->rect.toQRect();
+        const QRect r = area->rect.ToQRect();
         QFont font(skin::fonts::kKorean);
         font.setPixelSize(13);
         painter.setFont(font);
@@ -251,7 +251,7 @@ namespace {
                 const skin::CSkinText *item = dialog.Skin().GetText(keys[i]);
                 if (!item)
                     continue;
-                const QRect r = item->rect.toQRect();
+                const QRect r = item->rect.ToQRect();
                 painter.fillRect(r, QColor(23, 23, 23));
                 PaintKeyed(dialog, painter, keys[i], QStringLiteral("  ") + labels[i], QColor(63, 166, 254));
                 PaintKeyed(dialog, painter, keys[i], values[i] + QStringLiteral("  "), kValueGrey,

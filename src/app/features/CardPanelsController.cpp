@@ -144,7 +144,7 @@ void CardPanelsController::ShowSettingsPanel()
         m_window.PausePlayback();
     m_window.RequestRepaint();
     if (!m_settingsPanel->IsShownFlag()) {
-        QSize size(m_settingsPanel->WindowInfo().rect.width(), m_settingsPanel->WindowInfo().rect.height());
+        QSize size(m_settingsPanel->WindowInfo().rect.Width(), m_settingsPanel->WindowInfo().rect.Height());
         if (m_window.ViewMode() == ViewLayout::kLarge)
             size = QSize(m_window.Window().width() - 390, m_window.Window().height() - kSettingsOrigin.y());
         else if (m_window.ViewMode() == ViewLayout::kFull)

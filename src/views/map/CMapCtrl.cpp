@@ -48,11 +48,11 @@ bool CMapCtrl::SetImage(int index, const QString &path)
     if (index < 0 || index >= int(m_images.size()))
         return false;
     const skin::SkinBitmap bitmap = skin::SkinBitmap::Load(path);
-    if (bitmap.isNull()) {
+    if (bitmap.IsNull()) {
         qCWarning(lcViews) << "map picture" << index << "cannot be read:" << path;
         return false;
     }
-    m_images[size_t(index)] = bitmap.image();
+    m_images[size_t(index)] = bitmap.Image();
     if (index == kImageNoGps)
         m_hasNoGpsImage = true;
     update();

@@ -19,7 +19,7 @@ public:
     // Shared so that a handler that re-registers its own key keeps running safely.
     std::shared_ptr<Delegate> Find(quint32 key) const;
     void RemoveOwner(const void *owner);
-    size_t size() const { return m_map.size(); }
+    size_t Size() const { return m_map.size(); }
 
 private:
     struct Entry {

@@ -127,7 +127,7 @@ TEST_F(SkinDialogTest, RegisteringForMissingControlsOrEventsDoesNothing)
     EXPECT_FALSE(dialog->RegisterEvent("nope", kSkinImgButton, kEventClick, ClickDelegate([] {})));
     EXPECT_FALSE(dialog->RegisterEvent("play", kSkinImgButton, kEventChange, ClickDelegate([] {})));
     EXPECT_FALSE(dialog->RegisterEvent("play", kSkinSlider, kEventClick, ClickDelegate([] {})));
-    EXPECT_EQ(t.runtime.Delegates().size(), 0u);
+    EXPECT_EQ(t.runtime.Delegates().Size(), 0u);
 }
 
 TEST_F(SkinDialogTest, SliderDragReportsPositionsThroughValue)
@@ -229,9 +229,9 @@ TEST_F(SkinDialogTest, ChangeEventsDeliverTheControl)
 TEST_F(SkinDialogTest, DelegatesLeaveWithTheirDialog)
 {
     ASSERT_TRUE(dialog->RegisterEvent("play", kSkinImgButton, kEventClick, ClickDelegate([] {})));
-    EXPECT_EQ(t.runtime.Delegates().size(), 1u);
+    EXPECT_EQ(t.runtime.Delegates().Size(), 1u);
     dialog.reset();
-    EXPECT_EQ(t.runtime.Delegates().size(), 0u);
+    EXPECT_EQ(t.runtime.Delegates().Size(), 0u);
 }
 
 TEST(SkinDialogWindow, ShapeFromTheTransparentColour)

@@ -23,7 +23,7 @@ public:
     bool Load(const QString &path, QString *error);
     // The English text of `korean`; a null string when the table lacks it.
     QString Find(const QString &korean) const { return m_texts.value(korean); }
-    int size() const { return int(m_texts.size()); }
+    int Size() const { return int(m_texts.size()); }
 
 private:
     QHash<QString, QString> m_texts;

@@ -38,7 +38,7 @@ protected:
 
 TEST_F(AviMalformedTest, FilesThatAreNotRiffAviAreRefused)
 {
-    const QByteArray valid = riffAvi(headerList(40000, 10));
+    const QByteArray valid = RiffAvi(HeaderList(40000, 10));
     QByteArray wrongForm = valid;
     wrongForm.replace(8, 4, "WAVE");
     QByteArray wrongId = valid;
@@ -74,25 +74,25 @@ TEST_F(AviMalformedTest, FilesThatAreNotRiffAviAreRefused)
 
 TEST_F(AviMalformedTest, BadChunkSizesEndTheWalkQuietly)
 {
-    const QByteArray head = headerList(40000, 10);
-    const QByteArray good = chunk("00dc", QByteArray(10, 'v'));
+    const QByteArray head = HeaderList(40000, 10);
+    const QByteArray good = Chunk("00dc", QByteArray(10, 'v'));
     const struct {
         const char *name;
         QByteArray movi;
         std::uint32_t videoChunks;
         std::uint32_t videoBytes;
     } cases[] = {
-        { "zero size", good + QByteArray("00dc") + le32(0) + good, 1, 10 },
-        { "negative size", good + QByteArray("00dc") + le32(0xfffffff0u) + good, 1, 10 },
-        { "zero id", good + QByteArray(4, '\0') + le32(10) + good, 1, 10 },
+        { "zero size", good + QByteArray("00dc") + Le32(0) + good, 1, 10 },
+        { "negative size", good + QByteArray("00dc") + Le32(0xfffffff0u) + good, 1, 10 },
+        { "zero id", good + QByteArray(4, '\0') + Le32(10) + good, 1, 10 },
         // A size past the end is still counted, then the walk finds nothing more to read.
-        { "size past end", good + QByteArray("00dc") + le32(0x7ffffff0u) + good, 2, 10 + 0x7ffffff0u },
+        { "size past end", good + QByteArray("00dc") + Le32(0x7ffffff0u) + good, 2, 10 + 0x7ffffff0u },
         { "chunk header cut", good + QByteArray("00d"), 1, 10 },
     };
     for (const auto &c : cases) {
         AviFileInfo info;
         AviReadStats stats;
-        const QByteArray bytes = riffAvi(head + list("movi", c.movi));
+        const QByteArray bytes = RiffAvi(head + List("movi", c.movi));
         const QByteArray path = write(bytes);
         EXPECT_TRUE(ReadAviFileInfo(path.constData(), info, {}, &stats)) << c.name;
         EXPECT_EQ(info.videoChunks, c.videoChunks) << c.name;
@@ -106,12 +106,12 @@ TEST_F(AviMalformedTest, HugeListSizesAndStructuresCutShort)
 {
     // A list that claims the whole 32-bit range, and a main header cut short by the end of file.
     const QByteArray bigList
-        = QByteArray("LIST") + le32(0x7fffffffu) + QByteArray("hdrl") + chunk("avih", mainHeader(40000, 10));
+        = QByteArray("LIST") + Le32(0x7fffffffu) + QByteArray("hdrl") + Chunk("avih", MainHeader(40000, 10));
     AviFileInfo info;
-    ASSERT_TRUE(ReadAviFileInfo(write(riffAvi(bigList)).constData(), info));
+    ASSERT_TRUE(ReadAviFileInfo(write(RiffAvi(bigList)).constData(), info));
     EXPECT_EQ(info.mainHeader.totalFrames, 10u);
 
-    const QByteArray cut = riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 10)))).left(12 + 12 + 8 + 30);
+    const QByteArray cut = RiffAvi(List("hdrl", Chunk("avih", MainHeader(40000, 10)))).left(12 + 12 + 8 + 30);
     AviFileInfo cutInfo;
     ASSERT_TRUE(ReadAviFileInfo(write(cut).constData(), cutInfo));
     EXPECT_EQ(cutInfo.mainHeader.totalFrames, 0u); // a partial structure is not taken
@@ -166,19 +166,19 @@ TEST_F(AviMalformedTest, RandomContentAlwaysTerminates)
 {
     std::mt19937 random(20240601);
     std::uniform_int_distribution<int> byte(0, 255);
-    const QByteArray valid = riffAvi(headerList(40000, 10)
-        + list("movi", chunk("00dc", QByteArray(33, 'v')) + chunk("01wb", QByteArray(8, 'a'))));
+    const QByteArray valid = RiffAvi(HeaderList(40000, 10)
+        + List("movi", Chunk("00dc", QByteArray(33, 'v')) + Chunk("01wb", QByteArray(8, 'a'))));
     for (int round = 0; round < 300; ++round) {
         QByteArray bytes;
         if (round % 2 == 0) {
-            bytes = QByteArray("RIFF") + le32(static_cast<std::uint32_t>(random())) + QByteArray("AVI ");
+            bytes = QByteArray("RIFF") + Le32(static_cast<std::uint32_t>(random())) + QByteArray("AVI ");
             const int length = static_cast<int>(random() % 600);
             for (int i = 0; i < length; ++i)
                 bytes += static_cast<char>(byte(random));
             // Small chunk sizes make the walk hop through many chunks.
             for (int i = 12; i + 8 <= bytes.size(); i += 8)
                 if (random() % 3 == 0)
-                    bytes.replace(i + 4, 4, le32(static_cast<std::uint32_t>(random() % 64) - 8));
+                    bytes.replace(i + 4, 4, Le32(static_cast<std::uint32_t>(random() % 64) - 8));
         } else {
             bytes = valid;
             for (int flips = 0; flips < 6; ++flips)

@@ -51,16 +51,16 @@ TEST_F(AviWalkTest, CountsEveryDataChunkOfTheMoviList)
     std::uint32_t audioSum = 0;
     for (int i = 0; i < 100; ++i) {
         const int videoSize = 100 + i * 7; // odd and even sizes alternate
-        movi += chunk(i % 10 == 0 ? "00db" : "00dc", payload(videoSize));
+        movi += Chunk(i % 10 == 0 ? "00db" : "00dc", payload(videoSize));
         videoSum += static_cast<std::uint32_t>(videoSize);
         if (i % 2 == 0) {
             const int audioSize = 33 + i;
-            movi += chunk("01wb", payload(audioSize));
+            movi += Chunk("01wb", payload(audioSize));
             audioSum += static_cast<std::uint32_t>(audioSize);
         }
     }
-    movi += chunk("tlm0", payload(17)); // telemetry: neither video nor audio
-    const QByteArray file = riffAvi(headerList(33367, 100) + list("movi", movi) + chunk("idx1", payload(64)));
+    movi += Chunk("tlm0", payload(17)); // telemetry: neither video nor audio
+    const QByteArray file = RiffAvi(HeaderList(33367, 100) + List("movi", movi) + Chunk("idx1", payload(64)));
 
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
@@ -95,8 +95,8 @@ TEST_F(AviWalkTest, PadByteAfterOddChunkIsSkipped)
     // An odd JUNK chunk in front of the main header: if its pad byte were not skipped, the
     // main header would not be found.
     const QByteArray file
-        = riffAvi(list("hdrl", chunk("JUNK", payload(3)) + chunk("avih", mainHeader(40000, 75)))
-            + list("movi", chunk("00dc", payload(5)) + chunk("00dc", payload(6))));
+        = RiffAvi(List("hdrl", Chunk("JUNK", payload(3)) + Chunk("avih", MainHeader(40000, 75)))
+            + List("movi", Chunk("00dc", payload(5)) + Chunk("00dc", payload(6))));
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
     EXPECT_EQ(info.mainHeader.totalFrames, 75u);
@@ -107,14 +107,14 @@ TEST_F(AviWalkTest, PadByteAfterOddChunkIsSkipped)
 TEST_F(AviWalkTest, ExactMainHeaderWritesNoSizeTrace)
 {
     AviFileInfo info;
-    ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 75)))), info));
+    ASSERT_TRUE(walk(RiffAvi(List("hdrl", Chunk("avih", MainHeader(40000, 75)))), info));
     EXPECT_EQ(m_trace.find("data_size"), std::string::npos) << m_trace;
     EXPECT_NE(m_trace.find("<avih> 56 \r\n"), std::string::npos) << m_trace;
 
     // A longer main header is read for its 56 bytes and the rest skipped, with a trace line.
     AviFileInfo longer;
-    const QByteArray body = mainHeader(40000, 75) + payload(8);
-    ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", body)) + chunk("01wb", payload(4))), longer));
+    const QByteArray body = MainHeader(40000, 75) + payload(8);
+    ASSERT_TRUE(walk(RiffAvi(List("hdrl", Chunk("avih", body)) + Chunk("01wb", payload(4))), longer));
     EXPECT_NE(m_trace.find("          # data_size(56) != size(64)\r\n"), std::string::npos) << m_trace;
     EXPECT_EQ(longer.mainHeader.totalFrames, 75u);
     EXPECT_EQ(longer.audioChunks, 1u);
@@ -122,10 +122,10 @@ TEST_F(AviWalkTest, ExactMainHeaderWritesNoSizeTrace)
 
 TEST_F(AviWalkTest, FormatOfAnotherStreamTypeIsSkippedWhole)
 {
-    const QByteArray text = list(
-        "strl", chunk("strh", streamHeader("txts", "abcd", 1, 1, 1)) + chunk("strf", payload(30, '\x7f')));
-    const QByteArray file = riffAvi(
-        list("hdrl", chunk("avih", mainHeader(40000, 75)) + text) + list("movi", chunk("02dc", payload(2))));
+    const QByteArray text = List(
+        "strl", Chunk("strh", StreamHeader("txts", "abcd", 1, 1, 1)) + Chunk("strf", payload(30, '\x7f')));
+    const QByteArray file = RiffAvi(
+        List("hdrl", Chunk("avih", MainHeader(40000, 75)) + text) + List("movi", Chunk("02dc", payload(2))));
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
     EXPECT_NE(m_trace.find("          txts:abcd\r\n"), std::string::npos) << m_trace;
@@ -138,7 +138,7 @@ TEST_F(AviWalkTest, FormatOfAnotherStreamTypeIsSkippedWhole)
 
 TEST_F(AviWalkTest, TraceShowsHeaderOffsetsAndLists)
 {
-    const QByteArray file = riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 75))));
+    const QByteArray file = RiffAvi(List("hdrl", Chunk("avih", MainHeader(40000, 75))));
     AviFileInfo info;
     ASSERT_TRUE(walk(file, info));
     const std::string expected = "RIFF " + std::to_string(file.size() - 8) + " AVI  \r\n"
@@ -149,12 +149,12 @@ TEST_F(AviWalkTest, TraceShowsHeaderOffsetsAndLists)
 
 TEST_F(AviWalkTest, LastStreamHeaderOfEachKindWins)
 {
-    const QByteArray first = list("strl",
-        chunk("strh", streamHeader("vids", "MJPG", 1, 10, 5)) + chunk("strf", bitmapInfo(640, 480, "MJPG")));
-    const QByteArray second = list("strl",
-        chunk("strh", streamHeader("vids", "H264", 1, 30, 9)) + chunk("strf", bitmapInfo(1280, 720, "H264")));
+    const QByteArray first = List("strl",
+        Chunk("strh", StreamHeader("vids", "MJPG", 1, 10, 5)) + Chunk("strf", BitmapInfo(640, 480, "MJPG")));
+    const QByteArray second = List("strl",
+        Chunk("strh", StreamHeader("vids", "H264", 1, 30, 9)) + Chunk("strf", BitmapInfo(1280, 720, "H264")));
     AviFileInfo info;
-    ASSERT_TRUE(walk(riffAvi(list("hdrl", chunk("avih", mainHeader(40000, 9)) + first + second)), info));
+    ASSERT_TRUE(walk(RiffAvi(List("hdrl", Chunk("avih", MainHeader(40000, 9)) + first + second)), info));
     EXPECT_EQ(info.videoStreamHeader.rate, 30u);
     EXPECT_EQ(std::memcmp(info.videoStreamHeader.handler, "H264", 4), 0);
     EXPECT_EQ(info.videoFormat.width, 1280);
@@ -164,32 +164,32 @@ TEST_F(AviWalkTest, LastStreamHeaderOfEachKindWins)
 // walk then moves back by the difference, one byte further when the difference is odd.
 TEST_F(AviWalkTest, ShortStructureMovesBackBySkipRule)
 {
-    const QByteArray body = mainHeader(40000, 75);
+    const QByteArray body = MainHeader(40000, 75);
 
     // Even declared size 50: the next chunk is read from the declared end.
-    QByteArray even = QByteArray("avih") + le32(50) + body.left(50);
-    even += chunk("00dc", payload(4));
+    QByteArray even = QByteArray("avih") + Le32(50) + body.left(50);
+    even += Chunk("00dc", payload(4));
     even += payload(16, '\0'); // room for the 56-byte read
     AviFileInfo evenInfo;
-    ASSERT_TRUE(walk(riffAvi(even), evenInfo));
+    ASSERT_TRUE(walk(RiffAvi(even), evenInfo));
     EXPECT_EQ(evenInfo.videoChunks, 1u) << m_trace;
     EXPECT_NE(m_trace.find("# data_size(56) != size(50)"), std::string::npos);
 
     // Odd declared size 51: skip = 51 - 56 = -5, made even to -6, so the next chunk is read at
     // 50 bytes into the body, one byte before the declared end.
-    QByteArray odd = QByteArray("avih") + le32(51) + body.left(50);
-    odd += chunk("01wb", payload(6));
+    QByteArray odd = QByteArray("avih") + Le32(51) + body.left(50);
+    odd += Chunk("01wb", payload(6));
     odd += payload(16, '\0');
     AviFileInfo oddInfo;
-    ASSERT_TRUE(walk(riffAvi(odd), oddInfo));
+    ASSERT_TRUE(walk(RiffAvi(odd), oddInfo));
     EXPECT_EQ(oddInfo.audioChunks, 1u) << m_trace;
     EXPECT_EQ(oddInfo.audioBytes, 6u);
 
     // A video format of declared size 1 moves back to its own body; the walk still advances.
-    const QByteArray video = chunk("strh", streamHeader("vids", "H264", 1, 30, 1)) + QByteArray("strf")
-        + le32(1) + chunk("00dc", payload(40)) + chunk("00dc", payload(2));
+    const QByteArray video = Chunk("strh", StreamHeader("vids", "H264", 1, 30, 1)) + QByteArray("strf")
+        + Le32(1) + Chunk("00dc", payload(40)) + Chunk("00dc", payload(2));
     AviFileInfo videoInfo;
-    ASSERT_TRUE(walk(riffAvi(video), videoInfo));
+    ASSERT_TRUE(walk(RiffAvi(video), videoInfo));
     EXPECT_EQ(videoInfo.videoChunks, 2u) << m_trace;
     EXPECT_EQ(videoInfo.videoBytes, 42u);
 }
@@ -198,8 +198,8 @@ TEST_F(AviWalkTest, HeaderReadStopsAtMovi)
 {
     QByteArray movi;
     for (int i = 0; i < 20; ++i)
-        movi += chunk("00dc", payload(1000 + i));
-    const QByteArray file = riffAvi(headerList(66733, 20) + list("movi", movi));
+        movi += Chunk("00dc", payload(1000 + i));
+    const QByteArray file = RiffAvi(HeaderList(66733, 20) + List("movi", movi));
     AviFileInfo whole;
     ASSERT_TRUE(walk(file, whole));
     AviFileInfo headers;
@@ -219,18 +219,18 @@ TEST_F(AviWalkTest, UnfinishedRecordingIsWalkedToTheEndOfTheFile)
 {
     QByteArray movi;
     for (int i = 0; i < 1796; ++i) {
-        movi += chunk("00dc", payload(9 + i % 2));
+        movi += Chunk("00dc", payload(9 + i % 2));
         if (i % 30 == 0)
-            movi += chunk("01wb", payload(12));
+            movi += Chunk("01wb", payload(12));
     }
-    movi += QByteArray("00dc") + le32(500) + payload(200); // cut while it was written
-    QByteArray unfinished = riffAvi(headerList(33367, 0) + list("movi", movi));
-    unfinished.replace(4, 4, le32(0));
+    movi += QByteArray("00dc") + Le32(500) + payload(200); // cut while it was written
+    QByteArray unfinished = RiffAvi(HeaderList(33367, 0) + List("movi", movi));
+    unfinished.replace(4, 4, Le32(0));
     const qsizetype moviSize = unfinished.indexOf("movi") - 4;
 
     for (const std::uint32_t declared : { 0u, 0xFFFFFFFFu, 0x7FFFFFF0u }) {
         SCOPED_TRACE(declared);
-        unfinished.replace(moviSize, 4, le32(declared));
+        unfinished.replace(moviSize, 4, Le32(declared));
         AviFileInfo info;
         ASSERT_TRUE(walk(unfinished, info));
         EXPECT_EQ(info.riffSize, 0u);
@@ -244,7 +244,7 @@ TEST_F(AviWalkTest, UnfinishedRecordingIsWalkedToTheEndOfTheFile)
     }
 
     // The same chunks under headers that give the counts: the header's length, not the chunks'.
-    const QByteArray counted = riffAvi(headerList(40000, 250) + list("movi", movi));
+    const QByteArray counted = RiffAvi(HeaderList(40000, 250) + List("movi", movi));
     AviFileInfo info;
     ASSERT_TRUE(walk(counted, info));
     EXPECT_EQ(RecordingLengthSeconds(info), 10);
@@ -254,7 +254,7 @@ TEST_F(AviWalkTest, UnfinishedRecordingIsWalkedToTheEndOfTheFile)
     // Any other list, or a leaf, that says 0 bytes still ends the walk.
     AviFileInfo stopped;
     ASSERT_TRUE(walk(
-        riffAvi(QByteArray("LIST") + le32(0) + QByteArray("JUNK") + chunk("00dc", payload(4))), stopped));
+        RiffAvi(QByteArray("LIST") + Le32(0) + QByteArray("JUNK") + Chunk("00dc", payload(4))), stopped));
     EXPECT_EQ(stopped.videoChunks, 0u);
     EXPECT_EQ(m_trace.find("JUNK"), std::string::npos);
 }
@@ -262,7 +262,7 @@ TEST_F(AviWalkTest, UnfinishedRecordingIsWalkedToTheEndOfTheFile)
 TEST_F(AviWalkTest, SilentWithoutSink)
 {
     const QString path = m_dir.filePath(QStringLiteral("silent.avi"));
-    ASSERT_TRUE(testsupport::WriteFile(path, riffAvi(headerList(40000, 3))));
+    ASSERT_TRUE(testsupport::WriteFile(path, RiffAvi(HeaderList(40000, 3))));
     testing::internal::CaptureStdout();
     AviFileInfo info;
     EXPECT_TRUE(ReadAviFileInfo(QFile::encodeName(path).constData(), info));

@@ -264,7 +264,7 @@ TEST(SampleCard, TheSameSeedGivesTheSameCard)
     // Writing one recording again gives the same telemetry and, here, the same bytes.
     options.seed = card.seed;
     SampleCardGenerator again(options);
-    const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("again.avi"));
+    const QString copy = QDir(TemporaryFolder()).filePath(QStringLiteral("again.avi"));
     ASSERT_TRUE(again.GenerateFile(3, 'F', copy)) << again.ErrorString().toStdString();
     const auto original = readRecords(testsupport::CardFile(card.plans[3], 'F'));
     const auto repeated = readRecords(copy);
@@ -354,7 +354,7 @@ TEST(SampleCard, FfprobeAndFfmpegAcceptTheFiles)
 
 TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
 {
-    const QString root = QDir(temporaryFolder()).filePath(QStringLiteral("cli-card"));
+    const QString root = QDir(TemporaryFolder()).filePath(QStringLiteral("cli-card"));
     QByteArray out, err;
     ASSERT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
                   { QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("3"),
@@ -391,7 +391,7 @@ TEST(SampleCard, Mpeg4WhenH264IsNotWanted)
     options.seed = testsupport::SharedSampleCard().seed;
     options.codec = media::recorder::SampleVideoCodec::Mpeg4;
     SampleCardGenerator generator(options);
-    const QString path = QDir(temporaryFolder()).filePath(QStringLiteral("mpeg4.avi"));
+    const QString path = QDir(TemporaryFolder()).filePath(QStringLiteral("mpeg4.avi"));
     ASSERT_TRUE(generator.GenerateFile(1, 'R', path)) << generator.ErrorString().toStdString();
     QByteArray out, err;
     ASSERT_EQ(testsupport::RunForExitCode(QStringLiteral("ffprobe"),
@@ -422,7 +422,7 @@ TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
 
     for (const bool halve : { false, true }) {
         SCOPED_TRACE(halve ? "last chunk halved" : "whole chunks");
-        const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("cut.avi"));
+        const QString copy = QDir(TemporaryFolder()).filePath(QStringLiteral("cut.avi"));
         QFile::remove(copy);
         ASSERT_TRUE(QFile::copy(original, copy));
         QString error;
@@ -453,7 +453,7 @@ TEST(SampleCard, PowerLossCutKeepsTheChunksAndDropsTheFinish)
         EXPECT_EQ(records.back().payload, expected.back().payload);
     }
 
-    const QString text = QDir(temporaryFolder()).filePath(QStringLiteral("text.avi"));
+    const QString text = QDir(TemporaryFolder()).filePath(QStringLiteral("text.avi"));
     ASSERT_TRUE(testsupport::WriteFile(text, "not a recording, only text"));
     QString error;
     EXPECT_FALSE(media::recorder::CutLikePowerLoss(text, {}, &error));
@@ -468,7 +468,7 @@ TEST(SampleCard, CommandLineCutsARecordingOrACopy)
     const SampleRecordingPlan *crash = findCutPlan();
     const SampleRecordingPlan *event = findPlan('S', false, QStringLiteral("EVENT"));
     ASSERT_TRUE(crash && event);
-    const QString copy = QDir(temporaryFolder()).filePath(QStringLiteral("cli-cut.avi"));
+    const QString copy = QDir(TemporaryFolder()).filePath(QStringLiteral("cli-cut.avi"));
     QFile::remove(copy);
     const QString original = testsupport::CardFile(*event, 'R');
     const QByteArray before = testsupport::ReadFile(original);
@@ -496,5 +496,5 @@ TEST(SampleCard, CommandLineCutsARecordingOrACopy)
     EXPECT_EQ(walk(copy).videoChunks, uint32_t(event->durationMs * 30 / 1000));
     EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut") }).exitCode, 2);
     EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut"), copy, QStringLiteral("--bogus") }).exitCode, 2);
-    EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut"), temporaryFolder() }).exitCode, 1);
+    EXPECT_EQ(testsupport::RunCli({ QStringLiteral("cut"), TemporaryFolder() }).exitCode, 1);
 }

@@ -83,10 +83,10 @@ TEST(TelemetryLoader, KeepsTheFirstGSensorSampleOfEachWholeSecond)
 {
     ScriptedSource source;
     for (uint32_t t = 0; t < 1000; t += 100) // ten within one second
-        source.record(t, gsensorPayload(uint8_t(t / 100), 2, 3));
-    source.record(1999, gsensorPayload(50, 51, 52)); // one millisecond either side of 2 s
-    source.record(2000, gsensorPayload(60, 61, 62));
-    source.record(2500, gsensorPayload(70, 71, 72));
+        source.record(t, GSensorPayload(uint8_t(t / 100), 2, 3));
+    source.record(1999, GSensorPayload(50, 51, 52)); // one millisecond either side of 2 s
+    source.record(2000, GSensorPayload(60, 61, 62));
+    source.record(2500, GSensorPayload(70, 71, 72));
     CGPSArray track;
     std::vector<GSensorSample> samples;
     const auto result = TelemetryLoader::Load(&source, 10000, track, samples, nullptr);
@@ -100,8 +100,8 @@ TEST(TelemetryLoader, KeepsTheFirstGSensorSampleOfEachWholeSecond)
 TEST(TelemetryLoader, ZeroDurationOrNoSourceLoadsNothing)
 {
     ScriptedSource source;
-    source.record(0, gsensorPayload(1, 2, 3));
-    source.record(40, gpsPayload(kFixA));
+    source.record(0, GSensorPayload(1, 2, 3));
+    source.record(40, GpsPayload(kFixA));
     CGPSArray track;
     std::vector<GSensorSample> samples;
     GaugeItems gauge;
@@ -119,10 +119,10 @@ TEST(TelemetryLoader, ZeroDurationOrNoSourceLoadsNothing)
 TEST(TelemetryLoader, ValidFixesFeedTrackAndGaugeAndTheSpeedIsReReadOncePerSecond)
 {
     ScriptedSource source;
-    source.record(40, gpsPayload(kFixA));
-    source.record(540, gpsPayload(kFixA)); // same second: stored again, but no second re-read
-    source.record(1040, gpsPayload(kFixB));
-    source.record(2040, gpsPayload(kNoFix)); // no fix: nothing stored, nothing re-read
+    source.record(40, GpsPayload(kFixA));
+    source.record(540, GpsPayload(kFixA)); // same second: stored again, but no second re-read
+    source.record(1040, GpsPayload(kFixB));
+    source.record(2040, GpsPayload(kNoFix)); // no fix: nothing stored, nothing re-read
     source.record(2100, QByteArray("Zxyz")); // neither kind
     CGPSArray track;
     std::vector<GSensorSample> samples;
@@ -180,7 +180,7 @@ bool useCommaDecimalLocale()
         if (std::setlocale(LC_NUMERIC, name))
             return std::strcmp(std::localeconv()->decimal_point, ",") == 0;
     }
-    const QString folder = temporaryFolder() + QStringLiteral("/locales");
+    const QString folder = TemporaryFolder() + QStringLiteral("/locales");
     const QString made = folder + QStringLiteral("/de_DE.UTF-8");
     if (!QFile::exists(made)
         && (!QDir().mkpath(folder)
@@ -224,9 +224,9 @@ TEST(TelemetryLoader, SpeedReReadRefusesDamagedNumbersAndIgnoresTheLocale)
 TEST(TelemetryLoader, GivesUpOnASourceThatNeverAnswers)
 {
     ScriptedSource source;
-    source.record(0, gsensorPayload(1, 2, 3));
+    source.record(0, GSensorPayload(1, 2, 3));
     source.steps.push_back({ media::kStreamParseNotReady, 0, {} });
-    source.record(1500, gsensorPayload(4, 5, 6)); // one failure between records is harmless
+    source.record(1500, GSensorPayload(4, 5, 6)); // one failure between records is harmless
     source.endless = true;
     CGPSArray track;
     std::vector<GSensorSample> samples;

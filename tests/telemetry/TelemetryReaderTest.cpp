@@ -66,16 +66,16 @@ void putLe32(QByteArray &data, qsizetype at, uint32_t value)
 
 TEST(TelemetryReader, HandsOutTaggedRecordsInTimeOrder)
 {
-    SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(55, 56, 58) }, { 40, gpsPayload(kRmc) } }),
-        chunkBody({ { 100, gsensorPayload(54, 57, 60) } }) });
+    SyntheticAvi avi({ ChunkBody({ { 0, GSensorPayload(55, 56, 58) }, { 40, GpsPayload(kRmc) } }),
+        ChunkBody({ { 100, GSensorPayload(54, 57, 60) } }) });
     TelemetryReader reader;
-    ASSERT_TRUE(reader.Open(avi.path()));
+    ASSERT_TRUE(reader.Open(avi.Path()));
     EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
     const auto records = drain(reader);
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(times(records), (std::vector<uint32_t> { 0, 40, 100 }));
-    EXPECT_EQ(records[0].payload, gsensorPayload(55, 56, 58));
-    EXPECT_EQ(records[1].payload, gpsPayload(kRmc));
+    EXPECT_EQ(records[0].payload, GSensorPayload(55, 56, 58));
+    EXPECT_EQ(records[1].payload, GpsPayload(kRmc));
     using media::telemetry::RecordKind;
     const auto kind = [](const QByteArray &p) {
         return media::telemetry::ClassifyRecord(
@@ -94,34 +94,34 @@ TEST(TelemetryReader, HandsOutTaggedRecordsInTimeOrder)
 
 TEST(TelemetryReader, SortsRecordsStoredOutOfOrder)
 {
-    SyntheticAvi avi({ chunkBody({ { 2000, gsensorPayload(1, 1, 1) }, { 500, gsensorPayload(2, 2, 2) } }),
-        chunkBody({ { 1000, gsensorPayload(3, 3, 3) }, { 1000, gsensorPayload(4, 4, 4) } }) });
+    SyntheticAvi avi({ ChunkBody({ { 2000, GSensorPayload(1, 1, 1) }, { 500, GSensorPayload(2, 2, 2) } }),
+        ChunkBody({ { 1000, GSensorPayload(3, 3, 3) }, { 1000, GSensorPayload(4, 4, 4) } }) });
     TelemetryReader reader;
-    ASSERT_TRUE(reader.Open(avi.path()));
+    ASSERT_TRUE(reader.Open(avi.Path()));
     EXPECT_TRUE(reader.Stats().outOfOrder);
     const auto records = drain(reader);
     EXPECT_EQ(times(records), (std::vector<uint32_t> { 500, 1000, 1000, 2000 }));
     // Records with the same time keep their stored order.
-    EXPECT_EQ(records[1].payload, gsensorPayload(3, 3, 3));
-    EXPECT_EQ(records[2].payload, gsensorPayload(4, 4, 4));
+    EXPECT_EQ(records[1].payload, GSensorPayload(3, 3, 3));
+    EXPECT_EQ(records[2].payload, GSensorPayload(4, 4, 4));
 }
 
 TEST(TelemetryReader, ToleratesDamagedRecords)
 {
     // A zero-length record is skipped; a record that claims more bytes than its chunk holds ends
     // that chunk; one longer than any record may be ends it too. The next chunk is read normally.
-    QByteArray damaged = chunkBody({ { 0, gsensorPayload(10, 10, 10) } });
+    QByteArray damaged = ChunkBody({ { 0, GSensorPayload(10, 10, 10) } });
     damaged += QByteArray("\x64\0\0\0\0\0", 6); // time 100, length 0
-    damaged += chunkBody({ { 200, gsensorPayload(20, 20, 20) } });
+    damaged += ChunkBody({ { 200, GSensorPayload(20, 20, 20) } });
     damaged += QByteArray("\x2c\x01\0\0\x50\0", 6) + QByteArray(10, 'M'); // 80 bytes claimed, 10 there
-    QByteArray tooLong = chunkBody({ { 400, gsensorPayload(40, 40, 40) } });
+    QByteArray tooLong = ChunkBody({ { 400, GSensorPayload(40, 40, 40) } });
     tooLong += QByteArray("\xf4\x01\0\0\x01\x04", 6) + QByteArray(1025, 'G'); // 1025 > 1024
-    tooLong += chunkBody({ { 600, gsensorPayload(60, 60, 60) } });
-    const QByteArray good = chunkBody({ { 700, gsensorPayload(70, 70, 70) } });
+    tooLong += ChunkBody({ { 600, GSensorPayload(60, 60, 60) } });
+    const QByteArray good = ChunkBody({ { 700, GSensorPayload(70, 70, 70) } });
     SyntheticAvi avi({ damaged, tooLong, good });
 
     TelemetryReader reader;
-    ASSERT_TRUE(reader.Open(avi.path()));
+    ASSERT_TRUE(reader.Open(avi.Path()));
     EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 200, 400, 700 }));
     EXPECT_EQ(reader.Stats().zeroLengthRecords, 1u);
     EXPECT_EQ(reader.Stats().cutRecords, 2u);
@@ -131,12 +131,12 @@ TEST(TelemetryReader, ToleratesDamagedRecords)
 TEST(TelemetryReader, FindsChunksWithoutTheIndex)
 {
     const std::vector<QByteArray> chunks
-        = { chunkBody({ { 0, gsensorPayload(1, 2, 3) } }), chunkBody({ { 100, gpsPayload(kRmc) } }) };
+        = { ChunkBody({ { 0, GSensorPayload(1, 2, 3) } }), ChunkBody({ { 100, GpsPayload(kRmc) } }) };
     SyntheticAvi indexed(chunks, true);
     SyntheticAvi unindexed(chunks, false);
     TelemetryReader a, b;
-    ASSERT_TRUE(a.Open(indexed.path()));
-    ASSERT_TRUE(b.Open(unindexed.path()));
+    ASSERT_TRUE(a.Open(indexed.Path()));
+    ASSERT_TRUE(b.Open(unindexed.Path()));
     EXPECT_EQ(a.Stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(b.Stats().source, TelemetryReader::ChunkSource::ChunkWalk);
     const auto fromIndex = drain(a);
@@ -148,9 +148,9 @@ TEST(TelemetryReader, FindsChunksWithoutTheIndex)
 
 TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
 {
-    SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(1, 1, 1) } }),
-        chunkBody({ { 100, gsensorPayload(2, 2, 2) } }), chunkBody({ { 200, gsensorPayload(3, 3, 3) } }) });
-    QByteArray data = avi.bytes();
+    SyntheticAvi avi({ ChunkBody({ { 0, GSensorPayload(1, 1, 1) } }),
+        ChunkBody({ { 100, GSensorPayload(2, 2, 2) } }), ChunkBody({ { 200, GSensorPayload(3, 3, 3) } }) });
+    QByteArray data = avi.Bytes();
     const qsizetype index = data.lastIndexOf("idx1");
     const qsizetype movi = data.indexOf("movi");
     const uint32_t entries = le32(data, index + 4) / 16;
@@ -159,7 +159,7 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
     for (uint32_t i = 0; i < entries; ++i)
         putLe32(absolute, index + 8 + i * 16 + 8, le32(data, index + 8 + i * 16 + 8) + uint32_t(movi));
     TelemetryReader reader;
-    ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("absolute.avi"), absolute)));
+    ASSERT_TRUE(reader.Open(avi.WriteCopy(QStringLiteral("absolute.avi"), absolute)));
     EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(reader.RecordCount(), 3u);
 
@@ -170,7 +170,7 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
         if (wrongSize.mid(entry, 4) == "tlm0")
             putLe32(wrongSize, entry + 12, le32(wrongSize, entry + 12) + 2);
     }
-    ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("wrongsize.avi"), wrongSize)));
+    ASSERT_TRUE(reader.Open(avi.WriteCopy(QStringLiteral("wrongsize.avi"), wrongSize)));
     EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 100, 200 }));
 
@@ -182,7 +182,7 @@ TEST(TelemetryReader, AcceptsAbsoluteIndexOffsetsAndSkipsUnreadableEntries)
         if (oneBad.mid(entry, 4) == "tlm0" && ++telemetrySeen == 2)
             putLe32(oneBad, entry + 8, 4); // the first chunk of "movi", a video frame
     }
-    ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("onebad.avi"), oneBad)));
+    ASSERT_TRUE(reader.Open(avi.WriteCopy(QStringLiteral("onebad.avi"), oneBad)));
     EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::Index);
     EXPECT_EQ(reader.Stats().unreadableChunks, 1u);
     EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 200 }));
@@ -217,7 +217,7 @@ TEST(TelemetryReader, FallsBackToTheWalkWhenTheIndexIsDamaged)
              std::pair { "renamed.avi", renamed }, std::pair { "cutindex.avi", cut } }) {
         SCOPED_TRACE(name);
         TelemetryReader reader;
-        ASSERT_TRUE(reader.Open(helper.writeCopy(QString::fromLatin1(name), bytes)));
+        ASSERT_TRUE(reader.Open(helper.WriteCopy(QString::fromLatin1(name), bytes)));
         EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::ChunkWalk);
         const auto records = drain(reader);
         ASSERT_EQ(records.size(), expected.size());
@@ -231,18 +231,18 @@ TEST(TelemetryReader, TruncatedFilesNeverReadPastTheEnd)
     std::vector<QByteArray> chunks;
     for (uint32_t i = 0; i < 6; ++i)
         chunks.push_back(
-            chunkBody({ { i * 100, gsensorPayload(uint8_t(i), 0, 0) }, { i * 100 + 40, gpsPayload(kRmc) } }));
+            ChunkBody({ { i * 100, GSensorPayload(uint8_t(i), 0, 0) }, { i * 100 + 40, GpsPayload(kRmc) } }));
     SyntheticAvi avi(chunks);
-    const QByteArray data = avi.bytes();
+    const QByteArray data = avi.Bytes();
     TelemetryReader full;
-    ASSERT_TRUE(full.Open(avi.path()));
+    ASSERT_TRUE(full.Open(avi.Path()));
     const size_t all = full.RecordCount();
     ASSERT_EQ(all, 12u);
 
     size_t previous = 0;
     for (qsizetype length = 0; length <= data.size(); length += 7) {
         TelemetryReader reader;
-        const bool opened = reader.Open(avi.writeCopy(QStringLiteral("cut.avi"), data.left(length)));
+        const bool opened = reader.Open(avi.WriteCopy(QStringLiteral("cut.avi"), data.left(length)));
         EXPECT_EQ(opened, length >= 12) << length;
         // A longer piece of the file never yields fewer records, and never more than the whole.
         EXPECT_LE(reader.RecordCount(), all) << length;
@@ -250,7 +250,7 @@ TEST(TelemetryReader, TruncatedFilesNeverReadPastTheEnd)
         previous = reader.RecordCount();
         if (opened) {
             for (const Delivered &d : drain(reader))
-                EXPECT_TRUE(d.payload == gpsPayload(kRmc) || d.payload.startsWith('M')) << length;
+                EXPECT_TRUE(d.payload == GpsPayload(kRmc) || d.payload.startsWith('M')) << length;
         }
     }
     EXPECT_EQ(previous, all);
@@ -262,9 +262,9 @@ TEST(TelemetryReader, FindsEveryRecordOfAFileThatAPowerLossLeftUnfinished)
 {
     std::vector<QByteArray> chunks;
     for (uint32_t i = 0; i < 6; ++i)
-        chunks.push_back(chunkBody({ { i * 1000, gsensorPayload(uint8_t(i), 0, 0) } }));
+        chunks.push_back(ChunkBody({ { i * 1000, GSensorPayload(uint8_t(i), 0, 0) } }));
     SyntheticAvi avi(chunks);
-    const QString cut = avi.writeCopy(QStringLiteral("power-loss.avi"), avi.bytes());
+    const QString cut = avi.WriteCopy(QStringLiteral("power-loss.avi"), avi.Bytes());
     QString error;
     ASSERT_TRUE(media::recorder::CutLikePowerLoss(cut, { true }, &error)) << error.toStdString();
     const QByteArray zeroSizes = testsupport::ReadFile(cut);
@@ -280,7 +280,7 @@ TEST(TelemetryReader, FindsEveryRecordOfAFileThatAPowerLossLeftUnfinished)
     for (const auto &[name, bytes] :
         { std::pair { "sizes 0", zeroSizes }, std::pair { "stale sizes", stale } }) {
         TelemetryReader reader;
-        ASSERT_TRUE(reader.Open(avi.writeCopy(QStringLiteral("power-loss-copy.avi"), bytes))) << name;
+        ASSERT_TRUE(reader.Open(avi.WriteCopy(QStringLiteral("power-loss-copy.avi"), bytes))) << name;
         EXPECT_EQ(reader.Stats().source, TelemetryReader::ChunkSource::ChunkWalk) << name;
         EXPECT_EQ(times(drain(reader)), (std::vector<uint32_t> { 0, 1000, 2000, 3000, 4000, 5000 })) << name;
     }
@@ -290,9 +290,9 @@ TEST(TelemetryReader, RefusesWhatIsNotAnAviFile)
 {
     SyntheticAvi helper({});
     TelemetryReader reader;
-    EXPECT_FALSE(reader.Open(QDir(temporaryFolder()).filePath(QStringLiteral("missing.avi"))));
+    EXPECT_FALSE(reader.Open(QDir(TemporaryFolder()).filePath(QStringLiteral("missing.avi"))));
     EXPECT_FALSE(
-        reader.Open(helper.writeCopy(QStringLiteral("wave.avi"), QByteArray("RIFF\x04\0\0\0WAVE", 12))));
+        reader.Open(helper.WriteCopy(QStringLiteral("wave.avi"), QByteArray("RIFF\x04\0\0\0WAVE", 12))));
     EXPECT_FALSE(reader.IsOpen());
     uint8_t buffer[8];
     uint32_t length = 8, timeMs = 0;
@@ -300,17 +300,17 @@ TEST(TelemetryReader, RefusesWhatIsNotAnAviFile)
     EXPECT_EQ(reader.GetNextRecord(nullptr, &length, &timeMs), media::kStreamParseInvalidArg);
 
     // A RIFF AVI without any telemetry opens and has no records.
-    ASSERT_TRUE(reader.Open(helper.path()));
+    ASSERT_TRUE(reader.Open(helper.Path()));
     EXPECT_EQ(reader.RecordCount(), 0u);
     EXPECT_EQ(reader.GetNextRecord(buffer, &length, &timeMs), media::kStreamParseEndOfFile);
 }
 
 TEST(TelemetryReader, ConfigurationRangeAndBufferSize)
 {
-    SyntheticAvi avi({ chunkBody({ { 0, gsensorPayload(1, 1, 1) }, { 1000, gpsPayload(kRmc) } }),
-        chunkBody({ { 2000, gsensorPayload(2, 2, 2) }, { 3000, gsensorPayload(3, 3, 3) } }) });
+    SyntheticAvi avi({ ChunkBody({ { 0, GSensorPayload(1, 1, 1) }, { 1000, GpsPayload(kRmc) } }),
+        ChunkBody({ { 2000, GSensorPayload(2, 2, 2) }, { 3000, GSensorPayload(3, 3, 3) } }) });
     TelemetryReader reader;
-    ASSERT_TRUE(reader.Open(avi.path()));
+    ASSERT_TRUE(reader.Open(avi.Path()));
 
     EXPECT_EQ(reader.Configure(0), media::kStreamParseOk);
     EXPECT_TRUE(drain(reader).empty());
@@ -333,5 +333,5 @@ TEST(TelemetryReader, ConfigurationRangeAndBufferSize)
     length = sizeof buffer;
     EXPECT_EQ(reader.GetNextRecord(buffer, &length, &timeMs), media::kStreamParseOk);
     EXPECT_EQ(timeMs, 1000u);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(buffer), length), gpsPayload(kRmc));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(buffer), length), GpsPayload(kRmc));
 }

@@ -23,12 +23,12 @@ namespace {
 
 } // namespace
 
-QString temporaryFolder()
+QString TemporaryFolder()
 {
     return temporaryDir().path();
 }
 
-QByteArray chunkBody(const std::vector<RawRecord> &records)
+QByteArray ChunkBody(const std::vector<RawRecord> &records)
 {
     std::vector<uint8_t> body;
     for (const RawRecord &r : records) {
@@ -41,7 +41,7 @@ QByteArray chunkBody(const std::vector<RawRecord> &records)
 SyntheticAvi::SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool withIndex)
 {
     static std::atomic<int> counter { 0 };
-    m_path = QDir(temporaryFolder()).filePath(QStringLiteral("synthetic_%1.avi").arg(counter++));
+    m_path = QDir(TemporaryFolder()).filePath(QStringLiteral("synthetic_%1.avi").arg(counter++));
     media::recorder::AviWriter writer;
     media::recorder::AviWriter::VideoFormat format;
     format.width = 64;
@@ -56,7 +56,7 @@ SyntheticAvi::SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool 
     writer.WriteVideo(frame, sizeof frame, true);
     EXPECT_TRUE(writer.Finish()) << writer.ErrorString().toStdString();
     if (!withIndex) {
-        QByteArray data = bytes();
+        QByteArray data = Bytes();
         const qsizetype index = data.lastIndexOf("idx1");
         EXPECT_GT(index, 0);
         data.truncate(index);
@@ -66,24 +66,24 @@ SyntheticAvi::SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool 
     }
 }
 
-QByteArray SyntheticAvi::bytes() const
+QByteArray SyntheticAvi::Bytes() const
 {
     return testsupport::ReadFile(m_path);
 }
 
-QString SyntheticAvi::writeCopy(const QString &name, const QByteArray &bytes) const
+QString SyntheticAvi::WriteCopy(const QString &name, const QByteArray &bytes) const
 {
-    const QString path = QDir(temporaryFolder()).filePath(name);
+    const QString path = QDir(TemporaryFolder()).filePath(name);
     EXPECT_TRUE(testsupport::WriteFile(path, bytes));
     return path;
 }
 
-QByteArray gpsPayload(const char *sentence)
+QByteArray GpsPayload(const char *sentence)
 {
     return QByteArray("G") + sentence;
 }
 
-QByteArray gsensorPayload(uint8_t x, uint8_t y, uint8_t z)
+QByteArray GSensorPayload(uint8_t x, uint8_t y, uint8_t z)
 {
     const char bytes[7] = { 'M', 0, 0, 0, char(x), char(y), char(z) };
     return QByteArray(bytes, 7);

@@ -16,7 +16,7 @@ struct RawRecord {
     uint32_t timeMs;
     QByteArray payload;
 };
-QByteArray chunkBody(const std::vector<RawRecord> &records);
+QByteArray ChunkBody(const std::vector<RawRecord> &records);
 
 // Builds a small AVI in a temporary folder whose "movi" holds placeholder video chunks (the
 // reader never looks at them) between the given telemetry chunk bodies.
@@ -24,18 +24,18 @@ class SyntheticAvi
 {
 public:
     explicit SyntheticAvi(const std::vector<QByteArray> &telemetryChunks, bool withIndex = true);
-    const QString &path() const { return m_path; }
-    QByteArray bytes() const;
+    const QString &Path() const { return m_path; }
+    QByteArray Bytes() const;
     // Writes the bytes to another file of the temporary folder and returns its path.
-    QString writeCopy(const QString &name, const QByteArray &bytes) const;
+    QString WriteCopy(const QString &name, const QByteArray &bytes) const;
 
 private:
     QString m_path;
 };
 
-QString temporaryFolder();
+QString TemporaryFolder();
 
-QByteArray gpsPayload(const char *sentence);
-QByteArray gsensorPayload(uint8_t x, uint8_t y, uint8_t z);
+QByteArray GpsPayload(const char *sentence);
+QByteArray GSensorPayload(uint8_t x, uint8_t y, uint8_t z);
 
 } // namespace telemetry_test

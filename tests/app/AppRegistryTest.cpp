@@ -145,9 +145,9 @@ TEST_F(AppRegistryTest, EveryValueIsWrittenExactlyOnceAtTheEnd)
         EXPECT_EQ(recorder.log, QStringList { QStringLiteral("read %1\\Config\\Volume").arg(kApp) });
         volume = 33;
         volume = 34;
-        EXPECT_TRUE(recorder.entries(QStringLiteral("write")).isEmpty());
+        EXPECT_TRUE(recorder.Entries(QStringLiteral("write")).isEmpty());
     }
-    QStringList writes = recorder.entries(QStringLiteral("write"));
+    QStringList writes = recorder.Entries(QStringLiteral("write"));
     writes.sort();
     const QStringList expected { QStringLiteral("write %1\\Config\\Brightness").arg(kApp),
         QStringLiteral("write %1\\Config\\SpeedUnit").arg(kApp),

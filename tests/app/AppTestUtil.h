@@ -45,7 +45,7 @@ public:
     }
 
     // Log lines that start with `prefix`, in order.
-    QStringList entries(const QString &prefix) const
+    QStringList Entries(const QString &prefix) const
     {
         QStringList found;
         for (const QString &line : log) {

@@ -261,11 +261,11 @@ TEST_F(StartupTest, EveryValueOfTheLayoutIsBoundOnce)
     MainWindowSettings variables;
     CAppRegistry registry(&recorder);
     ASSERT_TRUE(RunMainWindowStartup(m_program, recorder, m_messages, registry, variables));
-    QStringList reads = recorder.entries(QStringLiteral("read ") + kApp);
+    QStringList reads = recorder.Entries(QStringLiteral("read ") + kApp);
     EXPECT_EQ(reads.size(), registry.ValueCount());
     EXPECT_EQ(reads.removeDuplicates(), 0);
     EXPECT_GE(registry.ValueCount(), 19);
-    EXPECT_TRUE(recorder.entries(QStringLiteral("write ") + kApp).isEmpty());
+    EXPECT_TRUE(recorder.Entries(QStringLiteral("write ") + kApp).isEmpty());
 }
 
 TEST_F(StartupTest, ChangedVolumeIsReadAtTheNextStart)

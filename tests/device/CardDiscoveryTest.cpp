@@ -198,7 +198,7 @@ protected:
         QDir().mkpath(root);
         if (withSetup)
             WriteFile(root + QStringLiteral("/setup.xml"), "<setup/>");
-        m_volumes->insert(root);
+        m_volumes->Insert(root);
         return root;
     }
 

@@ -28,13 +28,13 @@ class TestVolumeSource : public platform::VolumeSource
 public:
     std::vector<platform::MountedVolume> volumes;
     std::vector<platform::MountedVolume> RemovableVolumes() const override { return volumes; }
-    void insert(const QString &root)
+    void Insert(const QString &root)
     {
         volumes.push_back(
             { root, QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"), QStringLiteral("8:17") });
     }
     // A folder the user named as a card (--card DIR).
-    void insertFolder(const QString &root) { volumes.push_back({ root, QString(), QString(), QString() }); }
+    void InsertFolder(const QString &root) { volumes.push_back({ root, QString(), QString(), QString() }); }
 };
 
 // DOS attributes kept per file the way FAT keeps them: with the file itself, so a file that was
@@ -44,7 +44,7 @@ class FakeFileAttributes : public platform::FileAttributes
 public:
     std::optional<quint32> Read(const QString &path) const override;
     bool Write(const QString &path, quint32 attributes) const override;
-    void set(const QString &path, quint32 attributes) const { Write(path, attributes); }
+    void Set(const QString &path, quint32 attributes) const { Write(path, attributes); }
     mutable int writes = 0;
 
 private:

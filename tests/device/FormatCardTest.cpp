@@ -119,7 +119,7 @@ TEST(UDisksFormatter, WithoutASystemBusFormattingIsUnavailable)
     // Through the configuration object: asked first, then reported unavailable (result 1).
     CTAVINSDConfig config;
     auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insert(dir.path());
+    volumes->Insert(dir.path());
     config.SetVolumeSource(std::move(volumes));
     config.SetCardFormatter(std::make_unique<platform::UDisksCardFormatter>(
         QDBusConnection(QStringLiteral("no-such-connection"))));
@@ -148,8 +148,8 @@ protected:
     void SetUp() override
     {
         auto volumes = std::make_unique<TestVolumeSource>();
-        volumes->insert(QStringLiteral("/media/user/CARD"));
-        volumes->insert(QStringLiteral("/media/user/OTHER"));
+        volumes->Insert(QStringLiteral("/media/user/CARD"));
+        volumes->Insert(QStringLiteral("/media/user/OTHER"));
         m_config.SetVolumeSource(std::move(volumes));
         auto formatter = std::make_unique<FakeFormatter>();
         m_formatter = formatter.get();
@@ -220,7 +220,7 @@ TEST_F(FormatCardTest, BusyOrFailedFormatDoesNotCount)
 TEST_F(FormatCardTest, GivenFolderIsNeverFormatted)
 {
     auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insertFolder(QStringLiteral("/media/user/DISK"));
+    volumes->InsertFolder(QStringLiteral("/media/user/DISK"));
     m_config.SetVolumeSource(std::move(volumes));
     ASSERT_EQ(m_config.ScanDrives(false), 1);
     EXPECT_EQ(m_config.FormatCard(QStringLiteral("/media/user/DISK"), m_prompt, &m_outcome), 1);

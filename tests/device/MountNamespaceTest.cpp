@@ -41,7 +41,7 @@ protected:
         ASSERT_TRUE(MountTmpfs(root, "size=64k"));
         config.SetValueStrings(&values);
         auto volumes = std::make_unique<TestVolumeSource>();
-        volumes->insert(root);
+        volumes->Insert(root);
         config.SetVolumeSource(std::move(volumes));
         ASSERT_EQ(config.ScanDrives(false), 1);
         ASSERT_TRUE(config.SelectDrive(0));

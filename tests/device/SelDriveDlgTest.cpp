@@ -81,7 +81,7 @@ TEST(SelDriveDlg, CancelLeavesTheCardUnselected)
     ASSERT_TRUE(WriteFile(root + QStringLiteral("/setup.xml"), "<setup/>"));
     CTAVINSDConfig config;
     auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insert(root);
+    volumes->Insert(root);
     config.SetVolumeSource(std::move(volumes));
 
     auto pressLater = [](const QString &text) {

@@ -96,7 +96,7 @@ protected:
         m_root = m_dir.path() + QStringLiteral("/card");
         ASSERT_TRUE(QDir().mkpath(m_root));
         auto volumes = std::make_unique<TestVolumeSource>();
-        volumes->insert(m_root);
+        volumes->Insert(m_root);
         m_config.SetVolumeSource(std::move(volumes));
         m_config.SetValueStrings(&m_values);
         m_config.SetFileAttributes(&m_attributes);
@@ -307,7 +307,7 @@ TEST_F(SetupFileTest, FailuresSayWhy)
     putCard(kOddCard);
     ASSERT_TRUE(loadCard());
     EXPECT_TRUE(m_config.ErrorString().isEmpty());
-    m_attributes.set(path(), platform::kFatReadOnly);
+    m_attributes.Set(path(), platform::kFatReadOnly);
     EXPECT_FALSE(writeSettings());
     EXPECT_TRUE(m_config.ErrorString().contains(QStringLiteral("read-only")))
         << m_config.ErrorString().toStdString();
@@ -461,7 +461,7 @@ TEST_F(SetupFileTest, RewrittenFileKeepsItsAttributesAndOnlyAHiddenOneItsTime)
             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
             ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
         }
-        m_attributes.set(path(), attributes);
+        m_attributes.Set(path(), attributes);
         ASSERT_TRUE(loadCard());
         m_values[kItemGSensorSensi] = QStringLiteral("1");
         ASSERT_TRUE(writeSettings());
@@ -484,7 +484,7 @@ TEST_F(SetupFileTest, ReadOnlyFileIsNotReplaced)
     ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
 
     // Read-only by its DOS attribute.
-    m_attributes.set(path(), platform::kFatReadOnly | platform::kFatHidden);
+    m_attributes.Set(path(), platform::kFatReadOnly | platform::kFatHidden);
     EXPECT_FALSE(writeSettings());
     EXPECT_EQ(card(), kOddCard);
     EXPECT_EQ(filesOnCard(), QStringList { kSetup });

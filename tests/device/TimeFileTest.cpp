@@ -52,7 +52,7 @@ TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOneAndStayingHidden)
     CTAVINSDConfig config;
     config.SetFileAttributes(&attributes);
     auto volumes = std::make_unique<TestVolumeSource>();
-    volumes->insert(dir.path());
+    volumes->Insert(dir.path());
     config.SetVolumeSource(std::move(volumes));
 
     EXPECT_FALSE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9)) << "no card selected yet";
@@ -61,7 +61,7 @@ TEST(TimeFile, WrittenOnTheSelectedCardReplacingTheOldOneAndStayingHidden)
 
     const QString path = dir.path() + QStringLiteral("/time.cfg");
     ASSERT_TRUE(WriteFile(path, "an older and much longer time file\r\n"));
-    attributes.set(path, platform::kFatHidden);
+    attributes.Set(path, platform::kFatHidden);
     ASSERT_TRUE(config.WriteTimeFile(2024, 3, 5, 7, 8, 9));
     EXPECT_EQ(ReadFile(path), QByteArray("2024.03.05-07:08:09"));
     EXPECT_EQ(attributes.Read(path), std::optional<quint32>(platform::kFatHidden));

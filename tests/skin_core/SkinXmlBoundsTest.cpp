@@ -31,7 +31,7 @@ TEST(SkinXmlBounds, EveryPrefixStaysInsideTheText)
             for (bool force : { false, true }) {
                 skin::SkinParseInfo info;
                 info.forceParse = force;
-                const LoadResult r = loadExact(text.substr(0, length), info);
+                const LoadResult r = LoadExact(text.substr(0, length), info);
                 EXPECT_LE(r.consumed, static_cast<std::ptrdiff_t>(length));
                 if (r.info.errorOccurred) {
                     EXPECT_GE(r.errorOffset, 0);
@@ -46,7 +46,7 @@ TEST(SkinXmlBounds, WholeTextsLoad)
 {
     // The prefixes above are only meaningful if the full texts are good markup.
     for (size_t i : { 0u, 1u, 2u, 8u }) {
-        const LoadResult r = loadExact(kTexts[i]);
+        const LoadResult r = LoadExact(kTexts[i]);
         EXPECT_EQ(r.consumed, static_cast<std::ptrdiff_t>(kTexts[i].size())) << i;
         EXPECT_FALSE(r.info.errorOccurred) << i;
     }

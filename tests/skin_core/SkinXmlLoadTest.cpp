@@ -33,7 +33,7 @@ TEST_P(ValueRules, CopiesValuesByTheRules)
     SkinParseInfo info;
     info.trimValue = c.trim;
     info.decodeEntities = c.decode;
-    LoadResult r = loadExact(c.text, info);
+    LoadResult r = LoadExact(c.text, info);
     ASSERT_GE(r.consumed, 0) << r.info.errorText.toStdString();
     EXPECT_EQ(r.node->name, QStringLiteral("a"));
     EXPECT_EQ(r.node->value, q(c.elementValue));
@@ -86,7 +86,7 @@ class ErrorRules : public testing::TestWithParam<ErrorCase>
 TEST_P(ErrorRules, FailsWithTheReport)
 {
     const ErrorCase &c = GetParam();
-    LoadResult r = loadExact(c.text);
+    LoadResult r = LoadExact(c.text);
     EXPECT_EQ(r.consumed, -1);
     EXPECT_TRUE(r.info.errorOccurred);
     EXPECT_EQ(r.info.errorCode, c.code);
@@ -106,7 +106,7 @@ TEST(SkinXmlLoad, FailuresWithoutReport)
 {
     for (std::u16string_view text : { u"", u"no markup at all", u"<a", u"<a x=\"1", u"<!-- open",
              u"<?xml open", u"<a><![CDATA[ open", u"<a><!-- open" }) {
-        LoadResult r = loadExact(text);
+        LoadResult r = LoadExact(text);
         EXPECT_EQ(r.consumed, -1) << q(text).toStdString();
         EXPECT_FALSE(r.info.errorOccurred) << q(text).toStdString();
     }
@@ -118,7 +118,7 @@ TEST(SkinXmlLoad, KeepsOnlyTheFirstError)
     info.errorOccurred = true;
     info.errorCode = 42;
     info.errorText = QStringLiteral("earlier");
-    LoadResult r = loadExact(u"<a></b>", info);
+    LoadResult r = LoadExact(u"<a></b>", info);
     EXPECT_EQ(r.consumed, -1);
     EXPECT_EQ(r.info.errorCode, 42);
     EXPECT_EQ(r.info.errorText, QStringLiteral("earlier"));
@@ -130,7 +130,7 @@ TEST(SkinXmlLoad, KeepsOnlyTheFirstError)
 TEST(SkinXmlLoad, EmptyElementWithQuotedAttributes)
 {
     const std::u16string_view text = u"<a x=\"1\" y='2'/> trailing";
-    LoadResult r = loadExact(text);
+    LoadResult r = LoadExact(text);
     EXPECT_EQ(r.consumed, 16);
     EXPECT_EQ(r.node->name, QStringLiteral("a"));
     ASSERT_EQ(r.node->attributes.size(), 2u);
@@ -144,21 +144,21 @@ TEST(SkinXmlLoad, EmptyElementWithQuotedAttributes)
 
 TEST(SkinXmlLoad, ValueIsTheFirstTextRun)
 {
-    LoadResult r = loadExact(u"<a>   hello <b/> world   </a>");
+    LoadResult r = LoadExact(u"<a>   hello <b/> world   </a>");
     EXPECT_EQ(r.consumed, 29);
     EXPECT_EQ(r.node->value, QStringLiteral("hello"));
     ASSERT_EQ(r.node->children.size(), 1u);
     EXPECT_EQ(r.node->children[0]->name, QStringLiteral("b"));
     EXPECT_EQ(r.node->children[0]->parent, r.node.get());
 
-    LoadResult later = loadExact(u"<a> <b/> first <c/> second </a>");
+    LoadResult later = LoadExact(u"<a> <b/> first <c/> second </a>");
     EXPECT_EQ(later.node->value, QStringLiteral("first"));
     EXPECT_EQ(later.node->children.size(), 2u);
 }
 
 TEST(SkinXmlLoad, CommentAndCDataBecomeChildren)
 {
-    LoadResult r = loadExact(u"<a><!-- a note --><b/><![CDATA[ <raw> & \\ ]]></a>");
+    LoadResult r = LoadExact(u"<a><!-- a note --><b/><![CDATA[ <raw> & \\ ]]></a>");
     ASSERT_GE(r.consumed, 0);
     ASSERT_EQ(r.node->children.size(), 3u);
     EXPECT_EQ(r.node->children[0]->name, QStringLiteral("#COMMENT"));
@@ -175,11 +175,11 @@ TEST(SkinXmlLoad, CommentAndCDataBecomeChildren)
 TEST(SkinXmlLoad, TopLevelSpecialNodesAreSkipped)
 {
     LoadResult r
-        = loadExact(u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- top --> <?other?><root v=\"1\"/>");
+        = LoadExact(u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!-- top --> <?other?><root v=\"1\"/>");
     ASSERT_GE(r.consumed, 0);
     EXPECT_EQ(r.node->name, QStringLiteral("root"));
     EXPECT_TRUE(r.node->children.empty());
-    LoadResult upper = loadExact(u"<?XML version=\"1.0\"?><root/>");
+    LoadResult upper = LoadExact(u"<?XML version=\"1.0\"?><root/>");
     EXPECT_EQ(upper.node->name, QStringLiteral("root"));
 }
 
@@ -187,13 +187,13 @@ TEST(SkinXmlLoad, MismatchedEndTagWithForceParse)
 {
     SkinParseInfo info;
     info.forceParse = true;
-    LoadResult r = loadExact(u"<a></b>", info);
+    LoadResult r = LoadExact(u"<a></b>", info);
     EXPECT_EQ(r.consumed, 7);
     EXPECT_EQ(r.node->name, QStringLiteral("a"));
     EXPECT_FALSE(r.info.errorOccurred);
 
     // Parsing goes on after the stray end tag, up to a's own.
-    LoadResult more = loadExact(u"<a><b>t</c><d/></b></a>", info);
+    LoadResult more = LoadExact(u"<a><b>t</c><d/></b></a>", info);
     EXPECT_EQ(more.consumed, 23);
     ASSERT_EQ(more.node->children.size(), 1u);
     EXPECT_EQ(more.node->children[0]->name, QStringLiteral("b"));
@@ -202,20 +202,20 @@ TEST(SkinXmlLoad, MismatchedEndTagWithForceParse)
 
 TEST(SkinXmlLoad, ElementsOpenAtTheEndKeepWhatWasRead)
 {
-    LoadResult r = loadExact(u"<a><b>");
+    LoadResult r = LoadExact(u"<a><b>");
     EXPECT_EQ(r.consumed, 6);
     EXPECT_FALSE(r.info.errorOccurred);
     ASSERT_EQ(r.node->children.size(), 1u);
     EXPECT_EQ(r.node->children[0]->name, QStringLiteral("b"));
 
-    LoadResult text = loadExact(u"<a>v<b/>dropped text");
+    LoadResult text = LoadExact(u"<a>v<b/>dropped text");
     EXPECT_EQ(text.consumed, 20);
     EXPECT_EQ(text.node->value, QStringLiteral("v"));
 }
 
 TEST(SkinXmlLoad, DuplicateAndEmptyAttributesAreKept)
 {
-    LoadResult r = loadExact(u"<a y x=\"1\" x=\"2\"/>");
+    LoadResult r = LoadExact(u"<a y x=\"1\" x=\"2\"/>");
     ASSERT_EQ(r.node->attributes.size(), 3u);
     EXPECT_EQ(r.node->attributes[0]->name, QStringLiteral("y"));
     EXPECT_TRUE(r.node->attributes[0]->value.isEmpty());
@@ -226,12 +226,12 @@ TEST(SkinXmlLoad, DuplicateAndEmptyAttributesAreKept)
 TEST(SkinXmlLoad, EndTags)
 {
     // An end tag first belongs to the caller.
-    LoadResult first = loadExact(u"  </a><b/>");
+    LoadResult first = LoadExact(u"  </a><b/>");
     EXPECT_EQ(first.consumed, 2);
     EXPECT_TRUE(first.node->name.isEmpty());
     EXPECT_FALSE(first.info.errorOccurred);
     // An end tag's name ends at a space.
-    LoadResult spaced = loadExact(u"<a>x</ a >rest");
+    LoadResult spaced = LoadExact(u"<a>x</ a >rest");
     EXPECT_EQ(spaced.consumed, 9);
     EXPECT_EQ(spaced.node->value, QStringLiteral("x"));
 }
@@ -280,14 +280,14 @@ TEST(SkinXmlLoad, DeepNestingFailsInsteadOfOverflowingTheStack)
     std::u16string deep;
     for (int i = 0; i < 100000; ++i)
         deep += u"<a>";
-    LoadResult r = loadExact(deep);
+    LoadResult r = LoadExact(deep);
     EXPECT_EQ(r.consumed, -1);
     EXPECT_EQ(r.info.errorCode, skin::kErrorTooDeep);
 
     std::u16string allowed;
     for (int i = 0; i < skin::kMaxSkinXmlDepth; ++i)
         allowed += u"<a>";
-    EXPECT_EQ(loadExact(allowed).consumed, static_cast<std::ptrdiff_t>(allowed.size()));
+    EXPECT_EQ(LoadExact(allowed).consumed, static_cast<std::ptrdiff_t>(allowed.size()));
 }
 
 } // namespace

@@ -15,7 +15,7 @@ struct LoadResult {
     std::ptrdiff_t errorOffset = -1;
 };
 
-inline LoadResult loadExact(std::u16string_view text, skin::SkinParseInfo info = {})
+inline LoadResult LoadExact(std::u16string_view text, skin::SkinParseInfo info = {})
 {
     LoadResult result;
     result.info = info;

@@ -44,3 +44,7 @@ struct CliCommandRegistrar {
 // Output helpers shared by the commands: UTF-8 on stdout/stderr.
 void CliOut(const QString &text);
 void CliErr(const QString &text);
+
+// The arguments of a command that takes one folder and an optional --json ("list", "trips"). False,
+// after the usage went to stderr, when they are anything else; the command then exits with 2.
+bool ParseFolderArguments(const QStringList &args, const QString &command, QString *folder, bool *json);

@@ -21,19 +21,8 @@ int RunList(const QStringList &args)
 {
     bool json = false;
     QString folder;
-    for (const QString &arg : args) {
-        if (arg == QLatin1String("--json"))
-            json = true;
-        else if (arg.startsWith(QLatin1String("--")) || !folder.isEmpty()) {
-            CliErr(QStringLiteral("tavin-cli list: unexpected argument '%1'\n").arg(arg));
-            return 2;
-        } else
-            folder = arg;
-    }
-    if (folder.isEmpty()) {
-        CliErr(QStringLiteral("usage: tavin-cli list DIR [--json]\n"));
+    if (!ParseFolderArguments(args, QStringLiteral("list"), &folder, &json))
         return 2;
-    }
 
     RecordingLibrary recordings;
     const RecordingLibrary::FolderResult result = recordings.ScanFolder(folder, {});

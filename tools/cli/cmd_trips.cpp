@@ -51,19 +51,8 @@ int RunTrips(const QStringList &args)
 {
     bool json = false;
     QString folder;
-    for (const QString &arg : args) {
-        if (arg == QLatin1String("--json"))
-            json = true;
-        else if (arg.startsWith(QLatin1String("--")) || !folder.isEmpty()) {
-            CliErr(QStringLiteral("tavin-cli trips: unexpected argument '%1'\n").arg(arg));
-            return 2;
-        } else
-            folder = arg;
-    }
-    if (folder.isEmpty()) {
-        CliErr(QStringLiteral("usage: tavin-cli trips DIR [--json]\n"));
+    if (!ParseFolderArguments(args, QStringLiteral("trips"), &folder, &json))
         return 2;
-    }
     if (!QFileInfo(folder).isDir()) {
         CliErr(QStringLiteral("tavin-cli trips: %1: not a folder\n").arg(folder));
         return 1;

@@ -41,6 +41,27 @@ void CliErr(const QString &text)
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
 }
 
+bool ParseFolderArguments(const QStringList &args, const QString &command, QString *folder, bool *json)
+{
+    *json = false;
+    folder->clear();
+    for (const QString &arg : args) {
+        if (arg == QLatin1String("--json")) {
+            *json = true;
+        } else if (arg.startsWith(QLatin1String("--")) || !folder->isEmpty()) {
+            CliErr(QStringLiteral("tavin-cli %1: unexpected argument '%2'\n").arg(command, arg));
+            return false;
+        } else {
+            *folder = arg;
+        }
+    }
+    if (folder->isEmpty()) {
+        CliErr(QStringLiteral("usage: tavin-cli %1 DIR [--json]\n").arg(command));
+        return false;
+    }
+    return true;
+}
+
 static void PrintUsage()
 {
     CliErr(QStringLiteral("usage: tavin-cli COMMAND [ARGS...]\n\ncommands:\n"));

@@ -60,7 +60,8 @@ struct TripPosition {
 // stood between two drives). TripModel builds them from a listing.
 struct Trip {
     TripKind kind = TripKind::Drive;
-    QDateTime start; // the recorder's local time as its file names give it (in a UTC time spec)
+    QDateTime
+        start; // the recorder's local time as its file names give it (held as UTC so no zone rule bends it)
     QDateTime end;
     std::vector<TripRecording> recordings; // in the order of their start
     std::vector<TripSegment> timeline; // in trip order, end to end from 0 to DurationMs()

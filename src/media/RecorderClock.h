@@ -24,7 +24,7 @@ public:
     // its GPS fixes (invalid ones are passed over).
     RecorderClock(const QString &recordingPath, const std::vector<CGps> &fixes);
 
-    // The start of a recording's name as the recorder's clock read it, with the UTC time spec so
+    // The start of a recording's name as the recorder's clock read it, held as UTC so
     // that no zone rule bends it; invalid without one.
     static QDateTime NameTime(const QString &path);
 

@@ -344,13 +344,22 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
                 }
                 madeSourcesFolder = true;
             }
-            QFile::remove(copy); // the user agreed to replace it
+            // Copied under a temporary name: a copy cut short never passes for the recording, and
+            // an earlier copy the user agreed to replace stays until the new one is verified.
+            const QString part = copy + QStringLiteral(".part");
+            QFile::remove(part);
             QString reason;
-            source.sha256 = device::CopyFileVerified(path, copy, cancel, &reason);
+            source.sha256 = device::CopyFileVerified(path, part, cancel, &reason);
             if (cancel && cancel->load())
                 return undo(Outcome::Cancelled);
             if (source.sha256.isEmpty()) {
                 m_error = QStringLiteral("cannot copy %1: %2").arg(QDir::toNativeSeparators(path), reason);
+                return undo(Outcome::Failed);
+            }
+            QFile::remove(copy);
+            if (!QFile::rename(part, copy)) {
+                QFile::remove(part);
+                m_error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(copy));
                 return undo(Outcome::Failed);
             }
             made << copy;

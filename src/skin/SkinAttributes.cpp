@@ -109,42 +109,61 @@ TextAlign TextAlignment(const SkinXmlNode &node)
     return kTextLeft;
 }
 
+namespace {
+
+    // A skin describes a window on a screen; anything beyond a million pixels is a damaged or hostile
+    // file. Clamping every term keeps the placement sums far from integer overflow.
+    constexpr qint64 kMaxCoordinate = 1 << 20;
+
+    int ClampCoordinate(qint64 value)
+    {
+        return int(std::clamp(value, -kMaxCoordinate, kMaxCoordinate));
+    }
+
+} // namespace
+
 int Extent(const SkinXmlNode &node, const QString &name, int referenceExtent)
 {
     const QString *value = node.GetAttrValue(name);
     if (!value)
         return 0;
     if (value->contains(u'%'))
-        return referenceExtent;
-    const int n = ParseInt(*value, 0);
-    return n >= 0 ? n : referenceExtent + n;
+        return ClampCoordinate(referenceExtent);
+    const qint64 n = ClampCoordinate(ParseInt(*value, 0));
+    // A size is never negative, however far a negative one reaches past its reference.
+    return int(std::clamp<qint64>(n >= 0 ? n : qint64(referenceExtent) + n, 0, kMaxCoordinate));
 }
 
 SkinRect PlaceRect(int x, int y, int w, int h, int align, const SkinRect &r)
 {
-    int left;
+    const qint64 width = qint64(r.right) - r.left;
+    const qint64 height = qint64(r.bottom) - r.top;
+    qint64 left;
     if (align & kAlignCenter)
-        left = r.left + (r.Width() - w) / 2 + x;
+        left = r.left + (width - w) / 2 + x;
     else if (align & kAlignRight)
-        left = r.right - w + x;
+        left = r.right - qint64(w) + x;
     else
-        left = r.left + x;
-    int top;
+        left = qint64(r.left) + x;
+    qint64 top;
     if (align & kAlignMiddle)
-        top = r.top + (r.Height() - h) / 2 + y;
+        top = r.top + (height - h) / 2 + y;
     else if (align & kAlignBottom)
-        top = r.bottom - h + y;
+        top = r.bottom - qint64(h) + y;
     else
-        top = r.top + y;
-    return { left, top, left + w, top + h };
+        top = qint64(r.top) + y;
+    const int l = ClampCoordinate(left);
+    const int t = ClampCoordinate(top);
+    return { l, t, ClampCoordinate(qint64(l) + ClampCoordinate(w)),
+        ClampCoordinate(qint64(t) + ClampCoordinate(h)) };
 }
 
 SkinRect Rect(const SkinXmlNode &node, const SkinRect &reference)
 {
     const int w = Extent(node, QStringLiteral("width"), reference.Width());
     const int h = Extent(node, QStringLiteral("height"), reference.Height());
-    return PlaceRect(
-        Int(node, QStringLiteral("x")), Int(node, QStringLiteral("y")), w, h, Align(node), reference);
+    return PlaceRect(ClampCoordinate(Int(node, QStringLiteral("x"))),
+        ClampCoordinate(Int(node, QStringLiteral("y"))), w, h, Align(node), reference);
 }
 
 } // namespace skin::attr

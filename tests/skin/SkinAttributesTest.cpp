@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace skin;
 
 namespace {
@@ -38,6 +40,29 @@ TEST(SkinRectangleRule, PlacesItemsAgainstTheReference)
     };
     for (const RectCase &c : cases)
         EXPECT_EQ(RectOf(QString::fromLatin1(c.element), screen), c.expected) << c.element;
+}
+
+// A damaged skin with absurd numbers must give a bounded rectangle, not wrap around.
+TEST(SkinRectangleRule, AbsurdNumbersStayBounded)
+{
+    const SkinRect screen { 0, 0, 640, 480 };
+    const char *elements[] = {
+        "<c x='276' width='2147483647' height='99999999999'/>",
+        "<c align='right bottom' x='-2147483648' y='2147483647' width='-2147483648' height='-99999999'/>",
+        "<c align='center middle' x='2147483647' width='-2147483647' height='2147483647'/>",
+    };
+    for (const char *element : elements) {
+        const SkinRect r = RectOf(QString::fromLatin1(element), screen);
+        EXPECT_GE(r.Width(), 0) << element;
+        EXPECT_LE(std::abs(qint64(r.left)), 1 << 21) << element;
+        EXPECT_LE(std::abs(qint64(r.bottom)), 1 << 21) << element;
+        // Nested inside such a rectangle, placement must still not overflow.
+        const SkinRect inner = RectOf(QStringLiteral("<c align='right bottom' width='-5' height='-5'/>"), r);
+        EXPECT_LE(inner.right, r.right) << element;
+    }
+    // The ordinary case next to it is untouched.
+    EXPECT_EQ(RectOf(QStringLiteral("<c x='276' width='20' height='10'/>"), screen),
+        (SkinRect { 276, 0, 296, 10 }));
 }
 
 TEST(SkinRectangleRule, GroupIsTheReferenceInside)

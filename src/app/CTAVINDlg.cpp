@@ -2,6 +2,7 @@
 
 #include "app/AppLog.h"
 #include "app/MainWindowSettings.h"
+#include "app/TripPlayer.h"
 #include "app/features/CardPanelsController.h"
 #include "app/features/ExportController.h"
 #include "app/features/ImpactsController.h"
@@ -9,8 +10,10 @@
 #include "app/features/MapController.h"
 #include "app/features/RecordingListController.h"
 #include "app/features/ToolPanelsController.h"
+#include "app/features/TripController.h"
 #include "device/CTAVINSDConfig.h"
 #include "media/widgets/CPLVVideoView.h"
+#include "panels/BackgroundJob.h"
 #include "panels/MainWindowMessages.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinListCtrl.h"
@@ -77,6 +80,7 @@ CTAVINDlg::CTAVINDlg(
             [this] { return m_list->ListedCardIndex(); }, [this] { m_list->CancelListing(); } });
     m_impacts = AddFeature<ImpactsController>();
     m_export = AddFeature<ExportController>();
+    m_trips = AddFeature<TripController>(*m_list);
     m_list->SetOnCardListed([this] { m_cardPanels->OnCardListed(); });
     qApp->installEventFilter(this);
 }
@@ -94,6 +98,8 @@ CTAVINDlg::~CTAVINDlg()
     qApp->removeEventFilter(this);
     // Workers end before the players and the library they read go away.
     m_features.clear();
+    m_tripOpening.reset();
+    m_tripPlayer.reset();
     m_playback.Close();
     Runtime().Delegates().RemoveOwner(this);
 }
@@ -282,7 +288,12 @@ bool CTAVINDlg::WindowProc(skin::WindowMessageEvent &message)
 void CTAVINDlg::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_positionTimer.timerId()) {
-        PostMessage(kMsgPosition, 0, qintptr(m_playback.PositionMs()));
+        // A trip moves on to its next recording here when the current one has played.
+        if (m_tripPlayer && m_tripPlayer->IsActive() && !m_tripPlayer->Tick()) {
+            StopTrip();
+            return;
+        }
+        PostMessage(kMsgPosition, 0, qintptr(CurrentPositionMs()));
         return;
     }
     if (event->timerId() == m_repaintTimer.timerId()) {
@@ -315,6 +326,13 @@ void CTAVINDlg::paintEvent(QPaintEvent *event)
     QFont font(QString(skin::fonts::kKorean));
     font.setPixelSize(13);
     painter.setFont(font);
+    // A click on the display shows the recorder's clock time of the picture instead.
+    if (const QString clock = m_showClockTime ? ClockTimeText() : QString(); !clock.isEmpty()) {
+        painter.setPen(QColor(0xFF, 0xC1, 0x07));
+        painter.drawText(whole, Qt::AlignCenter | Qt::TextSingleLine, clock);
+        RequestRepaint();
+        return;
+    }
     // The position ends at the middle of the display, the duration starts just after it.
     const int half = whole.width() / 2;
     painter.setPen(QColor(0x3F, 0xA6, 0xFE));
@@ -328,6 +346,10 @@ void CTAVINDlg::paintEvent(QPaintEvent *event)
 
 void CTAVINDlg::mousePressEvent(QMouseEvent *event)
 {
+    if (event->button() == Qt::LeftButton && TimeDisplayRect().contains(event->position().toPoint())) {
+        m_showClockTime = !m_showClockTime;
+        update(TimeDisplayRect());
+    }
     RequestRepaint();
     CSkinDialog::mousePressEvent(event);
 }

@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+class BackgroundJob;
 class CardPanelsController;
 class CPLVVideoView;
 class ExportController;
@@ -23,6 +24,9 @@ class ImpactsController;
 class MapController;
 class RecordingListController;
 class ToolPanelsController;
+class TripController;
+class TripPlayer;
+class TripTimelineMarks;
 struct MainWindowSettings;
 namespace skin {
 class CSkinListCtrl;
@@ -59,6 +63,9 @@ public:
     CardPanelsController &CardPanelsFeature() const { return *m_cardPanels; }
     ImpactsController &ImpactsFeature() const { return *m_impacts; }
     ExportController &ExportFeature() const { return *m_export; }
+    TripController &TripsFeature() const { return *m_trips; }
+    // The trip that plays, null while a single recording plays or nothing does.
+    const TripPlayer *PlayingTrip() const;
 
     // MainWindowContext
     skin::CSkinDialog &Window() override { return *this; }
@@ -79,6 +86,7 @@ public:
     void StopPlayback() override;
     void ClearPositionViews() override;
     void OpenRow(int row) override;
+    void PlayTrip(const library::Trip &trip) override;
     ViewLayout::Mode ViewMode() const override { return m_viewMode; }
     int MainChannel() const override { return m_mainChannel; }
     QRect MainVideoRect() const override;
@@ -98,6 +106,16 @@ private:
     void RegisterHandlers();
     void SetUpControls();
     void OnRecordingOpened(qint64 fileIndex, const OpenedRecording &recording);
+    // Hands an opened recording's (or trip's) length, telemetry and files to the views and features.
+    void ShowOpened(const OpenedRecording &recording);
+    void OnTripTelemetry(const library::Trip &trip, const OpenedRecording &telemetry);
+    // Stops following the trip (the players stay); StopTrip also closes them and clears the views.
+    void EndTrip();
+    void StopTrip();
+    bool PlaysTrip() const;
+    // The position of what plays: in the recording, or in the trip.
+    int64_t CurrentPositionMs() const;
+    QString ClockTimeText() const;
     void OnPlay();
     void OnStopped();
     void OnPlaybackStarted(qintptr positionMs);
@@ -137,6 +155,10 @@ private:
     QBasicTimer m_positionTimer;
     QBasicTimer m_repaintTimer;
     bool m_closing = false;
+    bool m_showClockTime = false; // the time display shows the recorder's clock time
+    std::unique_ptr<TripPlayer> m_tripPlayer;
+    std::unique_ptr<BackgroundJob> m_tripOpening; // the trip's telemetry, read before it plays
+    TripTimelineMarks *m_tripMarks = nullptr;
 
     // The features in the order they see messages, keys and events.
     std::vector<std::unique_ptr<MainWindowFeature>> m_features;
@@ -146,4 +168,5 @@ private:
     CardPanelsController *m_cardPanels = nullptr;
     ImpactsController *m_impacts = nullptr;
     ExportController *m_export = nullptr;
+    TripController *m_trips = nullptr;
 };

@@ -3,8 +3,10 @@
 #include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
 #include "app/RecordingOpener.h"
+#include "app/TripPlayer.h"
 #include "app/features/MainWindowTexts.h"
 #include "app/features/RecordingListController.h"
+#include "app/features/TripController.h"
 #include "device/CTAVINSDConfig.h"
 #include "media/telemetry/TelemetryLoader.h"
 #include "media/widgets/CPLVVideoView.h"
@@ -43,6 +45,10 @@ constexpr int64_t kEndToleranceMs = 20;
 
 void CTAVINDlg::OpenRow(int row)
 {
+    if (m_trips->ShowsTrips()) {
+        m_trips->PlayRow(row);
+        return;
+    }
     // One opening at a time: the files are read on workers while the window goes on.
     if (!m_library.IsReady() || m_playback.IsOpening()) {
         ShowPlain(
@@ -52,8 +58,9 @@ void CTAVINDlg::OpenRow(int row)
     skin::CSkinListCtrl *list = FileList();
     if (!list || row < 0 || row >= list->GetItemCount())
         return;
-    if (m_playback.State() != media::GraphState::NotBuilt) {
+    if (m_playback.State() != media::GraphState::NotBuilt || PlaysTrip()) {
         m_positionTimer.stop();
+        EndTrip();
         m_playback.Close();
         ClearPositionViews();
     }
@@ -78,6 +85,17 @@ void CTAVINDlg::OnRecordingOpened(qint64 fileIndex, const OpenedRecording &recor
         update();
         return;
     }
+    ShowOpened(recording);
+    m_playback.Start();
+    PlaceVideoWindows();
+    PostMessage(kMsgPlaybackStarted, 0, 0);
+    // Its row, wherever a sort put it meanwhile.
+    m_list->SetPlayingFile(fileIndex);
+    update();
+}
+
+void CTAVINDlg::ShowOpened(const OpenedRecording &recording)
+{
     // The pictures were made at the windows' sizes already: no refresh before the start.
     PlaceVideoWindows();
     m_durationMs = recording.durationMs;
@@ -96,12 +114,6 @@ void CTAVINDlg::OnRecordingOpened(qint64 fileIndex, const OpenedRecording &recor
     m_positionMs = 0;
     if (m_viewMode != ViewLayout::kFull && GaugeOf(*this) && GaugeOf(*this)->HasItems())
         ShowSpeedGauge(true);
-    m_playback.Start();
-    PlaceVideoWindows();
-    PostMessage(kMsgPlaybackStarted, 0, 0);
-    // Its row, wherever a sort put it meanwhile.
-    m_list->SetPlayingFile(fileIndex);
-    update();
 }
 
 void CTAVINDlg::OnPlay()
@@ -128,7 +140,7 @@ void CTAVINDlg::OnPlay()
 void CTAVINDlg::PausePlayback()
 {
     m_playback.Pause();
-    m_positionMs = m_playback.PositionMs();
+    m_positionMs = CurrentPositionMs();
     m_positionTimer.stop();
     RefreshButtons();
 }
@@ -143,6 +155,10 @@ void CTAVINDlg::StopPlayback()
 
 void CTAVINDlg::OnStopped()
 {
+    if (PlaysTrip()) {
+        StopTrip();
+        return;
+    }
     const bool ended = m_playback.Ended();
     if (m_playback.OnStop() == DualPlayback::StopOutcome::Restarted) {
         m_positionTimer.start(kTimerPeriodMs, this);
@@ -187,8 +203,8 @@ void CTAVINDlg::UpdatePosition(bool fromSlider, int64_t ms)
         gauge->SetPosition(ms);
     for (const auto &feature : m_features)
         feature->OnPosition(ms);
-    // Once per recording: the timer keeps ticking until the stop is handled.
-    if (m_playback.IsLoaded() && !m_playback.Ended() && m_durationMs > 0
+    // Once per recording: the timer keeps ticking until the stop is handled. A trip tells its end.
+    if (!PlaysTrip() && m_playback.IsLoaded() && !m_playback.Ended() && m_durationMs > 0
         && m_durationMs <= ms + kEndToleranceMs) {
         m_playback.SetEnded(true);
         m_positionTimer.stop();
@@ -217,8 +233,11 @@ void CTAVINDlg::SkipBack()
 {
     if (!m_playback.IsLoaded())
         return;
-    m_playback.SkipBack();
-    m_positionMs = m_playback.PositionMs();
+    if (PlaysTrip())
+        m_tripPlayer->Seek(m_tripPlayer->PositionMs() - int64_t(DualPlayback::kSkipSeconds * 1000));
+    else
+        m_playback.SkipBack();
+    m_positionMs = CurrentPositionMs();
     PostMessage(kMsgPosition, 0, qintptr(m_positionMs));
 }
 
@@ -226,8 +245,11 @@ void CTAVINDlg::SkipForward()
 {
     if (!m_playback.IsLoaded())
         return;
-    m_playback.SkipForward();
-    m_positionMs = m_playback.PositionMs();
+    if (PlaysTrip())
+        m_tripPlayer->Seek(m_tripPlayer->PositionMs() + int64_t(DualPlayback::kSkipSeconds * 1000));
+    else
+        m_playback.SkipForward();
+    m_positionMs = CurrentPositionMs();
     PostMessage(kMsgPosition, 0, qintptr(m_positionMs));
 }
 
@@ -235,7 +257,10 @@ void CTAVINDlg::SeekFromSlider(qintptr ms)
 {
     if (!m_playback.IsLoaded())
         return;
-    m_playback.SeekMs(ms);
+    if (PlaysTrip())
+        m_tripPlayer->Seek(ms);
+    else
+        m_playback.SeekMs(ms);
     PostMessage(kMsgPosition, 1, ms);
 }
 
@@ -243,7 +268,13 @@ void CTAVINDlg::SeekTo(int64_t ms)
 {
     if (!m_playback.IsLoaded())
         return;
-    m_playback.SeekMs(ms);
+    if (PlaysTrip()) {
+        // A moment in a gap plays from the gap's end.
+        m_tripPlayer->Seek(ms);
+        ms = m_tripPlayer->PositionMs();
+    } else {
+        m_playback.SeekMs(ms);
+    }
     UpdatePosition(false, ms);
 }
 

@@ -49,6 +49,55 @@ bool DualPlayback::OpenAsync(const QString &frontPath, RecordingOpener::RearFind
         });
 }
 
+bool DualPlayback::Preload(const QString &frontPath, RecordingOpener::RearFinder findRear, OpenDone done)
+{
+    if (IsPreloading())
+        return false;
+    m_preloaded.reset();
+    RecordingOpener::RearGraphs rear;
+    for (std::unique_ptr<media::CVideoGraph> &candidate : rear)
+        candidate = m_rear.NewGraph();
+    return m_preloader.Start(frontPath, m_front.NewGraph(), std::move(rear), std::move(findRear),
+        [this, done = std::move(done)](RecordingOpener::Prepared prepared) {
+            const OpenedRecording recording = prepared.recording;
+            if (prepared.front)
+                m_preloaded = std::move(prepared);
+            if (done)
+                done(recording);
+        });
+}
+
+QString DualPlayback::PreloadedPath() const
+{
+    return m_preloaded ? m_preloaded->recording.frontPath : QString();
+}
+
+bool DualPlayback::TakeOverPreloaded()
+{
+    if (!m_preloaded || !m_preloaded->front)
+        return false;
+    RecordingOpener::Prepared prepared = std::move(*m_preloaded);
+    m_preloaded.reset();
+    // Both channels change together, so that neither runs ahead of the other.
+    m_front.Adopt(std::move(prepared.front));
+    if (prepared.rear) {
+        m_rear.Adopt(std::move(prepared.rear));
+        m_rearPresent = true;
+    } else {
+        m_rear.Stop();
+        m_rear.Close();
+        m_rearPresent = false;
+    }
+    Start();
+    return true;
+}
+
+void DualPlayback::DropPreloaded()
+{
+    m_preloader.Cancel();
+    m_preloaded.reset();
+}
+
 bool DualPlayback::OpenFront(const QString &path)
 {
     Close();
@@ -102,6 +151,7 @@ void DualPlayback::Pause()
 void DualPlayback::Close()
 {
     m_opener.Cancel();
+    DropPreloaded();
     m_front.Stop();
     m_front.Close();
     m_rear.Stop();

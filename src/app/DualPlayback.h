@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // The two players of the main window, front then rear, and the playback settings that hold for
 // both and survive from one recording to the next: rate, volume and mute, brightness, repeat
@@ -31,6 +32,8 @@ public:
 
     void SetSurfaces(media::VideoSurface *front, media::VideoSurface *rear);
     media::CVideoPlayer &Player(int channel) { return channel == kRear ? m_rear : m_front; }
+    // The front file that is open; empty when none is.
+    QString FrontPath() const { return m_front.Graph() ? m_front.Graph()->FilePath() : QString(); }
 
     using OpenDone = std::function<void(const OpenedRecording &recording)>;
 
@@ -46,6 +49,20 @@ public:
     bool IsOpening() const { return m_opener.IsBusy(); }
     // Gives up the opening in progress: its done is never called and nothing opens.
     void CancelOpen() { m_opener.Cancel(); }
+
+    // Trips: the recording after the current one is opened and decoded up to its first picture on
+    // workers while the current one plays, so that it can take over at the boundary without a
+    // reload. done (UI thread) tells whether it opened; the recording's telemetry comes with it.
+    // False, and nothing changes, while another preload runs.
+    bool Preload(const QString &frontPath, RecordingOpener::RearFinder findRear, OpenDone done);
+    bool IsPreloading() const { return m_preloader.IsBusy(); }
+    // The front file of the preloaded recording that is ready; empty when none is.
+    QString PreloadedPath() const;
+    // Puts the preloaded recording in place of the current one in both players at once and starts
+    // it with the settings in force. False, and nothing changes, when none is ready.
+    bool TakeOverPreloaded();
+    // Gives up a preload in progress or ready.
+    void DropPreloaded();
 
     // Opens the front file; false when it cannot be played (nothing stays open then).
     bool OpenFront(const QString &path);
@@ -108,6 +125,8 @@ private:
     float m_speedAdjustment = 0.0f;
     int m_volume = 50;
     int m_brightness = 0;
-    // Last, so that it goes first: its workers are stopped while the players still stand.
+    std::optional<RecordingOpener::Prepared> m_preloaded;
+    // Last, so that they go first: their workers are stopped while the players still stand.
+    RecordingOpener m_preloader;
     RecordingOpener m_opener;
 };

@@ -237,6 +237,11 @@ TEST_F(LanguageMainWindow, EnglishChosenInTheSettingsOnAKoreanDesktop)
     // Keyed texts and tooltips from the English pack.
     EXPECT_EQ(m_window->Skin().Text(QStringLiteral("err_title")), QStringLiteral("Error"));
     EXPECT_EQ(Tooltip("stop"), QStringLiteral("Stop"));
+    EXPECT_EQ(Tooltip("list_mode_trips"), QStringLiteral("Show drives (recordings joined into trips)"));
+    // A keyed text with English of its own: the trip column reads "Events" while the category
+    // button drawn from the same Korean word reads "Event".
+    EXPECT_EQ(m_window->Skin().Text(QStringLiteral("trip_col_events")), QStringLiteral("Events"));
+    EXPECT_EQ(m_window->Skin().Text(QStringLiteral("trip_col_length")), QStringLiteral("Length"));
     // Fixed texts of the program through the translation: the list's kinds and a message box.
     const QString kind = m_window->FileList()->GetItemText(0, library::kColumnKind);
     EXPECT_FALSE(kind.isEmpty());
@@ -252,6 +257,7 @@ TEST_F(LanguageMainWindow, KoreanStaysKoreanWhenChosenOnAnEnglishDesktop)
     Choose(QStringLiteral("ko"), QLocale(QLocale::English, QLocale::UnitedStates));
     EXPECT_EQ(m_window->Skin().Text(QStringLiteral("err_title")), QStringLiteral("오류"));
     EXPECT_EQ(Tooltip("stop"), QStringLiteral("정지"));
+    EXPECT_EQ(m_window->Skin().Text(QStringLiteral("trip_col_events")), QStringLiteral("이벤트"));
     EXPECT_TRUE(skinart::ContainsHangul(m_window->FileList()->GetItemText(0, library::kColumnKind)));
     EXPECT_EQ(AboutCaption(), QStringLiteral("프로그램 정보"));
 }

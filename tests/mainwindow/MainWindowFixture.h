@@ -73,8 +73,9 @@ protected:
     // A recording is opened on workers: what a click started has arrived once this returns.
     void WaitForOpening()
     {
-        if (m_window->Playback().IsOpening())
+        if (m_window->Playback().IsOpening()) {
             ASSERT_TRUE(testsupport::WaitUntil([&] { return !m_window->Playback().IsOpening(); }));
+        }
     }
     void ClickRow(int row)
     {

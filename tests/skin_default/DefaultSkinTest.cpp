@@ -431,6 +431,40 @@ TEST_F(DefaultSkin, ListsHaveTheirColumnsScrollBarAndSelectionMode)
     }
 }
 
+// The list shows files or trips; the program swaps the two mode buttons in one place and names the
+// trip columns, kinds and messages with these keyed texts, in every main layout.
+TEST_F(DefaultSkin, MainLayoutsCarryTheTripListButtonsAndTexts)
+{
+    for (const char *entry : { "main_small", "main_large", "main_full" }) {
+        SCOPED_TRACE(entry);
+        const auto dialog = open(QString::fromLatin1(entry));
+        ASSERT_NE(dialog, nullptr);
+        QWidget *trips = dialog->GetControl(skin::kSkinImgButton, QStringLiteral("list_mode_trips"));
+        QWidget *files = dialog->GetControl(skin::kSkinImgButton, QStringLiteral("list_mode_files"));
+        ASSERT_TRUE(trips && files);
+        EXPECT_EQ(trips->geometry(), files->geometry());
+        EXPECT_TRUE(files->isHidden()) << "the list starts by file";
+        // Where the list is shown, so is the way to trips, on the list's caption row.
+        QWidget *list = dialog->GetControl(skin::kSkinListCtrl, QStringLiteral("file_list"));
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(trips->isHidden(), list->isHidden());
+        if (!list->isHidden()) {
+            QWidget *open = dialog->GetControl(skin::kSkinImgButton, QStringLiteral("open"));
+            ASSERT_NE(open, nullptr);
+            EXPECT_EQ(trips->y(), open->y());
+            EXPECT_LT(trips->geometry().bottom(), list->y());
+        }
+        for (const char *key :
+            { "trip_col_start", "trip_col_length", "trip_col_distance", "trip_col_events", "trip_kind_drive",
+                "trip_kind_parking", "trip_summing", "trip_opening", "trip_clock_time" }) {
+            ASSERT_NE(dialog->Skin().GetText(QString::fromLatin1(key)), nullptr) << key;
+            EXPECT_FALSE(dialog->Skin().Text(QString::fromLatin1(key)).trimmed().isEmpty()) << key;
+        }
+        EXPECT_NE(dialog->Skin().Text(QStringLiteral("trip_kind_drive")),
+            dialog->Skin().Text(QStringLiteral("trip_kind_parking")));
+    }
+}
+
 TEST_F(DefaultSkin, MapWindowOpensThePackedPageWithLeafletAndTheThreeFunctions)
 {
     const auto root = markup(QStringLiteral("map"));
@@ -513,7 +547,8 @@ TEST_F(DefaultSkin, GallerySavesPicturesOfEveryWindowAtItsSize)
     EXPECT_EQ(drawn.size(), files.size()) << "pictures of no window";
     drawn.removeDuplicates();
     EXPECT_EQ(drawn.size(), entries.size() - 1) << drawn.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(files.filter(QStringLiteral("main_")).size(), 4);
+    // Idle, playing in each layout, and the list by trip.
+    EXPECT_EQ(files.filter(QStringLiteral("main_")).size(), 5);
 
     // Each settings page shows its own artwork and controls.
     const QStringList pages = files.filter(QStringLiteral("bbsetting_"));

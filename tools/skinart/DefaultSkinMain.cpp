@@ -138,6 +138,11 @@ void AddMainWindowArt(ArtCatalog &catalog)
         bg, TextLook::Secondary });
     kit.TextButton({ QStringLiteral("sort_old"), QSize(80, 28), QStringLiteral("과거순"), icon::arrowUp, 13,
         bg, TextLook::Secondary });
+    // By trip or by file: one of the two shows at a time and names the view a click gives.
+    kit.TextButton({ QStringLiteral("list_mode_trips"), QSize(80, 28), QStringLiteral("주행별"),
+        icon::directionsCar, 13, bg, TextLook::Secondary });
+    kit.TextButton({ QStringLiteral("list_mode_files"), QSize(80, 28), QStringLiteral("파일별"),
+        icon::viewList, 13, bg, TextLook::Secondary });
     kit.Label({ QStringLiteral("list_caption.bmp"), QSize(130, 28), QStringLiteral("녹화 목록"), 14,
         colour::text, bg, Qt::AlignLeft | Qt::AlignVCenter, QFont::DemiBold, icon::movie, colour::accent });
     kit.ScrollBar(QStringLiteral("list_scroll"), 12, QColor(0x1a, 0x1a, 0x1a));

@@ -111,6 +111,53 @@ namespace {
         }
     }
 
+    // The list by trip: the button back to files in place of the one to trips, the trip columns
+    // under the skin's keyed names, and the last trip still being summed.
+    void ListingTrips(CSkinDialog &dialog)
+    {
+        Show(dialog, QStringLiteral("list_mode_trips"), false);
+        Show(dialog, QStringLiteral("list_mode_files"), true);
+        auto *list = dialog.Control<skin::CSkinListCtrl>(skin::kSkinListCtrl, QStringLiteral("file_list"));
+        if (!list || list->GetColumnCount() < 5)
+            return;
+        const skin::CSkin &skin = dialog.Skin();
+        const QString columns[] = { skin.Text(QStringLiteral("trip_col_start")),
+            skin.Text(QStringLiteral("trip_col_length")), skin.Text(QStringLiteral("trip_col_distance")),
+            skin.Text(QStringLiteral("trip_col_events")) };
+        const int widths[] = { 148, 66, 72, 76 };
+        for (int c = 0; c < 4; ++c) {
+            list->headerItem()->setText(c + 1, columns[c]);
+            list->headerItem()->setTextAlignment(c + 1, Qt::AlignCenter);
+            list->header()->resizeSection(c + 1, widths[c]);
+        }
+        struct TripRow {
+            const char *start;
+            bool parking;
+            const char *length;
+            const char *distance;
+            int events;
+        };
+        const TripRow trips[] = { { "06-12 08:02", false, "00:41:00", "32.4 km", 1 },
+            { "06-12 08:44", true, "03:12:00", "0.0 km", 2 },
+            { "06-12 12:05", false, "00:18:00", "9.7 km", 0 },
+            { "06-12 12:24", true, "01:06:00", "0.0 km", 0 }, { "06-12 13:31", false, "01:02:00", "", 0 } };
+        const QString summing = skin.Text(QStringLiteral("trip_summing"));
+        int row = 0;
+        for (const TripRow &trip : trips) {
+            list->InsertItem(row, QString());
+            list->SetItemText(row, 1,
+                QStringLiteral("%1  %2").arg(QString::fromLatin1(trip.start),
+                    skin.Text(trip.parking ? QStringLiteral("trip_kind_parking")
+                                           : QStringLiteral("trip_kind_drive"))));
+            list->SetItemText(row, 2, QString::fromLatin1(trip.length));
+            const bool summed = *trip.distance != '\0';
+            list->SetItemText(row, 3, summed ? QString::fromLatin1(trip.distance) : summing);
+            list->SetItemText(row, 4, summed ? QString::number(trip.events) : summing);
+            ++row;
+        }
+        list->SetSelectedItem(2);
+    }
+
     // A recording in playback: list filled and a row chosen, pause shown, speed and G-sensor live.
     void Playing(CSkinDialog &dialog, bool full)
     {
@@ -348,6 +395,12 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
              Playing(d, false);
          },
             timePaint } });
+    shots.push_back({ QStringLiteral("main_small"), QStringLiteral("main_small_trips.png"),
+        { [](CSkinDialog &d) {
+             MainWindowSetUp(d, QStringLiteral("s_view"));
+             ListingTrips(d);
+         },
+            {} } });
     shots.push_back({ QStringLiteral("main_large"), QStringLiteral("main_large_playing.png"),
         { [](CSkinDialog &d) {
              MainWindowSetUp(d, QStringLiteral("l_view"));

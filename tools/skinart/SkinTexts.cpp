@@ -25,6 +25,7 @@ bool TextTable::Load(const QString &path, QString *error)
         return false;
     }
     m_texts.clear();
+    m_keyed.clear();
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
@@ -38,11 +39,13 @@ bool TextTable::Load(const QString &path, QString *error)
             *error = QStringLiteral("%1:%2: not \"Korean<TAB>English\"").arg(path).arg(i + 1);
             return false;
         }
-        if (m_texts.contains(korean) && m_texts.value(korean) != english) {
+        QHash<QString, QString> &texts = korean.startsWith(QLatin1Char('@')) ? m_keyed : m_texts;
+        const QString key = korean.startsWith(QLatin1Char('@')) ? korean.mid(1) : korean;
+        if (key.isEmpty() || (texts.contains(key) && texts.value(key) != english)) {
             *error = QStringLiteral("%1:%2: a second English text for %3").arg(path).arg(i + 1).arg(korean);
             return false;
         }
-        m_texts.insert(korean, english);
+        texts.insert(key, english);
     }
     return true;
 }
@@ -55,6 +58,18 @@ namespace {
             .replace(QLatin1Char('<'), QLatin1String("&lt;"))
             .replace(QLatin1Char('>'), QLatin1String("&gt;"))
             .replace(QLatin1Char('"'), QLatin1String("&quot;"));
+    }
+
+    // The name of the keyed text whose element text follows the tag closed at `tagEnd`; a null
+    // string when that tag is not a named <text>.
+    QString KeyedTextName(const QString &description, qsizetype tagEnd)
+    {
+        static const QRegularExpression keyed(QStringLiteral(R"re(^<text\b[^>]*\bname="([^"]*)")re"));
+        const qsizetype open = description.lastIndexOf(QLatin1Char('<'), tagEnd);
+        if (open < 0)
+            return QString();
+        const QRegularExpressionMatch match = keyed.match(description.mid(open, tagEnd - open));
+        return match.hasMatch() ? match.captured(1) : QString();
     }
 
 } // namespace
@@ -89,7 +104,10 @@ bool TranslateDescriptions(const QString &skinDir, const TextTable &table, const
             const QString korean = match.captured(group);
             if (!ContainsHangul(korean))
                 continue;
-            QString english = table.Find(korean);
+            const QString key = group == 1 ? KeyedTextName(text, match.capturedStart(0)) : QString();
+            QString english = key.isEmpty() ? QString() : table.FindKeyed(key);
+            if (english.isNull())
+                english = table.Find(korean);
             if (english.isNull()) {
                 missing->append(QStringLiteral("%1: %2").arg(name, korean));
                 continue;

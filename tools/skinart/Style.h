@@ -121,6 +121,8 @@ namespace icon {
     constexpr char16_t navigateNext = 0xe409;
     constexpr char16_t firstPage = 0xe5dc;
     constexpr char16_t lastPage = 0xe5dd;
+    constexpr char16_t directionsCar = 0xe531;
+    constexpr char16_t viewList = 0xe8ef;
 } // namespace icon
 
 } // namespace skinart

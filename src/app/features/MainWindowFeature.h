@@ -17,6 +17,7 @@ class CTAVINSDConfig;
 }
 namespace library {
 class RecordingLibrary;
+struct Trip;
 }
 namespace media {
 class CGPSArray;
@@ -59,6 +60,9 @@ public:
     virtual void ClearPositionViews() = 0;
     // Plays a row of the recording list ("another file is opening" while one opens).
     virtual void OpenRow(int row) = 0;
+    // Plays a trip from its start as one recording: the position, the views and the features
+    // then follow the trip's timeline.
+    virtual void PlayTrip(const library::Trip &trip) = 0;
 
     virtual ViewLayout::Mode ViewMode() const = 0;
     virtual int MainChannel() const = 0;

@@ -170,6 +170,8 @@ void RecordingListController::OpenCommandLine()
 {
     m_window.Library().OpenCommandLine(m_services.commandLine);
     FillListControl();
+    if (m_onListed)
+        m_onListed();
     if (FileList() && FileList()->GetItemCount() > 0)
         m_window.OpenRow(0);
     else
@@ -234,6 +236,8 @@ void RecordingListController::OnListingFinished(Listing &listing)
     RefreshButtons();
     if (listing.isCard && m_onCardListed)
         m_onCardListed();
+    if (m_onListed)
+        m_onListed();
 }
 
 bool RecordingListController::SelectCard(const QString &root)
@@ -267,11 +271,21 @@ int RecordingListController::ListedCardIndex() const
     return count > 0 ? 0 : -1;
 }
 
+void RecordingListController::Refill()
+{
+    FillListControl();
+    RefreshButtons();
+}
+
 void RecordingListController::FillListControl()
 {
     skin::CSkinListCtrl *list = FileList();
     if (!list)
         return;
+    if (m_alternateRows && m_alternateRows(*list)) {
+        m_playingRow = -1;
+        return;
+    }
     list->DeleteAllItems();
     const std::vector<library::ListRow> &rows = m_window.Library().Rows();
     int playing = -1;
@@ -318,6 +332,8 @@ void RecordingListController::EmptyList()
     library.SetListing(library.Location(), library.IsCard(), {});
     m_playingRow = -1;
     m_playingFile = -1;
+    if (m_onListed)
+        m_onListed();
     FillListControl();
 }
 

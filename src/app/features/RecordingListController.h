@@ -39,6 +39,16 @@ public:
 
     // A card was listed (the settings panel then reads it).
     void SetOnCardListed(std::function<void()> handler) { m_onCardListed = std::move(handler); }
+    // Any listing arrived (card, folder or command line), or the list was emptied.
+    void SetOnListed(std::function<void()> handler) { m_onListed = std::move(handler); }
+    // Another view of the listing fills the list control instead of the recordings while it
+    // returns true (the trips); the categories and sort then wait.
+    void SetAlternateRows(std::function<bool(skin::CSkinListCtrl &list)> fill)
+    {
+        m_alternateRows = std::move(fill);
+    }
+    // Fills the list control again (after the alternate view was switched on or off).
+    void Refill();
 
     void OnStart() override;
     void OnSkinLoaded() override;
@@ -94,4 +104,6 @@ private:
     std::unique_ptr<BackgroundJob> m_listing;
     QString m_listingCard; // the root of the card it lists, empty for a folder
     std::function<void()> m_onCardListed;
+    std::function<void()> m_onListed;
+    std::function<bool(skin::CSkinListCtrl &list)> m_alternateRows;
 };

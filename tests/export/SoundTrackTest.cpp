@@ -148,3 +148,29 @@ TEST(SoundTrack, AFramePastTheEndCompletesIt)
     EXPECT_EQ(RunOf(samples, 0, 0.5f), 1024u);
     EXPECT_LT(samples.size(), size_t(kRate / 2)) << "the rest of the span was filled with silence";
 }
+
+// A clip of two recordings: the first one's sound stops short of its part, which is filled with
+// silence; the second one's starts where the first part ends on the clip, not where it stopped,
+// and nothing of the first runs over into it.
+TEST(SoundTrack, GoesOnWithTheNextRecordingAtItsPlace)
+{
+    Formats formats;
+    SoundTrack track;
+    // 0.1 s (4800 samples) of the first recording, from its second 2.
+    ASSERT_TRUE(track.Open(formats.decoder.get(), formats.encoder.get(), 2'000'000, 2'100'000));
+    ASSERT_TRUE(track.Add(Samples(1024, 0.5f).get(), 2'000'000));
+    ASSERT_TRUE(track.Continue(formats.decoder.get(), 100'000, 0, 100'000));
+    EXPECT_FALSE(track.IsComplete());
+    ASSERT_TRUE(track.Add(Samples(4800, 0.25f).get(), 0));
+    EXPECT_TRUE(track.IsComplete());
+    // A recording without sound is silence for its part.
+    ASSERT_TRUE(track.Continue(nullptr, 200'000, 0, 100'000));
+    EXPECT_TRUE(track.IsComplete());
+
+    const std::vector<float> samples = Drain(track, formats.encoder.get());
+    EXPECT_EQ(RunOf(samples, 0, 0.5f), 1024u);
+    EXPECT_EQ(RunOf(samples, 1024, 0.0f), 4800u - 1024u);
+    EXPECT_EQ(RunOf(samples, 4800, 0.25f), 4800u);
+    EXPECT_GE(RunOf(samples, 9600, 0.0f), 4800u);
+    EXPECT_EQ(RunOf(samples, 9600, 0.0f), samples.size() - 9600);
+}

@@ -37,14 +37,6 @@ namespace {
         return fixes;
     }
 
-    QStringList SourcesOf(const ClipExportOptions &options)
-    {
-        QStringList sources { options.frontPath };
-        if (!options.rearPath.isEmpty() && QFileInfo::exists(options.rearPath))
-            sources << options.rearPath;
-        return sources;
-    }
-
     QString SourceCopyPath(const QString &clipPath, const QString &source)
     {
         return QFileInfo(clipPath).dir().filePath(QStringLiteral("sources/") + QFileInfo(source).fileName());
@@ -64,6 +56,19 @@ namespace {
     }
 
 } // namespace
+
+QStringList ClipExporter::SourcesOf(const ClipExportOptions &options)
+{
+    QStringList sources;
+    for (const ClipPiece &piece : options.Pieces()) {
+        if (!sources.contains(piece.frontPath))
+            sources << piece.frontPath;
+        if (!piece.rearPath.isEmpty() && QFileInfo::exists(piece.rearPath)
+            && !sources.contains(piece.rearPath))
+            sources << piece.rearPath;
+    }
+    return sources;
+}
 
 QStringList ClipExporter::OutputFiles(const ClipExportOptions &options)
 {
@@ -131,15 +136,16 @@ ClipExporter::Outcome ClipExporter::Run(
     m_provenancePath.clear();
     m_notes.clear();
     m_trackPoints = 0;
+    m_written.clear();
     if (!CheckOutputs(options, &m_error)) {
-        qCWarning(lcExport) << "export of" << options.frontPath << "refused:" << m_error;
+        qCWarning(lcExport) << "export of" << SourcesOf(options).value(0) << "refused:" << m_error;
         return Outcome::Failed;
     }
     Outcome outcome = WriteClip(options, cancel, progress);
     if (outcome == Outcome::Done)
         outcome = WriteCompanionFiles(options, cancel);
     if (outcome == Outcome::Failed)
-        qCWarning(lcExport) << "export of" << options.frontPath << "failed:" << m_error;
+        qCWarning(lcExport) << "export of" << SourcesOf(options).value(0) << "failed:" << m_error;
     return outcome;
 }
 
@@ -147,6 +153,8 @@ ClipExporter::Outcome ClipExporter::WriteClip(
     const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress)
 {
     using Kind = InputRecording::Kind;
+    const std::vector<ClipPiece> pieces = options.Pieces();
+    const bool several = pieces.size() > 1;
     const QString tempPath = options.outputPath + QStringLiteral(".part");
     Mp4Writer writer;
     // The clip is written under a temporary name, which a clip not done takes away.
@@ -164,91 +172,41 @@ ClipExporter::Outcome ClipExporter::WriteClip(
     };
     const auto cancelled = [cancel] { return cancel && cancel->load(); };
 
-    InputRecording front;
-    if (!front.Open(options.frontPath, options.audio, &m_error))
-        return end(Outcome::Failed);
-    std::optional<InputRecording> rear;
-    if (!options.rearPath.isEmpty()) {
-        rear.emplace();
-        QString rearError;
-        if (!rear->Open(options.rearPath, false, &rearError)) {
-            qCWarning(lcExport) << "exporting without the rear channel:" << rearError;
-            rear.reset();
+    // The whole span for the progress; a piece to the end of its recording counts by its length.
+    int64_t totalUs = 0;
+    for (const ClipPiece &piece : pieces) {
+        int64_t toUs = piece.toMs * 1000;
+        if (piece.toMs < 0) {
+            InputRecording probe;
+            QString ignored;
+            toUs = probe.Open(piece.frontPath, false, &ignored) ? probe.LengthUs() : 0;
         }
+        totalUs += std::max<int64_t>(0, toUs - std::max<int64_t>(0, piece.fromMs) * 1000);
     }
-    const AVRational frameRate = front.FrameRate();
-    const int64_t framePeriodUs = av_rescale_q(1, av_inv_q(frameRate), InputRecording::kTimeBase);
 
-    const int64_t lengthUs = front.LengthUs();
-    const int64_t fromUs = std::max<int64_t>(0, options.fromMs) * 1000;
-    int64_t toUs = options.toMs < 0 ? lengthUs : options.toMs * 1000;
-    if (lengthUs > 0)
-        toUs = std::min(toUs, lengthUs);
-    if (toUs <= fromUs)
-        return end(Outcome::Failed,
-            QStringLiteral("the span from %1 s to %2 s is empty")
-                .arg(fromUs / 1e6)
-                .arg(options.toMs < 0 ? lengthUs / 1e6 : options.toMs / 1e3));
-    front.Seek(fromUs);
-    if (rear)
-        rear->Seek(fromUs);
-
-    std::optional<ClipCaption> caption;
-    if (options.caption)
-        caption.emplace(options.frontPath, ReadFixes(options.frontPath), options.speedUnit);
-    const AVCodecParameters *frontSize = front.PictureStream()->codecpar;
-    const AVCodecParameters *rearSize = rear ? rear->PictureStream()->codecpar : nullptr;
-    PictureCompositor compositor(frontSize->width, frontSize->height, rearSize ? rearSize->width : 0,
-        rearSize ? rearSize->height : 0, options.layout, caption ? &*caption : nullptr, av_inv_q(frameRate));
-    if (!writer.Open(tempPath, compositor.Width(), compositor.Height(), frameRate, front.SoundDecoder()))
-        return end(Outcome::Failed, writer.ErrorString());
+    // Made with the first piece's pictures: its size, rate and sound set the clip's.
+    AVRational frameRate { 30, 1 };
+    int64_t framePeriodUs = 0;
+    int frontWidth = 0;
+    int frontHeight = 0;
+    std::optional<PictureCompositor> compositor;
     std::optional<SoundTrack> sound;
-    if (writer.SoundEncoder()) {
-        sound.emplace();
-        if (!sound->Open(front.SoundDecoder(), writer.SoundEncoder(), fromUs, toUs))
-            return end(Outcome::Failed, sound->ErrorString());
-    }
+    std::optional<ClipCaption> caption;
 
     int64_t lastPts = -1;
     int frames = 0;
-    bool pictureDone = false;
+    int64_t doneUs = 0; // the pieces before the current one, on the clip
     ffmpeg::FramePtr finished = ffmpeg::MakeFrame();
     const auto writePictures = [&] {
         int taken = 0;
-        while ((taken = compositor.Take(finished.get())) > 0) {
+        while ((taken = compositor->Take(finished.get())) > 0) {
             const bool ok = writer.WritePicture(finished.get());
             av_frame_unref(finished.get());
             if (!ok)
                 return fail(writer.ErrorString());
             ++frames;
         }
-        return taken == 0 || fail(compositor.ErrorString());
-    };
-    const auto addPicture = [&](AVFrame *frame) {
-        const int64_t timeUs = front.FrameTimeUs(frame, Kind::Picture);
-        // A frame counts for the span when its moment lies in it, give or take a quarter frame of
-        // rounding in the container's time stamps.
-        const int64_t slack = framePeriodUs / 4;
-        if (timeUs < 0 || timeUs < fromUs - slack)
-            return true;
-        if (timeUs >= toUs - slack) {
-            pictureDone = true;
-            return true;
-        }
-        int64_t pts = av_rescale_q(timeUs - fromUs, InputRecording::kTimeBase, writer.PictureTimeBase());
-        pts = std::max(pts, lastPts + 1);
-        lastPts = pts;
-        // The rear picture shown is the last one not later than the front's.
-        const AVFrame *rearPicture = rear ? rear->PictureAt(timeUs + slack) : nullptr;
-        if (rear && !rearPicture) {
-            qCWarning(lcExport) << "the rear recording gave no picture; exporting the front alone";
-            rear.reset();
-        }
-        if (!compositor.Add(frame, rearPicture, pts, timeUs / 1000))
-            return fail(compositor.ErrorString());
-        if (progress)
-            progress((timeUs - fromUs) / 1000, (toUs - fromUs) / 1000);
-        return writePictures();
+        return taken == 0 || fail(compositor->ErrorString());
     };
     const auto writeSound = [&](bool draining) {
         ffmpeg::FramePtr frame;
@@ -261,27 +219,162 @@ ClipExporter::Outcome ClipExporter::WriteClip(
                 return fail(writer.ErrorString());
         }
     };
-    const auto addSound = [&](const AVFrame *frame) {
-        if (sound->IsComplete())
-            return true;
-        if (!sound->Add(frame, front.FrameTimeUs(frame, Kind::Sound)))
-            return fail(sound->ErrorString());
-        return writeSound(false);
-    };
-    const InputRecording::FrameSink take = [&](AVFrame *frame, Kind kind) {
-        return kind == Kind::Picture ? addPicture(frame) : addSound(frame);
-    };
 
-    bool atEnd = false;
-    while (!(pictureDone && (!sound || sound->IsComplete())) && !atEnd) {
+    m_written.clear();
+    for (size_t index = 0; index < pieces.size(); ++index) {
+        const ClipPiece &piece = pieces[index];
+        const QString name = QFileInfo(piece.frontPath).fileName();
         if (cancelled())
             return end(Outcome::Cancelled);
-        if (!front.DecodeNext(take, &atEnd))
+        InputRecording front;
+        if (!front.Open(piece.frontPath, options.audio, &m_error))
             return end(Outcome::Failed);
+        std::optional<InputRecording> rear;
+        if (!piece.rearPath.isEmpty()) {
+            rear.emplace();
+            QString rearError;
+            if (!rear->Open(piece.rearPath, false, &rearError)) {
+                qCWarning(lcExport) << "exporting without the rear channel:" << rearError;
+                rear.reset();
+            }
+        }
+        const int64_t lengthUs = front.LengthUs();
+        const int64_t fromUs = std::max<int64_t>(0, piece.fromMs) * 1000;
+        int64_t toUs = piece.toMs < 0 ? lengthUs : piece.toMs * 1000;
+        if (lengthUs > 0)
+            toUs = std::min(toUs, lengthUs);
+        if (toUs <= fromUs) {
+            const QString span = QStringLiteral("the span from %1 s to %2 s")
+                                     .arg(fromUs / 1e6)
+                                     .arg(piece.toMs < 0 ? lengthUs / 1e6 : piece.toMs / 1e3);
+            if (!several)
+                return end(Outcome::Failed, span + QStringLiteral(" is empty"));
+            // A recording shorter than its listing told leaves nothing for its part.
+            m_notes << QStringLiteral("%1 holds nothing of %2 of it").arg(name, span);
+            continue;
+        }
+        front.Seek(fromUs);
+        if (rear)
+            rear->Seek(fromUs);
+        const AVCodecParameters *frontSize = front.PictureStream()->codecpar;
+
+        if (options.caption) {
+            caption.emplace(piece.frontPath, ReadFixes(piece.frontPath), options.speedUnit);
+            if (compositor)
+                compositor->SetCaption(&*caption);
+        }
+        if (!compositor) {
+            frameRate = front.FrameRate();
+            framePeriodUs = av_rescale_q(1, av_inv_q(frameRate), InputRecording::kTimeBase);
+            frontWidth = frontSize->width;
+            frontHeight = frontSize->height;
+            const AVCodecParameters *rearSize = rear ? rear->PictureStream()->codecpar : nullptr;
+            compositor.emplace(frontWidth, frontHeight, rearSize ? rearSize->width : 0,
+                rearSize ? rearSize->height : 0, options.layout, caption ? &*caption : nullptr,
+                av_inv_q(frameRate));
+            if (!writer.Open(
+                    tempPath, compositor->Width(), compositor->Height(), frameRate, front.SoundDecoder()))
+                return end(Outcome::Failed, writer.ErrorString());
+            if (several && options.audio && !front.SoundDecoder())
+                m_notes << QStringLiteral("%1, the clip's first recording, has no sound: the clip is silent")
+                               .arg(name);
+            if (writer.SoundEncoder()) {
+                sound.emplace();
+                if (!sound->Open(front.SoundDecoder(), writer.SoundEncoder(), fromUs, toUs))
+                    return end(Outcome::Failed, sound->ErrorString());
+            }
+        } else {
+            if (frontSize->width != frontWidth || frontSize->height != frontHeight)
+                return end(Outcome::Failed,
+                    QStringLiteral("%1 has pictures of %2x%3, the clip's first recording of %4x%5; "
+                                   "export the two apart")
+                        .arg(name)
+                        .arg(frontSize->width)
+                        .arg(frontSize->height)
+                        .arg(frontWidth)
+                        .arg(frontHeight));
+            if (sound && !sound->Continue(front.SoundDecoder(), doneUs, fromUs, toUs))
+                return end(Outcome::Failed, sound->ErrorString());
+        }
+
+        const int64_t basePts = lastPts + 1;
+        int64_t anchorUs = index == 0 ? fromUs : -1; // the piece's time at basePts
+        bool pictureDone = false;
+        bool rearShown = false;
+        const auto addPicture = [&](AVFrame *frame) {
+            const int64_t timeUs = front.FrameTimeUs(frame, Kind::Picture);
+            // A frame counts for the span when its moment lies in it, give or take a quarter frame
+            // of rounding in the container's time stamps.
+            const int64_t slack = framePeriodUs / 4;
+            if (timeUs < 0 || timeUs < fromUs - slack)
+                return true;
+            if (timeUs >= toUs - slack) {
+                pictureDone = true;
+                return true;
+            }
+            // A later piece starts at its first picture, right after the last one of the piece
+            // before: no frame repeated, none left out.
+            if (anchorUs < 0)
+                anchorUs = timeUs;
+            int64_t pts = basePts
+                + av_rescale_q(timeUs - anchorUs, InputRecording::kTimeBase, writer.PictureTimeBase());
+            pts = std::max(pts, lastPts + 1);
+            lastPts = pts;
+            // The rear picture shown is the last one not later than the front's.
+            const AVFrame *rearPicture = rear ? rear->PictureAt(timeUs + slack) : nullptr;
+            if (rear && !rearPicture) {
+                qCWarning(lcExport) << "the rear recording gave no picture; exporting the front alone";
+                rear.reset();
+            }
+            rearShown
+                = rearShown || (rearPicture && compositor->HasRear() && compositor->TakesRear(rearPicture));
+            if (!compositor->Add(frame, rearPicture, pts, timeUs / 1000))
+                return fail(compositor->ErrorString());
+            if (progress)
+                progress((doneUs + timeUs - fromUs) / 1000, totalUs / 1000);
+            return writePictures();
+        };
+        const auto addSound = [&](const AVFrame *frame) {
+            if (sound->IsComplete())
+                return true;
+            if (!sound->Add(frame, front.FrameTimeUs(frame, Kind::Sound)))
+                return fail(sound->ErrorString());
+            return writeSound(false);
+        };
+        const InputRecording::FrameSink take = [&](AVFrame *frame, Kind kind) {
+            return kind == Kind::Picture ? addPicture(frame) : addSound(frame);
+        };
+
+        bool atEnd = false;
+        while (!(pictureDone && (!sound || sound->IsComplete())) && !atEnd) {
+            if (cancelled())
+                return end(Outcome::Cancelled);
+            if (!front.DecodeNext(take, &atEnd))
+                return end(Outcome::Failed);
+        }
+        if (!compositor->IsBuilt())
+            return end(Outcome::Failed, QStringLiteral("the span holds no picture"));
+        const int64_t pieceMs = av_rescale_q(lastPts + 1 - basePts, writer.PictureTimeBase(), { 1, 1000 });
+        if (several && lastPts + 1 == basePts)
+            m_notes << QStringLiteral("%1 gave no picture for its part").arg(name);
+        else if (several && !rearShown && compositor->HasRear())
+            m_notes << QStringLiteral("no rear picture goes with %1: its part of the clip shows a dark one")
+                           .arg(name);
+        else if (several && !piece.rearPath.isEmpty() && !compositor->HasRear())
+            m_notes << QStringLiteral("the clip's first recording has no rear picture: the rear camera of %1 "
+                                      "is left out")
+                           .arg(name);
+        ClipPiece written = piece;
+        written.fromMs = fromUs / 1000;
+        written.toMs = written.fromMs + pieceMs;
+        if (!rearShown)
+            written.rearPath.clear();
+        m_written.push_back(written);
+        doneUs = av_rescale_q(lastPts + 1, writer.PictureTimeBase(), InputRecording::kTimeBase);
     }
-    if (!compositor.IsBuilt())
+    if (!compositor || !compositor->IsBuilt())
         return end(Outcome::Failed, QStringLiteral("the span holds no picture"));
-    compositor.Close(lastPts + 1);
+    compositor->Close(lastPts + 1);
     if (!writePictures())
         return end(Outcome::Failed);
     if (!writer.EndPictures())
@@ -316,20 +409,20 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
             QDir(QFileInfo(options.outputPath).dir()).rmdir(QStringLiteral("sources"));
         return result;
     };
-    const int64_t fromMs = std::max<int64_t>(0, options.fromMs);
-    std::vector<CGps> fixes = ReadFixes(options.frontPath);
-    std::erase_if(fixes, [](const CGps &fix) { return !fix.IsValid(); });
-    const RecorderClock clock(options.frontPath, fixes);
 
     const QString gpx = EvidenceFiles::GpxPathFor(options.outputPath);
     int points = 0;
-    if (!EvidenceFiles::WriteGpx(options.frontPath, fromMs, fromMs + m_writtenMs, gpx, &m_error, &points))
+    if (!EvidenceFiles::WriteGpx(m_written, gpx, &m_error, &points))
         return undo(Outcome::Failed);
     made << gpx;
     m_trackPoints = points;
-    if (points == 0)
-        m_notes << QStringLiteral("%1 carries no GPS track for this span: the GPX file holds no points")
-                       .arg(QFileInfo(options.frontPath).fileName());
+    if (points == 0) {
+        QStringList names;
+        for (const ClipPiece &piece : m_written)
+            names << QFileInfo(piece.frontPath).fileName();
+        m_notes << QStringLiteral("%1 %2 no GPS track for this span: the GPX file holds no points")
+                       .arg(names.join(QStringLiteral(", ")), names.size() == 1 ? "carries" : "carry");
+    }
 
     QList<EvidenceFiles::Source> sources;
     QStringList sums { options.outputPath, gpx };
@@ -374,22 +467,53 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
         sources << source;
     }
 
+    // Each piece's times by its own recording's clock, as its caption shows them.
     EvidenceFiles::Provenance provenance;
+    QStringList rules;
+    std::vector<QStringList> ruleNames;
+    std::optional<RecorderClock> previous;
+    int64_t previousEndMs = 0;
+    bool withRear = false;
+    for (const ClipPiece &piece : m_written) {
+        std::vector<CGps> fixes = ReadFixes(piece.frontPath);
+        std::erase_if(fixes, [](const CGps &fix) { return !fix.IsValid(); });
+        RecorderClock clock(piece.frontPath, fixes);
+        EvidenceFiles::Part part { piece.frontPath, piece.fromMs, piece.toMs, {} };
+        if (piece.gapBeforeMs > 0 && previous) {
+            part.gapBefore = QStringLiteral("%1 s, %2 to %3")
+                                 .arg(piece.gapBeforeMs / 1000.0, 0, 'f', 1)
+                                 .arg(previous->TextAt(previousEndMs), clock.TextAt(piece.fromMs));
+        }
+        if (provenance.parts.isEmpty())
+            provenance.startText = clock.TextAt(piece.fromMs);
+        provenance.endText = clock.TextAt(piece.toMs);
+        // Recordings whose rule reads the same share one line.
+        const QString rule = clock.RuleText();
+        if (!rules.contains(rule)) {
+            rules << rule;
+            ruleNames.emplace_back();
+        }
+        ruleNames[size_t(rules.indexOf(rule))] << QFileInfo(piece.frontPath).fileName();
+        withRear = withRear || !piece.rearPath.isEmpty();
+        provenance.parts << part;
+        previous.emplace(std::move(clock));
+        previousEndMs = piece.toMs;
+    }
     provenance.clipPath = options.outputPath;
-    provenance.folder = ProtectedFolderFor(options.frontPath);
+    provenance.folder = ProtectedFolderFor(m_written.front().frontPath);
     provenance.sources = sources;
-    provenance.fromMs = fromMs;
-    provenance.toMs = fromMs + m_writtenMs;
-    provenance.startText = clock.TextAt(fromMs);
-    provenance.endText = clock.TextAt(fromMs + m_writtenMs);
-    provenance.timeRule = clock.RuleText();
+    if (rules.size() > 1) {
+        for (qsizetype i = 0; i < rules.size(); ++i)
+            rules[i] = ruleNames[size_t(i)].join(QStringLiteral(", ")) + QStringLiteral(": ") + rules[i];
+    }
+    provenance.timeRule = rules.join(QStringLiteral("; "));
     provenance.settings
         = QStringLiteral("layout %1, rear camera %2, caption %3, sound %4, speed in %5, "
                          "sources copied %6; H.264 (x264 veryfast, CRF 23), AAC 64 kb/s "
                          "per channel")
               .arg(options.layout == ClipLayout::Stacked ? "stacked" : "picture in picture",
-                  options.rearPath.isEmpty() ? "no" : "yes", options.caption ? "yes" : "no",
-                  options.audio ? "yes" : "no", options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
+                  withRear ? "yes" : "no", options.caption ? "yes" : "no", options.audio ? "yes" : "no",
+                  options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
                   options.withSources ? "yes" : "no");
     const QString provenancePath = EvidenceFiles::ProvenancePathFor(options.outputPath);
     if (!EvidenceFiles::WriteProvenance(provenancePath, provenance, &m_error))

@@ -8,16 +8,23 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace media {
 
-// Turns a span of a recording into an evidence clip: an MP4 (H.264 and AAC, index at the front for
+// Turns a span of a recording, or consecutive pieces of several (ClipExportOptions::Pieces), into
+// an evidence clip: an MP4 (H.264 and AAC, index at the front for
 // streaming) of the front camera with the rear camera as a bordered picture in the picture in the
 // top right corner or below the front, and the date, time, speed and position in a band added
 // below the pictures. Beside it go the GPX track of the span, a provenance text (program,
 // recordings with their sizes and SHA-256, span, time rule, settings) and SHA256SUMS with names
 // relative to its folder, so that the folder checks on any machine; with withSources the
 // recordings themselves are copied into "sources/" and listed there too.
+//
+// Pieces play end to end: each picture once, the sound of each piece from where the one before
+// ended on the clip, the caption from each piece's own recording. A gap of the recorder's timeline
+// between pieces (ClipPiece::gapBeforeMs) is stepped over and told in the provenance text. The
+// pieces must share the front camera's picture size.
 //
 // Nothing is written when an output would be a source recording or lie in the card's folders.
 // The clip is written under a temporary name and renamed only when complete, and a failed or
@@ -37,6 +44,8 @@ public:
     QString ErrorString() const { return m_error; }
     // Set after Done: the span actually written and the files beside the clip.
     int64_t WrittenMs() const { return m_writtenMs; }
+    // The pieces as written: toMs where each one's pictures ended.
+    const std::vector<ClipPiece> &WrittenPieces() const { return m_written; }
     int Frames() const { return m_frames; }
     QString GpxPath() const { return m_gpxPath; }
     QString SumsPath() const { return m_sumsPath; }
@@ -52,6 +61,8 @@ public:
     // False with the reason when an output (the temporary clip and SHA256SUMS included) is one of
     // the source recordings, however it is spelled, or lies inside the card's folders.
     static bool CheckOutputs(const ClipExportOptions &options, QString *error);
+    // Every recording the export reads (the pieces' fronts, and their rear files that exist).
+    static QStringList SourcesOf(const ClipExportOptions &options);
     // The folder an export must stay out of: the card holding the recording (the nearest folder
     // above it with the recorder's settings file), else the recording's own folder.
     static QString ProtectedFolderFor(const QString &recordingPath);
@@ -72,6 +83,7 @@ private:
 
     QString m_error;
     int64_t m_writtenMs = 0;
+    std::vector<ClipPiece> m_written;
     int m_frames = 0;
     QString m_gpxPath;
     QString m_sumsPath;

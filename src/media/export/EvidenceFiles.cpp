@@ -32,14 +32,19 @@ QString EvidenceFiles::ProvenancePathFor(const QString &clipPath)
     return info.dir().filePath(info.completeBaseName() + QStringLiteral(".provenance.txt"));
 }
 
-bool EvidenceFiles::WriteGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs,
-    const QString &gpxPath, QString *error, int *points)
+bool EvidenceFiles::WriteGpx(
+    const std::vector<ClipPiece> &pieces, const QString &gpxPath, QString *error, int *points)
 {
-    TelemetryReader reader;
     std::vector<TelemetryExportEntry> span;
-    if (reader.Open(recordingPath)) {
+    for (const ClipPiece &piece : pieces) {
+        TelemetryReader reader;
+        if (!reader.Open(piece.frontPath))
+            continue;
+        // A piece's end is the next one's start: its moment is the next one's.
+        const bool last = &piece == &pieces.back();
         for (TelemetryExportEntry &entry : TelemetryExport::Collect(reader)) {
-            if (int64_t(entry.timeMs) >= fromMs && int64_t(entry.timeMs) <= toMs)
+            const int64_t at = entry.timeMs;
+            if (at >= piece.fromMs && (at < piece.toMs || (last && at == piece.toMs)))
                 span.push_back(std::move(entry));
         }
     }
@@ -133,13 +138,30 @@ bool EvidenceFiles::WriteProvenance(const QString &path, const Provenance &prove
                     .arg(source.size)
                     .arg(QString::fromLatin1(source.sha256));
     }
-    line(QStringLiteral("Span"),
-        QStringLiteral("%1 s to %2 s of %3 (%4 s)")
-            .arg(provenance.fromMs / 1000.0, 0, 'f', 3)
-            .arg(provenance.toMs / 1000.0, 0, 'f', 3)
-            .arg(provenance.sources.isEmpty() ? QString()
-                                              : QFileInfo(provenance.sources.front().path).fileName())
-            .arg((provenance.toMs - provenance.fromMs) / 1000.0, 0, 'f', 3));
+    const auto partText = [](const Part &part) {
+        return QStringLiteral("%1 s to %2 s of %3 (%4 s)")
+            .arg(part.fromMs / 1000.0, 0, 'f', 3)
+            .arg(part.toMs / 1000.0, 0, 'f', 3)
+            .arg(QFileInfo(part.path).fileName())
+            .arg((part.toMs - part.fromMs) / 1000.0, 0, 'f', 3);
+    };
+    if (provenance.parts.size() == 1) {
+        line(QStringLiteral("Span"), partText(provenance.parts.front()));
+    } else {
+        int64_t totalMs = 0;
+        for (const Part &part : provenance.parts)
+            totalMs += part.toMs - part.fromMs;
+        line(QStringLiteral("Span"),
+            QStringLiteral("%1 recordings played end to end (%2 s)")
+                .arg(provenance.parts.size())
+                .arg(totalMs / 1000.0, 0, 'f', 3));
+        for (const Part &part : provenance.parts) {
+            if (!part.gapBefore.isEmpty())
+                text += QStringLiteral("  gap: nothing was recorded for %1; the clip steps over it\n")
+                            .arg(part.gapBefore);
+            text += QStringLiteral("  ") + partText(part) + QLatin1Char('\n');
+        }
+    }
     if (!provenance.startText.isEmpty())
         line(QStringLiteral("Recorder time"),
             provenance.startText + QStringLiteral(" to ") + provenance.endText);

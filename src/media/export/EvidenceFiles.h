@@ -1,11 +1,14 @@
 #pragma once
 
+#include "media/export/ClipExportOptions.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 namespace media {
 
@@ -20,13 +23,21 @@ public:
         qint64 size = 0;
         QByteArray sha256; // hex
     };
+    // A front recording's part of the clip, in ms of that recording.
+    struct Part {
+        QString path;
+        int64_t fromMs = 0;
+        int64_t toMs = 0;
+        // Empty, or what the clip stepped over right before the part, where nothing was recorded
+        // ("4 s, 2024-03-07 18:05:36 +09:00 to 2024-03-07 18:05:40 +09:00").
+        QString gapBefore;
+    };
     // What the provenance text tells about a clip.
     struct Provenance {
         QString clipPath;
         QString folder; // the card or folder the recordings came from
         QList<Source> sources;
-        int64_t fromMs = 0; // the span, in ms of the front recording
-        int64_t toMs = 0;
+        QList<Part> parts; // the span, in play order
         QString startText; // the span in the recorder's time, as the caption shows it
         QString endText;
         QString timeRule;
@@ -40,11 +51,12 @@ public:
     // "clip.provenance.txt" beside "clip.mp4".
     static QString ProvenancePathFor(const QString &clipPath);
 
-    // The GPX 1.1 track of the recording's valid fixes between fromMs and toMs (ms from the
-    // recording's start), named after the clip. False with a reason when the file cannot be written.
-    // points receives the number of track points written.
-    static bool WriteGpx(const QString &recordingPath, int64_t fromMs, int64_t toMs, const QString &gpxPath,
-        QString *error, int *points = nullptr);
+    // The GPX 1.1 track of the valid fixes of the pieces' front recordings between each one's
+    // fromMs and toMs (ms from the recording's start), in play order, named after the clip. False
+    // with a reason when the file cannot be written. points receives the number of track points
+    // written.
+    static bool WriteGpx(
+        const std::vector<ClipPiece> &pieces, const QString &gpxPath, QString *error, int *points = nullptr);
 
     static bool WriteProvenance(const QString &path, const Provenance &provenance, QString *error);
 

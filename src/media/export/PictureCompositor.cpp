@@ -12,6 +12,7 @@
 extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
+#include <libavutil/imgutils.h>
 }
 
 namespace media {
@@ -132,7 +133,27 @@ bool PictureCompositor::Build(const AVFrame *front, const AVFrame *rear)
         rc = avfilter_graph_config(graph, nullptr);
     if (rc < 0)
         return Fail(QStringLiteral("cannot set up the picture filters: %1").arg(ErrorText(rc)));
+    if (m_rearSource) {
+        m_blankRear = MakeFrame();
+        m_blankRear->format = rear->format;
+        m_blankRear->width = rear->width;
+        m_blankRear->height = rear->height;
+        m_blankRear->color_range = rear->color_range;
+        if (av_frame_get_buffer(m_blankRear.get(), 0) < 0)
+            return Fail(QStringLiteral("out of memory"));
+        const ptrdiff_t lines[4] = { m_blankRear->linesize[0], m_blankRear->linesize[1],
+            m_blankRear->linesize[2], m_blankRear->linesize[3] };
+        av_image_fill_black(m_blankRear->data, lines, AVPixelFormat(rear->format), rear->color_range,
+            rear->width, rear->height);
+    }
     return true;
+}
+
+bool PictureCompositor::TakesRear(const AVFrame *rear) const
+{
+    return !m_blankRear
+        || (rear->width == m_blankRear->width && rear->height == m_blankRear->height
+            && rear->format == m_blankRear->format);
 }
 
 bool PictureCompositor::AddCaption(int64_t pts, int64_t timeMs)
@@ -165,8 +186,8 @@ bool PictureCompositor::Add(AVFrame *front, const AVFrame *rear, int64_t pts, in
     front->pts = pts;
     if (av_buffersrc_add_frame_flags(m_frontSource, front, AV_BUFFERSRC_FLAG_KEEP_REF) < 0)
         return Fail(QStringLiteral("the picture filters refused a frame"));
-    if (m_rearSource && rear) {
-        FramePtr copy = RefFrame(rear);
+    if (m_rearSource) {
+        FramePtr copy = RefFrame(rear && TakesRear(rear) ? rear : m_blankRear.get());
         if (copy) {
             copy->pts = pts;
             if (av_buffersrc_add_frame(m_rearSource, copy.get()) < 0)

@@ -26,11 +26,19 @@ public:
     int Width() const { return m_width; }
     int Height() const { return m_height + m_stackHeight + m_bandHeight; }
     bool IsBuilt() const { return m_graph != nullptr; }
+    // Built with a place for the rear picture.
+    bool HasRear() const { return m_rearSource != nullptr; }
 
     // Adds the pictures of one moment of the clip: the front's, the rear's (null for the front
     // alone) and the caption's of timeMs of the recording, all at pts. The rear is only looked at
-    // with the first picture: a graph built without it keeps without it.
+    // with the first picture: a graph built without it keeps without it, and one built with it
+    // shows a dark picture in its place where a later recording has none (never a stale one).
     bool Add(AVFrame *front, const AVFrame *rear, int64_t pts, int64_t timeMs);
+    // The caption of the recording the next pictures come from (a clip made of several).
+    void SetCaption(const ClipCaption *caption) { m_caption = caption; }
+    // Whether a rear picture of this size and format can take the place of the one the graph was
+    // built with; true before the graph is built.
+    bool TakesRear(const AVFrame *rear) const;
     // No more pictures after endPts; the graph then gives up what it holds.
     void Close(int64_t endPts);
     // The next finished picture into frame: 1 when one was given, 0 when none is ready, negative
@@ -66,6 +74,8 @@ private:
     // The caption's band as last drawn, given again while its texts stay the same.
     ClipCaption::Texts m_captionTexts;
     ffmpeg::FramePtr m_captionFrame;
+    // Given for the rear where a recording has no rear picture.
+    ffmpeg::FramePtr m_blankRear;
 };
 
 } // namespace media

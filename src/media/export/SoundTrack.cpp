@@ -11,8 +11,26 @@ bool SoundTrack::Open(
     const AVCodecContext *decoder, const AVCodecContext *encoder, int64_t fromUs, int64_t toUs)
 {
     m_encoder = encoder;
+    m_fifo.reset(av_audio_fifo_alloc(encoder->sample_fmt, encoder->ch_layout.nb_channels, 4096));
+    return Continue(decoder, 0, fromUs, toUs);
+}
+
+bool SoundTrack::Continue(const AVCodecContext *decoder, int64_t clipUs, int64_t fromUs, int64_t toUs)
+{
+    const AVCodecContext *encoder = m_encoder;
     m_fromUs = fromUs;
     m_toUs = toUs;
+    m_pieceStart = av_rescale(clipUs, encoder->sample_rate, 1000000);
+    // The recording before may have ended its sound early: its part stays its length.
+    QueueSilence(m_pieceStart);
+    m_spanSamples = m_pieceStart + av_rescale(toUs - fromUs, encoder->sample_rate, 1000000);
+    m_complete = false;
+    if (!decoder) {
+        // A recording without sound keeps its part of the clip silent.
+        QueueSilence(m_spanSamples);
+        m_complete = true;
+        return true;
+    }
     SwrContext *swr = nullptr;
     // Older FFmpeg takes the layouts without const.
     const int rc = swr_alloc_set_opts2(&swr, const_cast<AVChannelLayout *>(&encoder->ch_layout),
@@ -21,9 +39,18 @@ bool SoundTrack::Open(
     m_resampler.reset(swr);
     if (rc < 0 || swr_init(swr) < 0)
         return Fail(QStringLiteral("cannot convert the sound for AAC"));
-    m_fifo.reset(av_audio_fifo_alloc(encoder->sample_fmt, encoder->ch_layout.nb_channels, 4096));
-    m_spanSamples = av_rescale(toUs - fromUs, encoder->sample_rate, 1000000);
     return true;
+}
+
+void SoundTrack::QueueSilence(int64_t until)
+{
+    const int64_t gap = until - m_samplesQueued;
+    if (gap <= 0)
+        return;
+    std::vector<float> silence(size_t(gap), 0.0f);
+    std::vector<void *> planes(size_t(m_encoder->ch_layout.nb_channels), silence.data());
+    av_audio_fifo_write(m_fifo.get(), planes.data(), int(gap));
+    m_samplesQueued += gap;
 }
 
 bool SoundTrack::Add(const AVFrame *frame, int64_t timeUs)
@@ -35,7 +62,7 @@ bool SoundTrack::Add(const AVFrame *frame, int64_t timeUs)
         return true;
     }
     const AVCodecContext *enc = m_encoder;
-    const int64_t start = av_rescale(timeUs - m_fromUs, enc->sample_rate, 1000000);
+    const int64_t start = m_pieceStart + av_rescale(timeUs - m_fromUs, enc->sample_rate, 1000000);
     const int capacity = swr_get_out_samples(m_resampler.get(), frame->nb_samples);
     uint8_t **converted = nullptr;
     if (av_samples_alloc_array_and_samples(
@@ -45,14 +72,8 @@ bool SoundTrack::Add(const AVFrame *frame, int64_t timeUs)
     const int count = swr_convert(m_resampler.get(), converted, capacity,
         const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples);
     bool ok = count >= 0;
-    if (ok && start > m_samplesQueued) {
-        const int64_t gap = std::min(start, m_spanSamples) - m_samplesQueued;
-        std::vector<float> silence(size_t(gap), 0.0f);
-        std::vector<void *> planes(size_t(enc->ch_layout.nb_channels), silence.data());
-        if (gap > 0)
-            av_audio_fifo_write(m_fifo.get(), planes.data(), int(gap));
-        m_samplesQueued += std::max<int64_t>(0, gap);
-    }
+    if (ok)
+        QueueSilence(std::min(start, m_spanSamples));
     if (ok) {
         const int64_t skip = std::clamp<int64_t>(m_samplesQueued - start, 0, count);
         const int64_t take = std::min<int64_t>(count - skip, m_spanSamples - m_samplesQueued);

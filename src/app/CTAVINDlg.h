@@ -87,6 +87,8 @@ public:
     void ClearPositionViews() override;
     void OpenRow(int row) override;
     void PlayTrip(const library::Trip &trip) override;
+    const library::Trip *CurrentTrip(int64_t *recordingStartMs) const override;
+    bool PlaysTrip() const override;
     ViewLayout::Mode ViewMode() const override { return m_viewMode; }
     int MainChannel() const override { return m_mainChannel; }
     QRect MainVideoRect() const override;
@@ -112,7 +114,6 @@ private:
     // Stops following the trip (the players stay); StopTrip also closes them and clears the views.
     void EndTrip();
     void StopTrip();
-    bool PlaysTrip() const;
     // The position of what plays: in the recording, or in the trip.
     int64_t CurrentPositionMs() const;
     QString ClockTimeText() const;

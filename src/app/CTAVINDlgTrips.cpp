@@ -30,6 +30,30 @@ bool CTAVINDlg::PlaysTrip() const
     return m_tripPlayer && m_tripPlayer->IsActive();
 }
 
+const library::Trip *CTAVINDlg::CurrentTrip(int64_t *recordingStartMs) const
+{
+    if (recordingStartMs)
+        *recordingStartMs = 0;
+    if (PlaysTrip())
+        return &m_tripPlayer->Trip();
+    const library::TripModel &model = m_trips->Model();
+    const library::TripModel::Place place = model.Find(m_playback.FrontPath());
+    if (place.trip < 0)
+        return nullptr;
+    const library::Trip &trip = model.Trips()[size_t(place.trip)];
+    // Where the recording's own clock starts on the trip's: from the stretch that plays it, else
+    // from its start by name.
+    int64_t start = trip.recordings[size_t(place.recording)].startMs;
+    for (const library::TripSegment &segment : trip.timeline)
+        if (segment.recording == place.recording) {
+            start = segment.tripMs - segment.recordingMs;
+            break;
+        }
+    if (recordingStartMs)
+        *recordingStartMs = start;
+    return &trip;
+}
+
 int64_t CTAVINDlg::CurrentPositionMs() const
 {
     return PlaysTrip() ? m_tripPlayer->PositionMs() : m_playback.PositionMs();

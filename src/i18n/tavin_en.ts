@@ -242,6 +242,10 @@ Format the card?</translation>
         <translation>Impact times and strengths</translation>
     </message>
     <message>
+        <source>이 충격의 앞뒤 20초를 영상으로 내보내기 (E)</source>
+        <translation>Export 20 s before and after this impact (E)</translation>
+    </message>
+    <message>
         <source>충격 없음</source>
         <translation>No impacts</translation>
     </message>

@@ -23,6 +23,7 @@ constexpr quint32 kMsgShowSave = 0x8036;
 constexpr quint32 kMsgShowSettings = 0x8037;
 constexpr quint32 kMsgHideToolMenu = 0x8038;
 constexpr quint32 kMsgExportClip = 0x8039;
+constexpr quint32 kMsgExportAroundImpact = 0x803A; // lParam: the impact's time, as PositionMs counts
 
 // The title menu.
 constexpr quint32 kMsgOpenFolder = 0x8064;

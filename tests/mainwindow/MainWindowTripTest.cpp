@@ -4,7 +4,13 @@
 #include "app/TripTimelineMarks.h"
 #include "app/features/TripController.h"
 #include "media/recorder/SampleCardSetup.h"
+#include "support/Files.h"
+#include "support/Process.h"
 #include "trips/TripRecorder.h"
+
+#include <QFileInfo>
+
+using namespace std::chrono_literals;
 
 namespace mainwindow::test {
 
@@ -46,12 +52,22 @@ class MainWindowTripTest : public MainWindowTest
 protected:
     TripController &Trips() { return m_window->TripsFeature(); }
     const TripPlayer *Trip() { return m_window->PlayingTrip(); }
+    // Seeks, and waits while the recording that holds the moment opens.
+    void SeekAndWait(int64_t ms)
+    {
+        skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, qintptr(ms));
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return Trip() && !Trip()->IsOpening(); }));
+    }
+    void Key(Qt::Key key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(m_window->FileList(), &press);
+    }
     // Waits until the trip plays its recording index (by the trip's order).
     bool WaitForRecording(int recording)
     {
         return testsupport::WaitUntil(
-            [&] { return Trip() && Trip()->CurrentRecording() == recording && Playing(); },
-            std::chrono::seconds(20));
+            [&] { return Trip() && Trip()->CurrentRecording() == recording && Playing(); }, 20s);
     }
 };
 
@@ -117,9 +133,68 @@ TEST_F(MainWindowTripTest, TheListShowsDrivesAndADrivePlaysAcrossItsRecordings)
 
     // The drive plays once to its end, then the window stands still.
     Post(kMsgSeekTo, trip.DurationMs() - 800);
-    EXPECT_TRUE(testsupport::WaitUntil(
-        [&] { return !m_window->PlayingTrip() && !Playing(); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !m_window->PlayingTrip() && !Playing(); }, 20s));
     EXPECT_FALSE(m_window->VideoView(DualPlayback::kFront)->isVisible());
+}
+
+} // namespace mainwindow::test
+
+namespace mainwindow::test {
+
+// While a drive plays, the export's marks lie on the drive's timeline, so one clip spans a
+// boundary; an export around an impact takes 20 s either side, cut to the drive.
+TEST_F(MainWindowTripTest, ExportsSpanTheDrivesRecordings)
+{
+    DriveCard card;
+    ASSERT_TRUE(card.Write());
+    Open({ card.dir.path() });
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->FileList()->GetItemCount() == 5; }));
+    QTemporaryDir out;
+    QString chosen = out.filePath(QStringLiteral("across.mp4"));
+    m_window->Dialogs().chooseCaptureFile = [&](QWidget *, const QString &) { return chosen; };
+    m_window->Dialogs().askExportChoices = [](QWidget *, const ExportChoices &initial) { return initial; };
+    const auto exported = [&] {
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return !m_window->ExportFeature().IsExporting(); }, 60s));
+        const auto probe = testsupport::RunProgram(QStringLiteral("ffprobe"),
+            { "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                "stream=nb_read_frames,duration", "-of", "csv=p=0", chosen });
+        EXPECT_TRUE(probe.Ok()) << probe.err.toStdString();
+        return QString::fromUtf8(probe.out).trimmed().split(QLatin1Char(','));
+    };
+
+    Click("list_mode_trips");
+    ClickRow(0);
+    ASSERT_TRUE(WaitForRecording(0));
+    Click("pause");
+    SeekAndWait(2000);
+    Key(Qt::Key_I);
+    SeekAndWait(4500);
+    Key(Qt::Key_O);
+    EXPECT_EQ(m_window->ExportFeature().MarkOutMs(), 4500);
+    skin::SendWindowMessage(m_window.get(), kMsgExportClip);
+    EXPECT_TRUE(m_window->ExportFeature().IsExporting());
+    QStringList probe = exported();
+    ASSERT_EQ(probe.size(), 2) << probe.join(QLatin1Char(',')).toStdString();
+    // 2.5 s across the boundary at 3 s, at the sample's 30 pictures a second.
+    EXPECT_NEAR(probe[0].toDouble(), 2.5, 1.0 / 30 + 0.001);
+    EXPECT_EQ(probe[1].toInt(), 75);
+    const QString provenance
+        = QString::fromUtf8(testsupport::ReadFile(out.filePath(QStringLiteral("across.provenance.txt"))));
+    EXPECT_TRUE(provenance.contains(QFileInfo(card.fronts[0]).fileName())) << provenance.toStdString();
+    EXPECT_TRUE(provenance.contains(QFileInfo(card.fronts[1]).fileName()));
+
+    // Around a moment at 3 s: the whole drive but its gap.
+    chosen = out.filePath(QStringLiteral("around.mp4"));
+    skin::SendWindowMessage(m_window.get(), kMsgExportAroundImpact, 0, 3000);
+    EXPECT_TRUE(m_window->ExportFeature().IsExporting());
+    probe = exported();
+    ASSERT_EQ(probe.size(), 2);
+    const library::Trip &trip = m_window->TripsFeature().Model().Trips().front();
+    int64_t played = 0;
+    for (const library::TripSegment &segment : trip.timeline)
+        played += segment.IsGap() ? 0 : segment.lengthMs;
+    EXPECT_NEAR(probe[0].toDouble() * 1000, double(played), 1000.0 / 30 + 1);
+    EXPECT_TRUE(m_shown.empty() || !m_shown.back().text.contains(QStringLiteral("실패")));
 }
 
 } // namespace mainwindow::test

@@ -7,7 +7,9 @@
 #include "app/DualPlayback.h"
 #include "app/MainWindowSettings.h"
 #include "app/RecordingOpener.h"
+#include "library/Trip.h"
 #include "media/export/ClipExporter.h"
+#include "media/export/TripSpan.h"
 #include "panels/BackgroundJob.h"
 #include "panels/MainWindowMessages.h"
 #include "panels/ToolDialogs.h"
@@ -26,6 +28,8 @@ using skin::kSkinImgButton;
 namespace {
 const QString kMarkIn = QStringLiteral("mark_in");
 const QString kMarkOut = QStringLiteral("mark_out");
+// An export around an impact takes this much before and after it.
+constexpr int64_t kAroundImpactMs = 20000;
 
 // The marks, painted over the play slider; clicks go through to the slider below.
 class SpanMarksView : public QWidget
@@ -138,7 +142,33 @@ bool ExportController::OnKey(const QKeyEvent &event)
     return true;
 }
 
+bool ExportController::SpanPieces(
+    int64_t fromMs, int64_t toMs, std::vector<media::ClipPiece> *pieces, QString *error) const
+{
+    pieces->clear();
+    const bool pastRecording = fromMs < 0 || (toMs >= 0 && toMs > m_window.DurationMs());
+    if (!m_window.PlaysTrip() && !pastRecording)
+        return true; // the one recording, as the options' own fields say
+    int64_t recordingStartMs = 0;
+    const library::Trip *trip = m_window.CurrentTrip(&recordingStartMs);
+    if (!trip) {
+        if (m_window.PlaysTrip())
+            return false;
+        return true; // a recording outside every trip: its own span, cut at its ends
+    }
+    const int64_t from = std::max<int64_t>(0, fromMs + recordingStartMs);
+    const int64_t to
+        = std::min(trip->DurationMs(), (toMs >= 0 ? toMs : m_window.DurationMs()) + recordingStartMs);
+    return media::TripSpan::PiecesOf(*trip, from, to, pieces, error);
+}
+
 void ExportController::ExportClip()
+{
+    const int64_t fromMs = std::max<int64_t>(0, m_markInMs);
+    ExportSpan(fromMs, m_markOutMs > fromMs ? m_markOutMs : -1);
+}
+
+void ExportController::ExportSpan(int64_t fromMs, int64_t toMs)
 {
     if (m_job)
         return;
@@ -147,8 +177,14 @@ void ExportController::ExportClip()
             QStringLiteral("export_nothing"), QStringLiteral("app_title"), skin::kMbIconError);
         return;
     }
-    const int64_t fromMs = std::max<int64_t>(0, m_markInMs);
-    const int64_t toMs = m_markOutMs > fromMs ? m_markOutMs : -1;
+    std::vector<media::ClipPiece> pieces;
+    QString unplayable;
+    if (!SpanPieces(fromMs, toMs, &pieces, &unplayable)) {
+        m_window.ShowPlain(m_window.Window().Skin().Text(QStringLiteral("export_failed"))
+                + QStringLiteral("\n") + unplayable,
+            m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconError);
+        return;
+    }
     const std::optional<ExportChoices> choices
         = m_window.Dialogs().askExportChoices(&m_window.Window(), m_choices);
     if (!choices)
@@ -165,8 +201,9 @@ void ExportController::ExportClip()
     job->options.frontPath = m_front;
     job->options.rearPath = m_rear;
     job->options.outputPath = path;
-    job->options.fromMs = fromMs;
-    job->options.toMs = toMs;
+    job->options.fromMs = std::clamp<int64_t>(fromMs, 0, m_window.DurationMs());
+    job->options.toMs = toMs >= 0 ? std::min(toMs, m_window.DurationMs()) : -1;
+    job->options.pieces = std::move(pieces);
     job->options.audio = choices->audio;
     job->options.withSources = choices->withSources;
     job->options.layout = choices->stacked ? media::ClipLayout::Stacked : media::ClipLayout::PictureInPicture;
@@ -248,8 +285,12 @@ ExportController::~ExportController()
     End();
 }
 
-bool ExportController::OnMessage(quint32 message, quintptr, qintptr)
+bool ExportController::OnMessage(quint32 message, quintptr, qintptr lParam)
 {
+    if (message == mainwindow::kMsgExportAroundImpact) {
+        ExportSpan(int64_t(lParam) - kAroundImpactMs, int64_t(lParam) + kAroundImpactMs);
+        return true;
+    }
     if (message != mainwindow::kMsgExportClip)
         return false;
     ExportClip();

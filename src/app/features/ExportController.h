@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/features/MainWindowFeature.h"
+#include "media/export/ClipExportOptions.h"
 #include "panels/ExportChoicesDlg.h"
 
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class BackgroundJob;
 class QProgressDialog;
@@ -14,7 +16,9 @@ class QWidget;
 
 // The evidence clip export: the span is set with in and out marks (the mark buttons or the I and
 // O keys) drawn on the play slider; the tool menu's export writes it on a worker while a progress
-// window offers Cancel. A cancelled export leaves no file.
+// window offers Cancel. A cancelled export leaves no file. While a trip plays the marks lie on the
+// trip's timeline and the clip plays its recordings end to end; an export around an impact takes
+// 20 s either side of it, across recordings where needed.
 class ExportController : public QObject, public MainWindowFeature
 {
     Q_OBJECT
@@ -42,6 +46,13 @@ private:
     void SetMark(bool in);
     void ShowMarks();
     void ExportClip();
+    // Exports a span of what plays, as PositionMs counts; -1 as its end: to the end.
+    void ExportSpan(int64_t fromMs, int64_t toMs);
+    // The pieces of the marked span: across the trip's recordings when a trip plays or the span
+    // reaches past the open recording, else the one recording. False with the reason when the
+    // span cannot be played.
+    bool SpanPieces(
+        int64_t fromMs, int64_t toMs, std::vector<media::ClipPiece> *pieces, QString *error) const;
     void OnFinished(const Job &job);
     // Cancels a running export (its file removed) and waits for its worker.
     void End();

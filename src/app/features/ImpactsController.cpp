@@ -6,8 +6,14 @@
 #include "skin/CSkinDialog.h"
 #include "views/CGSensorGraph.h"
 
+#include "panels/MainWindowMessages.h"
+
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdlib>
 
 using skin::kSkinImgButton;
 
@@ -16,6 +22,7 @@ const QString kImpactPrev = QStringLiteral("impact_prev");
 const QString kImpactNext = QStringLiteral("impact_next");
 constexpr int kListWidth = 106;
 constexpr int kListGap = 4;
+constexpr int kExportWidth = 44;
 
 QString ImpactText(const media::Impact &impact)
 {
@@ -50,6 +57,19 @@ void ImpactsController::OnSkinLoaded()
                 m_window.SeekTo(media::ImpactDetector::JumpTarget(m_impacts[size_t(index)]));
         });
     }
+    if (!m_export) {
+        m_export = new QToolButton(&window);
+        m_export->setObjectName(QStringLiteral("impact_export"));
+        m_export->setFocusPolicy(Qt::NoFocus);
+        m_export->setText(QStringLiteral("±20s"));
+        m_export->setToolTip(mainwindow::Translated(
+            QT_TRANSLATE_NOOP("CTAVINDlg", "이 충격의 앞뒤 20초를 영상으로 내보내기 (E)")));
+        m_export->setStyleSheet(QStringLiteral(
+            "QToolButton { background: #202020; color: #C8C8C8; border: 1px solid #2A2A2A; font-size: 11px; }"
+            "QToolButton:hover { border-color: #3FA6FE; }"
+            "QToolButton:disabled { color: #656565; }"));
+        connect(m_export, &QToolButton::clicked, this, [this] { ExportAround(); });
+    }
     // The skin shows its new controls only after this returns: place the list once it has.
     QMetaObject::invokeMethod(
         this, [this] { PlaceList(); }, Qt::QueuedConnection);
@@ -68,8 +88,12 @@ void ImpactsController::PlaceList()
         m_list->setGeometry(r.right() + 1 + kListGap, r.top(), kListWidth, r.height());
         m_list->show();
         m_list->raise();
+        m_export->setGeometry(m_list->geometry().right() + 1 + kListGap, r.top(), kExportWidth, r.height());
+        m_export->show();
+        m_export->raise();
     } else {
         m_list->hide();
+        m_export->hide();
     }
 }
 
@@ -94,6 +118,8 @@ void ImpactsController::Show()
         if (QWidget *button = window.Control<QWidget>(kSkinImgButton, name))
             button->setEnabled(!m_impacts.empty());
     }
+    if (m_export)
+        m_export->setEnabled(!m_impacts.empty());
     if (!m_list)
         return;
     m_list->clear();
@@ -120,8 +146,31 @@ void ImpactsController::Jump(int step)
         m_list->setCurrentIndex(int(*index));
 }
 
+std::optional<media::Impact> ImpactsController::ChosenImpact() const
+{
+    if (m_impacts.empty())
+        return std::nullopt;
+    if (m_list && m_list->currentIndex() >= 0 && size_t(m_list->currentIndex()) < m_impacts.size())
+        return m_impacts[size_t(m_list->currentIndex())];
+    const int64_t position = m_window.PositionMs();
+    const auto distance
+        = [position](const media::Impact &impact) { return std::abs(int64_t(impact.timeMs) - position); };
+    return *std::min_element(m_impacts.begin(), m_impacts.end(),
+        [&distance](const media::Impact &a, const media::Impact &b) { return distance(a) < distance(b); });
+}
+
+void ImpactsController::ExportAround()
+{
+    if (const std::optional<media::Impact> impact = ChosenImpact())
+        m_window.Window().PostMessage(mainwindow::kMsgExportAroundImpact, 0, qintptr(impact->timeMs));
+}
+
 bool ImpactsController::OnKey(const QKeyEvent &event)
 {
+    if (event.modifiers() == Qt::NoModifier && event.key() == Qt::Key_E) {
+        ExportAround();
+        return true;
+    }
     if (event.modifiers() != Qt::ControlModifier)
         return false;
     if (event.key() == Qt::Key_Right)

@@ -63,6 +63,11 @@ public:
     // Plays a trip from its start as one recording: the position, the views and the features
     // then follow the trip's timeline.
     virtual void PlayTrip(const library::Trip &trip) = 0;
+    // The trip that plays; else the trip of the open recording, with where the recording's 0 lies
+    // on the trip's timeline. Null when neither is known.
+    virtual const library::Trip *CurrentTrip(int64_t *recordingStartMs) const = 0;
+    // Whether a trip plays: the position and duration are then the trip's.
+    virtual bool PlaysTrip() const = 0;
 
     virtual ViewLayout::Mode ViewMode() const = 0;
     virtual int MainChannel() const = 0;

@@ -22,6 +22,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -255,6 +258,63 @@ TEST_F(MapViewTest, MarkerMovesAtMostOncePerSecondAndNeverTwiceToOnePoint)
     view = PageView(map);
     EXPECT_EQ(view["points"].toInt(), 0);
     EXPECT_TRUE(view["current"].isNull());
+}
+
+// A click with the mouse on or beside the drawn track names the time of the track point nearest
+// to it; a click away from the track names nothing.
+TEST_F(MapViewTest, ClickOnTheTrackGivesTheTimeOfTheNearestPoint)
+{
+    std::unique_ptr<CMapDlg> dialog = OpenMap();
+    CMapCtrl *map = dialog->MapCtrl();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return map->IsLoaded() && map->IsBrowserVisible(); }));
+    QSignalSpy clicked(dialog.get(), &CMapDlg::trackClicked);
+
+    // A fix every second heading north-east, the first 0.4 s into the recording.
+    media::CGPSArray fixes;
+    for (int i = 0; i < 40; ++i) {
+        media::CGps fix;
+        fix.valid = 1;
+        fix.timeMs = uint32_t(400 + i * 1000);
+        fix.latitude = 3730.0f + 0.01f * float(i);
+        fix.longitude = 12702.0f + 0.01f * float(i);
+        fix.speed = float(20 + i);
+        fixes.Add(fix);
+    }
+    dialog->SetTrack(fixes);
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        return PageView(map)["points"].toInt() == 40
+            && PageValue(map, QStringLiteral("!!window.mapHost")).toBool();
+    }));
+    QWidget *surface = map->Browser()->View()->focusProxy();
+    ASSERT_NE(surface, nullptr);
+    const auto pointOnScreen = [&](int index) {
+        const QVariantList xy = PageValue(map,
+            QStringLiteral("(function () { var p = map.latLngToContainerPoint(track.getLatLngs()[%1]);"
+                           " return [p.x, p.y]; })()")
+                .arg(index))
+                                    .toList();
+        return xy.size() == 2 ? QPoint(qRound(xy[0].toDouble()), qRound(xy[1].toDouble())) : QPoint(-1, -1);
+    };
+
+    // Beside point 25, a few pixels off the line and nearer to it than to its neighbours.
+    const QPoint near25 = pointOnScreen(25) + QPoint(3, 2);
+    ASSERT_TRUE(surface->rect().contains(near25)) << near25.x() << "," << near25.y();
+    QTest::mouseClick(surface, Qt::LeftButton, {}, near25);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return clicked.count() == 1; }));
+    EXPECT_EQ(clicked.takeFirst().at(0).toLongLong(), qint64(map->GetPoint(25).timeMs));
+
+    // Far from the track: nothing. Then on the last point, which is the only signal that follows.
+    const QPoint last = pointOnScreen(39);
+    const QPoint first = pointOnScreen(0);
+    const QPoint away(last.x() - (last.x() - first.x()) / 2 + 60, last.y() - (last.y() - first.y()) / 2 + 60);
+    ASSERT_TRUE(surface->rect().contains(away));
+    QTest::mouseClick(surface, Qt::LeftButton, {}, away);
+    QTest::qWait(700); // apart enough not to make a double click, which zooms
+    QTest::mouseClick(surface, Qt::LeftButton, {}, last);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return clicked.count() >= 1; }));
+    QTest::qWait(200);
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(clicked.takeFirst().at(0).toLongLong(), qint64(map->GetPoint(39).timeMs));
 }
 
 TEST_F(MapViewTest, OfflineShowsNoConnectAndTheReturningConnectionShowsThePage)

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <set>
 
@@ -163,6 +164,81 @@ TEST(SampleCard, LayoutAndFileNames)
     EXPECT_NE(findPlan('S', false, QStringLiteral("SAVE")), nullptr);
     for (const char *folder : { "NORMAL", "EVENT", "MANUAL", "PARKING", "SAVE" })
         EXPECT_TRUE(QDir(card.root).exists(QString::fromLatin1(folder))) << folder;
+}
+
+// The card is a day as the viewer groups it: two drives of several recordings, one with an event
+// and a restart of the recorder, then a parking session with its events. Within a drive the car
+// drives on from one recording into the next.
+TEST(SampleCard, ADayOfTwoDrivesAndAParkingSession)
+{
+    const SampleCard &card = testsupport::SharedSampleCard();
+    const testsupport::ProcessResult result
+        = testsupport::RunCli({ QStringLiteral("trips"), card.root, QStringLiteral("--json") });
+    ASSERT_TRUE(result.Ok()) << result.err.toStdString();
+    const QJsonArray trips = QJsonDocument::fromJson(result.out).array();
+    std::vector<QJsonObject> drives;
+    int parkingEvents = 0;
+    for (const QJsonValue &trip : trips) {
+        if (trip[QStringLiteral("kind")].toString() == QLatin1String("drive"))
+            drives.push_back(trip.toObject());
+        else
+            parkingEvents += trip[QStringLiteral("events")].toInt();
+    }
+    ASSERT_GE(drives.size(), 2u) << result.out.toStdString();
+    EXPECT_EQ(trips.size(), qsizetype(drives.size()) + 1) << "one parking session";
+    EXPECT_GE(parkingEvents, 2);
+
+    const auto planOf = [&](const QString &front) -> const SampleRecordingPlan * {
+        for (const SampleRecordingPlan &p : card.plans)
+            if (front.endsWith(QLatin1Char('/') + p.RelativePath('F')))
+                return &p;
+        return nullptr;
+    };
+    bool eventAndRestart = false;
+    for (const QJsonObject &drive : drives) {
+        const QJsonArray fronts = drive[QStringLiteral("recordings")].toArray();
+        EXPECT_GE(fronts.size(), 3);
+        bool restart = false;
+        const SampleRecordingPlan *previous = nullptr;
+        for (const QJsonValue &front : fronts) {
+            const SampleRecordingPlan *plan = planOf(front.toString());
+            ASSERT_NE(plan, nullptr) << front.toString().toStdString();
+            if (previous) {
+                // What the recorder did not record between the two: nothing, or its restart.
+                const int64_t hole = plan->startUtcMs - (previous->startUtcMs + previous->durationMs);
+                EXPECT_TRUE(hole >= 0 && (hole < 1000 || (hole >= 2000 && hole <= 4000))) << hole;
+                restart = restart || hole >= 2000;
+                // The last fix of one recording and the first of the next: the car moved on from
+                // where it was, at about the speed it had.
+                const auto fixes = [](const SampleRecordingPlan &p) {
+                    std::vector<media::CGps> found;
+                    for (const Record &r : readRecords(testsupport::CardFile(p, 'F')))
+                        if (r.payload[0] == 'G')
+                            found.emplace_back(r.timeMs, r.payload.mid(1).constData());
+                    return found;
+                };
+                const std::vector<media::CGps> before = fixes(*previous);
+                const std::vector<media::CGps> after = fixes(*plan);
+                ASSERT_FALSE(before.empty() || after.empty());
+                const media::CGps &last = before.back();
+                const media::CGps &first = after.front();
+                ASSERT_TRUE(last.IsValid() && first.IsValid());
+                const double seconds = double(first.GetFixTime() - last.GetFixTime());
+                EXPECT_GE(seconds, 1);
+                const double latitude = media::CoordinateToDegrees(last.latitude);
+                const double north = (media::CoordinateToDegrees(first.latitude) - latitude) * 111000.0;
+                const double east = (media::CoordinateToDegrees(first.longitude)
+                                        - media::CoordinateToDegrees(last.longitude))
+                    * 111000.0 * std::cos(latitude * 3.14159265 / 180.0);
+                EXPECT_LT(std::hypot(north, east), std::max(last.speed, first.speed) / 3.6 * seconds + 10);
+                EXPECT_LT(std::abs(first.speed - last.speed), 12 * seconds);
+            }
+            previous = plan;
+        }
+        EXPECT_EQ(drive[QStringLiteral("gaps")].toInt(), restart ? 1 : 0);
+        eventAndRestart = eventAndRestart || (restart && drive[QStringLiteral("events")].toInt() > 0);
+    }
+    EXPECT_TRUE(eventAndRestart) << "a drive with an event and the recorder's restart";
 }
 
 TEST(SampleCard, SettingsFileReadsAsTheViewerExpects)

@@ -72,6 +72,8 @@ int RunSampleCard(const QStringList &args)
 } // namespace
 
 TAVIN_CLI_COMMAND(QStringLiteral("sample-card"),
-    QStringLiteral("sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4] [--quiet]\n"
-                   "    write a recorder's memory card with recordings of every kind"),
+    QStringLiteral(
+        "sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4] [--quiet]\n"
+        "    write a recorder's memory card of a day: two drives and a parking session, recordings of\n"
+        "    every kind, each M minutes long"),
     false, RunSampleCard);

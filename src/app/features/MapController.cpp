@@ -28,7 +28,14 @@ void MapController::OnStart()
     if (!m_mapDlg->Init(entry)) {
         m_mapDlg->deleteLater();
         m_mapDlg = nullptr;
+        return;
     }
+    // A click on the track seeks the video to the moment the car was there; a trip's track
+    // carries the trip's times, so the click lands on the right recording.
+    connect(m_mapDlg, &CMapDlg::trackClicked, this, [this](qint64 timeMs) {
+        if (timeMs >= 0 && timeMs <= m_window.DurationMs())
+            m_window.SeekTo(timeMs);
+    });
 }
 
 void MapController::OnSkinLoaded()

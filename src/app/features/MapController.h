@@ -7,7 +7,8 @@
 class CMapDlg;
 
 // The main window's side of the map window: it makes the window, shows and hides it, hands it
-// each recording's track and sends it the playback position.
+// each recording's (or trip's) track, sends it the playback position and seeks where the user
+// clicks on the track.
 class MapController : public QObject, public MainWindowFeature
 {
     Q_OBJECT

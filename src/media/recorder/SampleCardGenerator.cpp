@@ -19,7 +19,7 @@ const char *const SampleCardGenerator::kSetupFileName = "setup.xml";
 namespace {
 
     constexpr int kKoreaUtcOffsetMinutes = 9 * 60;
-    // Parking recordings come this long after the drive ended.
+    // Parking recordings come this long after the last drive ended.
     constexpr int64_t kParkingDelayMs = 25 * 60 * 1000;
 
 } // namespace
@@ -38,12 +38,18 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::Plan() const
     const int64_t localStartMs
         = QDateTime(QDate(2024, 3, 7), QTime(8, 50, 0), QTimeZone::utc()).toMSecsSinceEpoch()
         + int64_t(random.Between(0, 599)) * 1000;
-    const int64_t driveStartUtcMs = localStartMs - int64_t(kKoreaUtcOffsetMinutes) * 60000;
+    const int64_t firstStartUtcMs = localStartMs - int64_t(kKoreaUtcOffsetMinutes) * 60000;
 
     std::vector<SampleRecordingPlan> plans;
-    plans.reserve(9); // add() hands out references into it
-    const auto add
-        = [&](const char *folder, char kind, int64_t utcMs, double driveS) -> SampleRecordingPlan & {
+    plans.reserve(11); // add() hands out references into it
+    // The recorder starts each segment as the one before ends. Names carry whole seconds, so each
+    // segment starts on a second of its own.
+    const int segmentMs = static_cast<int>(std::ceil(duration / 1000.0)) * 1000;
+    int64_t utcMs = firstStartUtcMs;
+    // Where the car is in the simulated drive: it moves on with the clock, so that the position and
+    // speed of one segment continue in the next, and across the recorder's restart too.
+    double driveS = 0;
+    const auto add = [&](const char *folder, char kind) -> SampleRecordingPlan & {
         SampleRecordingPlan p;
         p.folder = QString::fromLatin1(folder);
         p.kind = kind;
@@ -52,54 +58,52 @@ std::vector<SampleRecordingPlan> SampleCardGenerator::Plan() const
         p.durationMs = duration;
         p.driveStartS = driveS;
         plans.push_back(p);
+        utcMs += segmentMs;
+        driveS += segmentMs / 1000.0;
         return plans.back();
     };
     const auto impactTime = [&]() { return duration * 2 / 5 + random.Between(-200, 200); };
+    const auto withImpact = [&](SampleRecordingPlan &p, double low, double high) {
+        p.impactMs = impactTime();
+        p.impactStrength = random.Uniform(low, high);
+    };
 
-    // An event early in the drive that the driver kept in the protected folder.
-    SampleRecordingPlan &saved = add("SAVE", 'S', driveStartUtcMs, 0);
-    saved.impactMs = impactTime();
-    saved.impactStrength = random.Uniform(35, 50);
+    // The morning drive. A jolt right after setting off, whose event the driver kept in the
+    // protected folder; continuous segments; a driving event; the recorder restarting at a stop
+    // (a few seconds without a file, short enough for the viewer to keep one drive); a manual
+    // recording.
+    withImpact(add("SAVE", 'S'), 35, 50);
+    add("NORMAL", 'N');
+    add("NORMAL", 'N');
+    withImpact(add("EVENT", 'S'), 35, 50);
+    const int restartMs = random.Between(2, 3) * 1000;
+    utcMs += restartMs;
+    driveS += restartMs / 1000.0;
+    add("NORMAL", 'N');
+    add("MANUAL", 'U');
 
-    // Then the recorder's back-to-back segments: continuous, a driving event, a manual recording,
-    // and a last continuous one after the rear camera's cable came loose.
-    // Names carry whole seconds, so each segment starts on a second of its own.
-    const double segmentS = std::max(1.0, std::ceil(duration / 1000.0));
-    double driveS = std::max(120.0, segmentS);
-    const auto nextUtc
-        = [&]() { return driveStartUtcMs + static_cast<int64_t>(std::lround(driveS * 1000.0)); };
-    add("NORMAL", 'N', nextUtc(), driveS);
-    driveS += segmentS;
-    add("NORMAL", 'N', nextUtc(), driveS);
-    driveS += segmentS;
-    SampleRecordingPlan &event = add("EVENT", 'S', nextUtc(), driveS);
-    event.impactMs = impactTime();
-    event.impactStrength = random.Uniform(35, 50);
-    driveS += segmentS;
-    add("MANUAL", 'U', nextUtc(), driveS);
-    driveS += segmentS;
-    add("NORMAL", 'N', nextUtc(), driveS).hasRear = false;
-    driveS += segmentS;
-    // A crash that cut the recorder's power while it was writing the event.
-    SampleRecordingPlan &crash = add("EVENT", 'S', nextUtc(), driveS);
-    crash.impactMs = impactTime();
-    crash.impactStrength = random.Uniform(50, 60);
+    // Around noon, after a stop of three to four hours, a second drive: continuous segments, the
+    // last after the rear camera's cable came loose, and a crash that cut the recorder's power
+    // while it was writing the event.
+    utcMs += (3 * 3600 + random.Between(0, 3599)) * int64_t(1000);
+    driveS += 30;
+    add("NORMAL", 'N');
+    add("NORMAL", 'N').hasRear = false;
+    SampleRecordingPlan &crash = add("EVENT", 'S');
+    withImpact(crash, 50, 60);
     crash.cutByPowerLoss = true;
-    driveS += segmentS;
 
     // Parked: a knock on the car, later a passer-by in front of it while the receiver, woken by
     // the motion, has no fix yet.
-    const int64_t parkedUtc = nextUtc() + kParkingDelayMs;
-    SampleRecordingPlan &knock = add("PARKING", 'P', parkedUtc, driveS);
+    utcMs += kParkingDelayMs;
+    SampleRecordingPlan &knock = add("PARKING", 'P');
     knock.parked = true;
-    knock.impactMs = impactTime();
-    knock.impactStrength = random.Uniform(25, 40);
-    SampleRecordingPlan &motion
-        = add("PARKING", 'M', parkedUtc + 13 * 60 * 1000 + random.Between(0, 59) * 1000, driveS);
+    withImpact(knock, 25, 40);
+    utcMs += 13 * 60 * 1000 + random.Between(0, 59) * 1000;
+    SampleRecordingPlan &motion = add("PARKING", 'M');
     motion.parked = true;
     motion.gpsFix = false;
-    motion.impactMs = impactTime();
-    motion.impactStrength = random.Uniform(4, 8);
+    withImpact(motion, 4, 8);
     return plans;
 }
 

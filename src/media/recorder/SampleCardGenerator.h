@@ -15,7 +15,7 @@ namespace media::recorder {
 struct SampleCardOptions {
     QString directory; // the card's root; created when missing
     uint64_t seed = 1;
-    double minutes = 0; // length of each recording; 0 gives the short test recordings
+    double minutes = 0; // length of each recording (about 11 of them); 0 gives the short test recordings
     SampleVideoCodec codec = SampleVideoCodec::Automatic;
     int threads = 2; // encoder threads per file
     // Writes the recorder's settings file at the given path; the card is incomplete without it.
@@ -24,11 +24,15 @@ struct SampleCardOptions {
     std::function<void(const QString &relativePath)> progress;
 };
 
-// Writes a memory card as the two-camera recorder leaves it: the settings file in the root, the
-// recordings of every kind as front and rear files in the recorder's folders (NORMAL, EVENT,
-// MANUAL, PARKING, and SAVE for protected ones), one recording without a rear file, one
-// recorded before the GPS receiver had a fix, and one event whose files the recorder could not
-// finish because a crash cut its power. The same seed gives the same names and telemetry.
+// Writes a memory card as the two-camera recorder leaves it after a day: the settings file in the
+// root, the recordings of every kind as front and rear files in the recorder's folders (NORMAL,
+// EVENT, MANUAL, PARKING, and SAVE for protected ones). A morning drive of back-to-back segments
+// with a driving event and a restart of the recorder that left a few seconds unrecorded; a
+// second drive around noon, one of its recordings without a rear file, that ends in an event
+// whose files the recorder could not finish because a crash cut its power; then a parking
+// session with a knock and a motion recorded before the GPS receiver had a fix. Position and
+// speed run on from one recording of a drive to the next. The same seed gives the same names and
+// telemetry.
 class SampleCardGenerator
 {
 public:

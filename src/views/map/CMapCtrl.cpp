@@ -4,6 +4,7 @@
 #include "skin/SkinBitmap.h"
 #include "skin/WindowMessageEvent.h"
 #include "views/ViewsLog.h"
+#include "views/map/MapPageHost.h"
 #include "views/map/SimpleBrowser.h"
 
 #include <QPainter>
@@ -113,16 +114,21 @@ void CMapCtrl::DrawTrack()
         return;
     QList<double> coordinates;
     QList<double> speeds;
+    QList<double> times;
     bool anySpeed = false;
     coordinates.reserve(qsizetype(m_points.size() * 2));
+    speeds.reserve(qsizetype(m_points.size()));
+    times.reserve(qsizetype(m_points.size()));
     for (const DataItem &point : m_points) {
         coordinates << point.latitude << point.longitude;
         speeds << point.speedKmh;
+        times << double(point.timeMs);
         anySpeed = anySpeed || std::isfinite(point.speedKmh);
     }
     m_browser->CallScript(QStringLiteral("DrawPoly"), coordinates);
     if (anySpeed)
         m_browser->CallScript(QStringLiteral("DrawSpeeds"), speeds);
+    m_browser->CallScript(QStringLiteral("DrawTimes"), times);
 }
 
 void CMapCtrl::DrawCurrent(std::uint32_t timeMs)
@@ -189,6 +195,9 @@ bool CMapCtrl::CreateBrowser()
         return false;
     }
     connect(m_browser, &SimpleBrowser::documentComplete, this, &CMapCtrl::OnDocumentComplete);
+    m_host = new MapPageHost(this);
+    connect(m_host, &MapPageHost::trackClicked, this, &CMapCtrl::trackClicked);
+    m_browser->ExposeObject(QStringLiteral("mapHost"), m_host);
     m_created = true;
     if (!m_connection)
         m_connection = platform::CreateSystemConnectionCheck();

@@ -14,12 +14,14 @@
 namespace platform {
 class ConnectionCheck;
 }
+class MapPageHost;
 class SimpleBrowser;
 
 // The map control: a web page that draws the track and the current position, shown only while
 // the network is reachable and the page has loaded; otherwise its own pictures ("noconnect",
 // "nogps") take its place. The page offers Reset, DrawPoly and DrawCurrent, and optionally
-// DrawSpeeds (one speed in km/h per track point, to colour the line).
+// DrawSpeeds (one speed in km/h per track point, to colour the line) and DrawTimes (the time of
+// each point, which the page reports back through `mapHost` when the track is clicked).
 class CMapCtrl : public QWidget
 {
     Q_OBJECT
@@ -77,6 +79,9 @@ public:
 signals:
     // The page finished loading and has the current track and position.
     void pageReady();
+    // The user clicked on or near the track; the time (ms from the start of the recording) is that
+    // of the track point nearest to the click, one of the points' timeMs.
+    void trackClicked(qint64 timeMs);
 
 protected:
     bool event(QEvent *event) override;
@@ -95,6 +100,7 @@ private:
     QUrl PageUrl() const;
 
     SimpleBrowser *m_browser = nullptr;
+    MapPageHost *m_host = nullptr;
     std::unique_ptr<platform::ConnectionCheck> m_connection;
     ContentKind m_contentKind = kContentNone;
     QString m_url;

@@ -28,6 +28,8 @@ bool CMapDlg::Init(const QString &entryName)
     m_map = Control<CMapCtrl>(skin::kSkinMap, QStringLiteral("trace_map"));
     if (!m_map)
         qCWarning(lcViews) << "the map window's skin" << entryName << "has no trace_map control";
+    else
+        connect(m_map, &CMapCtrl::trackClicked, this, &CMapDlg::trackClicked, Qt::UniqueConnection);
     return true;
 }
 

@@ -32,6 +32,11 @@ public:
     // Replaces the track by the fixes of the recording and draws it.
     void SetTrack(const media::CGPSArray &fixes);
 
+signals:
+    // The user clicked on the track: the time (ms from the start of the recording) of the fix
+    // nearest to the click, for the player to seek to.
+    void trackClicked(qint64 timeMs);
+
 protected:
     bool WindowProc(skin::WindowMessageEvent &message) override;
 

@@ -4,14 +4,22 @@
 #include "views/ViewsLog.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QResizeEvent>
+#include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <cmath>
 
 namespace {
+
+// The web channel's client script, as the WebChannel library carries it.
+const QString kChannelScriptResource = QStringLiteral(":/qtwebchannel/qwebchannel.js");
+const QString kChannelScriptName = QStringLiteral("tavin-web-channel");
 
 QString NumberLiteral(double value)
 {
@@ -67,7 +75,54 @@ bool SimpleBrowser::Create()
             qCWarning(lcViews) << "the map page did not load:" << url.toDisplayString();
         emit documentComplete(url, ok);
     });
+    AttachChannel();
     return true;
+}
+
+bool SimpleBrowser::ExposeObject(const QString &name, QObject *object)
+{
+    if (!QFile::exists(kChannelScriptResource)) {
+        qCWarning(lcViews) << "the web channel's script is missing; the page cannot call" << name;
+        return false;
+    }
+    if (!m_channel)
+        m_channel = new QWebChannel(this);
+    m_channel->registerObject(name, object);
+    if (!m_exposedNames.contains(name))
+        m_exposedNames << name;
+    AttachChannel();
+    return true;
+}
+
+void SimpleBrowser::AttachChannel()
+{
+    if (!m_view || !m_channel)
+        return;
+    QFile file(kChannelScriptResource);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcViews) << "the web channel's script cannot be read:" << file.errorString();
+        return;
+    }
+    // The client script and the connection run before the page's own scripts; the objects become
+    // globals once the channel has answered, a moment after the document starts.
+    QStringList assignments;
+    for (const QString &name : std::as_const(m_exposedNames))
+        assignments << QStringLiteral("window['%1'] = channel.objects['%1'];").arg(name);
+    const QString connect
+        = QStringLiteral("\nif (typeof qt !== 'undefined' && qt.webChannelTransport)"
+                         "\n    new QWebChannel(qt.webChannelTransport, function (channel) { %1 });\n")
+              .arg(assignments.join(QLatin1Char(' ')));
+    QWebEngineScript script;
+    script.setName(kChannelScriptName);
+    script.setSourceCode(QString::fromUtf8(file.readAll()) + connect);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    QWebEngineScriptCollection &scripts = m_view->page()->scripts();
+    for (const QWebEngineScript &old : scripts.find(kChannelScriptName))
+        scripts.remove(old);
+    scripts.insert(script);
+    m_view->page()->setWebChannel(m_channel, QWebEngineScript::MainWorld);
 }
 
 void SimpleBrowser::Navigate(const QUrl &url)

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QWebChannel;
 class QWebEngineView;
 
 // The host of the embedded web page: a plain child window with a web view filling it. The view
@@ -31,6 +32,11 @@ public:
     // Runs a script and hands its result back on the UI thread (an invalid QVariant on failure).
     void EvaluateScript(const QString &code, std::function<void(const QVariant &)> result);
 
+    // Publishes the object's invokable methods, signals and properties to the page's script as
+    // the global `name`, over a web channel, from the next document on. Set before the page loads.
+    // False when the channel's script cannot be found.
+    bool ExposeObject(const QString &name, QObject *object);
+
     QWebEngineView *View() const { return m_view; }
 
     // Makes sure the web engine is started in a way that this system allows: where its sandbox
@@ -46,6 +52,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void AttachChannel();
+
     QWebEngineView *m_view = nullptr;
+    QWebChannel *m_channel = nullptr; // made by the first ExposeObject
+    QStringList m_exposedNames;
     QUrl m_pendingUrl; // what the loaded document is reported as (HTML has no address of its own)
 };

@@ -3,6 +3,7 @@
 #include "app/AppLog.h"
 #include "app/MainWindowSettings.h"
 #include "app/TripPlayer.h"
+#include "app/TripTimelineMarks.h"
 #include "app/features/CardPanelsController.h"
 #include "app/features/ExportController.h"
 #include "app/features/ImpactsController.h"
@@ -126,6 +127,15 @@ void CTAVINDlg::OnSkinLoaded()
     SetUpControls();
     for (const auto &feature : m_features)
         feature->OnSkinLoaded();
+    // A new layout has a new slider, shown once this returns: the trip's marks follow it then.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_tripMarks && PlaysTrip())
+                m_tripMarks->FollowSlider(
+                    Control<skin::CBitmapSlider>(skin::kSkinSlider, QStringLiteral("play_slider")));
+        },
+        Qt::QueuedConnection);
 }
 
 void CTAVINDlg::RegisterHandlers()
@@ -327,7 +337,7 @@ void CTAVINDlg::paintEvent(QPaintEvent *event)
     font.setPixelSize(13);
     painter.setFont(font);
     // A click on the display shows the recorder's clock time of the picture instead.
-    if (const QString clock = m_showClockTime ? ClockTimeText() : QString(); !clock.isEmpty()) {
+    if (const QString clock = ClockTimeText(); !clock.isEmpty()) {
         painter.setPen(QColor(0xFF, 0xC1, 0x07));
         painter.drawText(whole, Qt::AlignCenter | Qt::TextSingleLine, clock);
         RequestRepaint();

@@ -66,6 +66,9 @@ public:
     TripController &TripsFeature() const { return *m_trips; }
     // The trip that plays, null while a single recording plays or nothing does.
     const TripPlayer *PlayingTrip() const;
+    // The recorder's clock time of the picture, as the time display shows it after a click on it;
+    // empty while it shows the position and length.
+    QString ClockTimeText() const;
 
     // MainWindowContext
     skin::CSkinDialog &Window() override { return *this; }
@@ -116,7 +119,6 @@ private:
     void StopTrip();
     // The position of what plays: in the recording, or in the trip.
     int64_t CurrentPositionMs() const;
-    QString ClockTimeText() const;
     void OnPlay();
     void OnStopped();
     void OnPlaybackStarted(qintptr positionMs);

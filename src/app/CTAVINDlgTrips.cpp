@@ -142,6 +142,8 @@ void CTAVINDlg::EndTrip()
 QString CTAVINDlg::ClockTimeText() const
 {
     // The recorder's own clock, as its stamp and file names show it.
+    if (!m_showClockTime)
+        return QString();
     QDateTime start;
     int64_t offset = m_positionMs;
     if (PlaysTrip()) {

@@ -40,7 +40,14 @@ void TripTimelineMarks::Show(
             m_events.push_back({ mark.tripMs, mark.tripMs + mark.lengthMs });
     for (const media::Impact &impact : impacts)
         m_impacts.push_back(impact.timeMs);
-    if (!slider || !slider->isVisible()) {
+    FollowSlider(slider);
+}
+
+void TripTimelineMarks::FollowSlider(const skin::CBitmapSlider *slider)
+{
+    m_slider = slider;
+    if (!slider || !slider->isVisible()
+        || (m_boundaries.empty() && m_gaps.empty() && m_events.empty() && m_impacts.empty())) {
         hide();
         return;
     }

@@ -23,6 +23,8 @@ public:
     void Show(const skin::CBitmapSlider *slider, const library::Trip &trip,
         const std::vector<media::Impact> &impacts);
     void Clear();
+    // Follows the slider of another layout with the same marks.
+    void FollowSlider(const skin::CBitmapSlider *slider);
 
     // What is painted, in the trip's milliseconds.
     struct Span {

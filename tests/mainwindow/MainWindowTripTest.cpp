@@ -58,6 +58,15 @@ protected:
         skin::SendWindowMessage(m_window.get(), kMsgSeekTo, 0, qintptr(ms));
         ASSERT_TRUE(testsupport::WaitUntil([&] { return Trip() && !Trip()->IsOpening(); }));
     }
+    void ClickAt(const QPoint &at)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, at, m_window->mapToGlobal(at), Qt::LeftButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_window.get(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, m_window->mapToGlobal(at), Qt::LeftButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(m_window.get(), &release);
+    }
     void Key(Qt::Key key)
     {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -103,6 +112,17 @@ TEST_F(MainWindowTripTest, TheListShowsDrivesAndADrivePlaysAcrossItsRecordings)
     EXPECT_EQ(marks->Boundaries().size(), 3u);
     EXPECT_EQ(marks->Gaps().size(), 1u);
     EXPECT_EQ(marks->Events().size(), 1u);
+
+    // The time display can show the recorder's clock time of the picture instead.
+    const QRect display = m_window->Skin().GetArea(QStringLiteral("time_display"))->rect.ToQRect();
+    ClickAt(display.center());
+    const QDateTime clock
+        = QDateTime::fromString(m_window->ClockTimeText(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    ASSERT_TRUE(clock.isValid()) << m_window->ClockTimeText().toStdString();
+    EXPECT_LE(std::abs(trip.start.secsTo(clock) - m_window->PositionMs() / 1000), 1);
+    EXPECT_EQ(trip.start.toString(QStringLiteral("yyyy-MM-dd HH:mm")), QStringLiteral("2024-03-07 09:00"));
+    ClickAt(display.center());
+    EXPECT_TRUE(m_window->ClockTimeText().isEmpty());
 
     // At the boundary the next recording, decoded ahead, takes over: the pictures keep coming in
     // both windows and the position keeps rising.

@@ -206,6 +206,7 @@ void ExportController::ExportSpan(int64_t fromMs, int64_t toMs)
     job->options.pieces = std::move(pieces);
     job->options.audio = choices->audio;
     job->options.withSources = choices->withSources;
+    job->options.streamCopy = choices->streamCopy;
     job->options.layout = choices->stacked ? media::ClipLayout::Stacked : media::ClipLayout::PictureInPicture;
     job->options.speedUnit
         = m_window.Settings().speedUnit != 0 ? media::ExportSpeedUnit::Mph : media::ExportSpeedUnit::Kmh;

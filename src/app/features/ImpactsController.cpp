@@ -20,9 +20,9 @@ using skin::kSkinImgButton;
 namespace {
 const QString kImpactPrev = QStringLiteral("impact_prev");
 const QString kImpactNext = QStringLiteral("impact_next");
-constexpr int kListWidth = 106;
+constexpr int kListWidth = 100;
 constexpr int kListGap = 4;
-constexpr int kExportWidth = 44;
+constexpr int kExportWidth = 36;
 
 QString ImpactText(const media::Impact &impact)
 {

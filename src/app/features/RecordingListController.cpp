@@ -312,6 +312,8 @@ void RecordingListController::ChooseCategory(int category)
     // Not while a recording opens: its row is found in the list it opened from.
     if (!m_window.Library().CanChangeCategory() || m_window.Playback().IsOpening())
         return;
+    if (m_leaveAlternate)
+        m_leaveAlternate();
     m_category = category;
     m_window.Library().FillList(category);
     FillListControl();
@@ -320,6 +322,8 @@ void RecordingListController::ChooseCategory(int category)
 
 void RecordingListController::Sort(bool ascending)
 {
+    if (m_leaveAlternate)
+        m_leaveAlternate();
     m_window.Library().SortList(ascending);
     FillListControl();
     RefreshButtons();

@@ -41,11 +41,12 @@ public:
     void SetOnCardListed(std::function<void()> handler) { m_onCardListed = std::move(handler); }
     // Any listing arrived (card, folder or command line), or the list was emptied.
     void SetOnListed(std::function<void()> handler) { m_onListed = std::move(handler); }
-    // Another view of the listing fills the list control instead of the recordings while it
-    // returns true (the trips); the categories and sort then wait.
-    void SetAlternateRows(std::function<bool(skin::CSkinListCtrl &list)> fill)
+    // Another view of the listing fills the list control instead of the recordings while fill
+    // returns true (the trips); choosing a category or sort order calls leave first.
+    void SetAlternateRows(std::function<bool(skin::CSkinListCtrl &list)> fill, std::function<void()> leave)
     {
         m_alternateRows = std::move(fill);
+        m_leaveAlternate = std::move(leave);
     }
     // Fills the list control again (after the alternate view was switched on or off).
     void Refill();
@@ -106,4 +107,5 @@ private:
     std::function<void()> m_onCardListed;
     std::function<void()> m_onListed;
     std::function<bool(skin::CSkinListCtrl &list)> m_alternateRows;
+    std::function<void()> m_leaveAlternate;
 };

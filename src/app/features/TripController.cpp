@@ -33,7 +33,9 @@ TripController::TripController(MainWindowContext &window, RecordingListControlle
     , m_list(list)
 {
     m_list.SetOnListed([this] { Rebuild(); });
-    m_list.SetAlternateRows([this](skin::CSkinListCtrl &control) { return FillRows(control); });
+    m_list.SetAlternateRows([this](skin::CSkinListCtrl &control) { return FillRows(control); },
+        // A category or sort chosen over the trips means the files again.
+        [this] { ShowTrips(false); });
 }
 
 TripController::~TripController() = default;
@@ -59,6 +61,11 @@ void TripController::ShowTrips(bool show)
     if (show == m_showTrips || m_window.Playback().IsOpening())
         return;
     m_showTrips = show;
+    if (skin::CSkinListCtrl *list = m_list.FileList(); list && !show) {
+        // The files' own column names come back.
+        for (int column = 0; column < m_fileHeaders.size() && column < list->columnCount(); ++column)
+            list->headerItem()->setText(column, m_fileHeaders[column]);
+    }
     m_list.Refill();
     RefreshButtons();
 }
@@ -69,13 +76,6 @@ void TripController::RefreshButtons()
     // A skin without the buttons simply has no trip view.
     dialog.ShowControl(kSkinImgButton, kShowTripsButton, !m_showTrips);
     dialog.ShowControl(kSkinImgButton, kShowFilesButton, m_showTrips);
-    for (const char *category :
-        { "filelist_category_all", "filelist_category_normal", "filelist_category_event",
-            "filelist_category_user", "filelist_category_arch", "sort_new", "sort_old" }) {
-        if (QWidget *button = dialog.GetControl(kSkinImgButton, QString::fromLatin1(category));
-            button && m_showTrips)
-            button->setEnabled(false);
-    }
 }
 
 int TripController::TripOfRow(int row) const
@@ -145,6 +145,18 @@ bool TripController::FillRows(skin::CSkinListCtrl &list)
         return false;
     const int selected = list.GetSelectedItem();
     list.DeleteAllItems();
+    // The start and length columns name the trip's.
+    const skin::CSkin &skin = m_window.Window().Skin();
+    if (m_fileHeaders.isEmpty()
+        || list.headerItem()->text(2) != skin.Text(QStringLiteral("trip_col_start"))) {
+        m_fileHeaders.clear();
+        for (int column = 0; column < list.columnCount(); ++column)
+            m_fileHeaders << list.headerItem()->text(column);
+    }
+    if (list.columnCount() > 4) {
+        list.headerItem()->setText(2, skin.Text(QStringLiteral("trip_col_start"), m_fileHeaders.value(2)));
+        list.headerItem()->setText(4, skin.Text(QStringLiteral("trip_col_length"), m_fileHeaders.value(4)));
+    }
     const std::vector<library::Trip> &trips = m_model.Trips();
     for (int row = 0; row < int(trips.size()); ++row) {
         const library::Trip &trip = trips[size_t(row)];
@@ -178,8 +190,8 @@ QString TripController::KindText(const library::Trip &trip) const
     QString text = trip.kind == library::TripKind::Drive
         ? skin.Text(QStringLiteral("trip_kind_drive"), QStringLiteral("Drive"))
         : skin.Text(QStringLiteral("trip_kind_parking"), QStringLiteral("Parking"));
-    const int marked = trip.events + trip.impacts;
-    if (marked > 0)
-        text += QStringLiteral(" !%1").arg(marked);
+    // The event recordings of the trip, as the files' list would show them.
+    if (trip.events > 0)
+        text += QStringLiteral(" (%1)").arg(trip.events);
     return text;
 }

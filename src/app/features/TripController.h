@@ -4,6 +4,7 @@
 #include "library/TripModel.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <memory>
 
@@ -52,4 +53,5 @@ private:
     bool m_showTrips = false;
     int m_nextSummary = 0; // the next listing index whose summary is to be read
     std::unique_ptr<BackgroundJob> m_summaries;
+    QStringList m_fileHeaders; // the list's column names while it shows files
 };

@@ -98,7 +98,14 @@ TEST_F(MainWindowTripTest, TheListShowsDrivesAndADrivePlaysAcrossItsRecordings)
     EXPECT_TRUE(m_window->GetControl(skin::kSkinImgButton, QStringLiteral("list_mode_files"))->isVisible());
     Click("list_mode_files");
     EXPECT_EQ(m_window->FileList()->GetItemCount(), 5);
+    // A category chosen over the trips shows its files.
     Click("list_mode_trips");
+    Click("filelist_category_event");
+    EXPECT_FALSE(Trips().ShowsTrips());
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), 1);
+    Click("filelist_category_all");
+    Click("list_mode_trips");
+    EXPECT_EQ(m_window->FileList()->GetItemCount(), 1);
 
     // Choosing the drive plays it from its start as one recording of the drive's length.
     ClickRow(0);

@@ -89,7 +89,7 @@ public:
     void StopPlayback() override;
     void ClearPositionViews() override;
     void OpenRow(int row) override;
-    void PlayTrip(const library::Trip &trip) override;
+    void PlayTrip(const library::Trip &trip, int64_t fromMs = 0) override;
     const library::Trip *CurrentTrip(int64_t *recordingStartMs) const override;
     bool PlaysTrip() const override;
     ViewLayout::Mode ViewMode() const override { return m_viewMode; }
@@ -113,7 +113,7 @@ private:
     void OnRecordingOpened(qint64 fileIndex, const OpenedRecording &recording);
     // Hands an opened recording's (or trip's) length, telemetry and files to the views and features.
     void ShowOpened(const OpenedRecording &recording);
-    void OnTripTelemetry(const library::Trip &trip, const OpenedRecording &telemetry);
+    void OnTripTelemetry(const library::Trip &trip, int64_t fromMs, const OpenedRecording &telemetry);
     // Stops following the trip (the players stay); StopTrip also closes them and clears the views.
     void EndTrip();
     void StopTrip();

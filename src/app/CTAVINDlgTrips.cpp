@@ -16,6 +16,7 @@ using namespace mainwindow;
 namespace {
 struct TripOpening {
     library::Trip trip;
+    int64_t fromMs = 0;
     OpenedRecording telemetry;
 };
 } // namespace
@@ -59,7 +60,7 @@ int64_t CTAVINDlg::CurrentPositionMs() const
     return PlaysTrip() ? m_tripPlayer->PositionMs() : m_playback.PositionMs();
 }
 
-void CTAVINDlg::PlayTrip(const library::Trip &trip)
+void CTAVINDlg::PlayTrip(const library::Trip &trip, int64_t fromMs)
 {
     if (m_playback.IsOpening() || m_tripOpening || (m_tripPlayer && m_tripPlayer->IsOpening())) {
         ShowPlain(
@@ -79,7 +80,7 @@ void CTAVINDlg::PlayTrip(const library::Trip &trip)
     options.windowName = QStringLiteral("trip_opening_progress");
     m_tripOpening = std::make_unique<BackgroundJob>(this, options);
     m_tripOpening->Start(
-        TripOpening { trip, {} },
+        TripOpening { trip, fromMs, {} },
         [](TripOpening &opening, BackgroundJob::Progress &progress) {
             opening.telemetry = LoadTripTelemetry(opening.trip, progress.CancelFlag());
         },
@@ -87,17 +88,17 @@ void CTAVINDlg::PlayTrip(const library::Trip &trip)
             // Kept until the trip has begun: a second trip waits for this one.
             std::unique_ptr<BackgroundJob> job = std::move(m_tripOpening);
             if (!cancelled)
-                OnTripTelemetry(opening.trip, opening.telemetry);
+                OnTripTelemetry(opening.trip, opening.fromMs, opening.telemetry);
         });
 }
 
-void CTAVINDlg::OnTripTelemetry(const library::Trip &trip, const OpenedRecording &telemetry)
+void CTAVINDlg::OnTripTelemetry(const library::Trip &trip, int64_t fromMs, const OpenedRecording &telemetry)
 {
     if (!m_tripPlayer) {
         m_tripPlayer = std::make_unique<TripPlayer>(m_playback, RecordingOpener::RearSearch(m_library));
         connect(m_tripPlayer.get(), &TripPlayer::ended, this, [this] { StopTrip(); });
     }
-    const bool begun = m_tripPlayer->Begin(trip, 0, [this, telemetry](bool opened) {
+    const bool begun = m_tripPlayer->Begin(trip, fromMs, [this, telemetry](bool opened) {
         if (!opened) {
             EndTrip();
             OnRecordingOpened(-1, OpenedRecording {});

@@ -60,9 +60,10 @@ public:
     virtual void ClearPositionViews() = 0;
     // Plays a row of the recording list ("another file is opening" while one opens).
     virtual void OpenRow(int row) = 0;
-    // Plays a trip from its start as one recording: the position, the views and the features
-    // then follow the trip's timeline.
-    virtual void PlayTrip(const library::Trip &trip) = 0;
+    // Plays a trip as one recording from a moment of its timeline (its start by default): the
+    // position, the views and the features then follow the trip's timeline. The trip's files may
+    // lie anywhere (another card, a backup).
+    virtual void PlayTrip(const library::Trip &trip, int64_t fromMs = 0) = 0;
     // The trip that plays; else the trip of the open recording, with where the recording's 0 lies
     // on the trip's timeline. Null when neither is known.
     virtual const library::Trip *CurrentTrip(int64_t *recordingStartMs) const = 0;

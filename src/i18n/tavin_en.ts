@@ -291,6 +291,10 @@ Format the card?</translation>
         <translation>Export a clip</translation>
     </message>
     <message>
+        <source>원본 영상 그대로 복사 (재인코딩 없음, 전방·후방 별도 트랙, 자막으로 정보 표시)</source>
+        <translation>Copy the recorded pictures as they are (no re-encoding; front and rear as separate tracks, the caption as subtitles)</translation>
+    </message>
+    <message>
         <source>후방 영상 위치</source>
         <translation>Rear picture</translation>
     </message>

@@ -23,6 +23,7 @@ int RunExport(const QStringList &args)
     QString end;
     bool seconds = false;
     bool force = false;
+    bool layoutGiven = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
         bool ok = true;
@@ -46,8 +47,11 @@ int RunExport(const QStringList &args)
             options.withSources = true;
         } else if (arg == QLatin1String("--force")) {
             force = true;
+        } else if (arg == QLatin1String("--copy")) {
+            options.streamCopy = true;
         } else if (arg == QLatin1String("--layout") && i + 1 < args.size()) {
             const QString layout = args[++i];
+            layoutGiven = true;
             ok = layout == QLatin1String("pip") || layout == QLatin1String("stacked");
             options.layout = layout == QLatin1String("stacked") ? media::ClipLayout::Stacked
                                                                 : media::ClipLayout::PictureInPicture;
@@ -72,7 +76,12 @@ int RunExport(const QStringList &args)
             "       tavin-cli export DIR OUT.mp4 --start \"YYYY-MM-DD hh:mm:ss\" "
             "--end \"YYYY-MM-DD hh:mm:ss\" [OPTIONS]\n"
             "OPTIONS: [--rear auto|none] [--layout pip|stacked] [--no-overlay] [--no-audio] "
-            "[--with-sources] [--unit kmh|mph] [--force]\n"));
+            "[--with-sources] [--unit kmh|mph] [--copy] [--force]\n"));
+        return 2;
+    }
+    if (options.streamCopy && layoutGiven) {
+        CliErr(QStringLiteral("export: --layout does not go with --copy, which keeps each camera a track of "
+                              "its own\n"));
         return 2;
     }
     options.outputPath = paths[1];
@@ -174,11 +183,14 @@ int RunExport(const QStringList &args)
 TAVIN_CLI_COMMAND(QStringLiteral("export"),
     QStringLiteral(
         "export FRONT_FILE OUT.mp4 [--from SECONDS] [--to SECONDS] [--rear auto|none]\n"
-        "    [--layout pip|stacked] [--no-overlay] [--no-audio] [--with-sources] [--unit kmh|mph] [--force]\n"
+        "    [--layout pip|stacked] [--no-overlay] [--no-audio] [--with-sources] [--unit kmh|mph] [--copy]\n"
+        "    [--force]\n"
         "export DIR OUT.mp4 --start \"YYYY-MM-DD hh:mm:ss\" --end \"YYYY-MM-DD hh:mm:ss\" [same options]\n"
         "    write an evidence clip (H.264/AAC MP4 with the rear camera over or below the front and\n"
         "    the recorder's time, speed and position in a band below), its GPX track, a provenance\n"
         "    text and SHA256SUMS; --with-sources copies the recordings, verified, into sources/.\n"
+        "    --copy keeps the recorder's own pictures, not re-encoded: front and rear as two video\n"
+        "    tracks, the caption as a subtitle track, the start moved back to a key frame.\n"
         "    With a card or folder, the span in the recorder's time runs over as many recordings of\n"
         "    one drive as it takes, played end to end (gaps where nothing was recorded stepped over).\n"
         "    Refuses to write into the card or over existing files (unless --force)"),

@@ -38,7 +38,10 @@ struct ClipExportOptions {
     bool caption = true;
     bool audio = true; // false leaves the cabin's sound out
     bool withSources = false; // copies the recordings, verified, into "sources/" beside the clip
-    ClipLayout layout = ClipLayout::PictureInPicture;
+    ClipLayout layout = ClipLayout::PictureInPicture; // not read with streamCopy
+    // The recorder's coded pictures copied as they are instead of re-encoded: front and rear as two
+    // tracks, the caption as a timed text track, the span widened to key frames (StreamCopyWriter).
+    bool streamCopy = false;
     ExportSpeedUnit speedUnit = ExportSpeedUnit::Kmh;
 
     // The pieces the export plays: the list, or the single recording's span as one piece.

@@ -8,6 +8,7 @@
 #include "media/export/Mp4Writer.h"
 #include "media/export/PictureCompositor.h"
 #include "media/export/SoundTrack.h"
+#include "media/export/StreamCopyWriter.h"
 #include "media/telemetry/TelemetryExport.h"
 #include "media/telemetry/TelemetryReader.h"
 #include "platform/file_identity.h"
@@ -22,20 +23,6 @@
 namespace media {
 
 namespace {
-
-    // The recording's GPS records, with or without a fix, in time order.
-    std::vector<CGps> ReadFixes(const QString &path)
-    {
-        std::vector<CGps> fixes;
-        TelemetryReader reader;
-        if (reader.Open(path)) {
-            for (const TelemetryExportEntry &e : TelemetryExport::Collect(reader)) {
-                if (e.kind == telemetry::RecordKind::Gps)
-                    fixes.push_back(e.fix);
-            }
-        }
-        return fixes;
-    }
 
     QString SourceCopyPath(const QString &clipPath, const QString &source)
     {
@@ -56,6 +43,19 @@ namespace {
     }
 
 } // namespace
+
+std::vector<CGps> ClipExporter::ReadFixes(const QString &path)
+{
+    std::vector<CGps> fixes;
+    TelemetryReader reader;
+    if (reader.Open(path)) {
+        for (const TelemetryExportEntry &e : TelemetryExport::Collect(reader)) {
+            if (e.kind == telemetry::RecordKind::Gps)
+                fixes.push_back(e.fix);
+        }
+    }
+    return fixes;
+}
 
 QStringList ClipExporter::SourcesOf(const ClipExportOptions &options)
 {
@@ -137,11 +137,14 @@ ClipExporter::Outcome ClipExporter::Run(
     m_notes.clear();
     m_trackPoints = 0;
     m_written.clear();
+    m_copiedTracks.clear();
+    m_widened.clear();
     if (!CheckOutputs(options, &m_error)) {
         qCWarning(lcExport) << "export of" << SourcesOf(options).value(0) << "refused:" << m_error;
         return Outcome::Failed;
     }
-    Outcome outcome = WriteClip(options, cancel, progress);
+    Outcome outcome
+        = options.streamCopy ? CopyClip(options, cancel, progress) : WriteClip(options, cancel, progress);
     if (outcome == Outcome::Done)
         outcome = WriteCompanionFiles(options, cancel);
     if (outcome == Outcome::Failed)
@@ -389,10 +392,39 @@ ClipExporter::Outcome ClipExporter::WriteClip(
         return end(Outcome::Failed, writer.ErrorString());
     m_frames = frames;
     m_writtenMs = av_rescale_q(lastPts + 1, writer.PictureTimeBase(), { 1, 1000 });
-    QFile::remove(options.outputPath);
-    if (!QFile::rename(tempPath, options.outputPath))
-        return end(Outcome::Failed, QStringLiteral("cannot write %1").arg(options.outputPath));
-    return end(Outcome::Done);
+    return PutInPlace(end(Outcome::Done), tempPath, options.outputPath);
+}
+
+ClipExporter::Outcome ClipExporter::CopyClip(
+    const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress)
+{
+    const QString tempPath = options.outputPath + QStringLiteral(".part");
+    StreamCopyWriter writer;
+    const Outcome outcome = writer.Write(options, tempPath, cancel, progress);
+    m_error = writer.ErrorString();
+    m_notes = writer.Notes();
+    m_written = writer.WrittenPieces();
+    m_frames = writer.Frames();
+    m_writtenMs = writer.WrittenMs();
+    m_copiedTracks = writer.TracksText();
+    m_widened = writer.Widened();
+    // The writer closes the file before it goes.
+    writer = StreamCopyWriter();
+    return PutInPlace(outcome, tempPath, options.outputPath);
+}
+
+ClipExporter::Outcome ClipExporter::PutInPlace(
+    Outcome outcome, const QString &tempPath, const QString &outputPath)
+{
+    if (outcome == Outcome::Done) {
+        QFile::remove(outputPath);
+        if (QFile::rename(tempPath, outputPath))
+            return outcome;
+        m_error = QStringLiteral("cannot write %1").arg(outputPath);
+        outcome = Outcome::Failed;
+    }
+    QFile::remove(tempPath);
+    return outcome;
 }
 
 ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
@@ -507,14 +539,24 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
             rules[i] = ruleNames[size_t(i)].join(QStringLiteral(", ")) + QStringLiteral(": ") + rules[i];
     }
     provenance.timeRule = rules.join(QStringLiteral("; "));
-    provenance.settings
-        = QStringLiteral("layout %1, rear camera %2, caption %3, sound %4, speed in %5, "
-                         "sources copied %6; H.264 (x264 veryfast, CRF 23), AAC 64 kb/s "
-                         "per channel")
-              .arg(options.layout == ClipLayout::Stacked ? "stacked" : "picture in picture",
-                  withRear ? "yes" : "no", options.caption ? "yes" : "no", options.audio ? "yes" : "no",
-                  options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
-                  options.withSources ? "yes" : "no");
+    if (options.streamCopy) {
+        provenance.settings
+            = QStringLiteral("stream copy: pictures and sound as recorded, not re-encoded (%1); each "
+                             "camera a video track of its own; caption %2, speed in %3, sources copied %4")
+                  .arg(m_copiedTracks, options.caption ? "as a timed text track, a cue per second" : "no",
+                      options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
+                      options.withSources ? "yes" : "no");
+        provenance.widened = m_widened;
+    } else {
+        provenance.settings
+            = QStringLiteral("layout %1, rear camera %2, caption %3, sound %4, speed in %5, "
+                             "sources copied %6; H.264 (x264 veryfast, CRF 23), AAC 64 kb/s "
+                             "per channel")
+                  .arg(options.layout == ClipLayout::Stacked ? "stacked" : "picture in picture",
+                      withRear ? "yes" : "no", options.caption ? "yes" : "no", options.audio ? "yes" : "no",
+                      options.speedUnit == ExportSpeedUnit::Mph ? "mph" : "km/h",
+                      options.withSources ? "yes" : "no");
+    }
     const QString provenancePath = EvidenceFiles::ProvenancePathFor(options.outputPath);
     if (!EvidenceFiles::WriteProvenance(provenancePath, provenance, &m_error))
         return undo(Outcome::Failed);

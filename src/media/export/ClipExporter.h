@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/CGps.h"
 #include "media/export/ClipExportOptions.h"
 
 #include <QString>
@@ -16,10 +17,11 @@ namespace media {
 // an evidence clip: an MP4 (H.264 and AAC, index at the front for
 // streaming) of the front camera with the rear camera as a bordered picture in the picture in the
 // top right corner or below the front, and the date, time, speed and position in a band added
-// below the pictures. Beside it go the GPX track of the span, a provenance text (program,
-// recordings with their sizes and SHA-256, span, time rule, settings) and SHA256SUMS with names
-// relative to its folder, so that the folder checks on any machine; with withSources the
-// recordings themselves are copied into "sources/" and listed there too.
+// below the pictures. With streamCopy the recorder's pictures are copied instead, each camera a
+// track of its own and the caption a timed text track (StreamCopyWriter); all else is the same. Beside it go
+// the GPX track of the span, a provenance text (program, recordings with their sizes and SHA-256, span, time
+// rule, settings) and SHA256SUMS with names relative to its folder, so that the folder checks on any machine;
+// with withSources the recordings themselves are copied into "sources/" and listed there too.
 //
 // Pieces play end to end: each picture once, the sound of each piece from where the one before
 // ended on the clip, the caption from each piece's own recording. A gap of the recorder's timeline
@@ -72,11 +74,18 @@ public:
     static QString RearFileFor(const QString &frontPath);
     // The length of a recording in milliseconds as its container tells; -1 when it cannot be read.
     static int64_t DurationMs(const QString &path);
+    // The recording's GPS records, with or without a fix, in time order.
+    static std::vector<CGps> ReadFixes(const QString &path);
 
 private:
     // The MP4 alone, under a temporary name until it is complete.
     Outcome WriteClip(
         const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress);
+    // The same with the recorder's pictures copied (StreamCopyWriter).
+    Outcome CopyClip(
+        const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress);
+    // A complete clip takes its name; one that is not is taken away.
+    Outcome PutInPlace(Outcome outcome, const QString &tempPath, const QString &outputPath);
     // The track, the provenance, the sums and the copied sources beside a written clip; takes the
     // clip away again when one of them cannot be made.
     Outcome WriteCompanionFiles(const ClipExportOptions &options, const std::atomic_bool *cancel);
@@ -90,6 +99,9 @@ private:
     QString m_provenancePath;
     QStringList m_notes;
     int m_trackPoints = 0;
+    // A copied clip's tracks and its pieces' starts moved back to key frames, for the provenance.
+    QString m_copiedTracks;
+    QStringList m_widened;
 };
 
 } // namespace media

@@ -162,6 +162,12 @@ bool EvidenceFiles::WriteProvenance(const QString &path, const Provenance &prove
             text += QStringLiteral("  ") + partText(part) + QLatin1Char('\n');
         }
     }
+    if (!provenance.widened.isEmpty()) {
+        text += QStringLiteral("Span widened: copied pictures start at a key frame, so the clip starts "
+                               "earlier than asked:\n");
+        for (const QString &part : provenance.widened)
+            text += QStringLiteral("  ") + part + QLatin1Char('\n');
+    }
     if (!provenance.startText.isEmpty())
         line(QStringLiteral("Recorder time"),
             provenance.startText + QStringLiteral(" to ") + provenance.endText);

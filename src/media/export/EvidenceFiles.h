@@ -42,6 +42,8 @@ public:
         QString endText;
         QString timeRule;
         QString settings;
+        // Parts of a stream-copied clip whose start went back to a key frame, and how far.
+        QStringList widened;
     };
 
     // "clip.gpx" beside "clip.mp4".

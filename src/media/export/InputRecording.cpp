@@ -120,6 +120,29 @@ int64_t InputRecording::FrameTimeUs(const AVFrame *frame, Kind kind) const
     return av_rescale_q(ts, m_format->streams[index]->time_base, kTimeBase) - m_startUs;
 }
 
+int64_t InputRecording::PacketTimeUs(const AVPacket *packet) const
+{
+    const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (ts == AV_NOPTS_VALUE)
+        return -1;
+    return av_rescale_q(ts, m_format->streams[packet->stream_index]->time_base, kTimeBase) - m_startUs;
+}
+
+bool InputRecording::DecodeSound(const AVPacket *packet, const FrameSink &sink)
+{
+    if (m_audioIndex < 0)
+        return true;
+    if (avcodec_send_packet(m_audio.get(), packet) < 0 && packet)
+        qCWarning(lcExport) << "a damaged sound packet was passed over at" << packet->pos;
+    while (avcodec_receive_frame(m_audio.get(), m_decoded.get()) == 0) {
+        const bool ok = sink(m_decoded.get(), Kind::Sound);
+        av_frame_unref(m_decoded.get());
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 void InputRecording::Seek(int64_t us)
 {
     if (us <= 0)

@@ -30,6 +30,14 @@ public:
     const AVStream *PictureStream() const { return m_format->streams[m_videoIndex]; }
     // Null when the recording is read without sound.
     const AVCodecContext *SoundDecoder() const { return m_audioIndex >= 0 ? m_audio.get() : nullptr; }
+    const AVStream *SoundStream() const
+    {
+        return m_audioIndex >= 0 ? m_format->streams[m_audioIndex] : nullptr;
+    }
+    int PictureIndex() const { return m_videoIndex; }
+    int SoundIndex() const { return m_audioIndex; }
+    // Where the file's streams start, in microseconds of the container's clock.
+    int64_t StartUs() const { return m_startUs; }
 
     // The picture rate the container tells; 30 per second when it tells nothing believable.
     AVRational FrameRate() const;
@@ -44,6 +52,14 @@ public:
     bool DecodeNext(const FrameSink &sink, bool *atEnd);
     // The time of a frame from DecodeNext or PictureAt; -1 when it has none.
     int64_t FrameTimeUs(const AVFrame *frame, Kind kind) const;
+
+    // For reading the coded packets of Format() without decoding them (the stream copy): a packet's
+    // time, its presentation time or else its decoding time (an AVI tells only that); -1 when it has
+    // neither.
+    int64_t PacketTimeUs(const AVPacket *packet) const;
+    // Decodes a sound packet read from Format() and hands its frames to the sink; a null packet
+    // takes what the decoder still holds. False when the sink stopped.
+    bool DecodeSound(const AVPacket *packet, const FrameSink &sink);
 
     // For a recording read for its pictures alone (the rear channel): the last picture not later
     // than timeUs, reading on as far as needed; the first picture while none is that early. Null

@@ -54,24 +54,11 @@ bool Mp4Writer::Open(
     m_videoStream->avg_frame_rate = frameRate;
 
     if (soundSource) {
-        const AVCodec *aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-        if (!aac)
-            return Fail(QStringLiteral("no AAC encoder in this FFmpeg"));
-        m_audioEncoder.reset(avcodec_alloc_context3(aac));
-        AVCodecContext *aenc = m_audioEncoder.get();
-        aenc->sample_fmt = AV_SAMPLE_FMT_FLTP;
-        aenc->sample_rate = soundSource->sample_rate > 0 ? soundSource->sample_rate : 48000;
-        const AVChannelLayout &layout = soundSource->ch_layout;
-        if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.nb_channels <= 0)
-            av_channel_layout_default(&aenc->ch_layout, std::clamp(layout.nb_channels, 1, 2));
-        else
-            av_channel_layout_copy(&aenc->ch_layout, &layout);
-        aenc->bit_rate = 64000 * std::min(aenc->ch_layout.nb_channels, 2);
-        aenc->time_base = { 1, aenc->sample_rate };
-        if (globalHeader)
-            aenc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        if ((rc = avcodec_open2(aenc, aac, nullptr)) < 0)
-            return Fail(QStringLiteral("cannot open the AAC encoder: %1").arg(ErrorText(rc)));
+        QString error;
+        m_audioEncoder = OpenSoundEncoder(soundSource, globalHeader, &error);
+        if (!m_audioEncoder)
+            return Fail(error);
+        const AVCodecContext *aenc = m_audioEncoder.get();
         m_audioStream = avformat_new_stream(raw, nullptr);
         avcodec_parameters_from_context(m_audioStream->codecpar, aenc);
         m_audioStream->time_base = aenc->time_base;
@@ -87,6 +74,33 @@ bool Mp4Writer::Open(
     if (rc < 0)
         return Fail(QStringLiteral("cannot write %1: %2").arg(path, ErrorText(rc)));
     return true;
+}
+
+CodecContextPtr Mp4Writer::OpenSoundEncoder(const AVCodecContext *source, bool globalHeader, QString *error)
+{
+    const AVCodec *aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    if (!aac) {
+        *error = QStringLiteral("no AAC encoder in this FFmpeg");
+        return {};
+    }
+    CodecContextPtr encoder(avcodec_alloc_context3(aac));
+    AVCodecContext *aenc = encoder.get();
+    aenc->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    aenc->sample_rate = source->sample_rate > 0 ? source->sample_rate : 48000;
+    const AVChannelLayout &layout = source->ch_layout;
+    if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.nb_channels <= 0)
+        av_channel_layout_default(&aenc->ch_layout, std::clamp(layout.nb_channels, 1, 2));
+    else
+        av_channel_layout_copy(&aenc->ch_layout, &layout);
+    aenc->bit_rate = 64000 * std::min(aenc->ch_layout.nb_channels, 2);
+    aenc->time_base = { 1, aenc->sample_rate };
+    if (globalHeader)
+        aenc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (const int rc = avcodec_open2(aenc, aac, nullptr); rc < 0) {
+        *error = QStringLiteral("cannot open the AAC encoder: %1").arg(ErrorText(rc));
+        return {};
+    }
+    return encoder;
 }
 
 bool Mp4Writer::WritePicture(AVFrame *frame)

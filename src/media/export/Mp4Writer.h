@@ -33,6 +33,12 @@ public:
 
     QString ErrorString() const { return m_error; }
 
+    // The clip's AAC encoder for sound in the rate and channels of source, 64 kb/s a channel (of
+    // two at most); with globalHeader its setup goes into the container. Null with the reason when it
+    // cannot be opened. Shared with the stream copy, which converts sound MP4 cannot hold.
+    static ffmpeg::CodecContextPtr OpenSoundEncoder(
+        const AVCodecContext *source, bool globalHeader, QString *error);
+
 private:
     bool Encode(AVCodecContext *encoder, AVStream *stream, const AVFrame *frame);
     bool Fail(const QString &text)

@@ -75,10 +75,16 @@ RecordingSummary SummarizeRecording(const QString &frontPath)
         qCWarning(lcLibrary) << "no telemetry to sum up in" << frontPath;
         return summary;
     }
-    summary.read = true;
     const std::vector<media::TelemetryExportEntry> entries = media::TelemetryExport::Collect(reader);
     reader.Close();
+    return SummarizeTelemetry(frontPath, entries);
+}
 
+RecordingSummary SummarizeTelemetry(
+    const QString &frontPath, const std::vector<media::TelemetryExportEntry> &entries)
+{
+    RecordingSummary summary;
+    summary.read = true;
     std::vector<media::CGps> fixes;
     std::vector<media::GSensorSample> samples;
     for (const media::TelemetryExportEntry &entry : entries) {

@@ -6,6 +6,10 @@
 #include <optional>
 #include <vector>
 
+namespace media {
+struct TelemetryExportEntry;
+}
+
 namespace library {
 
 // What a recording's telemetry says about the drive in it, for the trip list: how far the car went,
@@ -43,5 +47,9 @@ double HaversineMetres(double latitude1, double longitude1, double latitude2, do
 // Reads a front recording's telemetry and sums it up. Safe on a worker thread: it touches nothing
 // but the file.
 RecordingSummary SummarizeRecording(const QString &frontPath);
+// The same for telemetry already read (TelemetryExport::Collect of the front file), for a caller
+// that needs the records for more than the summary and reads the file once.
+RecordingSummary SummarizeTelemetry(
+    const QString &frontPath, const std::vector<media::TelemetryExportEntry> &entries);
 
 } // namespace library

@@ -474,10 +474,14 @@ PlaybackResult CVideoGraph::SetBrightness(int value)
     VideoDecoderFilter *decoder = m_decoders[0].get();
     if (!decoder)
         return kPlaybackFail;
+    const int before = decoder->Picture().EffectiveBrightness();
     decoder->PutParameter(DecoderParameter::kPictureAdjust, 1);
     const PlaybackResult result = decoder->PutParameter(DecoderParameter::kBrightness, value);
-    // A still picture shows the new brightness at once; a running one with its next picture.
-    if (m_state != GraphState::Running && m_renderers[0])
+    // A still picture shows a new brightness at once; a running one with its next picture. The
+    // brightness in force, set again on every start (a trip's next recording taking over), changes
+    // nothing on screen and is not worth converting the picture again on the UI thread.
+    if (m_state != GraphState::Running && m_renderers[0]
+        && decoder->Picture().EffectiveBrightness() != before)
         m_renderers[0]->RepaintVideo();
     return result;
 }

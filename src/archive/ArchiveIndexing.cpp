@@ -6,6 +6,7 @@
 #include "archive/ArchiveWriter.h"
 #include "archive/RecordingRead.h"
 #include "library/RecordingLibrary.h"
+#include "library/RecordingName.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -26,16 +27,6 @@ namespace {
     // Files read, then written in one transaction: few enough that a cancel is honoured soon and
     // progress moves, many enough that a transaction's cost is shared.
     constexpr int kBatchFiles = 32;
-
-    // The path upper-cased with its channel letter made 'F', which a front file and its rear file share.
-    QString PairKey(const QString &path)
-    {
-        QString key = path.toUpper();
-        const qsizetype channel = key.lastIndexOf(QLatin1Char('.')) - 2;
-        if (channel >= 0)
-            key[channel] = QLatin1Char('F');
-        return key;
-    }
 
     struct StoredFile {
         qint64 id = 0;
@@ -128,7 +119,7 @@ bool ArchiveIndex::Index(qint64 sourceId, const QString &root, const std::atomic
     std::vector<const library::Recording *> fronts;
     for (const library::Recording &recording : listing) {
         if (library::ParseRecordingName(recording.path).IsRear())
-            rearByKey.insert(PairKey(recording.path), recording.path);
+            rearByKey.insert(library::PairKey(recording.path), recording.path);
         else
             fronts.push_back(&recording);
     }
@@ -165,7 +156,7 @@ bool ArchiveIndex::Index(qint64 sourceId, const QString &root, const std::atomic
         row.size = info.size();
         row.mtimeMs = info.lastModified().toMSecsSinceEpoch();
         row.listedSeconds = recording->lengthSeconds;
-        row.rearPath = rearByKey.value(PairKey(recording->path));
+        row.rearPath = rearByKey.value(library::PairKey(recording->path));
         const auto known = stored.find(recording->path);
         if (known != stored.end()) {
             known->seen = true;

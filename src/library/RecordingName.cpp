@@ -69,4 +69,13 @@ QString FormatLength(int seconds)
     return QString::asprintf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
+QString PairKey(const QString &path)
+{
+    QString key = path.toUpper();
+    const qsizetype channel = key.lastIndexOf(QLatin1Char('.')) - 2;
+    if (channel >= 0)
+        key[channel] = QLatin1Char('F');
+    return key;
+}
+
 } // namespace library

@@ -29,6 +29,9 @@ QString FileNameOf(const QString &path);
 // Reads the letters of a file name or path.
 RecordingName ParseRecordingName(const QString &path);
 
+// The path upper-cased with its channel letter made 'F': a front file and its rear file share it.
+QString PairKey(const QString &path);
+
 // The kind column's text for a kind letter; empty for letters the recorder does not write.
 QString KindText(QChar kindLetter);
 

@@ -1,5 +1,7 @@
 #include "library/TripModel.h"
 
+#include "library/RecordingName.h"
+
 #include "media/RecorderClock.h"
 
 #include <QTimeZone>
@@ -26,17 +28,6 @@ namespace {
     {
         return kind == QLatin1Char('N') || kind == QLatin1Char('S') || kind == QLatin1Char('U')
             || IsParkingKind(kind);
-    }
-
-    // The path with its channel letter made 'F' and in upper case, which a front file and its rear
-    // file share.
-    QString PairKey(const QString &path)
-    {
-        QString key = path.toUpper();
-        const qsizetype channel = key.lastIndexOf(QLatin1Char('.')) - 2;
-        if (channel >= 0)
-            key[channel] = QLatin1Char('F');
-        return key;
     }
 
     // Start order; at the same second a normal recording first, so that it plays and the event

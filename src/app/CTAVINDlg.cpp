@@ -4,6 +4,7 @@
 #include "app/MainWindowSettings.h"
 #include "app/TripPlayer.h"
 #include "app/TripTimelineMarks.h"
+#include "app/features/ArchiveController.h"
 #include "app/features/CardPanelsController.h"
 #include "app/features/ExportController.h"
 #include "app/features/ImpactsController.h"
@@ -82,6 +83,7 @@ CTAVINDlg::CTAVINDlg(
     m_impacts = AddFeature<ImpactsController>();
     m_export = AddFeature<ExportController>();
     m_trips = AddFeature<TripController>(*m_list);
+    m_archive = AddFeature<ArchiveController>(*m_list);
     m_list->SetOnCardListed([this] { m_cardPanels->OnCardListed(); });
     qApp->installEventFilter(this);
 }
@@ -119,6 +121,7 @@ bool CTAVINDlg::Init()
 void CTAVINDlg::OnMountsChanged()
 {
     m_list->OnMountsChanged();
+    m_archive->OnMountsChanged();
 }
 
 void CTAVINDlg::OnSkinLoaded()

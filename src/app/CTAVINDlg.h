@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+class ArchiveController;
 class BackgroundJob;
 class CardPanelsController;
 class CPLVVideoView;
@@ -35,8 +36,8 @@ class CSkinListCtrl;
 // The program's main window. It owns what is the window's own: the skin and its three layouts,
 // the two video windows with their players, the transport row, the time display and the position
 // views (slider, speed gauge, G-sensor graph); and it routes messages, keys and timers. Each other
-// feature (the recording list, the map, the card panels, the tool panels, impacts, export) is a
-// controller of its own behind MainWindowContext.
+// feature (the recording list, the map, the card panels, the tool panels, impacts, export, trips,
+// the archive) is a controller of its own behind MainWindowContext.
 class CTAVINDlg : public skin::CSkinDialog, public MainWindowContext
 {
     Q_OBJECT
@@ -64,6 +65,7 @@ public:
     ImpactsController &ImpactsFeature() const { return *m_impacts; }
     ExportController &ExportFeature() const { return *m_export; }
     TripController &TripsFeature() const { return *m_trips; }
+    ArchiveController &ArchiveFeature() const { return *m_archive; }
     // The trip that plays, null while a single recording plays or nothing does.
     const TripPlayer *PlayingTrip() const;
     // The recorder's clock time of the picture, as the time display shows it after a click on it;
@@ -117,6 +119,10 @@ private:
     // Stops following the trip (the players stay); StopTrip also closes them and clears the views.
     void EndTrip();
     void StopTrip();
+    // A recording or trip is being opened; another opening waits for it.
+    bool IsOpening() const;
+    // Closes the recording or trip that plays and clears its views.
+    void CloseWhatPlays();
     // The position of what plays: in the recording, or in the trip.
     int64_t CurrentPositionMs() const;
     void OnPlay();
@@ -172,4 +178,5 @@ private:
     ImpactsController *m_impacts = nullptr;
     ExportController *m_export = nullptr;
     TripController *m_trips = nullptr;
+    ArchiveController *m_archive = nullptr;
 };

@@ -50,7 +50,7 @@ void CTAVINDlg::OpenRow(int row)
         return;
     }
     // One opening at a time: the files are read on workers while the window goes on.
-    if (!m_library.IsReady() || m_playback.IsOpening()) {
+    if (!m_library.IsReady() || IsOpening()) {
         ShowPlain(
             Translated(kBusyOpeningText), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
         return;
@@ -58,12 +58,7 @@ void CTAVINDlg::OpenRow(int row)
     skin::CSkinListCtrl *list = FileList();
     if (!list || row < 0 || row >= list->GetItemCount())
         return;
-    if (m_playback.State() != media::GraphState::NotBuilt || PlaysTrip()) {
-        m_positionTimer.stop();
-        EndTrip();
-        m_playback.Close();
-        ClearPositionViews();
-    }
+    CloseWhatPlays();
     const qint64 fileIndex = list->GetItemData(row);
     if (fileIndex < 0 || fileIndex >= qint64(m_library.Recordings().size())) {
         qCWarning(lcApp) << "list row" << row << "names no recording:" << fileIndex;

@@ -55,6 +55,21 @@ const library::Trip *CTAVINDlg::CurrentTrip(int64_t *recordingStartMs) const
     return &trip;
 }
 
+bool CTAVINDlg::IsOpening() const
+{
+    return m_playback.IsOpening() || m_tripOpening || (m_tripPlayer && m_tripPlayer->IsOpening());
+}
+
+void CTAVINDlg::CloseWhatPlays()
+{
+    if (m_playback.State() == media::GraphState::NotBuilt && !PlaysTrip())
+        return;
+    m_positionTimer.stop();
+    EndTrip();
+    m_playback.Close();
+    ClearPositionViews();
+}
+
 int64_t CTAVINDlg::CurrentPositionMs() const
 {
     return PlaysTrip() ? m_tripPlayer->PositionMs() : m_playback.PositionMs();
@@ -62,17 +77,12 @@ int64_t CTAVINDlg::CurrentPositionMs() const
 
 void CTAVINDlg::PlayTrip(const library::Trip &trip, int64_t fromMs)
 {
-    if (m_playback.IsOpening() || m_tripOpening || (m_tripPlayer && m_tripPlayer->IsOpening())) {
+    if (IsOpening()) {
         ShowPlain(
             Translated(kBusyOpeningText), Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
         return;
     }
-    if (m_playback.State() != media::GraphState::NotBuilt || PlaysTrip()) {
-        m_positionTimer.stop();
-        EndTrip();
-        m_playback.Close();
-        ClearPositionViews();
-    }
+    CloseWhatPlays();
     // The whole trip's telemetry first, so that the gauge, the graph, the impacts and the map show
     // the drive from its first picture on.
     BackgroundJob::Options options;

@@ -253,6 +253,32 @@ Format the card?</translation>
         <source>충격 %1건</source>
         <translation>Impacts: %1</translation>
     </message>
+    <message>
+        <source>보관함을 열 수 없어 이번에는 쓰지 않습니다.</source>
+        <translation>The archive cannot be opened; it is not used this time.</translation>
+    </message>
+    <message>
+        <source>보관함 파일을 쓸 수 없어 옆으로 옮기고 새로 만들었습니다. 카드와 폴더는 열 때 다시 색인됩니다.</source>
+        <translation>The archive file could not be used, so it was moved aside and a new one was started. Cards and folders are indexed again as you open them.</translation>
+    </message>
+    <message>
+        <source>%1을(를) 보관함에 색인하지 못했습니다: %2</source>
+        <translation>Could not index %1 into the archive: %2</translation>
+    </message>
+    <message>
+        <source>%1개 파일은 읽을 수 없어 위치 없이 보관했습니다.</source>
+        <translation>%1 files could not be read and were archived without their positions.</translation>
+    </message>
+    <message>
+        <source>이 주행의 영상은 &quot;%1&quot;에 있습니다.
+그 카드나 백업 폴더를 연결한 뒤 다시 골라 주세요.</source>
+        <translation>The videos of this drive are on &quot;%1&quot;.
+Connect that card or backup folder, then choose the drive again.</translation>
+    </message>
+    <message>
+        <source>이 순간의 영상을 보관함에서 찾지 못했습니다.</source>
+        <translation>The video of this moment was not found in the archive.</translation>
+    </message>
 </context>
 <context>
     <name>DescribeCard</name>

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QTemporaryDir>
 
 #ifdef TAVIN_TEST_WIDGETS
 #include <QApplication>
@@ -24,6 +25,13 @@ int main(int argc, char **argv)
     // texts of a Korean desktop, whatever the machine's; tests of English choose it themselves.
     QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     TestApplication app(argc, argv);
+#ifdef TAVIN_TEST_WIDGETS
+    // The main window indexes every card it lists into the archive: each test program gets an archive
+    // of its own, never the user's, unless the test names one.
+    QTemporaryDir archiveDir;
+    if (qEnvironmentVariableIsEmpty("TAVIN_ARCHIVE_DB"))
+        qputenv("TAVIN_ARCHIVE_DB", archiveDir.filePath(QStringLiteral("archive.sqlite")).toUtf8());
+#endif
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -68,6 +68,7 @@ void AddMainWindowArt(ArtCatalog &catalog)
     const QSize titleButton(40, 40);
     kit.IconButton({ QStringLiteral("title_tool"), titleButton, icon::build, 22, colour::titleBar });
     kit.IconButton({ QStringLiteral("title_map"), titleButton, icon::map, 22, colour::titleBar });
+    kit.IconButton({ QStringLiteral("title_archive"), titleButton, icon::history, 22, colour::titleBar });
     kit.IconButton({ QStringLiteral("title_minimize"), titleButton, icon::remove, 22, colour::titleBar });
     kit.IconButton({ QStringLiteral("title_close"), titleButton, icon::close, 22, colour::titleBar,
         ButtonLook::Danger });

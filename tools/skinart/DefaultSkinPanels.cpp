@@ -1,4 +1,4 @@
-// Bitmaps of the map window, the two menus and the tool panels.
+// Bitmaps of the map and archive windows, the two menus and the tool panels.
 
 #include "skinart/ArtKit.h"
 #include "skinart/ArtPainter.h"
@@ -64,6 +64,11 @@ namespace {
         AddMapNotice(catalog, QStringLiteral("map_nogps.bmp"), icon::locationOff,
             QStringLiteral("GPS 정보가 없는 영상입니다"),
             QStringLiteral("위치가 기록된 영상에서 주행 경로가 표시됩니다"));
+    }
+
+    void AddArchiveArt(ArtKit &kit)
+    {
+        AddPanelTitle(kit, QStringLiteral("archive_title.bmp"), QStringLiteral("보관함"), icon::history);
     }
 
     void AddMenuArt(ArtKit &kit)
@@ -205,6 +210,7 @@ void AddPanelArt(ArtCatalog &catalog)
     ArtKit kit(catalog);
     AddDialogButtons(kit);
     AddMapArt(catalog, kit);
+    AddArchiveArt(kit);
     AddMenuArt(kit);
     AddStorageArt(kit);
     AddSaveArt(kit);

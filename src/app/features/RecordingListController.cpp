@@ -170,8 +170,7 @@ void RecordingListController::OpenCommandLine()
 {
     m_window.Library().OpenCommandLine(m_services.commandLine);
     FillListControl();
-    if (m_onListed)
-        m_onListed();
+    NotifyListed();
     if (FileList() && FileList()->GetItemCount() > 0)
         m_window.OpenRow(0);
     else
@@ -236,8 +235,13 @@ void RecordingListController::OnListingFinished(Listing &listing)
     RefreshButtons();
     if (listing.isCard && m_onCardListed)
         m_onCardListed();
-    if (m_onListed)
-        m_onListed();
+    NotifyListed();
+}
+
+void RecordingListController::NotifyListed()
+{
+    for (const std::function<void()> &handler : m_onListed)
+        handler();
 }
 
 bool RecordingListController::SelectCard(const QString &root)
@@ -336,8 +340,7 @@ void RecordingListController::EmptyList()
     library.SetListing(library.Location(), library.IsCard(), {});
     m_playingRow = -1;
     m_playingFile = -1;
-    if (m_onListed)
-        m_onListed();
+    NotifyListed();
     FillListControl();
 }
 

@@ -39,8 +39,9 @@ public:
 
     // A card was listed (the settings panel then reads it).
     void SetOnCardListed(std::function<void()> handler) { m_onCardListed = std::move(handler); }
-    // Any listing arrived (card, folder or command line), or the list was emptied.
-    void SetOnListed(std::function<void()> handler) { m_onListed = std::move(handler); }
+    // Any listing arrived (card, folder or command line), or the list was emptied: each handler
+    // added is called, in the order they were added.
+    void AddOnListed(std::function<void()> handler) { m_onListed.push_back(std::move(handler)); }
     // Another view of the listing fills the list control instead of the recordings while fill
     // returns true (the trips); choosing a category or sort order calls leave first.
     void SetAlternateRows(std::function<bool(skin::CSkinListCtrl &list)> fill, std::function<void()> leave)
@@ -87,6 +88,7 @@ private:
     void ChooseCardAtStart();
     void StartListing(const QString &location, bool isCard);
     void OnListingFinished(Listing &listing);
+    void NotifyListed();
     // Selects the offered card at root, wherever a rescan has put it; false when it is not offered.
     bool SelectCard(const QString &root);
     void FillListControl();
@@ -105,7 +107,7 @@ private:
     std::unique_ptr<BackgroundJob> m_listing;
     QString m_listingCard; // the root of the card it lists, empty for a folder
     std::function<void()> m_onCardListed;
-    std::function<void()> m_onListed;
+    std::vector<std::function<void()>> m_onListed;
     std::function<bool(skin::CSkinListCtrl &list)> m_alternateRows;
     std::function<void()> m_leaveAlternate;
 };

@@ -32,7 +32,7 @@ TripController::TripController(MainWindowContext &window, RecordingListControlle
     : MainWindowFeature(window)
     , m_list(list)
 {
-    m_list.SetOnListed([this] { Rebuild(); });
+    m_list.AddOnListed([this] { Rebuild(); });
     m_list.SetAlternateRows([this](skin::CSkinListCtrl &control) { return FillRows(control); },
         // A category or sort chosen over the trips means the files again.
         [this] { ShowTrips(false); });

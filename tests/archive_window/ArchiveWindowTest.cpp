@@ -16,6 +16,16 @@
 
 using namespace std::chrono_literals;
 
+#if defined(__SANITIZE_ADDRESS__)
+// Closing the archive map's page, the web engine frees one of its own objects with a sized delete of
+// another size: a report wholly inside that uninstrumented library, so this program does not check
+// sized deletes. Everything else AddressSanitizer checks stays on.
+extern "C" const char *__asan_default_options()
+{
+    return "new_delete_type_mismatch=0";
+}
+#endif
+
 namespace mainwindow::test {
 
 namespace {

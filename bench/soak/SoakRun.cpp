@@ -3,14 +3,18 @@
 // the card: resident memory, open file descriptors and threads. After the first pass (which
 // fills caches and pools) none of them may keep growing.
 //
-//   soak_run [--minutes M] [--card-seconds S]   M minutes of media (default 30) over a card of
-//                                                nine recordings of S seconds each (default 30)
+//   soak_run [--minutes M] [--card-seconds S] [--trips]
+//       M minutes of media (default 30) over the sample card's day of recordings of S seconds each
+//       (default 30). With --trips the list shows the card's drives and parking sessions, and each
+//       plays across its recordings (a boundary every S seconds) before the next one starts; a pass
+//       is then one round over the trips.
 //
 // The card is written once into <temp>/tavin-soak-<S>s and kept. Exit status 0 when the figures
 // stay flat, 1 when one grows, 2 when the run could not be made.
 
 #include "app/CTAVINDlg.h"
 #include "app/MainWindowSettings.h"
+#include "app/TripPlayer.h"
 #include "media/recorder/SampleCardGenerator.h"
 #include "media/recorder/SampleCardSetup.h"
 #include "panels/MainWindowMessages.h"
@@ -36,6 +40,9 @@ extern "C" {
 }
 
 namespace {
+
+// At rate 2.0 a 200 ms tick plays 400 ms; more than this between two ticks is a jump.
+constexpr int64_t kLargestTickMs = 2000;
 
 struct Sample {
     int pass = 0;
@@ -92,15 +99,20 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     double minutes = 30;
     int cardSeconds = 30;
+    bool trips = false;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--minutes"))
-            minutes = args[i + 1].toDouble();
-        else if (args[i] == QLatin1String("--card-seconds"))
-            cardSeconds = args[i + 1].toInt();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--trips"))
+            trips = true;
+        else if (args[i] == QLatin1String("--minutes") && i + 1 < args.size())
+            minutes = args[++i].toDouble();
+        else if (args[i] == QLatin1String("--card-seconds") && i + 1 < args.size())
+            cardSeconds = args[++i].toInt();
+        else
+            minutes = -1;
     }
     if (minutes <= 0 || cardSeconds < 3 || cardSeconds > 600) {
-        std::fprintf(stderr, "usage: soak_run [--minutes M] [--card-seconds S]\n");
+        std::fprintf(stderr, "usage: soak_run [--minutes M] [--card-seconds S] [--trips]\n");
         return 2;
     }
     av_log_set_level(AV_LOG_ERROR);
@@ -138,6 +150,11 @@ int main(int argc, char **argv)
     waited.start();
     while (window.FileList()->GetItemCount() == 0 && waited.elapsed() < 60000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (trips) {
+        skin::SendWindowMessage(&window, skin::kMsgCommand,
+            skin::CommandWParam(
+                window.GetControlId(skin::kSkinImgButton, QStringLiteral("list_mode_trips")), 0));
+    }
     const int rows = window.FileList()->GetItemCount();
     if (rows == 0) {
         std::fprintf(stderr, "the card lists no recording\n");
@@ -145,13 +162,16 @@ int main(int argc, char **argv)
     }
     for (int step = 0; step < 4; ++step)
         skin::SendWindowMessage(&window, mainwindow::kMsgFaster);
-    skin::SkinNotifyInfo click;
-    click.idFrom = window.GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
-    click.code = skin::kCodeListClick;
-    click.item = 0;
-    skin::SendNotify(&window, click);
-    std::printf("rate %.2f, %d recordings of %d s, %.0f minutes of media\n", window.Playback().Rate(), rows,
-        cardSeconds, minutes);
+    const auto play = [&window](int row) {
+        skin::SkinNotifyInfo click;
+        click.idFrom = window.GetControlId(skin::kSkinListCtrl, QStringLiteral("file_list"));
+        click.code = skin::kCodeListClick;
+        click.item = row;
+        skin::SendNotify(&window, click);
+    };
+    play(0);
+    std::printf("rate %.2f, %d %s of %d s recordings, %.0f minutes of media\n", window.Playback().Rate(),
+        rows, trips ? "trips" : "recordings", cardSeconds, minutes);
     std::printf("%5s %8s %9s %5s %8s\n", "pass", "media", "RSS MiB", "fds", "threads");
 
     std::vector<Sample> samples;
@@ -161,8 +181,43 @@ int main(int argc, char **argv)
     int64_t lastDuration = window.Playback().DurationMs();
     int pass = 0;
     int idleTicks = 0;
+    int tripRow = 0;
+    int tripsPlayed = 0;
+    const auto sample = [&] {
+        ++pass;
+        const Sample s { pass, playedMs / 60000.0, ResidentKiB(), Entries("/proc/self/fd"),
+            Entries("/proc/self/task") };
+        samples.push_back(s);
+        std::printf(
+            "%5d %7.1fm %9.1f %5d %8d\n", s.pass, s.mediaMinutes, s.rssKiB / 1024.0, s.fds, s.threads);
+        std::fflush(stdout);
+    };
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (trips) {
+            // A trip plays once to its end and the window stands still; then the next one starts.
+            const TripPlayer *trip = window.PlayingTrip();
+            const int64_t position = trip ? trip->PositionMs() : lastDuration;
+            // A gap the trip steps over moves the position without playing anything.
+            if (position >= lastPosition && position - lastPosition <= kLargestTickMs)
+                playedMs += double(position - lastPosition);
+            lastPosition = position;
+            if (trip) {
+                lastDuration = trip->DurationMs();
+                idleTicks = 0;
+            } else if (++idleTicks > 10) {
+                tripRow = (tripRow + 1) % rows;
+                ++tripsPlayed;
+                if (tripRow == 0)
+                    sample();
+                lastPosition = 0;
+                idleTicks = 0;
+                play(tripRow);
+            }
+            if (playedMs >= minutes * 60000.0 || (tripsPlayed > rows && samples.empty()))
+                app.quit();
+            return;
+        }
         const int row = window.CurrentRow();
         const int64_t position = window.PositionMs();
         if (row == lastRow && position >= lastPosition) {
@@ -171,15 +226,8 @@ int main(int argc, char **argv)
             // The recording ended into the next one.
             playedMs += double(std::max<int64_t>(0, lastDuration - lastPosition) + position);
             lastDuration = window.Playback().DurationMs();
-            if (row == 0) {
-                ++pass;
-                const Sample s { pass, playedMs / 60000.0, ResidentKiB(), Entries("/proc/self/fd"),
-                    Entries("/proc/self/task") };
-                samples.push_back(s);
-                std::printf("%5d %7.1fm %9.1f %5d %8d\n", s.pass, s.mediaMinutes, s.rssKiB / 1024.0, s.fds,
-                    s.threads);
-                std::fflush(stdout);
-            }
+            if (row == 0)
+                sample();
         }
         lastRow = row;
         lastPosition = position;
@@ -220,6 +268,11 @@ int main(int argc, char **argv)
     } else {
         trendMiB = (samples.back().rssKiB - first.rssKiB) / 1024.0;
     }
+    // The same trend per hour of media, after the first pass.
+    const double hoursAfterFirst = (samples.back().mediaMinutes - first.mediaMinutes) / 60.0;
+    const double perHourMiB = hoursAfterFirst > 0 ? trendMiB / hoursAfterFirst : 0;
+    std::printf("memory trend after the first pass: %+.1f MiB over %.2f h of media, %+.1f MiB per hour\n",
+        trendMiB, hoursAfterFirst, perHourMiB);
     const bool memoryGrew = trendMiB > 24;
     const long growthKiB = samples.back().rssKiB - first.rssKiB;
     std::printf("after pass 1: RSS %.1f MiB; last: %.1f MiB (%+.1f MiB), highest %.1f MiB, trend %+.1f MiB; "

@@ -191,6 +191,23 @@ bool ArchiveIndex::Index(qint64 sourceId, const QString &root, const std::atomic
         reading.start();
         const std::vector<RecordingRead> reads = ReadAll(batch);
         report->telemetrySeconds += double(reading.nsecsElapsed()) / 1e9;
+        // A card taken out fails the reads of its files: they must not go in as unreadable with
+        // their listed size and time, or they would pass for unchanged and never be read again.
+        for (size_t i = 0; i < batch.size(); ++i) {
+            if (reads[i].ok || QFileInfo::exists(batch[i].path))
+                continue;
+            SetOnline(sourceId, false);
+            report->cancelled = true;
+            report->totalSeconds = double(total.nsecsElapsed()) / 1e9;
+            return Fail(
+                QStringLiteral("%1 went away while it was indexed (was the card taken out?): %2 of %3 "
+                               "recordings were read and stay in the archive; the rest are read "
+                               "when it is back")
+                    .arg(QDir::toNativeSeparators(root))
+                    .arg(done)
+                    .arg(totalFiles),
+                error);
+        }
         if (!writer.Begin())
             return writeFailed();
         for (size_t i = 0; i < batch.size(); ++i) {
@@ -237,7 +254,7 @@ bool ArchiveIndex::Index(qint64 sourceId, const QString &root, const std::atomic
         return writeFailed();
     if (!writer.Commit())
         return writeFailed();
-    SetOnline(sourceId, true);
+    SetOnline(sourceId, QFileInfo(root).isDir());
     report->totalSeconds = double(total.nsecsElapsed()) / 1e9;
     qCDebug(lcArchive).nospace() << "indexed " << root << ": " << report->added << " added, "
                                  << report->changed << " changed, " << report->unchanged << " unchanged, "

@@ -45,18 +45,30 @@ bool ArchiveWriter::Fail(const QString &what, const QString &error)
     return false;
 }
 
+bool ArchiveWriter::Fail(const QString &what, const QSqlError &error)
+{
+    // SQLite's primary result codes for a write the disk did not take: SQLITE_IOERR (which is also
+    // what a file size limit gives) and SQLITE_FULL.
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    if (code == 10 || code == 13)
+        return Fail(what, error.text() + QStringLiteral(" (is the disk full?)"));
+    return Fail(what, error.text());
+}
+
 bool ArchiveWriter::Begin()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    return db.transaction() || Fail(QStringLiteral("begin"), db.lastError().text());
+    return db.transaction() || Fail(QStringLiteral("begin"), db.lastError());
 }
 
 bool ArchiveWriter::Commit()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (db.commit())
+    // By a statement rather than db.commit(), whose error carries no SQLite result code.
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("COMMIT")))
         return true;
-    Fail(QStringLiteral("commit"), db.lastError().text());
+    Fail(QStringLiteral("commit"), query.lastError());
     db.rollback();
     return false;
 }
@@ -78,7 +90,7 @@ qint64 ArchiveWriter::AddSource(const QString &root, const QString &label, bool 
     query.addBindValue(label);
     query.addBindValue(isCard ? 1 : 0);
     if (!query.exec()) {
-        Fail(QStringLiteral("add source %1").arg(root), query.lastError().text());
+        Fail(QStringLiteral("add source %1").arg(root), query.lastError());
         return 0;
     }
     return query.lastInsertId().toLongLong();
@@ -90,7 +102,7 @@ bool ArchiveWriter::MarkIndexed(qint64 sourceId)
     query.prepare(QStringLiteral("UPDATE sources SET online = 1, indexed_at = ? WHERE id = ?"));
     query.addBindValue(QDateTime::currentMSecsSinceEpoch());
     query.addBindValue(sourceId);
-    return query.exec() || Fail(QStringLiteral("mark source indexed"), query.lastError().text());
+    return query.exec() || Fail(QStringLiteral("mark source indexed"), query.lastError());
 }
 
 bool ArchiveWriter::DeleteRecording(qint64 recordingId)
@@ -106,7 +118,7 @@ bool ArchiveWriter::DeleteRecording(qint64 recordingId)
         query.prepare(statement);
         query.addBindValue(recordingId);
         if (!query.exec())
-            return Fail(QStringLiteral("delete recording %1").arg(recordingId), query.lastError().text());
+            return Fail(QStringLiteral("delete recording %1").arg(recordingId), query.lastError());
     }
     return true;
 }
@@ -119,7 +131,7 @@ qint64 ArchiveWriter::WriteRecording(const RecordingRow &row, const RecordingRea
     query.addBindValue(row.sourceId);
     query.addBindValue(row.path);
     if (!query.exec()) {
-        Fail(QStringLiteral("look up %1").arg(row.path), query.lastError().text());
+        Fail(QStringLiteral("look up %1").arg(row.path), query.lastError());
         return 0;
     }
     if (query.next() && !DeleteRecording(query.value(0).toLongLong()))
@@ -156,7 +168,7 @@ qint64 ArchiveWriter::WriteRecording(const RecordingRow &row, const RecordingRea
     query.addBindValue(read.ok ? EncodeSummary(summary) : QByteArray());
     query.addBindValue(read.track);
     if (!query.exec()) {
-        Fail(QStringLiteral("store %1").arg(row.path), query.lastError().text());
+        Fail(QStringLiteral("store %1").arg(row.path), query.lastError());
         return 0;
     }
     const qint64 id = query.lastInsertId().toLongLong();
@@ -183,7 +195,7 @@ qint64 ArchiveWriter::WriteRecording(const RecordingRow &row, const RecordingRea
         point.bindValue(5, double(p.speedKmh));
         point.bindValue(6, double(p.headingDeg));
         if (!point.exec()) {
-            Fail(QStringLiteral("store the points of %1").arg(row.path), point.lastError().text());
+            Fail(QStringLiteral("store the points of %1").arg(row.path), point.lastError());
             return 0;
         }
         box.bindValue(0, point.lastInsertId());
@@ -192,7 +204,7 @@ qint64 ArchiveWriter::WriteRecording(const RecordingRow &row, const RecordingRea
         box.bindValue(3, p.longitude);
         box.bindValue(4, p.longitude);
         if (!box.exec()) {
-            Fail(QStringLiteral("store the points of %1").arg(row.path), box.lastError().text());
+            Fail(QStringLiteral("store the points of %1").arg(row.path), box.lastError());
             return 0;
         }
         south = std::min(south, p.latitude);
@@ -207,7 +219,7 @@ qint64 ArchiveWriter::WriteRecording(const RecordingRow &row, const RecordingRea
     box.addBindValue(west);
     box.addBindValue(east);
     if (!box.exec()) {
-        Fail(QStringLiteral("store the track of %1").arg(row.path), box.lastError().text());
+        Fail(QStringLiteral("store the track of %1").arg(row.path), box.lastError());
         return 0;
     }
     return id;
@@ -222,8 +234,7 @@ bool ArchiveWriter::SetListing(qint64 recordingId, int listedSeconds, const QStr
     query.addBindValue(Text(rearPath));
     query.addBindValue(qint64(std::max(0, listedSeconds)) * 1000);
     query.addBindValue(recordingId);
-    return query.exec()
-        || Fail(QStringLiteral("update recording %1").arg(recordingId), query.lastError().text());
+    return query.exec() || Fail(QStringLiteral("update recording %1").arg(recordingId), query.lastError());
 }
 
 bool ArchiveWriter::GroupTrips(qint64 sourceId)
@@ -235,7 +246,7 @@ bool ArchiveWriter::GroupTrips(qint64 sourceId)
                                  "recordings WHERE source_id = ?"));
     query.addBindValue(sourceId);
     if (!query.exec())
-        return Fail(QStringLiteral("read the trips of source %1").arg(sourceId), query.lastError().text());
+        return Fail(QStringLiteral("read the trips of source %1").arg(sourceId), query.lastError());
     struct Stored {
         qint64 id;
         QVariant tripStart;
@@ -284,8 +295,7 @@ bool ArchiveWriter::GroupTrips(qint64 sourceId)
             1, wanted[i].second.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : wanted[i].second);
         update.bindValue(2, stored[i].id);
         if (!update.exec())
-            return Fail(
-                QStringLiteral("group the trips of source %1").arg(sourceId), update.lastError().text());
+            return Fail(QStringLiteral("group the trips of source %1").arg(sourceId), update.lastError());
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "archive/RecordingRead.h"
 
+#include <QSqlError>
 #include <QString>
 
 namespace archive {
@@ -44,6 +45,8 @@ public:
 
 private:
     bool Fail(const QString &what, const QString &error);
+    // The same with SQLite's words, and what a write that the disk refused most likely means.
+    bool Fail(const QString &what, const QSqlError &error);
 
     QString m_connection;
     QString m_error;

@@ -21,6 +21,8 @@ namespace device {
 namespace {
 
     constexpr qint64 kChunkBytes = 1 << 20;
+    // A file of the backup is written under this suffix and takes its name only when complete.
+    constexpr const char *kPartSuffix = ".part";
 
     bool Cancelled(const std::atomic_bool *cancel)
     {
@@ -189,6 +191,25 @@ namespace {
 
 } // namespace
 
+QString UnfinishedBackupText(const QString &destination)
+{
+    const QDir folder(destination);
+    if (!folder.exists() || folder.exists(QLatin1String(kBackupManifestName)))
+        return {};
+    int parts = 0;
+    QDirIterator walk(destination, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (walk.hasNext())
+        parts += walk.next().endsWith(QLatin1String(kPartSuffix));
+    if (parts == 0)
+        return {};
+    return QStringLiteral("%1 holds a backup that did not finish: it has no %2, and %3 file(s) there are "
+                          "incomplete copies ending in %4. Nothing in it is verified; remove the folder or "
+                          "choose another one and back the card up again")
+        .arg(QDir::toNativeSeparators(destination), QLatin1String(kBackupManifestName))
+        .arg(parts)
+        .arg(QLatin1String(kPartSuffix));
+}
+
 QString BackupSizeText(qint64 bytes)
 {
     if (bytes >= (qint64(1) << 30))
@@ -240,8 +261,10 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
         && (!destInfo.isDir()
             || !QDir(report.destination)
                     .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))) {
-        report.error
-            = QStringLiteral("%1 is not an empty folder; nothing there is overwritten").arg(destination);
+        report.error = UnfinishedBackupText(report.destination);
+        if (report.error.isEmpty())
+            report.error
+                = QStringLiteral("%1 is not an empty folder; nothing there is overwritten").arg(destination);
         return report;
     }
 
@@ -321,14 +344,26 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
         state.current = relative;
         if (progress)
             progress(state);
+        // Under a temporary name until complete: a backup cut off (killed, the power gone) never
+        // leaves a short copy under the card file's name.
         const QString target = report.destination + QLatin1Char('/') + relative;
-        const CopyResult copy = CopyFile(rootPrefix + relative, target, created, cancel, [&](qint64 bytes) {
+        const QString part = target + QLatin1String(kPartSuffix);
+        CopyResult copy = CopyFile(rootPrefix + relative, part, created, cancel, [&](qint64 bytes) {
             state.bytesDone += bytes;
             if (progress)
                 progress(state);
         });
         if (Cancelled(cancel))
             return cancelled();
+        if (copy.error.isEmpty()) {
+            if (QFile::rename(part, target)) {
+                created.files.back() = target;
+            } else {
+                copy.error = QStringLiteral("cannot rename %1 to its name").arg(part);
+                if (QFile::remove(part))
+                    created.files.pop_back();
+            }
+        }
         ++state.filesDone;
         collect();
         if (!copy.error.isEmpty()) {
@@ -349,14 +384,29 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
     if (Cancelled(cancel))
         return cancelled();
 
-    QFile manifestFile(report.destination + QLatin1Char('/') + QLatin1String(kBackupManifestName));
-    if (!manifestFile.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        report.failed << QStringLiteral("%1: %2").arg(kBackupManifestName, manifestFile.errorString());
-    else {
+    // The manifest comes last and whole: a folder with SHA256SUMS holds a finished backup.
+    const QString manifestPath = report.destination + QLatin1Char('/') + QLatin1String(kBackupManifestName);
+    QFile manifestFile(manifestPath + QLatin1String(kPartSuffix));
+    QString manifestError;
+    if (!manifestFile.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        manifestError = manifestFile.errorString();
+    } else {
         created.files.push_back(manifestFile.fileName());
         if (manifestFile.write(manifest) != manifest.size() || !platform::SyncFile(manifestFile))
-            report.failed << QStringLiteral("%1: %2").arg(kBackupManifestName, manifestFile.errorString());
+            manifestError = manifestFile.errorString();
+        manifestFile.close();
+        if (manifestError.isEmpty() && QFile::rename(manifestFile.fileName(), manifestPath)) {
+            created.files.back() = manifestPath;
+            platform::SyncFolder(report.destination);
+        } else {
+            if (manifestError.isEmpty())
+                manifestError = QStringLiteral("cannot rename %1 to its name").arg(manifestFile.fileName());
+            if (manifestFile.remove())
+                created.files.pop_back();
+        }
     }
+    if (!manifestError.isEmpty())
+        report.failed << QStringLiteral("%1: %2").arg(kBackupManifestName, manifestError);
     report.seconds = clock.elapsed() / 1000.0;
     return report;
 }
@@ -370,7 +420,10 @@ BackupReport VerifyBackup(
     report.destination = QDir::cleanPath(QFileInfo(destination).absoluteFilePath());
     QFile manifest(report.destination + QLatin1Char('/') + QLatin1String(kBackupManifestName));
     if (!manifest.open(QIODevice::ReadOnly)) {
-        report.error = QStringLiteral("cannot read %1: %2").arg(manifest.fileName(), manifest.errorString());
+        report.error = UnfinishedBackupText(report.destination);
+        if (report.error.isEmpty())
+            report.error
+                = QStringLiteral("cannot read %1: %2").arg(manifest.fileName(), manifest.errorString());
         return report;
     }
     std::vector<std::pair<QByteArray, QString>> entries;

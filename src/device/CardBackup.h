@@ -55,6 +55,12 @@ BackupReport VerifyBackup(const QString &destination, const std::atomic_bool *ca
 QByteArray CopyFileVerified(
     const QString &from, const QString &to, const std::atomic_bool *cancel, QString *error);
 
+// Empty, or what tells that the folder holds a backup that was cut off (the program killed, the
+// power gone): it has no manifest and copies still under their temporary names ("x.avi.part").
+// Every file of a backup is copied under such a name and renamed when complete, and the manifest
+// is written last, so a folder with a manifest holds a finished backup.
+QString UnfinishedBackupText(const QString &destination);
+
 // "12 files, 35.2 MB" for a size in bytes and a file count.
 QString BackupSizeText(qint64 bytes);
 

@@ -8,8 +8,9 @@ class QFileDevice;
 namespace device {
 
 // Replaces a file on the card only once its new content is completely on the medium: the bytes go
-// to a temporary file in the same folder, which is flushed, synced and then renamed over the old
-// one. A write that breaks off (card pulled, card full) leaves the old file as it was.
+// to a temporary file in the same folder ("setup.xml.part"), which is flushed, synced and then
+// renamed over the old one. A write that breaks off (card pulled, card full, the program killed)
+// leaves the old file as it was; the next write takes away a temporary file left behind.
 class SafeFileWriter
 {
 public:

@@ -2,6 +2,7 @@
 #include "MainWindowFixture.h"
 #include "app/TripPlayer.h"
 #include "app/TripTimelineMarks.h"
+#include "app/features/MainWindowTexts.h"
 #include "app/features/TripController.h"
 #include "media/recorder/SampleCardSetup.h"
 #include "support/Files.h"
@@ -222,6 +223,46 @@ TEST_F(MainWindowTripTest, ExportsSpanTheDrivesRecordings)
         played += segment.IsGap() ? 0 : segment.lengthMs;
     EXPECT_NEAR(probe[0].toDouble() * 1000, double(played), 1000.0 / 30 + 1);
     EXPECT_TRUE(m_shown.empty() || !m_shown.back().text.contains(QStringLiteral("실패")));
+}
+
+} // namespace mainwindow::test
+
+namespace mainwindow::test {
+
+// The card pulled out while a drive plays, inside its first recording and at the boundary to the
+// next one (which can no longer be opened): the drive stops with the card-removed message and the
+// window goes on.
+TEST_F(MainWindowTripTest, CardPulledOutDuringADriveStopsItWithTheMessage)
+{
+    for (const bool atBoundary : { false, true }) {
+        SCOPED_TRACE(atBoundary ? "at the boundary" : "inside a recording");
+        DriveCard card;
+        ASSERT_TRUE(card.Write());
+        Open({ card.dir.path() });
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return m_window->FileList()->GetItemCount() == 5; }));
+        Click("list_mode_trips");
+        ClickRow(0);
+        ASSERT_TRUE(WaitForRecording(0));
+        const QString away = card.dir.path() + QStringLiteral("-away");
+        if (atBoundary)
+            SeekAndWait(2600);
+        ASSERT_TRUE(QDir().rename(card.dir.path(), away));
+        if (atBoundary) {
+            ASSERT_TRUE(
+                testsupport::WaitUntil([&] { return !Trip() || Trip()->CurrentRecording() != 0; }, 20s));
+        }
+        m_window->OnMountsChanged();
+        EXPECT_FALSE(Playing());
+        EXPECT_EQ(m_window->PlayingTrip(), nullptr);
+        EXPECT_EQ(m_window->FileList()->GetItemCount(), 0);
+        ASSERT_FALSE(m_shown.empty());
+        EXPECT_EQ(m_shown.back().text, mainwindow::kCardRemovedText);
+        Click("play");
+        EXPECT_FALSE(Playing());
+        m_window.reset();
+        m_shown.clear();
+        ASSERT_TRUE(QDir().rename(away, card.dir.path()));
+    }
 }
 
 } // namespace mainwindow::test

@@ -120,9 +120,11 @@ int RunExport(const QStringList &args)
         return 1;
     }
     if (!force) {
+        // What an export cut off earlier left is no one's finished file; the export takes it away.
+        const QStringList leftovers = ClipExporter::Leftovers(options);
         QStringList existing;
         for (const QString &file : ClipExporter::OutputFiles(options)) {
-            if (QFileInfo::exists(file))
+            if (QFileInfo::exists(file) && !leftovers.contains(file))
                 existing << file;
         }
         if (!existing.isEmpty()) {

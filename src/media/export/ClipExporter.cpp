@@ -143,10 +143,25 @@ ClipExporter::Outcome ClipExporter::Run(
         qCWarning(lcExport) << "export of" << SourcesOf(options).value(0) << "refused:" << m_error;
         return Outcome::Failed;
     }
+    if (!RemoveLeftovers(options))
+        return Outcome::Failed;
     Outcome outcome
         = options.streamCopy ? CopyClip(options, cancel, progress) : WriteClip(options, cancel, progress);
+    // The clip stays under its temporary name until the files that tie it to the card are there.
     if (outcome == Outcome::Done)
         outcome = WriteCompanionFiles(options, cancel);
+    if (outcome != Outcome::Done)
+        QFile::remove(options.outputPath + QStringLiteral(".part"));
+    if (outcome == Outcome::Failed) {
+        // A card taken out mid-way fails the export on whatever it read next; say what happened.
+        for (const ClipPiece &piece : options.Pieces()) {
+            if (!QFileInfo::exists(piece.frontPath)) {
+                m_error += QStringLiteral(" (%1 is not there any more: was the card taken out?)")
+                               .arg(QDir::toNativeSeparators(piece.frontPath));
+                break;
+            }
+        }
+    }
     if (outcome == Outcome::Failed)
         qCWarning(lcExport) << "export of" << SourcesOf(options).value(0) << "failed:" << m_error;
     return outcome;
@@ -392,7 +407,7 @@ ClipExporter::Outcome ClipExporter::WriteClip(
         return end(Outcome::Failed, writer.ErrorString());
     m_frames = frames;
     m_writtenMs = av_rescale_q(lastPts + 1, writer.PictureTimeBase(), { 1, 1000 });
-    return PutInPlace(end(Outcome::Done), tempPath, options.outputPath);
+    return end(Outcome::Done);
 }
 
 ClipExporter::Outcome ClipExporter::CopyClip(
@@ -402,7 +417,7 @@ ClipExporter::Outcome ClipExporter::CopyClip(
     StreamCopyWriter writer;
     const Outcome outcome = writer.Write(options, tempPath, cancel, progress);
     m_error = writer.ErrorString();
-    m_notes = writer.Notes();
+    m_notes << writer.Notes();
     m_written = writer.WrittenPieces();
     m_frames = writer.Frames();
     m_writtenMs = writer.WrittenMs();
@@ -410,32 +425,73 @@ ClipExporter::Outcome ClipExporter::CopyClip(
     m_widened = writer.Widened();
     // The writer closes the file before it goes.
     writer = StreamCopyWriter();
-    return PutInPlace(outcome, tempPath, options.outputPath);
+    if (outcome != Outcome::Done)
+        QFile::remove(tempPath);
+    return outcome;
 }
 
-ClipExporter::Outcome ClipExporter::PutInPlace(
-    Outcome outcome, const QString &tempPath, const QString &outputPath)
+QStringList ClipExporter::Leftovers(const ClipExportOptions &options)
 {
-    if (outcome == Outcome::Done) {
-        QFile::remove(outputPath);
-        if (QFile::rename(tempPath, outputPath))
-            return outcome;
-        m_error = QStringLiteral("cannot write %1").arg(outputPath);
-        outcome = Outcome::Failed;
+    QStringList found;
+    for (const QString &file : OutputFiles(options)) {
+        if (QFileInfo::exists(file + QStringLiteral(".part")))
+            found << file + QStringLiteral(".part");
     }
-    QFile::remove(tempPath);
-    return outcome;
+    // A clip's temporary file without the clip: the export was cut off before the clip took its
+    // name, so the track and provenance beside it belong to no clip. Copied sources are complete,
+    // verified copies that other clips of the folder may list; they stay.
+    if (!QFileInfo::exists(options.outputPath)
+        && QFileInfo::exists(options.outputPath + QStringLiteral(".part"))) {
+        for (const QString &file : { EvidenceFiles::GpxPathFor(options.outputPath),
+                 EvidenceFiles::ProvenancePathFor(options.outputPath) }) {
+            if (QFileInfo::exists(file))
+                found << file;
+        }
+    }
+    return found;
+}
+
+bool ClipExporter::RemoveLeftovers(const ClipExportOptions &options)
+{
+    const QStringList leftovers = Leftovers(options);
+    if (leftovers.isEmpty())
+        return true;
+    QStringList names;
+    for (const QString &file : leftovers) {
+        if (!QFile::remove(file)) {
+            m_error = QStringLiteral("cannot remove %1, left by an export that was cut off")
+                          .arg(QDir::toNativeSeparators(file));
+            return false;
+        }
+        names << QFileInfo(file).fileName();
+    }
+    // Its sums may already name the clip that never took its name.
+    if (!QFileInfo::exists(options.outputPath)
+        && !EvidenceFiles::DropSums(EvidenceFiles::SumsPathFor(options.outputPath),
+            { options.outputPath, EvidenceFiles::GpxPathFor(options.outputPath),
+                EvidenceFiles::ProvenancePathFor(options.outputPath) },
+            &m_error))
+        return false;
+    qCInfo(lcExport) << "removed the files of an export that was cut off:" << leftovers;
+    m_notes << QStringLiteral("removed what an earlier export to this name left when it was cut off: %1")
+                   .arg(names.join(QStringLiteral(", ")));
+    return true;
 }
 
 ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
     const ClipExportOptions &options, const std::atomic_bool *cancel)
 {
-    // The clip is not finished without the files that tie it to the card: whatever of them
-    // cannot be made takes the clip away again.
-    QStringList made { options.outputPath };
+    // Every file is made under a temporary name first and put in place at the end, the clip
+    // last: whenever the program stops, a clip under its own name has its track, provenance and
+    // sums beside it. Whatever cannot be made takes the clip away again.
+    const QString clipPart = options.outputPath + QStringLiteral(".part");
+    std::vector<std::pair<QString, QString>> pending; // temporary name, final name
+    QStringList placed;
     bool madeSourcesFolder = false;
     const auto undo = [&](Outcome result) {
-        for (const QString &path : made)
+        for (const auto &[part, final] : pending)
+            QFile::remove(part);
+        for (const QString &path : placed)
             QFile::remove(path);
         if (madeSourcesFolder)
             QDir(QFileInfo(options.outputPath).dir()).rmdir(QStringLiteral("sources"));
@@ -444,9 +500,9 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
 
     const QString gpx = EvidenceFiles::GpxPathFor(options.outputPath);
     int points = 0;
-    if (!EvidenceFiles::WriteGpx(m_written, gpx, &m_error, &points))
+    pending.emplace_back(gpx + QStringLiteral(".part"), gpx);
+    if (!EvidenceFiles::WriteGpx(m_written, pending.back().first, &m_error, &points))
         return undo(Outcome::Failed);
-    made << gpx;
     m_trackPoints = points;
     if (points == 0) {
         QStringList names;
@@ -481,13 +537,7 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
                 m_error = QStringLiteral("cannot copy %1: %2").arg(QDir::toNativeSeparators(path), reason);
                 return undo(Outcome::Failed);
             }
-            QFile::remove(copy);
-            if (!QFile::rename(part, copy)) {
-                QFile::remove(part);
-                m_error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(copy));
-                return undo(Outcome::Failed);
-            }
-            made << copy;
+            pending.emplace_back(part, copy);
             sums << copy;
         } else {
             source.sha256 = EvidenceFiles::Sha256(path);
@@ -558,14 +608,36 @@ ClipExporter::Outcome ClipExporter::WriteCompanionFiles(
                       options.withSources ? "yes" : "no");
     }
     const QString provenancePath = EvidenceFiles::ProvenancePathFor(options.outputPath);
-    if (!EvidenceFiles::WriteProvenance(provenancePath, provenance, &m_error))
+    pending.emplace_back(provenancePath + QStringLiteral(".part"), provenancePath);
+    if (!EvidenceFiles::WriteProvenance(pending.back().first, provenance, &m_error))
         return undo(Outcome::Failed);
-    made << provenancePath;
     sums << provenancePath;
+    if (cancel && cancel->load())
+        return undo(Outcome::Cancelled);
 
+    // The old clip the user agreed to replace goes first, so that it never stands beside the new
+    // clip's sums; then the companions, the sums (the clip's read from its temporary file) and
+    // last the clip.
+    QFile::remove(options.outputPath);
+    while (!pending.empty()) {
+        const auto [part, final] = pending.front();
+        QFile::remove(final);
+        if (!QFile::rename(part, final)) {
+            m_error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(final));
+            return undo(Outcome::Failed);
+        }
+        pending.erase(pending.begin());
+        placed << final;
+    }
     const QString sumsPath = EvidenceFiles::SumsPathFor(options.outputPath);
-    if (!EvidenceFiles::WriteSums(sumsPath, sums, &m_error))
+    if (!EvidenceFiles::WriteSums(sumsPath, sums, &m_error, { { options.outputPath, clipPart } }))
         return undo(Outcome::Failed);
+    if (!QFile::rename(clipPart, options.outputPath)) {
+        m_error = QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(options.outputPath));
+        QString ignored;
+        EvidenceFiles::DropSums(sumsPath, sums, &ignored);
+        return undo(Outcome::Failed);
+    }
     m_gpxPath = gpx;
     m_sumsPath = sumsPath;
     m_provenancePath = provenancePath;

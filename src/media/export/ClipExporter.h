@@ -29,9 +29,10 @@ namespace media {
 // pieces must share the front camera's picture size.
 //
 // Nothing is written when an output would be a source recording or lie in the card's folders.
-// The clip is written under a temporary name and renamed only when complete, and a failed or
-// cancelled export takes away every file it made. Runs on the caller's thread; the progress
-// callback is called from it.
+// Every file is written under a temporary name (".part") and renamed only when complete, the clip
+// last, so that a clip under its name always has its sums; a failed or cancelled export takes away
+// every file it made, and the next export to the same name what a cut-off one left. Runs on the caller's
+// thread; the progress callback is called from it.
 class ClipExporter
 {
 public:
@@ -60,6 +61,11 @@ public:
     // The files an export writes in place of whatever is there (the clip, its track, its
     // provenance, copied sources); SHA256SUMS is not among them, its other lines are kept.
     static QStringList OutputFiles(const ClipExportOptions &options);
+    // What an earlier export to the same name left when it was cut off (killed, the computer
+    // switched off): its files still under their temporary names ("clip.mp4.part", ...) and, when
+    // the clip never took its name, the track and provenance it had put beside it. Run() takes
+    // them away first and says so in Notes().
+    static QStringList Leftovers(const ClipExportOptions &options);
     // False with the reason when an output (the temporary clip and SHA256SUMS included) is one of
     // the source recordings, however it is spelled, or lies inside the card's folders.
     static bool CheckOutputs(const ClipExportOptions &options, QString *error);
@@ -84,11 +90,12 @@ private:
     // The same with the recorder's pictures copied (StreamCopyWriter).
     Outcome CopyClip(
         const ClipExportOptions &options, const std::atomic_bool *cancel, const Progress &progress);
-    // A complete clip takes its name; one that is not is taken away.
-    Outcome PutInPlace(Outcome outcome, const QString &tempPath, const QString &outputPath);
-    // The track, the provenance, the sums and the copied sources beside a written clip; takes the
-    // clip away again when one of them cannot be made.
+    // The track, the provenance, the sums and the copied sources beside a clip written under its
+    // temporary name, which takes its own name last; takes everything away again when one of
+    // them cannot be made.
     Outcome WriteCompanionFiles(const ClipExportOptions &options, const std::atomic_bool *cancel);
+    // Takes away Leftovers() and the sums lines of a clip that never took its name; noted.
+    bool RemoveLeftovers(const ClipExportOptions &options);
 
     QString m_error;
     int64_t m_writtenMs = 0;

@@ -58,7 +58,11 @@ bool EvidenceFiles::WriteGpx(
         *error = file.errorString();
         return false;
     }
-    file.write(TelemetryExport::ToGpx(span, QFileInfo(gpxPath).completeBaseName()));
+    // The track is named after the file it becomes, also while it is written under a temporary name.
+    QString trackName = QFileInfo(gpxPath).completeBaseName();
+    if (gpxPath.endsWith(QLatin1String(".part")))
+        trackName = QFileInfo(gpxPath.chopped(5)).completeBaseName();
+    file.write(TelemetryExport::ToGpx(span, trackName));
     if (!file.commit()) {
         *error = file.errorString();
         return false;
@@ -77,44 +81,73 @@ QByteArray EvidenceFiles::Sha256(const QString &path)
     return hash.result().toHex();
 }
 
-bool EvidenceFiles::WriteSums(const QString &sumsPath, const QStringList &files, QString *error)
+namespace {
+
+    // The file's name in the sums of sumsPath's folder; empty when it lies outside that folder.
+    QString SumsName(const QString &sumsPath, const QString &path)
+    {
+        const QString name
+            = QFileInfo(sumsPath).absoluteDir().relativeFilePath(QFileInfo(path).absoluteFilePath());
+        return name.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(name) ? QString() : name;
+    }
+
+    // SHA256SUMS with the lines of the given names left out and the fresh ones added.
+    bool RewriteSums(const QString &sumsPath, const QStringList &dropped,
+        const QList<QPair<QString, QByteArray>> &fresh, QString *error)
+    {
+        QByteArray out;
+        QFile old(sumsPath);
+        if (old.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : old.readAll().split('\n')) {
+                // sha256sum's lines: 64 hex digits, two spaces (or space and '*'), the name.
+                if (line.size() > 66 && !dropped.contains(QString::fromUtf8(line.mid(66))))
+                    out += line + '\n';
+            }
+            old.close();
+        }
+        for (const auto &[name, sum] : fresh)
+            out += sum + "  " + name.toUtf8() + '\n';
+        QSaveFile file(sumsPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
+            *error = file.errorString();
+            return false;
+        }
+        return true;
+    }
+
+} // namespace
+
+bool EvidenceFiles::WriteSums(const QString &sumsPath, const QStringList &files, QString *error,
+    const QHash<QString, QString> &readFrom)
 {
-    const QDir folder = QFileInfo(sumsPath).absoluteDir();
     QList<QPair<QString, QByteArray>> fresh;
+    QStringList names;
     for (const QString &path : files) {
-        const QString name = folder.relativeFilePath(QFileInfo(path).absoluteFilePath());
-        if (name.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(name)) {
+        const QString name = SumsName(sumsPath, path);
+        if (name.isEmpty()) {
             *error = QStringLiteral("%1 lies outside the folder of %2").arg(path, sumsPath);
             return false;
         }
-        const QByteArray sum = Sha256(path);
+        const QString content = readFrom.value(path, path);
+        const QByteArray sum = Sha256(content);
         if (sum.isEmpty()) {
-            *error = QStringLiteral("cannot read %1").arg(path);
+            *error = QStringLiteral("cannot read %1").arg(content);
             return false;
         }
         fresh.append({ name, sum });
+        names << name;
     }
-    QByteArray out;
-    QFile old(sumsPath);
-    if (old.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : old.readAll().split('\n')) {
-            // sha256sum's lines: 64 hex digits, two spaces (or space and '*'), the name.
-            const QString name = QString::fromUtf8(line.mid(66));
-            const bool replaced = std::any_of(
-                fresh.begin(), fresh.end(), [&](const auto &entry) { return entry.first == name; });
-            if (line.size() > 66 && !replaced)
-                out += line + '\n';
-        }
-        old.close();
-    }
-    for (const auto &[name, sum] : fresh)
-        out += sum + "  " + name.toUtf8() + '\n';
-    QSaveFile file(sumsPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return RewriteSums(sumsPath, names, fresh, error);
+}
+
+bool EvidenceFiles::DropSums(const QString &sumsPath, const QStringList &files, QString *error)
+{
+    if (!QFileInfo::exists(sumsPath))
+        return true;
+    QStringList names;
+    for (const QString &path : files)
+        names << SumsName(sumsPath, path);
+    return RewriteSums(sumsPath, names, {}, error);
 }
 
 bool EvidenceFiles::WriteProvenance(const QString &path, const Provenance &provenance, QString *error)

@@ -3,6 +3,7 @@
 #include "media/export/ClipExportOptions.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -68,7 +69,12 @@ public:
     // Adds a line per file to the folder's SHA256SUMS in the form sha256sum checks, each named
     // relative to that folder so that the folder checks wherever it is copied to; a file outside
     // the folder is refused. A line for the same name written earlier is replaced, others are kept.
-    static bool WriteSums(const QString &sumsPath, const QStringList &files, QString *error);
+    // readFrom names where a file's bytes are now when that is not yet its name (a clip still
+    // under its temporary name).
+    static bool WriteSums(const QString &sumsPath, const QStringList &files, QString *error,
+        const QHash<QString, QString> &readFrom = {});
+    // Takes the lines naming these files out of SHA256SUMS; the others are kept.
+    static bool DropSums(const QString &sumsPath, const QStringList &files, QString *error);
 };
 
 } // namespace media

@@ -41,6 +41,10 @@ function(tavin_add_test_suite)
     target_compile_definitions(${target} PRIVATE
         TAVIN_BIN_DIR="${TAVIN_BIN_DIR}" TAVIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     tavin_target_defaults(${target})
+    if(TAVIN_SANITIZE STREQUAL "thread")
+        # Keeps the sanitizer checking after the test starts a child program.
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/SanitizerClone.cpp)
+    endif()
     # Each property carries a single value: a list here would be split into separate
     # property names by gtest_discover_tests.
     set(platform "QT_QPA_PLATFORM=reset:")

@@ -155,6 +155,7 @@ private:
     void ShowWindow();
     void UpdateWindow();
     void CloseWindow();
+    void WaitForWorker();
 
     QPointer<QWidget> m_owner;
     Options m_options;
@@ -165,6 +166,7 @@ private:
     std::function<void(Holder &, bool)> m_finished;
     Progress m_progress { this };
     std::unique_ptr<QThread> m_thread;
+    std::atomic_bool m_workDone { false }; // set by the worker as its last act
     QTimer m_delay;
     QPointer<QProgressDialog> m_window;
     QPointer<QProgressBar> m_bar;

@@ -42,8 +42,11 @@ function(tavin_add_test_suite)
         TAVIN_BIN_DIR="${TAVIN_BIN_DIR}" TAVIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     tavin_target_defaults(${target})
     if(TAVIN_SANITIZE STREQUAL "thread")
-        # Keeps the sanitizer checking after the test starts a child program.
-        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/SanitizerClone.cpp)
+        # Keeps the sanitizer checking after the test starts a child program, and lets it follow
+        # threads that meet inside Qt.
+        target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/SanitizerClone.cpp
+            ${PROJECT_SOURCE_DIR}/tests/support/SanitizerQt.cpp)
+        target_link_libraries(${target} PRIVATE ${CMAKE_DL_LIBS})
     endif()
     # Each property carries a single value: a list here would be split into separate
     # property names by gtest_discover_tests.

@@ -1,5 +1,6 @@
 #include "media/widgets/CPLVVideoView.h"
 
+#include <QMetaMethod>
 #include <QPainter>
 
 #include "media/playback/FrameHandoff.h"
@@ -33,18 +34,21 @@ void CPLVVideoView::AttachFrames(std::shared_ptr<media::FrameHandoff> frames)
     }
     m_frames->SetTargetSize(size());
     // Runs on the renderer's thread: only posts, and at most one post waits at a time. The
-    // listener is removed before the window dies, and Qt drops a post whose window died.
+    // listener is removed before the window dies, and Qt drops a post whose window died. The call
+    // goes by name, so nothing of ours is written here and read on the UI thread: a functor would
+    // be, ordered only by Qt's event queue, whose lock ThreadSanitizer cannot see.
+    static const QMetaMethod take
+        = staticMetaObject.method(staticMetaObject.indexOfMethod("TakeQueuedPicture()"));
     m_frames->SetListener([this] {
-        if (m_takeQueued.exchange(true))
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_takeQueued = false;
-                TakePicture();
-            },
-            Qt::QueuedConnection);
+        if (!m_takeQueued.exchange(true))
+            take.invoke(this, Qt::QueuedConnection);
     });
+}
+
+void CPLVVideoView::TakeQueuedPicture()
+{
+    m_takeQueued = false;
+    TakePicture();
 }
 
 void CPLVVideoView::TakePicture()

@@ -43,6 +43,8 @@ protected:
 
 private:
     void TakePicture();
+    // Called by name from the renderer's post: see AttachFrames.
+    Q_INVOKABLE void TakeQueuedPicture();
 
     std::shared_ptr<media::FrameHandoff> m_frames;
     std::atomic<bool> m_takeQueued { false }; // a call to TakePicture is posted and not yet run

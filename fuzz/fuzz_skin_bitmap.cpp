@@ -26,5 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const skin::SkinColor magenta = skin::SkinColor(0xFF00FF);
     bitmap.Masked(magenta);
     bitmap.Region(magenta);
+    // The corner's colour as well, so that every picture has transparent pixels to cut out.
+    const QRgb corner = bitmap.Image().pixel(0, 0);
+    const skin::SkinColor cornerColor = skin::FromRgb(qRed(corner), qGreen(corner), qBlue(corner));
+    if (!bitmap.IsTransparent(corner, cornerColor))
+        __builtin_trap();
+    bitmap.Masked(cornerColor);
+    bitmap.Region(cornerColor);
     return 0;
 }

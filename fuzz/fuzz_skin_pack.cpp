@@ -43,7 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         file.write(bytes);
     }
     skin::CSkinPackStore store;
-    skin::LoadSkinPack(path, store);
+    QStringList broken;
+    skin::LoadSkinPack(path, store, &broken);
     QFile::remove(path);
+    // What the skin then asks of the store: every entry by its name, as data and as text.
+    for (const skin::SkinPackTable table :
+        { skin::SkinPackTable::Descriptions, skin::SkinPackTable::PageTexts }) {
+        for (const QString &entry : store.Names(table)) {
+            if (!store.FindData(table, entry))
+                __builtin_trap();
+            store.FindText(table, entry);
+        }
+        store.FindText(table, QStringLiteral("no such entry"));
+        store.Count(table);
+    }
+    store.Clear();
     return 0;
 }

@@ -138,6 +138,12 @@ bool ArchiveIndex::OpenOnce(const QString &path, QString *problem, QString *reas
         if (!run(QStringLiteral("PRAGMA user_version")) || !query.next())
             return false;
         const int version = query.value(0).toInt();
+        // No version of the program writes a negative layout: the header is damaged.
+        if (version < 0) {
+            *problem = QStringLiteral("damaged");
+            *reason = QStringLiteral("its layout number %1 is not one the program writes").arg(version);
+            return false;
+        }
         if (version > kArchiveSchemaVersion) {
             *problem = QStringLiteral("newer");
             *reason = QStringLiteral("it was written by a newer version of the program (layout %1, this one "

@@ -49,6 +49,15 @@ namespace {
         return QDateTime(day, QTime(0, 0), QTimeZone::utc()).toMSecsSinceEpoch();
     }
 
+    // Times read back from the file lie within the recorder's four-digit years; anything beyond is
+    // a damaged row, left out before sums and differences of such times could overflow.
+    constexpr int64_t kFarthestMs = 400'000'000'000'000LL; // about 12,700 years either side of 1970
+
+    bool PlausibleMs(int64_t ms)
+    {
+        return ms >= -kFarthestMs && ms <= kFarthestMs;
+    }
+
 } // namespace
 
 std::vector<QDate> ArchiveIndex::DaysWithDrives() const
@@ -57,8 +66,9 @@ std::vector<QDate> ArchiveIndex::DaysWithDrives() const
     std::vector<QDate> days;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
+    // A damaged row may hold text or a real number where the time belongs.
     if (!query.exec(QStringLiteral("SELECT DISTINCT trip_start_ms / %1 FROM recordings WHERE trip_kind = 'D'"
-                                   " AND trip_start_ms >= 0 ORDER BY 1")
+                                   " AND typeof(trip_start_ms) = 'integer' AND trip_start_ms >= 0 ORDER BY 1")
                         .arg(kDayMs))) {
         Fail(query.lastError().text(), nullptr);
         return days;
@@ -161,6 +171,9 @@ std::vector<Pass> ArchiveIndex::PassesNear(double latitude, double longitude, do
         hit.recordingId = query.value(0).toLongLong();
         hit.seq = query.value(1).toInt();
         hit.pass.offsetMs = query.value(2).toLongLong();
+        // Passes are runs of successive places (seq + 1) at sensible times.
+        if (hit.seq < 0 || hit.seq == std::numeric_limits<int>::max() || !PlausibleMs(hit.pass.offsetMs))
+            continue;
         hit.pass.latitude = pointLatitude;
         hit.pass.longitude = pointLongitude;
         hit.pass.speedKmh = query.value(5).toDouble();
@@ -186,6 +199,8 @@ std::vector<Pass> ArchiveIndex::PassesNear(double latitude, double longitude, do
     owner.prepare(QStringLiteral(
         "SELECT r.path, r.source_id, s.label, s.online, r.start_ms, r.point_count, r.trip_start_ms"
         " FROM recordings r JOIN sources s ON s.id = r.source_id WHERE r.id = ?"));
+    std::vector<PointHit> placed;
+    placed.reserve(hits.size());
     for (PointHit &hit : hits) {
         auto found = owners.find(hit.recordingId);
         if (found == owners.end()) {
@@ -199,6 +214,8 @@ std::vector<Pass> ArchiveIndex::PassesNear(double latitude, double longitude, do
             owner.finish();
             found = owners.insert(hit.recordingId, read);
         }
+        if (!PlausibleMs(found->startMs))
+            continue;
         hit.pointCount = found->pointCount;
         hit.inTrip = !found->tripStart.isNull();
         hit.tripStartMs = found->tripStart.toLongLong();
@@ -208,8 +225,9 @@ std::vector<Pass> ArchiveIndex::PassesNear(double latitude, double longitude, do
         hit.pass.sourceId = found->sourceId;
         hit.pass.sourceLabel = found->label;
         hit.pass.online = found->online;
+        placed.push_back(std::move(hit));
     }
-    return GroupPasses(std::move(hits));
+    return GroupPasses(std::move(placed));
 }
 
 std::vector<Pass> ArchiveIndex::PassesBetween(const QDateTime &from, const QDateTime &to) const
@@ -259,7 +277,7 @@ std::vector<Pass> ArchiveIndex::PassesBetween(const QDateTime &from, const QDate
         for (QSqlQuery *fix : { &before, &after }) {
             fix->bindValue(0, id);
             fix->bindValue(1, qint64(pass.offsetMs));
-            if (fix->exec() && fix->next()) {
+            if (fix->exec() && fix->next() && PlausibleMs(fix->value(0).toLongLong())) {
                 const int64_t away = std::llabs(fix->value(0).toLongLong() - pass.offsetMs);
                 if (away < nearest) {
                     nearest = away;

@@ -2,6 +2,8 @@
 
 #include "media/RecorderClock.h"
 
+#include <QTimeZone>
+
 #include <algorithm>
 
 namespace library {
@@ -38,6 +40,16 @@ std::optional<TripPosition> Trip::Locate(int64_t tripMs) const
 QString Trip::TimeText(const QDateTime &time)
 {
     return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime Trip::ParseTimeText(const QString &text)
+{
+    for (const char *format : { "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm" }) {
+        const QDateTime time = QDateTime::fromString(text.trimmed(), QLatin1String(format));
+        if (time.isValid())
+            return QDateTime(time.date(), time.time(), QTimeZone::utc());
+    }
+    return {};
 }
 
 QString Trip::StartText() const

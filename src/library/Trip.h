@@ -86,6 +86,9 @@ struct Trip {
 
     // "2024-03-07 08:53:17", the recorder's time.
     static QString TimeText(const QDateTime &time);
+    // The recorder's time as a user types it, "2024-03-07 08:53:17" or without the seconds, held as
+    // UTC like the names' times; invalid when the text is neither.
+    static QDateTime ParseTimeText(const QString &text);
     // The same with the recorder's UTC offset where a summary told it ("... +09:00").
     QString StartText() const;
     QString EndText() const;

@@ -84,7 +84,8 @@ QString RecorderClock::TextAt(int64_t timeMs) const
 
 QString RecorderClock::OffsetText(int seconds)
 {
-    const int minutes = std::abs(seconds) / 60;
+    // Widened first: the offset of a damaged archive's summary may be INT_MIN, which has no int abs.
+    const int64_t minutes = std::abs(int64_t(seconds)) / 60;
     return QStringLiteral("%1%2:%3")
         .arg(seconds < 0 ? QLatin1Char('-') : QLatin1Char('+'))
         .arg(minutes / 60, 2, 10, QLatin1Char('0'))

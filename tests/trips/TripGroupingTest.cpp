@@ -250,3 +250,14 @@ TEST(TripGrouping, FindsTheTripOfAFrontFile)
     EXPECT_EQ(model.Trips()[1].recordings[1].listingIndex, 2);
     EXPECT_EQ(model.Find(QStringLiteral("/card/NORMAL/other.AVI")).trip, -1);
 }
+
+TEST(TripGrouping, TypedTimesReadAsTheRecorderClock)
+{
+    // A trip's start as printed reads back as the same moment; minutes alone mean second 0.
+    const TripModel model = Grouped({ At("NORMAL", 75, 60) });
+    const QDateTime start = model.Trips()[0].start;
+    EXPECT_EQ(Trip::ParseTimeText(Trip::TimeText(start)), start);
+    EXPECT_EQ(Trip::ParseTimeText(QStringLiteral(" 2024-03-07 09:01 ")), start.addSecs(-15));
+    for (const char *bad : { "", "2024-03-07", "2024-02-30 09:00", "2024-03-07 24:00", "07.03.2024 09:00" })
+        EXPECT_FALSE(Trip::ParseTimeText(QString::fromLatin1(bad)).isValid()) << bad;
+}

@@ -9,7 +9,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTimeZone>
 
 #include <cmath>
 
@@ -26,17 +25,6 @@ int BadArguments(const QString &why)
 {
     CliErr(QStringLiteral("tavin-cli find: %1\n").arg(why) + QLatin1String(kUsage));
     return 2;
-}
-
-// The recorder's clock time ("2024-03-07 09:05" or with seconds), held as UTC like its file names.
-QDateTime ParseRecorderTime(const QString &text)
-{
-    for (const char *format : { "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm" }) {
-        QDateTime time = QDateTime::fromString(text.trimmed(), QLatin1String(format));
-        if (time.isValid())
-            return QDateTime(time.date(), time.time(), QTimeZone::utc());
-    }
-    return {};
 }
 
 QJsonValue Number(double value, int decimals)
@@ -105,8 +93,8 @@ int RunFind(const QStringList &args)
         if (!latitudeOk || !longitudeOk || std::abs(latitude) > 90 || std::abs(longitude) > 180)
             return BadArguments(QStringLiteral("'%1' is no LAT,LON in decimal degrees").arg(near));
     } else {
-        start = ParseRecorderTime(from);
-        end = ParseRecorderTime(to);
+        start = library::Trip::ParseTimeText(from);
+        end = library::Trip::ParseTimeText(to);
         if (!start.isValid() || !end.isValid())
             return BadArguments(QStringLiteral("--from and --to need times as \"YYYY-MM-DD hh:mm\""));
         if (end <= start)

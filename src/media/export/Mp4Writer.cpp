@@ -64,16 +64,22 @@ bool Mp4Writer::Open(
         m_audioStream->time_base = aenc->time_base;
     }
 
-    if ((rc = avio_open(&raw->pb, name.constData(), AVIO_FLAG_WRITE)) < 0)
-        return Fail(QStringLiteral("cannot write %1: %2").arg(path, ErrorText(rc)));
-    AVDictionary *muxOptions = nullptr;
-    // The index goes to the front once the clip is complete.
-    av_dict_set(&muxOptions, "movflags", "+faststart", 0);
-    rc = avformat_write_header(raw, &muxOptions);
-    av_dict_free(&muxOptions);
-    if (rc < 0)
+    if ((rc = BeginFile(raw, name)) < 0)
         return Fail(QStringLiteral("cannot write %1: %2").arg(path, ErrorText(rc)));
     return true;
+}
+
+int Mp4Writer::BeginFile(AVFormatContext *format, const QByteArray &fileName)
+{
+    int rc = avio_open(&format->pb, fileName.constData(), AVIO_FLAG_WRITE);
+    if (rc < 0)
+        return rc;
+    AVDictionary *muxOptions = nullptr;
+    // The index goes to the front once the clip is complete, for players that stream it.
+    av_dict_set(&muxOptions, "movflags", "+faststart", 0);
+    rc = avformat_write_header(format, &muxOptions);
+    av_dict_free(&muxOptions);
+    return rc;
 }
 
 CodecContextPtr Mp4Writer::OpenSoundEncoder(const AVCodecContext *source, bool globalHeader, QString *error)

@@ -36,6 +36,9 @@ public:
     // The clip's AAC encoder for sound in the rate and channels of source, 64 kb/s a channel (of
     // two at most); with globalHeader its setup goes into the container. Null with the reason when it
     // cannot be opened. Shared with the stream copy, which converts sound MP4 cannot hold.
+    // Opens the file behind an MP4 muxer whose streams are set and writes its header, with the
+    // index moved to the front once the file is complete; FFmpeg's result code.
+    static int BeginFile(AVFormatContext *format, const QByteArray &fileName);
     static ffmpeg::CodecContextPtr OpenSoundEncoder(
         const AVCodecContext *source, bool globalHeader, QString *error);
 

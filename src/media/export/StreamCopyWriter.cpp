@@ -293,14 +293,7 @@ bool StreamCopyWriter::OpenOutput(const QString &path, const ClipExportOptions &
     else
         m_tracksText += QStringLiteral("converted from %1 to AAC, 64 kb/s per channel").arg(m_soundName);
 
-    if ((rc = avio_open(&raw->pb, fileName.constData(), AVIO_FLAG_WRITE)) < 0)
-        return Fail(QStringLiteral("cannot write %1: %2").arg(path, ErrorText(rc)));
-    AVDictionary *muxOptions = nullptr;
-    // The index goes to the front once the clip is complete, as in the re-encoded clip.
-    av_dict_set(&muxOptions, "movflags", "+faststart", 0);
-    rc = avformat_write_header(raw, &muxOptions);
-    av_dict_free(&muxOptions);
-    if (rc < 0)
+    if ((rc = Mp4Writer::BeginFile(raw, fileName)) < 0)
         return Fail(QStringLiteral("cannot write %1: %2").arg(path, ErrorText(rc)));
     // Each piece opens its own recordings.
     m_first.reset();

@@ -31,6 +31,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -52,8 +54,11 @@ struct Sample {
     int threads = 0;
 };
 
+// Resident memory once the allocator has handed its free pages back: what is left is what the
+// program holds, without the slack that moves by tens of MiB from one sample to the next.
 long ResidentKiB()
 {
+    malloc_trim(0);
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;

@@ -6,8 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace panels {
 
@@ -17,6 +21,13 @@ namespace {
     QString Tr(const char *text)
     {
         return QCoreApplication::translate("RecordingCopier", text);
+    }
+
+    // The copy being written, beside its final name: recognisable after a crash or a power cut,
+    // and removed by the next copy to the same name.
+    QString PartPathOf(const QString &destination)
+    {
+        return destination + QStringLiteral(".part");
     }
 } // namespace
 
@@ -83,8 +94,13 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
     if (!source.open(QIODevice::ReadOnly))
         return fail(source.errorString());
     const bool existed = QFileInfo::exists(job.destination);
-    QSaveFile target(job.destination);
-    target.setDirectWriteFallback(false);
+    const QString partPath = PartPathOf(job.destination);
+    QFile::remove(partPath);
+    QFile target(partPath);
+    const auto abandon = [&] {
+        target.close();
+        QFile::remove(partPath);
+    };
     // Unbuffered, so that a write the disk cannot take fails at once with the system's reason.
     if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(target.errorString());
@@ -95,12 +111,12 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
     QByteArray block;
     while (!source.atEnd()) {
         if (Stopped()) {
-            target.cancelWriting();
+            abandon();
             return false;
         }
         block = source.read(kBlockBytes);
         if (block.isEmpty() && source.error() != QFileDevice::NoError) {
-            target.cancelWriting();
+            abandon();
             return fail(source.errorString());
         }
         // A disk that fills up first takes part of a block; writing the rest tells why it stopped.
@@ -108,7 +124,7 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
             const qint64 written = target.write(block.constData() + done, block.size() - done);
             if (written <= 0) {
                 const QString reason = target.errorString();
-                target.cancelWriting();
+                abandon();
                 return fail(reason);
             }
             done += written;
@@ -119,11 +135,23 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
         copied += block.size();
     }
     if (copied != expected || source.size() != expected) {
-        target.cancelWriting();
+        abandon();
         return fail(Tr("the recording could not be read to its end; was the card removed?"));
     }
-    if (!target.commit())
-        return fail(target.errorString());
+    // On the disk before it takes the final name, so that a power cut leaves the old file or the
+    // whole new one; rename() replaces an earlier copy in one step.
+    if (::fsync(target.handle()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        abandon();
+        return fail(reason);
+    }
+    target.close();
+    if (std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(job.destination).constData())
+        != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(partPath);
+        return fail(reason);
+    }
     // The copy keeps the recording's time, as the card shows it.
     QFile copy(job.destination);
     if (copy.open(QIODevice::ReadWrite))

@@ -24,9 +24,10 @@ struct CopyFailure {
     QString reason;
 };
 
-// Copies recordings into a folder, one file after another. A file is written under a temporary
-// name and renamed only when it is complete, so a failed or cancelled copy never leaves a
-// partial file under the final name, and an earlier copy of the same name survives a failed one.
+// Copies recordings into a folder, one file after another. A file is written as "NAME.part" and
+// renamed only when it is complete and on the disk, so a failed, cancelled or killed copy never
+// leaves a partial file under the final name, and an earlier copy of the same name survives a
+// failed one. A ".part" a killed copy left is removed by the next copy to that name.
 // Run() may run on a worker thread while the UI thread reads the progress and cancels.
 class RecordingCopier
 {

@@ -38,6 +38,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -346,8 +348,10 @@ TEST_F(PanelsTest, CancelledCopyRemovesWhatItCreated)
     worker->start();
     ASSERT_TRUE(testsupport::WaitUntil(
         [&] { return copier.CurrentJob() == 1 && copier.CopiedBytes() > QFileInfo(small).size(); }));
-    // The first copy is there; the second grows where nobody sees it until it is complete.
-    EXPECT_EQ(FilesIn(target).size(), 1);
+    // The first copy is there; the second grows under its ".part" name until it is complete.
+    EXPECT_EQ(FilesIn(target),
+        QStringList({ QFileInfo(small).completeBaseName() + QStringLiteral(".avi"),
+            QStringLiteral("big_FN.avi.part") }));
     copier.Cancel();
     ASSERT_TRUE(worker->wait(10000));
     EXPECT_TRUE(copier.Cancelled());
@@ -831,6 +835,55 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
     Click("title_logo");
     Click(title, "menu_close");
     EXPECT_FALSE(m_window->isVisible());
+}
+
+// The child of the kill test below: copies the recording named in the environment, slowly, and
+// says on stderr when the copy is under way. Skipped in a normal run.
+TEST(RecordingCopierKilled, Child)
+{
+    const QString source = qEnvironmentVariable("TAVIN_COPIER_SOURCE");
+    const QString destination = qEnvironmentVariable("TAVIN_COPIER_DESTINATION");
+    if (source.isEmpty() || destination.isEmpty())
+        GTEST_SKIP() << "run by RecordingCopierKilled.LeavesTheOldFileOrTheNewAndTheNextCopyCleansUp";
+    panels::RecordingCopier copier({ { source, destination } });
+    copier.Run(nullptr, [](qint64 done, qint64) {
+        std::fprintf(stderr, "copied %lld\n", static_cast<long long>(done));
+        QThread::msleep(20);
+    });
+}
+
+// A save killed mid-copy, as a crash or a power cut stops it: the earlier file of that name is
+// whole, the unfinished copy is recognisable by its name, and the next save to it removes it.
+TEST(RecordingCopierKilled, LeavesTheOldFileOrTheNewAndTheNextCopyCleansUp)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("long_FN.AVI"));
+    QByteArray recording(24 << 20, '\0');
+    for (int i = 0; i < recording.size(); i += 4096)
+        recording[i] = char(i / 4096);
+    ASSERT_TRUE(testsupport::WriteFile(source, recording));
+    const QString destination = dir.filePath(QStringLiteral("long_FN.avi"));
+    ASSERT_TRUE(testsupport::WriteFile(destination, "the copy saved last week"));
+
+    qputenv("TAVIN_COPIER_SOURCE", source.toLocal8Bit());
+    qputenv("TAVIN_COPIER_DESTINATION", destination.toLocal8Bit());
+    const bool killed = testsupport::KillWhen(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--gtest_filter=RecordingCopierKilled.Child") },
+        [](const QByteArray &err) { return err.count("copied") >= 3; });
+    qunsetenv("TAVIN_COPIER_SOURCE");
+    qunsetenv("TAVIN_COPIER_DESTINATION");
+    ASSERT_TRUE(killed);
+
+    EXPECT_EQ(testsupport::ReadFile(destination), "the copy saved last week");
+    const QString part = destination + QStringLiteral(".part");
+    ASSERT_TRUE(QFileInfo::exists(part));
+    EXPECT_LT(QFileInfo(part).size(), recording.size());
+
+    panels::RecordingCopier again({ { source, destination } });
+    again.Run();
+    EXPECT_TRUE(again.Failures().empty());
+    EXPECT_EQ(testsupport::ReadFile(destination), recording);
+    EXPECT_FALSE(QFileInfo::exists(part));
 }
 
 } // namespace

@@ -202,19 +202,13 @@ QString UnfinishedBackupText(const QString &destination)
         parts += walk.next().endsWith(QLatin1String(kPartSuffix));
     if (parts == 0)
         return {};
-    return QStringLiteral("%1 holds a backup that did not finish: it has no %2, and %3 file(s) there are "
-                          "incomplete copies ending in %4. Nothing in it is verified; remove the folder or "
-                          "choose another one and back the card up again")
-        .arg(QDir::toNativeSeparators(destination), QLatin1String(kBackupManifestName))
-        .arg(parts)
-        .arg(QLatin1String(kPartSuffix));
-}
-
-QString BackupSizeText(qint64 bytes)
-{
-    if (bytes >= (qint64(1) << 30))
-        return QString::asprintf("%.2f GB", double(bytes) / double(qint64(1) << 30));
-    return QString::asprintf("%.1f MB", double(bytes) / double(1 << 20));
+    const QString copies = parts == 1 ? QStringLiteral("1 file there is an incomplete copy")
+                                      : QStringLiteral("%1 files there are incomplete copies").arg(parts);
+    return QStringLiteral("%1 holds a backup that did not finish: it has no %2, and %3 ending in %4. Nothing "
+                          "in it is verified; remove the folder or choose another one and back the card up "
+                          "again")
+        .arg(QDir::toNativeSeparators(destination), QLatin1String(kBackupManifestName), copies,
+            QLatin1String(kPartSuffix));
 }
 
 QByteArray CopyFileVerified(

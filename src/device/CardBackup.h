@@ -61,7 +61,4 @@ QByteArray CopyFileVerified(
 // is written last, so a folder with a manifest holds a finished backup.
 QString UnfinishedBackupText(const QString &destination);
 
-// "12 files, 35.2 MB" for a size in bytes and a file count.
-QString BackupSizeText(qint64 bytes);
-
 } // namespace device

@@ -32,6 +32,20 @@ namespace {
 
 } // namespace
 
+QString SizeText(qint64 bytes)
+{
+    const double mb = double(qMax<qint64>(bytes, 0)) / double(1 << 20);
+    // Each unit up to where its rounded figure would need a fourth digit.
+    if (mb < 999.5)
+        return QString::asprintf("%.0f MB", mb);
+    const double gb = mb / 1024.0;
+    if (gb < 99.95)
+        return QString::asprintf("%.1f GB", gb);
+    if (gb < 999.5)
+        return QString::asprintf("%.0f GB", gb);
+    return QString::asprintf("%.1f TB", gb / 1024.0);
+}
+
 RecordingSums SumRecordings(const QString &root, const std::atomic_bool *cancel)
 {
     RecordingSums sums;
@@ -75,15 +89,15 @@ StorageTexts ComposeStorageTexts(
 {
     const int k = qBound(1, partition, 9);
     const double total = double(totalBytes >> 20) / 1024.0;
-    const double free = double(freeBytes >> 20) / 1024.0;
     StorageTexts texts;
-    texts.capacity = QString::asprintf(
-        "Storage Capacity: %s (%.0lf MB, %lf GB)", qUtf8Printable(root), free * 1024.0, free);
+    texts.capacity = QStringLiteral("Storage Capacity: %1 (%2 free)").arg(root, SizeText(freeBytes));
 
     const auto area = [](qint64 usedMb, double shareGb, int sharePercent, QString &use, QString &whole) {
         const int percent = PercentUsed(usedMb, shareGb);
-        use = QString::asprintf("In Use (%d MB, %d%%)", int(usedMb), percent);
-        whole = QString::asprintf("Total (%.2lf GB, %d%%)", shareGb, sharePercent);
+        use = QStringLiteral("In Use (%1, %2%)").arg(SizeText(usedMb << 20)).arg(percent);
+        whole = QStringLiteral("Total (%1, %2%)")
+                    .arg(SizeText(qint64(std::llround(shareGb * double(qint64(1) << 30)))))
+                    .arg(sharePercent);
         return percent;
     };
     texts.percentN
@@ -96,9 +110,9 @@ StorageTexts ComposeStorageTexts(
 StorageTexts ClearedStorageTexts()
 {
     StorageTexts texts;
-    texts.capacity = QStringLiteral("Storage Capacity:     (  0 MB, 0 GB)");
-    texts.useN = texts.useS = texts.useA = QString::asprintf("In Use (0 MB, 100%%)");
-    texts.totalN = texts.totalS = texts.totalA = QString::asprintf("Total (0 GB, 100%%)");
+    texts.capacity = QStringLiteral("Storage Capacity: (%1 free)").arg(SizeText(0));
+    texts.useN = texts.useS = texts.useA = QStringLiteral("In Use (%1, 100%)").arg(SizeText(0));
+    texts.totalN = texts.totalS = texts.totalA = QStringLiteral("Total (%1, 100%)").arg(SizeText(0));
     return texts;
 }
 

@@ -3,9 +3,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLoggingCategory>
 #include <QTranslator>
 
 namespace i18n {
+
+namespace {
+    Q_LOGGING_CATEGORY(lcI18n, "tavin.i18n", QtInfoMsg)
+} // namespace
 
 UiLanguage ChooseLanguage(const QString &choice, const QLocale &desktop)
 {
@@ -31,33 +37,59 @@ QString SkinPackFor(const QString &pack, UiLanguage language, const QString &fol
     return QFileInfo::exists(QDir(folder).filePath(english)) ? english : pack;
 }
 
-ProgramTranslation::ProgramTranslation() = default;
+ProgramTranslation::ProgramTranslation()
+    : m_qtFolder(QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+{
+}
 
 ProgramTranslation::~ProgramTranslation()
 {
-    if (m_translator)
-        QCoreApplication::removeTranslator(m_translator.get());
+    Remove();
+}
+
+void ProgramTranslation::Remove()
+{
+    for (std::unique_ptr<QTranslator> *translator : { &m_translator, &m_qtTranslator }) {
+        if (*translator) {
+            QCoreApplication::removeTranslator(translator->get());
+            translator->reset();
+        }
+    }
+}
+
+void ProgramTranslation::InstallQtKorean()
+{
+    auto translator = std::make_unique<QTranslator>();
+    // Qt's translations are a separate package; without them only Qt's own texts stay English,
+    // which is no reason to stop the program.
+    if (!translator->load(QLocale(QLocale::Korean, QLocale::SouthKorea),
+            QString::fromLatin1(kQtTranslationBase), QStringLiteral("_"), m_qtFolder)) {
+        qCWarning(lcI18n) << "cannot load Qt's Korean translation" << kQtTranslationBase << "from"
+                          << m_qtFolder << "- Qt's own buttons and dialogs stay English";
+        return;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    m_qtTranslator = std::move(translator);
 }
 
 bool ProgramTranslation::Apply(UiLanguage language, const QString &folder, QString *error)
 {
-    if (m_translator) {
-        QCoreApplication::removeTranslator(m_translator.get());
-        m_translator.reset();
-    }
+    Remove();
     m_language = UiLanguage::Korean;
-    if (language == UiLanguage::Korean)
-        return true;
-    auto translator = std::make_unique<QTranslator>();
-    const QString file = QDir(folder).filePath(QString::fromLatin1(kEnglishTranslationFile));
-    if (!translator->load(file)) {
+    if (language == UiLanguage::English) {
+        auto translator = std::make_unique<QTranslator>();
+        const QString file = QDir(folder).filePath(QString::fromLatin1(kEnglishTranslationFile));
+        if (translator->load(file)) {
+            QCoreApplication::installTranslator(translator.get());
+            m_translator = std::move(translator);
+            m_language = UiLanguage::English;
+            return true;
+        }
         *error = QStringLiteral("cannot load the English translation %1").arg(file);
-        return false;
     }
-    QCoreApplication::installTranslator(translator.get());
-    m_translator = std::move(translator);
-    m_language = UiLanguage::English;
-    return true;
+    // Korean, chosen or fallen back to: Qt's texts speak it with the program's.
+    InstallQtKorean();
+    return language == UiLanguage::Korean;
 }
 
 } // namespace i18n

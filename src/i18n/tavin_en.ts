@@ -1,6 +1,6 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1" language="en_GB" sourcelanguage="ko_KR">
+<TS version="2.1" language="en" sourcelanguage="ko_KR">
 <context>
     <name>BackgroundJob</name>
     <message>
@@ -16,19 +16,21 @@
     <name>CBBSettingDlg</name>
     <message>
         <source>%1년</source>
-        <translation>Year %1</translation>
+        <translation>%1</translation>
     </message>
     <message>
-        <source>%1월</source>
-        <translation>Month %1</translation>
+        <source>M'월'</source>
+        <extracomment>The month field: a QDate format (&quot;M&quot; the number, &quot;MMM&quot; or &quot;MMMM&quot; the English name).</extracomment>
+        <translation>MMM</translation>
     </message>
     <message>
         <source>%1일</source>
-        <translation>Day %1</translation>
+        <translation>%1</translation>
     </message>
     <message>
-        <source>%1시</source>
-        <translation>%1 h</translation>
+        <source>H'시'</source>
+        <extracomment>The hour field: a QTime format (&quot;H&quot; 0-23, &quot;h AP&quot; 1-12 with AM or PM).</extracomment>
+        <translation>h AP</translation>
     </message>
     <message>
         <source>%1분</source>
@@ -36,7 +38,7 @@
     </message>
     <message>
         <source>%1초</source>
-        <translation>%1 s</translation>
+        <translation>%1 sec</translation>
     </message>
     <message>
         <source>모델명: </source>
@@ -44,11 +46,11 @@
     </message>
     <message>
         <source>펌웨어 버젼: </source>
-        <translation>Firmware: </translation>
+        <translation>Firmware version: </translation>
     </message>
     <message>
         <source>MICOM: </source>
-        <translation>MICOM: </translation>
+        <translation>Controller firmware: </translation>
     </message>
     <message>
         <source>설정된 시간을 저장하시겠습니까?</source>
@@ -80,7 +82,7 @@ Format the card?</translation>
     </message>
     <message>
         <source>읽을 수 없던 설정 파일을 %1 (으)로 보관했습니다.</source>
-        <translation>The settings file could not be read; it was kept as %1.</translation>
+        <translation>The card's settings file could not be read; the old file was kept as %1.</translation>
     </message>
     <message>
         <source>SD 카드를 포맷하는 중입니다...</source>
@@ -149,11 +151,15 @@ Format the card?</translation>
         <translation>The backup failed.
 %1</translation>
     </message>
-    <message>
-        <source>%1개 파일, %2, 검증 완료
-%3</source>
-        <translation>%1 files, %2, verified
-%3</translation>
+    <message numerus="yes">
+        <source>%n개 파일, %1, 검증 완료
+%2</source>
+        <translation>
+            <numerusform>%n file (%1) backed up and verified in
+%2</numerusform>
+            <numerusform>%n files (%1) backed up and verified in
+%2</numerusform>
+        </translation>
     </message>
     <message>
         <source>다름: %1</source>
@@ -205,7 +211,7 @@ Format the card?</translation>
     </message>
     <message>
         <source>현재 포맷 대상 드라이브의 영상이 사용 중입니다. 재생을 중지합니다.</source>
-        <translation>A video on the drive to be formatted is in use. Playback stops.</translation>
+        <translation>A video from the card to be formatted is playing. Playback will stop.</translation>
     </message>
     <message>
         <source>녹화 파일을 찾는 중입니다...</source>
@@ -231,7 +237,7 @@ Format the card?</translation>
     </message>
     <message>
         <source>같은 이름의 파일이 있어 다음 파일은 번호를 붙인 이름으로 저장했습니다.</source>
-        <translation>Files of the same name were chosen; these were saved under a numbered name:</translation>
+        <translation>Some files had the same name, so these were saved with a number added:</translation>
     </message>
     <message>
         <source>이 영상에는 후방 카메라 화면이 없습니다.</source>
@@ -249,13 +255,16 @@ Format the card?</translation>
         <source>충격 없음</source>
         <translation>No impacts</translation>
     </message>
-    <message>
-        <source>충격 %1건</source>
-        <translation>Impacts: %1</translation>
+    <message numerus="yes">
+        <source>충격 %n건</source>
+        <translation>
+            <numerusform>%n impact</numerusform>
+            <numerusform>%n impacts</numerusform>
+        </translation>
     </message>
     <message>
         <source>보관함을 열 수 없어 이번에는 쓰지 않습니다.</source>
-        <translation>The archive cannot be opened; it is not used this time.</translation>
+        <translation>The archive cannot be opened, so it will not be used this time.</translation>
     </message>
     <message>
         <source>보관함 파일을 쓸 수 없어 옆으로 옮기고 새로 만들었습니다. 카드와 폴더는 열 때 다시 색인됩니다.</source>
@@ -263,11 +272,14 @@ Format the card?</translation>
     </message>
     <message>
         <source>%1을(를) 보관함에 색인하지 못했습니다: %2</source>
-        <translation>Could not index %1 into the archive: %2</translation>
+        <translation>Could not add %1 to the archive: %2</translation>
     </message>
-    <message>
-        <source>%1개 파일은 읽을 수 없어 위치 없이 보관했습니다.</source>
-        <translation>%1 files could not be read and were archived without their positions.</translation>
+    <message numerus="yes">
+        <source>%n개 파일은 읽을 수 없어 위치 없이 보관했습니다.</source>
+        <translation>
+            <numerusform>%n file could not be read and was archived without its location data.</numerusform>
+            <numerusform>%n files could not be read and were archived without their location data.</numerusform>
+        </translation>
     </message>
     <message>
         <source>이 주행의 영상은 &quot;%1&quot;에 있습니다.
@@ -318,27 +330,27 @@ Connect that card or backup folder, then choose the drive again.</translation>
     </message>
     <message>
         <source>원본 영상 그대로 복사 (재인코딩 없음, 전방·후방 별도 트랙, 자막으로 정보 표시)</source>
-        <translation>Copy the recorded pictures as they are (no re-encoding; front and rear as separate tracks, the caption as subtitles)</translation>
+        <translation>Copy the original video as it is (no re-encoding; front and rear as separate tracks, the on-screen details as subtitles)</translation>
     </message>
     <message>
         <source>후방 영상 위치</source>
-        <translation>Rear picture</translation>
+        <translation>Rear view position</translation>
     </message>
     <message>
         <source>전방 영상의 오른쪽 위</source>
-        <translation>Over the front picture's top right corner</translation>
+        <translation>Top right, over the front view</translation>
     </message>
     <message>
         <source>전방 영상 아래 (전방 영상을 가리지 않음)</source>
-        <translation>Below the front picture (covers nothing of it)</translation>
+        <translation>Below the front view (hides none of it)</translation>
     </message>
     <message>
         <source>차량 내 소리 포함</source>
-        <translation>Include the sound from inside the car</translation>
+        <translation>Include the in-car sound</translation>
     </message>
     <message>
         <source>원본 영상을 검증하여 함께 복사 (sources 폴더)</source>
-        <translation>Copy the source recordings too, verified (sources folder)</translation>
+        <translation>Also copy the original recordings, verified (sources folder)</translation>
     </message>
     <message>
         <source>확인</source>
@@ -357,7 +369,7 @@ Connect that card or backup folder, then choose the drive again.</translation>
     </message>
     <message>
         <source>다음 파일이 이미 있습니다. 바꾸시겠습니까?</source>
-        <translation>These files exist already. Replace them?</translation>
+        <translation>These files already exist. Replace them?</translation>
     </message>
 </context>
 <context>

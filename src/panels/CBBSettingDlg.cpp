@@ -85,10 +85,15 @@ const char *const kMenuButtons[CBBSettingDlg::kPageCount] = { "BB_menu_sensor", 
 const char *const kDateNames[CBBSettingDlg::kDateFieldCount]
     = { "BB_date_year", "BB_date_month", "BB_date_day", "BB_date_hour", "BB_date_min", "BB_date_sec" };
 // The fixed texts below are translated where they are shown (CBBSettingDlg::tr).
-const char *const kDateFormats[CBBSettingDlg::kDateFieldCount]
-    = { QT_TRANSLATE_NOOP("CBBSettingDlg", "%1년"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1월"),
-          QT_TRANSLATE_NOOP("CBBSettingDlg", "%1일"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1시"),
-          QT_TRANSLATE_NOOP("CBBSettingDlg", "%1분"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1초") };
+// Each clock field's text: %1 is its number, except for the month and the hour, whose texts are
+// date and time formats (QDate/QTime::toString, English names) so that a language may name the
+// month ("Sep") or count the hours on a 12-hour clock ("2 PM") where Korean writes the number.
+const char *const kDateFormats[CBBSettingDlg::kDateFieldCount] = { QT_TRANSLATE_NOOP("CBBSettingDlg", "%1년"),
+    //: The month field: a QDate format ("M" the number, "MMM" or "MMMM" the English name).
+    QT_TRANSLATE_NOOP("CBBSettingDlg", "M'월'"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1일"),
+    //: The hour field: a QTime format ("H" 0-23, "h AP" 1-12 with AM or PM).
+    QT_TRANSLATE_NOOP("CBBSettingDlg", "H'시'"), QT_TRANSLATE_NOOP("CBBSettingDlg", "%1분"),
+    QT_TRANSLATE_NOOP("CBBSettingDlg", "%1초") };
 const char *const kSlider = "BB_memory_rate_slider";
 // A format shorter than this shows no progress window.
 constexpr int kFormatProgressDelayMs = 300;
@@ -555,18 +560,37 @@ bool CBBSettingDlg::WriteSettings(int driveIndex, bool notify)
     return written;
 }
 
+QString CBBSettingDlg::DateFieldText(DateField field, int value)
+{
+    const QString format = tr(kDateFormats[field]);
+    QString text;
+    if (field == kMonth)
+        text = QDate(2000, value, 1).toString(format);
+    else if (field == kHour)
+        text = QTime(value, 0).toString(format);
+    else
+        return format.arg(value);
+    // The fields stay in range; a number still shows should one not.
+    return text.isEmpty() ? QString::number(value) : text;
+}
+
+QString CBBSettingDlg::InfoLabel(int row)
+{
+    return row >= 0 && row < 3 ? tr(kInfoLabels[row]) : QString();
+}
+
 QString CBBSettingDlg::ShownText(const QString &name) const
 {
     for (int field = 0; field < kDateFieldCount; ++field)
         if (name == QLatin1String(kDateNames[field]))
-            return tr(kDateFormats[field]).arg(m_date[field]);
+            return DateFieldText(DateField(field), m_date[field]);
     if (name == QLatin1String("BB_memory_rate_N"))
         return QString::number((10 - m_partition) * 10);
     if (name == QLatin1String("BB_memory_rate_S"))
         return QString::number(m_partition * 10);
     for (int row = 0; row < 3; ++row)
         if (name == QLatin1String(kInfoRows[row]))
-            return tr(kInfoLabels[row]) + m_info[row];
+            return InfoLabel(row) + m_info[row];
     return QString();
 }
 
@@ -608,8 +632,7 @@ void CBBSettingDlg::paintEvent(QPaintEvent *event)
             painter.setFont(font);
             const QRect inner = r.adjusted(12, 0, -12, 0);
             painter.setPen(QColor(63, 166, 254));
-            painter.drawText(
-                inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, tr(kInfoLabels[row]));
+            painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, InfoLabel(row));
             painter.setPen(QColor(203, 203, 203));
             painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_info[row]);
         }

@@ -62,6 +62,10 @@ public:
     int DateValue(DateField field) const { return m_date[field]; }
     // The text a painted text item shows (date fields, percentages, information rows).
     QString ShownText(const QString &name) const;
+    // How a field of the clock shows its value in the program's language.
+    static QString DateFieldText(DateField field, int value);
+    // The label of a row of the information page (0 model, 1 firmware, 2 controller firmware).
+    static QString InfoLabel(int row);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

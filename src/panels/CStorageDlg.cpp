@@ -237,9 +237,8 @@ void CStorageDlg::OnBackupFinished(const BackupReport &finished)
         text = tr("백업하지 못했습니다.\n%1").arg(report.error);
         icon = skin::kMbIconError;
     } else if (report.Ok()) {
-        text = tr("%1개 파일, %2, 검증 완료\n%3")
-                   .arg(report.files)
-                   .arg(BackupSizeText(report.bytes), QDir::toNativeSeparators(report.destination));
+        text = tr("%n개 파일, %1, 검증 완료\n%2", nullptr, report.files)
+                   .arg(SizeText(report.bytes), QDir::toNativeSeparators(report.destination));
     } else {
         QStringList lines;
         for (const QString &path : report.differing)

@@ -7,6 +7,7 @@
 #include "trips/TripRecorder.h"
 #include "views/archive/ArchiveCalendarPage.h"
 #include "views/archive/ArchiveMapPage.h"
+#include "views/archive/ArchiveTexts.h"
 #include "views/archive/CArchiveDlg.h"
 #include "views/map/SimpleBrowser.h"
 
@@ -119,6 +120,13 @@ TEST_F(ArchiveWindowTest, TheListedCardsDayIsMarkedAndItsTripPlays)
     EXPECT_EQ(row->text(2), QStringLiteral("0:00:12"));
     EXPECT_TRUE(row->text(4).contains(QStringLiteral("CARD")));
     EXPECT_EQ(row->text(5), QStringLiteral("연결됨"));
+    // The counts in Korean's one form: one trip on the day, one day and three recordings in all.
+    EXPECT_EQ(Calendar().DayText(), kDay.toString(Qt::ISODate) + QStringLiteral("  기록 1개"));
+    EXPECT_TRUE(
+        Calendar().SummaryText().startsWith(QStringLiteral("주행한 날 1일 (2024-03-07 ~ 2024-03-07)")))
+        << Calendar().SummaryText().toStdString();
+    EXPECT_TRUE(Calendar().SummaryText().contains(QStringLiteral("  ·  영상 3개  ·  ")))
+        << Calendar().SummaryText().toStdString();
     // Nothing on another day.
     Calendar().ChooseDay(kDay.addDays(1));
     EXPECT_EQ(Calendar().TripList()->topLevelItemCount(), 0);
@@ -188,6 +196,35 @@ TEST_F(ArchiveWindowTest, ATripOfACardNotAtHandNamesTheCardInsteadOfPlaying)
     EXPECT_EQ(m_shown.size(), shown + 1);
 }
 
+// The English pack: the counts the pages put into its texts take the form the count wants.
+class EnglishArchiveWindowTest : public ArchiveWindowTest
+{
+protected:
+    void PrepareArchive() override
+    {
+        ASSERT_EQ(m_runtime.LoadPack(QStringLiteral(TAVIN_BIN_DIR "/default_en.skin")), skin::kSkinPackOk);
+    }
+};
+
+TEST_F(EnglishArchiveWindowTest, CountsTakeTheirSingularOrPluralForm)
+{
+    Calendar().ChooseDay(kDay);
+    ASSERT_EQ(Calendar().Trips().size(), 1u);
+    EXPECT_EQ(Calendar().DayText(), kDay.toString(Qt::ISODate) + QStringLiteral("  1 trip"));
+    EXPECT_TRUE(
+        Calendar().SummaryText().startsWith(QStringLiteral("Drives on 1 day (2024-03-07 to 2024-03-07)")))
+        << Calendar().SummaryText().toStdString();
+    EXPECT_TRUE(Calendar().SummaryText().contains(QStringLiteral("  ·  3 recordings  ·  connected")))
+        << Calendar().SummaryText().toStdString();
+    // The map page's count of passes, from the same window's texts.
+    const skin::CSkin &texts = Dialog()->Skin();
+    EXPECT_EQ(ArchiveCountText(texts, "passes_count", 1).arg(QStringLiteral("37.5, 127.0")),
+        QStringLiteral("1 pass near 37.5, 127.0"));
+    EXPECT_EQ(ArchiveCountText(texts, "passes_count", 3).arg(QStringLiteral("37.5, 127.0")),
+        QStringLiteral("3 passes near 37.5, 127.0"));
+    EXPECT_EQ(ArchiveCountText(texts, "trips_count", 0), QStringLiteral("0 trips"));
+}
+
 // The map page with the real web engine: it draws the archive's tracks, and a click on the map lists
 // the passes there.
 TEST_F(ArchiveWindowTest, TheArchiveMapDrawsTheTracksAndAClickListsThePasses)
@@ -211,6 +248,9 @@ TEST_F(ArchiveWindowTest, TheArchiveMapDrawsTheTracksAndAClickListsThePasses)
         [](const QVariant &) {});
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !Map().Passes().empty(); }));
     EXPECT_EQ(Map().Passes().front().file, m_card.fronts[1]);
+    EXPECT_TRUE(
+        Map().HintText().endsWith(QStringLiteral(" 부근을 지나간 기록 %1건").arg(Map().Passes().size())))
+        << Map().HintText().toStdString();
     EXPECT_TRUE(testsupport::WaitUntil([&] { return pageNumber(QStringLiteral("view.radius")) == 50; }));
 }
 

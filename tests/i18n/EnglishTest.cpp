@@ -157,23 +157,38 @@ TEST(EnglishProgram, EveryMarkedTextOfTheSourcesHasItsEnglish)
 
     QXmlStreamReader xml(testsupport::ReadFile(ts));
     QString context;
+    bool counted = false;
     int texts = 0;
+    int countTexts = 0;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == QLatin1String("name"))
             context = xml.readElementText();
+        else if (xml.name() == QLatin1String("message"))
+            counted = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
         else if (xml.name() == QLatin1String("source")) {
             const QString source = xml.readElementText();
-            const QString translated
-                = english.translate(context.toUtf8().constData(), source.toUtf8().constData());
+            const QByteArray key = source.toUtf8();
+            const QString translated = english.translate(context.toUtf8().constData(), key.constData());
             EXPECT_FALSE(translated.isEmpty() || skinart::ContainsHangul(translated))
                 << context.toStdString() << ": " << source.toStdString();
             ++texts;
+            if (!counted)
+                continue;
+            // A text with a count has English for one and for many, each showing the count.
+            ++countTexts;
+            const QString one = english.translate(context.toUtf8().constData(), key.constData(), nullptr, 1);
+            const QString many = english.translate(context.toUtf8().constData(), key.constData(), nullptr, 3);
+            EXPECT_NE(one, many) << context.toStdString() << ": " << source.toStdString();
+            EXPECT_TRUE(one.contains(QLatin1String("%n")) && many.contains(QLatin1String("%n")))
+                << one.toStdString() << " / " << many.toStdString();
         }
     }
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_GE(texts, 40);
+    // The impacts, the verified backup and the unreadable files of an indexing.
+    EXPECT_GE(countTexts, 3);
 }
 
 // The settings' language wins; without one the desktop's decides, Korean only on a Korean desktop.

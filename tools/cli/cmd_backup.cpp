@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 
 #include "device/CardBackup.h"
+#include "device/CardUsage.h"
 
 #include <QElapsedTimer>
 
@@ -40,9 +41,10 @@ int Report(const BackupReport &report, const char *done)
     for (const QString &failure : report.failed)
         CliOut(QStringLiteral("FAILED: %1\n").arg(failure));
     const double rate = report.seconds > 0 ? double(report.bytes) / double(1 << 20) / report.seconds : 0.0;
-    CliOut(QStringLiteral("%1 files, %2, %3 (%4 s, %5 MB/s)\n")
+    CliOut(QStringLiteral("%1 %2, %3, %4 (%5 s, %6 MB/s)\n")
                .arg(report.files)
-               .arg(BackupSizeText(report.bytes))
+               .arg(report.files == 1 ? QLatin1String("file") : QLatin1String("files"))
+               .arg(SizeText(report.bytes))
                .arg(report.Ok() ? QLatin1String(done) : QStringLiteral("NOT verified"))
                .arg(report.seconds, 0, 'f', 2)
                .arg(rate, 0, 'f', 1));

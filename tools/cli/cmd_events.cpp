@@ -61,13 +61,14 @@ int RunEvents(const QStringList &args)
         CliOut(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented)));
         return 0;
     }
-    CliOut(QStringLiteral("%1: %2 G-sensor readings, resting level %3/%4/%5, %6 impact(s)\n")
+    CliOut(QStringLiteral("%1: %2 G-sensor readings, resting level %3/%4/%5, %6 %7\n")
                .arg(path)
                .arg(samples.size())
                .arg(rest[0])
                .arg(rest[1])
                .arg(rest[2])
-               .arg(impacts.size()));
+               .arg(impacts.size())
+               .arg(impacts.size() == 1 ? QLatin1String("impact") : QLatin1String("impacts")));
     for (const media::Impact &impact : impacts)
         CliOut(QStringLiteral("%1  %2 ms  strength %3\n")
                    .arg(ClockText(impact.timeMs))

@@ -62,25 +62,44 @@ bool ParseFolderArguments(const QStringList &args, const QString &command, QStri
     return true;
 }
 
-static void PrintUsage()
+static void PrintUsage(void (*print)(const QString &))
 {
-    CliErr(QStringLiteral("usage: tavin-cli COMMAND [ARGS...]\n\ncommands:\n"));
+    print(QStringLiteral("usage: tavin-cli COMMAND [ARGS...]\n\ncommands:\n"));
     for (const CliCommand &command : CliCommandTable::Instance().Commands()) {
         for (const QString &line : command.usage.split(QLatin1Char('\n')))
-            CliErr(QStringLiteral("  %1\n").arg(line));
+            print(QStringLiteral("  %1\n").arg(line));
     }
 }
 
+// The help asked for is the program's answer and goes to stdout, so that it can be paged or
+// searched; usage after a mistake goes to stderr with the error.
+TAVIN_CLI_COMMAND(QStringLiteral("help"),
+    QStringLiteral("help                print this list (also --help, -h)"), false, [](const QStringList &) {
+        PrintUsage(CliOut);
+        return 0;
+    });
+TAVIN_CLI_COMMAND(QStringLiteral("version"),
+    QStringLiteral("version             print tavin-cli and its version (also --version)"), false,
+    [](const QStringList &) {
+        CliOut(QStringLiteral("tavin-cli %1\n").arg(QStringLiteral(TAVIN_VERSION)));
+        return 0;
+    });
+
 int main(int argc, char *argv[])
 {
-    if (argc < 2 || QByteArray(argv[1]) == "help" || QByteArray(argv[1]) == "--help") {
-        PrintUsage();
-        return argc < 2 ? 2 : 0;
+    if (argc < 2) {
+        PrintUsage(CliErr);
+        return 2;
     }
-    const CliCommand *command = CliCommandTable::Instance().Find(QString::fromLocal8Bit(argv[1]));
+    QString name = QString::fromLocal8Bit(argv[1]);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h"))
+        name = QStringLiteral("help");
+    else if (name == QLatin1String("--version"))
+        name = QStringLiteral("version");
+    const CliCommand *command = CliCommandTable::Instance().Find(name);
     if (!command) {
-        CliErr(QStringLiteral("tavin-cli: unknown command '%1'\n").arg(QString::fromLocal8Bit(argv[1])));
-        PrintUsage();
+        CliErr(QStringLiteral("tavin-cli: unknown command '%1'\n").arg(name));
+        PrintUsage(CliErr);
         return 2;
     }
     std::unique_ptr<QCoreApplication> app;

@@ -1,6 +1,8 @@
 #include "skinart/Gallery.h"
 
+#include "device/CardUsage.h"
 #include "i18n/UiLanguage.h"
+#include "panels/CBBSettingDlg.h"
 #include "skin/CBitmapSlider.h"
 #include "skin/CSkinDialog.h"
 #include "skin/CSkinHeaderCtrl.h"
@@ -280,18 +282,17 @@ namespace {
         } else if (page == 6) {
             const QStringList keys { QStringLiteral("year"), QStringLiteral("month"), QStringLiteral("day"),
                 QStringLiteral("hour"), QStringLiteral("min"), QStringLiteral("sec") };
-            const QStringList values { ProgramText("CBBSettingDlg", "%1년").arg(2024),
-                ProgramText("CBBSettingDlg", "%1월").arg(6), ProgramText("CBBSettingDlg", "%1일").arg(12),
-                ProgramText("CBBSettingDlg", "%1시").arg(14), ProgramText("CBBSettingDlg", "%1분").arg(30),
-                ProgramText("CBBSettingDlg", "%1초").arg(5) };
+            // The longest month name, so that the picture shows whether every month fits.
+            const int values[] = { 2024, 9, 12, 14, 30, 5 };
             for (int i = 0; i < keys.size(); ++i)
-                PaintKeyed(dialog, painter, QStringLiteral("BB_date_") + keys[i], values[i], kValueGrey,
+                PaintKeyed(dialog, painter, QStringLiteral("BB_date_") + keys[i],
+                    CBBSettingDlg::DateFieldText(CBBSettingDlg::DateField(i), values[i]), kValueGrey,
                     Qt::AlignCenter);
         } else if (page == 7) {
             const QStringList keys { QStringLiteral("BB_info_name"), QStringLiteral("BB_info_fw"),
                 QStringLiteral("BB_info_micom") };
-            const QStringList labels { ProgramText("CBBSettingDlg", "모델명: "),
-                ProgramText("CBBSettingDlg", "펌웨어 버젼: "), ProgramText("CBBSettingDlg", "MICOM: ") };
+            const QStringList labels { CBBSettingDlg::InfoLabel(0), CBBSettingDlg::InfoLabel(1),
+                CBBSettingDlg::InfoLabel(2) };
             const QStringList values { QStringLiteral("TAVIN 2CH"), QStringLiteral("1.02.07"),
                 QStringLiteral("0.9.3") };
             for (int i = 0; i < keys.size(); ++i) {
@@ -432,18 +433,21 @@ bool SkinGallery::Run(const QString &outDir, QStringList *written, QString *erro
          },
             [](const CSkinDialog &d, QPainter &p) {
                 const QColor grey(0xb0, 0xb0, 0xb0);
-                PaintKeyed(d, p, QStringLiteral("storage_capacity"),
-                    QStringLiteral("Storage Capacity: /media/tavin/TAVIN (12890 MB, 12.587891 GB)"), grey);
+                // A 32 GB card split half and half, as the panel words its figures.
+                device::RecordingSums sums;
+                sums.normalMb = 8021;
+                sums.eventMb = 3123;
+                sums.saveMb = 189;
+                const device::StorageTexts texts = device::ComposeStorageTexts(
+                    QStringLiteral("/media/tavin/TAVIN"), qint64(29696) << 20, qint64(12890) << 20, 5, sums);
+                PaintKeyed(d, p, QStringLiteral("storage_capacity"), texts.capacity, grey);
                 const char *const areas[] = { "N", "S", "A" };
-                const char *const use[]
-                    = { "In Use (8021 MB, 54%)", "In Use (3123 MB, 21%)", "In Use (189 MB, 63%)" };
-                const char *const total[]
-                    = { "Total (14.50 GB, 50%)", "Total (14.50 GB, 50%)", "Total (0.29 GB, 1%)" };
+                const QString use[] = { texts.useN, texts.useS, texts.useA };
+                const QString total[] = { texts.totalN, texts.totalS, texts.totalA };
                 for (int i = 0; i < 3; ++i) {
-                    PaintKeyed(d, p, QStringLiteral("storage_use_") + QLatin1String(areas[i]),
-                        QString::fromLatin1(use[i]), grey);
-                    PaintKeyed(d, p, QStringLiteral("storage_total_") + QLatin1String(areas[i]),
-                        QString::fromLatin1(total[i]), grey, Qt::AlignRight | Qt::AlignVCenter);
+                    PaintKeyed(d, p, QStringLiteral("storage_use_") + QLatin1String(areas[i]), use[i], grey);
+                    PaintKeyed(d, p, QStringLiteral("storage_total_") + QLatin1String(areas[i]), total[i],
+                        grey, Qt::AlignRight | Qt::AlignVCenter);
                 }
             } } });
     shots.push_back({ QStringLiteral("save"), QStringLiteral("save.png"),

@@ -249,8 +249,8 @@ void ArchiveController::StartIndexing()
                 for (const QString &failure : std::as_const(run.report.failures))
                     qCWarning(lcApp) << "not indexed:" << failure;
                 note = Translated(
-                    QT_TRANSLATE_NOOP("CTAVINDlg", "%1개 파일은 읽을 수 없어 위치 없이 보관했습니다."))
-                           .arg(run.report.failures.size());
+                    QT_TRANSLATE_N_NOOP("CTAVINDlg", "%n개 파일은 읽을 수 없어 위치 없이 보관했습니다."),
+                    run.report.failures.size());
             }
             qCDebug(lcApp) << "indexed" << run.root << "added" << run.report.added << "changed"
                            << run.report.changed << "unchanged" << run.report.unchanged << "in"

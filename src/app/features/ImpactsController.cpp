@@ -126,10 +126,15 @@ void ImpactsController::Show()
     for (const media::Impact &impact : m_impacts)
         m_list->addItem(ImpactText(impact));
     m_list->setCurrentIndex(-1);
-    m_list->setPlaceholderText(m_impacts.empty()
-            ? mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 없음"))
-            : mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 %1건")).arg(m_impacts.size()));
+    m_list->setPlaceholderText(CountText(m_impacts.size()));
     m_list->setEnabled(!m_impacts.empty());
+}
+
+QString ImpactsController::CountText(size_t count)
+{
+    return count == 0
+        ? mainwindow::Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "충격 없음"))
+        : mainwindow::Translated(QT_TRANSLATE_N_NOOP("CTAVINDlg", "충격 %n건"), qsizetype(count));
 }
 
 void ImpactsController::Jump(int step)

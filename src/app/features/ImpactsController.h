@@ -27,6 +27,8 @@ public:
     // The impact an export around an impact takes: the one chosen in the list, else the one
     // nearest the position; none without impacts.
     std::optional<media::Impact> ChosenImpact() const;
+    // What the closed list says of the recording's impacts: none, or how many.
+    static QString CountText(size_t count);
 
     void OnSkinLoaded() override;
     bool OnKey(const QKeyEvent &event) override;

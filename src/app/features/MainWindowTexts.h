@@ -18,6 +18,12 @@ inline QString Translated(const char *text)
 {
     return QCoreApplication::translate("CTAVINDlg", text);
 }
+// A text that shows a count: "%n" in it stands for the count, and the translation picks the form
+// the count takes (English: one form for 1, another for the rest; Korean has one).
+inline QString Translated(const char *text, qsizetype count)
+{
+    return QCoreApplication::translate("CTAVINDlg", text, nullptr, int(count));
+}
 inline QString Translated(const QString &text)
 {
     return Translated(qUtf8Printable(text));

@@ -133,6 +133,16 @@ void ArchiveCalendarPage::Refresh()
     ListTrips();
 }
 
+QString ArchiveCalendarPage::DayText() const
+{
+    return m_dayLabel->text();
+}
+
+QString ArchiveCalendarPage::SummaryText() const
+{
+    return m_summary->text();
+}
+
 void ArchiveCalendarPage::MarkDays()
 {
     for (const QDate &day : m_days)
@@ -145,15 +155,14 @@ void ArchiveCalendarPage::MarkDays()
     if (m_days.empty())
         lines << ArchiveText(m_skin, "no_drives_yet");
     else
-        lines << ArchiveText(m_skin, "days_summary")
-                     .arg(m_days.size())
+        lines << ArchiveCountText(m_skin, "days_summary", qsizetype(m_days.size()))
                      .arg(m_days.front().toString(Qt::ISODate), m_days.back().toString(Qt::ISODate));
     // Every card and backup the archive holds, and whether it is at hand.
     if (m_index) {
         lines << QString();
         for (const archive::ArchiveSource &source : m_index->Sources())
             lines << QStringLiteral("%1  ·  %2  ·  %3")
-                         .arg(source.label, ArchiveText(m_skin, "recordings_count").arg(source.recordings),
+                         .arg(source.label, ArchiveCountText(m_skin, "recordings_count", source.recordings),
                              ArchiveText(m_skin, source.online ? "online" : "offline"));
     }
     m_summary->setText(lines.join(QLatin1Char('\n')));
@@ -175,7 +184,7 @@ void ArchiveCalendarPage::ListTrips()
     m_trips->clear();
     m_dayLabel->setText(day.toString(Qt::ISODate) + QStringLiteral("  ")
         + (m_listed.empty() ? ArchiveText(m_skin, "no_trips")
-                            : ArchiveText(m_skin, "trips_count").arg(m_listed.size())));
+                            : ArchiveCountText(m_skin, "trips_count", qsizetype(m_listed.size()))));
     const QColor offline(0xFF, 0xB3, 0x47);
     for (const archive::ArchivedTrip &archived : m_listed) {
         const library::Trip &trip = archived.trip;

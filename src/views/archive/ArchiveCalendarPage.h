@@ -43,6 +43,9 @@ public:
     QTreeWidget *TripList() const { return m_trips; }
     const std::vector<archive::ArchivedTrip> &Trips() const { return m_listed; }
     const std::vector<QDate> &DaysWithDrives() const { return m_days; }
+    // What the page says of the chosen day (its trips) and of the whole archive (its days, sources).
+    QString DayText() const;
+    QString SummaryText() const;
 
 private:
     void MarkDays();

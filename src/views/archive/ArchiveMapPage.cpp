@@ -279,6 +279,11 @@ void ArchiveMapPage::ShowPlaceOnPage()
                       .arg(Number(m_place->first, 7), Number(m_place->second, 7), Number(RadiusM(), 0)));
 }
 
+QString ArchiveMapPage::HintText() const
+{
+    return m_hint->text();
+}
+
 void ArchiveMapPage::ListPasses()
 {
     if (!m_place)
@@ -292,8 +297,9 @@ void ArchiveMapPage::ListPasses()
     std::reverse(m_passes.begin(), m_passes.end());
     m_passList->clear();
     const QString place = QStringLiteral("%1, %2").arg(Number(m_place->first, 5), Number(m_place->second, 5));
-    m_hint->setText(m_passes.empty() ? ArchiveText(m_skin, "no_passes").arg(place)
-                                     : ArchiveText(m_skin, "passes_count").arg(m_passes.size()).arg(place));
+    m_hint->setText(m_passes.empty()
+            ? ArchiveText(m_skin, "no_passes").arg(place)
+            : ArchiveCountText(m_skin, "passes_count", qsizetype(m_passes.size())).arg(place));
     const QColor offline(0xFF, 0xB3, 0x47);
     for (const archive::Pass &pass : m_passes) {
         auto *item = new QTreeWidgetItem(m_passList);

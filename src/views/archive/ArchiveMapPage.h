@@ -48,6 +48,8 @@ public:
     void ChoosePass(int row);
 
     const std::vector<archive::Pass> &Passes() const { return m_passes; }
+    // What the page says under the map: how to ask, or what the asked place had.
+    QString HintText() const;
     QTreeWidget *PassList() const { return m_passList; }
     QComboBox *RadiusBox() const { return m_radius; }
     SimpleBrowser *Browser() const { return m_browser; }

@@ -109,7 +109,7 @@ bool ArchiveIndex::Fail(const QString &reason, QString *error) const
     return false;
 }
 
-bool ArchiveIndex::OpenOnce(const QString &path, QString *problem, QString *reason)
+bool ArchiveIndex::OpenOnce(const QString &path, Check check, QString *problem, QString *reason)
 {
     problem->clear();
     {
@@ -152,12 +152,14 @@ bool ArchiveIndex::OpenOnce(const QString &path, QString *problem, QString *reas
                           .arg(kArchiveSchemaVersion);
             return false;
         }
-        if (!run(QStringLiteral("PRAGMA quick_check")) || !query.next())
-            return false;
-        if (query.value(0).toString() != QLatin1String("ok")) {
-            *problem = QStringLiteral("damaged");
-            *reason = QStringLiteral("its check failed: %1").arg(query.value(0).toString());
-            return false;
+        if (check == Check::Full) {
+            if (!run(QStringLiteral("PRAGMA quick_check")) || !query.next())
+                return false;
+            if (query.value(0).toString() != QLatin1String("ok")) {
+                *problem = QStringLiteral("damaged");
+                *reason = QStringLiteral("its check failed: %1").arg(query.value(0).toString());
+                return false;
+            }
         }
         if (!run(QStringLiteral("PRAGMA journal_mode = WAL"))
             || !run(QStringLiteral("PRAGMA synchronous = NORMAL")))
@@ -172,7 +174,7 @@ bool ArchiveIndex::OpenOnce(const QString &path, QString *problem, QString *reas
     return true;
 }
 
-bool ArchiveIndex::Open(const QString &path, QString *note)
+bool ArchiveIndex::Open(const QString &path, QString *note, Check check)
 {
     Close();
     if (note)
@@ -186,7 +188,7 @@ bool ArchiveIndex::Open(const QString &path, QString *note)
 
     QString problem;
     QString reason;
-    if (OpenOnce(absolute, &problem, &reason)) {
+    if (OpenOnce(absolute, check, &problem, &reason)) {
         m_path = absolute;
         return true;
     }
@@ -209,7 +211,7 @@ bool ArchiveIndex::Open(const QString &path, QString *note)
     qCWarning(lcArchive) << told;
     if (note)
         *note = told;
-    if (!OpenOnce(absolute, &problem, &reason)) {
+    if (!OpenOnce(absolute, check, &problem, &reason)) {
         Close();
         return Fail(QStringLiteral("cannot start a new archive %1: %2")
                         .arg(QDir::toNativeSeparators(absolute), reason),

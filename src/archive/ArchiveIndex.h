@@ -90,12 +90,16 @@ public:
     // The application data folder's "archive.sqlite", or the path in TAVIN_ARCHIVE_DB when set.
     static QString DefaultPath();
 
+    // How far Open() looks for damage: Full reads every page (seconds on a large archive, so on a
+    // worker); HeaderOnly checks the file's header and layout, for a window that must not wait.
+    enum class Check { Full, HeaderOnly };
+
     // Opens the archive file, creating it or bringing its layout up to date. A file that is
     // damaged, from a newer version of the program, or kept locked by another program is moved
     // aside ("archive.sqlite.damaged-20240307-090530", ".newer-", ".locked-") and a fresh one
     // made; note then tells what happened. False, with the reason in note, only when no archive
     // can be made at all (the folder cannot be written).
-    bool Open(const QString &path, QString *note = nullptr);
+    bool Open(const QString &path, QString *note = nullptr, Check check = Check::Full);
     void Close();
     bool IsOpen() const;
     QString Path() const;
@@ -145,7 +149,7 @@ public:
     QString ConnectionName() const { return m_connection; }
 
 private:
-    bool OpenOnce(const QString &path, QString *problem, QString *reason);
+    bool OpenOnce(const QString &path, Check check, QString *problem, QString *reason);
     bool Index(qint64 sourceId, const QString &root, const std::atomic_bool *cancel, const Progress &progress,
         IndexReport *report, QString *error);
     void SetOnline(qint64 sourceId, bool online);

@@ -2,6 +2,7 @@
 // plays drives by day and by place.
 #include "app/TripPlayer.h"
 #include "app/features/ArchiveController.h"
+#include "archive/ArchiveIndex.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "media/recorder/SampleCardSetup.h"
 #include "trips/TripRecorder.h"
@@ -274,6 +275,53 @@ TEST_F(DamagedArchiveTest, IsMovedAsideWithOneNoteAndTheCardIsIndexedAfresh)
     EXPECT_EQ(QDir(m_archiveDir.path()).entryList({ QStringLiteral("archive.sqlite.damaged-*") }).size(), 1);
     EXPECT_EQ(Calendar().Calendar()->dateTextFormat(kDay).fontWeight(), QFont::Bold);
     EXPECT_EQ(m_shown.size(), 1u);
+}
+
+// Damage deeper than the header, as a disk's bad sectors leave it: the window opens at once on the
+// header alone, and the full check on the worker finds the damage, moves the file aside and tells
+// the user once; the listed card is then indexed into the new archive.
+class DamagedPagesArchiveTest : public ArchiveWindowTest
+{
+protected:
+    void PrepareArchive() override
+    {
+        ASSERT_TRUE(m_earlier.Write());
+        {
+            archive::ArchiveIndex index;
+            archive::IndexReport report;
+            ASSERT_TRUE(index.Open(ArchivePath()));
+            ASSERT_TRUE(index.AddFolder(m_earlier.root, false, nullptr, {}, &report));
+            ASSERT_GT(report.added, 0);
+        }
+        // Closed, the archive has folded its write-ahead log in; its last pages are then spoilt.
+        ASSERT_FALSE(QFileInfo::exists(ArchivePath() + QStringLiteral("-wal")));
+        QFile file(ArchivePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const qint64 size = file.size();
+        ASSERT_GT(size, 4 * 4096);
+        ASSERT_TRUE(file.seek(size - 3 * 4096));
+        file.write(QByteArray(3 * 4096, char(0x5a)));
+        file.close();
+        archive::ArchiveIndex header;
+        ASSERT_TRUE(header.Open(ArchivePath(), nullptr, archive::ArchiveIndex::Check::HeaderOnly));
+    }
+
+    DriveCard m_earlier;
+};
+
+TEST_F(DamagedPagesArchiveTest, IsFoundOnTheWorkerMovedAsideAndTheCardIsIndexedAfresh)
+{
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_TRUE(m_shown.front().text.contains(QStringLiteral("check failed")))
+        << m_shown.front().text.toStdString();
+    EXPECT_EQ(QDir(m_archiveDir.path())
+                  .entryList({ QStringLiteral("archive.sqlite.damaged-????????-??????") })
+                  .size(),
+        1);
+    const std::vector<archive::ArchiveSource> sources = Archive().Index()->Sources();
+    ASSERT_EQ(sources.size(), 1u);
+    EXPECT_EQ(QDir::cleanPath(sources.front().root), QDir::cleanPath(m_card.root));
+    EXPECT_EQ(Calendar().Calendar()->dateTextFormat(kDay).fontWeight(), QFont::Bold);
 }
 
 } // namespace mainwindow::test

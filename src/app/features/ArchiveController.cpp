@@ -24,7 +24,8 @@ const QString kTitleButton = QStringLiteral("title_archive");
 // Where the archive window opens, from the main window's top-left corner.
 constexpr int kWindowOffset = 120;
 
-// One run of the indexer on the worker, with its own connection to the archive.
+// One run of the indexer on the worker, with its own connection to the archive. Every run reads
+// the whole file for damage first; a run without a root only does that (the start-up check).
 struct IndexRun {
     QString archivePath;
     QString root;
@@ -32,6 +33,7 @@ struct IndexRun {
     bool ok = false;
     archive::IndexReport report;
     QString error;
+    QString movedAside; // how the check found the file and moved it aside
 };
 
 // Where the moment `offsetMs` of the recording lies on the trip's timeline: in the stretch that
@@ -91,22 +93,23 @@ ArchiveController::~ArchiveController()
 
 void ArchiveController::OnStart()
 {
+    // Only the header here: reading every page of a large archive takes seconds, which the first
+    // indexing run spends on its worker instead (queued now, so that it runs with no card too).
     m_index = std::make_unique<archive::ArchiveIndex>();
     QString note;
-    if (!m_index->Open(archive::ArchiveIndex::DefaultPath(), &note)) {
+    if (!m_index->Open(
+            archive::ArchiveIndex::DefaultPath(), &note, archive::ArchiveIndex::Check::HeaderOnly)) {
         qCWarning(lcApp) << "the archive cannot be opened:" << note;
         m_index.reset();
         m_window.ShowPlain(
             Translated(QT_TRANSLATE_NOOP("CTAVINDlg", "보관함을 열 수 없어 이번에는 쓰지 않습니다."))
                 + QStringLiteral("\n\n") + note,
             m_window.Window().Skin().Text(QStringLiteral("err_title")), skin::kMbIconWarning);
-    } else if (!note.isEmpty()) {
-        // Told once: the next start opens the new archive without a word.
-        m_window.ShowPlain(Translated(QT_TRANSLATE_NOOP("CTAVINDlg",
-                               "보관함 파일을 쓸 수 없어 옆으로 옮기고 새로 만들었습니다. 카드와 폴더는 "
-                               "열 때 다시 색인됩니다."))
-                + QStringLiteral("\n\n") + note,
-            m_window.Window().Skin().Text(QStringLiteral("warning_title")), skin::kMbIconWarning);
+    } else {
+        if (!note.isEmpty())
+            TellMovedAside(note);
+        m_pending.push_back({ QString(), false });
+        StartIndexing();
     }
 
     m_dialog = new CArchiveDlg(m_window.Window().Runtime(), &m_window.Window());
@@ -118,6 +121,16 @@ void ArchiveController::OnStart()
     m_dialog->SetIndex(m_index.get());
     m_dialog->SetOnTripChosen([this](const archive::ArchivedTrip &trip) { PlayArchived(trip); });
     m_dialog->SetOnPassChosen([this](const archive::Pass &pass) { PlayPass(pass); });
+}
+
+void ArchiveController::TellMovedAside(const QString &note)
+{
+    // Told once: the next start opens the new archive without a word.
+    m_window.ShowPlain(Translated(QT_TRANSLATE_NOOP("CTAVINDlg",
+                           "보관함 파일을 쓸 수 없어 옆으로 옮기고 새로 만들었습니다. 카드와 폴더는 "
+                           "열 때 다시 색인됩니다."))
+            + QStringLiteral("\n\n") + note,
+        m_window.Window().Skin().Text(QStringLiteral("warning_title")), skin::kMbIconWarning);
 }
 
 void ArchiveController::OnSkinLoaded()
@@ -218,7 +231,7 @@ void ArchiveController::StartIndexing()
         if (m_dialog)
             m_dialog->ShowIndexing(QDir::toNativeSeparators(m_indexed.root), int(done), int(total));
     });
-    if (m_dialog)
+    if (m_dialog && !m_indexed.root.isEmpty())
         m_dialog->ShowIndexing(QDir::toNativeSeparators(m_indexed.root), 0, 0);
     IndexRun run;
     run.archivePath = m_index->Path();
@@ -233,6 +246,11 @@ void ArchiveController::StartIndexing()
                 run.error = note;
                 return;
             }
+            run.movedAside = note;
+            if (run.root.isEmpty()) {
+                run.ok = true;
+                return;
+            }
             run.ok = index.AddFolder(
                 run.root, run.isCard, progress.CancelFlag(),
                 [&progress](int done, int total, const QString &file) { progress.Report(done, total, file); },
@@ -240,6 +258,20 @@ void ArchiveController::StartIndexing()
         },
         [this](IndexRun &run, bool cancelled) {
             m_indexing.reset();
+            if (!run.movedAside.isEmpty()) {
+                // The window's connection still reads the file that was moved aside.
+                QString reopened;
+                if (!m_index->Open(m_index->Path(), &reopened, archive::ArchiveIndex::Check::HeaderOnly))
+                    qCWarning(lcApp) << "the new archive cannot be opened:" << reopened;
+                TellMovedAside(run.movedAside);
+            }
+            if (run.root.isEmpty()) {
+                if (!run.ok)
+                    qCWarning(lcApp) << "the archive's check failed:" << run.error;
+                RefreshWindow();
+                StartIndexing();
+                return;
+            }
             QString note;
             if (!cancelled && !run.ok) {
                 qCWarning(lcApp) << "indexing" << run.root << "failed:" << run.error;

@@ -63,6 +63,7 @@ private:
     void OnListed();
     void StartIndexing();
     void RefreshWindow();
+    void TellMovedAside(const QString &note);
     QString SourceName(qint64 sourceId, const QString &label) const;
 
     std::unique_ptr<archive::ArchiveIndex> m_index; // this thread's connection, for the window's queries

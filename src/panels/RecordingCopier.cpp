@@ -1,6 +1,7 @@
 #include "panels/RecordingCopier.h"
 
 #include "library/RecordingName.h"
+#include "platform/file_attributes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,10 +9,8 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 namespace panels {
 
@@ -139,19 +138,21 @@ bool RecordingCopier::CopyOne(const CopyJob &job)
         return fail(Tr("the recording could not be read to its end; was the card removed?"));
     }
     // On the disk before it takes the final name, so that a power cut leaves the old file or the
-    // whole new one; rename() replaces an earlier copy in one step.
-    if (::fsync(target.handle()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    // whole new one; the rename replaces an earlier copy in one step.
+    if (!platform::SyncFile(target)) {
+        const QString reason = target.errorString();
         abandon();
         return fail(reason);
     }
     target.close();
-    if (std::rename(QFile::encodeName(partPath).constData(), QFile::encodeName(job.destination).constData())
-        != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    std::error_code renamed;
+    std::filesystem::rename(std::filesystem::path(partPath.toStdU16String()),
+        std::filesystem::path(job.destination.toStdU16String()), renamed);
+    if (renamed) {
         QFile::remove(partPath);
-        return fail(reason);
+        return fail(QString::fromLocal8Bit(renamed.message()));
     }
+    platform::SyncFolder(QFileInfo(job.destination).absolutePath()); // best effort
     // The copy keeps the recording's time, as the card shows it.
     QFile copy(job.destination);
     if (copy.open(QIODevice::ReadWrite))

@@ -24,8 +24,8 @@ const QString kTitleButton = QStringLiteral("title_archive");
 // Where the archive window opens, from the main window's top-left corner.
 constexpr int kWindowOffset = 120;
 
-// One run of the indexer on the worker, with its own connection to the archive. Every run reads
-// the whole file for damage first; a run without a root only does that (the start-up check).
+// One run of the indexer on the worker, with its own connection to the archive. A run without a
+// root is the start-up check: it reads the whole file for damage and indexes nothing.
 struct IndexRun {
     QString archivePath;
     QString root;
@@ -93,8 +93,8 @@ ArchiveController::~ArchiveController()
 
 void ArchiveController::OnStart()
 {
-    // Only the header here: reading every page of a large archive takes seconds, which the first
-    // indexing run spends on its worker instead (queued now, so that it runs with no card too).
+    // Only the header here: reading every page of a large archive takes seconds, which a check run
+    // on the worker spends instead (queued first, so that it runs with no card too).
     m_index = std::make_unique<archive::ArchiveIndex>();
     QString note;
     if (!m_index->Open(
@@ -242,7 +242,10 @@ void ArchiveController::StartIndexing()
         [](IndexRun &run, BackgroundJob::Progress &progress) {
             archive::ArchiveIndex index;
             QString note;
-            if (!index.Open(run.archivePath, &note)) {
+            // The whole file is read once, by the start-up check that runs before any indexing.
+            const auto check = run.root.isEmpty() ? archive::ArchiveIndex::Check::Full
+                                                  : archive::ArchiveIndex::Check::HeaderOnly;
+            if (!index.Open(run.archivePath, &note, check)) {
                 run.error = note;
                 return;
             }

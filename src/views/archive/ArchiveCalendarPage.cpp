@@ -105,7 +105,9 @@ ArchiveCalendarPage::ArchiveCalendarPage(const skin::CSkin &skin, QWidget *paren
         ArchiveText(skin, "col_state") });
     m_trips->header()->setStretchLastSection(false);
     m_trips->header()->setSectionResizeMode(kSource, QHeaderView::Stretch);
-    const int widths[] = { 104, 56, 64, 70, 0, 64 };
+    // The state is one short word whose length depends on the language: it takes what it needs.
+    m_trips->header()->setSectionResizeMode(kState, QHeaderView::ResizeToContents);
+    const int widths[] = { 104, 56, 64, 70, 0, 0 };
     for (int column = 0; column < kColumns; ++column)
         if (widths[column] > 0)
             m_trips->setColumnWidth(column, widths[column]);

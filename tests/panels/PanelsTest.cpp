@@ -837,6 +837,26 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
     EXPECT_FALSE(m_window->isVisible());
 }
 
+// Saving into the recording's own folder names the copy as the recording itself: it stays whole.
+TEST(RecordingCopierOwnInput, ACopyOntoItsOwnSourceLeavesItWhole)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("20240307_085123_FN.avi"));
+    QByteArray recording(3 << 20, '\0');
+    for (int i = 0; i < recording.size(); i += 512)
+        recording[i] = char(i / 512);
+    ASSERT_TRUE(testsupport::WriteFile(source, recording));
+    const std::vector<panels::CopyJob> jobs = panels::RecordingCopier::JobsForSave({ source }, dir.path());
+    ASSERT_EQ(jobs.size(), 1u);
+    ASSERT_EQ(QFileInfo(jobs[0].destination).absoluteFilePath(), QFileInfo(source).absoluteFilePath());
+    panels::RecordingCopier copier(jobs);
+    copier.Run();
+    EXPECT_TRUE(copier.Failures().empty());
+    EXPECT_EQ(testsupport::ReadFile(source), recording);
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QFileInfo(source).fileName() });
+}
+
 // The child of the kill test below: copies the recording named in the environment, slowly, and
 // says on stderr when the copy is under way. Skipped in a normal run.
 TEST(RecordingCopierKilled, Child)

@@ -4,6 +4,7 @@
 
 #include "platform/file_attributes.h"
 #include "platform/file_cache.h"
+#include "platform/file_identity.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -246,7 +247,7 @@ BackupReport RunCardBackup(const QString &cardRoot, const QString &destination,
         report.error = QStringLiteral("%1 is not a folder").arg(cardRoot);
         return report;
     }
-    if (report.destination == root || report.destination.startsWith(rootPrefix)) {
+    if (platform::LiesWithin(report.destination, root)) {
         report.error = QStringLiteral("the backup folder %1 lies on the card itself").arg(destination);
         return report;
     }

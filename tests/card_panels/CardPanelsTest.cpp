@@ -675,6 +675,11 @@ TEST_F(CardPanelsTest, BackupIsVerifiedCancelledCleanlyAndCheckedLater)
     // A folder that holds something is never written into.
     EXPECT_FALSE(device::RunCardBackup(root, existing).error.isEmpty());
     EXPECT_EQ(FilesUnder(existing), QStringList { QStringLiteral("keep.txt") });
+    // Nor is the card itself, reached through a link to one of its folders.
+    const QString link = m_tmp.filePath(QStringLiteral("to-card"));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("/NORMAL"), link));
+    EXPECT_TRUE(device::RunCardBackup(root, link + QStringLiteral("/backup")).error.contains("on the card"));
+    EXPECT_EQ(FilesUnder(root), cardFiles);
 
     // The panel's backup: a folder of its own in the chosen one, read back, with its manifest.
     auto config = Config(root);

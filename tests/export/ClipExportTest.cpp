@@ -292,6 +292,8 @@ TEST(ClipExport, NeverWritesOverTheCardOrAnEarlierClip)
     const QString hardLinkedTrack = other.filePath(QStringLiteral("rec.gpx"));
     ASSERT_TRUE(RunProgram(QStringLiteral("ln"), { source.front, hardLinkedTrack }).Ok());
     ASSERT_TRUE(QFile::link(source.rear, other.filePath(QStringLiteral("alias.mp4"))));
+    ASSERT_TRUE(
+        QFile::link(source.dir.filePath(QStringLiteral("NORMAL")), other.filePath(QStringLiteral("card"))));
     const struct {
         QString output;
         const char *said;
@@ -303,6 +305,8 @@ TEST(ClipExport, NeverWritesOverTheCardOrAnEarlierClip)
         { source.dir.filePath(QStringLiteral("EVENT/new/clip.mp4")), "card" },
         { other.filePath(QStringLiteral("rec.mp4")), "itself" }, // its track would be the recording
         { other.filePath(QStringLiteral("alias.mp4")), "itself" },
+        { other.filePath(QStringLiteral("card/clip.mp4")), "card" }, // a link to the card's folder
+        { other.filePath(QStringLiteral("card/new/../clip.mp4")), "card" },
     };
     for (const auto &[output, said] : refused) {
         const auto run = testsupport::RunCli({ "export", source.front, output, "--force" });

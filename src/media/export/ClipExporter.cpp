@@ -29,19 +29,6 @@ namespace {
         return QFileInfo(clipPath).dir().filePath(QStringLiteral("sources/") + QFileInfo(source).fileName());
     }
 
-    // The folder itself or one above it is the given folder (by identity, not by spelling).
-    bool LiesInside(const QString &path, const QString &folder)
-    {
-        for (QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());;) {
-            if (platform::SameFile(at, folder))
-                return true;
-            const QString up = QFileInfo(at).path();
-            if (up == at)
-                return false;
-            at = up;
-        }
-    }
-
 } // namespace
 
 std::vector<CGps> ClipExporter::ReadFixes(const QString &path)
@@ -112,7 +99,7 @@ bool ClipExporter::CheckOutputs(const ClipExportOptions &options, QString *error
     }
     for (const QString &source : sources) {
         const QString folder = ProtectedFolderFor(source);
-        if (LiesInside(QFileInfo(options.outputPath).absolutePath(), folder)) {
+        if (platform::LiesWithin(QFileInfo(options.outputPath).absolutePath(), folder)) {
             *error = QStringLiteral("%1 lies in the card's folder %2; choose a folder outside the card")
                          .arg(QDir::toNativeSeparators(options.outputPath), QDir::toNativeSeparators(folder));
             return false;

@@ -54,6 +54,18 @@ namespace {
         }
     }
 
+    // Whether a file that cannot be used may be moved aside as a damaged archive: a database file
+    // (its header says so), an empty one, or one named as the program names its archive. Any other
+    // file was given by mistake (a recording, a document) and is left where it is.
+    bool MayBeAnArchive(const QString &path)
+    {
+        QFile file(path);
+        if (QFileInfo(path).fileName() == ArchiveIndex::DefaultFileName() || !file.open(QIODevice::ReadOnly)
+            || file.size() == 0)
+            return true;
+        return file.read(16) == QByteArray("SQLite format 3\0", 16);
+    }
+
     QString NextConnectionName()
     {
         static std::atomic_int counter { 0 };
@@ -98,7 +110,12 @@ QString ArchiveIndex::DefaultPath()
         return chosen;
     // The viewer's application data folder, named here so that tavin-cli finds the same file.
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/tavin-viewer/archive.sqlite");
+        + QStringLiteral("/tavin-viewer/") + DefaultFileName();
+}
+
+QString ArchiveIndex::DefaultFileName()
+{
+    return QStringLiteral("archive.sqlite");
 }
 
 bool ArchiveIndex::Fail(const QString &reason, QString *error) const
@@ -144,6 +161,17 @@ bool ArchiveIndex::OpenOnce(const QString &path, Check check, QString *problem, 
             *reason = QStringLiteral("its layout number %1 is not one the program writes").arg(version);
             return false;
         }
+        if (version == 0) {
+            // The layout is written in the same transaction as the tables: tables without it are
+            // another program's, which is never changed or moved.
+            if (!run(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
+                return false;
+            if (query.value(0).toInt() > 0) {
+                problem->clear();
+                *reason = QStringLiteral("it is another program's database; it was left as it is");
+                return false;
+            }
+        }
         if (version > kArchiveSchemaVersion) {
             *problem = QStringLiteral("newer");
             *reason = QStringLiteral("it was written by a newer version of the program (layout %1, this one "
@@ -188,6 +216,11 @@ bool ArchiveIndex::Open(const QString &path, QString *note, Check check)
 
     QString problem;
     QString reason;
+    if (QFileInfo(absolute).isFile() && !MayBeAnArchive(absolute)) {
+        return Fail(QStringLiteral("%1 is not an archive (no database file); it was left as it is")
+                        .arg(QDir::toNativeSeparators(absolute)),
+            note);
+    }
     if (OpenOnce(absolute, check, &problem, &reason)) {
         m_path = absolute;
         return true;

@@ -89,6 +89,8 @@ public:
 
     // The application data folder's "archive.sqlite", or the path in TAVIN_ARCHIVE_DB when set.
     static QString DefaultPath();
+    // The name the program gives its archive file.
+    static QString DefaultFileName();
 
     // How far Open() looks for damage: Full reads every page (seconds on a large archive, so on a
     // worker); HeaderOnly checks the file's header and layout, for a window that must not wait.
@@ -97,8 +99,9 @@ public:
     // Opens the archive file, creating it or bringing its layout up to date. A file that is
     // damaged, from a newer version of the program, or kept locked by another program is moved
     // aside ("archive.sqlite.damaged-20240307-090530", ".newer-", ".locked-") and a fresh one
-    // made; note then tells what happened. False, with the reason in note, only when no archive
-    // can be made at all (the folder cannot be written).
+    // made; note then tells what happened. A file that is no database and not named as the
+    // archive, or another program's database, is never changed or moved. False, with the reason in
+    // note, when it is such a file or no archive can be made at all (the folder cannot be written).
     bool Open(const QString &path, QString *note = nullptr, Check check = Check::Full);
     void Close();
     bool IsOpen() const;

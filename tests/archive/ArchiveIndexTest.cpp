@@ -289,3 +289,39 @@ TEST(ArchiveIndex, MovesAsideAFileItCannotUseAndStartsANewOne)
     EXPECT_FALSE(index.Open(QDir(dir.path()).filePath(QStringLiteral("plain/archive.sqlite")), &note));
     EXPECT_TRUE(note.contains(QStringLiteral("plain"))) << qPrintable(note);
 }
+
+// A file given as the archive by mistake (a recording, another program's database) is refused and
+// left exactly as it was: never moved aside, never given the archive's tables.
+TEST(ArchiveIndex, LeavesAFileThatIsNoArchiveAlone)
+{
+    QTemporaryDir dir;
+    const QString recording = QDir(dir.path()).filePath(QStringLiteral("20240307_085205_FN.AVI"));
+    const QByteArray riff = QByteArray("RIFF\x10\0\0\0AVI LIST", 16) + QByteArray(4096, '\x5a');
+    ASSERT_TRUE(testsupport::WriteFile(recording, riff));
+    QString note;
+    {
+        ArchiveIndex index;
+        EXPECT_FALSE(index.Open(recording, &note));
+        EXPECT_TRUE(note.contains(QStringLiteral("not an archive"))) << qPrintable(note);
+    }
+    EXPECT_EQ(testsupport::ReadFile(recording), riff);
+
+    const QString foreign = QDir(dir.path()).filePath(QStringLiteral("places.sqlite"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
+        db.setDatabaseName(foreign);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("CREATE TABLE sources (url TEXT)")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    const QByteArray before = testsupport::ReadFile(foreign);
+    {
+        ArchiveIndex index;
+        EXPECT_FALSE(index.Open(foreign, &note));
+        EXPECT_TRUE(note.contains(QStringLiteral("another program"))) << qPrintable(note);
+    }
+    EXPECT_EQ(testsupport::ReadFile(foreign), before);
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::Files), QStringList({ "20240307_085205_FN.AVI", "places.sqlite" }));
+}

@@ -459,6 +459,27 @@ TEST(SampleCard, CommandLineWritesTheCardOfThePlan)
     EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
                   { QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("x") }),
         2);
+
+    // A card that is there (a real one, given by mistake) is never written over, nor is one of
+    // its recordings by a single test recording.
+    const QString setup = QDir(root).filePath(QStringLiteral("setup.xml"));
+    const QByteArray setupBefore = testsupport::ReadFile(setup);
+    const QString recording = QDir(root).filePath(expected.constLast());
+    const QByteArray recordingBefore = testsupport::ReadFile(recording);
+    EXPECT_EQ(testsupport::RunForExitCode(testsupport::CliPath(),
+                  { QStringLiteral("sample-card"), root, QStringLiteral("--seed"), QStringLiteral("4"),
+                      QStringLiteral("--minutes"), QStringLiteral("0.01"), QStringLiteral("--quiet") },
+                  &out, &err, 120000),
+        1);
+    EXPECT_TRUE(err.contains("not a new or empty folder")) << err.toStdString();
+    EXPECT_EQ(testsupport::RunForExitCode(
+                  testsupport::CliPath(), { QStringLiteral("sample-recording"), recording }, &out, &err),
+        1);
+    EXPECT_TRUE(err.contains("exists")) << err.toStdString();
+    EXPECT_EQ(
+        filesBelow(root).join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(testsupport::ReadFile(setup), setupBefore);
+    EXPECT_EQ(testsupport::ReadFile(recording), recordingBefore);
 }
 
 TEST(SampleCard, Mpeg4WhenH264IsNotWanted)

@@ -4,6 +4,7 @@
 #include "media/recorder/SampleCardGenerator.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -48,6 +49,14 @@ int RunSampleCard(const QStringList &args)
         CliErr(QStringLiteral(
             "usage: tavin-cli sample-card DIR [--seed N] [--minutes M] [--codec h264|mpeg4]\n"));
         return 2;
+    }
+    // Only into a new or empty folder: a real card's settings and recordings are never replaced.
+    if (!QDir(options.directory)
+             .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+        || (QFileInfo::exists(options.directory) && !QFileInfo(options.directory).isDir())) {
+        CliErr(QStringLiteral("sample-card: %1 is not a new or empty folder; nothing was written\n")
+                   .arg(QDir::toNativeSeparators(options.directory)));
+        return 1;
     }
     const uint64_t seed = options.seed;
     options.writeSetup

@@ -5,6 +5,9 @@
 #include "media/recorder/SampleRecordingPlan.h"
 #include "media/recorder/SampleRecordingWriter.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cmath>
 
 extern "C" {
@@ -73,6 +76,12 @@ int RunSampleRecording(const QStringList &args)
         CliErr(QStringLiteral("usage: tavin-cli sample-recording OUT [--seconds S] [--size WxH] [--rear] "
                               "[--impact-ms T] [--impact-strength S] [--no-fix] [--cut] [--seed N]\n"));
         return 2;
+    }
+    // A test recording never takes the place of a file that is there: it may be a real one.
+    if (QFileInfo::exists(output)) {
+        CliErr(QStringLiteral("sample-recording: %1 exists; nothing was written\n")
+                   .arg(QDir::toNativeSeparators(output)));
+        return 1;
     }
     if (plan.impactMs >= plan.durationMs)
         plan.impactMs = -1;

@@ -254,6 +254,40 @@ bool ArchiveIndex::Open(const QString &path, QString *note, Check check)
     return true;
 }
 
+bool ArchiveIndex::OpenForReading(const QString &path, QString *error)
+{
+    Close();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // SQLite would make an empty file of a path that is not there.
+    if (!QFileInfo(absolute).isFile())
+        return Fail(QStringLiteral("no archive at %1").arg(QDir::toNativeSeparators(absolute)), error);
+    QString reason;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        db.setDatabaseName(absolute);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        if (!db.open()) {
+            reason = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+                reason = query.lastError().text();
+            else if (query.value(0).toInt() != kArchiveSchemaVersion)
+                reason = QStringLiteral("its layout is %1, not %2")
+                             .arg(query.value(0).toInt())
+                             .arg(kArchiveSchemaVersion);
+        }
+    }
+    if (!reason.isEmpty()) {
+        Close();
+        return Fail(
+            QStringLiteral("cannot read the archive %1: %2").arg(QDir::toNativeSeparators(absolute), reason),
+            error);
+    }
+    m_path = absolute;
+    return true;
+}
+
 void ArchiveIndex::Close()
 {
     if (!QSqlDatabase::contains(m_connection))

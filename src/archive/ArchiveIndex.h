@@ -103,6 +103,10 @@ public:
     // archive, or another program's database, is never changed or moved. False, with the reason in
     // note, when it is such a file or no archive can be made at all (the folder cannot be written).
     bool Open(const QString &path, QString *note = nullptr, Check check = Check::Full);
+    // Opens an archive that another connection keeps, only to query it from a thread of its own:
+    // nothing is created, brought up to date or moved aside. False with the reason when the file
+    // is not there or not of this program's layout.
+    bool OpenForReading(const QString &path, QString *error = nullptr);
     void Close();
     bool IsOpen() const;
     QString Path() const;

@@ -240,6 +240,10 @@ TEST(ArchiveIndex, FindsEachPassByPlaceAndEachRecordingBySpan)
     EXPECT_EQ(lines[0].points.size(), lines[0].speeds.size());
     EXPECT_EQ(index.Tracks(around, 1e6)[0].points.size(), 2u);
     EXPECT_TRUE(index.Tracks(QRectF(0, 0, 1, 1), 1.0).empty());
+    // The same from a connection that only reads, as the map's worker asks.
+    ArchiveIndex reader;
+    ASSERT_TRUE(reader.OpenForReading(index.Path())) << qPrintable(reader.LastError());
+    EXPECT_EQ(reader.Tracks(around, 1.0).size(), 2u);
 }
 
 TEST(ArchiveIndex, MovesAsideAFileItCannotUseAndStartsANewOne)
@@ -321,6 +325,13 @@ TEST(ArchiveIndex, LeavesAFileThatIsNoArchiveAlone)
         EXPECT_FALSE(index.Open(foreign, &note));
         EXPECT_TRUE(note.contains(QStringLiteral("another program"))) << qPrintable(note);
     }
+    EXPECT_EQ(testsupport::ReadFile(foreign), before);
+
+    // A second connection that only reads (the archive map's worker) makes nothing either.
+    ArchiveIndex reader;
+    EXPECT_FALSE(reader.OpenForReading(QDir(dir.path()).filePath(QStringLiteral("archive.sqlite"))));
+    EXPECT_FALSE(reader.OpenForReading(recording));
+    EXPECT_FALSE(reader.OpenForReading(foreign));
     EXPECT_EQ(testsupport::ReadFile(foreign), before);
     EXPECT_EQ(
         QDir(dir.path()).entryList(QDir::Files), QStringList({ "20240307_085205_FN.AVI", "places.sqlite" }));

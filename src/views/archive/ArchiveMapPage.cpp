@@ -1,5 +1,6 @@
 #include "views/archive/ArchiveMapPage.h"
 
+#include "panels/BackgroundJob.h"
 #include "skin/CSkin.h"
 #include "views/ViewsLog.h"
 #include "views/archive/ArchiveMapHost.h"
@@ -154,32 +155,95 @@ void ArchiveMapPage::RunScript(const QString &code)
         m_browser->EvaluateScript(code, [](const QVariant &) {});
 }
 
+// A reading of tracks on the worker: the whole archive's extent, or the tracks of a view written
+// out for the page.
+struct ArchiveMapPage::TrackQuery {
+    QString archivePath;
+    bool fit = false;
+    QRectF bounds;
+    double minStepM = 0;
+    double metresPerPixel = 0;
+
+    QString error;
+    std::optional<QRectF> extent; // x longitude, y latitude
+    size_t lines = 0;
+    int points = 0;
+    QString script; // DrawTracks([[lat,lon,...],...], [[km/h or -1,...],...]);
+    qint64 queryMs = 0;
+    qint64 workMs = 0;
+
+    void Run()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        archive::ArchiveIndex index;
+        if (!index.OpenForReading(archivePath, &error))
+            return;
+        const std::vector<archive::TrackLine> found = index.Tracks(bounds, minStepM);
+        queryMs = timer.elapsed();
+        lines = found.size();
+        if (fit)
+            Measure(found);
+        else
+            WriteOut(found);
+        workMs = timer.elapsed();
+    }
+
+    void Measure(const std::vector<archive::TrackLine> &found)
+    {
+        double south = 90, west = 180, north = -90, east = -180;
+        for (const archive::TrackLine &line : found) {
+            for (const QPointF &point : line.points) {
+                south = std::min(south, point.y());
+                north = std::max(north, point.y());
+                west = std::min(west, point.x());
+                east = std::max(east, point.x());
+            }
+        }
+        if (south <= north)
+            extent = QRectF(QPointF(west, south), QPointF(east, north));
+    }
+
+    // Written by hand: a year of drives is tens of thousands of lines, and a JSON document of them
+    // costs more than the query.
+    void WriteOut(const std::vector<archive::TrackLine> &found)
+    {
+        QString lats;
+        QString speeds;
+        lats.reserve(int(found.size()) * 64);
+        lats += QLatin1Char('[');
+        speeds += QLatin1Char('[');
+        for (size_t l = 0; l < found.size(); ++l) {
+            const archive::TrackLine &line = found[l];
+            if (l > 0) {
+                lats += QLatin1Char(',');
+                speeds += QLatin1Char(',');
+            }
+            lats += QLatin1Char('[');
+            speeds += QLatin1Char('[');
+            for (size_t p = 0; p < line.points.size(); ++p) {
+                if (p > 0) {
+                    lats += QLatin1Char(',');
+                    speeds += QLatin1Char(',');
+                }
+                lats += Number(line.points[p].y(), 5) + QLatin1Char(',') + Number(line.points[p].x(), 5);
+                const float speed = p < line.speeds.size() ? line.speeds[p] : -1.0f;
+                speeds += std::isfinite(speed) ? QString::number(qRound(speed)) : QStringLiteral("-1");
+            }
+            points += int(line.points.size());
+            lats += QLatin1Char(']');
+            speeds += QLatin1Char(']');
+        }
+        lats += QLatin1Char(']');
+        speeds += QLatin1Char(']');
+        script = QStringLiteral("DrawTracks(%1, %2);").arg(lats, speeds);
+    }
+};
+
 void ArchiveMapPage::FitToArchive()
 {
-    if (!m_index)
-        return;
-    // Coarse tracks of the whole world are enough to know where the drives are.
-    QElapsedTimer timer;
-    timer.start();
-    const std::vector<archive::TrackLine> lines = m_index->Tracks(QRectF(-180, -90, 360, 180), 5000);
-    qCDebug(lcViews) << "archive map: the extent of" << lines.size() << "tracks read in" << timer.elapsed()
-                     << "ms";
-    double south = 90, west = 180, north = -90, east = -180;
-    for (const archive::TrackLine &line : lines) {
-        for (const QPointF &point : line.points) {
-            south = std::min(south, point.y());
-            north = std::max(north, point.y());
-            west = std::min(west, point.x());
-            east = std::max(east, point.x());
-        }
-    }
-    if (south > north) {
-        // Nothing indexed yet: the page keeps its own view and reports it.
-        RunScript(QStringLiteral("ReportView();"));
-        return;
-    }
-    RunScript(QStringLiteral("FitBounds(%1, %2, %3, %4);")
-                  .arg(Number(south, 6), Number(west, 6), Number(north, 6), Number(east, 6)));
+    m_fitWaits = true;
+    ReadTracks();
 }
 
 void ArchiveMapPage::Refresh()
@@ -192,60 +256,80 @@ void ArchiveMapPage::Refresh()
 
 void ArchiveMapPage::DrawView()
 {
-    if (!m_index || !m_loaded || !m_view)
+    m_drawWaits = true;
+    ReadTracks();
+}
+
+void ArchiveMapPage::ReadTracks()
+{
+    if (m_tracksJob || !m_index || !m_loaded)
         return;
+    TrackQuery query;
+    query.archivePath = m_index->Path();
+    if (m_fitWaits) {
+        m_fitWaits = false;
+        // Coarse tracks of the whole world are enough to know where the drives are.
+        query.fit = true;
+        query.bounds = QRectF(-180, -90, 360, 180);
+        query.minStepM = 5000;
+    } else if (m_drawWaits && m_view) {
+        m_drawWaits = false;
+        const View &view = *m_view;
+        const double latitudeMargin = (view.north - view.south) * kViewMargin;
+        const double longitudeMargin = (view.east - view.west) * kViewMargin;
+        query.bounds = QRectF(QPointF(std::max(-180.0, view.west - longitudeMargin),
+                                  std::max(-90.0, view.south - latitudeMargin)),
+            QPointF(
+                std::min(180.0, view.east + longitudeMargin), std::min(90.0, view.north + latitudeMargin)));
+        query.minStepM = std::max(1.0, view.metresPerPixel * kStepPixels);
+        query.metresPerPixel = view.metresPerPixel;
+    } else {
+        return;
+    }
+    m_tracksJob = std::make_unique<BackgroundJob>(this);
+    m_tracksJob->Start(
+        std::move(query), [](TrackQuery &reading, BackgroundJob::Progress &) { reading.Run(); },
+        [this](TrackQuery &reading, bool cancelled) {
+            const std::unique_ptr<BackgroundJob> job = std::move(m_tracksJob);
+            if (!cancelled)
+                OnTracksRead(reading);
+            ReadTracks();
+        });
+}
+
+void ArchiveMapPage::OnTracksRead(const TrackQuery &query)
+{
+    if (!query.error.isEmpty()) {
+        qCWarning(lcViews) << "archive map:" << query.error;
+        return;
+    }
+    if (query.fit) {
+        qCDebug(lcViews) << "archive map: the extent of" << query.lines << "tracks read in" << query.queryMs
+                         << "ms";
+        if (!query.extent) {
+            // Nothing indexed yet: the page keeps its own view and reports it.
+            RunScript(QStringLiteral("ReportView();"));
+            return;
+        }
+        const QRectF &extent = *query.extent;
+        RunScript(QStringLiteral("FitBounds(%1, %2, %3, %4);")
+                      .arg(Number(extent.top(), 6), Number(extent.left(), 6), Number(extent.bottom(), 6),
+                          Number(extent.right(), 6)));
+        return;
+    }
+    m_drawnPoints = query.points;
     QElapsedTimer timer;
     timer.start();
-    const View &view = *m_view;
-    const double latitudeMargin = (view.north - view.south) * kViewMargin;
-    const double longitudeMargin = (view.east - view.west) * kViewMargin;
-    const QRectF bounds(
-        QPointF(std::max(-180.0, view.west - longitudeMargin), std::max(-90.0, view.south - latitudeMargin)),
-        QPointF(std::min(180.0, view.east + longitudeMargin), std::min(90.0, view.north + latitudeMargin)));
-    const std::vector<archive::TrackLine> lines
-        = m_index->Tracks(bounds, std::max(1.0, view.metresPerPixel * kStepPixels));
-    // Written by hand: a year of drives is tens of thousands of lines, and a JSON document of them
-    // costs more than the query.
-    QString lats;
-    QString speeds;
-    int points = 0;
-    lats.reserve(int(lines.size()) * 64);
-    const qint64 queryMs = timer.elapsed();
-    lats += QLatin1Char('[');
-    speeds += QLatin1Char('[');
-    for (size_t l = 0; l < lines.size(); ++l) {
-        const archive::TrackLine &line = lines[l];
-        if (l > 0) {
-            lats += QLatin1Char(',');
-            speeds += QLatin1Char(',');
-        }
-        lats += QLatin1Char('[');
-        speeds += QLatin1Char('[');
-        for (size_t p = 0; p < line.points.size(); ++p) {
-            if (p > 0) {
-                lats += QLatin1Char(',');
-                speeds += QLatin1Char(',');
-            }
-            lats += Number(line.points[p].y(), 5) + QLatin1Char(',') + Number(line.points[p].x(), 5);
-            const float speed = p < line.speeds.size() ? line.speeds[p] : -1.0f;
-            speeds += std::isfinite(speed) ? QString::number(qRound(speed)) : QStringLiteral("-1");
-        }
-        points += int(line.points.size());
-        lats += QLatin1Char(']');
-        speeds += QLatin1Char(']');
-    }
-    lats += QLatin1Char(']');
-    speeds += QLatin1Char(']');
-    m_drawnPoints = points;
-    const qint64 handedMs = timer.elapsed();
-    m_browser->EvaluateScript(QStringLiteral("DrawTracks(%1, %2);").arg(lats, speeds),
-        [timer, lineCount = lines.size(), points, metresPerPixel = view.metresPerPixel, queryMs, handedMs](
-            const QVariant &) {
-            qCDebug(lcViews) << "archive map:" << lineCount << "lines," << points << "points at"
-                             << metresPerPixel << "m a pixel; query" << queryMs << "ms, handed over after"
-                             << handedMs << "ms, drawn by the page after" << timer.elapsed() << "ms";
+    m_browser->EvaluateScript(query.script,
+        [timer, lines = query.lines, points = query.points, metresPerPixel = query.metresPerPixel,
+            queryMs = query.queryMs, workMs = query.workMs](const QVariant &) {
+            qCDebug(lcViews) << "archive map:" << lines << "lines," << points << "points at" << metresPerPixel
+                             << "m a pixel; on the worker: query" << queryMs << "ms, written out after"
+                             << workMs << "ms; drawn by the page" << timer.elapsed()
+                             << "ms after it was handed over";
         });
-    emit tracksDrawn(int(lines.size()), points);
+    qCDebug(lcViews) << "archive map: handed to the page in" << timer.nsecsElapsed() / 1000 << "us";
+    emit tracksDrawn(int(query.lines), query.points);
 }
 
 double ArchiveMapPage::RadiusM() const

@@ -6,10 +6,12 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class ArchiveMapHost;
+class BackgroundJob;
 class QComboBox;
 class QLabel;
 class QTreeWidget;
@@ -21,6 +23,8 @@ class CSkin;
 // The archive window's map: every indexed track, drawn on a page of its own and thinned to what the
 // view can show, and the times the car passed a place clicked on the map, within a chosen radius.
 // Choosing a pass hands it to whoever plays it. The web page is made when the page is first shown.
+// The tracks are read on a worker with a connection of its own, so that panning never waits for
+// the archive; views reported meanwhile fold into one reading when it is done.
 class ArchiveMapPage : public QWidget
 {
     Q_OBJECT
@@ -67,10 +71,14 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    struct TrackQuery;
     void CreateBrowser();
     void OnPageLoaded(bool ok);
     void FitToArchive();
     void DrawView();
+    // Starts the reading that waits (the extent first, then the latest view) unless one runs.
+    void ReadTracks();
+    void OnTracksRead(const TrackQuery &query);
     void ListPasses();
     void ShowPlaceOnPage();
     void RunScript(const QString &code);
@@ -91,6 +99,9 @@ private:
     };
     std::optional<View> m_view;
     QTimer m_drawSoon; // views reported while panning fold into one drawing
+    std::unique_ptr<BackgroundJob> m_tracksJob; // the reading of tracks in hand
+    bool m_fitWaits = false; // the page waits for the archive's extent
+    bool m_drawWaits = false; // the page waits for the tracks of its latest view
     int m_drawnPoints = 0;
     std::optional<std::pair<double, double>> m_place;
     std::vector<archive::Pass> m_passes;

@@ -322,6 +322,12 @@ TEST(ClipExport, NeverWritesOverTheCardOrAnEarlierClip)
     EXPECT_EQ(
         QDir(other.path()).entryList(QDir::Files | QDir::System), QStringList({ "alias.mp4", "rec.gpx" }));
 
+    // A recording that is not there is named as such (not taken for a card around the clip).
+    const auto missing = testsupport::RunCli({ "export", other.filePath(QStringLiteral("gone_FN.AVI")),
+        other.filePath(QStringLiteral("gone.mp4")) });
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("no recording at")) << missing.err.toStdString();
+
     // An earlier clip stays unless --force says to replace it.
     const QString clip = other.filePath(QStringLiteral("clip.mp4"));
     ASSERT_TRUE(testsupport::RunCli({ "export", source.front, clip, "--to", "1" }).Ok());

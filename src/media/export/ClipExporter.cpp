@@ -85,6 +85,13 @@ QString ClipExporter::ProtectedFolderFor(const QString &recordingPath)
 
 bool ClipExporter::CheckOutputs(const ClipExportOptions &options, QString *error)
 {
+    for (const ClipPiece &piece : options.Pieces()) {
+        if (!QFileInfo(piece.frontPath).isFile()) {
+            *error = QStringLiteral("no recording at %1; nothing was written")
+                         .arg(QDir::toNativeSeparators(piece.frontPath));
+            return false;
+        }
+    }
     const QStringList sources = SourcesOf(options);
     QStringList outputs = OutputFiles(options);
     outputs << options.outputPath + QStringLiteral(".part") << EvidenceFiles::SumsPathFor(options.outputPath);

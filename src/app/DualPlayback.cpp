@@ -271,6 +271,12 @@ int64_t DualPlayback::DurationMs() const
     return duration > 0 ? duration / media::kUnitsPerMs : 0;
 }
 
+int64_t DualPlayback::PicturesEndMs() const
+{
+    const media::MediaTime end = m_front.GetPicturesEnd();
+    return end > 0 ? end / media::kUnitsPerMs : 0;
+}
+
 void DualPlayback::ApplyVolumes()
 {
     m_front.SetVolume(m_muted ? 0 : m_volume);

@@ -106,6 +106,8 @@ public:
     bool RearPresent() const { return m_rearPresent; }
     int64_t PositionMs() const;
     int64_t DurationMs() const;
+    // Where the front recording's last picture ends; 0 when unknown.
+    int64_t PicturesEndMs() const;
 
     bool Ended() const { return m_ended; }
     void SetEnded(bool ended) { m_ended = ended; }

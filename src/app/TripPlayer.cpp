@@ -167,10 +167,14 @@ int64_t TripPlayer::SegmentEndMs() const
     const library::TripSegment &segment = m_trip.timeline[size_t(m_segment)];
     const library::TripRecording &recording = m_trip.recordings[size_t(segment.recording)];
     const int64_t listedEnd = segment.recordingMs + segment.lengthMs;
-    // A stretch that runs to its recording's end plays to the file's real end: listed lengths are
-    // whole seconds, the pictures are not.
+    // A stretch that runs to its recording's end plays to the end of its last picture: listed
+    // lengths are whole seconds, the pictures are not; and the sound that runs on past them (part
+    // of a sound frame) would hold the last picture on screen while the next recording waits.
     if (listedEnd + library::TripModel::kRoundingMs >= recording.lengthMs) {
+        const int64_t pictures = m_playback.PicturesEndMs();
         const int64_t real = m_playback.DurationMs();
+        if (pictures > 0 && (real <= 0 || pictures <= real))
+            return pictures;
         if (real > 0)
             return real;
     }

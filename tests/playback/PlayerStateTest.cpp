@@ -136,6 +136,9 @@ TEST(GraphBuild, CompressedSoundGoesThroughTheAudioDecoder)
     // The duration is the longer stream's (AAC runs a little past the pictures).
     EXPECT_GE(graph->GetDuration(), 2000 * kUnitsPerMs);
     EXPECT_LE(graph->GetDuration(), 2200 * kUnitsPerMs);
+    // The pictures end before that, at two seconds: where a drive goes on to its next recording.
+    EXPECT_EQ(graph->GetPicturesEnd(), 2000 * kUnitsPerMs);
+    EXPECT_LT(graph->GetPicturesEnd(), graph->GetDuration());
 
     // A file made by ffmpeg carries no telemetry chunks: the first call reports the end.
     media::IStreamParseData *telemetry = test.player.GetStreamParseData();

@@ -448,6 +448,11 @@ MediaTime CVideoGraph::GetDuration() const
     return m_built && m_source ? std::max(m_duration, m_source->Duration()) : m_duration;
 }
 
+MediaTime CVideoGraph::GetPicturesEnd() const
+{
+    return m_built && m_source ? m_source->PicturesEnd() : 0;
+}
+
 PlaybackResult CVideoGraph::Refresh()
 {
     for (int k = 0; k < kMaxStreams; ++k) {

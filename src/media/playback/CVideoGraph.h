@@ -90,6 +90,8 @@ public:
     bool SkipForward(double seconds);
     MediaTime GetPosition() const;
     MediaTime GetDuration() const;
+    // Where the last picture ends; 0 without pictures (see SourceFilter::PicturesEnd).
+    MediaTime GetPicturesEnd() const;
     PlaybackResult Refresh();
     bool CaptureFrame(int stream, QImage *image);
     PlaybackResult SetBrightness(int value);

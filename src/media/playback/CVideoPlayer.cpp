@@ -143,6 +143,11 @@ MediaTime CVideoPlayer::GetDuration() const
     return m_graph ? m_graph->GetDuration() : 0;
 }
 
+MediaTime CVideoPlayer::GetPicturesEnd() const
+{
+    return m_graph ? m_graph->GetPicturesEnd() : 0;
+}
+
 PlaybackResult CVideoPlayer::Refresh()
 {
     if (!m_graph)

@@ -52,6 +52,7 @@ public:
     // In 100 ns units.
     MediaTime GetPosition() const;
     MediaTime GetDuration() const;
+    MediaTime GetPicturesEnd() const;
     PlaybackResult Refresh();
     // The picture of video stream 0 to 3 on screen, at the video's own size.
     bool CaptureFrame(int stream, QImage *image);

@@ -127,14 +127,24 @@ PlaybackResult SourceFilter::Load(const QString &path)
         qCWarning(lcPlayback) << "refusing" << path << ": it holds neither pictures nor sound";
         return kPlaybackNotLoaded;
     }
+    MediaTime picturesEnd = 0;
+    for (const auto &pin : m_pins) {
+        const AVStream *stream = ctx->streams[pin->StreamIndex()];
+        if (pin->Type() != AVMEDIA_TYPE_VIDEO || stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
+            continue;
+        const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+        picturesEnd = std::max(picturesEnd, pin->ToMediaTime(start + stream->duration));
+    }
     if (duration <= 0) {
         duration = LengthFromPackets();
+        picturesEnd = duration;
         if (m_cancel && m_cancel->load())
             return kPlaybackNotLoaded; // measured only in part: given up
         qCInfo(lcPlayback) << path << "gives no length in its headers; its pictures last"
                            << duration / kUnitsPerMs << "ms";
     }
     m_duration = duration;
+    m_picturesEnd = std::min(picturesEnd, duration);
     return kPlaybackOk;
 }
 
@@ -186,6 +196,9 @@ void SourceFilter::RaiseDuration(const AVPacket *packet, const SourcePin *pin)
     if (pin->Type() != AVMEDIA_TYPE_VIDEO || stamp == AV_NOPTS_VALUE)
         return;
     const MediaTime end = pin->ToMediaTime(stamp) + pin->FrameDuration();
+    MediaTime pictures = m_picturesEnd.load(std::memory_order_relaxed);
+    while (end > pictures + kLengthTolerance
+        && !m_picturesEnd.compare_exchange_weak(pictures, end, std::memory_order_relaxed)) { }
     MediaTime known = m_duration.load(std::memory_order_relaxed);
     while (end > known + kLengthTolerance
         && !m_duration.compare_exchange_weak(known, end, std::memory_order_relaxed)) { }

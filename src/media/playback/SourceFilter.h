@@ -43,6 +43,9 @@ public:
     // cut by a power loss), it is where the last picture ends; a file that runs on past its
     // headers' length has it raised when the reading reaches the end.
     MediaTime Duration() const { return m_duration.load(std::memory_order_relaxed); }
+    // Where the last picture ends (0 without pictures): before Duration() when the sound runs on
+    // past the pictures, as a recorder's sound often does by part of a sound frame.
+    MediaTime PicturesEnd() const { return m_picturesEnd.load(std::memory_order_relaxed); }
 
     // The telemetry records of the same file; null before a successful Load. The reader belongs
     // to the source and lives as long as it.
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<media::TelemetryReader> m_telemetry;
     MediaTime m_startTime = 0;
     std::atomic<MediaTime> m_duration { 0 };
+    std::atomic<MediaTime> m_picturesEnd { 0 };
     // Stream times of the first video stream's key frames, when the file has no index (a
     // recording cut by a power loss): the demuxer then takes every picture for a key frame.
     std::vector<int64_t> m_keyFrames;

@@ -7,6 +7,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -101,6 +103,21 @@ QString CopyCard(const QString &parent, const QString &name)
 int64_t RecorderMsAtDrive(double driveS)
 {
     return kRecorderStartUtcMs + 9 * 3600 * 1000LL + int64_t(std::llround((driveS - kFirstDriveS) * 1000));
+}
+
+bool RunSql(const QString &path, const QString &statement)
+{
+    static int connections = 0;
+    const QString name = QStringLiteral("archivetest.%1").arg(++connections);
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        done = db.open() && QSqlQuery(db).exec(statement);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return done;
 }
 
 } // namespace archivetest

@@ -34,4 +34,8 @@ QString CopyCard(const QString &parent, const QString &name);
 // The recorder's clock at a second of the drive, as the archive holds it (local time as UTC).
 int64_t RecorderMsAtDrive(double driveS);
 
+// Runs one SQL statement on a database file through a connection of its own, as another program
+// would; false when the file cannot be opened or the statement fails.
+bool RunSql(const QString &path, const QString &statement);
+
 } // namespace archivetest

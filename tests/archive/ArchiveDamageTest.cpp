@@ -62,14 +62,7 @@ TEST(ArchiveIndex, MovesAsideAFileWithANegativeLayoutNumber)
 {
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath(QStringLiteral("archive.sqlite"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("negative"));
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open());
-        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = -1")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("negative"));
+    ASSERT_TRUE(RunSql(path, QStringLiteral("PRAGMA user_version = -1")));
     ArchiveIndex index;
     QString note;
     ASSERT_TRUE(index.Open(path, &note));

@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -265,14 +263,7 @@ TEST(ArchiveIndex, MovesAsideAFileItCannotUseAndStartsANewOne)
     EXPECT_EQ(testsupport::ReadFile(QDir(dir.path()).filePath(damaged.front())), garbage);
 
     // A file a newer program wrote is left to it.
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
-        db.setDatabaseName(path);
-        ASSERT_TRUE(db.open());
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+    ASSERT_TRUE(RunSql(path, QStringLiteral("PRAGMA user_version = 99")));
     {
         ArchiveIndex index;
         ASSERT_TRUE(index.Open(path, &note));
@@ -311,14 +302,7 @@ TEST(ArchiveIndex, LeavesAFileThatIsNoArchiveAlone)
     EXPECT_EQ(testsupport::ReadFile(recording), riff);
 
     const QString foreign = QDir(dir.path()).filePath(QStringLiteral("places.sqlite"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("foreign"));
-        db.setDatabaseName(foreign);
-        ASSERT_TRUE(db.open());
-        ASSERT_TRUE(QSqlQuery(db).exec(QStringLiteral("CREATE TABLE sources (url TEXT)")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("foreign"));
+    ASSERT_TRUE(RunSql(foreign, QStringLiteral("CREATE TABLE sources (url TEXT)")));
     const QByteArray before = testsupport::ReadFile(foreign);
     {
         ArchiveIndex index;

@@ -837,14 +837,22 @@ TEST_F(PanelsTest, EveryMenuButtonReachesItsMainWindowAction)
     EXPECT_FALSE(m_window->isVisible());
 }
 
+// A recording's stand-in of `bytes` whose every `step`th byte numbers its place, so that a copy
+// that is short, shifted or mixed with another file differs from it.
+QByteArray NumberedBytes(int bytes, int step)
+{
+    QByteArray data(bytes, '\0');
+    for (int i = 0; i < data.size(); i += step)
+        data[i] = char(i / step);
+    return data;
+}
+
 // Saving into the recording's own folder names the copy as the recording itself: it stays whole.
 TEST(RecordingCopierOwnInput, ACopyOntoItsOwnSourceLeavesItWhole)
 {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("20240307_085123_FN.avi"));
-    QByteArray recording(3 << 20, '\0');
-    for (int i = 0; i < recording.size(); i += 512)
-        recording[i] = char(i / 512);
+    const QByteArray recording = NumberedBytes(3 << 20, 512);
     ASSERT_TRUE(testsupport::WriteFile(source, recording));
     const std::vector<panels::CopyJob> jobs = panels::RecordingCopier::JobsForSave({ source }, dir.path());
     ASSERT_EQ(jobs.size(), 1u);
@@ -878,9 +886,7 @@ TEST(RecordingCopierKilled, LeavesTheOldFileOrTheNewAndTheNextCopyCleansUp)
 {
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("long_FN.AVI"));
-    QByteArray recording(24 << 20, '\0');
-    for (int i = 0; i < recording.size(); i += 4096)
-        recording[i] = char(i / 4096);
+    const QByteArray recording = NumberedBytes(24 << 20, 4096);
     ASSERT_TRUE(testsupport::WriteFile(source, recording));
     const QString destination = dir.filePath(QStringLiteral("long_FN.avi"));
     ASSERT_TRUE(testsupport::WriteFile(destination, "the copy saved last week"));
